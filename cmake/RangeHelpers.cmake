@@ -8,6 +8,9 @@ function(range_add_library name)
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    if(NOT _sources MATCHES "\\.cpp")
+        return() # the folder has no code yet
+    endif()
     add_library(range_${name} STATIC ${_sources})
     target_include_directories(range_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(range_${name} PUBLIC ${ARG_LIBS})
@@ -27,4 +30,15 @@ function(range_add_test name)
     set_tests_properties(${name} PROPERTIES
         TIMEOUT 600
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RANGE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# range_add_folder_tests(LIBS <libs...>)
+# Every tst_*.cpp of the calling folder becomes one test program.
+function(range_add_folder_tests)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    foreach(_test ${_tests})
+        get_filename_component(_name ${_test} NAME_WE)
+        range_add_test(${_name} SOURCES ${_test} LIBS ${ARG_LIBS})
+    endforeach()
 endfunction()
