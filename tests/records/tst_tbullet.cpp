@@ -272,5 +272,5 @@ void TstTBullet::targetTypeLookup()
         QCOMPARE(row->ID, id);
 }
 
-QTEST_MAIN(TstTBullet)
+QTEST_GUILESS_MAIN(TstTBullet)
 #include "tst_tbullet.moc"

@@ -384,5 +384,5 @@ void TstTEvent::order()
     }
 }
 
-QTEST_MAIN(TstTEvent)
+QTEST_GUILESS_MAIN(TstTEvent)
 #include "tst_tevent.moc"
