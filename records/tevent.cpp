@@ -1,5 +1,7 @@
 #include "tevent.h"
 
+#include "datapaths.h"
+
 #include "ttargettype.h"
 
 #include <QDomDocument>
@@ -9,7 +11,7 @@
 
 namespace {
 
-const QString kEventsTypeFile = QStringLiteral("EventsType.xml");
+const QString &kEventsTypeFile = DataPaths::kEventsTypeFile;
 const QString kRootElement = QStringLiteral("EventsList");
 
 constexpr int kDefaultMatchCount = 10;
