@@ -1,0 +1,427 @@
+#include "myevent.h"
+
+#include <QTimerEvent>
+
+#include <cstdlib>
+
+#include "tbullet.h"
+#include "tbulletlist.h"
+#include "tmemberplace.h"
+
+namespace {
+
+// Reset reasons of a target's shot memory.
+constexpr int kResetMemoryFull = 0;
+constexpr int kResetToSighting = 1;
+constexpr int kResetToMatch = 2;
+
+constexpr int kStageSighting = 0;
+constexpr int kStageMatch = 1;
+
+constexpr int kModeTextSighting = 0;
+constexpr int kModeTextMatch = 1;
+
+} // namespace
+
+MyEvent::MyEvent(int typeXMLID, int subType, QObject *parent)
+    : QObject(parent)
+    , typeXMLID(typeXMLID)
+    , subType(subType)
+    , ownClock(std::make_unique<MonotonicClock>())
+    , clock(ownClock.get())
+{
+}
+
+MyEvent::~MyEvent() = default;
+
+void MyEvent::setClock(ExerciseClock *newClock)
+{
+    clock = newClock ? newClock : ownClock.get();
+}
+
+void MyEvent::setParams(int seriesPerStart, int seriesCount, int shotsPerSeries,
+                        int seriesShots, int calibre)
+{
+    this->seriesPerStart = seriesPerStart;
+    this->seriesCount = seriesCount;
+    this->shotsPerSeries = shotsPerSeries;
+    this->seriesShots = seriesShots;
+    this->calibre = calibre;
+}
+
+// ---------------------------------------------------------------- clock
+
+void MyEvent::startEventTimer()
+{
+    timeEvent = 0;
+    // An earlier timer is left alone: its events no longer match timerId.
+    timerId = startTimer(clock->tickIntervalMs(), Qt::CoarseTimer);
+    startTime = clock->nowMs();
+}
+
+void MyEvent::stopEventTimer()
+{
+    if (timerId != -1) {
+        killTimer(timerId);
+        timerId = -1;
+    }
+}
+
+int MyEvent::elapsedTenths() const
+{
+    return int(std::llabs(clock->nowMs() - startTime) / 100);
+}
+
+void MyEvent::setElapsed(int tenths, bool force)
+{
+    if (tenths != timeEvent && (force || tenths > timeEvent))
+        timeEvent = tenths;
+}
+
+void MyEvent::showTime(int aim)
+{
+    emit sig_view_TimeChange(timeText(aim == 0), aim);
+}
+
+void MyEvent::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != timerId || timerId == -1)
+        return;
+    const int t = elapsedTenths();
+    if (t > timeEvent)
+        timeEvent = t;
+    tick();
+}
+
+// ---------------------------------------------------------------- polling
+
+void MyEvent::requestAllTargets()
+{
+    if (!bulletList)
+        return;
+    for (int t = bulletList->firstTarget(); t > 0; t = bulletList->nextTarget(t))
+        requestNextBullet(t);
+}
+
+void MyEvent::requestNextBullet(int target)
+{
+    if (!bulletList)
+        return;
+    if (target < 1) {
+        readingBullets = false;
+        for (int t = bulletList->firstTarget(); t > 0; t = bulletList->nextTarget(t))
+            emit sig_emu_getBullet(t, -1);
+        return;
+    }
+    const int number = nextBulletNumber(target);
+    if (number > 0) {
+        emit sig_emu_getBullet(target, number);
+        readingBullets = true;
+    }
+}
+
+void MyEvent::stopReadBullet()
+{
+    emit sig_emu_stopReadBullet();
+    readingBullets = false;
+}
+
+// ---------------------------------------------------------------- shot path
+
+void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int time,
+                          int eventTime)
+{
+    Q_UNUSED(eventTime)
+    if (!bulletList || !readingBullets)
+        return;
+    if (bulletList->hasShot(target, number))
+        return;
+    if (!acceptBullet(time))
+        return;
+    const int member = bulletList->memberIdOfTarget(target);
+    const TBullet *shot = bulletList->addShotFromTarget(member, number, point.x(), point.y(),
+                                                        place, time, -1);
+    sendBulletToPC(target, -1, -1);
+    if (shot && shot->shotID() == kMaxTargetShotNumber)
+        sendResetTarget(target, kResetMemoryFull);
+    requestNextBullet(target);
+}
+
+void MyEvent::sendBulletToPC(int target, int mode, int colbull)
+{
+    if (!bulletList)
+        return;
+    const TMemberPlace *place = bulletList->placeByTarget(target);
+    if (!place)
+        return;
+    const TBullet *shot = nullptr;
+    if (colbull < 0) {
+        const int stage = place->stage();
+        shot = place->bulletAt(place->shotCountOfStage(stage), stage);
+    } else {
+        shot = bulletList->nextShotForTerminal(target, colbull, mode);
+    }
+    if (!shot || shot->fine() == 1)
+        return;
+    sendCommand(makeBulletPCPacket(target, shot));
+}
+
+void MyEvent::onClientBullets(int target, int mode, int colbull)
+{
+    sendBulletToPC(target, mode, colbull);
+}
+
+// ---------------------------------------------------------------- start and stop
+
+void MyEvent::slot_emu_EventStarted()
+{
+    // The bus master reports every copy of a broadcast start; only the first acts.
+    if (startPending < 0)
+        return;
+    startPending = -1;
+    onEventStarted();
+}
+
+void MyEvent::onEventStarted()
+{
+    timeEvent = 0;
+    startEventTimer();
+    running = 1;
+    if (bulletList)
+        bulletList->setStageAll(kStageSighting);
+    emit sig_view_BTNBackEnabled(false);
+    emit sig_view_ModeText(kModeTextMatch);
+    emit sig_view_BTNStartEnabled(true);
+    emit sig_view_BTNStopEnabled(true);
+    requestAllTargets();
+}
+
+void MyEvent::slot_emu_EventStoped()
+{
+    requestNextBullet(-1);
+    onEventStopped();
+}
+
+void MyEvent::onEventStopped()
+{
+    if (!running)
+        return;
+    running = 0;
+    stopEventTimer();
+    emit sig_view_BTNBackEnabled(false);
+    emit sig_view_BTNStopEnabled(true);
+}
+
+// ---------------------------------------------------------------- target memory reset
+
+void MyEvent::sendResetTarget(int target, int reason)
+{
+    if (!bulletList)
+        return;
+    if (reason >= 0)
+        sendCommand(makeResetPacket(target));
+    bulletList->setPendingReset(target, reason);
+    resetReason = reason;
+}
+
+void MyEvent::slot_emu_BDReseted(int targetAddr)
+{
+    if (!bulletList)
+        return;
+    // The reason is kept per place: with resets of several targets
+    // outstanding, each confirmation must see the reason of its own target.
+    const int reason = bulletList->pendingReset(targetAddr);
+    if (reason < 0)
+        return;
+    sendResetTarget(targetAddr, -1);
+    onBDReseted(targetAddr, reason);
+}
+
+void MyEvent::onBDReseted(int target, int reason)
+{
+    switch (reason) {
+    case kResetMemoryFull:
+        bulletList->incPlaceCounter(target);
+        requestNextBullet(target);
+        break;
+    case kResetToSighting:
+        setTargetStage(target, kStageSighting);
+        bulletList->setStageAll(kStageSighting);
+        sendPC32(target, kStageSighting);
+        emit sig_view_BTNBackEnabled(false);
+        emit sig_view_BTNStopEnabled(true);
+        emit sig_view_ModeText(kModeTextMatch);
+        emit sig_view_BTNStartEnabled(true);
+        break;
+    case kResetToMatch:
+        setTargetStage(target, kStageMatch);
+        bulletList->setStageAll(kStageMatch);
+        sendPC32(target, kStageMatch);
+        emit sig_view_BTNBackEnabled(false);
+        emit sig_view_BTNStopEnabled(true);
+        emit sig_view_BTNStartEnabled(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void MyEvent::setTargetStage(int target, int stage)
+{
+    if (!bulletList || bulletList->memberIdOfTarget(target) < 0)
+        return;
+    bulletList->setStageOfTarget(target, stage);
+    emit sig_view_BTNBackEnabled(false);
+    emit sig_view_BTNStopEnabled(true);
+    if (stage == kStageSighting) {
+        emit sig_view_ModeText(kModeTextMatch);
+        emit sig_view_BTNStartEnabled(true);
+    } else if (stage == kStageMatch) {
+        emit sig_view_BTNStartEnabled(false);
+    }
+}
+
+int MyEvent::stageOfTarget(int target) const
+{
+    return bulletList ? bulletList->stageOfTarget(target) : -1;
+}
+
+// ---------------------------------------------------------------- position names
+
+void MyEvent::clearPositionNames()
+{
+    positionNames.clear();
+}
+
+void MyEvent::appendPositionName(const QString &name)
+{
+    positionNames.append(name);
+}
+
+QString MyEvent::positionName(int i) const
+{
+    return positionNames.value(i);
+}
+
+// ---------------------------------------------------------------- defaults of the kinds' operations
+
+QString MyEvent::timeText(bool forLabel)
+{
+    Q_UNUSED(forLabel)
+    return QString();
+}
+
+bool MyEvent::isTargetDone(int target)
+{
+    Q_UNUSED(target)
+    return false;
+}
+
+bool MyEvent::allTargetsDone()
+{
+    return false;
+}
+
+void MyEvent::tick()
+{
+}
+
+int MyEvent::onTimeEvent()
+{
+    return 0;
+}
+
+int MyEvent::nextBulletNumber(int target)
+{
+    Q_UNUSED(target)
+    return -1;
+}
+
+bool MyEvent::acceptBullet(int time)
+{
+    Q_UNUSED(time)
+    return true;
+}
+
+void MyEvent::onSetTime(int time)
+{
+    timeEvent = time;
+    onTimeEvent();
+}
+
+void MyEvent::onSetMatchFromPC(int target, int mode)
+{
+    Q_UNUSED(target)
+    Q_UNUSED(mode)
+}
+
+void MyEvent::onStartRequested(int member, int colbull)
+{
+    Q_UNUSED(member)
+    Q_UNUSED(colbull)
+    sendStartAll(1);
+}
+
+void MyEvent::onStopRequested(int manageBullet)
+{
+    Q_UNUSED(manageBullet)
+    sendStopAll(1);
+}
+
+void MyEvent::initEvent()
+{
+}
+
+// ---------------------------------------------------------------- slots
+
+void MyEvent::slot_emu_TargetFound(int ta, bool found)
+{
+    if (bulletList)
+        bulletList->setTargetFound(ta, found);
+}
+
+void MyEvent::slot_emu_PCFound(int ta, bool found)
+{
+    if (bulletList)
+        bulletList->setPCFound(ta, found);
+}
+
+void MyEvent::slot_emu_AddBullet(int targetAddr, int number, QPoint point, schar place, int time,
+                                 int eventTime)
+{
+    onAddBullet(targetAddr, number, point, place, time, eventTime);
+}
+
+void MyEvent::slot_emu_AddBullet(int targetAddr, int number, QPoint point, schar place, int time)
+{
+    onAddBullet(targetAddr, number, point, place, time, -1);
+}
+
+void MyEvent::slot_emu_setTime(int _timeevent)
+{
+    onSetTime(_timeevent);
+}
+
+void MyEvent::slot_emu_ClasterSetted()
+{
+}
+
+void MyEvent::slot_emu_BDResetFromPC(int targetAddr, int mode)
+{
+    onSetMatchFromPC(targetAddr, mode);
+}
+
+void MyEvent::slot_emu_ClientBullets(int targetAddr, int mode, int colbull)
+{
+    onClientBullets(targetAddr, mode, colbull);
+}
+
+void MyEvent::slot_view_startEvent(int member, int colbull)
+{
+    onStartRequested(member, colbull);
+}
+
+void MyEvent::slot_view_stopEvent(int manageBullet)
+{
+    onStopRequested(manageBullet);
+}

@@ -1,0 +1,208 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include "exerciseclock.h"
+
+class TBullet;
+class TBulletList;
+class QTimerEvent;
+
+// The bus master's place code type; the same alias is declared on its side.
+using schar = signed char;
+
+// A running exercise: it sits between the run screen and the bus master while
+// one exercise of one relay is shot. It owns no screen and no port: it takes
+// START and STOP from the run screen, the bus master's reports and its own
+// clock, and answers with command frames (without CRC) for the bus master and
+// with signals that drive the run screen. The kinds fill in the virtual
+// operations; the clock, the shot path, the confirmations and every frame
+// builder live here.
+class MyEvent : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Bus addresses and command codes of the frames an exercise sends.
+    static constexpr int kAllTargets = 0xEA;
+    static constexpr int kAllTerminals = 0x9F;
+    static constexpr int kMaxTargetShotNumber = 255;
+
+    MyEvent(int typeXMLID, int subType, QObject *parent = nullptr);
+    ~MyEvent() override;
+
+    // The time source of the exercise clock; not owned. nullptr gives the
+    // object's own monotonic clock back.
+    void setClock(ExerciseClock *clock);
+    // Id of the running 100 ms clock timer, -1 when the clock is stopped.
+    int clockTimerId() const { return timerId; }
+
+    void setParams(int seriesPerStart, int seriesCount, int shotsPerSeries, int seriesShots,
+                   int calibre);
+
+    // Clock, in tenths of a second.
+    void startEventTimer();
+    void stopEventTimer();
+    int elapsedTenths() const;
+    void setElapsed(int tenths, bool force);
+    int elapsed() const { return timeEvent; }
+    void showTime(int aim);
+
+    // Shot polling.
+    void requestNextBullet(int target);
+    void stopReadBullet();
+
+    // Senders.
+    void sendStartAll(int arm);
+    void sendStopAll(int arm);
+    void sendResetTarget(int target, int reason);
+    void sendClasterAll(int m);
+    void sendStart(int target, int arm);
+    void sendStop(int target, int arm);
+    void sendClaster(int target, int m);
+    void sendBulletToPC(int target, int mode, int colbull);
+    void sendEventTypeAll();
+    void sendPCAll35();
+    void sendPCAll31();
+    void sendPC32(int target, int stage);
+    void sendPCAll40(int m);
+    void sendPC35(int target, int value);
+    void sendPC40(int target, int m);
+    void sendSeriesResultToPC(int member, int series, TBulletList *list);
+
+    void setTargetStage(int target, int stage);
+
+    void clearPositionNames();
+    void appendPositionName(const QString &name);
+    QString positionName(int i) const;
+
+    bool isRunning() const { return running != 0; }
+    int stageOfTarget(int target) const;
+
+    // Virtual operations with their defaults, in the order the kinds know them.
+    virtual QString timeText(bool forLabel);
+    virtual bool isTargetDone(int target);
+    virtual bool allTargetsDone();
+    virtual void tick();
+    virtual int onTimeEvent();
+    virtual int nextBulletNumber(int target);
+    virtual bool acceptBullet(int time);
+    virtual void onAddBullet(int target, int number, QPoint point, qint8 place, int time,
+                             int eventTime);
+    virtual void onSetTime(int time);
+    virtual void onEventStarted();
+    virtual void onEventStopped();
+    virtual void onBDReseted(int target, int reason);
+    virtual void onSetMatchFromPC(int target, int mode);
+    virtual void onClientBullets(int target, int mode, int colbull);
+    virtual void onStartRequested(int member, int colbull);
+    virtual void onStopRequested(int manageBullet);
+
+    // Frame builders: each returns one frame without its CRC (the bus master
+    // appends it), or an empty array when there is nothing to send.
+    virtual QByteArray makeStartAllPacket();
+    virtual QByteArray makeStopAllPacket();
+    virtual QByteArray makeResetPacket(int t);
+    virtual QByteArray makeClasterAllPacket0();
+    virtual QByteArray makeClasterAllPacket2();
+    virtual QByteArray makeClasterAllPacket1();
+    virtual QByteArray makeStartPacket(int t);
+    virtual QByteArray makeStopPacket(int t);
+    virtual QByteArray makeClasterPacket0(int t);
+    virtual QByteArray makeClasterPacket2(int t);
+    virtual QByteArray makeClasterPacket1(int t);
+    virtual QByteArray makeBulletPCPacket(int t, const TBullet *shot);
+    virtual QByteArray makeEventTypeAllPacket();
+    virtual QByteArray makePCAll31Packet();
+    virtual QByteArray makePC32Packet(int t, int v);
+    virtual QByteArray makePCAll40Packet0();
+    virtual QByteArray makePCAll40Packet2();
+    virtual QByteArray makePCAll40Packet1();
+    virtual QByteArray makePCAll38Packet(const QString &text);
+    virtual QByteArray makePC39Packet(int t, int first, int second, int third,
+                                      const QString &text);
+    virtual QByteArray makePCAll35Packet();
+    virtual QByteArray makePC35Packet(int t, int v);
+    virtual QByteArray makePC40Packet0(int t);
+    virtual QByteArray makePC40Packet2(int t);
+    virtual QByteArray makePC40Packet1(int t);
+    virtual QByteArray makeSeriesResultPacket(int member, qint8 series, TBulletList *list);
+
+    virtual void initEvent();
+
+signals:
+    void sig_emu_getBullet(int targetAddr, int Num);
+    void sig_emu_stopReadBullet();
+    void sig_emu_SendCommand(QByteArray command);
+    void sig_view_TimeChange(QString timestr, int aim);
+    void sig_view_EventFinished();
+    void sig_view_BTNBackEnabled(bool Btn_enable);
+    void sig_view_BTNStartEnabled(bool Btn_enable);
+    void sig_view_BTNStartText(int Btn_mode);
+    void sig_view_BTNStopEnabled(bool Btn_enable);
+    void sig_view_BTNStopVisible(bool Btn_visible);
+    void sig_view_BTNNextEnabled(bool Btn_enable);
+    void sig_view_ModeText(int Mode_type);
+    void sig_view_DelegateView(bool Delegate_view);
+
+public slots:
+    void slot_emu_TargetFound(int ta, bool found);
+    void slot_emu_PCFound(int ta, bool found);
+    void slot_emu_AddBullet(int targetAddr, int number, QPoint point, schar place, int time,
+                            int eventTime);
+    void slot_emu_AddBullet(int targetAddr, int number, QPoint point, schar place, int time);
+    void slot_emu_setTime(int _timeevent);
+    void slot_emu_EventStarted();
+    void slot_emu_EventStoped();
+    void slot_emu_BDReseted(int targetAddr);
+    void slot_emu_ClasterSetted();
+    void slot_emu_BDResetFromPC(int targetAddr, int mode);
+    void slot_emu_ClientBullets(int targetAddr, int mode, int colbull);
+    void slot_view_startEvent(int member, int colbull);
+    void slot_view_stopEvent(int manageBullet);
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+    // Emits one frame to the bus master.
+    void sendCommand(const QByteArray &frame);
+    // Asks every target of the shot list, in row order, for its next shot.
+    void requestAllTargets();
+    // A start frame (code 0xA0): time allowed in seconds (0xFFFF no limit),
+    // shots allowed (0xFF no limit) and the two closing bytes.
+    static QByteArray startFrame(int address, int face, int timeSeconds, int shots, int byte8,
+                                 int byte9);
+    static constexpr int kNoLimitTime = 0xFFFF;
+    static constexpr int kNoLimitShots = 0xFF;
+    int targetFaceOfList() const;
+    QByteArray baseStartFrame(int address) const;
+
+    QStringList positionNames;
+    int timeEvent = 0;            // tenths of a second
+    bool readingBullets = false;
+    int startPending = -1;
+    int resetReason = -1;         // last reason requested for any target; see pendingReset
+    int typeXMLID = 0;
+    int subType = 0;
+    TBulletList *bulletList = nullptr; // not owned
+    int mode = 0;
+    int running = 0;
+    bool pistolStage = false;
+    int timerId = -1;
+    qint64 startTime = 0;         // clock reading in ms when the clock was last started
+    int seriesPerStart = -1;
+    int seriesCount = -1;
+    int shotsPerSeries = 10;
+    int seriesShots = 10;
+    int calibre = 450;            // hundredths of a millimetre
+
+private:
+    std::unique_ptr<ExerciseClock> ownClock;
+    ExerciseClock *clock = nullptr;
+};

@@ -1,0 +1,178 @@
+#include "rifleseriesevent.h"
+
+#include "tbulletlist.h"
+#include "tevent.h"
+#include "ttargettype.h"
+
+namespace {
+
+constexpr int kStageSighting = 0;
+constexpr int kStageMatch = 1;
+constexpr int kModeTextSighting = 0;
+constexpr int kTenthsPerSecond = 10;
+constexpr int kTenthsPerMinute = 600;
+constexpr int kTenthsPerHour = 36000;
+
+// STOP's argument: erase the run's shots, or fill the match up with misses.
+constexpr int kStopErase = 0;
+constexpr int kStopFillMisses = 1;
+
+QString twoDigits(int value)
+{
+    return value < 10 ? QStringLiteral("0%1").arg(value) : QStringLiteral("%1").arg(value);
+}
+
+int faceOf(const TEvent *event)
+{
+    const TTargetType *type = event ? event->targetType() : nullptr;
+    return type ? type->ID : RifleSeriesEvent::kDefaultTargetFace;
+}
+
+} // namespace
+
+RifleSeriesEvent::RifleSeriesEvent(TBulletList *list, const TEvent *event, QObject *parent)
+    : MyEvent(event ? event->typeXMLID() : 0, event ? event->subType() : 0, parent)
+    , matchCount(event ? event->matchCount() : 10)
+    , targetFace(faceOf(event))
+{
+    bulletList = list;
+    mode = Ready;
+    if (event)
+        calibre = event->calibre();
+}
+
+QList<int> RifleSeriesEvent::targets() const
+{
+    QList<int> result;
+    if (!bulletList)
+        return result;
+    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t))
+        result.append(t);
+    return result;
+}
+
+QString RifleSeriesEvent::timeText(bool forLabel)
+{
+    Q_UNUSED(forLabel)
+    const int t = elapsed();
+    const int seconds = (t / kTenthsPerSecond) % 60;
+    const int minutes = (t / kTenthsPerMinute) % 60;
+    const int hours = t / kTenthsPerHour;
+    if (hours == 0)
+        return QStringLiteral("%1:%2").arg(twoDigits(minutes), twoDigits(seconds));
+    return QStringLiteral("%1:%2:%3").arg(hours).arg(twoDigits(minutes), twoDigits(seconds));
+}
+
+bool RifleSeriesEvent::isTargetDone(int target)
+{
+    return bulletList && bulletList->shotCountOfStage(target, kStageMatch) >= matchCount;
+}
+
+bool RifleSeriesEvent::allTargetsDone()
+{
+    if (!bulletList)
+        return true;
+    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t)) {
+        if (!isTargetDone(t))
+            return false;
+    }
+    return true;
+}
+
+void RifleSeriesEvent::tick()
+{
+    const int t = elapsed();
+    if (t % kTenthsPerSecond == 0)
+        showTime(0);
+    if (mode == Sighting && t >= sightingSeconds * kTenthsPerSecond)
+        finishSighting();
+}
+
+void RifleSeriesEvent::finishSighting()
+{
+    stopEventTimer();
+    emit sig_view_TimeChange(QStringLiteral("15:00"), 0);
+    requestNextBullet(-1);
+    mode = SightingOver;
+}
+
+void RifleSeriesEvent::onStartRequested(int member, int colbull)
+{
+    Q_UNUSED(member)
+    Q_UNUSED(colbull)
+    if (mode != Ready && mode != SightingOver)
+        return;
+    emit sig_view_TimeChange(QStringLiteral("00:00"), 0);
+    setElapsed(0, true);
+    sendStartAll(1);
+}
+
+void RifleSeriesEvent::onEventStarted()
+{
+    if (mode == Ready) {
+        mode = Sighting;
+        emit sig_view_BTNStartEnabled(false);
+        sendPCAll35();
+        startEventTimer();
+        if (bulletList)
+            bulletList->setStageAll(kStageSighting);
+        emit sig_view_BTNBackEnabled(false);
+        emit sig_view_ModeText(kModeTextSighting);
+    } else if (mode == SightingOver) {
+        mode = Match;
+        emit sig_view_BTNStartEnabled(false);
+        for (int t : targets())
+            sendPC32(t, kStageMatch);
+        startEventTimer();
+        if (bulletList)
+            bulletList->setStageAll(kStageMatch);
+        emit sig_view_BTNBackEnabled(false);
+        emit sig_view_ModeText(matchModeText());
+    } else {
+        return;
+    }
+    emit sig_view_BTNStartEnabled(false);
+    emit sig_view_BTNStopEnabled(true);
+    requestAllTargets();
+}
+
+void RifleSeriesEvent::onStopRequested(int manageBullet)
+{
+    stopReadBullet();
+    stopEventTimer();
+    sendStopAll(1);
+    sendPCAll31();
+    if (bulletList && manageBullet == kStopErase) {
+        // The targets are read first: erasing re-sorts the rows.
+        for (int t : targets())
+            bulletList->deleteShotsOfMember(bulletList->memberIdOfTarget(t));
+    } else if (bulletList && manageBullet == kStopFillMisses) {
+        fillWithMisses();
+    }
+    emit sig_view_EventFinished();
+}
+
+void RifleSeriesEvent::fillWithMisses()
+{
+    for (int t : targets()) {
+        const int missing = matchCount - bulletList->shotCountOfStage(t, kStageMatch);
+        if (missing <= 0)
+            continue;
+        // In the match a lane may be between two positions, in sighting; the
+        // misses complete its match, so they must be match shots (stored).
+        if (mode == Match && bulletList->stageOfTarget(t) != kStageMatch)
+            bulletList->setStageOfTarget(t, kStageMatch);
+        bulletList->addMisses(bulletList->memberIdOfTarget(t), missing, -1);
+    }
+}
+
+QByteArray RifleSeriesEvent::makeStartAllPacket()
+{
+    constexpr int kClosingByte8 = 0x00;
+    constexpr int kClosingByte9 = 0x01;
+    if (mode == Ready)
+        return startFrame(kAllTargets, targetFace, sightingSeconds, kNoLimitShots, kClosingByte8,
+                          kClosingByte9);
+    return startFrame(kAllTargets, targetFace, kNoLimitTime, matchStartShots(), kClosingByte8,
+                      kClosingByte9);
+}
