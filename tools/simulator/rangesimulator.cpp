@@ -233,38 +233,32 @@ void RangeSimulator::shooterTick(int lane)
 
 void RangeSimulator::setTargetPresent(int lane, bool present)
 {
-    if (SimLane *l = findLane(lane))
-        l->targetPresent = present;
+    withLane(lane, [&](SimLane &l) { l.targetPresent = present; });
 }
 
 void RangeSimulator::setTerminalPresent(int lane, bool present)
 {
-    if (SimLane *l = findLane(lane))
-        l->terminalPresent = present;
+    withLane(lane, [&](SimLane &l) { l.terminalPresent = present; });
 }
 
 void RangeSimulator::dropAnswers(int lane, int count)
 {
-    if (SimLane *l = findLane(lane))
-        l->answersToDrop = count;
+    withLane(lane, [&](SimLane &l) { l.answersToDrop = count; });
 }
 
 void RangeSimulator::breakAnswers(int lane, int count)
 {
-    if (SimLane *l = findLane(lane))
-        l->answersToBreak = count;
+    withLane(lane, [&](SimLane &l) { l.answersToBreak = count; });
 }
 
 void RangeSimulator::setAnswerDelay(int lane, int ms)
 {
-    if (SimLane *l = findLane(lane))
-        l->answerDelayMs = qMax(0, ms);
+    withLane(lane, [&](SimLane &l) { l.answerDelayMs = qMax(0, ms); });
 }
 
 void RangeSimulator::requestMatch(int lane, int mode)
 {
-    if (SimLane *l = findLane(lane))
-        l->matchRequestMode = mode;
+    withLane(lane, [&](SimLane &l) { l.matchRequestMode = mode; });
 }
 
 void RangeSimulator::injectBytes(int converter, const QByteArray &bytes)
@@ -361,6 +355,12 @@ void RangeSimulator::log(TrafficEntry::Kind kind, int converter, int address, co
         m_traffic.removeFirst();
     m_traffic.append(entry);
     emit sig_traffic(entry);
+}
+
+void RangeSimulator::withLane(int address, const std::function<void(SimLane &)> &change)
+{
+    if (SimLane *l = findLane(address))
+        change(*l);
 }
 
 SimLane *RangeSimulator::findLane(int address)

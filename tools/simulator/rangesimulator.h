@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QRandomGenerator>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -119,6 +120,7 @@ private:
     void answer(int converter, quintptr client, int laneAddress, const QByteArray &frame);
     void log(TrafficEntry::Kind kind, int converter, int address, const QByteArray &bytes);
     SimLane *findLane(int address);
+    void withLane(int address, const std::function<void(SimLane &)> &change);
     Converter *converterAt(int converter);
     const Converter *converterAt(int converter) const;
     qint64 nowMs() const { return m_clock.elapsed(); }
