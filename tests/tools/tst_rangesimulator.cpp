@@ -295,6 +295,7 @@ void TestRangeSimulator::unplugAndReplug()
 
     QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(0); }));
     QVERIFY(!m_sim->call([](RangeSimulator &s) { return s.isPlugged(0); }));
+    QVERIFY(!QFileInfo(m_com1).isSymLink());
     // A hung-up pseudo-terminal reads as end of file and refuses writes.
     QTRY_VERIFY_WITH_TIMEOUT(port.error() != QSerialPort::NoError, kWaitMs);
     port.close();

@@ -153,6 +153,10 @@ bool RangeSimulator::unplug(int converter)
     if (!c)
         return false;
     c->line->unplug();
+    // The device is gone, as a pulled USB converter's is, until it is plugged back.
+    const QString link = linkPath(converter);
+    if (!link.isEmpty())
+        QFile::remove(link);
     c->buffers.clear();
     ++c->generation;
     return true;

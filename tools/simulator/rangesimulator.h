@@ -66,9 +66,10 @@ public:
     quint16 tcpPort(int converter) const;  // 0 for a serial converter
     int converterOfLane(int lane) const;   // -1 when no converter has the lane
 
-    // The cable: unplugging closes the pty (the program's port fails) or the
-    // TCP server and its connections; plugging back opens a new pty behind
-    // the same "COM%1" link, or listens on the same port again.
+    // The cable: unplugging closes the pty (the program's port fails) and
+    // removes its "COM%1" link, or closes the TCP server and its connections;
+    // plugging back opens a new pty behind the same "COM%1" link, or listens
+    // on the same port again.
     bool unplug(int converter);
     bool replug(int converter);
     bool isPlugged(int converter) const;
