@@ -14,9 +14,6 @@ class CounrtyList : public QObject
     Q_OBJECT
 
 public:
-    static constexpr const char *kFolder = "ServerDatas/Countries";
-    static constexpr const char *kFileName = "CountyList.xml";
-
     CounrtyList() = default;
     ~CounrtyList() override;
 

@@ -1,9 +1,9 @@
 #include "tdbaccessor.h"
 
+#include "datapaths.h"
 #include "storageresources.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -60,8 +60,7 @@ TdbAccessor::~TdbAccessor()
 
 QString TdbAccessor::databasePath()
 {
-    return QDir::currentPath() + QLatin1String(kDataBaseDir) + QLatin1Char('/')
-        + QLatin1String(kFileName);
+    return DataPaths::path(DataPaths::kDataBaseDir, DataPaths::kCompetitionsDb);
 }
 
 QString TdbAccessor::tableName(int table)

@@ -43,8 +43,6 @@ public:
     // Codes of errorSQL.
     enum ErrorCode { ErrorImport = 1, ErrorOpen = 2, ErrorStatement = 3 };
 
-    static constexpr const char *kDataBaseDir = "/ServerDatas/DataBase";
-    static constexpr const char *kFileName = "competitions.sqlite";
     static constexpr const char *kSchemaResource = ":/competitions.sql";
 
     // Creates the database file from the schema when it is missing.

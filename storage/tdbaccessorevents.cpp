@@ -2,6 +2,8 @@
 #include "tdbaccessor.h"
 
 #include "sqlvalues.h"
+#include "tbullet.h"
+#include "tevent.h"
 
 void TdbAccessor::selectEventBullets(int eventID)
 {
@@ -81,4 +83,57 @@ bool TdbAccessor::deleteFinalEvents(int competitionID)
             return false;
         return deleteEvent(eventID);
     });
+}
+
+namespace {
+
+// The stored form of a shot, in the column order of the insert and update:
+// member, value in points, number, time, x, y, place code, always active, fine.
+QVariantList bulletValues(const TBullet *bullet)
+{
+    constexpr int kEventActive = 1;
+    // The place code goes in as the signed byte the target sent.
+    const int positionCode = qint8(quint8(bullet->positionCode()));
+    return {bullet->memberID(), bullet->range(),   bullet->number(),
+            bullet->time(),     bullet->point().x(), bullet->point().y(),
+            positionCode,       kEventActive,      bullet->fine()};
+}
+
+} // namespace
+
+int TdbAccessor::insertEvent(const TEvent *event, int competitionID)
+{
+    return insertWithNextKey(
+        TableEvents,
+        QStringLiteral("INSERT INTO TEvents (ID, fCompetitionID, fTypeXMLID, fFinal, fFinished, "
+                       "fStartDate) VALUES (?, ?, ?, ?, ?, ?)"),
+        {competitionID, event->typeXMLID(), sqlBool(event->isFinal()),
+         sqlBool(event->isFinished()), event->startDateTimeSql()});
+}
+
+bool TdbAccessor::updateEvent(int eventID, const TEvent *event, int competitionID)
+{
+    if (!isEventExist(eventID))
+        return false;
+    return execQuery(QStringLiteral("UPDATE TEvents SET fCompetitionID=?, fTypeXMLID=?, fFinal=?, "
+                                    "fFinished=?, fStartDate=? WHERE ID=?"),
+                     {competitionID, event->typeXMLID(), sqlBool(event->isFinal()),
+                      sqlBool(event->isFinished()), event->startDateTimeSql(), eventID});
+}
+
+int TdbAccessor::insertBullet(const TBullet *bullet, int eventID)
+{
+    return insertWithNextKey(
+        TableBullets,
+        QStringLiteral("INSERT INTO Tbullets (ID, fEventID, fMemberID, fRange10, fNumber, fTime, "
+                       "fX, fY, fP, fEventActive, fFine) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        QVariantList{eventID} + bulletValues(bullet));
+}
+
+bool TdbAccessor::updateBullet(int bulletID, int eventID, const TBullet *bullet)
+{
+    return execQuery(QStringLiteral("UPDATE Tbullets SET fEventID = ?, fMemberID = ?, fRange10 = ?, "
+                                    "fNumber = ?, fTime = ?, fX = ?, fY = ?, fP = ?, "
+                                    "fEventActive = ?, fFine = ? WHERE ID = ?"),
+                     QVariantList{eventID} + bulletValues(bullet) + QVariantList{bulletID});
 }

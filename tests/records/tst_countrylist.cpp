@@ -1,4 +1,5 @@
 #include "counrtylist.h"
+#include "datapaths.h"
 #include "tcountry.h"
 #include "testdatadir.h"
 
@@ -158,7 +159,7 @@ void TestCountryList::shippedList()
     TestDataDir dir;
     QVERIFY(dir.isValid());
     CounrtyList list;
-    list.load(dir.filePath(QLatin1String(CounrtyList::kFolder)), QLatin1String(CounrtyList::kFileName));
+    list.load(DataPaths::path(DataPaths::kCountriesDir), DataPaths::kCountriesFile);
     QVERIFY2(list.count() >= 50, qPrintable(QString::number(list.count())));
     QSet<int> ids;
     QSet<QString> shortNames;
