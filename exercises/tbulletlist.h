@@ -133,6 +133,8 @@ public:
 
 private:
     static constexpr int kNoColumn = -1;
+    // The fine of a shot to be shot again; such a shot starts flagged.
+    static constexpr int kFlaggedFine = 1;
 
     TBulletList(int eventID, TdbAccessor *db, bool competition, const TTargetType *targetType,
                 bool showTenths, int calibre, double controlValue, QObject *parent);
