@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int kCompetitionFirstShotColumn = 4;
-constexpr int kPracticeFirstShotColumn = 3;
-
 const char *const kTargetFoundIcon = ":/clasters/img/clasters/green_ico.png";
 const char *const kTargetMissingIcon = ":/clasters/img/clasters/red_ico.png";
 const char *const kArrowImage = ":/arrows/img/arrows/arr%1.png";
@@ -54,19 +51,12 @@ TBulletList::TBulletList(const TTargetType *targetType, bool showTenths, int cal
 TBulletList::TBulletList(int eventID, TdbAccessor *db, bool competition,
                          const TTargetType *targetType, bool showTenths, int calibre,
                          double controlValue, QObject *parent)
-    : QAbstractTableModel(parent), m_db(db), m_storesShots(competition),
+    : QAbstractTableModel(parent),
+      m_columns(competition ? TPlaceColumns::full() : TPlaceColumns::compact(true)), m_db(db),
+      m_storesShots(competition),
       m_compactSeries(!competition), m_eventID(eventID), m_targetType(targetType),
       m_calibre(calibre), m_controlValue(controlValue), m_showTenths(showTenths)
 {
-    if (!competition) {
-        m_firstShotColumn = kPracticeFirstShotColumn;
-        m_teamColumn = kNoColumn;
-        m_startNumColumn = kNoColumn;
-        m_targetColumn = 1;
-        m_terminalColumn = 2;
-    } else {
-        m_firstShotColumn = kCompetitionFirstShotColumn;
-    }
     m_series = new TSeries(&m_places, 1, m_compactSeries, this);
     m_series->setShowTenths(m_showTenths);
 }
@@ -101,19 +91,19 @@ int TBulletList::rowCount(const QModelIndex &parent) const
 
 int TBulletList::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_firstShotColumn + m_shotColumns + 1;
+    return parent.isValid() ? 0 : m_columns.firstShot + m_shotColumns + 1;
 }
 
 bool TBulletList::isShotColumn(int column) const
 {
-    return column >= m_firstShotColumn && column < lastColumn();
+    return column >= m_columns.firstShot && column < lastColumn();
 }
 
 TBullet *TBulletList::shotOfCell(const TMemberPlace *place, int column) const
 {
     if (!isShotColumn(column))
         return nullptr;
-    return place->currentSeriesBullet(column - m_firstShotColumn + 1, m_shotColumns);
+    return place->currentSeriesBullet(column - m_columns.firstShot + 1, m_shotColumns);
 }
 
 QVariant TBulletList::data(const QModelIndex &index, int role) const
@@ -145,16 +135,10 @@ QVariant TBulletList::data(const QModelIndex &index, int role) const
 
 QVariant TBulletList::displayData(const TMemberPlace *place, int column) const
 {
-    if (column == m_nameColumn)
-        return place->name();
-    if (column == m_teamColumn)
-        return place->teamLabel();
-    if (column == m_startNumColumn)
-        return place->startNumber();
-    if (column == m_targetColumn)
-        return QString::number(place->target());
-    if (column == m_terminalColumn)
-        return QString();
+    if (column == m_columns.target)
+        return QString::number(place->target()); // shown as text here
+    if (column < m_columns.firstShot)
+        return m_columns.text(place, column);
     if (!place->showArrows())
         return QVariant();
     if (column == lastColumn()) {
@@ -184,11 +168,11 @@ QVariant TBulletList::displayData(const TMemberPlace *place, int column) const
 
 QVariant TBulletList::decorationData(const TMemberPlace *place, int column) const
 {
-    if (column == m_teamColumn)
+    if (column == m_columns.team)
         return place->flagIcon();
-    if (column == m_targetColumn)
+    if (column == m_columns.target)
         return presenceIcon(place->targetFound());
-    if (column == m_terminalColumn)
+    if (column == m_columns.terminal)
         return presenceIcon(place->terminalFound());
     const TBullet *shot = shotOfCell(place, column);
     if (!shot || !place->showArrows())
@@ -258,22 +242,9 @@ bool TBulletList::setData(const QModelIndex &index, const QVariant &value, int r
 
 QVariant TBulletList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-        || section >= columnCount())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
-    if (section == m_nameColumn)
-        return QStringLiteral("NAME");
-    if (section == m_teamColumn)
-        return QStringLiteral("TEAM");
-    if (section == m_startNumColumn)
-        return QStringLiteral("START NUM");
-    if (section == m_targetColumn)
-        return QStringLiteral("TARGET");
-    if (section == m_terminalColumn)
-        return QStringLiteral("TERMINAL");
-    if (section == lastColumn())
-        return QStringLiteral("         SUMM        ");
-    return QStringLiteral("        %1       ").arg(section - m_firstShotColumn + 1);
+    return m_columns.header(section, lastColumn(), QStringLiteral("         SUMM        "));
 }
 
 Qt::ItemFlags TBulletList::flags(const QModelIndex &index) const
@@ -495,8 +466,8 @@ void TBulletList::setTargetFound(int target, bool found)
     if (!place || place->targetFound() == found)
         return;
     place->setTargetFound(found);
-    if (m_targetColumn != kNoColumn)
-        refreshCell(rowOf(place), m_targetColumn);
+    if (m_columns.target != TPlaceColumns::kNone)
+        refreshCell(rowOf(place), m_columns.target);
 }
 
 void TBulletList::setPCFound(int target, bool found)
@@ -505,8 +476,8 @@ void TBulletList::setPCFound(int target, bool found)
     if (!place || place->terminalFound() == found)
         return;
     place->setTerminalFound(found);
-    if (m_terminalColumn != kNoColumn)
-        refreshCell(rowOf(place), m_terminalColumn);
+    if (m_columns.terminal != TPlaceColumns::kNone)
+        refreshCell(rowOf(place), m_columns.terminal);
 }
 
 bool TBulletList::allTargetsFound() const
@@ -640,13 +611,13 @@ void TBulletList::setShotColumns(int n)
     if (n <= 0 || n == m_shotColumns)
         return;
     if (n > m_shotColumns) {
-        beginInsertColumns(QModelIndex(), m_firstShotColumn + m_shotColumns,
-                           m_firstShotColumn + n - 1);
+        beginInsertColumns(QModelIndex(), m_columns.firstShot + m_shotColumns,
+                           m_columns.firstShot + n - 1);
         m_shotColumns = n;
         endInsertColumns();
     } else {
-        beginRemoveColumns(QModelIndex(), m_firstShotColumn + n,
-                           m_firstShotColumn + m_shotColumns - 1);
+        beginRemoveColumns(QModelIndex(), m_columns.firstShot + n,
+                           m_columns.firstShot + m_shotColumns - 1);
         m_shotColumns = n;
         endRemoveColumns();
     }

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include "tbullet.h"
+#include "tplacecolumns.h"
 
 class TdbAccessor;
 class TMemberPlace;
@@ -121,7 +122,7 @@ public:
     // count series of shotColumns shots each.
     void setSeriesSize(int count);
     TSeries *series() const { return m_series; }
-    int lastColumn() const { return m_firstShotColumn + m_shotColumns; }
+    int lastColumn() const { return m_columns.firstShot + m_shotColumns; }
     QModelIndex lastColumnIndex(int row) const;
     void setMarking(bool marking);
     bool isMarking() const { return m_marking; }
@@ -132,7 +133,6 @@ public:
     void refreshAll(bool sortFirst);
 
 private:
-    static constexpr int kNoColumn = -1;
     // The fine of a shot to be shot again; such a shot starts flagged.
     static constexpr int kFlaggedFine = 1;
 
@@ -158,12 +158,7 @@ private:
     int rowOf(const TMemberPlace *place) const;
 
     int m_firstRow = 0;
-    int m_firstShotColumn = 4;
-    int m_nameColumn = 0;
-    int m_teamColumn = 1;
-    int m_startNumColumn = 2;
-    int m_targetColumn = 3;
-    int m_terminalColumn = kNoColumn;
+    TPlaceColumns m_columns; // the labels; the shots follow them
     bool m_marking = false;
     TdbAccessor *m_db = nullptr; // the competition module's; not owned
     bool m_storesShots = true;

@@ -180,35 +180,30 @@ TMemberPlace::SeriesRange TMemberPlace::matchSeries(int k, int n) const
     return range;
 }
 
-int TMemberPlace::sumScore(const SeriesRange &range) const
+template <typename ValueOf>
+int TMemberPlace::sumOver(const SeriesRange &range, ValueOf valueOf) const
 {
     int sum = 0;
     for (int m = range.first; m <= range.last; ++m) {
         if (const TBullet *shot = bulletAt(m, range.stage))
-            sum += shot->score();
+            sum += valueOf(shot);
     }
     return sum;
+}
+
+int TMemberPlace::sumScore(const SeriesRange &range) const
+{
+    return sumOver(range, [](const TBullet *shot) { return shot->score(); });
 }
 
 int TMemberPlace::sumTenths(const SeriesRange &range) const
 {
-    int sum = 0;
-    for (int m = range.first; m <= range.last; ++m) {
-        if (const TBullet *shot = bulletAt(m, range.stage))
-            sum += tenthsOf(shot);
-    }
-    return sum;
+    return sumOver(range, tenthsOf);
 }
 
 int TMemberPlace::countMarked(const SeriesRange &range) const
 {
-    int marked = 0;
-    for (int m = range.first; m <= range.last; ++m) {
-        const TBullet *shot = bulletAt(m, range.stage);
-        if (shot && shot->isControl())
-            ++marked;
-    }
-    return marked;
+    return sumOver(range, [](const TBullet *shot) { return shot->isControl() ? 1 : 0; });
 }
 
 TBullet *TMemberPlace::currentSeriesBullet(int k, int n) const
@@ -261,26 +256,13 @@ int TMemberPlace::seriesMarked(int k, int n, bool *complete) const
 
 int TMemberPlace::countFlagged(int n) const
 {
-    const SeriesRange range = currentSeries(n);
-    int flagged = 0;
-    for (int m = range.first; m <= range.last; ++m) {
-        const TBullet *shot = bulletAt(m, range.stage);
-        if (shot && shot->isFine())
-            ++flagged;
-    }
-    return flagged;
+    return sumOver(currentSeries(n), [](const TBullet *shot) { return shot->isFine() ? 1 : 0; });
 }
 
 int TMemberPlace::countFineInSeries(int fine, int n) const
 {
-    const SeriesRange range = currentSeries(n);
-    int count = 0;
-    for (int m = range.first; m <= range.last; ++m) {
-        const TBullet *shot = bulletAt(m, range.stage);
-        if (shot && shot->fine() == fine)
-            ++count;
-    }
-    return count;
+    return sumOver(currentSeries(n),
+                   [fine](const TBullet *shot) { return shot->fine() == fine ? 1 : 0; });
 }
 
 TBullet *TMemberPlace::firstFlagged(int n) const

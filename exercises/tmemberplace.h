@@ -123,6 +123,9 @@ private:
 
     SeriesRange currentSeries(int n) const;
     SeriesRange matchSeries(int k, int n) const;
+    // Adds valueOf(shot) over the shots of the range.
+    template <typename ValueOf>
+    int sumOver(const SeriesRange &range, ValueOf valueOf) const;
     int sumScore(const SeriesRange &range) const;
     int sumTenths(const SeriesRange &range) const;
     int countMarked(const SeriesRange &range) const;

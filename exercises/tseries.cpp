@@ -2,23 +2,12 @@
 
 #include "tmemberplace.h"
 
-namespace {
-
-constexpr int kNoColumn = -1;
-
-} // namespace
-
 TSeries::TSeries(const QList<TMemberPlace *> *places, int seriesCount, bool compact,
                  QObject *parent)
-    : QAbstractTableModel(parent), m_places(places), m_seriesCount(qMax(0, seriesCount)),
-      m_compact(compact)
+    : QAbstractTableModel(parent),
+      m_columns(compact ? TPlaceColumns::compact(false) : TPlaceColumns::full()), m_places(places),
+      m_seriesCount(qMax(0, seriesCount)), m_compact(compact)
 {
-    if (m_compact) {
-        m_firstShotColumn = 2;
-        m_teamColumn = kNoColumn;
-        m_startNumColumn = kNoColumn;
-        m_targetColumn = 1;
-    }
 }
 
 QModelIndex TSeries::index(int row, int column, const QModelIndex &parent) const
@@ -35,7 +24,7 @@ int TSeries::rowCount(const QModelIndex &parent) const
 
 int TSeries::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_firstShotColumn + m_seriesCount + 1;
+    return parent.isValid() ? 0 : totalColumn() + 1;
 }
 
 const TMemberPlace *TSeries::placeOfRow(int row) const
@@ -64,23 +53,13 @@ QVariant TSeries::data(const QModelIndex &index, int role) const
     const TMemberPlace *place = placeOfRow(index.row());
     if (!place)
         return QVariant();
-    if (role == Qt::DisplayRole)
-        return displayText(place, index.column());
-    if (role == Qt::DecorationRole && index.column() == m_teamColumn)
+    const int column = index.column();
+    if (role == Qt::DecorationRole && column == m_columns.team)
         return place->flagIcon();
-    return QVariant();
-}
-
-QVariant TSeries::displayText(const TMemberPlace *place, int column) const
-{
-    if (column == m_nameColumn)
-        return place->name();
-    if (column == m_teamColumn)
-        return place->teamLabel();
-    if (column == m_startNumColumn)
-        return place->startNumber();
-    if (column == m_targetColumn)
-        return place->target();
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (column < m_columns.firstShot)
+        return m_columns.text(place, column);
     if (column == totalColumn())
         return totalText(place);
     return seriesText(place, column);
@@ -105,13 +84,14 @@ QString TSeries::resultText(const TMemberPlace *place, int firstSeries, int last
 
 QVariant TSeries::seriesText(const TMemberPlace *place, int column) const
 {
-    if (column < m_firstShotColumn || column >= totalColumn() || m_seriesCount < 1)
+    if (column < m_columns.firstShot || column >= totalColumn() || m_seriesCount < 1)
         return QVariant();
     const int complete = place->matchSeriesCount(m_seriesSize);
     if (complete < 1)
         return QVariant();
     // The columns show the page of series that holds the last complete one.
-    const int s = column - m_firstShotColumn + ((complete - 1) / m_seriesCount) * m_seriesCount + 1;
+    const int s =
+        column - m_columns.firstShot + ((complete - 1) / m_seriesCount) * m_seriesCount + 1;
     if (s > complete)
         return QVariant();
     return resultText(place, s, s);
@@ -128,20 +108,10 @@ QVariant TSeries::totalText(const TMemberPlace *place) const
 
 QVariant TSeries::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-        || section >= columnCount())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
-    if (section == m_teamColumn)
-        return QStringLiteral("TEAM");
-    if (section == m_startNumColumn)
-        return QStringLiteral("START NUM");
-    if (section == m_targetColumn)
-        return QStringLiteral("TARGET");
-    if (section < m_firstShotColumn)
-        return QStringLiteral("NAME");
-    if (section == totalColumn())
-        return QStringLiteral("           TOTAL           ");
-    return QStringLiteral("        %1       ").arg(section - m_firstShotColumn + 1);
+    return m_columns.header(section, totalColumn(),
+                            QStringLiteral("           TOTAL           "));
 }
 
 Qt::ItemFlags TSeries::flags(const QModelIndex &index) const
@@ -153,13 +123,13 @@ void TSeries::setSeries(int count, int size)
 {
     count = qMax(0, count);
     if (count > m_seriesCount) {
-        beginInsertColumns(QModelIndex(), m_firstShotColumn + m_seriesCount,
-                           m_firstShotColumn + count - 1);
+        beginInsertColumns(QModelIndex(), m_columns.firstShot + m_seriesCount,
+                           m_columns.firstShot + count - 1);
         m_seriesCount = count;
         endInsertColumns();
     } else if (count < m_seriesCount) {
-        beginRemoveColumns(QModelIndex(), m_firstShotColumn + count,
-                           m_firstShotColumn + m_seriesCount - 1);
+        beginRemoveColumns(QModelIndex(), m_columns.firstShot + count,
+                           m_columns.firstShot + m_seriesCount - 1);
         m_seriesCount = count;
         endRemoveColumns();
     }

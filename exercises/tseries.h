@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include "tplacecolumns.h"
+
 class TMemberPlace;
 
 // The finished series of a shot list: one row per member place, one column per
@@ -30,8 +32,8 @@ public:
     void setShowTenths(bool showTenths);
     int seriesCount() const { return m_seriesCount; }
     int seriesSize() const { return m_seriesSize; }
-    int firstShotColumn() const { return m_firstShotColumn; }
-    int totalColumn() const { return m_firstShotColumn + m_seriesCount; }
+    int firstShotColumn() const { return m_columns.firstShot; }
+    int totalColumn() const { return m_columns.firstShot + m_seriesCount; }
 
     // The shot list has added (removed) the place at this index of its rows.
     void rowInserted(int index);
@@ -46,18 +48,13 @@ public:
 private:
     const TMemberPlace *placeOfRow(int row) const;
     const TMemberPlace *placeOfTarget(int target) const;
-    QVariant displayText(const TMemberPlace *place, int column) const;
     QVariant seriesText(const TMemberPlace *place, int column) const;
     QVariant totalText(const TMemberPlace *place) const;
     // "sum *marked" over the match series firstSeries..lastSeries.
     QString resultText(const TMemberPlace *place, int firstSeries, int lastSeries) const;
 
     int m_firstRow = 0;
-    int m_firstShotColumn = 4;
-    int m_nameColumn = 0;
-    int m_teamColumn = 1;
-    int m_startNumColumn = 2;
-    int m_targetColumn = 3;
+    TPlaceColumns m_columns; // the labels; the series follow them
     const QList<TMemberPlace *> *m_places = nullptr; // the shot list's; not owned
     int m_seriesCount = 1;
     int m_seriesSize = 1;
