@@ -40,7 +40,9 @@ TestDataDir::TestDataDir(Content content)
     if (content == CopyDefaultData)
         m_valid = copyDirectoryRecursively(defaultDataPath(), dataPath);
     else
-        m_valid = QDir().mkpath(dataPath + QStringLiteral("/DataBase"));
+        m_valid = true;
+    // The program makes its database folder at start; the tests' databases go there.
+    m_valid = QDir().mkpath(dataPath + QStringLiteral("/DataBase")) && m_valid;
     m_previousDir = QDir::currentPath();
     m_valid = QDir::setCurrent(m_dir.path()) && m_valid;
 }

@@ -1,0 +1,329 @@
+#include "tdbaccessor.h"
+
+#include "datapaths.h"
+#include "storageresources.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString kDriver = QStringLiteral("QSQLITE");
+
+const char *const kTableNames[] = {
+    "tcompetitions", "tevents", "tshooters", "tteam",
+    "tqualifications", "tmembers", "trelays", "tbullets",
+};
+constexpr int kTableCount = int(sizeof(kTableNames) / sizeof(kTableNames[0]));
+
+// Settings of every opened connection. WAL with synchronous FULL makes each
+// commit wait until its frames are synced to the log file: a shot whose
+// insert returned survives a killed program and a power cut, and a commit
+// costs one sync instead of the several of a rollback journal. The indexes
+// serve the per-member and per-competition lookups; they are made here and
+// not in the schema script so that files made before get them too.
+const char *const kConnectionSetup[] = {
+    "PRAGMA journal_mode=WAL",
+    "PRAGMA synchronous=FULL",
+    "CREATE INDEX IF NOT EXISTS idx_tbullets_event_member ON tbullets (fEventID, fMemberID)",
+    "CREATE INDEX IF NOT EXISTS idx_tbullets_member ON tbullets (fMemberID)",
+    "CREATE INDEX IF NOT EXISTS idx_tmembers_competition ON tmembers (fCompetitionID)",
+    "CREATE INDEX IF NOT EXISTS idx_tevents_competition ON tevents (fCompetitionID)",
+};
+
+// The side files SQLite may leave next to a database.
+const char *const kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
+
+} // namespace
+
+TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
+    : QObject(parent)
+{
+    initStorageResources();
+    m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
+    m_db.setDatabaseName(databasePath());
+    if (!QFile::exists(databasePath()))
+        importDB();
+}
+
+TdbAccessor::~TdbAccessor()
+{
+    m_recordSet.clear();
+    const QString name = m_db.connectionName();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+QString TdbAccessor::databasePath()
+{
+    return DataPaths::path(DataPaths::kDataBaseDir, DataPaths::kCompetitionsDb);
+}
+
+QString TdbAccessor::tableName(int table)
+{
+    if (table < 0 || table >= kTableCount)
+        return QString();
+    return QLatin1String(kTableNames[table]);
+}
+
+QString TdbAccessor::dateTimeSql(const QDate &date, const QTime &time)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
+        + time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+bool TdbAccessor::checkDB()
+{
+    if (m_openFailed) {
+        qWarning() << "Data Base not accepted";
+        return false;
+    }
+    if (m_db.isOpen())
+        return true;
+    if (openDB())
+        return true;
+    m_openFailed = true;
+    m_errorFlag = true;
+    emit errorSQL(ErrorOpen);
+    return false;
+}
+
+bool TdbAccessor::openDB()
+{
+    // Opening creates a missing file, and an empty file would never get
+    // its tables: a file that went missing is made from the schema again.
+    if (!QFile::exists(databasePath()) && !importDB())
+        return false;
+    if (!m_db.open()) {
+        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
+        return false;
+    }
+    prepareConnection();
+    return true;
+}
+
+void TdbAccessor::prepareConnection()
+{
+    // A read-only file refuses these; it still serves reads, so a refusal
+    // is logged and not reported.
+    for (const char *statement : kConnectionSetup) {
+        QSqlQuery query(m_db);
+        if (!query.exec(QLatin1String(statement)))
+            qWarning().noquote() << "Unable to execute query - " + QLatin1String(statement)
+                                 << query.lastError().text();
+    }
+}
+
+bool TdbAccessor::importDB()
+{
+    return importDB(QLatin1String(kSchemaResource));
+}
+
+bool TdbAccessor::importDB(const QString &scriptPath)
+{
+    if (!QFile::exists(scriptPath)) {
+        qWarning().noquote() << "fileImport: " + scriptPath + " dont exist";
+        return failImport(false);
+    }
+    QFile script(scriptPath);
+    if (!script.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Cannot open fileImport: " + scriptPath;
+        return failImport(false);
+    }
+    QStringList statements;
+    while (!script.atEnd()) {
+        const QString line = QString::fromLatin1(script.readLine());
+        if (!line.trimmed().isEmpty())
+            statements.append(line);
+    }
+    script.close();
+
+    // Only a file this import creates may be removed when it fails.
+    const bool existed = QFile::exists(databasePath());
+    if (m_db.isOpen())
+        m_db.close();
+    if (!m_db.open()) {
+        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
+        return failImport(!existed);
+    }
+    if (!m_db.transaction()) {
+        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError().text());
+        return failImport(!existed);
+    }
+    for (const QString &statement : qAsConst(statements)) {
+        QSqlQuery query(m_db);
+        if (!query.exec(statement)) {
+            qWarning().noquote() << "Unable to execute query - " + statement.trimmed()
+                                 << query.lastError().text();
+            query.finish();
+            m_db.rollback();
+            return failImport(!existed);
+        }
+    }
+    if (!m_db.commit()) {
+        qWarning().noquote() << "Unable to execute query - COMMIT" << m_db.lastError().text();
+        m_db.rollback();
+        return failImport(!existed);
+    }
+    m_db.close();
+    return true;
+}
+
+bool TdbAccessor::failImport(bool removeFile)
+{
+    if (removeFile) {
+        m_db.close();
+        const QString path = databasePath();
+        QFile::remove(path);
+        for (const char *suffix : kSideFileSuffixes)
+            QFile::remove(path + QLatin1String(suffix));
+    }
+    m_errorFlag = true;
+    emit errorSQL(ErrorImport);
+    return false;
+}
+
+void TdbAccessor::reportStatementFailure(const QString &statement, const QString &driverError)
+{
+    qWarning().noquote() << "Unable to execute query - " + statement << driverError;
+    emit errorSQL(ErrorStatement);
+}
+
+bool TdbAccessor::run(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query.setForwardOnly(true);
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = query.exec(statement);
+    } else if (query.prepare(statement)) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok)
+        reportStatementFailure(statement, query.lastError().text());
+    return ok;
+}
+
+bool TdbAccessor::execQuery(const QString &statement, const QVariantList &values)
+{
+    if (!checkDB())
+        return false;
+    QSqlQuery query(m_db);
+    return run(query, statement, values);
+}
+
+bool TdbAccessor::execSelect(const QString &statement, const QVariantList &values)
+{
+    m_recordSet.clear();
+    if (!checkDB())
+        return false;
+    QSqlQuery query(m_db);
+    if (!run(query, statement, values))
+        return false;
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    while (query.next()) {
+        m_recordSet.addRow();
+        for (int i = 0; i < columns; ++i)
+            m_recordSet.addValue(record.fieldName(i), query.value(i));
+    }
+    return true;
+}
+
+bool TdbAccessor::execExists(const QString &statement, const QVariantList &values)
+{
+    if (!checkDB())
+        return false;
+    QSqlQuery query(m_db);
+    return run(query, statement, values) && query.next();
+}
+
+bool TdbAccessor::execHasRows(const QString &statement, const QVariantList &values)
+{
+    return execExists(statement, values);
+}
+
+int TdbAccessor::getMaxID(int table)
+{
+    if (!checkDB())
+        return -1;
+    const QString name = tableName(table);
+    if (name.isEmpty()) {
+        qWarning() << "Error in table's name";
+        return -1;
+    }
+    QSqlQuery query(m_db);
+    // The name comes from the fixed table list, never from the caller.
+    if (!run(query, QStringLiteral("SELECT MAX(ID) FROM %1").arg(name), QVariantList()))
+        return 0;
+    if (!query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+bool TdbAccessor::isExist(int table, int id)
+{
+    const QString name = tableName(table);
+    if (name.isEmpty()) {
+        qWarning() << "Error in table's name";
+        return false;
+    }
+    return execExists(QStringLiteral("SELECT * FROM %1 WHERE ID=?").arg(name), {id});
+}
+
+bool TdbAccessor::inTransaction(const std::function<bool()> &work)
+{
+    if (m_transactionDepth > 0)
+        return work();
+    if (!checkDB())
+        return false;
+    if (!m_db.transaction()) {
+        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError().text());
+        return false;
+    }
+    ++m_transactionDepth;
+    const bool ok = work();
+    --m_transactionDepth;
+    if (ok && m_db.commit())
+        return true;
+    if (ok)
+        reportStatementFailure(QStringLiteral("COMMIT"), m_db.lastError().text());
+    m_db.rollback();
+    return false;
+}
+
+bool TdbAccessor::execAll(const QList<QPair<QString, QVariantList>> &statements)
+{
+    for (const auto &statement : statements) {
+        if (!execQuery(statement.first, statement.second))
+            return false;
+    }
+    return true;
+}
+
+QList<int> TdbAccessor::collectIDs(const QString &field)
+{
+    QList<int> ids;
+    while (m_recordSet.next()) {
+        bool ok = false;
+        const int id = m_recordSet.value(field, &ok).toInt(&ok);
+        if (ok)
+            ids.append(id);
+    }
+    return ids;
+}
+
+int TdbAccessor::insertWithNextKey(int table, const QString &statement, QVariantList values)
+{
+    const int maxID = getMaxID(table);
+    if (maxID < 0)
+        return -1;
+    const int key = maxID + 1;
+    values.prepend(key);
+    return execQuery(statement, values) ? key : -1;
+}

@@ -1,0 +1,192 @@
+#pragma once
+
+#include "tdbrecordset.h"
+
+#include <QDate>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTime>
+#include <QVariantList>
+
+#include <functional>
+
+class TBullet;
+class TEvent;
+class TShooter;
+class QSqlQuery;
+
+// The only way to the competitions database. Each accessor owns one named
+// connection; selects copy their rows into the accessor's row set, which the
+// caller reads right after with first/next/value.
+//
+// Every value reaches SQLite as a bound parameter, never as statement text.
+// Failures are logged and reported by errorSQL; isError() latches only a
+// failed open or schema import, so one failed statement does not disable
+// the accessor. Operations of several statements run in one transaction.
+class TdbAccessor : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Table index of tableName, getMaxID and isExist.
+    enum Table {
+        TableCompetitions = 0,
+        TableEvents = 1,
+        TableShooters = 2,
+        TableTeam = 3,
+        TableQualifications = 4,
+        TableMembers = 5,
+        TableRelays = 6,
+        TableBullets = 7,
+    };
+    // Codes of errorSQL.
+    enum ErrorCode { ErrorImport = 1, ErrorOpen = 2, ErrorStatement = 3 };
+
+    static constexpr const char *kSchemaResource = ":/competitions.sql";
+
+    // Creates the database file from the schema when it is missing.
+    explicit TdbAccessor(const QString &connectionName, QObject *parent = nullptr);
+    ~TdbAccessor() override;
+
+    // The file below the current directory.
+    static QString databasePath();
+    static QString tableName(int table);
+
+    bool checkDB();
+    bool openDB();
+    bool importDB();
+    // Imports another script; for callers that keep their schema elsewhere.
+    bool importDB(const QString &scriptPath);
+    bool isError() const { return m_errorFlag; }
+
+    // Core statements. The values bind to the statement's "?" in order.
+    bool execQuery(const QString &statement, const QVariantList &values = QVariantList());
+    bool execSelect(const QString &statement, const QVariantList &values = QVariantList());
+    bool execExists(const QString &statement, const QVariantList &values = QVariantList());
+    bool execHasRows(const QString &statement, const QVariantList &values = QVariantList());
+    int getMaxID(int table);
+    bool isExist(int table, int id);
+
+    // The row set of the last select.
+    bool first() { return m_recordSet.first(); }
+    bool next() { return m_recordSet.next(); }
+    QVariant value(const QString &field, bool *ok = nullptr) const
+    {
+        return m_recordSet.value(field, ok);
+    }
+
+    // Selects: rows in the row set, empty when none matched or on failure.
+    void selectEventBullets(int eventID);
+    void selectMemberBullets(int eventID, int memberID);
+    void selectCompetitions(bool finished);
+    void selectCompetition(int competitionID);
+    void selectFinalEvents(int competitionID);
+    void selectEventsByType(int competitionID, int typeXMLID);
+    void selectShooters(int gender = -1); // -1: all
+    void selectShooter(int shooterID);
+    void selectTeams();
+    void selectTeam(int teamID);
+    void selectQualifications();
+    void selectQualification(int qualificationID);
+    void selectMembers(int competitionID);
+    void selectEventRelays(int eventID);
+    void selectMemberRelays(int eventID, int memberID);
+
+    // Existence checks.
+    bool isCompetitionExist(int id) { return isExist(TableCompetitions, id); }
+    bool isEventExist(int id) { return isExist(TableEvents, id); }
+    bool isShooterExist(int id) { return isExist(TableShooters, id); }
+    bool isTeamExist(int id) { return isExist(TableTeam, id); }
+    bool isQualificationExist(int id) { return isExist(TableQualifications, id); }
+    bool isMemberExist(int id) { return isExist(TableMembers, id); }
+    bool isBulletExist(int id) { return isExist(TableBullets, id); }
+    bool isShooterInCompetition(int competitionID, int shooterID);
+    bool isRelayPlaceExist(int memberID, int eventID, int relayNum);
+    bool isMemberInEventRelays(int memberID, int eventID);
+    bool isRelayNumExist(int eventID, int relayNum);
+    // The shooter has a stored shot in any competition.
+    bool isShooterUsed(int shooterID);
+
+    // Greatest key of a table: 0 when empty, -1 when the database cannot be opened.
+    int getMaxCompetitionID() { return getMaxID(TableCompetitions); }
+    int getMaxEventID() { return getMaxID(TableEvents); }
+    int getMaxShooterID() { return getMaxID(TableShooters); }
+    int getMaxTeamID() { return getMaxID(TableTeam); }
+    int getMaxQualificationID() { return getMaxID(TableQualifications); }
+    int getMaxMemberID() { return getMaxID(TableMembers); }
+    int getMaxBulletID() { return getMaxID(TableBullets); }
+
+    // Inserts: the new key (greatest + 1), or -1.
+    // A negative key allocates one; an existing key is refused.
+    int insertCompetition(bool finished, int countryXMLID, int typeXMLID, bool final,
+                          const QTime &startTime, const QDate &startDate,
+                          const QString &name, int key = -1);
+    int insertEvent(const TEvent *event, int competitionID);
+    int insertBullet(const TBullet *bullet, int eventID);
+    int insertShooter(const TShooter *shooter);
+    int insertTeam(int countryXMLID, const QString &name);
+    int insertQualification(const QString &name, const QString &shortName);
+    int insertMember(const TShooter *member, int competitionID);
+    // The relay is named by its exercise key and number; true when stored.
+    bool insertRelay(int eventID, int relayNum, int memberID, int target);
+
+    // Updates: false for a missing row where the operation checks for one.
+    bool updateCompetition(int competitionID, bool finished, int countryXMLID, int typeXMLID,
+                           bool final, const QTime &startTime, const QDate &startDate,
+                           const QString &name);
+    bool setCompetitionFinished(int competitionID, bool finished);
+    bool updateEvent(int eventID, const TEvent *event, int competitionID);
+    bool setEventFinished(int eventID, bool finished);
+    bool setEventStartDate(int eventID, const QDate &date, const QTime &time);
+    bool updateBullet(int bulletID, int eventID, const TBullet *bullet);
+    bool setBulletFine(int bulletID, int fine);
+    bool updateShooter(int shooterID, const TShooter *shooter);
+    bool updateTeam(int teamID, const QString &name, int countryXMLID);
+    bool updateQualification(int qualificationID, const QString &name, const QString &shortName);
+    bool setMemberTarget(int memberID, int relayNum, int eventID, int target);
+    bool setStartNumber(int memberID, int startNumber);
+
+    // Deletes; the cascades are all or nothing.
+    bool deleteBullet(int bulletID);
+    bool deleteMemberBullets(int memberID);
+    bool deleteMemberRelays(int eventID, int memberID);
+    bool deleteRelay(int eventID, int relayNum);
+    bool deleteTeam(int teamID);
+    bool deleteQualification(int qualificationID);
+    bool deleteEvent(int eventID);
+    bool deleteMember(int memberID);
+    bool deleteFinalEvents(int competitionID);
+    bool deleteShooterMember(int shooterID, int competitionID);
+    bool deleteCompetition(int competitionID);
+    // 1 deleted, 0 a statement failed, -1 refused: the shooter has stored shots.
+    int deleteShooter(int shooterID, bool checkInUse);
+    bool clearAll();
+
+    // "yyyy-MM-dd HH:mm:ss", the stored form of a start.
+    static QString dateTimeSql(const QDate &date, const QTime &time);
+
+signals:
+    void errorSQL(int err);
+
+private:
+    // Prepares, binds and runs; reports a failure.
+    bool run(QSqlQuery &query, const QString &statement, const QVariantList &values);
+    void reportStatementFailure(const QString &statement, const QString &driverError);
+    bool failImport(bool removeFile);
+    void prepareConnection();
+    // Runs work in one transaction, or inside the one already open.
+    bool inTransaction(const std::function<bool()> &work);
+    // Inserts with the next key in front of values; the key or -1.
+    int insertWithNextKey(int table, const QString &statement, QVariantList values);
+    // The integer column field of every row of the row set that has one.
+    QList<int> collectIDs(const QString &field = QStringLiteral("ID"));
+    // The statements in order, each while all before it ran.
+    bool execAll(const QList<QPair<QString, QVariantList>> &statements);
+
+    QSqlDatabase m_db;
+    TdbRecordSet m_recordSet;
+    bool m_openFailed = false;
+    bool m_errorFlag = false;
+    int m_transactionDepth = 0;
+};

@@ -1,0 +1,357 @@
+#include "storageresources.h"
+#include "tdbaccessor.h"
+#include "testdatadir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString kConnection = QStringLiteral("main");
+
+QRegularExpression startsWith(const QString &text)
+{
+    return QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(text));
+}
+
+// A copy of the schema script whose line `line` (from 0) is replaced.
+QByteArray brokenScript(int line)
+{
+    initStorageResources();
+    QFile script(QLatin1String(TdbAccessor::kSchemaResource));
+    if (!script.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QList<QByteArray> lines = script.readAll().split('\n');
+    lines[line] = "CREATE TABLE broken ( oops\r";
+    return lines.join('\n');
+}
+
+} // namespace
+
+class TestDbAccessor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void schemaScript();
+    void newFileFromScript();
+    void connectionSettings();
+    void rowSetReading();
+    void rowSetWriting();
+    void maxIDAndTableNames_data();
+    void maxIDAndTableNames();
+    void failedStatementDoesNotPoison();
+    void failedSelectLeavesSetEmpty();
+    void missingDirectoryLatches();
+    void failedImportRemovesFile_data();
+    void failedImportRemovesFile();
+    void importIntoExistingFileKeepsIt();
+    void missingScript();
+    void twoConnections();
+};
+
+void TestDbAccessor::schemaScript()
+{
+    initStorageResources();
+    QFile script(QLatin1String(TdbAccessor::kSchemaResource));
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    const QByteArray content = script.readAll();
+    QVERIFY(content.endsWith("\r\n"));
+    // Twelve lines, every one ending in CR LF: no lone CR or LF, no blank line.
+    QCOMPARE(content.count("\r\n"), 12);
+    QCOMPARE(content.count('\r'), 12);
+    QCOMPARE(content.count('\n'), 12);
+    QVERIFY(!content.contains("\r\n\r\n"));
+    const QList<QByteArray> lines = content.split('\n');
+    // Only the last CREATE TABLE goes without a semicolon.
+    QVERIFY(lines.at(8).startsWith("CREATE TABLE \"tteam\""));
+    QVERIFY(!lines.at(8).trimmed().endsWith(';'));
+    QVERIFY(lines.at(7).trimmed().endsWith(';'));
+}
+
+void TestDbAccessor::newFileFromScript()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    QVERIFY(dir.isValid());
+    TdbAccessor db(kConnection);
+    QVERIFY(!db.isError());
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("ServerDatas/DataBase/competitions.sqlite"))));
+    QCOMPARE(TdbAccessor::databasePath(),
+             QDir::currentPath() + QStringLiteral("/ServerDatas/DataBase/competitions.sqlite"));
+    // The import closes the connection; the first statement opens it again.
+    QVERIFY(!QSqlDatabase::database(kConnection, false).isOpen());
+
+    db.execSelect(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    QStringList tables;
+    while (db.next())
+        tables << db.value(QStringLiteral("name")).toString();
+    QCOMPARE(tables, QStringList({"TVersion", "tbullets", "tcompetitions", "tevents", "tmembers",
+                                  "tqualifications", "trelays", "tshooters", "tteam"}));
+
+    db.execSelect(QStringLiteral("SELECT * FROM TVersion"));
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("fver_first")).toInt(), 2);
+    QCOMPARE(db.value(QStringLiteral("fver_second")).toInt(), 1);
+    QVERIFY(!db.next());
+
+    db.selectTeams();
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("ID")).toInt(), 0);
+    QCOMPARE(db.value(QStringLiteral("fName")).toString(), QString());
+    QCOMPARE(db.value(QStringLiteral("fCountryXMLID")).toInt(), 0);
+    bool ok = false;
+    db.value(QStringLiteral("fshortName"), &ok);
+    QVERIFY(ok);
+    db.selectQualifications();
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("ID")).toInt(), 0);
+    QCOMPARE(db.value(QStringLiteral("fshortname")).toString(), QString());
+    QVERIFY(!db.next());
+    // Key 0 is the empty entry, so the first key handed out is 1.
+    QCOMPARE(db.insertTeam(2, QStringLiteral("Team")), 1);
+    QCOMPARE(db.insertQualification(QStringLiteral("Q"), QStringLiteral("q")), 1);
+}
+
+void TestDbAccessor::connectionSettings()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    db.execSelect(QStringLiteral("PRAGMA journal_mode"));
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("journal_mode")).toString(), QStringLiteral("wal"));
+    db.execSelect(QStringLiteral("PRAGMA synchronous"));
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("synchronous")).toInt(), 2); // FULL
+
+    // The per-member and per-competition lookups are served by an index.
+    const QStringList lookups = {
+        QStringLiteral("SELECT * FROM tbullets WHERE fEventID=1 AND fMemberID=2 ORDER BY fNumber"),
+        QStringLiteral("SELECT * FROM tbullets WHERE fMemberID=2"),
+        QStringLiteral("SELECT * FROM TRelays WHERE fEventID=1 AND fMemberID=2"),
+        QStringLiteral("SELECT * FROM TMembers WHERE fCompetitionID=1 ORDER BY fStartNumber"),
+        QStringLiteral("SELECT * FROM TEvents WHERE fCompetitionID=1 AND fTypeXMLID=3"),
+    };
+    for (const QString &lookup : lookups) {
+        db.execSelect(QStringLiteral("EXPLAIN QUERY PLAN ") + lookup);
+        QString plan;
+        while (db.next())
+            plan += db.value(QStringLiteral("detail")).toString() + QLatin1Char(';');
+        QVERIFY2(plan.contains(QStringLiteral("USING INDEX"))
+                     || plan.contains(QStringLiteral("USING COVERING INDEX")),
+                 qPrintable(lookup + QStringLiteral(" -> ") + plan));
+    }
+}
+
+void TestDbAccessor::rowSetReading()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    QVERIFY(db.insertCompetition(false, 2, 5, true, QTime(9, 5, 30), QDate(2020, 2, 15),
+                                 QStringLiteral("A")) == 1);
+    QVERIFY(db.insertCompetition(false, 2, 5, true, QTime(9, 5, 30), QDate(2020, 2, 15),
+                                 QStringLiteral("B")) == 2);
+
+    db.execSelect(QStringLiteral("SELECT * FROM tcompetitions ORDER BY ID"));
+    bool ok = true;
+    QVERIFY(!db.value(QStringLiteral("ID"), &ok).isValid()); // the cursor stands before the rows
+    QVERIFY(!ok);
+    QStringList names;
+    while (db.next())
+        names << db.value(QStringLiteral("fName")).toString();
+    QCOMPARE(names, QStringList({"A", "B"}));
+    QVERIFY(!db.next());
+
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("fName"), &ok).toString(), QStringLiteral("A"));
+    QVERIFY(ok);
+    QCOMPARE(db.value(QStringLiteral("fstartDate")).toString(), QStringLiteral("2020-02-15 09:05:30"));
+    // Fields are keyed by the declared case.
+    QVERIFY(!db.value(QStringLiteral("fStartdate"), &ok).isValid());
+    QVERIFY(!ok);
+
+    db.execSelect(QStringLiteral("SELECT * FROM tcompetitions WHERE ID=99"));
+    QVERIFY(db.first());
+    QVERIFY(!db.next());
+}
+
+void TestDbAccessor::rowSetWriting()
+{
+    TdbRecordSet set;
+    QVERIFY(!set.addValue(QStringLiteral("a"), 1)); // no row to write into
+    QVERIFY(set.addValue(QStringLiteral("a"), 1, true));
+    QVERIFY(set.addValue(QStringLiteral("b"), 2));
+    QVERIFY(set.addRow());
+    QVERIFY(set.addValue(QStringLiteral("a"), 3));
+    QCOMPARE(set.rowCount(), 2);
+    QVERIFY(set.next());
+    QCOMPARE(set.value(QStringLiteral("b")).toInt(), 2);
+    QVERIFY(set.next());
+    bool ok = true;
+    set.value(QStringLiteral("b"), &ok);
+    QVERIFY(!ok);
+    set.clear();
+    QVERIFY(set.first());
+    QVERIFY(!set.addValue(QStringLiteral("a"), 1));
+}
+
+void TestDbAccessor::maxIDAndTableNames_data()
+{
+    QTest::addColumn<int>("table");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("maxID");
+    // The fixed table index; "tteam" and "tqualifications" hold the key-0 row.
+    QTest::newRow("0 competitions") << 0 << "tcompetitions" << 0;
+    QTest::newRow("1 events") << 1 << "tevents" << 0;
+    QTest::newRow("2 shooters") << 2 << "tshooters" << 0;
+    QTest::newRow("3 team") << 3 << "tteam" << 0;
+    QTest::newRow("4 qualifications") << 4 << "tqualifications" << 0;
+    QTest::newRow("5 members") << 5 << "tmembers" << 0;
+    QTest::newRow("7 bullets") << 7 << "tbullets" << 0;
+    QTest::newRow("8 names nothing") << 8 << "" << -1;
+    QTest::newRow("-1 names nothing") << -1 << "" << -1;
+}
+
+void TestDbAccessor::maxIDAndTableNames()
+{
+    QFETCH(int, table);
+    QFETCH(QString, name);
+    QFETCH(int, maxID);
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    QCOMPARE(TdbAccessor::tableName(table), name);
+    if (name.isEmpty()) {
+        QTest::ignoreMessage(QtWarningMsg, "Error in table's name");
+        QTest::ignoreMessage(QtWarningMsg, "Error in table's name");
+        QVERIFY(!db.isExist(table, 0));
+    }
+    QCOMPARE(db.getMaxID(table), maxID);
+}
+
+void TestDbAccessor::failedStatementDoesNotPoison()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - INSERT INTO nowhere")));
+    QVERIFY(!db.execQuery(QStringLiteral("INSERT INTO nowhere VALUES (1)")));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).toInt(), int(TdbAccessor::ErrorStatement));
+    QVERIFY(!db.isError());
+    // The next statement runs as if nothing happened.
+    QCOMPARE(db.insertTeam(3, QStringLiteral("After")), 1);
+    QCOMPARE(errors.count(), 1);
+}
+
+void TestDbAccessor::failedSelectLeavesSetEmpty()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    db.selectTeams();
+    QVERIFY(!db.first());
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - SELECT * FROM nowhere")));
+    QVERIFY(!db.execSelect(QStringLiteral("SELECT * FROM nowhere")));
+    QVERIFY(db.first());
+}
+
+void TestDbAccessor::missingDirectoryLatches()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    QVERIFY(QDir(dir.filePath(QStringLiteral("ServerDatas/DataBase"))).removeRecursively());
+
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Cannot open database:")));
+    TdbAccessor db(kConnection);
+    QVERIFY(db.isError());
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+
+    // The first statement tries again; the failure of that open latches.
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Cannot open database:")));
+    QCOMPARE(db.getMaxTeamID(), -1);
+    QCOMPARE(errors.count(), 2);
+    QCOMPARE(errors.at(0).at(0).toInt(), int(TdbAccessor::ErrorImport));
+    QCOMPARE(errors.at(1).at(0).toInt(), int(TdbAccessor::ErrorOpen));
+
+    // Then every statement is refused without a new attempt, even when the
+    // directory has come back.
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("ServerDatas/DataBase"))));
+    QTest::ignoreMessage(QtWarningMsg, "Data Base not accepted");
+    QCOMPARE(db.insertTeam(1, QStringLiteral("x")), -1);
+    QCOMPARE(errors.count(), 2);
+    QVERIFY(!QFile::exists(TdbAccessor::databasePath()));
+}
+
+void TestDbAccessor::failedImportRemovesFile_data()
+{
+    QTest::addColumn<int>("brokenLine");
+    QTest::newRow("first table") << 0;
+    QTest::newRow("after five tables") << 5;
+    QTest::newRow("last insert") << 11;
+}
+
+void TestDbAccessor::failedImportRemovesFile()
+{
+    QFETCH(int, brokenLine);
+    TestDataDir dir(TestDataDir::Empty);
+    const QString script = dir.filePath(QStringLiteral("broken.sql"));
+    QVERIFY(dir.writeFile(QStringLiteral("broken.sql"), brokenScript(brokenLine)));
+    TdbAccessor db(kConnection);
+    QVERIFY(QFile::remove(TdbAccessor::databasePath()));
+
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - CREATE TABLE broken")));
+    QVERIFY(!db.importDB(script));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).toInt(), int(TdbAccessor::ErrorImport));
+    QVERIFY(db.isError());
+    // No half-made file stays behind to be taken for a database.
+    QVERIFY(!QFile::exists(TdbAccessor::databasePath()));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("ServerDatas/DataBase"))).entryList(QDir::Files),
+             QStringList());
+
+    // The next statement makes the file again from the built-in script.
+    QCOMPARE(db.insertTeam(1, QStringLiteral("x")), 1);
+    QCOMPARE(errors.count(), 1);
+}
+
+void TestDbAccessor::importIntoExistingFileKeepsIt()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    QCOMPARE(db.insertTeam(1, QStringLiteral("Kept")), 1);
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - CREATE TABLE")));
+    QVERIFY(!db.importDB());
+    QVERIFY(QFile::exists(TdbAccessor::databasePath()));
+    db.selectTeam(1);
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("fName")).toString(), QStringLiteral("Kept"));
+    db.execSelect(QStringLiteral("SELECT * FROM TVersion"));
+    QVERIFY(!db.first());
+    QVERIFY(!db.next()); // still one version row: the import was undone as a whole
+}
+
+void TestDbAccessor::missingScript()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor db(kConnection);
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+    QTest::ignoreMessage(QtWarningMsg, "fileImport: :/nothing.sql dont exist");
+    QVERIFY(!db.importDB(QStringLiteral(":/nothing.sql")));
+    QCOMPARE(errors.count(), 1);
+    QVERIFY(QFile::exists(TdbAccessor::databasePath()));
+}
+
+void TestDbAccessor::twoConnections()
+{
+    TestDataDir dir(TestDataDir::Empty);
+    TdbAccessor main(QStringLiteral("main"));
+    TdbAccessor view(QStringLiteral("view"));
+    QCOMPARE(main.insertTeam(4, QStringLiteral("Seen")), 1);
+    view.selectTeam(1);
+    QVERIFY(!view.first());
+    QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Seen"));
+}
+
+QTEST_MAIN(TestDbAccessor)
+#include "tst_dbaccessor.moc"
