@@ -1,5 +1,4 @@
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QtTest>
 
 #include <memory>
@@ -81,7 +80,6 @@ void TestBulletList::init()
 {
     m_dir = std::make_unique<TestDataDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))));
     m_db = std::make_unique<TdbAccessor>(QStringLiteral("shots"));
     QVERIFY(!m_db->isError());
 }
