@@ -15,6 +15,7 @@
 #include "myevent.h"
 #include "tbullet.h"
 #include "tbulletlist.h"
+#include "tseries.h"
 #include "tevent.h"
 #include "ttargettype.h"
 

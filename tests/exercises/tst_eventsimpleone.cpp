@@ -43,6 +43,7 @@ private slots:
     void clockText();
     void stop_data();
     void stop();
+    void stopReachesEveryLaneWhateverTheRowOrder();
     void emptyListFinishesOnlyByStop();
 };
 
@@ -276,6 +277,20 @@ void TestEventSimpleOne::stop()
     // Lane 2 had no shot: it is filled completely, or stays empty.
     const int laneTwoFilled = manage == 1 ? 10 : 0;
     QCOMPARE(run.list->shotCountOfStage(2, inMatch ? kMatch : kSighting), laneTwoFilled);
+}
+
+void TestEventSimpleOne::stopReachesEveryLaneWhateverTheRowOrder()
+{
+    // The rows are ordered by match total, and erasing a lane's shots moves
+    // it to the end: every lane must still be erased.
+    Run run(kSimpleOne, 10, {1, 2, 3});
+    run.toMatch();
+    run.shootMatch(1, 3);
+    run.shootMatch(2, 2);
+    run.shootMatch(3, 1);
+    run.exercise->slot_view_stopEvent(0);
+    for (int lane : {1, 2, 3})
+        QCOMPARE(run.list->shotCountOfStage(lane, kMatch), 0);
 }
 
 void TestEventSimpleOne::emptyListFinishesOnlyByStop()

@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+#include "createmyevent.h"
+#include "event_difficult_one.h"
+#include "event_simple_one.h"
 #include "eventharness.h"
 
 using namespace eventtest;
@@ -62,6 +65,8 @@ private slots:
     void earlierClockTimerIsIgnored();
     void clockSpeedFromEnvironment_data();
     void clockSpeedFromEnvironment();
+    void kindByExerciseType_data();
+    void kindByExerciseType();
 };
 
 void TestMyEvent::withoutShotList()
@@ -360,6 +365,35 @@ void TestMyEvent::clockSpeedFromEnvironment()
     qunsetenv(MonotonicClock::kSpeedVariable);
     QCOMPARE(clock.speed(), speed);
     QCOMPARE(clock.tickIntervalMs(), tickMs);
+}
+
+void TestMyEvent::kindByExerciseType_data()
+{
+    QTest::addColumn<int>("typeXMLID");
+    QTest::addColumn<QString>("kind");
+
+    // Exercise types with a running exercise: 1 and 6 (rifle), 2 and 3 (pistol).
+    QTest::newRow("1: one position") << 1 << "EVENT_SIMPLE_ONE";
+    QTest::newRow("6: three positions") << 6 << "EVENT_DIFFICULT_ONE";
+    QTest::newRow("4: none") << 4 << "";
+    QTest::newRow("-1: none") << -1 << "";
+}
+
+void TestMyEvent::kindByExerciseType()
+{
+    QFETCH(int, typeXMLID);
+    QFETCH(QString, kind);
+
+    auto event = makeEvent(typeXMLID, 60);
+    auto list = makeList({1});
+    std::unique_ptr<MyEvent> exercise(createMyEvent(list.get(), event.get(), nullptr));
+    if (kind.isEmpty()) {
+        QVERIFY(!exercise);
+        return;
+    }
+    QVERIFY(exercise);
+    QCOMPARE(QString::fromLatin1(exercise->metaObject()->className()), kind);
+    QVERIFY(!createMyEvent(list.get(), nullptr, nullptr));
 }
 
 QTEST_MAIN(TestMyEvent)
