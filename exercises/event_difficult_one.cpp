@@ -6,14 +6,6 @@ namespace {
 
 constexpr int kSeriesPerPosition = 30;
 constexpr int kPositions = 3;
-constexpr int kStageSighting = 0;
-constexpr int kStageMatch = 1;
-constexpr int kModeTextNone = -1;
-
-constexpr int kResetMemoryFull = 0;
-constexpr int kResetToSighting = 1;
-constexpr int kResetToMatch = 2;
-
 constexpr int kTerminalAsksMatch = 1;
 
 } // namespace
@@ -47,7 +39,7 @@ int EVENT_DIFFICULT_ONE::matchStartShots() const
 
 int EVENT_DIFFICULT_ONE::matchModeText() const
 {
-    return kModeTextNone;
+    return ModeLabelNone;
 }
 
 int EVENT_DIFFICULT_ONE::completedPosition(int target, int k) const
@@ -57,11 +49,11 @@ int EVENT_DIFFICULT_ONE::completedPosition(int target, int k) const
     const int p = positionShots();
     int stage = bulletList->stageOfTarget(target);
     if (stage < 0)
-        stage = kStageSighting;
-    const int n = bulletList->shotCountOfStage(target, kStageMatch);
+        stage = StageSighting;
+    const int n = bulletList->shotCountOfStage(target, StageMatch);
     if (k < 0) {
         // In sighting the position about to be shot, in match the one just completed.
-        const int first = stage == kStageSighting ? 1 : (stage == kStageMatch ? 0 : -1);
+        const int first = stage == StageSighting ? 1 : (stage == StageMatch ? 0 : -1);
         if (first < 0)
             return -1;
         for (int position = 1; position <= kPositions; ++position) {
@@ -72,9 +64,9 @@ int EVENT_DIFFICULT_ONE::completedPosition(int target, int k) const
     }
     if (n != k * p)
         return -1;
-    if (stage == kStageMatch)
+    if (stage == StageMatch)
         return k;
-    if (stage == kStageSighting)
+    if (stage == StageSighting)
         return k - 1;
     return -1;
 }
@@ -91,7 +83,7 @@ int EVENT_DIFFICULT_ONE::nextBulletNumber(int target)
     if (!bulletList)
         return -1;
     const int stage = bulletList->stageOfTarget(target);
-    if (stage == kStageMatch && mode == Match) {
+    if (stage == StageMatch && mode == Match) {
         const int code = bulletList->positionCode(target);
         if (code != SecondSighting && code != ThirdSighting) {
             int p = -1;
@@ -108,7 +100,7 @@ int EVENT_DIFFICULT_ONE::nextBulletNumber(int target)
             }
             if (p == 1 || p == 2) {
                 // Not polled again until the target has been reset.
-                sendResetTarget(target, kResetToSighting);
+                sendResetTarget(target, ResetToSighting);
                 return -1;
             }
         }
@@ -124,29 +116,29 @@ void EVENT_DIFFICULT_ONE::moveTo(int target, int stage, int code)
     bulletList->setStageOfTarget(target, stage);
     bulletList->setPositionCode(target, code);
     requestNextBullet(target);
-    if (stage == kStageMatch)
-        sendPC32(target, kStageMatch);
+    if (stage == StageMatch)
+        sendPC32(target, StageMatch);
 }
 
 void EVENT_DIFFICULT_ONE::onBDReseted(int target, int reason)
 {
     if (!bulletList)
         return;
-    if (reason == kResetMemoryFull) {
+    if (reason == ResetMemoryFull) {
         bulletList->incPlaceCounter(target);
         requestNextBullet(target);
         return;
     }
     const int p = completedPosition(target, -1);
     const int stage = bulletList->stageOfTarget(target);
-    if (stage == kStageSighting && p == 2)
-        moveTo(target, kStageMatch, SecondMatch);
-    else if (stage == kStageSighting && p == 3)
-        moveTo(target, kStageMatch, ThirdMatch);
-    else if (stage == kStageMatch && p == 1)
-        moveTo(target, kStageSighting, SecondSighting);
-    else if (stage == kStageMatch && p == 2)
-        moveTo(target, kStageSighting, ThirdSighting);
+    if (stage == StageSighting && p == 2)
+        moveTo(target, StageMatch, SecondMatch);
+    else if (stage == StageSighting && p == 3)
+        moveTo(target, StageMatch, ThirdMatch);
+    else if (stage == StageMatch && p == 1)
+        moveTo(target, StageSighting, SecondSighting);
+    else if (stage == StageMatch && p == 2)
+        moveTo(target, StageSighting, ThirdSighting);
 }
 
 void EVENT_DIFFICULT_ONE::onSetMatchFromPC(int target, int mode)
@@ -155,6 +147,6 @@ void EVENT_DIFFICULT_ONE::onSetMatchFromPC(int target, int mode)
         return;
     // A lane without a place is never reset.
     if (bulletList->memberIdOfTarget(target) >= 0
-        && bulletList->stageOfTarget(target) == kStageSighting)
-        sendResetTarget(target, kResetToMatch);
+        && bulletList->stageOfTarget(target) == StageSighting)
+        sendResetTarget(target, ResetToMatch);
 }

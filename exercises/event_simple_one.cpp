@@ -5,9 +5,6 @@
 namespace {
 
 constexpr int kSeriesSize = 10;
-constexpr int kStartTextStart = -1;
-constexpr int kStartTextMatch = 1;
-constexpr int kModeTextMatch = 1;
 
 } // namespace
 
@@ -24,33 +21,29 @@ EVENT_SIMPLE_ONE::EVENT_SIMPLE_ONE(TBulletList *list, const TEvent *event, QObje
 void EVENT_SIMPLE_ONE::initEvent()
 {
     sendEventTypeAll();
-    emit sig_view_BTNStartText(kStartTextStart);
+    emit sig_view_BTNStartText(StartTextStart);
 }
 
 void EVENT_SIMPLE_ONE::finishSighting()
 {
     RifleSeriesEvent::finishSighting();
-    emit sig_view_BTNStartText(kStartTextMatch);
+    emit sig_view_BTNStartText(StartTextMatch);
     emit sig_view_BTNStartEnabled(true);
 }
 
 int EVENT_SIMPLE_ONE::nextBulletNumber(int target)
 {
-    int stage = 0;
-    if (mode == Sighting) {
-        stage = 0;
-    } else if (mode == Match) {
-        if (isTargetDone(target)) {
-            if (allTargetsDone()) {
-                mode = Ready;
-                emit sig_view_EventFinished();
-            }
-            return -1;
+    if (mode != Sighting && mode != Match)
+        return -1;
+    if (mode == Match && isTargetDone(target)) {
+        // The last target to finish ends the exercise; a finished target is not asked again.
+        if (allTargetsDone()) {
+            mode = Ready;
+            emit sig_view_EventFinished();
         }
-        stage = 1;
-    } else {
         return -1;
     }
+    const int stage = mode == Match ? StageMatch : StageSighting;
     const int last = bulletList ? bulletList->lastBulletNumberOfTarget(target, stage) : -1;
     return last < 0 ? -1 : last + 1;
 }
@@ -62,5 +55,5 @@ int EVENT_SIMPLE_ONE::matchStartShots() const
 
 int EVENT_SIMPLE_ONE::matchModeText() const
 {
-    return kModeTextMatch;
+    return ModeLabelMatch;
 }

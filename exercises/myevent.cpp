@@ -8,21 +8,6 @@
 #include "tbulletlist.h"
 #include "tmemberplace.h"
 
-namespace {
-
-// Reset reasons of a target's shot memory.
-constexpr int kResetMemoryFull = 0;
-constexpr int kResetToSighting = 1;
-constexpr int kResetToMatch = 2;
-
-constexpr int kStageSighting = 0;
-constexpr int kStageMatch = 1;
-
-constexpr int kModeTextSighting = 0;
-constexpr int kModeTextMatch = 1;
-
-} // namespace
-
 MyEvent::MyEvent(int typeXMLID, int subType, QObject *parent)
     : QObject(parent)
     , typeXMLID(typeXMLID)
@@ -143,7 +128,7 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
                                                         place, time, -1);
     sendBulletToPC(target, -1, -1);
     if (shot && shot->shotID() == kMaxTargetShotNumber)
-        sendResetTarget(target, kResetMemoryFull);
+        sendResetTarget(target, ResetMemoryFull);
     requestNextBullet(target);
 }
 
@@ -188,9 +173,9 @@ void MyEvent::onEventStarted()
     startEventTimer();
     running = 1;
     if (bulletList)
-        bulletList->setStageAll(kStageSighting);
+        bulletList->setStageAll(StageSighting);
     emit sig_view_BTNBackEnabled(false);
-    emit sig_view_ModeText(kModeTextMatch);
+    emit sig_view_ModeText(ModeLabelMatch);
     emit sig_view_BTNStartEnabled(true);
     emit sig_view_BTNStopEnabled(true);
     requestAllTargets();
@@ -240,23 +225,23 @@ void MyEvent::slot_emu_BDReseted(int targetAddr)
 void MyEvent::onBDReseted(int target, int reason)
 {
     switch (reason) {
-    case kResetMemoryFull:
+    case ResetMemoryFull:
         bulletList->incPlaceCounter(target);
         requestNextBullet(target);
         break;
-    case kResetToSighting:
-        setTargetStage(target, kStageSighting);
-        bulletList->setStageAll(kStageSighting);
-        sendPC32(target, kStageSighting);
+    case ResetToSighting:
+        setTargetStage(target, StageSighting);
+        bulletList->setStageAll(StageSighting);
+        sendPC32(target, StageSighting);
         emit sig_view_BTNBackEnabled(false);
         emit sig_view_BTNStopEnabled(true);
-        emit sig_view_ModeText(kModeTextMatch);
+        emit sig_view_ModeText(ModeLabelMatch);
         emit sig_view_BTNStartEnabled(true);
         break;
-    case kResetToMatch:
-        setTargetStage(target, kStageMatch);
-        bulletList->setStageAll(kStageMatch);
-        sendPC32(target, kStageMatch);
+    case ResetToMatch:
+        setTargetStage(target, StageMatch);
+        bulletList->setStageAll(StageMatch);
+        sendPC32(target, StageMatch);
         emit sig_view_BTNBackEnabled(false);
         emit sig_view_BTNStopEnabled(true);
         emit sig_view_BTNStartEnabled(false);
@@ -273,10 +258,10 @@ void MyEvent::setTargetStage(int target, int stage)
     bulletList->setStageOfTarget(target, stage);
     emit sig_view_BTNBackEnabled(false);
     emit sig_view_BTNStopEnabled(true);
-    if (stage == kStageSighting) {
-        emit sig_view_ModeText(kModeTextMatch);
+    if (stage == StageSighting) {
+        emit sig_view_ModeText(ModeLabelMatch);
         emit sig_view_BTNStartEnabled(true);
-    } else if (stage == kStageMatch) {
+    } else if (stage == StageMatch) {
         emit sig_view_BTNStartEnabled(false);
     }
 }

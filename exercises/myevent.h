@@ -34,6 +34,14 @@ public:
     static constexpr int kAllTerminals = 0x9F;
     static constexpr int kMaxTargetShotNumber = 255;
 
+    // Stages of a place: its shots are sighting or match shots.
+    enum Stage { StageSighting = 0, StageMatch = 1 };
+    // Why a target's shot memory is reset.
+    enum ResetReason { ResetMemoryFull = 0, ResetToSighting = 1, ResetToMatch = 2 };
+    // Values of sig_view_ModeText and sig_view_BTNStartText.
+    enum ModeLabel { ModeLabelNone = -1, ModeLabelSighting = 0, ModeLabelMatch = 1 };
+    enum StartText { StartTextStart = -1, StartTextSighting = 0, StartTextMatch = 1 };
+
     MyEvent(int typeXMLID, int subType, QObject *parent = nullptr);
     ~MyEvent() override;
 

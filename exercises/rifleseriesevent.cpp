@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr int kStageSighting = 0;
-constexpr int kStageMatch = 1;
-constexpr int kModeTextSighting = 0;
 constexpr int kTenthsPerSecond = 10;
 constexpr int kTenthsPerMinute = 600;
 constexpr int kTenthsPerHour = 36000;
@@ -65,7 +62,7 @@ QString RifleSeriesEvent::timeText(bool forLabel)
 
 bool RifleSeriesEvent::isTargetDone(int target)
 {
-    return bulletList && bulletList->shotCountOfStage(target, kStageMatch) >= matchCount;
+    return bulletList && bulletList->shotCountOfStage(target, StageMatch) >= matchCount;
 }
 
 bool RifleSeriesEvent::allTargetsDone()
@@ -115,17 +112,17 @@ void RifleSeriesEvent::onEventStarted()
         sendPCAll35();
         startEventTimer();
         if (bulletList)
-            bulletList->setStageAll(kStageSighting);
+            bulletList->setStageAll(StageSighting);
         emit sig_view_BTNBackEnabled(false);
-        emit sig_view_ModeText(kModeTextSighting);
+        emit sig_view_ModeText(ModeLabelSighting);
     } else if (mode == SightingOver) {
         mode = Match;
         emit sig_view_BTNStartEnabled(false);
         for (int t : targets())
-            sendPC32(t, kStageMatch);
+            sendPC32(t, StageMatch);
         startEventTimer();
         if (bulletList)
-            bulletList->setStageAll(kStageMatch);
+            bulletList->setStageAll(StageMatch);
         emit sig_view_BTNBackEnabled(false);
         emit sig_view_ModeText(matchModeText());
     } else {
@@ -155,13 +152,13 @@ void RifleSeriesEvent::onStopRequested(int manageBullet)
 void RifleSeriesEvent::fillWithMisses()
 {
     for (int t : targets()) {
-        const int missing = matchCount - bulletList->shotCountOfStage(t, kStageMatch);
+        const int missing = matchCount - bulletList->shotCountOfStage(t, StageMatch);
         if (missing <= 0)
             continue;
         // In the match a lane may be between two positions, in sighting; the
         // misses complete its match, so they must be match shots (stored).
-        if (mode == Match && bulletList->stageOfTarget(t) != kStageMatch)
-            bulletList->setStageOfTarget(t, kStageMatch);
+        if (mode == Match && bulletList->stageOfTarget(t) != StageMatch)
+            bulletList->setStageOfTarget(t, StageMatch);
         bulletList->addMisses(bulletList->memberIdOfTarget(t), missing, -1);
     }
 }

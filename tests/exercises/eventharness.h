@@ -21,6 +21,9 @@
 
 namespace eventtest {
 
+constexpr int kSighting = MyEvent::StageSighting;
+constexpr int kMatch = MyEvent::StageMatch;
+
 // Member keys of the test places are lane * 100.
 inline int memberOn(int lane)
 {

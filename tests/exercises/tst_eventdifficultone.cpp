@@ -12,8 +12,6 @@ namespace {
 
 using Run = RifleRun<EVENT_DIFFICULT_ONE>;
 constexpr int kDifficultOne = 6;
-constexpr int kSighting = 0;
-constexpr int kMatch = 1;
 constexpr int kAskMatch = 1;
 
 void askMatch(Run &run, int lane)

@@ -12,8 +12,6 @@ namespace {
 
 using Run = RifleRun<EVENT_SIMPLE_ONE>;
 constexpr int kSimpleOne = 1;
-constexpr int kSighting = 0;
-constexpr int kMatch = 1;
 
 QList<int> intsOf(const QSignalSpy &spy)
 {

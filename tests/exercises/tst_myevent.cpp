@@ -13,9 +13,6 @@ using namespace eventtest;
 
 namespace {
 
-constexpr int kSighting = 0;
-constexpr int kMatch = 1;
-
 // The base with the simplest polling rule: the shot after the target's last
 // one in its place's stage. It records the reset confirmations it acts on.
 class PollingEvent : public MyEvent
