@@ -1,0 +1,181 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QImage>
+#include <QList>
+
+#include "tbullet.h"
+#include "tplacecolumns.h"
+
+class TdbAccessor;
+class TMemberPlace;
+class TSeries;
+struct TTargetType;
+
+// The shots of one exercise, one row per member place on the line, as a table
+// of the current series. Here a target's answer becomes a shot record and, in a
+// competition, a row of "tbullets": match shots are stored as they arrive, so
+// nothing needs saving when the exercise ends. The run screen reads the table
+// on every repaint: data() touches neither the database nor every shot.
+class TBulletList : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Roles from the first user role plus one; there is no role 260.
+    enum Role {
+        BullIdRole = Qt::UserRole + 1, // 257
+        MemberIdRole = 258,
+        BullNumRole = 259,
+        BullRankRole = 261,
+        BullRank10Role = 262,
+        BullPlaceRole = 263,
+        BulletRole = 264,
+        BulletPracticeRole = 265,
+    };
+
+    // Competition list: stores its match shots through db (not owned) and
+    // loads the exercise's stored shots at once.
+    TBulletList(int eventID, TdbAccessor *db, const TTargetType *targetType, bool showTenths,
+                int calibre, double controlValue, QObject *parent = nullptr);
+    // Practice list: shots in memory only.
+    TBulletList(const TTargetType *targetType, bool showTenths, int calibre, double controlValue,
+                QObject *parent = nullptr);
+    ~TBulletList() override;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Orders the rows by match total, best first; column and order are not used.
+    void sort(int column = 0, Qt::SortOrder order = Qt::AscendingOrder) override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // Places and targets.
+    void addPlace(int memberID, int target, const QString &name, int startNumber,
+                  const QImage &flag, const QString &countryName, const QString &teamName,
+                  const QString &qualificationName);
+    void addPlace(int memberID, int target, const QString &name);
+    void removeAll();
+    // Empties the list and reads the exercise's stored shots again; every
+    // member's shots wait off-line until the member gets a place.
+    bool reload();
+    int placeCount() const { return m_places.size(); }
+    TMemberPlace *firstPlace() const;
+    // firstRow: the row of the first place; negative for the list's own.
+    TMemberPlace *placeAtRow(int row, int firstRow = -1) const;
+    TMemberPlace *nextPlace(const TMemberPlace *place) const;
+    TMemberPlace *placeByMemberId(int memberID) const;
+    TMemberPlace *placeByTarget(int target) const;
+    bool hasTarget(int target) const;
+    int memberIdOfTarget(int target) const;
+    int firstTarget() const;
+    int nextTarget(int target) const;
+    void setTargetFound(int target, bool found);
+    void setPCFound(int target, bool found);
+    bool allTargetsFound() const;
+    bool allPCsFound() const;
+    void setStageOfTarget(int target, int stage);
+    void setStageAll(int stage);
+    int stageOfTarget(int target) const;
+    void incPlaceCounter(int target);
+    void setPendingReset(int target, int reason);
+    int pendingReset(int target) const;
+    void setPositionCode(int target, int code);
+    int positionCode(int target) const;
+    // A negative target shows or hides the shots of every place.
+    void setShowArrows(bool show, int target);
+    int lastBulletNumberOfTarget(int target, int stage) const;
+    bool hasShot(int target, int shotID) const;
+    int shotCountOfStage(int target, int stage) const;
+    int countShotsWithStatus(int target, int fine) const;
+    // The shot the target's terminal lacks; the first form first moves the
+    // terminal cursor when the place is in that stage.
+    TBullet *nextShotForTerminal(int target, int cursor, int stage);
+    TBullet *nextShotForTerminal(int target) const;
+
+    // Shots.
+    TBullet *addShotFromTarget(int memberID, int number, int x, int y, quint8 positionCode,
+                               int time, int fine);
+    void addMisses(int memberID, int count, int fine);
+    void deleteShotsOfMember(int memberID);
+    // 0 no match shot, 1 fewer than limit, 2 limit or more.
+    int shotState(int memberID, int limit) const;
+    int shotCountOfMember(int memberID) const;
+    void purgeFlaggedShots(int target);
+    void clearShotMarks(int target);
+    bool hasShotWithFine(int fine) const;
+    TBullet *replaceFlaggedShot(int memberID, int number, int x, int y, quint8 positionCode,
+                                int time);
+    bool seriesResultInt(int target, int &sum, int &marked) const;
+    bool seriesResultTenths(int target, double &sum, int &marked) const;
+    const QList<TBullet *> &offlineShots() const { return m_offlineShots; }
+
+    // Layout and scoring context.
+    void setShotColumns(int n);
+    int shotColumns() const { return m_shotColumns; }
+    // count series of shotColumns shots each.
+    void setSeriesSize(int count);
+    TSeries *series() const { return m_series; }
+    int lastColumn() const { return m_columns.firstShot + m_shotColumns; }
+    QModelIndex lastColumnIndex(int row) const;
+    void setMarking(bool marking);
+    bool isMarking() const { return m_marking; }
+    // The exercise's "TargetNum"; -1 when it names no target face.
+    int targetNum() const;
+    int eventId() const { return m_eventID; }
+    bool showTenths() const { return m_showTenths; }
+    void refreshAll(bool sortFirst);
+
+private:
+    // The fine of a shot to be shot again; such a shot starts flagged.
+    static constexpr int kFlaggedFine = 1;
+
+    TBulletList(int eventID, TdbAccessor *db, bool competition, const TTargetType *targetType,
+                bool showTenths, int calibre, double controlValue, QObject *parent);
+    TBulletParams params() const;
+    // Only ever runs on a list without places (construction, reload).
+    bool loadFromDB();
+    void insertPlace(TMemberPlace *place);
+    void takeOfflineShots(TMemberPlace *place);
+    bool saveBulletToDB(TBullet *shot);
+    bool updateBulletInDB(TBullet *shot);
+    bool deleteBulletFromDB(const TBullet *shot);
+    bool writesShot(const TBullet *shot) const;
+    TBullet *shotOfCell(const TMemberPlace *place, int column) const;
+    bool isShotColumn(int column) const;
+    QVariant displayData(const TMemberPlace *place, int column) const;
+    QVariant decorationData(const TMemberPlace *place, int column) const;
+    QVariant shotRoleData(const TMemberPlace *place, int column, int role) const;
+    QImage presenceIcon(bool found) const;
+    QImage arrowImage(const TBullet *shot) const;
+    void refreshCell(int row, int column);
+    int rowOf(const TMemberPlace *place) const;
+
+    int m_firstRow = 0;
+    TPlaceColumns m_columns; // the labels; the shots follow them
+    bool m_marking = false;
+    TdbAccessor *m_db = nullptr; // the competition module's; not owned
+    bool m_storesShots = true;
+    bool m_compactSeries = false;
+    QList<TBullet *> m_offlineShots; // owned
+    QList<TMemberPlace *> m_places;  // owned; the series model reads the same list
+    TSeries *m_series = nullptr;     // owned (child object)
+    int m_eventID = -1;
+    const TTargetType *m_targetType = nullptr; // row of the constant table
+    int m_calibre = 0;                         // hundredths of a millimetre
+    double m_controlValue = 0.0;               // points
+    int m_seriesCount = 1;
+    int m_shotColumns = 1;
+    bool m_showTenths = false;
+    // Decoded once: data() is asked for them on every repaint.
+    mutable QHash<QString, QImage> m_imageCache;
+};
+
+// Row order: the place with the greater whole-point match total first.
+bool compareSeriesResultDesc(const TMemberPlace *a, const TMemberPlace *b);
