@@ -52,9 +52,9 @@ public:
 
     TCompetition *setCurrentID(int id);
     TCompetition *current() const;
-    TCompetition *at(int row) const;
 
 private:
+    TCompetition *at(int row) const;
     TCompetition *rowAt(const QModelIndex &index) const;
 
     QString m_eventsDir;

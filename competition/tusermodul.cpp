@@ -96,9 +96,8 @@ void TUserModul::detachMembers()
 
 void TUserModul::attachMembers()
 {
-    m_members->setCompetition(m_competition->id(), firstEvent());
+    m_membersAttached = m_members->setCompetition(m_competition->id(), firstEvent());
     m_members->load();
-    m_membersAttached = true;
     refilterShooters();
 }
 
@@ -123,8 +122,7 @@ bool TUserModul::newCompetition(int countryXMLID, int typeXMLID, bool final,
     if (!m_competition->insertToDb())
         return false;
     reloadCompetitions();
-    m_members->setCompetition(m_competition->id(), firstEvent());
-    m_membersAttached = true;
+    m_membersAttached = m_members->setCompetition(m_competition->id(), firstEvent());
     refilterShooters();
     makeBulletList(-1);
     return true;
