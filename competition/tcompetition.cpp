@@ -4,10 +4,10 @@
 #include "dbfields.h"
 #include "tdbaccessor.h"
 #include "tevent.h"
+#include "xmlfile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
-#include <QFile>
 
 #include <algorithm>
 
@@ -556,12 +556,10 @@ void TCompetition::sortIfNeeded()
 bool TCompetition::findTypeElement(int type, QDomDocument *document,
                                    QDomElement *typeElement) const
 {
-    QFile file(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly) || !document->setContent(&file))
+    if (!readXmlFile(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile, kRootTag,
+                     document))
         return false;
     const QDomElement root = document->documentElement();
-    if (root.tagName() != kRootTag)
-        return false;
     const QString wanted = QString::number(type);
     for (QDomElement entry = root.firstChildElement(); !entry.isNull();
          entry = entry.nextSiblingElement()) {
