@@ -105,8 +105,8 @@ signals:
     void sig_EvFinished(const TEvent *_event, bool finished);
 
 private:
-    template <class Model, class T, class Less>
-    friend void sortModelRows(Model &, QList<T *> &, Less);
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
 
     // The element of the type in "CompetitionsType.xml"; false when the file,
     // its root or the type is missing.

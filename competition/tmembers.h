@@ -113,8 +113,8 @@ public slots:
     void slot_MemberChecked(const TShooter *shooter, int shID);
 
 private:
-    template <class Model, class T, class Less>
-    friend void sortModelRows(Model &, QList<T *> &, Less);
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
 
     struct RelayKey
     {

@@ -92,8 +92,8 @@ public:
     static bool lessThan(const TRelay *a, const TRelay *b);
 
 private:
-    template <class Model, class T, class Less>
-    friend void sortModelRows(Model &, QList<T *> &, Less);
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
 
     // The member has shot this relay's exercise (for a final: is not admitted
     // or has finished it), so its relay place is settled.

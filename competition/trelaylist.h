@@ -106,8 +106,8 @@ public:
     static QString relayInfoText(int relayInfo);
 
 private:
-    template <class Model, class T, class Less>
-    friend void sortModelRows(Model &, QList<T *> &, Less);
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
 
     bool isInChain(const TEvent *event) const;
     // Null when either part of the key is below 0.

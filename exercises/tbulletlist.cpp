@@ -247,8 +247,9 @@ void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)
     Q_UNUSED(order)
-    // Stable, so that equal totals do not swap rows on every shot.
-    std::stable_sort(m_places.begin(), m_places.end(), compareSeriesResultDesc);
+    // Stable, so that equal totals do not swap rows on every shot. The series
+    // table shows the same places and moves its rows with these.
+    sortModelRows(*this, m_places, compareSeriesResultDesc, *m_series);
 }
 
 QHash<int, QByteArray> TBulletList::roleNames() const
