@@ -67,20 +67,27 @@ QList<QByteArray> extractFrames(QByteArray &buffer)
     QList<QByteArray> frames;
     std::vector<quint16> running;
     running.reserve(static_cast<size_t>(buffer.size()));
-    int from = 0; // first byte not yet part of a frame or dropped
+    int from = 0;  // first byte not yet part of a frame or dropped
+    int first = 0; // start of the longest window still possible
     for (int end = 0; end < buffer.size(); ++end) {
+        // A frame counts its length in one byte: longer windows are never frames.
+        if (static_cast<int>(running.size()) == BusFrame::kMaxFrameBytes) {
+            running.erase(running.begin());
+            ++first;
+        }
         running.push_back(kCrcInitial);
         const char byte = buffer.at(end);
         int found = -1;
         for (size_t i = 0; i < running.size(); ++i) {
             running[i] = crcStep(running[i], byte);
-            const int start = from + static_cast<int>(i);
+            const int start = first + static_cast<int>(i);
             if (found < 0 && running[i] == 0 && end + 1 - start >= BusFrame::kMinFrameBytes)
                 found = start; // the lowest start is the longest window
         }
         if (found >= 0) {
             frames.append(buffer.mid(found, end + 1 - found));
             from = end + 1;
+            first = from;
             running.clear();
         }
     }

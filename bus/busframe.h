@@ -63,9 +63,9 @@ QByteArray frameWithCrc(const QByteArray &frame);
 // a window outside the buffer or shorter than a frame never checks.
 bool frameChecks(const QByteArray &buffer, int start, int length);
 
-// Cuts every frame out of the buffer, oldest first. A frame is any window
-// whose CRC checks; the window that ends first wins, the longest among those
-// ending at the same byte. Bytes before a frame can no longer begin one and
+// Cuts every frame out of the buffer, oldest first. A frame is any window of
+// 5 to 255 bytes whose CRC checks; the window that ends first wins, the
+// longest among those ending at the same byte. Bytes before a frame can no longer begin one and
 // are dropped with it; bytes after the last frame stay for the next read.
 QList<QByteArray> extractFrames(QByteArray &buffer);
 
