@@ -65,29 +65,25 @@ QList<QByteArray> extractFrames(QByteArray &buffer)
     // A frame followed by its own CRC leaves a remainder of 0, so one running
     // CRC per start position finds every checking window in O(n^2) steps.
     QList<QByteArray> frames;
-    std::vector<quint16> running;
+    std::vector<quint16> running; // running[i]: CRC of the bytes from start `from + i`
     running.reserve(static_cast<size_t>(buffer.size()));
-    int from = 0;  // first byte not yet part of a frame or dropped
-    int first = 0; // start of the longest window still possible
+    int from = 0; // first byte not yet part of a frame or dropped
     for (int end = 0; end < buffer.size(); ++end) {
-        // A frame counts its length in one byte: longer windows are never frames.
-        if (static_cast<int>(running.size()) == BusFrame::kMaxFrameBytes) {
-            running.erase(running.begin());
-            ++first;
-        }
         running.push_back(kCrcInitial);
         const char byte = buffer.at(end);
+        const size_t count = running.size();
+        // A frame counts its length in one byte: longer windows are never frames.
+        const size_t oldest = count > size_t(BusFrame::kMaxFrameBytes) ? count - BusFrame::kMaxFrameBytes : 0;
+        const size_t shortest = count >= size_t(BusFrame::kMinFrameBytes) ? count - BusFrame::kMinFrameBytes : 0;
         int found = -1;
-        for (size_t i = 0; i < running.size(); ++i) {
+        for (size_t i = oldest; i < count; ++i) {
             running[i] = crcStep(running[i], byte);
-            const int start = first + static_cast<int>(i);
-            if (found < 0 && running[i] == 0 && end + 1 - start >= BusFrame::kMinFrameBytes)
-                found = start; // the lowest start is the longest window
+            if (found < 0 && running[i] == 0 && i <= shortest && count >= size_t(BusFrame::kMinFrameBytes))
+                found = from + static_cast<int>(i); // the lowest start is the longest window
         }
         if (found >= 0) {
             frames.append(buffer.mid(found, end + 1 - found));
             from = end + 1;
-            first = from;
             running.clear();
         }
     }
