@@ -60,7 +60,7 @@ EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
 
 EMUProc::~EMUProc()
 {
-    resetPortsAndTargets();
+    ports.clear(); // silently: nobody listens for lanes switched off at the end
     members.clear();
     commandQueue.clear();
     priorityQueue.clear();
