@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+// Names of the data folders and files. Every data file is found below the
+// current directory, so the program's working folder decides which range
+// data it uses.
+namespace DataPaths {
+
+inline const QString kDataBaseDir = QStringLiteral("/ServerDatas/DataBase");
+inline const QString kCompetitionsDb = QStringLiteral("competitions.sqlite");
+inline const QString kShootersDb = QStringLiteral("shooters.sqlite");
+inline const QString kServerDatasDir = QStringLiteral("ServerDatas");
+inline const QString kConfigFile = QStringLiteral("Config.ini");
+inline const QString kCountriesDir = QStringLiteral("ServerDatas/Countries");
+inline const QString kCountriesFile = QStringLiteral("CountyList.xml");
+inline const QString kEventsDir = QStringLiteral("ServerDatas/Events");
+inline const QString kCompetitionsTypeFile = QStringLiteral("CompetitionsType.xml");
+inline const QString kEventsTypeFile = QStringLiteral("EventsType.xml");
+inline const QString kPracticeEventsTypeFile = QStringLiteral("EventsTypeForPractice.xml");
+
+// The absolute current directory, a slash, the folder and, when given, a
+// slash and the file name ("/ServerDatas/DataBase" keeps a single slash).
+inline QString path(const QString &dir, const QString &file = QString())
+{
+    QString result = QDir::currentPath();
+    if (!dir.startsWith(QLatin1Char('/')))
+        result += QLatin1Char('/');
+    result += dir;
+    if (!file.isEmpty())
+        result += QLatin1Char('/') + file;
+    return result;
+}
+
+} // namespace DataPaths

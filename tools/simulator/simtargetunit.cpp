@@ -1,0 +1,129 @@
+#include "simtargetunit.h"
+
+#include "simframe.h"
+
+using SimFrame::byteAt;
+using SimFrame::header;
+
+namespace {
+constexpr int kStartFrameSize = 10; // address .. last data byte, CRC removed
+constexpr int kShotAnswerLength = 14;
+constexpr int kShortAnswerLength = 5;
+constexpr int kByteAnswerLength = 6;
+constexpr int kMaxTime24 = 0xFFFFFF;
+constexpr qint64 kMsPerTenth = 100;
+constexpr int kTenthsPerSecond = 10;
+} // namespace
+
+SimTargetUnit::SimTargetUnit(int address) : m_address(address) {}
+
+QByteArray SimTargetUnit::handle(const QByteArray &frame, qint64 nowMs)
+{
+    const bool broadcast = byteAt(frame, 0) == SimFrame::kAllTargets;
+    const quint8 code = static_cast<quint8>(byteAt(frame, 2));
+    QByteArray answer;
+    switch (code) {
+    case SimFrame::kCodeStart:
+        if (frame.size() < kStartFrameSize)
+            return {};
+        start(frame, nowMs);
+        answer = header(m_address, kShortAnswerLength, code);
+        break;
+    case SimFrame::kCodeStop:
+        if (m_state != State::Off)
+            m_state = State::Stopped;
+        answer = header(m_address, kShortAnswerLength, code);
+        break;
+    case SimFrame::kCodeReset:
+        m_shots.clear();
+        m_lastStartFrame.clear();
+        ++m_resetCount;
+        answer = header(m_address, kShortAnswerLength, code);
+        break;
+    case SimFrame::kCodePoll:
+        if (frame.size() < 4)
+            return {};
+        answer = shotAnswer(byteAt(frame, 3));
+        break;
+    case SimFrame::kCodeCluster:
+        if (frame.size() < 4)
+            return {};
+        m_clusterMode = byteAt(frame, 3);
+        answer = header(m_address, kByteAnswerLength, code);
+        answer.append(static_cast<char>(m_clusterMode));
+        break;
+    case SimFrame::kCodeTargetOnOff: {
+        if (frame.size() < 4)
+            return {};
+        const int on = byteAt(frame, 3);
+        if (on == 1 && m_state == State::Off)
+            m_state = State::Free;
+        else if (on == 0)
+            m_state = State::Off;
+        answer = header(m_address, kByteAnswerLength, code);
+        answer.append(static_cast<char>(on));
+        break;
+    }
+    default:
+        return {};
+    }
+    return broadcast ? QByteArray() : answer;
+}
+
+void SimTargetUnit::start(const QByteArray &frame, qint64 nowMs)
+{
+    const QByteArray data = frame.mid(3);
+    const bool copy = m_state == State::Running && data == m_lastStartFrame && m_lastStartMs >= 0
+        && nowMs - m_lastStartMs <= kStartCopyWindowMs;
+    m_lastStartFrame = data;
+    m_lastStartMs = nowMs;
+    if (copy)
+        return;
+    m_face = byteAt(frame, 4);
+    m_timeLimitSeconds = (byteAt(frame, 5) << 8) | byteAt(frame, 6);
+    m_shotLimit = byteAt(frame, 7);
+    m_startFlag = byteAt(frame, 8);
+    m_shots.clear();
+    m_startMs = nowMs;
+    m_state = State::Running;
+    ++m_startCount;
+}
+
+int SimTargetUnit::fire(quint16 x, quint16 y, qint8 place, int timeTenths, qint64 nowMs)
+{
+    if (m_state == State::Off || m_state == State::Stopped || m_shots.size() >= kMemorySize)
+        return 0;
+    const int time = timeTenths >= 0 ? timeTenths : static_cast<int>((nowMs - m_startMs) / kMsPerTenth);
+    if (m_state == State::Running) {
+        if (m_shotLimit != kNoShotLimit && m_shots.size() >= m_shotLimit)
+            return 0;
+        if (m_timeLimitSeconds != kNoTimeLimit && time > m_timeLimitSeconds * kTenthsPerSecond)
+            return 0;
+    }
+    SimShot shot;
+    shot.number = m_shots.size() + 1;
+    shot.x = x;
+    shot.y = y;
+    shot.place = place;
+    shot.timeTenths = qMin(time, kMaxTime24);
+    m_shots.append(shot);
+    return shot.number;
+}
+
+QByteArray SimTargetUnit::shotAnswer(int n) const
+{
+    QByteArray answer = header(m_address, kShotAnswerLength, SimFrame::kCodePoll);
+    SimShot shot; // number 0: no such shot yet
+    if (n >= 1 && n <= m_shots.size())
+        shot = m_shots.at(n - 1);
+    answer.append(static_cast<char>(shot.number));
+    answer.append(static_cast<char>(shot.x >> 8));
+    answer.append(static_cast<char>(shot.x & 0xFF));
+    answer.append(static_cast<char>(shot.y >> 8));
+    answer.append(static_cast<char>(shot.y & 0xFF));
+    answer.append(static_cast<char>(shot.place));
+    answer.append(static_cast<char>((shot.timeTenths >> 16) & 0xFF));
+    answer.append(static_cast<char>((shot.timeTenths >> 8) & 0xFF));
+    answer.append(static_cast<char>(shot.timeTenths & 0xFF));
+    return answer;
+}
