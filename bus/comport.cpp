@@ -16,6 +16,13 @@ constexpr int kCheckAnswerBytes = 7; // the five bytes looked for and a CRC afte
 COMPort::COMPort()
 {
     connectRead();
+    // A device that is gone (a converter unplugged) keeps failing every read
+    // and write as fast as the event loop turns; let it go until the next
+    // search finds it again.
+    connect(&serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError)
+            close();
+    });
 }
 
 COMPort::~COMPort()
