@@ -63,6 +63,7 @@ private slots:
     void closingFramesBeforeFinished();
     void unpluggedConverterLosesNoShot();
     void noiseAndBrokenAnswers();
+    void relayChangedDuringWaits();
     void networkConverter();
 
 private:
@@ -404,6 +405,45 @@ void TestBusMaster::noiseAndBrokenAnswers()
         return a.left(11) < b.left(11); // by lane, keeping the order of arrival
     });
     QCOMPARE(shots, expected);
+}
+
+void TestBusMaster::relayChangedDuringWaits()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2, 3}); }), 0);
+    startBus(0, 1, 3, true);
+    addRelay({1, 2, 3});
+    waitForSetUp({1, 2, 3});
+    for (int lane : {1, 2, 3})
+        emit m_driver->sig_emu_getBullet(lane, 1); // no shots: polled for good
+
+    // The loop spends its time in the waits before each poll, so a relay
+    // change lands in one of them, while it works on some lane.
+    const QList<QList<int>> relays{{2}, {1, 3}, {3}, {2, 1}};
+    for (const QList<int> &relay : relays) {
+        const int changed = m_recorder->lines.size();
+        addRelay(relay);
+        for (int lane : relay) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(changed).contains(QStringLiteral("TargetEnabled(%1,1)").arg(lane)),
+                                     kWaitMs);
+            emit m_driver->sig_emu_getBullet(lane, 1);
+        }
+        // Serving the new relay: its lanes are polled again.
+        const QString poll = QStringLiteral("%1 09 A3 01").arg(relay.last(), 2, 10, QLatin1Char('0'));
+        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(changed).filter(poll).size() >= 2, kWaitMs);
+        // From the first report of the change on, a lane that left is only switched off.
+        const QStringList after = m_recorder->lines.mid(changed);
+        const int from = after.indexOf(QStringLiteral("TargetEnabled(%1,0)").arg(relay.first()));
+        QVERIFY(from >= 0);
+        for (int lane : {1, 2, 3}) {
+            if (relay.contains(lane))
+                continue;
+            const QString prefix = QStringLiteral(",%1 ").arg(lane, 2, 10, QLatin1Char('0'));
+            for (const QString &line : after.mid(from)) {
+                if (line.startsWith(QStringLiteral("DataWrote(")) && line.contains(prefix))
+                    QVERIFY2(line.contains(prefix + QStringLiteral("06 AA 00")), qPrintable(line));
+            }
+        }
+    }
 }
 
 void TestBusMaster::networkConverter()
