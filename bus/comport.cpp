@@ -90,6 +90,9 @@ bool COMPort::write(const QByteArray &frame, bool check)
         emit sig_Error(id, 1);
         return false;
     }
+    // The gaps between frames are kept between these calls: the bytes should
+    // leave now, not when the event loop next turns.
+    serial.flush();
     emit sig_DataWrited(id, comNum, bytes);
     return true;
 }

@@ -88,6 +88,7 @@ bool socketClient::write(const QByteArray &frame)
         emit sig_Error(kNoPort, kWriteFailed);
         return false;
     }
+    socket->flush(); // leave now: the gaps between frames are kept between these calls
     emit sig_DataWrited(kNoPort, kNoPort, bytes);
     return true;
 }
