@@ -429,7 +429,7 @@ void EMUProc::memberCycle()
 {
     if (members.empty())
         return;
-    if (memberIndex >= static_cast<int>(members.size()))
+    if (memberIndex < 0 || memberIndex >= static_cast<int>(members.size()))
         memberIndex = 0;
     while (memberIndex < static_cast<int>(members.size())) {
         const MemberPtr member = members[static_cast<size_t>(memberIndex)];
@@ -467,10 +467,10 @@ void EMUProc::memberCycle()
                 restartLastSend();
             }
         }
-        memberIndex = indexOf(member);
-        if (memberIndex < 0)
-            return;
-        ++memberIndex;
+        const int index = indexOf(member);
+        if (index < 0)
+            return; // the lane left during a wait; the next cycle goes on from here
+        memberIndex = index + 1;
         if (memberIndex >= static_cast<int>(members.size())) {
             memberIndex = 0;
             return;

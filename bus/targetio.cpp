@@ -121,10 +121,9 @@ int TargetIO::searchClient()
 
 void TargetIO::slot_emu_Answer(int portId, int comNum, QByteArray frame)
 {
-    const quint8 address = static_cast<quint8>(frame.at(0));
     for (COMPort &serialPort : ports) {
-        if (serialPort.getId() != portId)
-            serialPort.removeAddress(address);
+        if (serialPort.getId() != portId && !frame.isEmpty())
+            serialPort.removeAddress(static_cast<quint8>(frame.at(0)));
     }
     emit sig_Answer(portId, comNum, frame);
 }
