@@ -1,9 +1,8 @@
 #include "tbulletlist.h"
 
-#include <QDebug>
-
 #include <algorithm>
 
+#include "dbfields.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
 #include "tseries.h"
@@ -15,18 +14,6 @@ const char *const kTargetFoundIcon = ":/clasters/img/clasters/green_ico.png";
 const char *const kTargetMissingIcon = ":/clasters/img/clasters/red_ico.png";
 const char *const kArrowImage = ":/arrows/img/arrows/arr%1.png";
 const char *const kErrorArrowImage = ":/arrows/img/arrows/err.png";
-
-// An integer column of the row under the accessor's cursor.
-bool readInt(TdbAccessor *db, const QString &field, int &value)
-{
-    bool present = false;
-    const QVariant variant = db->value(field, &present);
-    if (!present || variant.isNull())
-        return false;
-    bool converted = false;
-    value = variant.toInt(&converted);
-    return converted;
-}
 
 } // namespace
 
@@ -260,8 +247,9 @@ void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)
     Q_UNUSED(order)
-    // Stable, so that equal totals do not swap rows on every shot.
-    std::stable_sort(m_places.begin(), m_places.end(), compareSeriesResultDesc);
+    // Stable, so that equal totals do not swap rows on every shot. The series
+    // table shows the same places and moves its rows with these.
+    sortModelRows(*this, m_places, compareSeriesResultDesc, *m_series);
 }
 
 QHash<int, QByteArray> TBulletList::roleNames() const
@@ -376,14 +364,15 @@ bool TBulletList::loadFromDB()
     m_db->selectEventBullets(m_eventID);
     while (m_db->next()) {
         int id = 0, memberID = 0, number = 0, x = 0, y = 0, code = 0, time = 0, fine = 0;
-        if (!readInt(m_db, QStringLiteral("ID"), id)
-            || !readInt(m_db, QStringLiteral("fMemberID"), memberID)
-            || !readInt(m_db, QStringLiteral("fNumber"), number)
-            || !readInt(m_db, QStringLiteral("fX"), x) || !readInt(m_db, QStringLiteral("fY"), y)
-            || !readInt(m_db, QStringLiteral("fP"), code)
-            || !readInt(m_db, QStringLiteral("fTime"), time)
-            || !readInt(m_db, QStringLiteral("fFine"), fine)) {
-            qDebug() << "Cannot load data:" << "tbullets row of exercise" << m_eventID;
+        if (!DbFields::readInt(m_db, QStringLiteral("ID"), &id)
+            || !DbFields::readInt(m_db, QStringLiteral("fMemberID"), &memberID)
+            || !DbFields::readInt(m_db, QStringLiteral("fNumber"), &number)
+            || !DbFields::readInt(m_db, QStringLiteral("fX"), &x)
+            || !DbFields::readInt(m_db, QStringLiteral("fY"), &y)
+            || !DbFields::readInt(m_db, QStringLiteral("fP"), &code)
+            || !DbFields::readInt(m_db, QStringLiteral("fTime"), &time)
+            || !DbFields::readInt(m_db, QStringLiteral("fFine"), &fine)) {
+            DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
         // Scores are not read: they are computed again from the coordinates.

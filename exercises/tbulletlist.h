@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 
+#include "rowsort.h"
 #include "tbullet.h"
 #include "tplacecolumns.h"
 
@@ -133,6 +134,9 @@ public:
     void refreshAll(bool sortFirst);
 
 private:
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
+
     // The fine of a shot to be shot again; such a shot starts flagged.
     static constexpr int kFlaggedFine = 1;
 

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include "rowsort.h"
 #include "tplacecolumns.h"
 
 class TMemberPlace;
@@ -46,6 +47,10 @@ public:
     bool seriesResultTenths(int target, double &sum, int &marked) const;
 
 private:
+    // The shot list reorders the shared places and moves these rows with them.
+    template <class Model>
+    friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);
+
     const TMemberPlace *placeOfRow(int row) const;
     const TMemberPlace *placeOfTarget(int target) const;
     QVariant seriesText(const TMemberPlace *place, int column) const;

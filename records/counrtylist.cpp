@@ -1,6 +1,7 @@
 #include "counrtylist.h"
 
 #include "tcountry.h"
+#include "xmlfile.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -27,13 +28,8 @@ bool CounrtyList::load(const QString &folder, const QString &fileName)
     clear();
     m_folder = folder;
 
-    QFile file(folder + QLatin1Char('/') + fileName);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
     QDomDocument doc;
-    const bool parsed = doc.setContent(&file);
-    file.close();
-    if (!parsed || doc.documentElement().tagName() != kRootTag)
+    if (!readXmlFile(folder + QLatin1Char('/') + fileName, kRootTag, &doc))
         return false;
 
     const QDomNodeList nodes = doc.documentElement().childNodes();

@@ -3,11 +3,11 @@
 #include "datapaths.h"
 
 #include "ttargettype.h"
+#include "xmlfile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
 #include <QDomNamedNodeMap>
-#include <QFile>
 
 namespace {
 
@@ -154,17 +154,10 @@ bool TEvent::readEventsType(const QString &directory)
 {
     if (m_typeXMLID < 0)
         return false;
-    QFile file(directory + QLatin1Char('/') + kEventsTypeFile);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
     QDomDocument document;
-    const bool parsed = document.setContent(&file);
-    file.close();
-    if (!parsed)
+    if (!readXmlFile(directory + QLatin1Char('/') + kEventsTypeFile, kRootElement, &document))
         return false;
     const QDomElement root = document.documentElement();
-    if (root.tagName() != kRootElement)
-        return false;
 
     const QString typeText = QString::number(m_typeXMLID);
     for (QDomElement type = root.firstChildElement(); !type.isNull();

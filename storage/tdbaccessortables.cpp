@@ -305,7 +305,7 @@ bool TdbAccessor::deleteCompetition(int competitionID)
 int TdbAccessor::deleteShooter(int shooterID, bool checkInUse)
 {
     int result = 0;
-    inTransaction([&] {
+    const bool committed = inTransaction([&] {
         if (checkInUse && isShooterUsed(shooterID)) {
             result = -1;
             return true;
@@ -324,6 +324,9 @@ int TdbAccessor::deleteShooter(int shooterID, bool checkInUse)
         result = execAll(statements) ? 1 : 0;
         return result == 1;
     });
+    // A commit that fails rolls the deletes back: nothing was deleted.
+    if (!committed && result == 1)
+        return 0;
     return result;
 }
 

@@ -60,6 +60,7 @@ private slots:
     void loadRebuildsPlaces();
     void deleteShotsOfMember();
     void rowOrderAndTargets();
+    void rowsFollowTheirPlaceWhenSorted();
     void terminalCursor();
     void practiceKeepsShotsInMemory();
 
@@ -550,6 +551,29 @@ void TestBulletList::rowOrderAndTargets()
     list->removeAll();
     QCOMPARE(list->rowCount(), 0);
     QCOMPARE(list->series()->rowCount(), 0);
+}
+
+void TestBulletList::rowsFollowTheirPlaceWhenSorted()
+{
+    TBulletList *list = newList();
+    addMember(list, 1, 7);
+    addMember(list, 2, 8);
+    list->setStageAll(1);
+    QCOMPARE(list->placeAtRow(0)->memberID(), 1);
+    // A view's selection of member 1, in the shot table and in the series table.
+    const QPersistentModelIndex shotRow(list->index(0, 0));
+    const QPersistentModelIndex seriesRow(list->series()->index(0, 0));
+    QSignalSpy layouts(list, &QAbstractItemModel::layoutChanged);
+
+    shoot(list, 2, 95); // member 2 now leads and moves up
+    QCOMPARE(list->placeAtRow(0)->memberID(), 2);
+    QCOMPARE(layouts.size(), 1);
+    QCOMPARE(shotRow.row(), 1);
+    QCOMPARE(seriesRow.row(), 1);
+    QCOMPARE(list->data(shotRow, TBulletList::MemberIdRole).toInt(), 1);
+
+    shoot(list, 2, 95); // the order stays: no layout change
+    QCOMPARE(layouts.size(), 1);
 }
 
 void TestBulletList::terminalCursor()

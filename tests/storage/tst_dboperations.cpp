@@ -155,6 +155,8 @@ private slots:
     void cascades();
     void cascadeRollsBack_data();
     void cascadeRollsBack();
+    void cascadeCommitFails_data();
+    void cascadeCommitFails();
 
 private:
     std::unique_ptr<TestDataDir> m_dir;
@@ -517,6 +519,32 @@ void TestDbOperations::cascadeRollsBack()
     QVERIFY(db.execQuery(QStringLiteral("DROP TRIGGER keep_shots")));
     QVERIFY(runOperation(db, operation) == 1);
     QVERIFY(rowCounts(db) != kSeeded);
+}
+
+void TestDbOperations::cascadeCommitFails_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("failure");
+    // Each of these deletes member 1, which the guard row below holds on to.
+    QTest::newRow("deleteCompetition") << int(DeleteCompetition1) << 0;
+    QTest::newRow("deleteShooter") << int(DeleteShooter1) << 0;
+    QTest::newRow("deleteMember") << int(DeleteMember1) << 0;
+    QTest::newRow("deleteShooterMember") << int(DeleteShooterMember1) << 0;
+}
+
+void TestDbOperations::cascadeCommitFails()
+{
+    QFETCH(int, operation);
+    QFETCH(int, failure);
+    TdbAccessor &db = *m_db;
+    // A deferred foreign key lets every statement run and refuses the commit.
+    QVERIFY(db.execQuery(QStringLiteral("PRAGMA foreign_keys=ON")));
+    QVERIFY(db.execQuery(QStringLiteral("CREATE TABLE tguard (fMemberID INTEGER REFERENCES "
+                                        "tmembers(ID) DEFERRABLE INITIALLY DEFERRED)")));
+    QVERIFY(db.execQuery(QStringLiteral("INSERT INTO tguard VALUES (1)")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Unable to execute query - COMMIT")));
+    QCOMPARE(runOperation(db, operation), failure);
+    QCOMPARE(rowCounts(db), kSeeded);
 }
 
 QTEST_MAIN(TestDbOperations)

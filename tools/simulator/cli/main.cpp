@@ -203,12 +203,12 @@ int main(int argc, char *argv[])
         }
         allLanes << lanes;
     }
-    for (const QString &spec : tcp) {
+    for (const QString &tcpOption : tcp) {
         bool ok = false;
-        const int port = spec.section(QLatin1Char(':'), 0, 0).toInt();
-        const QList<int> lanes = parseLanes(spec.section(QLatin1Char(':'), 1), &ok);
+        const int port = tcpOption.section(QLatin1Char(':'), 0, 0).toInt();
+        const QList<int> lanes = parseLanes(tcpOption.section(QLatin1Char(':'), 1), &ok);
         if (!ok || port < 1 || port > 0xFFFF || sim.addTcpConverter(static_cast<quint16>(port), lanes) < 0) {
-            qCritical("Cannot add a TCP converter %s", qPrintable(spec));
+            qCritical("Cannot add a TCP converter %s", qPrintable(tcpOption));
             return 1;
         }
         allLanes << lanes;

@@ -1,0 +1,165 @@
+// Turning the answers of the lanes into bookkeeping and signals.
+
+#include "emuproc.h"
+
+#include "busframe.h"
+
+namespace {
+
+constexpr int kShotAnswerBytes = 14; // twelve bytes of shot and the CRC
+constexpr int kTerminalRequestLength = 7;
+constexpr int kTerminalAckLength = 6;
+
+// Only address and code decide which pending command such an answer acknowledges.
+QByteArray ackKey(int address, int length, int code)
+{
+    return bytesOf({address, length, code});
+}
+
+int bigEndian(const QByteArray &frame, int index, int bytes)
+{
+    int value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | frameByte(frame, index + i);
+    return value;
+}
+
+} // namespace
+
+void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
+{
+    emit sig_DataReaded(PortID, PortNum, _answer, 1);
+    if (touchPort(PortID, PortNum, true, true))
+        emit sig_PortFounded(PortID, comNumOf(PortID), true, liveCount());
+
+    const int code = frameByte(_answer, 2);
+    if (code == BusCode::kTerminalBullet) {
+        decodeTerminalBullet(PortID, _answer);
+        return;
+    }
+    const bool terminalRequest = code == BusCode::kTerminalStage
+                                 && frameByte(_answer, 1) == kTerminalRequestLength;
+    const MemberPtr member = memberAt(terminalRequest ? frameByte(_answer, 3) : frameByte(_answer, 0));
+    if (!member)
+        return;
+    member->portId = PortID;
+    busy = true;
+    decodeLaneAnswer(*member, _answer);
+    busy = false;
+}
+
+void EMUProc::decodeTerminalBullet(int PortID, const QByteArray &answer)
+{
+    constexpr int kReportBytes = 6;
+    const int lane = frameByte(answer, 3);
+    const MemberPtr member = memberAt(lane);
+    if (!member)
+        return;
+    member->portId = PortID;
+    busy = true;
+    if (answer.size() >= kReportBytes) {
+        const int mode = frameByte(answer, 4);
+        const int colbull = frameByte(answer, 5);
+        const bool wasEnabled = member->pcEnabled;
+        member->ackPending(ackKey(lane, frameByte(answer, 1), BusCode::kTerminalBullet));
+        if (!wasEnabled)
+            emit sig_PCEnabled(lane, true);
+        emit sig_PCWroteBullet(lane, mode, colbull);
+    }
+    busy = false;
+}
+
+void EMUProc::decodeLaneAnswer(EmuMember &member, const QByteArray &answer)
+{
+    const int ta = member.address;
+    const int length = frameByte(answer, 1);
+    const int code = frameByte(answer, 2);
+    const bool pcWasEnabled = member.pcEnabled;
+    const bool targetWasEnabled = member.targetEnabled;
+    const bool targetWasFound = member.targetFound;
+
+    switch (code) {
+    case BusCode::kTerminalStage:
+        if (length == kTerminalAckLength) {
+            member.ackPending(ackKey(ta, length, BusCode::kTerminalStage));
+            if (!pcWasEnabled)
+                emit sig_PCEnabled(ta, true);
+        } else if (length == kTerminalRequestLength) {
+            constexpr int kRequestBytes = 5;
+            if (answer.size() < kRequestBytes)
+                break;
+            const int mode = frameByte(answer, 4);
+            if (mode == 0 || mode == 1)
+                emit sig_setMatchFromPC(ta, mode);
+            if (!member.pcEnabled)
+                emit sig_PCEnabled(ta, true);
+        } else if (!member.pcEnabled) {
+            emit sig_PCEnabled(ta, true);
+        }
+        break;
+    case BusCode::kTerminalQuery:
+        member.ackPending(answer);
+        emit sig_PCEnabled(ta, true);
+        break;
+    case BusCode::kTerminalStartNumber:
+    case BusCode::kTerminal38:
+    case BusCode::kTerminalSeriesResult:
+        member.ackPending(answer);
+        if (!pcWasEnabled)
+            emit sig_PCEnabled(ta, true);
+        break;
+    case BusCode::kStart:
+        member.ackPending(answer);
+        enableTarget(member, targetWasEnabled);
+        emit sig_EventStarted();
+        break;
+    case BusCode::kResetMemory:
+        member.ackPending(answer);
+        enableTarget(member, targetWasEnabled);
+        emit sig_BDReseted(ta);
+        break;
+    case BusCode::kReadBullet:
+        if (state != Serving && state != Idle)
+            enableTarget(member, targetWasEnabled);
+        decodeShot(member, answer);
+        break;
+    case BusCode::kTargetAck:
+        member.ackPending(ackKey(ta, length, BusCode::kTargetEnable));
+        if (!targetWasFound)
+            enableTarget(member, targetWasEnabled);
+        break;
+    case BusCode::kCluster:
+        member.ackPending(answer);
+        enableTarget(member, targetWasEnabled);
+        emit sig_ClasterSetted();
+        break;
+    case BusCode::kTargetEnable:
+        member.ackPending(answer, 3);
+        if (!targetWasFound)
+            enableTarget(member, targetWasEnabled);
+        break;
+    default:
+        break;
+    }
+}
+
+void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
+{
+    // A 13-byte answer would read its time's last byte from the CRC.
+    const int number = frameByte(answer, 3);
+    if (answer.size() < kShotAnswerBytes || number == 0)
+        return;
+    const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
+    const schar place = static_cast<schar>(frameByte(answer, 8));
+    const int time = bigEndian(answer, 9, 3);
+    emit sig_AddBullet(member.address, number, coord, place, time, time);
+    if (number >= member.wantedBullet)
+        member.wantedBullet = 0; // no more polls until the exercise asks for the next shot
+}
+
+void EMUProc::enableTarget(EmuMember &member, bool wasEnabled)
+{
+    member.targetEnabled = true;
+    if (!wasEnabled)
+        emit sig_TargetEnabled(member.address, true);
+}

@@ -1,0 +1,538 @@
+#include "emuproc.h"
+
+#include "busframe.h"
+#include "waitms.h"
+
+#include <QMetaType>
+#include <QtGlobal>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kIdleTickMs = 10;
+constexpr int kCommandGapMs = 50;
+constexpr int kPriorityGapMs = 70;
+constexpr int kPollGapMs = 200;
+constexpr int kCopies = 3;
+constexpr int kSetupPasses = 3;
+constexpr int kFlushMs = 1000;
+constexpr int kTargetCodesAbove = 99;
+constexpr qint64 kNsPerMs = 1000000;
+
+enum FirstLast { FirstLane = 0, MiddleLane = 1, LastLane = 2, OnlyLane = 3 };
+
+bool isBroadcast(int address)
+{
+    return address == BusAddress::kAllTargets || address == BusAddress::kAllTerminals;
+}
+
+// Terminal codes that no answer acknowledges: queued as three copies.
+bool isRepeatedCode(int code)
+{
+    return code == BusCode::kTerminal35 || code == BusCode::kTerminalSeriesResult
+           || code == BusCode::kTerminal40;
+}
+
+QString tcpHost()
+{
+    const QString configured = qEnvironmentVariable(EMUProc::kTcpHostVariable);
+    return configured.isEmpty() ? QString::fromLatin1(EMUProc::kDefaultTcpHost) : configured;
+}
+
+int tcpPort()
+{
+    bool ok = false;
+    const int configured = qEnvironmentVariableIntValue(EMUProc::kTcpPortVariable, &ok);
+    return ok ? configured : socketClient::kDefaultPort;
+}
+
+} // namespace
+
+EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
+    : AddrStart(AddrStart)
+    , AddrCol(AddrCol)
+{
+    qRegisterMetaType<schar>("schar");
+    io.init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
+    connectIo();
+}
+
+EMUProc::~EMUProc()
+{
+    ports.clear(); // silently: nobody listens for lanes switched off at the end
+    members.clear();
+    commandQueue.clear();
+    priorityQueue.clear();
+}
+
+void EMUProc::connectIo()
+{
+    connect(&io, &TargetIO::sig_Answer, this, &EMUProc::slot_emu_Answer);
+    connect(&io, &TargetIO::sig_DataReaded, this, &EMUProc::slot_emu_Readed);
+    connect(&io, &TargetIO::sig_DataWrited, this, &EMUProc::slot_emu_Wrote);
+    connect(&io, &TargetIO::sig_Error, this, &EMUProc::slot_emu_Error);
+    connect(&io, &TargetIO::sig_PortFounded, this, &EMUProc::slot_emu_Founded);
+}
+
+void EMUProc::disconnectIo()
+{
+    disconnect(&io, nullptr, this, nullptr);
+}
+
+void EMUProc::moveIoToThread()
+{
+    disconnectIo();
+    io.moveToThread(thread());
+    io.moveToWorkerThread();
+    connectIo();
+}
+
+const EmuMember *EMUProc::findMember(int address) const
+{
+    return memberAt(address).get();
+}
+
+QList<QByteArray> EMUProc::priorityFrames() const
+{
+    QList<QByteArray> frames;
+    for (const EmuCommand &command : priorityQueue)
+        frames.append(command.frame);
+    return frames;
+}
+
+QList<QByteArray> EMUProc::commandFrames() const
+{
+    QList<QByteArray> frames;
+    for (const EmuCommand &command : commandQueue)
+        frames.append(command.frame);
+    return frames;
+}
+
+EMUProc::MemberPtr EMUProc::memberAt(int address) const
+{
+    for (const MemberPtr &member : members) {
+        if (member->address == address)
+            return member;
+    }
+    return nullptr;
+}
+
+int EMUProc::indexOf(const MemberPtr &member) const
+{
+    const auto it = std::find(members.begin(), members.end(), member);
+    return it == members.end() ? -1 : static_cast<int>(it - members.begin());
+}
+
+// Slots called from the GUI thread --------------------------------------------
+
+void EMUProc::stop()
+{
+    running = false;
+}
+
+void EMUProc::slot_emu_SendCommand(QByteArray command)
+{
+    if (command.size() < BusFrame::kHeaderBytes)
+        return;
+    const EmuCommand queued{command};
+    if (isRepeatedCode(queued.code()) || isBroadcast(queued.address())) {
+        busy = true;
+        for (int copy = 0; copy < kCopies; ++copy)
+            commandQueue.append(queued);
+        busy = false;
+        return;
+    }
+    if (const MemberPtr member = memberAt(queued.address()))
+        member->addPending(command);
+}
+
+void EMUProc::slot_emu_GetBullet(int ta, int _num)
+{
+    if (const MemberPtr member = memberAt(ta))
+        member->wantedBullet = _num;
+}
+
+void EMUProc::slot_emu_StopReadBullet()
+{
+    for (const MemberPtr &member : members)
+        member->wantedBullet = -1;
+}
+
+void EMUProc::slot_view_AddMember(int _addr, int _startNum, QString _familyName, QString _name,
+                                  int firstlast)
+{
+    if (firstlast == FirstLane || firstlast == OnlyLane) {
+        busy = true;
+        members.clear();
+        busy = false;
+    }
+    if (_addr <= 0)
+        return;
+    busy = true;
+    members.erase(std::remove_if(members.begin(), members.end(),
+                                 [_addr](const MemberPtr &member) { return member->address == _addr; }),
+                  members.end());
+    members.push_back(std::make_shared<EmuMember>(_addr, _startNum, _familyName, _name));
+    busy = false;
+    if (firstlast == LastLane || firstlast == OnlyLane)
+        slot_view_StartFinding();
+}
+
+void EMUProc::slot_view_StartFinding()
+{
+    for (const MemberPtr &member : members) {
+        member->setTargetFound(false);
+        member->setPcFound(false);
+    }
+    setState(TargetSearch);
+}
+
+void EMUProc::slot_emu_Readed(int PortID, int PortNum, QByteArray _answer)
+{
+    emit sig_DataReaded(PortID, PortNum, _answer, 0);
+}
+
+void EMUProc::slot_emu_Wrote(int PortID, int PortNum, QByteArray _answer)
+{
+    emit sig_DataWrote(PortID, PortNum, _answer);
+}
+
+void EMUProc::slot_emu_Error(int, int)
+{
+    // Port errors show up as silence: the liveness check handles them.
+}
+
+// States, set-up and port records ----------------------------------------------
+
+void EMUProc::setState(int newState)
+{
+    const int previous = state;
+    state = newState;
+    if (newState == TargetSearch || newState == ConverterSearch)
+        resetPortsAndTargets();
+    if (newState != Serving)
+        return;
+    if (previous == TargetSearch)
+        queueSetupFrames();
+    for (int i = ports.size() - 1; i >= 0; --i) {
+        if (!ports[i].isAlive())
+            ports.removeAt(i);
+    }
+}
+
+void EMUProc::queueSetupFrames()
+{
+    busy = true;
+    for (int pass = 0; pass < kSetupPasses; ++pass) {
+        for (int address = AddrStart; address < AddrStart + AddrCol; ++address) {
+            if (memberAt(address))
+                continue;
+            // No port has heard from these addresses, so a checked write
+            // would drop the switch-off on every port.
+            EmuCommand off;
+            off.frame = bytesOf({address, 0x06, BusCode::kTargetEnable, 0});
+            off.checkAddress = false;
+            priorityQueue.append(off);
+        }
+    }
+    for (const MemberPtr &member : members) {
+        member->addPending(member->targetEnableFrame(1));
+        member->addPending(member->pcQueryFrame());
+        member->addPending(member->startNumberFrame());
+    }
+    busy = false;
+}
+
+void EMUProc::resetPortsAndTargets()
+{
+    ports.clear();
+    for (const MemberPtr &member : members)
+        setTargetEnabled(*member, false);
+}
+
+void EMUProc::setTargetEnabled(EmuMember &member, bool enabled)
+{
+    member.targetEnabled = enabled;
+    emit sig_TargetEnabled(member.address, enabled);
+}
+
+void EMUProc::disableTargetsOfPort(int portId)
+{
+    for (const MemberPtr &member : members) {
+        if (member->portId == portId)
+            setTargetEnabled(*member, false);
+    }
+}
+
+int EMUProc::checkPorts()
+{
+    int dead = 0;
+    for (int i = 0; i < ports.size() && dead < 2; ++i) {
+        if (ports[i].isAlive())
+            continue;
+        const int portId = ports[i].portId;
+        disableTargetsOfPort(portId);
+        emit sig_PortFounded(portId, -1, false, liveCount());
+        if (dead == 0)
+            deadPortId = portId;
+        ++dead;
+    }
+    return dead;
+}
+
+bool EMUProc::isPortAlive(int portId)
+{
+    for (EmuPortState &record : ports) {
+        if (record.portId != portId)
+            continue;
+        if (record.isAlive())
+            return true;
+        disableTargetsOfPort(portId);
+        emit sig_PortFounded(portId, -1, false, liveCount());
+        return false;
+    }
+    return true;
+}
+
+bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
+{
+    constexpr int kNoComNumAbove = 255;
+    bool existed = false;
+    bool changed = false;
+    for (EmuPortState &record : ports) {
+        if (record.portId != portId)
+            continue;
+        existed = true;
+        if (record.isAlive() != alive)
+            changed = true;
+        if (alive) {
+            record.touch();
+            if (!keepComNum && comNum < kNoComNumAbove)
+                record.comNum = comNum;
+        } else {
+            record.markDead();
+        }
+    }
+    if (existed)
+        return changed;
+    if (!alive)
+        return false;
+    EmuPortState record;
+    record.activate(portId, EmuPortState::kDefaultTimeoutMs);
+    record.touch();
+    record.comNum = comNum;
+    ports.append(record);
+    return true;
+}
+
+int EMUProc::liveCount()
+{
+    int count = 0;
+    for (EmuPortState &record : ports) {
+        if (record.isAlive())
+            ++count;
+    }
+    return count;
+}
+
+int EMUProc::comNumOf(int portId) const
+{
+    for (const EmuPortState &record : ports) {
+        if (record.portId == portId)
+            return record.comNum;
+    }
+    return -1;
+}
+
+void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
+{
+    if (touchPort(PortID, portNum, _found, false))
+        emit sig_PortFounded(PortID, portNum, _found, liveCount());
+}
+
+// The loop -----------------------------------------------------------------------
+
+void EMUProc::restartLastSend()
+{
+    lastSendNs = busClock.nsecsElapsed();
+}
+
+int EMUProc::waitGap(int gapMs)
+{
+    // Before the first write the gap counts from now.
+    const qint64 start = busClock.nsecsElapsed();
+    const qint64 deadline = (lastSendNs < 0 ? start : lastSendNs) + gapMs * kNsPerMs;
+    for (qint64 now = start; now < deadline; now = busClock.nsecsElapsed())
+        waitMs(static_cast<int>((deadline - now + kNsPerMs - 1) / kNsPerMs));
+    const int waitedMs = static_cast<int>((busClock.nsecsElapsed() - start) / kNsPerMs);
+    if (waitedMs > 0)
+        waited = waitedMs;
+    return waitedMs;
+}
+
+void EMUProc::process()
+{
+    busClock.start();
+    lastSendNs = -1;
+    memberIndex = 0;
+    waited = 1;
+    while (running) {
+        if (waited == 0)
+            waitMs(kIdleTickMs);
+        waited = 0;
+        if (busy || state == Idle)
+            continue;
+        if (state != Serving) {
+            searchStep();
+            continue;
+        }
+        const int dead = checkPorts();
+        if (dead == 1) {
+            io.refindPort(deadPortId);
+            setState(PortResearch);
+            continue;
+        }
+        if (dead >= 2) {
+            io.findConverters();
+            setState(ConverterSearch);
+            continue;
+        }
+        if (!priorityQueue.isEmpty())
+            writeFromQueue(priorityQueue, kPriorityGapMs, false);
+        else if (!commandQueue.isEmpty())
+            writeFromQueue(commandQueue, kCommandGapMs, true);
+        else
+            memberCycle();
+    }
+    closeBus();
+    emit sig_finished();
+}
+
+void EMUProc::writeFromQueue(QList<EmuCommand> &queue, int gapMs, bool reportWrites)
+{
+    const EmuCommand command = queue.takeFirst();
+    waitGap(gapMs);
+    const bool written = io.write(command.frame, command.checkAddress);
+    restartLastSend();
+    if (!reportWrites || !written)
+        return;
+    switch (command.code()) {
+    case BusCode::kStop: emit sig_EventStoped(); break;
+    case BusCode::kCluster: emit sig_ClasterSetted(); break;
+    case BusCode::kStart: emit sig_EventStarted(); break;
+    default: break;
+    }
+}
+
+void EMUProc::memberCycle()
+{
+    if (members.empty())
+        return;
+    if (memberIndex < 0 || memberIndex >= static_cast<int>(members.size()))
+        memberIndex = 0;
+    while (memberIndex < static_cast<int>(members.size())) {
+        const MemberPtr member = members[static_cast<size_t>(memberIndex)];
+        bool turnOver = false;
+        if (!isPortAlive(member->portId)) {
+            io.refindPort(member->portId);
+            turnOver = true;
+        }
+        bool pendingBusy = false;
+        if (!turnOver && !member->nextPending(&pendingBusy).frame.isEmpty()) {
+            waitGap(kPriorityGapMs);
+            // The lane may have left the relay, or its answer arrived, meanwhile.
+            if (indexOf(member) < 0)
+                return;
+            const EmuCommand command = member->nextPending(&pendingBusy);
+            if (pendingBusy)
+                return;
+            if (!command.frame.isEmpty()) {
+                io.write(command.frame, command.checkAddress);
+                if (isRepeatedCode(command.code()))
+                    member->dropPending(command.code());
+                restartLastSend();
+                turnOver = command.code() > kTargetCodesAbove;
+            }
+        } else if (pendingBusy) {
+            return;
+        }
+        if (!turnOver && !member->readBulletFrame().isEmpty()) {
+            waitGap(kPollGapMs);
+            if (indexOf(member) < 0)
+                return;
+            const QByteArray poll = member->readBulletFrame();
+            if (!poll.isEmpty()) {
+                io.write(poll, true);
+                restartLastSend();
+            }
+        }
+        const int index = indexOf(member);
+        if (index < 0)
+            return; // the lane left during a wait; the next cycle goes on from here
+        memberIndex = index + 1;
+        if (memberIndex >= static_cast<int>(members.size())) {
+            memberIndex = 0;
+            return;
+        }
+        if (busy)
+            return;
+    }
+}
+
+void EMUProc::searchStep()
+{
+    constexpr int kNoPortPauseMs = 70;
+    if (io.findMissing() == 0) {
+        restartLastSend();
+        waitMs(kNoPortPauseMs);
+        waited = kNoPortPauseMs;
+        return;
+    }
+    const bool allEnabled = std::all_of(members.begin(), members.end(),
+                                        [](const MemberPtr &member) { return member->targetEnabled; });
+    if (allEnabled) {
+        setState(Serving);
+        return;
+    }
+    std::vector<MemberPtr> silent;
+    for (const MemberPtr &member : members) {
+        if (!member->targetEnabled)
+            silent.push_back(member);
+    }
+    for (const MemberPtr &member : silent) {
+        waitGap(kPollGapMs);
+        if (!running)
+            return;
+        // A lane that left the relay or answered during the wait needs no ping.
+        if (indexOf(member) < 0 || member->targetEnabled)
+            continue;
+        io.write(member->pingFrame(), false);
+        restartLastSend();
+    }
+    checkPorts();
+}
+
+void EMUProc::closeBus()
+{
+    priorityQueue.clear();
+    const QByteArray closing[] = {
+        bytesOf({BusAddress::kAllTargets, 0x05, BusCode::kStop}),
+        bytesOf({BusAddress::kAllTerminals, 0x05, BusCode::kTerminalStopAll}),
+        bytesOf({BusAddress::kAllTargets, 0x06, BusCode::kCluster, 0}),
+    };
+    for (const QByteArray &frame : closing) {
+        for (int copy = 0; copy < kCopies; ++copy)
+            priorityQueue.append(EmuCommand{frame});
+    }
+    for (const MemberPtr &member : members)
+        priorityQueue.append(EmuCommand{member->targetEnableFrame(0)});
+    while (!priorityQueue.isEmpty()) {
+        const EmuCommand command = priorityQueue.takeFirst();
+        waitGap(isBroadcast(command.address()) ? kCommandGapMs : kPriorityGapMs);
+        io.write(command.frame, command.checkAddress);
+        restartLastSend();
+    }
+    // The thread ends right after sig_finished: the frames must be on the wire.
+    io.flush(kFlushMs);
+}

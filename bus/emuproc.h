@@ -1,0 +1,134 @@
+#pragma once
+
+#include "emurecords.h"
+#include "targetio.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+typedef signed char schar;
+
+// The only master of the range bus. It lives in the worker thread and runs
+// process() until stop(): it keeps the relay's lanes on the line, finds the
+// converters and the targets, writes the exercise's commands, polls each
+// target for the shot the exercise wants next and reports every answer as a
+// signal to the GUI thread. Calls from other threads are queued and run
+// inside the loop's waits.
+class EMUProc : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum State { Idle = -1, Serving = 0, TargetSearch = 1, ConverterSearch = 2, PortResearch = 3 };
+
+    // Where the network converter is configured: environment variables, or
+    // the default address on the range's network.
+    static constexpr const char kTcpHostVariable[] = "RANGE_TCP_HOST";
+    static constexpr const char kTcpPortVariable[] = "RANGE_TCP_PORT";
+    static constexpr const char kDefaultTcpHost[] = "192.168.0.10";
+
+    // mode 0: five serial ports; mode 1: one TCP converter.
+    EMUProc(int mode, int AddrStart, int AddrCol);
+    ~EMUProc() override;
+
+    // Moves the port set and its devices to this object's thread; call after
+    // moveToThread() and before the thread starts.
+    void moveIoToThread();
+
+    int getState() const { return state; }
+    // A lane on the line, or nullptr.
+    const EmuMember *findMember(int address) const;
+    QList<QByteArray> priorityFrames() const;
+    QList<QByteArray> commandFrames() const;
+
+public slots:
+    void process();
+    void stop();
+    void slot_emu_SendCommand(QByteArray command);
+    void slot_emu_GetBullet(int ta, int _num);
+    void slot_emu_StopReadBullet();
+    void slot_view_AddMember(int _addr, int _startNum, QString _familyName, QString _name,
+                             int firstlast);
+    void slot_view_StartFinding();
+    void slot_emu_Answer(int PortID, int PortNum, QByteArray _answer);
+    void slot_emu_Founded(int PortID, int portNum, bool _found);
+    void slot_emu_Readed(int PortID, int PortNum, QByteArray _answer);
+    void slot_emu_Wrote(int PortID, int PortNum, QByteArray _answer);
+    void slot_emu_Error(int PortID, int code);
+
+signals:
+    void sig_finished();
+    void sig_PortFounded(int PortID, int portNum, bool _found, int colenabled);
+    void sig_TargetEnabled(int ta, bool enabled);
+    void sig_PCEnabled(int ta, bool enabled);
+    void sig_EventStarted();
+    void sig_EventStoped();
+    void sig_ClasterSetted();
+    void sig_AddBullet(int ta, int _num, QPoint _coord, schar _place, int _timebull,
+                       int _timeevent);
+    void sig_BDReseted(int ta);
+    void sig_setMatchFromPC(int ta, int mode);
+    void sig_PCWroteBullet(int ta, int mode, int colbull);
+    void sig_setTime(int _timeevent);
+    void sig_DataReaded(int PortID, int PortNum, QByteArray data, int decoded);
+    void sig_DataWrote(int PortID, int PortNum, QByteArray data);
+
+private:
+    using MemberPtr = std::shared_ptr<EmuMember>; // the loop holds one while it works on a lane
+
+    void connectIo();
+    void disconnectIo();
+
+    // Loop steps.
+    void searchStep();
+    void writeFromQueue(QList<EmuCommand> &queue, int gapMs, bool reportWrites);
+    void memberCycle();
+    void closeBus();
+    int waitGap(int gapMs);
+    void restartLastSend();
+
+    void setState(int newState);
+    void queueSetupFrames();
+    void resetPortsAndTargets();
+    void setTargetEnabled(EmuMember &member, bool enabled);
+    void disableTargetsOfPort(int portId);
+    int checkPorts();
+    bool isPortAlive(int portId);
+    bool touchPort(int portId, int comNum, bool alive, bool keepComNum);
+    int liveCount();
+    int comNumOf(int portId) const;
+
+    MemberPtr memberAt(int address) const;
+    int indexOf(const MemberPtr &member) const;
+
+    // Answer decoding.
+    void decodeTerminalBullet(int PortID, const QByteArray &answer);
+    void decodeLaneAnswer(EmuMember &member, const QByteArray &answer);
+    void decodeShot(EmuMember &member, const QByteArray &answer);
+    void enableTarget(EmuMember &member, bool wasEnabled);
+
+    TargetIO io;
+    int AddrStart = 1;
+    int AddrCol = 10;
+    bool running = true;
+    bool busy = false;
+    int state = Idle;
+    QList<EmuCommand> commandQueue;
+    QList<EmuCommand> priorityQueue;
+    QList<EmuPortState> ports;
+    std::vector<MemberPtr> members;
+
+    // State of the loop.
+    QElapsedTimer busClock;
+    qint64 lastSendNs = -1; // on busClock; -1 before the first write
+    int memberIndex = 0;
+    int deadPortId = -1;
+    int waited = 1;
+};

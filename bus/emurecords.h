@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QString>
+
+// One command frame for the bus, kept without its CRC.
+struct EmuCommand
+{
+    QByteArray frame;
+    // Off only for frames that must reach addresses no port has heard from yet.
+    bool checkAddress = true;
+
+    int address() const; // -1 for an empty frame
+    int code() const;    // 0 for a frame under 3 bytes
+    int byteAt(int index) const; // -1 past the end
+};
+
+// One lane of the relay on the line: its target unit and terminal share the
+// lane address. Pending commands wait for the answer that acknowledges them.
+struct EmuMember
+{
+    EmuMember(int laneAddress, int memberStartNumber, const QString &memberFamilyName,
+              const QString &memberName);
+
+    int address = 0;
+    int portId = -1;
+    bool targetFound = false;
+    bool pcFound = false;
+    bool targetEnabled = false;
+    bool pcEnabled = false;
+    int startNumber = 0;
+    QString familyName;
+    QString name;
+    int wantedBullet = -1; // below 1: not polled
+    bool pendingBusy = false;
+    QList<EmuCommand> pending;
+
+    void setTargetFound(bool value);
+    void setPcFound(bool value);
+
+    QByteArray pingFrame() const;
+    QByteArray readBulletFrame() const;
+    QByteArray targetEnableFrame(int on) const;
+    QByteArray pcQueryFrame() const;
+    QByteArray startNumberFrame() const;
+
+    // At most one pending command per code; target codes (above 99) first,
+    // the newest of them first, terminal codes after them in arrival order.
+    void addPending(const QByteArray &frame);
+    // The command to write at this lane's turn; empty when none. *isBusy is set
+    // (and nothing given) while the pending list is being changed.
+    EmuCommand nextPending(bool *isBusy) const;
+    // Removes the first pending command that the answer acknowledges: same
+    // address and code, and the same byte at each index given (-1: none).
+    bool ackPending(const QByteArray &answer, int index1 = -1, int index2 = -1, int index3 = -1);
+    // Drops the pending command of that code, acknowledged by its writing.
+    void dropPending(int code);
+};
+
+// Liveness of one port that answered or found its converter.
+struct EmuPortState
+{
+    static constexpr int kDefaultTimeoutMs = 30000;
+
+    int portId = -1;
+    bool active = false;
+    bool alive = false;
+    int timeoutMs = kDefaultTimeoutMs;
+    int comNum = -1;
+    QElapsedTimer lastAnswer;
+
+    void activate(int id, int timeout);
+    void touch();
+    // Inactive records always count as alive; an active one dies once its
+    // timeout passed without an answer, and stays dead until touched.
+    bool isAlive();
+    void markDead() { alive = false; }
+};

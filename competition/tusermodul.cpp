@@ -1,0 +1,275 @@
+#include "tusermodul.h"
+
+#include "counrtylist.h"
+#include "datapaths.h"
+#include "tbulletlist.h"
+#include "tcompetition.h"
+#include "tcompetitionlist.h"
+#include "tcompetitionlistproxy.h"
+#include "tdbaccessor.h"
+#include "tevent.h"
+#include "tfreemembers.h"
+#include "tmembers.h"
+#include "tquality.h"
+#include "tshooter.h"
+#include "tshooterenabledlist.h"
+#include "tshootersproxy.h"
+#include "tteam.h"
+
+namespace {
+// The connection of the competition module; the results viewer has its own.
+const QString kConnectionName = QStringLiteral("main");
+// Stored competitions the competition screen offers to continue.
+constexpr int kUnfinished = 0;
+// The free-members proxy starts on an exercise number no exercise has.
+constexpr int kNoEventNum = 0;
+} // namespace
+
+TUserModul::TUserModul(QObject *parent) : QObject(parent)
+{
+    m_db = new TdbAccessor(kConnectionName, this);
+    m_countries = std::make_unique<CounrtyList>();
+    m_countries->load(DataPaths::path(DataPaths::kCountriesDir), DataPaths::kCountriesFile);
+    loadTeams();
+    loadQualities();
+
+    m_competitionTypes = std::make_unique<TCompetitionList>();
+    m_competitions = std::make_unique<TCompetitionList>(m_db);
+    m_competitionTypesProxy = std::make_unique<TCompetitionlistProxy>(m_competitionTypes.get());
+    m_competitionsProxy = std::make_unique<TCompetitionlistProxy>(m_competitions.get());
+    m_competitions->loadCompetitions(kUnfinished);
+
+    m_shooters = std::make_unique<TShooterEnabledList>(m_db, false);
+    m_shooters->load();
+    m_members = std::make_unique<TMembers>(m_db);
+    m_freeMembers = std::make_unique<TFreeMembers>(m_members.get());
+    m_freeMembers->setEventNumFilter(kNoEventNum);
+    m_shootersProxy = std::make_unique<TShootersProxy>(m_shooters.get(), m_members.get());
+
+    connect(m_shooters.get(), &TShooterEnabledList::sig_shooterChanged, m_members.get(),
+            &TMembers::slot_MemberChecked);
+    connect(m_db, &TdbAccessor::errorSQL, this, &TUserModul::errorSQL);
+    // The accessor reports a failed import from its constructor, before
+    // anybody can listen; the screens must still learn of it.
+    if (m_db->isError())
+        errorSQL(ErrorImport);
+}
+
+TUserModul::~TUserModul()
+{
+    // Views of the members and shooters go before their sources, the member
+    // model before the exercises it points into.
+    m_freeMembers.reset();
+    m_shootersProxy.reset();
+    m_members.reset();
+    clearBulletLists();
+    delete m_competition;
+    m_competition = nullptr;
+    qDeleteAll(m_teams);
+    qDeleteAll(m_qualities);
+}
+
+QList<TEvent *> TUserModul::eventChain() const
+{
+    QList<TEvent *> chain;
+    for (TEvent *event = firstEvent(); event; event = event->next())
+        chain.append(event);
+    return chain;
+}
+
+TEvent *TUserModul::firstEvent() const
+{
+    return m_competition ? m_competition->event(0) : nullptr;
+}
+
+void TUserModul::refilterShooters()
+{
+    m_shootersProxy->invalidate();
+}
+
+void TUserModul::detachMembers()
+{
+    m_members->setCompetition(0, nullptr);
+    m_membersAttached = false;
+    refilterShooters();
+}
+
+void TUserModul::attachMembers()
+{
+    m_membersAttached = m_members->setCompetition(m_competition->id(), firstEvent());
+    m_members->load();
+    refilterShooters();
+}
+
+bool TUserModul::isStorageUnusable()
+{
+    return m_storageUnusable || !m_db->checkDB();
+}
+
+bool TUserModul::newCompetition(int countryXMLID, int typeXMLID, bool final,
+                                const QDate &startDate, const QTime &startTime,
+                                const QString &name)
+{
+    detachMembers();
+    delete m_competition;
+    m_competition = new TCompetition(m_db, countryXMLID, typeXMLID, final);
+    // One failed statement must not block new competitions until a restart;
+    // only a database that cannot be opened or was not created does.
+    if (isStorageUnusable())
+        return false;
+    m_competition->setStartDateTime(startDate, startTime);
+    m_competition->setName(name);
+    if (!m_competition->insertToDb())
+        return false;
+    reloadCompetitions();
+    m_membersAttached = m_members->setCompetition(m_competition->id(), firstEvent());
+    refilterShooters();
+    makeBulletList(-1);
+    return true;
+}
+
+bool TUserModul::newCompetition(int countryXMLID, int typeXMLID, bool final, const QString &name)
+{
+    return newCompetition(countryXMLID, typeXMLID, final, QDate::currentDate(),
+                          QTime::currentTime(), name);
+}
+
+void TUserModul::openCompetition(int competitionID, bool load)
+{
+    detachMembers();
+    delete m_competition;
+    m_competition = new TCompetition(m_db, competitionID, true);
+    if (!load)
+        return;
+    attachMembers();
+    makeBulletList(-1);
+    checkColBull(ColBullAsk);
+}
+
+bool TUserModul::editCompetition(int countryXMLID, int typeXMLID, bool final,
+                                 const QDate &startDate, const QTime &startTime,
+                                 const QString &name)
+{
+    if (!m_competition)
+        return false;
+    const QList<TEvent *> before = eventChain();
+    const bool edited =
+        m_competition->edit(countryXMLID, typeXMLID, final, startDate, startTime, name);
+    // A new type or a dropped final deletes exercise records, also when the
+    // edit fails part-way; the members' relays and the shot lists must not
+    // keep pointing at them.
+    if (m_membersAttached && eventChain() != before) {
+        reloadMembersKeepingState(true);
+        makeBulletList(-1);
+    }
+    if (edited)
+        reloadCompetitions();
+    return edited;
+}
+
+bool TUserModul::deleteCompetition()
+{
+    clearBulletLists();
+    detachMembers();
+    if (!m_competition)
+        return false;
+    if (!m_competition->removeFromDb())
+        return false;
+    delete m_competition;
+    m_competition = nullptr;
+    reloadCompetitions();
+    return true;
+}
+
+void TUserModul::closeCompetition()
+{
+    detachMembers();
+    delete m_competition;
+    m_competition = nullptr;
+}
+
+bool TUserModul::setCompetitionFinished(bool finished)
+{
+    if (!m_competition || !m_competition->setFinished(finished))
+        return false;
+    reloadCompetitions();
+    return true;
+}
+
+bool TUserModul::setEventStartDateTime(TEvent *event, const QDate &date, const QTime &time)
+{
+    return m_competition && event
+        && m_competition->setEventStartDateTime(event->id(), date, time);
+}
+
+bool TUserModul::setEventFinished(TEvent *event, bool finished)
+{
+    return m_competition && event && m_competition->setEventFinished(event->id(), finished);
+}
+
+void TUserModul::reloadCompetitions()
+{
+    m_competitions->loadCompetitions(kUnfinished);
+}
+
+TBulletList *TUserModul::bulletList(int eventID) const
+{
+    for (TBulletList *list : m_bulletLists) {
+        if (list->eventId() == eventID)
+            return list;
+    }
+    return nullptr;
+}
+
+TBulletList *TUserModul::createBulletList(const TEvent *event)
+{
+    auto *list = new TBulletList(event->id(), m_db, event->targetType(), event->isView10(),
+                                 event->calibre(), event->controlValue());
+    m_bulletLists.append(list);
+    return list;
+}
+
+TBulletList *TUserModul::makeBulletList(int eventID)
+{
+    if (eventID < 0) {
+        clearBulletLists();
+        for (const TEvent *event : eventChain())
+            createBulletList(event);
+        return m_bulletLists.value(0, nullptr);
+    }
+    const TEvent *event = m_competition ? m_competition->eventByID(eventID) : nullptr;
+    if (!event)
+        return nullptr;
+    if (TBulletList *old = bulletList(eventID)) {
+        m_bulletLists.removeOne(old);
+        delete old;
+    }
+    return createBulletList(event);
+}
+
+void TUserModul::clearBulletLists()
+{
+    qDeleteAll(m_bulletLists);
+    m_bulletLists.clear();
+}
+
+void TUserModul::errorSQL(int err)
+{
+    m_lastError = err;
+    if (err == ErrorImport || err == ErrorOpen)
+        m_storageUnusable = true;
+}
+
+QString TUserModul::errorText() const
+{
+    switch (m_lastError) {
+    case ErrorImport:
+        return QStringLiteral("Ошибка импорта Базы Данных");
+    case ErrorOpen:
+        return QStringLiteral("Не могу открыть Базу Данных");
+    case ErrorStatement:
+        return QStringLiteral("Ошибка при запросе/ответе Базы Данных");
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,473 @@
+// The bus master on its worker thread against the range simulator, wired as
+// the program wires it: converters on pseudo-terminals behind "COM%1" links,
+// or a network converter on loopback TCP.
+
+#include "busrecorder.h"
+
+#include "busframe.h"
+#include "emuproc.h"
+#include "serialportdirectory.h"
+#include "simulatorthread.h"
+
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kSetupWaitMs = 30000;
+constexpr int kWaitMs = 15000;
+// A port without answers for 30 s is dead; the search after it takes a while more.
+constexpr int kDeadPortWaitMs = 60000;
+// The simulator stamps a frame when it has read it; the pseudo-terminal and
+// the reading thread may shift that by a little against the write.
+constexpr qint64 kStampJitterUs = 5000;
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+const QByteArray kStartAll = hex("EA0CA0FE01FFFF0A0100");
+
+} // namespace
+
+// Stands for the main window and the running exercise: the bus master's
+// slots are reached only through these signals, queued to the worker thread.
+class BusDriver : public QObject
+{
+    Q_OBJECT
+
+signals:
+    void sig_AddTarget(int target, int startNumber, QString familyName, QString name, int firstlast);
+    void stopAll();
+    void sig_emu_SendCommand(QByteArray command);
+    void sig_emu_getBullet(int target, int number);
+    void sig_emu_stopReadBullet();
+};
+
+class TestBusMaster : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void searchAndSetUpTwoConverters();
+    void shotsArriveAsFired();
+    void broadcastWrittenThreeTimes_data();
+    void broadcastWrittenThreeTimes();
+    void closingFramesBeforeFinished();
+    void unpluggedConverterLosesNoShot();
+    void noiseAndBrokenAnswers();
+    void relayChangedDuringWaits();
+    void networkConverter();
+
+private:
+    void startBus(int mode, int addrStart, int addrCol, bool withLog = false);
+    void addRelay(const QList<int> &lanes);
+    void waitForSetUp(const QList<int> &lanes);
+    // Asks each lane for its next shot as soon as one arrives, as an exercise does.
+    void followShots();
+    QList<TrafficEntry> received(int converter, int address = -1, int code = -1) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SimulatorThread> m_sim;
+    std::unique_ptr<QThread> m_worker;
+    std::unique_ptr<BusRecorder> m_recorder;
+    std::unique_ptr<BusDriver> m_driver;
+    EMUProc *m_bus = nullptr; // lives in m_worker; deleted there after sig_finished
+};
+
+void TestBusMaster::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_sim = std::make_unique<SimulatorThread>();
+    const QString comDir = m_dir->filePath(QStringLiteral("com"));
+    QVERIFY(m_sim->call([&](RangeSimulator &s) { return s.setComDirectory(comDir); }));
+    qputenv(SerialPortDirectory::kEnvironmentVariable, comDir.toLocal8Bit());
+    m_driver = std::make_unique<BusDriver>();
+}
+
+void TestBusMaster::cleanup()
+{
+    if (m_worker && m_worker->isRunning()) {
+        emit m_driver->stopAll();
+        // quit() reaches the thread through this thread's events, as in the program.
+        QTRY_VERIFY_WITH_TIMEOUT(m_worker->isFinished(), kWaitMs);
+    }
+    m_recorder.reset();
+    m_worker.reset();
+    m_bus = nullptr;
+    m_sim.reset();
+    m_dir.reset();
+    qunsetenv(SerialPortDirectory::kEnvironmentVariable);
+    qunsetenv(EMUProc::kTcpHostVariable);
+    qunsetenv(EMUProc::kTcpPortVariable);
+}
+
+void TestBusMaster::startBus(int mode, int addrStart, int addrCol, bool withLog)
+{
+    m_worker = std::make_unique<QThread>();
+    m_bus = new EMUProc(mode, addrStart, addrCol);
+    m_bus->moveToThread(m_worker.get());
+    m_bus->moveIoToThread();
+    connect(m_worker.get(), &QThread::started, m_bus, &EMUProc::process);
+    connect(m_bus, &EMUProc::sig_finished, m_worker.get(), &QThread::quit);
+    connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
+    connect(m_driver.get(), &BusDriver::stopAll, m_bus, &EMUProc::stop);
+    connect(m_driver.get(), &BusDriver::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
+    connect(m_driver.get(), &BusDriver::sig_emu_SendCommand, m_bus, &EMUProc::slot_emu_SendCommand);
+    connect(m_driver.get(), &BusDriver::sig_emu_getBullet, m_bus, &EMUProc::slot_emu_GetBullet);
+    connect(m_driver.get(), &BusDriver::sig_emu_stopReadBullet, m_bus, &EMUProc::slot_emu_StopReadBullet);
+    m_recorder = std::make_unique<BusRecorder>(m_bus, withLog);
+    m_worker->start();
+}
+
+void TestBusMaster::addRelay(const QList<int> &lanes)
+{
+    for (int i = 0; i < lanes.size(); ++i) {
+        const int firstlast = lanes.size() == 1 ? 3 : i == 0 ? 0 : i == lanes.size() - 1 ? 2 : 1;
+        emit m_driver->sig_AddTarget(lanes.at(i), 100 + lanes.at(i), QStringLiteral("Фамилия%1").arg(i),
+                                     QStringLiteral("Имя"), firstlast);
+    }
+}
+
+void TestBusMaster::waitForSetUp(const QList<int> &lanes)
+{
+    // The set-up ends with the start number on each lane's terminal.
+    for (int lane : lanes) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PCEnabled(%1,1)").arg(lane)),
+                                 kSetupWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_sim->call([lane](RangeSimulator &s) { return s.lane(lane)->terminal.startNumber(); }),
+            100 + lane, kSetupWaitMs);
+    }
+}
+
+void TestBusMaster::followShots()
+{
+    connect(m_bus, &EMUProc::sig_AddBullet, m_driver.get(),
+            [this](int ta, int number, QPoint, schar, int, int) { emit m_driver->sig_emu_getBullet(ta, number + 1); });
+}
+
+QList<TrafficEntry> TestBusMaster::received(int converter, int address, int code) const
+{
+    QList<TrafficEntry> found;
+    const QList<TrafficEntry> traffic = m_sim->call([](RangeSimulator &s) { return s.traffic(); });
+    for (const TrafficEntry &entry : traffic) {
+        if (entry.kind == TrafficEntry::Received && entry.converter == converter
+            && (address < 0 || entry.address == address) && (code < 0 || entry.code == code))
+            found.append(entry);
+    }
+    return found;
+}
+
+void TestBusMaster::searchAndSetUpTwoConverters()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3, 4}); }), 1);
+    startBus(0, 1, 10);
+    addRelay({1, 2, 3, 4});
+    waitForSetUp({1, 2, 3, 4});
+
+    // Ports 1 and 2 found their converters on COM1 and COM2, in that order.
+    QCOMPARE(m_recorder->matching(QStringLiteral("PortFounded(1,")).first(), QStringLiteral("PortFounded(1,1,1,1)"));
+    QCOMPARE(m_recorder->matching(QStringLiteral("PortFounded(2,")).first(), QStringLiteral("PortFounded(2,2,1,2)"));
+    for (int lane : {1, 2, 3, 4})
+        QVERIFY(m_recorder->lines.contains(QStringLiteral("TargetEnabled(%1,1)").arg(lane)));
+
+    // Addresses of the range without a member are switched off three times
+    // on every converter, although none of them ever answered.
+    for (int converter : {0, 1}) {
+        for (int address = 5; address <= 10; ++address) {
+            const QList<TrafficEntry> off = received(converter, address, BusCode::kTargetEnable);
+            QCOMPARE(off.size(), 3);
+            QCOMPARE(off.first().bytes, frameWithCrc(bytesOf({address, 0x06, 0xAA, 0x00})));
+        }
+    }
+    // Each lane is switched on, its terminal queried and given the start
+    // number, on its own converter only.
+    const QList<QByteArray> expected{hex("0306AA01"), hex("03063400"), hex("03063767")}; // 103 = 0x67
+    QList<QByteArray> setUp;
+    for (const TrafficEntry &entry : received(1, 3)) {
+        if (entry.code != BusCode::kReadBullet && !setUp.contains(entry.bytes))
+            setUp.append(entry.bytes);
+    }
+    QCOMPARE(setUp.mid(0, 3), (QList<QByteArray>{frameWithCrc(expected[0]), frameWithCrc(expected[1]),
+                                                  frameWithCrc(expected[2])}));
+    QVERIFY(received(0, 3, BusCode::kTargetEnable).isEmpty());
+    QVERIFY(received(0, 3, BusCode::kTerminalQuery).isEmpty());
+}
+
+void TestBusMaster::shotsArriveAsFired()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3, 4}); }), 1);
+    startBus(0, 1, 10);
+    addRelay({1, 2, 3, 4});
+    waitForSetUp({1, 2, 3, 4});
+
+    m_sim->call([](RangeSimulator &s) {
+        s.fireShot(1, 300, 100, -1, 291);
+        s.fireShot(1, 0, 0, 0, 300);
+        s.fireShot(3, 1234, 500, 3, 0xFFFFFF); // largest 24-bit time
+        s.fireShot(3, 0xFFFF, 0xFFFF, 127, 5);
+    });
+    followShots();
+    emit m_driver->sig_emu_getBullet(1, 1);
+    emit m_driver->sig_emu_getBullet(3, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet")), 4, kWaitMs);
+    QCOMPARE(m_recorder->matching(QStringLiteral("AddBullet(1,")),
+             (QStringList{"AddBullet(1,1,300,100,-1,291,291)", "AddBullet(1,2,0,0,0,300,300)"}));
+    QCOMPARE(m_recorder->matching(QStringLiteral("AddBullet(3,")),
+             (QStringList{"AddBullet(3,1,1234,500,3,16777215,16777215)",
+                          "AddBullet(3,2,65535,65535,127,5,5)"}));
+
+    // Polls for lane 3 go out on its converter only, one shot number after the other.
+    const auto asked = [this] {
+        QList<int> numbers;
+        for (const TrafficEntry &entry : received(1, 3, BusCode::kReadBullet)) {
+            const int number = frameByte(entry.bytes, 3);
+            if (number > 0 && (numbers.isEmpty() || numbers.last() != number))
+                numbers.append(number);
+        }
+        return numbers;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(asked(), (QList<int>{1, 2, 3}), kWaitMs);
+    QVERIFY(received(0, 3, BusCode::kReadBullet).size() <= received(1, 3, BusCode::kReadBullet).size());
+    for (const TrafficEntry &entry : received(0, 3, BusCode::kReadBullet))
+        QCOMPARE(frameByte(entry.bytes, 3), 0); // only the unchecked pings of the search
+}
+
+void TestBusMaster::broadcastWrittenThreeTimes_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("start all") << kStartAll << "EventStarted";
+    QTest::newRow("stop all") << hex("EA05A1") << "EventStoped";
+    QTest::newRow("cluster mode 1 to all") << hex("EA06A601") << "ClasterSetted";
+}
+
+void TestBusMaster::broadcastWrittenThreeTimes()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QString, report);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3}); }), 1);
+    startBus(0, 1, 3);
+    addRelay({1, 2, 3});
+    waitForSetUp({1, 2, 3});
+
+    emit m_driver->sig_emu_SendCommand(command);
+    // One report per good write of a copy (the write covers both converters).
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(report), 3, kWaitMs);
+    for (int converter : {0, 1}) {
+        QTRY_COMPARE_WITH_TIMEOUT(received(converter, 0xEA, frameByte(command, 2)).size(), 3, kWaitMs);
+        const QList<TrafficEntry> copies = received(converter, 0xEA, frameByte(command, 2));
+        for (const TrafficEntry &copy : copies)
+            QCOMPARE(copy.bytes, frameWithCrc(command));
+        for (int i = 1; i < copies.size(); ++i) {
+            const qint64 gapUs = copies.at(i).timeUs - copies.at(i - 1).timeUs;
+            QVERIFY2(gapUs >= 50000 - kStampJitterUs, qPrintable(QString::number(gapUs)));
+        }
+    }
+    if (report == QLatin1String("EventStarted")) // copies within a second restart nothing
+        QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.lane(3)->target.startCount(); }), 1);
+}
+
+void TestBusMaster::closingFramesBeforeFinished()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3}); }), 1);
+    startBus(0, 1, 3);
+    addRelay({1, 2, 3});
+    waitForSetUp({1, 2, 3});
+
+    emit m_driver->stopAll();
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("finished")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isFinished(), kWaitMs);
+    // The ports are closed by now: what is not on the wire never will be.
+    const QList<QByteArray> closing{frameWithCrc(hex("EA05A1")), frameWithCrc(hex("EA05A1")),
+                                    frameWithCrc(hex("EA05A1")), frameWithCrc(hex("9F0531")),
+                                    frameWithCrc(hex("9F0531")), frameWithCrc(hex("9F0531")),
+                                    frameWithCrc(hex("EA06A600")), frameWithCrc(hex("EA06A600")),
+                                    frameWithCrc(hex("EA06A600"))};
+    const auto tail = [this](int converter, int count) {
+        QList<QByteArray> frames;
+        for (const TrafficEntry &entry : received(converter))
+            frames.append(entry.bytes);
+        return frames.mid(frames.size() - count);
+    };
+    const QList<QByteArray> lanes12{frameWithCrc(hex("0106AA00")), frameWithCrc(hex("0206AA00"))};
+    const QList<QByteArray> lane3{frameWithCrc(hex("0306AA00"))};
+    QTRY_COMPARE_WITH_TIMEOUT(tail(0, 11), closing + lanes12, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(tail(1, 10), closing + lane3, kWaitMs);
+}
+
+void TestBusMaster::unpluggedConverterLosesNoShot()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3, 4}); }), 1);
+    startBus(0, 1, 4, true);
+    addRelay({1, 3, 4});
+    waitForSetUp({1, 3, 4});
+    followShots();
+    emit m_driver->sig_emu_getBullet(3, 1);
+    emit m_driver->sig_emu_getBullet(1, 1);
+
+    const auto fire = [this](int lane, int x) {
+        return m_sim->call([lane, x](RangeSimulator &s) { return s.fireShot(lane, quint16(x), 10, 0, x); });
+    };
+    QCOMPARE(fire(3, 1), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet(3,")), 1, kWaitMs);
+
+    const int beforeUnplug = m_recorder->lines.size();
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(1); }));
+    QCOMPARE(fire(3, 2), 2); // shots while unplugged wait in the target
+    QCOMPARE(fire(1, 1), 1);
+    QCOMPARE(fire(3, 3), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(2,-1,0,1)")), kDeadPortWaitMs);
+    const QStringList outage = m_recorder->lines.mid(beforeUnplug);
+    QVERIFY(outage.contains(QStringLiteral("TargetEnabled(3,0)")));
+    QVERIFY(outage.contains(QStringLiteral("TargetEnabled(4,0)")));
+    QVERIFY(!outage.contains(QStringLiteral("TargetEnabled(1,0)"))); // the other converter serves on
+    // The port lets its vanished device go instead of writing into it for
+    // the 30 s until it counts as dead.
+    int writesToGoneDevice = 0;
+    for (const QString &line : outage)
+        writesToGoneDevice += line.startsWith(QStringLiteral("DataWrote(2,")) ? 1 : 0;
+    QVERIFY2(writesToGoneDevice < 5, qPrintable(QString::number(writesToGoneDevice)));
+    const int before = m_recorder->lines.size();
+
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.replug(1); }));
+    QCOMPARE(fire(3, 4), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet(3,")), 4, kDeadPortWaitMs);
+    const QStringList after = m_recorder->lines.mid(before);
+    QVERIFY(after.contains(QStringLiteral("PortFounded(2,2,1,2)")));
+    QVERIFY(after.contains(QStringLiteral("TargetEnabled(3,1)")));
+    QVERIFY(after.contains(QStringLiteral("TargetEnabled(4,1)")));
+    QCOMPARE(m_recorder->matching(QStringLiteral("AddBullet(3,")),
+             (QStringList{"AddBullet(3,1,1,10,0,1,1)", "AddBullet(3,2,2,10,0,2,2)",
+                          "AddBullet(3,3,3,10,0,3,3)", "AddBullet(3,4,4,10,0,4,4)"}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->matching(QStringLiteral("AddBullet(1,")),
+                              QStringList{"AddBullet(1,1,1,10,0,1,1)"}, kWaitMs);
+}
+
+void TestBusMaster::noiseAndBrokenAnswers()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    startBus(0, 1, 2);
+    addRelay({1, 2});
+    waitForSetUp({1, 2});
+    followShots();
+
+    // Noise here is bytes that form no frame with the answers around them;
+    // any other bytes are a frame by the bus's rule (a chance of 1 in 65536
+    // per window), so that is checked first.
+    const QList<QByteArray> noises{hex("55AA00FF13"), hex("0000000000000000"), hex("010EA3"),
+                                   hex("FE0102030405060708")};
+    QList<QByteArray> answers;
+    for (int lane : {1, 2}) {
+        for (int number = 0; number <= 6; ++number)
+            answers.append(frameWithCrc(bytesOf({lane, 0x0E, 0xA3, number, 0, 0, 0, number, 0, 0, 0, number})));
+    }
+    for (const QByteArray &noise : noises) {
+        for (const QByteArray &answer : qAsConst(answers)) {
+            for (const QByteArray &before : {noise + answer, noise + answer.left(13) + char(answer.at(13) ^ 0x5A) + answer}) {
+                QByteArray buffer = before;
+                QCOMPARE(extractFrames(buffer), QList<QByteArray>{answer});
+            }
+        }
+    }
+
+    emit m_driver->sig_emu_getBullet(1, 1);
+    emit m_driver->sig_emu_getBullet(2, 1);
+    for (int number = 1; number <= 6; ++number) {
+        m_sim->call([number, &noises](RangeSimulator &s) {
+            s.injectBytes(0, noises.at(number % noises.size()));
+            s.breakAnswers(number % 2 + 1, 1);
+            s.fireShot(1, 0, quint16(number), 0, number);
+            s.fireShot(2, 0, quint16(number), 0, number);
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet")), 2 * number, kWaitMs);
+    }
+    QStringList expected;
+    for (int lane : {1, 2}) {
+        for (int number = 1; number <= 6; ++number)
+            expected.append(QStringLiteral("AddBullet(%1,%2,0,%2,0,%2,%2)").arg(lane).arg(number));
+    }
+    QStringList shots = m_recorder->matching(QStringLiteral("AddBullet"));
+    std::stable_sort(shots.begin(), shots.end(), [](const QString &a, const QString &b) {
+        return a.left(11) < b.left(11); // by lane, keeping the order of arrival
+    });
+    QCOMPARE(shots, expected);
+}
+
+void TestBusMaster::relayChangedDuringWaits()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2, 3}); }), 0);
+    startBus(0, 1, 3, true);
+    addRelay({1, 2, 3});
+    waitForSetUp({1, 2, 3});
+    for (int lane : {1, 2, 3})
+        emit m_driver->sig_emu_getBullet(lane, 1); // no shots: polled for good
+
+    // The loop spends its time in the waits before each poll, so a relay
+    // change lands in one of them, while it works on some lane.
+    const QList<QList<int>> relays{{2}, {1, 3}, {3}, {2, 1}};
+    for (const QList<int> &relay : relays) {
+        const int changed = m_recorder->lines.size();
+        addRelay(relay);
+        for (int lane : relay) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(changed).contains(QStringLiteral("TargetEnabled(%1,1)").arg(lane)),
+                                     kWaitMs);
+            emit m_driver->sig_emu_getBullet(lane, 1);
+        }
+        // Serving the new relay: its lanes are polled again.
+        const QString poll = QStringLiteral("%1 09 A3 01").arg(relay.last(), 2, 10, QLatin1Char('0'));
+        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(changed).filter(poll).size() >= 2, kWaitMs);
+        // From the first report of the change on, a lane that left is only switched off.
+        const QStringList after = m_recorder->lines.mid(changed);
+        const int from = after.indexOf(QStringLiteral("TargetEnabled(%1,0)").arg(relay.first()));
+        QVERIFY(from >= 0);
+        for (int lane : {1, 2, 3}) {
+            if (relay.contains(lane))
+                continue;
+            const QString prefix = QStringLiteral(",%1 ").arg(lane, 2, 10, QLatin1Char('0'));
+            for (const QString &line : after.mid(from)) {
+                if (line.startsWith(QStringLiteral("DataWrote(")) && line.contains(prefix))
+                    QVERIFY2(line.contains(prefix + QStringLiteral("06 AA 00")), qPrintable(line));
+            }
+        }
+    }
+}
+
+void TestBusMaster::networkConverter()
+{
+    const int converter = m_sim->call([](RangeSimulator &s) { return s.addTcpConverter(0, {11, 12}); });
+    QVERIFY(converter >= 0);
+    const quint16 port = m_sim->call([converter](RangeSimulator &s) { return s.tcpPort(converter); });
+    qputenv(EMUProc::kTcpHostVariable, "127.0.0.1");
+    qputenv(EMUProc::kTcpPortVariable, QByteArray::number(port));
+    startBus(1, 11, 3);
+    addRelay({11, 12});
+    waitForSetUp({11, 12});
+    QVERIFY(m_recorder->lines.contains(QStringLiteral("TargetEnabled(11,1)")));
+    QVERIFY(m_recorder->lines.contains(QStringLiteral("TargetEnabled(12,1)")));
+    QCOMPARE(received(converter, 13, BusCode::kTargetEnable).size(), 3);
+
+    m_sim->call([](RangeSimulator &s) { s.fireShot(12, 77, 88, 2, 99); });
+    followShots();
+    emit m_driver->sig_emu_getBullet(12, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->matching(QStringLiteral("AddBullet")),
+                              QStringList{"AddBullet(12,1,77,88,2,99,99)"}, kWaitMs);
+    emit m_driver->sig_emu_SendCommand(kStartAll);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")), 3, kWaitMs);
+}
+
+QTEST_MAIN(TestBusMaster)
+#include "tst_busmaster.moc"
