@@ -1,0 +1,163 @@
+// The main window's wiring of the running exercise between the bus master
+// and the run screen: every link of both sides, replacing and unwiring.
+
+#include <QPointer>
+#include <QtTest>
+
+#include "../exercises/eventharness.h"
+#include "emuproc.h"
+#include "eventwiring.h"
+#include "fakerunscreen.h"
+#include "tmemberplace.h"
+
+using namespace eventtest;
+
+namespace {
+
+// A screen object without the exercise's slots and signals.
+class NotARunScreen : public QObject
+{
+    Q_OBJECT
+};
+
+} // namespace
+
+class TestEventWiring : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void busReportsReachTheExercise();
+    void runScreenDrivesTheExercise();
+    void replacingAndUnwiring();
+    void typeWithoutExercise();
+    void screenWithoutTheNamesIsReported();
+
+private:
+    std::unique_ptr<EMUProc> m_bus;
+    std::unique_ptr<FakeRunScreen> m_screen;
+    std::unique_ptr<TBulletList> m_list;
+};
+
+void TestEventWiring::init()
+{
+    // Not started: its signals are emitted by hand here, its slots only queue.
+    m_bus = std::make_unique<EMUProc>(0, 1, 10);
+    m_screen = std::make_unique<FakeRunScreen>();
+    m_list = makeList({1, 2});
+}
+
+void TestEventWiring::cleanup()
+{
+    m_screen.reset();
+    m_list.reset();
+    m_bus.reset();
+}
+
+void TestEventWiring::busReportsReachTheExercise()
+{
+    auto record = makeEvent(1, 10);
+    EventWiring wiring(m_bus.get(), m_screen.get());
+    MyEvent *exercise = wiring.connectEvent(record.get(), m_list.get(), nullptr);
+    QVERIFY(exercise);
+    QSignalSpy frames(exercise, &MyEvent::sig_emu_SendCommand);
+    QSignalSpy polls(exercise, &MyEvent::sig_emu_getBullet);
+
+    emit m_bus->sig_TargetEnabled(1, true);
+    emit m_bus->sig_PCEnabled(2, true);
+    QVERIFY(m_list->placeByTarget(1)->targetFound());
+    QVERIFY(m_list->placeByTarget(2)->terminalFound());
+
+    m_screen->pressStart();
+    emit m_bus->sig_EventStarted();
+    QCOMPARE(m_screen->valuesOf("ModeText"), QStringList{"0"});
+    QCOMPARE(polls.count(), 2);
+
+    emit m_bus->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
+    QCOMPARE(m_list->shotCountOfStage(1, 0), 1);
+    frames.clear();
+    emit m_bus->sig_PCWroteBullet(1, 0, 0); // the terminal lacks shot 1
+    QCOMPARE(frames.count(), 1);
+    QCOMPARE(frames.at(0).at(0).toByteArray().left(4), QByteArray::fromHex("010F3301"));
+
+    polls.clear();
+    emit m_bus->sig_EventStoped();
+    QCOMPARE(polls.count(), 2); // every target's polling stops
+
+    // Declared for the exercise; the shell passes it on as it comes.
+    emit m_bus->sig_setTime(77);
+    QCOMPARE(exercise->elapsed(), 77);
+}
+
+void TestEventWiring::runScreenDrivesTheExercise()
+{
+    auto record = makeEvent(1, 10);
+    EventWiring wiring(m_bus.get(), m_screen.get());
+    MyEvent *exercise = wiring.connectEvent(record.get(), m_list.get(), nullptr);
+    // initEvent ran once: the start button reads "START".
+    QCOMPARE(m_screen->valuesOf("BTNStartText"), QStringList{"-1"});
+
+    QSignalSpy frames(exercise, &MyEvent::sig_emu_SendCommand);
+    m_screen->pressStart();
+    QCOMPARE(frames.count(), 1);
+    QCOMPARE(m_screen->valuesOf("TimeChange"), QStringList{"00:00 0"});
+    emit m_bus->sig_EventStarted();
+    QCOMPARE(m_screen->valuesOf("BTNStopEnabled"), QStringList{"1"});
+    QCOMPARE(m_screen->valuesOf("BTNBackEnabled"), QStringList{"0"});
+
+    m_screen->pressStop();
+    QCOMPARE(m_screen->valuesOf("EventFinished").size(), 1);
+}
+
+void TestEventWiring::replacingAndUnwiring()
+{
+    auto first = makeEvent(1, 10);
+    auto second = makeEvent(6, 10);
+    EventWiring wiring(m_bus.get(), m_screen.get());
+    QPointer<MyEvent> old = wiring.connectEvent(first.get(), m_list.get(), nullptr);
+    QPointer<MyEvent> current = wiring.connectEvent(second.get(), m_list.get(), nullptr);
+    QVERIFY(old.isNull());
+    QVERIFY(current);
+    QCOMPARE(wiring.currentEvent(), current.data());
+
+    wiring.disconnectEvent();
+    QVERIFY(current.isNull());
+    QVERIFY(!wiring.currentEvent());
+    m_screen->calls.clear();
+    m_screen->pressStart();
+    emit m_bus->sig_EventStarted();
+    emit m_bus->sig_TargetEnabled(1, true);
+    QVERIFY(m_screen->calls.isEmpty());
+    QVERIFY(!m_list->placeByTarget(1)->targetFound());
+    wiring.disconnectEvent(); // nothing left to unwire
+}
+
+void TestEventWiring::typeWithoutExercise()
+{
+    auto record = makeEvent(4, 10);
+    EventWiring wiring(m_bus.get(), m_screen.get());
+    QVERIFY(!wiring.connectEvent(record.get(), m_list.get(), nullptr));
+    QVERIFY(!wiring.currentEvent());
+    m_screen->pressStart();
+    QVERIFY(m_screen->calls.isEmpty());
+}
+
+void TestEventWiring::screenWithoutTheNamesIsReported()
+{
+    auto record = makeEvent(1, 10);
+    NotARunScreen screen;
+    EventWiring wiring(m_bus.get(), &screen);
+    // Qt names each of the ten slots and two signals it cannot find.
+    for (int missing = 0; missing < 12; ++missing)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^QObject::connect: No such"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lacks signals or slots"));
+    QVERIFY(wiring.connectEvent(record.get(), m_list.get(), nullptr));
+    emit m_bus->sig_TargetEnabled(2, true);
+    QVERIFY(m_list->placeByTarget(2)->targetFound());
+}
+
+QTEST_MAIN(TestEventWiring)
+#include "moc_fakerunscreen.cpp"
+#include "tst_eventwiring.moc"
