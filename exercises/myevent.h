@@ -29,9 +29,10 @@ class MyEvent : public QObject
     Q_OBJECT
 
 public:
-    // Bus addresses and command codes of the frames an exercise sends.
+    // Bus addresses of all targets and of all terminals.
     static constexpr int kAllTargets = 0xEA;
     static constexpr int kAllTerminals = 0x9F;
+    // A target holds this many shots; its memory is reset after the last.
     static constexpr int kMaxTargetShotNumber = 255;
 
     // Stages of a place: its shots are sighting or match shots.
@@ -195,7 +196,9 @@ protected:
     int timeEvent = 0;            // tenths of a second
     bool readingBullets = false;
     int startPending = -1;
-    int resetReason = -1;         // last reason requested for any target; see pendingReset
+    // Last reason requested for any target; confirmations read the reason
+    // kept on the target's place (pendingReset) instead.
+    int resetReason = -1;
     int typeXMLID = 0;
     int subType = 0;
     TBulletList *bulletList = nullptr; // not owned

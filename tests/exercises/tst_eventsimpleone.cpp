@@ -88,6 +88,9 @@ void TestEventSimpleOne::sightingStart()
     QCOMPARE(run.timeText.at(0).at(0).toString(), QStringLiteral("00:00"));
     QCOMPARE(run.bus.takeFrames(), QByteArrayList{hex("EA0CA0FE080384FF0001")});
     QCOMPARE(run.exercise->clockTimerId(), -1);
+    // Never reported written: START sends the frame again.
+    run.exercise->slot_view_startEvent(-1, -1);
+    QCOMPARE(run.bus.takeFrames(), QByteArrayList{hex("EA0CA0FE080384FF0001")});
 
     confirmStart(run.exercise.get());
     QCOMPARE(run.bus.takeFrames(), QByteArrayList{hex("9F063500")});

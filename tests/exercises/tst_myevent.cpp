@@ -30,6 +30,10 @@ public:
         return last < 0 ? -1 : last + 1;
     }
 
+    // Refuses shots later than a given time, as the pistol stages refuse
+    // shots outside their window.
+    bool acceptBullet(int time) override { return time <= latestTime; }
+
     void onBDReseted(int target, int reason) override
     {
         resets.append({target, reason});
@@ -37,6 +41,7 @@ public:
     }
 
     QList<QPair<int, int>> resets;
+    int latestTime = 1000;
 };
 
 } // namespace
@@ -50,7 +55,7 @@ private slots:
     void startConfirmedOncePerStart();
     void stopConfirmation();
     void shotPath();
-    void duplicateAnswerAddsOneShot();
+    void duplicateAndRefusedAnswers();
     void answersWhileNotPolledAreDropped();
     void memoryFullAfterShot255();
     void resetReasonKeptPerTarget();
@@ -160,7 +165,7 @@ void TestMyEvent::shotPath()
     QCOMPARE(bus.polls.count(), 0);
 }
 
-void TestMyEvent::duplicateAnswerAddsOneShot()
+void TestMyEvent::duplicateAndRefusedAnswers()
 {
     auto list = makeList({1});
     PollingEvent event(list.get());
@@ -169,7 +174,14 @@ void TestMyEvent::duplicateAnswerAddsOneShot()
     shoot(&event, 1, 1);
     shoot(&event, 1, 1);
     QCOMPARE(list->shotCountOfStage(1, kSighting), 1);
-    shoot(&event, 1, 2);
+
+    // A refused answer is dropped without a frame or a new poll.
+    BusRecorder bus(&event);
+    shoot(&event, 1, 2, 25, 1001);
+    QCOMPARE(list->shotCountOfStage(1, kSighting), 1);
+    QCOMPARE(bus.commands.count(), 0);
+    QCOMPARE(bus.polls.count(), 0);
+    shoot(&event, 1, 2, 25, 1000);
     QCOMPARE(list->shotCountOfStage(1, kSighting), 2);
 }
 
