@@ -191,6 +191,8 @@ protected:
     static constexpr int kNoLimitShots = 0xFF;
     int targetFaceOfList() const;
     QByteArray baseStartFrame(int address) const;
+    // The time source the clock reads, for the kinds' own timings.
+    const ExerciseClock &exerciseClock() const { return *clock; }
 
     QStringList positionNames;
     int timeEvent = 0;            // tenths of a second
