@@ -248,17 +248,23 @@ QByteArray MyEvent::makeSeriesResultPacket(int member, qint8 series, TBulletList
     if (!place)
         return QByteArray();
     const int t = place->target();
+    // The result is the member's own: in another exercise's list the member
+    // may have shot on another lane.
+    const TMemberPlace *source = list->placeByMemberId(member);
+    if (!source)
+        return QByteArray();
+    const int sourceTarget = source->target();
     int whole = 0;
     int tenth = 0;
     int marked = 0;
     if (list->showTenths()) {
         double sum = 0.0;
-        if (!list->seriesResultTenths(t, sum, marked))
+        if (!list->seriesResultTenths(sourceTarget, sum, marked))
             return QByteArray();
         whole = int(sum);
         const int tenths = int(std::lround(sum * 10.0));
         tenth = tenths - 10 * whole;
-    } else if (!list->seriesResultInt(t, whole, marked)) {
+    } else if (!list->seriesResultInt(sourceTarget, whole, marked)) {
         return QByteArray();
     }
     QByteArray bytes = frame(t, {kCodeSeriesResult, char(series)});
