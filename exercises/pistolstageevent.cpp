@@ -1,0 +1,253 @@
+#include "pistolstageevent.h"
+
+#include <QTimerEvent>
+
+#include <algorithm>
+
+#include "tbulletlist.h"
+#include "tevent.h"
+#include "ttargettype.h"
+
+namespace {
+
+constexpr int kMsPerSecond = 1000;
+constexpr int kTerminalBreak = 0;
+// The start frames of the pistol stages close with the flag 2 and 01.
+constexpr int kPistolFlag = 2;
+constexpr int kStartClosingByte = 1;
+// Position code of a place that has none.
+constexpr int kNoPositionCode = -1;
+
+int faceOf(const TEvent *event, int defaultFace)
+{
+    const TTargetType *type = event ? event->targetType() : nullptr;
+    return type ? type->ID : defaultFace;
+}
+
+} // namespace
+
+PistolStageEvent::PistolStageEvent(TBulletList *list, const TEvent *event, int defaultFace,
+                                   QObject *parent)
+    : MyEvent(event ? event->typeXMLID() : 0, event ? event->subType() : 0, parent)
+    , targetFace(faceOf(event, defaultFace))
+{
+    bulletList = list;
+    pistolStage = true;
+    mode = 0;
+    setParams(1, kMatchSeries, kSeriesShots, kSeriesShots, event ? event->calibre() : calibre);
+    if (bulletList) {
+        bulletList->setShotColumns(kSeriesShots);
+        bulletList->setSeriesSize(kMatchSeries);
+        for (int t = bulletList->firstTarget(); t >= 0; t = bulletList->nextTarget(t))
+            bulletList->setPositionCode(t, kNoPositionCode);
+    }
+}
+
+PistolStageEvent::~PistolStageEvent() = default;
+
+// ---------------------------------------------------------------- lanes and frames
+
+QList<int> PistolStageEvent::lanes() const
+{
+    if (isReshoot())
+        return {reshootTarget};
+    QList<int> result;
+    if (!bulletList)
+        return result;
+    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t))
+        result.append(t);
+    return result;
+}
+
+void PistolStageEvent::requestLanes()
+{
+    for (int t : lanes())
+        requestNextBullet(t);
+}
+
+void PistolStageEvent::sendLaneCluster(int m)
+{
+    if (isReshoot())
+        sendClaster(reshootTarget, m);
+    else
+        sendClasterAll(m);
+}
+
+void PistolStageEvent::sendLaneTerminal40(int m)
+{
+    if (isReshoot())
+        sendPC40(reshootTarget, m);
+    else
+        sendPCAll40(m);
+}
+
+void PistolStageEvent::sendLaneTerminal35()
+{
+    if (isReshoot())
+        sendPC35(reshootTarget, reshootCount);
+    else
+        sendPCAll35();
+}
+
+void PistolStageEvent::sendLaneStart()
+{
+    if (isReshoot())
+        sendStart(reshootTarget, 2);
+    else
+        sendStartAll(1);
+}
+
+QByteArray PistolStageEvent::makeStartAllPacket()
+{
+    return startFrame(kAllTargets, targetFace, startSeconds(), startShotsAll(), kPistolFlag,
+                      kStartClosingByte);
+}
+
+QByteArray PistolStageEvent::makeStartPacket(int t)
+{
+    return startFrame(t, targetFace, startSeconds(), startShotsReshoot(), kPistolFlag,
+                      kStartClosingByte);
+}
+
+// ---------------------------------------------------------------- clock
+
+void PistolStageEvent::restartClock()
+{
+    stopEventTimer();
+    startEventTimer();
+    shownSecond = -1;
+}
+
+void PistolStageEvent::showSecondsOnStartButton()
+{
+    // Compared with the second last shown rather than tested for a whole
+    // number of tenths, so that a late clock tick does not skip a second.
+    const int second = elapsed() / kTenthsPerSecond;
+    if (second == shownSecond)
+        return;
+    shownSecond = second;
+    showTime(1);
+}
+
+// ---------------------------------------------------------------- START and STOP
+
+// target and count: a row's re-shoot button gives its target and its number
+// of flagged shots; the START button gives -1 for both.
+void PistolStageEvent::onStartRequested(int target, int count)
+{
+    if (mode != 0)
+        return;
+    // What is left of the previous series ends here: its misses are added
+    // before the targets start anew, and its targets are no longer asked
+    // for shots that would land on the new series' page.
+    settleGrace();
+    if (readingBullets)
+        stopReadBullet();
+    if (target >= 1)
+        startReshoot(target, count);
+    else if (isReshoot())
+        endReshoot();
+    loadSeries();
+}
+
+void PistolStageEvent::onStopRequested(int manageBullet)
+{
+    Q_UNUSED(manageBullet)
+    mode = 0;
+    seriesBreak();
+}
+
+void PistolStageEvent::startReshoot(int target, int count)
+{
+    if (!isReshoot())
+        savedSeries = seriesCounter;
+    seriesCounter = kReshootSeries;
+    reshootTarget = target;
+    reshootCount = (count >= 1 || !bulletList)
+        ? count
+        : bulletList->countShotsWithStatus(target, kReshootFine);
+    if (bulletList)
+        bulletList->purgeFlaggedShots(target);
+    emit sig_view_DelegateView(false);
+}
+
+void PistolStageEvent::endReshoot()
+{
+    reshootTarget = -1;
+    seriesCounter = savedSeries;
+}
+
+void PistolStageEvent::seriesBreak()
+{
+    stopEventTimer();
+    sendLaneCluster(kClusterOff);
+    sendLaneTerminal40(kTerminalBreak);
+    // After a match series (or a re-shoot) the operator may flag shots and
+    // let one target shoot its flagged ones again.
+    if (seriesCounter > 0 && bulletList && bulletList->hasShotWithFine(0)) {
+        bulletList->setMarking(true);
+        emit sig_view_DelegateView(true);
+    }
+    emit sig_view_BTNStartText(StartTextStart);
+    emit sig_view_BTNStartEnabled(true);
+    emit sig_view_BTNStopEnabled(false);
+    if (seriesCounter == kMatchSeries)
+        emit sig_view_EventFinished();
+}
+
+// ---------------------------------------------------------------- grace time
+
+void PistolStageEvent::startGrace(int expectedShots, bool oneMissOnly)
+{
+    grace.dueMs = exerciseClock().nowMs() + qint64(graceSeconds) * kMsPerSecond;
+    grace.lanes = lanes();
+    grace.expectedShots = expectedShots;
+    grace.stage = seriesStage();
+    grace.oneMissOnly = oneMissOnly;
+    gracePending = true;
+    // The clock may be stopped before the grace time is over (STOP), so the
+    // grace time has a timer of its own.
+    stopGraceTimer();
+    graceTimer = startTimer(exerciseClock().tickIntervalMs(), Qt::CoarseTimer);
+}
+
+void PistolStageEvent::checkGrace()
+{
+    if (gracePending && exerciseClock().nowMs() >= grace.dueMs)
+        settleGrace();
+}
+
+void PistolStageEvent::settleGrace()
+{
+    if (!gracePending)
+        return;
+    gracePending = false;
+    stopGraceTimer();
+    stopReadBullet();
+    if (bulletList) {
+        for (int t : qAsConst(grace.lanes)) {
+            const int missing = grace.expectedShots - bulletList->shotCountOfStage(t, grace.stage);
+            if (missing > 0)
+                bulletList->addMisses(bulletList->memberIdOfTarget(t),
+                                      grace.oneMissOnly ? 1 : missing, kReshootFine);
+        }
+    }
+    graceOver();
+}
+
+void PistolStageEvent::stopGraceTimer()
+{
+    if (graceTimer != -1) {
+        killTimer(graceTimer);
+        graceTimer = -1;
+    }
+}
+
+void PistolStageEvent::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == graceTimer && graceTimer != -1) {
+        checkGrace();
+        return;
+    }
+    MyEvent::timerEvent(event);
+}
