@@ -101,7 +101,8 @@ void EVENT_PRECISION_STAGE::tick()
         // the middle of the series. Only a start left unconfirmed for a
         // while is sent again.
         if (t >= loadSeconds * kTenthsPerSecond
-            && (lastStartTenths < 0 || t - lastStartTenths >= kStartRetrySeconds * kTenthsPerSecond))
+            && (lastStartTenths < 0
+                || t - lastStartTenths >= kStartRetrySeconds * kTenthsPerSecond))
             readyOver();
         break;
     case Series:

@@ -1,0 +1,141 @@
+#pragma once
+
+// A whole range line without screens, for the line tests: the range
+// simulator with its lanes on pseudo-terminals, the bus master on its worker
+// thread as the main window builds it, a temporary data folder with the
+// competitions database, the run screen's stand-in and the exercise wiring.
+// A test that includes this header also includes "moc_rangeline.cpp".
+
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+#include "emuproc.h"
+#include "eventwiring.h"
+#include "fakerunscreen.h"
+#include "simulatorthread.h"
+#include "tbulletlist.h"
+#include "tdbaccessor.h"
+#include "testdatadir.h"
+
+class RangeLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Long enough for the bus master to find a converter and its targets.
+    static constexpr int kTimeoutMs = 60000;
+
+    explicit RangeLine(const QList<int> &lanes)
+        : m_lanes(lanes)
+    {
+    }
+
+    ~RangeLine() override
+    {
+        stop();
+        qunsetenv("RANGE_COM_DIR");
+    }
+
+    // Builds everything; false when the data folder or the simulator's
+    // converter could not be made.
+    bool start(const QString &connectionName)
+    {
+        m_data = std::make_unique<TestDataDir>();
+        if (!m_data->isValid())
+            return false;
+        const QString comDir = m_data->filePath(QStringLiteral("com"));
+        m_simulator = std::make_unique<SimulatorThread>();
+        if (!m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); }))
+            return false;
+        if (m_simulator->call([&](RangeSimulator &sim) { return sim.addSerialConverter(m_lanes); })
+            != 0)
+            return false;
+        qputenv("RANGE_COM_DIR", comDir.toLocal8Bit());
+
+        // As the main window builds it.
+        m_thread = new QThread;
+        m_bus = new EMUProc(0, 1, 10);
+        m_bus->moveToThread(m_thread);
+        m_bus->moveIoToThread();
+        connect(m_thread, &QThread::started, m_bus, &EMUProc::process);
+        connect(m_bus, &EMUProc::sig_finished, m_thread, &QThread::quit);
+        connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
+        connect(this, &RangeLine::stopAll, m_bus, &EMUProc::stop);
+        connect(this, &RangeLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
+        m_thread->start();
+
+        m_db = std::make_unique<TdbAccessor>(connectionName);
+        m_screen = std::make_unique<FakeRunScreen>();
+        m_wiring = std::make_unique<EventWiring>(m_bus, m_screen.get());
+        return true;
+    }
+
+    // As the main window stops: the exercise is unwired, then the bus master
+    // is told to stop; its sig_finished ends the thread through this
+    // thread's event loop, which must keep running meanwhile.
+    bool stop()
+    {
+        m_wiring.reset();
+        bool finished = true;
+        if (m_thread) {
+            emit stopAll();
+            finished = QTest::qWaitFor([this] { return m_thread->isFinished(); }, kTimeoutMs);
+            if (finished)
+                delete m_thread;
+            m_thread = nullptr;
+        }
+        m_db.reset();
+        m_simulator.reset();
+        m_screen.reset();
+        m_data.reset();
+        return finished;
+    }
+
+    // Unwires and deletes the running exercise, if any.
+    void unwire()
+    {
+        if (m_wiring)
+            m_wiring->disconnectEvent();
+    }
+
+    // Puts the lanes on the line as the main window does for a relay and
+    // waits until the bus master found every target of the list.
+    bool putLanesOnTheLine(const TBulletList &list)
+    {
+        // firstlast: 0 the first lane, 1 a middle one, 2 the last, 3 an only one.
+        for (int i = 0; i < m_lanes.size(); ++i) {
+            const bool first = i == 0;
+            const bool last = i == m_lanes.size() - 1;
+            const int firstlast = first && last ? 3 : (first ? 0 : (last ? 2 : 1));
+            emit sig_AddTarget(m_lanes.at(i), m_lanes.at(i), QStringLiteral("Family"),
+                               QStringLiteral("Name"), firstlast);
+        }
+        return QTest::qWaitFor([&list] { return list.allTargetsFound(); }, kTimeoutMs);
+    }
+
+    const QList<int> &lanes() const { return m_lanes; }
+    SimulatorThread &simulator() { return *m_simulator; }
+    TdbAccessor &db() { return *m_db; }
+    FakeRunScreen &screen() { return *m_screen; }
+    EventWiring &wiring() { return *m_wiring; }
+
+signals:
+    // The main window's signals to the bus master.
+    void sig_AddTarget(int target, int startNumber, QString familyName, QString name,
+                       int firstlast);
+    void stopAll();
+
+private:
+    QList<int> m_lanes;
+    std::unique_ptr<TestDataDir> m_data;
+    std::unique_ptr<SimulatorThread> m_simulator;
+    QThread *m_thread = nullptr; // deleted once finished
+    QPointer<EMUProc> m_bus;     // deletes itself when its loop has ended
+    std::unique_ptr<TdbAccessor> m_db;
+    std::unique_ptr<FakeRunScreen> m_screen;
+    std::unique_ptr<EventWiring> m_wiring;
+};

@@ -1,0 +1,372 @@
+// A pistol match on a whole line without screens: the bus master on its
+// worker thread, the range simulator with three lanes on pseudo-terminals, a
+// temporary competitions database, and the precision stage and then its
+// rapid-fire stage wired as the main window wires them. The shooter on lane 3
+// misses shots, re-shoots some of them in a break and leaves the others as
+// misses.
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <memory>
+
+#include "exerciseclock.h"
+#include "myevent.h"
+#include "rangeline.h"
+#include "simtargetunit.h"
+#include "tbullet.h"
+#include "tevent.h"
+#include "ttargettype.h"
+
+namespace {
+
+const QList<int> kLanes{1, 2, 3};
+constexpr int kMissingLane = 3;
+constexpr int kPrecisionType = 2;
+constexpr int kRapidFireType = 3;
+constexpr int kPrecisionFace = 4;
+constexpr int kRapidFireFace = 5;
+constexpr int kCalibre = 560;
+constexpr double kControlValue = 10.4;
+constexpr int kSeriesShots = 5;
+constexpr int kMatchSeries = 6;
+constexpr int kTimeoutMs = RangeLine::kTimeoutMs;
+constexpr int kStageSighting = 0;
+constexpr int kStageMatch = 1;
+constexpr int kFlaggedFine = 1;
+constexpr int kMissCoordinate = 0xFFFF;
+// A shot's own time within a rapid-fire window, tenths of a second: the
+// targets refuse shots after their 3 s.
+constexpr int kInWindowTenths = 15;
+constexpr qint64 kLoadMs = 7000;
+constexpr qint64 kSeriesMs = 300000;
+constexpr qint64 kWindowMs = 3000;
+constexpr qint64 kGraceMs = 5000;
+constexpr qint64 kBreakMs = 60000;
+// The range takes at least 10 s from one start to the next; a simulated
+// target takes a start within 1 s of the last one for a copy of it (the
+// three copies of a broadcast), so a start after the hand-advanced clock's
+// jump waits out that second of real time.
+constexpr qint64 kStartCopiesMs = SimTargetUnit::kStartCopyWindowMs + 500;
+
+int memberOn(int lane)
+{
+    return lane * 10;
+}
+
+// One stored row as it should be: a fired shot, or a miss flagged for
+// re-shooting.
+struct ExpectedRow
+{
+    bool miss = false;
+    int x = 0;
+    int y = 0;
+    int place = 0;
+};
+
+} // namespace
+
+class TestPistolLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void precisionThenRapidFire();
+
+private:
+    // The stage's exercise record stored in the database, its shot list and
+    // the stage wired to the bus master and the run screen.
+    MyEvent *openStage(int typeXMLID, int face, TEvent *prev, TBulletList *prevList);
+    int count(const char *slot, const QString &value) const;
+    // Waits until the run screen got value once more than `before` times.
+    void waitFor(const char *slot, const QString &value, int before);
+    void advance(qint64 ms) { m_clock.advanceMs(ms); }
+    // The clock moves on to the next start once the last one can no longer
+    // be taken for a copy of it.
+    void advanceToStart(qint64 ms);
+
+    // Lanes fire `shots` (lane -> count) now, and the list must have them.
+    void fire(const QMap<int, int> &shots, int stage, int timeTenths = -1);
+    void expectMisses(int lane, int count);
+
+    void precisionSeries(const QMap<int, int> &shots, int reshootTarget = -1);
+    void rapidFireSeries(const QList<QList<int>> &shootingPerWindow, int reshootTarget = -1);
+    void checkStoredShots(int eventID, int face);
+
+    std::unique_ptr<RangeLine> m_line;
+    int m_competition = -1;
+    std::unique_ptr<TEvent> m_precision;
+    std::unique_ptr<TEvent> m_rapidFire;
+    std::unique_ptr<TBulletList> m_precisionList;
+    std::unique_ptr<TBulletList> m_rapidFireList;
+    TBulletList *m_list = nullptr; // the running stage's
+    ManualClock m_clock;
+    QElapsedTimer m_sinceStart; // real time since the last start was confirmed
+    QRandomGenerator m_random{20240608};
+    QMap<int, QList<ExpectedRow>> m_rows; // by lane, in shot order
+};
+
+void TestPistolLine::init()
+{
+    m_line = std::make_unique<RangeLine>(kLanes);
+    QVERIFY(m_line->start(QStringLiteral("pistol")));
+    m_competition = m_line->db().insertCompetition(false, 1, 1, false, QTime(9, 0),
+                                                   QDate(2024, 6, 8), QStringLiteral("Pistol"));
+    QVERIFY(m_competition >= 0);
+    m_sinceStart.invalidate();
+}
+
+void TestPistolLine::cleanup()
+{
+    if (!m_line)
+        return;
+    // The stage refers to its lists, the lists to the database.
+    m_line->unwire();
+    m_list = nullptr;
+    m_rapidFireList.reset();
+    m_precisionList.reset();
+    m_rapidFire.reset();
+    m_precision.reset();
+    QVERIFY(m_line->stop());
+    m_line.reset();
+}
+
+MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulletList *prevList)
+{
+    auto event = std::make_unique<TEvent>();
+    event->setTypeXMLID(typeXMLID);
+    event->setSubType(1);
+    event->setPrev(prev);
+    event->insertParam(QStringLiteral("MatchCount"), QStringLiteral("30"));
+    event->insertParam(QStringLiteral("TargetNum"), QString::number(face));
+    event->insertParam(QStringLiteral("Calibre"), QString::number(kCalibre));
+    const int eventID = m_line->db().insertEvent(event.get(), m_competition);
+    if (eventID < 0)
+        return nullptr;
+    event->setID(eventID);
+    auto list = std::make_unique<TBulletList>(eventID, &m_line->db(), targetTypeById(face), false,
+                                              kCalibre, kControlValue);
+    for (int lane : kLanes) {
+        list->addPlace(memberOn(lane), lane, QStringLiteral("Shooter %1").arg(lane), lane,
+                       QImage(), QString(), QString(), QString());
+    }
+    m_list = list.get();
+    MyEvent *stage = m_line->wiring().connectEvent(event.get(), list.get(), prevList);
+    if (stage)
+        stage->setClock(&m_clock);
+    if (typeXMLID == kPrecisionType) {
+        m_precision = std::move(event);
+        m_precisionList = std::move(list);
+    } else {
+        m_rapidFire = std::move(event);
+        m_rapidFireList = std::move(list);
+    }
+    m_rows.clear();
+    return stage;
+}
+
+void TestPistolLine::advanceToStart(qint64 ms)
+{
+    if (m_sinceStart.isValid())
+        QTRY_VERIFY_WITH_TIMEOUT(m_sinceStart.elapsed() > kStartCopiesMs, kTimeoutMs);
+    advance(ms);
+}
+
+int TestPistolLine::count(const char *slot, const QString &value) const
+{
+    return m_line->screen().valuesOf(QString::fromLatin1(slot)).count(value);
+}
+
+void TestPistolLine::waitFor(const char *slot, const QString &value, int before)
+{
+    QTRY_VERIFY2_WITH_TIMEOUT(count(slot, value) > before,
+                              qPrintable(QStringLiteral("%1 %2").arg(slot, value)), kTimeoutMs);
+}
+
+void TestPistolLine::fire(const QMap<int, int> &shots, int stage, int timeTenths)
+{
+    QMap<int, int> expected;
+    for (auto it = shots.cbegin(); it != shots.cend(); ++it) {
+        const int lane = it.key();
+        expected[lane] = m_list->shotCountOfStage(lane, stage) + it.value();
+        QList<ScriptedShot> script;
+        for (int i = 0; i < it.value(); ++i) {
+            ScriptedShot shot;
+            shot.afterMs = 20 * i;
+            shot.x = quint16(m_random.bounded(0, 800));
+            shot.y = quint16(m_random.bounded(0, 800));
+            shot.place = qint8(m_random.bounded(0, 9));
+            shot.timeTenths = timeTenths;
+            script << shot;
+            if (stage == kStageMatch)
+                m_rows[lane] << ExpectedRow{false, shot.x, shot.y, shot.place};
+        }
+        m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
+    }
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(it.key(), stage), it.value(),
+                                  kTimeoutMs);
+    }
+}
+
+void TestPistolLine::expectMisses(int lane, int count)
+{
+    for (int i = 0; i < count; ++i)
+        m_rows[lane] << ExpectedRow{true};
+}
+
+// One precision series (or a re-shoot of one target): START, the load, the
+// confirmed start, the shots, the series time, the grace time, the break.
+void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTarget)
+{
+    const QString modeText = QStringLiteral("ModeText");
+    const int modeTexts = m_line->screen().valuesOf(modeText).size();
+    if (reshootTarget >= 1)
+        emit m_line->screen().sig_startEvent(reshootTarget, -1);
+    else
+        m_line->screen().pressStart();
+    advanceToStart(kLoadMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_line->screen().valuesOf(modeText).size() > modeTexts, kTimeoutMs);
+    m_sinceStart.start();
+    const bool sighting = m_line->screen().valuesOf(modeText).last() == "0";
+    fire(shots, sighting ? kStageSighting : kStageMatch);
+
+    const int over = count("TimeChange", QStringLiteral("300.0 0"));
+    advance(kSeriesMs);
+    waitFor("TimeChange", QStringLiteral("300.0 0"), over);
+    const int graceDone = count("BTNStopEnabled", QStringLiteral("1"));
+    advance(kGraceMs);
+    waitFor("BTNStopEnabled", QStringLiteral("1"), graceDone);
+    const int breaks = count("BTNStartText", QStringLiteral("-1"));
+    advance(kBreakMs - kGraceMs);
+    waitFor("BTNStartText", QStringLiteral("-1"), breaks);
+}
+
+// One rapid-fire series: five windows (or the re-shoot's), each opened by a
+// confirmed start after 7 s turned away, and the 60 s to the break.
+void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
+                                     int reshootTarget)
+{
+    if (reshootTarget >= 1)
+        emit m_line->screen().sig_startEvent(reshootTarget, -1);
+    else
+        m_line->screen().pressStart();
+    for (int k = 0; k < shootingPerWindow.size(); ++k) {
+        const int opened = count("TimeChange", QStringLiteral("0.0 0"));
+        // The turned-away time; the window before's grace time is over first.
+        advanceToStart(kLoadMs);
+        waitFor("TimeChange", QStringLiteral("0.0 0"), opened);
+        m_sinceStart.start();
+        const bool sighting = m_line->screen().valuesOf(QStringLiteral("ModeText")).last() == "0";
+        QMap<int, int> shots;
+        for (int lane : shootingPerWindow.at(k))
+            shots[lane] = 1;
+        fire(shots, sighting ? kStageSighting : kStageMatch, kInWindowTenths);
+        const int closed = count("TimeChange", QStringLiteral("3.2 0"));
+        advance(kWindowMs);
+        waitFor("TimeChange", QStringLiteral("3.2 0"), closed);
+    }
+    const int breaks = count("BTNStartText", QStringLiteral("-1"));
+    advance(kBreakMs);
+    waitFor("BTNStartText", QStringLiteral("-1"), breaks);
+}
+
+void TestPistolLine::checkStoredShots(int eventID, int face)
+{
+    // Every stored row is a fired match shot with the value its coordinates
+    // give, or a miss with fine 1, in its lane's shot order.
+    m_line->db().selectEventBullets(eventID);
+    QMap<int, int> rowsOfMember;
+    for (bool more = !m_line->db().first(); more; more = m_line->db().next()) {
+        const int member = m_line->db().value(QStringLiteral("fMemberID")).toInt();
+        const int number = m_line->db().value(QStringLiteral("fNumber")).toInt();
+        const QList<ExpectedRow> &rows = m_rows[member / 10];
+        QVERIFY2(number >= 1 && number <= rows.size(),
+                 qPrintable(QStringLiteral("member %1 shot %2").arg(member).arg(number)));
+        const ExpectedRow &row = rows.at(number - 1);
+        const int x = row.miss ? kMissCoordinate : row.x;
+        const int y = row.miss ? kMissCoordinate : row.y;
+        QCOMPARE(m_line->db().value(QStringLiteral("fX")).toInt(), x);
+        QCOMPARE(m_line->db().value(QStringLiteral("fY")).toInt(), y);
+        QCOMPARE(m_line->db().value(QStringLiteral("fFine")).toInt(), row.miss ? kFlaggedFine : 0);
+        const TBullet value(0, number, x, y, quint8(row.miss ? 0 : row.place), 0,
+                            targetTypeById(face), kCalibre, kControlValue, 0);
+        QCOMPARE(m_line->db().value(QStringLiteral("fRange10")).toDouble(), value.range());
+        if (!row.miss)
+            QCOMPARE(m_line->db().value(QStringLiteral("fP")).toInt(), row.place);
+        ++rowsOfMember[member];
+    }
+    for (int lane : kLanes)
+        QCOMPARE(rowsOfMember.value(memberOn(lane)), m_rows.value(lane).size());
+}
+
+void TestPistolLine::precisionThenRapidFire()
+{
+    QVERIFY(openStage(kPrecisionType, kPrecisionFace, nullptr, nullptr));
+    QVERIFY(m_line->putLanesOnTheLine(*m_list));
+
+    const QMap<int, int> full{{1, kSeriesShots}, {2, kSeriesShots}, {3, kSeriesShots}};
+    precisionSeries({{1, 2}, {2, 2}, {3, 2}}); // sighting
+    for (int series = 1; series <= kMatchSeries; ++series) {
+        QMap<int, int> shots = full;
+        if (series == 2 || series == 5)
+            shots[kMissingLane] = series == 2 ? 3 : 4;
+        precisionSeries(shots);
+        const int misses = kSeriesShots - shots.value(kMissingLane);
+        QCOMPARE(m_list->countShotsWithStatus(kMissingLane, kFlaggedFine), misses);
+        if (series == 2) {
+            // The two misses are shot again before series 3; they leave the list.
+            precisionSeries({{kMissingLane, misses}}, kMissingLane);
+            QCOMPARE(m_list->shotCountOfStage(kMissingLane, kStageMatch), 2 * kSeriesShots);
+        } else {
+            expectMisses(kMissingLane, misses);
+        }
+    }
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1);
+    for (int lane : kLanes)
+        QCOMPARE(m_list->shotCountOfStage(lane, kStageMatch), kMatchSeries * kSeriesShots);
+    checkStoredShots(m_precision->id(), kPrecisionFace);
+
+    // The rapid-fire stage sends each member's precision result (0x39, series
+    // byte 02, whole points, 00, marked shots) to the member's terminal.
+    QVERIFY(openStage(kRapidFireType, kRapidFireFace, m_precision.get(), m_precisionList.get()));
+    for (int lane : kLanes) {
+        int sum = 0;
+        int marked = 0;
+        QVERIFY(m_precisionList->seriesResultInt(lane, sum, marked));
+        QByteArray expected;
+        expected.append(char(kPrecisionType)).append(char(sum >> 8)).append(char(sum & 0xFF));
+        expected.append(char(0)).append(char(marked));
+        QTRY_COMPARE_WITH_TIMEOUT(m_line->simulator().call([lane](RangeSimulator &sim) {
+                                      return sim.lane(lane)->terminal.lastSeriesResult();
+                                  }),
+                                  expected, kTimeoutMs);
+    }
+
+    const QList<QList<int>> everyone{kLanes, kLanes, kLanes, kLanes, kLanes};
+    rapidFireSeries(everyone); // sighting
+    for (int series = 1; series <= kMatchSeries; ++series) {
+        QList<QList<int>> shooting = everyone;
+        if (series == 2 || series == 4)
+            shooting[series] = {1, 2}; // lane 3 lets window 3 (series 2) or 5 (series 4) pass
+        rapidFireSeries(shooting);
+        if (series == 2) {
+            QCOMPARE(m_list->countShotsWithStatus(kMissingLane, kFlaggedFine), 1);
+            rapidFireSeries({{kMissingLane}}, kMissingLane);
+        } else if (series == 4) {
+            expectMisses(kMissingLane, 1);
+        }
+    }
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 2);
+    for (int lane : kLanes)
+        QCOMPARE(m_list->shotCountOfStage(lane, kStageMatch), kMatchSeries * kSeriesShots);
+    checkStoredShots(m_rapidFire->id(), kRapidFireFace);
+}
+
+QTEST_MAIN(TestPistolLine)
+#include "moc_fakerunscreen.cpp"
+#include "moc_rangeline.cpp"
+#include "tst_pistolline.moc"
