@@ -60,6 +60,26 @@ bool frameChecks(const QByteArray &buffer, int start, int length)
     return crc == (low | (high << 8));
 }
 
+int trailingFrameEnd(const QByteArray &buffer, int start, int end)
+{
+    // A window that checks still checks with zero bytes appended (the CRC
+    // register stays 0), and any frame whose CRC has a high byte of 0 contains
+    // such a window one byte short of its end. The length byte tells them apart:
+    // while it promises more bytes and the bytes after the window are zeros,
+    // those zeros belong to the frame.
+    const int declaredEnd = start + frameByte(buffer, start + 1);
+    if (declaredEnd <= end)
+        return end;
+    int next = end;
+    while (next < declaredEnd && next < buffer.size() && buffer.at(next) == '\0')
+        ++next;
+    if (next == declaredEnd)
+        return declaredEnd;
+    if (next == buffer.size())
+        return -1; // the rest of the frame may still be on its way
+    return end;
+}
+
 QList<QByteArray> extractFrames(QByteArray &buffer)
 {
     // A frame followed by its own CRC leaves a remainder of 0, so one running
@@ -82,8 +102,12 @@ QList<QByteArray> extractFrames(QByteArray &buffer)
                 found = from + static_cast<int>(i); // the lowest start is the longest window
         }
         if (found >= 0) {
-            frames.append(buffer.mid(found, end + 1 - found));
-            from = end + 1;
+            const int frameEnd = trailingFrameEnd(buffer, found, end + 1);
+            if (frameEnd < 0)
+                break;
+            frames.append(buffer.mid(found, frameEnd - found));
+            from = frameEnd;
+            end = frameEnd - 1;
             running.clear();
         }
     }

@@ -65,9 +65,19 @@ bool frameChecks(const QByteArray &buffer, int start, int length);
 
 // Cuts every frame out of the buffer, oldest first. A frame is any window of
 // 5 to 255 bytes whose CRC checks; the window that ends first wins, the
-// longest among those ending at the same byte. Bytes before a frame can no longer begin one and
-// are dropped with it; bytes after the last frame stay for the next read.
+// longest among those ending at the same byte, taking with it the zero bytes
+// after it that its length byte counts (see trailingFrameEnd). Bytes before a
+// frame can no longer begin one and are dropped with it; bytes after the last
+// frame stay for the next read.
 QList<QByteArray> extractFrames(QByteArray &buffer);
+
+// Where the frame whose checking window is [start, end) really ends. Zero
+// bytes appended to a checking window keep it checking, so a window that
+// checks may be a frame cut one or more zero bytes short: when its length byte
+// counts further and the bytes up to there are zeros, the frame ends there;
+// -1 while those bytes may still arrive (all bytes after the window are zeros
+// and too few); otherwise `end`.
+int trailingFrameEnd(const QByteArray &buffer, int start, int end);
 
 // Appends newly read bytes to a receive buffer, trimming an overfull buffer
 // to the bytes that may still begin a frame, then cuts its frames.

@@ -21,8 +21,13 @@ QList<QByteArray> literalSearch(QByteArray &buffer)
         for (int start = qMax(from, end - BusFrame::kMaxFrameBytes);
              start <= end - BusFrame::kMinFrameBytes; ++start) {
             if (frameChecks(buffer, start, end - start)) {
-                frames.append(buffer.mid(start, end - start));
-                from = end;
+                const int frameEnd = trailingFrameEnd(buffer, start, end);
+                if (frameEnd < 0) {
+                    buffer.remove(0, from);
+                    return frames;
+                }
+                frames.append(buffer.mid(start, frameEnd - start));
+                from = frameEnd;
                 end = from + BusFrame::kMinFrameBytes - 1;
                 break;
             }
@@ -64,6 +69,7 @@ private slots:
     void extract();
     void extractMatchesLiteralSearch();
     void framesSplitOverReads();
+    void zeroEndedFramesSplitOverReads();
     void noiseBetweenAnswersLosesNoFrame();
     void overfullBufferKeepsItsNewestBytes();
     void comNumberFromName_data();
@@ -158,8 +164,27 @@ void TestBusFrame::extract_data()
         << first.left(9) + second << QList<QByteArray>{second} << QByteArray();
     QTest::newRow("corrupted crc") << first.left(13) + char(0x00) << QList<QByteArray>{}
                                    << first.left(13) + char(0x00);
-    const QByteArray wrongLength = frameWithCrc(hex("05FFA2"));
-    QTest::newRow("length byte disagrees") << wrongLength << QList<QByteArray>{wrongLength} << QByteArray();
+    // Recognised by the CRC alone: a length byte that counts too few is no obstacle.
+    const QByteArray shortLength = frameWithCrc(hex("0503A2"));
+    QTest::newRow("length byte counts too few") << shortLength << QList<QByteArray>{shortLength} << QByteArray();
+    // One that counts more is taken as soon as a byte other than zero follows.
+    const QByteArray longLength = frameWithCrc(hex("05FFA2"));
+    QTest::newRow("length byte counts more, then other bytes")
+        << longLength + first << QList<QByteArray>{longLength, first} << QByteArray();
+
+    // A shot answer whose CRC has the high byte 0: its first 13 bytes check too
+    // (any checking window still checks with a zero byte appended).
+    const QByteArray zeroHigh = hex("010EA301011D006B040000007E00");
+    QTest::newRow("crc high byte zero, whole")
+        << zeroHigh << QList<QByteArray>{zeroHigh} << QByteArray();
+    QTest::newRow("crc high byte zero, last byte still to come")
+        << zeroHigh.left(13) << QList<QByteArray>{} << zeroHigh.left(13);
+    QTest::newRow("crc high byte zero, then the next answer")
+        << zeroHigh + second << QList<QByteArray>{zeroHigh, second} << QByteArray();
+    // A converter answer (address 0) right after a frame that counts itself right.
+    const QByteArray probeAnswerAfter = first + probeAnswer;
+    QTest::newRow("frame followed by a frame from address 0")
+        << probeAnswerAfter << QList<QByteArray>{first, probeAnswer} << QByteArray();
 }
 
 void TestBusFrame::extract()
@@ -185,6 +210,21 @@ void TestBusFrame::extractMatchesLiteralSearch()
         QByteArray literal = buffer;
         QCOMPARE(extractFrames(fast), literalSearch(literal));
         QCOMPARE(fast, literal);
+    }
+}
+
+void TestBusFrame::zeroEndedFramesSplitOverReads()
+{
+    // Every split of answers whose CRC ends in a zero byte, read by read.
+    const QByteArray zeroHigh = hex("010EA301011D006B040000007E00");
+    QVERIFY(frameChecks(zeroHigh, 0, 13)); // the window one byte short checks too
+    const QByteArray stream = zeroHigh + shotAnswer(2, 1) + zeroHigh;
+    for (int cut = 1; cut < stream.size(); ++cut) {
+        QByteArray buffer;
+        QList<QByteArray> frames = receiveBytes(buffer, stream.left(cut));
+        frames += receiveBytes(buffer, stream.mid(cut));
+        QCOMPARE(frames, (QList<QByteArray>{zeroHigh, shotAnswer(2, 1), zeroHigh}));
+        QVERIFY(buffer.isEmpty());
     }
 }
 
