@@ -2,8 +2,6 @@
 
 #include <QTimerEvent>
 
-#include <algorithm>
-
 #include "tbulletlist.h"
 #include "tevent.h"
 #include "ttargettype.h"

@@ -86,9 +86,10 @@ protected:
     // it: its misses are those of that series, whatever happens before it
     // is over.
     void startGrace(int expectedShots, bool oneMissOnly);
-    // A grace time that is over, or every one when the next series is about
-    // to begin, is settled now.
+    // Settles a grace time that is over.
     void checkGrace();
+    // Settles the grace time now, over or not: the next series or window
+    // is about to begin.
     void settleGrace();
 
     // "MATCH" or "SIGHTING" for the running series.
