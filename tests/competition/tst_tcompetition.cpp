@@ -13,23 +13,6 @@
 
 namespace {
 
-// Type 1: three non-finals listed out of order, two of them of exercise type
-// 1, and a final of type 1 too. Type 2: the two pistol stages.
-const QByteArray kTypes = R"(<?xml version="1.0" encoding="UTF-8"?>
-<CompetititonList>
-  <Type ID="1" NameEng="Chain" NameRus="Цепь" weapon="0">
-    <Event Final="0" Num="3" TypeID="1" SubType="5"/>
-    <Event Final="1" Num="4" TypeID="1" SubType="7"/>
-    <Event Final="0" Num="1" TypeID="1" SubType="1"/>
-    <Event Final="0" Num="2" TypeID="6" SubType="1"/>
-  </Type>
-  <Type ID="2" NameEng="Pistol" NameRus="Пистолет" weapon="1">
-    <Event Final="0" Num="1" TypeID="2" SubType="1"/>
-    <Event Final="0" Num="2" TypeID="3" SubType="1"/>
-  </Type>
-</CompetititonList>
-)";
-
 constexpr int kCountry = 643;
 const QDate kStartDate(2020, 2, 15);
 const QTime kStartTime(9, 5, 30);
@@ -80,9 +63,9 @@ void TestCompetition::chainFollowsTheTypeList_data()
 
     // Num 3, 1, 2 and a final 4: non-finals by number, the final last, and
     // no final exercise for a competition without one.
-    QTest::newRow("with final") << kTypes << true << QList<int>{1, 2, 3, 4};
-    QTest::newRow("without final") << kTypes << false << QList<int>{1, 2, 3};
-    QByteArray wrongRoot = kTypes;
+    QTest::newRow("with final") << kFixtureTypes << true << QList<int>{1, 2, 3, 4};
+    QTest::newRow("without final") << kFixtureTypes << false << QList<int>{1, 2, 3};
+    QByteArray wrongRoot = kFixtureTypes;
     wrongRoot.replace("CompetititonList", "CompetitionList");
     QTest::newRow("root spelled otherwise") << wrongRoot << true << QList<int>{};
 }
@@ -110,7 +93,7 @@ void TestCompetition::chainFollowsTheTypeList()
 
 void TestCompetition::modelRolesAndRows()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     TCompetition competition(1);
     QAbstractItemModelTester tester(&competition);
     QCOMPARE(competition.type(), 1);
@@ -144,7 +127,7 @@ void TestCompetition::modelRolesAndRows()
 
 void TestCompetition::storedAndLoadedAgain()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto stored = storedCompetition(fixture, 2, false);
     QVERIFY(stored);
     QCOMPARE(stored->startDateText(), QStringLiteral("2020-02-15 09:05"));
@@ -168,7 +151,7 @@ void TestCompetition::storedAndLoadedAgain()
 
 void TestCompetition::exercisesOfOneTypeKeepTheirOwnRows()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto stored = storedCompetition(fixture, 1, true);
     QVERIFY(stored);
     // Exercises 1, 3 and the final share exercise type 1.
@@ -190,7 +173,7 @@ void TestCompetition::exercisesOfOneTypeKeepTheirOwnRows()
 
 void TestCompetition::storingTwiceKeepsOneCompetition()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto stored = storedCompetition(fixture, 2, false);
     QVERIFY(stored);
     const int eventID = stored->event(0)->id();
@@ -202,7 +185,7 @@ void TestCompetition::storingTwiceKeepsOneCompetition()
 
 void TestCompetition::finishedFollowsTheExercises()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto competition = storedCompetition(fixture, 2, false);
     QVERIFY(competition);
     QSignalSpy finished(competition.get(), &TCompetition::sig_CFinished);
@@ -245,7 +228,7 @@ void TestCompetition::editStartedCompetition()
     QFETCH(bool, finalAfter);
     QFETCH(int, eventsAfter);
 
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto competition = storedCompetition(fixture, 1, true);
     QVERIFY(competition);
     QVERIFY(competition->setEventFinished(competition->event(0)->id(), true));
@@ -268,7 +251,7 @@ void TestCompetition::editStartedCompetition()
 
 void TestCompetition::editChangesTypeOrFinal()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto competition = storedCompetition(fixture, 1, false);
     QVERIFY(competition);
 
@@ -297,7 +280,7 @@ void TestCompetition::editChangesTypeOrFinal()
 
 void TestCompetition::unknownTypeChangesNothing()
 {
-    CompetitionFixture fixture(kTypes);
+    CompetitionFixture fixture;
     const auto competition = storedCompetition(fixture, 2, false);
     QVERIFY(competition);
     const int firstKey = competition->event(0)->id();
@@ -314,7 +297,8 @@ void TestCompetition::listedTypesMatchTheExerciseList()
     // The project's own lists: every exercise of every competition type is
     // found in the exercise list, and no type lists an exercise type twice
     // on the same side of the final.
-    CompetitionFixture fixture;
+    TestDataDir dir;
+    QVERIFY(dir.isValid());
     QFile file(TestDataDir::defaultDataPath() + QStringLiteral("/Events/CompetitionsType.xml"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QDomDocument document;

@@ -14,22 +14,7 @@
 
 namespace {
 
-// Type 3: precision stage 1, rapid-fire stage 2 and a final 3. Type 4: the
-// two stages without a final.
-const QByteArray kTypes = R"(<?xml version="1.0" encoding="UTF-8"?>
-<CompetititonList>
-  <Type ID="3" NameEng="With final" NameRus="С финалом" weapon="1">
-    <Event Final="0" Num="1" TypeID="2" SubType="1"/>
-    <Event Final="0" Num="2" TypeID="3" SubType="1"/>
-    <Event Final="1" Num="3" TypeID="1" SubType="8"/>
-  </Type>
-  <Type ID="4" NameEng="Stages" NameRus="Этапы" weapon="1">
-    <Event Final="0" Num="1" TypeID="2" SubType="1"/>
-    <Event Final="0" Num="2" TypeID="3" SubType="1"/>
-  </Type>
-</CompetititonList>
-)";
-
+// Types of kFixtureTypes.
 constexpr int kWithFinal = 3;
 constexpr int kWithoutFinal = 4;
 
@@ -101,7 +86,7 @@ struct Setup
         return parts.join(QLatin1Char(' ')) + QStringLiteral(" members %1").arg(members->memberCount());
     }
 
-    CompetitionFixture fixture{kTypes};
+    CompetitionFixture fixture;
     std::unique_ptr<TCompetition> competition;
     std::unique_ptr<TMembers> members;
     QList<int> shooterIDs;

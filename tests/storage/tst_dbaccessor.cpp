@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 const QString kConnection = QStringLiteral("main");
@@ -36,6 +38,9 @@ class TestDbAccessor : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
+
     void schemaScript();
     void newFileFromScript();
     void connectionSettings();
@@ -51,7 +56,25 @@ private slots:
     void importIntoExistingFileKeepsIt();
     void missingScript();
     void twoConnections();
+
+private:
+    // A fresh empty data tree and a database made from the schema script.
+    std::unique_ptr<TestDataDir> m_dir;
+    std::unique_ptr<TdbAccessor> m_db;
 };
+
+void TestDbAccessor::init()
+{
+    m_dir = std::make_unique<TestDataDir>(TestDataDir::Empty);
+    QVERIFY(m_dir->isValid());
+    m_db = std::make_unique<TdbAccessor>(kConnection);
+}
+
+void TestDbAccessor::cleanup()
+{
+    m_db.reset();
+    m_dir.reset();
+}
 
 void TestDbAccessor::schemaScript()
 {
@@ -74,11 +97,9 @@ void TestDbAccessor::schemaScript()
 
 void TestDbAccessor::newFileFromScript()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    QVERIFY(dir.isValid());
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QVERIFY(!db.isError());
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("ServerDatas/DataBase/competitions.sqlite"))));
+    QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("ServerDatas/DataBase/competitions.sqlite"))));
     QCOMPARE(TdbAccessor::databasePath(),
              QDir::currentPath() + QStringLiteral("/ServerDatas/DataBase/competitions.sqlite"));
     // The import closes the connection; the first statement opens it again.
@@ -117,8 +138,7 @@ void TestDbAccessor::newFileFromScript()
 
 void TestDbAccessor::connectionSettings()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     db.execSelect(QStringLiteral("PRAGMA journal_mode"));
     QVERIFY(!db.first());
     QCOMPARE(db.value(QStringLiteral("journal_mode")).toString(), QStringLiteral("wal"));
@@ -147,8 +167,7 @@ void TestDbAccessor::connectionSettings()
 
 void TestDbAccessor::rowSetReading()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QVERIFY(db.insertCompetition(false, 2, 5, true, QTime(9, 5, 30), QDate(2020, 2, 15),
                                  QStringLiteral("A")) == 1);
     QVERIFY(db.insertCompetition(false, 2, 5, true, QTime(9, 5, 30), QDate(2020, 2, 15),
@@ -219,8 +238,7 @@ void TestDbAccessor::maxIDAndTableNames()
     QFETCH(int, table);
     QFETCH(QString, name);
     QFETCH(int, maxID);
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QCOMPARE(TdbAccessor::tableName(table), name);
     if (name.isEmpty()) {
         QTest::ignoreMessage(QtWarningMsg, "Error in table's name");
@@ -232,8 +250,7 @@ void TestDbAccessor::maxIDAndTableNames()
 
 void TestDbAccessor::failedStatementDoesNotPoison()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QSignalSpy errors(&db, &TdbAccessor::errorSQL);
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - INSERT INTO nowhere")));
     QVERIFY(!db.execQuery(QStringLiteral("INSERT INTO nowhere VALUES (1)")));
@@ -247,8 +264,7 @@ void TestDbAccessor::failedStatementDoesNotPoison()
 
 void TestDbAccessor::failedSelectLeavesSetEmpty()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     db.selectTeams();
     QVERIFY(!db.first());
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - SELECT * FROM nowhere")));
@@ -258,8 +274,8 @@ void TestDbAccessor::failedSelectLeavesSetEmpty()
 
 void TestDbAccessor::missingDirectoryLatches()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    QVERIFY(QDir(dir.filePath(QStringLiteral("ServerDatas/DataBase"))).removeRecursively());
+    m_db.reset();
+    QVERIFY(QDir(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))).removeRecursively());
 
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Cannot open database:")));
     TdbAccessor db(kConnection);
@@ -275,7 +291,7 @@ void TestDbAccessor::missingDirectoryLatches()
 
     // Then every statement is refused without a new attempt, even when the
     // directory has come back.
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("ServerDatas/DataBase"))));
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))));
     QTest::ignoreMessage(QtWarningMsg, "Data Base not accepted");
     QCOMPARE(db.insertTeam(1, QStringLiteral("x")), -1);
     QCOMPARE(errors.count(), 2);
@@ -293,10 +309,9 @@ void TestDbAccessor::failedImportRemovesFile_data()
 void TestDbAccessor::failedImportRemovesFile()
 {
     QFETCH(int, brokenLine);
-    TestDataDir dir(TestDataDir::Empty);
-    const QString script = dir.filePath(QStringLiteral("broken.sql"));
-    QVERIFY(dir.writeFile(QStringLiteral("broken.sql"), brokenScript(brokenLine)));
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
+    const QString script = m_dir->filePath(QStringLiteral("broken.sql"));
+    QVERIFY(m_dir->writeFile(QStringLiteral("broken.sql"), brokenScript(brokenLine)));
     QVERIFY(QFile::remove(TdbAccessor::databasePath()));
 
     QSignalSpy errors(&db, &TdbAccessor::errorSQL);
@@ -307,7 +322,7 @@ void TestDbAccessor::failedImportRemovesFile()
     QVERIFY(db.isError());
     // No half-made file stays behind to be taken for a database.
     QVERIFY(!QFile::exists(TdbAccessor::databasePath()));
-    QCOMPARE(QDir(dir.filePath(QStringLiteral("ServerDatas/DataBase"))).entryList(QDir::Files),
+    QCOMPARE(QDir(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))).entryList(QDir::Files),
              QStringList());
 
     // The next statement makes the file again from the built-in script.
@@ -317,8 +332,7 @@ void TestDbAccessor::failedImportRemovesFile()
 
 void TestDbAccessor::importIntoExistingFileKeepsIt()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QCOMPARE(db.insertTeam(1, QStringLiteral("Kept")), 1);
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - CREATE TABLE")));
     QVERIFY(!db.importDB());
@@ -333,8 +347,7 @@ void TestDbAccessor::importIntoExistingFileKeepsIt()
 
 void TestDbAccessor::missingScript()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor db(kConnection);
+    TdbAccessor &db = *m_db;
     QSignalSpy errors(&db, &TdbAccessor::errorSQL);
     QTest::ignoreMessage(QtWarningMsg, "fileImport: :/nothing.sql dont exist");
     QVERIFY(!db.importDB(QStringLiteral(":/nothing.sql")));
@@ -344,8 +357,7 @@ void TestDbAccessor::missingScript()
 
 void TestDbAccessor::twoConnections()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    TdbAccessor main(QStringLiteral("main"));
+    TdbAccessor &main = *m_db;
     TdbAccessor view(QStringLiteral("view"));
     QCOMPARE(main.insertTeam(4, QStringLiteral("Seen")), 1);
     view.selectTeam(1);

@@ -23,6 +23,15 @@ int rowCount(TdbAccessor &db, const QString &table)
     return db.value(QStringLiteral("n")).toInt();
 }
 
+// One field of every row the last select returned, as text.
+QStringList column(TdbAccessor &db, const QString &field)
+{
+    QStringList values;
+    while (db.next())
+        values << db.value(field).toString();
+    return values;
+}
+
 // Row counts of kTables, in that order.
 QList<int> rowCounts(TdbAccessor &db)
 {
@@ -153,10 +162,8 @@ private slots:
     void updates();
     void cascades_data();
     void cascades();
-    void cascadeRollsBack_data();
-    void cascadeRollsBack();
-    void cascadeCommitFails_data();
-    void cascadeCommitFails();
+    void cascadeFailureUndoesAll_data();
+    void cascadeFailureUndoesAll();
 
 private:
     std::unique_ptr<TestDataDir> m_dir;
@@ -272,24 +279,16 @@ void TestDbOperations::shotValues()
 
     QVERIFY(db.updateBullet(noCode, 3, bullet(3, 4, 36).get()));
     db.selectMemberBullets(3, 3);
-    QStringList numbers;
-    while (db.next())
-        numbers << db.value(QStringLiteral("fNumber")).toString();
-    QCOMPARE(numbers, QStringList({"1", "2", "4"}));
+    QCOMPARE(column(db, QStringLiteral("fNumber")), QStringList({"1", "2", "4"}));
 }
 
 void TestDbOperations::selects()
 {
     TdbAccessor &db = *m_db;
     db.selectShooters(-1);
-    int count = 0;
-    while (db.next())
-        ++count;
-    QCOMPARE(count, 3);
+    QCOMPARE(column(db, QStringLiteral("ID")).size(), 3);
     db.selectShooters(0);
-    QStringList names;
-    while (db.next())
-        names << db.value(QStringLiteral("fName")).toString();
+    QStringList names = column(db, QStringLiteral("fName"));
     names.sort();
     QCOMPARE(names, QStringList({"Anna", "Vera"}));
 
@@ -303,22 +302,11 @@ void TestDbOperations::selects()
     QVERIFY(!db.next());
 
     db.selectMembers(1); // by start number: member 2 has 10, member 1 has 20
-    QList<int> members;
-    while (db.next())
-        members << db.value(QStringLiteral("ID")).toInt();
-    QCOMPARE(members, QList<int>({2, 1}));
-
+    QCOMPARE(column(db, QStringLiteral("ID")), QStringList({"2", "1"}));
     db.selectMemberBullets(1, 1);
-    QList<int> shots;
-    while (db.next())
-        shots << db.value(QStringLiteral("ID")).toInt();
-    QCOMPARE(shots, QList<int>({2, 1})); // by number, not by key
-
+    QCOMPARE(column(db, QStringLiteral("ID")), QStringList({"2", "1"})); // by number, not by key
     db.selectEventBullets(1);
-    count = 0;
-    while (db.next())
-        ++count;
-    QCOMPARE(count, 3);
+    QCOMPARE(column(db, QStringLiteral("ID")).size(), 3);
 
     db.selectFinalEvents(1);
     QVERIFY(!db.first());
@@ -328,10 +316,7 @@ void TestDbOperations::selects()
     QVERIFY(!db.first());
     QCOMPARE(db.value(QStringLiteral("ID")).toInt(), 3);
     db.selectEventRelays(1);
-    count = 0;
-    while (db.next())
-        ++count;
-    QCOMPARE(count, 2);
+    QCOMPARE(column(db, QStringLiteral("fMemberID")).size(), 2);
     db.selectMemberRelays(3, 3);
     QVERIFY(!db.first());
     QCOMPARE(db.value(QStringLiteral("fMemberTarget")).toInt(), 5);
@@ -486,65 +471,63 @@ void TestDbOperations::cascades()
     QVERIFY(!m_db->first());
 }
 
-void TestDbOperations::cascadeRollsBack_data()
+void TestDbOperations::cascadeFailureUndoesAll_data()
 {
     QTest::addColumn<int>("operation");
-    QTest::addColumn<int>("failure");
+    QTest::addColumn<QStringList>("obstacle");
+    QTest::addColumn<QString>("failing"); // the statement that fails
+    QTest::addColumn<QString>("release");
+
     // Each of these deletes shots last (or after other statements), so a
     // shot that cannot be deleted fails the cascade after rows were deleted.
-    QTest::newRow("deleteCompetition") << int(DeleteCompetition1) << 0;
-    QTest::newRow("deleteShooter") << int(DeleteShooter1) << 0;
-    QTest::newRow("deleteMember") << int(DeleteMember1) << 0;
-    QTest::newRow("deleteEvent") << int(DeleteEvent1) << 0;
-    QTest::newRow("deleteFinalEvents") << int(DeleteFinalEvents1) << 0;
-    QTest::newRow("deleteShooterMember") << int(DeleteShooterMember1) << 0;
-    QTest::newRow("clearAll") << int(ClearAll) << 0;
+    const QStringList keepShots = {QStringLiteral(
+        "CREATE TEMP TRIGGER keep_shots BEFORE DELETE ON tbullets "
+        "BEGIN SELECT RAISE(ABORT, 'shots are kept'); END")};
+    const QPair<Operation, const char *> deletingShots[] = {
+        {DeleteCompetition1, "deleteCompetition"}, {DeleteShooter1, "deleteShooter"},
+        {DeleteMember1, "deleteMember"},           {DeleteEvent1, "deleteEvent"},
+        {DeleteFinalEvents1, "deleteFinalEvents"}, {DeleteShooterMember1, "deleteShooterMember"},
+        {ClearAll, "clearAll"}};
+    for (const auto &op : deletingShots)
+        QTest::addRow("%s, shot delete refused", op.second)
+            << int(op.first) << keepShots << "DELETE FROM tbullets" << "DROP TRIGGER keep_shots";
+
+    // Each of these deletes member 1, which the guard row holds on to: a
+    // deferred foreign key lets every statement run and refuses the commit.
+    const QStringList guard = {
+        QStringLiteral("PRAGMA foreign_keys=ON"),
+        QStringLiteral("CREATE TABLE tguard (fMemberID INTEGER REFERENCES tmembers(ID) "
+                       "DEFERRABLE INITIALLY DEFERRED)"),
+        QStringLiteral("INSERT INTO tguard VALUES (1)")};
+    const QPair<Operation, const char *> deletingMember1[] = {
+        {DeleteCompetition1, "deleteCompetition"}, {DeleteShooter1, "deleteShooter"},
+        {DeleteMember1, "deleteMember"}, {DeleteShooterMember1, "deleteShooterMember"}};
+    for (const auto &op : deletingMember1)
+        QTest::addRow("%s, commit refused", op.second)
+            << int(op.first) << guard << "COMMIT" << "DELETE FROM tguard";
 }
 
-void TestDbOperations::cascadeRollsBack()
+void TestDbOperations::cascadeFailureUndoesAll()
 {
     QFETCH(int, operation);
-    QFETCH(int, failure);
+    QFETCH(QStringList, obstacle);
+    QFETCH(QString, failing);
+    QFETCH(QString, release);
     TdbAccessor &db = *m_db;
-    QVERIFY(db.execQuery(QStringLiteral("CREATE TEMP TRIGGER keep_shots BEFORE DELETE ON tbullets "
-                                        "BEGIN SELECT RAISE(ABORT, 'shots are kept'); END")));
+    for (const QString &statement : obstacle)
+        QVERIFY(db.execQuery(statement));
     QSignalSpy errors(&db, &TdbAccessor::errorSQL);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Unable to execute query - DELETE FROM tbullets")));
-    QCOMPARE(runOperation(db, operation), failure);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(
+        QStringLiteral("^Unable to execute query - ") + QRegularExpression::escape(failing)));
+    QCOMPARE(runOperation(db, operation), 0);
     QCOMPARE(errors.count(), 1);
     // All or nothing: the statements before the failing one were undone.
     QCOMPARE(rowCounts(db), kSeeded);
     QVERIFY(!db.isError());
 
-    QVERIFY(db.execQuery(QStringLiteral("DROP TRIGGER keep_shots")));
-    QVERIFY(runOperation(db, operation) == 1);
+    QVERIFY(db.execQuery(release));
+    QCOMPARE(runOperation(db, operation), 1);
     QVERIFY(rowCounts(db) != kSeeded);
-}
-
-void TestDbOperations::cascadeCommitFails_data()
-{
-    QTest::addColumn<int>("operation");
-    QTest::addColumn<int>("failure");
-    // Each of these deletes member 1, which the guard row below holds on to.
-    QTest::newRow("deleteCompetition") << int(DeleteCompetition1) << 0;
-    QTest::newRow("deleteShooter") << int(DeleteShooter1) << 0;
-    QTest::newRow("deleteMember") << int(DeleteMember1) << 0;
-    QTest::newRow("deleteShooterMember") << int(DeleteShooterMember1) << 0;
-}
-
-void TestDbOperations::cascadeCommitFails()
-{
-    QFETCH(int, operation);
-    QFETCH(int, failure);
-    TdbAccessor &db = *m_db;
-    // A deferred foreign key lets every statement run and refuses the commit.
-    QVERIFY(db.execQuery(QStringLiteral("PRAGMA foreign_keys=ON")));
-    QVERIFY(db.execQuery(QStringLiteral("CREATE TABLE tguard (fMemberID INTEGER REFERENCES "
-                                        "tmembers(ID) DEFERRABLE INITIALLY DEFERRED)")));
-    QVERIFY(db.execQuery(QStringLiteral("INSERT INTO tguard VALUES (1)")));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Unable to execute query - COMMIT")));
-    QCOMPARE(runOperation(db, operation), failure);
-    QCOMPARE(rowCounts(db), kSeeded);
 }
 
 QTEST_MAIN(TestDbOperations)
