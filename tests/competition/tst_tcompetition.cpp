@@ -96,7 +96,6 @@ void TestCompetition::modelRolesAndRows()
     CompetitionFixture fixture;
     TCompetition competition(1);
     QAbstractItemModelTester tester(&competition);
-    QCOMPARE(competition.type(), 1);
     QVERIFY(!competition.isStored());
     QCOMPARE(competition.event(0)->id(), 1); // type entries number their exercises
 

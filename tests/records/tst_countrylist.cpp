@@ -16,6 +16,16 @@ QByteArray countryXml(const QByteArray &body, const QByteArray &root = "Countrie
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root + ">" + body + "</" + root + ">\n";
 }
 
+// Loads a list file of that content (no file when null) from a fresh data tree.
+void loadFrom(CounrtyList &list, const QByteArray &content)
+{
+    TestDataDir dir(TestDataDir::Empty);
+    QVERIFY(dir.isValid());
+    if (!content.isNull())
+        QVERIFY(dir.writeFile(kFolder + QStringLiteral("/l.xml"), content));
+    list.load(dir.filePath(kFolder), QStringLiteral("l.xml"));
+}
+
 } // namespace
 
 class TestCountryList : public QObject
@@ -81,11 +91,8 @@ void TestCountryList::idConversion()
 {
     QFETCH(QByteArray, element);
     QFETCH(int, id);
-    TestDataDir dir(TestDataDir::Empty);
-    QVERIFY(dir.writeFile(kFolder + QStringLiteral("/l.xml"),
-                          countryXml("<Country>" + element + "<NameEng>X</NameEng></Country>")));
     CounrtyList list;
-    list.load(dir.filePath(kFolder), QStringLiteral("l.xml"));
+    loadFrom(list, countryXml("<Country>" + element + "<NameEng>X</NameEng></Country>"));
     QCOMPARE(list.count(), 1);
     QCOMPARE(list.at(0)->id(), id);
 }
@@ -101,22 +108,16 @@ void TestCountryList::unreadableFiles_data()
 void TestCountryList::unreadableFiles()
 {
     QFETCH(QByteArray, content);
-    TestDataDir dir(TestDataDir::Empty);
-    if (!content.isEmpty())
-        QVERIFY(dir.writeFile(kFolder + QStringLiteral("/l.xml"), content));
     CounrtyList list;
-    list.load(dir.filePath(kFolder), QStringLiteral("l.xml"));
+    loadFrom(list, content);
     QCOMPARE(list.count(), 0);
     QCOMPARE(list.at(0), nullptr);
 }
 
 void TestCountryList::walkingAndCurrent()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    QVERIFY(dir.writeFile(kFolder + QStringLiteral("/l.xml"), countryXml(
-        "<C><ID>1</ID></C><C><ID>5</ID></C><C><ID>9</ID></C><C><ID>5</ID></C>")));
     CounrtyList list;
-    list.load(dir.filePath(kFolder), QStringLiteral("l.xml"));
+    loadFrom(list, countryXml("<C><ID>1</ID></C><C><ID>5</ID></C><C><ID>9</ID></C><C><ID>5</ID></C>"));
     QCOMPARE(list.count(), 4);
     QCOMPARE(list.indexOfID(5), 1); // the first of duplicate IDs
     QCOMPARE(list.countryByID(5), list.at(1));
@@ -143,13 +144,10 @@ void TestCountryList::walkingAndCurrent()
 
 void TestCountryList::secondLoadReplaces()
 {
-    TestDataDir dir(TestDataDir::Empty);
-    QVERIFY(dir.writeFile(kFolder + QStringLiteral("/a.xml"),
-                          countryXml("<C><ID>2</ID></C><C><ID>3</ID></C>")));
-    QVERIFY(dir.writeFile(kFolder + QStringLiteral("/b.xml"), countryXml("<C><ID>4</ID></C>")));
     CounrtyList list;
-    list.load(dir.filePath(kFolder), QStringLiteral("a.xml"));
-    list.load(dir.filePath(kFolder), QStringLiteral("b.xml"));
+    loadFrom(list, countryXml("<C><ID>2</ID></C><C><ID>3</ID></C>"));
+    QCOMPARE(list.count(), 2);
+    loadFrom(list, countryXml("<C><ID>4</ID></C>"));
     QCOMPARE(list.count(), 1);
     QCOMPARE(list.at(0)->id(), 4);
 }
