@@ -62,6 +62,7 @@ private slots:
     void broadcastWrittenThreeTimes();
     void closingFramesBeforeFinished();
     void unpluggedConverterLosesNoShot();
+    void startWaitsForAnUnpluggedConverter();
     void noiseAndBrokenAnswers();
     void relayChangedDuringWaits();
     void networkConverter();
@@ -355,6 +356,31 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
                           "AddBullet(3,3,3,10,0,3,3)", "AddBullet(3,4,4,10,0,4,4)"}));
     QTRY_COMPARE_WITH_TIMEOUT(m_recorder->matching(QStringLiteral("AddBullet(1,")),
                               QStringList{"AddBullet(1,1,1,10,0,1,1)"}, kWaitMs);
+}
+
+void TestBusMaster::startWaitsForAnUnpluggedConverter()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    startBus(0, 1, 1);
+    addRelay({1});
+    waitForSetUp({1});
+
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(0); }));
+    emit m_driver->sig_emu_SendCommand(kStartAll);
+    // The vanished device is a lost converter at once, not after 30 s of silence.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(1,-1,0,0)")), kWaitMs);
+    QVERIFY(m_recorder->lines.contains(QStringLiteral("TargetEnabled(1,0)")));
+    // A start written to no converter is no start.
+    QCOMPARE(m_recorder->count(QStringLiteral("EventStarted")), 0);
+
+    const int before = m_recorder->lines.size();
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.replug(0); }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")) >= 2, kWaitMs);
+    const QStringList after = m_recorder->lines.mid(before);
+    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) >= 0);
+    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) < after.indexOf(QStringLiteral("EventStarted")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(1)->target.startCount(); }), 1,
+                              kWaitMs);
 }
 
 void TestBusMaster::noiseAndBrokenAnswers()
