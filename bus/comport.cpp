@@ -17,12 +17,13 @@ COMPort::COMPort()
 {
     connectRead();
     // A device that is gone (a converter unplugged) keeps failing every read
-    // and write as fast as the event loop turns; let it go until the next
-    // search finds it again, and say at once that its converter is lost, so
-    // that nothing is taken as written to it in the 30 s before its silence
-    // would tell.
+    // and write as fast as the event loop turns: a write meets a resource
+    // error, a read the end of the line (a read error) while nothing is
+    // written. Let it go until the next search finds it again, and say at
+    // once that its converter is lost, so that nothing is taken as written to
+    // it in the 30 s before its silence would tell.
     connect(&serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        if (error != QSerialPort::ResourceError)
+        if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
             return;
         const bool wasFound = isFound();
         close();

@@ -20,6 +20,7 @@ private slots:
     void init();
     void cleanup();
     void writeToVanishedDeviceFails();
+    void vanishedDeviceIsLetGo();
     void writeWithoutConverterFails();
 
 private:
@@ -59,6 +60,20 @@ void TestPorts::writeToVanishedDeviceFails()
     QCOMPARE(written.size(), 1);
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors.first(), (QVariantList{1, 1})); // (id, short write)
+}
+
+void TestPorts::vanishedDeviceIsLetGo()
+{
+    SimPtyLine line;
+    QVERIFY(line.plug());
+    QVERIFY(QFile::link(line.endpoint(), m_links->filePath(QStringLiteral("COM4"))));
+    COMPort port;
+    QVERIFY(port.open(QStringLiteral("COM4")));
+    QCOMPARE(port.getComNum(), 4);
+    // Nothing is written: only the reading side can tell that the line is
+    // gone, and it keeps telling as fast as the event loop turns.
+    line.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(port.getComNum(), -1, 5000);
 }
 
 void TestPorts::writeWithoutConverterFails()
