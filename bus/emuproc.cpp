@@ -387,15 +387,19 @@ void EMUProc::process()
             searchStep();
             continue;
         }
+        // The port searches wait on the lines; a relay that arrives meanwhile
+        // starts its own target search, which must end with its set-up frames.
         const int dead = checkPorts();
         if (dead == 1) {
             io.refindPort(deadPortId);
-            setState(PortResearch);
+            if (state == Serving)
+                setState(PortResearch);
             continue;
         }
         if (dead >= 2) {
             io.findConverters();
-            setState(ConverterSearch);
+            if (state == Serving)
+                setState(ConverterSearch);
             continue;
         }
         if (!priorityQueue.isEmpty())

@@ -7,6 +7,7 @@
 #include "busframe.h"
 #include "emuproc.h"
 #include "serialportdirectory.h"
+#include "simline.h"
 #include "simulatorthread.h"
 
 #include <QTemporaryDir>
@@ -65,6 +66,7 @@ private slots:
     void startWaitsForAnUnpluggedConverter();
     void noiseAndBrokenAnswers();
     void relayChangedDuringWaits();
+    void relayChangedDuringPortSearch();
     void networkConverter();
 
 private:
@@ -470,6 +472,34 @@ void TestBusMaster::relayChangedDuringWaits()
             }
         }
     }
+}
+
+void TestBusMaster::relayChangedDuringPortSearch()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({2, 3}); }), 1);
+    // Two lines without a converter: each search of a port waits on them.
+    SimPtyLine silent[2];
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(silent[i].plug());
+        QVERIFY(QFile::link(silent[i].endpoint(), m_dir->filePath(QStringLiteral("com/COM%1").arg(9 + i))));
+    }
+    startBus(0, 1, 3, true);
+    addRelay({1, 2});
+    waitForSetUp({1, 2});
+
+    // The next relay arrives while the lost port 1 is being searched again.
+    bool sent = false;
+    connect(m_bus, &EMUProc::sig_DataWrote, m_driver.get(), [this, &sent](int id, int com, QByteArray) {
+        if (id == 1 && com == 9 && !sent) {
+            sent = true;
+            addRelay({2, 3});
+        }
+    });
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(0); }));
+    QTRY_VERIFY_WITH_TIMEOUT(sent, kWaitMs);
+    // That relay's search ends with its set-up, like any other.
+    waitForSetUp({3});
 }
 
 void TestBusMaster::networkConverter()
