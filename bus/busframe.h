@@ -40,6 +40,9 @@ constexpr quint8 kTerminal40 = 0x40;
 
 // Codes above this one concern a lane's target unit, the others its terminal.
 constexpr quint8 kLastTerminalCode = 0x9E;
+// Pending commands with codes above this one come first in a lane's list and
+// end its turn without a poll.
+constexpr quint8 kFirstPendingAbove = 99;
 } // namespace BusCode
 
 namespace BusFrame {

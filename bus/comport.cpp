@@ -17,11 +17,18 @@ COMPort::COMPort()
 {
     connectRead();
     // A device that is gone (a converter unplugged) keeps failing every read
-    // and write as fast as the event loop turns; let it go until the next
-    // search finds it again.
+    // and write as fast as the event loop turns: a write meets a resource
+    // error, a read the end of the line (a read error) while nothing is
+    // written. Let it go until the next search finds it again, and say at
+    // once that its converter is lost, so that nothing is taken as written to
+    // it in the 30 s before its silence would tell.
     connect(&serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        if (error == QSerialPort::ResourceError)
-            close();
+        if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+            return;
+        const bool wasFound = isFound();
+        close();
+        if (wasFound)
+            emit sig_PortFounded(id, comNum, false);
     });
 }
 
@@ -93,6 +100,10 @@ bool COMPort::write(const QByteArray &frame, bool check)
     // The gaps between frames are kept between these calls: the bytes should
     // leave now, not when the event loop next turns.
     serial.flush();
+    if (!serial.isOpen()) { // the device vanished under this write
+        emit sig_Error(id, 1);
+        return false;
+    }
     emit sig_DataWrited(id, comNum, bytes);
     return true;
 }

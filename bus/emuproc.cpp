@@ -17,7 +17,6 @@ constexpr int kPollGapMs = 200;
 constexpr int kCopies = 3;
 constexpr int kSetupPasses = 3;
 constexpr int kFlushMs = 1000;
-constexpr int kTargetCodesAbove = 99;
 constexpr qint64 kNsPerMs = 1000000;
 
 enum FirstLast { FirstLane = 0, MiddleLane = 1, LastLane = 2, OnlyLane = 3 };
@@ -387,15 +386,19 @@ void EMUProc::process()
             searchStep();
             continue;
         }
+        // The port searches wait on the lines; a relay that arrives meanwhile
+        // starts its own target search, which must end with its set-up frames.
         const int dead = checkPorts();
         if (dead == 1) {
             io.refindPort(deadPortId);
-            setState(PortResearch);
+            if (state == Serving)
+                setState(PortResearch);
             continue;
         }
         if (dead >= 2) {
             io.findConverters();
-            setState(ConverterSearch);
+            if (state == Serving)
+                setState(ConverterSearch);
             continue;
         }
         if (!priorityQueue.isEmpty())
@@ -452,7 +455,7 @@ void EMUProc::memberCycle()
                 if (isRepeatedCode(command.code()))
                     member->dropPending(command.code());
                 restartLastSend();
-                turnOver = command.code() > kTargetCodesAbove;
+                turnOver = command.code() > BusCode::kFirstPendingAbove;
             }
         } else if (pendingBusy) {
             return;

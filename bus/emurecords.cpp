@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kTargetCodesAbove = 99;
 constexpr int kPingBytes = 0x09;
 constexpr int kShortCommandBytes = 0x06;
 
@@ -87,7 +86,7 @@ void EmuMember::addPending(const QByteArray &frame)
     pendingBusy = true;
     EmuCommand command{frame};
     dropPending(command.code());
-    if (command.code() > kTargetCodesAbove)
+    if (command.code() > BusCode::kFirstPendingAbove)
         pending.prepend(command);
     else
         pending.append(command);

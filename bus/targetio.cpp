@@ -50,11 +50,17 @@ bool TargetIO::write(const QByteArray &frame, bool check)
         return false;
     if (mode == TcpMode)
         return client.write(frame);
+    // A frame that reached no converter is not written: taken for written, a
+    // start would be reported to the exercise while no target heard it.
+    bool reached = false;
     for (COMPort &serialPort : ports) {
-        if (serialPort.isFound() && !serialPort.write(frame, check))
+        if (!serialPort.isFound())
+            continue;
+        if (!serialPort.write(frame, check))
             return false;
+        reached = true;
     }
-    return true;
+    return reached;
 }
 
 bool TargetIO::findConverters()

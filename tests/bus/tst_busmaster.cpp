@@ -7,6 +7,7 @@
 #include "busframe.h"
 #include "emuproc.h"
 #include "serialportdirectory.h"
+#include "simline.h"
 #include "simulatorthread.h"
 
 #include <QTemporaryDir>
@@ -62,8 +63,10 @@ private slots:
     void broadcastWrittenThreeTimes();
     void closingFramesBeforeFinished();
     void unpluggedConverterLosesNoShot();
+    void startWaitsForAnUnpluggedConverter();
     void noiseAndBrokenAnswers();
     void relayChangedDuringWaits();
+    void relayChangedDuringPortSearch();
     void networkConverter();
 
 private:
@@ -330,10 +333,12 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
     QCOMPARE(fire(3, 2), 2); // shots while unplugged wait in the target
     QCOMPARE(fire(1, 1), 1);
     QCOMPARE(fire(3, 3), 3);
-    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(2,-1,0,1)")), kDeadPortWaitMs);
-    const QStringList outage = m_recorder->lines.mid(beforeUnplug);
-    QVERIFY(outage.contains(QStringLiteral("TargetEnabled(3,0)")));
-    QVERIFY(outage.contains(QStringLiteral("TargetEnabled(4,0)")));
+    // The vanished device tells at once; its lanes go off at the next pass.
+    const auto since = [this](int from) { return m_recorder->lines.mid(from); };
+    QTRY_VERIFY_WITH_TIMEOUT(since(beforeUnplug).contains(QStringLiteral("PortFounded(2,-1,0,1)")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(since(beforeUnplug).contains(QStringLiteral("TargetEnabled(3,0)")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(since(beforeUnplug).contains(QStringLiteral("TargetEnabled(4,0)")), kWaitMs);
+    const QStringList outage = since(beforeUnplug);
     QVERIFY(!outage.contains(QStringLiteral("TargetEnabled(1,0)"))); // the other converter serves on
     // The port lets its vanished device go instead of writing into it for
     // the 30 s until it counts as dead.
@@ -355,6 +360,31 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
                           "AddBullet(3,3,3,10,0,3,3)", "AddBullet(3,4,4,10,0,4,4)"}));
     QTRY_COMPARE_WITH_TIMEOUT(m_recorder->matching(QStringLiteral("AddBullet(1,")),
                               QStringList{"AddBullet(1,1,1,10,0,1,1)"}, kWaitMs);
+}
+
+void TestBusMaster::startWaitsForAnUnpluggedConverter()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    startBus(0, 1, 1);
+    addRelay({1});
+    waitForSetUp({1});
+
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(0); }));
+    emit m_driver->sig_emu_SendCommand(kStartAll);
+    // The vanished device is a lost converter at once, not after 30 s of silence.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(1,-1,0,0)")), kWaitMs);
+    QVERIFY(m_recorder->lines.contains(QStringLiteral("TargetEnabled(1,0)")));
+    // A start written to no converter is no start.
+    QCOMPARE(m_recorder->count(QStringLiteral("EventStarted")), 0);
+
+    const int before = m_recorder->lines.size();
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.replug(0); }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")) >= 2, kWaitMs);
+    const QStringList after = m_recorder->lines.mid(before);
+    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) >= 0);
+    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) < after.indexOf(QStringLiteral("EventStarted")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(1)->target.startCount(); }), 1,
+                              kWaitMs);
 }
 
 void TestBusMaster::noiseAndBrokenAnswers()
@@ -444,6 +474,34 @@ void TestBusMaster::relayChangedDuringWaits()
             }
         }
     }
+}
+
+void TestBusMaster::relayChangedDuringPortSearch()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({2, 3}); }), 1);
+    // Two lines without a converter: each search of a port waits on them.
+    SimPtyLine silent[2];
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(silent[i].plug());
+        QVERIFY(QFile::link(silent[i].endpoint(), m_dir->filePath(QStringLiteral("com/COM%1").arg(9 + i))));
+    }
+    startBus(0, 1, 3, true);
+    addRelay({1, 2});
+    waitForSetUp({1, 2});
+
+    // The next relay arrives while the lost port 1 is being searched again.
+    bool sent = false;
+    connect(m_bus, &EMUProc::sig_DataWrote, m_driver.get(), [this, &sent](int id, int com, QByteArray) {
+        if (id == 1 && com == 9 && !sent) {
+            sent = true;
+            addRelay({2, 3});
+        }
+    });
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(0); }));
+    QTRY_VERIFY_WITH_TIMEOUT(sent, kWaitMs);
+    // That relay's search ends with its set-up, like any other.
+    waitForSetUp({3});
 }
 
 void TestBusMaster::networkConverter()
