@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -203,7 +204,10 @@ protected:
     int resetReason = -1;
     int typeXMLID = 0;
     int subType = 0;
-    TBulletList *bulletList = nullptr; // not owned
+    // Not owned. The competition module deletes its shot lists when a
+    // competition is opened or changed, which may happen while an exercise
+    // is still wired: the exercise then goes on as one without a shot list.
+    QPointer<TBulletList> bulletList;
     int mode = 0;
     int running = 0;
     bool pistolStage = false;
