@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -184,6 +185,8 @@ protected:
     void sendCommand(const QByteArray &frame);
     // Asks every target of the shot list, in row order, for its next shot.
     void requestAllTargets();
+    // Targets of the shot list in row order, read before the rows move.
+    QList<int> targets() const;
     // A start frame (code 0xA0): time allowed in seconds (0xFFFF no limit),
     // shots allowed (0xFF no limit) and the two closing bytes.
     static QByteArray startFrame(int address, int face, int timeSeconds, int shots, int byte8,
