@@ -12,9 +12,7 @@
 #include "exerciseclock.h"
 #include "myevent.h"
 #include "rangeline.h"
-#include "tbullet.h"
 #include "tevent.h"
-#include "ttargettype.h"
 
 namespace {
 
@@ -28,11 +26,6 @@ constexpr qint64 kSightingMs = 900 * 1000;
 constexpr int kStageSighting = 0;
 constexpr int kStageMatch = 1;
 
-int memberOn(int lane)
-{
-    return lane * 10;
-}
-
 // The answer a lane's target gives to a poll for this shot, as it goes on the wire.
 QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
 {
@@ -41,15 +34,6 @@ QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
                                  (shot.timeTenths >> 16) & 0xFF, (shot.timeTenths >> 8) & 0xFF,
                                  shot.timeTenths & 0xFF}));
 }
-
-// One shot as the test's shooter fired it.
-struct FiredShot
-{
-    int lane = 0;
-    int x = 0;
-    int y = 0;
-    int place = 0;
-};
 
 } // namespace
 
@@ -73,14 +57,18 @@ private:
     // Fires count shots on every lane, a few milliseconds apart, and waits
     // until the shot list has them in the given stage.
     void fireOnEveryLane(int count, int stage, int expectedInStage);
-    void checkStoredShots(const QList<FiredShot> &expected);
+    void checkStoredShots()
+    {
+        m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
+                                 kControlValue);
+    }
 
     std::unique_ptr<RangeLine> m_line;
     std::unique_ptr<TEvent> m_event;
     std::unique_ptr<TBulletList> m_list;
     ManualClock m_clock;
     QRandomGenerator m_random{20240607};
-    QList<FiredShot> m_matchShots;
+    QMap<int, QList<ExpectedRow>> m_matchShots; // by lane, in shot order
 };
 
 void TestExerciseLine::init()
@@ -115,12 +103,7 @@ MyEvent *TestExerciseLine::openExercise(int typeXMLID, int matchCount)
     if (competition < 0 || eventID < 0)
         return nullptr;
     m_event->setID(eventID);
-    m_list = std::make_unique<TBulletList>(eventID, &m_line->db(), targetTypeById(kTargetNum),
-                                           true, kCalibre, kControlValue);
-    for (int lane : kLanes) {
-        m_list->addPlace(memberOn(lane), lane, QStringLiteral("Shooter %1").arg(lane), lane,
-                         QImage(), QString(), QString(), QString());
-    }
+    m_list = m_line->makeList(eventID, kTargetNum, true, kCalibre, kControlValue);
     MyEvent *exercise = m_line->wiring().connectEvent(m_event.get(), m_list.get(), nullptr);
     if (exercise)
         exercise->setClock(&m_clock);
@@ -168,7 +151,7 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
                 continue;
             script << shot;
             if (stage == kStageMatch)
-                m_matchShots << FiredShot{lane, shot.x, shot.y, shot.place};
+                m_matchShots[lane] << ExpectedRow{false, shot.x, shot.y, shot.place};
         }
         m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
@@ -176,36 +159,6 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(lane, stage), expectedInStage,
                                   kShootingTimeoutMs);
     }
-}
-
-void TestExerciseLine::checkStoredShots(const QList<FiredShot> &expected)
-{
-    // Every stored row is one fired match shot, in its lane's order, with the
-    // value its coordinates give on the exercise's face and calibre.
-    QMap<int, QList<FiredShot>> byMember;
-    for (const FiredShot &shot : expected)
-        byMember[memberOn(shot.lane)] << shot;
-    m_line->db().selectEventBullets(m_event->id());
-    int rows = 0;
-    QMap<int, int> numberSeen;
-    for (bool more = !m_line->db().first(); more; more = m_line->db().next()) {
-        ++rows;
-        const int member = m_line->db().value(QStringLiteral("fMemberID")).toInt();
-        const int number = m_line->db().value(QStringLiteral("fNumber")).toInt();
-        QVERIFY2(number >= 1 && number <= byMember.value(member).size(),
-                 qPrintable(QStringLiteral("member %1 shot %2").arg(member).arg(number)));
-        const FiredShot fired = byMember.value(member).at(number - 1);
-        QCOMPARE(m_line->db().value(QStringLiteral("fX")).toInt(), fired.x);
-        QCOMPARE(m_line->db().value(QStringLiteral("fY")).toInt(), fired.y);
-        QCOMPARE(m_line->db().value(QStringLiteral("fP")).toInt(), fired.place);
-        const TBullet value(0, number, fired.x, fired.y, quint8(fired.place), 0,
-                            targetTypeById(kTargetNum), kCalibre, kControlValue, 0);
-        QCOMPARE(m_line->db().value(QStringLiteral("fRange10")).toDouble(), value.range());
-        ++numberSeen[member];
-    }
-    QCOMPARE(rows, expected.size());
-    for (int lane : kLanes)
-        QCOMPARE(numberSeen.value(memberOn(lane)), byMember.value(memberOn(lane)).size());
 }
 
 void TestExerciseLine::onePosition()
@@ -225,7 +178,7 @@ void TestExerciseLine::onePosition()
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
-    checkStoredShots(m_matchShots);
+    checkStoredShots();
 }
 
 void TestExerciseLine::threePositions()
@@ -261,7 +214,7 @@ void TestExerciseLine::threePositions()
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
-    checkStoredShots(m_matchShots);
+    checkStoredShots();
 }
 
 QTEST_MAIN(TestExerciseLine)
