@@ -42,10 +42,11 @@ QString EVENT_RAPID_FIRE_STAGE::timeText(bool forLabel)
 
 bool EVENT_RAPID_FIRE_STAGE::acceptBullet(int time)
 {
-    // Each window restarts the targets, so a shot's own time counts from the
-    // window's start: a shot of the window is one within its 3 s (and the
-    // tolerance shown as "3.2" when the window closes).
-    return time <= acceptTolerance + windowSeconds * kTenthsPerSecond;
+    // The window itself is kept by the targets (its 3 s go out in the start
+    // frame). A shot a target does report is taken up to the break time, so
+    // that a target whose count did not restart with the window does not lose
+    // a shot the shooter fired in time.
+    return time <= acceptTolerance + breakSeconds * kTenthsPerSecond;
 }
 
 int EVENT_RAPID_FIRE_STAGE::expectedShots() const

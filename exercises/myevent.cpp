@@ -80,6 +80,16 @@ void MyEvent::timerEvent(QTimerEvent *event)
 
 // ---------------------------------------------------------------- polling
 
+QList<int> MyEvent::targets() const
+{
+    QList<int> result;
+    if (!bulletList)
+        return result;
+    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t))
+        result.append(t);
+    return result;
+}
+
 void MyEvent::requestAllTargets()
 {
     if (!bulletList)

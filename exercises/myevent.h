@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -183,6 +185,8 @@ protected:
     void sendCommand(const QByteArray &frame);
     // Asks every target of the shot list, in row order, for its next shot.
     void requestAllTargets();
+    // Targets of the shot list in row order, read before the rows move.
+    QList<int> targets() const;
     // A start frame (code 0xA0): time allowed in seconds (0xFFFF no limit),
     // shots allowed (0xFF no limit) and the two closing bytes.
     static QByteArray startFrame(int address, int face, int timeSeconds, int shots, int byte8,
@@ -203,7 +207,10 @@ protected:
     int resetReason = -1;
     int typeXMLID = 0;
     int subType = 0;
-    TBulletList *bulletList = nullptr; // not owned
+    // Not owned. The competition module deletes its shot lists when a
+    // competition is opened or changed, which may happen while an exercise
+    // is still wired: the exercise then goes on as one without a shot list.
+    QPointer<TBulletList> bulletList;
     int mode = 0;
     int running = 0;
     bool pistolStage = false;

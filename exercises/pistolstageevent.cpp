@@ -49,12 +49,7 @@ QList<int> PistolStageEvent::lanes() const
 {
     if (isReshoot())
         return {reshootTarget};
-    QList<int> result;
-    if (!bulletList)
-        return result;
-    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t))
-        result.append(t);
-    return result;
+    return targets();
 }
 
 void PistolStageEvent::requestLanes()

@@ -38,16 +38,6 @@ RifleSeriesEvent::RifleSeriesEvent(TBulletList *list, const TEvent *event, QObje
         calibre = event->calibre();
 }
 
-QList<int> RifleSeriesEvent::targets() const
-{
-    QList<int> result;
-    if (!bulletList)
-        return result;
-    for (int t = bulletList->firstTarget(); t >= 1; t = bulletList->nextTarget(t))
-        result.append(t);
-    return result;
-}
-
 QString RifleSeriesEvent::timeText(bool forLabel)
 {
     Q_UNUSED(forLabel)

@@ -41,8 +41,6 @@ protected:
     // Mode label shown when the match starts.
     virtual int matchModeText() const = 0;
 
-    // Targets of the list in row order, read before the rows move.
-    QList<int> targets() const;
     void fillWithMisses();
 
     int sightingSeconds = kSightingSeconds;

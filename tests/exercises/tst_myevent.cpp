@@ -52,6 +52,7 @@ class TestMyEvent : public QObject
 
 private slots:
     void withoutShotList();
+    void shotListDeletedFirst();
     void startConfirmedOncePerStart();
     void stopConfirmation();
     void shotPath();
@@ -86,6 +87,33 @@ void TestMyEvent::withoutShotList()
     QCOMPARE(bus.commands.count(), 0);
     QCOMPARE(bus.polls.count(), 0);
     QCOMPARE(event.stageOfTarget(1), -1);
+}
+
+void TestMyEvent::shotListDeletedFirst()
+{
+    RifleRun<EVENT_SIMPLE_ONE> run(1, 10, {1, 2});
+    run.toMatch();
+    run.shootMatch(1, 3);
+    run.bus.clear();
+    // The competition module deletes its shot lists when a competition is
+    // opened; the bus master's reports still reach the wired exercise.
+    run.list.reset();
+    MyEvent *exercise = run.exercise.get();
+    exercise->slot_emu_TargetFound(1, true);
+    exercise->slot_emu_PCFound(2, true);
+    shoot(exercise, 1, 4);
+    exercise->slot_emu_ClientBullets(1, kMatch, 0);
+    exercise->slot_emu_BDResetFromPC(2, 1);
+    exercise->slot_emu_BDReseted(1);
+    tickAt(exercise, run.clock, run.clock.nowMs() + 1000);
+    exercise->slot_view_stopEvent(1);
+    exercise->slot_emu_EventStoped();
+    // As without a shot list: nothing is polled, stored or echoed; STOP
+    // still stops the targets and the terminals.
+    QCOMPARE(run.bus.polls.count(), 0);
+    QCOMPARE(run.bus.takeFrames(), (QByteArrayList{hex("EA05A1"), hex("9F0531")}));
+    QCOMPARE(exercise->stageOfTarget(1), -1);
+    QCOMPARE(run.finished.count(), 1);
 }
 
 void TestMyEvent::startConfirmedOncePerStart()

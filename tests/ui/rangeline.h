@@ -6,6 +6,7 @@
 // competitions database, the run screen's stand-in and the exercise wiring.
 // A test that includes this header also includes "moc_rangeline.cpp".
 
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
@@ -17,9 +18,21 @@
 #include "eventwiring.h"
 #include "fakerunscreen.h"
 #include "simulatorthread.h"
+#include "tbullet.h"
 #include "tbulletlist.h"
 #include "tdbaccessor.h"
 #include "testdatadir.h"
+#include "ttargettype.h"
+
+// One stored match row as it should be: a fired shot, or a miss flagged for
+// re-shooting.
+struct ExpectedRow
+{
+    bool miss = false;
+    int x = 0;
+    int y = 0;
+    int place = 0;
+};
 
 class RangeLine : public QObject
 {
@@ -28,6 +41,12 @@ class RangeLine : public QObject
 public:
     // Long enough for the bus master to find a converter and its targets.
     static constexpr int kTimeoutMs = 60000;
+
+    // Fine of a miss that is to be shot again.
+    static constexpr int kFlaggedFine = 1;
+
+    // Member keys of the line tests.
+    static int memberOn(int lane) { return lane * kMembersPerLane; }
 
     explicit RangeLine(const QList<int> &lanes)
         : m_lanes(lanes)
@@ -117,6 +136,58 @@ public:
         return QTest::qWaitFor([&list] { return list.allTargetsFound(); }, kTimeoutMs);
     }
 
+    // The competition shot list of a stored exercise, one place per lane of
+    // the line, scoring on the given face with the calibre (hundredths of a
+    // millimetre) and control value.
+    std::unique_ptr<TBulletList> makeList(int eventID, int face, bool showTenths, int calibre,
+                                          double controlValue) const
+    {
+        auto list = std::make_unique<TBulletList>(eventID, m_db.get(), targetTypeById(face),
+                                                  showTenths, calibre, controlValue);
+        for (int lane : m_lanes) {
+            list->addPlace(memberOn(lane), lane, QStringLiteral("Shooter %1").arg(lane), lane,
+                           QImage(), QString(), QString(), QString());
+        }
+        return list;
+    }
+
+    // Every stored row of the exercise is the expected row of its member's
+    // lane at its number, with the value its coordinates give; each lane has
+    // all its rows and no more.
+    void checkStoredShots(int eventID, const QMap<int, QList<ExpectedRow>> &rowsOfLane, int face,
+                          int calibre, double controlValue)
+    {
+        int expectedRows = 0;
+        for (const QList<ExpectedRow> &rows : rowsOfLane)
+            expectedRows += rows.size();
+        m_db->selectEventBullets(eventID);
+        int storedRows = 0;
+        QMap<int, int> rowsOfMember;
+        for (bool more = !m_db->first(); more; more = m_db->next()) {
+            ++storedRows;
+            const int member = m_db->value(QStringLiteral("fMemberID")).toInt();
+            const int number = m_db->value(QStringLiteral("fNumber")).toInt();
+            const QList<ExpectedRow> rows = rowsOfLane.value(member / kMembersPerLane);
+            QVERIFY2(number >= 1 && number <= rows.size(),
+                     qPrintable(QStringLiteral("member %1 shot %2").arg(member).arg(number)));
+            const ExpectedRow &row = rows.at(number - 1);
+            const int x = row.miss ? TBullet::kNoHit : row.x;
+            const int y = row.miss ? TBullet::kNoHit : row.y;
+            QCOMPARE(m_db->value(QStringLiteral("fX")).toInt(), x);
+            QCOMPARE(m_db->value(QStringLiteral("fY")).toInt(), y);
+            QCOMPARE(m_db->value(QStringLiteral("fFine")).toInt(), row.miss ? kFlaggedFine : 0);
+            const TBullet value(0, number, x, y, quint8(row.miss ? 0 : row.place), 0,
+                                targetTypeById(face), calibre, controlValue, 0);
+            QCOMPARE(m_db->value(QStringLiteral("fRange10")).toDouble(), value.range());
+            if (!row.miss)
+                QCOMPARE(m_db->value(QStringLiteral("fP")).toInt(), row.place);
+            ++rowsOfMember[member];
+        }
+        QCOMPARE(storedRows, expectedRows);
+        for (int lane : m_lanes)
+            QCOMPARE(rowsOfMember.value(memberOn(lane)), rowsOfLane.value(lane).size());
+    }
+
     const QList<int> &lanes() const { return m_lanes; }
     SimulatorThread &simulator() { return *m_simulator; }
     TdbAccessor &db() { return *m_db; }
@@ -130,6 +201,8 @@ signals:
     void stopAll();
 
 private:
+    static constexpr int kMembersPerLane = 10;
+
     QList<int> m_lanes;
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;

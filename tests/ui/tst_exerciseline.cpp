@@ -3,26 +3,16 @@
 // competitions database, and an exercise wired as the main window wires it,
 // shot from START through the sighting and the match by simulated shooters.
 
-#include <QPointer>
 #include <QRandomGenerator>
-#include <QThread>
 #include <QtTest>
 
 #include <memory>
 
 #include "busframe.h"
-#include "emuproc.h"
-#include "eventwiring.h"
 #include "exerciseclock.h"
-#include "fakerunscreen.h"
 #include "myevent.h"
-#include "simulatorthread.h"
-#include "tbullet.h"
-#include "tbulletlist.h"
-#include "tdbaccessor.h"
-#include "testdatadir.h"
+#include "rangeline.h"
 #include "tevent.h"
-#include "ttargettype.h"
 
 namespace {
 
@@ -30,16 +20,11 @@ const QList<int> kLanes{1, 2, 3};
 constexpr int kTargetNum = 8;
 constexpr int kCalibre = 450;
 constexpr double kControlValue = 10.4;
-constexpr int kSearchTimeoutMs = 60000;
+constexpr int kSearchTimeoutMs = RangeLine::kTimeoutMs;
 constexpr int kShootingTimeoutMs = 120000;
 constexpr qint64 kSightingMs = 900 * 1000;
 constexpr int kStageSighting = 0;
 constexpr int kStageMatch = 1;
-
-int memberOn(int lane)
-{
-    return lane * 10;
-}
 
 // The answer a lane's target gives to a poll for this shot, as it goes on the wire.
 QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
@@ -50,26 +35,11 @@ QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
                                  shot.timeTenths & 0xFF}));
 }
 
-// One shot as the test's shooter fired it.
-struct FiredShot
-{
-    int lane = 0;
-    int x = 0;
-    int y = 0;
-    int place = 0;
-};
-
 } // namespace
 
 class TestExerciseLine : public QObject
 {
     Q_OBJECT
-
-signals:
-    // The main window's signals to the bus master.
-    void sig_AddTarget(int target, int startNumber, QString familyName, QString name,
-                       int firstlast);
-    void stopAll();
 
 private slots:
     void init();
@@ -87,69 +57,37 @@ private:
     // Fires count shots on every lane, a few milliseconds apart, and waits
     // until the shot list has them in the given stage.
     void fireOnEveryLane(int count, int stage, int expectedInStage);
-    void checkStoredShots(const QList<FiredShot> &expected);
+    void checkStoredShots()
+    {
+        m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
+                                 kControlValue);
+    }
 
-    std::unique_ptr<TestDataDir> m_data;
-    std::unique_ptr<SimulatorThread> m_simulator;
-    QThread *m_thread = nullptr;
-    QPointer<EMUProc> m_bus; // deletes itself when its loop has ended
-    std::unique_ptr<TdbAccessor> m_db;
+    std::unique_ptr<RangeLine> m_line;
     std::unique_ptr<TEvent> m_event;
     std::unique_ptr<TBulletList> m_list;
-    std::unique_ptr<FakeRunScreen> m_screen;
-    std::unique_ptr<EventWiring> m_wiring;
     ManualClock m_clock;
     QRandomGenerator m_random{20240607};
-    QList<FiredShot> m_matchShots;
+    QMap<int, QList<ExpectedRow>> m_matchShots; // by lane, in shot order
 };
 
 void TestExerciseLine::init()
 {
-    m_data = std::make_unique<TestDataDir>();
-    QVERIFY(m_data->isValid());
-    const QString comDir = m_data->filePath(QStringLiteral("com"));
-    m_simulator = std::make_unique<SimulatorThread>();
-    QVERIFY(m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); }));
-    QCOMPARE(m_simulator->call([](RangeSimulator &sim) { return sim.addSerialConverter(kLanes); }),
-             0);
-    qputenv("RANGE_COM_DIR", comDir.toLocal8Bit());
-
-    // As the main window builds it.
-    m_thread = new QThread;
-    m_bus = new EMUProc(0, 1, 10);
-    m_bus->moveToThread(m_thread);
-    m_bus->moveIoToThread();
-    connect(m_thread, &QThread::started, m_bus, &EMUProc::process);
-    connect(m_bus, &EMUProc::sig_finished, m_thread, &QThread::quit);
-    connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
-    connect(this, &TestExerciseLine::stopAll, m_bus, &EMUProc::stop);
-    connect(this, &TestExerciseLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
-    m_thread->start();
-
-    m_db = std::make_unique<TdbAccessor>(QStringLiteral("line"));
-    m_screen = std::make_unique<FakeRunScreen>();
-    m_wiring = std::make_unique<EventWiring>(m_bus, m_screen.get());
+    m_line = std::make_unique<RangeLine>(kLanes);
+    QVERIFY(m_line->start(QStringLiteral("line")));
     m_matchShots.clear();
 }
 
 void TestExerciseLine::cleanup()
 {
-    m_wiring.reset();
-    if (m_thread) {
-        // As the main window stops: the bus master's sig_finished ends the
-        // thread through this thread's event loop, which must keep running.
-        emit stopAll();
-        QTRY_VERIFY_WITH_TIMEOUT(m_thread->isFinished(), kSearchTimeoutMs);
-        delete m_thread;
-        m_thread = nullptr;
-    }
+    if (!m_line)
+        return;
+    // The exercise refers to its list, the list to the database.
+    m_line->unwire();
     m_list.reset();
     m_event.reset();
-    m_db.reset();
-    m_simulator.reset();
-    m_screen.reset();
-    qunsetenv("RANGE_COM_DIR");
-    m_data.reset();
+    QVERIFY(m_line->stop());
+    m_line.reset();
 }
 
 MyEvent *TestExerciseLine::openExercise(int typeXMLID, int matchCount)
@@ -159,19 +97,14 @@ MyEvent *TestExerciseLine::openExercise(int typeXMLID, int matchCount)
     m_event->setSubType(1);
     m_event->insertParam(QStringLiteral("MatchCount"), QString::number(matchCount));
     m_event->insertParam(QStringLiteral("TargetNum"), QString::number(kTargetNum));
-    const int competition = m_db->insertCompetition(false, 1, 1, false, QTime(9, 0),
-                                                    QDate(2024, 6, 7), QStringLiteral("Line"));
-    const int eventID = m_db->insertEvent(m_event.get(), competition);
+    const int competition = m_line->db().insertCompetition(
+        false, 1, 1, false, QTime(9, 0), QDate(2024, 6, 7), QStringLiteral("Line"));
+    const int eventID = m_line->db().insertEvent(m_event.get(), competition);
     if (competition < 0 || eventID < 0)
         return nullptr;
     m_event->setID(eventID);
-    m_list = std::make_unique<TBulletList>(eventID, m_db.get(), targetTypeById(kTargetNum), true,
-                                           kCalibre, kControlValue);
-    for (int lane : kLanes) {
-        m_list->addPlace(memberOn(lane), lane, QStringLiteral("Shooter %1").arg(lane), lane,
-                         QImage(), QString(), QString(), QString());
-    }
-    MyEvent *exercise = m_wiring->connectEvent(m_event.get(), m_list.get(), nullptr);
+    m_list = m_line->makeList(eventID, kTargetNum, true, kCalibre, kControlValue);
+    MyEvent *exercise = m_line->wiring().connectEvent(m_event.get(), m_list.get(), nullptr);
     if (exercise)
         exercise->setClock(&m_clock);
     return exercise;
@@ -179,20 +112,14 @@ MyEvent *TestExerciseLine::openExercise(int typeXMLID, int matchCount)
 
 void TestExerciseLine::putLanesOnTheLine()
 {
-    // firstlast: 0 the first lane, 1 a middle one, 2 the last.
-    for (int i = 0; i < kLanes.size(); ++i) {
-        const int firstlast = i == 0 ? 0 : (i == kLanes.size() - 1 ? 2 : 1);
-        emit sig_AddTarget(kLanes.at(i), kLanes.at(i), QStringLiteral("Family"),
-                           QStringLiteral("Name"), firstlast);
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(m_list->allTargetsFound(), kSearchTimeoutMs);
+    QVERIFY(m_line->putLanesOnTheLine(*m_list));
 }
 
 void TestExerciseLine::startAndConfirm()
 {
-    const int modes = m_screen->valuesOf(QStringLiteral("ModeText")).size();
-    m_screen->pressStart();
-    QTRY_VERIFY_WITH_TIMEOUT(m_screen->valuesOf(QStringLiteral("ModeText")).size() > modes,
+    const int modes = m_line->screen().valuesOf(QStringLiteral("ModeText")).size();
+    m_line->screen().pressStart();
+    QTRY_VERIFY_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("ModeText")).size() > modes,
                              kSearchTimeoutMs);
 }
 
@@ -200,14 +127,14 @@ void TestExerciseLine::endSighting()
 {
     m_clock.advanceMs(kSightingMs);
     QTRY_VERIFY_WITH_TIMEOUT(
-        m_screen->valuesOf(QStringLiteral("TimeChange")).contains(QStringLiteral("15:00 0")),
+        m_line->screen().valuesOf(QStringLiteral("TimeChange")).contains(QStringLiteral("15:00 0")),
         kSearchTimeoutMs);
 }
 
 void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage)
 {
     for (int lane : kLanes) {
-        const int held = m_simulator->call(
+        const int held = m_line->simulator().call(
             [&](RangeSimulator &sim) { return sim.lane(lane)->target.shots().size(); });
         QList<ScriptedShot> script;
         while (script.size() < count) {
@@ -224,44 +151,14 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
                 continue;
             script << shot;
             if (stage == kStageMatch)
-                m_matchShots << FiredShot{lane, shot.x, shot.y, shot.place};
+                m_matchShots[lane] << ExpectedRow{false, shot.x, shot.y, shot.place};
         }
-        m_simulator->call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
+        m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
     for (int lane : kLanes) {
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(lane, stage), expectedInStage,
                                   kShootingTimeoutMs);
     }
-}
-
-void TestExerciseLine::checkStoredShots(const QList<FiredShot> &expected)
-{
-    // Every stored row is one fired match shot, in its lane's order, with the
-    // value its coordinates give on the exercise's face and calibre.
-    QMap<int, QList<FiredShot>> byMember;
-    for (const FiredShot &shot : expected)
-        byMember[memberOn(shot.lane)] << shot;
-    m_db->selectEventBullets(m_event->id());
-    int rows = 0;
-    QMap<int, int> numberSeen;
-    for (bool more = !m_db->first(); more; more = m_db->next()) {
-        ++rows;
-        const int member = m_db->value(QStringLiteral("fMemberID")).toInt();
-        const int number = m_db->value(QStringLiteral("fNumber")).toInt();
-        QVERIFY2(number >= 1 && number <= byMember.value(member).size(),
-                 qPrintable(QStringLiteral("member %1 shot %2").arg(member).arg(number)));
-        const FiredShot fired = byMember.value(member).at(number - 1);
-        QCOMPARE(m_db->value(QStringLiteral("fX")).toInt(), fired.x);
-        QCOMPARE(m_db->value(QStringLiteral("fY")).toInt(), fired.y);
-        QCOMPARE(m_db->value(QStringLiteral("fP")).toInt(), fired.place);
-        const TBullet value(0, number, fired.x, fired.y, quint8(fired.place), 0,
-                            targetTypeById(kTargetNum), kCalibre, kControlValue, 0);
-        QCOMPARE(m_db->value(QStringLiteral("fRange10")).toDouble(), value.range());
-        ++numberSeen[member];
-    }
-    QCOMPARE(rows, expected.size());
-    for (int lane : kLanes)
-        QCOMPARE(numberSeen.value(memberOn(lane)), byMember.value(memberOn(lane)).size());
 }
 
 void TestExerciseLine::onePosition()
@@ -272,16 +169,16 @@ void TestExerciseLine::onePosition()
     putLanesOnTheLine();
 
     startAndConfirm();
-    QCOMPARE(m_screen->valuesOf(QStringLiteral("ModeText")).last(), QStringLiteral("0"));
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("ModeText")).last(), QStringLiteral("0"));
     fireOnEveryLane(3, kStageSighting, 3);
     endSighting();
 
     startAndConfirm();
-    QCOMPARE(m_screen->valuesOf(QStringLiteral("ModeText")).last(), QStringLiteral("1"));
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("ModeText")).last(), QStringLiteral("1"));
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount);
-    QTRY_COMPARE_WITH_TIMEOUT(m_screen->valuesOf(QStringLiteral("EventFinished")).size(), 1,
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
-    checkStoredShots(m_matchShots);
+    checkStoredShots();
 }
 
 void TestExerciseLine::threePositions()
@@ -309,17 +206,18 @@ void TestExerciseLine::threePositions()
             QTRY_COMPARE_WITH_TIMEOUT(m_list->positionCode(lane), sightingCode, kShootingTimeoutMs);
         fireOnEveryLane(1, kStageSighting, 1);
         for (int lane : kLanes)
-            m_simulator->call([&](RangeSimulator &sim) { sim.requestMatch(lane, 1); });
+            m_line->simulator().call([&](RangeSimulator &sim) { sim.requestMatch(lane, 1); });
         for (int lane : kLanes) {
             QTRY_COMPARE_WITH_TIMEOUT(m_list->positionCode(lane), sightingCode + 1,
                                       kShootingTimeoutMs);
         }
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_screen->valuesOf(QStringLiteral("EventFinished")).size(), 1,
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
-    checkStoredShots(m_matchShots);
+    checkStoredShots();
 }
 
 QTEST_MAIN(TestExerciseLine)
 #include "moc_fakerunscreen.cpp"
+#include "moc_rangeline.cpp"
 #include "tst_exerciseline.moc"

@@ -15,9 +15,7 @@
 #include "myevent.h"
 #include "rangeline.h"
 #include "simtargetunit.h"
-#include "tbullet.h"
 #include "tevent.h"
-#include "ttargettype.h"
 
 namespace {
 
@@ -34,8 +32,7 @@ constexpr int kMatchSeries = 6;
 constexpr int kTimeoutMs = RangeLine::kTimeoutMs;
 constexpr int kStageSighting = 0;
 constexpr int kStageMatch = 1;
-constexpr int kFlaggedFine = 1;
-constexpr int kMissCoordinate = 0xFFFF;
+constexpr int kFlaggedFine = RangeLine::kFlaggedFine;
 // A shot's own time within a rapid-fire window, tenths of a second: the
 // targets refuse shots after their 3 s.
 constexpr int kInWindowTenths = 15;
@@ -49,21 +46,6 @@ constexpr qint64 kBreakMs = 60000;
 // three copies of a broadcast), so a start after the hand-advanced clock's
 // jump waits out that second of real time.
 constexpr qint64 kStartCopiesMs = SimTargetUnit::kStartCopyWindowMs + 500;
-
-int memberOn(int lane)
-{
-    return lane * 10;
-}
-
-// One stored row as it should be: a fired shot, or a miss flagged for
-// re-shooting.
-struct ExpectedRow
-{
-    bool miss = false;
-    int x = 0;
-    int y = 0;
-    int place = 0;
-};
 
 } // namespace
 
@@ -94,7 +76,10 @@ private:
 
     void precisionSeries(const QMap<int, int> &shots, int reshootTarget = -1);
     void rapidFireSeries(const QList<QList<int>> &shootingPerWindow, int reshootTarget = -1);
-    void checkStoredShots(int eventID, int face);
+    void checkStoredShots(int eventID, int face)
+    {
+        m_line->checkStoredShots(eventID, m_rows, face, kCalibre, kControlValue);
+    }
 
     std::unique_ptr<RangeLine> m_line;
     int m_competition = -1;
@@ -147,12 +132,8 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
     if (eventID < 0)
         return nullptr;
     event->setID(eventID);
-    auto list = std::make_unique<TBulletList>(eventID, &m_line->db(), targetTypeById(face), false,
-                                              kCalibre, kControlValue);
-    for (int lane : kLanes) {
-        list->addPlace(memberOn(lane), lane, QStringLiteral("Shooter %1").arg(lane), lane,
-                       QImage(), QString(), QString(), QString());
-    }
+    std::unique_ptr<TBulletList> list =
+        m_line->makeList(eventID, face, false, kCalibre, kControlValue);
     m_list = list.get();
     MyEvent *stage = m_line->wiring().connectEvent(event.get(), list.get(), prevList);
     if (stage)
@@ -272,35 +253,6 @@ void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
     const int breaks = count("BTNStartText", QStringLiteral("-1"));
     advance(kBreakMs);
     waitFor("BTNStartText", QStringLiteral("-1"), breaks);
-}
-
-void TestPistolLine::checkStoredShots(int eventID, int face)
-{
-    // Every stored row is a fired match shot with the value its coordinates
-    // give, or a miss with fine 1, in its lane's shot order.
-    m_line->db().selectEventBullets(eventID);
-    QMap<int, int> rowsOfMember;
-    for (bool more = !m_line->db().first(); more; more = m_line->db().next()) {
-        const int member = m_line->db().value(QStringLiteral("fMemberID")).toInt();
-        const int number = m_line->db().value(QStringLiteral("fNumber")).toInt();
-        const QList<ExpectedRow> &rows = m_rows[member / 10];
-        QVERIFY2(number >= 1 && number <= rows.size(),
-                 qPrintable(QStringLiteral("member %1 shot %2").arg(member).arg(number)));
-        const ExpectedRow &row = rows.at(number - 1);
-        const int x = row.miss ? kMissCoordinate : row.x;
-        const int y = row.miss ? kMissCoordinate : row.y;
-        QCOMPARE(m_line->db().value(QStringLiteral("fX")).toInt(), x);
-        QCOMPARE(m_line->db().value(QStringLiteral("fY")).toInt(), y);
-        QCOMPARE(m_line->db().value(QStringLiteral("fFine")).toInt(), row.miss ? kFlaggedFine : 0);
-        const TBullet value(0, number, x, y, quint8(row.miss ? 0 : row.place), 0,
-                            targetTypeById(face), kCalibre, kControlValue, 0);
-        QCOMPARE(m_line->db().value(QStringLiteral("fRange10")).toDouble(), value.range());
-        if (!row.miss)
-            QCOMPARE(m_line->db().value(QStringLiteral("fP")).toInt(), row.place);
-        ++rowsOfMember[member];
-    }
-    for (int lane : kLanes)
-        QCOMPARE(rowsOfMember.value(memberOn(lane)), m_rows.value(lane).size());
 }
 
 void TestPistolLine::precisionThenRapidFire()
