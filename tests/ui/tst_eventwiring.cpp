@@ -14,6 +14,16 @@ using namespace eventtest;
 
 namespace {
 
+// The bus master with its receiver count opened up for the wiring checks.
+class ProbeBus : public EMUProc
+{
+    Q_OBJECT
+
+public:
+    using EMUProc::EMUProc;
+    int receiverCount(const char *signal) const { return receivers(signal); }
+};
+
 // A screen object without the exercise's slots and signals.
 class NotARunScreen : public QObject
 {
@@ -34,9 +44,11 @@ private slots:
     void replacingAndUnwiring();
     void typeWithoutExercise();
     void screenWithoutTheNamesIsReported();
+    void everyBusReportIsWiredOnce_data();
+    void everyBusReportIsWiredOnce();
 
 private:
-    std::unique_ptr<EMUProc> m_bus;
+    std::unique_ptr<ProbeBus> m_bus;
     std::unique_ptr<FakeRunScreen> m_screen;
     std::unique_ptr<TBulletList> m_list;
 };
@@ -44,7 +56,7 @@ private:
 void TestEventWiring::init()
 {
     // Not started: its signals are emitted by hand here, its slots only queue.
-    m_bus = std::make_unique<EMUProc>(0, 1, 10);
+    m_bus = std::make_unique<ProbeBus>(0, 1, 10);
     m_screen = std::make_unique<FakeRunScreen>();
     m_list = makeList({1, 2});
 }
@@ -156,6 +168,38 @@ void TestEventWiring::screenWithoutTheNamesIsReported()
     QVERIFY(wiring.connectEvent(record.get(), m_list.get(), nullptr));
     emit m_bus->sig_TargetEnabled(2, true);
     QVERIFY(m_list->placeByTarget(2)->targetFound());
+}
+
+void TestEventWiring::everyBusReportIsWiredOnce_data()
+{
+    // The ten bus reports the main window passes to the running exercise.
+    QTest::addColumn<QByteArray>("signal");
+    QTest::newRow("target found") << QByteArray(SIGNAL(sig_TargetEnabled(int, bool)));
+    QTest::newRow("terminal found") << QByteArray(SIGNAL(sig_PCEnabled(int, bool)));
+    QTest::newRow("shot") << QByteArray(SIGNAL(sig_AddBullet(int, int, QPoint, schar, int, int)));
+    QTest::newRow("time") << QByteArray(SIGNAL(sig_setTime(int)));
+    QTest::newRow("started") << QByteArray(SIGNAL(sig_EventStarted()));
+    QTest::newRow("stopped") << QByteArray(SIGNAL(sig_EventStoped()));
+    QTest::newRow("memory reset") << QByteArray(SIGNAL(sig_BDReseted(int)));
+    QTest::newRow("cluster set") << QByteArray(SIGNAL(sig_ClasterSetted()));
+    QTest::newRow("match from terminal") << QByteArray(SIGNAL(sig_setMatchFromPC(int, int)));
+    QTest::newRow("terminal wrote shot") << QByteArray(SIGNAL(sig_PCWroteBullet(int, int, int)));
+}
+
+void TestEventWiring::everyBusReportIsWiredOnce()
+{
+    QFETCH(QByteArray, signal);
+    auto record = makeEvent(1, 10);
+    auto second = makeEvent(1, 10);
+    EventWiring wiring(m_bus.get(), m_screen.get());
+    const int before = m_bus->receiverCount(signal.constData());
+    QVERIFY(wiring.connectEvent(record.get(), m_list.get(), nullptr));
+    QCOMPARE(m_bus->receiverCount(signal.constData()), before + 1);
+    // Replacing the exercise leaves one link, not two.
+    QVERIFY(wiring.connectEvent(second.get(), m_list.get(), nullptr));
+    QCOMPARE(m_bus->receiverCount(signal.constData()), before + 1);
+    wiring.disconnectEvent();
+    QCOMPARE(m_bus->receiverCount(signal.constData()), before);
 }
 
 QTEST_MAIN(TestEventWiring)
