@@ -16,6 +16,8 @@
 #include "tshootersproxy.h"
 #include "tteam.h"
 
+#include <QPointer>
+
 namespace {
 // The connection of the competition module; the results viewer has its own.
 const QString kConnectionName = QStringLiteral("main");
@@ -152,13 +154,21 @@ bool TUserModul::editCompetition(int countryXMLID, int typeXMLID, bool final,
 {
     if (!m_competition)
         return false;
-    const QList<TEvent *> before = eventChain();
+    // Guarded: a new exercise record may take the memory (and the key) of one
+    // the edit deleted, so equal addresses do not mean an unchanged chain.
+    QList<QPointer<TEvent>> before;
+    for (TEvent *event : eventChain())
+        before.append(event);
     const bool edited =
         m_competition->edit(countryXMLID, typeXMLID, final, startDate, startTime, name);
+    const QList<TEvent *> after = eventChain();
+    bool chainChanged = after.size() != before.size();
+    for (int i = 0; !chainChanged && i < after.size(); ++i)
+        chainChanged = before.at(i).isNull() || before.at(i).data() != after.at(i);
     // A new type or a dropped final deletes exercise records, also when the
     // edit fails part-way; the members' relays and the shot lists must not
     // keep pointing at them.
-    if (m_membersAttached && eventChain() != before) {
+    if (m_membersAttached && chainChanged) {
         reloadMembersKeepingState(true);
         makeBulletList(-1);
     }

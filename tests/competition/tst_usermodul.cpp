@@ -44,6 +44,7 @@ private slots:
     void errorText();
     void lifecycleAndShotLists();
     void typeChangeRebuildsMembersAndLists();
+    void typeChangeOfSameLengthRebuildsMembersAndLists();
     void removeMemberRefusedByDatabase();
     void doneStateSurvivesMemberChanges();
     void relayEditingRefusals();
@@ -402,6 +403,31 @@ void TestUserModul::typeChangeRebuildsMembersAndLists()
     QVERIFY(member(a));
     QCOMPARE(modul().bulletLists().size(), 1);
     QCOMPARE(modul().bulletLists().first()->eventId(), competition->event(0)->id());
+    QVERIFY(composeRelay(event(1), 1, {a}, false));
+}
+
+void TestUserModul::typeChangeOfSameLengthRebuildsMembersAndLists()
+{
+    // A second one-exercise type: its exercise takes the place, and often the
+    // memory and the key, of the one it replaces.
+    QByteArray types = ModuleData::kCompetitionTypes;
+    types.replace("</CompetititonList>",
+                  "  <CompetitionType ID=\"4\" NameEng=\"Air Cup\" NameRus=\"AC\" weapon=\"0\">\n"
+                  "    <Event Final=\"0\" Num=\"1\" TypeID=\"1\" SubType=\"2\"/>\n"
+                  "  </CompetitionType>\n</CompetititonList>");
+    QVERIFY(m_dir->writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"), types));
+    restart();
+    QVERIFY(modul().newCompetition(kCountry, ModuleData::kPistolCup, false, QStringLiteral("Cup")));
+    const int a = addMember(QStringLiteral("A"), 1);
+    QVERIFY(composeRelay(event(1), 1, {a}, false));
+    shoot(event(1), member(a), 1, 2);
+
+    QVERIFY(modul().editCompetition(kCountry, 4, false, kStart, kStartTime, QStringLiteral("Cup")));
+    // The database lost the old exercise's relays and shots; memory must follow.
+    QCOMPARE(event(1)->matchCount(), 4);
+    QCOMPARE(modul().members()->relayCount(), 0);
+    QCOMPARE(modul().bulletLists().size(), 1);
+    QCOMPARE(modul().bulletList(event(1)->id())->shotCountOfMember(a), 0);
     QVERIFY(composeRelay(event(1), 1, {a}, false));
 }
 
