@@ -30,6 +30,12 @@ constexpr int kNoEventNum = 0;
 TUserModul::TUserModul(QObject *parent) : QObject(parent)
 {
     m_db = new TdbAccessor(kConnectionName, this);
+    // The accessor reports a failed import from its constructor, and the
+    // loads below may fail to open the database, before the module listens;
+    // the screens must still learn which failure it was.
+    int earlyError = m_db->isError() ? ErrorImport : NoError;
+    const QMetaObject::Connection early = connect(
+        m_db, &TdbAccessor::errorSQL, this, [&earlyError](int err) { earlyError = err; });
     m_countries = std::make_unique<CounrtyList>();
     m_countries->load(DataPaths::path(DataPaths::kCountriesDir), DataPaths::kCountriesFile);
     loadTeams();
@@ -48,13 +54,12 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     m_freeMembers->setEventNumFilter(kNoEventNum);
     m_shootersProxy = std::make_unique<TShootersProxy>(m_shooters.get(), m_members.get());
 
+    disconnect(early);
     connect(m_shooters.get(), &TShooterEnabledList::sig_shooterChanged, m_members.get(),
             &TMembers::slot_MemberChecked);
     connect(m_db, &TdbAccessor::errorSQL, this, &TUserModul::errorSQL);
-    // The accessor reports a failed import from its constructor, before
-    // anybody can listen; the screens must still learn of it.
-    if (m_db->isError())
-        errorSQL(ErrorImport);
+    if (earlyError != NoError)
+        errorSQL(earlyError);
 }
 
 TUserModul::~TUserModul()

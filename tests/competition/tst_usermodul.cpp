@@ -40,6 +40,7 @@ private slots:
     void repeatedAnswer();
     void failedStatementDoesNotBlockNewCompetition();
     void unusableDatabaseRefusesNewCompetition();
+    void unopenableDatabaseReportedAsSuch();
     void errorText_data();
     void errorText();
     void lifecycleAndShotLists();
@@ -313,6 +314,19 @@ void TestUserModul::unusableDatabaseRefusesNewCompetition()
     QVERIFY(modul().currentCompetition());
     QCOMPARE(modul().currentCompetition()->id(), -1);
     QCOMPARE(modul().competitions()->rowCount(), 0);
+}
+
+void TestUserModul::unopenableDatabaseReportedAsSuch()
+{
+    // The file is there, so nothing is imported, but it cannot be opened.
+    m_modul.reset();
+    const QString file = TdbAccessor::databasePath();
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+    restart();
+    QCOMPARE(modul().lastError(), int(TUserModul::ErrorOpen));
+    QCOMPARE(modul().errorText(), QStringLiteral("Не могу открыть Базу Данных"));
+    QVERIFY(!modul().newCompetition(kCountry, ModuleData::kPistolCup, false, QStringLiteral("Cup")));
 }
 
 void TestUserModul::errorText_data()
