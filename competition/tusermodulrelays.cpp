@@ -308,6 +308,10 @@ void TUserModul::slot_ColBullDialogClosed(int eventID, int memberID, int answer,
     TBulletList *list = bulletList(eventID);
     if (!event || !list || !m_members->memberByMemberID(memberID))
         return;
-    treatShortMember(event, list, memberID, answer);
+    // The question does not block: the member may have shot the missing shots
+    // (or lost them) before the answer came, and a stale "clear" must not
+    // delete a complete series.
+    if (list->shotState(memberID, event->matchCount()) == kTooFewShots)
+        treatShortMember(event, list, memberID, answer);
     checkColBull(repeat ? answer : int(ColBullAsk));
 }

@@ -38,6 +38,7 @@ private slots:
     void shotCountCheck_data();
     void shotCountCheck();
     void repeatedAnswer();
+    void staleAnswerKeepsCompleteShots();
     void failedStatementDoesNotBlockNewCompetition();
     void unusableDatabaseRefusesNewCompetition();
     void unopenableDatabaseReportedAsSuch();
@@ -290,6 +291,25 @@ void TestUserModul::repeatedAnswer()
     // An answer for an exercise that does not exist changes nothing.
     modul().slot_ColBullDialogClosed(second + 10, a, TUserModul::ColBullClear, false);
     QCOMPARE(storedShots(first, a), 3);
+}
+
+void TestUserModul::staleAnswerKeepsCompleteShots()
+{
+    QVERIFY(modul().newCompetition(kCountry, ModuleData::kPistolCup, false, QStringLiteral("Cup")));
+    const int a = addMember(QStringLiteral("A"), 1);
+    shoot(event(1), member(a), 1, 2);
+    QSignalSpy ask(&modul(), &TUserModul::sig_askColBull);
+    modul().openCompetition(modul().currentCompetition()->id(), true);
+    QCOMPARE(ask.count(), 1);
+    const int eventID = event(1)->id();
+
+    // The question waits without blocking; meanwhile A shoots the missing shot.
+    shoot(event(1), member(a), 1, 1);
+    modul().slot_ColBullDialogClosed(eventID, a, TUserModul::ColBullClear, false);
+    QCOMPARE(storedShots(eventID, a), 3);
+    QCOMPARE(modul().bulletList(eventID)->shotCountOfMember(a), 3);
+    QVERIFY(member(a)->isEventDone(1));
+    QCOMPARE(ask.count(), 1);
 }
 
 void TestUserModul::failedStatementDoesNotBlockNewCompetition()
