@@ -4,6 +4,7 @@
 #include "tcompetitionlist.h"
 #include "tdbaccessor.h"
 #include "tevent.h"
+#include "tfreemembers.h"
 #include "testdatadir.h"
 #include "tmembers.h"
 #include "trelay.h"
@@ -424,7 +425,7 @@ void TestUserModul::typeChangeRebuildsMembersAndLists()
     QVERIFY(composeRelay(event(1), 1, {a}, true));
     QAbstractItemModelTester tester(modul().members(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QAbstractItemModelTester freeTester(reinterpret_cast<QAbstractItemModel *>(modul().freeMembers()),
+    QAbstractItemModelTester freeTester(modul().freeMembers(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     // Not yet started: a new type replaces every exercise record.
