@@ -1,0 +1,95 @@
+#include "warnings.h"
+
+#include <QQueue>
+
+namespace {
+
+struct TestState
+{
+    bool on = false;
+    QQueue<QMessageBox::StandardButton> answers;
+    QList<Warnings::Shown> shown;
+};
+
+// One GUI thread: the state of the test seam is plain process state.
+TestState &state()
+{
+    static TestState s;
+    return s;
+}
+
+QMessageBox::StandardButton recordAndAnswer(const QMessageBox &box)
+{
+    TestState &s = state();
+    s.shown.append({box.icon(), box.windowTitle(), box.text()});
+    if (!s.answers.isEmpty())
+        return s.answers.dequeue();
+    const QList<QAbstractButton *> buttons = box.buttons();
+    if (buttons.isEmpty())
+        return QMessageBox::Ok;
+    // The box's first button in layout order is not defined across styles;
+    // take the first standard button in the order the caller added them.
+    for (QAbstractButton *button : buttons) {
+        const QMessageBox::StandardButton standard = box.standardButton(button);
+        if (standard != QMessageBox::NoButton)
+            return standard;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+namespace Warnings {
+
+void warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setDefaultButton(static_cast<QPushButton *>(nullptr));
+    exec(box);
+}
+
+QMessageBox::StandardButton exec(QMessageBox &box)
+{
+    if (state().on)
+        return recordAndAnswer(box);
+    box.exec();
+    QAbstractButton *clicked = box.clickedButton();
+    if (!clicked)
+        return QMessageBox::NoButton;
+    return box.standardButton(clicked);
+}
+
+void setTestMode(bool on)
+{
+    state().on = on;
+    if (!on)
+        state().answers.clear();
+}
+
+bool testMode()
+{
+    return state().on;
+}
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    state().answers.enqueue(answer);
+}
+
+QList<Shown> shown()
+{
+    return state().shown;
+}
+
+Shown last()
+{
+    return state().shown.isEmpty() ? Shown{} : state().shown.last();
+}
+
+void clear()
+{
+    state().shown.clear();
+    state().answers.clear();
+}
+
+} // namespace Warnings

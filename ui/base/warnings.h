@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+
+// Every message box the screens show goes through here: the operator's
+// warnings (title names the failure, text says what to do, one OK button,
+// no default button) and the few questions with buttons of their own.
+//
+// Tests switch the boxes off: nothing is shown, each box is recorded and
+// answered from a queue of answers the test set beforehand (OK, or the
+// box's first button, when the queue is empty).
+namespace Warnings {
+
+// A modal warning box with the single button OK and no default button.
+void warning(QWidget *parent, const QString &title, const QString &text);
+
+// Runs a box the caller built (icon, title, text, buttons) modally and
+// returns the button pressed, as QMessageBox::exec would: the standard
+// button, or the escape button's when the box is dismissed.
+QMessageBox::StandardButton exec(QMessageBox &box);
+
+struct Shown
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+};
+
+// Test seam. While on, no box is shown.
+void setTestMode(bool on);
+bool testMode();
+// Queues the answer to the next box shown in test mode.
+void setNextAnswer(QMessageBox::StandardButton answer);
+// The boxes shown since the last clear, oldest first.
+QList<Shown> shown();
+Shown last();
+void clear();
+
+} // namespace Warnings
