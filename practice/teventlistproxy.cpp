@@ -1,5 +1,6 @@
 #include "teventlistproxy.h"
 
+#include "proxyrows.h"
 #include "teventlist.h"
 
 TEventListProxy::TEventListProxy(TEventList *source, QObject *parent)
@@ -27,50 +28,20 @@ bool TEventListProxy::filterAcceptsRow(int sourceRow, const QModelIndex &sourceP
 
 int TEventListProxy::eventIDOfRow(int n) const
 {
-    return valueOfAcceptedRow(n, TEventList::Id1Role);
+    return ProxyRows::valueAt(this, n, TEventList::Id1Role);
 }
 
 int TEventListProxy::subNumOfRow(int n) const
 {
-    return valueOfAcceptedRow(n, TEventList::Id2Role);
+    return ProxyRows::valueAt(this, n, TEventList::Id2Role);
 }
 
 int TEventListProxy::rowOfEventID(int id) const
 {
-    return acceptedRowOfValue(TEventList::Id1Role, id);
+    return ProxyRows::rowOf(this, TEventList::Id1Role, id);
 }
 
 int TEventListProxy::rowOfSubNum(int subNum) const
 {
-    return acceptedRowOfValue(TEventList::Id2Role, subNum);
-}
-
-int TEventListProxy::valueOfAcceptedRow(int n, int role) const
-{
-    if (n < 0 || !sourceModel())
-        return -1;
-    int accepted = 0;
-    for (int row = 0; row < sourceModel()->rowCount(); ++row) {
-        if (!filterAcceptsRow(row, QModelIndex()))
-            continue;
-        if (accepted == n)
-            return sourceModel()->index(row, 0).data(role).toInt();
-        ++accepted;
-    }
-    return -1;
-}
-
-int TEventListProxy::acceptedRowOfValue(int role, int value) const
-{
-    if (!sourceModel())
-        return -1;
-    int accepted = 0;
-    for (int row = 0; row < sourceModel()->rowCount(); ++row) {
-        if (!filterAcceptsRow(row, QModelIndex()))
-            continue;
-        if (sourceModel()->index(row, 0).data(role).toInt() == value)
-            return accepted;
-        ++accepted;
-    }
-    return -1;
+    return ProxyRows::rowOf(this, TEventList::Id2Role, subNum);
 }

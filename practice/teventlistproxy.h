@@ -30,8 +30,5 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
-    int valueOfAcceptedRow(int n, int role) const;
-    int acceptedRowOfValue(int role, int value) const;
-
     int m_weaponFilter = kAllWeapons;
 };

@@ -164,12 +164,7 @@ int TMembersPractice::addShooter(const QString &name, const QString &family,
         return -1;
     auto shooter = std::make_unique<TShooter>();
     shooter->setID(maxKey + 1);
-    shooter->setNames(name, family);
-    shooter->setDateOfBirth(dateOfBirth);
-    shooter->setGender(gender);
-    shooter->setCountryXMLID(countryXMLID);
-    shooter->setTeamID(teamID);
-    shooter->setQualityID(qualityID);
+    shooter->setPersonalData(name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
     shooter->setUsed(used);
     shooter->setAddition(addition != 0);
     QSqlQuery query(m_db);
@@ -216,12 +211,8 @@ bool TMembersPractice::updateShooter(int id, TShooter *data)
          data->countryXMLID(), data->teamID(), data->qualityID(), sqlBool(data->addition()), id});
     if (!stored)
         return false;
-    shooter->setNames(data->name(), data->family());
-    shooter->setDateOfBirth(data->dateOfBirth());
-    shooter->setGender(data->gender());
-    shooter->setCountryXMLID(data->countryXMLID());
-    shooter->setTeamID(data->teamID());
-    shooter->setQualityID(data->qualityID());
+    shooter->setPersonalData(data->name(), data->family(), data->dateOfBirth(), data->gender(),
+                             data->countryXMLID(), data->teamID(), data->qualityID());
     announceRow(m_shooters.indexOf(shooter));
     return true;
 }

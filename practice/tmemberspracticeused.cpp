@@ -1,5 +1,6 @@
 #include "tmemberspracticeused.h"
 
+#include "proxyrows.h"
 #include "tmemberspractice.h"
 
 TMembersPracticeUsed::TMembersPracticeUsed(TMembersPractice *source, bool used, QObject *parent)
@@ -17,28 +18,10 @@ bool TMembersPracticeUsed::filterAcceptsRow(int sourceRow, const QModelIndex &so
 
 int TMembersPracticeUsed::idAtProxyRow(int n) const
 {
-    if (n < 0)
-        return -1;
-    int accepted = 0;
-    for (int row = 0; row < sourceModel()->rowCount(); ++row) {
-        if (!filterAcceptsRow(row, QModelIndex()))
-            continue;
-        if (accepted == n)
-            return sourceModel()->index(row, 0).data(TMembersPractice::Id1Role).toInt();
-        ++accepted;
-    }
-    return -1;
+    return ProxyRows::valueAt(this, n, TMembersPractice::Id1Role);
 }
 
 int TMembersPracticeUsed::proxyRowOfId(int id) const
 {
-    int accepted = 0;
-    for (int row = 0; row < sourceModel()->rowCount(); ++row) {
-        if (!filterAcceptsRow(row, QModelIndex()))
-            continue;
-        if (sourceModel()->index(row, 0).data(TMembersPractice::Id1Role).toInt() == id)
-            return accepted;
-        ++accepted;
-    }
-    return -1;
+    return ProxyRows::rowOf(this, TMembersPractice::Id1Role, id);
 }

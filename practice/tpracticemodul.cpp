@@ -119,12 +119,7 @@ int TPracticeModul::updateShooter(int id, const QString &name, const QString &fa
                                   int teamID, int qualityID, int addition)
 {
     TShooter data;
-    data.setNames(name, family);
-    data.setDateOfBirth(dateOfBirth);
-    data.setGender(gender);
-    data.setCountryXMLID(countryXMLID);
-    data.setTeamID(teamID);
-    data.setQualityID(qualityID);
+    data.setPersonalData(name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
     data.setAddition(addition != 0);
     return m_members->updateShooter(id, &data) ? id : -1;
 }

@@ -153,8 +153,6 @@ signals:
 
 private:
     void reportError(int code);
-    template <class Record>
-    static int indexOfID(const QList<Record *> &list, int id);
 
     QSqlDatabase m_db;
     std::unique_ptr<CounrtyList> m_countries;

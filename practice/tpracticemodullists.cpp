@@ -47,10 +47,8 @@ Record *at(const QList<Record *> &list, int index)
     return index >= 0 && index < list.size() ? list.at(index) : nullptr;
 }
 
-} // namespace
-
 template <class Record>
-int TPracticeModul::indexOfID(const QList<Record *> &list, int id)
+int indexOfID(const QList<Record *> &list, int id)
 {
     for (int i = 0; i < list.size(); ++i) {
         if (list.at(i)->id() == id)
@@ -58,6 +56,28 @@ int TPracticeModul::indexOfID(const QList<Record *> &list, int id)
     }
     return -1;
 }
+
+// The index of the first record with the same ID; 0 for null or none.
+template <class Record>
+int indexOfRecord(const QList<Record *> &list, const Record *record)
+{
+    return record ? qMax(0, indexOfID(list, record->id())) : 0;
+}
+
+// The record after the last one with the same ID; null for null, none or the end.
+template <class Record>
+Record *nextOf(const QList<Record *> &list, const Record *record)
+{
+    if (!record)
+        return nullptr;
+    for (int i = list.size() - 1; i >= 0; --i) {
+        if (list.at(i)->id() == record->id())
+            return at(list, i + 1);
+    }
+    return nullptr;
+}
+
+} // namespace
 
 // Countries.
 
@@ -126,18 +146,12 @@ TTeam *TPracticeModul::teamByID(int id) const
 
 int TPracticeModul::teamIndexOf(const TTeam *team) const
 {
-    return team ? qMax(0, indexOfID(m_teams, team->id())) : 0;
+    return indexOfRecord(m_teams, team);
 }
 
 TTeam *TPracticeModul::nextTeam(const TTeam *team) const
 {
-    if (!team)
-        return nullptr;
-    for (int i = m_teams.size() - 1; i >= 0; --i) {
-        if (m_teams.at(i)->id() == team->id())
-            return teamAt(i + 1);
-    }
-    return nullptr;
+    return nextOf(m_teams, team);
 }
 
 bool TPracticeModul::isTeamIndex(int index) const
@@ -225,18 +239,12 @@ TQuality *TPracticeModul::qualityByID(int id) const
 
 int TPracticeModul::qualityIndexOf(const TQuality *quality) const
 {
-    return quality ? qMax(0, indexOfID(m_qualities, quality->id())) : 0;
+    return indexOfRecord(m_qualities, quality);
 }
 
 TQuality *TPracticeModul::nextQuality(const TQuality *quality) const
 {
-    if (!quality)
-        return nullptr;
-    for (int i = m_qualities.size() - 1; i >= 0; --i) {
-        if (m_qualities.at(i)->id() == quality->id())
-            return qualityAt(i + 1);
-    }
-    return nullptr;
+    return nextOf(m_qualities, quality);
 }
 
 bool TPracticeModul::isQualityIndex(int index) const

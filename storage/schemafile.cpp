@@ -47,13 +47,18 @@ void removeDatabaseFiles(const QString &path)
         QFile::remove(path + QLatin1String(suffix));
 }
 
-bool open(QSqlDatabase &db)
+// Opens the connection afresh; *existed tells whether the file was there
+// before, and a file the failed open itself made is removed again.
+bool open(QSqlDatabase &db, bool *existed)
 {
+    *existed = QFile::exists(db.databaseName());
     if (db.isOpen())
         db.close();
     if (db.open())
         return true;
     qWarning().noquote() << "Cannot open database:" << db.lastError().text();
+    if (!*existed)
+        removeDatabaseFiles(db.databaseName());
     return false;
 }
 
@@ -123,28 +128,18 @@ QStringList createdTables(const QStringList &statements)
 bool import(QSqlDatabase &db, const QString &scriptPath)
 {
     QStringList statements;
-    if (!readScript(scriptPath, &statements))
+    bool existed = false;
+    if (!readScript(scriptPath, &statements) || !open(db, &existed))
         return false;
-    const bool existed = QFile::exists(db.databaseName());
-    if (!open(db)) {
-        if (!existed)
-            removeDatabaseFiles(db.databaseName());
-        return false;
-    }
     return importStatements(db, statements, existed);
 }
 
 bool ensure(QSqlDatabase &db, const QString &scriptPath)
 {
     QStringList statements;
-    if (!readScript(scriptPath, &statements))
+    bool existed = false;
+    if (!readScript(scriptPath, &statements) || !open(db, &existed))
         return false;
-    const bool existed = QFile::exists(db.databaseName());
-    if (!open(db)) {
-        if (!existed)
-            removeDatabaseFiles(db.databaseName());
-        return false;
-    }
     switch (content(db, createdTables(statements))) {
     case Content::Complete:
         db.close();
