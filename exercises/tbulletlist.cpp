@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "dbfields.h"
+#include "rankorder.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
 #include "tseries.h"
@@ -19,7 +20,8 @@ const char *const kErrorArrowImage = ":/arrows/img/arrows/err.png";
 
 bool compareSeriesResultDesc(const TMemberPlace *a, const TMemberPlace *b)
 {
-    return a->totalInt() > b->totalInt();
+    return rankedBefore({a->totalUnits(), a->startNumber(), a->target(), a->memberID()},
+                        {b->totalUnits(), b->startNumber(), b->target(), b->memberID()});
 }
 
 TBulletList::TBulletList(int eventID, TdbAccessor *db, const TTargetType *targetType,
@@ -247,8 +249,7 @@ void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)
     Q_UNUSED(order)
-    // Stable, so that equal totals do not swap rows on every shot. The series
-    // table shows the same places and moves its rows with these.
+    // The series table shows the same places and moves its rows with these.
     sortModelRows(*this, m_places, compareSeriesResultDesc, *m_series);
 }
 
