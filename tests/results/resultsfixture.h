@@ -197,37 +197,48 @@ public:
     }
 
     // Puts the member on the running list as the main window does and lets
-    // the target report the match shots, which the list stores.
-    bool shoot(TBulletList *list, int memberID, const QList<int> &values)
+    // the target report match shots at these points (tenths of a
+    // millimetre), which the list stores.
+    bool shootAt(TBulletList *list, int memberID, const QList<QPoint> &points)
     {
         const TShooter *member = m_modul->members()->memberByMemberID(memberID);
         if (!member || !list)
             return false;
-        const int target = member->startNumber() + 100;
         if (!list->placeByMemberId(memberID)) {
             const int teamCountry = m_modul->teamCountryXMLID(member->teamID());
             const TCountry *country = m_modul->countryByID(teamCountry);
-            list->addPlace(memberID, target, member->family() + QLatin1Char(' ') + member->name(),
+            list->addPlace(memberID, member->startNumber() + 100,
+                           member->family() + QLatin1Char(' ') + member->name(),
                            member->startNumber(), country ? country->flag() : QImage(),
                            country ? country->nameShort() : QString(),
                            m_modul->teamName(member->teamID()), QString());
         }
-        const int placeTarget = list->placeByMemberId(memberID)->target();
-        list->setStageOfTarget(placeTarget, TMemberPlace::kMatch);
-        const TEvent *event = competition()->eventByID(list->eventId());
-        for (int value : values) {
-            int x = TBullet::kNoHit;
-            if (value > 0) {
-                x = xForValue(event->targetType(), event->calibre(), value);
-                if (x < 0)
-                    return false;
-            }
-            const int number = list->lastBulletNumberOfTarget(placeTarget, TMemberPlace::kMatch) + 1;
-            if (!list->addShotFromTarget(memberID, number, x, value > 0 ? 0 : TBullet::kNoHit, 1,
-                                         10 * number, 0))
+        const int target = list->placeByMemberId(memberID)->target();
+        list->setStageOfTarget(target, TMemberPlace::kMatch);
+        for (const QPoint &point : points) {
+            const int number = list->lastBulletNumberOfTarget(target, TMemberPlace::kMatch) + 1;
+            if (!list->addShotFromTarget(memberID, number, point.x(), point.y(), 1, 10 * number,
+                                         0))
                 return false;
         }
         return true;
+    }
+
+    // The same with shots of these values (tenths of a point; 0 a miss).
+    bool shoot(TBulletList *list, int memberID, const QList<int> &values)
+    {
+        const TEvent *event = list ? competition()->eventByID(list->eventId()) : nullptr;
+        if (!event)
+            return false;
+        QList<QPoint> points;
+        for (int value : values) {
+            const int x = value > 0 ? xForValue(event->targetType(), event->calibre(), value)
+                                    : TBullet::kNoHit;
+            if (x < 0)
+                return false;
+            points << QPoint(x, value > 0 ? 0 : TBullet::kNoHit);
+        }
+        return shootAt(list, memberID, points);
     }
 
     // The viewer's side: its own connection and country list.
