@@ -364,23 +364,16 @@ bool TBulletList::loadFromDB()
     m_offlineShots.clear();
     m_db->selectEventBullets(m_eventID);
     while (m_db->next()) {
-        int id = 0, memberID = 0, number = 0, x = 0, y = 0, code = 0, time = 0, fine = 0;
-        if (!DbFields::readInt(m_db, QStringLiteral("ID"), &id)
-            || !DbFields::readInt(m_db, QStringLiteral("fMemberID"), &memberID)
-            || !DbFields::readInt(m_db, QStringLiteral("fNumber"), &number)
-            || !DbFields::readInt(m_db, QStringLiteral("fX"), &x)
-            || !DbFields::readInt(m_db, QStringLiteral("fY"), &y)
-            || !DbFields::readInt(m_db, QStringLiteral("fP"), &code)
-            || !DbFields::readInt(m_db, QStringLiteral("fTime"), &time)
-            || !DbFields::readInt(m_db, QStringLiteral("fFine"), &fine)) {
+        DbFields::ShotRow row;
+        if (!DbFields::readShotRow(m_db, &row)) {
             DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
         // Scores are not read: they are computed again from the coordinates.
-        auto *shot = new TBullet(0, number, x, y, quint8(code), time, m_targetType, m_calibre,
-                                 m_controlValue, fine);
-        shot->setID(id);
-        shot->setMemberID(memberID);
+        auto *shot = new TBullet(0, row.number, row.x, row.y, quint8(row.positionCode), row.time,
+                                 m_targetType, m_calibre, m_controlValue, row.fine);
+        shot->setID(row.id);
+        shot->setMemberID(row.memberID);
         shot->setStage(TMemberPlace::kMatch);
         m_offlineShots.append(shot);
     }

@@ -171,23 +171,17 @@ bool TViewBulletList::loadBullets()
     for (TViewMemberPlace *place : qAsConst(m_places)) {
         m_db->selectMemberBullets(m_eventId, place->memberId());
         while (m_db->next()) {
-            int id = 0, number = 0, x = 0, y = 0, code = 0, time = 0, fine = 0;
-            if (!DbFields::readInt(m_db, QStringLiteral("ID"), &id)
-                || !DbFields::readInt(m_db, QStringLiteral("fNumber"), &number)
-                || !DbFields::readInt(m_db, QStringLiteral("fX"), &x)
-                || !DbFields::readInt(m_db, QStringLiteral("fY"), &y)
-                || !DbFields::readInt(m_db, QStringLiteral("fP"), &code)
-                || !DbFields::readInt(m_db, QStringLiteral("fTime"), &time)
-                || !DbFields::readInt(m_db, QStringLiteral("fFine"), &fine)) {
+            DbFields::ShotRow row;
+            if (!DbFields::readShotRow(m_db, &row)) {
                 DbFields::logCannotLoad(QStringLiteral("tbullets"));
                 continue;
             }
             // The stored value is not read: the shot is scored again from its
-            // coordinates with the exercise's current parameters.
-            // "fP" is the target's byte, whether stored signed or not.
-            auto *shot = new TBullet(-1, number, x, y, quint8(code), time, m_targetType,
-                                     m_calibre, m_controlValue, fine);
-            shot->setID(id);
+            // coordinates with the exercise's current parameters. "fP" is the
+            // target's byte, whether stored signed or not.
+            auto *shot = new TBullet(-1, row.number, row.x, row.y, quint8(row.positionCode),
+                                     row.time, m_targetType, m_calibre, m_controlValue, row.fine);
+            shot->setID(row.id);
             shot->setMemberID(place->memberId());
             shot->setStage(TMemberPlace::kMatch);
             place->addBullet(shot);

@@ -241,6 +241,24 @@ public:
         return shootAt(list, memberID, points);
     }
 
+    // Members from "start number:shots of exercise 0|shots of exercise 1|...",
+    // shots as shotValues() reads them, in joining order; "-" leaves the
+    // member without a place in that exercise's running list.
+    bool enter(const QStringList &members)
+    {
+        for (const QString &member : members) {
+            const QStringList parts = member.split(QLatin1Char(':'));
+            const int id = addMember(parts.at(0).toInt());
+            const QStringList stages = parts.value(1).split(QLatin1Char('|'));
+            for (int stage = 0; stage < stages.size(); ++stage) {
+                if (stages.at(stage) != QLatin1String("-")
+                    && !shoot(list(stage), id, shotValues(stages.at(stage))))
+                    return false;
+            }
+        }
+        return true;
+    }
+
     // The viewer's side: its own connection and country list.
     TdbAccessor *viewDb()
     {

@@ -10,27 +10,10 @@ class TestTotalDifficultOne : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void standings_data();
     void standings();
     void compactForm();
-
-private:
-    std::unique_ptr<ResultsFixture> m_fixture;
 };
-
-void TestTotalDifficultOne::init()
-{
-    m_fixture = std::make_unique<ResultsFixture>();
-    QVERIFY(m_fixture->isValid());
-}
-
-void TestTotalDifficultOne::cleanup()
-{
-    m_fixture.reset();
-}
 
 void TestTotalDifficultOne::standings_data()
 {
@@ -74,12 +57,10 @@ void TestTotalDifficultOne::standings()
     QFETCH(QStringList, members);
     QFETCH(QStringList, running);
     QFETCH(QStringList, stored);
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(type));
-    for (const QString &member : members) {
-        const QStringList parts = member.split(QLatin1Char(':'));
-        QVERIFY(f.shoot(f.list(0), f.addMember(parts.at(0).toInt()), shotValues(parts.at(1))));
-    }
+    QVERIFY(f.enter(members));
 
     TOTAL_DIFFICULT_ONE_MODEL runningModel(f.list(0), seriesPerPosition, false);
     QAbstractItemModelTester runningTester(&runningModel,
@@ -97,7 +78,8 @@ void TestTotalDifficultOne::standings()
 
 void TestTotalDifficultOne::compactForm()
 {
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(11));
     QVERIFY(f.shoot(f.list(0), f.addMember(1), shotValues("20*100 5*105")));
     const std::unique_ptr<TViewBulletList> list = f.storedList(0);

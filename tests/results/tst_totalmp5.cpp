@@ -11,34 +11,16 @@ class TestTotalMp5 : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void standings_data();
     void standings();
     void rowsMadeOnce();
-
-private:
-    std::unique_ptr<ResultsFixture> m_fixture;
 };
-
-void TestTotalMp5::init()
-{
-    m_fixture = std::make_unique<ResultsFixture>();
-    QVERIFY(m_fixture->isValid());
-}
-
-void TestTotalMp5::cleanup()
-{
-    m_fixture.reset();
-}
 
 void TestTotalMp5::standings_data()
 {
     QTest::addColumn<int>("type");
-    // "start number:precision shots|rapid-fire shots" in tenths, in the order
-    // the members join; "-" (or no "|") leaves the member without a place in
-    // that stage's running list.
+    // "start number:precision shots|rapid-fire shots" (ResultsFixture::enter);
+    // without "|" the member has no place in the rapid-fire running list.
     QTest::addColumn<QStringList>("members");
     // "START NUM|PRECISION|RAPID FIRE|TOTAL" per row in rank order.
     QTest::addColumn<QStringList>("running");
@@ -77,18 +59,11 @@ void TestTotalMp5::standings()
     QFETCH(QStringList, members);
     QFETCH(QStringList, running);
     QFETCH(QStringList, stored);
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(type));
     const bool twoStages = f.competition()->eventCount() > 1;
-    for (const QString &member : members) {
-        const QStringList parts = member.split(QLatin1Char(':'));
-        const int id = f.addMember(parts.at(0).toInt());
-        const QStringList stages = parts.at(1).split(QLatin1Char('|'));
-        for (int stage = 0; stage < stages.size(); ++stage) {
-            if (stages.at(stage) != QLatin1String("-"))
-                QVERIFY(f.shoot(f.list(stage), id, shotValues(stages.at(stage))));
-        }
-    }
+    QVERIFY(f.enter(members));
 
     TOTAL_MP_5 runningModel(f.list(0), twoStages ? f.list(1) : nullptr);
     QAbstractItemModelTester runningTester(&runningModel,
@@ -110,7 +85,8 @@ void TestTotalMp5::standings()
 
 void TestTotalMp5::rowsMadeOnce()
 {
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(8));
     const int a = f.addMember(1);
     const int b = f.addMember(2);

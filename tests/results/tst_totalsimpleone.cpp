@@ -10,27 +10,10 @@ class TestTotalSimpleOne : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void standings_data();
     void standings();
     void headersAndOutOfRange();
-
-private:
-    std::unique_ptr<ResultsFixture> m_fixture;
 };
-
-void TestTotalSimpleOne::init()
-{
-    m_fixture = std::make_unique<ResultsFixture>();
-    QVERIFY(m_fixture->isValid());
-}
-
-void TestTotalSimpleOne::cleanup()
-{
-    m_fixture.reset();
-}
 
 void TestTotalSimpleOne::standings_data()
 {
@@ -70,13 +53,10 @@ void TestTotalSimpleOne::standings()
     QFETCH(int, type);
     QFETCH(QStringList, members);
     QFETCH(QStringList, expected);
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(type));
-    for (const QString &member : members) {
-        const QStringList parts = member.split(QLatin1Char(':'));
-        const int id = f.addMember(parts.at(0).toInt());
-        QVERIFY(f.shoot(f.list(0), id, shotValues(parts.at(1))));
-    }
+    QVERIFY(f.enter(members));
 
     TOTAL_SIMPLE_ONE_MODEL running(f.list(0));
     QAbstractItemModelTester runningTester(&running,
@@ -94,7 +74,8 @@ void TestTotalSimpleOne::standings()
 
 void TestTotalSimpleOne::headersAndOutOfRange()
 {
-    ResultsFixture &f = *m_fixture;
+    ResultsFixture f;
+    QVERIFY(f.isValid());
     QVERIFY(f.newCompetition(1));
     QVERIFY(f.shoot(f.list(0), f.addMember(1), {100}));
     TOTAL_SIMPLE_ONE_MODEL model(f.list(0));
