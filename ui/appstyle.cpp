@@ -3,12 +3,18 @@
 #include <QApplication>
 #include <QFile>
 
+void initUiResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
+
 namespace {
 const QString kStyleSheet = QStringLiteral(":/style/styles/style1.qss");
 } // namespace
 
 void applyApplicationStyle(QApplication &app)
 {
+    initUiResources();
     QFile file(kStyleSheet);
     QByteArray text;
     if (file.open(QIODevice::ReadOnly))

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
 #include "emuproc.h"
@@ -30,6 +31,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    initUiResources();
     ui->setupUi(this);
     readSettings();
     // The modules open their databases in there; a folder that cannot be

@@ -37,6 +37,9 @@ void MainWindowTest::init()
     m_shutdownFailed = false;
     m_runFolder = std::make_unique<TestDataDir>();
     QVERIFY(m_runFolder->isValid());
+    // The style sheet's pictures, as the program's run folder has them.
+    QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR) + QStringLiteral("/data/styles"),
+                                     m_runFolder->filePath(QStringLiteral("styles"))));
     // The bus master must not probe the machine's own serial ports.
     const QString comDir = m_runFolder->filePath(kComFolder);
     QVERIFY(QDir().mkpath(comDir));
