@@ -4,6 +4,7 @@
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -31,6 +32,12 @@ static int minimumGapMs(const QByteArray &frame)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs a 10-lane relay on the range simulator and reports the gaps the bus master keeps "
+        "between writes."));
+    parser.addHelpOption();
+    parser.process(app);
     QTemporaryDir dir;
     SimulatorThread sim;
     const QString com = dir.filePath("com");

@@ -6,6 +6,7 @@
 #include "tshooter.h"
 #include "ttargettype.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,7 +27,16 @@ constexpr int kShotsPerMember = 60;
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Times storing one match shot and reading back a large competition's shots."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"),
+                                 QStringLiteral("Where the working folder is made (default: the current folder)."),
+                                 QStringLiteral("[folder]"));
+    parser.process(app);
+    const QStringList args = parser.positionalArguments();
+    const QString base = args.isEmpty() ? QDir::currentPath() : args.first();
     QTemporaryDir work(base + QStringLiteral("/storagebench-XXXXXX"));
     if (!work.isValid() || !QDir().mkpath(work.path() + QStringLiteral("/ServerDatas/DataBase"))
         || !QDir::setCurrent(work.path())) {
