@@ -1,10 +1,10 @@
 // Bus timing over a 10-lane relay, from the range simulator's time-stamped log.
+#include "benchreport.h"
 #include "busframe.h"
 #include "emuproc.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -32,12 +32,8 @@ static int minimumGapMs(const QByteArray &frame)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs a 10-lane relay on the range simulator and reports the gaps the bus master keeps "
-        "between writes."));
-    parser.addHelpOption();
-    parser.process(app);
+    BenchReport::arguments(app, QStringLiteral("Runs a 10-lane relay on the range simulator and reports "
+                                               "the gaps the bus master keeps between writes."));
     QTemporaryDir dir;
     SimulatorThread sim;
     const QString com = dir.filePath("com");

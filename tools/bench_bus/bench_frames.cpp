@@ -1,9 +1,9 @@
 // Frame search speed over a full receive buffer: 800 bytes of noise with one
 // shot answer at its end, searched as a read and when the line turns, and
 // the same bytes arriving in reads of 16 bytes.
+#include "benchreport.h"
 #include "busframe.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -40,16 +40,10 @@ double timePerCall(int rounds, Search search, QList<QByteArray> *frames)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Times the bus frame search over 800 bytes of noise ending in a shot answer."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("seeds"), QStringLiteral("Noise buffers to time (default 5)."),
-                                 QStringLiteral("[seeds]"));
-    parser.addPositionalArgument(QStringLiteral("rounds"), QStringLiteral("Searches per buffer (default 200)."),
-                                 QStringLiteral("[rounds]"));
-    parser.process(app);
-    const QStringList args = parser.positionalArguments();
+    const QStringList args = BenchReport::arguments(
+        app, QStringLiteral("Times the bus frame search over 800 bytes of noise ending in a shot answer."),
+        {{QStringLiteral("seeds"), QStringLiteral("Noise buffers to time (default 5).")},
+         {QStringLiteral("rounds"), QStringLiteral("Searches per buffer (default 200).")}});
     const int seeds = args.size() > 0 ? qMax(1, args.at(0).toInt()) : 5;
     const int rounds = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 200;
 

@@ -6,7 +6,6 @@
 //   3. one full read of the run table, as a repaint does.
 // Usage: bench_shots [shots per place for 1, default 20]
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -193,16 +192,11 @@ void benchRepaint(TdbAccessor *db, int eventID)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Times the shot list on a database of its own: adding a match shot, loading a stored "
-        "exercise of 100 places, reading the run table."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("shots"),
-                                 QStringLiteral("Shots per place for the adding timing (default 20)."),
-                                 QStringLiteral("[shots]"));
-    parser.process(app);
-    const QStringList args = parser.positionalArguments();
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times the shot list on a database of its own: adding a match shot, loading a "
+                       "stored exercise of 100 places, reading the run table."),
+        {{QStringLiteral("shots"), QStringLiteral("Shots per place for the adding timing (default 20).")}});
     const int shotsPerPlace = args.isEmpty() ? 20 : qMax(1, args.first().toInt());
 
     QTemporaryDir folder;

@@ -1,12 +1,12 @@
 // Median time to store one match shot, and the time to read back a large
 // competition's shots through the per-member selects the shot lists use.
+#include "benchreport.h"
 #include "tbullet.h"
 #include "tdbaccessor.h"
 #include "tevent.h"
 #include "tshooter.h"
 #include "ttargettype.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,15 +27,9 @@ constexpr int kShotsPerMember = 60;
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Times storing one match shot and reading back a large competition's shots."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("folder"),
-                                 QStringLiteral("Where the working folder is made (default: the current folder)."),
-                                 QStringLiteral("[folder]"));
-    parser.process(app);
-    const QStringList args = parser.positionalArguments();
+    const QStringList args = BenchReport::arguments(
+        app, QStringLiteral("Times storing one match shot and reading back a large competition's shots."),
+        {{QStringLiteral("folder"), QStringLiteral("Where the working folder is made (default: the current folder).")}});
     const QString base = args.isEmpty() ? QDir::currentPath() : args.first();
     QTemporaryDir work(base + QStringLiteral("/storagebench-XXXXXX"));
     if (!work.isValid() || !QDir().mkpath(work.path() + QStringLiteral("/ServerDatas/DataBase"))
