@@ -70,16 +70,29 @@ struct Window
     int end = -1;
 };
 
+// What the search knows when a window checks: the buffer, the first byte not
+// yet taken, and the CRC register of the bytes from each start up to the
+// window's end (registerAt(from + i) = running[i]), so that a longer window
+// costs only the bytes past that end.
+struct SearchState
+{
+    const QByteArray &buffer;
+    int from;
+    const std::vector<quint16> &running;
+
+    quint16 registerAt(int start) const { return running[static_cast<size_t>(start - from)]; }
+};
+
 // The checking window around w that ends latest, the longest of those, among
 // windows starting from `first` and ending by `limit`.
-Window outermostWindow(const QByteArray &buffer, int first, int limit, Window w)
+Window outermostWindow(const SearchState &search, int first, int limit, Window w)
 {
     Window best = w;
     for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
-        quint16 crc = kCrcInitial;
+        quint16 crc = search.registerAt(start);
         const int last = std::min(limit, start + BusFrame::kMaxFrameBytes);
-        for (int i = start; i < last; ++i) {
-            crc = crcStep(crc, buffer.at(i));
+        for (int i = w.end; i < last; ++i) {
+            crc = crcStep(crc, search.buffer.at(i));
             if (crc == 0 && i + 1 > best.end)
                 best = {start, i + 1};
         }
@@ -89,11 +102,12 @@ Window outermostWindow(const QByteArray &buffer, int first, int limit, Window w)
 
 // The frame that the checking window w belongs to, w itself or one around
 // it; none while bytes that may change the answer can still come.
-Window frameOf(const QByteArray &buffer, int from, int closed, Window w)
+Window frameOf(const SearchState &search, int closed, Window w)
 {
+    const QByteArray &buffer = search.buffer;
     const int size = buffer.size();
     const bool begunAfterTurn = w.start >= closed;
-    const int first = begunAfterTurn ? std::max(from, closed) : from;
+    const int first = begunAfterTurn ? std::max(search.from, closed) : search.from;
     // A window that checks inside a longer frame ends before it: a length
     // byte in front of w (or its own) that announces a frame past w tells.
     for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
@@ -105,7 +119,10 @@ Window frameOf(const QByteArray &buffer, int from, int closed, Window w)
                 return {}; // its bytes may still be on their way
             continue;
         }
-        if (frameChecks(buffer, start, announcedEnd - start))
+        quint16 crc = search.registerAt(start);
+        for (int i = w.end; i < announcedEnd; ++i)
+            crc = crcStep(crc, buffer.at(i));
+        if (crc == 0)
             return {start, announcedEnd};
     }
     if (w.start == first && frameByte(buffer, w.start + 1) == w.end - w.start)
@@ -116,7 +133,7 @@ Window frameOf(const QByteArray &buffer, int from, int closed, Window w)
     const bool beforeTurn = w.end <= closed;
     if (!beforeTurn && w.start + BusFrame::kMaxFrameBytes > size)
         return {};
-    return outermostWindow(buffer, first, beforeTurn ? closed : size, w);
+    return outermostWindow(search, first, beforeTurn ? closed : size, w);
 }
 
 } // namespace
@@ -151,7 +168,8 @@ QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes)
         }
         if (longest < 0)
             continue;
-        const Window frame = frameOf(buffer, from, closedBytes, {counted >= 0 ? counted : longest, end + 1});
+        const Window frame = frameOf({buffer, from, running}, closedBytes,
+                                     {counted >= 0 ? counted : longest, end + 1});
         if (frame.start < 0)
             break;
         frames.append(buffer.mid(frame.start, frame.end - frame.start));
