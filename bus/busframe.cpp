@@ -106,19 +106,14 @@ Window frameOf(const SearchState &search, int closed, Window w)
 {
     const QByteArray &buffer = search.buffer;
     const int size = buffer.size();
-    const bool begunAfterTurn = w.start >= closed;
-    const int first = begunAfterTurn ? std::max(search.from, closed) : search.from;
+    const int first = w.start >= closed ? std::max(search.from, closed) : search.from;
     // A window that checks inside a longer frame ends before it: a length
     // byte in front of w (or its own) that announces a frame past w tells.
     for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
         const int announcedEnd = start + frameByte(buffer, start + 1);
-        if (announcedEnd <= w.end)
+        // One still on its way leaves w in doubt, which waits below.
+        if (announcedEnd <= w.end || announcedEnd > size)
             continue;
-        if (announcedEnd > size) {
-            if (begunAfterTurn)
-                return {}; // its bytes may still be on their way
-            continue;
-        }
         quint16 crc = search.registerAt(start);
         for (int i = w.end; i < announcedEnd; ++i)
             crc = crcStep(crc, buffer.at(i));

@@ -33,19 +33,12 @@ QList<QByteArray> literalSearch(QByteArray &buffer, int closed)
         }
         if (chosen < 0)
             continue;
-        const bool afterTurn = chosen >= closed;
-        const int first = afterTurn ? qMax(from, closed) : from;
+        const int first = chosen >= closed ? qMax(from, closed) : from;
         int frameStart = -1;
         int frameEnd = -1;
         for (int start = first; start <= chosen && frameStart < 0; ++start) {
             const int announced = start + frameByte(buffer, start + 1);
-            if (announced <= end)
-                continue;
-            if (announced > n && afterTurn) {
-                buffer.remove(0, from);
-                return frames;
-            }
-            if (announced <= n && frameChecks(buffer, start, announced - start)) {
+            if (announced > end && announced <= n && frameChecks(buffer, start, announced - start)) {
                 frameStart = start;
                 frameEnd = announced;
             }
