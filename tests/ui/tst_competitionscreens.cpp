@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QSqlDatabase>
@@ -20,9 +21,11 @@
 #include <QTimeEdit>
 #include <QtTest>
 
+#include "createmyevent.h"
 #include "dialogshooterlist.h"
 #include "formmembers.h"
 #include "mainwindowtest.h"
+#include "myevent.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
 #include "tcompetitionlistproxy.h"
@@ -57,6 +60,7 @@ private slots:
     void creationRefused();
     void storedCompetitions();
     void weaponFilter();
+    void exerciseGoesWithTheCompetition();
 
     // Members page with its two dialogs.
     void composeMembers();
@@ -209,7 +213,7 @@ void TestCompetitionScreens::createCompetition()
     QCOMPARE(widget<QDateEdit>(QStringLiteral("dateEdit"))->date(), type->startDate());
     widget<QDateEdit>(QStringLiteral("dateEdit"))->setDate(QDate(2020, 2, 15));
     widget<QTimeEdit>(QStringLiteral("timeEdit"))->setTime(QTime(9, 30));
-    QTest::keyClicks(widget<QLineEdit>(QStringLiteral("IEName")), QStringLiteral("Кубок"));
+    widget<QLineEdit>(QStringLiteral("IEName"))->setText(QStringLiteral("Кубок"));
     const TCountry *country = userModul()->countryAt(0);
     const QString question = QStringLiteral("Соревнование: 10m Air Rifle 60 Shots\n"
                                             "Страна проведения: %1\n"
@@ -408,6 +412,22 @@ void TestCompetitionScreens::weaponFilter()
              typeBox->count());
     QVERIFY(click(QStringLiteral("cBWeaponPistol")));
     QCOMPARE(widget<QListView>(QStringLiteral("lw_Competitions"))->model()->rowCount(), allTypes);
+}
+
+void TestCompetitionScreens::exerciseGoesWithTheCompetition()
+{
+    QVERIFY(openOnMembersPage(storeCompetition(2, kRifle60, QStringLiteral("Cup"))));
+    TEvent *event = userModul()->currentCompetition()->event(0);
+    QPointer<MyEvent> exercise = createMyEvent(userModul()->bulletList(event->id()), event, nullptr);
+    QVERIFY(exercise);
+    holdEvent(exercise);
+
+    // Back where the competition can be replaced or deleted: the exercise
+    // made for it is gone first.
+    QVERIFY(click(QStringLiteral("pbBack")));
+    QCOMPARE(page(), Page::Competitions);
+    QVERIFY(exercise.isNull());
+    QVERIFY(!currentEvent());
 }
 
 void TestCompetitionScreens::composeMembers()
