@@ -11,6 +11,7 @@
 
 #include "appstyle.h"
 #include "benchreport.h"
+#include "benchshots.h"
 #include "mainwindow.h"
 #include "tcompetition.h"
 #include "testdatadir.h"
@@ -107,20 +108,12 @@ bool storeShots(const Stored &stored)
         db.setDatabaseName(QDir::currentPath() + QStringLiteral("/ServerDatas/DataBase/competitions.sqlite"));
         ok = db.open() && db.transaction();
         QSqlQuery query(db);
-        ok = ok
-            && query.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
+        ok = ok && BenchShots::prepareMatchShot(query);
         for (int eventID : stored.eventIDs) {
             for (int memberID : stored.memberIDs) {
                 for (int number = 1; ok && number <= kShotsPerEvent; ++number) {
-                    query.addBindValue(eventID);
-                    query.addBindValue(memberID);
-                    query.addBindValue(number);
-                    query.addBindValue((number * 37 + memberID) % 400);
-                    query.addBindValue((number * 91 + memberID) % 400);
-                    query.addBindValue(number * 50);
-                    ok = query.exec();
+                    const QPoint at((number * 37 + memberID) % 400, (number * 91 + memberID) % 400);
+                    ok = BenchShots::insertMatchShot(query, eventID, memberID, number, at);
                 }
             }
         }
