@@ -7,7 +7,11 @@
 
 #include <array>
 
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
+class FormCompetitions;
+class FormMembers;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -102,6 +106,7 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
@@ -118,6 +123,10 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

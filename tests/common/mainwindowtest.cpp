@@ -241,3 +241,14 @@ EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
 }
+
+MyEvent *MainWindowTest::currentEvent() const
+{
+    return m_window->currentEvent;
+}
+
+void MainWindowTest::holdEvent(MyEvent *event)
+{
+    m_window->disconnectEvent();
+    m_window->currentEvent = event;
+}

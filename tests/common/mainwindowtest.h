@@ -37,6 +37,7 @@
 #include "warnings.h"
 
 class EMUProc;
+class MyEvent;
 class QSignalSpy;
 class QThread;
 class SimulatorThread;
@@ -97,6 +98,10 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
+    // The running exercise the window holds, null when none; and handing it
+    // one (the window owns it from then on), for tests of what becomes of it.
+    MyEvent *currentEvent() const;
+    void holdEvent(MyEvent *event);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The
