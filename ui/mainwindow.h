@@ -7,6 +7,7 @@
 
 #include <array>
 
+class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
@@ -84,6 +85,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
@@ -125,6 +127,7 @@ private:
     FormWellcome *formWellcome = nullptr;
     FormCompetitions *formCompetitions = nullptr;
     FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
     DialogShooterList *dialogShooterList = nullptr;
     DialogStartNumChange *dialogStartNumChange = nullptr;
     int addrStart = 1;

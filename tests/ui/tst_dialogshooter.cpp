@@ -57,13 +57,22 @@ private:
         return true;
     }
     void typeNames(const QString &name, const QString &family);
-    // The last shooter ID stored.
-    int lastShooterID() const;
+    // The first stored row the statement selects; empty when none.
+    QVariantList row(const QString &statement, const QVariantList &values = {})
+    {
+        return m_stored->rows(statement, values).value(0);
+    }
+    int count(const char *table)
+    {
+        return row(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))).value(0).toInt();
+    }
+    int lastShooterID() { return row(QStringLiteral("SELECT MAX(ID) FROM tshooters")).value(0).toInt(); }
 
     std::unique_ptr<TestDataDir> m_dir;
     std::unique_ptr<TUserModul> m_modul;
     std::unique_ptr<DialogShooter> m_dialog;
     std::unique_ptr<QSignalSpy> m_closed;
+    std::unique_ptr<StoredRows> m_stored;
 };
 
 void TestDialogShooter::init()
@@ -75,10 +84,12 @@ void TestDialogShooter::init()
     m_modul = std::make_unique<TUserModul>();
     m_dialog = std::make_unique<DialogShooter>(m_modul.get());
     m_closed = std::make_unique<QSignalSpy>(m_dialog.get(), &DialogShooter::sig_shooterChanged);
+    m_stored = std::make_unique<StoredRows>();
 }
 
 void TestDialogShooter::cleanup()
 {
+    m_stored.reset();
     m_closed.reset();
     m_dialog.reset();
     m_modul.reset();
@@ -90,11 +101,6 @@ void TestDialogShooter::typeNames(const QString &name, const QString &family)
 {
     field<QLineEdit>("IEName_sh")->setText(name);
     field<QLineEdit>("IENameSecond_sh")->setText(family);
-}
-
-int TestDialogShooter::lastShooterID() const
-{
-    return storedRow(QStringLiteral("SELECT MAX(ID) FROM tshooters")).value(0).toInt();
 }
 
 void TestDialogShooter::namesKeptExactly_data()
@@ -127,7 +133,7 @@ void TestDialogShooter::namesKeptExactly()
     QCOMPARE(m_closed->at(0).at(0).toInt(), int(DialogShooter::FromShooterList));
 
     const int id = lastShooterID();
-    const QVariantList stored = storedRow(
+    const QVariantList stored = row(
         QStringLiteral("SELECT s.fName, s.fFamily, t.fName FROM tshooters s "
                        "JOIN tteam t ON t.ID = s.fTeamID WHERE s.ID=?"), {id});
     QCOMPARE(stored, QVariantList({name, family, family}));
@@ -140,7 +146,7 @@ void TestDialogShooter::namesKeptExactly()
     QCOMPARE(field<QComboBox>("CB_Team")->currentText(), family);
     QVERIFY(click("pBOK"));
     QCOMPARE(m_closed->count(), 2);
-    QCOMPARE(storedRow(QStringLiteral("SELECT fName, fFamily FROM tshooters WHERE ID=?"), {id}),
+    QCOMPARE(row(QStringLiteral("SELECT fName, fFamily FROM tshooters WHERE ID=?"), {id}),
              QVariantList({name, family}));
     QVERIFY(Warnings::shown().isEmpty());
 }
@@ -161,7 +167,7 @@ void TestDialogShooter::newMemberFromMembersPage()
     m_modul->setStartNumber(m_modul->members()->memberByShooterID(first)->memberID(), 7);
     const int second = addFromMembers(QStringLiteral("Петров"));
     QVERIFY(first > 0 && second > first);
-    QCOMPARE(storedRow(QStringLiteral("SELECT fStartNumber FROM tmembers WHERE fShooterID=?"),
+    QCOMPARE(row(QStringLiteral("SELECT fStartNumber FROM tmembers WHERE fShooterID=?"),
                        {second}),
              QVariantList({8})); // the largest start number + 1
     QCOMPARE(m_modul->members()->currentMember()->id(), second);
@@ -183,10 +189,10 @@ void TestDialogShooter::newMemberFromMembersPage()
     QVERIFY(click("pBOK"));
     QCOMPARE(Warnings::shown().size(), 1);
     QCOMPARE(Warnings::last().title, QStringLiteral("Участник не добавлен!"));
-    QCOMPARE(storedRow(QStringLiteral("SELECT fFamily FROM tshooters WHERE ID=?"),
+    QCOMPARE(row(QStringLiteral("SELECT fFamily FROM tshooters WHERE ID=?"),
                        {lastShooterID()}),
              QVariantList({QStringLiteral("Сидоров")}));
-    QCOMPARE(storedCount(QStringLiteral("tmembers")), 2);
+    QCOMPARE(count("tmembers"), 2);
     QCOMPARE(m_closed->count(), 3);
     QCOMPARE(m_closed->last().at(0).toInt(), int(DialogShooter::FromMembers));
 }
@@ -209,7 +215,7 @@ void TestDialogShooter::usedTeamsAndQualitiesStay()
     typeNames(QStringLiteral("Анна"), QStringLiteral("Зайцева"));
     QVERIFY(click("pBOK"));
     const int shooter = lastShooterID();
-    QCOMPARE(storedRow(QStringLiteral("SELECT fTeamID, fQualityID FROM tshooters WHERE ID=?"),
+    QCOMPARE(row(QStringLiteral("SELECT fTeamID, fQualityID FROM tshooters WHERE ID=?"),
                        {shooter}),
              QVariantList({2, 1}));
 
@@ -228,16 +234,16 @@ void TestDialogShooter::usedTeamsAndQualitiesStay()
     QCOMPARE(Warnings::last().text, QStringLiteral("Не удалось удалить квалификацию, один или "
                                                    "несколько участников имеют данную квалификацию."));
     QCOMPARE(Warnings::shown().size(), 2);
-    QCOMPARE(storedRow(QStringLiteral("SELECT fName FROM tteam WHERE ID=2")),
+    QCOMPARE(row(QStringLiteral("SELECT fName FROM tteam WHERE ID=2")),
              QVariantList({QStringLiteral("Зенит")}));
-    QCOMPARE(storedCount(QStringLiteral("tqualifications")), 2);
+    QCOMPARE(count("tqualifications"), 2);
 
     // An unused team goes; the one above it becomes current.
     QVERIFY(click("pushButton_2"));
     QVERIFY(click("pB_EditTeam"));
     field<QComboBox>("CB_Team_2")->setCurrentIndex(1);
     QVERIFY(click("pbRemove_team"));
-    QCOMPARE(storedRow(QStringLiteral("SELECT COUNT(*) FROM tteam WHERE ID=1")), QVariantList({0}));
+    QCOMPARE(row(QStringLiteral("SELECT COUNT(*) FROM tteam WHERE ID=1")), QVariantList({0}));
     QCOMPARE(field<QComboBox>("CB_Team")->currentIndex(), 0);
     QCOMPARE(Warnings::shown().size(), 2);
 }
@@ -248,7 +254,7 @@ void TestDialogShooter::goneReferencesSaveAsNone()
     QCOMPARE(m_modul->addShooter(QStringLiteral("Олег"), QStringLiteral("Орлов"), QDate(1990, 5, 4),
                                  1, kRussia, 0, 0),
              1);
-    QVERIFY(m_modul->db()->execQuery(
+    QVERIFY(m_stored->exec(
         QStringLiteral("UPDATE tshooters SET fTeamID=9, fQualityID=9, fCountryXMLID=999")));
     m_modul->reloadShooters();
     m_dialog->slot_Show(1, DialogShooter::FromShooterList, DialogShooter::Change);
@@ -257,7 +263,7 @@ void TestDialogShooter::goneReferencesSaveAsNone()
     QCOMPARE(field<QComboBox>("CB_Team")->currentIndex(), 0);
     QCOMPARE(field<QComboBox>("CB_Man_Country")->currentIndex(), -1);
     QVERIFY(click("pBOK"));
-    QCOMPARE(storedRow(QStringLiteral(
+    QCOMPARE(row(QStringLiteral(
                  "SELECT fTeamID, fQualityID, fCountryXMLID, fGender FROM tshooters WHERE ID=1")),
              QVariantList({0, 0, 0, 1}));
 }
