@@ -48,12 +48,9 @@ bool Engine::printReport(QPrinter *printer)
     m_writtenPdfFile.clear();
     if (printer)
         return paintOn(printer);
-    if (g_systemPrintersEnabled) {
-        const QPrinterInfo system = QPrinterInfo::defaultPrinter();
-        if (!system.isNull()) {
-            QPrinter systemPrinter(system, QPrinter::HighResolution);
-            return paintOn(&systemPrinter);
-        }
+    if (systemPrinterAvailable()) {
+        QPrinter systemPrinter(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        return paintOn(&systemPrinter);
     }
     if (m_fallbackPdfFile.isEmpty() || !printToPdf(m_fallbackPdfFile))
         return false;
@@ -69,6 +66,11 @@ bool Engine::printToPdf(const QString &fileName)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
     return paintOn(&printer) && QFileInfo(fileName).size() > 0;
+}
+
+bool Engine::systemPrinterAvailable()
+{
+    return g_systemPrintersEnabled && !QPrinterInfo::defaultPrinter().isNull();
 }
 
 void Engine::setSystemPrintersEnabled(bool enabled)

@@ -42,6 +42,8 @@ public:
     // Sheets of the last report printed.
     int pageCount() const { return m_pageCount; }
 
+    // Whether printReport without a printer finds the system's default one.
+    static bool systemPrinterAvailable();
     // Tests keep every report away from the printers of the machine they
     // run on: while off, printReport without a printer always writes the PDF.
     static void setSystemPrintersEnabled(bool enabled);

@@ -123,13 +123,14 @@ bool TPrintData::print()
         m_failure = TemplateFailed;
         return false;
     }
-    m_engine->setFallbackPdfFile(fallbackPdfFile());
-    if (!m_engine->printReport()) {
-        m_failure = PrinterFailed;
-        return false;
-    }
-    m_pdfFile = m_engine->writtenPdfFile();
-    return true;
+    const bool toFile = !Report::Engine::systemPrinterAvailable();
+    const QString file = fallbackPdfFile();
+    m_engine->setFallbackPdfFile(file);
+    const bool printed = m_engine->printReport();
+    m_pdfFile = toFile ? file : QString();
+    if (!printed)
+        m_failure = toFile ? FileFailed : PrinterFailed;
+    return printed;
 }
 
 bool TPrintData::printToPDF(const QString &path)

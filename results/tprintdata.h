@@ -28,7 +28,7 @@ class TPrintData : public QObject
 
 public:
     // Why the last print printed nothing.
-    enum Failure { NoFailure, TemplateFailed, PrinterFailed };
+    enum Failure { NoFailure, TemplateFailed, PrinterFailed, FileFailed };
 
     static inline const QString kDefaultReport = QStringLiteral(":/report/report/report1.lrxml");
 
@@ -67,7 +67,8 @@ public:
     int rowCount() const { return m_rows.size(); }
     Report::Engine *engine() const { return m_engine; }
     Failure lastFailure() const { return m_failure; }
-    // The PDF file the last print wrote; empty when it went to a printer.
+    // The PDF file the last print wrote (or, when it failed with FileFailed,
+    // meant to write); empty when it went to a printer.
     QString pdfFile() const { return m_pdfFile; }
 
 public slots:

@@ -95,6 +95,7 @@ void MainWindow::createPages()
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    createTotalsPages();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -8,11 +8,17 @@
 #include <array>
 
 class EMUProc;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TBulletList;
+class TEvent;
+class TPrintData;
+class TShooter;
 class TUserModul;
 
 namespace Ui {
@@ -31,6 +37,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -83,6 +90,9 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -108,6 +118,17 @@ private:
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    // The member's row in a shot list: its target (or running number), name,
+    // start number, country flag and team, qualification.
+    void addPlaceOfMember(TBulletList *list, const TShooter *member, int target);
+    // The list anew with one row per member of the competition, numbered.
+    void placeAllMembers(TBulletList *list);
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -118,6 +139,9 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 

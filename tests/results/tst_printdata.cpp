@@ -253,8 +253,9 @@ void TestPrintData::printFailures()
     printData.setReport(dir.filePath(QStringLiteral("rows.xml")), 3);
     printData.addRow({QStringLiteral("alpha")});
     QVERIFY(!printData.print());
-    QCOMPARE(printData.lastFailure(), TPrintData::PrinterFailed);
-    QVERIFY(printData.pdfFile().isEmpty());
+    QCOMPARE(printData.lastFailure(), TPrintData::FileFailed);
+    QVERIFY(printData.pdfFile().startsWith(dir.filePath(QStringLiteral("ServerDatas/Reports/"))));
+    QVERIFY(!QFile::exists(printData.pdfFile()));
 
     QVERIFY(QFile::remove(dir.filePath(QStringLiteral("ServerDatas/Reports"))));
     QVERIFY(printData.print());
