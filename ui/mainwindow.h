@@ -15,10 +15,8 @@ class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
-class TBulletList;
 class TEvent;
 class TPrintData;
-class TShooter;
 class TUserModul;
 
 namespace Ui {
@@ -122,11 +120,6 @@ private:
     void createTotalsPages();
     void showEventTotal(TEvent *event);
     void showCompetitionTotal();
-    // The member's row in a shot list: its target (or running number), name,
-    // start number, country flag and team, qualification.
-    void addPlaceOfMember(TBulletList *list, const TShooter *member, int target);
-    // The list anew with one row per member of the competition, numbered.
-    void placeAllMembers(TBulletList *list);
     void printReport(int relay);
     void releaseHiddenTotals();
 

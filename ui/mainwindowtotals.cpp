@@ -6,15 +6,13 @@
 #include "createmyevent.h"
 #include "formcompetitiontotal.h"
 #include "formeventtotal.h"
+#include "memberplaces.h"
 #include "prepareprint.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
-#include "tcountry.h"
 #include "tevent.h"
-#include "tmembers.h"
 #include "tprintdata.h"
 #include "trelay.h"
-#include "tshooter.h"
 #include "tusermodul.h"
 #include "warnings.h"
 
@@ -53,37 +51,13 @@ void MainWindow::releaseHiddenTotals()
         formCompetitionTotal->releaseModel();
 }
 
-void MainWindow::addPlaceOfMember(TBulletList *list, const TShooter *member, int target)
-{
-    // A member of no team shows its own country; a team member the team's.
-    const int teamID = member->teamID();
-    const TCountry *country = teamID < 1
-                                  ? userModul->countryByID(member->countryXMLID())
-                                  : userModul->countryByID(userModul->teamCountryXMLID(teamID));
-    list->addPlace(member->memberID(), target,
-                   member->family() + QLatin1Char(' ') + member->name(), member->startNumber(),
-                   country ? country->flag() : QImage(),
-                   country ? country->nameShort() : QString(),
-                   teamID < 1 ? QString() : userModul->teamName(teamID),
-                   userModul->qualityShortName(member->qualityID()));
-}
-
-void MainWindow::placeAllMembers(TBulletList *list)
-{
-    list->reload();
-    int number = 1;
-    TMembers *members = userModul->members();
-    for (TShooter *member = members->memberAt(0); member; member = members->nextMember(member))
-        addPlaceOfMember(list, member, number++);
-}
-
 void MainWindow::showEventTotal(TEvent *event)
 {
     TBulletList *list = event ? userModul->bulletList(event->id()) : nullptr;
     if (!list)
         return;
     formEventTotal->releaseModel();
-    placeAllMembers(list);
+    placeAllMembers(userModul, list);
     formEventTotal->setPrintVisible(event->typeXMLID() == kEventSimpleOne);
     formEventTotal->setEvent(event, list, false);
     showPage(Page::EventTotal);
@@ -98,7 +72,7 @@ void MainWindow::showCompetitionTotal()
     for (TEvent *event = competition ? competition->event(0) : nullptr; event;
          event = competition->eventAfter(event)) {
         if (TBulletList *list = userModul->bulletList(event->id()))
-            placeAllMembers(list);
+            placeAllMembers(userModul, list);
     }
     formCompetitionTotal->setCompetition();
     showPage(Page::CompetitionTotal);

@@ -1,3 +1,4 @@
+#include "memberplaces.h"
 #include "pdftext.h"
 #include "prepareprint.h"
 #include "reportengine.h"
@@ -37,25 +38,6 @@ QStringList rowOf(const TPrintData &printData, int row)
     for (int c = 0; c < printData.columnCount(); ++c)
         cells << printData.cell(row, c);
     return cells;
-}
-
-// Every member of the competition gets a place numbered in member order, as
-// the totals pages have the list before a report is printed.
-void placeAllMembers(ResultsFixture &fixture, TBulletList *list)
-{
-    TUserModul *modul = fixture.modul();
-    list->reload();
-    int number = 1;
-    for (TShooter *member = modul->members()->memberAt(0); member;
-         member = modul->members()->nextMember(member)) {
-        const TCountry *country = modul->countryByID(modul->teamCountryXMLID(member->teamID()));
-        list->addPlace(member->memberID(), number++,
-                       member->family() + QLatin1Char(' ') + member->name(),
-                       member->startNumber(), country ? country->flag() : QImage(),
-                       country ? country->nameShort() : QString(),
-                       modul->teamName(member->teamID()),
-                       modul->qualityShortName(member->qualityID()));
-    }
 }
 
 } // namespace
@@ -248,7 +230,8 @@ void TestResultReport::printedReport()
     fixture.modul()->closeCompetition();
     fixture.modul()->openCompetition(competitionID, true);
     QVERIFY(fixture.competition() && fixture.list(0));
-    placeAllMembers(fixture, fixture.list(0));
+    // Every member gets a place as the totals pages have the list.
+    placeAllMembers(fixture.modul(), fixture.list(0));
 
     TPrintData printData(1);
     QVERIFY(preparePrint(&printData, fixture.modul(), fixture.event(0), 0));

@@ -18,14 +18,13 @@
 #include "benchcompetition.h"
 #include "benchreport.h"
 #include "datapaths.h"
+#include "memberplaces.h"
 #include "prepareprint.h"
 #include "reportengine.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
 #include "tevent.h"
-#include "tmembers.h"
 #include "tprintdata.h"
-#include "tshooter.h"
 #include "tusermodul.h"
 
 namespace {
@@ -47,21 +46,6 @@ bool copyLists(const QString &from)
         }
     }
     return true;
-}
-
-// One place per member, numbered, as the totals pages fill the list.
-void placeAllMembers(TUserModul &modul, TBulletList *list)
-{
-    list->reload();
-    int number = 1;
-    for (TShooter *member = modul.members()->memberAt(0); member;
-         member = modul.members()->nextMember(member)) {
-        list->addPlace(member->memberID(), number++,
-                       member->family() + QLatin1Char(' ') + member->name(),
-                       member->startNumber(), QImage(), QString(),
-                       modul.teamName(member->teamID()),
-                       modul.qualityShortName(member->qualityID()));
-    }
 }
 
 } // namespace
@@ -95,7 +79,7 @@ int main(int argc, char *argv[])
         report(QStringLiteral("competition not opened"));
         return 1;
     }
-    placeAllMembers(modul, list);
+    placeAllMembers(&modul, list);
 
     TPrintData printData(1);
     std::vector<qint64> prepareSamples;
