@@ -1,5 +1,3 @@
-#include "memberplaces.h"
-#include "pdftext.h"
 #include "prepareprint.h"
 #include "reportengine.h"
 #include "resultsfixture.h"
@@ -9,21 +7,18 @@
 #include <QtTest>
 
 // The result report of a one-position exercise: whether there is one, which
-// template it takes, the row of each member place, and the printed PDF of a
-// stored competition.
+// template it takes, and the row of each member place. The printed report is
+// checked on the real window (tst_totalsprint).
 class TestResultReport : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void templateChoice_data();
     void templateChoice();
     void missingPieces();
     void reportRows_data();
     void reportRows();
-    void printedReport_data();
-    void printedReport();
 };
 
 namespace {
@@ -41,11 +36,6 @@ QStringList rowOf(const TPrintData &printData, int row)
 }
 
 } // namespace
-
-void TestResultReport::initTestCase()
-{
-    Report::Engine::setSystemPrintersEnabled(false);
-}
 
 void TestResultReport::templateChoice_data()
 {
@@ -191,87 +181,6 @@ void TestResultReport::reportRows()
         QCOMPARE(rowOf(printData, r).join(QLatin1Char('|')), rows.at(r));
     QCOMPARE(printData.engine()->dataManager()->variable(QStringLiteral("Realy")).toString(),
              QStringLiteral("Смена 2"));
-}
-
-void TestResultReport::printedReport_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("members");
-    QTest::addColumn<bool>("full");
-    QTest::addColumn<int>("pages");
-
-    // Full: member n shoots every series at 10.0 but for one shot worth n.
-    // Else member n shoots n shots of 10.0. Either way the members rank in
-    // reverse order of joining. A landscape sheet holds 14 rows below the
-    // header, the next 16.
-    QTest::newRow("60 shots, three members") << 1 << 3 << true << 1;
-    QTest::newRow("40 shots, twenty members over two sheets") << 2 << 20 << false << 2;
-}
-
-void TestResultReport::printedReport()
-{
-    QFETCH(int, type);
-    QFETCH(int, members);
-    QFETCH(bool, full);
-    QFETCH(int, pages);
-
-    ResultsFixture fixture(ResultsFixture::RangeLists);
-    QVERIFY(fixture.isValid() && fixture.newCompetition(type));
-    const int series = type == 1 ? 6 : 4;
-    QStringList entries;
-    for (int n = 1; n <= members; ++n) {
-        entries << (full ? QStringLiteral("%1:%2*100 %3").arg(10 + n).arg(series * 10 - 1).arg(n * 10)
-                         : QStringLiteral("%1:%2*100").arg(10 + n).arg(n));
-    }
-    QVERIFY(fixture.enter(entries));
-
-    // The stored competition as a later session opens it.
-    const int competitionID = fixture.competition()->id();
-    fixture.modul()->closeCompetition();
-    fixture.modul()->openCompetition(competitionID, true);
-    QVERIFY(fixture.competition() && fixture.list(0));
-    // Every member gets a place as the totals pages have the list.
-    placeAllMembers(fixture.modul(), fixture.list(0));
-
-    TPrintData printData(1);
-    QVERIFY(preparePrint(&printData, fixture.modul(), fixture.event(0), 0));
-    QVERIFY(printData.print());
-    QVERIFY(printData.pdfFile().contains(QLatin1String("/ServerDatas/Reports/")));
-    const QStringList text = pdfPages(printData.pdfFile());
-    QCOMPARE(text.size(), pages);
-
-    const QStringList first = simplifiedLines(text.first());
-    QCOMPARE(first.at(0), QStringLiteral("Чемпионат Cup %1").arg(type));
-    QCOMPARE(first.at(1), QStringLiteral("По стрельбе из пневматического оружия ")
-                              + fixture.event(0)->nameRus());
-    QCOMPARE(first.at(2), fixture.competition()->startDate().toString(QStringLiteral("dd.MM.yyyy")));
-
-    // pdftotext puts the family name, at the top of its cell, on a line of
-    // its own; the first name shares the line of the centred cells: rank,
-    // year, qualification, start number, the series and the total.
-    const QStringList lines = simplifiedLines(text.join(QLatin1Char('\n')));
-    int from = 0;
-    for (int rank = 1; rank <= members; ++rank) {
-        const int n = members + 1 - rank;
-        QStringList cells{QString::number(rank), QStringLiteral("Name%1").arg(n),
-                          QStringLiteral("1990"), QStringLiteral("MS"), QString::number(10 + n)};
-        for (int k = 1; k <= series; ++k) {
-            if (full)
-                cells << (k < series ? QStringLiteral("100.0 *0") : QStringLiteral("%1.0 *0").arg(90 + n));
-            else
-                cells << (n >= 10 * k ? QStringLiteral("100.0 *0") : QStringLiteral("0"));
-        }
-        cells << QStringLiteral("%1.0 *0").arg(full ? series * 100 - 10 + n : 10 * n);
-        const QString line = cells.join(QLatin1Char(' '));
-        const int at = lines.indexOf(line, from);
-        QVERIFY2(at >= 0, qPrintable(QStringLiteral("rank %1: %2").arg(rank).arg(line)));
-        QCOMPARE(lines.value(at - 1), QStringLiteral("Family%1").arg(n));
-        from = at;
-        if (rank == 15)
-            QVERIFY(simplifiedLines(text.value(1)).contains(line));
-    }
-    // Over all relays the relay line stays empty.
-    QVERIFY(!text.first().contains(QStringLiteral("Смена")));
 }
 
 QTEST_MAIN(TestResultReport)
