@@ -90,13 +90,14 @@ void TestTotalPages::eventTotal()
     QFETCH(QStringList, titles);
     QFETCH(bool, print);
 
+    // The list outlives the page, as the modules' lists outlive the pages.
+    std::unique_ptr<TBulletList> list = practiceList();
     FormEventTotal page;
     auto *table = child<QTableView>(page, "tv_eventTotal");
     auto *frame = child<QFrame>(page, "framePrint");
     QVERIFY(table && frame);
     TEvent event(1, type, subType, 0, QStringLiteral("Name of type"), QStringLiteral("Тип"),
                  QStringLiteral("Name of sub-type"), QStringLiteral("Подтип"));
-    std::unique_ptr<TBulletList> list = practiceList();
     if (!practice)
         page.setPrintVisible(type == 1); // as the main window does
     page.setEvent(&event, list.get(), practice);
@@ -117,11 +118,11 @@ void TestTotalPages::eventTotal()
 
 void TestTotalPages::eventTotalNextAndRelease()
 {
+    std::unique_ptr<TBulletList> list = practiceList();
     FormEventTotal page;
     auto *table = child<QTableView>(page, "tv_eventTotal");
     TEvent event(1, 6, 1, 0, QStringLiteral("DifficultOne"), QStringLiteral("Три"),
                  QStringLiteral("3x20"), QStringLiteral("3x20"));
-    std::unique_ptr<TBulletList> list = practiceList();
     page.setEvent(&event, list.get(), true);
     QPointer<QAbstractItemModel> compact = table->model();
     QVERIFY(compact && compact != list->series());
