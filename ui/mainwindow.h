@@ -11,13 +11,17 @@ class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
+class FormCompetitionTotal;
 class FormCompetitions;
+class FormEventTotal;
 class FormMembers;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TEvent;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -36,6 +40,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -89,6 +94,9 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -115,6 +123,12 @@ private:
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -130,6 +144,9 @@ private:
     DialogShooter *dialogShooter = nullptr;
     DialogShooterList *dialogShooterList = nullptr;
     DialogStartNumChange *dialogStartNumChange = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 
