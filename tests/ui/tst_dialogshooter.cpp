@@ -1,6 +1,5 @@
 // The shooter dialog over a real competitions database: names kept exactly,
-// the new member of the members page, teams and qualifications that shooters
-// still use, and references to rows that are gone.
+// the new member of the members page, and references to rows that are gone.
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -35,7 +34,6 @@ private slots:
     void namesKeptExactly_data();
     void namesKeptExactly();
     void newMemberFromMembersPage();
-    void usedTeamsAndQualitiesStay();
     void goneReferencesSaveAsNone();
 
 private:
@@ -195,57 +193,6 @@ void TestDialogShooter::newMemberFromMembersPage()
     QCOMPARE(count("tmembers"), 2);
     QCOMPARE(m_closed->count(), 3);
     QCOMPARE(m_closed->last().at(0).toInt(), int(DialogShooter::FromMembers));
-}
-
-void TestDialogShooter::usedTeamsAndQualitiesStay()
-{
-    m_dialog->slot_Show(-1, DialogShooter::FromShooterList, DialogShooter::Create);
-    QVERIFY(click("pB_EditTeam"));
-    field<QLineEdit>("IEName_team")->setText(QStringLiteral("Динамо"));
-    QVERIFY(click("pbCreate_team"));
-    field<QLineEdit>("IEName_team")->setText(QStringLiteral("Зенит"));
-    QVERIFY(click("pbCreate_team")); // team 2, the current one
-    QVERIFY(click("pushButton"));
-    QVERIFY(click("pB_EditQuality"));
-    field<QLineEdit>("IEShortName_quality")->setText(QStringLiteral("мс"));
-    field<QLineEdit>("IEName_quality")->setText(QStringLiteral("Мастер спорта"));
-    QVERIFY(click("pbCreate_quality")); // qualification 1
-    QCOMPARE(field<QComboBox>("CB_Quality")->currentText(), QStringLiteral("МС"));
-    QVERIFY(click("pushButton_2"));
-    typeNames(QStringLiteral("Анна"), QStringLiteral("Зайцева"));
-    QVERIFY(click("pBOK"));
-    const int shooter = lastShooterID();
-    QCOMPARE(row(QStringLiteral("SELECT fTeamID, fQualityID FROM tshooters WHERE ID=?"),
-                       {shooter}),
-             QVariantList({2, 1}));
-
-    // The team and the qualification of a shooter cannot go: a later one
-    // would take their IDs and with them the shooter.
-    m_dialog->hide();
-    m_dialog->slot_Show(shooter, DialogShooter::FromShooterList, DialogShooter::Change);
-    QVERIFY(click("pB_EditTeam"));
-    QVERIFY(click("pbRemove_team"));
-    QCOMPARE(Warnings::last().title, QStringLiteral("Удаление!"));
-    QCOMPARE(Warnings::last().text, QStringLiteral("Не удалось удалить команду, один или "
-                                                   "несколько участников находятся в этой команде."));
-    QVERIFY(click("pushButton"));
-    QVERIFY(click("pB_EditQuality"));
-    QVERIFY(click("pbRemove_quality"));
-    QCOMPARE(Warnings::last().text, QStringLiteral("Не удалось удалить квалификацию, один или "
-                                                   "несколько участников имеют данную квалификацию."));
-    QCOMPARE(Warnings::shown().size(), 2);
-    QCOMPARE(row(QStringLiteral("SELECT fName FROM tteam WHERE ID=2")),
-             QVariantList({QStringLiteral("Зенит")}));
-    QCOMPARE(count("tqualifications"), 2);
-
-    // An unused team goes; the one above it becomes current.
-    QVERIFY(click("pushButton_2"));
-    QVERIFY(click("pB_EditTeam"));
-    field<QComboBox>("CB_Team_2")->setCurrentIndex(1);
-    QVERIFY(click("pbRemove_team"));
-    QCOMPARE(row(QStringLiteral("SELECT COUNT(*) FROM tteam WHERE ID=1")), QVariantList({0}));
-    QCOMPARE(field<QComboBox>("CB_Team")->currentIndex(), 0);
-    QCOMPARE(Warnings::shown().size(), 2);
 }
 
 void TestDialogShooter::goneReferencesSaveAsNone()
