@@ -104,14 +104,20 @@ void DialogShooter::fillShooterFields()
     // A team or qualification whose row is gone leaves the chooser where the
     // fill put it, while the module's current ID names no record: saving then
     // stores none (0).
+    // Both choosers are set: the dialog may open on a team or qualification
+    // page, whose chooser would not follow the main page's.
     m_modul->setCurrentTeam(teamID);
     const int teamRow = m_modul->currentTeamRow();
-    if (m_modul->isTeamIndex(teamRow))
+    if (m_modul->isTeamIndex(teamRow)) {
         ui->CB_Team->setCurrentIndex(teamRow);
+        ui->CB_Team_2->setCurrentIndex(teamRow);
+    }
     m_modul->setCurrentQuality(qualityID);
     const int qualityRow = m_modul->currentQualityRow();
-    if (m_modul->isQualityIndex(qualityRow))
+    if (m_modul->isQualityIndex(qualityRow)) {
         ui->CB_Quality->setCurrentIndex(qualityRow);
+        ui->CB_Quality_2->setCurrentIndex(qualityRow);
+    }
 }
 
 int DialogShooter::chosenGender() const
