@@ -107,6 +107,7 @@ void MainWindow::createPages()
     addPage(Page::Competitions, formCompetitions);
     formMembers = new FormMembers(userModul);
     addPage(Page::Members, formMembers);
+    createTotalsPages();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

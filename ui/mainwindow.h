@@ -12,11 +12,15 @@ class DialogStartNumChange;
 class EMUProc;
 class FormCompetitions;
 class FormMembers;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TEvent;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -35,6 +39,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -87,6 +92,9 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -113,6 +121,12 @@ private:
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -127,6 +141,9 @@ private:
     FormMembers *formMembers = nullptr;
     DialogShooterList *dialogShooterList = nullptr;
     DialogStartNumChange *dialogStartNumChange = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 
