@@ -80,7 +80,8 @@ private:
     int rowOf(const QString &view, int role, int value) const;
     bool clickCompetition(int id)
     {
-        return clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompIdRole, id));
+        return clickRow("lw_Competitions",
+                        rowOf("lw_Competitions", TCompetitionList::CompIdRole, id));
     }
     bool expectBox(const QString &title, const QString &text);
     int storeCompetition(int country, int type, const QString &name);
@@ -400,7 +401,8 @@ void TestCompetitionScreens::exerciseGoesWithTheCompetition()
 {
     QVERIFY(openOnMembersPage(storeCompetition(kRussia, kRifle60, "Cup")));
     TEvent *event = userModul()->currentCompetition()->event(0);
-    QPointer<MyEvent> exercise = createMyEvent(userModul()->bulletList(event->id()), event, nullptr);
+    QPointer<MyEvent> exercise =
+        createMyEvent(userModul()->bulletList(event->id()), event, nullptr);
     QVERIFY(exercise);
     holdEvent(exercise);
 
@@ -496,7 +498,8 @@ void TestCompetitionScreens::deleteShooters()
     QVERIFY(userModul()->addMember(userModul()->shooters()->shooterByID(shot), 1));
     QVERIFY(userModul()->addMember(userModul()->shooters()->shooterByID(unused), 2));
     QVERIFY(exec("INSERT INTO tbullets (fEventID, fMemberID, fNumber, fX, fY, fP, fEventActive, "
-                 "fTime, fFine) SELECT ?, ID, 1, 0, 0, 1, 1, 10, 0 FROM tmembers WHERE fShooterID=?",
+                 "fTime, fFine) "
+                 "SELECT ?, ID, 1, 0, 0, 1, 1, 10, 0 FROM tmembers WHERE fShooterID=?",
                  {userModul()->currentCompetition()->event(0)->id(), shot}));
     QVERIFY(openOnMembersPage(storeCompetition(kRussia, kRifle60, "Now")));
     QVERIFY(click("pBAdd"));
