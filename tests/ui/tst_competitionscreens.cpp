@@ -65,7 +65,8 @@ private slots:
 private:
     bool clickCompetition(int id)
     {
-        return clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompIdRole, id));
+        return clickRow("lw_Competitions",
+                        rowOf("lw_Competitions", TCompetitionList::CompIdRole, id));
     }
     int storeCompetition(int country, int type, const QString &name);
     int addShooter(const QString &name, const QString &family)
@@ -298,7 +299,8 @@ void TestCompetitionScreens::exerciseGoesWithTheCompetition()
 {
     QVERIFY(openOnMembersPage(storeCompetition(kRussia, kRifle60, "Cup")));
     TEvent *event = userModul()->currentCompetition()->event(0);
-    QPointer<MyEvent> exercise = createMyEvent(userModul()->bulletList(event->id()), event, nullptr);
+    QPointer<MyEvent> exercise =
+        createMyEvent(userModul()->bulletList(event->id()), event, nullptr);
     QVERIFY(exercise);
     holdEvent(exercise);
 
@@ -394,7 +396,8 @@ void TestCompetitionScreens::deleteShooters()
     QVERIFY(userModul()->addMember(userModul()->shooters()->shooterByID(shot), 1));
     QVERIFY(userModul()->addMember(userModul()->shooters()->shooterByID(unused), 2));
     QVERIFY(exec("INSERT INTO tbullets (fEventID, fMemberID, fNumber, fX, fY, fP, fEventActive, "
-                 "fTime, fFine) SELECT ?, ID, 1, 0, 0, 1, 1, 10, 0 FROM tmembers WHERE fShooterID=?",
+                 "fTime, fFine) "
+                 "SELECT ?, ID, 1, 0, 0, 1, 1, 10, 0 FROM tmembers WHERE fShooterID=?",
                  {userModul()->currentCompetition()->event(0)->id(), shot}));
     QVERIFY(openOnMembersPage(storeCompetition(kRussia, kRifle60, "Now")));
     QVERIFY(click("pBAdd"));

@@ -14,6 +14,7 @@
 #include "benchshots.h"
 #include "mainwindow.h"
 #include "tcompetition.h"
+#include "tdbaccessor.h"
 #include "testdatadir.h"
 #include "tevent.h"
 #include "tmembers.h"
@@ -47,7 +48,8 @@ constexpr int kCountry = 2;
 constexpr int kCompIdRole = Qt::UserRole + 1;
 
 // A type of four exercises of 60 match shots, added to the copied type list.
-const QByteArray kBenchTypeXml = R"(  <CompetitionType ID="90" NameEng="Bench 4x60" NameRus="Bench 4x60" weapon="0">
+const QByteArray kBenchTypeXml =
+    R"(  <CompetitionType ID="90" NameEng="Bench 4x60" NameRus="Bench 4x60" weapon="0">
     <Event Final="0" Num="1" TypeID="1" SubType="1"/>
     <Event Final="0" Num="2" TypeID="1" SubType="1"/>
     <Event Final="0" Num="3" TypeID="1" SubType="1"/>
@@ -104,8 +106,9 @@ bool storeShots(const Stored &stored)
 {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(QDir::currentPath() + QStringLiteral("/ServerDatas/DataBase/competitions.sqlite"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(TdbAccessor::databasePath());
         ok = db.open() && db.transaction();
         QSqlQuery query(db);
         ok = ok && BenchShots::prepareMatchShot(query);
@@ -207,8 +210,8 @@ bool benchOpen(MainWindow &window, const Stored &stored, const QString &what, in
     }
     const BenchReport::Spread select = BenchReport::spreadOf(selectNs);
     const BenchReport::Spread next = BenchReport::spreadOf(nextNs);
-    report(QStringLiteral("%1: row click median %2 ms; Next until the window stands on page %3: median %4 ms, "
-                          "p90 %5 ms, max %6 ms (%7 runs)")
+    report(QStringLiteral("%1: row click median %2 ms; Next until the window stands on page %3: "
+                          "median %4 ms, p90 %5 ms, max %6 ms (%7 runs)")
                .arg(what)
                .arg(select.median, 0, 'f', 2)
                .arg(pageName(shown))
