@@ -241,3 +241,14 @@ EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
 }
+
+MyEvent *MainWindowTest::runningExercise() const
+{
+    return m_window->currentEvent;
+}
+
+void MainWindowTest::setRunningExercise(MyEvent *exercise)
+{
+    m_window->disconnectEvent();
+    m_window->currentEvent = exercise;
+}

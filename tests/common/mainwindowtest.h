@@ -37,6 +37,7 @@
 #include "warnings.h"
 
 class EMUProc;
+class MyEvent;
 class QSignalSpy;
 class QThread;
 class SimulatorThread;
@@ -97,6 +98,11 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
+    MyEvent *runningExercise() const;
+    // Hands the window an exercise object as its running exercise (it owns
+    // it from now on), for tests of the shell that need one before a relay
+    // can be prepared; the test wires it as far as it needs.
+    void setRunningExercise(MyEvent *exercise);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The

@@ -9,6 +9,10 @@
 #include <QtTest>
 
 #include "busframe.h"
+#include "createmyevent.h"
+#include "emuproc.h"
+#include "formwellcome.h"
+#include "myevent.h"
 #include "mainwindowtest.h"
 #include "simulatorthread.h"
 #include "tcompetition.h"
@@ -56,6 +60,9 @@ private:
     }
     // A competition whose only member has shot its first exercise.
     void openCompetitionWithAShot();
+    // The one-position exercise of a new competition, wired to the bus
+    // master as the run screen's exercise is, and started.
+    MyEvent *startExercise();
 };
 
 void TestMainWindow::startsOnTheWelcomePage()
@@ -139,9 +146,19 @@ void TestMainWindow::welcomeChoices()
     QFETCH(int, expectedWorkMode);
     QFETCH(Page, expectedPage);
 
+    auto *welcome = widget<FormWellcome>(QStringLiteral("FormWellcome"));
+    QVERIFY(welcome);
+    QSignalSpy chosen(welcome, &FormWellcome::sig_setCompetition);
     QVERIFY(click(button));
     QCOMPARE(workMode(), expectedWorkMode);
     QCOMPARE(page(), landing(expectedPage, Page::Welcome));
+    QCOMPARE(chosen.count(), 1);
+    // The page asks again on a second click; with the page shown, once more.
+    if (page() == Page::Welcome) {
+        QVERIFY(click(button));
+        QCOMPARE(chosen.count(), 2);
+        QCOMPARE(chosen.at(1).at(0).toInt(), chosen.at(0).at(0).toInt());
+    }
 
     // The way back to the welcome page keeps the mode; a new choice changes it.
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_setWellComeWidget"));
@@ -235,6 +252,7 @@ void TestMainWindow::shutdown_data()
     QTest::newRow("the X button") << "X";
     QTest::newRow("the window system's close") << "close";
     QTest::newRow("asked twice") << "twice";
+    QTest::newRow("the X button while an exercise runs") << "exercise";
 }
 
 void TestMainWindow::shutdown()
@@ -255,10 +273,20 @@ void TestMainWindow::shutdown()
     QTRY_VERIFY_WITH_TIMEOUT(answered(), kTimeoutMs);
     simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
 
+    QPointer<MyEvent> exercise;
+    if (how == QLatin1String("exercise")) {
+        exercise = startExercise();
+        QVERIFY(exercise);
+    }
+    // The exercise must be off the line before the bus master is told to stop.
+    bool exerciseGoneAtStop = false;
+    connect(window(), &MainWindow::stopAll, this,
+            [&exercise, &exerciseGoneAtStop] { exerciseGoneAtStop = exercise.isNull(); });
+
     QPointer<QThread> thread = workerThread();
     QSignalSpy quit(window(), &MainWindow::sig_quit);
     QSignalSpy stopAll(window(), &MainWindow::stopAll);
-    if (how == QLatin1String("X")) {
+    if (how == QLatin1String("X") || how == QLatin1String("exercise")) {
         QVERIFY(click(QStringLiteral("closeBTN")));
     } else {
         // The window stays until the line is closed.
@@ -270,6 +298,7 @@ void TestMainWindow::shutdown()
     QTRY_VERIFY_WITH_TIMEOUT(thread.isNull(), kTimeoutMs);
     QCOMPARE(stopAll.count(), 1);
     QCOMPARE(quit.count(), 1);
+    QVERIFY(exerciseGoneAtStop);
     QVERIFY(!workerThread());
     QVERIFY(!bus());
 
@@ -282,6 +311,12 @@ void TestMainWindow::shutdown()
     };
     QVERIFY(received(BusAddress::kAllTargets, BusCode::kStop) > 0);
     QVERIFY(received(BusAddress::kAllTerminals, BusCode::kTerminalStopAll) > 0);
+    // The line ends with the closing frames: an idle frame to each lane.
+    const auto last = std::find_if(traffic.rbegin(), traffic.rend(), [](const TrafficEntry &e) {
+        return e.kind == TrafficEntry::Received;
+    });
+    QVERIFY(last != traffic.rend());
+    QVERIFY(last->address == 1 || last->address == 2);
 
     // Now the window may go.
     QVERIFY(window()->close());
@@ -300,6 +335,26 @@ void TestMainWindow::openCompetitionWithAShot()
     QVERIFY(event);
     QVERIFY(userModul()->setMemberEventDone(event, member->memberID(), true));
     QVERIFY(userModul()->members()->hasAnyEventDone());
+}
+
+MyEvent *TestMainWindow::startExercise()
+{
+    if (!userModul()->newCompetition(kCountryRussia, kRifle60, false, QStringLiteral("Кубок")))
+        return nullptr;
+    TEvent *event = userModul()->currentCompetition()->event(0);
+    TBulletList *list = event ? userModul()->bulletList(event->id()) : nullptr;
+    MyEvent *exercise = list ? createMyEvent(list, event, nullptr) : nullptr;
+    if (!exercise)
+        return nullptr;
+    setRunningExercise(exercise);
+    connect(exercise, &MyEvent::sig_emu_SendCommand, bus(), &EMUProc::slot_emu_SendCommand);
+    connect(exercise, &MyEvent::sig_emu_getBullet, bus(), &EMUProc::slot_emu_GetBullet);
+    connect(exercise, &MyEvent::sig_emu_stopReadBullet, bus(), &EMUProc::slot_emu_StopReadBullet);
+    connect(bus(), &EMUProc::sig_EventStarted, exercise, &MyEvent::slot_emu_EventStarted);
+    QSignalSpy commands(exercise, &MyEvent::sig_emu_SendCommand);
+    exercise->initEvent();
+    exercise->slot_view_startEvent(-1, -1);
+    return commands.isEmpty() ? nullptr : exercise;
 }
 
 QTEST_MAIN(TestMainWindow)
