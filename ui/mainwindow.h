@@ -7,12 +7,20 @@
 
 #include <array>
 
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
+class FormCompetitions;
+class FormMembers;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TEvent;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -31,6 +39,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -83,6 +92,9 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -102,12 +114,19 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -118,6 +137,13 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
@@ -32,6 +33,9 @@ void MainWindowTest::init()
 {
     Warnings::setTestMode(true);
     Warnings::clear();
+    // A report printed by a test goes into a PDF file, never to a printer
+    // of the machine.
+    Report::Engine::setSystemPrintersEnabled(false);
     m_warningsTaken = 0;
     m_storageErrors.clear();
     m_shutdownFailed = false;
@@ -237,18 +241,28 @@ QThread *MainWindowTest::workerThread() const
     return m_window->workerThread;
 }
 
+void MainWindowTest::showEventTotal(TEvent *event)
+{
+    m_window->showEventTotal(event);
+}
+
+void MainWindowTest::showCompetitionTotal()
+{
+    m_window->showCompetitionTotal();
+}
+
 EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
 }
 
-MyEvent *MainWindowTest::runningExercise() const
+MyEvent *MainWindowTest::currentEvent() const
 {
     return m_window->currentEvent;
 }
 
-void MainWindowTest::setRunningExercise(MyEvent *exercise)
+void MainWindowTest::holdEvent(MyEvent *event)
 {
     m_window->disconnectEvent();
-    m_window->currentEvent = exercise;
+    m_window->currentEvent = event;
 }

@@ -42,6 +42,7 @@ class QSignalSpy;
 class QThread;
 class SimulatorThread;
 class TdbAccessor;
+class TEvent;
 class TUserModul;
 
 class MainWindowTest : public QObject
@@ -98,11 +99,10 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
-    MyEvent *runningExercise() const;
-    // Hands the window an exercise object as its running exercise (it owns
-    // it from now on), for tests of the shell that need one before a relay
-    // can be prepared; the test wires it as far as it needs.
-    void setRunningExercise(MyEvent *exercise);
+    // The running exercise the window holds, null when none; and handing it
+    // one (the window owns it from then on), for tests of what becomes of it.
+    MyEvent *currentEvent() const;
+    void holdEvent(MyEvent *event);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The
@@ -115,6 +115,11 @@ protected:
     // Shuts the window down and builds a new one on the run folder as the
     // test has left it (a changed Config.ini, a stored competition).
     bool reopenWindow();
+    // The relay advance's moves to the total pages, which the window makes
+    // after the last relay of a stage or of the competition.
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+
     // Puts the range simulator on the "com" folder with one serial converter
     // for these lanes, and reopens the window so that its bus master finds it.
     bool startSimulator(const QList<int> &lanes);

@@ -362,7 +362,7 @@ MyEvent *TestMainWindow::startExercise()
     MyEvent *exercise = list ? createMyEvent(list, event, nullptr) : nullptr;
     if (!exercise)
         return nullptr;
-    setRunningExercise(exercise);
+    holdEvent(exercise);
     connect(exercise, &MyEvent::sig_emu_SendCommand, bus(), &EMUProc::slot_emu_SendCommand);
     connect(exercise, &MyEvent::sig_emu_getBullet, bus(), &EMUProc::slot_emu_GetBullet);
     connect(exercise, &MyEvent::sig_emu_stopReadBullet, bus(), &EMUProc::slot_emu_StopReadBullet);

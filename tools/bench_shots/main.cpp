@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "benchreport.h"
+#include "benchshots.h"
 #include "tbulletlist.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
@@ -100,20 +101,11 @@ bool storeExercise(int eventID)
         db.setDatabaseName(TdbAccessor::databasePath());
         ok = db.open() && db.transaction();
         QSqlQuery query(db);
-        ok = ok
-            && query.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
+        ok = ok && BenchShots::prepareMatchShot(query);
         for (int member = 1; ok && member <= kPlaces; ++member) {
             for (int number = 1; ok && number <= kStoredShotsPerPlace; ++number) {
-                const QPoint p = shotPoint(number * kPlaces + member);
-                query.addBindValue(eventID);
-                query.addBindValue(member);
-                query.addBindValue(number);
-                query.addBindValue(p.x());
-                query.addBindValue(p.y());
-                query.addBindValue(number * 50);
-                ok = query.exec();
+                ok = BenchShots::insertMatchShot(query, eventID, member, number,
+                                                 shotPoint(number * kPlaces + member));
             }
         }
         ok = ok && db.commit();
@@ -192,7 +184,12 @@ void benchRepaint(TdbAccessor *db, int eventID)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int shotsPerPlace = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times the shot list on a database of its own: adding a match shot, loading a "
+                       "stored exercise of 100 places, reading the run table."),
+        {{QStringLiteral("shots"), QStringLiteral("Shots per place for the adding timing (default 20).")}});
+    const int shotsPerPlace = args.isEmpty() ? 20 : qMax(1, args.first().toInt());
 
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir().mkpath(folder.filePath(QStringLiteral("ServerDatas/DataBase")))
