@@ -45,6 +45,11 @@ public:
     // Fine of a miss that is to be shot again.
     static constexpr int kFlaggedFine = 1;
 
+    // The three copies of a broadcast start reach a target within a few bus
+    // gaps; a start later than this is a new one. Shorter than the range's
+    // second, so that the tests need not wait that long between two starts.
+    static constexpr qint64 kStartCopyWindowMs = 300;
+
     // Member keys of the line tests.
     static int memberOn(int lane) { return lane * kMembersPerLane; }
 
@@ -70,6 +75,7 @@ public:
         m_simulator = std::make_unique<SimulatorThread>();
         if (!m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); }))
             return false;
+        m_simulator->call([](RangeSimulator &sim) { sim.setStartCopyWindowMs(kStartCopyWindowMs); });
         if (m_simulator->call([&](RangeSimulator &sim) { return sim.addSerialConverter(m_lanes); })
             != 0)
             return false;
@@ -112,6 +118,16 @@ public:
         m_screen.reset();
         m_data.reset();
         return finished;
+    }
+
+    // The exercise for the record over its shot list, wired as the main
+    // window wires it, on a run screen set up for it; nullptr for a type
+    // without one.
+    MyEvent *connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+    {
+        MyEvent *exercise = m_wiring->connectEvent(event, list, prevStage);
+        m_screen->setUp();
+        return exercise;
     }
 
     // Unwires and deletes the running exercise, if any.
@@ -192,7 +208,6 @@ public:
     SimulatorThread &simulator() { return *m_simulator; }
     TdbAccessor &db() { return *m_db; }
     FakeRunScreen &screen() { return *m_screen; }
-    EventWiring &wiring() { return *m_wiring; }
 
 signals:
     // The main window's signals to the bus master.

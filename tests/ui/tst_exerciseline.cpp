@@ -104,7 +104,7 @@ MyEvent *TestExerciseLine::openExercise(int typeXMLID, int matchCount)
         return nullptr;
     m_event->setID(eventID);
     m_list = m_line->makeList(eventID, kTargetNum, true, kCalibre, kControlValue);
-    MyEvent *exercise = m_line->wiring().connectEvent(m_event.get(), m_list.get(), nullptr);
+    MyEvent *exercise = m_line->connectEvent(m_event.get(), m_list.get(), nullptr);
     if (exercise)
         exercise->setClock(&m_clock);
     return exercise;
@@ -118,7 +118,7 @@ void TestExerciseLine::putLanesOnTheLine()
 void TestExerciseLine::startAndConfirm()
 {
     const int modes = m_line->screen().valuesOf(QStringLiteral("ModeText")).size();
-    m_line->screen().pressStart();
+    QVERIFY(m_line->screen().pressStart());
     QTRY_VERIFY_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("ModeText")).size() > modes,
                              kSearchTimeoutMs);
 }
@@ -218,6 +218,5 @@ void TestExerciseLine::threePositions()
 }
 
 QTEST_MAIN(TestExerciseLine)
-#include "moc_fakerunscreen.cpp"
 #include "moc_rangeline.cpp"
 #include "tst_exerciseline.moc"

@@ -14,7 +14,6 @@
 #include "exerciseclock.h"
 #include "myevent.h"
 #include "rangeline.h"
-#include "simtargetunit.h"
 #include "tevent.h"
 
 namespace {
@@ -42,10 +41,10 @@ constexpr qint64 kWindowMs = 3000;
 constexpr qint64 kGraceMs = 5000;
 constexpr qint64 kBreakMs = 60000;
 // The range takes at least 10 s from one start to the next; a simulated
-// target takes a start within 1 s of the last one for a copy of it (the
-// three copies of a broadcast), so a start after the hand-advanced clock's
-// jump waits out that second of real time.
-constexpr qint64 kStartCopiesMs = SimTargetUnit::kStartCopyWindowMs + 500;
+// target takes a start soon after the last one for a copy of it (the three
+// copies of a broadcast), so a start after the hand-advanced clock's jump
+// waits out that time in real time.
+constexpr qint64 kStartCopiesMs = RangeLine::kStartCopyWindowMs + 200;
 
 } // namespace
 
@@ -69,6 +68,9 @@ private:
     // The clock moves on to the next start once the last one can no longer
     // be taken for a copy of it.
     void advanceToStart(qint64 ms);
+    // START, or the re-shoot button of the target's row; false when it is
+    // not enabled.
+    bool pressStart(int reshootTarget);
 
     // Lanes fire `shots` (lane -> count) now, and the list must have them.
     void fire(const QMap<int, int> &shots, int stage, int timeTenths = -1);
@@ -135,7 +137,7 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
     std::unique_ptr<TBulletList> list =
         m_line->makeList(eventID, face, false, kCalibre, kControlValue);
     m_list = list.get();
-    MyEvent *stage = m_line->wiring().connectEvent(event.get(), list.get(), prevList);
+    MyEvent *stage = m_line->connectEvent(event.get(), list.get(), prevList);
     if (stage)
         stage->setClock(&m_clock);
     if (typeXMLID == kPrecisionType) {
@@ -154,6 +156,14 @@ void TestPistolLine::advanceToStart(qint64 ms)
     if (m_sinceStart.isValid())
         QTRY_VERIFY_WITH_TIMEOUT(m_sinceStart.elapsed() > kStartCopiesMs, kTimeoutMs);
     advance(ms);
+}
+
+bool TestPistolLine::pressStart(int reshootTarget)
+{
+    if (reshootTarget < 1)
+        return m_line->screen().pressStart();
+    const int flagged = m_list->countShotsWithStatus(reshootTarget, kFlaggedFine);
+    return m_line->screen().pressReshoot(reshootTarget, flagged);
 }
 
 int TestPistolLine::count(const char *slot, const QString &value) const
@@ -205,10 +215,7 @@ void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTar
 {
     const QString modeText = QStringLiteral("ModeText");
     const int modeTexts = m_line->screen().valuesOf(modeText).size();
-    if (reshootTarget >= 1)
-        emit m_line->screen().sig_startEvent(reshootTarget, -1);
-    else
-        m_line->screen().pressStart();
+    QVERIFY(pressStart(reshootTarget));
     advanceToStart(kLoadMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_line->screen().valuesOf(modeText).size() > modeTexts, kTimeoutMs);
     m_sinceStart.start();
@@ -231,10 +238,7 @@ void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTar
 void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
                                      int reshootTarget)
 {
-    if (reshootTarget >= 1)
-        emit m_line->screen().sig_startEvent(reshootTarget, -1);
-    else
-        m_line->screen().pressStart();
+    QVERIFY(pressStart(reshootTarget));
     for (int k = 0; k < shootingPerWindow.size(); ++k) {
         const int opened = count("TimeChange", QStringLiteral("0.0 0"));
         // The turned-away time; the window before's grace time is over first.
@@ -319,6 +323,5 @@ void TestPistolLine::precisionThenRapidFire()
 }
 
 QTEST_MAIN(TestPistolLine)
-#include "moc_fakerunscreen.cpp"
 #include "moc_rangeline.cpp"
 #include "tst_pistolline.moc"
