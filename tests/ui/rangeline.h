@@ -45,10 +45,13 @@ public:
     // Fine of a miss that is to be shot again.
     static constexpr int kFlaggedFine = 1;
 
+    // The line tests look at what is written and stored, not at when: the
+    // bus master keeps a tenth of the range's gaps to the simulator.
+    static constexpr BusGaps kGaps{5, 7, 20};
     // The three copies of a broadcast start reach a target within a few bus
     // gaps; a start later than this is a new one. Shorter than the range's
     // second, so that the tests need not wait that long between two starts.
-    static constexpr qint64 kStartCopyWindowMs = 300;
+    static constexpr qint64 kStartCopyWindowMs = 150;
 
     // Member keys of the line tests.
     static int memberOn(int lane) { return lane * kMembersPerLane; }
@@ -84,6 +87,7 @@ public:
         // As the main window builds it.
         m_thread = new QThread;
         m_bus = new EMUProc(0, 1, 10);
+        m_bus->setGaps(kGaps);
         m_bus->moveToThread(m_thread);
         m_bus->moveIoToThread();
         connect(m_thread, &QThread::started, m_bus, &EMUProc::process);
@@ -91,6 +95,10 @@ public:
         connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
         connect(this, &RangeLine::stopAll, m_bus, &EMUProc::stop);
         connect(this, &RangeLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
+        connect(m_bus, &EMUProc::sig_TargetEnabled, this,
+                [this](int lane, bool found) { m_found[lane].target = found; });
+        connect(m_bus, &EMUProc::sig_PCEnabled, this,
+                [this](int lane, bool found) { m_found[lane].terminal = found; });
         m_thread->start();
 
         m_db = std::make_unique<TdbAccessor>(connectionName);
@@ -123,8 +131,10 @@ public:
     // The exercise for the record over its shot list, wired as the main
     // window wires it, on a run screen set up for it; nullptr for a type
     // without one.
+    // The screen's record of calls starts anew with the exercise.
     MyEvent *connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
     {
+        m_screen->calls.clear();
         MyEvent *exercise = m_wiring->connectEvent(event, list, prevStage);
         m_screen->setUp();
         return exercise;
@@ -138,9 +148,11 @@ public:
     }
 
     // Puts the lanes on the line as the main window does for a relay and
-    // waits until the bus master found every target of the list.
-    bool putLanesOnTheLine(const TBulletList &list)
+    // waits until the bus master found every lane's target and terminal. The
+    // line then serves them for every exercise that follows.
+    bool putLanesOnTheLine()
     {
+        m_found.clear();
         // firstlast: 0 the first lane, 1 a middle one, 2 the last, 3 an only one.
         for (int i = 0; i < m_lanes.size(); ++i) {
             const bool first = i == 0;
@@ -149,7 +161,15 @@ public:
             emit sig_AddTarget(m_lanes.at(i), m_lanes.at(i), QStringLiteral("Family"),
                                QStringLiteral("Name"), firstlast);
         }
-        return QTest::qWaitFor([&list] { return list.allTargetsFound(); }, kTimeoutMs);
+        return QTest::qWaitFor(
+            [this] {
+                for (int lane : qAsConst(m_lanes)) {
+                    if (!m_found.value(lane).target || !m_found.value(lane).terminal)
+                        return false;
+                }
+                return true;
+            },
+            kTimeoutMs);
     }
 
     // The competition shot list of a stored exercise, one place per lane of
@@ -218,7 +238,14 @@ signals:
 private:
     static constexpr int kMembersPerLane = 10;
 
+    struct Found
+    {
+        bool target = false;
+        bool terminal = false;
+    };
+
     QList<int> m_lanes;
+    QMap<int, Found> m_found; // by lane, as the bus master last reported it
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;
     QThread *m_thread = nullptr; // deleted once finished
