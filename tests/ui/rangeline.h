@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "busthread.h"
 #include "emuproc.h"
 #include "eventwiring.h"
 #include "fakerunscreen.h"
@@ -88,18 +89,13 @@ public:
         m_thread = new QThread;
         m_bus = new EMUProc(0, 1, 10);
         m_bus->setGaps(kGaps);
-        m_bus->moveToThread(m_thread);
-        m_bus->moveIoToThread();
-        connect(m_thread, &QThread::started, m_bus, &EMUProc::process);
-        connect(m_bus, &EMUProc::sig_finished, m_thread, &QThread::quit);
-        connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
         connect(this, &RangeLine::stopAll, m_bus, &EMUProc::stop);
         connect(this, &RangeLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
         connect(m_bus, &EMUProc::sig_TargetEnabled, this,
                 [this](int lane, bool found) { m_found[lane].target = found; });
         connect(m_bus, &EMUProc::sig_PCEnabled, this,
                 [this](int lane, bool found) { m_found[lane].terminal = found; });
-        m_thread->start();
+        startBusMaster(m_bus, m_thread);
 
         m_db = std::make_unique<TdbAccessor>(connectionName);
         m_screen = std::make_unique<FakeRunScreen>();
@@ -108,7 +104,7 @@ public:
     }
 
     // As the main window stops: the exercise is unwired, then the bus master
-    // is told to stop; its sig_finished ends the thread through this
+    // is told to stop; the thread object deletes itself through this
     // thread's event loop, which must keep running meanwhile.
     bool stop()
     {
@@ -116,10 +112,7 @@ public:
         bool finished = true;
         if (m_thread) {
             emit stopAll();
-            finished = QTest::qWaitFor([this] { return m_thread->isFinished(); }, kTimeoutMs);
-            if (finished)
-                delete m_thread;
-            m_thread = nullptr;
+            finished = QTest::qWaitFor([this] { return m_thread.isNull(); }, kTimeoutMs);
         }
         m_db.reset();
         m_simulator.reset();
@@ -130,8 +123,7 @@ public:
 
     // The exercise for the record over its shot list, wired as the main
     // window wires it, on a run screen set up for it; nullptr for a type
-    // without one.
-    // The screen's record of calls starts anew with the exercise.
+    // without one. The screen's record of calls starts anew with it.
     MyEvent *connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
     {
         m_screen->calls.clear();
@@ -248,7 +240,7 @@ private:
     QMap<int, Found> m_found; // by lane, as the bus master last reported it
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;
-    QThread *m_thread = nullptr; // deleted once finished
+    QPointer<QThread> m_thread; // deletes itself once finished
     QPointer<EMUProc> m_bus;     // deletes itself when its loop has ended
     std::unique_ptr<TdbAccessor> m_db;
     std::unique_ptr<FakeRunScreen> m_screen;
