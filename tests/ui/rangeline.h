@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 #include "busthread.h"
@@ -214,6 +215,43 @@ public:
         QCOMPARE(storedRows, expectedRows);
         for (int lane : m_lanes)
             QCOMPARE(rowsOfMember.value(memberOn(lane)), rowsOfLane.value(lane).size());
+    }
+
+    // Shots the lane's target holds now.
+    int targetShotCount(int lane)
+    {
+        return m_simulator->call([lane](RangeSimulator &sim) { return sim.lane(lane)->target.shots().size(); });
+    }
+    // Shots fired on the lane so far, and those from the from-th on as their
+    // stored rows should read: a decoy shot lands where the target says. Read
+    // from the simulator's log, which a reset of the target, soon after its
+    // last shot of a position, does not clear.
+    int firedShotCount(int lane) { return firedRows(lane, 0).size(); }
+    QList<ExpectedRow> firedRows(int lane, int from)
+    {
+        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
+        QList<ExpectedRow> rows;
+        for (const TrafficEntry &entry : traffic) {
+            if (entry.kind != TrafficEntry::Shot || entry.address != lane)
+                continue;
+            // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
+            const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
+            rows << ExpectedRow{false, byte(4) << 8 | byte(5), byte(6) << 8 | byte(7), qint8(byte(8))};
+        }
+        return rows.mid(from);
+    }
+
+    // Start frames (code A0) the simulator has taken in so far, copies
+    // included. A shot is fired only once every copy of a start is in: the
+    // simulator may stall on a decoy shot, and a copy it takes in later than
+    // the start-copy window would restart the target.
+    int startFramesReceived()
+    {
+        constexpr int kStartCode = 0xA0;
+        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
+        return int(std::count_if(traffic.cbegin(), traffic.cend(), [](const TrafficEntry &entry) {
+            return entry.kind == TrafficEntry::Received && entry.code == kStartCode;
+        }));
     }
 
     const QList<int> &lanes() const { return m_lanes; }

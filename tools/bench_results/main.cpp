@@ -168,7 +168,12 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 15;
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times loading a stored exercise of 100 members with 60 shots as the viewer does, "
+                       "and building and reading each totals table over it."),
+        {{QStringLiteral("runs"), QStringLiteral("Runs of each timing (default 15).")}});
+    const int runs = args.isEmpty() ? 15 : qMax(1, args.first().toInt());
 
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir().mkpath(folder.filePath(QStringLiteral("ServerDatas/DataBase")))
