@@ -7,12 +7,21 @@
 
 #include <array>
 
+class DialogShooter;
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
+class FormCompetitionTotal;
+class FormCompetitions;
+class FormEventTotal;
+class FormMembers;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TEvent;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -31,6 +40,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -80,9 +90,13 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -102,12 +116,19 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -118,6 +139,14 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 
