@@ -3,11 +3,14 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
 
 #include "appstyle.h"
+#include "emuproc.h"
 #include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
@@ -38,14 +41,18 @@ void MainWindowTest::init()
     // of the machine.
     Report::Engine::setSystemPrintersEnabled(false);
     m_warningsTaken = 0;
+    m_busGaps.reset();
     m_storageErrors.clear();
     m_shutdownFailed = false;
-    m_runFolder = std::make_unique<TestDataDir>();
+    m_runFolder = m_givenRunFolder.isEmpty() ? std::make_unique<TestDataDir>()
+                                             : std::make_unique<TestDataDir>(m_givenRunFolder);
     QVERIFY(m_runFolder->isValid());
     m_stored = std::make_unique<StoredRows>();
     // The style sheet's pictures, as the program's run folder has them.
-    QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR) + QStringLiteral("/data/styles"),
-                                     m_runFolder->filePath(QStringLiteral("styles"))));
+    if (!QFileInfo::exists(m_runFolder->filePath(QStringLiteral("styles")))) {
+        QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR) + QStringLiteral("/data/styles"),
+                                         m_runFolder->filePath(QStringLiteral("styles"))));
+    }
     // The bus master must not probe the machine's own serial ports.
     const QString comDir = m_runFolder->filePath(kComFolder);
     QVERIFY(QDir().mkpath(comDir));
@@ -84,7 +91,42 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    if (m_busGaps)
+        setBusGaps(*m_busGaps);
+    if (!screenshotFolder().isEmpty())
+        m_window->resize(kScreenshotSize); // as large as the range computer's screen
     m_window->show();
+}
+
+void MainWindowTest::setBusGaps(const BusGaps &gaps)
+{
+    m_busGaps = gaps;
+    if (!m_window || !m_window->emu)
+        return;
+    // The bus master reads its gaps in its own thread, between its waits.
+    EMUProc *bus = m_window->emu;
+    QMetaObject::invokeMethod(bus, [bus, gaps] { bus->setGaps(gaps); });
+}
+
+QString MainWindowTest::screenshotFolder()
+{
+    return qEnvironmentVariable(kScreenshotVariable);
+}
+
+void MainWindowTest::sight(const QString &name, QWidget *shown)
+{
+    const QString folder = screenshotFolder();
+    if (folder.isEmpty())
+        return;
+    QWidget *what = shown ? shown : m_window;
+    // Let a window that has just been shown get its size and paint.
+    if (!QTest::qWaitForWindowExposed(what, 2000))
+        qWarning("sight: %s is not on the screen", qPrintable(name));
+    QTest::qWait(100);
+    const QString file = QStringLiteral("%1/%2-%3.png")
+                             .arg(folder, QString::fromLatin1(metaObject()->className()).toLower(), name);
+    if (!QDir().mkpath(folder) || !what->grab().save(file))
+        qWarning("sight: could not save %s", qPrintable(file));
 }
 
 void MainWindowTest::closeWindow()

@@ -28,10 +28,14 @@
 #include <QStringList>
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+
+#include "busgaps.h"
 
 #include "mainwindow.h"
 #include "storedrows.h"
@@ -137,6 +141,22 @@ protected:
     void showEventTotal(TEvent *event);
     void showCompetitionTotal();
 
+    // The next init() works in this folder, as another process left it,
+    // instead of a fresh one; the folder stays after the test.
+    void useRunFolder(const QString &path) { m_givenRunFolder = path; }
+
+    // Screenshots of what the operator sees at a step of a road: when the
+    // environment names a folder (RANGE_SCREENSHOT_DIR, as
+    // scripts/screenshots.sh does), the window (or that dialog) is saved there
+    // as "<test class>-<name>.png"; otherwise nothing happens.
+    static constexpr const char *kScreenshotVariable = "RANGE_SCREENSHOT_DIR";
+    static QString screenshotFolder();
+    void sight(const QString &name, QWidget *shown = nullptr);
+
+    // Every window opened from now on (and the open one) gets these gaps
+    // between its bus master's writes, as the line tests shorten them.
+    void setBusGaps(const BusGaps &gaps);
+
     // Puts the range simulator on the "com" folder with one serial converter
     // for these lanes, and reopens the window so that its bus master finds it.
     bool startSimulator(const QList<int> &lanes);
@@ -147,6 +167,10 @@ private:
     void openWindow();
     void closeWindow();
 
+    static constexpr QSize kScreenshotSize{1366, 768};
+
+    QString m_givenRunFolder;
+    std::optional<BusGaps> m_busGaps;
     std::unique_ptr<TestDataDir> m_runFolder;
     std::unique_ptr<StoredRows> m_stored;
     std::unique_ptr<SimulatorThread> m_simulator;

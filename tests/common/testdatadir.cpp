@@ -36,6 +36,7 @@ TestDataDir::TestDataDir(Content content)
 {
     if (!m_dir.isValid())
         return;
+    m_path = m_dir.path();
     const QString dataPath = m_dir.filePath(QStringLiteral("ServerDatas"));
     if (content == CopyDefaultData)
         m_valid = copyDirectoryRecursively(defaultDataPath(), dataPath);
@@ -47,6 +48,15 @@ TestDataDir::TestDataDir(Content content)
     m_valid = QDir::setCurrent(m_dir.path()) && m_valid;
 }
 
+TestDataDir::TestDataDir(const QString &existingPath)
+    : m_path(QDir(existingPath).absolutePath())
+{
+    m_dir.setAutoRemove(false);
+    m_dir.remove(); // the unused temporary folder
+    m_previousDir = QDir::currentPath();
+    m_valid = QFileInfo(m_path).isDir() && QDir::setCurrent(m_path);
+}
+
 TestDataDir::~TestDataDir()
 {
     if (!m_previousDir.isEmpty())
@@ -55,7 +65,7 @@ TestDataDir::~TestDataDir()
 
 bool TestDataDir::writeFile(const QString &relative, const QByteArray &content) const
 {
-    const QString target = m_dir.filePath(relative);
+    const QString target = filePath(relative);
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         return false;
     QFile file(target);

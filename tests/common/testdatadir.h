@@ -14,6 +14,9 @@ public:
     enum Content { CopyDefaultData, Empty };
 
     explicit TestDataDir(Content content = CopyDefaultData);
+    // A folder that outlives the object (another process's run folder, which
+    // a test hands over): made current, never copied into nor removed.
+    explicit TestDataDir(const QString &existingPath);
     ~TestDataDir();
 
     TestDataDir(const TestDataDir &) = delete;
@@ -21,9 +24,9 @@ public:
 
     bool isValid() const { return m_valid; }
     // Absolute path of the temporary folder (the program's current directory).
-    QString path() const { return m_dir.path(); }
+    QString path() const { return m_path; }
     // Absolute path of a file or folder below it, e.g. filePath("ServerDatas/Events").
-    QString filePath(const QString &relative) const { return m_dir.filePath(relative); }
+    QString filePath(const QString &relative) const { return m_path + QLatin1Char('/') + relative; }
     // Writes text into a file below the folder, creating the folders it needs.
     bool writeFile(const QString &relative, const QByteArray &content) const;
 
@@ -31,7 +34,8 @@ public:
     static QString defaultDataPath();
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir; // unused for an existing folder
+    QString m_path;
     QString m_previousDir;
     bool m_valid = false;
 };

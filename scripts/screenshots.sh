@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Screenshots of every page and dialog of the program, as the operator meets
+# them on the roads that the tests in tests/app walk (a competition, a pistol
+# match, a practice, the recovery after a crash), taken on a virtual X
+# display of the range computer's size:
+#   bash scripts/screenshots.sh [FOLDER]
+# The pictures go to FOLDER (default: $TMPDIR/range-screenshots, never inside
+# the repository) as <road>-<step>.png; the folder is emptied first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build
+out=${1:-${TMPDIR:-/tmp}/range-screenshots}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+case "$out/" in
+"$root"/*) echo "The screenshots go outside the repository, not into $out" >&2; exit 2 ;;
+esac
+
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+roads=()
+for source in tests/app/tst_*.cpp; do
+    roads+=("$(basename "$source" .cpp)")
+done
+cmake --build "$build" --target "${roads[@]}"
+
+rm -f "$out"/*.png
+failed=0
+for road in "${roads[@]}"; do
+    echo "== $road"
+    # A real X display (xcb), not the tests' offscreen platform.
+    env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
+        xvfb-run -a -s '-screen 0 1366x768x24' "$build/tests/app/$road" || failed=1
+done
+echo "$(find "$out" -name '*.png' | wc -l) screenshots in $out"
+exit $failed

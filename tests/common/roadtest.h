@@ -1,0 +1,65 @@
+#pragma once
+
+// Base class of the tests that walk a whole road of the program as the
+// operator meets it: the real main window on a run folder, the range
+// simulator on pseudo-terminals with simulated shooters, and the exercise
+// clock sped up. It adds to MainWindowTest the operator's steps that every
+// road takes (a new competition, its members, its relays, a relay shot on
+// the run page), each through the window's widgets and dialogs only, and
+// saves a screenshot of each page and dialog on the way when
+// scripts/screenshots.sh asks for them (MainWindowTest::sight).
+
+#include <QList>
+#include <QString>
+
+#include "mainwindowtest.h"
+
+struct ShooterSettings;
+
+class RoadTest : public MainWindowTest
+{
+    Q_OBJECT
+
+public:
+    // The exercise clock runs this many times faster than real time: a
+    // 15-minute sighting takes 3 s.
+    static constexpr int kClockSpeed = 300;
+
+protected slots:
+    void init();
+    void cleanup();
+
+protected:
+    // Types the text into the visible line edit (or spin box) of that name
+    // as the keyboard does, replacing what it held.
+    bool type(const QString &objectName, const QString &text);
+
+    // Welcome page, "new competition": a competition of the type from the
+    // list, without its final, under that name; the members page shows it.
+    // Its ID, -1 when any step failed.
+    int createCompetition(int type, const QString &name);
+    // Members page: a new shooter made in the shooter dialog opened from the
+    // shooter list, then added from the list with that start number. Its
+    // member ID, -1 when any step failed.
+    int addNewMember(const QString &name, const QString &family, int startNumber);
+
+    // The range simulator with one converter for the lanes, its targets
+    // taking a start for a copy of the last one only within the line tests'
+    // short window, and the window reopened on it with the line tests' short
+    // bus gaps.
+    bool startRange(const QList<int> &lanes);
+    // A simulated shooter on each lane firing every paceMs around the centre.
+    void startShooters(const QList<int> &lanes, int paceMs, int spreadTenthsMm = 60);
+    void stopShooters(const QList<int> &lanes);
+    // Shots the lane's target has recorded since the simulator started
+    // (from its traffic log, which target resets do not clear).
+    int firedShots(int lane);
+    // The highest shot number the program has asked the lane's target for.
+    int highestPolledShot(int lane);
+
+    // The stored match shots of a member in an exercise.
+    int storedShots(int eventID, int memberID);
+
+private:
+    QByteArray m_previousClockSpeed;
+};
