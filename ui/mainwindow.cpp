@@ -15,6 +15,7 @@
 #include "emuproc.h"
 #include "formwellcome.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 #include "waitms.h"
 
 namespace {
@@ -40,6 +41,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    viewModul = new TViewModul;
+    parentless.append(viewModul);
     currentEvent = nullptr;
 
     createBus();
@@ -96,6 +99,7 @@ void MainWindow::createPages()
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
     createTotalsPages();
+    createViewerPage();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

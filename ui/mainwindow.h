@@ -10,6 +10,7 @@
 class EMUProc;
 class FormCompetitionTotal;
 class FormEventTotal;
+class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -18,6 +19,7 @@ class QThread;
 class TEvent;
 class TPrintData;
 class TUserModul;
+class TViewModul;
 
 namespace Ui {
 class MainWindow;
@@ -36,6 +38,7 @@ class MainWindow;
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
 //   mainwindowtotals.cpp    total pages and printing
+//   mainwindowviewer.cpp    results viewer
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -122,6 +125,9 @@ private:
     void showCompetitionTotal();
     void printReport(int relay);
     void releaseHiddenTotals();
+    // Results viewer.
+    void createViewerPage();
+    void showViewer();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -135,6 +141,8 @@ private:
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless
+    TViewModul *viewModul = nullptr; // one of parentless
+    FormVIEW *formVIEW = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

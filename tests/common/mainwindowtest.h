@@ -43,6 +43,7 @@ class SimulatorThread;
 class TdbAccessor;
 class TEvent;
 class TUserModul;
+class TViewModul;
 
 class MainWindowTest : public QObject
 {
@@ -93,6 +94,7 @@ protected:
 
     // What the window holds.
     TUserModul *userModul() const;
+    TViewModul *viewModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;
