@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include "benchshots.h"
 #include "tdbaccessor.h"
 
 // The stored competition the benchmarks measure: competition type 1 (one
@@ -64,21 +65,13 @@ inline bool storeCompetition(int events = 1)
                 ok = exec(q, QStringLiteral("INSERT INTO trelays VALUES (?, ?, ?, ?)"),
                           {event, m, 1 + (m - 1) % kRelaySize, 1 + (m - 1) / kRelaySize});
         }
-        ok = ok
-            && q.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
+        ok = ok && BenchShots::prepareMatchShot(q);
         for (int i = 0; ok && i < events * kMembers; ++i) {
             const int event = kEventID + i / kMembers;
             const int m = 1 + i % kMembers;
             for (int number = 1; ok && number <= kShotsPerMember; ++number) {
-                q.addBindValue(event);
-                q.addBindValue(m);
-                q.addBindValue(number);
-                q.addBindValue((number * 37 + m * 11) % 200);
-                q.addBindValue((number * 91 + m * 7) % 200);
-                q.addBindValue(number * 50);
-                ok = q.exec();
+                const QPoint at((number * 37 + m * 11) % 200, (number * 91 + m * 7) % 200);
+                ok = BenchShots::insertMatchShot(q, event, m, number, at);
             }
         }
         ok = ok && db.commit();

@@ -7,9 +7,14 @@
 
 #include <array>
 
+class DialogShooter;
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
 class FormCompetitionTotal;
+class FormCompetitions;
 class FormEventTotal;
+class FormMembers;
 class FormVIEW;
 class FormWellcome;
 class MyEvent;
@@ -88,6 +93,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
@@ -113,6 +119,7 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
@@ -138,6 +145,11 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless

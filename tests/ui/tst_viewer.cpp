@@ -10,8 +10,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -288,15 +286,9 @@ void TestViewer::enterViewer()
 void TestViewer::open(const QString &competition, bool finished)
 {
     QVERIFY(click(finished ? QStringLiteral("rbfin1") : QStringLiteral("rbfin0")));
-    auto *list = widget<QListView>(finished ? QStringLiteral("lw_comp_finished")
-                                            : QStringLiteral("lw_comp_NOTfinished"));
-    QVERIFY(list && list->isVisible());
-    const QModelIndexList found =
-        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, competition, 1,
-                             Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(competition));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list->visualRect(found.first()).center());
+    const QString list = finished ? QStringLiteral("lw_comp_finished")
+                                  : QStringLiteral("lw_comp_NOTfinished");
+    QVERIFY2(clickRow(list, column(list, 0).indexOf(competition)), qPrintable(competition));
     QCOMPARE(widget<QLineEdit>(QStringLiteral("le_compName"))->text(),
              competition.section(QLatin1Char(' '), 0, 1));
 }
@@ -351,8 +343,9 @@ void TestViewer::everyKindOpens()
     auto *finished = widget<QListView>(QStringLiteral("lw_comp_finished"));
     auto *unfinished = widget<QListView>(QStringLiteral("lw_comp_NOTfinished"));
     QVERIFY(finished->isVisible() && unfinished->isHidden());
-    QCOMPARE(rowTexts(finished->model()), (QStringList{kOnePosition, kThreePositions}));
-    QCOMPARE(rowTexts(unfinished->model()), (QStringList{kPistol, kEmpty}));
+    QCOMPARE(column(QStringLiteral("lw_comp_finished"), 0),
+             (QStringList{kOnePosition, kThreePositions}));
+    QCOMPARE(column(QStringLiteral("lw_comp_NOTfinished"), 0), (QStringList{kPistol, kEmpty}));
     // Nothing open yet: the header shows today, the labels their form texts.
     QVERIFY(widget<QLineEdit>(QStringLiteral("le_compType"))->text().isEmpty());
     QCOMPARE(widget<QDateEdit>(QStringLiteral("dtl_compDate"))->date(), QDate::currentDate());
@@ -597,22 +590,24 @@ void TestViewer::failedLoadingIsReported()
     enterViewer();
     // The shots cannot be read any more: standings of nobody having scored
     // must not pass for results.
-    QVERIFY(userModul()->db()->execQuery(QStringLiteral("ALTER TABLE tbullets RENAME TO tb")));
+    QVERIFY(exec(QStringLiteral("ALTER TABLE tbullets RENAME TO tb")));
     open(kOnePosition, true);
-    Warnings::Shown box = takeWarning();
-    QCOMPARE(box.title, QStringLiteral("Результаты не загружены!"));
-    QVERIFY(box.text.contains(QStringLiteral("Ошибка при запросе/ответе Базы Данных")));
+    QVERIFY(expectBox(QStringLiteral("Результаты не загружены!"),
+                      QStringLiteral("Не удалось прочитать результаты соревнования из Базы Данных "
+                                     "(Ошибка при запросе/ответе Базы Данных). Показанные "
+                                     "результаты неполны")));
     QVERIFY(!takeStorageErrors().isEmpty());
 
     // Nor can the competitions: an empty list is no list.
-    QVERIFY(userModul()->db()->execQuery(QStringLiteral("ALTER TABLE tb RENAME TO tbullets")));
-    QVERIFY(userModul()->db()->execQuery(QStringLiteral("ALTER TABLE tcompetitions RENAME TO tc")));
+    QVERIFY(exec(QStringLiteral("ALTER TABLE tb RENAME TO tbullets")));
+    QVERIFY(exec(QStringLiteral("ALTER TABLE tcompetitions RENAME TO tc")));
     QVERIFY(click(QStringLiteral("pushButton")));
     enterViewer();
-    box = takeWarning();
-    QCOMPARE(box.title, QStringLiteral("Список соревнований не загружен!"));
+    QVERIFY(expectBox(QStringLiteral("Список соревнований не загружен!"),
+                      QStringLiteral("Не удалось прочитать соревнования из Базы Данных (Ошибка "
+                                     "при запросе/ответе Базы Данных). Список неполон")));
     QVERIFY(!takeStorageErrors().isEmpty());
-    QVERIFY(userModul()->db()->execQuery(QStringLiteral("ALTER TABLE tc RENAME TO tcompetitions")));
+    QVERIFY(exec(QStringLiteral("ALTER TABLE tc RENAME TO tcompetitions")));
 
     // Once the database answers again, the same competition opens quietly.
     QVERIFY(click(QStringLiteral("pushButton")));
