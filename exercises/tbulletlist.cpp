@@ -146,11 +146,7 @@ QVariant TBulletList::displayData(const TMemberPlace *place, int column) const
     const TBullet *shot = shotOfCell(place, column);
     if (!shot)
         return QVariant();
-    QString text = m_showTenths ? QString::number(shot->range(), 'f', 1)
-                                : QString::number(shot->score());
-    if (shot->isControl())
-        text += QLatin1Char('*');
-    return text;
+    return shot->valueText(m_showTenths);
 }
 
 QVariant TBulletList::decorationData(const TMemberPlace *place, int column) const

@@ -6,8 +6,6 @@
 #include "tviewmemberplace.h"
 
 namespace {
-// The view centres the numbers in wide columns.
-const QString kShotHeader = QStringLiteral("        %1       ");
 const QString kSumHeader = QStringLiteral("         SUMM        ");
 } // namespace
 
@@ -50,7 +48,7 @@ QVariant TViewBulletListModel::headerData(int section, Qt::Orientation orientati
         return memberHeader(section);
     if (section < kFixedColumns + seriesSize()) {
         const int number = bulletList()->seriesFirstIndex(m_currentSeries) + section - kFixedColumns + 1;
-        return kShotHeader.arg(number);
+        return numberHeader(number);
     }
     return kSumHeader;
 }
@@ -82,13 +80,8 @@ QVariant TViewBulletListModel::data(const QModelIndex &index, int role) const
 QVariant TViewBulletListModel::shotData(const TBullet *shot, int role) const
 {
     switch (role) {
-    case Qt::DisplayRole: {
-        QString text = bulletList()->showTenths() ? QString::number(shot->range10() / 10.0, 'f', 1)
-                                                  : QString::number(shot->score());
-        if (shot->isControl())
-            text += QLatin1Char('*');
-        return text;
-    }
+    case Qt::DisplayRole:
+        return shot->valueText(bulletList()->showTenths());
     case Qt::DecorationRole:
         return m_pictures.arrowOf(shot);
     case BullIdRole:

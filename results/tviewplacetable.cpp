@@ -124,6 +124,11 @@ QVariant TViewPlaceTable::memberHeader(int section)
     }
 }
 
+QString TViewPlaceTable::numberHeader(int number)
+{
+    return QStringLiteral("        %1       ").arg(number);
+}
+
 TViewRelayProxy::TViewRelayProxy(QAbstractItemModel *source, QObject *parent)
     : QSortFilterProxyModel(parent)
 {

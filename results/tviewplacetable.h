@@ -47,6 +47,9 @@ protected:
     // any column; invalid for everything else.
     QVariant memberData(const TViewMemberPlace *place, int row, int column, int role) const;
     static QVariant memberHeader(int section);
+    // The header of a shot or series column, padded so that the view
+    // centres the number in a wide column.
+    static QString numberHeader(int number);
 
 private:
     TViewBulletList *m_list = nullptr; // not owned

@@ -5,8 +5,6 @@
 #include "tviewmemberplace.h"
 
 namespace {
-// The view centres the numbers in wide columns.
-const QString kSeriesHeader = QStringLiteral("        %1       ");
 const QString kTotalHeader = QStringLiteral("         TOTAL        ");
 } // namespace
 
@@ -26,7 +24,7 @@ QVariant TViewSeriesListModel::headerData(int section, Qt::Orientation orientati
     if (section < kFixedColumns)
         return memberHeader(section);
     if (section < kFixedColumns + bulletList()->seriesCount())
-        return kSeriesHeader.arg(section - kFixedColumns + 1);
+        return numberHeader(section - kFixedColumns + 1);
     return kTotalHeader;
 }
 

@@ -1,3 +1,4 @@
+#include "composerelay.h"
 #include "resultsfixture.h"
 #include "tcompetitionlist.h"
 #include "tviewbulletlistmodel.h"
@@ -21,7 +22,6 @@ private slots:
     void deletingTheOpenCompetition();
 
 private:
-    bool composeRelay(TEvent *event, int number, const QList<int> &memberIDs);
     static QStringList names(const QAbstractItemModel *model);
     ResultsFixture &f() { return *m_fixture; }
 
@@ -37,19 +37,6 @@ void TestViewModul::init()
 void TestViewModul::cleanup()
 {
     m_fixture.reset();
-}
-
-bool TestViewModul::composeRelay(TEvent *event, int number, const QList<int> &memberIDs)
-{
-    TUserModul *modul = f().modul();
-    if (!modul->beginEditRelay(event, number))
-        return false;
-    int target = 1;
-    for (int memberID : memberIDs) {
-        if (!modul->placeMember(memberID, target++, true, false))
-            return false;
-    }
-    return modul->commitEditRelay(true);
 }
 
 QStringList TestViewModul::names(const QAbstractItemModel *model)
@@ -68,8 +55,8 @@ void TestViewModul::exercisesAndRelays()
     const int a = f().addMember(1);
     const int b = f().addMember(2);
     const int c = f().addMember(3);
-    QVERIFY(composeRelay(f().event(0), 1, {a, b}));
-    QVERIFY(composeRelay(f().event(0), 2, {c}));
+    QVERIFY(composeRelay(f().modul(), f().event(0), 1, {a, b}));
+    QVERIFY(composeRelay(f().modul(), f().event(0), 2, {c}));
     f().addMember(4);
     QVERIFY(f().shoot(f().list(0), b, shotValues("5*100")));
     QVERIFY(f().shoot(f().list(1), c, shotValues("3*90")));

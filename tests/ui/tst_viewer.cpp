@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "composerelay.h"
 #include "mainwindowtest.h"
 #include "shotvalues.h"
 #include "tbulletlist.h"
@@ -142,7 +143,6 @@ private:
     void storeEmpty();
     void newCompetition(int type, bool final, const QString &name);
     int addMember();
-    void composeRelay(TEvent *event, int number, const QList<int> &memberIDs, bool propagate);
     // Match shots of these values (tenths of a point) as the target reports
     // them; shot n comes from place code (n - 1) % 9, shot fineAt with a fine.
     void shoot(TEvent *event, int memberID, const QString &values, int fineAt = 0);
@@ -189,17 +189,6 @@ int TestViewer::addMember()
     return modul->members()->memberByShooterID(shooter)->memberID();
 }
 
-void TestViewer::composeRelay(TEvent *event, int number, const QList<int> &memberIDs,
-                              bool propagate)
-{
-    TUserModul *modul = userModul();
-    QVERIFY(modul->beginEditRelay(event, number));
-    int target = 1;
-    for (int memberID : memberIDs)
-        QVERIFY(modul->placeMember(memberID, target++, propagate, false));
-    QVERIFY(modul->commitEditRelay(propagate));
-}
-
 void TestViewer::shoot(TEvent *event, int memberID, const QString &values, int fineAt)
 {
     TBulletList *list = userModul()->bulletList(event->id());
@@ -231,8 +220,8 @@ void TestViewer::storeOnePositionWithFinal()
     TEvent *match = competition->event(0);
     TEvent *final = competition->event(1);
     QVERIFY(final && final->isFinal());
-    composeRelay(match, 1, {m[0], m[1]}, false);
-    composeRelay(match, 2, {m[2], m[3]}, false);
+    QVERIFY(composeRelay(userModul(), match, 1, {m[0], m[1]}, false));
+    QVERIFY(composeRelay(userModul(), match, 2, {m[2], m[3]}, false));
     shoot(match, m[0], QStringLiteral("60*100"), 5);
     shoot(match, m[1], QStringLiteral("60*105"));
     shoot(match, m[2], QStringLiteral("23*90"));
@@ -248,7 +237,7 @@ void TestViewer::storeThreePositions()
     const int a = addMember();
     const int b = addMember();
     TEvent *match = userModul()->currentCompetition()->event(0);
-    composeRelay(match, 1, {a, b}, false);
+    QVERIFY(composeRelay(userModul(), match, 1, {a, b}, false));
     shoot(match, a, QStringLiteral("60*100"));
     shoot(match, b, QStringLiteral("15*104"));
     QVERIFY(userModul()->setCompetitionFinished(true));
@@ -262,8 +251,8 @@ void TestViewer::storePistolMatch()
     const int a = addMember();
     const int b = addMember();
     TCompetition *competition = userModul()->currentCompetition();
-    composeRelay(competition->event(0), 1, {a}, true);
-    composeRelay(competition->event(0), 2, {b}, true);
+    QVERIFY(composeRelay(userModul(), competition->event(0), 1, {a}, true));
+    QVERIFY(composeRelay(userModul(), competition->event(0), 2, {b}, true));
     shoot(competition->event(0), a, QStringLiteral("30*100"));
     shoot(competition->event(0), b, QStringLiteral("30*90"));
     shoot(competition->event(1), a, QStringLiteral("30*90"));
