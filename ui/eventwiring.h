@@ -4,8 +4,11 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include <functional>
+
+#include "myevent.h"
+
 class EMUProc;
-class MyEvent;
 class TBulletList;
 class TEvent;
 
@@ -14,13 +17,10 @@ class TEvent;
 // the run screen is prepared for, wired to both sides and unwired and
 // deleted when the next one replaces it.
 //
-// The run screen is reached by name, so any screen object will do that has
-//   signals sig_startEvent(int, int) and sig_stopEvent(int), and
-//   slots slot_myEvent_TimeChange(QString, int), slot_myEvent_EventFinished(),
-//   slot_myEvent_BTNBackEnabled(bool), slot_myEvent_BTNStartEnabled(bool),
-//   slot_myEvent_BTNStartText(int), slot_myEvent_BTNStopEnabled(bool),
-//   slot_myEvent_BTNStopVisible(bool), slot_myEvent_BTNNextEnabled(bool),
-//   slot_myEvent_ModeText(int), slot_myEvent_DelegateView(bool).
+// The run screen's links are checked when this is compiled, for the real
+// page and for a test's stand-in alike: a screen type needs the signals
+// sig_startEvent(int, int) and sig_stopEvent(int) and the ten
+// slot_myEvent_ slots that the exercise's sig_view_ signals drive.
 // The bus master usually lives in its worker thread; every link to it is then
 // queued.
 class EventWiring : public QObject
@@ -28,8 +28,18 @@ class EventWiring : public QObject
     Q_OBJECT
 
 public:
-    // Neither the bus master nor the run screen is owned.
-    EventWiring(EMUProc *bus, QObject *runScreen, QObject *parent = nullptr);
+    // Neither the bus master nor the run screen is owned; the screen must
+    // outlive this object.
+    template <class Screen>
+    EventWiring(EMUProc *bus, Screen *screen, QObject *parent = nullptr)
+        : QObject(parent)
+        , m_bus(bus)
+    {
+        if (!screen)
+            return;
+        m_eventToScreen = [screen](MyEvent *event) { return wireRunScreen(event, screen); };
+        m_screenToEvent = [screen](MyEvent *event) { return wireScreenToEvent(screen, event); };
+    }
     ~EventWiring() override;
 
     // Replaces the current exercise by one for this exercise record over its
@@ -43,12 +53,53 @@ public:
 
     MyEvent *currentEvent() const { return m_event; }
 
+    // The exercise's links to the run screen and back, in the order the main
+    // window makes them.
+    template <class Screen>
+    static QList<QMetaObject::Connection> wireRunScreen(MyEvent *event, Screen *screen)
+    {
+        return {
+            connect(event, &MyEvent::sig_view_TimeChange, screen,
+                    &Screen::slot_myEvent_TimeChange),
+            connect(event, &MyEvent::sig_view_BTNBackEnabled, screen,
+                    &Screen::slot_myEvent_BTNBackEnabled),
+            connect(event, &MyEvent::sig_view_BTNStartEnabled, screen,
+                    &Screen::slot_myEvent_BTNStartEnabled),
+            connect(event, &MyEvent::sig_view_EventFinished, screen,
+                    &Screen::slot_myEvent_EventFinished),
+            connect(event, &MyEvent::sig_view_BTNStartText, screen,
+                    &Screen::slot_myEvent_BTNStartText),
+            connect(event, &MyEvent::sig_view_BTNStopEnabled, screen,
+                    &Screen::slot_myEvent_BTNStopEnabled),
+            connect(event, &MyEvent::sig_view_BTNStopVisible, screen,
+                    &Screen::slot_myEvent_BTNStopVisible),
+            connect(event, &MyEvent::sig_view_BTNNextEnabled, screen,
+                    &Screen::slot_myEvent_BTNNextEnabled),
+            connect(event, &MyEvent::sig_view_ModeText, screen, &Screen::slot_myEvent_ModeText),
+            connect(event, &MyEvent::sig_view_DelegateView, screen,
+                    &Screen::slot_myEvent_DelegateView),
+        };
+    }
+
+    template <class Screen>
+    static QList<QMetaObject::Connection> wireScreenToEvent(Screen *screen, MyEvent *event)
+    {
+        return {
+            connect(screen, &Screen::sig_startEvent, event, &MyEvent::slot_view_startEvent),
+            connect(screen, &Screen::sig_stopEvent, event, &MyEvent::slot_view_stopEvent),
+        };
+    }
+
 private:
-    void wireBus();
-    void wireRunScreen();
+    using Links = std::function<QList<QMetaObject::Connection>(MyEvent *)>;
+
+    QList<QMetaObject::Connection> wireEventToBus();
+    QList<QMetaObject::Connection> wireBusToEvent();
 
     EMUProc *m_bus = nullptr;
-    QObject *m_runScreen = nullptr;
+    // The screen's links of each direction; empty without a screen.
+    Links m_eventToScreen;
+    Links m_screenToEvent;
     MyEvent *m_event = nullptr; // owned
     QList<QMetaObject::Connection> m_connections;
 };
