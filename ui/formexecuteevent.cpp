@@ -19,8 +19,8 @@ namespace {
 
 const char *const kNetFound = ":/nets/img/net/net_green.png";
 const char *const kNetMissing = ":/nets/img/net/net_red.png";
-const char *const kSearchStyle = "color: rgb(170, 0, 0, %1)";
-const char *const kFoundStyle = "color: rgb(0, 85, 0, 255)";
+const char *const kSearchStyle = "color: rgba(170, 0, 0, %1)";
+const char *const kFoundStyle = "color: rgba(0, 85, 0, 255)";
 constexpr int kOpaque = 255;
 // One fade out and in of the search text spans three times the full alpha.
 constexpr int kBlinkSpan = 3 * kOpaque;
