@@ -124,6 +124,9 @@ void FormExecuteEvent::showList(TBulletList *list)
                                 ui->tv_series->horizontalHeader()}) {
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
+        // Every shot fits the columns again; over the rows on screen only,
+        // not a whole line of a hundred.
+        header->setResizeContentsPrecision(0);
     }
     ui->l_time->setText(QStringLiteral("00:00"));
 }

@@ -71,6 +71,7 @@ private slots:
     void startButtonAndClock();
     void modeBand_data();
     void modeBand();
+    void aShotRepaintsItsRow();
     void shootOffButtons();
     void shootOffWithoutFlaggedShots();
     void deletedListIsLetGo();
@@ -251,6 +252,43 @@ void TestRunPage::modeBand()
     callPage(*m_page, {"ModeText", mode, {}});
     QCOMPARE(child<QLabel>("l_mode")->text(), text);
     QCOMPARE(shown("f_mode"), bandShown);
+}
+
+// Records the regions a widget paints.
+class PaintRecorder : public QObject
+{
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void TestRunPage::aShotRepaintsItsRow()
+{
+    TBulletList *list = enter(RunCompetition::kRifle);
+    QVERIFY(list);
+    auto *view = child<QTableView>("tv_bullets");
+    QTRY_VERIFY(view->isVisible());
+    // A sighting shot keeps the rows in order: its row is painted again,
+    // the others are not.
+    const int lane = list->placeAtRow(1)->target();
+    list->setStageOfTarget(lane, 0);
+    PaintRecorder recorder;
+    view->viewport()->installEventFilter(&recorder);
+    // The change of stage repaints the whole table first.
+    QTRY_VERIFY(recorder.painted.contains(view->viewport()->rect()));
+    recorder.painted = QRegion();
+    QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), 1, 0, 25, 1, 30, 0));
+    const QRect shotCell = view->visualRect(list->index(1, list->lastColumn() - kSeriesShots));
+    QTRY_VERIFY(recorder.painted.contains(shotCell));
+    QVERIFY(!recorder.painted.intersects(view->visualRect(list->index(0, 0))));
+    QVERIFY(!recorder.painted.intersects(view->visualRect(list->index(2, 0))));
 }
 
 void TestRunPage::shootOffButtons()
