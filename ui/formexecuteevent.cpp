@@ -10,6 +10,7 @@
 #include "tevent.h"
 #include "tmemberplace.h"
 #include "tpracticedelegate.h"
+#include "tpracticemodul.h"
 #include "trelay.h"
 #include "tseries.h"
 #include "tusermodul.h"
@@ -114,6 +115,15 @@ void FormExecuteEvent::setupViewPractice()
     ui->l_c->hide();
     ui->label_2->hide();
     ui->frame_Comp_name1->hide();
+
+    const TEvent *event = practiceModul ? practiceModul->getCurrentEvent() : nullptr;
+    TBulletList *list = practiceModul ? practiceModul->getBulletList() : nullptr;
+    if (!event || !list)
+        return;
+    ui->l_conpetitionName->setText(QStringLiteral("%1").arg(event->nameEng()));
+    showList(list);
+    setButtonsForEntry(false);
+    setSearchState(-1);
 }
 
 void FormExecuteEvent::showList(TBulletList *list)
@@ -182,8 +192,10 @@ void FormExecuteEvent::checkTargets()
         setSearchState(SearchConverter);
         return;
     }
-    const TBulletList *list = shownList();
-    const bool allFound = !list || (list->allTargetsFound() && list->allPCsFound());
+    const TBulletList *list = practiceModul ? practiceModul->getBulletList() : nullptr;
+    if (!list)
+        return;
+    const bool allFound = list->allTargetsFound() && list->allPCsFound();
     setSearchState(allFound ? TargetsFound : SearchTargets);
 }
 

@@ -4,6 +4,7 @@
 // the sighting marks of the shot table.
 
 #include <QLabel>
+#include <QAbstractEventDispatcher>
 #include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -17,6 +18,7 @@
 #include "tbtndelegate.h"
 #include "tmemberplace.h"
 #include "tpracticedelegate.h"
+#include "tpracticemodul.h"
 #include "tseries.h"
 
 namespace {
@@ -75,6 +77,8 @@ private slots:
     void shootOffButtons();
     void shootOffWithoutFlaggedShots();
     void deletedListIsLetGo();
+    void practiceSearch();
+    void practiceShootOffActsOnThePracticeList();
     void buttonEditors_data();
     void buttonEditors();
     void sightingMarks_data();
@@ -97,7 +101,15 @@ private:
     QMap<int, QPushButton *> openButtons() const;
 
     std::unique_ptr<TestDataDir> m_dir;
+    // The practice with its shot list, places on the given targets.
+    TBulletList *practice(const QList<int> &targets);
+    bool blinking() const
+    {
+        return !QAbstractEventDispatcher::instance()->registeredTimers(m_page.get()).isEmpty();
+    }
+
     std::unique_ptr<TUserModul> m_modul;
+    std::unique_ptr<TPracticeModul> m_practice;
     std::unique_ptr<FormExecuteEvent> m_page;
 };
 
@@ -106,7 +118,9 @@ void TestRunPage::init()
     m_dir = std::make_unique<TestDataDir>();
     QVERIFY(RunCompetition::install(*m_dir));
     m_modul = std::make_unique<TUserModul>();
-    m_page = std::make_unique<FormExecuteEvent>(m_modul.get(), nullptr);
+    m_practice = std::make_unique<TPracticeModul>();
+    QVERIFY(m_practice->reload());
+    m_page = std::make_unique<FormExecuteEvent>(m_modul.get(), m_practice.get());
     m_page->resize(1280, 900);
     m_page->show();
 }
@@ -114,6 +128,7 @@ void TestRunPage::init()
 void TestRunPage::cleanup()
 {
     m_page.reset();
+    m_practice.reset();
     m_modul.reset();
     m_dir.reset();
 }
@@ -125,6 +140,18 @@ TBulletList *TestRunPage::enter(int type, int eventNum)
         list->setShotColumns(kSeriesShots);
         m_page->setMode(0);
     }
+    return list;
+}
+
+TBulletList *TestRunPage::practice(const QList<int> &targets)
+{
+    m_practice->setCurrentEvent(1, 1);
+    TBulletList *list = m_practice->getBulletList();
+    if (!list)
+        return nullptr;
+    for (int target : targets)
+        list->addPlace(target * 10, target, QStringLiteral("Shooter %1").arg(target));
+    list->setShotColumns(kSeriesShots);
     return list;
 }
 
@@ -375,6 +402,80 @@ void TestRunPage::deletedListIsLetGo()
     m_page->dropShotList();
     QVERIFY(!qobject_cast<TBulletList *>(child<QTableView>("tv_bullets")->model()));
     QVERIFY(!qobject_cast<TSeries *>(child<QTableView>("tv_series")->model()));
+}
+
+void TestRunPage::practiceSearch()
+{
+    TBulletList *list = practice({4, 5});
+    QVERIFY(list);
+    auto *search = child<QLabel>("label_mode");
+    auto *start = child<QPushButton>("pbStart");
+    const QString fullRed = QStringLiteral("color: rgba(170, 0, 0, 255)");
+
+    // No converter yet: the converter search blinks and START waits.
+    m_page->setMode(1);
+    QCOMPARE(child<QLabel>("l_conpetitionName")->text(), m_practice->getCurrentEvent()->nameEng());
+    QCOMPARE(child<QTableView>("tv_bullets")->model(), list);
+    QVERIFY(shown("label_mode") && !shown("frame_Comp_name1") && !shown("pb_Print"));
+    QCOMPARE(search->text(), QStringLiteral("Поиск конвертора"));
+    QVERIFY(!start->isEnabled());
+    QTRY_VERIFY(search->styleSheet() != fullRed);
+    // Back stops the blink; entering again blinks from full colour.
+    QSignalSpy back(m_page.get(), &FormExecuteEvent::sig_Back);
+    QTest::mouseClick(child<QPushButton>("pbBack"), Qt::LeftButton);
+    QCOMPARE(back.count(), 1);
+    QVERIFY(!blinking());
+    m_page->setMode(1);
+    QCOMPARE(search->styleSheet(), fullRed);
+    QVERIFY(blinking());
+
+    // Two converters: the target search.
+    m_page->setNetState(2);
+    QCOMPARE(search->text(), QStringLiteral("Поиск мишеней"));
+    QCOMPARE(child<QLabel>("l_colKommut")->text(), QStringLiteral("2"));
+    for (int target : {4, 5}) {
+        list->setTargetFound(target, true);
+        m_page->checkTargets();
+        QCOMPARE(search->text(), QStringLiteral("Поиск мишеней")); // terminals still silent
+        QVERIFY(!start->isEnabled());
+    }
+    for (int target : {4, 5}) {
+        list->setPCFound(target, true);
+        m_page->checkTargets();
+    }
+    QCOMPARE(search->text(), QStringLiteral("Мишени найдены"));
+    QCOMPARE(search->styleSheet(), QStringLiteral("color: rgba(0, 85, 0, 255)"));
+    QVERIFY(start->isEnabled() && !blinking());
+
+    // A converter lost afterwards shows on the net indicator only.
+    m_page->setNetState(0);
+    QCOMPARE(child<QLabel>("l_colKommut")->text(), QString());
+    QCOMPARE(search->text(), QStringLiteral("Мишени найдены"));
+    QVERIFY(start->isEnabled() && !blinking());
+}
+
+void TestRunPage::practiceShootOffActsOnThePracticeList()
+{
+    // A competition is open with its own relay on lanes 1 to 3 while a
+    // practice runs on targets 4 and 5.
+    QVERIFY(RunCompetition::prepare(*m_modul, RunCompetition::kPistol, {1, 2, 3}));
+    TBulletList *list = practice({4, 5});
+    QVERIFY(list);
+    list->setStageOfTarget(5, kMatch);
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY(list->addShotFromTarget(50, n, 0, 25, 1, 30, 0));
+    list->addMisses(50, 2, kFlaggedFine);
+    m_page->setMode(1);
+
+    QSignalSpy starts(m_page.get(), &FormExecuteEvent::sig_startEvent);
+    callPage(*m_page, "DelegateView", true);
+    const QMap<int, QPushButton *> buttons = openButtons();
+    QCOMPARE(buttons.size(), 2);
+    const int row = list->placeAtRow(0)->target() == 5 ? 0 : 1;
+    QVERIFY(buttons.value(row)->isEnabled() && !buttons.value(1 - row)->isEnabled());
+    QTest::mouseClick(buttons.value(row), Qt::LeftButton);
+    QCOMPARE(starts.count(), 1);
+    QCOMPARE(starts.at(0), (QVariantList{5, 2}));
 }
 
 void TestRunPage::buttonEditors_data()
