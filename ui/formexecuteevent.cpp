@@ -128,6 +128,10 @@ void FormExecuteEvent::setupViewPractice()
 
 void FormExecuteEvent::showList(TBulletList *list)
 {
+    // Buttons opened over another list mean nothing for this one; over the
+    // same list (the page entered again in a break) they stay.
+    if (ui->tv_bullets->model() != list)
+        removeShootOffButtons();
     ui->tv_bullets->setModel(list);
     ui->tv_series->setModel(list->series());
     for (QHeaderView *header : {ui->tv_bullets->horizontalHeader(),

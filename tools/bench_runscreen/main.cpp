@@ -5,7 +5,8 @@
 // and worst, of the model update and of the views' share, for sighting shots
 // (kept in memory) and match shots (stored as they arrive).
 //   bench_runscreen [match shots per lane, default 20]
-// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise or a
+// display is there (xvfb-run).
 
 #include <QAbstractItemView>
 #include <QAbstractEventDispatcher>
@@ -243,7 +244,7 @@ void reportPhase(const char *name, const Phase &phase)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int matchShots = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
