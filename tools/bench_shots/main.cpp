@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "benchreport.h"
 #include "tbulletlist.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
@@ -36,27 +37,9 @@ constexpr int kLoadRuns = 15;
 constexpr int kShotsPerSeries = 10;
 constexpr int kSeriesCount = 6;
 
-void report(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-}
-
-struct Spread
-{
-    double median = 0.0;
-    double p90 = 0.0;
-    double max = 0.0;
-};
-
-// Milliseconds from nanosecond samples.
-Spread spreadOf(std::vector<qint64> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples.at(std::min(samples.size() - 1, size_t(q * double(samples.size())))) / 1e6;
-    };
-    return {at(0.5), at(0.9), samples.back() / 1e6};
-}
+using BenchReport::report;
+using BenchReport::Spread;
+using BenchReport::spreadOf;
 
 std::unique_ptr<TBulletList> newList(TdbAccessor *db)
 {
@@ -209,7 +192,12 @@ void benchRepaint(TdbAccessor *db, int eventID)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int shotsPerPlace = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times the shot list on a database of its own: adding a match shot, loading a "
+                       "stored exercise of 100 places, reading the run table."),
+        {{QStringLiteral("shots"), QStringLiteral("Shots per place for the adding timing (default 20).")}});
+    const int shotsPerPlace = args.isEmpty() ? 20 : qMax(1, args.first().toInt());
 
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir().mkpath(folder.filePath(QStringLiteral("ServerDatas/DataBase")))
