@@ -1,7 +1,6 @@
 #include "eventwiring.h"
 
 #include "createmyevent.h"
-#include "emuproc.h"
 
 EventWiring::~EventWiring()
 {
@@ -39,28 +38,30 @@ void EventWiring::disconnectEvent()
 
 QList<QMetaObject::Connection> EventWiring::wireEventToBus()
 {
+    EMUProc *bus = m_bus.data();
     return {
-        connect(m_event, &MyEvent::sig_emu_getBullet, m_bus, &EMUProc::slot_emu_GetBullet),
-        connect(m_event, &MyEvent::sig_emu_stopReadBullet, m_bus,
+        connect(m_event, &MyEvent::sig_emu_getBullet, bus, &EMUProc::slot_emu_GetBullet),
+        connect(m_event, &MyEvent::sig_emu_stopReadBullet, bus,
                 &EMUProc::slot_emu_StopReadBullet),
-        connect(m_event, &MyEvent::sig_emu_SendCommand, m_bus, &EMUProc::slot_emu_SendCommand),
+        connect(m_event, &MyEvent::sig_emu_SendCommand, bus, &EMUProc::slot_emu_SendCommand),
     };
 }
 
 QList<QMetaObject::Connection> EventWiring::wireBusToEvent()
 {
     using AddBullet = void (MyEvent::*)(int, int, QPoint, schar, int, int);
+    EMUProc *bus = m_bus.data();
     return {
-        connect(m_bus, &EMUProc::sig_TargetEnabled, m_event, &MyEvent::slot_emu_TargetFound),
-        connect(m_bus, &EMUProc::sig_PCEnabled, m_event, &MyEvent::slot_emu_PCFound),
-        connect(m_bus, &EMUProc::sig_AddBullet, m_event,
+        connect(bus, &EMUProc::sig_TargetEnabled, m_event, &MyEvent::slot_emu_TargetFound),
+        connect(bus, &EMUProc::sig_PCEnabled, m_event, &MyEvent::slot_emu_PCFound),
+        connect(bus, &EMUProc::sig_AddBullet, m_event,
                 static_cast<AddBullet>(&MyEvent::slot_emu_AddBullet)),
-        connect(m_bus, &EMUProc::sig_setTime, m_event, &MyEvent::slot_emu_setTime),
-        connect(m_bus, &EMUProc::sig_EventStarted, m_event, &MyEvent::slot_emu_EventStarted),
-        connect(m_bus, &EMUProc::sig_EventStoped, m_event, &MyEvent::slot_emu_EventStoped),
-        connect(m_bus, &EMUProc::sig_BDReseted, m_event, &MyEvent::slot_emu_BDReseted),
-        connect(m_bus, &EMUProc::sig_ClasterSetted, m_event, &MyEvent::slot_emu_ClasterSetted),
-        connect(m_bus, &EMUProc::sig_setMatchFromPC, m_event, &MyEvent::slot_emu_BDResetFromPC),
-        connect(m_bus, &EMUProc::sig_PCWroteBullet, m_event, &MyEvent::slot_emu_ClientBullets),
+        connect(bus, &EMUProc::sig_setTime, m_event, &MyEvent::slot_emu_setTime),
+        connect(bus, &EMUProc::sig_EventStarted, m_event, &MyEvent::slot_emu_EventStarted),
+        connect(bus, &EMUProc::sig_EventStoped, m_event, &MyEvent::slot_emu_EventStoped),
+        connect(bus, &EMUProc::sig_BDReseted, m_event, &MyEvent::slot_emu_BDReseted),
+        connect(bus, &EMUProc::sig_ClasterSetted, m_event, &MyEvent::slot_emu_ClasterSetted),
+        connect(bus, &EMUProc::sig_setMatchFromPC, m_event, &MyEvent::slot_emu_BDResetFromPC),
+        connect(bus, &EMUProc::sig_PCWroteBullet, m_event, &MyEvent::slot_emu_ClientBullets),
     };
 }

@@ -3,14 +3,25 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
+#include <QString>
 
 #include <functional>
 
+#include "emuproc.h"
 #include "myevent.h"
 
-class EMUProc;
 class TBulletList;
 class TEvent;
+
+// One member's target as the bus master is told of it (sig_AddTarget).
+struct LineTarget
+{
+    int address = -1;
+    int startNumber = -1;
+    QString familyName;
+    QString name;
+};
 
 // The running exercise between the bus master and the run screen, as the
 // main window keeps it: one exercise at a time, made for the exercise that
@@ -52,6 +63,17 @@ public:
     void disconnectEvent();
 
     MyEvent *currentEvent() const { return m_event; }
+
+    // Where a member stands in the list of targets registered with the bus
+    // master: the first one empties its list, the last one starts the
+    // target search, an only one does both.
+    enum TargetPosition { TargetFirst = 0, TargetMiddle = 1, TargetLast = 2, TargetOnly = 3 };
+    static int targetPosition(bool first, bool last)
+    {
+        if (first)
+            return last ? TargetOnly : TargetFirst;
+        return last ? TargetLast : TargetMiddle;
+    }
 
     // The exercise's links to the run screen and back, in the order the main
     // window makes them.
@@ -96,7 +118,8 @@ private:
     QList<QMetaObject::Connection> wireEventToBus();
     QList<QMetaObject::Connection> wireBusToEvent();
 
-    EMUProc *m_bus = nullptr;
+    // Deletes itself in its own thread once its loop has ended.
+    QPointer<EMUProc> m_bus;
     // The screen's links of each direction; empty without a screen.
     Links m_eventToScreen;
     Links m_screenToEvent;

@@ -13,7 +13,9 @@
 #include "busthread.h"
 #include "datapaths.h"
 #include "emuproc.h"
+#include "formexecuteevent.h"
 #include "formwellcome.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "waitms.h"
 
@@ -40,14 +42,20 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    practiceModul = new TPracticeModul;
+    parentless.append(practiceModul);
+    practiceModul->reload();
     currentEvent = nullptr;
 
     createBus();
     emit sig_logenable(logsEnabled);
     createPages();
+    createEventWiring();
 
     connect(formWellcome, &FormWellcome::sig_setCompetition, this,
             qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
+            &MainWindow::slot_setCurrentRelayWidgetBACK);
 }
 
 MainWindow::~MainWindow()
@@ -96,6 +104,8 @@ void MainWindow::createPages()
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
     pages->setCurrentWidget(formWellcome);
+    formExecuteEvent = new FormExecuteEvent(userModul, practiceModul);
+    addPage(Page::Run, formExecuteEvent);
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(ui->Frame_manage);

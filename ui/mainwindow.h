@@ -8,12 +8,18 @@
 #include <array>
 
 class EMUProc;
+class EventWiring;
+class FormExecuteEvent;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TBulletList;
+class TEvent;
+class TPracticeModul;
 class TUserModul;
+struct LineTarget;
 
 namespace Ui {
 class MainWindow;
@@ -106,18 +112,27 @@ private:
     void stopBusAtOnce();
     void onWorkerFinished();
     // Exercise wiring.
+    void createEventWiring();
+    // true when the exercise's type has an exercise object, now wired.
+    bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void disconnectEvent();
     void clearTargets();
+    // The targets of a line in its order, the bus master's list replaced by
+    // them; a line without members leaves the list as it was.
+    void registerLine(const QList<LineTarget> &line);
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
     TUserModul *userModul = nullptr;
+    TPracticeModul *practiceModul = nullptr;
     int workMode = -1;
-    MyEvent *currentEvent = nullptr; // owned; deleted only by disconnectEvent
+    MyEvent *currentEvent = nullptr; // owned by eventWiring; deleted only by disconnectEvent
+    EventWiring *eventWiring = nullptr; // child of the window
     QThread *workerThread = nullptr; // deletes itself once finished
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormExecuteEvent *formExecuteEvent = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "formexecuteevent.h"
 #include "formwellcome.h"
 #include "myevent.h"
 #include "tmembers.h"
@@ -70,6 +71,7 @@ void MainWindow::slot_setRelaysWidget()
 
 void MainWindow::slot_setExecutableEvent()
 {
+    formExecuteEvent->setMode(workMode);
     showPage(Page::Run);
 }
 

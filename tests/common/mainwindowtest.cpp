@@ -241,3 +241,28 @@ EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
 }
+
+TPracticeModul *MainWindowTest::practiceModul() const
+{
+    return m_window->practiceModul;
+}
+
+MyEvent *MainWindowTest::currentEvent() const
+{
+    return m_window->currentEvent;
+}
+
+bool MainWindowTest::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+{
+    return m_window->connectEvent(event, list, prevStage);
+}
+
+void MainWindowTest::disconnectEvent()
+{
+    m_window->disconnectEvent();
+}
+
+void MainWindowTest::registerLine(const QList<LineTarget> &line)
+{
+    m_window->registerLine(line);
+}

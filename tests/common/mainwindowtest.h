@@ -37,11 +37,16 @@
 #include "warnings.h"
 
 class EMUProc;
+class MyEvent;
 class QSignalSpy;
 class QThread;
 class SimulatorThread;
+class TBulletList;
 class TdbAccessor;
+class TEvent;
+class TPracticeModul;
 class TUserModul;
+struct LineTarget;
 
 class MainWindowTest : public QObject
 {
@@ -97,6 +102,14 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
+    TPracticeModul *practiceModul() const;
+
+    // The window's exercise wiring, as its relay advance and practice flow
+    // use it.
+    MyEvent *currentEvent() const;
+    bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
+    void disconnectEvent();
+    void registerLine(const QList<LineTarget> &line);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The
