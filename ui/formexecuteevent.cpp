@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QTimerEvent>
 
+#include "appstyle.h"
 #include "tbtndelegate.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
@@ -43,6 +44,8 @@ FormExecuteEvent::FormExecuteEvent(TUserModul *userModul, TPracticeModul *practi
     , userModul(userModul)
     , practiceModul(practiceModul)
 {
+    // The net icons and the sighting mark.
+    initUiResources();
     ui->setupUi(this);
 
     m_shootOffDelegate = new TbtnDelegate(0, this);

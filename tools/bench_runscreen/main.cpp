@@ -1,36 +1,43 @@
 // Shots for a line of 100 lanes arrive on the run page while both of its
 // tables are on screen: each shot goes into the shot list the page shows
-// (scored, stored when it is a match shot), and the page is brought up to
-// date and painted before the next one. Reports the cost per shot, median
-// and worst, of the model update and of the views' share, for sighting shots
-// (kept in memory) and match shots (stored as they arrive).
-//   bench_runscreen [match shots per lane, default 20]
-// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise or a
-// display is there (xvfb-run).
+// (scored, and stored when it is a match shot), then the event loop brings
+// the page up to date and paints it before the next shot. Reports the cost
+// per shot, median and worst, of the model update and of the views' share,
+// for sighting shots (kept in memory) and match shots (stored as they
+// arrive, and moving rows whenever a total overtakes another).
+//   bench_runscreen [match shots per lane, default 20] [--style] [--grab FILE]
+// --style gives the page the program's style sheet and its pictures; --grab
+// saves a picture of the page after the last shot. Runs on the offscreen
+// platform unless a display is there (xvfb-run) or QT_QPA_PLATFORM says
+// otherwise.
 
-#include <QAbstractItemView>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "appstyle.h"
+#include "benchreport.h"
 #include "formexecuteevent.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
+#include "testdatadir.h"
 #include "tevent.h"
 #include "tmembers.h"
 #include "trelay.h"
 #include "tshooter.h"
 #include "tshooterenabledlist.h"
 #include "tusermodul.h"
+
+using BenchReport::report;
 
 namespace {
 
@@ -39,6 +46,8 @@ constexpr int kSightingShots = 5;
 constexpr int kShotColumns = 10;
 constexpr int kSeries = 6;
 constexpr int kCountry = 2;
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
 
 const char *const kEventsType = R"(<?xml version="1.0" encoding="UTF-8"?>
 <EventsList>
@@ -57,12 +66,6 @@ const char *const kCompetitionTypes = R"(<?xml version="1.0" encoding="UTF-8"?>
 </CompetititonList>
 )";
 
-void report(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-}
-
 bool writeFile(const QString &path, const char *text)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -70,8 +73,19 @@ bool writeFile(const QString &path, const char *text)
     return file.open(QIODevice::WriteOnly) && file.write(text) > 0;
 }
 
+bool makeRunFolder(const QString &path, bool style)
+{
+    return QDir::setCurrent(path) && QDir().mkpath(QStringLiteral("ServerDatas/DataBase"))
+        && writeFile(QStringLiteral("ServerDatas/Events/EventsType.xml"), kEventsType)
+        && writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"), kCompetitionTypes)
+        && (!style
+            || copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR "/data/styles"),
+                                        QStringLiteral("styles")));
+}
+
 // A competition of 100 members in one relay on lanes 1 to 100, that relay
-// being shot; the shot list of its exercise with a place per member.
+// being shot; the shot list of its exercise with a place per member, laid
+// out as the one-position exercise lays it out.
 TBulletList *prepareLine(TUserModul &modul)
 {
     if (!modul.newCompetition(kCountry, 1, false, QStringLiteral("Bench")))
@@ -106,7 +120,6 @@ TBulletList *prepareLine(TUserModul &modul)
                        member->startNumber(), QImage(), QStringLiteral("RUS"),
                        QStringLiteral("Team"), QStringLiteral("MS"));
     }
-    // As the one-position exercise lays the list out.
     list->setShotColumns(kShotColumns);
     list->setSeriesSize(kSeries);
     return list;
@@ -127,30 +140,16 @@ protected:
     }
 };
 
-struct Spread
-{
-    double median = 0.0;
-    double max = 0.0;
-};
-
-Spread spreadOf(std::vector<qint64> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return {samples.at(samples.size() / 2) / 1e6, samples.back() / 1e6};
-}
-
 struct Phase
 {
     std::vector<qint64> model;
     std::vector<qint64> views;
     std::vector<qint64> total;
     // Totals of the shots that left the rows in their order, and of those
-    // that moved rows (a view then lays out and repaints all it shows).
+    // that moved rows (the views then lay out and repaint all they show).
     std::vector<qint64> steady;
     std::vector<qint64> resorted;
-    int shots = 0;
     int paintedShots = 0;
-    int resortedShots = 0;
 };
 
 // Runs the event loop until it has nothing left to do: posted events,
@@ -166,78 +165,64 @@ void settle()
 }
 
 // Every lane fires `count` shots in turn, as a line does.
-bool shoot(TBulletList &list, int stage, int count, PaintCounter &counter, Phase &phase)
+bool shoot(TBulletList &list, int stage, int count, const PaintCounter &counter, Phase &phase)
 {
     int resorts = 0;
     const QMetaObject::Connection counting =
         QObject::connect(&list, &QAbstractItemModel::layoutChanged, [&resorts] { ++resorts; });
+    bool accepted = true;
     QElapsedTimer timer;
     list.setStageAll(stage);
-    for (int k = 0; k < count; ++k) {
-        for (int lane = 1; lane <= kLanes; ++lane) {
-            const int memberID = list.memberIdOfTarget(lane);
+    settle();
+    for (int k = 0; k < count && accepted; ++k) {
+        for (int lane = 1; lane <= kLanes && accepted; ++lane) {
             const int number = list.lastBulletNumberOfTarget(lane, stage) + 1;
             const int seed = lane * 131 + number * 17;
             const int paintsBefore = counter.paints;
-            const int sortsBefore = resorts;
+            const int resortsBefore = resorts;
             timer.start();
-            if (!list.addShotFromTarget(memberID, number, seed % 300, (seed * 7) % 300, 1,
-                                        number * 40, 0)) {
-                QObject::disconnect(counting);
-                return false;
-            }
+            accepted = list.addShotFromTarget(list.memberIdOfTarget(lane), number, seed % 300,
+                                              (seed * 7) % 300, 1, number * 40, 0);
             const qint64 model = timer.nsecsElapsed();
-            // What the event loop does before the next shot arrives: the
-            // views' layouts and the repaint of what changed.
             settle();
             const qint64 total = timer.nsecsElapsed();
             phase.model.push_back(model);
             phase.views.push_back(total - model);
             phase.total.push_back(total);
-            ++phase.shots;
+            (resorts > resortsBefore ? phase.resorted : phase.steady).push_back(total);
             if (counter.paints > paintsBefore)
                 ++phase.paintedShots;
-            if (resorts > sortsBefore) {
-                ++phase.resortedShots;
-                phase.resorted.push_back(total);
-            } else {
-                phase.steady.push_back(total);
-            }
         }
     }
     QObject::disconnect(counting);
-    return true;
+    return accepted;
+}
+
+QString spreadText(const std::vector<qint64> &samples)
+{
+    const BenchReport::Spread spread = BenchReport::spreadOf(samples);
+    return QStringLiteral("median %1 ms, worst %2 ms")
+        .arg(spread.median, 0, 'f', 3)
+        .arg(spread.max, 0, 'f', 3);
 }
 
 void reportPhase(const char *name, const Phase &phase)
 {
-    const Spread model = spreadOf(phase.model);
-    const Spread views = spreadOf(phase.views);
-    const Spread total = spreadOf(phase.total);
-    report(QStringLiteral("%1: %2 shots (%3 repainted the shot table, %4 re-sorted the rows); "
-                          "per shot median %5 ms, worst %6 ms; model %7 / %8 ms, views %9 / %10 ms "
-                          "(median / worst)")
+    report(QStringLiteral("%1: %2 shots, %3 of them repainted the shot table")
                .arg(QLatin1String(name))
-               .arg(phase.shots)
-               .arg(phase.paintedShots)
-               .arg(phase.resortedShots)
-               .arg(total.median, 0, 'f', 3)
-               .arg(total.max, 0, 'f', 3)
-               .arg(model.median, 0, 'f', 3)
-               .arg(model.max, 0, 'f', 3)
-               .arg(views.median, 0, 'f', 3)
-               .arg(views.max, 0, 'f', 3));
-    for (const auto &part : {std::make_pair("rows kept their order", &phase.steady),
-                             std::make_pair("rows re-sorted", &phase.resorted)}) {
-        if (part.second->empty())
-            continue;
-        const Spread spread = spreadOf(*part.second);
-        report(QStringLiteral("    %1: %2 shots, median %3 ms, worst %4 ms")
-                   .arg(QLatin1String(part.first))
-                   .arg(part.second->size())
-                   .arg(spread.median, 0, 'f', 3)
-                   .arg(spread.max, 0, 'f', 3));
-    }
+               .arg(phase.total.size())
+               .arg(phase.paintedShots));
+    report(QStringLiteral("    per shot, all included: %1").arg(spreadText(phase.total)));
+    report(QStringLiteral("    the shot list (scoring, storing): %1").arg(spreadText(phase.model)));
+    report(QStringLiteral("    the views (layout, repaint): %1").arg(spreadText(phase.views)));
+    if (!phase.steady.empty())
+        report(QStringLiteral("    %1 shots kept the rows' order: %2")
+                   .arg(phase.steady.size())
+                   .arg(spreadText(phase.steady)));
+    if (!phase.resorted.empty())
+        report(QStringLiteral("    %1 shots re-sorted the rows: %2")
+                   .arg(phase.resorted.size())
+                   .arg(spreadText(phase.resorted)));
 }
 
 } // namespace
@@ -247,18 +232,33 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int matchShots = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Cost of one shot on the run page of a 100-lane line, tables on screen."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("shots"),
+                                 QStringLiteral("Match shots per lane (default 20)."),
+                                 QStringLiteral("[shots]"));
+    const QCommandLineOption style(QStringLiteral("style"),
+                                   QStringLiteral("With the program's style sheet."));
+    const QCommandLineOption grab(QStringLiteral("grab"),
+                                  QStringLiteral("Save a picture of the page to FILE."),
+                                  QStringLiteral("FILE"));
+    parser.addOption(style);
+    parser.addOption(grab);
+    parser.process(app);
+    const QStringList positional = parser.positionalArguments();
+    const int matchShots = positional.isEmpty() ? 20 : qMax(1, positional.first().toInt());
+    const QString grabFile = parser.isSet(grab) ? QFileInfo(parser.value(grab)).absoluteFilePath()
+                                                : QString();
 
     QTemporaryDir runFolder;
-    if (!runFolder.isValid() || !QDir::setCurrent(runFolder.path())
-        || !QDir().mkpath(QStringLiteral("ServerDatas/DataBase"))
-        || !QDir().mkpath(QStringLiteral("ServerDatas/DataBase"))
-        || !writeFile(QStringLiteral("ServerDatas/Events/EventsType.xml"), kEventsType)
-        || !writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"),
-                      kCompetitionTypes)) {
+    if (!runFolder.isValid() || !makeRunFolder(runFolder.path(), parser.isSet(style))) {
         report(QStringLiteral("cannot make the run folder"));
         return 1;
     }
+    if (parser.isSet(style))
+        applyApplicationStyle(app);
 
     TUserModul modul;
     TBulletList *list = prepareLine(modul);
@@ -267,12 +267,12 @@ int main(int argc, char **argv)
         return 1;
     }
     FormExecuteEvent page(&modul, nullptr);
-    page.resize(1920, 1080);
+    page.resize(kWidth, kHeight);
     page.setMode(0);
     page.show();
     PaintCounter counter;
     page.findChild<QTableView *>(QStringLiteral("tv_bullets"))->viewport()->installEventFilter(&counter);
-    QCoreApplication::processEvents();
+    settle();
 
     Phase sighting;
     Phase match;
@@ -281,10 +281,18 @@ int main(int argc, char **argv)
         report(QStringLiteral("a shot was refused"));
         return 1;
     }
-    report(QStringLiteral("run page, %1 lanes, window 1920 x 1080, platform %2")
+    report(QStringLiteral("run page of %1 lanes, %2 x %3, platform %4, %5")
                .arg(kLanes)
-               .arg(QGuiApplication::platformName()));
+               .arg(kWidth)
+               .arg(kHeight)
+               .arg(QGuiApplication::platformName())
+               .arg(parser.isSet(style) ? QStringLiteral("program's style sheet")
+                                        : QStringLiteral("no style sheet")));
     reportPhase("sighting shots", sighting);
     reportPhase("match shots", match);
+    if (!grabFile.isEmpty() && !page.grab().save(grabFile)) {
+        report(QStringLiteral("cannot save %1").arg(grabFile));
+        return 1;
+    }
     return 0;
 }
