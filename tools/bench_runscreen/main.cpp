@@ -5,8 +5,8 @@
 // per shot, median and worst, of the model update and of the views' share,
 // for sighting shots (kept in memory) and match shots (stored as they
 // arrive, and moving rows whenever a total overtakes another).
-//   bench_runscreen [match shots per lane, default 20] [--style] [--grab FILE]
-// --style gives the page the program's style sheet and its pictures; --grab
+//   bench_runscreen [match shots per lane, default 20] [--sheet] [--grab FILE]
+// --sheet gives the page the program's style sheet and its pictures; --grab
 // saves a picture of the page after the last shot. Runs on the offscreen
 // platform unless a display is there (xvfb-run) or QT_QPA_PLATFORM says
 // otherwise.
@@ -239,7 +239,7 @@ int main(int argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("shots"),
                                  QStringLiteral("Match shots per lane (default 20)."),
                                  QStringLiteral("[shots]"));
-    const QCommandLineOption style(QStringLiteral("style"),
+    const QCommandLineOption style(QStringLiteral("sheet"),
                                    QStringLiteral("With the program's style sheet."));
     const QCommandLineOption grab(QStringLiteral("grab"),
                                   QStringLiteral("Save a picture of the page to FILE."),
