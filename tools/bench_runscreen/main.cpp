@@ -14,12 +14,9 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -27,15 +24,8 @@
 #include "appstyle.h"
 #include "benchreport.h"
 #include "formexecuteevent.h"
-#include "tbulletlist.h"
-#include "tcompetition.h"
+#include "runcompetition.h"
 #include "testdatadir.h"
-#include "tevent.h"
-#include "tmembers.h"
-#include "trelay.h"
-#include "tshooter.h"
-#include "tshooterenabledlist.h"
-#include "tusermodul.h"
 
 using BenchReport::report;
 
@@ -45,84 +35,16 @@ constexpr int kLanes = 100;
 constexpr int kSightingShots = 5;
 constexpr int kShotColumns = 10;
 constexpr int kSeries = 6;
-constexpr int kCountry = 2;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-const char *const kEventsType = R"(<?xml version="1.0" encoding="UTF-8"?>
-<EventsList>
-  <EventType ID="1" NameEng="SimpleOne" NameRus="Series">
-    <SubType SubNum="1" SubNameEng="10m Air Rifle 60 Shots" SubNameRus="R60" MatchCount="60"
-             TargetNum="8" ControlValue="10.2" VIew10="1" OldID="0" Calibre="450"/>
-  </EventType>
-</EventsList>
-)";
-
-const char *const kCompetitionTypes = R"(<?xml version="1.0" encoding="UTF-8"?>
-<CompetititonList>
-  <CompetitionType ID="1" NameEng="Air Rifle" NameRus="AR" weapon="0">
-    <Event Final="0" Num="1" TypeID="1" SubType="1"/>
-  </CompetitionType>
-</CompetititonList>
-)";
-
-bool writeFile(const QString &path, const char *text)
+// The lanes of the line, 1 to 100.
+QList<int> lanes()
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) > 0;
-}
-
-bool makeRunFolder(const QString &path, bool style)
-{
-    return QDir::setCurrent(path) && QDir().mkpath(QStringLiteral("ServerDatas/DataBase"))
-        && writeFile(QStringLiteral("ServerDatas/Events/EventsType.xml"), kEventsType)
-        && writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"), kCompetitionTypes)
-        && (!style
-            || copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR "/data/styles"),
-                                        QStringLiteral("styles")));
-}
-
-// A competition of 100 members in one relay on lanes 1 to 100, that relay
-// being shot; the shot list of its exercise with a place per member, laid
-// out as the one-position exercise lays it out.
-TBulletList *prepareLine(TUserModul &modul)
-{
-    if (!modul.newCompetition(kCountry, 1, false, QStringLiteral("Bench")))
-        return nullptr;
-    TEvent *event = modul.currentCompetition()->event(0);
-    if (!event || !modul.beginEditRelay(event, 1))
-        return nullptr;
-    for (int lane = 1; lane <= kLanes; ++lane) {
-        const int shooterID = modul.addShooter(QStringLiteral("Name%1").arg(lane),
-                                               QStringLiteral("Family%1").arg(lane),
-                                               QDate(1990, 1, 1), 0, kCountry, 0, 0);
-        if (!modul.addMember(modul.shooters()->shooterByID(shooterID), lane))
-            return nullptr;
-        const TShooter *member = modul.members()->memberByShooterID(shooterID);
-        if (!member || !modul.placeMember(member->memberID(), lane, false, false))
-            return nullptr;
-    }
-    int errorInfo = -1;
-    int relayInfo = -1;
-    if (!modul.commitEditRelay(false) || !modul.firstUnfinishedRelay(&errorInfo, &relayInfo)
-        || !modul.prepareRunRelay())
-        return nullptr;
-    const TRelay *relay = modul.currentRunRelay(nullptr, nullptr);
-    TBulletList *list = modul.bulletList(event->id());
-    if (!relay || !list)
-        return nullptr;
-    list->reload();
-    for (int i = 0; i < relay->memberCount(); ++i) {
-        const TShooter *member = relay->memberAt(i);
-        list->addPlace(member->memberID(), relay->targetOfMember(member->memberID()),
-                       member->family() + QLatin1Char(' ') + member->name(),
-                       member->startNumber(), QImage(), QStringLiteral("RUS"),
-                       QStringLiteral("Team"), QStringLiteral("MS"));
-    }
-    list->setShotColumns(kShotColumns);
-    list->setSeriesSize(kSeries);
-    return list;
+    QList<int> all;
+    for (int lane = 1; lane <= kLanes; ++lane)
+        all << lane;
+    return all;
 }
 
 // Counts the paints of a table's viewport.
@@ -252,8 +174,11 @@ int main(int argc, char **argv)
     const QString grabFile = parser.isSet(grab) ? QFileInfo(parser.value(grab)).absoluteFilePath()
                                                 : QString();
 
-    QTemporaryDir runFolder;
-    if (!runFolder.isValid() || !makeRunFolder(runFolder.path(), parser.isSet(style))) {
+    TestDataDir runFolder;
+    if (!RunCompetition::install(runFolder)
+        || (parser.isSet(style)
+            && !copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR "/data/styles"),
+                                         runFolder.filePath(QStringLiteral("styles"))))) {
         report(QStringLiteral("cannot make the run folder"));
         return 1;
     }
@@ -261,11 +186,14 @@ int main(int argc, char **argv)
         applyApplicationStyle(app);
 
     TUserModul modul;
-    TBulletList *list = prepareLine(modul);
+    TBulletList *list = RunCompetition::prepare(modul, RunCompetition::kRifle, lanes());
     if (!list) {
         report(QStringLiteral("cannot prepare the line"));
         return 1;
     }
+    // As the one-position exercise of 60 shots lays the list out.
+    list->setShotColumns(kShotColumns);
+    list->setSeriesSize(kSeries);
     FormExecuteEvent page(&modul, nullptr);
     page.resize(kWidth, kHeight);
     page.setMode(0);

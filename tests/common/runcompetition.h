@@ -90,9 +90,9 @@ inline TBulletList *prepare(TUserModul &modul, int type, const QList<int> &lanes
     TCompetition *competition = modul.currentCompetition();
     QList<int> memberIDs;
     for (int lane : lanes) {
-        const int shooterID = modul.addShooter(QStringLiteral("Name%1").arg(lane),
-                                               QStringLiteral("Family%1").arg(lane),
-                                               QDate(1990, 1, lane), 0, kCountry, 0, 0);
+        const int shooterID =
+            modul.addShooter(QStringLiteral("Name%1").arg(lane), QStringLiteral("Family%1").arg(lane),
+                             QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
         if (!modul.addMember(modul.shooters()->shooterByID(shooterID), lane))
             return nullptr;
         memberIDs << modul.members()->memberByShooterID(shooterID)->memberID();
