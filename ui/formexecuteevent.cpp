@@ -208,12 +208,15 @@ void FormExecuteEvent::checkTargets()
 
 void FormExecuteEvent::setSearchState(int state)
 {
-    if (!m_searchDisplayOn)
-        return;
+    // Kept while the display is off too: a practice entered after the
+    // converters were found shows the target search, not the converter
+    // search.
     if (state < 0)
         state = m_searchState;
     else
         m_searchState = state;
+    if (!m_searchDisplayOn)
+        return;
     switch (state) {
     case SearchConverter:
     case SearchTargets:

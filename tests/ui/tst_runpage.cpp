@@ -452,6 +452,13 @@ void TestRunPage::practiceSearch()
     QCOMPARE(child<QLabel>("l_colKommut")->text(), QString());
     QCOMPARE(search->text(), QStringLiteral("Мишени найдены"));
     QVERIFY(start->isEnabled() && !blinking());
+
+    // A converter found while the search is not shown: the next practice
+    // starts with the target search.
+    m_page->setNetState(1);
+    m_page->setMode(1);
+    QCOMPARE(search->text(), QStringLiteral("Поиск мишеней"));
+    QVERIFY(!start->isEnabled() && blinking());
 }
 
 void TestRunPage::practiceShootOffActsOnThePracticeList()
