@@ -10,7 +10,13 @@ EventWiring::~EventWiring()
 MyEvent *EventWiring::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
 {
     disconnectEvent();
-    m_event = createMyEvent(list, event, prevStage);
+    return adopt(createMyEvent(list, event, prevStage));
+}
+
+MyEvent *EventWiring::adopt(MyEvent *event)
+{
+    disconnectEvent();
+    m_event = event;
     if (!m_event)
         return nullptr;
     if (m_bus)

@@ -58,6 +58,9 @@ public:
     // and runs its initEvent. nullptr, and no exercise, for an exercise type
     // without one.
     MyEvent *connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
+    // The same for an exercise made elsewhere, owned from now on; null
+    // leaves none.
+    MyEvent *adopt(MyEvent *event);
     // Unwires and deletes the current exercise, if any. Not to be called
     // from inside one of the exercise's own signals.
     void disconnectEvent();

@@ -12,8 +12,12 @@
 #include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
+#include "dialogshooterlist.h"
+#include "dialogstartnumchange.h"
 #include "emuproc.h"
+#include "formcompetitions.h"
 #include "formexecuteevent.h"
+#include "formmembers.h"
 #include "formwellcome.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
@@ -51,11 +55,7 @@ MainWindow::MainWindow(QWidget *parent)
     emit sig_logenable(logsEnabled);
     createPages();
     createEventWiring();
-
-    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
-            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
-    connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
-            &MainWindow::slot_setCurrentRelayWidgetBACK);
+    connectPages();
 }
 
 MainWindow::~MainWindow()
@@ -98,11 +98,22 @@ void MainWindow::createBus()
 
 void MainWindow::createPages()
 {
+    // The dialogs are windows of their own.
+    dialogShooterList = new DialogShooterList(userModul);
+    parentless.append(dialogShooterList);
+    dialogStartNumChange = new DialogStartNumChange;
+    parentless.append(dialogStartNumChange);
+
     pages = new QStackedWidget;
     // The pages, each at its place in the stack whatever the order in which
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    formCompetitions = new FormCompetitions(userModul);
+    addPage(Page::Competitions, formCompetitions);
+    formMembers = new FormMembers(userModul);
+    addPage(Page::Members, formMembers);
+    createTotalsPages();
     pages->setCurrentWidget(formWellcome);
     formExecuteEvent = new FormExecuteEvent(userModul, practiceModul);
     addPage(Page::Run, formExecuteEvent);
@@ -112,6 +123,31 @@ void MainWindow::createPages()
     layout->addWidget(pages);
     layout->setContentsMargins(0, 0, 0, 0);
     ui->centralWidget->setLayout(layout);
+}
+
+void MainWindow::connectPages()
+{
+    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
+            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formCompetitions, &FormCompetitions::sig_Back, this,
+            &MainWindow::slot_setWellComeWidget);
+    connect(formCompetitions, &FormCompetitions::sig_Next, this,
+            &MainWindow::slot_setMemersWidget);
+    connect(formMembers, &FormMembers::sig_Back, this,
+            qOverload<>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
+            &MainWindow::slot_setCurrentRelayWidgetBACK);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Print, this, &MainWindow::slot_PrintEvent);
+
+    connect(formMembers, &FormMembers::sig_dialogShooterList, dialogShooterList,
+            &DialogShooterList::show);
+    connect(dialogShooterList, &DialogShooterList::sig_memberselected, formMembers,
+            &FormMembers::slot_addMember);
+    connect(formMembers, &FormMembers::sig_changeNum, dialogStartNumChange,
+            &DialogStartNumChange::show_dialog);
+    connect(dialogStartNumChange, &DialogStartNumChange::sig_hide, formMembers,
+            &FormMembers::slot_changeNum);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)

@@ -7,8 +7,14 @@
 
 #include <array>
 
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
 class EventWiring;
+class FormCompetitions;
+class FormMembers;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormExecuteEvent;
 class FormWellcome;
 class MyEvent;
@@ -18,6 +24,7 @@ class QThread;
 class TBulletList;
 class TEvent;
 class TPracticeModul;
+class TPrintData;
 class TUserModul;
 struct LineTarget;
 
@@ -37,6 +44,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -89,6 +97,9 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -108,6 +119,7 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
@@ -120,6 +132,12 @@ private:
     // The targets of a line in its order, the bus master's list replaced by
     // them; a line without members leaves the list as it was.
     void registerLine(const QList<LineTarget> &line);
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -133,6 +151,13 @@ private:
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
     FormExecuteEvent *formExecuteEvent = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "formcompetitions.h"
 #include "formexecuteevent.h"
 #include "formwellcome.h"
 #include "myevent.h"
@@ -20,6 +21,10 @@ void MainWindow::slot_setCompetitionsWidget(int mode)
     case FormWellcome::NewCompetition:
     case FormWellcome::ContinueCompetition:
         workMode = kModeCompetition;
+        // The competitions page opens, replaces and deletes the current
+        // competition; the exercise made for it must not outlive it.
+        disconnectEvent();
+        formCompetitions->setMode(mode);
         showPage(Page::Competitions);
         break;
     case FormWellcome::Practice:

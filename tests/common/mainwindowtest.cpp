@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "eventwiring.h"
+#include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
@@ -32,6 +34,9 @@ void MainWindowTest::init()
 {
     Warnings::setTestMode(true);
     Warnings::clear();
+    // A report printed by a test goes into a PDF file, never to a printer
+    // of the machine.
+    Report::Engine::setSystemPrintersEnabled(false);
     m_warningsTaken = 0;
     m_storageErrors.clear();
     m_shutdownFailed = false;
@@ -237,6 +242,16 @@ QThread *MainWindowTest::workerThread() const
     return m_window->workerThread;
 }
 
+void MainWindowTest::showEventTotal(TEvent *event)
+{
+    m_window->showEventTotal(event);
+}
+
+void MainWindowTest::showCompetitionTotal()
+{
+    m_window->showCompetitionTotal();
+}
+
 EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
@@ -255,6 +270,12 @@ MyEvent *MainWindowTest::currentEvent() const
 bool MainWindowTest::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
 {
     return m_window->connectEvent(event, list, prevStage);
+}
+
+void MainWindowTest::holdEvent(MyEvent *event)
+{
+    m_window->disconnectEvent();
+    m_window->currentEvent = m_window->eventWiring->adopt(event);
 }
 
 void MainWindowTest::disconnectEvent()

@@ -105,9 +105,12 @@ protected:
     TPracticeModul *practiceModul() const;
 
     // The window's exercise wiring, as its relay advance and practice flow
-    // use it.
+    // use it: the running exercise the window holds (null when none), one
+    // made for an exercise record, or one handed over (the window owns it
+    // from then on), for tests of what becomes of it.
     MyEvent *currentEvent() const;
     bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
+    void holdEvent(MyEvent *event);
     void disconnectEvent();
     void registerLine(const QList<LineTarget> &line);
 
@@ -118,6 +121,11 @@ protected:
     // Shuts the window down and builds a new one on the run folder as the
     // test has left it (a changed Config.ini, a stored competition).
     bool reopenWindow();
+    // The relay advance's moves to the total pages, which the window makes
+    // after the last relay of a stage or of the competition.
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+
     // Puts the range simulator on the "com" folder with one serial converter
     // for these lanes, and reopens the window so that its bus master finds it.
     bool startSimulator(const QList<int> &lanes);

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include "memberplaces.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
 #include "testdatadir.h"
@@ -123,10 +124,7 @@ inline TBulletList *prepare(TUserModul &modul, int type, const QList<int> &lanes
     list->reload();
     for (int i = 0; i < relay->memberCount(); ++i) {
         const TShooter *member = relay->memberAt(i);
-        list->addPlace(member->memberID(), relay->targetOfMember(member->memberID()),
-                       member->family() + QLatin1Char(' ') + member->name(),
-                       member->startNumber(), QImage(), QStringLiteral("RUS"), QString(),
-                       QString());
+        addMemberPlace(&modul, list, member, relay->targetOfMember(member->memberID()));
     }
     return list;
 }
