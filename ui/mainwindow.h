@@ -7,15 +7,16 @@
 
 #include <array>
 
+class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
 class EventWiring;
-class FormCompetitions;
-class FormMembers;
 class FormCompetitionTotal;
+class FormCompetitions;
 class FormEventTotal;
 class FormExecuteEvent;
+class FormMembers;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -94,6 +95,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
@@ -153,6 +155,7 @@ private:
     FormExecuteEvent *formExecuteEvent = nullptr;
     FormCompetitions *formCompetitions = nullptr;
     FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
     DialogShooterList *dialogShooterList = nullptr;
     DialogStartNumChange *dialogStartNumChange = nullptr;
     FormEventTotal *formEventTotal = nullptr;

@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "dialogshooter.h"
+#include "dialogshooterlist.h"
 #include "formcompetitions.h"
 #include "formexecuteevent.h"
 #include "formwellcome.h"
@@ -72,6 +74,15 @@ void MainWindow::slot_setRelaysBackWidget()
 void MainWindow::slot_setRelaysWidget()
 {
     showPage(Page::Relays);
+}
+
+void MainWindow::slot_shooterChanged(int _sourse)
+{
+    dialogShooter->hide();
+    // The shooter list hid itself when it opened the shooter dialog; the
+    // members page has stayed on screen.
+    if (_sourse == DialogShooter::FromShooterList)
+        dialogShooterList->show();
 }
 
 void MainWindow::slot_setExecutableEvent()
