@@ -1,10 +1,10 @@
 // The run page on its own, driven the way the running exercise and the main
-// window drive it: its set-up for a relay of the competition module, the
-// captions and labels the exercise's calls leave, the shoot-off buttons and
-// the sighting marks of the shot table.
+// window drive it: its set-up for a relay of the competition module, what
+// the exercise's calls leave on it, the shoot-off buttons, the practice
+// search and the sighting marks of the shot table.
 
-#include <QLabel>
 #include <QAbstractEventDispatcher>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -23,41 +23,25 @@
 
 namespace {
 
-constexpr int kMatch = TMemberPlace::kMatch;
 constexpr int kSeriesShots = 5;
 constexpr int kFlaggedFine = 1;
 
-// One call of the exercise on the page: a slot name and its argument(s).
-struct Call
+// Records the regions a widget paints.
+class PaintRecorder : public QObject
 {
-    const char *slot;
-    int value = 0;
-    QString text;
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
 };
 
-void callPage(FormExecuteEvent &page, const Call &call)
-{
-    const QByteArray slot = QByteArray("slot_myEvent_") + call.slot;
-    bool called = false;
-    if (qstrcmp(call.slot, "TimeChange") == 0) {
-        called = QMetaObject::invokeMethod(&page, slot.constData(), Q_ARG(QString, call.text),
-                                           Q_ARG(int, call.value));
-    } else {
-        called = QMetaObject::invokeMethod(&page, slot.constData(), Q_ARG(int, call.value));
-    }
-    QVERIFY2(called, slot.constData());
-}
-
-void callPage(FormExecuteEvent &page, const char *slot, bool value)
-{
-    const QByteArray name = QByteArray("slot_myEvent_") + slot;
-    QVERIFY2(QMetaObject::invokeMethod(&page, name.constData(), Q_ARG(bool, value)),
-             name.constData());
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(QList<Call>)
 
 class TestRunPage : public QObject
 {
@@ -69,45 +53,41 @@ private slots:
 
     void competitionSetup_data();
     void competitionSetup();
-    void startButtonAndClock_data();
-    void startButtonAndClock();
-    void modeBand_data();
-    void modeBand();
+    void exerciseCalls_data();
+    void exerciseCalls();
     void aShotRepaintsItsRow();
     void shootOffButtons();
-    void shootOffWithoutFlaggedShots();
     void deletedListIsLetGo();
     void practiceSearch();
     void practiceShootOffActsOnThePracticeList();
-    void buttonEditors_data();
-    void buttonEditors();
     void sightingMarks_data();
     void sightingMarks();
 
 private:
-    template <class W>
+    template <class W = QWidget>
     W *child(const char *name) const
     {
-        W *widget = m_page->findChild<W *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
+        return m_page->findChild<W *>(QLatin1String(name));
     }
-    bool shown(const char *name) const { return !child<QWidget>(name)->isHidden(); }
-    // The page over a relay of a new competition, entered as the main window
-    // enters it.
+    bool shown(const char *name) const { return !child(name)->isHidden(); }
+    QString text(const char *name) const { return child<QLabel>(name)->text(); }
+    // One call of the exercise: "Slot", "Slot:argument", "TimeChange:text:aim".
+    void call(const QString &spec);
+    // The page over the run relay (lanes 1 to 3) of a new competition.
     TBulletList *enter(int type, int eventNum = 1);
-    // The shoot-off buttons open in the shot table, by the row they report.
-    QMap<int, QPushButton *> openButtons() const;
-
-    std::unique_ptr<TestDataDir> m_dir;
-    // The practice with its shot list, places on the given targets.
+    // The practice of 10 rifle shots with places on these targets.
     TBulletList *practice(const QList<int> &targets);
+    // A match series of the pistol: `fired` shots, then misses flagged for
+    // a shoot-off.
+    void series(TBulletList *list, int lane, int fired);
+    // The open shoot-off buttons by the row they report.
+    QMap<int, QPushButton *> openButtons() const;
     bool blinking() const
     {
         return !QAbstractEventDispatcher::instance()->registeredTimers(m_page.get()).isEmpty();
     }
 
+    std::unique_ptr<TestDataDir> m_dir;
     std::unique_ptr<TUserModul> m_modul;
     std::unique_ptr<TPracticeModul> m_practice;
     std::unique_ptr<FormExecuteEvent> m_page;
@@ -133,6 +113,25 @@ void TestRunPage::cleanup()
     m_dir.reset();
 }
 
+void TestRunPage::call(const QString &spec)
+{
+    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QByteArray slot = "slot_myEvent_" + parts.first().toLatin1();
+    const QString argument = parts.value(1);
+    bool called = false;
+    if (parts.size() == 1)
+        called = QMetaObject::invokeMethod(m_page.get(), slot);
+    else if (parts.first() == QLatin1String("TimeChange"))
+        called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(QString, argument),
+                                           Q_ARG(int, parts.value(2).toInt()));
+    else if (argument == QLatin1String("true") || argument == QLatin1String("false"))
+        called = QMetaObject::invokeMethod(m_page.get(), slot,
+                                           Q_ARG(bool, argument == QLatin1String("true")));
+    else
+        called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(int, argument.toInt()));
+    QVERIFY2(called, slot.constData());
+}
+
 TBulletList *TestRunPage::enter(int type, int eventNum)
 {
     TBulletList *list = RunCompetition::prepare(*m_modul, type, {1, 2, 3}, eventNum);
@@ -147,12 +146,19 @@ TBulletList *TestRunPage::practice(const QList<int> &targets)
 {
     m_practice->setCurrentEvent(1, 1);
     TBulletList *list = m_practice->getBulletList();
-    if (!list)
-        return nullptr;
     for (int target : targets)
         list->addPlace(target * 10, target, QStringLiteral("Shooter %1").arg(target));
     list->setShotColumns(kSeriesShots);
     return list;
+}
+
+void TestRunPage::series(TBulletList *list, int lane, int fired)
+{
+    list->setStageOfTarget(lane, TMemberPlace::kMatch);
+    const int memberID = list->memberIdOfTarget(lane);
+    for (int n = 1; n <= fired; ++n)
+        QVERIFY(list->addShotFromTarget(memberID, n, 100 * lane, 50, 1, 30, 0));
+    list->addMisses(memberID, kSeriesShots - fired, kFlaggedFine);
 }
 
 QMap<int, QPushButton *> TestRunPage::openButtons() const
@@ -187,133 +193,95 @@ void TestRunPage::competitionSetup()
     QFETCH(bool, printShown);
     QFETCH(bool, typeShown);
     // What an earlier exercise left on the page.
-    callPage(*m_page, "BTNStopEnabled", true);
-    callPage(*m_page, "BTNBackEnabled", false);
-    callPage(*m_page, "BTNNextEnabled", true);
-    callPage(*m_page, {"TimeChange", 0, QStringLiteral("12:34")});
+    for (const char *spec : {"BTNStopEnabled:true", "BTNBackEnabled:false", "EventFinished",
+                             "TimeChange:12.3:0"})
+        call(QLatin1String(spec));
 
     TBulletList *list = enter(type, eventNum);
     QVERIFY(list);
     QCOMPARE(child<QTableView>("tv_bullets")->model(), list);
     QCOMPARE(child<QTableView>("tv_series")->model(), list->series());
-    QCOMPARE(shown("l_c"), typeShown);
-    QCOMPARE(shown("l_conpetitionType"), typeShown);
-    QVERIFY(!shown("label_2"));
-    QVERIFY(!shown("label_mode"));
-    QCOMPARE(child<QLabel>("l_conpetitionName")->text(), QStringLiteral("Cup"));
-    QCOMPARE(child<QLabel>("l_relayNum")->text(), QStringLiteral("1"));
-    QCOMPARE(child<QLabel>("l_time")->text(), QStringLiteral("00:00"));
-    QVERIFY(shown("pbStart") && child<QPushButton>("pbStart")->isEnabled());
+    QCOMPARE(shown("l_c") && shown("l_conpetitionType"), typeShown);
+    QVERIFY(!shown("label_2") && !shown("label_mode"));
+    QCOMPARE(text("l_relayNum"), QStringLiteral("1"));
+    QCOMPARE(text("l_time"), QStringLiteral("00:00"));
+    QVERIFY(shown("pbStart") && child("pbStart")->isEnabled() && child("pbBack")->isEnabled());
     QCOMPARE(child<QPushButton>("pbStart")->text(), QStringLiteral("START"));
-    QVERIFY(!child<QPushButton>("pbStop")->isEnabled());
-    QVERIFY(child<QPushButton>("pbBack")->isEnabled());
-    QVERIFY(!shown("pBNext") && !child<QPushButton>("pBNext")->isEnabled());
+    QVERIFY(!child("pbStop")->isEnabled() && !shown("pBNext"));
     QCOMPARE(shown("pb_Print"), printShown);
-    QVERIFY(!child<QPushButton>("pb_Print")->isEnabled());
-
-    QMetaObject::invokeMethod(m_page.get(), "slot_myEvent_EventFinished");
-    QVERIFY(shown("pBNext") && child<QPushButton>("pBNext")->isEnabled());
-    QVERIFY(!shown("pbStart"));
-    QVERIFY(!child<QPushButton>("pbStop")->isEnabled());
-    QCOMPARE(shown("pb_Print"), printShown);
-    QVERIFY(child<QPushButton>("pb_Print")->isEnabled());
+    QVERIFY(!child("pb_Print")->isEnabled());
 }
 
-void TestRunPage::startButtonAndClock_data()
+void TestRunPage::exerciseCalls_data()
 {
-    QTest::addColumn<QList<Call>>("calls");
+    QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("clock");
-    const Call start{"BTNStartText", -1, {}};
-    const Call match{"BTNStartText", 1, {}};
-    const Call underButton{"TimeChange", 1, QStringLiteral("0.0")};
-    QTest::newRow("as built") << QList<Call>{} << "SIGHTING"
-                              << "TextLabel";
-    QTest::newRow("time under the caption") << QList<Call>{start, underButton} << "START\n0.0"
-                                            << "TextLabel";
-    QTest::newRow("clock time restores the caption")
-        << QList<Call>{start, underButton, {"TimeChange", 0, "00:07"}} << "START"
-        << "00:07";
+    QTest::addColumn<QString>("mode"); // "hidden" when the mode band is
+    QTest::newRow("as built") << QStringList() << "SIGHTING"
+                              << "TextLabel"
+                              << "hidden";
+    QTest::newRow("a time under the caption")
+        << QStringList{"BTNStartText:-1", "TimeChange:0.0:1"} << "START\n0.0"
+        << "TextLabel"
+        << "hidden";
+    QTest::newRow("the clock restores the caption")
+        << QStringList{"BTNStartText:-1", "TimeChange:0.0:1", "TimeChange:00.7:0"} << "START"
+        << "00.7"
+        << "hidden";
     QTest::newRow("aim 2 changes nothing")
-        << QList<Call>{start, underButton, {"TimeChange", 2, "9.9"}} << "START\n0.0"
-        << "TextLabel";
-    QTest::newRow("unknown caption keeps it and drops the time")
-        << QList<Call>{match, underButton, {"BTNStartText", 5, {}}} << "MATCH"
-        << "TextLabel";
-    QTest::newRow("sighting caption") << QList<Call>{match, {"BTNStartText", 0, {}}}
-                                      << "SIGHTING"
-                                      << "TextLabel";
+        << QStringList{"BTNStartText:-1", "TimeChange:0.0:1", "TimeChange:9.9:2"} << "START\n0.0"
+        << "TextLabel"
+        << "hidden";
+    QTest::newRow("unknown caption: kept, the time dropped")
+        << QStringList{"BTNStartText:1", "TimeChange:3:1", "BTNStartText:5"} << "MATCH"
+        << "TextLabel"
+        << "hidden";
+    QTest::newRow("match") << QStringList{"ModeText:1"} << "SIGHTING"
+                           << "TextLabel"
+                           << "MATCH";
+    QTest::newRow("empty mode, band kept") << QStringList{"ModeText:1", "ModeText:-1"}
+                                           << "SIGHTING"
+                                           << "TextLabel"
+                                           << "";
+    QTest::newRow("band hidden") << QStringList{"ModeText:1", "ModeText:-2"} << "SIGHTING"
+                                 << "TextLabel"
+                                 << "hidden";
+    QTest::newRow("unknown mode changes nothing") << QStringList{"ModeText:0", "ModeText:3"}
+                                                  << "SIGHTING"
+                                                  << "TextLabel"
+                                                  << "SIGHTING";
 }
 
-void TestRunPage::startButtonAndClock()
+void TestRunPage::exerciseCalls()
 {
-    QFETCH(QList<Call>, calls);
+    QFETCH(QStringList, calls);
     QFETCH(QString, button);
     QFETCH(QString, clock);
-    for (const Call &call : calls)
-        callPage(*m_page, call);
+    QFETCH(QString, mode);
+    for (const QString &spec : calls)
+        call(spec);
     QCOMPARE(child<QPushButton>("pbStart")->text(), button);
-    QCOMPARE(child<QLabel>("l_time")->text(), clock);
+    QCOMPARE(text("l_time"), clock);
+    QCOMPARE(shown("f_mode") ? text("l_mode") : QStringLiteral("hidden"), mode);
 }
-
-void TestRunPage::modeBand_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("bandShown");
-    // Each call follows "MATCH".
-    QTest::newRow("sighting") << 0 << "SIGHTING" << true;
-    QTest::newRow("match") << 1 << "MATCH" << true;
-    QTest::newRow("empty band") << -1 << "" << true;
-    QTest::newRow("hidden band") << -2 << "" << false;
-    QTest::newRow("unknown mode changes nothing") << 3 << "MATCH" << true;
-}
-
-void TestRunPage::modeBand()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, text);
-    QFETCH(bool, bandShown);
-    QVERIFY(!shown("f_mode")); // hidden as built
-    callPage(*m_page, {"ModeText", 1, {}});
-    callPage(*m_page, {"ModeText", mode, {}});
-    QCOMPARE(child<QLabel>("l_mode")->text(), text);
-    QCOMPARE(shown("f_mode"), bandShown);
-}
-
-// Records the regions a widget paints.
-class PaintRecorder : public QObject
-{
-public:
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 void TestRunPage::aShotRepaintsItsRow()
 {
     TBulletList *list = enter(RunCompetition::kRifle);
     QVERIFY(list);
     auto *view = child<QTableView>("tv_bullets");
-    QTRY_VERIFY(view->isVisible());
-    // A sighting shot keeps the rows in order: its row is painted again,
-    // the others are not.
     const int lane = list->placeAtRow(1)->target();
-    list->setStageOfTarget(lane, 0);
+    list->setStageOfTarget(lane, TMemberPlace::kSighting);
     PaintRecorder recorder;
     view->viewport()->installEventFilter(&recorder);
     // The change of stage repaints the whole table first.
     QTRY_VERIFY(recorder.painted.contains(view->viewport()->rect()));
     recorder.painted = QRegion();
+    // A sighting shot keeps the rows in order: its row is painted again, no
+    // other.
     QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), 1, 0, 25, 1, 30, 0));
-    const QRect shotCell = view->visualRect(list->index(1, list->lastColumn() - kSeriesShots));
-    QTRY_VERIFY(recorder.painted.contains(shotCell));
+    QTRY_VERIFY(recorder.painted.contains(view->visualRect(list->index(1, 4))));
     QVERIFY(!recorder.painted.intersects(view->visualRect(list->index(0, 0))));
     QVERIFY(!recorder.painted.intersects(view->visualRect(list->index(2, 0))));
 }
@@ -322,83 +290,68 @@ void TestRunPage::shootOffButtons()
 {
     TBulletList *list = enter(RunCompetition::kPistol);
     QVERIFY(list);
-    // A match series: lanes 1 and 2 fire it, lane 3 two shots and three
-    // misses flagged for re-shooting.
-    for (int lane : {1, 2, 3}) {
-        list->setStageOfTarget(lane, kMatch);
-        const int memberID = list->memberIdOfTarget(lane);
-        const int fired = lane == 3 ? 2 : kSeriesShots;
-        for (int n = 1; n <= fired; ++n)
-            QVERIFY(list->addShotFromTarget(memberID, n, 100 * lane, 50, 1, 30, 0));
-        list->addMisses(memberID, kSeriesShots - fired, kFlaggedFine);
-    }
     QSignalSpy starts(m_page.get(), &FormExecuteEvent::sig_startEvent);
-    callPage(*m_page, "DelegateView", true);
-    QMap<int, QPushButton *> buttons = openButtons();
-    QCOMPARE(buttons.size(), 3);
-    const int rowOfLane3 = list->placeByTarget(3) == list->placeAtRow(2) ? 2 : -1;
-    QCOMPARE(rowOfLane3, 2); // the lowest total is the last row
+    // Nobody has flagged shots: a disabled button on every row.
+    call(QStringLiteral("DelegateView:true"));
+    QCOMPARE(openButtons().size(), 3);
+    for (QPushButton *button : openButtons())
+        QVERIFY(!button->isEnabled());
+    QMetaObject::invokeMethod(m_page.get(), "delegatClicked", Q_ARG(int, 0));
+
+    // Lane 3 fires two shots of the series, three are flagged misses; it is
+    // the last row. Asked again, the buttons follow the flags.
+    series(list, 1, kSeriesShots);
+    series(list, 2, kSeriesShots);
+    series(list, 3, 2);
+    QCOMPARE(list->placeAtRow(2)->target(), 3);
+    call(QStringLiteral("DelegateView:true"));
+    QTRY_COMPARE(m_page->findChildren<MyButtonWGT *>().size(), 3);
+    const QMap<int, QPushButton *> buttons = openButtons();
     QVERIFY(!buttons.value(0)->isEnabled() && !buttons.value(1)->isEnabled());
     QVERIFY(buttons.value(2)->isEnabled());
 
-    // The rows move before the click: lane 3 takes the lead.
+    // The rows move before the click, lane 3 to the top: its button still
+    // starts lane 3's shoot-off of its three flagged shots.
     list->deleteShotsOfMember(list->memberIdOfTarget(1));
     list->deleteShotsOfMember(list->memberIdOfTarget(2));
-    QVERIFY(list->placeAtRow(0)->target() == 3);
+    QCOMPARE(list->placeAtRow(0)->target(), 3);
     QTest::mouseClick(buttons.value(2), Qt::LeftButton);
+    QTest::mouseClick(buttons.value(0), Qt::LeftButton);
     QCOMPARE(starts.count(), 1);
     QCOMPARE(starts.at(0), (QVariantList{3, 3}));
-    QTest::mouseClick(buttons.value(0), Qt::LeftButton); // disabled
-    QCOMPARE(starts.count(), 1);
 
-    const int sumColumn = list->lastColumn();
-    QVERIFY(child<QTableView>("tv_bullets")->itemDelegateForColumn(sumColumn));
-    callPage(*m_page, "DelegateView", false);
-    QVERIFY(!child<QTableView>("tv_bullets")->itemDelegateForColumn(sumColumn));
+    auto *view = child<QTableView>("tv_bullets");
+    QVERIFY(view->itemDelegateForColumn(list->lastColumn()));
+    call(QStringLiteral("DelegateView:false"));
+    QVERIFY(!view->itemDelegateForColumn(list->lastColumn()));
     QTRY_VERIFY(m_page->findChildren<MyButtonWGT *>().isEmpty());
-    callPage(*m_page, "DelegateView", false); // nothing left to close
-}
-
-void TestRunPage::shootOffWithoutFlaggedShots()
-{
-    TBulletList *list = enter(RunCompetition::kPistol);
-    QVERIFY(list);
-    QSignalSpy starts(m_page.get(), &FormExecuteEvent::sig_startEvent);
-    callPage(*m_page, "DelegateView", true);
-    const QMap<int, QPushButton *> buttons = openButtons();
-    QCOMPARE(buttons.size(), 3);
-    for (QPushButton *button : buttons)
-        QVERIFY(!button->isEnabled());
-    QMetaObject::invokeMethod(m_page.get(), "delegatClicked", Q_ARG(int, 0));
-    QCOMPARE(starts.count(), 0);
+    call(QStringLiteral("DelegateView:false")); // nothing left to close
 }
 
 void TestRunPage::deletedListIsLetGo()
 {
-    TBulletList *list = enter(RunCompetition::kPistol);
-    QVERIFY(list);
-    const int competitionID = m_modul->currentCompetition()->id();
-    callPage(*m_page, "DelegateView", true);
-    QPointer<TBulletList> old = list;
+    QPointer<TBulletList> old = enter(RunCompetition::kPistol);
+    QVERIFY(old);
+    series(old, 3, 2);
+    call(QStringLiteral("DelegateView:true"));
 
-    // Opening the competition again builds its shot lists anew.
-    m_modul->openCompetition(competitionID, true);
+    // Opening the competition again builds its shot lists anew: the page
+    // neither paints nor acts on the old one.
+    m_modul->openCompetition(m_modul->currentCompetition()->id(), true);
     QVERIFY(old.isNull());
     QSignalSpy starts(m_page.get(), &FormExecuteEvent::sig_startEvent);
-    callPage(*m_page, "DelegateView", true);
+    call(QStringLiteral("DelegateView:true"));
     QMetaObject::invokeMethod(m_page.get(), "delegatClicked", Q_ARG(int, 2));
-    callPage(*m_page, "DelegateView", false);
+    call(QStringLiteral("DelegateView:false"));
     QCOMPARE(starts.count(), 0);
-    child<QTableView>("tv_bullets")->grab(); // paints without the old list
+    m_page->grab();
 
-    // The next set-up takes the module's new list.
+    // The next set-up takes the new list; unwiring lets it go again.
     int errorInfo = -1, relayInfo = -1;
     QVERIFY(m_modul->firstUnfinishedRelay(&errorInfo, &relayInfo));
     m_page->setMode(0);
-    TBulletList *fresh = m_modul->bulletList(m_modul->runRelayEvent()->id());
-    QVERIFY(fresh);
-    QCOMPARE(child<QTableView>("tv_bullets")->model(), fresh);
-    // Unwiring the exercise lets go of it until the next set-up.
+    QCOMPARE(child<QTableView>("tv_bullets")->model(),
+             m_modul->bulletList(m_modul->runRelayEvent()->id()));
     m_page->dropShotList();
     QVERIFY(!qobject_cast<TBulletList *>(child<QTableView>("tv_bullets")->model()));
     QVERIFY(!qobject_cast<TSeries *>(child<QTableView>("tv_series")->model()));
@@ -407,75 +360,68 @@ void TestRunPage::deletedListIsLetGo()
 void TestRunPage::practiceSearch()
 {
     TBulletList *list = practice({4, 5});
-    QVERIFY(list);
-    auto *search = child<QLabel>("label_mode");
-    auto *start = child<QPushButton>("pbStart");
+    auto *start = child("pbStart");
     const QString fullRed = QStringLiteral("color: rgba(170, 0, 0, 255)");
 
     // No converter yet: the converter search blinks and START waits.
     m_page->setMode(1);
-    QCOMPARE(child<QLabel>("l_conpetitionName")->text(), m_practice->getCurrentEvent()->nameEng());
+    QCOMPARE(text("l_conpetitionName"), m_practice->getCurrentEvent()->nameEng());
     QCOMPARE(child<QTableView>("tv_bullets")->model(), list);
     QVERIFY(shown("label_mode") && !shown("frame_Comp_name1") && !shown("pb_Print"));
-    QCOMPARE(search->text(), QStringLiteral("Поиск конвертора"));
+    QCOMPARE(text("label_mode"), QStringLiteral("Поиск конвертора"));
     QVERIFY(!start->isEnabled());
-    QTRY_VERIFY(search->styleSheet() != fullRed);
+    QTRY_VERIFY(child("label_mode")->styleSheet() != fullRed);
     // Back stops the blink; entering again blinks from full colour.
     QSignalSpy back(m_page.get(), &FormExecuteEvent::sig_Back);
     QTest::mouseClick(child<QPushButton>("pbBack"), Qt::LeftButton);
     QCOMPARE(back.count(), 1);
     QVERIFY(!blinking());
     m_page->setMode(1);
-    QCOMPARE(search->styleSheet(), fullRed);
+    QCOMPARE(child("label_mode")->styleSheet(), fullRed);
     QVERIFY(blinking());
 
-    // Two converters: the target search.
+    // Two converters: the target search, until every target and terminal
+    // has answered.
     m_page->setNetState(2);
-    QCOMPARE(search->text(), QStringLiteral("Поиск мишеней"));
-    QCOMPARE(child<QLabel>("l_colKommut")->text(), QStringLiteral("2"));
+    QCOMPARE(text("label_mode"), QStringLiteral("Поиск мишеней"));
+    QCOMPARE(text("l_colKommut"), QStringLiteral("2"));
     for (int target : {4, 5}) {
         list->setTargetFound(target, true);
         m_page->checkTargets();
-        QCOMPARE(search->text(), QStringLiteral("Поиск мишеней")); // terminals still silent
-        QVERIFY(!start->isEnabled());
     }
-    for (int target : {4, 5}) {
-        list->setPCFound(target, true);
-        m_page->checkTargets();
-    }
-    QCOMPARE(search->text(), QStringLiteral("Мишени найдены"));
-    QCOMPARE(search->styleSheet(), QStringLiteral("color: rgba(0, 85, 0, 255)"));
+    list->setPCFound(4, true);
+    m_page->checkTargets();
+    QVERIFY(!start->isEnabled() && blinking());
+    list->setPCFound(5, true);
+    m_page->checkTargets();
+    QCOMPARE(text("label_mode"), QStringLiteral("Мишени найдены"));
+    QCOMPARE(child("label_mode")->styleSheet(), QStringLiteral("color: rgba(0, 85, 0, 255)"));
     QVERIFY(start->isEnabled() && !blinking());
 
     // A converter lost afterwards shows on the net indicator only.
     m_page->setNetState(0);
-    QCOMPARE(child<QLabel>("l_colKommut")->text(), QString());
-    QCOMPARE(search->text(), QStringLiteral("Мишени найдены"));
+    QCOMPARE(text("l_colKommut"), QString());
+    QCOMPARE(text("label_mode"), QStringLiteral("Мишени найдены"));
     QVERIFY(start->isEnabled() && !blinking());
-
-    // A converter found while the search is not shown: the next practice
+    // One found again while the search is not shown: the next practice
     // starts with the target search.
     m_page->setNetState(1);
     m_page->setMode(1);
-    QCOMPARE(search->text(), QStringLiteral("Поиск мишеней"));
+    QCOMPARE(text("label_mode"), QStringLiteral("Поиск мишеней"));
     QVERIFY(!start->isEnabled() && blinking());
 }
 
 void TestRunPage::practiceShootOffActsOnThePracticeList()
 {
-    // A competition is open with its own relay on lanes 1 to 3 while a
-    // practice runs on targets 4 and 5.
+    // A competition's relay stands on lanes 1 to 3 while a practice runs on
+    // targets 4 and 5.
     QVERIFY(RunCompetition::prepare(*m_modul, RunCompetition::kPistol, {1, 2, 3}));
     TBulletList *list = practice({4, 5});
-    QVERIFY(list);
-    list->setStageOfTarget(5, kMatch);
-    for (int n = 1; n <= 3; ++n)
-        QVERIFY(list->addShotFromTarget(50, n, 0, 25, 1, 30, 0));
-    list->addMisses(50, 2, kFlaggedFine);
+    series(list, 5, 3);
     m_page->setMode(1);
 
     QSignalSpy starts(m_page.get(), &FormExecuteEvent::sig_startEvent);
-    callPage(*m_page, "DelegateView", true);
+    call(QStringLiteral("DelegateView:true"));
     const QMap<int, QPushButton *> buttons = openButtons();
     QCOMPARE(buttons.size(), 2);
     const int row = list->placeAtRow(0)->target() == 5 ? 0 : 1;
@@ -485,59 +431,16 @@ void TestRunPage::practiceShootOffActsOnThePracticeList()
     QCOMPARE(starts.at(0), (QVariantList{5, 2}));
 }
 
-void TestRunPage::buttonEditors_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QList<int>>("enable");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("enabled row") << 3 << QList<int>{1} << 1 << true;
-    QTest::newRow("row left disabled") << 3 << QList<int>{1} << 0 << false;
-    QTest::newRow("row beyond the flags") << 2 << QList<int>{0, 1} << 4 << false;
-    QTest::newRow("no rows") << 0 << QList<int>{0} << 0 << false;
-    QTest::newRow("enabling at the count") << 2 << QList<int>{2} << 2 << false;
-}
-
-void TestRunPage::buttonEditors()
-{
-    QFETCH(int, rows);
-    QFETCH(QList<int>, enable);
-    QFETCH(int, row);
-    QFETCH(bool, enabled);
-    QStandardItemModel model(5, 2);
-    QWidget parent;
-    parent.show();
-    TbtnDelegate delegate(rows);
-    for (int r : enable)
-        delegate.setRowEnabled(r);
-    QSignalSpy clicks(&delegate, &TbtnDelegate::sig_btnClicked);
-    std::unique_ptr<QWidget> editor(
-        delegate.createEditor(&parent, QStyleOptionViewItem(), model.index(row, 1)));
-    auto *button = editor->findChild<QPushButton *>();
-    QVERIFY(button);
-    QCOMPARE(button->text(), QStringLiteral("перестрелка"));
-    QCOMPARE(button->isEnabled(), enabled);
-    editor->show();
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(clicks.count(), enabled ? 1 : 0);
-    if (enabled)
-        QCOMPARE(clicks.at(0).at(0).toInt(), row);
-
-    delegate.disableAllRows();
-    std::unique_ptr<QWidget> later(
-        delegate.createEditor(&parent, QStyleOptionViewItem(), model.index(row, 1)));
-    QVERIFY(!later->findChild<QPushButton *>()->isEnabled());
-}
-
 void TestRunPage::sightingMarks_data()
 {
     // Cell contents: role 265 (none, 0 sighting, 1 match), display text
-    // (none, empty or a value) and decoration; and whether the cell must look
-    // exactly as the plain item delegate paints it or carry the mark.
+    // (none, empty or a value) and a decoration; whether the mark file is
+    // there; whether the cell looks exactly as the plain item delegate
+    // paints it.
     QTest::addColumn<QVariant>("stage");
     QTest::addColumn<QVariant>("text");
     QTest::addColumn<bool>("decorated");
-    QTest::addColumn<bool>("markShown");
+    QTest::addColumn<bool>("markThere");
     QTest::addColumn<bool>("plain");
     const QVariant none;
     QTest::newRow("match shot") << QVariant(1) << QVariant("9.8") << true << true << true;
@@ -555,7 +458,7 @@ void TestRunPage::sightingMarks()
     QFETCH(QVariant, stage);
     QFETCH(QVariant, text);
     QFETCH(bool, decorated);
-    QFETCH(bool, markShown);
+    QFETCH(bool, markThere);
     QFETCH(bool, plain);
     QTemporaryDir dir;
     const QString markPath = dir.filePath(QStringLiteral("mark.png"));
@@ -564,7 +467,7 @@ void TestRunPage::sightingMarks()
     QVERIFY(mark.save(markPath));
 
     QStandardItemModel model(1, 1);
-    QStandardItem *item = new QStandardItem;
+    auto *item = new QStandardItem;
     if (stage.isValid())
         item->setData(stage, TBulletList::BulletPracticeRole);
     if (text.isValid())
@@ -587,12 +490,10 @@ void TestRunPage::sightingMarks()
         delegate.paint(&painter, option, model.index(0, 0));
         return image;
     };
-    const QImage marked =
-        paint(TPracticeDelegate(markShown ? markPath : dir.filePath("none.png"), nullptr));
-    const QImage base = paint(QItemDelegate());
-    QCOMPARE(marked == base, plain);
-    const QColor corner = marked.pixelColor(cell.right() - 1, cell.top() + 1);
-    QCOMPARE(corner == QColor(Qt::red), !plain && markShown);
+    const QImage marked = paint(TPracticeDelegate(markThere ? markPath : dir.filePath("no.png"),
+                                                  nullptr));
+    QCOMPARE(marked == paint(QItemDelegate()), plain);
+    QCOMPARE(marked.pixelColor(cell.right() - 1, 1) == QColor(Qt::red), !plain && markThere);
     if (decorated && !plain) // the arrow, vertically centred, 5 pixels in
         QCOMPARE(marked.pixelColor(5, (30 - 8) / 2), QColor(Qt::blue));
 }
