@@ -15,6 +15,7 @@
 
 #include "formexecuteevent.h"
 #include "runcompetition.h"
+#include "runpagelook.h"
 #include "tbtndelegate.h"
 #include "tmemberplace.h"
 #include "tpracticedelegate.h"
@@ -43,7 +44,7 @@ protected:
 
 } // namespace
 
-class TestRunPage : public QObject
+class TestRunPage : public QObject, public RunPageLook
 {
     Q_OBJECT
 
@@ -64,13 +65,6 @@ private slots:
     void sightingMarks();
 
 private:
-    template <class W = QWidget>
-    W *child(const char *name) const
-    {
-        return m_page->findChild<W *>(QLatin1String(name));
-    }
-    bool shown(const char *name) const { return !child(name)->isHidden(); }
-    QString text(const char *name) const { return child<QLabel>(name)->text(); }
     // One call of the exercise: "Slot", "Slot:argument", "TimeChange:text:aim".
     void call(const QString &spec);
     // The page over the run relay (lanes 1 to 3) of a new competition.
@@ -90,7 +84,6 @@ private:
     std::unique_ptr<TestDataDir> m_dir;
     std::unique_ptr<TUserModul> m_modul;
     std::unique_ptr<TPracticeModul> m_practice;
-    std::unique_ptr<FormExecuteEvent> m_page;
 };
 
 void TestRunPage::init()

@@ -22,6 +22,7 @@
 #include "myevent.h"
 #include "rangeline.h"
 #include "runcompetition.h"
+#include "runpagelook.h"
 #include "tbtndelegate.h"
 #include "tevent.h"
 #include "tmemberplace.h"
@@ -48,7 +49,7 @@ constexpr qint64 kStartCopiesMs = RangeLine::kStartCopyWindowMs + 50;
 
 } // namespace
 
-class TestRunScreenLine : public QObject
+class TestRunScreenLine : public QObject, public RunPageLook
 {
     Q_OBJECT
 
@@ -62,13 +63,6 @@ private slots:
     void practice();
 
 private:
-    template <class W = QWidget>
-    W *child(const char *name) const
-    {
-        return m_page->findChild<W *>(QLatin1String(name));
-    }
-    bool shown(const char *name) const { return !child(name)->isHidden(); }
-    QString text(const char *name) const { return child<QLabel>(name)->text(); }
     // Presses a button of the page as the operator does; false while it is
     // hidden or disabled.
     bool press(const char *name);
@@ -101,7 +95,6 @@ private:
     std::unique_ptr<RangeLine> m_line;
     std::unique_ptr<TUserModul> m_modul;
     std::unique_ptr<TPracticeModul> m_practice;
-    std::unique_ptr<FormExecuteEvent> m_page;
     TBulletList *m_list = nullptr; // the running exercise's, of its module
     ManualClock m_clock;
     QElapsedTimer m_sinceStart; // real time since the targets' last start
