@@ -17,8 +17,10 @@
 #include "dialogstartnumchange.h"
 #include "emuproc.h"
 #include "formcompetitions.h"
+#include "formexecuteevent.h"
 #include "formmembers.h"
 #include "formwellcome.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
 #include "waitms.h"
@@ -46,6 +48,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    practiceModul = new TPracticeModul;
+    parentless.append(practiceModul);
+    practiceModul->reload();
     viewModul = new TViewModul;
     parentless.append(viewModul);
     currentEvent = nullptr;
@@ -53,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     createBus();
     emit sig_logenable(logsEnabled);
     createPages();
+    createEventWiring();
     connectPages();
 }
 
@@ -116,6 +122,8 @@ void MainWindow::createPages()
     createTotalsPages();
     createViewerPage();
     pages->setCurrentWidget(formWellcome);
+    formExecuteEvent = new FormExecuteEvent(userModul, practiceModul);
+    addPage(Page::Run, formExecuteEvent);
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(ui->Frame_manage);
@@ -135,6 +143,9 @@ void MainWindow::connectPages()
     connect(formMembers, &FormMembers::sig_Back, this,
             qOverload<>(&MainWindow::slot_setCompetitionsWidget));
     connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
+            &MainWindow::slot_setCurrentRelayWidgetBACK);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Print, this, &MainWindow::slot_PrintEvent);
 
     connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,
             &DialogShooter::slot_Show);

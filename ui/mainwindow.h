@@ -11,9 +11,11 @@ class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
+class EventWiring;
 class FormCompetitionTotal;
 class FormCompetitions;
 class FormEventTotal;
+class FormExecuteEvent;
 class FormMembers;
 class FormVIEW;
 class FormWellcome;
@@ -21,10 +23,13 @@ class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TBulletList;
 class TEvent;
+class TPracticeModul;
 class TPrintData;
 class TUserModul;
 class TViewModul;
+struct LineTarget;
 
 namespace Ui {
 class MainWindow;
@@ -124,8 +129,14 @@ private:
     void stopBusAtOnce();
     void onWorkerFinished();
     // Exercise wiring.
+    void createEventWiring();
+    // true when the exercise's type has an exercise object, now wired.
+    bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void disconnectEvent();
     void clearTargets();
+    // The targets of a line in its order, the bus master's list replaced by
+    // them; a line without members leaves the list as it was.
+    void registerLine(const QList<LineTarget> &line);
     // Total pages and printing.
     void createTotalsPages();
     void showEventTotal(TEvent *event);
@@ -139,12 +150,15 @@ private:
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
     TUserModul *userModul = nullptr;
+    TPracticeModul *practiceModul = nullptr;
     int workMode = -1;
-    MyEvent *currentEvent = nullptr; // owned; deleted only by disconnectEvent
+    MyEvent *currentEvent = nullptr; // owned by eventWiring; deleted only by disconnectEvent
+    EventWiring *eventWiring = nullptr; // child of the window
     QThread *workerThread = nullptr; // deletes itself once finished
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormExecuteEvent *formExecuteEvent = nullptr;
     FormCompetitions *formCompetitions = nullptr;
     FormMembers *formMembers = nullptr;
     DialogShooter *dialogShooter = nullptr;

@@ -1,8 +1,9 @@
 #include "mainwindow.h"
 
-#include "formcompetitions.h"
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
+#include "formcompetitions.h"
+#include "formexecuteevent.h"
 #include "formwellcome.h"
 #include "myevent.h"
 #include "tmembers.h"
@@ -86,6 +87,7 @@ void MainWindow::slot_shooterChanged(int _sourse)
 
 void MainWindow::slot_setExecutableEvent()
 {
+    formExecuteEvent->setMode(workMode);
     showPage(Page::Run);
 }
 
