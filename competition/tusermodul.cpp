@@ -6,6 +6,7 @@
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
 #include "tcompetitionlistproxy.h"
+#include "storageerror.h"
 #include "tdbaccessor.h"
 #include "tevent.h"
 #include "tfreemembers.h"
@@ -279,14 +280,5 @@ void TUserModul::errorSQL(int err)
 
 QString TUserModul::errorText() const
 {
-    switch (m_lastError) {
-    case ErrorImport:
-        return QStringLiteral("Ошибка импорта Базы Данных");
-    case ErrorOpen:
-        return QStringLiteral("Не могу открыть Базу Данных");
-    case ErrorStatement:
-        return QStringLiteral("Ошибка при запросе/ответе Базы Данных");
-    default:
-        return QString();
-    }
+    return storageErrorText(m_lastError);
 }

@@ -57,19 +57,6 @@ struct DoneState
     bool finalDone = false;
 };
 
-// The fields the shooter dialogs edit.
-void setShooterFields(TShooter *shooter, const QString &name, const QString &family,
-                      const QDate &dateOfBirth, int gender, int countryXMLID, int teamID,
-                      int qualityID)
-{
-    shooter->setNames(name, family);
-    shooter->setDateOfBirth(dateOfBirth);
-    shooter->setGender(gender);
-    shooter->setCountryXMLID(countryXMLID);
-    shooter->setTeamID(teamID);
-    shooter->setQualityID(qualityID);
-}
-
 } // namespace
 
 // Countries.
@@ -285,7 +272,7 @@ int TUserModul::addShooter(const QString &name, const QString &family, const QDa
                            int gender, int countryXMLID, int teamID, int qualityID)
 {
     TShooter shooter;
-    setShooterFields(&shooter, name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
+    shooter.setPersonalData(name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
     const int id = m_shooters->addShooter(&shooter);
     if (id < 0)
         return -1;
@@ -301,7 +288,7 @@ bool TUserModul::updateShooter(int shooterID, const QString &name, const QString
         return false;
     TShooter shooter;
     shooter.setID(shooterID);
-    setShooterFields(&shooter, name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
+    shooter.setPersonalData(name, family, dateOfBirth, gender, countryXMLID, teamID, qualityID);
     const bool updated = m_shooters->updateShooter(shooterID, &shooter);
     if (updated)
         m_shooters->load();

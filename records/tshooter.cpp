@@ -13,6 +13,18 @@ void TShooter::setNames(const QString &name, const QString &family)
     m_family = family;
 }
 
+void TShooter::setPersonalData(const QString &name, const QString &family,
+                               const QDate &dateOfBirth, int gender, int countryXMLID,
+                               int teamID, int qualityID)
+{
+    setNames(name, family);
+    setDateOfBirth(dateOfBirth);
+    setGender(gender);
+    setCountryXMLID(countryXMLID);
+    setTeamID(teamID);
+    setQualityID(qualityID);
+}
+
 QString TShooter::dateOfBirthSql() const
 {
     return m_dateOfBirth.toString(QStringLiteral("yyyy-MM-dd ")) + QStringLiteral("00:00:00");

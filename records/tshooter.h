@@ -78,6 +78,9 @@ public:
     bool addition() const { return m_addition; }
     void setAddition(bool addition) { m_addition = addition; }
 
+    // The fields the shooter forms edit, in the order they pass them.
+    void setPersonalData(const QString &name, const QString &family, const QDate &dateOfBirth,
+                         int gender, int countryXMLID, int teamID, int qualityID);
     bool sameData(const QString &name, const QString &family, const QDate &dateOfBirth,
                   int gender, int countryXMLID, int teamID, int qualityID,
                   bool addition) const;

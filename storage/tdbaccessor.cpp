@@ -1,10 +1,11 @@
 #include "tdbaccessor.h"
 
 #include "datapaths.h"
+#include "schemafile.h"
+#include "sqlstatement.h"
 #include "storageresources.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -34,9 +35,6 @@ const char *const kConnectionSetup[] = {
     "CREATE INDEX IF NOT EXISTS idx_tevents_competition ON tevents (fCompetitionID)",
 };
 
-// The side files SQLite may leave next to a database.
-const char *const kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
-
 } // namespace
 
 TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
@@ -45,8 +43,7 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     initStorageResources();
     m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
     m_db.setDatabaseName(databasePath());
-    if (!QFile::exists(databasePath()))
-        importDB();
+    ensureSchema();
 }
 
 TdbAccessor::~TdbAccessor()
@@ -94,9 +91,9 @@ bool TdbAccessor::checkDB()
 
 bool TdbAccessor::openDB()
 {
-    // Opening creates a missing file, and an empty file would never get
-    // its tables: a file that went missing is made from the schema again.
-    if (!QFile::exists(databasePath()) && !importDB())
+    // A file that went missing, or lost its tables, is made from the schema
+    // again before anything is written into it.
+    if (!ensureSchema())
         return false;
     if (!m_db.open()) {
         qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
@@ -125,63 +122,16 @@ bool TdbAccessor::importDB()
 
 bool TdbAccessor::importDB(const QString &scriptPath)
 {
-    if (!QFile::exists(scriptPath)) {
-        qWarning().noquote() << "fileImport: " + scriptPath + " dont exist";
-        return failImport(false);
-    }
-    QFile script(scriptPath);
-    if (!script.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << "Cannot open fileImport: " + scriptPath;
-        return failImport(false);
-    }
-    QStringList statements;
-    while (!script.atEnd()) {
-        const QString line = QString::fromLatin1(script.readLine());
-        if (!line.trimmed().isEmpty())
-            statements.append(line);
-    }
-    script.close();
-
-    // Only a file this import creates may be removed when it fails.
-    const bool existed = QFile::exists(databasePath());
-    if (m_db.isOpen())
-        m_db.close();
-    if (!m_db.open()) {
-        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
-        return failImport(!existed);
-    }
-    if (!m_db.transaction()) {
-        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError().text());
-        return failImport(!existed);
-    }
-    for (const QString &statement : qAsConst(statements)) {
-        QSqlQuery query(m_db);
-        if (!query.exec(statement)) {
-            qWarning().noquote() << "Unable to execute query - " + statement.trimmed()
-                                 << query.lastError().text();
-            query.finish();
-            m_db.rollback();
-            return failImport(!existed);
-        }
-    }
-    if (!m_db.commit()) {
-        qWarning().noquote() << "Unable to execute query - COMMIT" << m_db.lastError().text();
-        m_db.rollback();
-        return failImport(!existed);
-    }
-    m_db.close();
-    return true;
+    return SchemaFile::import(m_db, scriptPath) || failImport();
 }
 
-bool TdbAccessor::failImport(bool removeFile)
+bool TdbAccessor::ensureSchema()
 {
-    if (removeFile) {
-        m_db.close();
-        const QString path = databasePath();
-        QFile::remove(path);
-        for (const char *suffix : kSideFileSuffixes)
-            QFile::remove(path + QLatin1String(suffix));
-    }
+    return SchemaFile::ensure(m_db, QLatin1String(kSchemaResource)) || failImport();
+}
+
+bool TdbAccessor::failImport()
+{
     m_errorFlag = true;
     emit errorSQL(ErrorImport);
     return false;
@@ -189,24 +139,16 @@ bool TdbAccessor::failImport(bool removeFile)
 
 void TdbAccessor::reportStatementFailure(const QString &statement, const QString &driverError)
 {
-    qWarning().noquote() << "Unable to execute query - " + statement << driverError;
+    logStatementFailure(statement, driverError);
     emit errorSQL(ErrorStatement);
 }
 
 bool TdbAccessor::run(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
-    query.setForwardOnly(true);
-    bool ok = false;
-    if (values.isEmpty()) {
-        ok = query.exec(statement);
-    } else if (query.prepare(statement)) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        ok = query.exec();
-    }
-    if (!ok)
-        reportStatementFailure(statement, query.lastError().text());
-    return ok;
+    if (runBound(query, statement, values))
+        return true;
+    emit errorSQL(ErrorStatement);
+    return false;
 }
 
 bool TdbAccessor::execQuery(const QString &statement, const QVariantList &values)

@@ -45,7 +45,8 @@ public:
 
     static constexpr const char *kSchemaResource = ":/competitions.sql";
 
-    // Creates the database file from the schema when it is missing.
+    // Creates the database file from the schema when it is missing or holds
+    // none of the schema's tables.
     explicit TdbAccessor(const QString &connectionName, QObject *parent = nullptr);
     ~TdbAccessor() override;
 
@@ -173,7 +174,9 @@ private:
     // Prepares, binds and runs; reports a failure.
     bool run(QSqlQuery &query, const QString &statement, const QVariantList &values);
     void reportStatementFailure(const QString &statement, const QString &driverError);
-    bool failImport(bool removeFile);
+    // The file holds the schema's tables, imported when it had none.
+    bool ensureSchema();
+    bool failImport();
     void prepareConnection();
     // Runs work in one transaction, or inside the one already open.
     bool inTransaction(const std::function<bool()> &work);

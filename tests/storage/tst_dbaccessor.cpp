@@ -1,11 +1,14 @@
 #include "storageresources.h"
+#include "tbullet.h"
 #include "tdbaccessor.h"
 #include "testdatadir.h"
+#include "ttargettype.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <memory>
@@ -31,6 +34,25 @@ QByteArray brokenScript(int line)
     return lines.join('\n');
 }
 
+// Runs statements on the database file through a connection of its own, as
+// another program (or an earlier, killed run) would have left the file.
+bool prepareFile(const QString &path, const QStringList &statements)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prep"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        for (const QString &statement : statements) {
+            QSqlQuery query(db);
+            ok = ok && query.exec(statement);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prep"));
+    return ok;
+}
+
 } // namespace
 
 class TestDbAccessor : public QObject
@@ -54,6 +76,9 @@ private slots:
     void failedImportRemovesFile_data();
     void failedImportRemovesFile();
     void importIntoExistingFileKeepsIt();
+    void fileWithoutTablesGetsSchema_data();
+    void fileWithoutTablesGetsSchema();
+    void fileWithSomeTablesIsKept();
     void missingScript();
     void twoConnections();
 
@@ -343,6 +368,74 @@ void TestDbAccessor::importIntoExistingFileKeepsIt()
     db.execSelect(QStringLiteral("SELECT * FROM TVersion"));
     QVERIFY(!db.first());
     QVERIFY(!db.next()); // still one version row: the import was undone as a whole
+}
+
+void TestDbAccessor::fileWithoutTablesGetsSchema_data()
+{
+    QTest::addColumn<QStringList>("leftBehind"); // none: a zero-byte file
+    QTest::newRow("zero bytes: killed before SQLite wrote a page") << QStringList();
+    QTest::newRow("header only: killed after the journal mode was set")
+        << QStringList({"PRAGMA journal_mode=WAL", "PRAGMA user_version=3"});
+    QTest::newRow("a table that is not ours") << QStringList({"CREATE TABLE notes (x TEXT)"});
+}
+
+void TestDbAccessor::fileWithoutTablesGetsSchema()
+{
+    QFETCH(QStringList, leftBehind);
+    m_db.reset();
+    const QString path = TdbAccessor::databasePath();
+    QVERIFY(QFile::remove(path));
+    QFile empty(path);
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    if (!leftBehind.isEmpty())
+        QVERIFY(prepareFile(path, leftBehind));
+
+    TdbAccessor db(kConnection);
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+    QVERIFY(!db.isError());
+    db.execSelect(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
+    QStringList tables;
+    while (db.next())
+        tables << db.value(QStringLiteral("name")).toString();
+    for (const char *table : {"TVersion", "tbullets", "tcompetitions", "tteam", "tshooters"})
+        QVERIFY2(tables.contains(QLatin1String(table)), table);
+
+    TBullet shot(0, 1, 120, -45, 0, 37, targetTypeById(3), 450, 10.4, 0);
+    shot.setMemberID(4);
+    QCOMPARE(db.insertBullet(&shot, 1), 1);
+    db.selectMemberBullets(1, 4);
+    QVERIFY(!db.first());
+    QCOMPARE(db.value(QStringLiteral("fX")).toInt(), 120);
+    QCOMPARE(db.value(QStringLiteral("fY")).toInt(), -45);
+    QCOMPARE(errors.count(), 0);
+}
+
+void TestDbAccessor::fileWithSomeTablesIsKept()
+{
+    // No import of ours leaves a part of the tables, so such a file is not
+    // taken for an empty one: it keeps what it holds.
+    m_db.reset();
+    const QString path = TdbAccessor::databasePath();
+    QVERIFY(QFile::remove(path));
+    QVERIFY(prepareFile(path, {"CREATE TABLE tcompetitions (ID INTEGER PRIMARY KEY, fName TEXT)",
+                               "INSERT INTO tcompetitions VALUES (7, 'Cup')"}));
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Data Base not accepted:")));
+    {
+        TdbAccessor db(kConnection);
+        QVERIFY(db.isError());
+    }
+    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+    check.setDatabaseName(path);
+    QVERIFY(check.open());
+    QSqlQuery query(QStringLiteral("SELECT fName FROM tcompetitions WHERE ID=7"), check);
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toString(), QStringLiteral("Cup"));
+    QVERIFY(!check.tables().contains(QStringLiteral("tbullets")));
+    query = QSqlQuery();
+    check.close();
+    check = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
 }
 
 void TestDbAccessor::missingScript()
