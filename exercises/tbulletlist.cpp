@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "dbfields.h"
+#include "rankorder.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
 #include "tseries.h"
@@ -19,7 +20,8 @@ const char *const kErrorArrowImage = ":/arrows/img/arrows/err.png";
 
 bool compareSeriesResultDesc(const TMemberPlace *a, const TMemberPlace *b)
 {
-    return a->totalInt() > b->totalInt();
+    return rankedBefore({a->totalUnits(), a->startNumber(), a->target(), a->memberID()},
+                        {b->totalUnits(), b->startNumber(), b->target(), b->memberID()});
 }
 
 TBulletList::TBulletList(int eventID, TdbAccessor *db, const TTargetType *targetType,
@@ -247,8 +249,7 @@ void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)
     Q_UNUSED(order)
-    // Stable, so that equal totals do not swap rows on every shot. The series
-    // table shows the same places and moves its rows with these.
+    // The series table shows the same places and moves its rows with these.
     sortModelRows(*this, m_places, compareSeriesResultDesc, *m_series);
 }
 
@@ -363,23 +364,16 @@ bool TBulletList::loadFromDB()
     m_offlineShots.clear();
     m_db->selectEventBullets(m_eventID);
     while (m_db->next()) {
-        int id = 0, memberID = 0, number = 0, x = 0, y = 0, code = 0, time = 0, fine = 0;
-        if (!DbFields::readInt(m_db, QStringLiteral("ID"), &id)
-            || !DbFields::readInt(m_db, QStringLiteral("fMemberID"), &memberID)
-            || !DbFields::readInt(m_db, QStringLiteral("fNumber"), &number)
-            || !DbFields::readInt(m_db, QStringLiteral("fX"), &x)
-            || !DbFields::readInt(m_db, QStringLiteral("fY"), &y)
-            || !DbFields::readInt(m_db, QStringLiteral("fP"), &code)
-            || !DbFields::readInt(m_db, QStringLiteral("fTime"), &time)
-            || !DbFields::readInt(m_db, QStringLiteral("fFine"), &fine)) {
+        DbFields::ShotRow row;
+        if (!DbFields::readShotRow(m_db, &row)) {
             DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
         // Scores are not read: they are computed again from the coordinates.
-        auto *shot = new TBullet(0, number, x, y, quint8(code), time, m_targetType, m_calibre,
-                                 m_controlValue, fine);
-        shot->setID(id);
-        shot->setMemberID(memberID);
+        auto *shot = new TBullet(0, row.number, row.x, row.y, quint8(row.positionCode), row.time,
+                                 m_targetType, m_calibre, m_controlValue, row.fine);
+        shot->setID(row.id);
+        shot->setMemberID(row.memberID);
         shot->setStage(TMemberPlace::kMatch);
         m_offlineShots.append(shot);
     }

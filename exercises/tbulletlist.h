@@ -181,5 +181,5 @@ private:
     mutable QHash<QString, QImage> m_imageCache;
 };
 
-// Row order: the place with the greater whole-point match total first.
+// Row order: the place with the greater match total first (see rankorder.h).
 bool compareSeriesResultDesc(const TMemberPlace *a, const TMemberPlace *b);

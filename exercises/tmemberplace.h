@@ -73,6 +73,8 @@ public:
     // whole points.
     double total() const;
     int totalInt() const;
+    // The same total in its own unit (tenths or whole points): the rank order.
+    int totalUnits() const { return m_totalUnits; }
     TBullet *firstBullet() const { return m_shots.isEmpty() ? nullptr : m_shots.first(); }
     const QList<TBullet *> &shots() const { return m_shots; }
 

@@ -43,6 +43,7 @@ public:
     uint positionCode() const { return m_positionCode; }
     int time() const { return m_time; }
     double range() const { return m_range10 / 10.0; }
+    int range10() const { return m_range10; } // tenths of a point
     int score() const { return m_score; }
     bool isControl() const { return m_isControl; }
     int fine() const { return m_fine; }

@@ -74,6 +74,22 @@ bool readTime(const TdbAccessor *db, const QString &field, QTime *value)
     return true;
 }
 
+bool readShotRow(const TdbAccessor *db, ShotRow *row)
+{
+    ShotRow read;
+    if (!readInt(db, QStringLiteral("ID"), &read.id)
+        || !readInt(db, QStringLiteral("fMemberID"), &read.memberID)
+        || !readInt(db, QStringLiteral("fNumber"), &read.number)
+        || !readInt(db, QStringLiteral("fX"), &read.x)
+        || !readInt(db, QStringLiteral("fY"), &read.y)
+        || !readInt(db, QStringLiteral("fP"), &read.positionCode)
+        || !readInt(db, QStringLiteral("fTime"), &read.time)
+        || !readInt(db, QStringLiteral("fFine"), &read.fine))
+        return false;
+    *row = read;
+    return true;
+}
+
 void logCannotLoad(const QString &field)
 {
     qDebug().noquote() << "Cannot load data:" << field;

@@ -17,6 +17,22 @@ bool readText(const TdbAccessor *db, const QString &field, QString *value);
 bool readDate(const TdbAccessor *db, const QString &field, QDate *value);
 bool readTime(const TdbAccessor *db, const QString &field, QTime *value);
 
+// The fields of a "tbullets" row that make its shot again. The stored value
+// is not among them: a shot is always scored again from its coordinates.
+struct ShotRow
+{
+    int id = 0;
+    int memberID = 0;
+    int number = 0;
+    int x = 0;
+    int y = 0;
+    int positionCode = 0;
+    int time = 0;
+    int fine = 0;
+};
+// False when any of them is missing or does not convert.
+bool readShotRow(const TdbAccessor *db, ShotRow *row);
+
 // The debug line of a field that cannot be read.
 void logCannotLoad(const QString &field);
 

@@ -5,6 +5,7 @@
 #include "busrecorder.h"
 
 #include "busframe.h"
+#include "busthread.h"
 #include "emuproc.h"
 #include "serialportdirectory.h"
 #include "simline.h"
@@ -79,7 +80,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<SimulatorThread> m_sim;
-    std::unique_ptr<QThread> m_worker;
+    QPointer<QThread> m_worker; // deletes itself once finished
     std::unique_ptr<BusRecorder> m_recorder;
     std::unique_ptr<BusDriver> m_driver;
     EMUProc *m_bus = nullptr; // lives in m_worker; deleted there after sig_finished
@@ -97,13 +98,12 @@ void TestBusMaster::init()
 
 void TestBusMaster::cleanup()
 {
-    if (m_worker && m_worker->isRunning()) {
+    if (m_worker) {
         emit m_driver->stopAll();
-        // quit() reaches the thread through this thread's events, as in the program.
-        QTRY_VERIFY_WITH_TIMEOUT(m_worker->isFinished(), kWaitMs);
+        // The thread object goes through this thread's events, as in the program.
+        QTRY_VERIFY_WITH_TIMEOUT(m_worker.isNull(), kWaitMs);
     }
     m_recorder.reset();
-    m_worker.reset();
     m_bus = nullptr;
     m_sim.reset();
     m_dir.reset();
@@ -114,20 +114,15 @@ void TestBusMaster::cleanup()
 
 void TestBusMaster::startBus(int mode, int addrStart, int addrCol, bool withLog)
 {
-    m_worker = std::make_unique<QThread>();
+    m_worker = new QThread;
     m_bus = new EMUProc(mode, addrStart, addrCol);
-    m_bus->moveToThread(m_worker.get());
-    m_bus->moveIoToThread();
-    connect(m_worker.get(), &QThread::started, m_bus, &EMUProc::process);
-    connect(m_bus, &EMUProc::sig_finished, m_worker.get(), &QThread::quit);
-    connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
     connect(m_driver.get(), &BusDriver::stopAll, m_bus, &EMUProc::stop);
     connect(m_driver.get(), &BusDriver::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
     connect(m_driver.get(), &BusDriver::sig_emu_SendCommand, m_bus, &EMUProc::slot_emu_SendCommand);
     connect(m_driver.get(), &BusDriver::sig_emu_getBullet, m_bus, &EMUProc::slot_emu_GetBullet);
     connect(m_driver.get(), &BusDriver::sig_emu_stopReadBullet, m_bus, &EMUProc::slot_emu_StopReadBullet);
     m_recorder = std::make_unique<BusRecorder>(m_bus, withLog);
-    m_worker->start();
+    startBusMaster(m_bus, m_worker);
 }
 
 void TestBusMaster::addRelay(const QList<int> &lanes)
@@ -292,7 +287,7 @@ void TestBusMaster::closingFramesBeforeFinished()
 
     emit m_driver->stopAll();
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("finished")), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isFinished(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_worker.isNull(), kWaitMs);
     // The ports are closed by now: what is not on the wire never will be.
     const QList<QByteArray> closing{frameWithCrc(hex("EA05A1")), frameWithCrc(hex("EA05A1")),
                                     frameWithCrc(hex("EA05A1")), frameWithCrc(hex("9F0531")),

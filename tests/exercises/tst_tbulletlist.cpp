@@ -63,6 +63,7 @@ private slots:
     void rowsFollowTheirPlaceWhenSorted();
     void terminalCursor();
     void practiceKeepsShotsInMemory();
+    void equalPracticeTotalsByTarget();
 
 private:
     TBulletList *newList(bool showTenths = false, int eventID = kEventID);
@@ -522,10 +523,11 @@ void TestBulletList::rowOrderAndTargets()
     list->setStageAll(1);
     shoot(list, 3, 59);
     shoot(list, 2, 51);
-    // 5.9 and 5.1 truncate to the same whole total: neither goes first.
+    // The list shows tenths: 5.9 goes before 5.1, though both are 5 points.
+    QVERIFY(compareSeriesResultDesc(list->placeByTarget(9), list->placeByTarget(8)));
     QVERIFY(!compareSeriesResultDesc(list->placeByTarget(8), list->placeByTarget(9)));
-    QVERIFY(!compareSeriesResultDesc(list->placeByTarget(9), list->placeByTarget(8)));
     QVERIFY(compareSeriesResultDesc(list->placeByTarget(9), list->placeByTarget(7)));
+    QCOMPARE(list->placeAtRow(0)->memberID(), 3);
     QCOMPARE(list->placeAtRow(2)->memberID(), 1);
     QCOMPARE(list->placeAtRow(3, 1)->memberID(), 1);
     QVERIFY(!list->placeAtRow(3));
@@ -590,6 +592,23 @@ void TestBulletList::terminalCursor()
     QCOMPARE(list->nextShotForTerminal(kTarget)->number(), 4);
     QVERIFY(!list->nextShotForTerminal(kTarget, 5, 1));
     QVERIFY(!list->nextShotForTerminal(99));
+}
+
+void TestBulletList::equalPracticeTotalsByTarget()
+{
+    // Practice places have no start number: equal totals stand by target,
+    // whatever order the shooters were added or shot in.
+    TBulletList *list = newPractice();
+    list->addPlace(1, 5, QStringLiteral("A"));
+    list->addPlace(2, 3, QStringLiteral("B"));
+    list->addPlace(3, 4, QStringLiteral("C"));
+    list->setStageAll(1);
+    for (int member : {1, 3, 2})
+        QVERIFY(shoot(list, member, 95));
+    QList<int> targets;
+    for (int row = 0; row < list->placeCount(); ++row)
+        targets << list->placeAtRow(row, 0)->target();
+    QCOMPARE(targets, (QList<int>{3, 4, 5}));
 }
 
 void TestBulletList::practiceKeepsShotsInMemory()

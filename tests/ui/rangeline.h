@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "busthread.h"
 #include "emuproc.h"
 #include "eventwiring.h"
 #include "fakerunscreen.h"
@@ -78,14 +79,9 @@ public:
         // As the main window builds it.
         m_thread = new QThread;
         m_bus = new EMUProc(0, 1, 10);
-        m_bus->moveToThread(m_thread);
-        m_bus->moveIoToThread();
-        connect(m_thread, &QThread::started, m_bus, &EMUProc::process);
-        connect(m_bus, &EMUProc::sig_finished, m_thread, &QThread::quit);
-        connect(m_bus, &EMUProc::sig_finished, m_bus, &QObject::deleteLater);
         connect(this, &RangeLine::stopAll, m_bus, &EMUProc::stop);
         connect(this, &RangeLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
-        m_thread->start();
+        startBusMaster(m_bus, m_thread);
 
         m_db = std::make_unique<TdbAccessor>(connectionName);
         m_screen = std::make_unique<FakeRunScreen>();
@@ -94,7 +90,7 @@ public:
     }
 
     // As the main window stops: the exercise is unwired, then the bus master
-    // is told to stop; its sig_finished ends the thread through this
+    // is told to stop; the thread object deletes itself through this
     // thread's event loop, which must keep running meanwhile.
     bool stop()
     {
@@ -102,10 +98,7 @@ public:
         bool finished = true;
         if (m_thread) {
             emit stopAll();
-            finished = QTest::qWaitFor([this] { return m_thread->isFinished(); }, kTimeoutMs);
-            if (finished)
-                delete m_thread;
-            m_thread = nullptr;
+            finished = QTest::qWaitFor([this] { return m_thread.isNull(); }, kTimeoutMs);
         }
         m_db.reset();
         m_simulator.reset();
@@ -206,7 +199,7 @@ private:
     QList<int> m_lanes;
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;
-    QThread *m_thread = nullptr; // deleted once finished
+    QPointer<QThread> m_thread; // deletes itself once finished
     QPointer<EMUProc> m_bus;     // deletes itself when its loop has ended
     std::unique_ptr<TdbAccessor> m_db;
     std::unique_ptr<FakeRunScreen> m_screen;

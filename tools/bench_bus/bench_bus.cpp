@@ -1,11 +1,13 @@
 // Bus timing over a 10-lane relay, from the range simulator's time-stamped log.
 #include "busframe.h"
+#include "busthread.h"
 #include "emuproc.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -39,13 +41,8 @@ int main(int argc, char **argv)
     sim.call([&](RangeSimulator &s) { return s.addSerialConverter(lanes); });
     qputenv(SerialPortDirectory::kEnvironmentVariable, com.toLocal8Bit());
 
-    QThread worker;
+    QPointer<QThread> worker = new QThread; // deletes itself once finished
     auto *bus = new EMUProc(0, 1, 10);
-    bus->moveToThread(&worker);
-    bus->moveIoToThread();
-    QObject::connect(&worker, &QThread::started, bus, &EMUProc::process);
-    QObject::connect(bus, &EMUProc::sig_finished, &worker, &QThread::quit);
-    QObject::connect(bus, &EMUProc::sig_finished, bus, &QObject::deleteLater);
     QObject::connect(bus, &EMUProc::sig_AddBullet, &app, [bus](int ta, int n, QPoint, schar, int, int) {
         QMetaObject::invokeMethod(bus, [bus, ta, n] { bus->slot_emu_GetBullet(ta, n + 1); });
     });
@@ -57,7 +54,7 @@ int main(int argc, char **argv)
     QObject::connect(bus, &EMUProc::sig_DataWrote, bus, [&](int, int, QByteArray bytes) {
         if (measuring) written.append({clock.nsecsElapsed(), bytes});
     }, Qt::DirectConnection);
-    worker.start();
+    startBusMaster(bus, worker);
     for (int i = 0; i < 10; ++i) {
         const int fl = i == 0 ? 0 : i == 9 ? 2 : 1;
         QMetaObject::invokeMethod(bus, [bus, i, fl] { bus->slot_view_AddMember(i + 1, 100 + i, "F", "N", fl); });
@@ -77,7 +74,7 @@ int main(int argc, char **argv)
         spin(7000);
     }
     QMetaObject::invokeMethod(bus, [bus] { bus->stop(); });
-    while (!worker.isFinished()) spin(50);
+    while (worker && !worker->isFinished()) spin(50);
     const QList<TrafficEntry> traffic = sim.call([](RangeSimulator &s) { return s.traffic(); });
     QList<TrafficEntry> writes;
     for (const TrafficEntry &e : traffic) if (e.kind == TrafficEntry::Received) writes << e;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "benchreport.h"
 #include "tbulletlist.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
@@ -36,27 +37,9 @@ constexpr int kLoadRuns = 15;
 constexpr int kShotsPerSeries = 10;
 constexpr int kSeriesCount = 6;
 
-void report(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-}
-
-struct Spread
-{
-    double median = 0.0;
-    double p90 = 0.0;
-    double max = 0.0;
-};
-
-// Milliseconds from nanosecond samples.
-Spread spreadOf(std::vector<qint64> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples.at(std::min(samples.size() - 1, size_t(q * double(samples.size())))) / 1e6;
-    };
-    return {at(0.5), at(0.9), samples.back() / 1e6};
-}
+using BenchReport::report;
+using BenchReport::Spread;
+using BenchReport::spreadOf;
 
 std::unique_ptr<TBulletList> newList(TdbAccessor *db)
 {

@@ -1,0 +1,18 @@
+// The operator's program of the shooting range. It reads and writes its data
+// below the current directory ("ServerDatas/...", the style pictures under
+// "styles/").
+#include <QApplication>
+
+#include "appstyle.h"
+#include "mainwindow.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    applyApplicationStyle(app);
+    MainWindow window(nullptr);
+    window.setWindowState(Qt::WindowMaximized);
+    QObject::connect(&window, &MainWindow::sig_quit, &app, &QApplication::quit);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,243 @@
+#include "mainwindowtest.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include "appstyle.h"
+#include "serialportdirectory.h"
+#include "simulatorthread.h"
+#include "tdbaccessor.h"
+#include "tusermodul.h"
+
+namespace {
+const QString kComFolder = QStringLiteral("com");
+
+QString describe(const Warnings::Shown &box)
+{
+    return QStringLiteral("\"%1\" / \"%2\"").arg(box.title, box.text);
+}
+} // namespace
+
+MainWindowTest::MainWindowTest() = default;
+
+MainWindowTest::~MainWindowTest()
+{
+    closeWindow();
+}
+
+void MainWindowTest::init()
+{
+    Warnings::setTestMode(true);
+    Warnings::clear();
+    m_warningsTaken = 0;
+    m_storageErrors.clear();
+    m_shutdownFailed = false;
+    m_runFolder = std::make_unique<TestDataDir>();
+    QVERIFY(m_runFolder->isValid());
+    // The style sheet's pictures, as the program's run folder has them.
+    QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR) + QStringLiteral("/data/styles"),
+                                     m_runFolder->filePath(QStringLiteral("styles"))));
+    // The bus master must not probe the machine's own serial ports.
+    const QString comDir = m_runFolder->filePath(kComFolder);
+    QVERIFY(QDir().mkpath(comDir));
+    qputenv(SerialPortDirectory::kEnvironmentVariable, comDir.toLocal8Bit());
+    applyApplicationStyle(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+    openWindow();
+}
+
+void MainWindowTest::cleanup()
+{
+    // Everything goes before the checks, so a failing test leaves no window
+    // or thread behind for the next one.
+    const bool shutDownInTime = shutDown() && !m_shutdownFailed;
+    closeWindow();
+    m_simulator.reset();
+    m_runFolder.reset();
+    qunsetenv(SerialPortDirectory::kEnvironmentVariable);
+    const QList<Warnings::Shown> unexpected = takeWarnings();
+    const QList<int> errors = takeStorageErrors();
+    Warnings::clear();
+
+    QVERIFY2(shutDownInTime, "the bus master's worker thread did not finish");
+    for (const Warnings::Shown &box : unexpected)
+        qWarning("unexpected message box %s", qPrintable(describe(box)));
+    QVERIFY2(unexpected.isEmpty(), "message boxes nobody expected");
+    QVERIFY2(errors.isEmpty(),
+             qPrintable(QStringLiteral("storage errors nobody expected: %1").arg(errors.size())));
+}
+
+void MainWindowTest::openWindow()
+{
+    m_window = new MainWindow(nullptr);
+    // The module reports what went wrong while it was built, before anyone
+    // could listen.
+    if (userModul()->hasError())
+        m_storageErrors.append(userModul()->lastError());
+    watchStorageErrors(userModul()->db());
+    m_window->show();
+}
+
+void MainWindowTest::closeWindow()
+{
+    if (!m_window)
+        return;
+    for (QSignalSpy *spy : qAsConst(m_errorSpies)) {
+        for (const QList<QVariant> &arguments : qAsConst(*spy))
+            m_storageErrors.append(arguments.value(0).toInt());
+    }
+    qDeleteAll(m_errorSpies);
+    m_errorSpies.clear();
+    delete m_window;
+    m_window = nullptr;
+}
+
+bool MainWindowTest::shutDown()
+{
+    if (!m_window)
+        return true;
+    if (m_window->workerThread) {
+        QPointer<QThread> thread = m_window->workerThread;
+        m_window->on_closeBTN_clicked();
+        if (!QTest::qWaitFor([&thread] { return thread.isNull(); }, kTimeoutMs)) {
+            m_shutdownFailed = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MainWindowTest::reopenWindow()
+{
+    if (!shutDown())
+        return false;
+    closeWindow();
+    openWindow();
+    return true;
+}
+
+bool MainWindowTest::startSimulator(const QList<int> &lanes)
+{
+    if (!shutDown())
+        return false;
+    closeWindow();
+    m_simulator = std::make_unique<SimulatorThread>();
+    const QString comDir = m_runFolder->filePath(kComFolder);
+    const bool made =
+        m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); })
+        && m_simulator->call([&](RangeSimulator &sim) { return sim.addSerialConverter(lanes); })
+            >= 0;
+    openWindow();
+    return made;
+}
+
+bool MainWindowTest::click(const QString &objectName)
+{
+    QWidget *target = findWidget(objectName, &QWidget::staticMetaObject);
+    if (!target) {
+        qWarning("click: no single visible widget \"%s\"", qPrintable(objectName));
+        return false;
+    }
+    if (!target->isVisible() || !target->isEnabled()) {
+        qWarning("click: \"%s\" is %s", qPrintable(objectName),
+                 target->isVisible() ? "disabled" : "hidden");
+        return false;
+    }
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->rect().center());
+    return true;
+}
+
+QWidget *MainWindowTest::findWidget(const QString &objectName, const QMetaObject *type) const
+{
+    QList<QWidget *> found;
+    auto collect = [&](QWidget *root) {
+        if (root->objectName() == objectName && type->cast(root))
+            found.append(root);
+        const QList<QWidget *> children = root->findChildren<QWidget *>(objectName);
+        for (QWidget *child : children) {
+            if (type->cast(child))
+                found.append(child);
+        }
+    };
+    if (m_window)
+        collect(m_window);
+    // Dialogs are windows of their own, without a parent.
+    const QList<QWidget *> topLevels = QApplication::topLevelWidgets();
+    for (QWidget *topLevel : topLevels) {
+        if (topLevel != m_window && !topLevel->parentWidget())
+            collect(topLevel);
+    }
+    if (found.size() == 1)
+        return found.first();
+    QList<QWidget *> visible;
+    for (QWidget *candidate : qAsConst(found)) {
+        if (candidate->isVisible())
+            visible.append(candidate);
+    }
+    return visible.size() == 1 ? visible.first() : nullptr;
+}
+
+Warnings::Shown MainWindowTest::takeWarning()
+{
+    const QList<Warnings::Shown> shown = Warnings::shown();
+    if (m_warningsTaken >= shown.size())
+        return {};
+    return shown.at(m_warningsTaken++);
+}
+
+QList<Warnings::Shown> MainWindowTest::takeWarnings()
+{
+    const QList<Warnings::Shown> shown = Warnings::shown();
+    const QList<Warnings::Shown> taken = shown.mid(m_warningsTaken);
+    m_warningsTaken = shown.size();
+    return taken;
+}
+
+QList<int> MainWindowTest::takeStorageErrors()
+{
+    QList<int> errors = m_storageErrors;
+    m_storageErrors.clear();
+    for (QSignalSpy *spy : qAsConst(m_errorSpies)) {
+        for (const QList<QVariant> &arguments : qAsConst(*spy))
+            errors.append(arguments.value(0).toInt());
+        spy->clear();
+    }
+    return errors;
+}
+
+void MainWindowTest::watchStorageErrors(TdbAccessor *db)
+{
+    m_errorSpies.append(new QSignalSpy(db, &TdbAccessor::errorSQL));
+}
+
+TUserModul *MainWindowTest::userModul() const
+{
+    return m_window->userModul;
+}
+
+int MainWindowTest::workMode() const
+{
+    return m_window->workMode;
+}
+
+int MainWindowTest::addrStart() const
+{
+    return m_window->addrStart;
+}
+
+int MainWindowTest::addrCol() const
+{
+    return m_window->addrCol;
+}
+
+QThread *MainWindowTest::workerThread() const
+{
+    return m_window->workerThread;
+}
+
+EMUProc *MainWindowTest::bus() const
+{
+    return m_window->emu;
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// Base class of the tests that drive the real main window as an operator
+// does. Before each test function it makes a fresh run folder (a copy of
+// data/ServerDatas, made the current directory; the bus master looks for its
+// converters in an empty "com" folder in it), applies the program's style
+// sheet and shows a new MainWindow offscreen. Message boxes are not shown:
+// each is recorded and answered (Warnings' test mode), and a test takes the
+// ones it expects. After each test function the window is shut down as its
+// "X" button does it, and the test fails when a box or a storage error
+// (errorSQL) occurred that the test did not take.
+//
+//   class TestWelcome : public MainWindowTest
+//   {
+//       Q_OBJECT
+//   private slots:
+//       void newCompetition()
+//       {
+//           QVERIFY(click("pbNEW"));
+//           QCOMPARE(workMode(), 0);
+//       }
+//   };
+//
+// A test class that needs an init() or cleanup() of its own calls
+// MainWindowTest::init() / cleanup() from it.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+#include "mainwindow.h"
+#include "testdatadir.h"
+#include "warnings.h"
+
+class EMUProc;
+class QSignalSpy;
+class QThread;
+class SimulatorThread;
+class TdbAccessor;
+class TUserModul;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Page = MainWindow::Page;
+
+    // Generous bound for anything that waits on the bus master or the
+    // simulator (the converter search, the shutdown).
+    static constexpr int kTimeoutMs = 60000;
+
+    MainWindowTest();
+    ~MainWindowTest() override;
+
+protected slots:
+    void init();
+    void cleanup();
+
+protected:
+    MainWindow *window() const { return m_window; }
+    TestDataDir &runFolder() const { return *m_runFolder; }
+    Page page() const { return m_window->currentPage(); }
+
+    // Clicks the one visible widget of that objectName (the current page's,
+    // a shown dialog's); false, with the reason in the log, when there is
+    // none, more than one, or it is disabled.
+    bool click(const QString &objectName);
+
+    // The widget of that objectName and class in the window or a top-level
+    // window of its own (the dialogs): the visible one when several share the
+    // name; null when there is none.
+    template <class T = QWidget>
+    T *widget(const QString &objectName) const
+    {
+        return qobject_cast<T *>(findWidget(objectName, &T::staticMetaObject));
+    }
+
+    // The oldest message box not taken yet (empty title and text when there
+    // is none), and all of them.
+    Warnings::Shown takeWarning();
+    QList<Warnings::Shown> takeWarnings();
+    // Storage errors reported since the last take (errorSQL codes, oldest first).
+    QList<int> takeStorageErrors();
+    // Another database connection whose errors count as the window's (a
+    // module that opens its own).
+    void watchStorageErrors(TdbAccessor *db);
+
+    // What the window holds.
+    TUserModul *userModul() const;
+    int workMode() const;
+    int addrStart() const;
+    int addrCol() const;
+    QThread *workerThread() const;
+    EMUProc *bus() const;
+
+    // Shuts the window down as "X" does (closeBTN) and waits until its worker
+    // thread has finished and gone; false when it did not in time. The
+    // window itself stays until reopenWindow or cleanup.
+    bool shutDown();
+    // Shuts the window down and builds a new one on the run folder as the
+    // test has left it (a changed Config.ini, a stored competition).
+    bool reopenWindow();
+    // Puts the range simulator on the "com" folder with one serial converter
+    // for these lanes, and reopens the window so that its bus master finds it.
+    bool startSimulator(const QList<int> &lanes);
+    SimulatorThread *simulator() const { return m_simulator.get(); }
+
+private:
+    QWidget *findWidget(const QString &objectName, const QMetaObject *type) const;
+    void openWindow();
+    void closeWindow();
+
+    std::unique_ptr<TestDataDir> m_runFolder;
+    std::unique_ptr<SimulatorThread> m_simulator;
+    MainWindow *m_window = nullptr; // owned
+    QList<QSignalSpy *> m_errorSpies; // owned
+    QList<int> m_storageErrors;       // from the spies of windows already gone
+    int m_warningsTaken = 0;
+    bool m_shutdownFailed = false;
+};

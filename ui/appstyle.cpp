@@ -1,0 +1,27 @@
+#include "appstyle.h"
+
+#include <QApplication>
+#include <QFile>
+
+void initUiResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
+
+namespace {
+const QString kStyleSheet = QStringLiteral(":/style/styles/style1.qss");
+} // namespace
+
+void applyApplicationStyle(QApplication &app)
+{
+    initUiResources();
+    QFile file(kStyleSheet);
+    QByteArray text;
+    if (file.open(QIODevice::ReadOnly))
+        text = file.readAll();
+    // The sheet is text up to the first zero byte.
+    const int end = text.indexOf('\0');
+    if (end >= 0)
+        text.truncate(end);
+    app.setStyleSheet(QString::fromUtf8(text));
+}

@@ -1,0 +1,195 @@
+#include "mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "appstyle.h"
+#include "busthread.h"
+#include "datapaths.h"
+#include "emuproc.h"
+#include "formwellcome.h"
+#include "tusermodul.h"
+#include "waitms.h"
+
+namespace {
+const QString kClientsGroup = QStringLiteral("SET_CLIENTS");
+const QString kAddrStartKey = QStringLiteral("AddrStart");
+const QString kAddrColKey = QStringLiteral("AddrCol");
+constexpr int kDefaultAddrStart = 1;
+constexpr int kDefaultAddrCol = 10;
+// The bus master works the serial converters.
+constexpr int kSerialMode = 0;
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    initUiResources();
+    ui->setupUi(this);
+    readSettings();
+    // The modules open their databases in there; a folder that cannot be
+    // made shows up as their failure to open them.
+    QDir().mkdir(DataPaths::path(DataPaths::kDataBaseDir));
+
+    userModul = new TUserModul;
+    parentless.append(userModul);
+    currentEvent = nullptr;
+
+    createBus();
+    emit sig_logenable(logsEnabled);
+    createPages();
+
+    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
+            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+}
+
+MainWindow::~MainWindow()
+{
+    stopBusAtOnce();
+    disconnectEvent();
+    delete ui;
+    // The pages and the dialogs hold the modules' models and records.
+    delete pages;
+    pages = nullptr;
+    while (!parentless.isEmpty())
+        delete parentless.takeLast();
+}
+
+void MainWindow::readSettings()
+{
+    QSettings settings(DataPaths::path(DataPaths::kServerDatasDir, DataPaths::kConfigFile),
+                       QSettings::IniFormat);
+    settings.beginGroup(kClientsGroup);
+    addrStart = settings.value(kAddrStartKey, kDefaultAddrStart).toInt();
+    addrCol = settings.value(kAddrColKey, kDefaultAddrCol).toInt();
+    settings.endGroup();
+}
+
+void MainWindow::createBus()
+{
+    workerThread = new QThread;
+    emu = new EMUProc(kSerialMode, addrStart, addrCol);
+    connect(this, &MainWindow::stopAll, emu, &EMUProc::stop);
+    // Before emitquit: once the thread has finished, neither object is ours
+    // to touch.
+    connect(workerThread, &QThread::finished, this, &MainWindow::onWorkerFinished);
+    connect(workerThread, &QThread::finished, this, &MainWindow::emitquit);
+    // Connections that must hear the bus master's first reports go here,
+    // before it starts.
+    connect(this, &MainWindow::sig_findTargets, emu, &EMUProc::slot_view_StartFinding);
+    connect(this, &MainWindow::sig_AddTarget, emu, &EMUProc::slot_view_AddMember);
+    startBusMaster(emu, workerThread, QThread::InheritPriority);
+}
+
+void MainWindow::createPages()
+{
+    pages = new QStackedWidget;
+    // The pages, each at its place in the stack whatever the order in which
+    // they are made here.
+    formWellcome = new FormWellcome;
+    addPage(Page::Welcome, formWellcome);
+    pages->setCurrentWidget(formWellcome);
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(ui->Frame_manage);
+    layout->addWidget(pages);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ui->centralWidget->setLayout(layout);
+}
+
+void MainWindow::addPage(Page page, QWidget *widget)
+{
+    const int slot = static_cast<int>(page);
+    int index = 0;
+    for (int before = 0; before < slot; ++before) {
+        if (pageWidgets[before])
+            ++index;
+    }
+    pageWidgets[slot] = widget;
+    pages->insertWidget(index, widget);
+}
+
+void MainWindow::emitquit()
+{
+    emit sig_quit();
+}
+
+void MainWindow::on_closeBTN_clicked()
+{
+    closeApplication();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The window goes only once the bus master has closed the line.
+    if (!workerThread) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    closeApplication();
+}
+
+void MainWindow::closeApplication()
+{
+    if (closing)
+        return;
+    closing = true;
+    emit sig_Event_StopEvent();
+    // A running exercise would go on queueing commands behind the closing
+    // frames.
+    disconnectEvent();
+    waitMs(kCloseDelayMs);
+    emit stopAll();
+}
+
+void MainWindow::onWorkerFinished()
+{
+    workerThread = nullptr;
+    emu = nullptr;
+}
+
+void MainWindow::stopBusAtOnce()
+{
+    if (!workerThread)
+        return;
+    // The window goes without the shutdown: nothing may call back into it,
+    // and the line is still closed before the thread and the bus master go.
+    disconnect(workerThread, nullptr, this, nullptr);
+    emit stopAll();
+    if (workerThread->wait(kBusStopTimeoutMs))
+        delete workerThread;
+    workerThread = nullptr;
+    emu = nullptr;
+}
+
+bool MainWindow::showPage(Page page)
+{
+    QWidget *widget = pageWidgets[static_cast<int>(page)];
+    if (!widget)
+        return false;
+    pages->setCurrentWidget(widget);
+    return true;
+}
+
+bool MainWindow::hasPage(Page page) const
+{
+    return pageWidgets[static_cast<int>(page)] != nullptr;
+}
+
+MainWindow::Page MainWindow::currentPage() const
+{
+    QWidget *current = pages ? pages->currentWidget() : nullptr;
+    for (int slot = 0; slot < kPageCount; ++slot) {
+        if (current && pageWidgets[slot] == current)
+            return static_cast<Page>(slot);
+    }
+    return Page::Welcome;
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+
+class EMUProc;
+class FormWellcome;
+class MyEvent;
+class QCloseEvent;
+class QStackedWidget;
+class QThread;
+class TUserModul;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The root of the program: it owns the modules, the bus master on its worker
+// thread, the page stack and the dialogs for the whole run, decides which page
+// shows (pages only ask, through their signals), and shuts everything down in
+// order when it is closed.
+//
+// The work is split by subject into files of its own, one header:
+//   mainwindow.cpp          construction and shutdown
+//   mainwindowflow.cpp      page flow
+//   mainwindowevent.cpp     exercise wiring
+//   mainwindowrelays.cpp    relay advance
+//   mainwindowbus.cpp       bus status and log relay
+//   mainwindowpractice.cpp  practice flow
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The pages of the stack, in stack order. A page that is not built into
+    // the program yet has no place; the others keep their order.
+    enum class Page {
+        Welcome,
+        Competitions,
+        Members,
+        Relays,
+        CurrentRelay,
+        Run,
+        EventTotal,
+        CompetitionTotal,
+        Practice,
+        Viewer
+    };
+    Q_ENUM(Page)
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Makes the page current; false, changing nothing, for a page the window
+    // does not have.
+    bool showPage(Page page);
+    Page currentPage() const;
+    bool hasPage(Page page) const;
+
+signals:
+    void stopAll();
+    void sig_quit();
+    void sig_log(int direct, int portID, int portNum, QByteArray data, int answerFound);
+    void sig_logenable(bool enabled);
+    void sig_Event_StopEvent();
+    void sig_findTargets();
+    void sig_AddTarget(int _addr, int _startNum, QString _familyName, QString _name,
+                       int firstlast);
+
+private slots:
+    void emitquit();
+    // Page flow.
+    void slot_setCompetitionsWidget(int mode);
+    void slot_setCompetitionsWidget();
+    void slot_setWellComeWidget();
+    void slot_setMemersWidget();
+    void slot_setRelaysBackWidget();
+    void slot_setRelaysWidget();
+    void slot_setExecutableEvent();
+    void slot_setCurrentRelayWidgetBACK();
+    void slot_finishCompetition();
+    // Shutdown.
+    void on_closeBTN_clicked();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    static constexpr int kPageCount = static_cast<int>(Page::Viewer) + 1;
+    // The bus master gets this long to write its closing frames when the
+    // window goes without the shutdown having run.
+    static constexpr int kBusStopTimeoutMs = 10000;
+    // Queued reports of the bus master still arrive meanwhile.
+    static constexpr int kCloseDelayMs = 500;
+
+    // Construction and shutdown.
+    void readSettings();
+    void createBus();
+    void createPages();
+    void addPage(Page page, QWidget *widget);
+    void closeApplication();
+    void stopBusAtOnce();
+    void onWorkerFinished();
+    // Exercise wiring.
+    void disconnectEvent();
+    void clearTargets();
+
+    Ui::MainWindow *ui = nullptr;
+    bool logsEnabled = true;
+    TUserModul *userModul = nullptr;
+    int workMode = -1;
+    MyEvent *currentEvent = nullptr; // owned; deleted only by disconnectEvent
+    QThread *workerThread = nullptr; // deletes itself once finished
+    EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
+    QStackedWidget *pages = nullptr;
+    FormWellcome *formWellcome = nullptr;
+    int addrStart = 1;
+    int addrCol = 10;
+
+    // The widget of each page, null for a page the program does not have.
+    std::array<QWidget *, kPageCount> pageWidgets{};
+    // Modules and dialogs have no parent; the destructor deletes them, last
+    // made first, after the pages that refer to them.
+    QList<QObject *> parentless;
+    bool closing = false;
+
+    friend class MainWindowTest;
+};

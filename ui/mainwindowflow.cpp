@@ -1,0 +1,92 @@
+#include "mainwindow.h"
+
+#include "formwellcome.h"
+#include "myevent.h"
+#include "tmembers.h"
+#include "tusermodul.h"
+#include "warnings.h"
+
+namespace {
+// workMode values.
+constexpr int kModeCompetition = 0;
+constexpr int kModePractice = 1;
+constexpr int kModeViewer = 2;
+} // namespace
+
+void MainWindow::slot_setCompetitionsWidget(int mode)
+{
+    switch (mode) {
+    case FormWellcome::NewCompetition:
+    case FormWellcome::ContinueCompetition:
+        workMode = kModeCompetition;
+        showPage(Page::Competitions);
+        break;
+    case FormWellcome::Practice:
+        workMode = kModePractice;
+        showPage(Page::Practice);
+        break;
+    case FormWellcome::ViewResults:
+        workMode = kModeViewer;
+        showPage(Page::Viewer);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::slot_setCompetitionsWidget()
+{
+    slot_setCompetitionsWidget(FormWellcome::ContinueCompetition);
+}
+
+void MainWindow::slot_setWellComeWidget()
+{
+    showPage(Page::Welcome);
+}
+
+void MainWindow::slot_setMemersWidget()
+{
+    if (!userModul->currentCompetition()) {
+        Warnings::warning(this, QStringLiteral("Упражнение не выбрано!"),
+                          QStringLiteral("Выберите упражнение"));
+        return;
+    }
+    // Members cannot change once somebody has shot: straight to the relays.
+    showPage(userModul->members()->hasAnyEventDone() ? Page::Relays : Page::Members);
+}
+
+void MainWindow::slot_setRelaysBackWidget()
+{
+    if (userModul->currentCompetition() && !userModul->members()->hasAnyEventDone())
+        showPage(Page::Members);
+    else
+        slot_setCompetitionsWidget(FormWellcome::ContinueCompetition);
+}
+
+void MainWindow::slot_setRelaysWidget()
+{
+    showPage(Page::Relays);
+}
+
+void MainWindow::slot_setExecutableEvent()
+{
+    showPage(Page::Run);
+}
+
+void MainWindow::slot_setCurrentRelayWidgetBACK()
+{
+    if (workMode == kModeCompetition)
+        showPage(Page::CurrentRelay);
+    else if (workMode == kModePractice)
+        showPage(Page::Practice);
+}
+
+void MainWindow::slot_finishCompetition()
+{
+    constexpr int kStopWithoutFilling = -1;
+    if (currentEvent)
+        currentEvent->slot_view_stopEvent(kStopWithoutFilling);
+    clearTargets();
+    disconnectEvent();
+    showPage(Page::Welcome);
+}
