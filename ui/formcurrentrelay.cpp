@@ -16,9 +16,9 @@ namespace {
 
 const QString kNetFound = QStringLiteral(":/nets/img/net/net_green.png");
 const QString kNetMissing = QStringLiteral(":/nets/img/net/net_red.png");
-const QString kSearchColour = QStringLiteral("color: rgb(170, 0, 0, 255)");
-const QString kFoundColour = QStringLiteral("color: rgb(0, 85, 0, 255)");
-const QString kBlinkColour = QStringLiteral("color: rgb(170, 0, 0, %1)");
+const QString kSearchColour = QStringLiteral("color: rgba(170, 0, 0, 255)");
+const QString kFoundColour = QStringLiteral("color: rgba(0, 85, 0, 255)");
+const QString kBlinkColour = QStringLiteral("color: rgba(170, 0, 0, %1)");
 constexpr int kOpaque = 255;
 // The alpha step of one blink tick is this divided by the blink period: 15 at
 // 50 ms, so the line fades out in 17 ticks and back in 17.

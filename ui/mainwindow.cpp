@@ -12,10 +12,15 @@
 #include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
+#include "dialogcheckmembercolbull.h"
+#include "dialogrelay.h"
 #include "emuproc.h"
+#include "formcurrentrelay.h"
+#include "formrelays.h"
 #include "formwellcome.h"
 #include "tusermodul.h"
 #include "waitms.h"
+#include "warnings.h"
 
 namespace {
 const QString kClientsGroup = QStringLiteral("SET_CLIENTS");
@@ -48,6 +53,22 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(formWellcome, &FormWellcome::sig_setCompetition, this,
             qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+
+    connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
+    connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Next, this,
+            &MainWindow::slot_setExecutableEvent);
+
+    connect(formRelays, &FormRelays::sig_changeRelay, dialogRelay, &DialogRelay::show_dialog);
+    connect(formRelays, &FormRelays::sig_relayCount, dialogRelay, &DialogRelay::setRelayCount);
+    connect(dialogRelay, &DialogRelay::sig_setData, formRelays, &FormRelays::slot_changeRelay);
+    connect(userModul, &TUserModul::sig_askColBull, dialogCheckMemberColBull,
+            &DialogCheckMemberColBull::slot_show);
+    connect(dialogCheckMemberColBull, &DialogCheckMemberColBull::sig_answer, userModul,
+            &TUserModul::slot_ColBullDialogClosed);
+    connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
+            &MainWindow::onShotCountCheckEnded);
 }
 
 MainWindow::~MainWindow()
@@ -69,6 +90,18 @@ void MainWindow::readSettings()
     settings.beginGroup(kClientsGroup);
     addrStart = settings.value(kAddrStartKey, kDefaultAddrStart).toInt();
     addrCol = settings.value(kAddrColKey, kDefaultAddrCol).toInt();
+    if (addrCol <= 0) {
+        // No address would be served: no target could be polled, and every
+        // member would be laid out on the first address alone.
+        Warnings::warning(
+            this, QStringLiteral("Неверный диапазон адресов!"),
+            QStringLiteral("Число адресов мишеней AddrCol=%1 в файле %2 (группа %3) должно "
+                           "быть больше нуля.\nИспользуется число по умолчанию: %4.")
+                .arg(settings.value(kAddrColKey).toString(), DataPaths::kConfigFile,
+                     kClientsGroup)
+                .arg(kDefaultAddrCol));
+        addrCol = kDefaultAddrCol;
+    }
     settings.endGroup();
 }
 
@@ -85,16 +118,26 @@ void MainWindow::createBus()
     // before it starts.
     connect(this, &MainWindow::sig_findTargets, emu, &EMUProc::slot_view_StartFinding);
     connect(this, &MainWindow::sig_AddTarget, emu, &EMUProc::slot_view_AddMember);
+    connectBusReports();
     startBusMaster(emu, workerThread, QThread::InheritPriority);
 }
 
 void MainWindow::createPages()
 {
+    dialogRelay = new DialogRelay(addrStart, addrCol);
+    parentless.append(dialogRelay);
+    dialogCheckMemberColBull = new DialogCheckMemberColBull;
+    parentless.append(dialogCheckMemberColBull);
+
     pages = new QStackedWidget;
     // The pages, each at its place in the stack whatever the order in which
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    formRelays = new FormRelays(userModul, addrStart, addrCol);
+    addPage(Page::Relays, formRelays);
+    formCurrentRelay = new FormCurrentRelay(userModul);
+    addPage(Page::CurrentRelay, formCurrentRelay);
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -7,12 +7,18 @@
 
 #include <array>
 
+class DialogCheckMemberColBull;
+class DialogRelay;
 class EMUProc;
+class FormCurrentRelay;
+class FormRelays;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TBulletList;
+class TRelay;
 class TUserModul;
 
 namespace Ui {
@@ -83,6 +89,14 @@ private slots:
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
+    // Relay advance.
+    void slot_setCurrentRelayWidget();
+    // Bus status and log relay.
+    void slot_emu_PortFounded(int id, int comNum, bool found, int colFound);
+    void slot_emu_TargetEnabled(int ta, bool enabled);
+    void slot_emu_PCEnabled(int ta, bool enabled);
+    void slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount);
+    void slot_emu_DataWrote(int portID, int portNum, QByteArray data);
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -105,6 +119,15 @@ private:
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
+    void connectBusReports();
+    // Page flow.
+    void onShotCountCheckEnded();
+    // Relay advance.
+    void setCurrentRelayWidget();
+    void setCurrentRelay(TRelay *relay);
+    void fillCurrentRelayView(TBulletList *list, TRelay *relay, bool registerTargets);
+    // Bus status: a target's or a terminal's answer reaches the line's model.
+    void relayLaneAnswer(int ta, bool enabled, bool terminal);
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
@@ -118,6 +141,10 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormRelays *formRelays = nullptr;
+    FormCurrentRelay *formCurrentRelay = nullptr;
+    DialogRelay *dialogRelay = nullptr;
+    DialogCheckMemberColBull *dialogCheckMemberColBull = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 
@@ -127,6 +154,9 @@ private:
     // made first, after the pages that refer to them.
     QList<QObject *> parentless;
     bool closing = false;
+    // Next on the competitions page came while the shot-count check of the
+    // opened competition waited for the operator.
+    bool pageWaitsForCheck = false;
 
     friend class MainWindowTest;
 };

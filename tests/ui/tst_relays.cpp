@@ -92,7 +92,9 @@ private:
 
 QList<int> TestRelays::makeCompetition(int type, int count)
 {
-    if (!userModul()->newCompetition(kCountry, type, false, QStringLiteral("Cup")))
+    // A competition is what the operator chose on the welcome page.
+    if (!click(QStringLiteral("pbNEW"))
+        || !userModul()->newCompetition(kCountry, type, false, QStringLiteral("Cup")))
         return {};
     for (int i = 1; i <= count; ++i) {
         if (!addMember(i))
@@ -158,8 +160,13 @@ void TestRelays::storeMatchShots(TEvent *event, int memberID, int target, int co
 
 void TestRelays::openRelaysPage()
 {
-    QVERIFY(window()->showPage(Page::Members));
-    QVERIFY(click(QStringLiteral("pBNext")));
+    if (window()->hasPage(Page::Members)) {
+        QVERIFY(window()->showPage(Page::Members));
+        QVERIFY(click(QStringLiteral("pBNext")));
+    } else {
+        QVERIFY(window()->showPage(Page::Welcome));
+        QVERIFY(window()->showPage(Page::Relays));
+    }
     QCOMPARE(page(), Page::Relays);
 }
 
@@ -314,7 +321,7 @@ void TestRelays::relayDialogKeepsWhatItCannotOffer()
 
 void TestRelays::emptyAddressRangeIsRefused_data()
 {
-    QTest::addColumn<QByteArray>("addrCol");
+    QTest::addColumn<QByteArray>("written");
     QTest::newRow("zero") << QByteArray("0");
     QTest::newRow("negative") << QByteArray("-4");
     QTest::newRow("not a number") << QByteArray("ten"); // reads as 0
@@ -322,9 +329,9 @@ void TestRelays::emptyAddressRangeIsRefused_data()
 
 void TestRelays::emptyAddressRangeIsRefused()
 {
-    QFETCH(QByteArray, addrCol);
+    QFETCH(QByteArray, written);
     QVERIFY(runFolder().writeFile(QStringLiteral("ServerDatas/Config.ini"),
-                                  "[SET_CLIENTS]\nAddrStart=3\nAddrCol=" + addrCol + "\n"));
+                                  "[SET_CLIENTS]\nAddrStart=3\nAddrCol=" + written + "\n"));
     QVERIFY(reopenWindow());
     const Warnings::Shown refused = takeWarning();
     QCOMPARE(refused.title, QStringLiteral("Неверный диапазон адресов!"));
