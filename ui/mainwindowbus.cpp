@@ -24,7 +24,10 @@ void MainWindow::connectBusReports()
 
 void MainWindow::slot_emu_PortFounded(int, int, bool, int colFound)
 {
-    formCurrentRelay->setConverterCount(colFound);
+    // The bus master reports from its start on, before the pages exist when
+    // the window's construction waits on anything.
+    if (formCurrentRelay)
+        formCurrentRelay->setConverterCount(colFound);
 }
 
 void MainWindow::slot_emu_TargetEnabled(int ta, bool enabled)
@@ -49,7 +52,8 @@ void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)
         relay->setPCEnabled(memberID, enabled);
     else
         relay->setTargetEnabled(memberID, enabled);
-    formCurrentRelay->updateSearchState();
+    if (formCurrentRelay)
+        formCurrentRelay->updateSearchState();
 }
 
 void MainWindow::slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount)

@@ -430,6 +430,8 @@ void TestRelays::currentRelayFollowsTheLine()
     QVERIFY(!relay->memberAt(2)->isTargetEnabled());
     QVERIFY(!next->isEnabled());
     QCOMPARE(mode->text(), QStringLiteral("Поиск мишеней"));
+    // The search line blinks: it fades from opaque.
+    QTRY_VERIFY_WITH_TIMEOUT(mode->styleSheet().endsWith(QStringLiteral(", 0)")), kTimeoutMs);
 
     // Lane 3 back on: every target and terminal answers, and only then the
     // run screen is offered.
