@@ -1,5 +1,6 @@
 #include "busframe.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -60,27 +61,79 @@ bool frameChecks(const QByteArray &buffer, int start, int length)
     return crc == (low | (high << 8));
 }
 
-int trailingFrameEnd(const QByteArray &buffer, int start, int end)
+namespace {
+
+// A window [start, end) of the buffer; start -1 for none.
+struct Window
 {
-    // A window that checks still checks with zero bytes appended (the CRC
-    // register stays 0), and any frame whose CRC has a high byte of 0 contains
-    // such a window one byte short of its end. The length byte tells them apart:
-    // while it promises more bytes and the bytes after the window are zeros,
-    // those zeros belong to the frame.
-    const int declaredEnd = start + frameByte(buffer, start + 1);
-    if (declaredEnd <= end)
-        return end;
-    int next = end;
-    while (next < declaredEnd && next < buffer.size() && buffer.at(next) == '\0')
-        ++next;
-    if (next == declaredEnd)
-        return declaredEnd;
-    if (next == buffer.size())
-        return -1; // the rest of the frame may still be on its way
-    return end;
+    int start = -1;
+    int end = -1;
+};
+
+// What the search knows when a window checks: the buffer, the first byte not
+// yet taken, and the CRC register of the bytes from each start up to the
+// window's end (registerAt(from + i) = running[i]), so that a longer window
+// costs only the bytes past that end.
+struct SearchState
+{
+    const QByteArray &buffer;
+    int from;
+    const std::vector<quint16> &running;
+
+    quint16 registerAt(int start) const { return running[static_cast<size_t>(start - from)]; }
+};
+
+// The checking window around w that ends latest, the longest of those, among
+// windows starting from `first` and ending by `limit`.
+Window outermostWindow(const SearchState &search, int first, int limit, Window w)
+{
+    Window best = w;
+    for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
+        quint16 crc = search.registerAt(start);
+        const int last = std::min(limit, start + BusFrame::kMaxFrameBytes);
+        for (int i = w.end; i < last; ++i) {
+            crc = crcStep(crc, search.buffer.at(i));
+            if (crc == 0 && i + 1 > best.end)
+                best = {start, i + 1};
+        }
+    }
+    return best;
 }
 
-QList<QByteArray> extractFrames(QByteArray &buffer)
+// The frame that the checking window w belongs to, w itself or one around
+// it; none while bytes that may change the answer can still come.
+Window frameOf(const SearchState &search, int closed, Window w)
+{
+    const QByteArray &buffer = search.buffer;
+    const int size = buffer.size();
+    const int first = w.start >= closed ? std::max(search.from, closed) : search.from;
+    // A window that checks inside a longer frame ends before it: a length
+    // byte in front of w (or its own) that announces a frame past w tells.
+    for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
+        const int announcedEnd = start + frameByte(buffer, start + 1);
+        // One still on its way leaves w in doubt, which waits below.
+        if (announcedEnd <= w.end || announcedEnd > size)
+            continue;
+        quint16 crc = search.registerAt(start);
+        for (int i = w.end; i < announcedEnd; ++i)
+            crc = crcStep(crc, buffer.at(i));
+        if (crc == 0)
+            return {start, announcedEnd};
+    }
+    if (w.start == first && frameByte(buffer, w.start + 1) == w.end - w.start)
+        return w;
+    // Bytes in front of w, or a length byte that disagrees: w may lie inside
+    // a frame whose length byte is wrong. That is known once the longest
+    // frame could have ended, or once the line has turned.
+    const bool beforeTurn = w.end <= closed;
+    if (!beforeTurn && w.start + BusFrame::kMaxFrameBytes > size)
+        return {};
+    return outermostWindow(search, first, beforeTurn ? closed : size, w);
+}
+
+} // namespace
+
+QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes)
 {
     // A frame followed by its own CRC leaves a remainder of 0, so one running
     // CRC per start position finds every checking window in O(n^2) steps.
@@ -91,37 +144,68 @@ QList<QByteArray> extractFrames(QByteArray &buffer)
     for (int end = 0; end < buffer.size(); ++end) {
         running.push_back(kCrcInitial);
         const char byte = buffer.at(end);
-        const size_t count = running.size();
+        const int count = static_cast<int>(running.size());
         // A frame counts its length in one byte: longer windows are never frames.
-        const size_t oldest = count > size_t(BusFrame::kMaxFrameBytes) ? count - BusFrame::kMaxFrameBytes : 0;
-        const size_t shortest = count >= size_t(BusFrame::kMinFrameBytes) ? count - BusFrame::kMinFrameBytes : 0;
-        int found = -1;
-        for (size_t i = oldest; i < count; ++i) {
-            running[i] = crcStep(running[i], byte);
-            if (found < 0 && running[i] == 0 && i <= shortest && count >= size_t(BusFrame::kMinFrameBytes))
-                found = from + static_cast<int>(i); // the lowest start is the longest window
+        const int oldest = std::max(0, count - BusFrame::kMaxFrameBytes);
+        const int shortest = count - BusFrame::kMinFrameBytes;
+        int longest = -1; // starts of the checking windows that end here
+        int counted = -1; // the one whose length byte counts it
+        for (int i = oldest; i < count; ++i) {
+            const size_t at = static_cast<size_t>(i);
+            running[at] = crcStep(running[at], byte);
+            if (running[at] != 0 || i > shortest)
+                continue;
+            const int start = from + i;
+            if (longest < 0)
+                longest = start;
+            if (counted < 0 && frameByte(buffer, start + 1) == end + 1 - start)
+                counted = start;
         }
-        if (found >= 0) {
-            const int frameEnd = trailingFrameEnd(buffer, found, end + 1);
-            if (frameEnd < 0)
-                break;
-            frames.append(buffer.mid(found, frameEnd - found));
-            from = frameEnd;
-            end = frameEnd - 1;
-            running.clear();
-        }
+        if (longest < 0)
+            continue;
+        const Window frame = frameOf({buffer, from, running}, closedBytes,
+                                     {counted >= 0 ? counted : longest, end + 1});
+        if (frame.start < 0)
+            break;
+        frames.append(buffer.mid(frame.start, frame.end - frame.start));
+        from = frame.end;
+        end = frame.end - 1;
+        running.clear();
     }
     if (from > 0)
         buffer.remove(0, from);
     return frames;
 }
 
-QList<QByteArray> receiveBytes(QByteArray &buffer, const QByteArray &bytes)
+QList<QByteArray> FrameReader::receive(const QByteArray &bytes)
 {
-    if (buffer.size() > BusFrame::kBufferLimit)
-        buffer.remove(0, buffer.size() - (BusFrame::kMaxFrameBytes - 1));
+    if (buffer.size() > BusFrame::kBufferLimit) {
+        const int dropped = buffer.size() - (BusFrame::kMaxFrameBytes - 1);
+        buffer.remove(0, dropped);
+        closedBytes = std::max(0, closedBytes - dropped);
+    }
     buffer.append(bytes);
-    return extractFrames(buffer);
+    return extract();
+}
+
+QList<QByteArray> FrameReader::lineTurned()
+{
+    closedBytes = buffer.size();
+    return extract();
+}
+
+void FrameReader::clear()
+{
+    buffer.clear();
+    closedBytes = 0;
+}
+
+QList<QByteArray> FrameReader::extract()
+{
+    const int before = buffer.size();
+    const QList<QByteArray> frames = extractFrames(buffer, closedBytes);
+    closedBytes = std::max(0, closedBytes - (before - buffer.size()));
+    return frames;
 }
 
 int frameByte(const QByteArray &frame, int index)

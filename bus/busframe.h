@@ -66,25 +66,39 @@ QByteArray frameWithCrc(const QByteArray &frame);
 // a window outside the buffer or shorter than a frame never checks.
 bool frameChecks(const QByteArray &buffer, int start, int length);
 
-// Cuts every frame out of the buffer, oldest first. A frame is any window of
-// 5 to 255 bytes whose CRC checks; the window that ends first wins, the
-// longest among those ending at the same byte, taking with it the zero bytes
-// after it that its length byte counts (see trailingFrameEnd). Bytes before a
-// frame can no longer begin one and are dropped with it; bytes after the last
-// frame stay for the next read.
-QList<QByteArray> extractFrames(QByteArray &buffer);
+// Cuts every frame out of the buffer, oldest first, and drops the bytes in
+// front of each (they can no longer begin a frame); bytes after the last frame
+// stay for the next read. A frame is a window of 5 to 255 bytes whose CRC
+// checks, found by the byte it ends on. It is taken at once when its length
+// byte counts it and it begins where the last frame (or the last turn of the
+// line) left off. Before that, the length bytes in front of it are asked: one
+// that announces a frame around it gives that frame when it has come whole
+// and checks, and the search waits while its bytes may still come. Any other
+// window waits until no longer frame can enclose it (255 bytes on, or the
+// line turns), and then the checking window around it that ends latest wins.
+// The first `closedBytes` bytes came before the master last wrote on the
+// line; no frame spans that turn.
+QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes = 0);
 
-// Where the frame whose checking window is [start, end) really ends. Zero
-// bytes appended to a checking window keep it checking, so a window that
-// checks may be a frame cut one or more zero bytes short: when its length byte
-// counts further and the bytes up to there are zeros, the frame ends there;
-// -1 while those bytes may still arrive (all bytes after the window are zeros
-// and too few); otherwise `end`.
-int trailingFrameEnd(const QByteArray &buffer, int start, int end);
+// The receiving side of one line: bytes not yet taken into a frame.
+class FrameReader
+{
+public:
+    // Appends the bytes read, after trimming an overfull buffer to the bytes
+    // that may still begin a frame, and returns the frames completed.
+    QList<QByteArray> receive(const QByteArray &bytes);
+    // The master is about to write on the line, so no frame begun on it can
+    // go on: returns the frames that were waiting for more bytes.
+    QList<QByteArray> lineTurned();
+    void clear();
+    const QByteArray &bytes() const { return buffer; }
 
-// Appends newly read bytes to a receive buffer, trimming an overfull buffer
-// to the bytes that may still begin a frame, then cuts its frames.
-QList<QByteArray> receiveBytes(QByteArray &buffer, const QByteArray &bytes);
+private:
+    QList<QByteArray> extract();
+
+    QByteArray buffer;
+    int closedBytes = 0; // leading bytes of buffer that came before the last turn
+};
 
 // Big-endian helpers over received frames; bytes past the end read as 0.
 int frameByte(const QByteArray &frame, int index);

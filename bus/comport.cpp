@@ -92,6 +92,8 @@ bool COMPort::write(const QByteArray &frame, bool check)
     }
     if (!serial.isOpen() || frame.isEmpty())
         return false;
+    // Whatever a unit was saying on this line is over once the master speaks.
+    deliver(buffer.lineTurned());
     const QByteArray bytes = frameWithCrc(frame);
     if (serial.write(bytes) < bytes.size()) {
         emit sig_Error(id, 1);
@@ -116,7 +118,11 @@ void COMPort::ReadData()
     if (bytes.isEmpty())
         return;
     emit sig_DataReaded(id, comNum, bytes);
-    const QList<QByteArray> frames = receiveBytes(buffer, bytes);
+    deliver(buffer.receive(bytes));
+}
+
+void COMPort::deliver(const QList<QByteArray> &frames)
+{
     for (const QByteArray &frame : frames) {
         learnedAddresses.insert(static_cast<quint8>(frame.at(0)));
         emit sig_Answer(id, comNum, frame);

@@ -54,13 +54,14 @@ private:
     void disconnectRead();
     QByteArray readAllNow();
     QByteArray probeAnswer(const QByteArray &probe);
+    void deliver(const QList<QByteArray> &frames);
 
     int id = -1;
     quint8 converterAddress = BusAddress::kSerialConverter;
     QSerialPort serial; // closed until open(); not a child, moved by moveSerialToThread()
     bool found = false;
     int comNum = -1;
-    QByteArray buffer;
+    FrameReader buffer;
     QSet<quint8> learnedAddresses;
     bool readConnected = false;
     QString claimedPath; // device this port holds in SerialPortDirectory, empty when none

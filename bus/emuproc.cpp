@@ -246,8 +246,12 @@ void EMUProc::queueSetupFrames()
 void EMUProc::resetPortsAndTargets()
 {
     ports.clear();
-    for (const MemberPtr &member : members)
-        setTargetEnabled(*member, false);
+    // A target search is a new relay's: every lane is reported off. A
+    // converter search follows dead ports whose lanes were reported already.
+    for (const MemberPtr &member : members) {
+        if (state == TargetSearch || member->targetEnabled)
+            setTargetEnabled(*member, false);
+    }
 }
 
 void EMUProc::setTargetEnabled(EmuMember &member, bool enabled)
@@ -259,9 +263,20 @@ void EMUProc::setTargetEnabled(EmuMember &member, bool enabled)
 void EMUProc::disableTargetsOfPort(int portId)
 {
     for (const MemberPtr &member : members) {
-        if (member->portId == portId)
+        if (member->portId == portId && member->targetEnabled)
             setTargetEnabled(*member, false);
     }
+}
+
+void EMUProc::reportDeadPort(EmuPortState &record)
+{
+    // The loop finds a dead port at every pass until it answers again; the
+    // screens and the log hear of its death and of its lanes going off once.
+    disableTargetsOfPort(record.portId);
+    if (record.lossReported)
+        return;
+    record.lossReported = true;
+    emit sig_PortFounded(record.portId, -1, false, liveCount());
 }
 
 int EMUProc::checkPorts()
@@ -271,8 +286,7 @@ int EMUProc::checkPorts()
         if (ports[i].isAlive())
             continue;
         const int portId = ports[i].portId;
-        disableTargetsOfPort(portId);
-        emit sig_PortFounded(portId, -1, false, liveCount());
+        reportDeadPort(ports[i]);
         if (dead == 0)
             deadPortId = portId;
         ++dead;
@@ -287,8 +301,7 @@ bool EMUProc::isPortAlive(int portId)
             continue;
         if (record.isAlive())
             return true;
-        disableTargetsOfPort(portId);
-        emit sig_PortFounded(portId, -1, false, liveCount());
+        reportDeadPort(record);
         return false;
     }
     return true;
@@ -346,8 +359,13 @@ int EMUProc::comNumOf(int portId) const
 
 void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
 {
-    if (touchPort(PortID, portNum, _found, false))
-        emit sig_PortFounded(PortID, portNum, _found, liveCount());
+    if (!touchPort(PortID, portNum, _found, false))
+        return;
+    for (EmuPortState &record : ports) {
+        if (record.portId == PortID && !_found)
+            record.lossReported = true;
+    }
+    emit sig_PortFounded(PortID, portNum, _found, liveCount());
 }
 
 // The loop -----------------------------------------------------------------------
@@ -396,9 +414,10 @@ void EMUProc::process()
             continue;
         }
         if (dead >= 2) {
+            // The port records go first, so that each converter found is
+            // reported once, by its search.
+            setState(ConverterSearch);
             io.findConverters();
-            if (state == Serving)
-                setState(ConverterSearch);
             continue;
         }
         if (!priorityQueue.isEmpty())

@@ -99,6 +99,7 @@ private:
     void resetPortsAndTargets();
     void setTargetEnabled(EmuMember &member, bool enabled);
     void disableTargetsOfPort(int portId);
+    void reportDeadPort(EmuPortState &record);
     int checkPorts();
     bool isPortAlive(int portId);
     bool touchPort(int portId, int comNum, bool alive, bool keepComNum);

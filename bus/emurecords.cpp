@@ -158,6 +158,7 @@ void EmuPortState::activate(int id, int timeout)
 void EmuPortState::touch()
 {
     alive = true;
+    lossReported = false;
     lastAnswer.start();
 }
 

@@ -70,6 +70,7 @@ struct EmuPortState
     int timeoutMs = kDefaultTimeoutMs;
     int comNum = -1;
     QElapsedTimer lastAnswer;
+    bool lossReported = false; // its death was reported; a touch clears it
 
     void activate(int id, int timeout);
     void touch();

@@ -83,6 +83,8 @@ bool socketClient::write(const QByteArray &frame)
         emit sig_Error(kNoPort, kWriteFailed);
         return false;
     }
+    // Whatever the converter was saying is over once the master speaks.
+    deliver(buffer.lineTurned());
     const QByteArray bytes = frameWithCrc(frame);
     if (socket->write(bytes) < bytes.size()) {
         emit sig_Error(kNoPort, kWriteFailed);
@@ -99,7 +101,11 @@ void socketClient::slotReadyRead()
     if (bytes.isEmpty())
         return;
     emit sig_DataReaded(kNoPort, kNoPort, bytes);
-    const QList<QByteArray> frames = receiveBytes(buffer, bytes);
+    deliver(buffer.receive(bytes));
+}
+
+void socketClient::deliver(const QList<QByteArray> &frames)
+{
     for (const QByteArray &frame : frames)
         emit sig_Answer(kNoPort, kNoPort, frame);
 }

@@ -51,6 +51,7 @@ signals:
 private:
     void connectReadyRead();
     void disconnectReadyRead();
+    void deliver(const QList<QByteArray> &frames);
 
     std::unique_ptr<QTcpSocket> socket; // owned; no parent so it can move threads on its own
     QString host;
@@ -58,5 +59,5 @@ private:
     quint8 converterAddress = BusAddress::kNetworkConverter;
     bool found = false;
     bool connected = false;
-    QByteArray buffer;
+    FrameReader buffer;
 };

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +26,20 @@ struct Spread
     double p90 = 0.0;
     double max = 0.0;
 };
+
+// The benchmark's positional arguments, each optional and given by name and
+// meaning; --help prints the usage with the description and ends the program.
+inline QStringList arguments(const QCoreApplication &app, const QString &description,
+                             const QList<QPair<QString, QString>> &positional = {})
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    for (const auto &argument : positional)
+        parser.addPositionalArgument(argument.first, argument.second, QStringLiteral("[%1]").arg(argument.first));
+    parser.process(app);
+    return parser.positionalArguments();
+}
 
 // Milliseconds from nanosecond samples.
 inline Spread spreadOf(std::vector<qint64> samples)

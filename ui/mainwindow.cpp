@@ -138,6 +138,7 @@ void MainWindow::createPages()
     addPage(Page::Relays, formRelays);
     formCurrentRelay = new FormCurrentRelay(userModul);
     addPage(Page::CurrentRelay, formCurrentRelay);
+    createTotalsPages();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -12,6 +12,8 @@ class DialogRelay;
 class EMUProc;
 class FormCurrentRelay;
 class FormRelays;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -19,6 +21,8 @@ class QStackedWidget;
 class QThread;
 class TBulletList;
 class TRelay;
+class TEvent;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -37,6 +41,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -97,6 +102,9 @@ private slots:
     void slot_emu_PCEnabled(int ta, bool enabled);
     void slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount);
     void slot_emu_DataWrote(int portID, int portNum, QByteArray data);
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -131,6 +139,12 @@ private:
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -145,6 +159,9 @@ private:
     FormCurrentRelay *formCurrentRelay = nullptr;
     DialogRelay *dialogRelay = nullptr;
     DialogCheckMemberColBull *dialogCheckMemberColBull = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 

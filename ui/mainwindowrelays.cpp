@@ -1,10 +1,9 @@
 #include "mainwindow.h"
 
-#include <QImage>
 #include <QStringList>
 
+#include "memberplaces.h"
 #include "tbulletlist.h"
-#include "tcountry.h"
 #include "tevent.h"
 #include "trelay.h"
 #include "tshooter.h"
@@ -56,6 +55,12 @@ void MainWindow::setCurrentRelayWidget()
         setCurrentRelay(relay);
         return;
     }
+    constexpr int kFinalsDone = 1;
+    constexpr int kAllDoneWithoutFinal = 2;
+    if (errorInfo == 0 && (relayInfo == kFinalsDone || relayInfo == kAllDoneWithoutFinal)) {
+        showCompetitionTotal();
+        return;
+    }
     showPage(Page::Relays);
     QString text;
     if (errorInfo < 0 || errorInfo >= kErrorInfoTexts.size() || relayInfo >= kRelayInfoTexts.size())
@@ -91,19 +96,8 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     for (TShooter *member = relay->memberAt(0); member;) {
         TShooter *next = relay->nextMember(member);
         const int target = relay->targetOfMember(member->memberID());
-        const TCountry *country = nullptr;
-        QString teamName;
-        if (member->teamID() < 1) {
-            country = userModul->countryByID(member->countryXMLID());
-        } else {
-            country = userModul->countryByID(userModul->teamCountryXMLID(member->teamID()));
-            teamName = userModul->teamName(member->teamID());
-        }
         const int position = linePosition(member == relay->memberAt(0), !next);
-        list->addPlace(member->memberID(), target, member->family() + QLatin1Char(' ') + member->name(),
-                       member->startNumber(), country ? country->flag() : QImage(),
-                       country ? country->nameShort() : QString(), teamName,
-                       userModul->qualityShortName(member->qualityID()));
+        addMemberPlace(userModul, list, member, target);
         if (registerTargets)
             emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),
                                position);

@@ -1,4 +1,5 @@
 // The simulated hardware without any line: frames in, answers out.
+#include "busframe.h"
 #include "simconverter.h"
 #include "simframe.h"
 
@@ -41,6 +42,7 @@ private slots:
     void answers();
     void shotAnswerLayout();
     void shotMemory();
+    void decoyShots();
     void shotRefusal_data();
     void shotRefusal();
     void terminalShots();
@@ -190,6 +192,27 @@ void TestSimUnits::shotMemory()
     QCOMPARE(converter.lane(4)->target.fire(1, 1, 0, 1, 0), 1);
     answerTo(converter, hex("0305A2"));
     QCOMPARE(converter.lane(4)->target.shots().size(), 1);
+}
+
+void TestSimUnits::decoyShots()
+{
+    // A decoy shot lands where its answer holds a shorter window that checks
+    // by the program's own frame check; the answer keeps its number, place
+    // and time.
+    SimConverter converter = makeConverter();
+    SimTargetUnit &target = converter.lane(3)->target;
+    for (int n = 1; n <= 6; ++n) {
+        QCOMPARE(target.fire(quint16(150 * n), 40, 2, 11 * n, 0), n);
+        QVERIFY(target.moveToDecoy(n));
+        const QByteArray answer = frameWithCrc(answerTo(converter, hex("0309A3") + char(n) + hex("000000")));
+        QCOMPARE(answer.mid(3, 1) + answer.mid(8, 4), bytesOf({n, 2, 0, 0, 11 * n}));
+        int decoys = 0;
+        for (int start = 1; start < answer.size(); ++start) {
+            for (int end = start + BusFrame::kMinFrameBytes; end < answer.size(); ++end)
+                decoys += frameChecks(answer, start, end - start) ? 1 : 0;
+        }
+        QVERIFY(decoys > 0);
+    }
 }
 
 void TestSimUnits::shotRefusal_data()

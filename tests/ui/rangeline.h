@@ -181,6 +181,23 @@ public:
             QCOMPARE(rowsOfMember.value(memberOn(lane)), rowsOfLane.value(lane).size());
     }
 
+    // Shots the lane's target holds, and those from index `from` on as their
+    // stored rows should read: a decoy shot lands where the target says.
+    int targetShotCount(int lane)
+    {
+        return m_simulator->call([lane](RangeSimulator &sim) { return sim.lane(lane)->target.shots().size(); });
+    }
+    QList<ExpectedRow> targetRows(int lane, int from)
+    {
+        return m_simulator->call([lane, from](RangeSimulator &sim) {
+            QList<ExpectedRow> rows;
+            const QVector<SimShot> &shots = sim.lane(lane)->target.shots();
+            for (int i = from; i < shots.size(); ++i)
+                rows << ExpectedRow{false, shots.at(i).x, shots.at(i).y, shots.at(i).place};
+            return rows;
+        });
+    }
+
     const QList<int> &lanes() const { return m_lanes; }
     SimulatorThread &simulator() { return *m_simulator; }
     TdbAccessor &db() { return *m_db; }

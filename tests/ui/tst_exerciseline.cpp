@@ -133,9 +133,10 @@ void TestExerciseLine::endSighting()
 
 void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage)
 {
+    QMap<int, int> heldBefore;
     for (int lane : kLanes) {
-        const int held = m_line->simulator().call(
-            [&](RangeSimulator &sim) { return sim.lane(lane)->target.shots().size(); });
+        const int held = m_line->targetShotCount(lane);
+        heldBefore[lane] = held;
         QList<ScriptedShot> script;
         while (script.size() < count) {
             ScriptedShot shot;
@@ -149,15 +150,17 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
             const QByteArray answer = shotAnswer(lane, held + script.size() + 1, shot);
             if (script.isEmpty() && quint8(answer.at(answer.size() - 1)) != 0)
                 continue;
+            // The second lands where a shorter window inside its answer checks too.
+            shot.decoy = script.size() == 1;
             script << shot;
-            if (stage == kStageMatch)
-                m_matchShots[lane] << ExpectedRow{false, shot.x, shot.y, shot.place};
         }
         m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
     for (int lane : kLanes) {
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(lane, stage), expectedInStage,
                                   kShootingTimeoutMs);
+        if (stage == kStageMatch)
+            m_matchShots[lane] += m_line->targetRows(lane, heldBefore.value(lane));
     }
 }
 

@@ -1,4 +1,5 @@
 // Bus timing over a 10-lane relay, from the range simulator's time-stamped log.
+#include "benchreport.h"
 #include "busframe.h"
 #include "busthread.h"
 #include "emuproc.h"
@@ -33,6 +34,8 @@ static int minimumGapMs(const QByteArray &frame)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    BenchReport::arguments(app, QStringLiteral("Runs a 10-lane relay on the range simulator and reports "
+                                               "the gaps the bus master keeps between writes."));
     QTemporaryDir dir;
     SimulatorThread sim;
     const QString com = dir.filePath("com");

@@ -192,7 +192,12 @@ void benchRepaint(TdbAccessor *db, int eventID)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int shotsPerPlace = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times the shot list on a database of its own: adding a match shot, loading a "
+                       "stored exercise of 100 places, reading the run table."),
+        {{QStringLiteral("shots"), QStringLiteral("Shots per place for the adding timing (default 20).")}});
+    const int shotsPerPlace = args.isEmpty() ? 20 : qMax(1, args.first().toInt());
 
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir().mkpath(folder.filePath(QStringLiteral("ServerDatas/DataBase")))

@@ -144,6 +144,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Times the program's start-up to its idle welcome page and reports its resident memory then."));
+    parser.addHelpOption();
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs (default 10)."),
                                         QStringLiteral("n"), QStringLiteral("10"));
     const QCommandLineOption grabOption(QStringLiteral("grab"),

@@ -2,6 +2,7 @@
 // meets and writes them with the country list file. The flags only need to
 // tell countries apart on a screen, not to be heraldically exact.
 #include <QColor>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -241,13 +242,16 @@ QString escaped(const char *text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: range_flags <output folder>\n");
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Draws the country flags and writes the country list file."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Where the flags and the list go."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(2);
+    const QString folder = parser.positionalArguments().first();
     if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "cannot make %s\n", argv[1]);
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(folder));
         return 1;
     }
 

@@ -7,6 +7,7 @@
 // Run it from the build tree and commit what it writes:
 //   range_pictures <source folder>
 #include <QColor>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -397,11 +398,15 @@ void spinButton(const QString &relative, bool up, const QColor &face, const QCol
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: range_pictures <source folder>\n");
-        return 2;
-    }
-    g_root = QString::fromLocal8Bit(argv[1]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Draws the program's pictures (img/) and the style sheet's pictures (data/styles/)."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The source folder to draw into."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(2);
+    g_root = parser.positionalArguments().first();
 
     logo(QStringLiteral("img/logo/logo.png"), 1100);
     lamp(QStringLiteral("img/clasters/green_ico.png"), kGreen);
@@ -440,6 +445,6 @@ int main(int argc, char *argv[])
     spinButton(spin + QStringLiteral("btnDOWN_hover.png"), false, QColor("#d6c7ab"), kSelection);
     spinButton(spin + QStringLiteral("btnDOWN_pressed.png"), false, kSelection, Qt::white);
 
-    std::printf("%d pictures written below %s\n", g_written, argv[1]);
+    std::printf("%d pictures written below %s\n", g_written, qPrintable(g_root));
     return 0;
 }

@@ -2,6 +2,7 @@
 // "shooters.sqlite", loading them, taking every one of them into a practice
 // on a target (each target change checks all targets for clashes), walking
 // the participants as the run preparation does, and releasing everybody.
+#include "benchreport.h"
 #include "tmemberspractice.h"
 #include "tpracticemodul.h"
 #include "tshooter.h"
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -28,13 +28,12 @@ double msSince(const QElapsedTimer &timer)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: range_practicebench [shooters (default %d)] [folder]\n",
-                    kDefaultShooters);
-        return 0;
-    }
-    const int shooters = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : kDefaultShooters;
-    const QString base = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    const QStringList args = BenchReport::arguments(
+        app, QStringLiteral("Times the practice roster on a range-sized list of shooters."),
+        {{QStringLiteral("shooters"), QStringLiteral("Shooters on the list (default %1).").arg(kDefaultShooters)},
+         {QStringLiteral("folder"), QStringLiteral("Where the working folder is made (default: the current folder).")}});
+    const int shooters = args.size() > 0 ? args.at(0).toInt() : kDefaultShooters;
+    const QString base = args.size() > 1 ? args.at(1) : QDir::currentPath();
     QTemporaryDir work(base + QStringLiteral("/practicebench-XXXXXX"));
     if (shooters < 1 || !work.isValid()
         || !QDir().mkpath(work.path() + QStringLiteral("/ServerDatas/DataBase"))

@@ -178,12 +178,14 @@ bool RangeSimulator::isPlugged(int converter) const
     return c && c->line->isPlugged();
 }
 
-int RangeSimulator::fireShot(int lane, quint16 x, quint16 y, qint8 place, int timeTenths)
+int RangeSimulator::fireShot(int lane, quint16 x, quint16 y, qint8 place, int timeTenths, bool decoy)
 {
     SimLane *l = findLane(lane);
     if (!l || !l->targetPresent)
         return 0;
     const int number = l->target.fire(x, y, place, timeTenths, nowMs());
+    if (number > 0 && decoy)
+        l->target.moveToDecoy(number);
     if (number > 0)
         log(TrafficEntry::Shot, converterOfLane(lane), lane, l->target.shotAnswer(number));
     return number;
@@ -193,7 +195,7 @@ void RangeSimulator::scheduleShots(int lane, const QList<ScriptedShot> &shots)
 {
     for (const ScriptedShot &shot : shots) {
         QTimer::singleShot(qMax(0, shot.afterMs), this,
-                           [this, lane, shot] { fireShot(lane, shot.x, shot.y, shot.place, shot.timeTenths); });
+                           [this, lane, shot] { fireShot(lane, shot.x, shot.y, shot.place, shot.timeTenths, shot.decoy); });
     }
 }
 
@@ -229,8 +231,10 @@ void RangeSimulator::shooterTick(int lane)
     const double radius = qSqrt(-2.0 * qLn(u1)) * shooter.settings.spreadTenthsMm;
     const double x = radius * qCos(2.0 * M_PI * u2);
     const double y = radius * qSin(2.0 * M_PI * u2);
-    fireShot(lane, magnitude(x), magnitude(y), placeOfHit(x, y));
     ++shooter.fired;
+    const int decoyEvery = shooter.settings.decoyEvery;
+    fireShot(lane, magnitude(x), magnitude(y), placeOfHit(x, y), -1,
+             decoyEvery > 0 && shooter.fired % decoyEvery == 0);
     if (shooter.settings.shots >= 0 && shooter.fired >= shooter.settings.shots)
         stopShooter(lane);
 }

@@ -25,6 +25,7 @@ struct ScriptedShot
     quint16 y = 0;
     qint8 place = 0;
     int timeTenths = -1; // -1: the target's own count since its start
+    bool decoy = false;  // moved a little to where its answer holds a decoy window
 };
 
 // A simulated shooter: shots scattered around the centre with a normal spread.
@@ -34,6 +35,7 @@ struct ShooterSettings
     int paceMs = 1000;        // time between two shots
     int shots = -1;           // -1: until stopped
     quint32 seed = 1;
+    int decoyEvery = 0;       // every n-th shot is a decoy shot (see ScriptedShot); 0: none
 };
 
 // A whole simulated range: converters on pseudo-terminals (linked as "COM1",
@@ -74,8 +76,11 @@ public:
     bool replug(int converter);
     bool isPlugged(int converter) const;
 
-    // Shots. Returns the number the target gave the shot, 0 when refused.
-    int fireShot(int lane, quint16 x, quint16 y, qint8 place, int timeTenths = -1);
+    // Shots. Returns the number the target gave the shot, 0 when refused. A
+    // decoy shot lands at the nearest point where the target's answer holds a
+    // shorter window whose CRC checks too (SimFrame::hasDecoyWindow); the
+    // target's shots() tell where.
+    int fireShot(int lane, quint16 x, quint16 y, qint8 place, int timeTenths = -1, bool decoy = false);
     void scheduleShots(int lane, const QList<ScriptedShot> &shots);
     bool startShooter(int lane, const ShooterSettings &settings);
     void stopShooter(int lane);

@@ -36,6 +36,18 @@ bool crcMatches(const QByteArray &frameWithCrc)
     return byteAt(frameWithCrc, n - 2) == (crc & 0xFF) && byteAt(frameWithCrc, n - 1) == (crc >> 8);
 }
 
+bool hasDecoyWindow(const QByteArray &frameWithCrc)
+{
+    // A window followed by its own CRC leaves a remainder of 0.
+    for (int start = 1; start < frameWithCrc.size(); ++start) {
+        for (int end = start + kMinFrameSize; end < frameWithCrc.size(); ++end) {
+            if (crc16Modbus(frameWithCrc, start, end - start) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 QByteArray header(int address, int length, quint8 code)
 {
     QByteArray bytes;

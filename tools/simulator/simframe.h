@@ -42,6 +42,11 @@ QByteArray withCrc(const QByteArray &frame);
 // True when the last two bytes are the CRC of the bytes before them.
 bool crcMatches(const QByteArray &frameWithCrc);
 
+// Whether a shorter window inside the frame, away from both its ends, has a
+// CRC that checks too: a decoy for a frame search that takes the first
+// window that checks.
+bool hasDecoyWindow(const QByteArray &frameWithCrc);
+
 // The first three bytes of a frame.
 QByteArray header(int address, int length, quint8 code);
 

@@ -112,10 +112,92 @@ int SimTargetUnit::fire(quint16 x, quint16 y, qint8 place, int timeTenths, qint6
 
 QByteArray SimTargetUnit::shotAnswer(int n) const
 {
-    QByteArray answer = header(m_address, kShotAnswerLength, SimFrame::kCodePoll);
     SimShot shot; // number 0: no such shot yet
     if (n >= 1 && n <= m_shots.size())
         shot = m_shots.at(n - 1);
+    return answerOf(shot);
+}
+
+bool SimTargetUnit::moveToDecoy(int n)
+{
+    if (n < 1 || n > m_shots.size())
+        return false;
+    // Many blocks of 256 by 256 points hold no decoy at all: the blocks are
+    // searched in rings around the shot's own until one holds some.
+    constexpr int kMaxRing = 8;
+    const SimShot original = m_shots.at(n - 1);
+    int bestDistance = -1;
+    SimShot best = original;
+    const int ownX = original.x >> 8;
+    const int ownY = original.y >> 8;
+    for (int ring = 0; ring <= kMaxRing && bestDistance < 0; ++ring) {
+        for (int xHigh = ownX - ring; xHigh <= ownX + ring; ++xHigh) {
+            for (int yHigh = ownY - ring; yHigh <= ownY + ring; ++yHigh) {
+                const bool onRing = qAbs(xHigh - ownX) == ring || qAbs(yHigh - ownY) == ring;
+                if (onRing && xHigh >= 0 && yHigh >= 0 && xHigh <= 0xFF && yHigh <= 0xFF)
+                    nearestDecoyInBlock(original, xHigh, yHigh, &best, &bestDistance);
+            }
+        }
+    }
+    if (bestDistance < 0)
+        return false;
+    m_shots[n - 1] = best;
+    return true;
+}
+
+void SimTargetUnit::nearestDecoyInBlock(const SimShot &original, int xHigh, int yHigh, SimShot *best,
+                                        int *bestDistance) const
+{
+    // A window's CRC remainder is affine in the bits of the answer, its own
+    // CRC bytes included: changing the low bytes of x and y adds to it what
+    // each change adds alone. So every pair of low bytes is tried, for every
+    // window, at the cost of one XOR.
+    constexpr int kByteValues = 256;
+    constexpr int kNoHit = 0xFFFF;
+    const auto answerWith = [this, &original, xHigh, yHigh](int xLow, int yLow) {
+        SimShot moved = original;
+        moved.x = static_cast<quint16>((xHigh << 8) | xLow);
+        moved.y = static_cast<quint16>((yHigh << 8) | yLow);
+        return SimFrame::withCrc(answerOf(moved));
+    };
+    const QByteArray base = answerWith(0, 0);
+    QVector<QByteArray> byX(kByteValues);
+    QVector<QByteArray> byY(kByteValues);
+    for (int value = 0; value < kByteValues; ++value) {
+        byX[value] = answerWith(value, 0);
+        byY[value] = answerWith(0, value);
+    }
+    QVector<quint16> addedByX(kByteValues);
+    QVector<quint16> addedByY(kByteValues);
+    for (int start = 1; start < base.size(); ++start) {
+        for (int end = start + SimFrame::kMinFrameSize; end < base.size(); ++end) {
+            const int length = end - start;
+            const quint16 remainder = SimFrame::crc16Modbus(base, start, length);
+            for (int value = 0; value < kByteValues; ++value) {
+                addedByX[value] = SimFrame::crc16Modbus(byX.at(value), start, length) ^ remainder;
+                addedByY[value] = SimFrame::crc16Modbus(byY.at(value), start, length) ^ remainder;
+            }
+            for (int xLow = 0; xLow < kByteValues; ++xLow) {
+                for (int yLow = 0; yLow < kByteValues; ++yLow) {
+                    if ((remainder ^ addedByX.at(xLow) ^ addedByY.at(yLow)) != 0)
+                        continue;
+                    const int x = (xHigh << 8) | xLow;
+                    const int y = (yHigh << 8) | yLow;
+                    const int distance = qAbs(x - original.x) + qAbs(y - original.y);
+                    if (x == kNoHit || y == kNoHit || (*bestDistance >= 0 && distance >= *bestDistance))
+                        continue;
+                    *bestDistance = distance;
+                    best->x = static_cast<quint16>(x);
+                    best->y = static_cast<quint16>(y);
+                }
+            }
+        }
+    }
+}
+
+QByteArray SimTargetUnit::answerOf(const SimShot &shot) const
+{
+    QByteArray answer = header(m_address, kShotAnswerLength, SimFrame::kCodePoll);
     answer.append(static_cast<char>(shot.number));
     answer.append(static_cast<char>(shot.x >> 8));
     answer.append(static_cast<char>(shot.x & 0xFF));

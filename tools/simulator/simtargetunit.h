@@ -61,7 +61,18 @@ public:
     // The answer to a poll for shot n (0 for "no shot yet").
     QByteArray shotAnswer(int n) const;
 
+    // Moves shot n to a point near it where its answer holds a decoy window
+    // (see SimFrame::hasDecoyWindow), usually a few centimetres away. False
+    // when there is none such.
+    bool moveToDecoy(int n);
+
 private:
+    QByteArray answerOf(const SimShot &shot) const;
+    // Updates *best when a point of the block of coordinates with these high
+    // bytes is a decoy nearer to `original` than *bestDistance (-1: none yet).
+    void nearestDecoyInBlock(const SimShot &original, int xHigh, int yHigh, SimShot *best,
+                             int *bestDistance) const;
+
     void start(const QByteArray &frame, qint64 nowMs);
 
     int m_address = 0;

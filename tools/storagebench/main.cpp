@@ -1,5 +1,6 @@
 // Median time to store one match shot, and the time to read back a large
 // competition's shots through the per-member selects the shot lists use.
+#include "benchreport.h"
 #include "tbullet.h"
 #include "tdbaccessor.h"
 #include "tevent.h"
@@ -26,7 +27,10 @@ constexpr int kShotsPerMember = 60;
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const QStringList args = BenchReport::arguments(
+        app, QStringLiteral("Times storing one match shot and reading back a large competition's shots."),
+        {{QStringLiteral("folder"), QStringLiteral("Where the working folder is made (default: the current folder).")}});
+    const QString base = args.isEmpty() ? QDir::currentPath() : args.first();
     QTemporaryDir work(base + QStringLiteral("/storagebench-XXXXXX"));
     if (!work.isValid() || !QDir().mkpath(work.path() + QStringLiteral("/ServerDatas/DataBase"))
         || !QDir::setCurrent(work.path())) {

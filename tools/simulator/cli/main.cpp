@@ -1,7 +1,7 @@
 // range_simulator_cli: plays a shooting range for the desktop program.
 //
 //   range_simulator_cli [--com-dir DIR] [--serial LANES]... [--tcp PORT:LANES]...
-//                       [--shooters SPREAD,PACE_MS] [--script FILE] [--quiet]
+//                       [--shooters SPREAD,PACE_MS[,DECOY_EVERY]] [--script FILE] [--quiet]
 //
 // Each --serial adds a converter on a pseudo-terminal linked as COM1, COM2, ...
 // in the COM directory (default: $RANGE_COM_DIR, else ./range-com); start the
@@ -171,8 +171,10 @@ int main(int argc, char *argv[])
                                        QStringLiteral("A network converter on 127.0.0.1, e.g. 8080:11-20."),
                                        QStringLiteral("port:lanes"));
     const QCommandLineOption shootersOption(QStringLiteral("shooters"),
-                                            QStringLiteral("A simulated shooter on every lane: spread in tenths of mm, pace in ms."),
-                                            QStringLiteral("spread,pace"));
+                                            QStringLiteral("A simulated shooter on every lane: spread in tenths of mm, pace in ms, "
+                                                           "and every how many shots one is a decoy (its answer "
+                                                           "holds a shorter window whose CRC checks)."),
+                                            QStringLiteral("spread,pace[,decoy]"));
     const QCommandLineOption scriptOption(QStringLiteral("script"),
                                           QStringLiteral("Shots to fire: lines \"LANE AFTER_MS X Y PLACE [TIME]\"."),
                                           QStringLiteral("file"));
@@ -218,6 +220,7 @@ int main(int argc, char *argv[])
         ShooterSettings settings;
         settings.spreadTenthsMm = parser.value(shootersOption).section(QLatin1Char(','), 0, 0).toInt();
         settings.paceMs = parser.value(shootersOption).section(QLatin1Char(','), 1, 1).toInt();
+        settings.decoyEvery = parser.value(shootersOption).section(QLatin1Char(','), 2, 2).toInt();
         for (int lane : qAsConst(allLanes)) {
             settings.seed = static_cast<quint32>(lane);
             if (!sim.startShooter(lane, settings)) {
@@ -250,19 +253,32 @@ int main(int argc, char *argv[])
         });
     }
 
+    // A read ends wherever the pipe or the terminal cut the bytes: commands
+    // are whole lines, the last one also without its newline at the end.
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &sim, [&sim, &input] {
+    QByteArray pending;
+    const auto run = [&sim](const QByteArray &bytes) {
+        const QString line = QString::fromLocal8Bit(bytes);
+        if (line.trimmed() == QLatin1String("help"))
+            print(help());
+        else if (!runCommand(sim, line))
+            print(QStringLiteral("unknown command: %1").arg(line));
+    };
+    QObject::connect(&input, &QSocketNotifier::activated, &sim, [&input, &pending, &run] {
         char buffer[512];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer - 1);
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0) {
             input.setEnabled(false); // end of input: keep running until a signal
+            if (!pending.isEmpty())
+                run(pending);
+            pending.clear();
             return;
         }
-        for (const QString &line : QString::fromLocal8Bit(buffer, static_cast<int>(n)).split(QLatin1Char('\n'))) {
-            if (line.trimmed() == QLatin1String("help"))
-                print(help());
-            else if (!runCommand(sim, line))
-                print(QStringLiteral("unknown command: %1").arg(line));
+        pending.append(buffer, static_cast<int>(n));
+        for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QByteArray line = pending.left(end);
+            pending.remove(0, end + 1);
+            run(line);
         }
     });
 
