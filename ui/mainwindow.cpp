@@ -14,8 +14,13 @@
 #include "datapaths.h"
 #include "dialogcheckmembercolbull.h"
 #include "dialogrelay.h"
+#include "dialogshooter.h"
+#include "dialogshooterlist.h"
+#include "dialogstartnumchange.h"
 #include "emuproc.h"
+#include "formcompetitions.h"
 #include "formcurrentrelay.h"
+#include "formmembers.h"
 #include "formrelays.h"
 #include "formwellcome.h"
 #include "tusermodul.h"
@@ -50,25 +55,7 @@ MainWindow::MainWindow(QWidget *parent)
     createBus();
     emit sig_logenable(logsEnabled);
     createPages();
-
-    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
-            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
-
-    connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
-    connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
-    connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);
-    connect(formCurrentRelay, &FormCurrentRelay::sig_Next, this,
-            &MainWindow::slot_setExecutableEvent);
-
-    connect(formRelays, &FormRelays::sig_changeRelay, dialogRelay, &DialogRelay::show_dialog);
-    connect(formRelays, &FormRelays::sig_relayCount, dialogRelay, &DialogRelay::setRelayCount);
-    connect(dialogRelay, &DialogRelay::sig_setData, formRelays, &FormRelays::slot_changeRelay);
-    connect(userModul, &TUserModul::sig_askColBull, dialogCheckMemberColBull,
-            &DialogCheckMemberColBull::slot_show);
-    connect(dialogCheckMemberColBull, &DialogCheckMemberColBull::sig_answer, userModul,
-            &TUserModul::slot_ColBullDialogClosed);
-    connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
-            &MainWindow::onShotCountCheckEnded);
+    connectPages();
 }
 
 MainWindow::~MainWindow()
@@ -124,6 +111,13 @@ void MainWindow::createBus()
 
 void MainWindow::createPages()
 {
+    // The dialogs are windows of their own.
+    dialogShooter = new DialogShooter(userModul);
+    parentless.append(dialogShooter);
+    dialogShooterList = new DialogShooterList(userModul);
+    parentless.append(dialogShooterList);
+    dialogStartNumChange = new DialogStartNumChange;
+    parentless.append(dialogStartNumChange);
     dialogRelay = new DialogRelay(addrStart, addrCol);
     parentless.append(dialogRelay);
     dialogCheckMemberColBull = new DialogCheckMemberColBull;
@@ -134,6 +128,10 @@ void MainWindow::createPages()
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    formCompetitions = new FormCompetitions(userModul);
+    addPage(Page::Competitions, formCompetitions);
+    formMembers = new FormMembers(userModul);
+    addPage(Page::Members, formMembers);
     formRelays = new FormRelays(userModul, addrStart, addrCol);
     addPage(Page::Relays, formRelays);
     formCurrentRelay = new FormCurrentRelay(userModul);
@@ -146,6 +144,48 @@ void MainWindow::createPages()
     layout->addWidget(pages);
     layout->setContentsMargins(0, 0, 0, 0);
     ui->centralWidget->setLayout(layout);
+}
+
+void MainWindow::connectPages()
+{
+    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
+            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formCompetitions, &FormCompetitions::sig_Back, this,
+            &MainWindow::slot_setWellComeWidget);
+    connect(formCompetitions, &FormCompetitions::sig_Next, this,
+            &MainWindow::slot_setMemersWidget);
+    connect(formMembers, &FormMembers::sig_Back, this,
+            qOverload<>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
+    connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
+    connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Next, this,
+            &MainWindow::slot_setExecutableEvent);
+
+    connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
+    connect(formMembers, &FormMembers::sig_dialogShooterList, dialogShooterList,
+            &DialogShooterList::show);
+    connect(dialogShooterList, &DialogShooterList::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
+    connect(dialogShooterList, &DialogShooterList::sig_memberselected, formMembers,
+            &FormMembers::slot_addMember);
+    connect(dialogShooter, &DialogShooter::sig_shooterChanged, this,
+            &MainWindow::slot_shooterChanged);
+    connect(formMembers, &FormMembers::sig_changeNum, dialogStartNumChange,
+            &DialogStartNumChange::show_dialog);
+    connect(dialogStartNumChange, &DialogStartNumChange::sig_hide, formMembers,
+            &FormMembers::slot_changeNum);
+    connect(formRelays, &FormRelays::sig_changeRelay, dialogRelay, &DialogRelay::show_dialog);
+    connect(formRelays, &FormRelays::sig_relayCount, dialogRelay, &DialogRelay::setRelayCount);
+    connect(dialogRelay, &DialogRelay::sig_setData, formRelays, &FormRelays::slot_changeRelay);
+    connect(userModul, &TUserModul::sig_askColBull, dialogCheckMemberColBull,
+            &DialogCheckMemberColBull::slot_show);
+    connect(dialogCheckMemberColBull, &DialogCheckMemberColBull::sig_answer, userModul,
+            &TUserModul::slot_ColBullDialogClosed);
+    connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
+            &MainWindow::onShotCountCheckEnded);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)

@@ -9,20 +9,25 @@
 
 class DialogCheckMemberColBull;
 class DialogRelay;
+class DialogShooter;
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
-class FormCurrentRelay;
-class FormRelays;
 class FormCompetitionTotal;
+class FormCompetitions;
+class FormCurrentRelay;
 class FormEventTotal;
+class FormMembers;
+class FormRelays;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
 class TBulletList;
-class TRelay;
 class TEvent;
 class TPrintData;
+class TRelay;
 class TUserModul;
 
 namespace Ui {
@@ -91,6 +96,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
@@ -124,6 +130,7 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
@@ -159,6 +166,11 @@ private:
     FormCurrentRelay *formCurrentRelay = nullptr;
     DialogRelay *dialogRelay = nullptr;
     DialogCheckMemberColBull *dialogCheckMemberColBull = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless
