@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QtTest>
 
@@ -76,8 +75,8 @@ private:
     bool addMember(int startNumber);
     TEvent *event(int num) const;
     // Member ID -> relay and target, from the stored relay rows of an exercise.
-    QMap<int, Place> storedPlaces(const TEvent *event) const;
-    int storedShots(const TEvent *event, int memberID, const QString &where = QString()) const;
+    QMap<int, Place> storedPlaces(const TEvent *event);
+    int storedShots(const TEvent *event, int memberID, bool missesOnly = false);
     void storeMatchShots(TEvent *event, int memberID, int target, int count);
     void openRelaysPage();
     void clickMember(int startNumber);
@@ -121,28 +120,23 @@ TEvent *TestRelays::event(int num) const
     return userModul()->currentCompetition()->eventByNum(num);
 }
 
-QMap<int, Place> TestRelays::storedPlaces(const TEvent *event) const
+QMap<int, Place> TestRelays::storedPlaces(const TEvent *event)
 {
     QMap<int, Place> places;
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("main")));
-    query.prepare(QStringLiteral(
-        "SELECT fMemberID, fRelayNum, fMemberTarget FROM trelays WHERE fEventID = ?"));
-    query.addBindValue(event->id());
-    if (!query.exec())
-        return places;
-    while (query.next())
-        places.insert(query.value(0).toInt(), {query.value(1).toInt(), query.value(2).toInt()});
+    const Rows stored = rows(QStringLiteral("SELECT fMemberID, fRelayNum, fMemberTarget FROM trelays "
+                                            "WHERE fEventID = ?"),
+                             {event->id()});
+    for (const QVariantList &row : stored)
+        places.insert(row.at(0).toInt(), {row.at(1).toInt(), row.at(2).toInt()});
     return places;
 }
 
-int TestRelays::storedShots(const TEvent *event, int memberID, const QString &where) const
+int TestRelays::storedShots(const TEvent *event, int memberID, bool missesOnly)
 {
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("main")));
-    query.prepare(QStringLiteral("SELECT COUNT(*) FROM tbullets WHERE fEventID = ? AND fMemberID = ?")
-                  + where);
-    query.addBindValue(event->id());
-    query.addBindValue(memberID);
-    return query.exec() && query.next() ? query.value(0).toInt() : -1;
+    const Rows count = rows(QStringLiteral("SELECT COUNT(*) FROM tbullets WHERE fEventID = ? AND "
+                                           "fMemberID = ? AND (? = 0 OR fX = ?)"),
+                            {event->id(), memberID, missesOnly ? 1 : 0, kMissX});
+    return count.isEmpty() ? -1 : count.first().first().toInt();
 }
 
 void TestRelays::storeMatchShots(TEvent *event, int memberID, int target, int count)
@@ -167,13 +161,8 @@ void TestRelays::openRelaysPage()
 
 void TestRelays::clickMember(int startNumber)
 {
-    auto *view = widget<QTableView>(QStringLiteral("tw_members"));
-    QVERIFY(view);
     // Rows stand in start number order.
-    const QModelIndex cell = view->model()->index(startNumber - 1, TMembers::MemberColumn);
-    QVERIFY(cell.isValid());
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->visualRect(cell).center());
+    QVERIFY(clickRow(QStringLiteral("tw_members"), startNumber - 1));
 }
 
 void TestRelays::moveMember(int startNumber, int relay, int target)
@@ -203,11 +192,7 @@ void TestRelays::continueStoredCompetition()
     QVERIFY(reopenWindow());
     QVERIFY(click(QStringLiteral("pBContinue")));
     QCOMPARE(page(), Page::Competitions);
-    auto *list = widget<QAbstractItemView>(QStringLiteral("lw_Competitions"));
-    QVERIFY(list && list->model()->rowCount() == 1);
-    const QModelIndex row = list->model()->index(0, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list->visualRect(row).center());
+    QVERIFY(clickRow(QStringLiteral("lw_Competitions"), 0));
     QVERIFY(click(QStringLiteral("pBNext1")));
 }
 
@@ -228,13 +213,11 @@ void TestRelays::defaultDistributionAndMoves()
 
     // Nobody is current after the page was shown.
     QVERIFY(click(QStringLiteral("pushButton")));
-    const Warnings::Shown none = takeWarning();
-    QCOMPARE(none.title, QStringLiteral("Участник не выбран!"));
-    QCOMPARE(none.text, QStringLiteral("Выберите участника."));
+    QVERIFY(expectBox(QStringLiteral("Участник не выбран!"), QStringLiteral("Выберите участника.")));
 
-    // The dialog offers the member's place and only the addresses the bus serves.
-    clickMember(21);
-    QVERIFY(click(QStringLiteral("pushButton")));
+    // A double click opens the dialog, which offers the member's place and
+    // only the addresses the bus serves.
+    QVERIFY(clickRow(QStringLiteral("tw_members"), 20, true));
     QCOMPARE(widget<QLabel>(QStringLiteral("l_shooter"))->text(), QStringLiteral("F21 N"));
     QCOMPARE(widget<QSpinBox>(QStringLiteral("sB_relayNum"))->value(), 3);
     auto *targetBox = widget<QSpinBox>(QStringLiteral("sB_targetAddr"));
@@ -356,9 +339,8 @@ void TestRelays::checksBeforeTheCurrentRelay()
     // members page lets nobody on without members: the page is put up here.
     QVERIFY(window()->showPage(Page::Relays));
     QVERIFY(click(QStringLiteral("pBNext")));
-    const Warnings::Shown noRelay = takeWarning();
-    QCOMPARE(noRelay.title, QStringLiteral("ТЕКУЩАЯ СМЕНА!"));
-    QCOMPARE(noRelay.text, QStringLiteral("1 - нет текущей смены(ошибка получения или CurrentRelay==0)"));
+    QVERIFY(expectBox(QStringLiteral("ТЕКУЩАЯ СМЕНА!"),
+                      QStringLiteral("1 - нет текущей смены(ошибка получения или CurrentRelay==0)")));
     QCOMPARE(page(), Page::Relays);
 
     // Three members laid out on the next visit; member 3 joins member 1's
@@ -374,18 +356,15 @@ void TestRelays::checksBeforeTheCurrentRelay()
     // A member who came later is in no relay: only that is reported.
     QVERIFY(addMember(4));
     QVERIFY(click(QStringLiteral("pBNext")));
-    QList<Warnings::Shown> boxes = takeWarnings();
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes.at(0).title, QStringLiteral("Участники вне смен!"));
-    QCOMPARE(boxes.at(0).text,
-             QStringLiteral("Смены не назначены в упражнениях:\n") + first + QLatin1Char('\n') + second);
+    QVERIFY(expectBox(QStringLiteral("Участники вне смен!"),
+                      QStringLiteral("Смены не назначены в упражнениях:\n%1\n%2").arg(first, second)));
+    QVERIFY(takeWarnings().isEmpty());
     QCOMPARE(page(), Page::Relays);
 
     moveMember(4, 2, 1);
     QVERIFY(click(QStringLiteral("pBNext")));
-    const Warnings::Shown shared = takeWarning();
-    QCOMPARE(shared.title, QStringLiteral("Несколько стрелков на одной мишени!"));
-    QCOMPARE(shared.text, QStringLiteral("Совпадение мишеней у стрелков:\nУпражнение %1: смена 1\n").arg(first));
+    QVERIFY(expectBox(QStringLiteral("Несколько стрелков на одной мишени!"),
+                      QStringLiteral("Совпадение мишеней у стрелков:\nУпражнение %1: смена 1\n").arg(first)));
     QCOMPARE(page(), Page::Relays);
 
     // Sorted out: the first relay of the first stage is about to shoot; no
@@ -478,9 +457,9 @@ void TestRelays::unfinishedExerciseFilledForAll()
     QVERIFY(!question->isVisible());
     const TEvent *precision = event(1);
     QCOMPARE(storedShots(precision, ids.at(0)), kMatchShots25);
-    QCOMPARE(storedShots(precision, ids.at(0), QStringLiteral(" AND fX = %1").arg(kMissX)), 25);
+    QCOMPARE(storedShots(precision, ids.at(0), true), 25);
     QCOMPARE(storedShots(precision, ids.at(1)), kMatchShots25);
-    QCOMPARE(storedShots(precision, ids.at(1), QStringLiteral(" AND fX = %1").arg(kMissX)), 27);
+    QCOMPARE(storedShots(precision, ids.at(1), true), 27);
     QCOMPARE(storedShots(precision, ids.at(2)), 0);
     // Both have shot the stage now: the relays page, not the members page.
     QCOMPARE(page(), Page::Relays);
@@ -509,7 +488,7 @@ void TestRelays::unfinishedExerciseAskedOneByOne()
     QVERIFY(click(QStringLiteral("pbAdd")));
     QVERIFY(!question->isVisible());
     QCOMPARE(storedShots(event(2), ids.at(1)), kMatchShots25);
-    QCOMPARE(storedShots(event(2), ids.at(1), QStringLiteral(" AND fX = %1").arg(kMissX)), 27);
+    QCOMPARE(storedShots(event(2), ids.at(1), true), 27);
     QCOMPARE(page(), Page::Relays);
     // The repeat option stays off for the next competition opened.
     QVERIFY(!widget<QCheckBox>(QStringLiteral("CB_repeat"))->isChecked());
