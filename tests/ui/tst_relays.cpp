@@ -87,6 +87,10 @@ private:
     // Continues the stored competition as a restarted program does, up to the
     // competitions page's Next.
     void continueStoredCompetition();
+    // A stored competition of three members, the first with 5 of 30 match
+    // shots in the first stage, the second with 3 in secondStage; opened, its
+    // question shown (null when it is not).
+    QWidget *openWithShortMembers(QList<int> *ids, int secondStage);
 };
 
 QList<int> TestRelays::makeCompetition(int type, int count)
@@ -434,17 +438,24 @@ void TestRelays::currentRelayFollowsTheLine()
     QTRY_VERIFY_WITH_TIMEOUT(!next->isEnabled(), kTimeoutMs);
 }
 
+QWidget *TestRelays::openWithShortMembers(QList<int> *ids, int secondStage)
+{
+    *ids = makeCompetition(kPistol25, 3);
+    if (ids->size() != 3)
+        return nullptr;
+    storeMatchShots(event(1), ids->at(0), 1, 5);
+    storeMatchShots(event(secondStage), ids->at(1), 2, 3);
+    continueStoredCompetition();
+    auto *question = widget<QWidget>(QStringLiteral("DialogCheckMemberColBull"));
+    return question && question->isVisible() ? question : nullptr;
+}
+
 void TestRelays::unfinishedExerciseFilledForAll()
 {
-    const QList<int> ids = makeCompetition(kPistol25, 3);
-    QCOMPARE(ids.size(), 3);
-    storeMatchShots(event(1), ids.at(0), 1, 5);
-    storeMatchShots(event(1), ids.at(1), 2, 3);
-
-    continueStoredCompetition();
+    QList<int> ids;
+    QWidget *question = openWithShortMembers(&ids, 1);
+    QVERIFY(question);
     // The question is open: the next page waits for the answer.
-    auto *question = widget<QWidget>(QStringLiteral("DialogCheckMemberColBull"));
-    QVERIFY(question && question->isVisible());
     QCOMPARE(widget<QLabel>(QStringLiteral("L_Name"))->text(), QStringLiteral("F01 N"));
     QCOMPARE(page(), Page::Competitions);
     // Neither Escape nor the window's close puts it away.
@@ -467,14 +478,9 @@ void TestRelays::unfinishedExerciseFilledForAll()
 
 void TestRelays::unfinishedExerciseAskedOneByOne()
 {
-    const QList<int> ids = makeCompetition(kPistol25, 3);
-    QCOMPARE(ids.size(), 3);
-    storeMatchShots(event(1), ids.at(0), 1, 5);
-    storeMatchShots(event(2), ids.at(1), 2, 3);
-
-    continueStoredCompetition();
-    auto *question = widget<QWidget>(QStringLiteral("DialogCheckMemberColBull"));
-    QVERIFY(question && question->isVisible());
+    QList<int> ids;
+    QWidget *question = openWithShortMembers(&ids, 2);
+    QVERIFY(question);
     QVERIFY(click(QStringLiteral("CB_repeat")));
     QVERIFY(click(QStringLiteral("pbClear")));
 
