@@ -24,6 +24,7 @@
 #include "formrelays.h"
 #include "formwellcome.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 #include "waitms.h"
 #include "warnings.h"
 
@@ -50,6 +51,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    viewModul = new TViewModul;
+    parentless.append(viewModul);
     currentEvent = nullptr;
 
     createBus();
@@ -137,6 +140,7 @@ void MainWindow::createPages()
     formCurrentRelay = new FormCurrentRelay(userModul);
     addPage(Page::CurrentRelay, formCurrentRelay);
     createTotalsPages();
+    createViewerPage();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -19,6 +19,7 @@ class FormCurrentRelay;
 class FormEventTotal;
 class FormMembers;
 class FormRelays;
+class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -29,6 +30,7 @@ class TEvent;
 class TPrintData;
 class TRelay;
 class TUserModul;
+class TViewModul;
 
 namespace Ui {
 class MainWindow;
@@ -47,6 +49,7 @@ class MainWindow;
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
 //   mainwindowtotals.cpp    total pages and printing
+//   mainwindowviewer.cpp    results viewer
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -152,6 +155,9 @@ private:
     void showCompetitionTotal();
     void printReport(int relay);
     void releaseHiddenTotals();
+    // Results viewer.
+    void createViewerPage();
+    void showViewer();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -174,6 +180,8 @@ private:
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless
+    TViewModul *viewModul = nullptr; // one of parentless
+    FormVIEW *formVIEW = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 
