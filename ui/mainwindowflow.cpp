@@ -59,8 +59,22 @@ void MainWindow::slot_setMemersWidget()
                           QStringLiteral("Выберите упражнение"));
         return;
     }
+    // Opening a stored competition may leave the shot-count check waiting for
+    // the operator's answer; who has shot what is known only once it ends.
+    if (userModul->isColBullCheckPending()) {
+        pageWaitsForCheck = true;
+        return;
+    }
     // Members cannot change once somebody has shot: straight to the relays.
     showPage(userModul->members()->hasAnyEventDone() ? Page::Relays : Page::Members);
+}
+
+void MainWindow::onShotCountCheckEnded()
+{
+    if (!pageWaitsForCheck)
+        return;
+    pageWaitsForCheck = false;
+    slot_setMemersWidget();
 }
 
 void MainWindow::slot_setRelaysBackWidget()
