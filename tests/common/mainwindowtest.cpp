@@ -10,12 +10,14 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "eventwiring.h"
 #include "emuproc.h"
 #include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 
 namespace {
 const QString kComFolder = QStringLiteral("com");
@@ -91,6 +93,7 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    watchStorageErrors(viewModul()->db());
     if (m_busGaps)
         setBusGaps(*m_busGaps);
     if (!screenshotFolder().isEmpty())
@@ -321,6 +324,11 @@ TUserModul *MainWindowTest::userModul() const
     return m_window->userModul;
 }
 
+TViewModul *MainWindowTest::viewModul() const
+{
+    return m_window->viewModul;
+}
+
 int MainWindowTest::workMode() const
 {
     return m_window->workMode;
@@ -356,13 +364,33 @@ EMUProc *MainWindowTest::bus() const
     return m_window->emu;
 }
 
+TPracticeModul *MainWindowTest::practiceModul() const
+{
+    return m_window->practiceModul;
+}
+
 MyEvent *MainWindowTest::currentEvent() const
 {
     return m_window->currentEvent;
 }
 
+bool MainWindowTest::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+{
+    return m_window->connectEvent(event, list, prevStage);
+}
+
 void MainWindowTest::holdEvent(MyEvent *event)
 {
     m_window->disconnectEvent();
-    m_window->currentEvent = event;
+    m_window->currentEvent = m_window->eventWiring->adopt(event);
+}
+
+void MainWindowTest::disconnectEvent()
+{
+    m_window->disconnectEvent();
+}
+
+void MainWindowTest::registerLine(const QList<LineTarget> &line)
+{
+    m_window->registerLine(line);
 }
