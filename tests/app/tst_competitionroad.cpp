@@ -1,16 +1,20 @@
 // A competition from an empty run folder to its printed result, as the
 // operator walks it on the program's window against the range simulator.
 
+#include <QLabel>
 #include <QtTest>
 
 #include "roadtest.h"
+#include "simulatorthread.h"
+#include "tevent.h"
 #include "tcompetition.h"
 #include "tusermodul.h"
 
 namespace {
 
 constexpr int kRifle60 = 1; // one position, 60 match shots (held without its final)
-const QList<int> kLanes{1, 2, 3, 4};
+const QList<int> kLanes{1, 2};
+constexpr int kMatchShots = 60;
 
 struct Entrant
 {
@@ -47,6 +51,28 @@ void TestCompetitionRoad::competitionRoad()
     sight("members");
     QCOMPARE(rows("SELECT fStartNumber FROM tmembers WHERE fCompetitionID=? ORDER BY ID", {competition}),
              (Rows{{11}, {12}, {13}, {14}}));
+
+    // Two relays on the two lanes: the last two members move to relay 2.
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Relays);
+    QVERIFY(moveMember(2, 2, 1));
+    QVERIFY(moveMember(3, 2, 2));
+    sight("relays");
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    QCOMPARE(rows("SELECT fMemberID, fRelayNum, fMemberTarget FROM trelays WHERE fEventID=? "
+                  "ORDER BY fRelayNum, fMemberTarget", {event}),
+             (Rows{{members[0], 1, 1}, {members[1], 1, 2}, {members[2], 2, 1}, {members[3], 2, 2}}));
+
+    // Relay 1, the converter unplugged and plugged back in during its match.
+    QVERIFY(openCurrentRelay());
+    QVERIFY(shootOnePositionRelay(kLanes, kMatchShots / 3, [this] {
+        QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
+        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString(), kTimeoutMs);
+        QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
+        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString("1"), kTimeoutMs);
+    }));
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(storedShots(event, members[i]), kMatchShots);
 }
 
 QTEST_MAIN(TestCompetitionRoad)

@@ -319,6 +319,11 @@ void MainWindowTest::watchStorageErrors(TdbAccessor *db)
     m_errorSpies.append(new QSignalSpy(db, &TdbAccessor::errorSQL));
 }
 
+QWidget *MainWindowTest::pageWidgetOf(Page page) const
+{
+    return m_window->pageWidgets[static_cast<int>(page)];
+}
+
 TUserModul *MainWindowTest::userModul() const
 {
     return m_window->userModul;

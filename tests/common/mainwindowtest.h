@@ -92,6 +92,15 @@ protected:
         return qobject_cast<T *>(findWidget(objectName, &T::staticMetaObject));
     }
 
+    // The widget of that objectName and class on a page of the window,
+    // shown or not; null when the page has none.
+    template <class T = QWidget>
+    T *onPage(Page page, const QString &objectName) const
+    {
+        QWidget *pageWidget = pageWidgetOf(page);
+        return pageWidget ? pageWidget->findChild<T *>(objectName) : nullptr;
+    }
+
     // Clicks (twice: also double-clicks) that row of the visible item view of
     // that name; false when there is no such view or row.
     bool clickRow(const QString &view, int row, bool twice = false);
@@ -175,6 +184,7 @@ protected:
     SimulatorThread *simulator() const { return m_simulator.get(); }
 
 private:
+    QWidget *pageWidgetOf(Page page) const;
     QWidget *findWidget(const QString &objectName, const QMetaObject *type) const;
     void openWindow();
     void closeWindow();

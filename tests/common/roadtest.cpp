@@ -1,7 +1,9 @@
 #include "roadtest.h"
 
 #include <QAbstractSpinBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -22,6 +24,8 @@ namespace {
 constexpr BusGaps kShortGaps{5, 7, 20};
 constexpr qint64 kStartCopyWindowMs = 150;
 constexpr int kPollCode = 0xA3;
+// Long enough for a whole relay of the road tests.
+constexpr int kRelayTimeoutMs = 90000;
 
 } // namespace
 
@@ -109,9 +113,14 @@ int RoadTest::addNewMember(const QString &name, const QString &family, int start
     return member.size() == 1 ? member.first().first().toInt() : -1;
 }
 
-bool RoadTest::startRange(const QList<int> &lanes)
+void RoadTest::shortenBusGaps()
 {
     setBusGaps(kShortGaps);
+}
+
+bool RoadTest::startRange(const QList<int> &lanes)
+{
+    shortenBusGaps();
     if (!startSimulator(lanes))
         return false;
     simulator()->call([](RangeSimulator &sim) { sim.setStartCopyWindowMs(kStartCopyWindowMs); });
@@ -162,4 +171,103 @@ int RoadTest::storedShots(int eventID, int memberID)
         .value(0)
         .value(0)
         .toInt();
+}
+
+bool RoadTest::moveMember(int row, int relay, int target)
+{
+    if (!clickRow("tw_members", row) || !click("pushButton"))
+        return false;
+    sight("relay-dialog", widget("DialogRelay"));
+    return type("sB_relayNum", QString::number(relay)) && type("sB_targetAddr", QString::number(target))
+        && click("pbOK") && !widget("DialogRelay")->isVisible();
+}
+
+bool RoadTest::openCurrentRelay()
+{
+    return page() == Page::Relays && click("pBNext") && lineAnswers();
+}
+
+bool RoadTest::lineAnswers()
+{
+    if (page() != Page::CurrentRelay)
+        return false;
+    auto *next = onPage<QPushButton>(Page::CurrentRelay, "pBNext");
+    if (!QTest::qWaitFor([next] { return next->isEnabled(); }, kTimeoutMs)) {
+        qWarning("openCurrentRelay: the line never answered: %s",
+                 qPrintable(onPage<QLabel>(Page::CurrentRelay, "label_mode")->text()));
+        return false;
+    }
+    sight("current-relay");
+    return true;
+}
+
+bool RoadTest::startSighting()
+{
+    auto *start = onPage<QPushButton>(Page::Run, "pbStart");
+    auto *mode = onPage<QLabel>(Page::Run, "l_mode");
+    if (page() != Page::Run || !click("pbStart"))
+        return false;
+    if (!QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("SIGHTING"); }, kTimeoutMs)) {
+        qWarning("startSighting: the mode reads \"%s\", START \"%s\"", qPrintable(mode->text()),
+                 qPrintable(start->text()));
+        return false;
+    }
+    return true;
+}
+
+bool RoadTest::startMatch()
+{
+    auto *start = onPage<QPushButton>(Page::Run, "pbStart");
+    auto *mode = onPage<QLabel>(Page::Run, "l_mode");
+    if (!QTest::qWaitFor([start] { return start->isEnabled() && start->text().startsWith(QStringLiteral("MATCH")); },
+                         kTimeoutMs)) {
+        qWarning("startMatch: START reads \"%s\"", qPrintable(start->text()));
+        return false;
+    }
+    return click("pbStart")
+        && QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("MATCH"); }, kTimeoutMs);
+}
+
+bool RoadTest::shootOnePositionRelay(const QList<int> &lanes, int atShot,
+                                     const std::function<void()> &duringMatch)
+{
+    constexpr int kPaceMs = 40;
+    if (page() != Page::CurrentRelay || !click("pBNext") || page() != Page::Run)
+        return false;
+    sight("run");
+    startShooters(lanes, kPaceMs);
+    const bool sighted = startSighting();
+    sight("run-sighting");
+    if (!sighted || !startMatch()) {
+        stopShooters(lanes);
+        return false;
+    }
+    const int lane = lanes.first();
+    qInfo("match started");
+    if (duringMatch) {
+        auto *sim = simulator();
+        const bool reached = QTest::qWaitFor(
+            [sim, lane, atShot] {
+                return sim->call([lane](RangeSimulator &s) { return s.lane(lane)->target.shots().size(); })
+                    >= atShot;
+            },
+            kRelayTimeoutMs);
+        if (!reached) {
+            stopShooters(lanes);
+            return false;
+        }
+        qInfo("at shot %d", atShot);
+        duringMatch();
+        qInfo("after the hook");
+    }
+    auto *next = onPage<QPushButton>(Page::Run, "pBNext");
+    const bool finished = QTest::qWaitFor([next] { return next->isVisible() && next->isEnabled(); },
+                                          kRelayTimeoutMs);
+    stopShooters(lanes);
+    if (!finished) {
+        for (int l : lanes)
+            qWarning("lane %d: %d fired, polled up to %d", l, firedShots(l), highestPolledShot(l));
+    }
+    sight("run-finished");
+    return finished;
 }

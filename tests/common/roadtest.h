@@ -12,6 +12,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 #include "mainwindowtest.h"
 
 struct ShooterSettings;
@@ -43,6 +45,29 @@ protected:
     // member ID, -1 when any step failed.
     int addNewMember(const QString &name, const QString &family, int startNumber);
 
+    // Relays page: the member of that row of the members table moved to the
+    // relay and target through the relay dialog.
+    bool moveMember(int row, int relay, int target);
+    // Relays page Next: the current relay page of the next relay, once every
+    // target and terminal of it answers.
+    bool openCurrentRelay();
+    // The current relay page, once every target and terminal answers.
+    bool lineAnswers();
+    // Current relay page Next: the run page; START; once the sighting time
+    // is over START again for the match; the simulated shooters on the lanes
+    // fire until the exercise has finished. atShot, when given, runs once
+    // while the match goes on, when the first lane's target has that many
+    // match shots.
+    bool shootOnePositionRelay(const QList<int> &lanes, int atShot = -1,
+                               const std::function<void()> &duringMatch = {});
+    // Run page START in the sighting's state; the match's START waits until
+    // the exercise offers it.
+    bool startSighting();
+    bool startMatch();
+
+    // The window's bus master (and every later one) keeps the line tests'
+    // short gaps between its writes.
+    void shortenBusGaps();
     // The range simulator with one converter for the lanes, its targets
     // taking a start for a copy of the last one only within the line tests'
     // short window, and the window reopened on it with the line tests' short

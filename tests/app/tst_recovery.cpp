@@ -1,0 +1,128 @@
+// The program killed (SIGKILL) in the middle of a relay and started again on
+// the same run folder, while the range goes on as it was: every shot the
+// line delivered before the kill is stored, the unfinished exercise is
+// asked about when the competition is opened, and the relay is shot to its
+// end.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProcess>
+#include <QtTest>
+
+#include "roadtest.h"
+#include "simulatorthread.h"
+#include "tcompetition.h"
+#include "tcompetitionlist.h"
+#include "tevent.h"
+#include "tusermodul.h"
+
+namespace {
+
+constexpr int kRifle60 = 1; // one position, 60 match shots (held without its final)
+constexpr int kMatchShots = 60;
+const QList<int> kLanes{1, 2};
+// The program is killed once every lane's target was asked for this shot.
+constexpr int kKillAtShot = 25;
+constexpr int kShooterPaceMs = 40;
+const QByteArray kMatchStarted = "RECOVERY: match started";
+
+} // namespace
+
+class TestRecovery : public RoadTest
+{
+    Q_OBJECT
+
+private slots:
+    void killedInTheMiddleOfARelay();
+
+private:
+    // Each shot the program took on the lane before it was killed (it asks
+    // a target for shot n + 1 only once shot n is stored) is stored for the
+    // member as the target recorded it.
+    void checkDeliveredShots(int eventID, int memberID, int lane);
+};
+
+void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane)
+{
+    const int delivered = highestPolledShot(lane) - 1;
+    QVERIFY2(delivered >= kKillAtShot - 1, qPrintable(QString::number(delivered)));
+    const QVector<SimShot> shots =
+        simulator()->call([lane](RangeSimulator &sim) { return sim.lane(lane)->target.shots(); });
+    const Rows stored = rows("SELECT fNumber, fX, fY FROM tbullets WHERE fEventID=? AND fMemberID=? "
+                             "ORDER BY fNumber",
+                             {eventID, memberID});
+    QVERIFY2(stored.size() >= delivered,
+             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered").arg(lane).arg(stored.size()).arg(delivered)));
+    QVERIFY(shots.size() >= stored.size());
+    for (int n = 0; n < stored.size(); ++n)
+        QCOMPARE(stored.at(n), (QVariantList{n + 1, shots.at(n).x, shots.at(n).y}));
+}
+
+void TestRecovery::killedInTheMiddleOfARelay()
+{
+    QVERIFY(startRange(kLanes));
+    const int competition = createCompetition(kRifle60, "Кубок");
+    QVERIFY(competition > 0);
+    const QList<int> members{addNewMember("Иван", "Петров", 1), addNewMember("Анна", "Смирнова", 2)};
+    QVERIFY(!members.contains(-1));
+    QVERIFY(click("pBNext")); // the relays laid out: both members in relay 1, on targets 1 and 2
+    QCOMPARE(page(), Page::Relays);
+    const int event = userModul()->currentCompetition()->event(0)->id();
+
+    // This window goes; another program shoots the relay and is killed.
+    QVERIFY(shutDown());
+    destroyWindow();
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("RANGE_RECOVERY_RUN_FOLDER", runFolder().path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove(kScreenshotVariable);
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(RECOVERY_PROGRAM_PATH, QStringList());
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    startShooters(kLanes, kShooterPaceMs);
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAllStandardOutput()).contains(kMatchStarted)
+                                 || program.state() != QProcess::Running,
+                             kTimeoutMs);
+    QVERIFY2(program.state() == QProcess::Running, output.constData());
+    // From here on the log holds the match only: its polls count from 1.
+    simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
+    QTRY_VERIFY_WITH_TIMEOUT(highestPolledShot(kLanes.at(0)) >= kKillAtShot
+                                 && highestPolledShot(kLanes.at(1)) >= kKillAtShot,
+                             kTimeoutMs);
+    program.kill();
+    QVERIFY(program.waitForFinished(kTimeoutMs));
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+    stopShooters(kLanes);
+    for (int i = 0; i < kLanes.size(); ++i)
+        checkDeliveredShots(event, members.at(i), kLanes.at(i));
+
+    // Started again: the competition opens with its question about the
+    // members who have not shot the exercise to its end.
+    QVERIFY(reopenWindow());
+    QVERIFY(click("pBContinue"));
+    QVERIFY(clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
+    QVERIFY(click("pBNext1"));
+    QWidget *question = widget("DialogCheckMemberColBull");
+    QVERIFY(question && question->isVisible());
+    QCOMPARE(widget<QLabel>("L_Name")->text(), QString("Петров Иван"));
+    QVERIFY(widget<QCheckBox>("CB_repeat")->isChecked());
+    sight("unfinished-question", question);
+    // Cleared for both, the relay is shot again from its start.
+    QVERIFY(click("pbClear"));
+    QVERIFY(!question->isVisible());
+    QCOMPARE(rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {event}), (Rows{{0}}));
+    QCOMPARE(page(), Page::Members);
+    QVERIFY(click("pBNext"));
+    QVERIFY(openCurrentRelay());
+    QVERIFY(shootOnePositionRelay(kLanes));
+    for (int member : members)
+        QCOMPARE(storedShots(event, member), kMatchShots);
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::CompetitionTotal);
+}
+
+QTEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
