@@ -32,8 +32,13 @@ constexpr int kRelayTimeoutMs = 90000;
 void RoadTest::init()
 {
     m_previousClockSpeed = qgetenv(MonotonicClock::kSpeedVariable);
-    qputenv(MonotonicClock::kSpeedVariable, QByteArray::number(kClockSpeed));
+    setClockSpeed(kClockSpeed);
     MainWindowTest::init();
+}
+
+void RoadTest::setClockSpeed(int speed)
+{
+    qputenv(MonotonicClock::kSpeedVariable, QByteArray::number(speed));
 }
 
 void RoadTest::cleanup()

@@ -32,6 +32,10 @@ protected slots:
     void cleanup();
 
 protected:
+    // The exercise objects made from now on run their clocks that many
+    // times faster than real time.
+    void setClockSpeed(int speed);
+
     // Types the text into the visible line edit (or spin box) of that name
     // as the keyboard does, replacing what it held.
     bool type(const QString &objectName, const QString &text);
