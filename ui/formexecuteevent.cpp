@@ -301,9 +301,12 @@ void FormExecuteEvent::slot_myEvent_TimeChange(QString timestr, int aim)
 
 void FormExecuteEvent::slot_myEvent_EventFinished()
 {
+    // START goes first: the button column keeps the height it measured
+    // while both big buttons stood in it, and the window would grow past
+    // the screen by a button.
+    ui->pbStart->hide();
     ui->pBNext->show();
     ui->pBNext->setEnabled(true);
-    ui->pbStart->hide();
     ui->pbStop->setEnabled(false);
     ui->pb_Print->setEnabled(true);
 }
