@@ -139,6 +139,7 @@ public:
     int teamCountryXMLID(int teamID) const;
     int addTeam(int countryXMLID, const QString &name);
     bool updateTeam(int teamID, int countryXMLID, const QString &name);
+    // Refused (false) while a shooter belongs to the team.
     bool deleteTeam(int teamID);
     bool updateTeamAt(int row, int countryXMLID, const QString &name);
     bool deleteTeamAt(int row);
@@ -154,6 +155,7 @@ public:
     QString qualityShortName(int qualityID) const;
     int addQuality(const QString &name, const QString &shortName);
     bool updateQuality(int qualityID, const QString &name, const QString &shortName);
+    // Refused (false) while a shooter has the qualification.
     bool deleteQuality(int qualityID);
     bool updateQualityAt(int row, const QString &name, const QString &shortName);
     bool deleteQualityAt(int row);

@@ -12,6 +12,7 @@
 #include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
+#include "dialogshooter.h"
 #include "dialogshooterlist.h"
 #include "dialogstartnumchange.h"
 #include "emuproc.h"
@@ -93,6 +94,8 @@ void MainWindow::createBus()
 void MainWindow::createPages()
 {
     // The dialogs are windows of their own.
+    dialogShooter = new DialogShooter(userModul);
+    parentless.append(dialogShooter);
     dialogShooterList = new DialogShooterList(userModul);
     parentless.append(dialogShooterList);
     dialogStartNumChange = new DialogStartNumChange;
@@ -129,10 +132,16 @@ void MainWindow::connectPages()
             qOverload<>(&MainWindow::slot_setCompetitionsWidget));
     connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
 
+    connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
     connect(formMembers, &FormMembers::sig_dialogShooterList, dialogShooterList,
             &DialogShooterList::show);
+    connect(dialogShooterList, &DialogShooterList::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
     connect(dialogShooterList, &DialogShooterList::sig_memberselected, formMembers,
             &FormMembers::slot_addMember);
+    connect(dialogShooter, &DialogShooter::sig_shooterChanged, this,
+            &MainWindow::slot_shooterChanged);
     connect(formMembers, &FormMembers::sig_changeNum, dialogStartNumChange,
             &DialogStartNumChange::show_dialog);
     connect(dialogStartNumChange, &DialogStartNumChange::sig_hide, formMembers,

@@ -7,13 +7,14 @@
 
 #include <array>
 
+class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
-class FormCompetitions;
-class FormMembers;
 class FormCompetitionTotal;
+class FormCompetitions;
 class FormEventTotal;
+class FormMembers;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -89,6 +90,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_finishCompetition();
@@ -139,6 +141,7 @@ private:
     FormWellcome *formWellcome = nullptr;
     FormCompetitions *formCompetitions = nullptr;
     FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
     DialogShooterList *dialogShooterList = nullptr;
     DialogStartNumChange *dialogStartNumChange = nullptr;
     FormEventTotal *formEventTotal = nullptr;

@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 
 #include "formcompetitions.h"
+#include "dialogshooter.h"
+#include "dialogshooterlist.h"
 #include "formwellcome.h"
 #include "myevent.h"
 #include "tmembers.h"
@@ -71,6 +73,15 @@ void MainWindow::slot_setRelaysBackWidget()
 void MainWindow::slot_setRelaysWidget()
 {
     showPage(Page::Relays);
+}
+
+void MainWindow::slot_shooterChanged(int _sourse)
+{
+    dialogShooter->hide();
+    // The shooter list hid itself when it opened the shooter dialog; the
+    // members page has stayed on screen.
+    if (_sourse == DialogShooter::FromShooterList)
+        dialogShooterList->show();
 }
 
 void MainWindow::slot_setExecutableEvent()

@@ -25,6 +25,7 @@
 // MainWindowTest::init() / cleanup() from it.
 
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -33,6 +34,7 @@
 #include <memory>
 
 #include "mainwindow.h"
+#include "storedrows.h"
 #include "testdatadir.h"
 #include "warnings.h"
 
@@ -82,10 +84,25 @@ protected:
         return qobject_cast<T *>(findWidget(objectName, &T::staticMetaObject));
     }
 
+    // Clicks (twice: also double-clicks) that row of the visible item view of
+    // that name; false when there is no such view or row.
+    bool clickRow(const QString &view, int row, bool twice = false);
+    // The view's row whose role holds that value; -1 when none.
+    int rowOf(const QString &view, int role, int value) const;
+    // The display texts of that column of the view, top to bottom.
+    QStringList column(const QString &view, int column) const;
+
+    // The competitions database as the window left it (StoredRows).
+    Rows rows(const QString &statement, const QVariantList &values = {});
+    bool exec(const QString &statement, const QVariantList &values = {});
+
     // The oldest message box not taken yet (empty title and text when there
     // is none), and all of them.
     Warnings::Shown takeWarning();
     QList<Warnings::Shown> takeWarnings();
+    // Takes the oldest box not taken yet; false, with both in the log, when
+    // it is not this one.
+    bool expectBox(const QString &title, const QString &text);
     // Storage errors reported since the last take (errorSQL codes, oldest first).
     QList<int> takeStorageErrors();
     // Another database connection whose errors count as the window's (a
@@ -127,6 +144,7 @@ private:
     void closeWindow();
 
     std::unique_ptr<TestDataDir> m_runFolder;
+    std::unique_ptr<StoredRows> m_stored;
     std::unique_ptr<SimulatorThread> m_simulator;
     MainWindow *m_window = nullptr; // owned
     QList<QSignalSpy *> m_errorSpies; // owned

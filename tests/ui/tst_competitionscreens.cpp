@@ -13,9 +13,6 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTableView>
 #include <QTimeEdit>
 #include <QtTest>
@@ -43,11 +40,8 @@ constexpr int kRifle40 = 2;
 constexpr int kPistol60 = 3;
 constexpr int kUnknownCountry = 9999;
 constexpr auto kTester = QAbstractItemModelTester::FailureReportingMode::QtTest;
-const QString kReadBack = "readback";
 const QString kChooseEvent = "Выберите упражнение";
 const QString kChooseMember = "Выберите участника";
-
-using Rows = QList<QVariantList>;
 
 } // namespace
 
@@ -56,8 +50,6 @@ class TestCompetitionScreens : public MainWindowTest
     Q_OBJECT
 
 private slots:
-    void cleanup();
-
     // Competitions page.
     void createCompetition();
     void creationRefused_data();
@@ -71,19 +63,11 @@ private slots:
     void deleteShooters();
 
 private:
-    // Rows of a select (each as its values), through a connection of the test's own.
-    Rows rows(const QString &statement, const QVariantList &values = {});
-    bool exec(const QString &statement, const QVariantList &values = {});
-    QSqlQuery query(const QString &statement, const QVariantList &values);
-    bool clickRow(const QString &view, int row, bool twice = false);
-    // The view's row whose role holds that value; -1 when none.
-    int rowOf(const QString &view, int role, int value) const;
     bool clickCompetition(int id)
     {
         return clickRow("lw_Competitions",
                         rowOf("lw_Competitions", TCompetitionList::CompIdRole, id));
     }
-    bool expectBox(const QString &title, const QString &text);
     int storeCompetition(int country, int type, const QString &name);
     int addShooter(const QString &name, const QString &family)
     {
@@ -91,93 +75,7 @@ private:
     }
     // Through the competitions page in mode 1 onto the members page.
     bool openOnMembersPage(int competitionID);
-    QStringList column(const QString &view, int column) const;
 };
-
-void TestCompetitionScreens::cleanup()
-{
-    if (QSqlDatabase::contains(kReadBack))
-        QSqlDatabase::database(kReadBack, false).close();
-    QSqlDatabase::removeDatabase(kReadBack);
-    MainWindowTest::cleanup();
-}
-
-QSqlQuery TestCompetitionScreens::query(const QString &statement, const QVariantList &values)
-{
-    QSqlDatabase db = QSqlDatabase::contains(kReadBack)
-        ? QSqlDatabase::database(kReadBack)
-        : QSqlDatabase::addDatabase("QSQLITE", kReadBack);
-    if (!db.isOpen()) {
-        db.setDatabaseName(runFolder().filePath("ServerDatas/DataBase/competitions.sqlite"));
-        db.open();
-    }
-    QSqlQuery query(db);
-    query.prepare(statement);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query;
-}
-
-Rows TestCompetitionScreens::rows(const QString &statement, const QVariantList &values)
-{
-    QSqlQuery select = query(statement, values);
-    Rows result;
-    for (bool ok = select.exec() && select.next(); ok; ok = select.next()) {
-        QVariantList row;
-        for (int i = 0; i < select.record().count(); ++i)
-            row.append(select.value(i));
-        result.append(row);
-    }
-    return result;
-}
-
-bool TestCompetitionScreens::exec(const QString &statement, const QVariantList &values)
-{
-    return query(statement, values).exec();
-}
-
-bool TestCompetitionScreens::clickRow(const QString &view, int row, bool twice)
-{
-    auto *list = widget<QAbstractItemView>(view);
-    if (!list || !list->isVisible() || !list->model() || row < 0)
-        return false;
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    if (twice)
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    return true;
-}
-
-int TestCompetitionScreens::rowOf(const QString &view, int role, int value) const
-{
-    const QAbstractItemModel *model = widget<QAbstractItemView>(view)->model();
-    for (int row = 0; model && row < model->rowCount(); ++row) {
-        if (model->index(row, 0).data(role).toInt() == value)
-            return row;
-    }
-    return -1;
-}
-
-QStringList TestCompetitionScreens::column(const QString &view, int column) const
-{
-    QStringList texts;
-    const QAbstractItemModel *model = widget<QAbstractItemView>(view)->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts.append(model->index(row, column).data().toString());
-    return texts;
-}
-
-bool TestCompetitionScreens::expectBox(const QString &title, const QString &text)
-{
-    const Warnings::Shown box = takeWarning();
-    if (box.title == title && box.text == text)
-        return true;
-    qWarning("expected \"%s\" / \"%s\", got \"%s\" / \"%s\"", qPrintable(title), qPrintable(text),
-             qPrintable(box.title), qPrintable(box.text));
-    return false;
-}
 
 int TestCompetitionScreens::storeCompetition(int country, int type, const QString &name)
 {
