@@ -20,6 +20,7 @@
 #include "formmembers.h"
 #include "formwellcome.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 #include "waitms.h"
 
 namespace {
@@ -45,6 +46,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    viewModul = new TViewModul;
+    parentless.append(viewModul);
     currentEvent = nullptr;
 
     createBus();
@@ -111,6 +114,7 @@ void MainWindow::createPages()
     formMembers = new FormMembers(userModul);
     addPage(Page::Members, formMembers);
     createTotalsPages();
+    createViewerPage();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -15,6 +15,7 @@ class FormCompetitionTotal;
 class FormCompetitions;
 class FormEventTotal;
 class FormMembers;
+class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -23,6 +24,7 @@ class QThread;
 class TEvent;
 class TPrintData;
 class TUserModul;
+class TViewModul;
 
 namespace Ui {
 class MainWindow;
@@ -41,6 +43,7 @@ class MainWindow;
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
 //   mainwindowtotals.cpp    total pages and printing
+//   mainwindowviewer.cpp    results viewer
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -129,6 +132,9 @@ private:
     void showCompetitionTotal();
     void printReport(int relay);
     void releaseHiddenTotals();
+    // Results viewer.
+    void createViewerPage();
+    void showViewer();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -147,6 +153,8 @@ private:
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless
+    TViewModul *viewModul = nullptr; // one of parentless
+    FormVIEW *formVIEW = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

@@ -46,6 +46,7 @@ class SimulatorThread;
 class TdbAccessor;
 class TEvent;
 class TUserModul;
+class TViewModul;
 
 class MainWindowTest : public QObject
 {
@@ -111,6 +112,7 @@ protected:
 
     // What the window holds.
     TUserModul *userModul() const;
+    TViewModul *viewModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;
