@@ -77,14 +77,16 @@ void MainWindow::setCurrentRelay(TRelay *relay)
     if (!relay || !relay->event())
         return;
     userModul->prepareRunRelay();
-    const TEvent *event = relay->event();
+    TEvent *event = relay->event();
     TBulletList *list = userModul->bulletList(event->id());
     if (!list)
         return;
     fillCurrentRelayView(list, relay, true);
-    // A rapid-fire stage shows the same members' precision stage beside it.
-    if (event->prev())
-        fillCurrentRelayView(userModul->bulletList(event->prev()->id()), relay, false);
+    // A rapid-fire stage shows the same members' precision stage beside it,
+    // and sends each member's precision result to its terminal.
+    TBulletList *prevStage = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
+    fillCurrentRelayView(prevStage, relay, false);
+    connectEvent(event, list, prevStage);
     showPage(Page::CurrentRelay);
 }
 
@@ -103,4 +105,50 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
                                position);
         member = next;
     }
+}
+
+TRelay *MainWindow::runRelayWithEvent()
+{
+    TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
+    if (!relay) {
+        Warnings::warning(this, QStringLiteral("Смена не найдена!"),
+                          QStringLiteral("Не удалось найти следующую смену"));
+        return nullptr;
+    }
+    if (!relay->event()) {
+        Warnings::warning(this, QStringLiteral("НЕТ УПРАЖНЕНИЯ У СМЕНЫ!"),
+                          QStringLiteral("НЕТ УПРАЖНЕНИЯ У СМЕНЫ"));
+        return nullptr;
+    }
+    return relay;
+}
+
+void MainWindow::finishRelay()
+{
+    TRelay *relay = runRelayWithEvent();
+    if (!relay)
+        return;
+    TEvent *event = relay->event();
+    for (TShooter *member = relay->memberAt(0); member; member = relay->nextMember(member))
+        userModul->setMemberEventDone(event, member->memberID(), true);
+    if (!userModul->isEventComplete(event))
+        setCurrentRelayWidget();
+    else if (event->next() || event->prev())
+        showEventTotal(event);
+    else
+        showCompetitionTotal();
+}
+
+void MainWindow::continueWithNextStage()
+{
+    if (TRelay *relay = runRelayWithEvent())
+        nextStageOrTotal(relay->event());
+}
+
+void MainWindow::nextStageOrTotal(TEvent *event)
+{
+    if (event->next())
+        setCurrentRelayWidget();
+    else
+        showCompetitionTotal();
 }
