@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "eventwiring.h"
 #include "memberplaces.h"
 #include "tbulletlist.h"
 #include "tevent.h"
@@ -28,17 +29,6 @@ const QStringList kRelayInfoTexts = {
     QStringLiteral("4 - Текущая смена не закончена"),
     QStringLiteral("5 - Следующая смена установлена(для функции SetNextRelay)"),
 };
-
-// Where a member stands in the list of targets the bus master is given: it
-// empties its list at the first and starts the search after the last.
-enum LinePosition { FirstOfLine = 0, MiddleOfLine = 1, LastOfLine = 2, OnlyOneOnLine = 3 };
-
-int linePosition(bool first, bool last)
-{
-    if (first)
-        return last ? OnlyOneOnLine : FirstOfLine;
-    return last ? LastOfLine : MiddleOfLine;
-}
 
 } // namespace
 
@@ -98,7 +88,7 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     for (TShooter *member = relay->memberAt(0); member;) {
         TShooter *next = relay->nextMember(member);
         const int target = relay->targetOfMember(member->memberID());
-        const int position = linePosition(member == relay->memberAt(0), !next);
+        const int position = EventWiring::targetPosition(member == relay->memberAt(0), !next);
         addMemberPlace(userModul, list, member, target);
         if (registerTargets)
             emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),

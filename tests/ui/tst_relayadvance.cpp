@@ -22,6 +22,7 @@
 #include "eventwiring.h"
 #include "exerciseclock.h"
 #include "fakerunscreen.h"
+#include "formcurrentrelay.h"
 #include "formeventtotal.h"
 #include "formexecuteevent.h"
 #include "formlog.h"
@@ -65,10 +66,6 @@ struct Shot
     int x = 0;
     int y = 0;
     bool operator==(const Shot &other) const { return x == other.x && y == other.y; }
-    bool operator<(const Shot &other) const
-    {
-        return x != other.x ? x < other.x : y < other.y;
-    }
 };
 
 } // namespace
@@ -137,7 +134,6 @@ private:
     QRandomGenerator m_random{20240611};
     QMap<int, int> m_laneOf;             // start number -> lane of its relay
     QMap<int, QList<Shot>> m_fired;      // start number -> shots fired in the running stage
-    QMap<int, QMap<int, QList<Shot>>> m_firedOfStage; // event num -> start number -> shots
     QList<int> m_shooting;               // start numbers of the relay on the line
     int m_eventNum = 0;
 };
@@ -287,19 +283,27 @@ void TestRelayAdvance::fire(int shotsPerLane, int timeTenths, bool unplug)
 // line says so, and shows it back once it answers again.
 void TestRelayAdvance::converterLostAndBack(const std::function<void()> &whileLost)
 {
-    auto *count = widget<QLabel>(QStringLiteral("l_colKommut"));
-    auto *port = window()->findChild<QLabel *>(QStringLiteral("l_Addr1"));
-    QCOMPARE(count->text(), QStringLiteral("1"));
+    // The run page's converter count, the current relay page's, and the log
+    // window's port.
+    const QList<QLabel *> counts{
+        widget<QLabel>(QStringLiteral("l_colKommut")),
+        window()->findChild<FormCurrentRelay *>()->findChild<QLabel *>(QStringLiteral("l_colKommut"))};
+    auto *port = window()->findChild<FormLog *>()->findChild<QLabel *>(QStringLiteral("l_Addr1"));
+    for (QLabel *count : counts)
+        QCOMPARE(count->text(), QStringLiteral("1"));
     QCOMPARE(port->text(), QStringLiteral("COM1"));
     QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
     whileLost();
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString(), kTimeoutMs);
+    for (QLabel *count : counts)
+        QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString(), kTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(port->text(), QStringLiteral("-"), kTimeoutMs);
     const TRelay *run = userModul()->currentRunRelay(nullptr, nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(!run->memberAt(0)->isTargetEnabled(), kTimeoutMs);
     QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), kTimeoutMs);
+    for (QLabel *count : counts)
+        QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), kTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(port->text(), QStringLiteral("COM1"), kTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(run->memberAt(0)->isTargetEnabled(), kTimeoutMs);
 }
 
 void TestRelayAdvance::precisionSeries(int shots, bool unplug)
@@ -439,7 +443,6 @@ void TestRelayAdvance::checkStage(int eventNum)
         QCOMPARE(stored.size(), kMatchShots);
         QCOMPARE(stored, m_fired.value(number));
     }
-    m_firedOfStage[eventNum] = m_fired;
     m_fired.clear();
 }
 
