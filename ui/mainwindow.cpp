@@ -22,6 +22,7 @@
 #include "formwellcome.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 #include "waitms.h"
 
 namespace {
@@ -50,6 +51,8 @@ MainWindow::MainWindow(QWidget *parent)
     practiceModul = new TPracticeModul;
     parentless.append(practiceModul);
     practiceModul->reload();
+    viewModul = new TViewModul;
+    parentless.append(viewModul);
     currentEvent = nullptr;
 
     createBus();
@@ -117,6 +120,7 @@ void MainWindow::createPages()
     formMembers = new FormMembers(userModul);
     addPage(Page::Members, formMembers);
     createTotalsPages();
+    createViewerPage();
     pages->setCurrentWidget(formWellcome);
     formExecuteEvent = new FormExecuteEvent(userModul, practiceModul);
     addPage(Page::Run, formExecuteEvent);

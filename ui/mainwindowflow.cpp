@@ -35,7 +35,7 @@ void MainWindow::slot_setCompetitionsWidget(int mode)
         break;
     case FormWellcome::ViewResults:
         workMode = kModeViewer;
-        showPage(Page::Viewer);
+        showViewer();
         break;
     default:
         break;

@@ -14,6 +14,7 @@
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 
 namespace {
 const QString kComFolder = QStringLiteral("com");
@@ -85,6 +86,7 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    watchStorageErrors(viewModul()->db());
     m_window->show();
 }
 
@@ -278,6 +280,11 @@ void MainWindowTest::watchStorageErrors(TdbAccessor *db)
 TUserModul *MainWindowTest::userModul() const
 {
     return m_window->userModul;
+}
+
+TViewModul *MainWindowTest::viewModul() const
+{
+    return m_window->viewModul;
 }
 
 int MainWindowTest::workMode() const

@@ -48,6 +48,7 @@ class TdbAccessor;
 class TEvent;
 class TPracticeModul;
 class TUserModul;
+class TViewModul;
 struct LineTarget;
 
 class MainWindowTest : public QObject
@@ -114,6 +115,7 @@ protected:
 
     // What the window holds.
     TUserModul *userModul() const;
+    TViewModul *viewModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;
