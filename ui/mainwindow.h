@@ -19,12 +19,14 @@ class FormCompetitions;
 class FormCurrentRelay;
 class FormEventTotal;
 class FormExecuteEvent;
+class FormLog;
 class FormMembers;
 class FormRelays;
 class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
+class QShortcut;
 class QStackedWidget;
 class QThread;
 class TBulletList;
@@ -109,12 +111,16 @@ private slots:
     void slot_finishCompetition();
     // Relay advance.
     void slot_setCurrentRelayWidget();
+    void slot_setRelayFinished();
+    void slot_continueCompetition();
     // Bus status and log relay.
     void slot_emu_PortFounded(int id, int comNum, bool found, int colFound);
     void slot_emu_TargetEnabled(int ta, bool enabled);
     void slot_emu_PCEnabled(int ta, bool enabled);
     void slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount);
     void slot_emu_DataWrote(int portID, int portNum, QByteArray data);
+    void showhidelog();
+    void slot_logs();
     // Total pages and printing.
     void slot_PrintEvent();
     void slot_PrintCompetition();
@@ -131,6 +137,10 @@ private:
     static constexpr int kBusStopTimeoutMs = 10000;
     // Queued reports of the bus master still arrive meanwhile.
     static constexpr int kCloseDelayMs = 500;
+    // workMode values; -1 until the welcome page's first choice.
+    static constexpr int kModeCompetition = 0;
+    static constexpr int kModePractice = 1;
+    static constexpr int kModeViewer = 2;
 
     // Construction and shutdown.
     void readSettings();
@@ -148,6 +158,14 @@ private:
     void setCurrentRelayWidget();
     void setCurrentRelay(TRelay *relay);
     void fillCurrentRelayView(TBulletList *list, TRelay *relay, bool registerTargets);
+    void finishRelay();
+    void continueWithNextStage();
+    void nextStageOrTotal(TEvent *event);
+    // The run relay and its exercise, or null after the warning that says
+    // which of the two is missing.
+    TRelay *runRelayWithEvent();
+    // Bus log.
+    void createLog();
     // Bus status: a target's or a terminal's answer reaches the line's model.
     void relayLaneAnswer(int ta, bool enabled, bool terminal);
     // Exercise wiring.
@@ -195,6 +213,8 @@ private:
     TPrintData *printData = nullptr; // one of parentless
     TViewModul *viewModul = nullptr; // one of parentless
     FormVIEW *formVIEW = nullptr;
+    FormLog *formLog = nullptr;       // child of the window
+    QShortcut *logShortcut = nullptr; // child of the window
     int addrStart = 1;
     int addrCol = 10;
 

@@ -1,13 +1,16 @@
 #include "mainwindow.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+
 #include "emuproc.h"
 #include "formcurrentrelay.h"
+#include "formexecuteevent.h"
+#include "formlog.h"
 #include "trelay.h"
 #include "tusermodul.h"
 
 namespace {
-// workMode of a competition.
-constexpr int kModeCompetition = 0;
 // Direction codes of sig_log.
 constexpr int kWritten = 0;
 constexpr int kRead = 1;
@@ -22,12 +25,27 @@ void MainWindow::connectBusReports()
     connect(emu, &EMUProc::sig_DataWrote, this, &MainWindow::slot_emu_DataWrote);
 }
 
-void MainWindow::slot_emu_PortFounded(int, int, bool, int colFound)
+void MainWindow::createLog()
+{
+    formLog = new FormLog(this);
+    logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(this, &MainWindow::sig_log, formLog, &FormLog::slot_addReport);
+    connect(logShortcut, &QShortcut::activated, this, &MainWindow::showhidelog);
+    connect(formLog, &FormLog::sig_stop, this, &MainWindow::slot_logs);
+    connect(this, &MainWindow::sig_logenable, formLog, &FormLog::slot_logsenable);
+    formLog->hide();
+}
+
+void MainWindow::slot_emu_PortFounded(int id, int comNum, bool found, int colFound)
 {
     // The bus master reports from its start on, before the pages exist when
     // the window's construction waits on anything.
     if (formCurrentRelay)
         formCurrentRelay->setConverterCount(colFound);
+    if (formExecuteEvent)
+        formExecuteEvent->setNetState(colFound);
+    if (formLog)
+        formLog->setPortState(id, comNum, found);
 }
 
 void MainWindow::slot_emu_TargetEnabled(int ta, bool enabled)
@@ -64,4 +82,15 @@ void MainWindow::slot_emu_DataReaded(int portID, int portNum, QByteArray data, i
 void MainWindow::slot_emu_DataWrote(int portID, int portNum, QByteArray data)
 {
     emit sig_log(kWritten, portID, portNum, data, 0);
+}
+
+void MainWindow::showhidelog()
+{
+    formLog->setVisible(formLog->isHidden());
+}
+
+void MainWindow::slot_logs()
+{
+    logsEnabled = !logsEnabled;
+    emit sig_logenable(logsEnabled);
 }

@@ -10,13 +10,6 @@
 #include "tusermodul.h"
 #include "warnings.h"
 
-namespace {
-// workMode values.
-constexpr int kModeCompetition = 0;
-constexpr int kModePractice = 1;
-constexpr int kModeViewer = 2;
-} // namespace
-
 void MainWindow::slot_setCompetitionsWidget(int mode)
 {
     switch (mode) {
@@ -111,6 +104,20 @@ void MainWindow::slot_setCurrentRelayWidgetBACK()
         showPage(Page::CurrentRelay);
     else if (workMode == kModePractice)
         showPage(Page::Practice);
+}
+
+void MainWindow::slot_setRelayFinished()
+{
+    if (workMode == kModeCompetition)
+        finishRelay();
+}
+
+void MainWindow::slot_continueCompetition()
+{
+    clearTargets();
+    disconnectEvent();
+    if (workMode == kModeCompetition)
+        continueWithNextStage();
 }
 
 void MainWindow::slot_finishCompetition()

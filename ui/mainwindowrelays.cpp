@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "eventwiring.h"
 #include "memberplaces.h"
 #include "tbulletlist.h"
 #include "tevent.h"
@@ -28,17 +29,6 @@ const QStringList kRelayInfoTexts = {
     QStringLiteral("4 - Текущая смена не закончена"),
     QStringLiteral("5 - Следующая смена установлена(для функции SetNextRelay)"),
 };
-
-// Where a member stands in the list of targets the bus master is given: it
-// empties its list at the first and starts the search after the last.
-enum LinePosition { FirstOfLine = 0, MiddleOfLine = 1, LastOfLine = 2, OnlyOneOnLine = 3 };
-
-int linePosition(bool first, bool last)
-{
-    if (first)
-        return last ? OnlyOneOnLine : FirstOfLine;
-    return last ? LastOfLine : MiddleOfLine;
-}
 
 } // namespace
 
@@ -77,14 +67,16 @@ void MainWindow::setCurrentRelay(TRelay *relay)
     if (!relay || !relay->event())
         return;
     userModul->prepareRunRelay();
-    const TEvent *event = relay->event();
+    TEvent *event = relay->event();
     TBulletList *list = userModul->bulletList(event->id());
     if (!list)
         return;
     fillCurrentRelayView(list, relay, true);
-    // A rapid-fire stage shows the same members' precision stage beside it.
-    if (event->prev())
-        fillCurrentRelayView(userModul->bulletList(event->prev()->id()), relay, false);
+    // A rapid-fire stage shows the same members' precision stage beside it,
+    // and sends each member's precision result to its terminal.
+    TBulletList *prevStage = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
+    fillCurrentRelayView(prevStage, relay, false);
+    connectEvent(event, list, prevStage);
     showPage(Page::CurrentRelay);
 }
 
@@ -96,11 +88,57 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     for (TShooter *member = relay->memberAt(0); member;) {
         TShooter *next = relay->nextMember(member);
         const int target = relay->targetOfMember(member->memberID());
-        const int position = linePosition(member == relay->memberAt(0), !next);
+        const int position = EventWiring::targetPosition(member == relay->memberAt(0), !next);
         addMemberPlace(userModul, list, member, target);
         if (registerTargets)
             emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),
                                position);
         member = next;
     }
+}
+
+TRelay *MainWindow::runRelayWithEvent()
+{
+    TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
+    if (!relay) {
+        Warnings::warning(this, QStringLiteral("Смена не найдена!"),
+                          QStringLiteral("Не удалось найти следующую смену"));
+        return nullptr;
+    }
+    if (!relay->event()) {
+        Warnings::warning(this, QStringLiteral("НЕТ УПРАЖНЕНИЯ У СМЕНЫ!"),
+                          QStringLiteral("НЕТ УПРАЖНЕНИЯ У СМЕНЫ"));
+        return nullptr;
+    }
+    return relay;
+}
+
+void MainWindow::finishRelay()
+{
+    TRelay *relay = runRelayWithEvent();
+    if (!relay)
+        return;
+    TEvent *event = relay->event();
+    for (TShooter *member = relay->memberAt(0); member; member = relay->nextMember(member))
+        userModul->setMemberEventDone(event, member->memberID(), true);
+    if (!userModul->isEventComplete(event))
+        setCurrentRelayWidget();
+    else if (event->next() || event->prev())
+        showEventTotal(event);
+    else
+        showCompetitionTotal();
+}
+
+void MainWindow::continueWithNextStage()
+{
+    if (TRelay *relay = runRelayWithEvent())
+        nextStageOrTotal(relay->event());
+}
+
+void MainWindow::nextStageOrTotal(TEvent *event)
+{
+    if (event->next())
+        setCurrentRelayWidget();
+    else
+        showCompetitionTotal();
 }

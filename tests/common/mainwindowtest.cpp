@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "emuproc.h"
 #include "eventwiring.h"
 #include "emuproc.h"
 #include "reportengine.h"
@@ -398,4 +399,16 @@ void MainWindowTest::disconnectEvent()
 void MainWindowTest::registerLine(const QList<LineTarget> &line)
 {
     m_window->registerLine(line);
+}
+
+void MainWindowTest::shortenLineWaits()
+{
+    constexpr BusGaps kShortGaps{5, 7, 20};
+    constexpr qint64 kStartCopyWindowMs = 150;
+    // The gaps belong to the bus master's thread, which is running already.
+    EMUProc *busMaster = m_window->emu;
+    QMetaObject::invokeMethod(
+        busMaster, [busMaster, kShortGaps] { busMaster->setGaps(kShortGaps); }, Qt::QueuedConnection);
+    if (m_simulator)
+        m_simulator->call([](RangeSimulator &sim) { sim.setStartCopyWindowMs(kStartCopyWindowMs); });
 }

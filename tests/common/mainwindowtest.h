@@ -181,6 +181,11 @@ protected:
     // Puts the range simulator on the "com" folder with one serial converter
     // for these lanes, and reopens the window so that its bus master finds it.
     bool startSimulator(const QList<int> &lanes);
+    // The bus master and the simulator wait no longer than the line tests
+    // let them: a tenth of the range's gaps between two writes, and a short
+    // time within which a target takes a start for a copy of the last one.
+    // For tests that look at what is written and stored, not at when.
+    void shortenLineWaits();
     SimulatorThread *simulator() const { return m_simulator.get(); }
 
 private:

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include "composerelay.h"
 #include "memberplaces.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
@@ -77,20 +78,20 @@ inline bool install(const TestDataDir &dir)
                          kCompetitionTypes);
 }
 
-// A new competition of the type with one member per lane, all in relay 1 of
-// every exercise up to a final; the relay of the exercise with number
+// A new competition of the type with one member on each of the lanes 1 to
+// `lanes`, all in relay 1 of every exercise up to a final; the relay of the
+// exercise with number
 // eventNum becomes the one being shot (the earlier exercises count as shot)
 // and its list gets the members' places. The shot list of the exercise, or
 // null when anything failed.
-inline TBulletList *prepare(TUserModul &modul, int type, const QList<int> &lanes,
-                            int eventNum = 1)
+inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum = 1)
 {
     constexpr int kCountry = 2;
     if (!modul.newCompetition(kCountry, type, type == kRifleWithFinal, QStringLiteral("Cup")))
         return nullptr;
     TCompetition *competition = modul.currentCompetition();
     QList<int> memberIDs;
-    for (int lane : lanes) {
+    for (int lane = 1; lane <= lanes; ++lane) {
         const int shooterID =
             modul.addShooter(QStringLiteral("Name%1").arg(lane), QStringLiteral("Family%1").arg(lane),
                              QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
@@ -98,13 +99,7 @@ inline TBulletList *prepare(TUserModul &modul, int type, const QList<int> &lanes
             return nullptr;
         memberIDs << modul.members()->memberByShooterID(shooterID)->memberID();
     }
-    if (!modul.beginEditRelay(competition->event(0), 1))
-        return nullptr;
-    for (int i = 0; i < lanes.size(); ++i) {
-        if (!modul.placeMember(memberIDs.at(i), lanes.at(i), true, false))
-            return nullptr;
-    }
-    if (!modul.commitEditRelay(true))
+    if (!composeRelay(&modul, competition->event(0), 1, memberIDs))
         return nullptr;
     TEvent *event = competition->eventByNum(eventNum);
     if (!event)

@@ -60,7 +60,7 @@ void TestMainWindowEvent::registration()
 
 TBulletList *TestMainWindowEvent::enterRunPage()
 {
-    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, {1, 2});
+    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, 2);
     if (!list || !click(QStringLiteral("pbNEW")))
         return nullptr;
     return list;

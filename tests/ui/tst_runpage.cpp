@@ -127,7 +127,7 @@ void TestRunPage::call(const QString &spec)
 
 TBulletList *TestRunPage::enter(int type, int eventNum)
 {
-    TBulletList *list = RunCompetition::prepare(*m_modul, type, {1, 2, 3}, eventNum);
+    TBulletList *list = RunCompetition::prepare(*m_modul, type, 3, eventNum);
     if (list) {
         list->setShotColumns(kSeriesShots);
         m_page->setMode(0);
@@ -408,7 +408,7 @@ void TestRunPage::practiceShootOffActsOnThePracticeList()
 {
     // A competition's relay stands on lanes 1 to 3 while a practice runs on
     // targets 4 and 5.
-    QVERIFY(RunCompetition::prepare(*m_modul, RunCompetition::kPistol, {1, 2, 3}));
+    QVERIFY(RunCompetition::prepare(*m_modul, RunCompetition::kPistol, 3));
     TBulletList *list = practice({4, 5});
     series(list, 5, 3);
     m_page->setMode(1);

@@ -183,7 +183,7 @@ bool TestRunScreenLine::waitOutStartCopies()
 
 MyEvent *TestRunScreenLine::enterCompetition(int type)
 {
-    m_list = RunCompetition::prepare(*m_modul, type, kLanes);
+    m_list = RunCompetition::prepare(*m_modul, type, kLanes.size());
     if (!m_list)
         return nullptr;
     MyEvent *exercise = m_line->connectEvent(m_modul->runRelayEvent(), m_list, nullptr);

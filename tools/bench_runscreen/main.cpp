@@ -38,15 +38,6 @@ constexpr int kSeries = 6;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-// The lanes of the line, 1 to 100.
-QList<int> lanes()
-{
-    QList<int> all;
-    for (int lane = 1; lane <= kLanes; ++lane)
-        all << lane;
-    return all;
-}
-
 // Counts the paints of a table's viewport.
 class PaintCounter : public QObject
 {
@@ -186,7 +177,7 @@ int main(int argc, char **argv)
         applyApplicationStyle(app);
 
     TUserModul modul;
-    TBulletList *list = RunCompetition::prepare(modul, RunCompetition::kRifle, lanes());
+    TBulletList *list = RunCompetition::prepare(modul, RunCompetition::kRifle, kLanes);
     if (!list) {
         report(QStringLiteral("cannot prepare the line"));
         return 1;
