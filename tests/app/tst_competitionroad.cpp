@@ -2,8 +2,12 @@
 // operator walks it on the program's window against the range simulator.
 
 #include <QLabel>
+#include <QTableView>
 #include <QtTest>
 
+#include <algorithm>
+
+#include "pdftext.h"
 #include "roadtest.h"
 #include "simulatorthread.h"
 #include "tevent.h"
@@ -15,6 +19,7 @@ namespace {
 constexpr int kRifle60 = 1; // one position, 60 match shots (held without its final)
 const QList<int> kLanes{1, 2};
 constexpr int kMatchShots = 60;
+constexpr int kNameColumn = 1; // of the standings tables
 
 struct Entrant
 {
@@ -36,6 +41,14 @@ class TestCompetitionRoad : public RoadTest
 
 private slots:
     void competitionRoad();
+
+private:
+    // NAME and total of each row of a standings table, top to bottom.
+    static QStringList standingsOf(const QTableView *table);
+    // The same from the stored shots: a member's total is the sum of its
+    // shots' values, with the count of marked shots (a value at least the
+    // exercise's control value).
+    QStringList expectedStandings(int eventID);
 };
 
 void TestCompetitionRoad::competitionRoad()
@@ -73,6 +86,93 @@ void TestCompetitionRoad::competitionRoad()
     }));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
+
+    // Relay 2, then the competition's end: one exercise without stages goes
+    // straight to the competition total.
+    QVERIFY(click("pBNext"));
+    QVERIFY(lineAnswers());
+    QCOMPARE(onPage<QLabel>(Page::CurrentRelay, "l_relayNum")->text(), QString("2"));
+    QVERIFY(shootOnePositionRelay(kLanes));
+    for (int i = 2; i < 4; ++i)
+        QCOMPARE(storedShots(event, members[i]), kMatchShots);
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::CompetitionTotal);
+    sight("competition-total");
+    QCOMPARE(rows("SELECT fFinished FROM tcompetitions WHERE ID=?", {competition}), (Rows{{1}}));
+
+    // The standings: each member's total is the sum of the stored shots'
+    // values, the best first.
+    const QStringList standings = standingsOf(onPage<QTableView>(Page::CompetitionTotal, "tvTotal"));
+    QCOMPARE(standings, expectedStandings(event));
+
+    // The result report, printed into a PDF file.
+    QVERIFY(click("pushButton"));
+    const Warnings::Shown saved = takeWarning();
+    QCOMPARE(saved.title, QString("Отчёт сохранён"));
+    const QStringList pages = pdfPages(saved.text.section('\n', 1));
+    QCOMPARE(pages.size(), 1);
+    const QStringList lines = simplifiedLines(pages.first());
+    QCOMPARE(lines.at(0), QString("Чемпионат Кубок города"));
+    int from = 0;
+    for (const QString &standing : standings) {
+        // pdftotext puts the family name on a line of its own above the
+        // line of the other cells, which ends with the total.
+        const QString name = standing.section('|', 0, 0);
+        const QString total = standing.section('|', 1);
+        const auto entrant = std::find_if(kEntrants.cbegin(), kEntrants.cend(),
+                                          [&](const Entrant &e) { return e.family + ' ' + e.name == name; });
+        QVERIFY(entrant != kEntrants.cend());
+        int at = from + 1;
+        while (at < lines.size() && !(lines.at(at).contains(entrant->name) && lines.at(at).endsWith(total)))
+            ++at;
+        QVERIFY2(at < lines.size(), qPrintable(standing));
+        QCOMPARE(lines.at(at - 1), entrant->family);
+        from = at;
+    }
+
+    // The competition is over; the results viewer shows it with the same
+    // standings.
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Welcome);
+    QVERIFY(click("pBView"));
+    QCOMPARE(page(), Page::Viewer);
+    QVERIFY(click("rbfin1"));
+    const int listed = column("lw_comp_finished", 0).indexOf("Кубок города 10m Air Rifle 60 Shots");
+    QVERIFY(clickRow("lw_comp_finished", listed));
+    sight("viewer");
+    // Read back from the database, a standing names the member by the first
+    // name alone.
+    QStringList stored;
+    for (const QString &standing : standings)
+        stored << standing.section('|', 0, 0).section(' ', -1) + '|' + standing.section('|', 1);
+    QCOMPARE(standingsOf(onPage<QTableView>(Page::Viewer, "tvTotal")), stored);
+}
+
+QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
+{
+    QStringList standings;
+    const QAbstractItemModel *model = table ? table->model() : nullptr;
+    for (int r = 0; model && r < model->rowCount(); ++r)
+        standings << model->index(r, kNameColumn).data().toString() + '|'
+                + model->index(r, model->columnCount() - 1).data().toString();
+    return standings;
+}
+
+QStringList TestCompetitionRoad::expectedStandings(int eventID)
+{
+    Rows sums = rows("SELECT s.fFamily || ' ' || s.fName, SUM(b.fRange10), "
+                     "SUM(CASE WHEN b.fRange10 >= ? THEN 1 ELSE 0 END) "
+                     "FROM tbullets b JOIN tmembers m ON m.ID = b.fMemberID "
+                     "JOIN tshooters s ON s.ID = m.fShooterID WHERE b.fEventID = ? "
+                     "GROUP BY b.fMemberID",
+                     {userModul()->currentCompetition()->event(0)->controlValue(), eventID});
+    std::sort(sums.begin(), sums.end(),
+              [](const QVariantList &a, const QVariantList &b) { return a.at(1).toDouble() > b.at(1).toDouble(); });
+    QStringList standings;
+    for (const QVariantList &sum : qAsConst(sums))
+        standings << QString("%1|%2 *%3").arg(sum.at(0).toString(), QString::number(sum.at(1).toDouble(), 'f', 1),
+                                             sum.at(2).toString());
+    return standings;
 }
 
 QTEST_MAIN(TestCompetitionRoad)
