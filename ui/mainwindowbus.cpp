@@ -2,12 +2,16 @@
 
 #include "emuproc.h"
 #include "formcurrentrelay.h"
+#include "formexecuteevent.h"
+#include "tbulletlist.h"
+#include "tpracticemodul.h"
 #include "trelay.h"
 #include "tusermodul.h"
 
 namespace {
-// workMode of a competition.
+// workMode values whose line hears the bus.
 constexpr int kModeCompetition = 0;
+constexpr int kModePractice = 1;
 // Direction codes of sig_log.
 constexpr int kWritten = 0;
 constexpr int kRead = 1;
@@ -28,6 +32,8 @@ void MainWindow::slot_emu_PortFounded(int, int, bool, int colFound)
     // the window's construction waits on anything.
     if (formCurrentRelay)
         formCurrentRelay->setConverterCount(colFound);
+    if (formExecuteEvent)
+        formExecuteEvent->setNetState(colFound);
 }
 
 void MainWindow::slot_emu_TargetEnabled(int ta, bool enabled)
@@ -42,18 +48,28 @@ void MainWindow::slot_emu_PCEnabled(int ta, bool enabled)
 
 void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)
 {
-    if (workMode != kModeCompetition)
-        return;
-    TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
-    if (!relay)
-        return;
-    const int memberID = relay->memberIDOnTarget(ta);
-    if (terminal)
-        relay->setPCEnabled(memberID, enabled);
-    else
-        relay->setTargetEnabled(memberID, enabled);
-    if (formCurrentRelay)
-        formCurrentRelay->updateSearchState();
+    if (workMode == kModeCompetition) {
+        TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
+        if (!relay)
+            return;
+        const int memberID = relay->memberIDOnTarget(ta);
+        if (terminal)
+            relay->setPCEnabled(memberID, enabled);
+        else
+            relay->setTargetEnabled(memberID, enabled);
+        if (formCurrentRelay)
+            formCurrentRelay->updateSearchState();
+    } else if (workMode == kModePractice) {
+        TBulletList *list = practiceModul->getBulletList();
+        if (!list)
+            return;
+        if (terminal)
+            list->setPCFound(ta, enabled);
+        else
+            list->setTargetFound(ta, enabled);
+        if (formExecuteEvent)
+            formExecuteEvent->checkTargets();
+    }
 }
 
 void MainWindow::slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount)

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "eventwiring.h"
 #include "memberplaces.h"
 #include "tbulletlist.h"
 #include "tevent.h"
@@ -28,17 +29,6 @@ const QStringList kRelayInfoTexts = {
     QStringLiteral("4 - Текущая смена не закончена"),
     QStringLiteral("5 - Следующая смена установлена(для функции SetNextRelay)"),
 };
-
-// Where a member stands in the list of targets the bus master is given: it
-// empties its list at the first and starts the search after the last.
-enum LinePosition { FirstOfLine = 0, MiddleOfLine = 1, LastOfLine = 2, OnlyOneOnLine = 3 };
-
-int linePosition(bool first, bool last)
-{
-    if (first)
-        return last ? OnlyOneOnLine : FirstOfLine;
-    return last ? LastOfLine : MiddleOfLine;
-}
 
 } // namespace
 
@@ -77,14 +67,15 @@ void MainWindow::setCurrentRelay(TRelay *relay)
     if (!relay || !relay->event())
         return;
     userModul->prepareRunRelay();
-    const TEvent *event = relay->event();
+    TEvent *event = relay->event();
     TBulletList *list = userModul->bulletList(event->id());
     if (!list)
         return;
     fillCurrentRelayView(list, relay, true);
     // A rapid-fire stage shows the same members' precision stage beside it.
-    if (event->prev())
-        fillCurrentRelayView(userModul->bulletList(event->prev()->id()), relay, false);
+    TBulletList *prevList = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
+    fillCurrentRelayView(prevList, relay, false);
+    connectEvent(event, list, prevList);
     showPage(Page::CurrentRelay);
 }
 
@@ -93,14 +84,12 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     if (!list)
         return;
     list->reload();
-    for (TShooter *member = relay->memberAt(0); member;) {
-        TShooter *next = relay->nextMember(member);
+    QList<LineTarget> line;
+    for (TShooter *member = relay->memberAt(0); member; member = relay->nextMember(member)) {
         const int target = relay->targetOfMember(member->memberID());
-        const int position = linePosition(member == relay->memberAt(0), !next);
         addMemberPlace(userModul, list, member, target);
-        if (registerTargets)
-            emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),
-                               position);
-        member = next;
+        line.append({target, member->startNumber(), member->family(), member->name()});
     }
+    if (registerTargets)
+        registerLine(line);
 }
