@@ -1,0 +1,59 @@
+#include "dialogpracticeshooter.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "formpracticeshooter.h"
+
+namespace {
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+} // namespace
+
+DialogPracticeShooter::DialogPracticeShooter(TPracticeModul *module, QWidget *parent)
+    : QDialog(parent)
+    , m_widgets(std::make_unique<Widgets>())
+    , m_module(module)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("DialogPracticeShooter"));
+    resize(kWidth, kHeight);
+    setModal(true);
+    m_widgets->horizontalLayout = new QHBoxLayout(this);
+    m_widgets->horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    m_widgets->frameInfo = new QFrame(this);
+    m_widgets->frameInfo->setObjectName(QStringLiteral("frameInfo"));
+    m_widgets->frameInfo->setFrameShape(QFrame::StyledPanel);
+    m_widgets->frameInfo->setFrameShadow(QFrame::Sunken);
+    m_widgets->horizontalLayout->addWidget(m_widgets->frameInfo);
+    setWindowTitle(QCoreApplication::translate("DialogPracticeShooter", "Dialog"));
+    QMetaObject::connectSlotsByName(this);
+
+    m_shooterForm = new formPracticeShooter;
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_shooterForm);
+    m_widgets->frameInfo->setLayout(layout);
+    m_shooterForm->fillAll(m_module);
+    m_shooterForm->setChangeEnabled(formPracticeShooter::ChangeMode);
+    connect(m_shooterForm, &formPracticeShooter::sig_changeBTNClicked, this,
+            &DialogPracticeShooter::slot_changeBTNClicked);
+}
+
+DialogPracticeShooter::~DialogPracticeShooter()
+{
+    delete m_shooterForm;
+}
+
+void DialogPracticeShooter::showShooter(int id)
+{
+    m_shooterForm->showShooter(id);
+    show();
+}
+
+void DialogPracticeShooter::slot_changeBTNClicked()
+{
+    hide();
+}
