@@ -13,7 +13,11 @@
 #include "busthread.h"
 #include "datapaths.h"
 #include "emuproc.h"
+#include "dialogpracticeshooter.h"
+#include "dialogpracticeshooterlist.h"
+#include "formpracticesetting.h"
 #include "formwellcome.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "waitms.h"
 
@@ -40,6 +44,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     userModul = new TUserModul;
     parentless.append(userModul);
+    practiceModul = new TPracticeModul;
+    parentless.append(practiceModul);
+    practiceModul->reload();
     currentEvent = nullptr;
 
     createBus();
@@ -48,6 +55,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(formWellcome, &FormWellcome::sig_setCompetition, this,
             qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connectPracticePages();
 }
 
 MainWindow::~MainWindow()
@@ -90,11 +98,19 @@ void MainWindow::createBus()
 
 void MainWindow::createPages()
 {
+    // The dialogs are windows of their own.
+    dialogPracticeshooterlist = new DialogPracticeshooterlist(practiceModul);
+    parentless.append(dialogPracticeshooterlist);
+    dialogPracticeShooter = new DialogPracticeShooter(practiceModul);
+    parentless.append(dialogPracticeShooter);
+
     pages = new QStackedWidget;
     // The pages, each at its place in the stack whatever the order in which
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    formPracticeSetting = new FormPracticeSetting(practiceModul);
+    addPage(Page::Practice, formPracticeSetting);
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

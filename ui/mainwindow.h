@@ -7,12 +7,16 @@
 
 #include <array>
 
+class DialogPracticeShooter;
+class DialogPracticeshooterlist;
 class EMUProc;
+class FormPracticeSetting;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TPracticeModul;
 class TUserModul;
 
 namespace Ui {
@@ -82,7 +86,12 @@ private slots:
     void slot_setRelaysWidget();
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
+    void slot_setRelayFinished();
+    void slot_continueCompetition();
     void slot_finishCompetition();
+    // Practice flow.
+    void slot_addShooterToPractice();
+    void slot_ChangeShooterPractice(int id);
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -96,6 +105,10 @@ private:
     static constexpr int kBusStopTimeoutMs = 10000;
     // Queued reports of the bus master still arrive meanwhile.
     static constexpr int kCloseDelayMs = 500;
+    // workMode values; -1 until the welcome page's first choice.
+    static constexpr int kModeCompetition = 0;
+    static constexpr int kModePractice = 1;
+    static constexpr int kModeViewer = 2;
 
     // Construction and shutdown.
     void readSettings();
@@ -108,16 +121,26 @@ private:
     // Exercise wiring.
     void disconnectEvent();
     void clearTargets();
+    // Practice flow.
+    void connectPracticePages();
+    void preparePracticeEvent();
+    void leavePracticeRun();
+    void showPracticeResult();
+    void restartPractice();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
     TUserModul *userModul = nullptr;
+    TPracticeModul *practiceModul = nullptr;
     int workMode = -1;
     MyEvent *currentEvent = nullptr; // owned; deleted only by disconnectEvent
     QThread *workerThread = nullptr; // deletes itself once finished
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormPracticeSetting *formPracticeSetting = nullptr;
+    DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
+    DialogPracticeShooter *dialogPracticeShooter = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

@@ -6,13 +6,6 @@
 #include "tusermodul.h"
 #include "warnings.h"
 
-namespace {
-// workMode values.
-constexpr int kModeCompetition = 0;
-constexpr int kModePractice = 1;
-constexpr int kModeViewer = 2;
-} // namespace
-
 void MainWindow::slot_setCompetitionsWidget(int mode)
 {
     switch (mode) {
@@ -70,6 +63,8 @@ void MainWindow::slot_setRelaysWidget()
 
 void MainWindow::slot_setExecutableEvent()
 {
+    if (workMode == kModePractice)
+        preparePracticeEvent();
     showPage(Page::Run);
 }
 
@@ -78,7 +73,21 @@ void MainWindow::slot_setCurrentRelayWidgetBACK()
     if (workMode == kModeCompetition)
         showPage(Page::CurrentRelay);
     else if (workMode == kModePractice)
-        showPage(Page::Practice);
+        leavePracticeRun();
+}
+
+void MainWindow::slot_setRelayFinished()
+{
+    if (workMode == kModePractice)
+        showPracticeResult();
+}
+
+void MainWindow::slot_continueCompetition()
+{
+    clearTargets();
+    disconnectEvent();
+    if (workMode == kModePractice)
+        restartPractice();
 }
 
 void MainWindow::slot_finishCompetition()

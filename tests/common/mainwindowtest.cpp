@@ -10,6 +10,7 @@
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 
 namespace {
@@ -77,6 +78,9 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    if (practiceModul()->hasError())
+        m_storageErrors.append(practiceModul()->lastError());
+    watchStorageErrors(practiceModul());
     m_window->show();
 }
 
@@ -212,9 +216,19 @@ void MainWindowTest::watchStorageErrors(TdbAccessor *db)
     m_errorSpies.append(new QSignalSpy(db, &TdbAccessor::errorSQL));
 }
 
+void MainWindowTest::watchStorageErrors(TPracticeModul *module)
+{
+    m_errorSpies.append(new QSignalSpy(module, &TPracticeModul::errorSQL));
+}
+
 TUserModul *MainWindowTest::userModul() const
 {
     return m_window->userModul;
+}
+
+TPracticeModul *MainWindowTest::practiceModul() const
+{
+    return m_window->practiceModul;
 }
 
 int MainWindowTest::workMode() const

@@ -41,6 +41,7 @@ class QSignalSpy;
 class QThread;
 class SimulatorThread;
 class TdbAccessor;
+class TPracticeModul;
 class TUserModul;
 
 class MainWindowTest : public QObject
@@ -89,9 +90,11 @@ protected:
     // Another database connection whose errors count as the window's (a
     // module that opens its own).
     void watchStorageErrors(TdbAccessor *db);
+    void watchStorageErrors(TPracticeModul *module);
 
     // What the window holds.
     TUserModul *userModul() const;
+    TPracticeModul *practiceModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;
