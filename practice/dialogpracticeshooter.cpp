@@ -49,7 +49,13 @@ DialogPracticeShooter::~DialogPracticeShooter()
 
 void DialogPracticeShooter::showShooter(int id)
 {
+    // Teams and qualifications made elsewhere since: with a stale box the
+    // shooter's own would show as none and be saved so.
+    m_shooterForm->refillTeamsQualities();
     m_shooterForm->showShooter(id);
+    // The style gives buttons a small fixed minimum width, below their text:
+    // open large enough for every caption.
+    resize(size().expandedTo(sizeHint()));
     show();
 }
 

@@ -36,6 +36,9 @@ void DialogPracticeshooterlist::showDialog()
 {
     m_shooterForm->refillTeamsQualities();
     ui->sB_targetAddress->setValue(maxTargetAddress() + 1);
+    // The style gives buttons a small fixed minimum width, below their text:
+    // open large enough for every caption.
+    resize(size().expandedTo(sizeHint()));
     show();
 }
 
