@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "formpracticeshooter.h"
 
@@ -31,13 +30,8 @@ DialogPracticeShooter::DialogPracticeShooter(TPracticeModul *module, QWidget *pa
     setWindowTitle(QCoreApplication::translate("DialogPracticeShooter", "Dialog"));
     QMetaObject::connectSlotsByName(this);
 
-    m_shooterForm = new formPracticeShooter;
-    auto *layout = new QVBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_shooterForm);
-    m_widgets->frameInfo->setLayout(layout);
-    m_shooterForm->fillAll(m_module);
-    m_shooterForm->setChangeEnabled(formPracticeShooter::ChangeMode);
+    m_shooterForm = formPracticeShooter::embed(m_widgets->frameInfo, m_module,
+                                               formPracticeShooter::ChangeMode);
     connect(m_shooterForm, &formPracticeShooter::sig_changeBTNClicked, this,
             &DialogPracticeShooter::slot_changeBTNClicked);
 }

@@ -2,8 +2,6 @@
 
 #include "ui_dialogpracticeshooterlist.h"
 
-#include <QVBoxLayout>
-
 #include "formpracticeshooter.h"
 #include "practicetargets.h"
 #include "tmemberspractice.h"
@@ -16,13 +14,8 @@ DialogPracticeshooterlist::DialogPracticeshooterlist(TPracticeModul *module, QWi
     , m_module(module)
 {
     ui->setupUi(this);
-    m_shooterForm = new formPracticeShooter;
-    auto *layout = new QVBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_shooterForm);
-    ui->frameInfo->setLayout(layout);
-    m_shooterForm->fillAll(m_module);
-    m_shooterForm->setChangeEnabled(formPracticeShooter::ListMode);
+    m_shooterForm = formPracticeShooter::embed(ui->frameInfo, m_module,
+                                               formPracticeShooter::ListMode);
     ui->lwShooters->setModel(m_module->freeShooters());
 }
 

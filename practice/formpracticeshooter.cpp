@@ -2,6 +2,8 @@
 
 #include "ui_formpracticeshooter.h"
 
+#include <QVBoxLayout>
+
 #include "counrtylist.h"
 #include "practicetargets.h"
 #include "tcountry.h"
@@ -38,6 +40,18 @@ formPracticeShooter::formPracticeShooter(QWidget *parent)
 formPracticeShooter::~formPracticeShooter()
 {
     delete ui;
+}
+
+formPracticeShooter *formPracticeShooter::embed(QFrame *frame, TPracticeModul *module, int mode)
+{
+    auto *form = new formPracticeShooter;
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(form);
+    frame->setLayout(layout);
+    form->fillAll(module);
+    form->setChangeEnabled(mode);
+    return form;
 }
 
 void formPracticeShooter::fillAll(TPracticeModul *module)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+class QFrame;
 class TPracticeModul;
 class TQuality;
 class TShooter;
@@ -33,6 +34,11 @@ public:
 
     explicit formPracticeShooter(QWidget *parent = nullptr);
     ~formPracticeShooter() override;
+
+    // A new form filling the host's frame (which gets a layout without
+    // margins), filled from the module and set to the mode. The frame is
+    // its parent; the host deletes it first all the same.
+    static formPracticeShooter *embed(QFrame *frame, TPracticeModul *module, int mode);
 
     // Takes the module (not owned) and fills the team, qualification and
     // country boxes; the shown shooter is not refreshed.
