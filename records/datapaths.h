@@ -19,6 +19,8 @@ inline const QString kEventsDir = QStringLiteral("ServerDatas/Events");
 inline const QString kCompetitionsTypeFile = QStringLiteral("CompetitionsType.xml");
 inline const QString kEventsTypeFile = QStringLiteral("EventsType.xml");
 inline const QString kPracticeEventsTypeFile = QStringLiteral("EventsTypeForPractice.xml");
+// Where a report goes as a PDF file when the machine has no printer.
+inline const QString kReportsDir = QStringLiteral("ServerDatas/Reports");
 
 // The absolute current directory, a slash, the folder and, when given, a
 // slash and the file name ("/ServerDatas/DataBase" keeps a single slash).

@@ -111,6 +111,7 @@ void MainWindow::createPages()
     addPage(Page::Welcome, formWellcome);
     formPracticeSetting = new FormPracticeSetting(practiceModul);
     addPage(Page::Practice, formPracticeSetting);
+    createTotalsPages();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

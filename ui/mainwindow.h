@@ -10,13 +10,17 @@
 class DialogPracticeShooter;
 class DialogPracticeshooterlist;
 class EMUProc;
+class FormCompetitionTotal;
+class FormEventTotal;
 class FormPracticeSetting;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TEvent;
 class TPracticeModul;
+class TPrintData;
 class TUserModul;
 
 namespace Ui {
@@ -35,6 +39,7 @@ class MainWindow;
 //   mainwindowrelays.cpp    relay advance
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
+//   mainwindowtotals.cpp    total pages and printing
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -92,6 +97,9 @@ private slots:
     // Practice flow.
     void slot_addShooterToPractice();
     void slot_ChangeShooterPractice(int id);
+    // Total pages and printing.
+    void slot_PrintEvent();
+    void slot_PrintCompetition();
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -127,6 +135,12 @@ private:
     void leavePracticeRun();
     void showPracticeResult();
     void restartPractice();
+    // Total pages and printing.
+    void createTotalsPages();
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+    void printReport(int relay);
+    void releaseHiddenTotals();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -141,6 +155,9 @@ private:
     FormPracticeSetting *formPracticeSetting = nullptr;
     DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
     DialogPracticeShooter *dialogPracticeShooter = nullptr;
+    FormEventTotal *formEventTotal = nullptr;
+    FormCompetitionTotal *formCompetitionTotal = nullptr;
+    TPrintData *printData = nullptr; // one of parentless
     int addrStart = 1;
     int addrCol = 10;
 

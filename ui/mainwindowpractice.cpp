@@ -2,6 +2,7 @@
 
 #include "dialogpracticeshooter.h"
 #include "dialogpracticeshooterlist.h"
+#include "formeventtotal.h"
 #include "formpracticesetting.h"
 #include "tbulletlist.h"
 #include "tevent.h"
@@ -78,16 +79,19 @@ void MainWindow::leavePracticeRun()
 
 void MainWindow::showPracticeResult()
 {
-    if (!practiceModul->getCurrentEvent()) {
+    TEvent *event = practiceModul->getCurrentEvent();
+    TBulletList *list = practiceModul->getBulletList();
+    if (!event) {
         Warnings::warning(this, QStringLiteral("Упражнение не найдено!"),
                           QStringLiteral("Не удалось определить текущее упражненеие"));
         return;
     }
-    if (!practiceModul->getBulletList()) {
+    if (!list) {
         Warnings::warning(this, QStringLiteral("Список пробоин не найден!"),
                           QStringLiteral("Не удалось найти список пробоин"));
         return;
     }
+    formEventTotal->setEvent(event, list, true);
     showPage(Page::EventTotal);
 }
 

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
@@ -33,6 +34,9 @@ void MainWindowTest::init()
 {
     Warnings::setTestMode(true);
     Warnings::clear();
+    // A report printed by a test goes into a PDF file, never to a printer
+    // of the machine.
+    Report::Engine::setSystemPrintersEnabled(false);
     m_warningsTaken = 0;
     m_storageErrors.clear();
     m_shutdownFailed = false;
@@ -249,6 +253,16 @@ int MainWindowTest::addrCol() const
 QThread *MainWindowTest::workerThread() const
 {
     return m_window->workerThread;
+}
+
+void MainWindowTest::showEventTotal(TEvent *event)
+{
+    m_window->showEventTotal(event);
+}
+
+void MainWindowTest::showCompetitionTotal()
+{
+    m_window->showCompetitionTotal();
 }
 
 EMUProc *MainWindowTest::bus() const

@@ -41,6 +41,7 @@ class QSignalSpy;
 class QThread;
 class SimulatorThread;
 class TdbAccessor;
+class TEvent;
 class TPracticeModul;
 class TUserModul;
 
@@ -108,6 +109,11 @@ protected:
     // Shuts the window down and builds a new one on the run folder as the
     // test has left it (a changed Config.ini, a stored competition).
     bool reopenWindow();
+    // The relay advance's moves to the total pages, which the window makes
+    // after the last relay of a stage or of the competition.
+    void showEventTotal(TEvent *event);
+    void showCompetitionTotal();
+
     // Puts the range simulator on the "com" folder with one serial converter
     // for these lanes, and reopens the window so that its bus master finds it.
     bool startSimulator(const QList<int> &lanes);

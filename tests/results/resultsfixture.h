@@ -156,13 +156,18 @@ inline QList<int> shotValues(const QString &text)
 class ResultsFixture
 {
 public:
-    ResultsFixture()
+    enum TypeLists { SmallMatches, RangeLists };
+
+    // RangeLists keeps the program's own type lists (its 40- and 60-shot
+    // exercises).
+    explicit ResultsFixture(TypeLists lists = SmallMatches)
     {
         m_valid = m_dir.isValid()
-            && m_dir.writeFile(QStringLiteral("ServerDatas/Events/EventsType.xml"),
-                               ResultsData::kEventsType)
-            && m_dir.writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"),
-                               ResultsData::kCompetitionTypes);
+            && (lists == RangeLists
+                || (m_dir.writeFile(QStringLiteral("ServerDatas/Events/EventsType.xml"),
+                                    ResultsData::kEventsType)
+                    && m_dir.writeFile(QStringLiteral("ServerDatas/Events/CompetitionsType.xml"),
+                                       ResultsData::kCompetitionTypes)));
         m_modul = std::make_unique<TUserModul>();
         m_team = m_modul->addTeam(ResultsData::kRussia, QStringLiteral("Dynamo"));
         m_quality = m_modul->addQuality(QStringLiteral("Master of sports"), QStringLiteral("ms"));

@@ -15,6 +15,8 @@
 #include "tmemberspractice.h"
 #include "tmemberspracticeused.h"
 #include "tpracticemodul.h"
+#include "tbulletlist.h"
+#include "tseries.h"
 #include "tshooter.h"
 
 namespace {
@@ -177,12 +179,30 @@ void TestPractice::practiceRoad()
     QCOMPARE(line.at(1), registration(2, QStringLiteral("Смирнова"), QStringLiteral("Ольга"), 2));
     line.clear();
 
-    // Back from the run: the line is emptied.
+    // Back from the run: the line is emptied; the participants stay.
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_setCurrentRelayWidgetBACK"));
     QCOMPARE(page(), Page::Practice);
     QCOMPARE(line.count(), 1);
     QCOMPARE(line.first(), (Registration{-1, -1, QString(), QString(), 0}));
     QCOMPARE(practiceModul()->usedShooters()->rowCount(), 2);
+    line.clear();
+
+    QVERIFY(click("pBNext"));
+    QCOMPARE(line.count(), 2);
+    line.clear();
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setRelayFinished"));
+    QCOMPARE(page(), Page::EventTotal);
+    auto *total = widget<QAbstractItemView>("tv_eventTotal");
+    QCOMPARE(total->model(), practiceModul()->getBulletList()->series());
+    QCOMPARE(total->model()->rowCount(), 2);
+
+    // Continue: a new practice, nobody on the line.
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Practice);
+    QCOMPARE(practiceModul()->usedShooters()->rowCount(), 0);
+    QVERIFY(!practiceModul()->getCurrentEvent());
+    QVERIFY(!total->model() || total->model()->rowCount() == 0);
+    QCOMPARE(line.last(), (Registration{-1, 0, QString(), QString(), 0}));
 
     // No practice shot is ever stored.
     QCOMPARE(StoredRows::rows(QStringLiteral("SELECT COUNT(*) FROM tbullets"),

@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "benchcompetition.h"
 #include "benchreport.h"
 #include "counrtylist.h"
 #include "tdbaccessor.h"
@@ -32,82 +31,19 @@
 
 namespace {
 
-constexpr int kMembers = 100;
-constexpr int kShotsPerMember = 60;
-constexpr int kTeams = 8;
-constexpr int kRelaySize = 10;
-constexpr int kCompetitionID = 1;
-constexpr int kEventID = 1;
+using BenchCompetition::kCompetitionID;
+using BenchCompetition::kEventID;
+using BenchCompetition::kMembers;
+using BenchCompetition::kShotsPerMember;
+using BenchCompetition::storeCompetition;
+
 constexpr int kFaceId = 8;
 constexpr int kCalibre = 450;
 constexpr double kControlValue = 10.2;
-constexpr int kRussia = 2;
 
 using BenchReport::report;
 using BenchReport::Spread;
 using BenchReport::spreadOf;
-
-bool exec(QSqlQuery &query, const QString &statement, const QVariantList &values)
-{
-    if (!query.prepare(statement))
-        return false;
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query.exec();
-}
-
-// The competition, its shooters, teams, members, relays and shots, in one
-// transaction on a connection of its own.
-bool storeCompetition()
-{
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(TdbAccessor::databasePath());
-        ok = db.open() && db.transaction();
-        QSqlQuery q(db);
-        ok = ok
-            && exec(q, QStringLiteral("INSERT INTO tcompetitions VALUES (?, 0, ?, 1, 0, ?, ?)"),
-                    {kCompetitionID, kRussia, QStringLiteral("2024-05-01 09:00:00"),
-                     QStringLiteral("Bench Cup")})
-            && exec(q, QStringLiteral("INSERT INTO tevents VALUES (?, ?, 1, 0, 0, ?)"),
-                    {kEventID, kCompetitionID, QStringLiteral("2024-05-01 09:00:00")});
-        for (int team = 1; ok && team <= kTeams; ++team)
-            ok = exec(q, QStringLiteral("INSERT INTO tteam VALUES (?, ?, ?, ?)"),
-                      {team, QStringLiteral("Team %1").arg(team), kRussia + team % 3,
-                       QStringLiteral("T%1").arg(team)});
-        ok = ok && exec(q, QStringLiteral("INSERT INTO tqualifications VALUES (1, 'Master', 'ms')"), {});
-        for (int m = 1; ok && m <= kMembers; ++m) {
-            ok = exec(q, QStringLiteral("INSERT INTO tshooters VALUES (?, ?, ?, ?, ?, ?, ?, 1)"),
-                      {m, QStringLiteral("Name%1").arg(m), QStringLiteral("Family%1").arg(m),
-                       QStringLiteral("1990-01-01 00:00:00"), m % 2, kRussia + m % 5,
-                       1 + m % kTeams})
-                && exec(q, QStringLiteral("INSERT INTO tmembers VALUES (?, ?, ?, ?)"),
-                        {m, kCompetitionID, m, m})
-                && exec(q, QStringLiteral("INSERT INTO trelays VALUES (?, ?, ?, ?)"),
-                        {kEventID, m, 1 + (m - 1) % kRelaySize, 1 + (m - 1) / kRelaySize});
-        }
-        ok = ok
-            && q.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
-        for (int m = 1; ok && m <= kMembers; ++m) {
-            for (int number = 1; ok && number <= kShotsPerMember; ++number) {
-                q.addBindValue(kEventID);
-                q.addBindValue(m);
-                q.addBindValue(number);
-                q.addBindValue((number * 37 + m * 11) % 200);
-                q.addBindValue((number * 91 + m * 7) % 200);
-                q.addBindValue(number * 50);
-                ok = q.exec();
-            }
-        }
-        ok = ok && db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    return ok;
-}
 
 std::unique_ptr<TViewBulletList> loadList(TdbAccessor *db, const CounrtyList *countries,
                                           const TEvent &event)
