@@ -139,6 +139,7 @@ bool TMembers::setCompetition(int competitionID, TEvent *firstEvent)
     m_relays->clear();
     m_relays->setFirstEvent(m_firstEvent);
     clearMembers();
+    m_currentShooterID = -1;
     return true;
 }
 
@@ -169,6 +170,8 @@ bool TMembers::load()
     edit->clear();
     m_relays->clear();
     clearMembers();
+    // A selection made on the old rows must not act on the reloaded ones.
+    m_currentShooterID = -1;
 
     QList<TShooter *> loaded;
     m_db->selectMembers(m_competitionID);

@@ -3,16 +3,16 @@
 #include "tevent.h"
 #include "tshooter.h"
 
-#include <QIcon>
+#include <QImage>
 
 namespace {
 
-const QString kFoundIcon = QStringLiteral(":/clasters/img/clasters/green_ico.png");
-const QString kMissingIcon = QStringLiteral(":/clasters/img/clasters/red_ico.png");
+const QString kFoundImage = QStringLiteral(":/clasters/img/clasters/green_ico.png");
+const QString kMissingImage = QStringLiteral(":/clasters/img/clasters/red_ico.png");
 
-QIcon stateIcon(bool found)
+QImage stateImage(bool found)
 {
-    return QIcon(found ? kFoundIcon : kMissingIcon);
+    return QImage(found ? kFoundImage : kMissingImage);
 }
 
 } // namespace
@@ -64,9 +64,9 @@ QVariant TRelay::data(const QModelIndex &index, int role) const
         }
     case Qt::DecorationRole:
         if (index.column() == TargetColumn)
-            return stateIcon(member->isTargetEnabled());
+            return stateImage(member->isTargetEnabled());
         if (index.column() == TerminalColumn)
-            return stateIcon(member->isPCEnabled());
+            return stateImage(member->isPCEnabled());
         return QVariant();
     case MemberTargetAddrRole:
         return member->target();

@@ -268,7 +268,9 @@ bool TShooterEnabledList::deleteTeam(const TTeam *team)
 
 bool TShooterEnabledList::deleteTeamByID(int teamID)
 {
-    return m_db && m_db->deleteTeam(teamID);
+    // Its ID would stay with the team's shooters and pass to the next team
+    // created, which takes the greatest ID + 1.
+    return m_db && !m_db->isTeamUsed(teamID) && m_db->deleteTeam(teamID);
 }
 
 int TShooterEnabledList::addQuality(const QString &name, const QString &shortName)
@@ -288,5 +290,5 @@ bool TShooterEnabledList::deleteQuality(const TQuality *quality)
 
 bool TShooterEnabledList::deleteQualityByID(int qualityID)
 {
-    return m_db && m_db->deleteQualification(qualityID);
+    return m_db && !m_db->isQualificationUsed(qualityID) && m_db->deleteQualification(qualityID);
 }

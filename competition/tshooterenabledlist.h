@@ -66,7 +66,8 @@ public:
     int removeShooter(const TShooter *shooter, bool checkUsed);
 
     // Team and qualification edits for the competition module; each answers
-    // as the storage layer does.
+    // as the storage layer does. A team or qualification that a shooter has
+    // is not deleted (false).
     int addTeam(int countryXMLID, const QString &name);
     bool updateTeam(int teamID, int countryXMLID, const QString &name);
     bool deleteTeam(const TTeam *team);

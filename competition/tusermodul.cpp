@@ -43,10 +43,11 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     loadQualities();
 
     m_competitionTypes = std::make_unique<TCompetitionList>();
-    m_competitions = std::make_unique<TCompetitionList>(m_db);
+    m_storedCompetitions = std::make_unique<TCompetitionList>(m_db);
     m_competitionTypesProxy = std::make_unique<TCompetitionlistProxy>(m_competitionTypes.get());
-    m_competitionsProxy = std::make_unique<TCompetitionlistProxy>(m_competitions.get());
-    m_competitions->loadCompetitions(kUnfinished);
+    m_storedCompetitionsProxy =
+        std::make_unique<TCompetitionlistProxy>(m_storedCompetitions.get());
+    m_storedCompetitions->loadCompetitions(kUnfinished);
 
     m_shooters = std::make_unique<TShooterEnabledList>(m_db, false);
     m_shooters->load();
@@ -225,7 +226,7 @@ bool TUserModul::setEventFinished(TEvent *event, bool finished)
 
 void TUserModul::reloadCompetitions()
 {
-    m_competitions->loadCompetitions(kUnfinished);
+    m_storedCompetitions->loadCompetitions(kUnfinished);
 }
 
 TBulletList *TUserModul::bulletList(int eventID) const

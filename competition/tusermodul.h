@@ -52,9 +52,12 @@ public:
     const QList<TTeam *> &teams() const { return m_teams; }
     const QList<TQuality *> &qualities() const { return m_qualities; }
     TCompetitionList *competitionTypes() const { return m_competitionTypes.get(); }
-    TCompetitionList *competitions() const { return m_competitions.get(); }
+    TCompetitionList *storedCompetitions() const { return m_storedCompetitions.get(); }
     TCompetitionlistProxy *competitionTypesProxy() const { return m_competitionTypesProxy.get(); }
-    TCompetitionlistProxy *competitionsProxy() const { return m_competitionsProxy.get(); }
+    TCompetitionlistProxy *storedCompetitionsProxy() const
+    {
+        return m_storedCompetitionsProxy.get();
+    }
     TShooterEnabledList *shooters() const { return m_shooters.get(); }
     TShootersProxy *shootersProxy() const { return m_shootersProxy.get(); }
     TMembers *members() const { return m_members.get(); }
@@ -136,6 +139,7 @@ public:
     int teamCountryXMLID(int teamID) const;
     int addTeam(int countryXMLID, const QString &name);
     bool updateTeam(int teamID, int countryXMLID, const QString &name);
+    // Refused (false) while a shooter belongs to the team.
     bool deleteTeam(int teamID);
     bool updateTeamAt(int row, int countryXMLID, const QString &name);
     bool deleteTeamAt(int row);
@@ -151,6 +155,7 @@ public:
     QString qualityShortName(int qualityID) const;
     int addQuality(const QString &name, const QString &shortName);
     bool updateQuality(int qualityID, const QString &name, const QString &shortName);
+    // Refused (false) while a shooter has the qualification.
     bool deleteQuality(int qualityID);
     bool updateQualityAt(int row, const QString &name, const QString &shortName);
     bool deleteQualityAt(int row);
@@ -220,9 +225,9 @@ private:
     int m_currentTeamID = -1;
     int m_currentQualityID = -1;
     std::unique_ptr<TCompetitionList> m_competitionTypes;
-    std::unique_ptr<TCompetitionList> m_competitions;
+    std::unique_ptr<TCompetitionList> m_storedCompetitions;
     std::unique_ptr<TCompetitionlistProxy> m_competitionTypesProxy;
-    std::unique_ptr<TCompetitionlistProxy> m_competitionsProxy;
+    std::unique_ptr<TCompetitionlistProxy> m_storedCompetitionsProxy;
     std::unique_ptr<TShooterEnabledList> m_shooters;
     std::unique_ptr<TShootersProxy> m_shootersProxy;
     std::unique_ptr<TMembers> m_members;

@@ -108,6 +108,9 @@ public:
     bool isRelayNumExist(int eventID, int relayNum);
     // The shooter has a stored shot in any competition.
     bool isShooterUsed(int shooterID);
+    // A stored shooter refers to the team or qualification.
+    bool isTeamUsed(int teamID);
+    bool isQualificationUsed(int qualificationID);
 
     // Greatest key of a table: 0 when empty, -1 when the database cannot be opened.
     int getMaxCompetitionID() { return getMaxID(TableCompetitions); }

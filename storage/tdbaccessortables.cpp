@@ -102,6 +102,17 @@ bool TdbAccessor::isShooterUsed(int shooterID)
     return false;
 }
 
+bool TdbAccessor::isTeamUsed(int teamID)
+{
+    return execExists(QStringLiteral("SELECT ID FROM tshooters WHERE fTeamID=?"), {teamID});
+}
+
+bool TdbAccessor::isQualificationUsed(int qualificationID)
+{
+    return execExists(QStringLiteral("SELECT ID FROM tshooters WHERE fQualityID=?"),
+                      {qualificationID});
+}
+
 int TdbAccessor::insertCompetition(bool finished, int countryXMLID, int typeXMLID, bool final,
                                    const QTime &startTime, const QDate &startDate,
                                    const QString &name, int key)

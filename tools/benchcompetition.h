@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include "benchshots.h"
 #include "tdbaccessor.h"
 
 // The stored competition the benchmarks measure: competition type 1 (one
@@ -61,19 +62,11 @@ inline bool storeCompetition()
                 && exec(q, QStringLiteral("INSERT INTO trelays VALUES (?, ?, ?, ?)"),
                         {kEventID, m, 1 + (m - 1) % kRelaySize, 1 + (m - 1) / kRelaySize});
         }
-        ok = ok
-            && q.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
+        ok = ok && BenchShots::prepareMatchShot(q);
         for (int m = 1; ok && m <= kMembers; ++m) {
             for (int number = 1; ok && number <= kShotsPerMember; ++number) {
-                q.addBindValue(kEventID);
-                q.addBindValue(m);
-                q.addBindValue(number);
-                q.addBindValue((number * 37 + m * 11) % 200);
-                q.addBindValue((number * 91 + m * 7) % 200);
-                q.addBindValue(number * 50);
-                ok = q.exec();
+                const QPoint at((number * 37 + m * 11) % 200, (number * 91 + m * 7) % 200);
+                ok = BenchShots::insertMatchShot(q, kEventID, m, number, at);
             }
         }
         ok = ok && db.commit();

@@ -12,9 +12,14 @@
 #include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
-#include "emuproc.h"
 #include "dialogpracticeshooter.h"
 #include "dialogpracticeshooterlist.h"
+#include "dialogshooter.h"
+#include "dialogshooterlist.h"
+#include "dialogstartnumchange.h"
+#include "emuproc.h"
+#include "formcompetitions.h"
+#include "formmembers.h"
 #include "formpracticesetting.h"
 #include "formwellcome.h"
 #include "tpracticemodul.h"
@@ -52,9 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     createBus();
     emit sig_logenable(logsEnabled);
     createPages();
-
-    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
-            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connectPages();
     connectPracticePages();
 }
 
@@ -99,6 +102,12 @@ void MainWindow::createBus()
 void MainWindow::createPages()
 {
     // The dialogs are windows of their own.
+    dialogShooter = new DialogShooter(userModul);
+    parentless.append(dialogShooter);
+    dialogShooterList = new DialogShooterList(userModul);
+    parentless.append(dialogShooterList);
+    dialogStartNumChange = new DialogStartNumChange;
+    parentless.append(dialogStartNumChange);
     dialogPracticeshooterlist = new DialogPracticeshooterlist(practiceModul);
     parentless.append(dialogPracticeshooterlist);
     dialogPracticeShooter = new DialogPracticeShooter(practiceModul);
@@ -109,6 +118,10 @@ void MainWindow::createPages()
     // they are made here.
     formWellcome = new FormWellcome;
     addPage(Page::Welcome, formWellcome);
+    formCompetitions = new FormCompetitions(userModul);
+    addPage(Page::Competitions, formCompetitions);
+    formMembers = new FormMembers(userModul);
+    addPage(Page::Members, formMembers);
     formPracticeSetting = new FormPracticeSetting(practiceModul);
     addPage(Page::Practice, formPracticeSetting);
     createTotalsPages();
@@ -119,6 +132,34 @@ void MainWindow::createPages()
     layout->addWidget(pages);
     layout->setContentsMargins(0, 0, 0, 0);
     ui->centralWidget->setLayout(layout);
+}
+
+void MainWindow::connectPages()
+{
+    connect(formWellcome, &FormWellcome::sig_setCompetition, this,
+            qOverload<int>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formCompetitions, &FormCompetitions::sig_Back, this,
+            &MainWindow::slot_setWellComeWidget);
+    connect(formCompetitions, &FormCompetitions::sig_Next, this,
+            &MainWindow::slot_setMemersWidget);
+    connect(formMembers, &FormMembers::sig_Back, this,
+            qOverload<>(&MainWindow::slot_setCompetitionsWidget));
+    connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
+
+    connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
+    connect(formMembers, &FormMembers::sig_dialogShooterList, dialogShooterList,
+            &DialogShooterList::show);
+    connect(dialogShooterList, &DialogShooterList::sig_dialogShooter, dialogShooter,
+            &DialogShooter::slot_Show);
+    connect(dialogShooterList, &DialogShooterList::sig_memberselected, formMembers,
+            &FormMembers::slot_addMember);
+    connect(dialogShooter, &DialogShooter::sig_shooterChanged, this,
+            &MainWindow::slot_shooterChanged);
+    connect(formMembers, &FormMembers::sig_changeNum, dialogStartNumChange,
+            &DialogStartNumChange::show_dialog);
+    connect(dialogStartNumChange, &DialogStartNumChange::sig_hide, formMembers,
+            &FormMembers::slot_changeNum);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)

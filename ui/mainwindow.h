@@ -9,9 +9,14 @@
 
 class DialogPracticeShooter;
 class DialogPracticeshooterlist;
+class DialogShooter;
+class DialogShooterList;
+class DialogStartNumChange;
 class EMUProc;
 class FormCompetitionTotal;
+class FormCompetitions;
 class FormEventTotal;
+class FormMembers;
 class FormPracticeSetting;
 class FormWellcome;
 class MyEvent;
@@ -89,6 +94,7 @@ private slots:
     void slot_setMemersWidget();
     void slot_setRelaysBackWidget();
     void slot_setRelaysWidget();
+    void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
     void slot_setRelayFinished();
@@ -123,6 +129,7 @@ private:
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
+    void connectPages();
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
@@ -155,6 +162,11 @@ private:
     FormPracticeSetting *formPracticeSetting = nullptr;
     DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
     DialogPracticeShooter *dialogPracticeShooter = nullptr;
+    FormCompetitions *formCompetitions = nullptr;
+    FormMembers *formMembers = nullptr;
+    DialogShooter *dialogShooter = nullptr;
+    DialogShooterList *dialogShooterList = nullptr;
+    DialogStartNumChange *dialogStartNumChange = nullptr;
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless

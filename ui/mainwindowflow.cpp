@@ -1,5 +1,8 @@
 #include "mainwindow.h"
 
+#include "formcompetitions.h"
+#include "dialogshooter.h"
+#include "dialogshooterlist.h"
 #include "formwellcome.h"
 #include "myevent.h"
 #include "tmembers.h"
@@ -12,6 +15,10 @@ void MainWindow::slot_setCompetitionsWidget(int mode)
     case FormWellcome::NewCompetition:
     case FormWellcome::ContinueCompetition:
         workMode = kModeCompetition;
+        // The competitions page opens, replaces and deletes the current
+        // competition; the exercise made for it must not outlive it.
+        disconnectEvent();
+        formCompetitions->setMode(mode);
         showPage(Page::Competitions);
         break;
     case FormWellcome::Practice:
@@ -59,6 +66,15 @@ void MainWindow::slot_setRelaysBackWidget()
 void MainWindow::slot_setRelaysWidget()
 {
     showPage(Page::Relays);
+}
+
+void MainWindow::slot_shooterChanged(int _sourse)
+{
+    dialogShooter->hide();
+    // The shooter list hid itself when it opened the shooter dialog; the
+    // members page has stayed on screen.
+    if (_sourse == DialogShooter::FromShooterList)
+        dialogShooterList->show();
 }
 
 void MainWindow::slot_setExecutableEvent()

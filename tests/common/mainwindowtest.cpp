@@ -1,6 +1,7 @@
 #include "mainwindowtest.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QThread>
@@ -42,6 +43,7 @@ void MainWindowTest::init()
     m_shutdownFailed = false;
     m_runFolder = std::make_unique<TestDataDir>();
     QVERIFY(m_runFolder->isValid());
+    m_stored = std::make_unique<StoredRows>();
     // The style sheet's pictures, as the program's run folder has them.
     QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR) + QStringLiteral("/data/styles"),
                                      m_runFolder->filePath(QStringLiteral("styles"))));
@@ -60,6 +62,7 @@ void MainWindowTest::cleanup()
     const bool shutDownInTime = shutDown() && !m_shutdownFailed;
     closeWindow();
     m_simulator.reset();
+    m_stored.reset();
     m_runFolder.reset();
     qunsetenv(SerialPortDirectory::kEnvironmentVariable);
     const QList<Warnings::Shown> unexpected = takeWarnings();
@@ -187,6 +190,61 @@ QWidget *MainWindowTest::findWidget(const QString &objectName, const QMetaObject
     return visible.size() == 1 ? visible.first() : nullptr;
 }
 
+bool MainWindowTest::clickRow(const QString &view, int row, bool twice)
+{
+    auto *list = widget<QAbstractItemView>(view);
+    if (!list || !list->isVisible() || !list->model() || row < 0)
+        return false;
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    return true;
+}
+
+int MainWindowTest::rowOf(const QString &view, int role, int value) const
+{
+    const auto *list = widget<QAbstractItemView>(view);
+    const QAbstractItemModel *model = list ? list->model() : nullptr;
+    for (int row = 0; model && row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data(role).toInt() == value)
+            return row;
+    }
+    return -1;
+}
+
+QStringList MainWindowTest::column(const QString &view, int column) const
+{
+    QStringList texts;
+    const auto *list = widget<QAbstractItemView>(view);
+    const QAbstractItemModel *model = list ? list->model() : nullptr;
+    for (int row = 0; model && row < model->rowCount(); ++row)
+        texts.append(model->index(row, column).data().toString());
+    return texts;
+}
+
+Rows MainWindowTest::rows(const QString &statement, const QVariantList &values)
+{
+    return m_stored->rows(statement, values);
+}
+
+bool MainWindowTest::exec(const QString &statement, const QVariantList &values)
+{
+    return m_stored->exec(statement, values);
+}
+
+bool MainWindowTest::expectBox(const QString &title, const QString &text)
+{
+    const Warnings::Shown box = takeWarning();
+    if (box.title == title && box.text == text)
+        return true;
+    qWarning("expected \"%s\" / \"%s\", got \"%s\" / \"%s\"", qPrintable(title), qPrintable(text),
+             qPrintable(box.title), qPrintable(box.text));
+    return false;
+}
+
 Warnings::Shown MainWindowTest::takeWarning()
 {
     const QList<Warnings::Shown> shown = Warnings::shown();
@@ -268,4 +326,15 @@ void MainWindowTest::showCompetitionTotal()
 EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
+}
+
+MyEvent *MainWindowTest::currentEvent() const
+{
+    return m_window->currentEvent;
+}
+
+void MainWindowTest::holdEvent(MyEvent *event)
+{
+    m_window->disconnectEvent();
+    m_window->currentEvent = event;
 }

@@ -25,6 +25,7 @@
 // MainWindowTest::init() / cleanup() from it.
 
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -33,10 +34,12 @@
 #include <memory>
 
 #include "mainwindow.h"
+#include "storedrows.h"
 #include "testdatadir.h"
 #include "warnings.h"
 
 class EMUProc;
+class MyEvent;
 class QSignalSpy;
 class QThread;
 class SimulatorThread;
@@ -82,10 +85,25 @@ protected:
         return qobject_cast<T *>(findWidget(objectName, &T::staticMetaObject));
     }
 
+    // Clicks (twice: also double-clicks) that row of the visible item view of
+    // that name; false when there is no such view or row.
+    bool clickRow(const QString &view, int row, bool twice = false);
+    // The view's row whose role holds that value; -1 when none.
+    int rowOf(const QString &view, int role, int value) const;
+    // The display texts of that column of the view, top to bottom.
+    QStringList column(const QString &view, int column) const;
+
+    // The competitions database as the window left it (StoredRows).
+    Rows rows(const QString &statement, const QVariantList &values = {});
+    bool exec(const QString &statement, const QVariantList &values = {});
+
     // The oldest message box not taken yet (empty title and text when there
     // is none), and all of them.
     Warnings::Shown takeWarning();
     QList<Warnings::Shown> takeWarnings();
+    // Takes the oldest box not taken yet; false, with both in the log, when
+    // it is not this one.
+    bool expectBox(const QString &title, const QString &text);
     // Storage errors reported since the last take (errorSQL codes, oldest first).
     QList<int> takeStorageErrors();
     // Another database connection whose errors count as the window's (a
@@ -101,6 +119,10 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
+    // The running exercise the window holds, null when none; and handing it
+    // one (the window owns it from then on), for tests of what becomes of it.
+    MyEvent *currentEvent() const;
+    void holdEvent(MyEvent *event);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The
@@ -125,6 +147,7 @@ private:
     void closeWindow();
 
     std::unique_ptr<TestDataDir> m_runFolder;
+    std::unique_ptr<StoredRows> m_stored;
     std::unique_ptr<SimulatorThread> m_simulator;
     MainWindow *m_window = nullptr; // owned
     QList<QSignalSpy *> m_errorSpies; // owned

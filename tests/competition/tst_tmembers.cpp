@@ -434,8 +434,11 @@ void TestMembers::reloadRestoresRelaysAndEditRelay()
     QVERIFY(other.memberAt(0)->isInFinal());
     QVERIFY(!other.memberAt(1)->isInFinal());
 
-    // The edit relay takes the reloaded records of its members.
+    // The edit relay takes the reloaded records of its members; the current
+    // member does not survive the reload.
+    QVERIFY(setup.members->setCurrentMember(setup.shooterIDs.at(1)));
     QVERIFY(setup.members->load());
+    QVERIFY(!setup.members->currentMember());
     QCOMPARE(setup.snapshot(), before);
     QCOMPARE(setup.members->editRelay()->memberAt(0), setup.member(2));
     QCOMPARE(setup.members->editRelay()->targetOfMember(setup.memberID(2)), 8);

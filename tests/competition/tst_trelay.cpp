@@ -219,6 +219,11 @@ void TestRelay::applyTargets()
         QCOMPARE(relay.memberAt(i)->target(), recordTargets.at(i));
         QCOMPARE(relay.index(i, TRelay::TargetColumn).data().toString(),
                  QString::number(recordTargets.at(i)));
+        // The current relay page paints the answer states from images.
+        for (int column : {int(TRelay::TargetColumn), int(TRelay::TerminalColumn)}) {
+            QCOMPARE(relay.index(i, column).data(Qt::DecorationRole).userType(),
+                     int(QMetaType::QImage));
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "databaserows.h"
+#include "shootersdb.h"
 #include "testdatadir.h"
 #include "tmemberspractice.h"
 #include "tmemberspracticeused.h"

@@ -186,7 +186,7 @@ void TestPracticeScreens::listDialogPutsShootersOnTargets()
 
     // A change that cannot be stored is said, here too.
     clickRow(list, rowOfId(list, free2));
-    QVERIFY(StoredRows::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=%1").arg(free2)));
+    QVERIFY(ShootersDb::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=%1").arg(free2)));
     type(&dialog, "IENameFirst_a", QStringLiteral("Оля"));
     QVERIFY(click(&dialog, "pBChangeShooter_a"));
     QCOMPARE(Warnings::last().title, QStringLiteral("Не удалось изменить стрелка!"));
@@ -195,7 +195,7 @@ void TestPracticeScreens::listDialogPutsShootersOnTargets()
     QVERIFY(click(&dialog, "pbRemove"));
     QVERIFY(!f.modul->shooterById(free2));
     QCOMPARE(list->model()->rowCount(), 0);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID FROM TShooters ORDER BY ID")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID FROM TShooters ORDER BY ID")),
              QList<QVariantList>({{onSeven}, {free1}, {onThree}}));
     QVERIFY(click(&dialog, "pBCansel_2"));
     QVERIFY(!dialog.isVisible());
@@ -215,7 +215,7 @@ void TestPracticeScreens::teamAndQualityEdits()
     type(&dialog, "IEShortName_quality", QString());
     type(&dialog, "IEName_quality", QString());
     QVERIFY(click(&dialog, "pbCreate_quality"));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fName, fshortname FROM tQualifications WHERE ID>0")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName, fshortname FROM tQualifications WHERE ID>0")),
              QList<QVariantList>({{1, "-", "-"}}));
     QVERIFY(click(&dialog, "pbSave_Quality"));
     QCOMPARE(child<QComboBox>(&dialog, "CB_Quality")->currentIndex(), 1);
@@ -227,7 +227,7 @@ void TestPracticeScreens::teamAndQualityEdits()
     type(&dialog, "IEName_team", QStringLiteral("Спартак"));
     QVERIFY(click(&dialog, "pBChange_team"));
     QCOMPARE(child<QComboBox>(&dialog, "CB_Team_2")->currentText(), QStringLiteral("Спартак"));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fName FROM TTeam WHERE ID>0")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName FROM TTeam WHERE ID>0")),
              QList<QVariantList>({{1, "Спартак"}}));
 }
 
@@ -256,7 +256,7 @@ void TestPracticeScreens::shooterDialogClosesOnlyWhenStored()
     // The row went behind the roster's back: the change fails, the dialog
     // stays with what was typed and the target is not applied.
     dialog.showShooter(oleg);
-    QVERIFY(StoredRows::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=%1").arg(oleg)));
+    QVERIFY(ShootersDb::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=%1").arg(oleg)));
     type(&dialog, "IENameSecond", QStringLiteral("Белых"));
     child<QSpinBox>(&dialog, "sb_TargetAddr")->setValue(9);
     QVERIFY(click(&dialog, "pBChangeShooter"));

@@ -10,7 +10,7 @@
 #include <QSpinBox>
 #include <QtTest>
 
-#include "databaserows.h"
+#include "shootersdb.h"
 #include "mainwindowtest.h"
 #include "tmemberspractice.h"
 #include "tmemberspracticeused.h"
@@ -54,22 +54,9 @@ private:
         return true;
     }
     // Clicks (twice: double-clicks) the row of the view that shows that shooter.
-    bool clickShooter(const QString &viewName, int id, bool twice = false)
+    bool clickShooter(const QString &view, int id, bool twice = false)
     {
-        auto *view = widget<QAbstractItemView>(viewName);
-        if (!view)
-            return false;
-        for (int row = 0; row < view->model()->rowCount(); ++row) {
-            const QModelIndex index = view->model()->index(row, 0);
-            if (index.data(TMembersPractice::Id1Role).toInt() != id)
-                continue;
-            const QPoint centre = view->visualRect(index).center();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-            if (twice)
-                QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-            return true;
-        }
-        return false;
+        return clickRow(view, rowOf(view, TMembersPractice::Id1Role, id), twice);
     }
     // The roster ID of the shooter of that family name; -1 when none.
     int shooterID(const QString &family) const
@@ -137,9 +124,8 @@ void TestPractice::putShootersOnTargets()
     QVERIFY(click("pBChangeShooter_a"));
     QVERIFY(!widget("DialogPracticeShooter")->isVisible());
     QVERIFY(click("pBNext"));
-    const Warnings::Shown clash = takeWarning();
-    QCOMPARE(clash.title, QStringLiteral("Ошибка!"));
-    QCOMPARE(clash.text, QStringLiteral("Выберите участников и проверьте адреса мишеней"));
+    QVERIFY(expectBox(QStringLiteral("Ошибка!"),
+                      QStringLiteral("Выберите участников и проверьте адреса мишеней")));
     QCOMPARE(page(), Page::Practice);
 
     QVERIFY(clickShooter("tw_members", shooterID(QStringLiteral("Смирнова")), true));
@@ -154,14 +140,14 @@ void TestPractice::checkRoster()
 {
     const int country = practiceModul()->countryIDAt(0);
     QVERIFY(country > 0);
-    QCOMPARE(StoredRows::rows(QStringLiteral(
+    QCOMPARE(ShootersDb::rows(QStringLiteral(
                  "SELECT fName, fFamily, fDateofBirth, fGender, fCountryXMLID, fTeamID, "
                  "fQualityID, fAddition FROM TShooters ORDER BY ID")),
              QList<QVariantList>({{"Иван", "Петров", today(), 0, 0, 0, 0, 0},
                                   {"Ольга", "Смирнова", "2001-04-05 00:00:00", 1, country, 1, 1, 1}}));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fName FROM TTeam ORDER BY ID")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName FROM TTeam ORDER BY ID")),
              QList<QVariantList>({{0, "NONE"}, {1, "Юность"}}));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fName, fshortname FROM tQualifications WHERE ID>0")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName, fshortname FROM tQualifications WHERE ID>0")),
              QList<QVariantList>({{1, "Кандидат в Мастера спорта", "КМС"}}));
 }
 
@@ -205,9 +191,7 @@ void TestPractice::practiceRoad()
     QCOMPARE(line.last(), (Registration{-1, 0, QString(), QString(), 0}));
 
     // No practice shot is ever stored.
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT COUNT(*) FROM tbullets"),
-                              DataPaths::kCompetitionsDb),
-             QList<QVariantList>({{0}}));
+    QCOMPARE(rows(QStringLiteral("SELECT COUNT(*) FROM tbullets")), Rows({{0}}));
 }
 
 QTEST_MAIN(TestPractice)

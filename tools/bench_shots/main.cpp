@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "benchreport.h"
+#include "benchshots.h"
 #include "tbulletlist.h"
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
@@ -100,20 +101,11 @@ bool storeExercise(int eventID)
         db.setDatabaseName(TdbAccessor::databasePath());
         ok = db.open() && db.transaction();
         QSqlQuery query(db);
-        ok = ok
-            && query.prepare(QStringLiteral(
-                "INSERT INTO tbullets (fEventID, fMemberID, fRange10, fNumber, fX, fY, fP, "
-                "fEventActive, fTime, fFine) VALUES (?, ?, 0, ?, ?, ?, 1, 1, ?, 0)"));
+        ok = ok && BenchShots::prepareMatchShot(query);
         for (int member = 1; ok && member <= kPlaces; ++member) {
             for (int number = 1; ok && number <= kStoredShotsPerPlace; ++number) {
-                const QPoint p = shotPoint(number * kPlaces + member);
-                query.addBindValue(eventID);
-                query.addBindValue(member);
-                query.addBindValue(number);
-                query.addBindValue(p.x());
-                query.addBindValue(p.y());
-                query.addBindValue(number * 50);
-                ok = query.exec();
+                ok = BenchShots::insertMatchShot(query, eventID, member, number,
+                                                 shotPoint(number * kPlaces + member));
             }
         }
         ok = ok && db.commit();

@@ -9,26 +9,20 @@
 
 #include "datapaths.h"
 
-// What a database file of the run folder holds, read or changed through a
-// connection of the test's own, as another program would see the file.
-// Without a file name: the practice roster, "shooters.sqlite".
-namespace StoredRows {
+// What the practice roster's file "shooters.sqlite" of the run folder holds,
+// read or changed through a connection of the test's own, as another program
+// would see the file.
+namespace ShootersDb {
 
-inline const QString kConnection = QStringLiteral("check");
-
-inline QString databasePath(const QString &file)
-{
-    return DataPaths::path(DataPaths::kDataBaseDir, file);
-}
+inline const QString kConnection = QStringLiteral("shootersdb");
 
 // Each row's columns in statement order; empty when the statement failed.
-inline QList<QVariantList> rows(const QString &statement,
-                                const QString &file = DataPaths::kShootersDb)
+inline QList<QVariantList> rows(const QString &statement)
 {
     QList<QVariantList> result;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
-        db.setDatabaseName(databasePath(file));
+        db.setDatabaseName(DataPaths::path(DataPaths::kDataBaseDir, DataPaths::kShootersDb));
         if (db.open()) {
             QSqlQuery query(db);
             if (query.exec(statement)) {
@@ -46,12 +40,12 @@ inline QList<QVariantList> rows(const QString &statement,
     return result;
 }
 
-inline bool exec(const QString &statement, const QString &file = DataPaths::kShootersDb)
+inline bool exec(const QString &statement)
 {
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
-        db.setDatabaseName(databasePath(file));
+        db.setDatabaseName(DataPaths::path(DataPaths::kDataBaseDir, DataPaths::kShootersDb));
         ok = db.open() && QSqlQuery(db).exec(statement);
         db.close();
     }
@@ -59,4 +53,4 @@ inline bool exec(const QString &statement, const QString &file = DataPaths::kSho
     return ok;
 }
 
-} // namespace StoredRows
+} // namespace ShootersDb
