@@ -11,9 +11,6 @@
 namespace {
 
 constexpr int kIdleTickMs = 10;
-constexpr int kCommandGapMs = 50;
-constexpr int kPriorityGapMs = 70;
-constexpr int kPollGapMs = 200;
 constexpr int kCopies = 3;
 constexpr int kSetupPasses = 3;
 constexpr int kFlushMs = 1000;
@@ -421,9 +418,9 @@ void EMUProc::process()
             continue;
         }
         if (!priorityQueue.isEmpty())
-            writeFromQueue(priorityQueue, kPriorityGapMs, false);
+            writeFromQueue(priorityQueue, gaps.priorityMs, false);
         else if (!commandQueue.isEmpty())
-            writeFromQueue(commandQueue, kCommandGapMs, true);
+            writeFromQueue(commandQueue, gaps.commandMs, true);
         else
             memberCycle();
     }
@@ -462,7 +459,7 @@ void EMUProc::memberCycle()
         }
         bool pendingBusy = false;
         if (!turnOver && !member->nextPending(&pendingBusy).frame.isEmpty()) {
-            waitGap(kPriorityGapMs);
+            waitGap(gaps.priorityMs);
             // The lane may have left the relay, or its answer arrived, meanwhile.
             if (indexOf(member) < 0)
                 return;
@@ -480,7 +477,7 @@ void EMUProc::memberCycle()
             return;
         }
         if (!turnOver && !member->readBulletFrame().isEmpty()) {
-            waitGap(kPollGapMs);
+            waitGap(gaps.pollMs);
             if (indexOf(member) < 0)
                 return;
             const QByteArray poll = member->readBulletFrame();
@@ -523,7 +520,7 @@ void EMUProc::searchStep()
             silent.push_back(member);
     }
     for (const MemberPtr &member : silent) {
-        waitGap(kPollGapMs);
+        waitGap(gaps.pollMs);
         if (!running)
             return;
         // A lane that left the relay or answered during the wait needs no ping.
@@ -551,7 +548,7 @@ void EMUProc::closeBus()
         priorityQueue.append(EmuCommand{member->targetEnableFrame(0)});
     while (!priorityQueue.isEmpty()) {
         const EmuCommand command = priorityQueue.takeFirst();
-        waitGap(isBroadcast(command.address()) ? kCommandGapMs : kPriorityGapMs);
+        waitGap(isBroadcast(command.address()) ? gaps.commandMs : gaps.priorityMs);
         io.write(command.frame, command.checkAddress);
         restartLastSend();
     }

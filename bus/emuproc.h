@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busgaps.h"
 #include "emurecords.h"
 #include "targetio.h"
 
@@ -41,6 +42,8 @@ public:
     // Moves the port set and its devices to this object's thread; call after
     // moveToThread() and before the thread starts.
     void moveIoToThread();
+    // Call before the thread starts.
+    void setGaps(const BusGaps &gaps) { this->gaps = gaps; }
 
     int getState() const { return state; }
     // A lane on the line, or nullptr.
@@ -116,6 +119,7 @@ private:
     void enableTarget(EmuMember &member, bool wasEnabled);
 
     TargetIO io;
+    BusGaps gaps;
     int AddrStart = 1;
     int AddrCol = 10;
     bool running = true;

@@ -95,7 +95,7 @@ void EVENT_PRECISION_STAGE::tick()
     const int t = elapsed();
     switch (mode) {
     case Load:
-        showSecondsOnStartButton();
+        showWholeSecond(1);
         // The start goes out once per load; copies queued on every tick
         // would reach the targets after the confirmation and restart them in
         // the middle of the series. Only a start left unconfirmed for a
@@ -111,7 +111,7 @@ void EVENT_PRECISION_STAGE::tick()
             seriesTimeOver();
         break;
     case SeriesOver:
-        showSecondsOnStartButton();
+        showWholeSecond(1);
         if (t >= breakSeconds * kTenthsPerSecond) {
             mode = Break;
             seriesBreak();

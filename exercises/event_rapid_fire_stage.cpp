@@ -161,7 +161,7 @@ void EVENT_RAPID_FIRE_STAGE::tick()
     checkGrace();
     const int t = elapsed();
     if (mode == Series && !isWindowOpen()) {
-        showSecondsOnStartButton();
+        showWholeSecond(1);
         if (t >= loadSeconds * kTenthsPerSecond)
             readyOver();
     } else if (mode == Series) {
@@ -171,7 +171,7 @@ void EVENT_RAPID_FIRE_STAGE::tick()
             nextShot();
         }
     } else if (mode == WindowsOver) {
-        showSecondsOnStartButton();
+        showWholeSecond(1);
         if (t >= breakSeconds * kTenthsPerSecond) {
             mode = Break;
             seriesBreak();

@@ -24,11 +24,9 @@ void EVENT_SIMPLE_ONE::initEvent()
     emit sig_view_BTNStartText(StartTextStart);
 }
 
-void EVENT_SIMPLE_ONE::finishSighting()
+void EVENT_SIMPLE_ONE::showMatchCaption()
 {
-    RifleSeriesEvent::finishSighting();
     emit sig_view_BTNStartText(StartTextMatch);
-    emit sig_view_BTNStartEnabled(true);
 }
 
 int EVENT_SIMPLE_ONE::nextBulletNumber(int target)

@@ -15,7 +15,7 @@ public:
     void initEvent() override;
 
 protected:
-    void finishSighting() override;
+    void showMatchCaption() override;
     int matchStartShots() const override;
     int matchModeText() const override;
 };

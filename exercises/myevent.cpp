@@ -39,6 +39,7 @@ void MyEvent::setParams(int seriesPerStart, int seriesCount, int shotsPerSeries,
 void MyEvent::startEventTimer()
 {
     timeEvent = 0;
+    shownSecond = 0;
     // An earlier timer is left alone: its events no longer match timerId.
     timerId = startTimer(clock->tickIntervalMs(), Qt::CoarseTimer);
     startTime = clock->nowMs();
@@ -66,6 +67,16 @@ void MyEvent::setElapsed(int tenths, bool force)
 void MyEvent::showTime(int aim)
 {
     emit sig_view_TimeChange(timeText(aim == 0), aim);
+}
+
+void MyEvent::showWholeSecond(int aim)
+{
+    constexpr int kTenthsPerSecond = 10;
+    const int second = timeEvent / kTenthsPerSecond;
+    if (second == shownSecond)
+        return;
+    shownSecond = second;
+    showTime(aim);
 }
 
 void MyEvent::timerEvent(QTimerEvent *event)

@@ -64,6 +64,9 @@ public:
     void setElapsed(int tenths, bool force);
     int elapsed() const { return timeEvent; }
     void showTime(int aim);
+    // showTime, once per whole second of the clock: on the first tick in a
+    // second not shown yet, so that a late tick does not skip a second.
+    void showWholeSecond(int aim);
 
     // Shot polling.
     void requestNextBullet(int target);
@@ -215,6 +218,9 @@ protected:
     int running = 0;
     bool pistolStage = false;
     int timerId = -1;
+    // Whole second of the clock last shown by showWholeSecond; the clock's
+    // start shows second 0.
+    int shownSecond = 0;
     qint64 startTime = 0;         // clock reading in ms when the clock was last started
     int seriesPerStart = -1;
     int seriesCount = -1;

@@ -108,18 +108,6 @@ void PistolStageEvent::restartClock()
 {
     stopEventTimer();
     startEventTimer();
-    shownSecond = -1;
-}
-
-void PistolStageEvent::showSecondsOnStartButton()
-{
-    // Compared with the second last shown rather than tested for a whole
-    // number of tenths, so that a late clock tick does not skip a second.
-    const int second = elapsed() / kTenthsPerSecond;
-    if (second == shownSecond)
-        return;
-    shownSecond = second;
-    showTime(1);
 }
 
 // ---------------------------------------------------------------- START and STOP

@@ -76,8 +76,6 @@ protected:
 
     // The clock counts from 0 again from now on.
     void restartClock();
-    // The whole second shown on the start button changed since last shown.
-    void showSecondsOnStartButton();
 
     // From now on the grace time runs; when it is over, every lane of the
     // running series that holds fewer than expectedShots shots of the stage
@@ -121,5 +119,4 @@ private:
     };
     bool gracePending = false;
     Grace grace;
-    int shownSecond = -1;
 };

@@ -68,10 +68,8 @@ bool RifleSeriesEvent::allTargetsDone()
 
 void RifleSeriesEvent::tick()
 {
-    const int t = elapsed();
-    if (t % kTenthsPerSecond == 0)
-        showTime(0);
-    if (mode == Sighting && t >= sightingSeconds * kTenthsPerSecond)
+    showWholeSecond(0);
+    if (mode == Sighting && elapsed() >= sightingSeconds * kTenthsPerSecond)
         finishSighting();
 }
 
@@ -81,6 +79,8 @@ void RifleSeriesEvent::finishSighting()
     emit sig_view_TimeChange(QStringLiteral("15:00"), 0);
     requestNextBullet(-1);
     mode = SightingOver;
+    showMatchCaption();
+    emit sig_view_BTNStartEnabled(true);
 }
 
 void RifleSeriesEvent::onStartRequested(int member, int colbull)

@@ -35,7 +35,9 @@ protected:
     RifleSeriesEvent(TBulletList *list, const TEvent *event, QObject *parent);
 
     // The sighting time is over: polling stops, the match may be started.
-    virtual void finishSighting();
+    void finishSighting();
+    // The start button's caption for the match START, if the kind has one.
+    virtual void showMatchCaption() {}
     // Shots byte of the match start frame.
     virtual int matchStartShots() const = 0;
     // Mode label shown when the match starts.

@@ -128,6 +128,10 @@ protected:
     // thread has finished and gone; false when it did not in time. The
     // window itself stays until reopenWindow or cleanup.
     bool shutDown();
+    // Deletes the window at once, without its shutdown, as when the
+    // application's event loop ends some other way; init's next window or
+    // reopenWindow builds a new one.
+    void destroyWindow() { closeWindow(); }
     // Shuts the window down and builds a new one on the run folder as the
     // test has left it (a changed Config.ini, a stored competition).
     bool reopenWindow();

@@ -7,11 +7,13 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimerEvent>
 
 #include <memory>
 
 #include "exerciseclock.h"
+#include "fakerunscreen.h"
 #include "myevent.h"
 #include "tbullet.h"
 #include "tbulletlist.h"
@@ -131,8 +133,38 @@ inline void tickAt(MyEvent *event, ManualClock &clock, qint64 nowMs)
     QCoreApplication::sendEvent(event, &tick);
 }
 
+// The run screen's links to the exercise, as the shell makes them.
+inline void wireRunScreen(MyEvent *event, FakeRunScreen *screen)
+{
+    QObject::connect(event, &MyEvent::sig_view_TimeChange, screen,
+                     &FakeRunScreen::slot_myEvent_TimeChange);
+    QObject::connect(event, &MyEvent::sig_view_EventFinished, screen,
+                     &FakeRunScreen::slot_myEvent_EventFinished);
+    QObject::connect(event, &MyEvent::sig_view_BTNBackEnabled, screen,
+                     &FakeRunScreen::slot_myEvent_BTNBackEnabled);
+    QObject::connect(event, &MyEvent::sig_view_BTNStartEnabled, screen,
+                     &FakeRunScreen::slot_myEvent_BTNStartEnabled);
+    QObject::connect(event, &MyEvent::sig_view_BTNStartText, screen,
+                     &FakeRunScreen::slot_myEvent_BTNStartText);
+    QObject::connect(event, &MyEvent::sig_view_BTNStopEnabled, screen,
+                     &FakeRunScreen::slot_myEvent_BTNStopEnabled);
+    QObject::connect(event, &MyEvent::sig_view_BTNStopVisible, screen,
+                     &FakeRunScreen::slot_myEvent_BTNStopVisible);
+    QObject::connect(event, &MyEvent::sig_view_BTNNextEnabled, screen,
+                     &FakeRunScreen::slot_myEvent_BTNNextEnabled);
+    QObject::connect(event, &MyEvent::sig_view_ModeText, screen,
+                     &FakeRunScreen::slot_myEvent_ModeText);
+    QObject::connect(event, &MyEvent::sig_view_DelegateView, screen,
+                     &FakeRunScreen::slot_myEvent_DelegateView);
+    QObject::connect(screen, &FakeRunScreen::sig_startEvent, event,
+                     &MyEvent::slot_view_startEvent);
+    QObject::connect(screen, &FakeRunScreen::sig_stopEvent, event,
+                     &MyEvent::slot_view_stopEvent);
+}
+
 // One exercise of a rifle kind over a shot list with places on the given
-// lanes, on a hand-advanced clock, with its frames and polls recorded.
+// lanes, on a hand-advanced clock, with its frames and polls recorded and
+// the run screen's buttons pressed only while they are enabled.
 template <class Kind>
 struct RifleRun
 {
@@ -147,11 +179,13 @@ struct RifleRun
         , timeText(exercise.get(), &MyEvent::sig_view_TimeChange)
     {
         exercise->setClock(&clock);
+        wireRunScreen(exercise.get(), &screen);
     }
 
+    // START through the button, confirmed by the bus master.
     void start()
     {
-        exercise->slot_view_startEvent(-1, -1);
+        QVERIFY2(screen.pressStart(), "START is disabled");
         confirmStart(exercise.get());
     }
 
@@ -177,6 +211,7 @@ struct RifleRun
     }
 
     ManualClock clock;
+    FakeRunScreen screen;
     std::unique_ptr<TEvent> event;
     std::unique_ptr<TBulletList> list;
     std::unique_ptr<Kind> exercise;

@@ -55,6 +55,7 @@ struct PistolRun
         event->setPrev(prev);
         exercise = std::make_unique<Kind>(list.get(), event.get(), extra...);
         exercise->setClock(&clock);
+        wireRunScreen(exercise.get(), &screen);
         bus = std::make_unique<BusRecorder>(exercise.get());
         timeText = std::make_unique<QSignalSpy>(exercise.get(), &MyEvent::sig_view_TimeChange);
         modeText = std::make_unique<QSignalSpy>(exercise.get(), &MyEvent::sig_view_ModeText);
@@ -84,9 +85,14 @@ struct PistolRun
             advance(ExerciseClock::kTickMs);
     }
 
+    // START, or with a target the re-shoot button of its row showing its
+    // count of flagged shots; only while the button is enabled.
     void pressStart(int target = -1, int count = -1)
     {
-        exercise->slot_view_startEvent(target, count);
+        if (target >= 1)
+            QVERIFY2(screen.pressReshoot(target, count), "no re-shoot button");
+        else
+            QVERIFY2(screen.pressStart(), "START is disabled");
     }
 
     // A shot answer of a lane, numbered on from its last one on this page.
@@ -105,6 +111,7 @@ struct PistolRun
     }
 
     ManualClock clock;
+    FakeRunScreen screen;
     std::unique_ptr<TEvent> event;
     std::unique_ptr<TBulletList> list;
     std::unique_ptr<Kind> exercise;

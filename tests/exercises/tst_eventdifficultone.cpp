@@ -44,6 +44,7 @@ class TestEventDifficultOne : public QObject
 private slots:
     void construction();
     void commonStart();
+    void matchStartedThroughTheButton();
     void lanesThroughThePositions();
     void resetReasonsOfTwoLanes_data();
     void resetReasonsOfTwoLanes();
@@ -94,6 +95,32 @@ void TestEventDifficultOne::commonStart()
     QCOMPARE(modeText.count(), 2);
     QCOMPARE(modeText.at(0).at(0).toInt(), 0);
     QCOMPARE(modeText.at(1).at(0).toInt(), -1);
+}
+
+void TestEventDifficultOne::matchStartedThroughTheButton()
+{
+    Run run(kDifficultOne, 30, {1, 2});
+    run.exercise->initEvent();
+    QCOMPARE(run.screen.panel(), QStringLiteral("start START, back, [hidden]"));
+    run.start();
+    QCOMPARE(run.screen.panel(), QStringLiteral("stop, [SIGHTING]"));
+    shoot(run.exercise.get(), 1, 1);
+    run.endSighting();
+    // The caption stays as the screen has it; START is enabled for the match.
+    QCOMPARE(run.screen.panel(), QStringLiteral("start START, stop, [SIGHTING]"));
+    run.start();
+    QCOMPARE(run.screen.panel(), QStringLiteral("stop, []"));
+    run.shootMatch(1, 10);
+    run.shootMatch(2, 3);
+    QCOMPARE(run.list->shotCountOfStage(1, kMatch), 10);
+    QCOMPARE(run.list->shotCountOfStage(2, kMatch), 3);
+    // Lane 1 goes on to its second position; the panel stays.
+    confirmReset(run, 1);
+    QCOMPARE(run.list->positionCode(1), 4);
+    QCOMPARE(run.screen.panel(), QStringLiteral("stop, []"));
+    QVERIFY(run.screen.pressStop());
+    QCOMPARE(run.screen.panel(), QStringLiteral("next, []"));
+    QCOMPARE(run.list->shotCountOfStage(2, kMatch), 30);
 }
 
 void TestEventDifficultOne::lanesThroughThePositions()

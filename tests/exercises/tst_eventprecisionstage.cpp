@@ -62,6 +62,7 @@ private slots:
     void startFrames_data();
     void startFrames();
     void sightingSeriesCycle();
+    void buttonsThroughTheStates();
     void startSentOncePerLoad();
     void missesFlaggedForReshooting_data();
     void missesFlaggedForReshooting();
@@ -113,8 +114,9 @@ void TestEventPrecisionStage::sightingSeriesCycle()
     QCOMPARE(r.bus->takeFrames(), (QByteArrayList{hex("EA06A601"), hex("9F064001")}));
     QCOMPARE(textsOf(*r.timeText), QStringList{"00.0"});
     QCOMPARE(r.list->stageOfTarget(1), kSighting);
-    // START is refused while the series runs.
-    r.pressStart();
+    // START is disabled and refused while the series runs.
+    QVERIFY(!r.screen.startEnabled());
+    r.exercise->slot_view_startEvent(-1, -1);
     QCOMPARE(r.bus->commands.count(), 0);
 
     // Load: whole seconds on the start button, the start after 7.0 s.
@@ -164,6 +166,46 @@ void TestEventPrecisionStage::sightingSeriesCycle()
     // No re-shoot buttons after the sighting series.
     QVERIFY(!intsOf(*r.delegates).contains(1));
     QCOMPARE(r.finished->count(), 0);
+}
+
+void TestEventPrecisionStage::buttonsThroughTheStates()
+{
+    auto run = makeRun({1});
+    Run &r = *run;
+    r.exercise->initEvent();
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, back, [hidden]"));
+    r.pressStart();
+    QCOMPARE(r.screen.panel(), QStringLiteral("back, [hidden]"));
+    r.advance(kLoadMs);
+    confirmStart(r.exercise.get());
+    QCOMPARE(r.screen.panel(), QStringLiteral("[SIGHTING]"));
+    r.advance(kSeriesMs);
+    QCOMPARE(r.screen.panel(), QStringLiteral("[SIGHTING]"));
+    r.advance(kGraceMs);
+    QCOMPARE(r.screen.panel(), QStringLiteral("stop, [SIGHTING]"));
+    r.advance(kBreakMs - kGraceMs);
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, [SIGHTING]"));
+
+    // Series 1 with 3 shots: the break offers the re-shoot buttons.
+    startSeries(r);
+    QCOMPARE(r.screen.panel(), QStringLiteral("[MATCH]"));
+    for (int i = 0; i < 3; ++i)
+        r.shootNext(1, 100);
+    endSeries(r);
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, re-shoot, [MATCH]"));
+    r.pressStart(1, 2);
+    QCOMPARE(r.screen.panel(), QStringLiteral("[MATCH]"));
+    r.advance(kLoadMs);
+    r.exercise->slot_emu_EventStarted();
+    r.advance(kSeriesMs);
+    r.advance(kGraceMs);
+    QCOMPARE(r.screen.panel(), QStringLiteral("stop, [MATCH]"));
+    QVERIFY(r.screen.pressStop());
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, re-shoot, [MATCH]"));
+
+    for (int series = 2; series <= 6; ++series)
+        shootSeries(r, {{1, 5}});
+    QCOMPARE(r.screen.panel(), QStringLiteral("next, re-shoot, [MATCH]"));
 }
 
 void TestEventPrecisionStage::startSentOncePerLoad()

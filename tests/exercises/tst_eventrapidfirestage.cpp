@@ -67,6 +67,7 @@ private slots:
     void previousResultsToTerminals_data();
     void previousResultsToTerminals();
     void sightingSeriesCycle();
+    void buttonsThroughTheStates();
     void unconfirmedStartSentAgainAfterTurnedAwayTime();
     void missOfAWindow();
     void shotsOutsideAWindow_data();
@@ -125,7 +126,9 @@ void TestEventRapidFireStage::sightingSeriesCycle()
     QCOMPARE(r.exercise->seriesNumber(), 0);
     QCOMPARE(r.bus->takeFrames(), (QByteArrayList{hex("EA06A601"), hex("9F063500")}));
     QCOMPARE(intsOf(*r.modeText), QList<int>{0});
-    r.pressStart();
+    // START is disabled and refused while the series runs.
+    QVERIFY(!r.screen.startEnabled());
+    r.exercise->slot_view_startEvent(-1, -1);
     QCOMPARE(r.bus->commands.count(), 0);
 
     for (int k = 1; k <= kWindows; ++k) {
@@ -168,6 +171,41 @@ void TestEventRapidFireStage::sightingSeriesCycle()
     QCOMPARE(r.bus->takeFrames(), (QByteArrayList{hex("EA06A600"), hex("9F064000")}));
     QVERIFY(!intsOf(*r.delegates).contains(1));
     QCOMPARE(r.exercise->clockTimerId(), -1);
+}
+
+void TestEventRapidFireStage::buttonsThroughTheStates()
+{
+    auto run = makeRun({1});
+    Run &r = *run;
+    r.exercise->initEvent();
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, back, [hidden]"));
+    r.pressStart();
+    QCOMPARE(r.screen.panel(), QStringLiteral("back, [SIGHTING]"));
+    for (int k = 1; k <= kWindows; ++k) {
+        r.advance(k == 1 ? kTurnedAwayMs : kTurnedAwayMs - kGraceMs);
+        r.exercise->slot_emu_EventStarted();
+        QCOMPARE(r.screen.panel(), QStringLiteral("[SIGHTING]"));
+        r.advance(kWindowMs);
+        r.advance(kGraceMs);
+    }
+    QCOMPARE(r.screen.panel(), QStringLiteral("stop, [SIGHTING]"));
+    r.advance(kBreakMs - kGraceMs);
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, [SIGHTING]"));
+
+    // Series 1, lane 1 shooting in windows 1 and 2 only.
+    shootSeries(r, {{1}, {1}});
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, re-shoot, [MATCH]"));
+    r.pressStart(1, 3);
+    QCOMPARE(r.screen.panel(), QStringLiteral("[MATCH]"));
+    r.advance(kTurnedAwayMs);
+    r.exercise->slot_emu_EventStarted();
+    QVERIFY(!r.screen.stopEnabled());
+    r.exercise->slot_view_stopEvent(-1); // the shell closes the competition
+    QCOMPARE(r.screen.panel(), QStringLiteral("start START, re-shoot, [MATCH]"));
+
+    for (int series = 2; series <= 6; ++series)
+        shootSeries(r, kAllShoot);
+    QCOMPARE(r.screen.panel(), QStringLiteral("next, re-shoot, [MATCH]"));
 }
 
 void TestEventRapidFireStage::unconfirmedStartSentAgainAfterTurnedAwayTime()

@@ -31,6 +31,7 @@ private slots:
     void seriesOfTheList_data();
     void seriesOfTheList();
     void initEvent();
+    void buttonsThroughTheStates();
     void sightingStart();
     void sightingEndsByItsClock();
     void matchStartAndFinish();
@@ -39,6 +40,7 @@ private slots:
     void stopConfirmationOnlyStopsPolling();
     void clockText_data();
     void clockText();
+    void everySecondShownOnce();
     void stop_data();
     void stop();
     void stopReachesEveryLaneWhateverTheRowOrder();
@@ -75,6 +77,24 @@ void TestEventSimpleOne::initEvent()
     run.exercise->initEvent();
     QCOMPARE(run.bus.takeFrames(), QByteArrayList{hex("9F07360101")});
     QCOMPARE(intsOf(startText), QList<int>{-1});
+}
+
+void TestEventSimpleOne::buttonsThroughTheStates()
+{
+    Run run(kSimpleOne, 10, {1});
+    run.exercise->initEvent();
+    QCOMPARE(run.screen.panel(), QStringLiteral("start START, back, [hidden]"));
+    // Until the start is confirmed START may be pressed again.
+    QVERIFY(run.screen.pressStart());
+    QCOMPARE(run.screen.panel(), QStringLiteral("start START, back, [hidden]"));
+    confirmStart(run.exercise.get());
+    QCOMPARE(run.screen.panel(), QStringLiteral("stop, [SIGHTING]"));
+    run.endSighting();
+    QCOMPARE(run.screen.panel(), QStringLiteral("start MATCH, stop, [SIGHTING]"));
+    run.start();
+    QCOMPARE(run.screen.panel(), QStringLiteral("stop, [MATCH]"));
+    run.shootMatch(1, 10);
+    QCOMPARE(run.screen.panel(), QStringLiteral("next, [MATCH]"));
 }
 
 void TestEventSimpleOne::sightingStart()
@@ -212,7 +232,7 @@ void TestEventSimpleOne::clockText_data()
     QTest::newRow("7 min 45 s") << 4650 << "07:45";
     QTest::newRow("one hour") << 36000 << "1:00:00";
     QTest::newRow("1 h 2 min 9 s") << 37290 << "1:02:09";
-    QTest::newRow("between two seconds: not shown") << 9005 << "";
+    QTest::newRow("a late tick shows its second") << 9005 << "15:00";
 }
 
 void TestEventSimpleOne::clockText()
@@ -225,13 +245,25 @@ void TestEventSimpleOne::clockText()
     const qint64 matchStartMs = run.clock.nowMs();
     run.timeText.clear();
     tickAt(run.exercise.get(), run.clock, matchStartMs + tenths * 100);
-    if (text.isEmpty()) {
-        QCOMPARE(run.timeText.count(), 0);
-        return;
-    }
     QCOMPARE(run.timeText.count(), 1);
     QCOMPARE(run.timeText.at(0).at(0).toString(), text);
     QCOMPARE(run.timeText.at(0).at(1).toInt(), 0);
+}
+
+void TestEventSimpleOne::everySecondShownOnce()
+{
+    // Ticks come late by a few tenths: each second is shown at the first
+    // tick within it, none twice; second 0 was shown at START.
+    Run run(kSimpleOne, 10, {1});
+    run.toMatch();
+    const qint64 matchStartMs = run.clock.nowMs();
+    run.timeText.clear();
+    for (int tenths : {3, 10, 15, 21, 29, 33, 41, 52})
+        tickAt(run.exercise.get(), run.clock, matchStartMs + tenths * 100);
+    QStringList texts;
+    for (const QList<QVariant> &args : qAsConst(run.timeText))
+        texts << args.at(0).toString();
+    QCOMPARE(texts, (QStringList{"00:01", "00:02", "00:03", "00:04", "00:05"}));
 }
 
 void TestEventSimpleOne::stop_data()

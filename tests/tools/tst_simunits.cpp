@@ -182,6 +182,12 @@ void TestSimUnits::shotMemory()
     answerTo(converter, kStartNoLimits, 1900 + SimTargetUnit::kStartCopyWindowMs + 1);
     QCOMPARE(target.startCount(), 2);
     QCOMPARE(target.shots().size(), 0);
+    // A shorter window, as the line tests set it, makes it new sooner.
+    target.setStartCopyWindowMs(100);
+    answerTo(converter, kStartNoLimits, 3000);
+    QCOMPARE(target.startCount(), 2);
+    answerTo(converter, kStartNoLimits, 3101);
+    QCOMPARE(target.startCount(), 3);
 
     // A reset empties the memory; a poll then finds no shot 1.
     QCOMPARE(target.fire(1, 1, 0, 1, 5000), 1);

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 #include "busthread.h"
@@ -46,6 +47,14 @@ public:
     // Fine of a miss that is to be shot again.
     static constexpr int kFlaggedFine = 1;
 
+    // The line tests look at what is written and stored, not at when: the
+    // bus master keeps a tenth of the range's gaps to the simulator.
+    static constexpr BusGaps kGaps{5, 7, 20};
+    // The three copies of a broadcast start reach a target within a few bus
+    // gaps; a start later than this is a new one. Shorter than the range's
+    // second, so that the tests need not wait that long between two starts.
+    static constexpr qint64 kStartCopyWindowMs = 150;
+
     // Member keys of the line tests.
     static int memberOn(int lane) { return lane * kMembersPerLane; }
 
@@ -71,6 +80,7 @@ public:
         m_simulator = std::make_unique<SimulatorThread>();
         if (!m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); }))
             return false;
+        m_simulator->call([](RangeSimulator &sim) { sim.setStartCopyWindowMs(kStartCopyWindowMs); });
         if (m_simulator->call([&](RangeSimulator &sim) { return sim.addSerialConverter(m_lanes); })
             != 0)
             return false;
@@ -79,8 +89,13 @@ public:
         // As the main window builds it.
         m_thread = new QThread;
         m_bus = new EMUProc(0, 1, 10);
+        m_bus->setGaps(kGaps);
         connect(this, &RangeLine::stopAll, m_bus, &EMUProc::stop);
         connect(this, &RangeLine::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
+        connect(m_bus, &EMUProc::sig_TargetEnabled, this,
+                [this](int lane, bool found) { m_found[lane].target = found; });
+        connect(m_bus, &EMUProc::sig_PCEnabled, this,
+                [this](int lane, bool found) { m_found[lane].terminal = found; });
         startBusMaster(m_bus, m_thread);
 
         m_db = std::make_unique<TdbAccessor>(connectionName);
@@ -107,6 +122,17 @@ public:
         return finished;
     }
 
+    // The exercise for the record over its shot list, wired as the main
+    // window wires it, on a run screen set up for it; nullptr for a type
+    // without one. The screen's record of calls starts anew with it.
+    MyEvent *connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+    {
+        m_screen->calls.clear();
+        MyEvent *exercise = m_wiring->connectEvent(event, list, prevStage);
+        m_screen->setUp();
+        return exercise;
+    }
+
     // Unwires and deletes the running exercise, if any.
     void unwire()
     {
@@ -115,9 +141,11 @@ public:
     }
 
     // Puts the lanes on the line as the main window does for a relay and
-    // waits until the bus master found every target of the list.
-    bool putLanesOnTheLine(const TBulletList &list)
+    // waits until the bus master found every lane's target and terminal. The
+    // line then serves them for every exercise that follows.
+    bool putLanesOnTheLine()
     {
+        m_found.clear();
         // firstlast: 0 the first lane, 1 a middle one, 2 the last, 3 an only one.
         for (int i = 0; i < m_lanes.size(); ++i) {
             const bool first = i == 0;
@@ -126,7 +154,15 @@ public:
             emit sig_AddTarget(m_lanes.at(i), m_lanes.at(i), QStringLiteral("Family"),
                                QStringLiteral("Name"), firstlast);
         }
-        return QTest::qWaitFor([&list] { return list.allTargetsFound(); }, kTimeoutMs);
+        return QTest::qWaitFor(
+            [this] {
+                for (int lane : qAsConst(m_lanes)) {
+                    if (!m_found.value(lane).target || !m_found.value(lane).terminal)
+                        return false;
+                }
+                return true;
+            },
+            kTimeoutMs);
     }
 
     // The competition shot list of a stored exercise, one place per lane of
@@ -181,28 +217,47 @@ public:
             QCOMPARE(rowsOfMember.value(memberOn(lane)), rowsOfLane.value(lane).size());
     }
 
-    // Shots the lane's target holds, and those from index `from` on as their
-    // stored rows should read: a decoy shot lands where the target says.
+    // Shots the lane's target holds now.
     int targetShotCount(int lane)
     {
         return m_simulator->call([lane](RangeSimulator &sim) { return sim.lane(lane)->target.shots().size(); });
     }
-    QList<ExpectedRow> targetRows(int lane, int from)
+    // Shots fired on the lane so far, and those from the from-th on as their
+    // stored rows should read: a decoy shot lands where the target says. Read
+    // from the simulator's log, which a reset of the target, soon after its
+    // last shot of a position, does not clear.
+    int firedShotCount(int lane) { return firedRows(lane, 0).size(); }
+    QList<ExpectedRow> firedRows(int lane, int from)
     {
-        return m_simulator->call([lane, from](RangeSimulator &sim) {
-            QList<ExpectedRow> rows;
-            const QVector<SimShot> &shots = sim.lane(lane)->target.shots();
-            for (int i = from; i < shots.size(); ++i)
-                rows << ExpectedRow{false, shots.at(i).x, shots.at(i).y, shots.at(i).place};
-            return rows;
-        });
+        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
+        QList<ExpectedRow> rows;
+        for (const TrafficEntry &entry : traffic) {
+            if (entry.kind != TrafficEntry::Shot || entry.address != lane)
+                continue;
+            // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
+            const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
+            rows << ExpectedRow{false, byte(4) << 8 | byte(5), byte(6) << 8 | byte(7), qint8(byte(8))};
+        }
+        return rows.mid(from);
+    }
+
+    // Start frames (code A0) the simulator has taken in so far, copies
+    // included. A shot is fired only once every copy of a start is in: the
+    // simulator may stall on a decoy shot, and a copy it takes in later than
+    // the start-copy window would restart the target.
+    int startFramesReceived()
+    {
+        constexpr int kStartCode = 0xA0;
+        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
+        return int(std::count_if(traffic.cbegin(), traffic.cend(), [](const TrafficEntry &entry) {
+            return entry.kind == TrafficEntry::Received && entry.code == kStartCode;
+        }));
     }
 
     const QList<int> &lanes() const { return m_lanes; }
     SimulatorThread &simulator() { return *m_simulator; }
     TdbAccessor &db() { return *m_db; }
     FakeRunScreen &screen() { return *m_screen; }
-    EventWiring &wiring() { return *m_wiring; }
 
 signals:
     // The main window's signals to the bus master.
@@ -213,7 +268,14 @@ signals:
 private:
     static constexpr int kMembersPerLane = 10;
 
+    struct Found
+    {
+        bool target = false;
+        bool terminal = false;
+    };
+
     QList<int> m_lanes;
+    QMap<int, Found> m_found; // by lane, as the bus master last reported it
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;
     QPointer<QThread> m_thread; // deletes itself once finished

@@ -82,7 +82,7 @@ void TestEventWiring::busReportsReachTheExercise()
     QVERIFY(m_list->placeByTarget(1)->targetFound());
     QVERIFY(m_list->placeByTarget(2)->terminalFound());
 
-    m_screen->pressStart();
+    QVERIFY(m_screen->pressStart());
     emit m_bus->sig_EventStarted();
     QCOMPARE(m_screen->valuesOf("ModeText"), QStringList{"0"});
     QCOMPARE(polls.count(), 2);
@@ -112,14 +112,14 @@ void TestEventWiring::runScreenDrivesTheExercise()
     QCOMPARE(m_screen->valuesOf("BTNStartText"), QStringList{"-1"});
 
     QSignalSpy frames(exercise, &MyEvent::sig_emu_SendCommand);
-    m_screen->pressStart();
+    QVERIFY(m_screen->pressStart());
     QCOMPARE(frames.count(), 1);
     QCOMPARE(m_screen->valuesOf("TimeChange"), QStringList{"00:00 0"});
     emit m_bus->sig_EventStarted();
     QCOMPARE(m_screen->valuesOf("BTNStopEnabled"), QStringList{"1"});
     QCOMPARE(m_screen->valuesOf("BTNBackEnabled"), QStringList{"0"});
 
-    m_screen->pressStop();
+    QVERIFY(m_screen->pressStop());
     QCOMPARE(m_screen->valuesOf("EventFinished").size(), 1);
 }
 
@@ -138,7 +138,7 @@ void TestEventWiring::replacingAndUnwiring()
     QVERIFY(current.isNull());
     QVERIFY(!wiring.currentEvent());
     m_screen->calls.clear();
-    m_screen->pressStart();
+    QVERIFY(m_screen->pressStart());
     emit m_bus->sig_EventStarted();
     emit m_bus->sig_TargetEnabled(1, true);
     QVERIFY(m_screen->calls.isEmpty());
@@ -152,7 +152,7 @@ void TestEventWiring::typeWithoutExercise()
     EventWiring wiring(m_bus.get(), m_screen.get());
     QVERIFY(!wiring.connectEvent(record.get(), m_list.get(), nullptr));
     QVERIFY(!wiring.currentEvent());
-    m_screen->pressStart();
+    QVERIFY(m_screen->pressStart());
     QVERIFY(m_screen->calls.isEmpty());
 }
 
@@ -203,5 +203,4 @@ void TestEventWiring::everyBusReportIsWiredOnce()
 }
 
 QTEST_MAIN(TestEventWiring)
-#include "moc_fakerunscreen.cpp"
 #include "tst_eventwiring.moc"

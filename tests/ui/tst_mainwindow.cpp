@@ -9,6 +9,10 @@
 #include <QtTest>
 
 #include "busframe.h"
+#include "createmyevent.h"
+#include "emuproc.h"
+#include "formwellcome.h"
+#include "myevent.h"
 #include "mainwindowtest.h"
 #include "simulatorthread.h"
 #include "tcompetition.h"
@@ -56,6 +60,9 @@ private:
     }
     // A competition whose only member has shot its first exercise.
     void openCompetitionWithAShot();
+    // The one-position exercise of a new competition, wired to the bus
+    // master as the run screen's exercise is, and started.
+    MyEvent *startExercise();
 };
 
 void TestMainWindow::startsOnTheWelcomePage()
@@ -139,9 +146,19 @@ void TestMainWindow::welcomeChoices()
     QFETCH(int, expectedWorkMode);
     QFETCH(Page, expectedPage);
 
+    auto *welcome = widget<FormWellcome>(QStringLiteral("FormWellcome"));
+    QVERIFY(welcome);
+    QSignalSpy chosen(welcome, &FormWellcome::sig_setCompetition);
     QVERIFY(click(button));
     QCOMPARE(workMode(), expectedWorkMode);
     QCOMPARE(page(), landing(expectedPage, Page::Welcome));
+    QCOMPARE(chosen.count(), 1);
+    // The page asks again on a second click; with the page shown, once more.
+    if (page() == Page::Welcome) {
+        QVERIFY(click(button));
+        QCOMPARE(chosen.count(), 2);
+        QCOMPARE(chosen.at(1).at(0).toInt(), chosen.at(0).at(0).toInt());
+    }
 
     // The way back to the welcome page keeps the mode; a new choice changes it.
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_setWellComeWidget"));
@@ -235,6 +252,8 @@ void TestMainWindow::shutdown_data()
     QTest::newRow("the X button") << "X";
     QTest::newRow("the window system's close") << "close";
     QTest::newRow("asked twice") << "twice";
+    QTest::newRow("the X button while an exercise runs") << "exercise";
+    QTest::newRow("the window destroyed without closing") << "destroyed";
 }
 
 void TestMainWindow::shutdown()
@@ -242,24 +261,37 @@ void TestMainWindow::shutdown()
     QFETCH(QString, how);
 
     QVERIFY(startSimulator({1, 2}));
-    // A relay on the line sets the search going; once the converter answered,
-    // its port is open for the closing frames.
+    // A relay on the line sets the search going; both lanes answer before
+    // the program closes.
+    QSet<int> answering;
+    connect(bus(), &EMUProc::sig_TargetEnabled, this, [&answering](int lane, bool enabled) {
+        if (enabled)
+            answering.insert(lane);
+    });
     emit window()->sig_AddTarget(1, 1, QStringLiteral("Петров"), QStringLiteral("Иван"), 0);
     emit window()->sig_AddTarget(2, 2, QStringLiteral("Сидоров"), QStringLiteral("Пётр"), 2);
-    auto answered = [this] {
-        const QList<TrafficEntry> traffic =
-            simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
-        return std::any_of(traffic.begin(), traffic.end(),
-                           [](const TrafficEntry &e) { return e.kind == TrafficEntry::Sent; });
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(answered(), kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(answering, (QSet<int>{1, 2}), kTimeoutMs);
     simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
+
+    QPointer<MyEvent> exercise;
+    if (how == QLatin1String("exercise")) {
+        exercise = startExercise();
+        QVERIFY(exercise);
+    }
+    // The exercise must be off the line before the bus master is told to stop.
+    bool exerciseGoneAtStop = false;
+    connect(window(), &MainWindow::stopAll, this,
+            [&exercise, &exerciseGoneAtStop] { exerciseGoneAtStop = exercise.isNull(); });
 
     QPointer<QThread> thread = workerThread();
     QSignalSpy quit(window(), &MainWindow::sig_quit);
     QSignalSpy stopAll(window(), &MainWindow::stopAll);
-    if (how == QLatin1String("X")) {
+    if (how == QLatin1String("X") || how == QLatin1String("exercise")) {
         QVERIFY(click(QStringLiteral("closeBTN")));
+    } else if (how == QLatin1String("destroyed")) {
+        // The line is closed and the thread gone before the window is.
+        destroyWindow();
+        QVERIFY(thread.isNull());
     } else {
         // The window stays until the line is closed.
         QVERIFY(!window()->close());
@@ -267,24 +299,43 @@ void TestMainWindow::shutdown()
         if (how == QLatin1String("twice"))
             QVERIFY(!window()->close());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(thread.isNull(), kTimeoutMs);
-    QCOMPARE(stopAll.count(), 1);
-    QCOMPARE(quit.count(), 1);
-    QVERIFY(!workerThread());
-    QVERIFY(!bus());
+    if (window()) {
+        QTRY_VERIFY_WITH_TIMEOUT(thread.isNull(), kTimeoutMs);
+        QCOMPARE(stopAll.count(), 1);
+        QCOMPARE(quit.count(), 1);
+        QVERIFY(exerciseGoneAtStop);
+        QVERIFY(!workerThread());
+        QVERIFY(!bus());
+    }
 
-    const QList<TrafficEntry> traffic =
-        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
-    auto received = [&traffic](int address, int code) {
-        return std::count_if(traffic.begin(), traffic.end(), [=](const TrafficEntry &e) {
-            return e.kind == TrafficEntry::Received && e.address == address && e.code == code;
-        });
+    // The closing frames reach the converter: the stop to the targets and to
+    // the terminals, and last an idle frame to each lane of the relay.
+    auto closed = [this] {
+        QList<TrafficEntry> frames;
+        const QList<TrafficEntry> traffic =
+            simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+        for (const TrafficEntry &e : traffic) {
+            if (e.kind == TrafficEntry::Received)
+                frames.append(e);
+        }
+        auto at = [&frames](int address, int code) {
+            return std::find_if(frames.begin(), frames.end(), [=](const TrafficEntry &e) {
+                return e.address == address && e.code == code;
+            });
+        };
+        const auto stop = at(BusAddress::kAllTargets, BusCode::kStop);
+        const auto terminals = at(BusAddress::kAllTerminals, BusCode::kTerminalStopAll);
+        const int count = frames.size();
+        return stop != frames.end() && terminals != frames.end() && terminals > stop && count >= 2
+            && frames.at(count - 2).code == BusCode::kTargetEnable
+            && frames.at(count - 1).code == BusCode::kTargetEnable
+            && QSet<int>{frames.at(count - 2).address, frames.at(count - 1).address}
+                   == QSet<int>{1, 2};
     };
-    QVERIFY(received(BusAddress::kAllTargets, BusCode::kStop) > 0);
-    QVERIFY(received(BusAddress::kAllTerminals, BusCode::kTerminalStopAll) > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(closed(), kTimeoutMs);
 
     // Now the window may go.
-    QVERIFY(window()->close());
+    QVERIFY(!window() || window()->close());
 }
 
 void TestMainWindow::openCompetitionWithAShot()
@@ -300,6 +351,26 @@ void TestMainWindow::openCompetitionWithAShot()
     QVERIFY(event);
     QVERIFY(userModul()->setMemberEventDone(event, member->memberID(), true));
     QVERIFY(userModul()->members()->hasAnyEventDone());
+}
+
+MyEvent *TestMainWindow::startExercise()
+{
+    if (!userModul()->newCompetition(kCountryRussia, kRifle60, false, QStringLiteral("Кубок")))
+        return nullptr;
+    TEvent *event = userModul()->currentCompetition()->event(0);
+    TBulletList *list = event ? userModul()->bulletList(event->id()) : nullptr;
+    MyEvent *exercise = list ? createMyEvent(list, event, nullptr) : nullptr;
+    if (!exercise)
+        return nullptr;
+    holdEvent(exercise);
+    connect(exercise, &MyEvent::sig_emu_SendCommand, bus(), &EMUProc::slot_emu_SendCommand);
+    connect(exercise, &MyEvent::sig_emu_getBullet, bus(), &EMUProc::slot_emu_GetBullet);
+    connect(exercise, &MyEvent::sig_emu_stopReadBullet, bus(), &EMUProc::slot_emu_StopReadBullet);
+    connect(bus(), &EMUProc::sig_EventStarted, exercise, &MyEvent::slot_emu_EventStarted);
+    QSignalSpy commands(exercise, &MyEvent::sig_emu_SendCommand);
+    exercise->initEvent();
+    exercise->slot_view_startEvent(-1, -1);
+    return commands.isEmpty() ? nullptr : exercise;
 }
 
 QTEST_MAIN(TestMainWindow)

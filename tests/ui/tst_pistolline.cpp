@@ -14,7 +14,6 @@
 #include "exerciseclock.h"
 #include "myevent.h"
 #include "rangeline.h"
-#include "simtargetunit.h"
 #include "tevent.h"
 
 namespace {
@@ -42,10 +41,18 @@ constexpr qint64 kWindowMs = 3000;
 constexpr qint64 kGraceMs = 5000;
 constexpr qint64 kBreakMs = 60000;
 // The range takes at least 10 s from one start to the next; a simulated
-// target takes a start within 1 s of the last one for a copy of it (the
-// three copies of a broadcast), so a start after the hand-advanced clock's
-// jump waits out that second of real time.
-constexpr qint64 kStartCopiesMs = SimTargetUnit::kStartCopyWindowMs + 500;
+// target takes a start soon after the last one for a copy of it (the three
+// copies of a broadcast), so a start after the hand-advanced clock's jump
+// waits out that time in real time.
+constexpr qint64 kStartCopiesMs = RangeLine::kStartCopyWindowMs + 50;
+
+// Waits in steps of 10 ms; the QTRY macros' steps of 50 ms add up over the
+// hundreds of short waits of a match.
+template <class Predicate>
+bool waitUntil(Predicate done)
+{
+    return QTest::qWaitFor(done, kTimeoutMs);
+}
 
 } // namespace
 
@@ -69,6 +76,12 @@ private:
     // The clock moves on to the next start once the last one can no longer
     // be taken for a copy of it.
     void advanceToStart(qint64 ms);
+    // Waits until the start sent since `startsBefore` start frames is in
+    // whole: three copies of a broadcast, or the re-shooting target's own.
+    void startIsIn(int startsBefore, int reshootTarget);
+    // START, or the re-shoot button of the target's row; false when it is
+    // not enabled.
+    bool pressStart(int reshootTarget);
 
     // Lanes fire `shots` (lane -> count) now, and the list must have them.
     void fire(const QMap<int, int> &shots, int stage, int timeTenths = -1);
@@ -89,7 +102,7 @@ private:
     std::unique_ptr<TBulletList> m_rapidFireList;
     TBulletList *m_list = nullptr; // the running stage's
     ManualClock m_clock;
-    QElapsedTimer m_sinceStart; // real time since the last start was confirmed
+    QElapsedTimer m_sinceStart; // real time since every copy of the last start was in
     QRandomGenerator m_random{20240608};
     QMap<int, QList<ExpectedRow>> m_rows; // by lane, in shot order
 };
@@ -98,6 +111,7 @@ void TestPistolLine::init()
 {
     m_line = std::make_unique<RangeLine>(kLanes);
     QVERIFY(m_line->start(QStringLiteral("pistol")));
+    QVERIFY(m_line->putLanesOnTheLine());
     m_competition = m_line->db().insertCompetition(false, 1, 1, false, QTime(9, 0),
                                                    QDate(2024, 6, 8), QStringLiteral("Pistol"));
     QVERIFY(m_competition >= 0);
@@ -135,7 +149,7 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
     std::unique_ptr<TBulletList> list =
         m_line->makeList(eventID, face, false, kCalibre, kControlValue);
     m_list = list.get();
-    MyEvent *stage = m_line->wiring().connectEvent(event.get(), list.get(), prevList);
+    MyEvent *stage = m_line->connectEvent(event.get(), list.get(), prevList);
     if (stage)
         stage->setClock(&m_clock);
     if (typeXMLID == kPrecisionType) {
@@ -152,8 +166,23 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
 void TestPistolLine::advanceToStart(qint64 ms)
 {
     if (m_sinceStart.isValid())
-        QTRY_VERIFY_WITH_TIMEOUT(m_sinceStart.elapsed() > kStartCopiesMs, kTimeoutMs);
+        QVERIFY(waitUntil([this] { return m_sinceStart.elapsed() > kStartCopiesMs; }));
     advance(ms);
+}
+
+void TestPistolLine::startIsIn(int startsBefore, int reshootTarget)
+{
+    const int copies = reshootTarget >= 1 ? 1 : 3;
+    QVERIFY(waitUntil([&] { return m_line->startFramesReceived() >= startsBefore + copies; }));
+    m_sinceStart.start();
+}
+
+bool TestPistolLine::pressStart(int reshootTarget)
+{
+    if (reshootTarget < 1)
+        return m_line->screen().pressStart();
+    const int flagged = m_list->countShotsWithStatus(reshootTarget, kFlaggedFine);
+    return m_line->screen().pressReshoot(reshootTarget, flagged);
 }
 
 int TestPistolLine::count(const char *slot, const QString &value) const
@@ -163,18 +192,18 @@ int TestPistolLine::count(const char *slot, const QString &value) const
 
 void TestPistolLine::waitFor(const char *slot, const QString &value, int before)
 {
-    QTRY_VERIFY2_WITH_TIMEOUT(count(slot, value) > before,
-                              qPrintable(QStringLiteral("%1 %2").arg(slot, value)), kTimeoutMs);
+    QVERIFY2(waitUntil([&] { return count(slot, value) > before; }),
+             qPrintable(QStringLiteral("%1 %2").arg(slot, value)));
 }
 
 void TestPistolLine::fire(const QMap<int, int> &shots, int stage, int timeTenths)
 {
     QMap<int, int> expected;
-    QMap<int, int> heldBefore;
+    QMap<int, int> firedBefore;
     for (auto it = shots.cbegin(); it != shots.cend(); ++it) {
         const int lane = it.key();
         expected[lane] = m_list->shotCountOfStage(lane, stage) + it.value();
-        heldBefore[lane] = m_line->targetShotCount(lane);
+        firedBefore[lane] = m_line->firedShotCount(lane);
         QList<ScriptedShot> script;
         for (int i = 0; i < it.value(); ++i) {
             ScriptedShot shot;
@@ -190,10 +219,10 @@ void TestPistolLine::fire(const QMap<int, int> &shots, int stage, int timeTenths
         m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(it.key(), stage), it.value(),
-                                  kTimeoutMs);
+        waitUntil([&] { return m_list->shotCountOfStage(it.key(), stage) == it.value(); });
+        QCOMPARE(m_list->shotCountOfStage(it.key(), stage), it.value());
         if (stage == kStageMatch)
-            m_rows[it.key()] += m_line->targetRows(it.key(), heldBefore.value(it.key()));
+            m_rows[it.key()] += m_line->firedRows(it.key(), firedBefore.value(it.key()));
     }
 }
 
@@ -209,13 +238,11 @@ void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTar
 {
     const QString modeText = QStringLiteral("ModeText");
     const int modeTexts = m_line->screen().valuesOf(modeText).size();
-    if (reshootTarget >= 1)
-        emit m_line->screen().sig_startEvent(reshootTarget, -1);
-    else
-        m_line->screen().pressStart();
+    QVERIFY(pressStart(reshootTarget));
+    const int starts = m_line->startFramesReceived();
     advanceToStart(kLoadMs);
-    QTRY_VERIFY_WITH_TIMEOUT(m_line->screen().valuesOf(modeText).size() > modeTexts, kTimeoutMs);
-    m_sinceStart.start();
+    QVERIFY(waitUntil([&] { return m_line->screen().valuesOf(modeText).size() > modeTexts; }));
+    startIsIn(starts, reshootTarget);
     const bool sighting = m_line->screen().valuesOf(modeText).last() == "0";
     fire(shots, sighting ? kStageSighting : kStageMatch);
 
@@ -235,16 +262,14 @@ void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTar
 void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
                                      int reshootTarget)
 {
-    if (reshootTarget >= 1)
-        emit m_line->screen().sig_startEvent(reshootTarget, -1);
-    else
-        m_line->screen().pressStart();
+    QVERIFY(pressStart(reshootTarget));
     for (int k = 0; k < shootingPerWindow.size(); ++k) {
         const int opened = count("TimeChange", QStringLiteral("0.0 0"));
+        const int starts = m_line->startFramesReceived();
         // The turned-away time; the window before's grace time is over first.
         advanceToStart(kLoadMs);
         waitFor("TimeChange", QStringLiteral("0.0 0"), opened);
-        m_sinceStart.start();
+        startIsIn(starts, reshootTarget);
         const bool sighting = m_line->screen().valuesOf(QStringLiteral("ModeText")).last() == "0";
         QMap<int, int> shots;
         for (int lane : shootingPerWindow.at(k))
@@ -262,7 +287,6 @@ void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
 void TestPistolLine::precisionThenRapidFire()
 {
     QVERIFY(openStage(kPrecisionType, kPrecisionFace, nullptr, nullptr));
-    QVERIFY(m_line->putLanesOnTheLine(*m_list));
 
     const QMap<int, int> full{{1, kSeriesShots}, {2, kSeriesShots}, {3, kSeriesShots}};
     precisionSeries({{1, 2}, {2, 2}, {3, 2}}); // sighting
@@ -316,13 +340,12 @@ void TestPistolLine::precisionThenRapidFire()
             expectMisses(kMissingLane, 1);
         }
     }
-    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 2);
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1);
     for (int lane : kLanes)
         QCOMPARE(m_list->shotCountOfStage(lane, kStageMatch), kMatchSeries * kSeriesShots);
     checkStoredShots(m_rapidFire->id(), kRapidFireFace);
 }
 
 QTEST_MAIN(TestPistolLine)
-#include "moc_fakerunscreen.cpp"
 #include "moc_rangeline.cpp"
 #include "tst_pistolline.moc"

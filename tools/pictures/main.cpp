@@ -34,7 +34,7 @@ const QColor kSelection("#806f59");
 const QColor kField(244, 244, 243);
 const QColor kFieldBorder("#232321");
 const QColor kParchment("#e6d9c0");   // window background
-const QColor kPaper("#f5efe2");       // item views
+const QColor kPaper("#eee3cc");       // item views, read-only fields
 const QColor kGold("#c9a45c");
 const QColor kGreen("#2e9d3a");
 const QColor kRed("#c8322a");

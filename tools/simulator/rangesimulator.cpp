@@ -58,6 +58,15 @@ bool RangeSimulator::setComDirectory(const QString &path)
     return true;
 }
 
+void RangeSimulator::setStartCopyWindowMs(qint64 ms)
+{
+    m_startCopyWindowMs = ms;
+    for (const auto &converter : m_converters) {
+        for (int lane : converter->logic.laneAddresses())
+            converter->logic.lane(lane)->target.setStartCopyWindowMs(ms);
+    }
+}
+
 int RangeSimulator::addSerialConverter(const QList<int> &lanes, quint8 address)
 {
     int comNumber = 1;
@@ -87,8 +96,10 @@ int RangeSimulator::addConverter(SimLine *line, const QList<int> &lanes, quint8 
     }
     auto converter = std::make_unique<Converter>();
     converter->logic = SimConverter(address);
-    for (int lane : lanes)
+    for (int lane : lanes) {
         converter->logic.addLane(lane);
+        converter->logic.lane(lane)->target.setStartCopyWindowMs(m_startCopyWindowMs);
+    }
     converter->line = line;
     converter->comNumber = comNumber;
     const int index = converterCount();

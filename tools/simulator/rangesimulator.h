@@ -54,6 +54,10 @@ public:
     bool setComDirectory(const QString &path);
     QString comDirectory() const { return m_comDirectory; }
 
+    // The time within which a target takes a start for a copy of its last
+    // one, for every lane, also of converters added later.
+    void setStartCopyWindowMs(qint64 ms);
+
     // Converters are numbered from 0 in the order they are added; the serial
     // ones get "COM1", "COM2", ... in that order. Returns the number, or -1
     // when the line could not be opened or a lane address is taken already.
@@ -135,6 +139,7 @@ private:
     std::vector<std::unique_ptr<Converter>> m_converters;
     QList<TrafficEntry> m_traffic;
     QElapsedTimer m_clock;
+    qint64 m_startCopyWindowMs = SimTargetUnit::kStartCopyWindowMs;
     struct Shooter
     {
         QTimer *timer = nullptr; // child of the simulator

@@ -74,7 +74,7 @@ void SimTargetUnit::start(const QByteArray &frame, qint64 nowMs)
 {
     const QByteArray data = frame.mid(3);
     const bool copy = m_state == State::Running && data == m_lastStartFrame && m_lastStartMs >= 0
-        && nowMs - m_lastStartMs <= kStartCopyWindowMs;
+        && nowMs - m_lastStartMs <= m_startCopyWindowMs;
     m_lastStartFrame = data;
     m_lastStartMs = nowMs;
     if (copy)

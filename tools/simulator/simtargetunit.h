@@ -47,6 +47,10 @@ public:
     // memory full, past its time or shot limit).
     int fire(quint16 x, quint16 y, qint8 place, int timeTenths, qint64 nowMs);
 
+    // The copies of a start come within a few bus gaps; a test that starts
+    // the same exercise again soon after may shorten the window to that.
+    void setStartCopyWindowMs(qint64 ms) { m_startCopyWindowMs = ms; }
+
     int address() const { return m_address; }
     State state() const { return m_state; }
     const QVector<SimShot> &shots() const { return m_shots; }
@@ -81,6 +85,7 @@ private:
     qint64 m_startMs = 0;
     QByteArray m_lastStartFrame; // data of the last start, to recognise its copies
     qint64 m_lastStartMs = -1;
+    qint64 m_startCopyWindowMs = kStartCopyWindowMs;
     int m_face = 0;
     int m_timeLimitSeconds = kNoTimeLimit;
     int m_shotLimit = kNoShotLimit;

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs the program against the range simulator, from a fresh clone:
+#   bash scripts/run.sh
+# Installs the Debian packages that are missing (scripts/setup.sh), builds the
+# program and the simulator in build/, lays out the run folder (run/, or
+# $RANGE_RUN_DIR) from data/ without touching what it already holds (its
+# databases stay), starts the simulator with one converter, lanes 1-10 and a
+# simulated shooter on every lane, then the program in the run folder. Closing
+# the program stops the simulator. RANGE_CLOCK_SPEED=<n> runs the exercise
+# clocks n times faster. The simulator's log is run/simulator.log.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build
+run=${RANGE_RUN_DIR:-$root/run}
+
+missing=()
+while read -r package; do
+    [ -z "$package" ] && continue
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done < <(grep -v '^#' scripts/packages.txt)
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing ${missing[*]}"
+    bash scripts/setup.sh
+fi
+
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" --target range range_simulator_cli
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display to show the program on; run it as: xvfb-run -a -s '-screen 0 1366x768x24' bash scripts/run.sh"
+    exit 2
+fi
+
+mkdir -p "$run"
+cp -rn data/. "$run"/
+com=$run/com
+rm -rf "$com"
+
+"$build/tools/simulator/range_simulator_cli" --com-dir "$com" --serial 1-10 \
+    --shooters 40,6000 --quiet < /dev/null > "$run/simulator.log" 2>&1 &
+simulator=$!
+trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null || true' EXIT
+
+for _ in $(seq 100); do
+    [ -e "$com/COM1" ] && break
+    kill -0 "$simulator" 2>/dev/null || { cat "$run/simulator.log"; exit 1; }
+    sleep 0.1
+done
+[ -e "$com/COM1" ] || { echo "The simulator made no serial port; see $run/simulator.log"; exit 1; }
+
+echo "Range simulator on $com (lanes 1-10)${RANGE_CLOCK_SPEED:+, exercise clock x$RANGE_CLOCK_SPEED}; program in $run"
+cd "$run"
+RANGE_COM_DIR=$com "$build/app/range"
