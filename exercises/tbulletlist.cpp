@@ -13,8 +13,6 @@ namespace {
 
 const char *const kTargetFoundIcon = ":/clasters/img/clasters/green_ico.png";
 const char *const kTargetMissingIcon = ":/clasters/img/clasters/red_ico.png";
-const char *const kArrowImage = ":/arrows/img/arrows/arr%1.png";
-const char *const kErrorArrowImage = ":/arrows/img/arrows/err.png";
 
 } // namespace
 
@@ -148,11 +146,7 @@ QVariant TBulletList::displayData(const TMemberPlace *place, int column) const
     const TBullet *shot = shotOfCell(place, column);
     if (!shot)
         return QVariant();
-    QString text = m_showTenths ? QString::number(shot->range(), 'f', 1)
-                                : QString::number(shot->score());
-    if (shot->isControl())
-        text += QLatin1Char('*');
-    return text;
+    return shot->valueText(m_showTenths);
 }
 
 QVariant TBulletList::decorationData(const TMemberPlace *place, int column) const
@@ -166,7 +160,7 @@ QVariant TBulletList::decorationData(const TMemberPlace *place, int column) cons
     const TBullet *shot = shotOfCell(place, column);
     if (!shot || !place->showArrows())
         return QVariant();
-    return arrowImage(shot);
+    return m_pictures.arrowOf(shot);
 }
 
 QVariant TBulletList::shotRoleData(const TMemberPlace *place, int column, int role) const
@@ -196,23 +190,7 @@ QVariant TBulletList::shotRoleData(const TMemberPlace *place, int column, int ro
 
 QImage TBulletList::presenceIcon(bool found) const
 {
-    const QString path = QLatin1String(found ? kTargetFoundIcon : kTargetMissingIcon);
-    auto cached = m_imageCache.constFind(path);
-    if (cached == m_imageCache.constEnd())
-        cached = m_imageCache.insert(path, TMemberPlace::scaledIcon(QImage(path)));
-    return *cached;
-}
-
-QImage TBulletList::arrowImage(const TBullet *shot) const
-{
-    // The place code is the target's signed byte.
-    const QString path = shot->fine() == 0
-        ? QString::fromLatin1(kArrowImage).arg(int(qint8(shot->positionCode())))
-        : QString::fromLatin1(kErrorArrowImage);
-    auto cached = m_imageCache.constFind(path);
-    if (cached == m_imageCache.constEnd())
-        cached = m_imageCache.insert(path, QImage(path));
-    return *cached;
+    return m_pictures.icon(QLatin1String(found ? kTargetFoundIcon : kTargetMissingIcon));
 }
 
 bool TBulletList::setData(const QModelIndex &index, const QVariant &value, int role)

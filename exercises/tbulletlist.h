@@ -6,6 +6,7 @@
 #include <QList>
 
 #include "rowsort.h"
+#include "tablepictures.h"
 #include "tbullet.h"
 #include "tplacecolumns.h"
 
@@ -157,7 +158,6 @@ private:
     QVariant decorationData(const TMemberPlace *place, int column) const;
     QVariant shotRoleData(const TMemberPlace *place, int column, int role) const;
     QImage presenceIcon(bool found) const;
-    QImage arrowImage(const TBullet *shot) const;
     void refreshCell(int row, int column);
     int rowOf(const TMemberPlace *place) const;
 
@@ -177,8 +177,7 @@ private:
     int m_seriesCount = 1;
     int m_shotColumns = 1;
     bool m_showTenths = false;
-    // Decoded once: data() is asked for them on every repaint.
-    mutable QHash<QString, QImage> m_imageCache;
+    TablePictures m_pictures;
 };
 
 // Row order: the place with the greater match total first (see rankorder.h).

@@ -131,6 +131,14 @@ QString TBullet::timeText() const
         .arg(tenths);
 }
 
+QString TBullet::valueText(bool tenths) const
+{
+    QString text = tenths ? QString::number(range(), 'f', 1) : QString::number(m_score);
+    if (m_isControl)
+        text += QLatin1Char('*');
+    return text;
+}
+
 bool compareBulletOrder(const TBullet *a, const TBullet *b)
 {
     if (a->stage() != b->stage())

@@ -51,6 +51,9 @@ public:
 
     // "mm:ss.t"
     QString timeText() const;
+    // The value as a shot table shows it, "10.4" in tenths or "10" in
+    // points, with "*" after a marked shot.
+    QString valueText(bool tenths) const;
 
 private:
     int calcRange10();

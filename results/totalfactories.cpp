@@ -9,6 +9,7 @@
 #include "total_simple_one_model.h"
 #include "tseries.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 
 namespace {
 
@@ -75,6 +76,17 @@ QAbstractItemModel *createStoredTotalModel(int competitionType, TViewBulletList 
     if (!first)
         return nullptr;
     return totalModelOfType(competitionType, first, second);
+}
+
+QAbstractItemModel *createViewTotalModel(TViewModul *modul)
+{
+    const TCompetition *competition = modul ? modul->competition() : nullptr;
+    const TEvent *first = competition ? competition->event(0) : nullptr;
+    if (!first)
+        return nullptr;
+    const TEvent *second = competition->event(1);
+    return createStoredTotalModel(competition->type(), modul->bulletListOfEvent(first->id()),
+                                  second ? modul->bulletListOfEvent(second->id()) : nullptr);
 }
 
 QAbstractItemModel *createEventTotalModel(TBulletList *list, int typeID, int subType)

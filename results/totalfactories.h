@@ -4,6 +4,7 @@ class QAbstractItemModel;
 class TBulletList;
 class TUserModul;
 class TViewBulletList;
+class TViewModul;
 
 // The only places where a competition type or an exercise type chooses its
 // totals table. Every model returned is new, without parent, and the caller
@@ -19,6 +20,10 @@ QAbstractItemModel *createCompetitionTotalModel(TUserModul *modul);
 // second list. Null for a type without a table or without a first list.
 QAbstractItemModel *createStoredTotalModel(int competitionType, TViewBulletList *first,
                                            TViewBulletList *second);
+
+// The standings of the competition open in the results viewer, over its
+// stored lists (see createStoredTotalModel).
+QAbstractItemModel *createViewTotalModel(TViewModul *modul);
 
 // The total of one exercise: for types 1 to 3 the list's own series model,
 // which the list owns; for type 6 a new compact three-position table.

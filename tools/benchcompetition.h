@@ -9,9 +9,10 @@
 #include "tdbaccessor.h"
 
 // The stored competition the benchmarks measure: competition type 1 (one
-// exercise of 60 shots in tenths), 100 members of 8 teams in relays of 10,
-// each with 60 match shots, written straight into the database of the current
-// folder.
+// exercise of 60 shots in tenths, or more exercises of type 1 when the type
+// list of the run folder gives it more), 100 members of 8 teams in relays of
+// 10, each with 60 match shots in every exercise, written straight into the
+// database of the current folder. The exercises have the keys 1, 2, ...
 namespace BenchCompetition {
 
 constexpr int kMembers = 100;
@@ -33,7 +34,7 @@ inline bool exec(QSqlQuery &query, const QString &statement, const QVariantList 
 
 // The competition, its shooters, teams, members, relays and shots, in one
 // transaction on a connection of its own.
-inline bool storeCompetition()
+inline bool storeCompetition(int events = 1)
 {
     bool ok = false;
     {
@@ -44,9 +45,10 @@ inline bool storeCompetition()
         ok = ok
             && exec(q, QStringLiteral("INSERT INTO tcompetitions VALUES (?, 0, ?, 1, 0, ?, ?)"),
                     {kCompetitionID, kRussia, QStringLiteral("2024-05-01 09:00:00"),
-                     QStringLiteral("Bench Cup")})
-            && exec(q, QStringLiteral("INSERT INTO tevents VALUES (?, ?, 1, 0, 0, ?)"),
-                    {kEventID, kCompetitionID, QStringLiteral("2024-05-01 09:00:00")});
+                     QStringLiteral("Bench Cup")});
+        for (int event = kEventID; ok && event < kEventID + events; ++event)
+            ok = exec(q, QStringLiteral("INSERT INTO tevents VALUES (?, ?, 1, 0, 0, ?)"),
+                      {event, kCompetitionID, QStringLiteral("2024-05-01 09:00:00")});
         for (int team = 1; ok && team <= kTeams; ++team)
             ok = exec(q, QStringLiteral("INSERT INTO tteam VALUES (?, ?, ?, ?)"),
                       {team, QStringLiteral("Team %1").arg(team), kRussia + team % 3,
@@ -58,15 +60,18 @@ inline bool storeCompetition()
                        QStringLiteral("1990-01-01 00:00:00"), m % 2, kRussia + m % 5,
                        1 + m % kTeams})
                 && exec(q, QStringLiteral("INSERT INTO tmembers VALUES (?, ?, ?, ?)"),
-                        {m, kCompetitionID, m, m})
-                && exec(q, QStringLiteral("INSERT INTO trelays VALUES (?, ?, ?, ?)"),
-                        {kEventID, m, 1 + (m - 1) % kRelaySize, 1 + (m - 1) / kRelaySize});
+                        {m, kCompetitionID, m, m});
+            for (int event = kEventID; ok && event < kEventID + events; ++event)
+                ok = exec(q, QStringLiteral("INSERT INTO trelays VALUES (?, ?, ?, ?)"),
+                          {event, m, 1 + (m - 1) % kRelaySize, 1 + (m - 1) / kRelaySize});
         }
         ok = ok && BenchShots::prepareMatchShot(q);
-        for (int m = 1; ok && m <= kMembers; ++m) {
+        for (int i = 0; ok && i < events * kMembers; ++i) {
+            const int event = kEventID + i / kMembers;
+            const int m = 1 + i % kMembers;
             for (int number = 1; ok && number <= kShotsPerMember; ++number) {
                 const QPoint at((number * 37 + m * 11) % 200, (number * 91 + m * 7) % 200);
-                ok = BenchShots::insertMatchShot(q, kEventID, m, number, at);
+                ok = BenchShots::insertMatchShot(q, event, m, number, at);
             }
         }
         ok = ok && db.commit();

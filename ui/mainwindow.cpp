@@ -24,6 +24,7 @@
 #include "formwellcome.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 #include "waitms.h"
 
 namespace {
@@ -52,6 +53,8 @@ MainWindow::MainWindow(QWidget *parent)
     practiceModul = new TPracticeModul;
     parentless.append(practiceModul);
     practiceModul->reload();
+    viewModul = new TViewModul;
+    parentless.append(viewModul);
     currentEvent = nullptr;
 
     createBus();
@@ -125,6 +128,7 @@ void MainWindow::createPages()
     formPracticeSetting = new FormPracticeSetting(practiceModul);
     addPage(Page::Practice, formPracticeSetting);
     createTotalsPages();
+    createViewerPage();
     pages->setCurrentWidget(formWellcome);
 
     auto *layout = new QVBoxLayout;

@@ -18,6 +18,7 @@ class FormCompetitions;
 class FormEventTotal;
 class FormMembers;
 class FormPracticeSetting;
+class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
@@ -27,6 +28,7 @@ class TEvent;
 class TPracticeModul;
 class TPrintData;
 class TUserModul;
+class TViewModul;
 
 namespace Ui {
 class MainWindow;
@@ -45,6 +47,7 @@ class MainWindow;
 //   mainwindowbus.cpp       bus status and log relay
 //   mainwindowpractice.cpp  practice flow
 //   mainwindowtotals.cpp    total pages and printing
+//   mainwindowviewer.cpp    results viewer
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -148,6 +151,9 @@ private:
     void showCompetitionTotal();
     void printReport(int relay);
     void releaseHiddenTotals();
+    // Results viewer.
+    void createViewerPage();
+    void showViewer();
 
     Ui::MainWindow *ui = nullptr;
     bool logsEnabled = true;
@@ -170,6 +176,8 @@ private:
     FormEventTotal *formEventTotal = nullptr;
     FormCompetitionTotal *formCompetitionTotal = nullptr;
     TPrintData *printData = nullptr; // one of parentless
+    TViewModul *viewModul = nullptr; // one of parentless
+    FormVIEW *formVIEW = nullptr;
     int addrStart = 1;
     int addrCol = 10;
 

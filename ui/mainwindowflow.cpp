@@ -27,7 +27,7 @@ void MainWindow::slot_setCompetitionsWidget(int mode)
         break;
     case FormWellcome::ViewResults:
         workMode = kModeViewer;
-        showPage(Page::Viewer);
+        showViewer();
         break;
     default:
         break;

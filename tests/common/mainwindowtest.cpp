@@ -14,6 +14,7 @@
 #include "tdbaccessor.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 
 namespace {
 const QString kComFolder = QStringLiteral("com");
@@ -88,6 +89,7 @@ void MainWindowTest::openWindow()
     if (practiceModul()->hasError())
         m_storageErrors.append(practiceModul()->lastError());
     watchStorageErrors(practiceModul());
+    watchStorageErrors(viewModul()->db());
     m_window->show();
 }
 
@@ -291,6 +293,11 @@ TUserModul *MainWindowTest::userModul() const
 TPracticeModul *MainWindowTest::practiceModul() const
 {
     return m_window->practiceModul;
+}
+
+TViewModul *MainWindowTest::viewModul() const
+{
+    return m_window->viewModul;
 }
 
 int MainWindowTest::workMode() const

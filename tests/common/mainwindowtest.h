@@ -47,6 +47,7 @@ class TdbAccessor;
 class TEvent;
 class TPracticeModul;
 class TUserModul;
+class TViewModul;
 
 class MainWindowTest : public QObject
 {
@@ -114,6 +115,7 @@ protected:
     // What the window holds.
     TUserModul *userModul() const;
     TPracticeModul *practiceModul() const;
+    TViewModul *viewModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;

@@ -2,6 +2,7 @@
 #include "totalfactories.h"
 #include "tseries.h"
 #include "ttargettype.h"
+#include "tviewmodul.h"
 
 #include <QtTest>
 
@@ -68,10 +69,10 @@ void TestTotalFactories::competitionTotals()
 
     std::unique_ptr<QAbstractItemModel> runningModel(createCompetitionTotalModel(f.modul()));
     QCOMPARE(classOf(runningModel.get()), running);
-    const std::unique_ptr<TViewBulletList> first = f.storedList(0);
-    const std::unique_ptr<TViewBulletList> second = f.storedList(1);
-    std::unique_ptr<QAbstractItemModel> storedModel(
-        createStoredTotalModel(f.competition()->type(), first.get(), second.get()));
+    // The viewer reads the same competition over its own connection.
+    TViewModul view;
+    view.openCompetition(f.competition()->id());
+    std::unique_ptr<QAbstractItemModel> storedModel(createViewTotalModel(&view));
     QCOMPARE(classOf(storedModel.get()), stored);
     for (QAbstractItemModel *model : {runningModel.get(), storedModel.get()}) {
         if (!model)
@@ -91,6 +92,9 @@ void TestTotalFactories::noCompetitionNoTotals()
     QVERIFY(!createCompetitionTotalModel(nullptr));
     QVERIFY(!createCompetitionTotalModel(f.modul()));
     QVERIFY(!createStoredTotalModel(1, nullptr, nullptr));
+    TViewModul view;
+    QVERIFY(!createViewTotalModel(nullptr));
+    QVERIFY(!createViewTotalModel(&view));
     QVERIFY(!createEventTotalModel(nullptr, 1, 1));
 }
 

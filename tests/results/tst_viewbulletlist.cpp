@@ -1,3 +1,4 @@
+#include "composerelay.h"
 #include "resultsfixture.h"
 #include "tcountry.h"
 #include "tviewmemberplace.h"
@@ -23,7 +24,6 @@ private slots:
     void nothingToLoad();
 
 private:
-    bool composeRelay(TEvent *event, int number, const QList<int> &memberIDs);
     // Shot values in tenths, in stored order.
     static QList<int> valuesOf(const TViewMemberPlace *place);
     ResultsFixture &f() { return *m_fixture; }
@@ -40,19 +40,6 @@ void TestViewBulletList::init()
 void TestViewBulletList::cleanup()
 {
     m_fixture.reset();
-}
-
-bool TestViewBulletList::composeRelay(TEvent *event, int number, const QList<int> &memberIDs)
-{
-    TUserModul *modul = f().modul();
-    if (!modul->beginEditRelay(event, number))
-        return false;
-    int target = 1;
-    for (int memberID : memberIDs) {
-        if (!modul->placeMember(memberID, target++, true, false))
-            return false;
-    }
-    return modul->commitEditRelay(true);
 }
 
 QList<int> TestViewBulletList::valuesOf(const TViewMemberPlace *place)
@@ -72,8 +59,8 @@ void TestViewBulletList::competitionWrittenByTheModule()
     const int b = f().addMember(1);
     const int c = f().addMember(2);
     const int d = f().addMember(4);
-    QVERIFY(composeRelay(f().event(0), 1, {a, b}));
-    QVERIFY(composeRelay(f().event(0), 2, {c, d}));
+    QVERIFY(composeRelay(f().modul(), f().event(0), 1, {a, b}));
+    QVERIFY(composeRelay(f().modul(), f().event(0), 2, {c, d}));
     QVERIFY(f().shoot(f().list(0), a, shotValues("3*100 2*105")));
     QVERIFY(f().shoot(f().list(0), b, shotValues("6*100")));
     QVERIFY(f().shoot(f().list(0), d, shotValues("5*109")));
@@ -260,7 +247,7 @@ void TestViewBulletList::storedRowsAsTheyAre()
     QVERIFY(f().newCompetition(1));
     const int a = f().addMember(1);
     const int b = f().addMember(2);
-    QVERIFY(composeRelay(f().event(0), 1, {a, b}));
+    QVERIFY(composeRelay(f().modul(), f().event(0), 1, {a, b}));
     QVERIFY(f().shoot(f().list(0), a, shotValues("100 100 100")));
     TdbAccessor *db = f().db();
     // A relay row without its number, a place code beyond the signed byte's
