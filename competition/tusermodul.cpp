@@ -98,6 +98,8 @@ void TUserModul::refilterShooters()
 
 void TUserModul::detachMembers()
 {
+    // A question left open belongs to the competition that goes.
+    m_colBullPending = false;
     m_members->setCompetition(0, nullptr);
     m_membersAttached = false;
     refilterShooters();

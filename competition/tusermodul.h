@@ -118,6 +118,9 @@ public:
     // Shot-count check: done marks from the stored shots; mode says what
     // becomes of a member with too few shots.
     void checkColBull(int mode);
+    // The check waits for the operator's answer to sig_askColBull; the done
+    // marks are not final until sig_colBullCheckEnded.
+    bool isColBullCheckPending() const { return m_colBullPending; }
 
     // Countries.
     TCountry *countryAt(int index) const;
@@ -183,6 +186,8 @@ signals:
     // ID (the member row, not the shooter), display name, exercise name.
     void sig_askColBull(int eventID, int memberID, const QString &memberName,
                         const QString &eventName);
+    // The shot-count check has walked every member of every exercise.
+    void sig_colBullCheckEnded();
 
 public slots:
     // The operator's answer to sig_askColBull: 0 clear, 1 fill with misses;
@@ -238,4 +243,5 @@ private:
     // The database could not be created or opened; statements that merely
     // failed do not count.
     bool m_storageUnusable = false;
+    bool m_colBullPending = false;
 };

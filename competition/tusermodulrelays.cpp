@@ -251,6 +251,7 @@ void TUserModul::checkRelayFinished()
 
 void TUserModul::checkColBull(int mode)
 {
+    m_colBullPending = false;
     for (TEvent *event : eventChain()) {
         TBulletList *list = bulletList(event->id());
         if (!list)
@@ -263,6 +264,7 @@ void TUserModul::checkColBull(int mode)
                 return;
         }
     }
+    emit sig_colBullCheckEnded();
 }
 
 bool TUserModul::checkMemberShots(TEvent *event, TBulletList *list, TShooter *member, int mode)
@@ -280,6 +282,7 @@ bool TUserModul::checkMemberShots(TEvent *event, TBulletList *list, TShooter *me
         return true;
     case kTooFewShots:
         if (mode == ColBullAsk) {
+            m_colBullPending = true;
             emit sig_askColBull(event->id(), memberID, displayName(member), event->nameEng());
             return false;
         }

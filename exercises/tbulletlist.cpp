@@ -250,6 +250,18 @@ void TBulletList::refreshAll(bool sortFirst)
     m_series->refreshAll();
 }
 
+void TBulletList::refreshPlace(const TMemberPlace *place, bool sortFirst)
+{
+    if (sortFirst)
+        sort(0, Qt::AscendingOrder);
+    const int index = m_places.indexOf(const_cast<TMemberPlace *>(place));
+    if (index < 0)
+        return;
+    const int row = m_firstRow + index;
+    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
+    m_series->refreshRow(index);
+}
+
 void TBulletList::refreshCell(int row, int column)
 {
     const QModelIndex cell = index(row, column);

@@ -159,6 +159,9 @@ private:
     QVariant shotRoleData(const TMemberPlace *place, int column, int role) const;
     QImage presenceIcon(bool found) const;
     void refreshCell(int row, int column);
+    // A shot changed only its own place's cells; the run screen repaints
+    // that row instead of the whole table. sortFirst as for refreshAll.
+    void refreshPlace(const TMemberPlace *place, bool sortFirst);
     int rowOf(const TMemberPlace *place) const;
 
     int m_firstRow = 0;

@@ -50,7 +50,7 @@ TBullet *TBulletList::addShotFromTarget(int memberID, int number, int x, int y,
         place->removeShot(shot);
         return nullptr;
     }
-    refreshAll(shot->stage() == TMemberPlace::kMatch);
+    refreshPlace(place, shot->stage() == TMemberPlace::kMatch);
     return shot;
 }
 
@@ -188,7 +188,7 @@ TBullet *TBulletList::replaceFlaggedShot(int memberID, int number, int x, int y,
         return nullptr;
     }
     place->removeShot(flagged);
-    refreshAll(shot->stage() == TMemberPlace::kMatch);
+    refreshPlace(place, shot->stage() == TMemberPlace::kMatch);
     return shot;
 }
 

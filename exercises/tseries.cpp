@@ -179,6 +179,14 @@ void TSeries::refreshAll()
     emit dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1));
 }
 
+void TSeries::refreshRow(int index)
+{
+    if (index < 0 || index >= m_rowCount || columnCount() < 1)
+        return;
+    const int row = m_firstRow + index;
+    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
+}
+
 bool TSeries::seriesResultInt(int target, int &sum, int &marked) const
 {
     const TMemberPlace *place = placeOfTarget(target);

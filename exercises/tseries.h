@@ -41,6 +41,7 @@ public:
     void rowRemoved(int index);
     void removeAllRows();
     void refreshAll();
+    void refreshRow(int index);
 
     // The match result of the place on the target; false when no place is on it.
     bool seriesResultInt(int target, int &sum, int &marked) const;

@@ -1,17 +1,6 @@
 #include "eventwiring.h"
 
-#include <QtDebug>
-
 #include "createmyevent.h"
-#include "emuproc.h"
-#include "myevent.h"
-
-EventWiring::EventWiring(EMUProc *bus, QObject *runScreen, QObject *parent)
-    : QObject(parent)
-    , m_bus(bus)
-    , m_runScreen(runScreen)
-{
-}
 
 EventWiring::~EventWiring()
 {
@@ -21,13 +10,23 @@ EventWiring::~EventWiring()
 MyEvent *EventWiring::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
 {
     disconnectEvent();
-    m_event = createMyEvent(list, event, prevStage);
+    return adopt(createMyEvent(list, event, prevStage));
+}
+
+MyEvent *EventWiring::adopt(MyEvent *event)
+{
+    disconnectEvent();
+    m_event = event;
     if (!m_event)
         return nullptr;
     if (m_bus)
-        wireBus();
-    if (m_runScreen)
-        wireRunScreen();
+        m_connections << wireEventToBus();
+    if (m_eventToScreen)
+        m_connections << m_eventToScreen(m_event);
+    if (m_bus)
+        m_connections << wireBusToEvent();
+    if (m_screenToEvent)
+        m_connections << m_screenToEvent(m_event);
     m_event->initEvent();
     return m_event;
 }
@@ -43,65 +42,32 @@ void EventWiring::disconnectEvent()
     m_event = nullptr;
 }
 
-void EventWiring::wireBus()
+QList<QMetaObject::Connection> EventWiring::wireEventToBus()
 {
-    using AddBullet = void (MyEvent::*)(int, int, QPoint, schar, int, int);
-    m_connections
-        << connect(m_event, &MyEvent::sig_emu_SendCommand, m_bus, &EMUProc::slot_emu_SendCommand)
-        << connect(m_event, &MyEvent::sig_emu_getBullet, m_bus, &EMUProc::slot_emu_GetBullet)
-        << connect(m_event, &MyEvent::sig_emu_stopReadBullet, m_bus,
-                   &EMUProc::slot_emu_StopReadBullet)
-        << connect(m_bus, &EMUProc::sig_TargetEnabled, m_event, &MyEvent::slot_emu_TargetFound)
-        << connect(m_bus, &EMUProc::sig_PCEnabled, m_event, &MyEvent::slot_emu_PCFound)
-        << connect(m_bus, &EMUProc::sig_AddBullet, m_event,
-                   static_cast<AddBullet>(&MyEvent::slot_emu_AddBullet))
-        << connect(m_bus, &EMUProc::sig_setTime, m_event, &MyEvent::slot_emu_setTime)
-        << connect(m_bus, &EMUProc::sig_EventStarted, m_event, &MyEvent::slot_emu_EventStarted)
-        << connect(m_bus, &EMUProc::sig_EventStoped, m_event, &MyEvent::slot_emu_EventStoped)
-        << connect(m_bus, &EMUProc::sig_BDReseted, m_event, &MyEvent::slot_emu_BDReseted)
-        << connect(m_bus, &EMUProc::sig_ClasterSetted, m_event, &MyEvent::slot_emu_ClasterSetted)
-        << connect(m_bus, &EMUProc::sig_setMatchFromPC, m_event,
-                   &MyEvent::slot_emu_BDResetFromPC)
-        << connect(m_bus, &EMUProc::sig_PCWroteBullet, m_event, &MyEvent::slot_emu_ClientBullets);
+    EMUProc *bus = m_bus.data();
+    return {
+        connect(m_event, &MyEvent::sig_emu_getBullet, bus, &EMUProc::slot_emu_GetBullet),
+        connect(m_event, &MyEvent::sig_emu_stopReadBullet, bus,
+                &EMUProc::slot_emu_StopReadBullet),
+        connect(m_event, &MyEvent::sig_emu_SendCommand, bus, &EMUProc::slot_emu_SendCommand),
+    };
 }
 
-void EventWiring::wireRunScreen()
+QList<QMetaObject::Connection> EventWiring::wireBusToEvent()
 {
-    // The screen is known by the names of its signals and slots only.
-    const QList<QMetaObject::Connection> screen{
-        connect(m_event, SIGNAL(sig_view_TimeChange(QString, int)), m_runScreen,
-                SLOT(slot_myEvent_TimeChange(QString, int))),
-        connect(m_event, SIGNAL(sig_view_EventFinished()), m_runScreen,
-                SLOT(slot_myEvent_EventFinished())),
-        connect(m_event, SIGNAL(sig_view_BTNBackEnabled(bool)), m_runScreen,
-                SLOT(slot_myEvent_BTNBackEnabled(bool))),
-        connect(m_event, SIGNAL(sig_view_BTNStartEnabled(bool)), m_runScreen,
-                SLOT(slot_myEvent_BTNStartEnabled(bool))),
-        connect(m_event, SIGNAL(sig_view_BTNStartText(int)), m_runScreen,
-                SLOT(slot_myEvent_BTNStartText(int))),
-        connect(m_event, SIGNAL(sig_view_BTNStopEnabled(bool)), m_runScreen,
-                SLOT(slot_myEvent_BTNStopEnabled(bool))),
-        connect(m_event, SIGNAL(sig_view_BTNStopVisible(bool)), m_runScreen,
-                SLOT(slot_myEvent_BTNStopVisible(bool))),
-        connect(m_event, SIGNAL(sig_view_BTNNextEnabled(bool)), m_runScreen,
-                SLOT(slot_myEvent_BTNNextEnabled(bool))),
-        connect(m_event, SIGNAL(sig_view_ModeText(int)), m_runScreen,
-                SLOT(slot_myEvent_ModeText(int))),
-        connect(m_event, SIGNAL(sig_view_DelegateView(bool)), m_runScreen,
-                SLOT(slot_myEvent_DelegateView(bool))),
-        connect(m_runScreen, SIGNAL(sig_startEvent(int, int)), m_event,
-                SLOT(slot_view_startEvent(int, int))),
-        connect(m_runScreen, SIGNAL(sig_stopEvent(int)), m_event,
-                SLOT(slot_view_stopEvent(int))),
+    using AddBullet = void (MyEvent::*)(int, int, QPoint, schar, int, int);
+    EMUProc *bus = m_bus.data();
+    return {
+        connect(bus, &EMUProc::sig_TargetEnabled, m_event, &MyEvent::slot_emu_TargetFound),
+        connect(bus, &EMUProc::sig_PCEnabled, m_event, &MyEvent::slot_emu_PCFound),
+        connect(bus, &EMUProc::sig_AddBullet, m_event,
+                static_cast<AddBullet>(&MyEvent::slot_emu_AddBullet)),
+        connect(bus, &EMUProc::sig_setTime, m_event, &MyEvent::slot_emu_setTime),
+        connect(bus, &EMUProc::sig_EventStarted, m_event, &MyEvent::slot_emu_EventStarted),
+        connect(bus, &EMUProc::sig_EventStoped, m_event, &MyEvent::slot_emu_EventStoped),
+        connect(bus, &EMUProc::sig_BDReseted, m_event, &MyEvent::slot_emu_BDReseted),
+        connect(bus, &EMUProc::sig_ClasterSetted, m_event, &MyEvent::slot_emu_ClasterSetted),
+        connect(bus, &EMUProc::sig_setMatchFromPC, m_event, &MyEvent::slot_emu_BDResetFromPC),
+        connect(bus, &EMUProc::sig_PCWroteBullet, m_event, &MyEvent::slot_emu_ClientBullets),
     };
-    int missing = 0;
-    for (const QMetaObject::Connection &connection : screen) {
-        if (connection)
-            m_connections << connection;
-        else
-            ++missing;
-    }
-    if (missing > 0)
-        qWarning() << "EventWiring: the run screen" << m_runScreen->metaObject()->className()
-                   << "lacks signals or slots of the exercise";
 }

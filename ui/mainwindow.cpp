@@ -12,20 +12,26 @@
 #include "appstyle.h"
 #include "busthread.h"
 #include "datapaths.h"
+#include "dialogcheckmembercolbull.h"
 #include "dialogpracticeshooter.h"
 #include "dialogpracticeshooterlist.h"
+#include "dialogrelay.h"
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
 #include "dialogstartnumchange.h"
 #include "emuproc.h"
 #include "formcompetitions.h"
+#include "formexecuteevent.h"
+#include "formcurrentrelay.h"
 #include "formmembers.h"
 #include "formpracticesetting.h"
+#include "formrelays.h"
 #include "formwellcome.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
 #include "waitms.h"
+#include "warnings.h"
 
 namespace {
 const QString kClientsGroup = QStringLiteral("SET_CLIENTS");
@@ -60,6 +66,7 @@ MainWindow::MainWindow(QWidget *parent)
     createBus();
     emit sig_logenable(logsEnabled);
     createPages();
+    createEventWiring();
     connectPages();
     connectPracticePages();
 }
@@ -83,6 +90,18 @@ void MainWindow::readSettings()
     settings.beginGroup(kClientsGroup);
     addrStart = settings.value(kAddrStartKey, kDefaultAddrStart).toInt();
     addrCol = settings.value(kAddrColKey, kDefaultAddrCol).toInt();
+    if (addrCol <= 0) {
+        // No address would be served: no target could be polled, and every
+        // member would be laid out on the first address alone.
+        Warnings::warning(
+            this, QStringLiteral("Неверный диапазон адресов!"),
+            QStringLiteral("Число адресов мишеней AddrCol=%1 в файле %2 (группа %3) должно "
+                           "быть больше нуля.\nИспользуется число по умолчанию: %4.")
+                .arg(settings.value(kAddrColKey).toString(), DataPaths::kConfigFile,
+                     kClientsGroup)
+                .arg(kDefaultAddrCol));
+        addrCol = kDefaultAddrCol;
+    }
     settings.endGroup();
 }
 
@@ -99,6 +118,7 @@ void MainWindow::createBus()
     // before it starts.
     connect(this, &MainWindow::sig_findTargets, emu, &EMUProc::slot_view_StartFinding);
     connect(this, &MainWindow::sig_AddTarget, emu, &EMUProc::slot_view_AddMember);
+    connectBusReports();
     startBusMaster(emu, workerThread, QThread::InheritPriority);
 }
 
@@ -111,6 +131,10 @@ void MainWindow::createPages()
     parentless.append(dialogShooterList);
     dialogStartNumChange = new DialogStartNumChange;
     parentless.append(dialogStartNumChange);
+    dialogRelay = new DialogRelay(addrStart, addrCol);
+    parentless.append(dialogRelay);
+    dialogCheckMemberColBull = new DialogCheckMemberColBull;
+    parentless.append(dialogCheckMemberColBull);
     dialogPracticeshooterlist = new DialogPracticeshooterlist(practiceModul);
     parentless.append(dialogPracticeshooterlist);
     dialogPracticeShooter = new DialogPracticeShooter(practiceModul);
@@ -125,11 +149,17 @@ void MainWindow::createPages()
     addPage(Page::Competitions, formCompetitions);
     formMembers = new FormMembers(userModul);
     addPage(Page::Members, formMembers);
+    formRelays = new FormRelays(userModul, addrStart, addrCol);
+    addPage(Page::Relays, formRelays);
+    formCurrentRelay = new FormCurrentRelay(userModul);
+    addPage(Page::CurrentRelay, formCurrentRelay);
     formPracticeSetting = new FormPracticeSetting(practiceModul);
     addPage(Page::Practice, formPracticeSetting);
     createTotalsPages();
     createViewerPage();
     pages->setCurrentWidget(formWellcome);
+    formExecuteEvent = new FormExecuteEvent(userModul, practiceModul);
+    addPage(Page::Run, formExecuteEvent);
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(ui->Frame_manage);
@@ -149,6 +179,15 @@ void MainWindow::connectPages()
     connect(formMembers, &FormMembers::sig_Back, this,
             qOverload<>(&MainWindow::slot_setCompetitionsWidget));
     connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
+    connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
+    connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);
+    connect(formCurrentRelay, &FormCurrentRelay::sig_Next, this,
+            &MainWindow::slot_setExecutableEvent);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
+            &MainWindow::slot_setCurrentRelayWidgetBACK);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Next, this, &MainWindow::slot_setRelayFinished);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Print, this, &MainWindow::slot_PrintEvent);
 
     connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,
             &DialogShooter::slot_Show);
@@ -164,6 +203,15 @@ void MainWindow::connectPages()
             &DialogStartNumChange::show_dialog);
     connect(dialogStartNumChange, &DialogStartNumChange::sig_hide, formMembers,
             &FormMembers::slot_changeNum);
+    connect(formRelays, &FormRelays::sig_changeRelay, dialogRelay, &DialogRelay::show_dialog);
+    connect(formRelays, &FormRelays::sig_relayCount, dialogRelay, &DialogRelay::setRelayCount);
+    connect(dialogRelay, &DialogRelay::sig_setData, formRelays, &FormRelays::slot_changeRelay);
+    connect(userModul, &TUserModul::sig_askColBull, dialogCheckMemberColBull,
+            &DialogCheckMemberColBull::slot_show);
+    connect(dialogCheckMemberColBull, &DialogCheckMemberColBull::sig_answer, userModul,
+            &TUserModul::slot_ColBullDialogClosed);
+    connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
+            &MainWindow::onShotCountCheckEnded);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)

@@ -7,28 +7,37 @@
 
 #include <array>
 
+class DialogCheckMemberColBull;
 class DialogPracticeShooter;
 class DialogPracticeshooterlist;
+class DialogRelay;
 class DialogShooter;
 class DialogShooterList;
 class DialogStartNumChange;
 class EMUProc;
+class EventWiring;
 class FormCompetitionTotal;
 class FormCompetitions;
+class FormCurrentRelay;
 class FormEventTotal;
+class FormExecuteEvent;
 class FormMembers;
 class FormPracticeSetting;
+class FormRelays;
 class FormVIEW;
 class FormWellcome;
 class MyEvent;
 class QCloseEvent;
 class QStackedWidget;
 class QThread;
+class TBulletList;
 class TEvent;
 class TPracticeModul;
 class TPrintData;
+class TRelay;
 class TUserModul;
 class TViewModul;
+struct LineTarget;
 
 namespace Ui {
 class MainWindow;
@@ -106,6 +115,14 @@ private slots:
     // Practice flow.
     void slot_addShooterToPractice();
     void slot_ChangeShooterPractice(int id);
+    // Relay advance.
+    void slot_setCurrentRelayWidget();
+    // Bus status and log relay.
+    void slot_emu_PortFounded(int id, int comNum, bool found, int colFound);
+    void slot_emu_TargetEnabled(int ta, bool enabled);
+    void slot_emu_PCEnabled(int ta, bool enabled);
+    void slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount);
+    void slot_emu_DataWrote(int portID, int portNum, QByteArray data);
     // Total pages and printing.
     void slot_PrintEvent();
     void slot_PrintCompetition();
@@ -136,7 +153,19 @@ private:
     void closeApplication();
     void stopBusAtOnce();
     void onWorkerFinished();
+    void connectBusReports();
+    // Page flow.
+    void onShotCountCheckEnded();
+    // Relay advance.
+    void setCurrentRelayWidget();
+    void setCurrentRelay(TRelay *relay);
+    void fillCurrentRelayView(TBulletList *list, TRelay *relay, bool registerTargets);
+    // Bus status: a target's or a terminal's answer reaches the line's model.
+    void relayLaneAnswer(int ta, bool enabled, bool terminal);
     // Exercise wiring.
+    void createEventWiring();
+    // true when the exercise's type has an exercise object, now wired.
+    bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void disconnectEvent();
     void clearTargets();
     // Practice flow.
@@ -145,6 +174,9 @@ private:
     void leavePracticeRun();
     void showPracticeResult();
     void restartPractice();
+    // The targets of a line in its order, the bus master's list replaced by
+    // them; a line without members leaves the list as it was.
+    void registerLine(const QList<LineTarget> &line);
     // Total pages and printing.
     void createTotalsPages();
     void showEventTotal(TEvent *event);
@@ -160,7 +192,8 @@ private:
     TUserModul *userModul = nullptr;
     TPracticeModul *practiceModul = nullptr;
     int workMode = -1;
-    MyEvent *currentEvent = nullptr; // owned; deleted only by disconnectEvent
+    MyEvent *currentEvent = nullptr; // owned by eventWiring; deleted only by disconnectEvent
+    EventWiring *eventWiring = nullptr; // child of the window
     QThread *workerThread = nullptr; // deletes itself once finished
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
@@ -168,6 +201,11 @@ private:
     FormPracticeSetting *formPracticeSetting = nullptr;
     DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
     DialogPracticeShooter *dialogPracticeShooter = nullptr;
+    FormExecuteEvent *formExecuteEvent = nullptr;
+    FormRelays *formRelays = nullptr;
+    FormCurrentRelay *formCurrentRelay = nullptr;
+    DialogRelay *dialogRelay = nullptr;
+    DialogCheckMemberColBull *dialogCheckMemberColBull = nullptr;
     FormCompetitions *formCompetitions = nullptr;
     FormMembers *formMembers = nullptr;
     DialogShooter *dialogShooter = nullptr;
@@ -187,6 +225,9 @@ private:
     // made first, after the pages that refer to them.
     QList<QObject *> parentless;
     bool closing = false;
+    // Next on the competitions page came while the shot-count check of the
+    // opened competition waited for the operator.
+    bool pageWaitsForCheck = false;
 
     friend class MainWindowTest;
 };

@@ -1,18 +1,44 @@
 #include "mainwindow.h"
 
+#include "eventwiring.h"
+#include "formexecuteevent.h"
 #include "myevent.h"
+
+void MainWindow::createEventWiring()
+{
+    eventWiring = new EventWiring(emu, formExecuteEvent, this);
+}
+
+bool MainWindow::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+{
+    disconnectEvent();
+    currentEvent = eventWiring->connectEvent(event, list, prevStage);
+    return currentEvent != nullptr;
+}
 
 void MainWindow::disconnectEvent()
 {
-    // Deleting the exercise drops every connection to and from it, and the
-    // queued calls still on their way to it.
-    delete currentEvent;
+    // Undoing the links first drops the bus master's reports still queued
+    // for the exercise.
+    if (eventWiring)
+        eventWiring->disconnectEvent();
     currentEvent = nullptr;
+    // The exercise's shot list may be deleted by its module from now on
+    // (another relay, an edited competition, another practice exercise).
+    if (formExecuteEvent)
+        formExecuteEvent->dropShotList();
 }
 
 void MainWindow::clearTargets()
 {
-    constexpr int kNoTarget = -1;
-    constexpr int kFirstOfList = 0;
-    emit sig_AddTarget(kNoTarget, kNoTarget, QString(), QString(), kFirstOfList);
+    emit sig_AddTarget(-1, -1, QString(), QString(), EventWiring::TargetFirst);
+}
+
+void MainWindow::registerLine(const QList<LineTarget> &line)
+{
+    for (int i = 0; i < line.size(); ++i) {
+        const LineTarget &target = line.at(i);
+        emit sig_AddTarget(target.address, target.startNumber, target.familyName, target.name,
+                           EventWiring::targetPosition(i == 0, i == line.size() - 1));
+    }
 }

@@ -1,8 +1,9 @@
 #include "mainwindow.h"
 
-#include "formcompetitions.h"
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
+#include "formcompetitions.h"
+#include "formexecuteevent.h"
 #include "formwellcome.h"
 #include "myevent.h"
 #include "tmembers.h"
@@ -51,8 +52,22 @@ void MainWindow::slot_setMemersWidget()
                           QStringLiteral("Выберите упражнение"));
         return;
     }
+    // Opening a stored competition may leave the shot-count check waiting for
+    // the operator's answer; who has shot what is known only once it ends.
+    if (userModul->isColBullCheckPending()) {
+        pageWaitsForCheck = true;
+        return;
+    }
     // Members cannot change once somebody has shot: straight to the relays.
     showPage(userModul->members()->hasAnyEventDone() ? Page::Relays : Page::Members);
+}
+
+void MainWindow::onShotCountCheckEnded()
+{
+    if (!pageWaitsForCheck)
+        return;
+    pageWaitsForCheck = false;
+    slot_setMemersWidget();
 }
 
 void MainWindow::slot_setRelaysBackWidget()
@@ -81,6 +96,7 @@ void MainWindow::slot_setExecutableEvent()
 {
     if (workMode == kModePractice)
         preparePracticeEvent();
+    formExecuteEvent->setMode(workMode);
     showPage(Page::Run);
 }
 

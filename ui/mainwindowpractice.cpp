@@ -2,6 +2,7 @@
 
 #include "dialogpracticeshooter.h"
 #include "dialogpracticeshooterlist.h"
+#include "eventwiring.h"
 #include "formeventtotal.h"
 #include "formpracticesetting.h"
 #include "tbulletlist.h"
@@ -9,22 +10,6 @@
 #include "tpracticemodul.h"
 #include "tshooter.h"
 #include "warnings.h"
-
-namespace {
-// Where a shooter stands in the list the bus master is given: the first one
-// empties the bus master's list, the last one starts the target search.
-constexpr int kFirstOfLine = 0;
-constexpr int kMiddleOfLine = 1;
-constexpr int kLastOfLine = 2;
-constexpr int kOnlyOneOnLine = 3;
-
-int positionOnLine(bool first, bool last)
-{
-    if (first)
-        return last ? kOnlyOneOnLine : kFirstOfLine;
-    return last ? kLastOfLine : kMiddleOfLine;
-}
-} // namespace
 
 void MainWindow::connectPracticePages()
 {
@@ -55,17 +40,16 @@ void MainWindow::preparePracticeEvent()
     if (!event || !list)
         return;
     list->reload();
-    const TShooter *first = practiceModul->firstUsedShooter();
-    for (const TShooter *shooter = first; shooter;) {
-        const TShooter *next = practiceModul->nextUsedShooter(shooter);
-        const int target = shooter->target();
-        list->addPlace(shooter->id(), target,
+    QList<LineTarget> line;
+    for (const TShooter *shooter = practiceModul->firstUsedShooter(); shooter;
+         shooter = practiceModul->nextUsedShooter(shooter)) {
+        list->addPlace(shooter->id(), shooter->target(),
                        shooter->family() + QLatin1Char(' ') + shooter->name());
         // The target address stands in for the start number.
-        emit sig_AddTarget(target, target, shooter->family(), shooter->name(),
-                           positionOnLine(shooter == first, !next));
-        shooter = next;
+        line.append({shooter->target(), shooter->target(), shooter->family(), shooter->name()});
     }
+    registerLine(line);
+    connectEvent(event, list, nullptr);
 }
 
 void MainWindow::leavePracticeRun()
@@ -100,6 +84,7 @@ void MainWindow::restartPractice()
     practiceModul->resetPractice();
     constexpr int kNoTarget = -1;
     constexpr int kNoStartNumber = 0;
-    emit sig_AddTarget(kNoTarget, kNoStartNumber, QString(), QString(), kFirstOfLine);
+    emit sig_AddTarget(kNoTarget, kNoStartNumber, QString(), QString(),
+                       EventWiring::TargetFirst);
     showPage(Page::Practice);
 }

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "appstyle.h"
+#include "eventwiring.h"
 #include "reportengine.h"
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
@@ -340,8 +341,23 @@ MyEvent *MainWindowTest::currentEvent() const
     return m_window->currentEvent;
 }
 
+bool MainWindowTest::connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage)
+{
+    return m_window->connectEvent(event, list, prevStage);
+}
+
 void MainWindowTest::holdEvent(MyEvent *event)
 {
     m_window->disconnectEvent();
-    m_window->currentEvent = event;
+    m_window->currentEvent = m_window->eventWiring->adopt(event);
+}
+
+void MainWindowTest::disconnectEvent()
+{
+    m_window->disconnectEvent();
+}
+
+void MainWindowTest::registerLine(const QList<LineTarget> &line)
+{
+    m_window->registerLine(line);
 }

@@ -43,11 +43,13 @@ class MyEvent;
 class QSignalSpy;
 class QThread;
 class SimulatorThread;
+class TBulletList;
 class TdbAccessor;
 class TEvent;
 class TPracticeModul;
 class TUserModul;
 class TViewModul;
+struct LineTarget;
 
 class MainWindowTest : public QObject
 {
@@ -121,10 +123,16 @@ protected:
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
-    // The running exercise the window holds, null when none; and handing it
-    // one (the window owns it from then on), for tests of what becomes of it.
+
+    // The window's exercise wiring, as its relay advance and practice flow
+    // use it: the running exercise the window holds (null when none), one
+    // made for an exercise record, or one handed over (the window owns it
+    // from then on), for tests of what becomes of it.
     MyEvent *currentEvent() const;
+    bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void holdEvent(MyEvent *event);
+    void disconnectEvent();
+    void registerLine(const QList<LineTarget> &line);
 
     // Shuts the window down as "X" does (closeBTN) and waits until its worker
     // thread has finished and gone; false when it did not in time. The

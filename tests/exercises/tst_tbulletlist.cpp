@@ -574,8 +574,19 @@ void TestBulletList::rowsFollowTheirPlaceWhenSorted()
     QCOMPARE(seriesRow.row(), 1);
     QCOMPARE(list->data(shotRow, TBulletList::MemberIdRole).toInt(), 1);
 
-    shoot(list, 2, 95); // the order stays: no layout change
+    // The order stays: no layout change, and both tables are told of the
+    // shooter's row, every column of it, and of nothing else.
+    QSignalSpy cells(list, &QAbstractItemModel::dataChanged);
+    QSignalSpy seriesCells(list->series(), &QAbstractItemModel::dataChanged);
+    shoot(list, 2, 95);
     QCOMPARE(layouts.size(), 1);
+    for (auto [spy, model] : {std::make_pair(&cells, static_cast<QAbstractItemModel *>(list)),
+                              std::make_pair(&seriesCells,
+                                             static_cast<QAbstractItemModel *>(list->series()))}) {
+        QCOMPARE(spy->size(), 1);
+        QCOMPARE(spy->at(0).at(0).toModelIndex(), model->index(0, 0));
+        QCOMPARE(spy->at(0).at(1).toModelIndex(), model->index(0, model->columnCount() - 1));
+    }
 }
 
 void TestBulletList::terminalCursor()

@@ -96,6 +96,8 @@ public:
                 [this](int lane, bool found) { m_found[lane].target = found; });
         connect(m_bus, &EMUProc::sig_PCEnabled, this,
                 [this](int lane, bool found) { m_found[lane].terminal = found; });
+        connect(m_bus, &EMUProc::sig_PortFounded, this,
+                [this](int, int, bool, int alive) { m_portsAlive = alive; });
         startBusMaster(m_bus, m_thread);
 
         m_db = std::make_unique<TdbAccessor>(connectionName);
@@ -133,6 +135,14 @@ public:
         return exercise;
     }
 
+    // Exercises are wired to this run screen (not owned, to outlive the
+    // line) instead of the stand-in, which then goes unused.
+    template <class Screen>
+    void useRunScreen(Screen *screen)
+    {
+        m_wiring = std::make_unique<EventWiring>(m_bus.data(), screen);
+    }
+
     // Unwires and deletes the running exercise, if any.
     void unwire()
     {
@@ -146,13 +156,10 @@ public:
     bool putLanesOnTheLine()
     {
         m_found.clear();
-        // firstlast: 0 the first lane, 1 a middle one, 2 the last, 3 an only one.
         for (int i = 0; i < m_lanes.size(); ++i) {
-            const bool first = i == 0;
-            const bool last = i == m_lanes.size() - 1;
-            const int firstlast = first && last ? 3 : (first ? 0 : (last ? 2 : 1));
             emit sig_AddTarget(m_lanes.at(i), m_lanes.at(i), QStringLiteral("Family"),
-                               QStringLiteral("Name"), firstlast);
+                               QStringLiteral("Name"),
+                               EventWiring::targetPosition(i == 0, i == m_lanes.size() - 1));
         }
         return QTest::qWaitFor(
             [this] {
@@ -255,6 +262,10 @@ public:
     }
 
     const QList<int> &lanes() const { return m_lanes; }
+    const TestDataDir &data() const { return *m_data; }
+    EMUProc *bus() const { return m_bus; }
+    // Converters answering, as the bus master last reported.
+    int portsAlive() const { return m_portsAlive; }
     SimulatorThread &simulator() { return *m_simulator; }
     TdbAccessor &db() { return *m_db; }
     FakeRunScreen &screen() { return *m_screen; }
@@ -276,6 +287,7 @@ private:
 
     QList<int> m_lanes;
     QMap<int, Found> m_found; // by lane, as the bus master last reported it
+    int m_portsAlive = 0;
     std::unique_ptr<TestDataDir> m_data;
     std::unique_ptr<SimulatorThread> m_simulator;
     QPointer<QThread> m_thread; // deletes itself once finished

@@ -24,12 +24,6 @@ public:
     int receiverCount(const char *signal) const { return receivers(signal); }
 };
 
-// A screen object without the exercise's slots and signals.
-class NotARunScreen : public QObject
-{
-    Q_OBJECT
-};
-
 } // namespace
 
 class TestEventWiring : public QObject
@@ -43,7 +37,6 @@ private slots:
     void runScreenDrivesTheExercise();
     void replacingAndUnwiring();
     void typeWithoutExercise();
-    void screenWithoutTheNamesIsReported();
     void everyBusReportIsWiredOnce_data();
     void everyBusReportIsWiredOnce();
 
@@ -154,20 +147,6 @@ void TestEventWiring::typeWithoutExercise()
     QVERIFY(!wiring.currentEvent());
     QVERIFY(m_screen->pressStart());
     QVERIFY(m_screen->calls.isEmpty());
-}
-
-void TestEventWiring::screenWithoutTheNamesIsReported()
-{
-    auto record = makeEvent(1, 10);
-    NotARunScreen screen;
-    EventWiring wiring(m_bus.get(), &screen);
-    // Qt names each of the ten slots and two signals it cannot find.
-    for (int missing = 0; missing < 12; ++missing)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^QObject::connect: No such"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lacks signals or slots"));
-    QVERIFY(wiring.connectEvent(record.get(), m_list.get(), nullptr));
-    emit m_bus->sig_TargetEnabled(2, true);
-    QVERIFY(m_list->placeByTarget(2)->targetFound());
 }
 
 void TestEventWiring::everyBusReportIsWiredOnce_data()

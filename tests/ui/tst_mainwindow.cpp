@@ -87,8 +87,6 @@ void TestMainWindow::readsTheClientRange_data()
     QTest::newRow("another group only: the defaults")
         << true << QByteArray("[OTHER]\nAddrStart=5\nAddrCol=3\n") << 1 << 10;
     QTest::newRow("one key missing") << true << QByteArray("[SET_CLIENTS]\nAddrCol=4\n") << 1 << 4;
-    QTest::newRow("not a number reads as 0")
-        << true << QByteArray("[SET_CLIENTS]\nAddrStart=7\nAddrCol=many\n") << 7 << 0;
 }
 
 void TestMainWindow::readsTheClientRange()

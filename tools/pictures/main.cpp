@@ -279,6 +279,22 @@ void comboArrow(const QString &relative, const QColor &colour)
          relative);
 }
 
+// The mark of a sighting shot in the run table's corner: a small sight.
+void sightingMark(const QString &relative)
+{
+    save(draw(12, 12, [](QPainter &p) {
+             p.setPen(QPen(kGreen, 1.4));
+             p.setBrush(Qt::NoBrush);
+             p.drawEllipse(QPointF(6, 6), 4.2, 4.2);
+             p.setPen(QPen(kGreen, 1.2));
+             p.drawLine(QPointF(6, 0.5), QPointF(6, 4));
+             p.drawLine(QPointF(6, 8), QPointF(6, 11.5));
+             p.drawLine(QPointF(0.5, 6), QPointF(4, 6));
+             p.drawLine(QPointF(8, 6), QPointF(11.5, 6));
+         }),
+         relative);
+}
+
 // The scroll bar's parts are drawn upright; the horizontal ones are the same
 // pictures turned a quarter.
 QImage turned(const QImage &image)
@@ -414,6 +430,7 @@ int main(int argc, char *argv[])
     netIcon(QStringLiteral("img/net/net_green.png"), kGreen);
     netIcon(QStringLiteral("img/net/net_red.png"), kRed);
     arrows();
+    sightingMark(QStringLiteral("img/practice/pract1.png"));
 
     backgroundTile(QStringLiteral("data/styles/backgrounds/bg.png"), kParchment, 255, 5, 1);
     backgroundTile(QStringLiteral("data/styles/backgrounds/_bg.png"), kPaper, 235, 3, 2);

@@ -1,0 +1,122 @@
+// The running exercise on the real main window: one exercise object at a
+// time, wired between the bus master and the run page and unwired with its
+// shot list let go, and the line's targets registered with the bus master.
+
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "eventwiring.h"
+#include "mainwindowtest.h"
+#include "myevent.h"
+#include "runcompetition.h"
+
+Q_DECLARE_METATYPE(QList<int>)
+
+class TestMainWindowEvent : public MainWindowTest
+{
+    Q_OBJECT
+
+private slots:
+    void registration_data();
+    void registration();
+    void oneExerciseAtATime();
+    void typeWithoutExercise();
+
+private:
+    // A competition's relay on lanes 1 and 2 being shot, the run page
+    // entered for it.
+    TBulletList *enterRunPage();
+};
+
+void TestMainWindowEvent::registration_data()
+{
+    QTest::addColumn<int>("members");
+    QTest::addColumn<QList<int>>("codes");
+    // 0 first, 1 middle, 2 last, 3 the only one.
+    QTest::newRow("none: the list stays") << 0 << QList<int>{};
+    QTest::newRow("one member") << 1 << QList<int>{3};
+    QTest::newRow("two members") << 2 << QList<int>{0, 2};
+    QTest::newRow("four members") << 4 << QList<int>{0, 1, 1, 2};
+}
+
+void TestMainWindowEvent::registration()
+{
+    QFETCH(int, members);
+    QFETCH(QList<int>, codes);
+    QList<LineTarget> line;
+    for (int i = 1; i <= members; ++i)
+        line.append({i + 4, 10 + i, QStringLiteral("Family%1").arg(i), QStringLiteral("N%1").arg(i)});
+    QSignalSpy added(window(), &MainWindow::sig_AddTarget);
+    registerLine(line);
+    QCOMPARE(added.count(), codes.size());
+    for (int i = 0; i < added.count(); ++i) {
+        const LineTarget &target = line.at(i);
+        QCOMPARE(added.at(i), (QVariantList{target.address, target.startNumber, target.familyName,
+                                            target.name, codes.at(i)}));
+    }
+}
+
+TBulletList *TestMainWindowEvent::enterRunPage()
+{
+    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, 2);
+    if (!list || !click(QStringLiteral("pbNEW")))
+        return nullptr;
+    return list;
+}
+
+void TestMainWindowEvent::oneExerciseAtATime()
+{
+    TBulletList *list = enterRunPage();
+    QVERIFY(list);
+    TEvent *event = userModul()->runRelayEvent();
+    QVERIFY(connectEvent(event, list, nullptr));
+    QPointer<MyEvent> first = currentEvent();
+    QVERIFY(connectEvent(event, list, nullptr));
+    QVERIFY(first.isNull());
+    QVERIFY(currentEvent());
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
+    QCOMPARE(page(), Page::Run);
+    auto *shots = widget<QTableView>(QStringLiteral("tv_bullets"));
+    QCOMPARE(shots->model(), list);
+
+    // START from the page, the targets' confirmation and a shot from the bus
+    // master reach the one exercise.
+    QVERIFY(click(QStringLiteral("pbStart")));
+    emit bus()->sig_EventStarted();
+    QVERIFY(widget<QPushButton>(QStringLiteral("pbStop"))->isEnabled());
+    emit bus()->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
+    QCOMPARE(list->shotCountOfStage(1, MyEvent::StageSighting), 1);
+
+    // Unwired: reports reach no exercise, and the page lets the list go.
+    disconnectEvent();
+    QVERIFY(!currentEvent());
+    emit bus()->sig_AddBullet(2, 1, QPoint(0, 25), schar(1), 10, 10);
+    QCOMPARE(list->shotCountOfStage(2, MyEvent::StageSighting), 0);
+    QVERIFY(!qobject_cast<TBulletList *>(shots->model()));
+    // The next entry takes it again.
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
+    QCOMPARE(shots->model(), list);
+}
+
+void TestMainWindowEvent::typeWithoutExercise()
+{
+    TBulletList *list = enterRunPage();
+    QVERIFY(list);
+    QVERIFY(connectEvent(userModul()->runRelayEvent(), list, nullptr));
+    QPointer<MyEvent> previous = currentEvent();
+    TEvent noKind;
+    noKind.setTypeXMLID(4);
+    QVERIFY(!connectEvent(&noKind, list, nullptr));
+    QVERIFY(previous.isNull());
+    QVERIFY(!currentEvent());
+    // The page is shown all the same; its START reaches nobody.
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
+    QVERIFY(click(QStringLiteral("pbStart")));
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_finishCompetition"));
+    QCOMPARE(page(), Page::Welcome);
+}
+
+QTEST_MAIN(TestMainWindowEvent)
+#include "tst_mainwindowevent.moc"

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <QWidget>
+
+class EventWiring;
+class QTimerEvent;
+class TBulletList;
+class TbtnDelegate;
+class TPracticeDelegate;
+class TPracticeModul;
+class TUserModul;
+class Ui_FormExecuteEvent;
+
+// The page on which one exercise is run: what is shot, the bus state, the
+// exercise's mode and clock, its shot and series tables, START and STOP. It
+// keeps no shots and no time of its own: the running exercise drives it
+// through the slot_myEvent_ slots and fills the shot list the tables show;
+// the page answers only with sig_startEvent and sig_stopEvent.
+//
+// Two variants, chosen by setMode each time the page is entered: 0 the relay
+// being shot of the current competition, 1 the practice.
+class FormExecuteEvent : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Neither module is owned.
+    FormExecuteEvent(TUserModul *userModul, TPracticeModul *practiceModul,
+                     QWidget *parent = nullptr);
+    ~FormExecuteEvent() override;
+
+    void setMode(int variant);
+    // Number of converters found on the bus.
+    void setNetState(int count);
+    // A target or terminal of the practice answered or fell silent.
+    void checkTargets();
+    // The exercise was unwired: the tables let go of its shot list, which
+    // its module may delete from now on.
+    void dropShotList();
+
+signals:
+    void sig_startEvent(int _addr, int colbull);
+    void sig_stopEvent(int _manage);
+    void sig_Back();
+    void sig_Next();
+    void sig_Print();
+
+private slots:
+    void slot_myEvent_TimeChange(QString timestr, int aim);
+    void slot_myEvent_EventFinished();
+    void slot_myEvent_BTNBackEnabled(bool Btn_enable);
+    void slot_myEvent_BTNStartEnabled(bool Btn_enable);
+    void slot_myEvent_BTNStartText(int Btn_mode);
+    void slot_myEvent_BTNStopEnabled(bool Btn_enable);
+    void slot_myEvent_BTNStopVisible(bool Btn_visible);
+    void slot_myEvent_BTNNextEnabled(bool Btn_enable);
+    void slot_myEvent_ModeText(int Mode_type);
+    void slot_myEvent_DelegateView(bool Delegate_view);
+    void delegatClicked(int _row);
+
+    void on_pbStart_clicked();
+    void on_pbStop_clicked();
+    void on_pbBack_clicked();
+    void on_pBNext_clicked();
+    void on_pb_Print_clicked();
+    void on_pushButton_clicked();
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    // The exercise's connections reach the private slots.
+    friend class EventWiring;
+
+    // Search states of the practice variant.
+    enum SearchState { TargetsFound = 0, SearchConverter = 1, SearchTargets = 2 };
+
+    void setupViewCompetition();
+    void setupViewPractice();
+    // Both tables show the list and its series; the buttons as on entering.
+    void showList(TBulletList *list);
+    void setButtonsForEntry(bool printVisible);
+    void setSearchState(int state);
+    void startBlink();
+    void stopBlink();
+    void showStartCaption();
+    // The shot list the tables show; null when they show none.
+    TBulletList *shownList() const;
+    void showShootOffButtons(TBulletList *list);
+    void removeShootOffButtons();
+
+    Ui_FormExecuteEvent *ui = nullptr; // owned
+    TUserModul *userModul = nullptr;
+    TPracticeModul *practiceModul = nullptr;
+    int m_mode = 0;
+    TbtnDelegate *m_shootOffDelegate = nullptr; // child of the page
+    TPracticeDelegate *m_shotDelegate = nullptr; // child of the page
+    int m_converterCount = 0;
+    int m_searchState = SearchConverter;
+    QString m_startCaption;
+    bool m_timeOnStartButton = true;
+    int m_blinkTimerId = -1;
+    int m_blinkPeriodMs = 50;
+    int m_alpha = 255;
+    bool m_rising = false;
+    bool m_searchDisplayOn = false;
+    // While shoot-off buttons are open: the sum column they cover and the
+    // target of each row when they were opened, since a button reports the
+    // row it was made for even after the rows were re-ordered.
+    int m_shootOffColumn = -1;
+    QVector<int> m_shootOffTargets;
+};
