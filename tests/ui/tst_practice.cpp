@@ -1,23 +1,34 @@
-// A practice as the operator runs it on the program's window: shooters
-// created and put on targets in the practice dialogs, the participants
-// checked on the set-up page, the line given to the bus master, and the
-// practice ended and started afresh. Practice shots are never stored.
+// A practice as the operator runs it on the program's window against the
+// range simulator: shooters created and put on targets in the practice
+// dialogs, the participants checked on the set-up page, a rifle exercise run
+// on the line with the exercise clock advanced by hand, its result on the
+// exercise total page, and a new practice. Practice shots are never stored.
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QtTest>
 
-#include "shootersdb.h"
+#include "exerciseclock.h"
 #include "mainwindowtest.h"
+#include "myevent.h"
+#include "shootersdb.h"
+#include "simulatorthread.h"
+#include "tbullet.h"
+#include "tbulletlist.h"
+#include "tevent.h"
+#include "tmemberplace.h"
 #include "tmemberspractice.h"
 #include "tmemberspracticeused.h"
 #include "tpracticemodul.h"
-#include "tbulletlist.h"
 #include "tseries.h"
 #include "tshooter.h"
+#include "ttargettype.h"
 
 namespace {
 
@@ -27,6 +38,14 @@ Registration registration(int target, const QString &family, const QString &name
 {
     return {target, target, family, name, code};
 }
+
+constexpr int kRifleShots = 10; // the first practice exercise: 10 m air rifle, 10 shots
+constexpr int kFace = 8;        // its target face, calibre and control value
+constexpr int kCalibre = 450;
+constexpr double kControlValue = 10.2;
+constexpr qint64 kSightingMs = 900 * 1000;
+// A start within this time of the last one is taken by the targets for a copy of it.
+constexpr qint64 kStartCopyWindowMs = 150;
 
 QString today()
 {
@@ -71,6 +90,15 @@ private:
     void createShooters();
     void putShootersOnTargets();
     void checkRoster();
+    // Presses START once the exercise offers it and waits for the mode it starts.
+    void start(const QString &mode);
+    // Every lane fires its shots; the shot list has them all in the match.
+    void fireMatch(const QMap<int, QList<ScriptedShot>> &shots);
+    // "sum *marked" of the shots as the total page shows a result in tenths.
+    static QString resultOf(const QList<ScriptedShot> &shots);
+
+    ManualClock m_clock;
+    QElapsedTimer m_sinceStart;
 };
 
 void TestPractice::createShooters()
@@ -151,46 +179,121 @@ void TestPractice::checkRoster()
              QList<QVariantList>({{1, "Кандидат в Мастера спорта", "КМС"}}));
 }
 
+void TestPractice::start(const QString &mode)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(widget("pbStart")->isVisible() && widget("pbStart")->isEnabled(),
+                             kTimeoutMs);
+    QVERIFY(!m_sinceStart.isValid()
+            || QTest::qWaitFor([this] { return m_sinceStart.elapsed() > 2 * kStartCopyWindowMs; },
+                               kTimeoutMs));
+    QVERIFY(click("pbStart"));
+    QTRY_COMPARE_WITH_TIMEOUT(widget<QLabel>("l_mode")->text(), mode, kTimeoutMs);
+    m_sinceStart.start();
+}
+
+void TestPractice::fireMatch(const QMap<int, QList<ScriptedShot>> &shots)
+{
+    for (auto lane = shots.begin(); lane != shots.end(); ++lane) {
+        const int target = lane.key();
+        const QList<ScriptedShot> script = lane.value();
+        simulator()->call([&](RangeSimulator &sim) { sim.scheduleShots(target, script); });
+    }
+    TBulletList *list = practiceModul()->getBulletList();
+    for (auto lane = shots.begin(); lane != shots.end(); ++lane) {
+        QTRY_COMPARE_WITH_TIMEOUT(list->shotCountOfStage(lane.key(), TMemberPlace::kMatch),
+                                  lane.value().size(), kTimeoutMs);
+    }
+}
+
+QString TestPractice::resultOf(const QList<ScriptedShot> &shots)
+{
+    int tenths = 0;
+    int marked = 0;
+    for (const ScriptedShot &shot : shots) {
+        const TBullet bullet(0, 0, shot.x, shot.y, quint8(shot.place), 0, targetTypeById(kFace),
+                             kCalibre, kControlValue, 0);
+        tenths += bullet.range10();
+        marked += bullet.isControl();
+    }
+    return QString::number(tenths / 10.0, 'f', 1) + QStringLiteral(" *%1").arg(marked);
+}
+
 void TestPractice::practiceRoad()
 {
+    QVERIFY(startSimulator({1, 2}));
+    simulator()->call([](RangeSimulator &sim) { sim.setStartCopyWindowMs(kStartCopyWindowMs); });
     QSignalSpy line(window(), &MainWindow::sig_AddTarget);
     QVERIFY(click("pushButton"));
     QCOMPARE(page(), Page::Practice);
     createShooters();
     putShootersOnTargets();
 
+    // The first exercise offered: the rifle one of ten shots.
+    QCOMPARE(widget<QComboBox>("cb_Events")->currentText(), QStringLiteral("10m Air Rifle 10 Shots"));
     QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Run);
     QCOMPARE(line.count(), 2);
     QCOMPARE(line.at(0), registration(1, QStringLiteral("Петров"), QStringLiteral("Иван"), 0));
     QCOMPARE(line.at(1), registration(2, QStringLiteral("Смирнова"), QStringLiteral("Ольга"), 2));
     line.clear();
 
-    // Back from the run: the line is emptied; the participants stay.
-    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setCurrentRelayWidgetBACK"));
+    // Back before the start: the exercise goes, the line is emptied, the
+    // participants stay.
+    QVERIFY(click("pbBack"));
     QCOMPARE(page(), Page::Practice);
+    QVERIFY(!currentEvent());
     QCOMPARE(line.count(), 1);
     QCOMPARE(line.first(), (Registration{-1, -1, QString(), QString(), 0}));
     QCOMPARE(practiceModul()->usedShooters()->rowCount(), 2);
-    line.clear();
 
     QVERIFY(click("pBNext"));
-    QCOMPARE(line.count(), 2);
-    line.clear();
-    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setRelayFinished"));
+    QCOMPARE(page(), Page::Run);
+    QVERIFY(currentEvent());
+    currentEvent()->setClock(&m_clock);
+    start(QStringLiteral("SIGHTING"));
+    m_clock.advanceMs(kSightingMs);
+    start(QStringLiteral("MATCH"));
+
+    QMap<int, QList<ScriptedShot>> shots;
+    for (int target : {1, 2}) {
+        for (int i = 0; i < kRifleShots; ++i) {
+            ScriptedShot shot;
+            shot.afterMs = 20 * i;
+            shot.x = quint16(target == 1 ? 5 * i : 40 + 30 * i);
+            shot.y = quint16(target == 1 ? 3 * i : 25 * i);
+            shot.place = 1;
+            shots[target] << shot;
+        }
+    }
+    fireMatch(shots);
+    QTRY_VERIFY_WITH_TIMEOUT(widget("pBNext") && widget("pBNext")->isEnabled(), kTimeoutMs);
+    QVERIFY(click("pBNext"));
+
+    // Both results on the exercise total page.
     QCOMPARE(page(), Page::EventTotal);
     auto *total = widget<QAbstractItemView>("tv_eventTotal");
-    QCOMPARE(total->model(), practiceModul()->getBulletList()->series());
-    QCOMPARE(total->model()->rowCount(), 2);
+    auto *series = qobject_cast<TSeries *>(total->model());
+    QVERIFY(series);
+    QCOMPARE(series->rowCount(), 2);
+    QMap<QString, QString> results;
+    for (int row = 0; row < 2; ++row) {
+        results[series->index(row, 0).data().toString()] =
+            series->index(row, series->totalColumn()).data().toString();
+    }
+    QCOMPARE(results, (QMap<QString, QString>{{"Петров Иван", resultOf(shots[1])},
+                                                {"Смирнова Ольга", resultOf(shots[2])}}));
 
     // Continue: a new practice, nobody on the line.
+    line.clear();
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::Practice);
+    QVERIFY(!currentEvent());
     QCOMPARE(practiceModul()->usedShooters()->rowCount(), 0);
     QVERIFY(!practiceModul()->getCurrentEvent());
-    QVERIFY(!total->model() || total->model()->rowCount() == 0);
     QCOMPARE(line.last(), (Registration{-1, 0, QString(), QString(), 0}));
 
-    // No practice shot is ever stored.
+    // The roster is as the dialogs left it; no practice shot is stored.
+    checkRoster();
     QCOMPARE(rows(QStringLiteral("SELECT COUNT(*) FROM tbullets")), Rows({{0}}));
 }
 
