@@ -8,6 +8,8 @@
 #include <array>
 
 class DialogCheckMemberColBull;
+class DialogPracticeShooter;
+class DialogPracticeshooterlist;
 class DialogRelay;
 class DialogShooter;
 class DialogShooterList;
@@ -20,6 +22,7 @@ class FormCurrentRelay;
 class FormEventTotal;
 class FormExecuteEvent;
 class FormMembers;
+class FormPracticeSetting;
 class FormRelays;
 class FormVIEW;
 class FormWellcome;
@@ -106,7 +109,12 @@ private slots:
     void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
+    void slot_setRelayFinished();
+    void slot_continueCompetition();
     void slot_finishCompetition();
+    // Practice flow.
+    void slot_addShooterToPractice();
+    void slot_ChangeShooterPractice(int id);
     // Relay advance.
     void slot_setCurrentRelayWidget();
     // Bus status and log relay.
@@ -131,6 +139,10 @@ private:
     static constexpr int kBusStopTimeoutMs = 10000;
     // Queued reports of the bus master still arrive meanwhile.
     static constexpr int kCloseDelayMs = 500;
+    // workMode values; -1 until the welcome page's first choice.
+    static constexpr int kModeCompetition = 0;
+    static constexpr int kModePractice = 1;
+    static constexpr int kModeViewer = 2;
 
     // Construction and shutdown.
     void readSettings();
@@ -156,6 +168,12 @@ private:
     bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void disconnectEvent();
     void clearTargets();
+    // Practice flow.
+    void connectPracticePages();
+    void preparePracticeEvent();
+    void leavePracticeRun();
+    void showPracticeResult();
+    void restartPractice();
     // The targets of a line in its order, the bus master's list replaced by
     // them; a line without members leaves the list as it was.
     void registerLine(const QList<LineTarget> &line);
@@ -180,6 +198,9 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormPracticeSetting *formPracticeSetting = nullptr;
+    DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
+    DialogPracticeShooter *dialogPracticeShooter = nullptr;
     FormExecuteEvent *formExecuteEvent = nullptr;
     FormRelays *formRelays = nullptr;
     FormCurrentRelay *formCurrentRelay = nullptr;

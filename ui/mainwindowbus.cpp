@@ -9,9 +9,6 @@
 #include "tusermodul.h"
 
 namespace {
-// workMode values whose line hears the bus.
-constexpr int kModeCompetition = 0;
-constexpr int kModePractice = 1;
 // Direction codes of sig_log.
 constexpr int kWritten = 0;
 constexpr int kRead = 1;
@@ -48,18 +45,7 @@ void MainWindow::slot_emu_PCEnabled(int ta, bool enabled)
 
 void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)
 {
-    if (workMode == kModeCompetition) {
-        TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
-        if (!relay)
-            return;
-        const int memberID = relay->memberIDOnTarget(ta);
-        if (terminal)
-            relay->setPCEnabled(memberID, enabled);
-        else
-            relay->setTargetEnabled(memberID, enabled);
-        if (formCurrentRelay)
-            formCurrentRelay->updateSearchState();
-    } else if (workMode == kModePractice) {
+    if (workMode == kModePractice) {
         TBulletList *list = practiceModul->getBulletList();
         if (!list)
             return;
@@ -69,7 +55,20 @@ void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)
             list->setTargetFound(ta, enabled);
         if (formExecuteEvent)
             formExecuteEvent->checkTargets();
+        return;
     }
+    if (workMode != kModeCompetition)
+        return;
+    TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);
+    if (!relay)
+        return;
+    const int memberID = relay->memberIDOnTarget(ta);
+    if (terminal)
+        relay->setPCEnabled(memberID, enabled);
+    else
+        relay->setTargetEnabled(memberID, enabled);
+    if (formCurrentRelay)
+        formCurrentRelay->updateSearchState();
 }
 
 void MainWindow::slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount)

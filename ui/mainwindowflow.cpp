@@ -10,13 +10,6 @@
 #include "tusermodul.h"
 #include "warnings.h"
 
-namespace {
-// workMode values.
-constexpr int kModeCompetition = 0;
-constexpr int kModePractice = 1;
-constexpr int kModeViewer = 2;
-} // namespace
-
 void MainWindow::slot_setCompetitionsWidget(int mode)
 {
     switch (mode) {
@@ -101,6 +94,8 @@ void MainWindow::slot_shooterChanged(int _sourse)
 
 void MainWindow::slot_setExecutableEvent()
 {
+    if (workMode == kModePractice)
+        preparePracticeEvent();
     formExecuteEvent->setMode(workMode);
     showPage(Page::Run);
 }
@@ -110,7 +105,21 @@ void MainWindow::slot_setCurrentRelayWidgetBACK()
     if (workMode == kModeCompetition)
         showPage(Page::CurrentRelay);
     else if (workMode == kModePractice)
-        showPage(Page::Practice);
+        leavePracticeRun();
+}
+
+void MainWindow::slot_setRelayFinished()
+{
+    if (workMode == kModePractice)
+        showPracticeResult();
+}
+
+void MainWindow::slot_continueCompetition()
+{
+    clearTargets();
+    disconnectEvent();
+    if (workMode == kModePractice)
+        restartPractice();
 }
 
 void MainWindow::slot_finishCompetition()

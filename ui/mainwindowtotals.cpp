@@ -31,6 +31,7 @@ void MainWindow::createTotalsPages()
     formCompetitionTotal = new FormCompetitionTotal(userModul);
     addPage(Page::CompetitionTotal, formCompetitionTotal);
 
+    connect(formEventTotal, &FormEventTotal::sig_Next, this, &MainWindow::slot_continueCompetition);
     connect(formEventTotal, &FormEventTotal::sig_Print, this, &MainWindow::slot_PrintEvent);
     connect(formCompetitionTotal, &FormCompetitionTotal::sig_Next, this,
             &MainWindow::slot_finishCompetition);
