@@ -85,16 +85,14 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     if (!list)
         return;
     list->reload();
-    for (TShooter *member = relay->memberAt(0); member;) {
-        TShooter *next = relay->nextMember(member);
+    QList<LineTarget> line;
+    for (TShooter *member = relay->memberAt(0); member; member = relay->nextMember(member)) {
         const int target = relay->targetOfMember(member->memberID());
-        const int position = EventWiring::targetPosition(member == relay->memberAt(0), !next);
         addMemberPlace(userModul, list, member, target);
-        if (registerTargets)
-            emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),
-                               position);
-        member = next;
+        line.append({target, member->startNumber(), member->family(), member->name()});
     }
+    if (registerTargets)
+        registerLine(line);
 }
 
 TRelay *MainWindow::runRelayWithEvent()

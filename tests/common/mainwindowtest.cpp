@@ -17,6 +17,7 @@
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
 
@@ -94,6 +95,9 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    if (practiceModul()->hasError())
+        m_storageErrors.append(practiceModul()->lastError());
+    watchStorageErrors(practiceModul());
     watchStorageErrors(viewModul()->db());
     if (m_busGaps)
         setBusGaps(*m_busGaps);
@@ -325,9 +329,19 @@ QWidget *MainWindowTest::pageWidgetOf(Page page) const
     return m_window->pageWidgets[static_cast<int>(page)];
 }
 
+void MainWindowTest::watchStorageErrors(TPracticeModul *module)
+{
+    m_errorSpies.append(new QSignalSpy(module, &TPracticeModul::errorSQL));
+}
+
 TUserModul *MainWindowTest::userModul() const
 {
     return m_window->userModul;
+}
+
+TPracticeModul *MainWindowTest::practiceModul() const
+{
+    return m_window->practiceModul;
 }
 
 TViewModul *MainWindowTest::viewModul() const
@@ -368,11 +382,6 @@ void MainWindowTest::showCompetitionTotal()
 EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
-}
-
-TPracticeModul *MainWindowTest::practiceModul() const
-{
-    return m_window->practiceModul;
 }
 
 MyEvent *MainWindowTest::currentEvent() const
