@@ -180,8 +180,6 @@ void MainWindow::connectPages()
     connect(formMembers, &FormMembers::sig_Back, this,
             qOverload<>(&MainWindow::slot_setCompetitionsWidget));
     connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
-    connect(formExecuteEvent, &FormExecuteEvent::sig_Next, this,
-            &MainWindow::slot_setRelayFinished);
     connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
     connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
     connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);

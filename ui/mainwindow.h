@@ -119,8 +119,6 @@ private slots:
     void slot_ChangeShooterPractice(int id);
     // Relay advance.
     void slot_setCurrentRelayWidget();
-    void slot_setRelayFinished();
-    void slot_continueCompetition();
     // Bus status and log relay.
     void slot_emu_PortFounded(int id, int comNum, bool found, int colFound);
     void slot_emu_TargetEnabled(int ta, bool enabled);

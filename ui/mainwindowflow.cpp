@@ -110,22 +110,10 @@ void MainWindow::slot_setCurrentRelayWidgetBACK()
 
 void MainWindow::slot_setRelayFinished()
 {
-    if (workMode == kModePractice)
-        showPracticeResult();
-}
-
-void MainWindow::slot_continueCompetition()
-{
-    clearTargets();
-    disconnectEvent();
-    if (workMode == kModePractice)
-        restartPractice();
-}
-
-void MainWindow::slot_setRelayFinished()
-{
     if (workMode == kModeCompetition)
         finishRelay();
+    else if (workMode == kModePractice)
+        showPracticeResult();
 }
 
 void MainWindow::slot_continueCompetition()
@@ -134,6 +122,8 @@ void MainWindow::slot_continueCompetition()
     disconnectEvent();
     if (workMode == kModeCompetition)
         continueWithNextStage();
+    else if (workMode == kModePractice)
+        restartPractice();
 }
 
 void MainWindow::slot_finishCompetition()
