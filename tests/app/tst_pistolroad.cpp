@@ -6,7 +6,10 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
+
+#include <algorithm>
 
 #include "roadtest.h"
 #include "simulatorthread.h"
@@ -24,6 +27,11 @@ constexpr int kSeriesShots = 5;
 constexpr int kShooterPaceMs = 40;
 // A precision series of 300 s then takes 1.5 s.
 constexpr int kPrecisionClockSpeed = 200;
+// A rapid-fire cycle of 10 s then takes 400 ms: a target takes the start of
+// each window as a new one, and a shot has 320 ms to be fired and taken.
+constexpr int kRapidFireClockSpeed = 25;
+constexpr int kNameColumn = 1;      // of the match standings
+constexpr int kPrecisionColumn = 4; // PRECISION STAGE
 constexpr int kFlagged = 1; // fine of a miss to be shot again
 constexpr int kSeriesTimeoutMs = 30000;
 
@@ -41,6 +49,7 @@ private:
     // re-shoot), then waits for the break after it.
     bool shootSeries(QAbstractButton *start);
     QPushButton *shootOffButton(int row) const;
+    static QStringList totalsOf(const QTableView *table);
     int shotsOf(int eventID, int memberID, int fine)
     {
         return rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=? AND fMemberID=? AND fFine=?",
@@ -54,7 +63,6 @@ private:
 bool TestPistolRoad::shootSeries(QAbstractButton *start)
 {
     auto *startButton = onPage<QPushButton>(Page::Run, "pbStart");
-    QElapsedTimer t; t.start();
     QTest::mouseClick(start, Qt::LeftButton);
     // START is off from the load to the break.
     if (startButton->isEnabled() && startButton->isVisible()) {
@@ -62,13 +70,11 @@ bool TestPistolRoad::shootSeries(QAbstractButton *start)
         return false;
     }
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
-    const bool r = QTest::qWaitFor(
+    return QTest::qWaitFor(
         [startButton, next] {
             return (startButton->isEnabled() && startButton->isVisible()) || next->isVisible();
         },
         kSeriesTimeoutMs);
-    qInfo("series %lld ms", t.elapsed());
-    return r;
 }
 
 QPushButton *TestPistolRoad::shootOffButton(int row) const
@@ -122,6 +128,57 @@ void TestPistolRoad::pistolMatch()
         QCOMPARE(shotsOf(precision, member, 0), kMatchSeries * kSeriesShots);
         QCOMPARE(storedShots(precision, member), kMatchSeries * kSeriesShots);
     }
+
+    // The stage's total, then the rapid-fire stage of the same relay.
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::EventTotal);
+    sight("precision-total");
+    const QStringList precisionTotals = totalsOf(onPage<QTableView>(Page::EventTotal, "tv_eventTotal"));
+    QCOMPARE(precisionTotals.size(), members.size());
+    setClockSpeed(kRapidFireClockSpeed);
+    QVERIFY(click("pBNext"));
+    QVERIFY(lineAnswers());
+    const int rapidFire = userModul()->currentCompetition()->eventByNum(2)->id();
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Run);
+    startShooters(kLanes, kShooterPaceMs);
+    for (int series = 0; series <= kMatchSeries; ++series)
+        QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+    QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kSeriesTimeoutMs);
+    stopShooters(kLanes);
+    sight("run-rapid-fire-finished");
+    for (int member : members)
+        QCOMPARE(shotsOf(rapidFire, member, 0), kMatchSeries * kSeriesShots);
+
+    // The rapid-fire stage's total, then the match's: each member's
+    // precision figure is the one the first stage's total showed.
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::EventTotal);
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::CompetitionTotal);
+    sight("competition-total");
+    QCOMPARE(rows("SELECT fFinished FROM tcompetitions WHERE ID=?", {competition}), (Rows{{1}}));
+    auto *total = onPage<QTableView>(Page::CompetitionTotal, "tvTotal");
+    QCOMPARE(QString(total->model()->metaObject()->className()), QString("TOTAL_MP_5"));
+    QCOMPARE(total->model()->rowCount(), members.size());
+    QStringList precisionInMatch;
+    for (int r = 0; r < total->model()->rowCount(); ++r)
+        precisionInMatch << total->model()->index(r, kNameColumn).data().toString() + '|'
+                + total->model()->index(r, kPrecisionColumn).data().toString();
+    std::sort(precisionInMatch.begin(), precisionInMatch.end());
+    QCOMPARE(precisionInMatch, precisionTotals);
+}
+
+QStringList TestPistolRoad::totalsOf(const QTableView *table)
+{
+    // NAME and TOTAL of the series table, by name.
+    QStringList totals;
+    const QAbstractItemModel *model = table->model();
+    for (int r = 0; model && r < model->rowCount(); ++r)
+        totals << model->index(r, 0).data().toString() + '|'
+                + model->index(r, model->columnCount() - 1).data().toString();
+    std::sort(totals.begin(), totals.end());
+    return totals;
 }
 
 QTEST_MAIN(TestPistolRoad)
