@@ -14,6 +14,9 @@
 #include "simulatorthread.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
+#include "tmemberspractice.h"
+#include "tpracticemodul.h"
+#include "tshooter.h"
 #include "tusermodul.h"
 
 namespace {
@@ -176,6 +179,21 @@ int RoadTest::storedShots(int eventID, int memberID)
         .value(0)
         .value(0)
         .toInt();
+}
+
+int RoadTest::practiceShooterID(const QString &family) const
+{
+    const TMembersPractice *roster = practiceModul()->membersPractice();
+    for (int row = 0; row < roster->count(); ++row) {
+        if (roster->shooterAt(row)->family() == family)
+            return roster->shooterAt(row)->id();
+    }
+    return -1;
+}
+
+bool RoadTest::clickPracticeShooter(const QString &view, int id, bool twice)
+{
+    return clickRow(view, rowOf(view, TMembersPractice::Id1Role, id), twice);
 }
 
 bool RoadTest::moveMember(int row, int relay, int target)

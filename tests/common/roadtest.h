@@ -49,6 +49,11 @@ protected:
     // member ID, -1 when any step failed.
     int addNewMember(const QString &name, const QString &family, int startNumber);
 
+    // The practice roster's shooter of that family name, -1 when none; and
+    // a click (twice: a double click) on its row of a practice view.
+    int practiceShooterID(const QString &family) const;
+    bool clickPracticeShooter(const QString &view, int id, bool twice = false);
+
     // Relays page: the member of that row of the members table moved to the
     // relay and target through the relay dialog.
     bool moveMember(int row, int relay, int target);

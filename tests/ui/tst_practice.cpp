@@ -15,7 +15,7 @@
 #include <QtTest>
 
 #include "exerciseclock.h"
-#include "mainwindowtest.h"
+#include "roadtest.h"
 #include "myevent.h"
 #include "shootersdb.h"
 #include "simulatorthread.h"
@@ -54,7 +54,7 @@ QString today()
 
 } // namespace
 
-class TestPractice : public MainWindowTest
+class TestPractice : public RoadTest
 {
     Q_OBJECT
 
@@ -62,31 +62,6 @@ private slots:
     void practiceRoad();
 
 private:
-    // Types into the visible line edit of that name, as the keyboard would.
-    bool type(const QString &objectName, const QString &text)
-    {
-        auto *edit = widget<QLineEdit>(objectName);
-        if (!edit || !edit->isVisible())
-            return false;
-        edit->selectAll();
-        edit->insert(text);
-        return true;
-    }
-    // Clicks (twice: double-clicks) the row of the view that shows that shooter.
-    bool clickShooter(const QString &view, int id, bool twice = false)
-    {
-        return clickRow(view, rowOf(view, TMembersPractice::Id1Role, id), twice);
-    }
-    // The roster ID of the shooter of that family name; -1 when none.
-    int shooterID(const QString &family) const
-    {
-        const TMembersPractice *roster = practiceModul()->membersPractice();
-        for (int row = 0; row < roster->count(); ++row) {
-            if (roster->shooterAt(row)->family() == family)
-                return roster->shooterAt(row)->id();
-        }
-        return -1;
-    }
     void createShooters();
     void putShootersOnTargets();
     void checkRoster();
@@ -136,17 +111,17 @@ void TestPractice::putShootersOnTargets()
     // Each added shooter is offered the address one above the highest in use.
     auto *address = widget<QSpinBox>("sB_targetAddress");
     QCOMPARE(address->value(), 1);
-    QVERIFY(clickShooter("lwShooters", shooterID(QStringLiteral("Петров"))));
+    QVERIFY(clickPracticeShooter("lwShooters", practiceShooterID(QStringLiteral("Петров"))));
     QVERIFY(click("pBOK_2"));
     QCOMPARE(address->value(), 2);
-    QVERIFY(clickShooter("lwShooters", shooterID(QStringLiteral("Смирнова")), true));
+    QVERIFY(clickPracticeShooter("lwShooters", practiceShooterID(QStringLiteral("Смирнова")), true));
     QCOMPARE(address->value(), 3);
     QVERIFY(click("pBCansel_2"));
     QVERIFY(!widget("DialogPracticeshooterlist")->isVisible());
     QCOMPARE(practiceModul()->usedShooters()->rowCount(), 2);
 
     // Both on target 1 through the shooter dialog: Next refuses the line.
-    QVERIFY(clickShooter("tw_members", shooterID(QStringLiteral("Смирнова")), true));
+    QVERIFY(clickPracticeShooter("tw_members", practiceShooterID(QStringLiteral("Смирнова")), true));
     QVERIFY(widget("DialogPracticeShooter")->isVisible());
     widget<QSpinBox>("sb_TargetAddr_a")->setValue(1);
     QVERIFY(click("pBChangeShooter_a"));
@@ -156,7 +131,7 @@ void TestPractice::putShootersOnTargets()
                       QStringLiteral("Выберите участников и проверьте адреса мишеней")));
     QCOMPARE(page(), Page::Practice);
 
-    QVERIFY(clickShooter("tw_members", shooterID(QStringLiteral("Смирнова")), true));
+    QVERIFY(clickPracticeShooter("tw_members", practiceShooterID(QStringLiteral("Смирнова")), true));
     widget<QSpinBox>("sb_TargetAddr_a")->setValue(2);
     QVERIFY(click("pBChangeShooter_a"));
     QVERIFY(!practiceModul()->hasTargetConflict());
