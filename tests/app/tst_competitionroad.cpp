@@ -11,6 +11,7 @@
 #include "roadtest.h"
 #include "simulatorthread.h"
 #include "tevent.h"
+#include "tmembers.h"
 #include "tcompetition.h"
 #include "tusermodul.h"
 
@@ -57,10 +58,19 @@ void TestCompetitionRoad::competitionRoad()
     sight("welcome");
     const int competition = createCompetition(kRifle60, "Кубок города");
     QVERIFY(competition > 0);
+    // The last one is given a number taken already and gets its own
+    // through the start number dialog.
     QList<int> members;
     for (const Entrant &entrant : kEntrants)
-        members << addNewMember(entrant.name, entrant.family, entrant.startNumber);
+        members << addNewMember(entrant.name, entrant.family,
+                                &entrant == &kEntrants.last() ? kEntrants.first().startNumber
+                                                              : entrant.startNumber);
     QVERIFY(!members.contains(-1));
+    QVERIFY(clickRow("tw_members", column("tw_members", TMembers::MemberColumn).indexOf("Орлова Мария")));
+    QVERIFY(click("pbChangeStartNum"));
+    sight("start-number-dialog", widget("DialogStartNumChange"));
+    QVERIFY(type("sB_startNumEdit", QString::number(kEntrants.last().startNumber)));
+    QVERIFY(click("pbOK"));
     sight("members");
     QCOMPARE(rows("SELECT fStartNumber FROM tmembers WHERE fCompetitionID=? ORDER BY ID", {competition}),
              (Rows{{11}, {12}, {13}, {14}}));
@@ -79,6 +89,17 @@ void TestCompetitionRoad::competitionRoad()
     // Relay 1, the converter unplugged and plugged back in during its match.
     QVERIFY(openCurrentRelay());
     QVERIFY(shootOnePositionRelay(kLanes, kMatchShots / 3, [this] {
+        // The bus log window shows the traffic meanwhile (Ctrl+L).
+        window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+        QTest::keyClick(window(), Qt::Key_L, Qt::ControlModifier);
+        QWidget *log = widget("FormLog");
+        QVERIFY(log && log->isVisible());
+        sight("log-window", log);
+        window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+        QTest::keyClick(window(), Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(!log->isVisible());
         QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
         QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString(), kTimeoutMs);
         QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));

@@ -103,6 +103,7 @@ void TestRecovery::killedInTheMiddleOfARelay()
     // members who have not shot the exercise to its end.
     QVERIFY(reopenWindow());
     QVERIFY(click("pBContinue"));
+    sight("competitions-stored");
     QVERIFY(clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
     QVERIFY(click("pBNext1"));
     QWidget *question = widget("DialogCheckMemberColBull");
