@@ -56,6 +56,11 @@ void FormCurrentRelay::showEvent(QShowEvent *event)
         header->setSectionResizeMode(TRelay::NameColumn, QHeaderView::Stretch);
         header->setSectionResizeMode(TRelay::TargetColumn, QHeaderView::ResizeToContents);
         header->setSectionResizeMode(TRelay::TerminalColumn, QHeaderView::ResizeToContents);
+        // The relay may have been prepared since the last show: its own
+        // members' answers decide, not the state the last relay left, which
+        // would offer the run before the new targets have answered.
+        updateSearchState();
+        return;
     }
     setState(-1);
 }
