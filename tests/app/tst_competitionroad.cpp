@@ -66,14 +66,16 @@ void TestCompetitionRoad::competitionRoad()
                                 &entrant == &kEntrants.last() ? kEntrants.first().startNumber
                                                               : entrant.startNumber);
     QVERIFY(!members.contains(-1));
-    QVERIFY(clickRow("tw_members", column("tw_members", TMembers::MemberColumn).indexOf("Орлова Мария")));
+    QVERIFY(clickRow("tw_members",
+                     column("tw_members", TMembers::MemberColumn).indexOf("Орлова Мария")));
     QVERIFY(click("pbChangeStartNum"));
     sight("start-number-dialog", widget("DialogStartNumChange"));
     QVERIFY(type("sB_startNumEdit", QString::number(kEntrants.last().startNumber)));
     QVERIFY(click("pbOK"));
     sight("members");
-    QCOMPARE(rows("SELECT fStartNumber FROM tmembers WHERE fCompetitionID=? ORDER BY ID", {competition}),
-             (Rows{{11}, {12}, {13}, {14}}));
+    QCOMPARE(
+        rows("SELECT fStartNumber FROM tmembers WHERE fCompetitionID=? ORDER BY ID", {competition}),
+        (Rows{{11}, {12}, {13}, {14}}));
 
     // Two relays on the two lanes: the last two members move to relay 2.
     QVERIFY(click("pBNext"));
@@ -82,9 +84,11 @@ void TestCompetitionRoad::competitionRoad()
     QVERIFY(moveMember(3, 2, 2));
     sight("relays");
     const int event = userModul()->currentCompetition()->event(0)->id();
-    QCOMPARE(rows("SELECT fMemberID, fRelayNum, fMemberTarget FROM trelays WHERE fEventID=? "
-                  "ORDER BY fRelayNum, fMemberTarget", {event}),
-             (Rows{{members[0], 1, 1}, {members[1], 1, 2}, {members[2], 2, 1}, {members[3], 2, 2}}));
+    QCOMPARE(
+        rows("SELECT fMemberID, fRelayNum, fMemberTarget FROM trelays WHERE fEventID=? "
+             "ORDER BY fRelayNum, fMemberTarget",
+             {event}),
+        (Rows{{members[0], 1, 1}, {members[1], 1, 2}, {members[2], 2, 1}, {members[3], 2, 2}}));
 
     // Relay 1, the converter unplugged and plugged back in during its match.
     QVERIFY(openCurrentRelay());
@@ -101,9 +105,11 @@ void TestCompetitionRoad::competitionRoad()
         QTest::keyClick(window(), Qt::Key_L, Qt::ControlModifier);
         QVERIFY(!log->isVisible());
         QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
-        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString(), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString(),
+                                  kTimeoutMs);
         QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
-        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString("1"), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(onPage<QLabel>(Page::Run, "l_colKommut")->text(), QString("1"),
+                                  kTimeoutMs);
     }));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
@@ -123,7 +129,8 @@ void TestCompetitionRoad::competitionRoad()
 
     // The standings: each member's total is the sum of the stored shots'
     // values, the best first.
-    const QStringList standings = standingsOf(onPage<QTableView>(Page::CompetitionTotal, "tvTotal"));
+    const QStringList standings =
+        standingsOf(onPage<QTableView>(Page::CompetitionTotal, "tvTotal"));
     QCOMPARE(standings, expectedStandings(event));
 
     // The result report, printed into a PDF file.
@@ -140,11 +147,13 @@ void TestCompetitionRoad::competitionRoad()
         // line of the other cells, which ends with the total.
         const QString name = standing.section('|', 0, 0);
         const QString total = standing.section('|', 1);
-        const auto entrant = std::find_if(kEntrants.cbegin(), kEntrants.cend(),
-                                          [&](const Entrant &e) { return e.family + ' ' + e.name == name; });
+        const auto entrant =
+            std::find_if(kEntrants.cbegin(), kEntrants.cend(),
+                         [&](const Entrant &e) { return e.family + ' ' + e.name == name; });
         QVERIFY(entrant != kEntrants.cend());
         int at = from + 1;
-        while (at < lines.size() && !(lines.at(at).contains(entrant->name) && lines.at(at).endsWith(total)))
+        while (at < lines.size()
+               && !(lines.at(at).contains(entrant->name) && lines.at(at).endsWith(total)))
             ++at;
         QVERIFY2(at < lines.size(), qPrintable(standing));
         QCOMPARE(lines.at(at - 1), entrant->family);
@@ -175,7 +184,7 @@ QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
     const QAbstractItemModel *model = table ? table->model() : nullptr;
     for (int r = 0; model && r < model->rowCount(); ++r)
         standings << model->index(r, kNameColumn).data().toString() + '|'
-                + model->index(r, model->columnCount() - 1).data().toString();
+                         + model->index(r, model->columnCount() - 1).data().toString();
     return standings;
 }
 
@@ -187,12 +196,14 @@ QStringList TestCompetitionRoad::expectedStandings(int eventID)
                      "JOIN tshooters s ON s.ID = m.fShooterID WHERE b.fEventID = ? "
                      "GROUP BY b.fMemberID",
                      {userModul()->currentCompetition()->event(0)->controlValue(), eventID});
-    std::sort(sums.begin(), sums.end(),
-              [](const QVariantList &a, const QVariantList &b) { return a.at(1).toDouble() > b.at(1).toDouble(); });
+    std::sort(sums.begin(), sums.end(), [](const QVariantList &a, const QVariantList &b) {
+        return a.at(1).toDouble() > b.at(1).toDouble();
+    });
     QStringList standings;
     for (const QVariantList &sum : qAsConst(sums))
-        standings << QString("%1|%2 *%3").arg(sum.at(0).toString(), QString::number(sum.at(1).toDouble(), 'f', 1),
-                                             sum.at(2).toString());
+        standings << QString("%1|%2 *%3")
+                         .arg(sum.at(0).toString(), QString::number(sum.at(1).toDouble(), 'f', 1),
+                              sum.at(2).toString());
     return standings;
 }
 

@@ -32,7 +32,7 @@ constexpr int kPrecisionClockSpeed = 200;
 constexpr int kRapidFireClockSpeed = 25;
 constexpr int kNameColumn = 1;      // of the match standings
 constexpr int kPrecisionColumn = 4; // PRECISION STAGE
-constexpr int kFlagged = 1; // fine of a miss to be shot again
+constexpr int kFlagged = 1;         // fine of a miss to be shot again
 constexpr int kSeriesTimeoutMs = 30000;
 
 } // namespace
@@ -91,7 +91,8 @@ void TestPistolRoad::pistolMatch()
     setClockSpeed(kPrecisionClockSpeed);
     const int competition = createCompetition(kPistol25, "Кубок 25 м");
     QVERIFY(competition > 0);
-    const QList<int> members{addNewMember("Пётр", "Соколов", 1), addNewMember("Ирина", "Белова", 2)};
+    const QList<int> members{addNewMember("Пётр", "Соколов", 1),
+                             addNewMember("Ирина", "Белова", 2)};
     QVERIFY(!members.contains(-1));
     QVERIFY(click("pBNext"));
     QVERIFY(openCurrentRelay());
@@ -133,7 +134,8 @@ void TestPistolRoad::pistolMatch()
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::EventTotal);
     sight("precision-total");
-    const QStringList precisionTotals = totalsOf(onPage<QTableView>(Page::EventTotal, "tv_eventTotal"));
+    const QStringList precisionTotals =
+        totalsOf(onPage<QTableView>(Page::EventTotal, "tv_eventTotal"));
     QCOMPARE(precisionTotals.size(), members.size());
     setClockSpeed(kRapidFireClockSpeed);
     QVERIFY(click("pBNext"));
@@ -164,7 +166,7 @@ void TestPistolRoad::pistolMatch()
     QStringList precisionInMatch;
     for (int r = 0; r < total->model()->rowCount(); ++r)
         precisionInMatch << total->model()->index(r, kNameColumn).data().toString() + '|'
-                + total->model()->index(r, kPrecisionColumn).data().toString();
+                                + total->model()->index(r, kPrecisionColumn).data().toString();
     std::sort(precisionInMatch.begin(), precisionInMatch.end());
     QCOMPARE(precisionInMatch, precisionTotals);
 }
@@ -176,7 +178,7 @@ QStringList TestPistolRoad::totalsOf(const QTableView *table)
     const QAbstractItemModel *model = table->model();
     for (int r = 0; model && r < model->rowCount(); ++r)
         totals << model->index(r, 0).data().toString() + '|'
-                + model->index(r, model->columnCount() - 1).data().toString();
+                      + model->index(r, model->columnCount() - 1).data().toString();
     std::sort(totals.begin(), totals.end());
     return totals;
 }

@@ -58,8 +58,8 @@ QString TestPracticeRoad::resultOnTarget(int lane)
     int tenths = 0;
     int marked = 0;
     for (const SimShot &shot : shots) {
-        const TBullet bullet(0, shot.number, shot.x, shot.y, quint8(shot.place), 0, targetTypeById(kFace),
-                             kCalibre, kControlValue, 0);
+        const TBullet bullet(0, shot.number, shot.x, shot.y, quint8(shot.place), 0,
+                             targetTypeById(kFace), kCalibre, kControlValue, 0);
         tenths += bullet.range10();
         marked += bullet.isControl();
     }
@@ -119,16 +119,19 @@ void TestPracticeRoad::practiceRoad()
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::EventTotal);
     sight("practice-total");
-    auto *series = qobject_cast<TSeries *>(onPage<QAbstractItemView>(Page::EventTotal, "tv_eventTotal")->model());
+    auto *series = qobject_cast<TSeries *>(
+        onPage<QAbstractItemView>(Page::EventTotal, "tv_eventTotal")->model());
     QVERIFY(series);
     QCOMPARE(series->rowCount(), kShooters.size());
     for (int row = 0; row < series->rowCount(); ++row) {
         const QString name = series->index(row, 0).data().toString();
-        const int i = int(std::find_if(kShooters.cbegin(), kShooters.cend(),
-                                       [&](const Shooter &s) { return s.family + ' ' + s.name == name; })
-                          - kShooters.cbegin());
+        const int i =
+            int(std::find_if(kShooters.cbegin(), kShooters.cend(),
+                             [&](const Shooter &s) { return s.family + ' ' + s.name == name; })
+                - kShooters.cbegin());
         QVERIFY2(i < kShooters.size(), qPrintable(name));
-        QCOMPARE(series->index(row, series->totalColumn()).data().toString(), resultOnTarget(kLanes.at(i)));
+        QCOMPARE(series->index(row, series->totalColumn()).data().toString(),
+                 resultOnTarget(kLanes.at(i)));
     }
 
     // A new practice starts empty; the welcome page is one step back.

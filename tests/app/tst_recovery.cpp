@@ -48,11 +48,15 @@ void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane)
     QVERIFY2(delivered >= kKillAtShot - 1, qPrintable(QString::number(delivered)));
     const QVector<SimShot> shots =
         simulator()->call([lane](RangeSimulator &sim) { return sim.lane(lane)->target.shots(); });
-    const Rows stored = rows("SELECT fNumber, fX, fY FROM tbullets WHERE fEventID=? AND fMemberID=? "
-                             "ORDER BY fNumber",
-                             {eventID, memberID});
+    const Rows stored =
+        rows("SELECT fNumber, fX, fY FROM tbullets WHERE fEventID=? AND fMemberID=? "
+             "ORDER BY fNumber",
+             {eventID, memberID});
     QVERIFY2(stored.size() >= delivered,
-             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered").arg(lane).arg(stored.size()).arg(delivered)));
+             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered")
+                            .arg(lane)
+                            .arg(stored.size())
+                            .arg(delivered)));
     QVERIFY(shots.size() >= stored.size());
     for (int n = 0; n < stored.size(); ++n)
         QCOMPARE(stored.at(n), (QVariantList{n + 1, shots.at(n).x, shots.at(n).y}));
@@ -63,7 +67,8 @@ void TestRecovery::killedInTheMiddleOfARelay()
     QVERIFY(startRange(kLanes));
     const int competition = createCompetition(kRifle60, "Кубок");
     QVERIFY(competition > 0);
-    const QList<int> members{addNewMember("Иван", "Петров", 1), addNewMember("Анна", "Смирнова", 2)};
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
     QVERIFY(!members.contains(-1));
     QVERIFY(click("pBNext")); // the relays laid out: both members in relay 1, on targets 1 and 2
     QCOMPARE(page(), Page::Relays);
@@ -104,7 +109,8 @@ void TestRecovery::killedInTheMiddleOfARelay()
     QVERIFY(reopenWindow());
     QVERIFY(click("pBContinue"));
     sight("competitions-stored");
-    QVERIFY(clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
+    QVERIFY(clickRow("lw_Competitions",
+                     rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
     QVERIFY(click("pBNext1"));
     QWidget *question = widget("DialogCheckMemberColBull");
     QVERIFY(question && question->isVisible());

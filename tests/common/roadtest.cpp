@@ -79,7 +79,8 @@ int RoadTest::createCompetition(int type, const QString &name)
     if (!click("pbNEW") || page() != Page::Competitions)
         return -1;
     sight("competitions-new");
-    if (!clickRow("lw_Competitions", rowOf("lw_Competitions", TCompetitionList::CompTypeXMLIDRole, type))
+    if (!clickRow("lw_Competitions",
+                  rowOf("lw_Competitions", TCompetitionList::CompTypeXMLIDRole, type))
         || !this->type("IEName", name))
         return -1;
     Warnings::setNextAnswer(QMessageBox::Yes);
@@ -108,7 +109,8 @@ int RoadTest::addNewMember(const QString &name, const QString &family, int start
     sight("shooter-dialog", dialog);
     if (!click("pBOK") || dialog->isVisible() || !list->isVisible())
         return -1;
-    const Rows shooter = rows("SELECT ID FROM tshooters WHERE fName=? AND fFamily=?", {name, family});
+    const Rows shooter =
+        rows("SELECT ID FROM tshooters WHERE fName=? AND fFamily=?", {name, family});
     if (shooter.size() != 1)
         return -1;
     const int shooterID = shooter.first().first().toInt();
@@ -142,7 +144,8 @@ void RoadTest::startShooters(const QList<int> &lanes, int paceMs, int spreadTent
         settings.paceMs = paceMs;
         settings.spreadTenthsMm = spreadTenthsMm;
         settings.seed = quint32(lane);
-        simulator()->call([lane, settings](RangeSimulator &sim) { return sim.startShooter(lane, settings); });
+        simulator()->call(
+            [lane, settings](RangeSimulator &sim) { return sim.startShooter(lane, settings); });
     }
 }
 
@@ -154,7 +157,8 @@ void RoadTest::stopShooters(const QList<int> &lanes)
 
 int RoadTest::firedShots(int lane)
 {
-    const QList<TrafficEntry> traffic = simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+    const QList<TrafficEntry> traffic =
+        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
     return int(std::count_if(traffic.cbegin(), traffic.cend(), [lane](const TrafficEntry &entry) {
         return entry.kind == TrafficEntry::Shot && entry.address == lane;
     }));
@@ -162,7 +166,8 @@ int RoadTest::firedShots(int lane)
 
 int RoadTest::highestPolledShot(int lane)
 {
-    const QList<TrafficEntry> traffic = simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+    const QList<TrafficEntry> traffic =
+        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
     int highest = 0;
     for (const TrafficEntry &entry : traffic) {
         // The poll: lane, length, A3, the number asked for.
@@ -175,7 +180,8 @@ int RoadTest::highestPolledShot(int lane)
 
 int RoadTest::storedShots(int eventID, int memberID)
 {
-    return rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=? AND fMemberID=?", {eventID, memberID})
+    return rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=? AND fMemberID=?",
+                {eventID, memberID})
         .value(0)
         .value(0)
         .toInt();
@@ -201,8 +207,9 @@ bool RoadTest::moveMember(int row, int relay, int target)
     if (!clickRow("tw_members", row) || !click("pushButton"))
         return false;
     sight("relay-dialog", widget("DialogRelay"));
-    return type("sB_relayNum", QString::number(relay)) && type("sB_targetAddr", QString::number(target))
-        && click("pbOK") && !widget("DialogRelay")->isVisible();
+    return type("sB_relayNum", QString::number(relay))
+           && type("sB_targetAddr", QString::number(target)) && click("pbOK")
+           && !widget("DialogRelay")->isVisible();
 }
 
 bool RoadTest::openCurrentRelay()
@@ -230,7 +237,8 @@ bool RoadTest::startSighting()
     auto *mode = onPage<QLabel>(Page::Run, "l_mode");
     if (page() != Page::Run || !click("pbStart"))
         return false;
-    if (!QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("SIGHTING"); }, kTimeoutMs)) {
+    if (!QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("SIGHTING"); },
+                         kTimeoutMs)) {
         qWarning("startSighting: the mode reads \"%s\", START \"%s\"", qPrintable(mode->text()),
                  qPrintable(start->text()));
         return false;
@@ -242,13 +250,17 @@ bool RoadTest::startMatch()
 {
     auto *start = onPage<QPushButton>(Page::Run, "pbStart");
     auto *mode = onPage<QLabel>(Page::Run, "l_mode");
-    if (!QTest::qWaitFor([start] { return start->isEnabled() && start->text().startsWith(QStringLiteral("MATCH")); },
-                         kTimeoutMs)) {
+    if (!QTest::qWaitFor(
+            [start] {
+                return start->isEnabled() && start->text().startsWith(QStringLiteral("MATCH"));
+            },
+            kTimeoutMs)) {
         qWarning("startMatch: START reads \"%s\"", qPrintable(start->text()));
         return false;
     }
     return click("pbStart")
-        && QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("MATCH"); }, kTimeoutMs);
+           && QTest::qWaitFor([mode] { return mode->text() == QStringLiteral("MATCH"); },
+                              kTimeoutMs);
 }
 
 bool RoadTest::shootOnePositionRelay(const QList<int> &lanes, int atShot,
@@ -271,8 +283,9 @@ bool RoadTest::shootOnePositionRelay(const QList<int> &lanes, int atShot,
         auto *sim = simulator();
         const bool reached = QTest::qWaitFor(
             [sim, lane, atShot] {
-                return sim->call([lane](RangeSimulator &s) { return s.lane(lane)->target.shots().size(); })
-                    >= atShot;
+                return sim->call([lane](RangeSimulator &s) {
+                    return s.lane(lane)->target.shots().size();
+                }) >= atShot;
             },
             kRelayTimeoutMs);
         if (!reached) {
@@ -284,8 +297,8 @@ bool RoadTest::shootOnePositionRelay(const QList<int> &lanes, int atShot,
         qInfo("after the hook");
     }
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
-    const bool finished = QTest::qWaitFor([next] { return next->isVisible() && next->isEnabled(); },
-                                          kRelayTimeoutMs);
+    const bool finished =
+        QTest::qWaitFor([next] { return next->isVisible() && next->isEnabled(); }, kRelayTimeoutMs);
     stopShooters(lanes);
     if (!finished) {
         for (int l : lanes)

@@ -46,7 +46,9 @@ qint64 residentKb()
 
 int openHandles()
 {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                   .size());
 }
 
 // CPU time of the calling thread (the GUI thread), microseconds.
@@ -79,7 +81,10 @@ private:
     Sample sample(int eventID, const QElapsedTimer &day)
     {
         return {residentKb(), openHandles(), threadCpuUs(),
-                rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {eventID}).value(0).value(0).toInt(),
+                rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {eventID})
+                    .value(0)
+                    .value(0)
+                    .toInt(),
                 day.elapsed()};
     }
 };
@@ -92,7 +97,8 @@ void BenchSoak::matchDay()
     QVERIFY(startRange(lanes));
     QVERIFY(createCompetition(kRifle60, "Soak") > 0);
     for (int n = 1; n <= kLanes * kRelays; ++n)
-        QVERIFY(addNewMember(QStringLiteral("Name%1").arg(n), QStringLiteral("Family%1").arg(n), n) > 0);
+        QVERIFY(addNewMember(QStringLiteral("Name%1").arg(n), QStringLiteral("Family%1").arg(n), n)
+                > 0);
     const int eventID = userModul()->currentCompetition()->event(0)->id();
     // The relays laid out by default: ten members a relay on targets 1 to 10.
     QVERIFY(click("pBNext"));
