@@ -13,6 +13,8 @@
 #include "busthread.h"
 #include "datapaths.h"
 #include "dialogcheckmembercolbull.h"
+#include "dialogpracticeshooter.h"
+#include "dialogpracticeshooterlist.h"
 #include "dialogrelay.h"
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
@@ -22,6 +24,7 @@
 #include "formexecuteevent.h"
 #include "formcurrentrelay.h"
 #include "formmembers.h"
+#include "formpracticesetting.h"
 #include "formrelays.h"
 #include "formwellcome.h"
 #include "tpracticemodul.h"
@@ -66,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     createPages();
     createEventWiring();
     connectPages();
+    connectPracticePages();
 }
 
 MainWindow::~MainWindow()
@@ -132,6 +136,10 @@ void MainWindow::createPages()
     parentless.append(dialogRelay);
     dialogCheckMemberColBull = new DialogCheckMemberColBull;
     parentless.append(dialogCheckMemberColBull);
+    dialogPracticeshooterlist = new DialogPracticeshooterlist(practiceModul);
+    parentless.append(dialogPracticeshooterlist);
+    dialogPracticeShooter = new DialogPracticeShooter(practiceModul);
+    parentless.append(dialogPracticeShooter);
 
     pages = new QStackedWidget;
     // The pages, each at its place in the stack whatever the order in which
@@ -146,6 +154,8 @@ void MainWindow::createPages()
     addPage(Page::Relays, formRelays);
     formCurrentRelay = new FormCurrentRelay(userModul);
     addPage(Page::CurrentRelay, formCurrentRelay);
+    formPracticeSetting = new FormPracticeSetting(practiceModul);
+    addPage(Page::Practice, formPracticeSetting);
     createTotalsPages();
     createViewerPage();
     pages->setCurrentWidget(formWellcome);
@@ -170,8 +180,6 @@ void MainWindow::connectPages()
     connect(formMembers, &FormMembers::sig_Back, this,
             qOverload<>(&MainWindow::slot_setCompetitionsWidget));
     connect(formMembers, &FormMembers::sig_Next, this, &MainWindow::slot_setRelaysWidget);
-    connect(formExecuteEvent, &FormExecuteEvent::sig_Next, this,
-            &MainWindow::slot_setRelayFinished);
     connect(formRelays, &FormRelays::sig_Back, this, &MainWindow::slot_setRelaysBackWidget);
     connect(formRelays, &FormRelays::sig_Next, this, &MainWindow::slot_setCurrentRelayWidget);
     connect(formCurrentRelay, &FormCurrentRelay::sig_Back, this, &MainWindow::slot_setRelaysWidget);
@@ -179,6 +187,7 @@ void MainWindow::connectPages()
             &MainWindow::slot_setExecutableEvent);
     connect(formExecuteEvent, &FormExecuteEvent::sig_Back, this,
             &MainWindow::slot_setCurrentRelayWidgetBACK);
+    connect(formExecuteEvent, &FormExecuteEvent::sig_Next, this, &MainWindow::slot_setRelayFinished);
     connect(formExecuteEvent, &FormExecuteEvent::sig_Print, this, &MainWindow::slot_PrintEvent);
 
     connect(formMembers, &FormMembers::sig_dialogShooter, dialogShooter,

@@ -8,6 +8,8 @@
 #include <array>
 
 class DialogCheckMemberColBull;
+class DialogPracticeShooter;
+class DialogPracticeshooterlist;
 class DialogRelay;
 class DialogShooter;
 class DialogShooterList;
@@ -21,6 +23,7 @@ class FormEventTotal;
 class FormExecuteEvent;
 class FormLog;
 class FormMembers;
+class FormPracticeSetting;
 class FormRelays;
 class FormVIEW;
 class FormWellcome;
@@ -108,11 +111,14 @@ private slots:
     void slot_shooterChanged(int _sourse);
     void slot_setExecutableEvent();
     void slot_setCurrentRelayWidgetBACK();
-    void slot_finishCompetition();
-    // Relay advance.
-    void slot_setCurrentRelayWidget();
     void slot_setRelayFinished();
     void slot_continueCompetition();
+    void slot_finishCompetition();
+    // Practice flow.
+    void slot_addShooterToPractice();
+    void slot_ChangeShooterPractice(int id);
+    // Relay advance.
+    void slot_setCurrentRelayWidget();
     // Bus status and log relay.
     void slot_emu_PortFounded(int id, int comNum, bool found, int colFound);
     void slot_emu_TargetEnabled(int ta, bool enabled);
@@ -174,6 +180,12 @@ private:
     bool connectEvent(TEvent *event, TBulletList *list, TBulletList *prevStage);
     void disconnectEvent();
     void clearTargets();
+    // Practice flow.
+    void connectPracticePages();
+    void preparePracticeEvent();
+    void leavePracticeRun();
+    void showPracticeResult();
+    void restartPractice();
     // The targets of a line in its order, the bus master's list replaced by
     // them; a line without members leaves the list as it was.
     void registerLine(const QList<LineTarget> &line);
@@ -198,6 +210,9 @@ private:
     EMUProc *emu = nullptr;          // lives in workerThread; deletes itself there
     QStackedWidget *pages = nullptr;
     FormWellcome *formWellcome = nullptr;
+    FormPracticeSetting *formPracticeSetting = nullptr;
+    DialogPracticeshooterlist *dialogPracticeshooterlist = nullptr;
+    DialogPracticeShooter *dialogPracticeShooter = nullptr;
     FormExecuteEvent *formExecuteEvent = nullptr;
     FormRelays *formRelays = nullptr;
     FormCurrentRelay *formCurrentRelay = nullptr;

@@ -7,6 +7,8 @@
 #include "formcurrentrelay.h"
 #include "formexecuteevent.h"
 #include "formlog.h"
+#include "tbulletlist.h"
+#include "tpracticemodul.h"
 #include "trelay.h"
 #include "tusermodul.h"
 
@@ -60,6 +62,18 @@ void MainWindow::slot_emu_PCEnabled(int ta, bool enabled)
 
 void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)
 {
+    if (workMode == kModePractice) {
+        TBulletList *list = practiceModul->getBulletList();
+        if (!list)
+            return;
+        if (terminal)
+            list->setPCFound(ta, enabled);
+        else
+            list->setTargetFound(ta, enabled);
+        if (formExecuteEvent)
+            formExecuteEvent->checkTargets();
+        return;
+    }
     if (workMode != kModeCompetition)
         return;
     TRelay *relay = userModul->currentRunRelay(nullptr, nullptr);

@@ -94,6 +94,8 @@ void MainWindow::slot_shooterChanged(int _sourse)
 
 void MainWindow::slot_setExecutableEvent()
 {
+    if (workMode == kModePractice)
+        preparePracticeEvent();
     formExecuteEvent->setMode(workMode);
     showPage(Page::Run);
 }
@@ -103,13 +105,15 @@ void MainWindow::slot_setCurrentRelayWidgetBACK()
     if (workMode == kModeCompetition)
         showPage(Page::CurrentRelay);
     else if (workMode == kModePractice)
-        showPage(Page::Practice);
+        leavePracticeRun();
 }
 
 void MainWindow::slot_setRelayFinished()
 {
     if (workMode == kModeCompetition)
         finishRelay();
+    else if (workMode == kModePractice)
+        showPracticeResult();
 }
 
 void MainWindow::slot_continueCompetition()
@@ -118,6 +122,8 @@ void MainWindow::slot_continueCompetition()
     disconnectEvent();
     if (workMode == kModeCompetition)
         continueWithNextStage();
+    else if (workMode == kModePractice)
+        restartPractice();
 }
 
 void MainWindow::slot_finishCompetition()

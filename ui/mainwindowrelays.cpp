@@ -72,11 +72,10 @@ void MainWindow::setCurrentRelay(TRelay *relay)
     if (!list)
         return;
     fillCurrentRelayView(list, relay, true);
-    // A rapid-fire stage shows the same members' precision stage beside it,
-    // and sends each member's precision result to its terminal.
-    TBulletList *prevStage = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
-    fillCurrentRelayView(prevStage, relay, false);
-    connectEvent(event, list, prevStage);
+    // A rapid-fire stage shows the same members' precision stage beside it.
+    TBulletList *prevList = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
+    fillCurrentRelayView(prevList, relay, false);
+    connectEvent(event, list, prevList);
     showPage(Page::CurrentRelay);
 }
 
@@ -85,16 +84,14 @@ void MainWindow::fillCurrentRelayView(TBulletList *list, TRelay *relay, bool reg
     if (!list)
         return;
     list->reload();
-    for (TShooter *member = relay->memberAt(0); member;) {
-        TShooter *next = relay->nextMember(member);
+    QList<LineTarget> line;
+    for (TShooter *member = relay->memberAt(0); member; member = relay->nextMember(member)) {
         const int target = relay->targetOfMember(member->memberID());
-        const int position = EventWiring::targetPosition(member == relay->memberAt(0), !next);
         addMemberPlace(userModul, list, member, target);
-        if (registerTargets)
-            emit sig_AddTarget(target, member->startNumber(), member->family(), member->name(),
-                               position);
-        member = next;
+        line.append({target, member->startNumber(), member->family(), member->name()});
     }
+    if (registerTargets)
+        registerLine(line);
 }
 
 TRelay *MainWindow::runRelayWithEvent()

@@ -14,6 +14,7 @@
 #include "serialportdirectory.h"
 #include "simulatorthread.h"
 #include "tdbaccessor.h"
+#include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
 
@@ -87,6 +88,9 @@ void MainWindowTest::openWindow()
     if (userModul()->hasError())
         m_storageErrors.append(userModul()->lastError());
     watchStorageErrors(userModul()->db());
+    if (practiceModul()->hasError())
+        m_storageErrors.append(practiceModul()->lastError());
+    watchStorageErrors(practiceModul());
     watchStorageErrors(viewModul()->db());
     m_window->show();
 }
@@ -278,9 +282,19 @@ void MainWindowTest::watchStorageErrors(TdbAccessor *db)
     m_errorSpies.append(new QSignalSpy(db, &TdbAccessor::errorSQL));
 }
 
+void MainWindowTest::watchStorageErrors(TPracticeModul *module)
+{
+    m_errorSpies.append(new QSignalSpy(module, &TPracticeModul::errorSQL));
+}
+
 TUserModul *MainWindowTest::userModul() const
 {
     return m_window->userModul;
+}
+
+TPracticeModul *MainWindowTest::practiceModul() const
+{
+    return m_window->practiceModul;
 }
 
 TViewModul *MainWindowTest::viewModul() const
@@ -321,11 +335,6 @@ void MainWindowTest::showCompetitionTotal()
 EMUProc *MainWindowTest::bus() const
 {
     return m_window->emu;
-}
-
-TPracticeModul *MainWindowTest::practiceModul() const
-{
-    return m_window->practiceModul;
 }
 
 MyEvent *MainWindowTest::currentEvent() const

@@ -112,16 +112,17 @@ protected:
     // Another database connection whose errors count as the window's (a
     // module that opens its own).
     void watchStorageErrors(TdbAccessor *db);
+    void watchStorageErrors(TPracticeModul *module);
 
     // What the window holds.
     TUserModul *userModul() const;
+    TPracticeModul *practiceModul() const;
     TViewModul *viewModul() const;
     int workMode() const;
     int addrStart() const;
     int addrCol() const;
     QThread *workerThread() const;
     EMUProc *bus() const;
-    TPracticeModul *practiceModul() const;
 
     // The window's exercise wiring, as its relay advance and practice flow
     // use it: the running exercise the window holds (null when none), one

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shootersdb.h"
 #include "testdatadir.h"
 #include "tmemberspractice.h"
 #include "tmemberspracticeused.h"
@@ -8,10 +9,6 @@
 #include "teventlistproxy.h"
 
 #include <QAbstractItemModelTester>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QVariantList>
 
 #include <memory>
 #include <vector>
@@ -45,48 +42,3 @@ public:
     std::unique_ptr<TPracticeModul> modul;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
 };
-
-// What "shooters.sqlite" holds, read or changed through a connection of the
-// test's own, as another program would see the file.
-namespace StoredRows {
-
-inline const QString kConnection = QStringLiteral("check");
-
-// Each row's columns in statement order; empty when the statement failed.
-inline QList<QVariantList> rows(const QString &statement)
-{
-    QList<QVariantList> result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
-        db.setDatabaseName(TPracticeModul::databasePath());
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(statement)) {
-                while (query.next()) {
-                    QVariantList row;
-                    for (int i = 0; i < query.record().count(); ++i)
-                        row.append(query.value(i));
-                    result.append(row);
-                }
-            }
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(kConnection);
-    return result;
-}
-
-inline bool exec(const QString &statement)
-{
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
-        db.setDatabaseName(TPracticeModul::databasePath());
-        ok = db.open() && QSqlQuery(db).exec(statement);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(kConnection);
-    return ok;
-}
-
-} // namespace StoredRows

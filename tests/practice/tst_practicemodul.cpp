@@ -61,7 +61,7 @@ void TestPracticeModul::firstStartMakesSchema()
     PracticeFixture f;
     QVERIFY(!f.modul->hasError());
     QVERIFY(QFile::exists(f.dir.filePath(QStringLiteral("ServerDatas/DataBase/shooters.sqlite"))));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")),
              QList<QVariantList>({{"TShooters"}, {"TTeam"}, {"tQualifications"}}));
     QCOMPARE(teamNames(*f.modul), QStringList({"NONE"}));
     QCOMPARE(f.modul->qualityAt(0)->name(), QStringLiteral("NONE"));
@@ -91,13 +91,13 @@ void TestPracticeModul::fileWithoutTablesGetsSchema()
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
     if (!leftBehind.isEmpty())
-        QVERIFY(StoredRows::exec(leftBehind));
+        QVERIFY(ShootersDb::exec(leftBehind));
 
     TPracticeModul modul;
     QVERIFY(modul.reload());
     QVERIFY(!modul.hasError());
     QCOMPARE(modul.addShooter("Anna", "Petrova", QDate(2001, 5, 3), 1, 0, 0, 0, 0, false), 1);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fFamily FROM TShooters")).size(), 1);
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fFamily FROM TShooters")).size(), 1);
 }
 
 void TestPracticeModul::brokenSchemaLeavesNoFile_data()
@@ -166,7 +166,7 @@ void TestPracticeModul::teamsAndQualifications()
     QCOMPARE(modul.addTeam(6, QStringLiteral("Zenit")), 2);
     QCOMPARE(teamNames(modul), QStringList({"NONE", "Динамо", "Zenit"}));
     QVERIFY(modul.updateTeam(2, 7, QStringLiteral("Зенит")));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fName, fCountryXMLID FROM TTeam WHERE ID=2")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fName, fCountryXMLID FROM TTeam WHERE ID=2")),
              QList<QVariantList>({{QStringLiteral("Зенит"), 7}}));
     QCOMPARE(modul.teamIndexOf(modul.teamByID(2)), 2);
     QVERIFY(!modul.nextTeam(modul.teamAt(2)));
@@ -175,7 +175,7 @@ void TestPracticeModul::teamsAndQualifications()
     QCOMPARE(modul.qualityByID(1)->shortName(), QStringLiteral("МС"));
     // A change that keeps the short name must not write the name over it.
     QVERIFY(modul.updateQuality(1, QStringLiteral("Мастер спорта России"), modul.qualityByID(1)->shortName()));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fName, fshortname FROM tQualifications WHERE ID=1")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fName, fshortname FROM tQualifications WHERE ID=1")),
              QList<QVariantList>({{QStringLiteral("Мастер спорта России"), QStringLiteral("МС")}}));
 
     const int a = modul.addShooter("Anna", "Petrova", QDate(2001, 5, 3), 1, 0, 1, 1, 0, false);
@@ -184,14 +184,14 @@ void TestPracticeModul::teamsAndQualifications()
     // on disk and in the roster, so the next entry made cannot adopt them.
     QVERIFY(modul.deleteTeam(1));
     QVERIFY(modul.deleteQualityByID(1));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fTeamID, fQualityID FROM TShooters ORDER BY ID")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fTeamID, fQualityID FROM TShooters ORDER BY ID")),
              QList<QVariantList>({{a, 0, 0}, {b, 2, 0}}));
     QCOMPARE(modul.shooterById(a)->teamID(), 0);
     QCOMPARE(modul.shooterById(b)->qualityID(), 0);
     QCOMPARE(teamNames(modul), QStringList({"NONE", "Зенит"}));
     QCOMPARE(modul.addTeam(1, QStringLiteral("New")), 3);
     QCOMPARE(modul.updateShooter(a, "Anna", "Petrova", QDate(2001, 5, 3), 1, 0, 0, 0, 0), a);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fTeamID FROM TShooters WHERE ID=%1").arg(a)),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fTeamID FROM TShooters WHERE ID=%1").arg(a)),
              QList<QVariantList>({{0}}));
 
     // Entry 0 stands for "none": it can be renamed but not deleted.
@@ -261,7 +261,7 @@ void TestPracticeModul::practiceSetUpAndReset()
     QVERIFY(!modul.getCurrentEvent());
     QVERIFY(!modul.getBulletList());
     // Nothing of the practice was stored.
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT COUNT(*) FROM TShooters")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT COUNT(*) FROM TShooters")),
              QList<QVariantList>({{3}}));
 }
 

@@ -50,7 +50,7 @@ void TestPracticeRoster::valuesStoredExactly()
     PracticeFixture f;
     const int id = f.modul->addShooter(family, family, QDate(1990, 12, 31), 0, 0, 0, 0, 1, false);
     QCOMPARE(id, 1);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fName, fFamily, fDateofBirth, fAddition FROM TShooters")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fName, fFamily, fDateofBirth, fAddition FROM TShooters")),
              QList<QVariantList>({{family, family, QStringLiteral("1990-12-31 00:00:00"), 1}}));
     QCOMPARE(f.modul->addTeam(3, family), 1);
     QCOMPARE(f.modul->teamAt(1)->name(), family);
@@ -76,7 +76,7 @@ void TestPracticeRoster::addChangeDelete()
     const int b = roster->addShooter("Boris", "Ivanov", QDate(1999, 2, 1), 0, 7, -1, 0, 1, false);
     const int c = roster->addShooter("Clara", "Orlova", QDate(2003, 8, 9), 1, 7, 1, 0, 0, false);
     QCOMPARE(QList<int>({a, b, c}), QList<int>({1, 2, 3}));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID, fGender, fTeamID, fAddition FROM TShooters ORDER BY ID")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fGender, fTeamID, fAddition FROM TShooters ORDER BY ID")),
              QList<QVariantList>({{1, 1, 0, 0}, {2, 0, 0, 1}, {3, 1, 1, 0}}));
     QCOMPARE(roster->shooterById(a)->teamID(), 0);
     QCOMPARE(roster->index(0, 0).data().toString(), QStringLiteral("Petrova Anna"));
@@ -89,23 +89,23 @@ void TestPracticeRoster::addChangeDelete()
     QCOMPARE(data.teamID(), 0);
     QCOMPARE(roster->index(0, 0).data().toString(), QStringLiteral("Smirnova Anna"));
     // The current team is kept even when its row went meanwhile.
-    StoredRows::exec(QStringLiteral("DELETE FROM TTeam WHERE ID=1"));
+    ShootersDb::exec(QStringLiteral("DELETE FROM TTeam WHERE ID=1"));
     data.setNames(QStringLiteral("Clara"), QStringLiteral("Orlova"));
     data.setTeamID(1);
     QVERIFY(roster->updateShooter(c, &data));
     data.setTeamID(-1); // "none" chosen: written without a lookup
     QVERIFY(roster->updateShooter(b, &data));
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT fFamily, fTeamID FROM TShooters ORDER BY ID")),
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fFamily, fTeamID FROM TShooters ORDER BY ID")),
              QList<QVariantList>({{"Smirnova", 0}, {"Orlova", -1}, {"Orlova", 1}}));
     QVERIFY(!roster->updateShooter(42, &data));
 
     QVERIFY(!roster->deleteShooterForward(42));
     QVERIFY(roster->deleteShooterForward(b));
     // A row already gone from the file still leaves the roster.
-    StoredRows::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=3"));
+    ShootersDb::exec(QStringLiteral("DELETE FROM TShooters WHERE ID=3"));
     QVERIFY(roster->deleteShooterForward(c));
     QCOMPARE(roster->rowCount(), 1);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT ID FROM TShooters")), QList<QVariantList>({{1}}));
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID FROM TShooters")), QList<QVariantList>({{1}}));
     QCOMPARE(roster->maxID(QString()), 1);
     QCOMPARE(roster->maxID(QStringLiteral("tteam")), 0);
     QTest::ignoreMessage(QtWarningMsg, "Error in table's name");
@@ -117,15 +117,15 @@ void TestPracticeRoster::failedStatementsAreFailures()
     PracticeFixture f;
     TMembersPractice *roster = f.roster();
     const int a = roster->addShooter("Anna", "Petrova", QDate(2001, 5, 3), 1, 0, 0, 0, 0, false);
-    QVERIFY(StoredRows::exec(QStringLiteral("DROP TABLE TTeam")));
+    QVERIFY(ShootersDb::exec(QStringLiteral("DROP TABLE TTeam")));
     // The team cannot be looked up: nothing is stored under a guessed team.
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - SELECT * FROM TTeam")));
     QCOMPARE(roster->addShooter("Boris", "Ivanov", QDate(1999, 2, 1), 0, 0, 4, 0, 0, false), -1);
-    QCOMPARE(StoredRows::rows(QStringLiteral("SELECT COUNT(*) FROM TShooters")), QList<QVariantList>({{1}}));
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT COUNT(*) FROM TShooters")), QList<QVariantList>({{1}}));
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - SELECT MAX(ID) FROM TTeam")));
     QCOMPARE(f.modul->addTeam(0, QStringLiteral("x")), -1);
 
-    QVERIFY(StoredRows::exec(QStringLiteral("DROP TABLE TShooters")));
+    QVERIFY(ShootersDb::exec(QStringLiteral("DROP TABLE TShooters")));
     // No MAX(ID): no shooter 0 is tried.
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Unable to execute query - SELECT MAX(ID) FROM TShooters")));
     QCOMPARE(roster->addShooter("Clara", "Orlova", QDate(2003, 8, 9), 1, 0, 0, 0, 0, false), -1);

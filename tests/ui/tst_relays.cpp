@@ -15,7 +15,9 @@
 #include "mainwindowtest.h"
 #include "simulatorthread.h"
 #include "tbulletlist.h"
+#include "emuproc.h"
 #include "tcompetition.h"
+#include "tpracticemodul.h"
 #include "tevent.h"
 #include "tmembers.h"
 #include "trelay.h"
@@ -65,6 +67,8 @@ private slots:
     void emptyAddressRangeIsRefused();
     void checksBeforeTheCurrentRelay();
     void currentRelayFollowsTheLine();
+    void answersReachTheLineOfTheWorkMode_data();
+    void answersReachTheLineOfTheWorkMode();
     void unfinishedExerciseFilledForAll();
     void unfinishedExerciseAskedOneByOne();
 
@@ -433,6 +437,11 @@ void TestRelays::currentRelayFollowsTheLine()
     }
     QVERIFY(wrote && read && answer);
 
+    // On to the run screen, with the relay's exercise wired.
+    QVERIFY(click(QStringLiteral("pBNext")));
+    QCOMPARE(page(), Page::Run);
+    QVERIFY(currentEvent());
+
     // A converter that goes takes the run screen away again.
     simulator()->call([](RangeSimulator &sim) { sim.unplug(0); });
     QTRY_VERIFY_WITH_TIMEOUT(!next->isEnabled(), kTimeoutMs);
@@ -448,6 +457,49 @@ QWidget *TestRelays::openWithShortMembers(QList<int> *ids, int secondStage)
     continueStoredCompetition();
     auto *question = widget<QWidget>(QStringLiteral("DialogCheckMemberColBull"));
     return question && question->isVisible() ? question : nullptr;
+}
+
+void TestRelays::answersReachTheLineOfTheWorkMode_data()
+{
+    QTest::addColumn<QString>("choice"); // on the welcome page; none for no choice yet
+    QTest::addColumn<bool>("relayHears");
+    QTest::addColumn<bool>("practiceHears");
+    QTest::newRow("nothing chosen yet") << QString() << false << false;
+    QTest::newRow("competition") << QStringLiteral("pbNEW") << true << false;
+    QTest::newRow("practice") << QStringLiteral("pushButton") << false << true;
+    QTest::newRow("results viewer") << QStringLiteral("pBView") << false << false;
+}
+
+void TestRelays::answersReachTheLineOfTheWorkMode()
+{
+    QFETCH(QString, choice);
+    QFETCH(bool, relayHears);
+    QFETCH(bool, practiceHears);
+    // A run relay of one member on target 1, and a practice line on target 1.
+    QCOMPARE(makeCompetition(kRifle60, 1).size(), 1);
+    openRelaysPage();
+    const int competitionID = userModul()->currentCompetition()->id();
+    QVERIFY(reopenWindow());
+    userModul()->openCompetition(competitionID, true);
+    TRelay *relay = userModul()->firstUnfinishedRelay(nullptr, nullptr);
+    QVERIFY(relay && userModul()->prepareRunRelay());
+    practiceModul()->setCurrentEvent(1, 1);
+    TBulletList *practice = practiceModul()->getBulletList();
+    QVERIFY(practice);
+    practice->addPlace(1, 1, QStringLiteral("P"));
+    if (!choice.isEmpty())
+        QVERIFY(click(choice));
+
+    // The bus master's reports, as its thread delivers them.
+    emit bus()->sig_TargetEnabled(1, true);
+    emit bus()->sig_PCEnabled(1, true);
+    QCOMPARE(relay->memberAt(0)->isTargetEnabled(), relayHears);
+    QCOMPARE(relay->memberAt(0)->isPCEnabled(), relayHears);
+    QCOMPARE(practice->allTargetsFound(), practiceHears);
+    QCOMPARE(practice->allPCsFound(), practiceHears);
+    // An address nobody of the run relay has changes nobody.
+    emit bus()->sig_TargetEnabled(2, false);
+    QCOMPARE(relay->memberAt(0)->isTargetEnabled(), relayHears);
 }
 
 void TestRelays::unfinishedExerciseFilledForAll()
