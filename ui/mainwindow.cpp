@@ -70,6 +70,21 @@ MainWindow::MainWindow(QWidget *parent)
     createEventWiring();
     connectPages();
     connectPracticePages();
+    QMetaObject::invokeMethod(this, [this] { warnStartupStorageErrors(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::warnStartupStorageErrors()
+{
+    QStringList failures;
+    if (userModul->hasError())
+        failures << QStringLiteral("%1: %2").arg(DataPaths::kCompetitionsDb, userModul->errorText());
+    if (practiceModul->hasError())
+        failures << QStringLiteral("%1: %2").arg(DataPaths::kShootersDb, practiceModul->errorText());
+    if (failures.isEmpty())
+        return;
+    Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"),
+                      failures.join(QLatin1Char('\n'))
+                          + QStringLiteral("\nПроверьте папку ServerDatas/DataBase и перезапустите программу."));
 }
 
 MainWindow::~MainWindow()
