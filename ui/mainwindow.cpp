@@ -70,7 +70,7 @@ MainWindow::MainWindow(QWidget *parent)
     createEventWiring();
     connectPages();
     connectPracticePages();
-    QMetaObject::invokeMethod(this, [this] { warnStartupStorageErrors(); }, Qt::QueuedConnection);
+    warnStartupStorageErrors();
 }
 
 void MainWindow::warnStartupStorageErrors()
@@ -82,9 +82,12 @@ void MainWindow::warnStartupStorageErrors()
         failures << QStringLiteral("%1: %2").arg(DataPaths::kShootersDb, practiceModul->errorText());
     if (failures.isEmpty())
         return;
-    Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"),
-                      failures.join(QLatin1Char('\n'))
-                          + QStringLiteral("\nПроверьте папку ServerDatas/DataBase и перезапустите программу."));
+    // Taken now, told once the window runs, so the box stands over it.
+    const QString text = failures.join(QLatin1Char('\n'))
+        + QStringLiteral("\nПроверьте папку ServerDatas/DataBase и перезапустите программу.");
+    QMetaObject::invokeMethod(
+        this, [this, text] { Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"), text); },
+        Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow()
