@@ -70,6 +70,24 @@ MainWindow::MainWindow(QWidget *parent)
     createEventWiring();
     connectPages();
     connectPracticePages();
+    warnStartupStorageErrors();
+}
+
+void MainWindow::warnStartupStorageErrors()
+{
+    QStringList failures;
+    if (userModul->hasError())
+        failures << QStringLiteral("%1: %2").arg(DataPaths::kCompetitionsDb, userModul->errorText());
+    if (practiceModul->hasError())
+        failures << QStringLiteral("%1: %2").arg(DataPaths::kShootersDb, practiceModul->errorText());
+    if (failures.isEmpty())
+        return;
+    // Taken now, told once the window runs, so the box stands over it.
+    const QString text = failures.join(QLatin1Char('\n'))
+        + QStringLiteral("\nПроверьте папку ServerDatas/DataBase и перезапустите программу.");
+    QMetaObject::invokeMethod(
+        this, [this, text] { Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"), text); },
+        Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow()

@@ -182,6 +182,9 @@ private:
     void clearTargets();
     // Practice flow.
     void connectPracticePages();
+    // A database that could not be opened or made while the modules were
+    // built is told to the operator once the window runs.
+    void warnStartupStorageErrors();
     void preparePracticeEvent();
     void leavePracticeRun();
     void showPracticeResult();

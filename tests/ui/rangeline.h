@@ -12,7 +12,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <algorithm>
 #include <memory>
 
 #include "busthread.h"
@@ -236,15 +235,11 @@ public:
     int firedShotCount(int lane) { return firedRows(lane, 0).size(); }
     QList<ExpectedRow> firedRows(int lane, int from)
     {
-        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
+        const QList<SimShot> fired =
+            m_simulator->call([lane](RangeSimulator &sim) { return sim.shotsFired(lane); });
         QList<ExpectedRow> rows;
-        for (const TrafficEntry &entry : traffic) {
-            if (entry.kind != TrafficEntry::Shot || entry.address != lane)
-                continue;
-            // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
-            const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
-            rows << ExpectedRow{false, byte(4) << 8 | byte(5), byte(6) << 8 | byte(7), qint8(byte(8))};
-        }
+        for (const SimShot &shot : fired)
+            rows << ExpectedRow{false, shot.x, shot.y, shot.place};
         return rows.mid(from);
     }
 
@@ -255,10 +250,7 @@ public:
     int startFramesReceived()
     {
         constexpr int kStartCode = 0xA0;
-        const QList<TrafficEntry> traffic = m_simulator->call([](RangeSimulator &sim) { return sim.traffic(); });
-        return int(std::count_if(traffic.cbegin(), traffic.cend(), [](const TrafficEntry &entry) {
-            return entry.kind == TrafficEntry::Received && entry.code == kStartCode;
-        }));
+        return m_simulator->call([](RangeSimulator &sim) { return sim.framesReceivedWithCode(kStartCode); });
     }
 
     const QList<int> &lanes() const { return m_lanes; }

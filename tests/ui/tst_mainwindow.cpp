@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSqlQuery>
+#include <QSqlError>
+#include <QSqlDatabase>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -123,6 +126,35 @@ void TestMainWindow::makesTheDatabaseFolder()
     QVERIFY(QDir(runFolder().filePath(QStringLiteral("ServerDatas"))).removeRecursively());
     QVERIFY(reopenWindow());
     QVERIFY(!QDir(runFolder().filePath(QStringLiteral("ServerDatas"))).exists());
+    QVERIFY(!takeStorageErrors().isEmpty());
+    // The operator hears of both databases once the window runs.
+    QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+    const Warnings::Shown box = takeWarning();
+    QCOMPARE(box.title, QStringLiteral("Ошибка Базы Данных!"));
+    QVERIFY2(box.text.contains(QStringLiteral("competitions.sqlite"))
+                 && box.text.contains(QStringLiteral("shooters.sqlite")),
+             qPrintable(box.text));
+
+    // A practice roster file that holds only part of its tables is kept for
+    // whoever needs its rows, and the operator is told at start.
+    QVERIFY(shutDown());
+    QVERIFY(QDir(runFolder().path()).mkpath(QStringLiteral("ServerDatas/DataBase")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("partial"));
+        db.setDatabaseName(dataBase.filePath(QStringLiteral("shooters.sqlite")));
+        QVERIFY(db.open());
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE TTeam (ID INTEGER PRIMARY KEY, fName TEXT)")).lastError().type()
+                == QSqlError::NoError);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("partial"));
+    const int shownBefore = Warnings::shown().size();
+    QVERIFY(reopenWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > shownBefore, kTimeoutMs);
+    const Warnings::Shown practiceBox = takeWarning();
+    QVERIFY2(practiceBox.text.contains(QStringLiteral("shooters.sqlite"))
+                 && !practiceBox.text.contains(QStringLiteral("competitions.sqlite")),
+             qPrintable(practiceBox.text));
     QVERIFY(!takeStorageErrors().isEmpty());
 }
 

@@ -16,7 +16,6 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <algorithm>
 #include <functional>
 
 #include "eventwiring.h"
@@ -388,27 +387,19 @@ void TestRelayAdvance::shootRapidFire()
 
 QList<Shot> TestRelayAdvance::firedOn(int lane) const
 {
-    const QList<TrafficEntry> traffic =
-        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+    const QList<SimShot> fired =
+        simulator()->call([lane](RangeSimulator &sim) { return sim.shotsFired(lane); });
     QList<Shot> shots;
-    for (const TrafficEntry &entry : traffic) {
-        if (entry.kind != TrafficEntry::Shot || entry.address != lane)
-            continue;
-        // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
-        const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
-        shots << Shot{byte(4) << 8 | byte(5), byte(6) << 8 | byte(7)};
-    }
+    for (const SimShot &shot : fired)
+        shots << Shot{shot.x, shot.y};
     return shots;
 }
 
 int TestRelayAdvance::startFramesReceived() const
 {
     constexpr int kStartCode = 0xA0;
-    const QList<TrafficEntry> traffic =
-        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
-    return int(std::count_if(traffic.cbegin(), traffic.cend(), [](const TrafficEntry &entry) {
-        return entry.kind == TrafficEntry::Received && entry.code == kStartCode;
-    }));
+    return simulator()->call(
+        [](RangeSimulator &sim) { return sim.framesReceivedWithCode(kStartCode); });
 }
 
 QList<Shot> TestRelayAdvance::storedShots(int eventNum, int startNumber, int *misses)

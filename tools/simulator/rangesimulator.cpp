@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace {
 constexpr qint64 kNsPerUs = 1000;
 constexpr int kMaxTrafficEntries = 200000; // a day-long run keeps its recent hours
@@ -308,6 +310,31 @@ QList<QByteArray> RangeSimulator::framesReceived(int address) const
             frames.append(entry.bytes);
     }
     return frames;
+}
+
+int RangeSimulator::framesReceivedWithCode(int code) const
+{
+    return int(std::count_if(m_traffic.cbegin(), m_traffic.cend(), [code](const TrafficEntry &entry) {
+        return entry.kind == TrafficEntry::Received && entry.code == code;
+    }));
+}
+
+QList<SimShot> RangeSimulator::shotsFired(int lane) const
+{
+    QList<SimShot> shots;
+    for (const TrafficEntry &entry : m_traffic) {
+        if (entry.kind != TrafficEntry::Shot || entry.address != lane)
+            continue;
+        // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
+        const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
+        SimShot shot;
+        shot.number = byte(3);
+        shot.x = quint16(byte(4) << 8 | byte(5));
+        shot.y = quint16(byte(6) << 8 | byte(7));
+        shot.place = qint8(byte(8));
+        shots << shot;
+    }
+    return shots;
 }
 
 void RangeSimulator::onBytes(int converter, quintptr client, const QByteArray &bytes)

@@ -109,6 +109,12 @@ public:
     QList<TrafficEntry> traffic() const { return m_traffic; }
     // Frames received with this address byte (0xEA and 0x9F for broadcasts).
     QList<QByteArray> framesReceived(int address) const;
+    // How many frames with this command code came in, copies of a broadcast
+    // included.
+    int framesReceivedWithCode(int code) const;
+    // Every shot fired on the lane so far, in order, where its target put it
+    // (a decoy shot moved); a reset of the target does not take them back.
+    QList<SimShot> shotsFired(int lane) const;
     void clearTraffic() { m_traffic.clear(); }
 
 signals:
