@@ -72,11 +72,10 @@ void MainWindow::setCurrentRelay(TRelay *relay)
     if (!list)
         return;
     fillCurrentRelayView(list, relay, true);
-    // A rapid-fire stage shows the same members' precision stage beside it,
-    // and sends each member's precision result to its terminal.
-    TBulletList *prevStage = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
-    fillCurrentRelayView(prevStage, relay, false);
-    connectEvent(event, list, prevStage);
+    // A rapid-fire stage shows the same members' precision stage beside it.
+    TBulletList *prevList = event->prev() ? userModul->bulletList(event->prev()->id()) : nullptr;
+    fillCurrentRelayView(prevList, relay, false);
+    connectEvent(event, list, prevList);
     showPage(Page::CurrentRelay);
 }
 
