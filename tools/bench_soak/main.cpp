@@ -12,14 +12,12 @@
 // The bus master keeps the line tests' short gaps (a tenth of the range's),
 // so a lane is polled every 20 ms x 10 lanes.
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
 
 #include <cstdio>
-#include <ctime>
 
+#include "benchprocess.h"
 #include "roadtest.h"
 #include "tcompetition.h"
 #include "tevent.h"
@@ -31,33 +29,6 @@ constexpr int kRifle60 = 1;
 constexpr int kLanes = 10;
 constexpr int kRelays = 6;
 constexpr int kMatchShots = 60;
-
-qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-int openHandles()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd"))
-                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
-                   .size());
-}
-
-// CPU time of the calling thread (the GUI thread), microseconds.
-qint64 threadCpuUs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}
 
 struct Sample
 {

@@ -27,24 +27,13 @@
 
 #include "appstyle.h"
 #include "mainwindow.h"
+#include "benchprocess.h"
 #include "testdatadir.h"
 
 namespace {
 
 const QString kChildOption = QStringLiteral("child");
 const QByteArray kReadyLine = "idle";
-
-qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // The watcher of the child: the window has been painted and the loop is
 // about to wait for the next event.
