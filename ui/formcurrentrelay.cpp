@@ -19,10 +19,6 @@ const QString kNetMissing = QStringLiteral(":/nets/img/net/net_red.png");
 const QString kSearchColour = QStringLiteral("color: rgba(170, 0, 0, 255)");
 const QString kFoundColour = QStringLiteral("color: rgba(0, 85, 0, 255)");
 const QString kBlinkColour = QStringLiteral("color: rgba(170, 0, 0, %1)");
-constexpr int kOpaque = 255;
-// The alpha step of one blink tick is this divided by the blink period: 15 at
-// 50 ms, so the line fades out in 17 ticks and back in 17.
-constexpr int kBlinkSpan = 765;
 
 } // namespace
 
@@ -111,8 +107,7 @@ void FormCurrentRelay::setState(int state)
                                       ? QStringLiteral("Поиск конвертора")
                                       : QStringLiteral("Поиск мишеней"));
         m_ui->label_mode->setStyleSheet(kSearchColour);
-        m_alpha = kOpaque;
-        m_rising = false;
+        m_blink.restart();
         startBlink();
         break;
     case TargetsFound:
@@ -146,21 +141,7 @@ void FormCurrentRelay::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    const int step = kBlinkSpan / m_blinkPeriodMs;
-    if (m_rising) {
-        m_alpha += step;
-        if (m_alpha > kOpaque) {
-            m_alpha = kOpaque;
-            m_rising = false;
-        }
-    } else {
-        m_alpha -= step;
-        if (m_alpha < 0) {
-            m_alpha = 0;
-            m_rising = true;
-        }
-    }
-    m_ui->label_mode->setStyleSheet(kBlinkColour.arg(m_alpha));
+    m_ui->label_mode->setStyleSheet(kBlinkColour.arg(m_blink.step(m_blinkPeriodMs)));
 }
 
 void FormCurrentRelay::on_pbBack_clicked()

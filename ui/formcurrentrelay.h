@@ -1,5 +1,7 @@
 #pragma once
 
+#include "searchblink.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -57,6 +59,5 @@ private:
     int m_converterCount = 0;
     int m_blinkTimerID = -1;
     int m_blinkPeriodMs = 50;
-    int m_alpha = 255; // opacity of the state line, 0 to 255
-    bool m_rising = false;
+    SearchBlink m_blink; // opacity of the state line
 };

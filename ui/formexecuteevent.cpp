@@ -23,9 +23,6 @@ const char *const kNetFound = ":/nets/img/net/net_green.png";
 const char *const kNetMissing = ":/nets/img/net/net_red.png";
 const char *const kSearchStyle = "color: rgba(170, 0, 0, %1)";
 const char *const kFoundStyle = "color: rgba(0, 85, 0, 255)";
-constexpr int kOpaque = 255;
-// One fade out and in of the search text spans three times the full alpha.
-constexpr int kBlinkSpan = 3 * kOpaque;
 constexpr int kNoTarget = -1;
 
 enum ModeText { ModeHidden = -2, ModeEmpty = -1, ModeSighting = 0, ModeMatch = 1 };
@@ -224,9 +221,8 @@ void FormExecuteEvent::setSearchState(int state)
         ui->pbStart->setEnabled(false);
         ui->label_mode->setText(state == SearchConverter ? QStringLiteral("Поиск конвертора")
                                                          : QStringLiteral("Поиск мишеней"));
-        ui->label_mode->setStyleSheet(QString::fromLatin1(kSearchStyle).arg(kOpaque));
-        m_alpha = kOpaque;
-        m_rising = false;
+        ui->label_mode->setStyleSheet(QString::fromLatin1(kSearchStyle).arg(SearchBlink::kOpaque));
+        m_blink.restart();
         startBlink();
         break;
     case TargetsFound:
@@ -261,21 +257,7 @@ void FormExecuteEvent::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    const int step = kBlinkSpan / m_blinkPeriodMs;
-    if (m_rising) {
-        m_alpha += step;
-        if (m_alpha > kOpaque) {
-            m_alpha = kOpaque;
-            m_rising = false;
-        }
-    } else {
-        m_alpha -= step;
-        if (m_alpha < 0) {
-            m_alpha = 0;
-            m_rising = true;
-        }
-    }
-    ui->label_mode->setStyleSheet(QString::fromLatin1(kSearchStyle).arg(m_alpha));
+    ui->label_mode->setStyleSheet(QString::fromLatin1(kSearchStyle).arg(m_blink.step(m_blinkPeriodMs)));
 }
 
 // ------------------------------------------------------- the exercise's calls

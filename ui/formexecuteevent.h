@@ -1,5 +1,7 @@
 #pragma once
 
+#include "searchblink.h"
+
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -103,8 +105,7 @@ private:
     bool m_timeOnStartButton = true;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
-    int m_alpha = 255;
-    bool m_rising = false;
+    SearchBlink m_blink; // opacity of the search line
     bool m_searchDisplayOn = false;
     // While shoot-off buttons are open: the sum column they cover and the
     // target of each row when they were opened, since a button reports the
