@@ -66,7 +66,7 @@ private slots:
 
 private:
     // One call of the exercise: "Slot", "Slot:argument", "TimeChange:text:aim".
-    void call(const QString &spec);
+    void call(const QString &entry);
     // The page over the run relay (lanes 1 to 3) of a new competition.
     TBulletList *enter(int type, int eventNum = 1);
     // The practice of 10 rifle shots with places on these targets.
@@ -106,9 +106,9 @@ void TestRunPage::cleanup()
     m_dir.reset();
 }
 
-void TestRunPage::call(const QString &spec)
+void TestRunPage::call(const QString &entry)
 {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = entry.split(QLatin1Char(':'));
     const QByteArray slot = "slot_myEvent_" + parts.first().toLatin1();
     const QString argument = parts.value(1);
     bool called = false;
@@ -186,9 +186,9 @@ void TestRunPage::competitionSetup()
     QFETCH(bool, printShown);
     QFETCH(bool, typeShown);
     // What an earlier exercise left on the page.
-    for (const char *spec : {"BTNStopEnabled:true", "BTNBackEnabled:false", "EventFinished",
+    for (const char *entry : {"BTNStopEnabled:true", "BTNBackEnabled:false", "EventFinished",
                              "TimeChange:12.3:0"})
-        call(QLatin1String(spec));
+        call(QLatin1String(entry));
 
     TBulletList *list = enter(type, eventNum);
     QVERIFY(list);
@@ -252,8 +252,8 @@ void TestRunPage::exerciseCalls()
     QFETCH(QString, button);
     QFETCH(QString, clock);
     QFETCH(QString, mode);
-    for (const QString &spec : calls)
-        call(spec);
+    for (const QString &entry : calls)
+        call(entry);
     QCOMPARE(child<QPushButton>("pbStart")->text(), button);
     QCOMPARE(text("l_time"), clock);
     QCOMPARE(shown("f_mode") ? text("l_mode") : QStringLiteral("hidden"), mode);
