@@ -76,6 +76,7 @@ void FormVIEW::showEvent(QShowEvent *event)
     checkSeriesButtons(1);
     showCompetitionHeader();
     updateTotals();
+    updateEventLabels();
 }
 
 void FormVIEW::on_lw_comp_finished_clicked(const QModelIndex &index)
@@ -175,6 +176,9 @@ void FormVIEW::updateEventLabels()
     ui->l_CompetitionType_2->setText(type);
     ui->l_eventType->setText(event);
     ui->l_eventType_2->setText(event);
+    // Without a competition the captions would stand beside nothing.
+    for (QWidget *captions : {ui->frame_t1, ui->frame_t2, ui->frame_t3})
+        captions->setVisible(competition);
 }
 
 void FormVIEW::on_cB_Event_currentIndexChanged(int index)

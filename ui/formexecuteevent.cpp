@@ -80,6 +80,9 @@ void FormExecuteEvent::setMode(int variant)
 
 void FormExecuteEvent::setupViewCompetition()
 {
+    // A practice left during its search must not hold START of a match:
+    // from here converter reports change only the net icon.
+    setSearchDisplay(false);
     ui->label_mode->hide();
     ui->l_c->hide();
     ui->label_2->hide();
@@ -110,7 +113,7 @@ void FormExecuteEvent::setupViewCompetition()
 
 void FormExecuteEvent::setupViewPractice()
 {
-    m_searchDisplayOn = true;
+    setSearchDisplay(true);
     ui->label_mode->show();
     ui->l_c->hide();
     ui->label_2->hide();
@@ -226,16 +229,22 @@ void FormExecuteEvent::setSearchState(int state)
         startBlink();
         break;
     case TargetsFound:
-        m_searchDisplayOn = false;
+        setSearchDisplay(false);
         ui->pbStart->show();
         ui->pbStart->setEnabled(true);
         ui->label_mode->setText(QStringLiteral("Мишени найдены"));
         ui->label_mode->setStyleSheet(QString::fromLatin1(kFoundStyle));
-        stopBlink();
         break;
     default:
         break;
     }
+}
+
+void FormExecuteEvent::setSearchDisplay(bool on)
+{
+    m_searchDisplayOn = on;
+    if (!on)
+        stopBlink();
 }
 
 void FormExecuteEvent::startBlink()
@@ -436,7 +445,9 @@ void FormExecuteEvent::on_pbStop_clicked()
 
 void FormExecuteEvent::on_pbBack_clicked()
 {
-    stopBlink();
+    // Off the page no search is shown and no blink runs; entering the
+    // practice again shows the stored state.
+    setSearchDisplay(false);
     emit sig_Back();
 }
 

@@ -2,6 +2,7 @@
 // operator walks it on the program's window against the range simulator.
 
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 
@@ -166,6 +167,7 @@ void TestCompetitionRoad::competitionRoad()
     QCOMPARE(page(), Page::Welcome);
     QVERIFY(click("pBView"));
     QCOMPARE(page(), Page::Viewer);
+    sight("viewer-entered");
     QVERIFY(click("rbfin1"));
     const int listed = column("lw_comp_finished", 0).indexOf("Кубок города 10m Air Rifle 60 Shots");
     QVERIFY(clickRow("lw_comp_finished", listed));
@@ -176,6 +178,8 @@ void TestCompetitionRoad::competitionRoad()
     for (const QString &standing : standings)
         stored << standing.section('|', 0, 0).section(' ', -1) + '|' + standing.section('|', 1);
     QCOMPARE(standingsOf(onPage<QTableView>(Page::Viewer, "tvTotal")), stored);
+    onPage<QTabWidget>(Page::Viewer, "tabWidget")->setCurrentIndex(1);
+    sight("viewer-exercise");
 }
 
 QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
