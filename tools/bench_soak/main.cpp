@@ -37,6 +37,7 @@ constexpr int kRifle60 = 1;
 constexpr int kLanes = 10;
 constexpr int kDefaultRelays = 6;
 constexpr int kRelaysPerCompetition = 10;
+constexpr int kMaxRelayMs = 120000; // members added and a relay shot, on a busy machine
 constexpr int kMatchShots = 60;
 // About two minutes of a 10-lane line's polls and answers.
 constexpr int kTrafficLimit = 10000;
@@ -59,6 +60,7 @@ class BenchSoak : public RoadTest
 
 public:
     explicit BenchSoak(int relays) : m_relays(relays) {}
+    int relays() const { return m_relays; }
 
 private slots:
     void matchDay();
@@ -157,6 +159,9 @@ int main(int argc, char *argv[])
     if (isCount)
         arguments.removeAt(1);
     BenchSoak bench(isCount ? qMax(1, relays) : kDefaultRelays);
+    // Qt Test ends a test function after 5 minutes; a relay takes about 20 s.
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(kMaxRelayMs * (bench.relays() + 10)));
     return QTest::qExec(&bench, arguments);
 }
 
