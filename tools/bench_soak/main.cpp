@@ -2,12 +2,12 @@
 // whether the program grows as the day goes on: a competition of ten
 // members a relay, one position and 60 match shots, shot as 6 relays (or as
 // many as asked, ten to a competition) on 10 lanes with a simulated shooter
-// on every lane and the exercise clock sped up. For every relay it prints the resident memory and
-// the open file handles when the match starts and when the relay is over,
-// the GUI thread's CPU time per shot taken during the match, and the
-// window's item selection models; at the end the growth per relay from the
-// end of the first relay to the end of the last, and it checks that every
-// shot of the day is stored.
+// on every lane and the exercise clock sped up. For every relay it prints
+// the resident memory and the open file handles when the match starts and
+// when the relay is over, the GUI thread's CPU time per shot taken during
+// the match, and the window's item selection models; at the end the growth
+// per relay from the end of the first relay to the end of the last. It
+// checks that every shot of each competition is stored.
 //
 //   range_bench_soak [relays, default 6] [Qt Test options]
 //                               (offscreen unless QT_QPA_PLATFORM says otherwise)
