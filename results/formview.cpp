@@ -16,6 +16,7 @@
 #include "tviewbulletlistmodel.h"
 #include "tviewmodul.h"
 #include "tviewserieslistmodel.h"
+#include "viewmodel.h"
 #include "warnings.h"
 
 namespace {
@@ -148,7 +149,7 @@ void FormVIEW::fillEvents()
 
 void FormVIEW::releaseTotals()
 {
-    ui->tvTotal->setModel(nullptr);
+    setViewModel(ui->tvTotal, nullptr);
     delete m_totals;
     m_totals = nullptr;
 }
@@ -159,7 +160,7 @@ void FormVIEW::updateTotals()
     if (!m_modul->competition())
         return;
     m_totals = createViewTotalModel(m_modul);
-    ui->tvTotal->setModel(m_totals);
+    setViewModel(ui->tvTotal, m_totals);
     QHeaderView *header = ui->tvTotal->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     if (header->count() > kStretchedSection)

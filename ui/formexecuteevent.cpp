@@ -16,6 +16,7 @@
 #include "tseries.h"
 #include "tusermodul.h"
 #include "ui_formexecuteevent.h"
+#include "viewmodel.h"
 
 namespace {
 
@@ -135,8 +136,8 @@ void FormExecuteEvent::showList(TBulletList *list)
     // same list (the page entered again in a break) they stay.
     if (ui->tv_bullets->model() != list)
         removeShootOffButtons();
-    ui->tv_bullets->setModel(list);
-    ui->tv_series->setModel(list->series());
+    setViewModel(ui->tv_bullets, list);
+    setViewModel(ui->tv_series, list->series());
     for (QHeaderView *header : {ui->tv_bullets->horizontalHeader(),
                                 ui->tv_series->horizontalHeader()}) {
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -165,8 +166,8 @@ void FormExecuteEvent::setButtonsForEntry(bool printVisible)
 void FormExecuteEvent::dropShotList()
 {
     removeShootOffButtons();
-    ui->tv_bullets->setModel(nullptr);
-    ui->tv_series->setModel(nullptr);
+    setViewModel(ui->tv_bullets, nullptr);
+    setViewModel(ui->tv_series, nullptr);
 }
 
 TBulletList *FormExecuteEvent::shownList() const

@@ -1,6 +1,7 @@
 // A competition from an empty run folder to its printed result, as the
 // operator walks it on the program's window against the range simulator.
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
@@ -114,6 +115,12 @@ void TestCompetitionRoad::competitionRoad()
     }));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
+    // The pages a relay goes through leave none of their views' selection
+    // models behind.
+    const auto selectionModels = [this] {
+        return window()->findChildren<QItemSelectionModel *>().size();
+    };
+    const auto afterRelay1 = selectionModels();
 
     // Relay 2, then the competition's end: one exercise without stages goes
     // straight to the competition total.
@@ -123,6 +130,7 @@ void TestCompetitionRoad::competitionRoad()
     QVERIFY(shootOnePositionRelay(kLanes));
     for (int i = 2; i < 4; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
+    QTRY_COMPARE(selectionModels(), afterRelay1);
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::CompetitionTotal);
     sight("competition-total");
