@@ -106,11 +106,18 @@ void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failur
 {
     shotStorage.stored = stored;
     shotStorage.failure = failure;
-    // A change while a box is open is told when it closes, so the operator
-    // never dismisses a box that no longer holds.
-    if (shotStorage.boxOpen)
+    // Told from the event loop, not from inside the write of a shot, whose
+    // lane the box's own loop goes on serving. A change while a box is
+    // queued or open is told after it, so the operator never dismisses a box
+    // that no longer holds.
+    if (shotStorage.telling)
         return;
-    shotStorage.boxOpen = true;
+    shotStorage.telling = true;
+    QMetaObject::invokeMethod(this, [this] { tellShotStorage(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::tellShotStorage()
+{
     const QString file = QDir::toNativeSeparators(TdbAccessor::databasePath());
     while (shotStorage.told != shotStorage.stored) {
         shotStorage.told = shotStorage.stored;
@@ -134,7 +141,7 @@ void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failur
             Warnings::exec(box);
         }
     }
-    shotStorage.boxOpen = false;
+    shotStorage.telling = false;
 }
 
 MainWindow::~MainWindow()

@@ -188,6 +188,8 @@ private:
     // A database that could not be opened or made while the modules were
     // built is told to the operator once the window runs.
     void warnStartupStorageErrors();
+    // Boxes for each change of shotStorage until the operator has heard the latest.
+    void tellShotStorage();
     void preparePracticeEvent();
     void leavePracticeRun();
     void showPracticeResult();
@@ -251,7 +253,7 @@ private:
         bool stored = true;    // the module's latest word
         QSqlError failure;     // and its cause
         bool told = true;      // what the last box said
-        bool boxOpen = false;
+        bool telling = false;  // a box is queued or open
     } shotStorage;
     // Next on the competitions page came while the shot-count check of the
     // opened competition waited for the operator.
