@@ -13,6 +13,7 @@
 #include "simulatorthread.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
+#include "tdbaccessor.h"
 #include "tevent.h"
 #include "tusermodul.h"
 
@@ -35,6 +36,7 @@ class TestRecovery : public RoadTest
 private slots:
     void killedInTheMiddleOfARelay();
     void closedDuringTheMatch();
+    void shotsWaitWhileTheDatabaseRefuses();
 
 private:
     // Each shot the program took on the lane before it was killed (it asks
@@ -160,6 +162,43 @@ void TestRecovery::closedDuringTheMatch()
     QTRY_VERIFY_WITH_TIMEOUT(!workerThread(), kTimeoutMs);
     for (int member : members)
         QCOMPARE(storedShots(event, member), 2);
+}
+
+void TestRecovery::shotsWaitWhileTheDatabaseRefuses()
+{
+    QVERIFY(startRange(kLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    QVERIFY(click("pBNext"));
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    QVERIFY(openCurrentRelay());
+    const QString stored =
+        "SELECT COUNT(DISTINCT fNumber), COUNT(*) FROM tbullets WHERE fEventID=?";
+    QVERIFY(shootOnePositionRelay(kLanes, kKillAtShot, [&] {
+        // SQLite refuses every write of the module's connection, as it does
+        // on a read-only file; one box says so, not one per shot.
+        const int boxes = Warnings::shown().size();
+        QVERIFY(userModul()->db()->execQuery("PRAGMA query_only=ON"));
+        QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxes, kTimeoutMs);
+        const Rows before = rows(stored, {event});
+        const int fired = firedShots(kLanes.at(0));
+        QTRY_VERIFY_WITH_TIMEOUT(firedShots(kLanes.at(0)) >= fired + 5, kTimeoutMs);
+        QCOMPARE(rows(stored, {event}), before);
+        const Warnings::Shown refused = takeWarning();
+        QCOMPARE(refused.title, QString("Выстрелы не записываются!"));
+        QVERIFY2(refused.text.contains(TdbAccessor::databasePath())
+                     && refused.text.contains("readonly database"),
+                 qPrintable(refused.text));
+        QVERIFY(userModul()->db()->execQuery("PRAGMA query_only=OFF"));
+        QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxes + 1
+                                     && rows(stored, {event}) != before,
+                                 kTimeoutMs);
+        QCOMPARE(takeWarning().title, QString("Выстрелы снова записываются"));
+    }));
+    // The lanes were asked again for the refused shots: each stored once.
+    QCOMPARE(rows(stored, {event}), (Rows{{kMatchShots, 2 * kMatchShots}}));
+    QVERIFY(!takeStorageErrors().isEmpty());
 }
 
 QTEST_MAIN(TestRecovery)
