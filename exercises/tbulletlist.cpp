@@ -129,18 +129,11 @@ QVariant TBulletList::displayData(const TMemberPlace *place, int column) const
         return QVariant();
     if (column == lastColumn()) {
         bool complete = false;
-        if (m_showTenths) {
-            const double sum = place->currentSeriesSumTenths(m_shotColumns, &complete);
-            if (complete)
-                return QString::number(sum, 'f', 1)
-                    + QStringLiteral(" *%1").arg(place->currentSeriesMarked(m_shotColumns));
-        } else {
-            const int sum = place->currentSeriesSumInt(m_shotColumns, &complete);
-            if (complete)
-                return QStringLiteral("%1 *%2").arg(sum).arg(
-                    place->currentSeriesMarked(m_shotColumns));
-        }
-        return QVariant();
+        const double sum = m_showTenths ? place->currentSeriesSumTenths(m_shotColumns, &complete)
+                                        : place->currentSeriesSumInt(m_shotColumns, &complete);
+        if (!complete)
+            return QVariant();
+        return resultText(m_showTenths, sum, place->currentSeriesMarked(m_shotColumns));
     }
     const TBullet *shot = shotOfCell(place, column);
     if (!shot)
@@ -222,12 +215,26 @@ Qt::ItemFlags TBulletList::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled;
 }
 
+QStringList TBulletList::possibleTexts(int column) const
+{
+    if (column < m_columns.firstShot)
+        return m_columns.texts(m_places, column);
+    if (column == lastColumn())
+        return {widestResultText(m_showTenths, m_shotColumns)};
+    if (column < lastColumn())
+        return {TBullet::widestValueText(m_showTenths)};
+    return {};
+}
+
 void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)
     Q_UNUSED(order)
     // The series table shows the same places and moves its rows with these.
-    sortModelRows(*this, m_places, compareSeriesResultDesc, *m_series);
+    // A re-sort is frequent (most match shots of a line make one), and the
+    // run screen's tables select nothing: the moved rows are reported as
+    // changed, not the whole layout.
+    sortModelRowsInBand(*this, m_places, compareSeriesResultDesc, *m_series);
 }
 
 QHash<int, QByteArray> TBulletList::roleNames() const

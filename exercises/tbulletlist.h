@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 
+#include "celltexts.h"
 #include "rowsort.h"
 #include "tablepictures.h"
 #include "tbullet.h"
@@ -20,7 +21,7 @@ struct TTargetType;
 // competition, a row of "tbullets": match shots are stored as they arrive, so
 // nothing needs saving when the exercise ends. The run screen reads the table
 // on every repaint: data() touches neither the database nor every shot.
-class TBulletList : public QAbstractTableModel
+class TBulletList : public QAbstractTableModel, public CellTexts
 {
     Q_OBJECT
 
@@ -57,6 +58,7 @@ public:
     // Orders the rows by match total, best first; column and order are not used.
     void sort(int column = 0, Qt::SortOrder order = Qt::AscendingOrder) override;
     QHash<int, QByteArray> roleNames() const override;
+    QStringList possibleTexts(int column) const override;
 
     // Places and targets.
     void addPlace(int memberID, int target, const QString &name, int startNumber,

@@ -1,5 +1,6 @@
 #include "tplacecolumns.h"
 
+#include "tbullet.h"
 #include "tmemberplace.h"
 
 TPlaceColumns TPlaceColumns::full()
@@ -52,4 +53,26 @@ QVariant TPlaceColumns::text(const TMemberPlace *place, int column) const
     if (column == terminal)
         return QString();
     return QVariant();
+}
+
+QStringList TPlaceColumns::texts(const QList<TMemberPlace *> &places, int column) const
+{
+    QStringList shown;
+    shown.reserve(places.size());
+    for (const TMemberPlace *place : places)
+        shown.append(text(place, column).toString());
+    return shown;
+}
+
+QString resultText(bool tenths, double sumPoints, int marked)
+{
+    const QString sum = tenths ? QString::number(sumPoints, 'f', 1)
+                               : QString::number(qRound(sumPoints));
+    return sum + QStringLiteral(" *%1").arg(marked);
+}
+
+QString widestResultText(bool tenths, int shots)
+{
+    const int highest = tenths ? TBullet::kMaxRange10 : TBullet::kMaxRange10 / 10 * 10;
+    return resultText(tenths, shots * highest / 10.0, shots);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class TMemberPlace;
@@ -30,4 +32,13 @@ struct TPlaceColumns
     // The name, "country/team", start number, target number or, for
     // TERMINAL, an empty text; nothing for a column that is no label.
     QVariant text(const TMemberPlace *place, int column) const;
+    // The texts of a label column over these places.
+    QStringList texts(const QList<TMemberPlace *> &places, int column) const;
 };
+
+// The result of a run of shots as the tables show it, "sum *marked": the
+// sum in points with one decimal in tenths, else in whole points.
+QString resultText(bool tenths, double sumPoints, int marked);
+// The widest result text of that many shots: each of the highest value,
+// each marked.
+QString widestResultText(bool tenths, int shots);

@@ -77,9 +77,7 @@ QString TSeries::resultText(const TMemberPlace *place, int firstSeries, int last
         else
             sum += place->seriesSumInt(k, m_seriesSize);
     }
-    if (m_showTenths)
-        return QString::number(sumTenths, 'f', 1) + QStringLiteral(" *%1").arg(marked);
-    return QStringLiteral("%1 *%2").arg(sum).arg(marked);
+    return ::resultText(m_showTenths, m_showTenths ? sumTenths : sum, marked);
 }
 
 QVariant TSeries::seriesText(const TMemberPlace *place, int column) const
@@ -117,6 +115,18 @@ QVariant TSeries::headerData(int section, Qt::Orientation orientation, int role)
 Qt::ItemFlags TSeries::flags(const QModelIndex &index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+QStringList TSeries::possibleTexts(int column) const
+{
+    if (column < m_columns.firstShot)
+        return m_places ? m_columns.texts(*m_places, column) : QStringList();
+    // The total holds the page's series and the shots already in the next.
+    if (column == totalColumn())
+        return {widestResultText(m_showTenths, m_seriesCount * m_seriesSize + m_seriesSize - 1)};
+    if (column < totalColumn())
+        return {widestResultText(m_showTenths, m_seriesSize)};
+    return {};
 }
 
 void TSeries::setSeries(int count, int size)

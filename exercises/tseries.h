@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include "celltexts.h"
 #include "rowsort.h"
 #include "tplacecolumns.h"
 
@@ -11,7 +12,7 @@ class TMemberPlace;
 // The finished series of a shot list: one row per member place, one column per
 // series of the current page and a TOTAL column. A series is shown only once
 // all its shots are in. Rows follow the shot list, which owns the places.
-class TSeries : public QAbstractTableModel
+class TSeries : public QAbstractTableModel, public CellTexts
 {
     Q_OBJECT
 
@@ -27,6 +28,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList possibleTexts(int column) const override;
 
     // count series of size shots each.
     void setSeries(int count, int size);

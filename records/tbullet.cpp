@@ -139,6 +139,13 @@ QString TBullet::valueText(bool tenths) const
     return text;
 }
 
+QString TBullet::widestValueText(bool tenths)
+{
+    const QString text = tenths ? QString::number(kMaxRange10 / 10.0, 'f', 1)
+                                : QString::number(kMaxRange10 / 10);
+    return text + QLatin1Char('*');
+}
+
 bool compareBulletOrder(const TBullet *a, const TBullet *b)
 {
     if (a->stage() != b->stage())

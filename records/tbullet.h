@@ -18,6 +18,8 @@ public:
     static constexpr int kNoHit = 0xFFFF;
     // Place codes above this are not valid hits.
     static constexpr quint8 kMaxPositionCode = 8;
+    // The highest value of a shot, in tenths of a point.
+    static constexpr int kMaxRange10 = 109;
 
     // x, y: magnitudes from the centre in tenths of a millimetre; time in
     // tenths of a second; calibre in hundredths of a millimetre; controlValue
@@ -54,6 +56,8 @@ public:
     // The value as a shot table shows it, "10.4" in tenths or "10" in
     // points, with "*" after a marked shot.
     QString valueText(bool tenths) const;
+    // The widest text valueText can give: a control shot of the highest value.
+    static QString widestValueText(bool tenths);
 
 private:
     int calcRange10();

@@ -3,7 +3,8 @@
 # them on the roads that the tests in tests/app walk (a competition, a pistol
 # match, a practice, the recovery after a crash), taken on a virtual X
 # display of the range computer's size (RANGE_SCREEN_SIZE, 1366x768 unless
-# given; the window fills it):
+# given; the window fills it), and of the screens that tests in tests/ui look
+# at on the range computers' screen sizes (the run page of a whole relay):
 #   [RANGE_SCREEN_SIZE=1920x1080] bash scripts/screenshots.sh [FOLDER]
 # The pictures go to FOLDER (default: $TMPDIR/range-screenshots, never inside
 # the repository) as <road>-<step>.png; the folder is emptied first.
@@ -26,7 +27,11 @@ roads=()
 for source in tests/app/tst_*.cpp; do
     roads+=("$(basename "$source" .cpp)")
 done
-cmake --build "$build" --target "${roads[@]}"
+screens=()
+for source in $(grep -l 'sight(' tests/ui/tst_*.cpp); do
+    screens+=("$(basename "$source" .cpp)")
+done
+cmake --build "$build" --target "${roads[@]}" "${screens[@]}"
 
 rm -f "$out"/*.png
 failed=0
@@ -35,6 +40,12 @@ for road in "${roads[@]}"; do
     # A real X display (xcb), not the tests' offscreen platform.
     env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
         xvfb-run -a -s "-screen 0 ${size}x24" "$build/tests/app/$road" || failed=1
+done
+for screen in "${screens[@]}"; do
+    echo "== $screen"
+    # A screen large enough for the largest window these tests size.
+    env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
+        xvfb-run -a -s '-screen 0 1920x1080x24' "$build/tests/ui/$screen" || failed=1
 done
 echo "$(find "$out" -name '*.png' | wc -l) screenshots in $out"
 exit $failed

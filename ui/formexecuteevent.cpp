@@ -136,16 +136,10 @@ void FormExecuteEvent::showList(TBulletList *list)
     // same list (the page entered again in a break) they stay.
     if (ui->tv_bullets->model() != list)
         removeShootOffButtons();
+    // The tables fit their columns to the list's texts as they take it: the
+    // name column stretches, the others are as wide as their widest text.
     setViewModel(ui->tv_bullets, list);
     setViewModel(ui->tv_series, list->series());
-    for (QHeaderView *header : {ui->tv_bullets->horizontalHeader(),
-                                ui->tv_series->horizontalHeader()}) {
-        header->setSectionResizeMode(QHeaderView::ResizeToContents);
-        header->setSectionResizeMode(0, QHeaderView::Stretch);
-        // Every shot fits the columns again; over the rows on screen only,
-        // not a whole line of a hundred.
-        header->setResizeContentsPrecision(0);
-    }
     ui->l_time->setText(QStringLiteral("00:00"));
 }
 
@@ -403,6 +397,15 @@ void FormExecuteEvent::showShootOffButtons(TBulletList *list)
     ui->tv_bullets->setItemDelegateForColumn(m_shootOffColumn, m_shootOffDelegate);
     for (int r = 0; r < rows; ++r)
         ui->tv_bullets->openPersistentEditor(list->lastColumnIndex(r));
+    // The sum column is as wide as its sums and the rows as high as their
+    // text; the buttons' caption must fit.
+    if (const QWidget *button = ui->tv_bullets->indexWidget(list->lastColumnIndex(0))) {
+        QHeaderView *header = ui->tv_bullets->horizontalHeader();
+        const QSize size = button->sizeHint();
+        if (header->sectionSize(m_shootOffColumn) < size.width())
+            header->resizeSection(m_shootOffColumn, size.width());
+        ui->tv_bullets->setMinimumRowHeight(size.height());
+    }
 }
 
 void FormExecuteEvent::removeShootOffButtons()
@@ -416,6 +419,7 @@ void FormExecuteEvent::removeShootOffButtons()
     }
     m_shootOffColumn = -1;
     m_shootOffTargets.clear();
+    ui->tv_bullets->setMinimumRowHeight(0);
 }
 
 void FormExecuteEvent::delegatClicked(int _row)

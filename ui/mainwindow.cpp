@@ -238,6 +238,9 @@ void MainWindow::createPages()
     layout->addWidget(ui->Frame_manage);
     layout->addWidget(pages);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The bar sits right on the pages: on a small screen the run page needs
+    // every line for the lanes of a relay.
+    layout->setSpacing(0);
     ui->centralWidget->setLayout(layout);
 }
 

@@ -83,8 +83,10 @@ inline bool install(const TestDataDir &dir)
 // exercise with number
 // eventNum becomes the one being shot (the earlier exercises count as shot)
 // and its list gets the members' places. The shot list of the exercise, or
-// null when anything failed.
-inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum = 1)
+// null when anything failed. The member on lane n is named
+// "<family>n Name<n>", or "<family> Name<n>" when the family is given.
+inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum = 1,
+                            const QString &family = QString())
 {
     constexpr int kCountry = 2;
     if (!modul.newCompetition(kCountry, type, type == kRifleWithFinal, QStringLiteral("Cup")))
@@ -93,7 +95,8 @@ inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum
     QList<int> memberIDs;
     for (int lane = 1; lane <= lanes; ++lane) {
         const int shooterID =
-            modul.addShooter(QStringLiteral("Name%1").arg(lane), QStringLiteral("Family%1").arg(lane),
+            modul.addShooter(QStringLiteral("Name%1").arg(lane),
+                             family.isEmpty() ? QStringLiteral("Family%1").arg(lane) : family,
                              QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
         if (!modul.addMember(modul.shooters()->shooterByID(shooterID), lane))
             return nullptr;

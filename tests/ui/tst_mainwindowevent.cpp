@@ -2,8 +2,10 @@
 // time, wired between the bus master and the run page and unwired with its
 // shot list let go, and the line's targets registered with the bus master.
 
+#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -23,11 +25,13 @@ private slots:
     void registration();
     void oneExerciseAtATime();
     void typeWithoutExercise();
+    void wholeLineOnScreen_data();
+    void wholeLineOnScreen();
 
 private:
-    // A competition's relay on lanes 1 and 2 being shot, the run page
+    // A competition's relay on lanes 1 to `lanes` being shot, the run page
     // entered for it.
-    TBulletList *enterRunPage();
+    TBulletList *enterRunPage(int lanes = 2, const QString &family = QString());
 };
 
 void TestMainWindowEvent::registration_data()
@@ -58,9 +62,10 @@ void TestMainWindowEvent::registration()
     }
 }
 
-TBulletList *TestMainWindowEvent::enterRunPage()
+TBulletList *TestMainWindowEvent::enterRunPage(int lanes, const QString &family)
 {
-    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, 2);
+    TBulletList *list =
+        RunCompetition::prepare(*userModul(), RunCompetition::kRifle, lanes, 1, family);
     if (!list || !click(QStringLiteral("pbNEW")))
         return nullptr;
     return list;
@@ -116,6 +121,66 @@ void TestMainWindowEvent::typeWithoutExercise()
     QVERIFY(click(QStringLiteral("pbStart")));
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_finishCompetition"));
     QCOMPARE(page(), Page::Welcome);
+}
+
+void TestMainWindowEvent::wholeLineOnScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("lanes");
+    // The range computers' screens, and the relays the operator must see
+    // whole on them.
+    QTest::newRow("1366x768") << QSize(1366, 768) << 10;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14;
+}
+
+void TestMainWindowEvent::wholeLineOnScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, lanes);
+    const QString family = QStringLiteral("Гольденвейзерова"); // 16 letters
+    constexpr int kMatchShots = 60; // the run folder's competition type 1
+    // The font of X without a desktop's own, as on the range computers (the
+    // offscreen platform's is larger), in a window built with it.
+    const QFont font = QApplication::font();
+    const auto restoreFont = qScopeGuard([font] { QApplication::setFont(font); });
+    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+    QVERIFY(reopenWindow());
+    window()->resize(screen);
+    TBulletList *list = enterRunPage(lanes, family);
+    QVERIFY(list);
+    QVERIFY(connectEvent(userModul()->runRelayEvent(), list, nullptr));
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
+    // In the sighting: the mode band and the time under START are shown.
+    QVERIFY(click(QStringLiteral("pbStart")));
+    emit bus()->sig_EventStarted();
+    // Every lane's whole match of the highest values: the widest sums and
+    // totals there can be.
+    list->setStageAll(MyEvent::StageMatch);
+    for (int lane = 1; lane <= lanes; ++lane) {
+        for (int n = 1; n <= kMatchShots; ++n)
+            QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), n, 0, 0, 1, 10, 0));
+    }
+    sight(QStringLiteral("run-%1-lanes-%2x%3").arg(lanes).arg(screen.width()).arg(screen.height()));
+
+    // Each table shows every row and column (SUMM, TOTAL) without
+    // scrolling, and the family name in full; the window keeps to the
+    // screen.
+    for (const char *name : {"tv_bullets", "tv_series"}) {
+        const auto *view = widget<QTableView>(QLatin1String(name));
+        const int row = lanes - 1;
+        const int column = view->model()->columnCount() - 1;
+        // Once laid out, the last row and column end inside the table.
+        QTRY_VERIFY2(view->rowViewportPosition(row) + view->rowHeight(row)
+                             <= view->viewport()->height()
+                         && view->columnViewportPosition(column) + view->columnWidth(column)
+                             <= view->viewport()->width(),
+                     name);
+        QVERIFY2(view->verticalScrollBar()->maximum() == 0
+                     && view->horizontalScrollBar()->maximum() == 0,
+                 name);
+        QVERIFY2(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(family), name);
+    }
+    QCOMPARE(window()->size(), screen);
 }
 
 QTEST_MAIN(TestMainWindowEvent)

@@ -26,6 +26,7 @@
 #include "formexecuteevent.h"
 #include "runcompetition.h"
 #include "testdatadir.h"
+#include "tmemberplace.h"
 
 using BenchReport::report;
 
@@ -62,8 +63,19 @@ struct Phase
     // that moved rows (the views then lay out and repaint all they show).
     std::vector<qint64> steady;
     std::vector<qint64> resorted;
-    int paintedShots = 0;
+    // Totals of the shots after which the shot table was painted (a shot
+    // on a row out of sight paints nothing).
+    std::vector<qint64> painted;
 };
+
+// The places in row order.
+QVector<const TMemberPlace *> rowOrder(const TBulletList &list)
+{
+    QVector<const TMemberPlace *> order;
+    for (const TMemberPlace *place = list.firstPlace(); place; place = list.nextPlace(place))
+        order.append(place);
+    return order;
+}
 
 // Runs the event loop until it has nothing left to do: posted events,
 // delayed layouts and column fits, the repaint.
@@ -80,9 +92,6 @@ void settle()
 // Every lane fires `count` shots in turn, as a line does.
 bool shoot(TBulletList &list, int stage, int count, const PaintCounter &counter, Phase &phase)
 {
-    int resorts = 0;
-    const QMetaObject::Connection counting =
-        QObject::connect(&list, &QAbstractItemModel::layoutChanged, [&resorts] { ++resorts; });
     bool accepted = true;
     QElapsedTimer timer;
     list.setStageAll(stage);
@@ -92,7 +101,7 @@ bool shoot(TBulletList &list, int stage, int count, const PaintCounter &counter,
             const int number = list.lastBulletNumberOfTarget(lane, stage) + 1;
             const int seed = lane * 131 + number * 17;
             const int paintsBefore = counter.paints;
-            const int resortsBefore = resorts;
+            const QVector<const TMemberPlace *> orderBefore = rowOrder(list);
             timer.start();
             accepted = list.addShotFromTarget(list.memberIdOfTarget(lane), number, seed % 300,
                                               (seed * 7) % 300, 1, number * 40, 0);
@@ -102,12 +111,11 @@ bool shoot(TBulletList &list, int stage, int count, const PaintCounter &counter,
             phase.model.push_back(model);
             phase.views.push_back(total - model);
             phase.total.push_back(total);
-            (resorts > resortsBefore ? phase.resorted : phase.steady).push_back(total);
+            (rowOrder(list) != orderBefore ? phase.resorted : phase.steady).push_back(total);
             if (counter.paints > paintsBefore)
-                ++phase.paintedShots;
+                phase.painted.push_back(total);
         }
     }
-    QObject::disconnect(counting);
     return accepted;
 }
 
@@ -124,7 +132,7 @@ void reportPhase(const char *name, const Phase &phase)
     report(QStringLiteral("%1: %2 shots, %3 of them repainted the shot table")
                .arg(QLatin1String(name))
                .arg(phase.total.size())
-               .arg(phase.paintedShots));
+               .arg(phase.painted.size()));
     report(QStringLiteral("    per shot, all included: %1").arg(spreadText(phase.total)));
     report(QStringLiteral("    the shot list (scoring, storing): %1").arg(spreadText(phase.model)));
     report(QStringLiteral("    the views (layout, repaint): %1").arg(spreadText(phase.views)));
@@ -136,6 +144,10 @@ void reportPhase(const char *name, const Phase &phase)
         report(QStringLiteral("    %1 shots re-sorted the rows: %2")
                    .arg(phase.resorted.size())
                    .arg(spreadText(phase.resorted)));
+    if (!phase.painted.empty())
+        report(QStringLiteral("    %1 shots repainted the shot table: %2")
+                   .arg(phase.painted.size())
+                   .arg(spreadText(phase.painted)));
 }
 
 } // namespace
