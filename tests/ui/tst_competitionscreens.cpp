@@ -168,6 +168,8 @@ void TestCompetitionScreens::creationRefused()
     if (!countryList.isEmpty()) {
         QVERIFY(runFolder().writeFile("ServerDatas/Countries/CountyList.xml", countryList));
         QVERIFY(reopenWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+        QCOMPARE(takeWarning().title, QString("Файлы программы не прочитаны!"));
     }
     if (refuseInsert) {
         QVERIFY(exec("CREATE TRIGGER refuse BEFORE INSERT ON tcompetitions "
