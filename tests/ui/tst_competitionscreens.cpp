@@ -54,6 +54,7 @@ private slots:
     void createCompetition();
     void creationRefused_data();
     void creationRefused();
+    void nameKeptWholeButNotBlank();
     void storedCompetitions();
     void weaponFilter();
     void exerciseGoesWithTheCompetition();
@@ -182,6 +183,24 @@ void TestCompetitionScreens::creationRefused()
     QCOMPARE(page(), Page::Competitions);
     QVERIFY(rows("SELECT ID FROM tcompetitions").isEmpty());
     QCOMPARE(takeStorageErrors().isEmpty(), !refuseInsert);
+}
+
+void TestCompetitionScreens::nameKeptWholeButNotBlank()
+{
+    QVERIFY(click("pbNEW"));
+    QVERIFY(clickRow("lw_Competitions", 0));
+    widget<QLineEdit>("IEName")->setText("   ");
+    QVERIFY(click("pBNext1"));
+    QVERIFY(expectBox("Соревнование не создано!", "Введите наименование соревнования."));
+    QVERIFY(rows("SELECT ID FROM tcompetitions").isEmpty());
+
+    // Past the 32767 characters a line edit keeps by default.
+    const QString name(40000, QChar(0x416));
+    widget<QLineEdit>("IEName")->setText(name);
+    Warnings::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(click("pBNext1"));
+    QCOMPARE(takeWarning().title, QString("Будет создано соревнование:"));
+    QCOMPARE(rows("SELECT fName FROM tcompetitions"), (Rows{{name}}));
 }
 
 void TestCompetitionScreens::storedCompetitions()
