@@ -18,7 +18,8 @@ class QSqlQuery;
 
 // The only way to the competitions database. Each accessor owns one named
 // connection; selects copy their rows into the accessor's row set, which the
-// caller reads right after with first/next/value.
+// caller reads right after with first/next/value; a loop on next that has
+// run past the last row has emptied it.
 //
 // Every value reaches SQLite as a bound parameter, never as statement text.
 // Failures are logged and reported by errorSQL; isError() latches only a

@@ -8,6 +8,7 @@
 #include "tevent.h"
 #include "tusermodul.h"
 #include "ui_formcompetitions.h"
+#include "viewmodel.h"
 #include "warnings.h"
 
 #include <QDate>
@@ -23,16 +24,6 @@ constexpr int kPistol = 1;
 constexpr int kNoWeapon = 2;
 
 const QString kAskCompetitionName = QStringLiteral("Введите наименование соревнования.");
-
-// A view keeps its old selection model when it gets a new model; the page
-// switches models on every change of mode.
-void setViewModel(QAbstractItemView *view, QAbstractItemModel *model)
-{
-    QItemSelectionModel *old = view->selectionModel();
-    view->setModel(model);
-    if (old && old != view->selectionModel())
-        old->deleteLater();
-}
 
 } // namespace
 

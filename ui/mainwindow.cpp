@@ -311,10 +311,11 @@ void MainWindow::closeApplication()
         return;
     closing = true;
     emit sig_Event_StopEvent();
-    // A running exercise would go on queueing commands behind the closing
-    // frames.
-    disconnectEvent();
+    // A running exercise stays on the line through the wait: the shots the
+    // targets answer meanwhile are stored. Then it goes, so that none of its
+    // commands is queued behind the closing frames.
     waitMs(kCloseDelayMs);
+    disconnectEvent();
     emit stopAll();
 }
 

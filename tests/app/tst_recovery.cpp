@@ -2,7 +2,7 @@
 // the same run folder, while the range goes on as it was: every shot the
 // line delivered before the kill is stored, the unfinished exercise is
 // asked about when the competition is opened, and the relay is shot to its
-// end.
+// end. And the program closed with "X" while the match runs.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,6 +34,7 @@ class TestRecovery : public RoadTest
 
 private slots:
     void killedInTheMiddleOfARelay();
+    void closedDuringTheMatch();
 
 private:
     // Each shot the program took on the lane before it was killed (it asks
@@ -129,6 +130,36 @@ void TestRecovery::killedInTheMiddleOfARelay()
         QCOMPARE(storedShots(event, member), kMatchShots);
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::CompetitionTotal);
+}
+
+void TestRecovery::closedDuringTheMatch()
+{
+    QVERIFY(startRange(kLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    QVERIFY(!members.contains(-1));
+    QVERIFY(click("pBNext"));
+    QVERIFY(openCurrentRelay());
+    QVERIFY(click("pBNext"));
+    QVERIFY(startSighting());
+    QVERIFY(startMatch());
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    const auto fire = [this] {
+        for (int lane : kLanes)
+            simulator()->call([lane](RangeSimulator &sim) { return sim.fireShot(lane, 100, 200, 0); });
+    };
+    fire();
+    for (int member : members)
+        QTRY_COMPARE_WITH_TIMEOUT(storedShots(event, member), 1, kTimeoutMs);
+
+    // Shots on the targets as "X" is pressed are answered in the window's
+    // wait before the closing frames, and stored.
+    fire();
+    QVERIFY(click("closeBTN"));
+    QTRY_VERIFY_WITH_TIMEOUT(!workerThread(), kTimeoutMs);
+    for (int member : members)
+        QCOMPARE(storedShots(event, member), 2);
 }
 
 QTEST_MAIN(TestRecovery)
