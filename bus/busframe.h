@@ -15,6 +15,27 @@ constexpr quint8 kAllTargets = 0xEA;
 constexpr quint8 kAllTerminals = 0x9F;
 constexpr quint8 kSerialConverter = 0;
 constexpr quint8 kNetworkConverter = 31; // until a converter search sets 0
+// Lane addresses are one byte on the wire.
+constexpr int kFirstLane = 1;
+constexpr int kLastLane = 255;
+
+constexpr bool isBroadcast(int address)
+{
+    return address == kAllTargets || address == kAllTerminals;
+}
+
+// Whether count lanes from start can each be polled on their own: every
+// address fits the byte and none of them speaks to all lanes at once.
+constexpr bool isLaneRange(int start, int count)
+{
+    if (count < 1 || start < kFirstLane || start > kLastLane - count + 1)
+        return false;
+    for (int address = start; address < start + count; ++address) {
+        if (isBroadcast(address))
+            return false;
+    }
+    return true;
+}
 } // namespace BusAddress
 
 namespace BusCode {

@@ -86,8 +86,7 @@ bool COMPort::write(const QByteArray &frame, bool check)
 {
     if (check && !frame.isEmpty()) {
         const quint8 address = static_cast<quint8>(frame.at(0));
-        if (address != BusAddress::kAllTargets && address != BusAddress::kAllTerminals
-            && address != converterAddress && !learnedAddresses.contains(address))
+        if (!BusAddress::isBroadcast(address) && address != converterAddress && !learnedAddresses.contains(address))
             return true; // nobody behind this converter has that address
     }
     if (!serial.isOpen() || frame.isEmpty())

@@ -18,11 +18,6 @@ constexpr qint64 kNsPerMs = 1000000;
 
 enum FirstLast { FirstLane = 0, MiddleLane = 1, LastLane = 2, OnlyLane = 3 };
 
-bool isBroadcast(int address)
-{
-    return address == BusAddress::kAllTargets || address == BusAddress::kAllTerminals;
-}
-
 // Terminal codes that no answer acknowledges: queued as three copies.
 bool isRepeatedCode(int code)
 {
@@ -132,7 +127,7 @@ void EMUProc::slot_emu_SendCommand(QByteArray command)
     if (command.size() < BusFrame::kHeaderBytes)
         return;
     const EmuCommand queued{command};
-    if (isRepeatedCode(queued.code()) || isBroadcast(queued.address())) {
+    if (isRepeatedCode(queued.code()) || BusAddress::isBroadcast(queued.address())) {
         busy = true;
         for (int copy = 0; copy < kCopies; ++copy)
             commandQueue.append(queued);
@@ -548,7 +543,7 @@ void EMUProc::closeBus()
         priorityQueue.append(EmuCommand{member->targetEnableFrame(0)});
     while (!priorityQueue.isEmpty()) {
         const EmuCommand command = priorityQueue.takeFirst();
-        waitGap(isBroadcast(command.address()) ? gaps.commandMs : gaps.priorityMs);
+        waitGap(BusAddress::isBroadcast(command.address()) ? gaps.commandMs : gaps.priorityMs);
         io.write(command.frame, command.checkAddress);
         restartLastSend();
     }

@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kRootTag = QStringLiteral("CompetititonList");
-
 // The "Final" of an exercise entry that only a competition with a final gets.
 constexpr int kFinalEntry = 1;
 
@@ -145,6 +143,25 @@ void TCompetition::setStartDateTime(const QDate &date, const QTime &time)
 {
     m_startDate = date;
     m_startTime = time;
+}
+
+QStringList TCompetition::unlistedTypes() const
+{
+    QStringList unlisted;
+    if (!m_typeListed) {
+        unlisted << QStringLiteral("%1: нет типа соревнования %2")
+                        .arg(DataPaths::kCompetitionsTypeFile)
+                        .arg(m_typeXMLID);
+    }
+    for (const TEvent *event : m_events) {
+        if (!event->isListed()) {
+            unlisted << QStringLiteral("%1: нет упражнения TypeID=%2, SubType=%3")
+                            .arg(DataPaths::kEventsTypeFile)
+                            .arg(event->typeXMLID())
+                            .arg(event->subType());
+        }
+    }
+    return unlisted;
 }
 
 QString TCompetition::startDateText() const
@@ -560,8 +577,8 @@ void TCompetition::sortIfNeeded()
 bool TCompetition::findTypeElement(int type, QDomDocument *document,
                                    QDomElement *typeElement) const
 {
-    if (!readXmlFile(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile, kRootTag,
-                     document))
+    if (!readXmlFile(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile,
+                     DataPaths::kCompetitionsTypeRoot, document))
         return false;
     const QDomElement root = document->documentElement();
     const QString wanted = QString::number(type);
@@ -581,6 +598,7 @@ bool TCompetition::readCompetitionsType(int type, bool final, bool buildEvents)
     QDomElement typeElement;
     if (!findTypeElement(type, &document, &typeElement))
         return false;
+    m_typeListed = true;
     m_nameEng = typeElement.attribute(QStringLiteral("NameEng"));
     m_nameRus = typeElement.attribute(QStringLiteral("NameRus"));
     m_weapon = intAttribute(typeElement, QStringLiteral("weapon"));

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 #include "rowsort.h"
@@ -60,6 +61,10 @@ public:
     QString nameEng() const { return m_nameEng; }
     QString nameRus() const { return m_nameRus; }
     int weapon() const { return m_weapon; }
+    // The types the reference lists lack, one line each: the competition's
+    // own when "CompetitionsType.xml" does not list it (the record then has
+    // no exercises), and each exercise's that "EventsType.xml" does not.
+    QStringList unlistedTypes() const;
     QString eventsDir() const { return m_eventsDir; }
     void setName(const QString &name) { m_name = name; }
     void setStartDateTime(const QDate &date, const QTime &time);
@@ -132,6 +137,7 @@ private:
     QString m_nameEng;
     QString m_nameRus;
     int m_weapon = -1;
+    bool m_typeListed = false; // the last readCompetitionsType found the type
     // Finishing the last exercise finishes the competition.
     bool m_autoFinish = true;
 };

@@ -1,17 +1,12 @@
 #include "tcompetitionlist.h"
 
 #include <QDomDocument>
-#include <QFile>
 
 #include "datapaths.h"
 #include "dbfields.h"
 #include "tcompetition.h"
 #include "tdbaccessor.h"
-
-namespace {
-// The root tag of the competition type list, spelled as the file has it.
-const QString kTypeListRoot = QStringLiteral("CompetititonList");
-} // namespace
+#include "xmlfile.h"
 
 TCompetitionList::TCompetitionList(TdbAccessor *db, QObject *parent)
     : QAbstractListModel(parent),
@@ -110,20 +105,16 @@ QHash<int, QByteArray> TCompetitionList::roleNames() const
 int TCompetitionList::loadTypes()
 {
     QList<TCompetition *> &target = m_isStored ? m_types : m_rows;
-    QFile file(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile);
-    if (!file.exists())
-        return 0;
     QList<int> typeIDs;
     QDomDocument document;
-    if (file.open(QIODevice::ReadOnly) && document.setContent(&file)
-        && document.documentElement().tagName() == kTypeListRoot) {
+    if (readXmlFile(m_eventsDir + QLatin1Char('/') + DataPaths::kCompetitionsTypeFile,
+                    DataPaths::kCompetitionsTypeRoot, &document)) {
         // Comments between the types are no types.
         for (QDomElement type = document.documentElement().firstChildElement(); !type.isNull();
              type = type.nextSiblingElement()) {
             typeIDs.append(type.attribute(QStringLiteral("ID")).toInt());
         }
     }
-    file.close();
     for (int typeID : typeIDs) {
         auto *competition = new TCompetition(typeID);
         if (m_isStored) {
@@ -153,13 +144,13 @@ int TCompetitionList::loadCompetitions(int finished)
     // Collected first: loading a competition runs selects of its own.
     QList<int> ids;
     while (m_db->next()) {
+        // A competition of a type the list lacks is still listed: its
+        // results are in the database whatever the list says.
         int typeID = -1;
         if (!DbFields::readInt(m_db, QStringLiteral("fTypeXMLID"), &typeID)) {
             DbFields::logCannotLoad(QStringLiteral("fTypeXMLID"));
             return -1;
         }
-        if (!hasType(typeID))
-            continue;
         int id = -1;
         if (!DbFields::readInt(m_db, QStringLiteral("ID"), &id)) {
             DbFields::logCannotLoad(QStringLiteral("ID"));

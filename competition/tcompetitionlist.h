@@ -9,8 +9,8 @@ class TdbAccessor;
 
 // The competition screen's two lists in one class. The type variant has one
 // row per competition type of "CompetitionsType.xml"; the database variant
-// has one row per stored competition of a finished state, and keeps the types
-// only as templates, so that it shows no competition of a type it does not know.
+// has one row per stored competition of a finished state, whatever its type,
+// and keeps the types only as templates.
 class TCompetitionList : public QAbstractListModel
 {
     Q_OBJECT

@@ -26,7 +26,10 @@ bool TCompetitionlistProxy::filterAcceptsRow(int sourceRow, const QModelIndex &s
     if (m_weaponFilter > kHighestWeapon)
         return false;
     const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
-    return index.data(TCompetitionList::CompWeaponTypeRole).toInt() == m_weaponFilter;
+    // A competition whose type the list lacks has no weapon: it shows under
+    // either, so that no stored competition drops out of sight.
+    const int weapon = index.data(TCompetitionList::CompWeaponTypeRole).toInt();
+    return weapon == m_weaponFilter || weapon < 0;
 }
 
 QList<int> TCompetitionlistProxy::acceptedRows() const

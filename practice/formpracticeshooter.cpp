@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "counrtylist.h"
+#include "nameentry.h"
 #include "practicetargets.h"
 #include "tcountry.h"
 #include "tpracticemodul.h"
@@ -18,6 +19,8 @@ namespace {
 // module's list, the "none" entry.
 const QString kNoneItem = QStringLiteral("   ");
 const QString kEmptyQualityText = QStringLiteral("-");
+const QString kAskShooterName = QStringLiteral("Введите имя стрелка.");
+const QString kAskTeamName = QStringLiteral("Введите название команды.");
 
 void setIndexWithin(QComboBox *box, int index)
 {
@@ -276,6 +279,10 @@ void formPracticeShooter::createShooter(bool full)
     if (!m_module)
         return;
     const Entry entry = readPage(full);
+    if (!NameEntry::named(this, entry.name + entry.family,
+                          QStringLiteral("Не удалось создать стрелка!"), kAskShooterName)) {
+        return;
+    }
     m_shownID = m_module->addShooter(entry.name, entry.family, entry.dateOfBirth, entry.gender,
                                      entry.countryID, entry.teamID, entry.qualityID, full,
                                      false);
@@ -314,6 +321,12 @@ formPracticeShooter::Change formPracticeShooter::changeShooter(bool full)
 
 void formPracticeShooter::saveShown(bool full)
 {
+    const Entry entry = readPage(full);
+    if (currentShooter()
+        && !NameEntry::named(this, entry.name + entry.family,
+                             QStringLiteral("Не удалось изменить стрелка!"), kAskShooterName)) {
+        return;
+    }
     // The fields keep what was typed, so the operator can try again or leave.
     if (changeShooter(full) == Change::Failed) {
         Warnings::warning(this, QStringLiteral("Не удалось изменить стрелка!"),
@@ -383,8 +396,11 @@ void formPracticeShooter::on_pbSave_Team_clicked()
 
 void formPracticeShooter::on_pbCreate_team_clicked()
 {
-    if (!m_module)
+    if (!m_module
+        || !NameEntry::named(this, ui->IEName_team->text(),
+                             QStringLiteral("Команда не создана!"), kAskTeamName)) {
         return;
+    }
     const int id = m_module->addTeam(m_module->countryIDAt(ui->CB_Country->currentIndex()),
                                      ui->IEName_team->text());
     if (id >= 0)
@@ -393,8 +409,11 @@ void formPracticeShooter::on_pbCreate_team_clicked()
 
 void formPracticeShooter::on_pBChange_team_clicked()
 {
-    if (!m_module)
+    if (!m_module
+        || !NameEntry::named(this, ui->IEName_team->text(),
+                             QStringLiteral("Команда не изменена!"), kAskTeamName)) {
         return;
+    }
     const int index = ui->CB_Team_2->currentIndex();
     // The boxes would go on showing the former name.
     if (m_module->updateTeam(index, m_module->countryIDAt(ui->CB_Country->currentIndex()),

@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString kRootTag = QStringLiteral("EventsList");
-
 int intAttribute(const QDomElement &element, const QString &name)
 {
     bool ok = false;
@@ -130,7 +128,7 @@ int TEventList::loadXML()
 {
     clear();
     QDomDocument document;
-    if (!readXmlFile(filePath(), kRootTag, &document))
+    if (!readXmlFile(filePath(), DataPaths::kEventsTypeRoot, &document))
         return m_events.size();
     for (QDomElement type = document.documentElement().firstChildElement(); !type.isNull();
          type = type.nextSiblingElement()) {

@@ -1,5 +1,6 @@
 #include "counrtylist.h"
 
+#include "datapaths.h"
 #include "tcountry.h"
 #include "xmlfile.h"
 
@@ -7,8 +8,6 @@
 #include <QFile>
 
 namespace {
-
-const QString kRootTag = QStringLiteral("CountriesList");
 
 // The text of the first child element of that name; empty when none.
 QString childText(const QDomNode &node, const QString &tag)
@@ -29,7 +28,7 @@ bool CounrtyList::load(const QString &folder, const QString &fileName)
     m_folder = folder;
 
     QDomDocument doc;
-    if (!readXmlFile(folder + QLatin1Char('/') + fileName, kRootTag, &doc))
+    if (!readXmlFile(folder + QLatin1Char('/') + fileName, DataPaths::kCountriesRoot, &doc))
         return false;
 
     const QDomNodeList nodes = doc.documentElement().childNodes();

@@ -19,6 +19,10 @@ inline const QString kEventsDir = QStringLiteral("ServerDatas/Events");
 inline const QString kCompetitionsTypeFile = QStringLiteral("CompetitionsType.xml");
 inline const QString kEventsTypeFile = QStringLiteral("EventsType.xml");
 inline const QString kPracticeEventsTypeFile = QStringLiteral("EventsTypeForPractice.xml");
+// The root element of each list, spelled as the range's files have it.
+inline const QString kCountriesRoot = QStringLiteral("CountriesList");
+inline const QString kCompetitionsTypeRoot = QStringLiteral("CompetititonList");
+inline const QString kEventsTypeRoot = QStringLiteral("EventsList");
 // Where a report goes as a PDF file when the machine has no printer.
 inline const QString kReportsDir = QStringLiteral("ServerDatas/Reports");
 

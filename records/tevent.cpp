@@ -12,7 +12,6 @@
 namespace {
 
 const QString &kEventsTypeFile = DataPaths::kEventsTypeFile;
-const QString kRootElement = QStringLiteral("EventsList");
 
 constexpr int kDefaultMatchCount = 10;
 constexpr int kDefaultTargetNum = 3;
@@ -152,10 +151,11 @@ int TEvent::calibre() const
 
 bool TEvent::readEventsType(const QString &directory)
 {
+    m_listed = false;
     if (m_typeXMLID < 0)
         return false;
     QDomDocument document;
-    if (!readXmlFile(directory + QLatin1Char('/') + kEventsTypeFile, kRootElement, &document))
+    if (!readXmlFile(directory + QLatin1Char('/') + kEventsTypeFile, DataPaths::kEventsTypeRoot, &document))
         return false;
     const QDomElement root = document.documentElement();
 
@@ -166,8 +166,10 @@ bool TEvent::readEventsType(const QString &directory)
             continue;
         m_NameEng = type.attribute(QStringLiteral("NameEng"));
         m_NameRus = type.attribute(QStringLiteral("NameRus"));
-        if (m_subType < 1)
+        if (m_subType < 1) {
+            m_listed = true;
             return true;
+        }
 
         m_params.clear();
         const QString subTypeText = QString::number(m_subType);
@@ -188,6 +190,7 @@ bool TEvent::readEventsType(const QString &directory)
                 else
                     m_params.insert(name, attribute.value());
             }
+            m_listed = true;
             break;
         }
         return true;

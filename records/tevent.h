@@ -77,6 +77,10 @@ public:
     // Takes the type's names and the sub-type's names and parameters from
     // "EventsType.xml" in `directory`; false when the file or the type is missing.
     bool readEventsType(const QString &directory);
+    // Whether the last readEventsType found the type and, for a sub-type of
+    // 1 or more, the sub-type: without them every parameter is a default,
+    // and an exercise shot on those would score wrongly.
+    bool isListed() const { return m_listed; }
 
     // Order within a competition: non-finals by number, then the finals.
     static bool lessThan(const TEvent *a, const TEvent *b);
@@ -98,6 +102,7 @@ private:
     int m_subType = 0;
     bool m_final = false;
     int m_weapon = -1;
+    bool m_listed = false;
     QString m_NameEng;
     QString m_NameRus;
     QString m_SubNameEng;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QRegularExpression>
 
 void initUiResources()
 {
@@ -11,6 +12,18 @@ void initUiResources()
 namespace {
 const QString kStyleSheet = QStringLiteral(":/style/styles/style1.qss");
 } // namespace
+
+QStringList missingStylePictures(const QString &styleSheet)
+{
+    const QRegularExpression url(QStringLiteral("url\\((styles/[^)]+)\\)"));
+    QStringList missing;
+    for (auto match = url.globalMatch(styleSheet); match.hasNext();) {
+        const QString picture = match.next().captured(1);
+        if (!missing.contains(picture) && !QFile::exists(picture))
+            missing << picture;
+    }
+    return missing;
+}
 
 void applyApplicationStyle(QApplication &app)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QApplication;
 
 // Registers the pictures and the style sheet compiled into the screens'
@@ -11,3 +13,8 @@ void initUiResources();
 // resources, whose pictures are loose files under "styles/" in the current
 // directory. A sheet that cannot be read leaves the default look.
 void applyApplicationStyle(QApplication &app);
+
+// The pictures a style sheet names under "styles/" that the current directory
+// lacks, as the sheet names them; without them the buttons lose their colour
+// and keep only their white text.
+QStringList missingStylePictures(const QString &styleSheet);

@@ -5,8 +5,7 @@
 #include <QLineEdit>
 #include <QShowEvent>
 
-#include <limits>
-
+#include "nameentry.h"
 #include "tcountry.h"
 #include "tmembers.h"
 #include "tquality.h"
@@ -21,11 +20,9 @@ DialogShooter::DialogShooter(TUserModul *modul, QWidget *parent)
     : QDialog(parent), ui(new Ui::DialogShooter), m_modul(modul)
 {
     ui->setupUi(this);
-    // A line edit cuts what it is given at 32767 characters by default, so a
-    // longer stored name would come back shortened after a save.
     for (QLineEdit *edit : {ui->IEName_sh, ui->IENameSecond_sh, ui->IEName_team,
                             ui->IEShortName_quality, ui->IEName_quality}) {
-        edit->setMaxLength(std::numeric_limits<int>::max());
+        NameEntry::keepWholeText(edit);
     }
     ui->stackedWidget->setCurrentIndex(0);
     fillCountries();

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 
+#include "nameentry.h"
 #include "tcountry.h"
 #include "tquality.h"
 #include "tteam.h"
@@ -19,6 +20,8 @@ enum StackPage { PageMain = 0, PageTeam = 1, PageQuality = 2 };
 
 // Text of the first entry of each list, the no-team and no-qualification row.
 const QString kNoneText = QStringLiteral("   ");
+
+const QString kAskTeamName = QStringLiteral("Введите название команды.");
 
 void appendToBoth(QComboBox *first, QComboBox *second, const QIcon &icon, const QString &text)
 {
@@ -162,6 +165,10 @@ void DialogShooter::on_pbRemove_team_clicked()
 
 void DialogShooter::createTeam()
 {
+    if (!NameEntry::named(this, ui->IEName_team->text(), QStringLiteral("Коменда не создана!"),
+                          kAskTeamName)) {
+        return;
+    }
     const int newID = m_modul->addTeam(chosenTeamCountryID(m_modul, ui->CB_Country),
                                        ui->IEName_team->text());
     if (newID < 0) {
@@ -175,8 +182,11 @@ void DialogShooter::createTeam()
 void DialogShooter::changeTeam()
 {
     const TTeam *team = m_modul->currentTeam();
-    if (!team)
+    if (!team
+        || !NameEntry::named(this, ui->IEName_team->text(), QStringLiteral("Редактирование!"),
+                             kAskTeamName)) {
         return;
+    }
     const int id = team->id();
     if (!m_modul->updateTeam(id, chosenTeamCountryID(m_modul, ui->CB_Country),
                              ui->IEName_team->text())) {

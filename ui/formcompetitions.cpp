@@ -1,5 +1,6 @@
 #include "formcompetitions.h"
 
+#include "nameentry.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
 #include "tcompetitionlistproxy.h"
@@ -22,6 +23,8 @@ constexpr int kRifle = 0;
 constexpr int kPistol = 1;
 constexpr int kNoWeapon = 2;
 
+const QString kAskCompetitionName = QStringLiteral("Введите наименование соревнования.");
+
 } // namespace
 
 FormCompetitions::FormCompetitions(TUserModul *modul, QWidget *parent)
@@ -30,6 +33,7 @@ FormCompetitions::FormCompetitions(TUserModul *modul, QWidget *parent)
     ui->setupUi(this);
     setMode(NoMode);
     ui->cBFinal->hide();
+    NameEntry::keepWholeText(ui->IEName);
     ui->dateEdit->setDate(QDate::currentDate());
     ui->timeEdit->setTime(QTime::currentTime());
     fillCountries();
@@ -61,6 +65,19 @@ TCompetition *FormCompetitions::entry() const
 void FormCompetitions::warn(const QString &title, const QString &text)
 {
     Warnings::warning(this, title, text);
+}
+
+bool FormCompetitions::typesListed(const TCompetition *competition)
+{
+    const QStringList unlisted = competition->unlistedTypes();
+    if (unlisted.isEmpty())
+        return true;
+    // Its exercises would run on default parameters and score wrongly.
+    warn(QStringLiteral("Тип не найден в справочнике!"),
+         QStringLiteral("Соревнование нельзя провести:\n%1\nВерните списки в папку "
+                        "ServerDatas/Events и перезапустите программу.")
+             .arg(unlisted.join(QLatin1Char('\n'))));
+    return false;
 }
 
 void FormCompetitions::setMode(int mode)
@@ -217,6 +234,11 @@ bool FormCompetitions::createCompetition()
         warn(QStringLiteral("Страна не выбрана!"), QStringLiteral("Список стран пуст"));
         return false;
     }
+    if (!NameEntry::named(this, ui->IEName->text(), QStringLiteral("Соревнование не создано!"),
+                          kAskCompetitionName)
+        || !typesListed(type)) {
+        return false;
+    }
     if (m_modul->newCompetition(country->id(), type->type(), false, ui->dateEdit->date(),
                                 ui->timeEdit->time(), ui->IEName->text())) {
         const TCompetition *created = m_modul->currentCompetition();
@@ -280,6 +302,10 @@ bool FormCompetitions::saveChanges()
     // competition keeps its own.
     const TCountry *country = m_modul->countryAt(ui->cB_Country->currentIndex());
     const int countryID = country ? country->id() : stored->countryXMLID();
+    if (!NameEntry::named(this, ui->IEName->text(), QStringLiteral("Данные не изменены!"),
+                          kAskCompetitionName)) {
+        return false;
+    }
     const int competitionID = stored->id();
     // The edit rebuilds the stored list: stored is gone after it.
     if (!m_modul->editCompetition(countryID, typeID, false, ui->dateEdit->date(),
@@ -332,6 +358,8 @@ void FormCompetitions::on_pBNext1_clicked()
     if (m_mode != StoredCompetition)
         return;
     const TCompetition *stored = entry();
+    if (stored && !typesListed(stored))
+        return;
     if (stored)
         m_modul->openCompetition(stored->id(), true);
     if (stored && m_modul->currentCompetition()) {

@@ -67,6 +67,9 @@ private:
     // The proxy row of the stored competition; -1 when the filter hides it.
     int rowOfStoredCompetition(int competitionID) const;
     void warn(const QString &title, const QString &text);
+    // False, with a warning naming them, when the reference lists lack the
+    // competition's type or one of its exercises' types.
+    bool typesListed(const TCompetition *competition);
 
     Ui::FormCompetitions *ui = nullptr; // owned
     TUserModul *m_modul = nullptr;      // not owned

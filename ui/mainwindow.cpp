@@ -2,6 +2,7 @@
 
 #include "ui_mainwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QSettings>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "appstyle.h"
+#include "busframe.h"
 #include "busthread.h"
 #include "datapaths.h"
 #include "dialogcheckmembercolbull.h"
@@ -33,6 +35,7 @@
 #include "tusermodul.h"
 #include "tviewmodul.h"
 #include "waitms.h"
+#include "xmlfile.h"
 #include "warnings.h"
 
 namespace {
@@ -73,6 +76,28 @@ MainWindow::MainWindow(QWidget *parent)
     connectPages();
     connectPracticePages();
     warnStartupStorageErrors();
+    warnUnreadableFiles();
+}
+
+void MainWindow::warnUnreadableFiles()
+{
+    QStringList problems = referenceListProblems();
+    const QStringList pictures = missingStylePictures(qApp->styleSheet());
+    if (!pictures.isEmpty()) {
+        problems << QStringLiteral("styles: нет рисунков оформления (%1 шт., например %2), "
+                                   "надписи кнопок плохо видны")
+                        .arg(pictures.size())
+                        .arg(pictures.first());
+    }
+    if (problems.isEmpty())
+        return;
+    const QString text = problems.join(QLatin1Char('\n'))
+        + QStringLiteral("\nВерните эти файлы в папку запуска программы (ServerDatas/Events, "
+                         "ServerDatas/Countries, styles) и перезапустите программу.");
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] { Warnings::warning(this, QStringLiteral("Файлы программы не прочитаны!"), text); },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::warnStartupStorageErrors()
@@ -163,17 +188,31 @@ void MainWindow::readSettings()
     settings.beginGroup(kClientsGroup);
     addrStart = settings.value(kAddrStartKey, kDefaultAddrStart).toInt();
     addrCol = settings.value(kAddrColKey, kDefaultAddrCol).toInt();
-    if (addrCol <= 0) {
-        // No address would be served: no target could be polled, and every
-        // member would be laid out on the first address alone.
+    if (!BusAddress::isLaneRange(addrStart, addrCol)) {
+        // An address goes out as one byte, so one past 255 polls another
+        // lane, and a broadcast address would start or stop every lane.
+        const int readStart = addrStart;
+        const int readCol = addrCol;
+        if (addrCol < 1)
+            addrCol = kDefaultAddrCol;
+        if (!BusAddress::isLaneRange(addrStart, addrCol)) {
+            addrStart = kDefaultAddrStart;
+            addrCol = kDefaultAddrCol;
+        }
         Warnings::warning(
             this, QStringLiteral("Неверный диапазон адресов!"),
-            QStringLiteral("Число адресов мишеней AddrCol=%1 в файле %2 (группа %3) должно "
-                           "быть больше нуля.\nИспользуется число по умолчанию: %4.")
-                .arg(settings.value(kAddrColKey).toString(), DataPaths::kConfigFile,
-                     kClientsGroup)
-                .arg(kDefaultAddrCol));
-        addrCol = kDefaultAddrCol;
+            QStringLiteral("Адреса мишеней AddrStart=%1, AddrCol=%2 (файл %3, группа %4) "
+                           "должны лежать в пределах %5-%6 и не включать общие адреса шины "
+                           "%7 и %8.\nИспользуются адреса AddrStart=%9, AddrCol=%10.")
+                .arg(readStart)
+                .arg(readCol)
+                .arg(DataPaths::kConfigFile, kClientsGroup)
+                .arg(BusAddress::kFirstLane)
+                .arg(BusAddress::kLastLane)
+                .arg(int(BusAddress::kAllTerminals))
+                .arg(int(BusAddress::kAllTargets))
+                .arg(addrStart)
+                .arg(addrCol));
     }
     settings.endGroup();
 }

@@ -153,6 +153,9 @@ private:
 
     // Construction and shutdown.
     void readSettings();
+    // The reference lists and style pictures that the run folder lacks or
+    // that cannot be read, told in one box once the window runs.
+    void warnUnreadableFiles();
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);

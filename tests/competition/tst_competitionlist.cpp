@@ -108,10 +108,10 @@ void TestCompetitionList::unreadableTypeList()
 
     TCompetitionList types;
     QCOMPARE(types.rowCount(), 0);
-    // Without templates no stored competition can be shown.
+    // Without templates the stored competition is still shown.
     TCompetitionList stored(m_db.get());
-    QCOMPARE(stored.loadCompetitions(0), 0);
-    QCOMPARE(stored.rowCount(), 0);
+    QCOMPARE(stored.loadCompetitions(0), 1);
+    QCOMPARE(stored.index(0).data(TCompetitionList::CompWeaponTypeRole).toInt(), -1);
 }
 
 void TestCompetitionList::storedCompetitions_data()
@@ -120,7 +120,7 @@ void TestCompetitionList::storedCompetitions_data()
     QTest::addColumn<QStringList>("names");
     // Stored: "Spring" (type 1, open), "Summer" (type 2, finished), "Ghost"
     // (type 9, open, a type the list does not have), "Autumn" (type 1, open).
-    QTest::newRow("unfinished, unknown type left out") << 0 << QStringList{"Spring", "Autumn"};
+    QTest::newRow("unfinished, unknown type too") << 0 << QStringList{"Spring", "Ghost", "Autumn"};
     QTest::newRow("finished") << 1 << QStringList{"Summer"};
 }
 

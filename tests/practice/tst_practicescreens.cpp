@@ -74,6 +74,7 @@ private slots:
     void setupPageChecksBeforeNext();
     void listDialogPutsShootersOnTargets();
     void teamAndQualityEdits();
+    void blankNamesRefused();
     void shooterDialogClosesOnlyWhenStored();
 };
 
@@ -229,6 +230,26 @@ void TestPracticeScreens::teamAndQualityEdits()
     QCOMPARE(child<QComboBox>(&dialog, "CB_Team_2")->currentText(), QStringLiteral("Спартак"));
     QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName FROM TTeam WHERE ID>0")),
              QList<QVariantList>({{1, "Спартак"}}));
+}
+
+void TestPracticeScreens::blankNamesRefused()
+{
+    PracticeFixture f;
+    DialogPracticeshooterlist dialog(f.modul.get());
+    dialog.showDialog();
+    QVERIFY(click(&dialog, "pbAddition"));
+    type(&dialog, "IENameFirst_a", QStringLiteral("   "));
+    type(&dialog, "IENameSecond_a", QString());
+    QVERIFY(click(&dialog, "pBCreateShooter_a"));
+    QCOMPARE(Warnings::last().title, QStringLiteral("Не удалось создать стрелка!"));
+    QVERIFY(ShootersDb::rows(QStringLiteral("SELECT ID FROM TShooters")).isEmpty());
+
+    QVERIFY(click(&dialog, "pB_EditTeam"));
+    type(&dialog, "IEName_team", QStringLiteral(" "));
+    QVERIFY(click(&dialog, "pbCreate_team"));
+    QCOMPARE(Warnings::last().title, QStringLiteral("Команда не создана!"));
+    QVERIFY(ShootersDb::rows(QStringLiteral("SELECT ID FROM TTeam WHERE ID>0")).isEmpty());
+    Warnings::clear();
 }
 
 void TestPracticeScreens::shooterDialogClosesOnlyWhenStored()

@@ -54,6 +54,7 @@ private slots:
     void createCompetition();
     void creationRefused_data();
     void creationRefused();
+    void nameKeptWholeButNotBlank();
     void storedCompetitions();
     void weaponFilter();
     void exerciseGoesWithTheCompetition();
@@ -168,6 +169,8 @@ void TestCompetitionScreens::creationRefused()
     if (!countryList.isEmpty()) {
         QVERIFY(runFolder().writeFile("ServerDatas/Countries/CountyList.xml", countryList));
         QVERIFY(reopenWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+        QCOMPARE(takeWarning().title, QString("Файлы программы не прочитаны!"));
     }
     if (refuseInsert) {
         QVERIFY(exec("CREATE TRIGGER refuse BEFORE INSERT ON tcompetitions "
@@ -180,6 +183,24 @@ void TestCompetitionScreens::creationRefused()
     QCOMPARE(page(), Page::Competitions);
     QVERIFY(rows("SELECT ID FROM tcompetitions").isEmpty());
     QCOMPARE(takeStorageErrors().isEmpty(), !refuseInsert);
+}
+
+void TestCompetitionScreens::nameKeptWholeButNotBlank()
+{
+    QVERIFY(click("pbNEW"));
+    QVERIFY(clickRow("lw_Competitions", 0));
+    widget<QLineEdit>("IEName")->setText("   ");
+    QVERIFY(click("pBNext1"));
+    QVERIFY(expectBox("Соревнование не создано!", "Введите наименование соревнования."));
+    QVERIFY(rows("SELECT ID FROM tcompetitions").isEmpty());
+
+    // Past the 32767 characters a line edit keeps by default.
+    const QString name(40000, QChar(0x416));
+    widget<QLineEdit>("IEName")->setText(name);
+    Warnings::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(click("pBNext1"));
+    QCOMPARE(takeWarning().title, QString("Будет создано соревнование:"));
+    QCOMPARE(rows("SELECT fName FROM tcompetitions"), (Rows{{name}}));
 }
 
 void TestCompetitionScreens::storedCompetitions()

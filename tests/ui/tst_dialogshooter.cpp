@@ -35,6 +35,7 @@ private slots:
     void namesKeptExactly();
     void newMemberFromMembersPage();
     void goneReferencesSaveAsNone();
+    void blankTeamRefused();
 
 private:
     template <class T>
@@ -216,4 +217,14 @@ void TestDialogShooter::goneReferencesSaveAsNone()
 }
 
 QTEST_MAIN(TestDialogShooter)
+void TestDialogShooter::blankTeamRefused()
+{
+    m_dialog->slot_Show(-1, DialogShooter::FromShooterList, DialogShooter::Create);
+    QVERIFY(click("pB_EditTeam"));
+    field<QLineEdit>("IEName_team")->setText(QStringLiteral("  "));
+    QVERIFY(click("pbCreate_team"));
+    QCOMPARE(Warnings::last().title, QStringLiteral("Коменда не создана!"));
+    QCOMPARE(count("tteam"), 1); // the no-team row alone
+}
+
 #include "tst_dialogshooter.moc"

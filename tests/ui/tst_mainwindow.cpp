@@ -21,11 +21,13 @@
 #include "mainwindowtest.h"
 #include "simulatorthread.h"
 #include "tcompetition.h"
+#include "tcompetitionlist.h"
 #include "tevent.h"
 #include "tmembers.h"
 #include "tshooter.h"
 #include "tshooterenabledlist.h"
 #include "tusermodul.h"
+#include "tviewmodul.h"
 
 namespace {
 
@@ -44,6 +46,10 @@ private slots:
     void readsTheClientRange();
     void makesTheDatabaseFolder();
     void saysWhyTheDatabaseCannotBeMade();
+    void brokenFilesToldAtStart_data();
+    void brokenFilesToldAtStart();
+    void unlistedTypesStayListedButDoNotRun_data();
+    void unlistedTypesStayListedButDoNotRun();
     void welcomeChoices_data();
     void welcomeChoices();
     void nextToMembersNeedsACompetition();
@@ -63,6 +69,15 @@ private:
     bool writeConfig(const QByteArray &content)
     {
         return runFolder().writeFile(QStringLiteral("ServerDatas/Config.ini"), content);
+    }
+    // The run folder with that file (or folder) written, or removed when
+    // content is null, and the window opened on it again.
+    bool breakFile(const QString &file, const QByteArray &content)
+    {
+        const QString path = runFolder().filePath(file);
+        const bool broken = content.isNull() ? QFile::remove(path) || QDir(path).removeRecursively()
+                                             : runFolder().writeFile(file, content);
+        return shutDown() && broken && reopenWindow();
     }
     // A competition whose only member has shot its first exercise.
     void openCompetitionWithAShot();
@@ -86,13 +101,22 @@ void TestMainWindow::readsTheClientRange_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("expectedStart");
     QTest::addColumn<int>("expectedCount");
+    QTest::addColumn<bool>("refused");
 
-    QTest::newRow("no file: the defaults") << false << QByteArray() << 1 << 10;
+    QTest::newRow("no file: the defaults") << false << QByteArray() << 1 << 10 << false;
     QTest::newRow("both keys") << true << QByteArray("[SET_CLIENTS]\nAddrStart=5\nAddrCol=3\n")
-                               << 5 << 3;
+                               << 5 << 3 << false;
     QTest::newRow("another group only: the defaults")
-        << true << QByteArray("[OTHER]\nAddrStart=5\nAddrCol=3\n") << 1 << 10;
-    QTest::newRow("one key missing") << true << QByteArray("[SET_CLIENTS]\nAddrCol=4\n") << 1 << 4;
+        << true << QByteArray("[OTHER]\nAddrStart=5\nAddrCol=3\n") << 1 << 10 << false;
+    QTest::newRow("one key missing") << true << QByteArray("[SET_CLIENTS]\nAddrCol=4\n") << 1 << 4
+                                     << false;
+    QTest::newRow("up to the last byte")
+        << true << QByteArray("[SET_CLIENTS]\nAddrStart=246\nAddrCol=10\n") << 246 << 10 << false;
+    // 256-259 would go out as 0-3.
+    QTest::newRow("past the last byte")
+        << true << QByteArray("[SET_CLIENTS]\nAddrStart=250\nAddrCol=10\n") << 1 << 10 << true;
+    QTest::newRow("over all terminals (0x9F) and all targets (0xEA)")
+        << true << QByteArray("[SET_CLIENTS]\nAddrCol=300\n") << 1 << 10 << true;
 }
 
 void TestMainWindow::readsTheClientRange()
@@ -101,6 +125,7 @@ void TestMainWindow::readsTheClientRange()
     QFETCH(QByteArray, content);
     QFETCH(int, expectedStart);
     QFETCH(int, expectedCount);
+    QFETCH(bool, refused);
 
     const QString config = runFolder().filePath(QStringLiteral("ServerDatas/Config.ini"));
     if (writeFile)
@@ -110,6 +135,8 @@ void TestMainWindow::readsTheClientRange()
     QVERIFY(reopenWindow());
     QCOMPARE(addrStart(), expectedStart);
     QCOMPARE(addrCol(), expectedCount);
+    if (refused)
+        QCOMPARE(takeWarning().title, QStringLiteral("Неверный диапазон адресов!"));
     // Only read.
     QCOMPARE(QFile::exists(config), writeFile);
 }
@@ -137,6 +164,9 @@ void TestMainWindow::makesTheDatabaseFolder()
     QVERIFY2(box.text.contains(QStringLiteral("competitions.sqlite"))
                  && box.text.contains(QStringLiteral("shooters.sqlite")),
              qPrintable(box.text));
+    // And of the lists, which were in there too.
+    QTRY_COMPARE_WITH_TIMEOUT(Warnings::shown().size(), 2, kTimeoutMs);
+    QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
 
     // A practice roster file that holds only part of its tables is kept for
     // whoever needs its rows, and the operator is told at start.
@@ -153,8 +183,10 @@ void TestMainWindow::makesTheDatabaseFolder()
     QSqlDatabase::removeDatabase(QStringLiteral("partial"));
     const int shownBefore = Warnings::shown().size();
     QVERIFY(reopenWindow());
-    QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > shownBefore, kTimeoutMs);
+    // The lists are still gone, and told after the database.
+    QTRY_COMPARE_WITH_TIMEOUT(Warnings::shown().size(), shownBefore + 2, kTimeoutMs);
     const Warnings::Shown practiceBox = takeWarning();
+    QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
     QVERIFY2(practiceBox.text.contains(QStringLiteral("shooters.sqlite"))
                  && !practiceBox.text.contains(QStringLiteral("competitions.sqlite")),
              qPrintable(practiceBox.text));
@@ -185,6 +217,89 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
                                               "файл не открывается и не создаётся: нет права "
                                               "записи")),
              qPrintable(box.text));
+}
+
+void TestMainWindow::brokenFilesToldAtStart_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // null: the file or folder removed
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "ServerDatas/Events/CompetitionsType.xml" << QByteArray()
+                             << "файл не найден";
+    QTest::newRow("empty") << "ServerDatas/Events/EventsType.xml" << QByteArray("") << "файл пуст";
+    QTest::newRow("malformed") << "ServerDatas/Events/EventsTypeForPractice.xml"
+                               << QByteArray("<EventsList><T>") << "ошибка XML";
+    QTest::newRow("another root") << "ServerDatas/Countries/CountyList.xml"
+                                  << QByteArray("<CountryList/>") << "корневой элемент";
+    QTest::newRow("no style pictures") << "styles" << QByteArray() << "нет рисунков";
+}
+
+void TestMainWindow::brokenFilesToldAtStart()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QVERIFY(breakFile(file, content));
+    QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+    const QList<Warnings::Shown> boxes = takeWarnings();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("Файлы программы не прочитаны!"));
+    QVERIFY2(boxes.first().text.contains(file + QStringLiteral(": ") + reason),
+             qPrintable(boxes.first().text));
+}
+
+void TestMainWindow::unlistedTypesStayListedButDoNotRun_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // null: the file removed
+    QTest::addColumn<QString>("named");
+    // The list unreadable as a whole: told at start, and the competition's
+    // weapon unknown, so it shows under either.
+    QTest::addColumn<bool>("listUnreadable");
+    QTest::newRow("competition types gone") << "ServerDatas/Events/CompetitionsType.xml"
+                                            << QByteArray() << "нет типа соревнования 1" << true;
+    // Every parameter would be a default: 10 shots, another target.
+    QFile events(TestDataDir::defaultDataPath() + QStringLiteral("/Events/EventsType.xml"));
+    QVERIFY(events.open(QIODevice::ReadOnly));
+    QTest::newRow("exercise sub-type gone")
+        << "ServerDatas/Events/EventsType.xml"
+        << events.readAll().replace("SubNum=\"1\" SubNameEng=\"10m Air Rifle 60",
+                                    "SubNum=\"99\" SubNameEng=\"10m Air Rifle 60")
+        << "нет упражнения TypeID=1, SubType=1" << false;
+}
+
+void TestMainWindow::unlistedTypesStayListedButDoNotRun()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, named);
+    QFETCH(bool, listUnreadable);
+    QVERIFY(userModul()->newCompetition(kCountryRussia, kRifle60, false, QStringLiteral("Кубок")));
+    const int id = userModul()->currentCompetition()->id();
+    QVERIFY(breakFile(file, content));
+    if (listUnreadable) {
+        QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+        QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
+    }
+
+    const QString list = QStringLiteral("lw_Competitions");
+    QVERIFY(click(QStringLiteral("pBContinue")));
+    const int row = rowOf(list, TCompetitionList::CompIdRole, id);
+    QVERIFY(row >= 0);
+    QVERIFY(click(QStringLiteral("cBWeaponRifle"))); // pistols only
+    QCOMPARE(rowOf(list, TCompetitionList::CompIdRole, id) >= 0, listUnreadable);
+    QVERIFY(click(QStringLiteral("cBWeaponRifle")));
+    QVERIFY(clickRow(list, row) && click(QStringLiteral("pBNext1")));
+    const Warnings::Shown refused = takeWarning();
+    QCOMPARE(refused.title, QStringLiteral("Тип не найден в справочнике!"));
+    QVERIFY2(refused.text.contains(named), qPrintable(refused.text));
+    QCOMPARE(page(), Page::Competitions);
+
+    // Its results stay in sight.
+    QVERIFY(click(QStringLiteral("pbBack1")) && click(QStringLiteral("pBView")));
+    QVERIFY(click(QStringLiteral("rbfin0")));
+    QVERIFY(clickRow(QStringLiteral("lw_comp_NOTfinished"), 0));
+    QCOMPARE(viewModul()->competition()->id(), id);
 }
 
 void TestMainWindow::welcomeChoices_data()
