@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QImage>
-#include <QPoint>
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QVector>
 
