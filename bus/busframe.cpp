@@ -102,14 +102,13 @@ Window outermostWindow(const SearchState &search, int first, int limit, Window w
 
 // The frame that the checking window w belongs to, w itself or one around
 // it; none while bytes that may change the answer can still come.
-Window frameOf(const SearchState &search, int closed, Window w)
+Window frameOf(const SearchState &search, bool lineTurned, Window w)
 {
     const QByteArray &buffer = search.buffer;
     const int size = buffer.size();
-    const int first = w.start >= closed ? std::max(search.from, closed) : search.from;
     // A window that checks inside a longer frame ends before it: a length
     // byte in front of w (or its own) that announces a frame past w tells.
-    for (int start = std::max(first, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
+    for (int start = std::max(search.from, w.end - BusFrame::kMaxFrameBytes); start <= w.start; ++start) {
         const int announcedEnd = start + frameByte(buffer, start + 1);
         // One still on its way leaves w in doubt, which waits below.
         if (announcedEnd <= w.end || announcedEnd > size)
@@ -120,20 +119,19 @@ Window frameOf(const SearchState &search, int closed, Window w)
         if (crc == 0)
             return {start, announcedEnd};
     }
-    if (w.start == first && frameByte(buffer, w.start + 1) == w.end - w.start)
+    if (w.start == search.from && frameByte(buffer, w.start + 1) == w.end - w.start)
         return w;
     // Bytes in front of w, or a length byte that disagrees: w may lie inside
     // a frame whose length byte is wrong. That is known once the longest
     // frame could have ended, or once the line has turned.
-    const bool beforeTurn = w.end <= closed;
-    if (!beforeTurn && w.start + BusFrame::kMaxFrameBytes > size)
+    if (!lineTurned && w.start + BusFrame::kMaxFrameBytes > size)
         return {};
-    return outermostWindow(search, first, beforeTurn ? closed : size, w);
+    return outermostWindow(search, search.from, size, w);
 }
 
 } // namespace
 
-QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes)
+QList<QByteArray> extractFrames(QByteArray &buffer, bool lineTurned)
 {
     // A frame followed by its own CRC leaves a remainder of 0, so one running
     // CRC per start position finds every checking window in O(n^2) steps.
@@ -163,7 +161,7 @@ QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes)
         }
         if (longest < 0)
             continue;
-        const Window frame = frameOf({buffer, from, running}, closedBytes,
+        const Window frame = frameOf({buffer, from, running}, lineTurned,
                                      {counted >= 0 ? counted : longest, end + 1});
         if (frame.start < 0)
             break;
@@ -179,33 +177,24 @@ QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes)
 
 QList<QByteArray> FrameReader::receive(const QByteArray &bytes)
 {
-    if (buffer.size() > BusFrame::kBufferLimit) {
-        const int dropped = buffer.size() - (BusFrame::kMaxFrameBytes - 1);
-        buffer.remove(0, dropped);
-        closedBytes = std::max(0, closedBytes - dropped);
-    }
+    if (buffer.size() > BusFrame::kBufferLimit)
+        buffer.remove(0, buffer.size() - (BusFrame::kMaxFrameBytes - 1));
     buffer.append(bytes);
-    return extract();
+    return extractFrames(buffer);
 }
 
 QList<QByteArray> FrameReader::lineTurned()
 {
-    closedBytes = buffer.size();
-    return extract();
+    const QList<QByteArray> frames = extractFrames(buffer, true);
+    // What is left begins no frame: the unit's next answer comes after the
+    // master's write, and bytes in front of it must not reach into it.
+    buffer.clear();
+    return frames;
 }
 
 void FrameReader::clear()
 {
     buffer.clear();
-    closedBytes = 0;
-}
-
-QList<QByteArray> FrameReader::extract()
-{
-    const int before = buffer.size();
-    const QList<QByteArray> frames = extractFrames(buffer, closedBytes);
-    closedBytes = std::max(0, closedBytes - (before - buffer.size()));
-    return frames;
 }
 
 int frameByte(const QByteArray &frame, int index)

@@ -70,17 +70,18 @@ bool frameChecks(const QByteArray &buffer, int start, int length);
 // front of each (they can no longer begin a frame); bytes after the last frame
 // stay for the next read. A frame is a window of 5 to 255 bytes whose CRC
 // checks, found by the byte it ends on. It is taken at once when its length
-// byte counts it and it begins where the last frame (or the last turn of the
-// line) left off. Before that, the length bytes in front of it are asked: one
-// that announces a frame around it gives that frame when it has come whole
-// and checks, and the search waits while its bytes may still come. Any other
-// window waits until no longer frame can enclose it (255 bytes on, or the
-// line turns), and then the checking window around it that ends latest wins.
-// The first `closedBytes` bytes came before the master last wrote on the
-// line; no frame spans that turn.
-QList<QByteArray> extractFrames(QByteArray &buffer, int closedBytes = 0);
+// byte counts it and it begins right after the last frame or at the start.
+// Before that, the length bytes in front of it are asked: one that announces
+// a frame around it gives that frame when it has come whole and checks, and
+// the search waits while its bytes may still come. Any other window waits
+// until no longer frame can enclose it (255 bytes on, or the line turned
+// after these bytes), and then the checking window around it that ends
+// latest wins.
+QList<QByteArray> extractFrames(QByteArray &buffer, bool lineTurned = false);
 
-// The receiving side of one line: bytes not yet taken into a frame.
+// The receiving side of one line: bytes not yet taken into a frame. No frame
+// spans a turn of the line, so the buffer holds only bytes that came since
+// the master last wrote.
 class FrameReader
 {
 public:
@@ -88,16 +89,14 @@ public:
     // that may still begin a frame, and returns the frames completed.
     QList<QByteArray> receive(const QByteArray &bytes);
     // The master is about to write on the line, so no frame begun on it can
-    // go on: returns the frames that were waiting for more bytes.
+    // go on: returns the frames that were waiting for more bytes, and forgets
+    // the rest.
     QList<QByteArray> lineTurned();
     void clear();
     const QByteArray &bytes() const { return buffer; }
 
 private:
-    QList<QByteArray> extract();
-
     QByteArray buffer;
-    int closedBytes = 0; // leading bytes of buffer that came before the last turn
 };
 
 // Big-endian helpers over received frames; bytes past the end read as 0.

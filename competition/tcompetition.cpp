@@ -223,18 +223,22 @@ bool TCompetition::insertToDb()
     // with: an allocated key could differ from it once another competition
     // was stored since this one was built, and a second call would store a
     // copy of the competition.
-    if (m_db->insertCompetition(m_finished, m_countryXMLID, m_typeXMLID, m_final, m_startTime,
-                                m_startDate, m_name, m_ID)
-        < 0)
-        return false;
-    for (TEvent *event : qAsConst(m_events)) {
-        const int key = saveEvent(event);
-        if (key < 0)
+    // One transaction: a competition without its exercises could be opened
+    // but never run, so a failure or a kill part-way leaves neither.
+    return m_db->inTransaction([this] {
+        if (m_db->insertCompetition(m_finished, m_countryXMLID, m_typeXMLID, m_final,
+                                    m_startTime, m_startDate, m_name, m_ID)
+            < 0)
             return false;
-        if (key > 0) // 0: already stored under its own key
-            event->setID(key);
-    }
-    return true;
+        for (TEvent *event : qAsConst(m_events)) {
+            const int key = saveEvent(event);
+            if (key < 0)
+                return false;
+            if (key > 0) // 0: already stored under its own key
+                event->setID(key);
+        }
+        return true;
+    });
 }
 
 int TCompetition::saveEvent(TEvent *event)

@@ -244,6 +244,7 @@ TBulletList *TUserModul::createBulletList(const TEvent *event)
 {
     auto *list = new TBulletList(event->id(), m_db, event->targetType(), event->isView10(),
                                  event->calibre(), event->controlValue());
+    connect(list, &TBulletList::sig_shotWritten, this, &TUserModul::onShotWritten);
     m_bulletLists.append(list);
     return list;
 }
@@ -282,4 +283,19 @@ void TUserModul::errorSQL(int err)
 QString TUserModul::errorText() const
 {
     return storageErrorText(m_lastError);
+}
+
+QSqlError TUserModul::lastFailure() const
+{
+    return m_db->lastFailure();
+}
+
+void TUserModul::onShotWritten(bool stored)
+{
+    // One word when storing stops and one when it works again: the lanes
+    // are asked for a refused shot until it is stored, many times a second.
+    if (stored != m_shotsRefused)
+        return;
+    m_shotsRefused = !stored;
+    emit sig_shotStorage(stored, stored ? QSqlError() : m_db->lastFailure());
 }

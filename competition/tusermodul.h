@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QObject>
+#include <QSqlError>
 #include <QString>
 #include <QTime>
 
@@ -91,6 +92,8 @@ public:
     int lastError() const { return m_lastError; }
     bool hasError() const { return m_lastError > NoError; }
     QString errorText() const;
+    // SQLite's account of the latest failure of the module's database.
+    QSqlError lastFailure() const;
 
     // Relay editing.
     bool beginEditRelay(TEvent *event, int number);
@@ -188,6 +191,10 @@ signals:
                         const QString &eventName);
     // The shot-count check has walked every member of every exercise.
     void sig_colBullCheckEnded();
+    // Match shots could not be stored (stored false, with SQLite's account
+    // of why), or are stored again after such a failure; sent only when
+    // this changes, not for every shot.
+    void sig_shotStorage(bool stored, const QSqlError &failure);
 
 public slots:
     // The operator's answer to sig_askColBull: 0 clear, 1 fill with misses;
@@ -218,6 +225,7 @@ private:
     // competition's exercises again, after they were rebuilt.
     void reloadMembersKeepingState(bool reattach = false);
     void refilterShooters();
+    void onShotWritten(bool stored);
 
     TdbAccessor *m_db = nullptr; // child of the module
     int m_lastError = NoError;
@@ -244,4 +252,6 @@ private:
     // failed do not count.
     bool m_storageUnusable = false;
     bool m_colBullPending = false;
+    // The last match shot the database was given was refused.
+    bool m_shotsRefused = false;
 };

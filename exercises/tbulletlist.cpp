@@ -18,8 +18,7 @@ const char *const kTargetMissingIcon = ":/clasters/img/clasters/red_ico.png";
 
 bool compareSeriesResultDesc(const TMemberPlace *a, const TMemberPlace *b)
 {
-    return rankedBefore({a->totalUnits(), a->startNumber(), a->target(), a->memberID()},
-                        {b->totalUnits(), b->startNumber(), b->target(), b->memberID()});
+    return rankedBefore(a->rankKey(), b->rankKey());
 }
 
 TBulletList::TBulletList(int eventID, TdbAccessor *db, const TTargetType *targetType,

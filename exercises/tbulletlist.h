@@ -134,6 +134,11 @@ public:
     bool showTenths() const { return m_showTenths; }
     void refreshAll(bool sortFirst);
 
+signals:
+    // After every write of a match shot: whether the database took it. A
+    // shot it refused is not in the list, so its lane is asked for it again.
+    void sig_shotWritten(bool stored);
+
 private:
     template <class Model>
     friend void RowSort::movePersistentIndexes(Model &, const QVector<int> &);

@@ -19,17 +19,19 @@ bool TBulletList::saveBulletToDB(TBullet *shot)
     if (!writesShot(shot))
         return true; // sighting shots live in memory only
     const int id = m_db->insertBullet(shot, m_eventID);
-    if (id < 0)
-        return false;
-    shot->setID(id);
-    return true;
+    if (id >= 0)
+        shot->setID(id);
+    emit sig_shotWritten(id >= 0);
+    return id >= 0;
 }
 
 bool TBulletList::updateBulletInDB(TBullet *shot)
 {
     if (!writesShot(shot))
         return true;
-    return m_db->updateBullet(shot->id(), m_eventID, shot);
+    const bool stored = m_db->updateBullet(shot->id(), m_eventID, shot);
+    emit sig_shotWritten(stored);
+    return stored;
 }
 
 bool TBulletList::deleteBulletFromDB(const TBullet *shot)

@@ -70,6 +70,11 @@ int TMemberPlace::totalInt() const
     return m_showTenths ? m_totalUnits / 10 : m_totalUnits;
 }
 
+RankKey TMemberPlace::rankKey() const
+{
+    return {m_totalUnits, m_showTenths ? 0 : m_matchMarked, m_startNumber, m_target, m_memberID};
+}
+
 int TMemberPlace::shotValueUnits(const TBullet *shot) const
 {
     return m_showTenths ? tenthsOf(shot) : shot->score();
@@ -88,6 +93,7 @@ TBullet *TMemberPlace::addBullet(int number, int x, int y, quint8 positionCode, 
     } else if (m_stage == kMatch) {
         shot->setNumber(++m_matchCount);
         m_totalUnits += shotValueUnits(shot);
+        m_matchMarked += shot->isControl() ? 1 : 0;
     } else {
         shot->setNumber(0);
     }
@@ -332,8 +338,10 @@ void TMemberPlace::removeShot(TBullet *shot)
     if (!m_shots.removeOne(shot))
         return; // not ours to delete
     // Only match shots ever entered the running total.
-    if (shot->stage() == kMatch)
+    if (shot->stage() == kMatch) {
         m_totalUnits -= shotValueUnits(shot);
+        m_matchMarked -= shot->isControl() ? 1 : 0;
+    }
     delete shot;
     rebuildIndex();
 }
@@ -413,6 +421,7 @@ void TMemberPlace::resetAll()
     qDeleteAll(m_shots);
     m_shots.clear();
     m_totalUnits = 0;
+    m_matchMarked = 0;
     rebuildIndex();
 }
 

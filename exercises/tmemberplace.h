@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include "rankorder.h"
 #include "tbullet.h"
 
 // One member on one target during one exercise: every shot the target
@@ -74,8 +75,10 @@ public:
     // whole points.
     double total() const;
     int totalInt() const;
-    // The same total in its own unit (tenths or whole points): the rank order.
+    // The same total in its own unit (tenths or whole points).
     int totalUnits() const { return m_totalUnits; }
+    // Where the place stands among the list's places.
+    RankKey rankKey() const;
     TBullet *firstBullet() const { return m_shots.isEmpty() ? nullptr : m_shots.first(); }
     const QList<TBullet *> &shots() const { return m_shots; }
 
@@ -189,6 +192,7 @@ private:
     // Running match total in tenths of a point with "VIew10", else in whole
     // points; kept in integers so that truncating it is exact.
     int m_totalUnits = 0;
+    int m_matchMarked = 0; // match shots at or above the control value
     int m_matchCount = 0;
     int m_sightingCount = 0;
     int m_pendingReset = -1;

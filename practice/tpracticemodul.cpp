@@ -28,7 +28,7 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     m_db.setDatabaseName(databasePath());
     // Decided from the file's content: a file left empty by a killed first
     // start gets its tables now.
-    if (!SchemaFile::ensure(m_db, QLatin1String(kSchemaResource)))
+    if (!SchemaFile::ensure(m_db, QLatin1String(kSchemaResource), &m_lastFailure))
         reportError(StorageErrorImport);
 
     m_countries = std::make_unique<CounrtyList>();
@@ -76,7 +76,7 @@ QString TPracticeModul::errorText() const
 
 bool TPracticeModul::importDB()
 {
-    if (SchemaFile::import(m_db, QLatin1String(kSchemaResource)))
+    if (SchemaFile::import(m_db, QLatin1String(kSchemaResource), &m_lastFailure))
         return true;
     reportError(StorageErrorImport);
     return false;
@@ -95,6 +95,8 @@ bool TPracticeModul::reloadShooters()
     if (m_members->loadShooters())
         return true;
     // The roster leaves the connection closed only when it could not open it.
+    if (!m_db.isOpen() && m_db.lastError().isValid())
+        m_lastFailure = m_db.lastError();
     reportError(m_db.isOpen() ? StorageErrorStatement : StorageErrorOpen);
     return false;
 }

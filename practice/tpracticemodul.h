@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <memory>
@@ -59,6 +60,8 @@ public:
     int lastError() const { return m_lastError; }
     bool hasError() const { return m_lastError != 0; }
     QString errorText() const;
+    // SQLite's account of why the file could not be made or opened.
+    QSqlError lastFailure() const { return m_lastFailure; }
 
     // Models the screens show; owned by the module.
     TEventList *eventList() const { return m_eventList.get(); }
@@ -169,4 +172,5 @@ private:
     std::unique_ptr<TMembersPracticeUsed> m_usedShooters;
     std::unique_ptr<TMembersPracticeUsed> m_freeShooters;
     int m_lastError = 0;
+    QSqlError m_lastFailure;
 };

@@ -6,6 +6,7 @@
 #include "tcompetition.h"
 #include "totalfactories.h"
 #include "tusermodul.h"
+#include "viewmodel.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void FormCompetitionTotal::setCompetition()
     ui->l_conpetitionName->setText(QStringLiteral("%1").arg(competition->name()));
 
     m_model.reset(createCompetitionTotalModel(m_userModul));
-    ui->tvTotal->setModel(m_model.get());
+    setViewModel(ui->tvTotal, m_model.get());
     ui->f_print->setVisible(competition->type() >= kFirstPrintedType
                             && competition->type() <= kLastPrintedType);
 
@@ -51,7 +52,7 @@ void FormCompetitionTotal::setCompetition()
 
 void FormCompetitionTotal::releaseModel()
 {
-    ui->tvTotal->setModel(nullptr);
+    setViewModel(ui->tvTotal, nullptr);
     m_model.reset();
 }
 

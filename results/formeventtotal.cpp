@@ -7,6 +7,7 @@
 #include "tevent.h"
 #include "totalfactories.h"
 #include "tseries.h"
+#include "viewmodel.h"
 
 FormEventTotal::FormEventTotal(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::FormEventTotal>())
@@ -40,7 +41,7 @@ void FormEventTotal::setEvent(TEvent *event, TBulletList *list, bool useTotalsMo
         ui->framePrint->hide();
     }
 
-    ui->tv_eventTotal->setModel(model);
+    setViewModel(ui->tv_eventTotal, model);
     QHeaderView *header = ui->tv_eventTotal->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     if (header->count() > 0)
@@ -54,7 +55,7 @@ void FormEventTotal::setPrintVisible(bool visible)
 
 void FormEventTotal::releaseModel()
 {
-    ui->tv_eventTotal->setModel(nullptr);
+    setViewModel(ui->tv_eventTotal, nullptr);
     m_ownModel.reset();
     m_event = nullptr;
     m_list = nullptr;
@@ -62,7 +63,7 @@ void FormEventTotal::releaseModel()
 
 void FormEventTotal::on_pBNext_clicked()
 {
-    ui->tv_eventTotal->setModel(nullptr);
+    setViewModel(ui->tv_eventTotal, nullptr);
     emit sig_Next();
 }
 

@@ -16,6 +16,7 @@
 #include "tviewbulletlistmodel.h"
 #include "tviewmodul.h"
 #include "tviewserieslistmodel.h"
+#include "viewmodel.h"
 #include "warnings.h"
 
 namespace {
@@ -76,6 +77,7 @@ void FormVIEW::showEvent(QShowEvent *event)
     checkSeriesButtons(1);
     showCompetitionHeader();
     updateTotals();
+    updateEventLabels();
 }
 
 void FormVIEW::on_lw_comp_finished_clicked(const QModelIndex &index)
@@ -147,7 +149,7 @@ void FormVIEW::fillEvents()
 
 void FormVIEW::releaseTotals()
 {
-    ui->tvTotal->setModel(nullptr);
+    setViewModel(ui->tvTotal, nullptr);
     delete m_totals;
     m_totals = nullptr;
 }
@@ -158,7 +160,7 @@ void FormVIEW::updateTotals()
     if (!m_modul->competition())
         return;
     m_totals = createViewTotalModel(m_modul);
-    ui->tvTotal->setModel(m_totals);
+    setViewModel(ui->tvTotal, m_totals);
     QHeaderView *header = ui->tvTotal->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     if (header->count() > kStretchedSection)
@@ -175,6 +177,9 @@ void FormVIEW::updateEventLabels()
     ui->l_CompetitionType_2->setText(type);
     ui->l_eventType->setText(event);
     ui->l_eventType_2->setText(event);
+    // Without a competition the captions would stand beside nothing.
+    for (QWidget *captions : {ui->frame_t1, ui->frame_t2, ui->frame_t3})
+        captions->setVisible(competition);
 }
 
 void FormVIEW::on_cB_Event_currentIndexChanged(int index)

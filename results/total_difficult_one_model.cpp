@@ -1,5 +1,8 @@
 #include "total_difficult_one_model.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const QStringList kTitles = {
@@ -18,6 +21,7 @@ TOTAL_DIFFICULT_ONE_MODEL::TOTAL_DIFFICULT_ONE_MODEL(TBulletList *source, int se
                   parent),
       m_seriesPerPosition(seriesPerPosition)
 {
+    rankPlaces();
 }
 
 TOTAL_DIFFICULT_ONE_MODEL::TOTAL_DIFFICULT_ONE_MODEL(TViewBulletList *source,
@@ -27,6 +31,26 @@ TOTAL_DIFFICULT_ONE_MODEL::TOTAL_DIFFICULT_ONE_MODEL(TViewBulletList *source,
                   parent),
       m_seriesPerPosition(seriesPerPosition)
 {
+    rankPlaces();
+}
+
+void TOTAL_DIFFICULT_ONE_MODEL::rankPlaces()
+{
+    QVector<std::pair<RankKey, int>> ranked;
+    for (int i = 0; i < source().placeCount(); ++i) {
+        const TotalsPlace place = source().placeAt(i);
+        ranked.append({place.wholePointRank(), place.key()});
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
+        return rankedBefore(a.first, b.first);
+    });
+    for (const auto &place : qAsConst(ranked))
+        m_keys.append(place.second);
+}
+
+TotalsPlace TOTAL_DIFFICULT_ONE_MODEL::placeOfRow(int row) const
+{
+    return row >= 0 && row < m_keys.size() ? source().placeByKey(m_keys.at(row)) : TotalsPlace();
 }
 
 QVariant TOTAL_DIFFICULT_ONE_MODEL::figureCell(const TotalsPlace &place, int row,

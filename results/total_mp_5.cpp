@@ -19,8 +19,8 @@ const QVector<int> kPositions = {0, 1, 2, 3, 4, 5, 6};
 
 bool compareTotalDesc(const TTotalRow *a, const TTotalRow *b)
 {
-    return rankedBefore({a->points(), a->startNumber(), -1, a->memberId()},
-                        {b->points(), b->startNumber(), -1, b->memberId()});
+    return rankedBefore({a->points(), a->marked(), a->startNumber(), -1, a->memberId()},
+                        {b->points(), b->marked(), b->startNumber(), -1, b->memberId()});
 }
 
 TOTAL_MP_5::TOTAL_MP_5(TBulletList *precision, TBulletList *rapidFire, QObject *parent)
@@ -51,7 +51,8 @@ void TOTAL_MP_5::fill()
         const TotalsPlace place = source().placeAt(i);
         const TotalsPlace second = m_rapidFire.placeByKey(place.key());
         const int points = place.points() + (second.isNull() ? 0 : second.points());
-        m_rows.append(new TTotalRow(place.key(), points, place.startNumber()));
+        const int marked = place.marked() + (second.isNull() ? 0 : second.marked());
+        m_rows.append(new TTotalRow(place.key(), points, marked, place.startNumber()));
     }
     sort();
 }

@@ -13,24 +13,26 @@ class TViewBulletList;
 class TTotalRow
 {
 public:
-    TTotalRow(int memberId, int points, int startNumber)
-        : m_memberId(memberId), m_points(points), m_startNumber(startNumber)
+    TTotalRow(int memberId, int points, int marked, int startNumber)
+        : m_memberId(memberId), m_points(points), m_marked(marked), m_startNumber(startNumber)
     {
     }
 
     // The member ID over running lists, the shooter ID over stored ones.
     int memberId() const { return m_memberId; }
-    // Precision plus rapid-fire points.
+    // Precision plus rapid-fire points, and their inner tens.
     int points() const { return m_points; }
+    int marked() const { return m_marked; }
     int startNumber() const { return m_startNumber; }
 
 private:
     int m_memberId = -1;
     int m_points = 0;
+    int m_marked = 0;
     int m_startNumber = -1;
 };
 
-// The higher sum first; equal sums by start number.
+// The higher sum first; equal sums by inner tens, then by start number.
 bool compareTotalDesc(const TTotalRow *a, const TTotalRow *b);
 
 // Standings of a pistol match of a precision stage and a rapid-fire stage:

@@ -51,6 +51,13 @@ int TotalsPlace::marked() const
     return m_running ? m_running->markedTotal() : m_stored ? m_stored->markedCount() : 0;
 }
 
+RankKey TotalsPlace::wholePointRank() const
+{
+    const int target = m_running ? m_running->target() : m_stored ? m_stored->target() : -1;
+    const int member = m_running ? m_running->memberID() : m_stored ? m_stored->memberId() : -1;
+    return {points(), marked(), startNumber(), target, member};
+}
+
 int TotalsPlace::seriesPoints(int k) const
 {
     if (m_running) {

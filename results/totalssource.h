@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "rankorder.h"
+
 class TBulletList;
 class TMemberPlace;
 class TViewBulletList;
@@ -36,6 +38,9 @@ public:
     int points() const;
     int tenthsUnits() const; // tenths of a point
     int marked() const;
+    // Where the place stands by the whole points and inner tens a table
+    // shows, whatever unit its list ranks by.
+    RankKey wholePointRank() const;
     // Series k (from 1).
     int seriesPoints(int k) const;
     int seriesMarked(int k) const;

@@ -40,7 +40,8 @@ QString textOr(const TdbAccessor *db, const char *field, const QString &logName)
 
 RankKey rankKeyOf(const TViewMemberPlace *place)
 {
-    return {place->totalUnits(), place->startNumber(), place->target(), place->memberId()};
+    return {place->totalUnits(), place->showTenths() ? 0 : place->markedCount(),
+            place->startNumber(), place->target(), place->memberId()};
 }
 
 } // namespace

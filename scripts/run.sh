@@ -7,7 +7,9 @@
 # databases stay), starts the simulator with one converter, lanes 1-10 and a
 # simulated shooter on every lane, then the program in the run folder. Closing
 # the program stops the simulator. RANGE_CLOCK_SPEED=<n> runs the exercise
-# clocks n times faster. The simulator's log is run/simulator.log.
+# clocks n times faster, and the simulated shooters fire n times as often
+# (no faster than the bus reads a lane). The simulator's log is
+# run/simulator.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -35,13 +37,22 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     exit 2
 fi
 
+# A shot every 6 s of exercise time, as at real speed; the bus polls each of
+# the 10 lanes in turn, 200 ms apart, so a lane is read every 2 s at most.
+pace=6000
+speed=${RANGE_CLOCK_SPEED:-}
+if [[ $speed =~ ^[0-9]+$ ]] && [ $((10#$speed)) -gt 1 ]; then
+    pace=$((6000 / 10#$speed))
+    [ "$pace" -ge 2000 ] || pace=2000
+fi
+
 mkdir -p "$run"
 cp -rn data/. "$run"/
 com=$run/com
 rm -rf "$com"
 
 "$build/tools/simulator/range_simulator_cli" --com-dir "$com" --serial 1-10 \
-    --shooters 40,6000 --quiet < /dev/null > "$run/simulator.log" 2>&1 &
+    --shooters 40,$pace --quiet < /dev/null > "$run/simulator.log" 2>&1 &
 simulator=$!
 trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null || true' EXIT
 
@@ -52,6 +63,6 @@ for _ in $(seq 100); do
 done
 [ -e "$com/COM1" ] || { echo "The simulator made no serial port; see $run/simulator.log"; exit 1; }
 
-echo "Range simulator on $com (lanes 1-10)${RANGE_CLOCK_SPEED:+, exercise clock x$RANGE_CLOCK_SPEED}; program in $run"
+echo "Range simulator on $com (lanes 1-10, a shot every $pace ms)${RANGE_CLOCK_SPEED:+, exercise clock x$RANGE_CLOCK_SPEED}; program in $run"
 cd "$run"
 RANGE_COM_DIR=$com "$build/app/range"

@@ -2,8 +2,9 @@
 # Screenshots of every page and dialog of the program, as the operator meets
 # them on the roads that the tests in tests/app walk (a competition, a pistol
 # match, a practice, the recovery after a crash), taken on a virtual X
-# display of the range computer's size:
-#   bash scripts/screenshots.sh [FOLDER]
+# display of the range computer's size (RANGE_SCREEN_SIZE, 1366x768 unless
+# given; the window fills it):
+#   [RANGE_SCREEN_SIZE=1920x1080] bash scripts/screenshots.sh [FOLDER]
 # The pictures go to FOLDER (default: $TMPDIR/range-screenshots, never inside
 # the repository) as <road>-<step>.png; the folder is emptied first.
 set -euo pipefail
@@ -11,6 +12,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build
 out=${1:-${TMPDIR:-/tmp}/range-screenshots}
+size=${RANGE_SCREEN_SIZE:-1366x768}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 case "$out/" in
@@ -32,7 +34,7 @@ for road in "${roads[@]}"; do
     echo "== $road"
     # A real X display (xcb), not the tests' offscreen platform.
     env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
-        xvfb-run -a -s '-screen 0 1366x768x24' "$build/tests/app/$road" || failed=1
+        xvfb-run -a -s "-screen 0 ${size}x24" "$build/tests/app/$road" || failed=1
 done
 echo "$(find "$out" -name '*.png' | wc -l) screenshots in $out"
 exit $failed

@@ -49,7 +49,7 @@ void removeDatabaseFiles(const QString &path)
 
 // Opens the connection afresh; *existed tells whether the file was there
 // before, and a file the failed open itself made is removed again.
-bool open(QSqlDatabase &db, bool *existed)
+bool open(QSqlDatabase &db, bool *existed, QSqlError *cause)
 {
     *existed = QFile::exists(db.databaseName());
     if (db.isOpen())
@@ -57,18 +57,20 @@ bool open(QSqlDatabase &db, bool *existed)
     if (db.open())
         return true;
     qWarning().noquote() << "Cannot open database:" << db.lastError().text();
+    *cause = db.lastError();
     if (!*existed)
         removeDatabaseFiles(db.databaseName());
     return false;
 }
 
 // SQLite matches table names without regard to case, and so does this.
-Content content(QSqlDatabase &db, const QStringList &tables)
+Content content(QSqlDatabase &db, const QStringList &tables, QSqlError *cause)
 {
     const QString statement = QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'");
     QSqlQuery query(db);
     if (!query.exec(statement)) {
         logStatementFailure(statement, query.lastError().text());
+        *cause = query.lastError();
         return Content::Unreadable;
     }
     QSet<QString> present;
@@ -83,20 +85,25 @@ Content content(QSqlDatabase &db, const QStringList &tables)
 }
 
 // On an open connection; closes it.
-bool importStatements(QSqlDatabase &db, const QStringList &statements, bool existed)
+bool importStatements(QSqlDatabase &db, const QStringList &statements, bool existed,
+                      QSqlError *cause)
 {
     bool ok = db.transaction();
-    if (!ok)
+    if (!ok) {
         logStatementFailure(QStringLiteral("BEGIN"), db.lastError().text());
+        *cause = db.lastError();
+    }
     for (int i = 0; ok && i < statements.size(); ++i) {
         QSqlQuery query(db);
         if (!query.exec(statements.at(i))) {
             logStatementFailure(statements.at(i), query.lastError().text());
+            *cause = query.lastError();
             ok = false;
         }
     }
     if (ok && !db.commit()) {
         logStatementFailure(QStringLiteral("COMMIT"), db.lastError().text());
+        *cause = db.lastError();
         ok = false;
     }
     if (!ok)
@@ -125,27 +132,31 @@ QStringList createdTables(const QStringList &statements)
     return tables;
 }
 
-bool import(QSqlDatabase &db, const QString &scriptPath)
+bool import(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause)
 {
+    QSqlError ignored;
+    cause = cause ? cause : &ignored;
     QStringList statements;
     bool existed = false;
-    if (!readScript(scriptPath, &statements) || !open(db, &existed))
+    if (!readScript(scriptPath, &statements) || !open(db, &existed, cause))
         return false;
-    return importStatements(db, statements, existed);
+    return importStatements(db, statements, existed, cause);
 }
 
-bool ensure(QSqlDatabase &db, const QString &scriptPath)
+bool ensure(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause)
 {
+    QSqlError ignored;
+    cause = cause ? cause : &ignored;
     QStringList statements;
     bool existed = false;
-    if (!readScript(scriptPath, &statements) || !open(db, &existed))
+    if (!readScript(scriptPath, &statements) || !open(db, &existed, cause))
         return false;
-    switch (content(db, createdTables(statements))) {
+    switch (content(db, createdTables(statements), cause)) {
     case Content::Complete:
         db.close();
         return true;
     case Content::NoTables:
-        return importStatements(db, statements, existed);
+        return importStatements(db, statements, existed, cause);
     case Content::SomeTables:
         qWarning().noquote() << "Data Base not accepted:" << db.databaseName()
                              << "lacks some of its tables";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -17,12 +18,13 @@ namespace SchemaFile {
 // connection. False when the script or the file cannot be read, when the
 // import fails, or when the file holds only some of those tables: no import
 // of ours leaves such a file, so it is kept as it is for someone to look at.
-bool ensure(QSqlDatabase &db, const QString &scriptPath);
+// cause, when given, receives SQLite's account of a failed open or import.
+bool ensure(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause = nullptr);
 
 // Runs the script's statements, one per line, in one transaction and closes
 // the connection. On failure nothing of the script stays, and a file that
 // this import itself created is removed with its side files.
-bool import(QSqlDatabase &db, const QString &scriptPath);
+bool import(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause = nullptr);
 
 // The names of the tables that CREATE TABLE statements make, as written.
 QStringList createdTables(const QStringList &statements);

@@ -1,5 +1,39 @@
 #include "storageerror.h"
 
+#include <QSqlError>
+
+namespace {
+
+// SQLite's primary result codes (the low byte of an extended one) and its
+// fixed message for each: the driver leaves the code out of some errors
+// (a failed commit), never the message.
+struct KnownCause
+{
+    int code;
+    const char *message;
+    const char *cause;
+    const char *remedy;
+};
+
+const char *const kNoWriteRemedy =
+    "Разрешите запись в папку ServerDatas/DataBase и в файлы в ней (права доступа, защита "
+    "от записи).";
+
+const KnownCause kKnownCauses[] = {
+    {8, "readonly database", "нет права записи: файл или папка только для чтения", kNoWriteRemedy},
+    {3, "access permission denied", "нет права доступа к файлу", kNoWriteRemedy},
+    {14, "unable to open database file",
+     "файл не открывается и не создаётся: нет права записи в папку или папки нет", kNoWriteRemedy},
+    {13, "database or disk is full", "на диске нет места",
+     "Освободите место на диске с папкой ServerDatas/DataBase."},
+    {10, "disk I/O error", "ошибка ввода-вывода диска",
+     "Проверьте диск с папкой ServerDatas/DataBase: место на нём, подключение, исправность."},
+};
+
+constexpr int kPrimaryCodeMask = 0xff;
+
+} // namespace
+
 QString storageErrorText(int code)
 {
     switch (code) {
@@ -12,4 +46,21 @@ QString storageErrorText(int code)
     default:
         return QString();
     }
+}
+
+StorageCause storageFailureCause(const QSqlError &error)
+{
+    const QString sqliteText = error.databaseText().trimmed();
+    if (!error.isValid() && sqliteText.isEmpty())
+        return {};
+    bool hasCode = false;
+    const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
+    const QString said = QStringLiteral(" (SQLite: «%1»)").arg(sqliteText);
+    for (const KnownCause &known : kKnownCauses) {
+        if ((hasCode && code == known.code)
+            || sqliteText.contains(QLatin1String(known.message), Qt::CaseInsensitive))
+            return {QString::fromUtf8(known.cause) + said, QString::fromUtf8(known.remedy)};
+    }
+    return {QStringLiteral("ошибка SQLite") + said,
+            QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит.")};
 }

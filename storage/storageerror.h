@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QSqlError;
+
 // The codes with which the storage layer and the modules over it report a
 // database failure, and the text the operator is shown for each.
 enum StorageError {
@@ -13,3 +15,12 @@ enum StorageError {
 
 // Empty for any other code.
 QString storageErrorText(int code);
+
+// Why SQLite refused, in the operator's words with SQLite's own text after
+// it, and what the operator can do about it. Both empty for no error.
+struct StorageCause
+{
+    QString cause;
+    QString remedy;
+};
+StorageCause storageFailureCause(const QSqlError &error);

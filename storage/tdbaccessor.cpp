@@ -97,6 +97,7 @@ bool TdbAccessor::openDB()
         return false;
     if (!m_db.open()) {
         qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
+        m_lastFailure = m_db.lastError();
         return false;
     }
     prepareConnection();
@@ -122,24 +123,28 @@ bool TdbAccessor::importDB()
 
 bool TdbAccessor::importDB(const QString &scriptPath)
 {
-    return SchemaFile::import(m_db, scriptPath) || failImport();
+    QSqlError cause;
+    return SchemaFile::import(m_db, scriptPath, &cause) || failImport(cause);
 }
 
 bool TdbAccessor::ensureSchema()
 {
-    return SchemaFile::ensure(m_db, QLatin1String(kSchemaResource)) || failImport();
+    QSqlError cause;
+    return SchemaFile::ensure(m_db, QLatin1String(kSchemaResource), &cause) || failImport(cause);
 }
 
-bool TdbAccessor::failImport()
+bool TdbAccessor::failImport(const QSqlError &cause)
 {
+    m_lastFailure = cause;
     m_errorFlag = true;
     emit errorSQL(ErrorImport);
     return false;
 }
 
-void TdbAccessor::reportStatementFailure(const QString &statement, const QString &driverError)
+void TdbAccessor::reportStatementFailure(const QString &statement, const QSqlError &error)
 {
-    logStatementFailure(statement, driverError);
+    logStatementFailure(statement, error.text());
+    m_lastFailure = error;
     emit errorSQL(ErrorStatement);
 }
 
@@ -147,6 +152,7 @@ bool TdbAccessor::run(QSqlQuery &query, const QString &statement, const QVariant
 {
     if (runBound(query, statement, values))
         return true;
+    m_lastFailure = query.lastError();
     emit errorSQL(ErrorStatement);
     return false;
 }
@@ -225,7 +231,7 @@ bool TdbAccessor::inTransaction(const std::function<bool()> &work)
     if (!checkDB())
         return false;
     if (!m_db.transaction()) {
-        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError().text());
+        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError());
         return false;
     }
     ++m_transactionDepth;
@@ -234,7 +240,7 @@ bool TdbAccessor::inTransaction(const std::function<bool()> &work)
     if (ok && m_db.commit())
         return true;
     if (ok)
-        reportStatementFailure(QStringLiteral("COMMIT"), m_db.lastError().text());
+        reportStatementFailure(QStringLiteral("COMMIT"), m_db.lastError());
     m_db.rollback();
     return false;
 }

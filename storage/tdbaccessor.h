@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QTime>
 #include <QVariantList>
@@ -18,7 +19,8 @@ class QSqlQuery;
 
 // The only way to the competitions database. Each accessor owns one named
 // connection; selects copy their rows into the accessor's row set, which the
-// caller reads right after with first/next/value.
+// caller reads right after with first/next/value; a loop on next that has
+// run past the last row has emptied it.
 //
 // Every value reaches SQLite as a bound parameter, never as statement text.
 // Failures are logged and reported by errorSQL; isError() latches only a
@@ -60,6 +62,13 @@ public:
     // Imports another script; for callers that keep their schema elsewhere.
     bool importDB(const QString &scriptPath);
     bool isError() const { return m_errorFlag; }
+    // SQLite's own account of the latest failure (open, import or
+    // statement); no error before the first one.
+    QSqlError lastFailure() const { return m_lastFailure; }
+
+    // Runs work in one transaction, or inside the one already open; work
+    // that answers false, or a failed commit, leaves nothing of it stored.
+    bool inTransaction(const std::function<bool()> &work);
 
     // Core statements. The values bind to the statement's "?" in order.
     bool execQuery(const QString &statement, const QVariantList &values = QVariantList());
@@ -176,13 +185,11 @@ signals:
 private:
     // Prepares, binds and runs; reports a failure.
     bool run(QSqlQuery &query, const QString &statement, const QVariantList &values);
-    void reportStatementFailure(const QString &statement, const QString &driverError);
+    void reportStatementFailure(const QString &statement, const QSqlError &error);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
-    bool failImport();
+    bool failImport(const QSqlError &cause);
     void prepareConnection();
-    // Runs work in one transaction, or inside the one already open.
-    bool inTransaction(const std::function<bool()> &work);
     // Inserts with the next key in front of values; the key or -1.
     int insertWithNextKey(int table, const QString &statement, QVariantList values);
     // The integer column field of every row of the row set that has one.
@@ -194,5 +201,6 @@ private:
     TdbRecordSet m_recordSet;
     bool m_openFailed = false;
     bool m_errorFlag = false;
+    QSqlError m_lastFailure;
     int m_transactionDepth = 0;
 };

@@ -14,7 +14,12 @@ bool TdbRecordSet::next()
 {
     if (m_cursor < m_rows.size())
         ++m_cursor;
-    return m_cursor < m_rows.size();
+    if (m_cursor < m_rows.size())
+        return true;
+    // Read to the end: the rows (a whole exercise's shots on a reload) are
+    // not kept until the next select.
+    clear();
+    return false;
 }
 
 QVariant TdbRecordSet::value(const QString &field, bool *ok) const
@@ -53,7 +58,7 @@ bool TdbRecordSet::addValue(const QString &field, const QVariant &value, bool ne
 
 void TdbRecordSet::clear()
 {
-    m_rows.clear();
+    m_rows = QVector<QVariantMap>(); // clear() would keep the capacity
     m_writeRow = -1;
     m_cursor = -1;
 }

@@ -13,7 +13,8 @@ class TdbRecordSet
 public:
     // True when the set is empty; otherwise places the cursor on the first row.
     bool first();
-    // Moves the cursor on; true while it stands on a row.
+    // Moves the cursor on; true while it stands on a row. Moving past the
+    // last row frees the rows: the set is then empty.
     bool next();
     // The field of the row under the cursor; *ok false (and an invalid value)
     // when there is no such row or field.

@@ -7,6 +7,7 @@
 #include "tevent.h"
 #include "tusermodul.h"
 #include "ui_formcompetitions.h"
+#include "viewmodel.h"
 #include "warnings.h"
 
 #include <QDate>
@@ -20,16 +21,6 @@ namespace {
 constexpr int kRifle = 0;
 constexpr int kPistol = 1;
 constexpr int kNoWeapon = 2;
-
-// A view keeps its old selection model when it gets a new model; the page
-// switches models on every change of mode.
-void setViewModel(QAbstractItemView *view, QAbstractItemModel *model)
-{
-    QItemSelectionModel *old = view->selectionModel();
-    view->setModel(model);
-    if (old && old != view->selectionModel())
-        old->deleteLater();
-}
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "trelay.h"
 #include "tshooter.h"
 #include "tusermodul.h"
+#include "viewmodel.h"
 
 #include <QHeaderView>
 #include <QPixmap>
@@ -46,7 +47,7 @@ void FormCurrentRelay::showEvent(QShowEvent *event)
         if (relay->event())
             m_ui->l_eventName->setText(relay->event()->nameEng());
         m_ui->l_relayNum->setText(QStringLiteral("%1").arg(relay->number()));
-        m_ui->tv_relay->setModel(relay);
+        setViewModel(m_ui->tv_relay, relay);
         QHeaderView *header = m_ui->tv_relay->horizontalHeader();
         header->setSectionResizeMode(TRelay::StartNumberColumn, QHeaderView::ResizeToContents);
         header->setSectionResizeMode(TRelay::NameColumn, QHeaderView::Stretch);

@@ -16,6 +16,7 @@
 #include "tseries.h"
 #include "tusermodul.h"
 #include "ui_formexecuteevent.h"
+#include "viewmodel.h"
 #include "warnings.h"
 
 namespace {
@@ -81,6 +82,9 @@ void FormExecuteEvent::setMode(int variant)
 
 void FormExecuteEvent::setupViewCompetition()
 {
+    // A practice left during its search must not hold START of a match:
+    // from here converter reports change only the net icon.
+    setSearchDisplay(false);
     ui->label_mode->hide();
     ui->l_c->hide();
     ui->label_2->hide();
@@ -111,7 +115,7 @@ void FormExecuteEvent::setupViewCompetition()
 
 void FormExecuteEvent::setupViewPractice()
 {
-    m_searchDisplayOn = true;
+    setSearchDisplay(true);
     ui->label_mode->show();
     ui->l_c->hide();
     ui->label_2->hide();
@@ -133,8 +137,8 @@ void FormExecuteEvent::showList(TBulletList *list)
     // same list (the page entered again in a break) they stay.
     if (ui->tv_bullets->model() != list)
         removeShootOffButtons();
-    ui->tv_bullets->setModel(list);
-    ui->tv_series->setModel(list->series());
+    setViewModel(ui->tv_bullets, list);
+    setViewModel(ui->tv_series, list->series());
     for (QHeaderView *header : {ui->tv_bullets->horizontalHeader(),
                                 ui->tv_series->horizontalHeader()}) {
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -163,8 +167,8 @@ void FormExecuteEvent::setButtonsForEntry(bool printVisible)
 void FormExecuteEvent::dropShotList()
 {
     removeShootOffButtons();
-    ui->tv_bullets->setModel(nullptr);
-    ui->tv_series->setModel(nullptr);
+    setViewModel(ui->tv_bullets, nullptr);
+    setViewModel(ui->tv_series, nullptr);
 }
 
 TBulletList *FormExecuteEvent::shownList() const
@@ -227,16 +231,22 @@ void FormExecuteEvent::setSearchState(int state)
         startBlink();
         break;
     case TargetsFound:
-        m_searchDisplayOn = false;
+        setSearchDisplay(false);
         ui->pbStart->show();
         ui->pbStart->setEnabled(true);
         ui->label_mode->setText(QStringLiteral("Мишени найдены"));
         ui->label_mode->setStyleSheet(QString::fromLatin1(kFoundStyle));
-        stopBlink();
         break;
     default:
         break;
     }
+}
+
+void FormExecuteEvent::setSearchDisplay(bool on)
+{
+    m_searchDisplayOn = on;
+    if (!on)
+        stopBlink();
 }
 
 void FormExecuteEvent::startBlink()
@@ -451,7 +461,9 @@ void FormExecuteEvent::on_pbStop_clicked()
 
 void FormExecuteEvent::on_pbBack_clicked()
 {
-    stopBlink();
+    // Off the page no search is shown and no blink runs; entering the
+    // practice again shows the stored state.
+    setSearchDisplay(false);
     emit sig_Back();
 }
 

@@ -85,6 +85,8 @@ private:
     // Both tables show the list and its series; the buttons as on entering.
     void showList(TBulletList *list);
     void setButtonsForEntry(bool printVisible);
+    // The practice's converter and target search on the page (on) or not.
+    void setSearchDisplay(bool on);
     void setSearchState(int state);
     void startBlink();
     void stopBlink();

@@ -27,6 +27,8 @@
 #include "formpracticesetting.h"
 #include "formrelays.h"
 #include "formwellcome.h"
+#include "storageerror.h"
+#include "tdbaccessor.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
@@ -76,18 +78,70 @@ MainWindow::MainWindow(QWidget *parent)
 void MainWindow::warnStartupStorageErrors()
 {
     QStringList failures;
+    QStringList remedies;
+    auto add = [&](const QString &file, const QString &text, const QSqlError &failure) {
+        const StorageCause why = storageFailureCause(failure);
+        failures << (why.cause.isEmpty() ? QStringLiteral("%1: %2").arg(file, text)
+                                         : QStringLiteral("%1: %2: %3.").arg(file, text, why.cause));
+        if (!why.remedy.isEmpty() && !remedies.contains(why.remedy))
+            remedies << why.remedy;
+    };
     if (userModul->hasError())
-        failures << QStringLiteral("%1: %2").arg(DataPaths::kCompetitionsDb, userModul->errorText());
+        add(DataPaths::kCompetitionsDb, userModul->errorText(), userModul->lastFailure());
     if (practiceModul->hasError())
-        failures << QStringLiteral("%1: %2").arg(DataPaths::kShootersDb, practiceModul->errorText());
+        add(DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure());
     if (failures.isEmpty())
         return;
+    if (remedies.isEmpty())
+        remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
     // Taken now, told once the window runs, so the box stands over it.
-    const QString text = failures.join(QLatin1Char('\n'))
-        + QStringLiteral("\nПроверьте папку ServerDatas/DataBase и перезапустите программу.");
+    const QString text = failures.join(QLatin1Char('\n')) + QLatin1Char('\n')
+        + remedies.join(QLatin1Char('\n')) + QStringLiteral("\nЗатем перезапустите программу.");
     QMetaObject::invokeMethod(
         this, [this, text] { Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"), text); },
         Qt::QueuedConnection);
+}
+
+void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failure)
+{
+    shotStorage.stored = stored;
+    shotStorage.failure = failure;
+    // Told from the event loop, not from inside the write of a shot, whose
+    // lane the box's own loop goes on serving. A change while a box is
+    // queued or open is told after it, so the operator never dismisses a box
+    // that no longer holds.
+    if (shotStorage.telling)
+        return;
+    shotStorage.telling = true;
+    QMetaObject::invokeMethod(this, [this] { tellShotStorage(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::tellShotStorage()
+{
+    const QString file = QDir::toNativeSeparators(TdbAccessor::databasePath());
+    while (shotStorage.told != shotStorage.stored) {
+        shotStorage.told = shotStorage.stored;
+        if (!shotStorage.told) {
+            const StorageCause why = storageFailureCause(shotStorage.failure);
+            Warnings::warning(
+                this, QStringLiteral("Выстрелы не записываются!"),
+                QStringLiteral("Выстрел не записан в файл Базы Данных %1: %2.\n%3\n"
+                               "Стрельба продолжается: мишени хранят выстрелы, программа "
+                               "запрашивает их снова и запишет все, как только причина будет "
+                               "устранена. Не выключайте мишени и не закрывайте программу.")
+                    .arg(file, why.cause, why.remedy));
+        } else {
+            QMessageBox box(QMessageBox::Information,
+                            QStringLiteral("Выстрелы снова записываются"),
+                            QStringLiteral("Запись в файл Базы Данных %1 снова работает: "
+                                           "выстрелы, ожидавшие записи, запрашиваются у мишеней "
+                                           "и записываются.")
+                                .arg(file),
+                            QMessageBox::Ok, this);
+            Warnings::exec(box);
+        }
+    }
+    shotStorage.telling = false;
 }
 
 MainWindow::~MainWindow()
@@ -231,6 +285,8 @@ void MainWindow::connectPages()
             &TUserModul::slot_ColBullDialogClosed);
     connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
             &MainWindow::onShotCountCheckEnded);
+    connect(userModul, &TUserModul::sig_shotStorage, this,
+            &MainWindow::slot_userModul_shotStorage);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)
@@ -272,10 +328,11 @@ void MainWindow::closeApplication()
         return;
     closing = true;
     emit sig_Event_StopEvent();
-    // A running exercise would go on queueing commands behind the closing
-    // frames.
-    disconnectEvent();
+    // A running exercise stays on the line through the wait: the shots the
+    // targets answer meanwhile are stored. Then it goes, so that none of its
+    // commands is queued behind the closing frames.
     waitMs(kCloseDelayMs);
+    disconnectEvent();
     emit stopAll();
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <QSqlError>
 #include <QString>
 
 #include <array>
@@ -130,6 +131,8 @@ private slots:
     // Total pages and printing.
     void slot_PrintEvent();
     void slot_PrintCompetition();
+    // Storage: match shots refused by the database, and stored again.
+    void slot_userModul_shotStorage(bool stored, const QSqlError &failure);
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -185,6 +188,8 @@ private:
     // A database that could not be opened or made while the modules were
     // built is told to the operator once the window runs.
     void warnStartupStorageErrors();
+    // Boxes for each change of shotStorage until the operator has heard the latest.
+    void tellShotStorage();
     void preparePracticeEvent();
     void leavePracticeRun();
     void showPracticeResult();
@@ -242,6 +247,14 @@ private:
     // made first, after the pages that refer to them.
     QList<QObject *> parentless;
     bool closing = false;
+    // What the operator has heard about the storing of match shots.
+    struct ShotStorage
+    {
+        bool stored = true;    // the module's latest word
+        QSqlError failure;     // and its cause
+        bool told = true;      // what the last box said
+        bool telling = false;  // a box is queued or open
+    } shotStorage;
     // Next on the competitions page came while the shot-count check of the
     // opened competition waited for the operator.
     bool pageWaitsForCheck = false;

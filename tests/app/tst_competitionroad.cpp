@@ -1,7 +1,9 @@
 // A competition from an empty run folder to its printed result, as the
 // operator walks it on the program's window against the range simulator.
 
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 
@@ -113,6 +115,12 @@ void TestCompetitionRoad::competitionRoad()
     }));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
+    // The pages a relay goes through leave none of their views' selection
+    // models behind.
+    const auto selectionModels = [this] {
+        return window()->findChildren<QItemSelectionModel *>().size();
+    };
+    const auto afterRelay1 = selectionModels();
 
     // Relay 2, then the competition's end: one exercise without stages goes
     // straight to the competition total.
@@ -122,6 +130,7 @@ void TestCompetitionRoad::competitionRoad()
     QVERIFY(shootOnePositionRelay(kLanes));
     for (int i = 2; i < 4; ++i)
         QCOMPARE(storedShots(event, members[i]), kMatchShots);
+    QTRY_COMPARE(selectionModels(), afterRelay1);
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::CompetitionTotal);
     sight("competition-total");
@@ -166,6 +175,7 @@ void TestCompetitionRoad::competitionRoad()
     QCOMPARE(page(), Page::Welcome);
     QVERIFY(click("pBView"));
     QCOMPARE(page(), Page::Viewer);
+    sight("viewer-entered");
     QVERIFY(click("rbfin1"));
     const int listed = column("lw_comp_finished", 0).indexOf("Кубок города 10m Air Rifle 60 Shots");
     QVERIFY(clickRow("lw_comp_finished", listed));
@@ -176,6 +186,8 @@ void TestCompetitionRoad::competitionRoad()
     for (const QString &standing : standings)
         stored << standing.section('|', 0, 0).section(' ', -1) + '|' + standing.section('|', 1);
     QCOMPARE(standingsOf(onPage<QTableView>(Page::Viewer, "tvTotal")), stored);
+    onPage<QTabWidget>(Page::Viewer, "tabWidget")->setCurrentIndex(1);
+    sight("viewer-exercise");
 }
 
 QStringList TestCompetitionRoad::standingsOf(const QTableView *table)

@@ -2,7 +2,7 @@
 // the same run folder, while the range goes on as it was: every shot the
 // line delivered before the kill is stored, the unfinished exercise is
 // asked about when the competition is opened, and the relay is shot to its
-// end.
+// end. And the program closed with "X" while the match runs.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,6 +13,7 @@
 #include "simulatorthread.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
+#include "tdbaccessor.h"
 #include "tevent.h"
 #include "tusermodul.h"
 
@@ -34,6 +35,8 @@ class TestRecovery : public RoadTest
 
 private slots:
     void killedInTheMiddleOfARelay();
+    void closedDuringTheMatch();
+    void shotsWaitWhileTheDatabaseRefuses();
 
 private:
     // Each shot the program took on the lane before it was killed (it asks
@@ -129,6 +132,73 @@ void TestRecovery::killedInTheMiddleOfARelay()
         QCOMPARE(storedShots(event, member), kMatchShots);
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::CompetitionTotal);
+}
+
+void TestRecovery::closedDuringTheMatch()
+{
+    QVERIFY(startRange(kLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    QVERIFY(!members.contains(-1));
+    QVERIFY(click("pBNext"));
+    QVERIFY(openCurrentRelay());
+    QVERIFY(click("pBNext"));
+    QVERIFY(startSighting());
+    QVERIFY(startMatch());
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    const auto fire = [this] {
+        for (int lane : kLanes)
+            simulator()->call([lane](RangeSimulator &sim) { return sim.fireShot(lane, 100, 200, 0); });
+    };
+    fire();
+    for (int member : members)
+        QTRY_COMPARE_WITH_TIMEOUT(storedShots(event, member), 1, kTimeoutMs);
+
+    // Shots on the targets as "X" is pressed are answered in the window's
+    // wait before the closing frames, and stored.
+    fire();
+    QVERIFY(click("closeBTN"));
+    QTRY_VERIFY_WITH_TIMEOUT(!workerThread(), kTimeoutMs);
+    for (int member : members)
+        QCOMPARE(storedShots(event, member), 2);
+}
+
+void TestRecovery::shotsWaitWhileTheDatabaseRefuses()
+{
+    QVERIFY(startRange(kLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    QVERIFY(click("pBNext"));
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    QVERIFY(openCurrentRelay());
+    const QString stored =
+        "SELECT COUNT(DISTINCT fNumber), COUNT(*) FROM tbullets WHERE fEventID=?";
+    QVERIFY(shootOnePositionRelay(kLanes, kKillAtShot, [&] {
+        // SQLite refuses every write of the module's connection, as it does
+        // on a read-only file; one box says so, not one per shot.
+        const int boxes = Warnings::shown().size();
+        QVERIFY(userModul()->db()->execQuery("PRAGMA query_only=ON"));
+        QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxes, kTimeoutMs);
+        const Rows before = rows(stored, {event});
+        const int fired = firedShots(kLanes.at(0));
+        QTRY_VERIFY_WITH_TIMEOUT(firedShots(kLanes.at(0)) >= fired + 5, kTimeoutMs);
+        QCOMPARE(rows(stored, {event}), before);
+        const Warnings::Shown refused = takeWarning();
+        QCOMPARE(refused.title, QString("Выстрелы не записываются!"));
+        QVERIFY2(refused.text.contains(TdbAccessor::databasePath())
+                     && refused.text.contains("readonly database"),
+                 qPrintable(refused.text));
+        QVERIFY(userModul()->db()->execQuery("PRAGMA query_only=OFF"));
+        QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxes + 1
+                                     && rows(stored, {event}) != before,
+                                 kTimeoutMs);
+        QCOMPARE(takeWarning().title, QString("Выстрелы снова записываются"));
+    }));
+    // The lanes were asked again for the refused shots: each stored once.
+    QCOMPARE(rows(stored, {event}), (Rows{{kMatchShots, 2 * kMatchShots}}));
+    QVERIFY(!takeStorageErrors().isEmpty());
 }
 
 QTEST_MAIN(TestRecovery)

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -102,7 +103,7 @@ void MainWindowTest::openWindow()
     if (m_busGaps)
         setBusGaps(*m_busGaps);
     if (!screenshotFolder().isEmpty())
-        m_window->resize(kScreenshotSize); // as large as the range computer's screen
+        m_window->resize(QGuiApplication::primaryScreen()->size()); // the screen it fills
     m_window->show();
 }
 

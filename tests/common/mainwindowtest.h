@@ -195,8 +195,6 @@ private:
     void openWindow();
     void closeWindow();
 
-    static constexpr QSize kScreenshotSize{1366, 768};
-
     QString m_givenRunFolder;
     std::optional<BusGaps> m_busGaps;
     std::unique_ptr<TestDataDir> m_runFolder;

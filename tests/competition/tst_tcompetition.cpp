@@ -47,6 +47,7 @@ private slots:
     void storedAndLoadedAgain();
     void exercisesOfOneTypeKeepTheirOwnRows();
     void storingTwiceKeepsOneCompetition();
+    void storedWholeOrNotAtAll();
     void finishedFollowsTheExercises();
     void editStartedCompetition_data();
     void editStartedCompetition();
@@ -180,6 +181,18 @@ void TestCompetition::storingTwiceKeepsOneCompetition()
     QCOMPARE(fixture.rows(QStringLiteral("SELECT * FROM tcompetitions")), 1);
     QCOMPARE(fixture.rows(QStringLiteral("SELECT * FROM tevents")), 2);
     QCOMPARE(stored->event(0)->id(), eventID);
+}
+
+void TestCompetition::storedWholeOrNotAtAll()
+{
+    CompetitionFixture fixture;
+    // The exercises table refuses the second exercise of a competition.
+    QVERIFY(fixture.db->execQuery(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE INSERT ON tevents WHEN EXISTS (SELECT 1 FROM tevents "
+        "WHERE fCompetitionID=NEW.fCompetitionID) BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    QVERIFY(!storedCompetition(fixture, 2, false));
+    QCOMPARE(fixture.rows(QStringLiteral("SELECT * FROM tcompetitions")), 0);
+    QCOMPARE(fixture.rows(QStringLiteral("SELECT * FROM tevents")), 0);
 }
 
 void TestCompetition::finishedFollowsTheExercises()

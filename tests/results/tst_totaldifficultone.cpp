@@ -45,6 +45,16 @@ void TestTotalDifficultOne::standings_data()
                        "2|100 *0|0 *0|0 *0|100 *0"}
         << QStringList{"3|200 *0|0 *0|0 *0|200 *0", "1|100 *0|0 *0|0 *0|100 *0",
                        "2|100 *0|0 *0|0 *0|100 *0"};
+    // The shot list ranks by the tenths it shows ("VIew10"), 594.0 above
+    // 580.0; the table shows whole points and ranks by them.
+    QTest::newRow("60 x 9.9 shows 540 and stands below 580")
+        << 11 << 2 << QStringList{"1:60*99", "2:40*100 20*90"}
+        << QStringList{"2|200 *0|200 *0|180 *0|580 *0", "1|180 *0|180 *0|180 *0|540 *0"}
+        << QStringList{"2|200 *0|200 *0|180 *0|580 *0", "1|180 *0|180 *0|180 *0|540 *0"};
+    QTest::newRow("equal points: more inner tens first, though fewer tenths")
+        << 11 << 2 << QStringList{"1:5*109 5*100", "2:10*103"}
+        << QStringList{"2|100 *10|0 *0|0 *0|100 *10", "1|100 *5|0 *0|0 *0|100 *5"}
+        << QStringList{"2|100 *10|0 *0|0 *0|100 *10", "1|100 *5|0 *0|0 *0|100 *5"};
     QTest::newRow("no series per position: the positions read 0")
         << 11 << 0 << QStringList{"1:20*100"} << QStringList{"1|0 *0|0 *0|0 *0|200 *0"}
         << QStringList{"1|0 *0|0 *0|0 *0|200 *0"};
@@ -74,6 +84,12 @@ void TestTotalDifficultOne::standings()
     QCOMPARE(cellsFrom(runningModel, 3), running);
     QCOMPARE(cellsFrom(storedModel, 3), stored);
     checkMemberColumns(runningModel, storedModel);
+    // A practice's compact result ranks alike.
+    TOTAL_DIFFICULT_ONE_MODEL compactModel(f.list(0), seriesPerPosition, true);
+    QStringList figures;
+    for (const QString &row : qAsConst(running))
+        figures << row.section(QLatin1Char('|'), 1);
+    QCOMPARE(cellsFrom(compactModel, 1), figures);
 }
 
 void TestTotalDifficultOne::compactForm()

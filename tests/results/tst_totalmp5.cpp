@@ -42,7 +42,7 @@ void TestTotalMp5::standings_data()
                               "3|0 *0|20 *0|20 *0"};
     QTest::newRow("equal sums by start number")
         << 8 << QStringList{"2:100|100", "1:2*100|", "3:|2*100"} << ties << ties;
-    QTest::newRow("higher sum first, marks not compared")
+    QTest::newRow("higher sum first, whatever the inner tens")
         << 8 << QStringList{"1:2*105|100", "2:2*100|2*100"}
         << QStringList{"2|20 *0|20 *0|40 *0", "1|20 *2|10 *0|30 *2"}
         << QStringList{"2|20 *0|20 *0|40 *0", "1|20 *2|10 *0|30 *2"};

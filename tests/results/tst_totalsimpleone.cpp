@@ -43,9 +43,10 @@ void TestTotalSimpleOne::standings_data()
     QTest::newRow("equal totals by start number, whatever the joining order")
         << 1 << QStringList{"3:100", "1:100", "2:101"}
         << QStringList{"2|10.1 *0", "1|10.0 *0", "3|10.0 *0"};
-    // 10.9 and 10.0 are both 10 points: equal in points mode.
-    QTest::newRow("points rank: 10.9 and 10.0 tie, start number first")
-        << 2 << QStringList{"2:109", "1:100"} << QStringList{"1|10 *0", "2|10 *1"};
+    // 10.9 and 10.0 are both 10 points: equal in points mode, where the
+    // inner ten decides before the start number.
+    QTest::newRow("points rank: 10.9 and 10.0 tie, the inner ten first")
+        << 2 << QStringList{"2:109", "1:100"} << QStringList{"2|10 *1", "1|10 *0"};
 }
 
 void TestTotalSimpleOne::standings()

@@ -207,7 +207,10 @@ void TestDbAccessor::rowSetReading()
         names << db.value(QStringLiteral("fName")).toString();
     QCOMPARE(names, QStringList({"A", "B"}));
     QVERIFY(!db.next());
+    // Read to the end, the rows are not kept until the next select.
+    QVERIFY(db.first());
 
+    db.execSelect(QStringLiteral("SELECT * FROM tcompetitions ORDER BY ID"));
     QVERIFY(!db.first());
     QCOMPARE(db.value(QStringLiteral("fName"), &ok).toString(), QStringLiteral("A"));
     QVERIFY(ok);

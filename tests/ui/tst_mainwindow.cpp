@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlError>
 #include <QSqlDatabase>
@@ -41,6 +43,7 @@ private slots:
     void readsTheClientRange_data();
     void readsTheClientRange();
     void makesTheDatabaseFolder();
+    void saysWhyTheDatabaseCannotBeMade();
     void welcomeChoices_data();
     void welcomeChoices();
     void nextToMembersNeedsACompetition();
@@ -156,6 +159,32 @@ void TestMainWindow::makesTheDatabaseFolder()
                  && !practiceBox.text.contains(QStringLiteral("competitions.sqlite")),
              qPrintable(practiceBox.text));
     QVERIFY(!takeStorageErrors().isEmpty());
+}
+
+void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
+{
+    const QString folder = runFolder().filePath(QStringLiteral("ServerDatas/DataBase"));
+    QVERIFY(shutDown());
+    QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+    const auto restore = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    // Root, whom file modes do not stop, is stopped by the immutable attribute.
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder});
+    if (QFile(QDir(folder).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+        QSKIP("this user may write in the folder");
+
+    QVERIFY(reopenWindow());
+    QVERIFY(!takeStorageErrors().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+    const Warnings::Shown box = takeWarning();
+    QCOMPARE(box.title, QStringLiteral("Ошибка Базы Данных!"));
+    QVERIFY2(box.text.contains(QStringLiteral("competitions.sqlite: Не могу открыть Базу Данных: "
+                                              "файл не открывается и не создаётся: нет права "
+                                              "записи")),
+             qPrintable(box.text));
 }
 
 void TestMainWindow::welcomeChoices_data()

@@ -60,6 +60,7 @@ class TestPractice : public RoadTest
 
 private slots:
     void practiceRoad();
+    void searchLeftBehindHoldsNoMatch();
 
 private:
     void createShooters();
@@ -270,6 +271,48 @@ void TestPractice::practiceRoad()
     // The roster is as the dialogs left it; no practice shot is stored.
     checkRoster();
     QCOMPARE(rows(QStringLiteral("SELECT COUNT(*) FROM tbullets")), Rows({{0}}));
+}
+
+// A practice left while it still seeks a target, then a competition's
+// relay: converter reports during the relay change the net icon, not START.
+void TestPractice::searchLeftBehindHoldsNoMatch()
+{
+    QVERIFY(startRange({1, 2}));
+    QVERIFY(click("pushButton"));
+    QVERIFY(click("pBAdd"));
+    QVERIFY(type("IENameFirst", QStringLiteral("Иван")));
+    QVERIFY(type("IENameSecond", QStringLiteral("Петров")));
+    QVERIFY(click("pBCreateShooter"));
+    // Target 5: the range has lanes 1 and 2 only.
+    QVERIFY(type("sB_targetAddress", QStringLiteral("5")));
+    QVERIFY(clickPracticeShooter("lwShooters", practiceShooterID(QStringLiteral("Петров"))));
+    QVERIFY(click("pBOK_2"));
+    QVERIFY(click("pBCansel_2"));
+    QVERIFY(click("pBNext"));
+    QCOMPARE(page(), Page::Run);
+    auto *mode = onPage<QLabel>(Page::Run, "label_mode");
+    QTRY_COMPARE_WITH_TIMEOUT(mode->text(), QStringLiteral("Поиск мишеней"), kTimeoutMs);
+    auto *start = onPage<QPushButton>(Page::Run, "pbStart");
+    QVERIFY(!start->isEnabled());
+    QVERIFY(click("pbBack"));
+    QVERIFY(click("pbBack"));
+    QCOMPARE(page(), Page::Welcome);
+
+    QVERIFY(createCompetition(1, QStringLiteral("Кубок")) > 0);
+    QVERIFY(addNewMember(QStringLiteral("Анна"), QStringLiteral("Смирнова"), 11) > 0);
+    QVERIFY(addNewMember(QStringLiteral("Олег"), QStringLiteral("Кузнецов"), 12) > 0);
+    QVERIFY(click("pBNext"));
+    QVERIFY(openCurrentRelay());
+    QVERIFY(click("pBNext"));
+    QVERIFY(startSighting());
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled() && start->text().startsWith("MATCH"), kTimeoutMs);
+    auto *converters = onPage<QLabel>(Page::Run, "l_colKommut");
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
+    QTRY_COMPARE_WITH_TIMEOUT(converters->text(), QString(), kTimeoutMs);
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
+    QTRY_COMPARE_WITH_TIMEOUT(converters->text(), QStringLiteral("1"), kTimeoutMs);
+    QVERIFY(start->isEnabled());
+    QVERIFY(startMatch());
 }
 
 QTEST_MAIN(TestPractice)

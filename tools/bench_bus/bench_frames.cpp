@@ -57,7 +57,7 @@ int main(int argc, char **argv)
         const double turnMs = timePerCall(rounds, [&] {
             QByteArray copy = buffer;
             QList<QByteArray> frames = extractFrames(copy);
-            return frames + extractFrames(copy, copy.size());
+            return frames + extractFrames(copy, true);
         }, &atTurn);
         QList<QByteArray> inReads;
         const double readsMs = timePerCall(rounds, [&] {

@@ -229,8 +229,14 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QStringList args = BenchReport::arguments(
+        app,
+        QStringLiteral("Times opening a stored competition of 100 members and 4 exercises of "
+                       "60 shots on the competitions page of the main window, with and without "
+                       "its shots."),
+        {{QStringLiteral("runs"), QStringLiteral("Runs of each timing (default 10).")}});
+    const int runs = args.isEmpty() ? 10 : std::max(1, args.first().toInt());
     applyApplicationStyle(app);
-    const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
 
     TestDataDir runFolder;
     // No serial port is probed: the bus master looks in an empty folder.

@@ -12,7 +12,6 @@
 
 namespace {
 constexpr qint64 kNsPerUs = 1000;
-constexpr int kMaxTrafficEntries = 200000; // a day-long run keeps its recent hours
 constexpr int kMaxCoordinate = 0xFFFE; // 0xFFFF in both coordinates means "no hit"
 constexpr int kOctants = 8;
 constexpr double kDegreesPerOctant = 45.0;
@@ -416,10 +415,17 @@ void RangeSimulator::log(TrafficEntry::Kind kind, int converter, int address, co
     entry.address = address;
     entry.code = (kind == TrafficEntry::Noise || kind == TrafficEntry::Injected) ? -1 : SimFrame::byteAt(bytes, 2);
     entry.bytes = bytes;
-    if (m_traffic.size() >= kMaxTrafficEntries)
+    if (m_traffic.size() >= m_trafficLimit)
         m_traffic.removeFirst();
     m_traffic.append(entry);
     emit sig_traffic(entry);
+}
+
+void RangeSimulator::setTrafficLimit(int entries)
+{
+    m_trafficLimit = qMax(1, entries);
+    while (m_traffic.size() > m_trafficLimit)
+        m_traffic.removeFirst();
 }
 
 void RangeSimulator::withLane(int address, const std::function<void(SimLane &)> &change)

@@ -47,6 +47,8 @@ class RangeSimulator : public QObject
     Q_OBJECT
 
 public:
+    static constexpr int kDefaultTrafficLimit = 200000; // a day-long run keeps its recent hours
+
     explicit RangeSimulator(QObject *parent = nullptr);
     ~RangeSimulator() override;
 
@@ -120,6 +122,9 @@ public:
     // (a decoy shot moved); a reset of the target does not take them back.
     QList<SimShot> shotsFired(int lane) const;
     void clearTraffic() { m_traffic.clear(); }
+    // The log keeps that many recent entries (200,000 by default, hours of a
+    // 10-lane line); a benchmark that weighs the program keeps fewer.
+    void setTrafficLimit(int entries);
 
 signals:
     void sig_traffic(const TrafficEntry &entry);
@@ -148,6 +153,7 @@ private:
     QString m_comDirectory;
     std::vector<std::unique_ptr<Converter>> m_converters;
     QList<TrafficEntry> m_traffic;
+    int m_trafficLimit = kDefaultTrafficLimit;
     QElapsedTimer m_clock;
     qint64 m_startCopyWindowMs = SimTargetUnit::kStartCopyWindowMs;
     struct Shooter
