@@ -149,12 +149,17 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
     const int number = frameByte(answer, 3);
     if (answer.size() < kShotAnswerBytes || number == 0)
         return;
+    // Only the answer to the poll the lane is waiting for is a shot: a late
+    // copy of an earlier answer, or an answer to a poll the exercise has
+    // moved on from, would be stored as the shot asked for. The lane is then
+    // polled on for the shot it needs.
+    if (number != member.wantedBullet)
+        return;
     const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
     const schar place = static_cast<schar>(frameByte(answer, 8));
     const int time = bigEndian(answer, 9, 3);
+    member.wantedBullet = 0; // no more polls until the exercise asks for the next shot
     emit sig_AddBullet(member.address, number, coord, place, time, time);
-    if (number >= member.wantedBullet)
-        member.wantedBullet = 0; // no more polls until the exercise asks for the next shot
 }
 
 void EMUProc::enableTarget(EmuMember &member, bool wasEnabled)

@@ -142,6 +142,13 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
         return;
     if (bulletList->hasShot(target, number))
         return;
+    const EarlierStart earlier = shotOfEarlierStart(target, number, point, time);
+    if (earlier != EarlierStart::No) {
+        if (earlier == EarlierStart::Skip)
+            bulletList->placeByTarget(target)->skipShotID(number);
+        requestNextBullet(target);
+        return;
+    }
     if (!acceptBullet(time))
         return;
     const int member = bulletList->memberIdOfTarget(target);
@@ -151,6 +158,29 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
     if (shot && shot->shotID() == kMaxTargetShotNumber)
         sendResetTarget(target, ResetMemoryFull);
     requestNextBullet(target);
+}
+
+MyEvent::EarlierStart MyEvent::shotOfEarlierStart(int target, int number, const QPoint &point,
+                                                  int time)
+{
+    constexpr qint64 kMsPerTenth = 100;
+    TMemberPlace *place = checksStartTaken() ? bulletList->placeByTarget(target) : nullptr;
+    if (!place)
+        return EarlierStart::No;
+    if (place->heldOnEarlierPage(number, point, time)) {
+        if (place->missedStart())
+            return EarlierStart::Skip;
+        if (!place->doubtShotID(number))
+            return EarlierStart::AskAgain;
+        place->setMissedStart();
+        emit sig_view_TargetNotStarted(target);
+        return EarlierStart::Skip;
+    }
+    if (!place->missedStart() || earlierStartConfirmedMs < 0)
+        return EarlierStart::No;
+    // Shots it took after this start are this start's, whatever their number.
+    return earlierStartConfirmedMs + time * kMsPerTenth < startConfirmedMs ? EarlierStart::Skip
+                                                                           : EarlierStart::No;
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)
@@ -185,6 +215,8 @@ void MyEvent::slot_emu_EventStarted()
     if (startPending < 0)
         return;
     startPending = -1;
+    earlierStartConfirmedMs = startConfirmedMs;
+    startConfirmedMs = clock->nowMs();
     onEventStarted();
 }
 

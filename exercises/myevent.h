@@ -164,6 +164,9 @@ signals:
     void sig_view_BTNNextEnabled(bool Btn_enable);
     void sig_view_ModeText(int Mode_type);
     void sig_view_DelegateView(bool Delegate_view);
+    // The target of the lane did not take the last start: what it answers is
+    // read with care, but it may not be recording the shots of this start.
+    void sig_view_TargetNotStarted(int target);
 
 public slots:
     void slot_emu_TargetFound(int ta, bool found);
@@ -183,6 +186,17 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+
+    // Whether the kind looks for targets that did not take a start of the
+    // whole line (see shotOfEarlierStart).
+    virtual bool checksStartTaken() const { return false; }
+    // A target that missed the last start still holds the shots it took
+    // before it and counts its time from the start before: such a shot is
+    // not one of this start (Skip). A late copy of an earlier answer looks
+    // the same, so the target is asked once more before that is believed
+    // (AskAgain). The lane is reported once per start.
+    enum class EarlierStart { No, AskAgain, Skip };
+    EarlierStart shotOfEarlierStart(int target, int number, const QPoint &point, int time);
 
     // Emits one frame to the bus master.
     void sendCommand(const QByteArray &frame);
@@ -222,6 +236,10 @@ protected:
     // start shows second 0.
     int shownSecond = 0;
     qint64 startTime = 0;         // clock reading in ms when the clock was last started
+    // Clock readings in ms at the confirmations of the last start and of the
+    // one before it; -1 when there was none.
+    qint64 startConfirmedMs = -1;
+    qint64 earlierStartConfirmedMs = -1;
     int seriesPerStart = -1;
     int seriesCount = -1;
     int shotsPerSeries = 10;

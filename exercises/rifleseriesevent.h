@@ -34,6 +34,8 @@ public:
 protected:
     RifleSeriesEvent(TBulletList *list, const TEvent *event, QObject *parent);
 
+    bool checksStartTaken() const override { return true; }
+
     // The sighting time is over: polling stops, the match may be started.
     void finishSighting();
     // The start button's caption for the match START, if the kind has one.

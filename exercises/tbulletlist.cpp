@@ -483,7 +483,7 @@ void TBulletList::setStageOfTarget(int target, int stage)
 void TBulletList::setStageAll(int stage)
 {
     for (TMemberPlace *place : qAsConst(m_places))
-        place->setStage(stage, true);
+        place->startStage(stage);
     refreshAll(false);
 }
 

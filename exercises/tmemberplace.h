@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QVector>
 
@@ -65,7 +66,7 @@ public:
     void setShowArrows(bool show) { m_showArrows = show; }
     void setTerminalCursor(int cursor) { m_terminalCursor = cursor; }
     void setPositionCode(int code) { m_positionCode = code; }
-    void incResetCounter() { ++m_resetCounter; }
+    void incResetCounter();
 
     int nextTerminalShot() const { return m_terminalCursor + 1; }
     int shotCountOfStage(int stage) const;
@@ -109,11 +110,28 @@ public:
     double matchTotalTenths() const;
     int markedTotal() const;
 
+    // The target's answer equals a shot of the page before the current one
+    // (same target number, point and time): the target still holds that
+    // page's shots, so it did not take the start of this one.
+    bool heldOnEarlierPage(int shotID, const QPoint &point, int time) const;
+    // A target number of this page that is no shot of it; the target is
+    // asked for the numbers after it.
+    void skipShotID(int shotID) { m_skippedUpTo = qMax(m_skippedUpTo, shotID); }
+    // Notes that the target's answer for shotID is in doubt; true when it
+    // was in doubt already, the target having answered the same twice.
+    bool doubtShotID(int shotID);
+    // Whether the target was found not to have taken this page's start.
+    bool missedStart() const { return m_missedStart; }
+    void setMissedStart() { m_missedStart = true; }
+
     void renumberShot(TBullet *shot, int number);
     void clearFlags();
     void removeShot(TBullet *shot);
     void removeSightingShots();
     void setStage(int stage, bool countReset);
+    // A new page of the stage for a start of the whole line: the shots of the
+    // page left are remembered, to know a target that did not take the start.
+    void startStage(int stage);
     void resetAll();
 
 private:
@@ -139,7 +157,22 @@ private:
     void indexShot(TBullet *shot);
     void deleteShotsOfStage(int stage);
 
+    // What a target answer carries of a shot: its number, point and time.
+    struct ShotTrace
+    {
+        int shotID = 0;
+        QPoint point;
+        int time = 0;
+    };
+    void beginPage();
+
     QList<TBullet *> m_shots; // owned; deleted when they leave the list
+    // The shots of the page before the current one, kept after a stage
+    // change has dropped them, and what is known of the current page.
+    QVector<ShotTrace> m_earlierPage;
+    int m_skippedUpTo = 0;
+    int m_doubtedShotID = 0;
+    bool m_missedStart = false;
     TBulletParams m_params;
     int m_memberID = -1;
     bool m_showTenths = false;

@@ -30,7 +30,7 @@ struct LineTarget
 //
 // The run screen's links are checked when this is compiled, for the real
 // page and for a test's stand-in alike: a screen type needs the signals
-// sig_startEvent(int, int) and sig_stopEvent(int) and the ten
+// sig_startEvent(int, int) and sig_stopEvent(int) and the eleven
 // slot_myEvent_ slots that the exercise's sig_view_ signals drive.
 // The bus master usually lives in its worker thread; every link to it is then
 // queued.
@@ -103,6 +103,8 @@ public:
             connect(event, &MyEvent::sig_view_ModeText, screen, &Screen::slot_myEvent_ModeText),
             connect(event, &MyEvent::sig_view_DelegateView, screen,
                     &Screen::slot_myEvent_DelegateView),
+            connect(event, &MyEvent::sig_view_TargetNotStarted, screen,
+                    &Screen::slot_myEvent_TargetNotStarted),
         };
     }
 

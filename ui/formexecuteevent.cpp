@@ -17,6 +17,7 @@
 #include "tusermodul.h"
 #include "ui_formexecuteevent.h"
 #include "viewmodel.h"
+#include "warnings.h"
 
 namespace {
 
@@ -376,6 +377,20 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
     } else {
         removeShootOffButtons();
     }
+}
+
+void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target)
+{
+    // Told once the exercise has dealt with the answer: the box's own event
+    // loop must not run the exercise's other reports in the middle of it.
+    const QString text =
+        QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не засчитаны. "
+                       "Проверьте связь с мишенью %1. Смена не будет завершена, пока мишень "
+                       "не передаст все выстрелы.")
+            .arg(target);
+    QMetaObject::invokeMethod(
+        this, [this, text] { Warnings::warning(this, QStringLiteral("Мишень не запущена!"), text); },
+        Qt::QueuedConnection);
 }
 
 void FormExecuteEvent::showShootOffButtons(TBulletList *list)

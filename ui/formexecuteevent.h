@@ -60,6 +60,7 @@ private slots:
     void slot_myEvent_BTNNextEnabled(bool Btn_enable);
     void slot_myEvent_ModeText(int Mode_type);
     void slot_myEvent_DelegateView(bool Delegate_view);
+    void slot_myEvent_TargetNotStarted(int target);
     void delegatClicked(int _row);
 
     void on_pbStart_clicked();

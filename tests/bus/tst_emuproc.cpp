@@ -192,14 +192,18 @@ void TestEmuProc::answers_data()
 
     QTest::newRow("no shot yet, while searching") << true << -1 << QByteArray()
         << answer("030EA3000000000000000000") << QStringList{kPortFirstSeen, on} << -1 << 0;
-    QTest::newRow("shot while searching") << true << -1 << QByteArray() << shot5
+    // Only the shot asked for is reported; any other answer is a late copy
+    // or an answer to an earlier poll, and the lane is polled on.
+    QTest::newRow("shot while searching") << true << 5 << QByteArray() << shot5
         << QStringList{kPortFirstSeen, on, bullet5} << 0 << 0;
+    QTest::newRow("shot not asked for while searching") << true << -1 << QByteArray() << shot5
+        << QStringList{kPortFirstSeen, on} << -1 << 0;
     QTest::newRow("the shot waited for stops the polls") << false << 5 << QByteArray() << shot5
         << QStringList{kPortFirstSeen, bullet5} << 0 << 0;
-    QTest::newRow("a later shot stops the polls") << false << 4 << QByteArray() << shot5
-        << QStringList{kPortFirstSeen, bullet5} << 0 << 0;
+    QTest::newRow("a later shot keeps polling") << false << 4 << QByteArray() << shot5
+        << QStringList{kPortFirstSeen} << 4 << 0;
     QTest::newRow("an older shot keeps polling") << false << 7 << QByteArray() << shot5
-        << QStringList{kPortFirstSeen, bullet5} << 7 << 0;
+        << QStringList{kPortFirstSeen} << 7 << 0;
     // Thirteen bytes would take the time's last byte from the CRC.
     QTest::newRow("13-byte shot answer") << false << 5 << QByteArray()
         << answer("030DA305012C0064FF0001") << QStringList{kPortFirstSeen} << 5 << 0;

@@ -163,6 +163,10 @@ public slots:
         m_reshootButtons = view;
         record("DelegateView", view);
     }
+    void slot_myEvent_TargetNotStarted(int target)
+    {
+        record("TargetNotStarted", QString::number(target));
+    }
 
 private:
     void record(const char *slot, bool value) { record(slot, QString::number(int(value))); }

@@ -156,7 +156,7 @@ void TestEventSimpleOne::matchStartAndFinish()
 {
     Run run(kSimpleOne, 10, {1, 2});
     run.start();
-    shoot(run.exercise.get(), 1, 1);
+    shoot(run.exercise.get(), 1, 1, 30); // elsewhere than match shot 1
     run.endSighting();
     QSignalSpy modeText(run.exercise.get(), &MyEvent::sig_view_ModeText);
     run.bus.clear();
@@ -292,7 +292,7 @@ void TestEventSimpleOne::stop()
     Run run(kSimpleOne, 10, {1, 2});
     run.start();
     for (int number = 1; number <= 3; ++number)
-        shoot(run.exercise.get(), 1, number);
+        shoot(run.exercise.get(), 1, number, 30); // elsewhere than the match shots
     if (inMatch) {
         run.endSighting();
         run.start();

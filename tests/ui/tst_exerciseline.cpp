@@ -49,6 +49,8 @@ private slots:
     void cleanup();
     void onePosition();
     void threePositions();
+    void targetDeafAcrossTheMatchStart();
+    void lateCopyOfAnEarlierAnswer();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -60,7 +62,8 @@ private:
     void endSighting();
     // Fires count shots on every lane, a few milliseconds apart, and waits
     // until the shot list has them in the given stage.
-    void fireOnEveryLane(int count, int stage, int expectedInStage);
+    void fireOnEveryLane(int count, int stage, int expectedInStage,
+                         const QList<int> &lanes = kLanes);
     void checkStoredShots()
     {
         m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
@@ -146,10 +149,11 @@ void TestExerciseLine::endSighting()
         kSearchTimeoutMs);
 }
 
-void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage)
+void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage,
+                                       const QList<int> &lanes)
 {
     QMap<int, int> firedBefore;
-    for (int lane : kLanes) {
+    for (int lane : lanes) {
         const int held = m_line->targetShotCount(lane);
         firedBefore[lane] = m_line->firedShotCount(lane);
         QList<ScriptedShot> script;
@@ -171,7 +175,7 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
         }
         m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
-    for (int lane : kLanes) {
+    for (int lane : lanes) {
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(lane, stage), expectedInStage,
                                   kShootingTimeoutMs);
         if (stage == kStageMatch)
@@ -231,6 +235,61 @@ void TestExerciseLine::threePositions()
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
+    checkStoredShots();
+}
+
+void TestExerciseLine::targetDeafAcrossTheMatchStart()
+{
+    // Lane 2's cable is loose from shortly before the sighting ends until
+    // after the match START: its target records its shots but hears neither
+    // the polls nor the START, so it keeps its sighting shots and counts its
+    // time from the sighting's start.
+    constexpr int kMatchCount = 10;
+    constexpr int kDeaf = 2;
+    QVERIFY(openExercise(1, kMatchCount));
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(3, kStageSighting, 3);
+    SimulatorThread &sim = m_line->simulator();
+    sim.call([](RangeSimulator &s) {
+        s.setTargetHearing(kDeaf, false);
+        s.fireShot(kDeaf, 100, 100, 1, 8800); // shots 4 and 5: sighting shots never read
+        s.fireShot(kDeaf, 120, 90, 2, 8900);
+    });
+    endSighting();
+    QVERIFY(startAndConfirm());
+    // Shot 6 comes at 900.0 s of its count, the START's moment: the first
+    // of its match. Past it the sighting's time limit makes it refuse shots.
+    QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kDeaf, 60, 70, 3, 9000); }), 6);
+    sim.call([](RangeSimulator &s) { s.setTargetHearing(kDeaf, true); });
+    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
+
+    // Once its target is asked for shot 7 every earlier answer is in.
+    const QByteArray askSeven = frameWithCrc(bytesOf({kDeaf, 0x09, BusCode::kReadBullet, 7, 0, 0, 0}));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.call([](RangeSimulator &s) { return s.framesReceived(kDeaf); })
+                                 .contains(askSeven),
+                             kShootingTimeoutMs);
+    m_matchShots[kDeaf] = {ExpectedRow{false, 60, 70, 3}};
+    checkStoredShots();
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList{"2"});
+    // Its match is not complete, so neither is the relay.
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
+}
+
+void TestExerciseLine::lateCopyOfAnEarlierAnswer()
+{
+    constexpr int kMatchCount = 10;
+    QVERIFY(openExercise(1, kMatchCount));
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(3, kStageSighting, 3);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    // While lane 2 waits for its first match shot, its answer for sighting
+    // shot 3 comes once more.
+    QVERIFY(m_line->simulator().call([](RangeSimulator &s) { return s.repeatShotAnswer(2, 3); }));
+    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
+                              kShootingTimeoutMs);
+    QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
     checkStoredShots();
 }
 

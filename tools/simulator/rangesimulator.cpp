@@ -256,6 +256,25 @@ void RangeSimulator::setTargetPresent(int lane, bool present)
     withLane(lane, [&](SimLane &l) { l.targetPresent = present; });
 }
 
+void RangeSimulator::setTargetHearing(int lane, bool hears)
+{
+    withLane(lane, [&](SimLane &l) { l.targetHears = hears; });
+}
+
+bool RangeSimulator::repeatShotAnswer(int lane, int number)
+{
+    for (auto it = m_traffic.crbegin(); it != m_traffic.crend(); ++it) {
+        if (it->kind != TrafficEntry::Sent || it->address != lane || it->code != SimFrame::kCodePoll
+            || SimFrame::byteAt(it->bytes, 3) != number)
+            continue;
+        const TrafficEntry copy = *it;
+        log(TrafficEntry::Sent, copy.converter, lane, copy.bytes);
+        converterAt(copy.converter)->line->send(0, copy.bytes);
+        return true;
+    }
+    return false;
+}
+
 void RangeSimulator::setTerminalPresent(int lane, bool present)
 {
     withLane(lane, [&](SimLane &l) { l.terminalPresent = present; });

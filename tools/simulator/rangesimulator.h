@@ -94,6 +94,10 @@ public:
     // Faults.
     void setTargetPresent(int lane, bool present);
     void setTerminalPresent(int lane, bool present);
+    void setTargetHearing(int lane, bool hears); // see SimLane::targetHears
+    // The lane's last answer to a poll for shot `number` goes out once more,
+    // a late copy from the line; false when the lane gave none.
+    bool repeatShotAnswer(int lane, int number);
     void dropAnswers(int lane, int count);  // the lane's next count answers; -1 all, 0 none
     void breakAnswers(int lane, int count); // the next count answers go out with a broken CRC
     void setAnswerDelay(int lane, int ms);

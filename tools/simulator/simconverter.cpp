@@ -23,7 +23,7 @@ QByteArray SimLane::handle(const QByteArray &frame, qint64 nowMs)
     QByteArray answer;
     if (forTerminal && terminalPresent)
         answer = terminal.handle(frame);
-    else if (forTarget && targetPresent)
+    else if (forTarget && targetPresent && targetHears)
         answer = target.handle(frame, nowMs);
     else
         return {};

@@ -21,6 +21,9 @@ struct SimLane
     SimTargetUnit target;
     SimTerminal terminal;
     bool targetPresent = true;   // false: the target hears and answers nothing
+    // false: a loose cable; the target hears and answers nothing, yet goes
+    // on recording its shots.
+    bool targetHears = true;
     bool terminalPresent = true; // false: the terminal hears and answers nothing
     // A terminal's request for a mode change waits for the next frame that
     // gives the lane the line: a poll or a terminal command to this lane.

@@ -74,7 +74,9 @@ QString help()
         "  fire LANE X Y PLACE [TIME]   a shot (tenths of mm, place code 0..8, time in tenths)\n"
         "  unplug C | replug C          converter C (number as listed at start)\n"
         "  noise C HEX                  raw bytes on converter C's line\n"
-        "  target LANE on|off           the lane's target unit present or not\n"
+        "  target LANE on|off|deaf      the lane's target unit present or not, or\n"
+        "                               deaf: it hears nothing but records its shots\n"
+        "  stale LANE N                 the lane's answer for shot N once more, late\n"
         "  terminal LANE on|off         the lane's terminal present or not\n"
         "  match LANE MODE              the terminal asks for mode 0 or 1\n"
         "  drop LANE COUNT              drop the lane's next COUNT answers (-1 all, 0 none)\n"
@@ -106,10 +108,16 @@ bool runCommand(RangeSimulator &sim, const QString &line)
         sim.injectBytes(arg(1), QByteArray::fromHex(w.at(2).toLatin1()));
     } else if ((cmd == QLatin1String("target") || cmd == QLatin1String("terminal")) && w.size() == 3) {
         const bool on = w.at(2) == QLatin1String("on");
-        if (cmd == QLatin1String("target"))
-            sim.setTargetPresent(arg(1), on);
-        else
+        const bool deaf = w.at(2) == QLatin1String("deaf");
+        if (cmd == QLatin1String("target")) {
+            sim.setTargetPresent(arg(1), on || deaf);
+            sim.setTargetHearing(arg(1), !deaf);
+        } else {
             sim.setTerminalPresent(arg(1), on);
+        }
+    } else if (cmd == QLatin1String("stale") && w.size() == 3) {
+        if (!sim.repeatShotAnswer(arg(1), arg(2)))
+            print(QStringLiteral("lane %1 gave no answer for shot %2").arg(arg(1)).arg(arg(2)));
     } else if (cmd == QLatin1String("match") && w.size() == 3) {
         sim.requestMatch(arg(1), arg(2));
     } else if (cmd == QLatin1String("drop") && w.size() == 3) {
