@@ -164,19 +164,40 @@ MyEvent::EarlierStart MyEvent::shotOfEarlierStart(int target, int number, const 
                                                   int time)
 {
     constexpr qint64 kMsPerTenth = 100;
+    // Room for the target's own clock against ours: a target that took the
+    // start may stamp a shot a little later than our reading of the start.
+    constexpr qint64 kClockSlackMs = 5000;
     TMemberPlace *place = checksStartTaken() ? bulletList->placeByTarget(target) : nullptr;
     if (!place)
         return EarlierStart::No;
-    if (place->heldOnEarlierPage(number, point, time)) {
+    const bool held = place->heldOnEarlierPage(number, point, time);
+    // A target that took this start counts its time from it; a larger time
+    // is counted from an earlier start.
+    const bool countedBefore =
+        held || time * kMsPerTenth > clock->nowMs() - startConfirmedMs + kClockSlackMs;
+    if (!place->missedStart() && place->doubtedStart()) {
+        if (!countedBefore) {
+            // A shot of this start: the target took it, and the answers that
+            // looked like its earlier page were late copies. It is read again
+            // from its first shot.
+            place->trustStart();
+            return EarlierStart::AskAgain;
+        }
+        place->setMissedStart();
+        emit sig_view_TargetNotStarted(target);
+    }
+    if (held) {
         if (place->missedStart())
             return EarlierStart::Skip;
         if (!place->doubtShotID(number))
             return EarlierStart::AskAgain;
-        place->setMissedStart();
-        emit sig_view_TargetNotStarted(target);
+        // The same answer twice: the target still holds that page, or the
+        // line brought a late copy twice. The next answer tells; until then
+        // the target is asked for the shot after it.
+        place->doubtStart();
         return EarlierStart::Skip;
     }
-    if (!place->missedStart() || earlierStartConfirmedMs < 0)
+    if (!place->missedStart() || earlierStartConfirmedMs < 0 || !countedBefore)
         return EarlierStart::No;
     // Shots it took after this start are this start's, whatever their number.
     return earlierStartConfirmedMs + time * kMsPerTenth < startConfirmedMs ? EarlierStart::Skip

@@ -384,6 +384,14 @@ void TMemberPlace::beginPage()
     m_skippedUpTo = 0;
     m_doubtedShotID = 0;
     m_missedStart = false;
+    m_doubtedStart = false;
+}
+
+void TMemberPlace::trustStart()
+{
+    m_skippedUpTo = 0;
+    m_doubtedShotID = 0;
+    m_doubtedStart = false;
 }
 
 void TMemberPlace::incResetCounter()

@@ -123,6 +123,12 @@ public:
     // Whether the target was found not to have taken this page's start.
     bool missedStart() const { return m_missedStart; }
     void setMissedStart() { m_missedStart = true; }
+    // The target answered twice with a shot of the earlier page and is read
+    // on past it until its next answer shows whether it took the start.
+    bool doubtedStart() const { return m_doubtedStart; }
+    void doubtStart() { m_doubtedStart = true; }
+    // It did take the start: what was passed over is asked for again.
+    void trustStart();
 
     void renumberShot(TBullet *shot, int number);
     void clearFlags();
@@ -173,6 +179,7 @@ private:
     int m_skippedUpTo = 0;
     int m_doubtedShotID = 0;
     bool m_missedStart = false;
+    bool m_doubtedStart = false;
     TBulletParams m_params;
     int m_memberID = -1;
     bool m_showTenths = false;

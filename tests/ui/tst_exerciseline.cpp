@@ -51,6 +51,7 @@ private slots:
     void threePositions();
     void targetDeafAcrossTheMatchStart();
     void lateCopyOfAnEarlierAnswer();
+    void lateCopyTwice();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -287,6 +288,56 @@ void TestExerciseLine::lateCopyOfAnEarlierAnswer()
     // shot 3 comes once more.
     QVERIFY(m_line->simulator().call([](RangeSimulator &s) { return s.repeatShotAnswer(2, 3); }));
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
+                              kShootingTimeoutMs);
+    QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
+    checkStoredShots();
+}
+
+void TestExerciseLine::lateCopyTwice()
+{
+    // Lane 2 took the match START, but while it waits for its first match
+    // shot the line brings its answer for sighting shot 1 twice: just what a
+    // target that missed the START answers. Its first shot of the match tells.
+    constexpr int kMatchCount = 10;
+    constexpr int kLane = 2;
+    QVERIFY(openExercise(1, kMatchCount));
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(3, kStageSighting, 3);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    SimulatorThread &sim = m_line->simulator();
+    const auto polls = [&](int number) {
+        const QByteArray poll =
+            frameWithCrc(bytesOf({kLane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
+        return sim.call([&](RangeSimulator &s) { return s.framesReceived(kLane); }).count(poll);
+    };
+    const int asked = polls(1);
+    QVERIFY(sim.call([&](RangeSimulator &s) { return s.repeatShotAnswer(kLane, 1); }));
+    QTRY_VERIFY_WITH_TIMEOUT(polls(1) >= asked + 2, kShootingTimeoutMs);
+    QVERIFY(sim.call([&](RangeSimulator &s) { return s.repeatShotAnswer(kLane, 1); }));
+    QTRY_VERIFY_WITH_TIMEOUT(polls(2) > 0, kShootingTimeoutMs);
+    QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
+
+    // The match shots carry their own times since the START, as a target
+    // that took it stamps them.
+    m_clock.advanceMs(60 * 1000);
+    const int firedBefore = m_line->firedShotCount(kLane);
+    QList<ScriptedShot> script;
+    for (int i = 0; i < kMatchCount; ++i) {
+        ScriptedShot shot;
+        shot.afterMs = 20 * i;
+        shot.x = quint16(50 + 10 * i);
+        shot.y = quint16(60 + 10 * i);
+        shot.place = 1;
+        shot.timeTenths = 100 + 50 * i;
+        script << shot;
+    }
+    sim.call([&](RangeSimulator &s) { s.scheduleShots(kLane, script); });
+    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), kMatchCount,
+                              kShootingTimeoutMs);
+    m_matchShots[kLane] += m_line->firedRows(kLane, firedBefore);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
     QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
