@@ -596,9 +596,9 @@ bool TCompetition::readCompetitionsType(int type, bool final, bool buildEvents)
 {
     QDomDocument document;
     QDomElement typeElement;
-    if (!findTypeElement(type, &document, &typeElement))
+    m_typeListed = findTypeElement(type, &document, &typeElement);
+    if (!m_typeListed)
         return false;
-    m_typeListed = true;
     m_nameEng = typeElement.attribute(QStringLiteral("NameEng"));
     m_nameRus = typeElement.attribute(QStringLiteral("NameRus"));
     m_weapon = intAttribute(typeElement, QStringLiteral("weapon"));
