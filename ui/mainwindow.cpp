@@ -94,10 +94,14 @@ void MainWindow::warnUnreadableFiles()
     const QString text = problems.join(QLatin1Char('\n'))
         + QStringLiteral("\nВерните эти файлы в папку запуска программы (ServerDatas/Events, "
                          "ServerDatas/Countries, styles) и перезапустите программу.");
+    warnOnceRunning(QStringLiteral("Файлы программы не прочитаны!"), text);
+}
+
+void MainWindow::warnOnceRunning(const QString &title, const QString &text)
+{
+    // Taken now, told once the window runs, so the box stands over it.
     QMetaObject::invokeMethod(
-        this,
-        [this, text] { Warnings::warning(this, QStringLiteral("Файлы программы не прочитаны!"), text); },
-        Qt::QueuedConnection);
+        this, [this, title, text] { Warnings::warning(this, title, text); }, Qt::QueuedConnection);
 }
 
 void MainWindow::warnStartupStorageErrors()
@@ -119,12 +123,10 @@ void MainWindow::warnStartupStorageErrors()
         return;
     if (remedies.isEmpty())
         remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
-    // Taken now, told once the window runs, so the box stands over it.
-    const QString text = failures.join(QLatin1Char('\n')) + QLatin1Char('\n')
-        + remedies.join(QLatin1Char('\n')) + QStringLiteral("\nЗатем перезапустите программу.");
-    QMetaObject::invokeMethod(
-        this, [this, text] { Warnings::warning(this, QStringLiteral("Ошибка Базы Данных!"), text); },
-        Qt::QueuedConnection);
+    warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"),
+                    failures.join(QLatin1Char('\n')) + QLatin1Char('\n')
+                        + remedies.join(QLatin1Char('\n'))
+                        + QStringLiteral("\nЗатем перезапустите программу."));
 }
 
 void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failure)

@@ -156,6 +156,8 @@ private:
     // The reference lists and style pictures that the run folder lacks or
     // that cannot be read, told in one box once the window runs.
     void warnUnreadableFiles();
+    // A warning shown once the window's event loop runs.
+    void warnOnceRunning(const QString &title, const QString &text);
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
