@@ -50,8 +50,7 @@ private slots:
     void onePosition();
     void threePositions();
     void targetDeafAcrossTheMatchStart();
-    void lateCopyOfAnEarlierAnswer();
-    void lateCopyTwice();
+    void lateCopiesOfEarlierAnswers();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -61,10 +60,11 @@ private:
     // not confirmed and in whole on the targets.
     bool startAndConfirm();
     void endSighting();
-    // Fires count shots on every lane, a few milliseconds apart, and waits
-    // until the shot list has them in the given stage.
+    // Fires count shots on every lane, a few milliseconds apart, stamped
+    // with times below maxTimeTenths, and waits until the shot list has them
+    // in the given stage.
     void fireOnEveryLane(int count, int stage, int expectedInStage,
-                         const QList<int> &lanes = kLanes);
+                         const QList<int> &lanes = kLanes, int maxTimeTenths = 9000);
     void checkStoredShots()
     {
         m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
@@ -151,7 +151,7 @@ void TestExerciseLine::endSighting()
 }
 
 void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage,
-                                       const QList<int> &lanes)
+                                       const QList<int> &lanes, int maxTimeTenths)
 {
     QMap<int, int> firedBefore;
     for (int lane : lanes) {
@@ -164,7 +164,7 @@ void TestExerciseLine::fireOnEveryLane(int count, int stage, int expectedInStage
             shot.x = quint16(m_random.bounded(0, 400));
             shot.y = quint16(m_random.bounded(0, 400));
             shot.place = qint8(m_random.bounded(0, 9));
-            shot.timeTenths = m_random.bounded(1, 9000);
+            shot.timeTenths = m_random.bounded(1, maxTimeTenths);
             // Each lane's first shot is one whose answer ends in a CRC with a
             // zero high byte: its first 13 bytes check on their own.
             const QByteArray answer = shotAnswer(lane, held + script.size() + 1, shot);
@@ -276,29 +276,8 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
 }
 
-void TestExerciseLine::lateCopyOfAnEarlierAnswer()
+void TestExerciseLine::lateCopiesOfEarlierAnswers()
 {
-    constexpr int kMatchCount = 10;
-    QVERIFY(openExercise(1, kMatchCount));
-    QVERIFY(startAndConfirm());
-    fireOnEveryLane(3, kStageSighting, 3);
-    endSighting();
-    QVERIFY(startAndConfirm());
-    // While lane 2 waits for its first match shot, its answer for sighting
-    // shot 3 comes once more.
-    QVERIFY(m_line->simulator().call([](RangeSimulator &s) { return s.repeatShotAnswer(2, 3); }));
-    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount);
-    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
-                              kShootingTimeoutMs);
-    QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
-    checkStoredShots();
-}
-
-void TestExerciseLine::lateCopyTwice()
-{
-    // Lane 2 took the match START, but while it waits for its first match
-    // shot the line brings its answer for sighting shot 1 twice: just what a
-    // target that missed the START answers. Its first shot of the match tells.
     constexpr int kMatchCount = 10;
     constexpr int kLane = 2;
     QVERIFY(openExercise(1, kMatchCount));
@@ -307,37 +286,30 @@ void TestExerciseLine::lateCopyTwice()
     endSighting();
     QVERIFY(startAndConfirm());
     SimulatorThread &sim = m_line->simulator();
+    const auto copy = [&](int number) {
+        return sim.call([&](RangeSimulator &s) { return s.repeatShotAnswer(kLane, number); });
+    };
     const auto polls = [&](int number) {
         const QByteArray poll =
             frameWithCrc(bytesOf({kLane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
         return sim.call([&](RangeSimulator &s) { return s.framesReceived(kLane); }).count(poll);
     };
+    // Lane 2 took the match START, but while it waits for its first match
+    // shot the line brings its answer for sighting shot 3 once more, then
+    // that for shot 1 twice: just what a target that missed the START
+    // answers. Its first shot of the match tells.
+    QVERIFY(copy(3));
     const int asked = polls(1);
-    QVERIFY(sim.call([&](RangeSimulator &s) { return s.repeatShotAnswer(kLane, 1); }));
+    QVERIFY(copy(1));
     QTRY_VERIFY_WITH_TIMEOUT(polls(1) >= asked + 2, kShootingTimeoutMs);
-    QVERIFY(sim.call([&](RangeSimulator &s) { return s.repeatShotAnswer(kLane, 1); }));
+    QVERIFY(copy(1));
     QTRY_VERIFY_WITH_TIMEOUT(polls(2) > 0, kShootingTimeoutMs);
     QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
 
     // The match shots carry their own times since the START, as a target
     // that took it stamps them.
     m_clock.advanceMs(60 * 1000);
-    const int firedBefore = m_line->firedShotCount(kLane);
-    QList<ScriptedShot> script;
-    for (int i = 0; i < kMatchCount; ++i) {
-        ScriptedShot shot;
-        shot.afterMs = 20 * i;
-        shot.x = quint16(50 + 10 * i);
-        shot.y = quint16(60 + 10 * i);
-        shot.place = 1;
-        shot.timeTenths = 100 + 50 * i;
-        script << shot;
-    }
-    sim.call([&](RangeSimulator &s) { s.scheduleShots(kLane, script); });
-    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
-    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), kMatchCount,
-                              kShootingTimeoutMs);
-    m_matchShots[kLane] += m_line->firedRows(kLane, firedBefore);
+    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, kLanes, 600);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
     QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
