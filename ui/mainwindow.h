@@ -164,6 +164,9 @@ private:
     void connectPages();
     void closeApplication();
     void stopBusAtOnce();
+    // The bus master has written its closing frames and every report it
+    // emitted before has been handled.
+    void onBusFinished();
     void onWorkerFinished();
     void connectBusReports();
     // Page flow.
