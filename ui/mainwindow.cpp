@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QThread>
@@ -411,6 +412,16 @@ void MainWindow::stopBusAtOnce()
         delete workerThread;
     workerThread = nullptr;
     emu = nullptr;
+}
+
+void MainWindow::showOnScreen()
+{
+    // Without a window manager (a bare X server) nobody acts on the
+    // maximised state: the window takes the screen's free area itself.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(Qt::WindowMaximized);
+    show();
 }
 
 bool MainWindow::showPage(Page page)

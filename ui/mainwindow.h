@@ -84,6 +84,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Shows the window maximised over its screen, as the program starts.
+    void showOnScreen();
+
     // Makes the page current; false, changing nothing, for a page the window
     // does not have.
     bool showPage(Page page);
