@@ -51,6 +51,8 @@ private slots:
     void threePositions();
     void targetDeafAcrossTheMatchStart();
     void lateCopiesOfEarlierAnswers();
+    void laneDeafAcrossTheMatchStart_data();
+    void laneDeafAcrossTheMatchStart();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<TEvent> m_event;
     std::unique_ptr<TBulletList> m_list;
     ManualClock m_clock;
+    MonotonicClock m_targetClock{1}; // the simulated targets count real time
     QRandomGenerator m_random{20240607};
     QMap<int, QList<ExpectedRow>> m_matchShots; // by lane, in shot order
 };
@@ -315,6 +318,73 @@ void TestExerciseLine::lateCopiesOfEarlierAnswers()
                               kShootingTimeoutMs);
     QVERIFY(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")).isEmpty());
     checkStoredShots();
+}
+
+void TestExerciseLine::laneDeafAcrossTheMatchStart_data()
+{
+    QTest::addColumn<bool>("firstShotRead");
+    // Its sighting page is known: the page is read past by the shots' own
+    // times on the targets' clock (the sighting lasted seconds of it), and
+    // what the shooter fired after the match START is the match.
+    QTest::newRow("kept page, its first shot read") << true;
+    // Nothing of its page was read and its shots' times cannot tell: they
+    // are stored and the operator told.
+    QTest::newRow("kept page, nothing of it read") << false;
+}
+
+void TestExerciseLine::laneDeafAcrossTheMatchStart()
+{
+    // Lane 2's target hears nothing from just after the sighting START (or
+    // its first shot) until just after the match START, which it misses;
+    // its shooter fires on, every shot stamped with the target's own time.
+    QFETCH(bool, firstShotRead);
+    constexpr int kMatchCount = 10;
+    constexpr int kLane = 2;
+    MyEvent *exercise = openExercise(1, kMatchCount);
+    QVERIFY(exercise);
+    exercise->setTargetClock(&m_targetClock);
+    SimulatorThread &sim = m_line->simulator();
+    const auto fire = [&](int x) {
+        return sim.call([x](RangeSimulator &s) { return s.fireShot(kLane, quint16(x), 50, 1); });
+    };
+    const auto hear = [&](bool hears) {
+        sim.call([hears](RangeSimulator &s) { s.setTargetHearing(kLane, hears); });
+    };
+    QVERIFY(startAndConfirm());
+    int storedFrom = m_line->firedShotCount(kLane);
+    if (firstShotRead) {
+        QVERIFY(fire(100) > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), 1,
+                                  kShootingTimeoutMs);
+    }
+    hear(false);
+    QVERIFY(fire(110) > 0);
+    QVERIFY(fire(120) > 0);
+    fireOnEveryLane(2, kStageSighting, 2, {1, 3});
+    endSighting();
+    QVERIFY(startAndConfirm());
+    if (firstShotRead)
+        storedFrom = m_line->firedShotCount(kLane);
+    // Its shooter fires once the other lanes have their match.
+    fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
+    QVERIFY(fire(130) > 0);
+    hear(true);
+
+    // After the match START: shot 4 only; else shots 1-3, told.
+    const int stored = firstShotRead ? 1 : 3;
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), stored,
+                              kShootingTimeoutMs);
+    for (int shot = stored; shot < kMatchCount; ++shot)
+        QVERIFY(fire(140 + shot) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
+                              kShootingTimeoutMs);
+    m_matchShots[kLane] = m_line->firedRows(kLane, storedFrom);
+    checkStoredShots();
+    const QStringList lane{QString::number(kLane)};
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")),
+             firstShotRead ? lane : QStringList());
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")),
+             firstShotRead ? QStringList() : lane);
 }
 
 QTEST_MAIN(TestExerciseLine)
