@@ -17,7 +17,8 @@ void LaneStart::beginPage(const QVector<LaneShot> &earlierPage)
 {
     // A lane that missed the START before counts from a START further back,
     // which the exercise does not know.
-    m_earlierTaken = m_pageBegun && (m_state == State::Taken || m_state == State::Trusted);
+    m_earlierTaken = m_pageBegun
+        && (m_state == State::Taken || m_state == State::Trusted || m_state == State::Proven);
     m_pageBegun = true;
     m_earlierPage = earlierPage;
     m_state = m_heard ? State::Taken : State::Unheard;
@@ -68,7 +69,7 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
         if (held)
             return {Action::AskAgain, Word::None};
         if (provedNew(answer)) {
-            m_state = State::Trusted;
+            m_state = State::Proven;
             break;
         }
         m_state = State::Unproven;
@@ -79,15 +80,18 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
             return miss(answer, moments);
         if (held)
             return skip(answer.number);
-        // A shot of this page: the repeats were late copies. What was passed
-        // over is read again.
-        m_state = State::Trusted;
+        // A shot of this page: the repeats were late copies, or shots of this
+        // page equal to earlier ones where the earlier page cannot hold this
+        // one. What was passed over is read again.
+        m_state = provedNew(answer) ? State::Proven : State::Trusted;
         m_skippedUpTo = 0;
         m_repeatedNumber = 0;
         return {Action::AskAgain, Word::None};
     case State::Trusted:
         if (held)
             return miss(answer, moments);
+        break;
+    case State::Proven:
         break;
     case State::Missed:
         if (readPast(answer, moments) == Action::Skip)

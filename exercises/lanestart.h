@@ -34,20 +34,25 @@ struct StartMoments
 //            again; the same repeat twice leads to InDoubt.
 //   Unheard  its polls went unanswered around the START: the first answer
 //            decides. A repeat of the earlier page twice, or a shot older than
-//            the START: Missed. A shot the earlier page proves new: Trusted.
+//            the START: Missed. A shot the earlier page proves new: Proven.
 //            Nothing proving either way: Unproven.
 //   InDoubt  repeats are passed over (bounded by the earlier page's length);
-//            an older shot: Missed; any other answer: Trusted, and the page is
-//            read again from its first shot.
-//   Trusted  the target took the START: a repeat of the earlier page now
-//            proves it kept that page (Missed), never a new doubt.
+//            an older shot: Missed; a shot the earlier page cannot hold:
+//            Proven; any other answer: Trusted. The page is then read again
+//            from its first shot.
+//   Trusted  the target took the START, as far as its times tell: a repeat of
+//            the earlier page now proves it kept that page (Missed), never a
+//            new doubt.
+//   Proven   the target's page is not the earlier one: every answer is
+//            stored, a shot equal to an earlier one included (a shooter may
+//            put two shots alike).
 //   Missed   told; the earlier page is read past by the shots' own times
 //            when the lane took the START before, else nothing is stored.
 //   Unproven told; the answers are stored.
 class LaneStart
 {
 public:
-    enum class State { Taken, Unheard, InDoubt, Trusted, Missed, Unproven };
+    enum class State { Taken, Unheard, InDoubt, Trusted, Proven, Missed, Unproven };
     enum class Action {
         Store,    // a shot of this page
         AskAgain, // ask the target for its next wanted shot once more

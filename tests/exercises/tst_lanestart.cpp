@@ -19,6 +19,7 @@ const StartMoments kMoments{0, 100000, 101000};
 // Answers by name.
 const LaneShot kRepeat1{1, {10, 10}, 2};   // shot 1 of the earlier page again
 const LaneShot kNew1{1, {15, 15}, 3};      // the earlier page holds another shot 1
+const LaneShot kNew2{2, {25, 25}, 12};     // the earlier page holds another shot 2
 const LaneShot kPlain4{4, {40, 40}, 30};   // 3.0 s: either page's
 const LaneShot kOlder4{4, {40, 40}, 900};  // 90 s: counted from before; fired before this START
 const LaneShot kLater4{4, {40, 40}, 1005}; // 100.5 s: counted from before; fired after this START
@@ -64,12 +65,19 @@ void TestLaneStart::decide_data()
     // The loop of a lane doubted, trusted and doubted again ends here.
     row("trusted: a repeat proves the kept page", true, true, {kRepeat1, kRepeat1, kPlain4},
         kRepeat1, Action::Skip, Word::Missed, State::Missed);
+    // Match shot 1 put where sighting shot 1 was, at the same time: once
+    // shot 2 shows a new page, shot 1 is stored, neither doubted again nor
+    // taken for a kept page.
+    row("in doubt: a shot the earlier page cannot hold proves the start", true, true,
+        {kRepeat1, kRepeat1}, kNew2, Action::AskAgain, Word::None, State::Proven);
+    row("proven: a shot equal to an earlier one is this page's", true, true,
+        {kRepeat1, kRepeat1, kNew2}, kRepeat1, Action::Store, Word::None, State::Proven);
     row("missed: a shot after the start is this page's", true, true,
         {kRepeat1, kRepeat1, kOlder4}, kLater4, Action::Store, Word::None, State::Missed);
     row("unheard: the same repeat twice proves the kept page", true, false, {kRepeat1}, kRepeat1,
         Action::Skip, Word::Missed, State::Missed);
     row("unheard: the earlier page proves a new one", true, false, {}, kNew1, Action::Store,
-        Word::None, State::Trusted);
+        Word::None, State::Proven);
     row("unheard: nothing proves either way", true, false, {}, kPlain4, Action::Store,
         Word::InDoubt, State::Unproven);
     // Where its page began is unknown: nothing can be brought in.
