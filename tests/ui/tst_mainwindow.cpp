@@ -207,15 +207,21 @@ void TestMainWindow::makesTheDatabaseFolder()
 void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
 {
     const QString folder = runFolder().filePath(QStringLiteral("ServerDatas/DataBase"));
+    const QString roster = QDir(folder).filePath(QStringLiteral("shooters.sqlite"));
+    // Root, whom file modes do not stop, is stopped by the immutable attribute.
+    const auto writable = [](const QString &path, bool canWrite) {
+        QProcess::execute(QStringLiteral("chattr"), {canWrite ? QStringLiteral("-i") : QStringLiteral("+i"), path});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner
+                                        | (canWrite ? QFile::WriteOwner : QFile::Permissions()));
+    };
     QVERIFY(shutDown());
     QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
     const auto restore = qScopeGuard([&] {
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writable(folder, true);
+        if (QFile::exists(roster))
+            writable(roster, true);
     });
-    // Root, whom file modes do not stop, is stopped by the immutable attribute.
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder});
+    writable(folder, false);
     if (QFile(QDir(folder).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
         QSKIP("this user may write in the folder");
 
@@ -240,6 +246,24 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
              qPrintable(refused.text));
     QCOMPARE(page(), Page::Competitions);
     takeStorageErrors();
+
+    // A practice roster that reads but cannot be written is told at start
+    // as well, in the same words.
+    QVERIFY(shutDown());
+    writable(folder, true);
+    QVERIFY(reopenWindow() && shutDown());
+    writable(roster, false);
+    const int shownBefore = Warnings::shown().size();
+    QVERIFY(reopenWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > shownBefore, kTimeoutMs);
+    const Warnings::Shown practice = takeWarning();
+    QCOMPARE(practice.title, QStringLiteral("Ошибка Базы Данных!"));
+    QVERIFY2(practice.text.contains(QStringLiteral("shooters.sqlite: "))
+                 && practice.text.contains(QStringLiteral("нет права записи"))
+                 && practice.text.contains(remedy)
+                 && !practice.text.contains(QStringLiteral("competitions.sqlite")),
+             qPrintable(practice.text));
+    QVERIFY(!takeStorageErrors().isEmpty());
 }
 
 void TestMainWindow::brokenFilesToldAtStart_data()
