@@ -11,8 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     applyApplicationStyle(app);
     MainWindow window(nullptr);
-    window.setWindowState(Qt::WindowMaximized);
     QObject::connect(&window, &MainWindow::sig_quit, &app, &QApplication::quit);
-    window.show();
+    window.showOnScreen();
     return app.exec();
 }

@@ -11,4 +11,7 @@ class CellTexts
 public:
     virtual ~CellTexts() = default;
     virtual QStringList possibleTexts(int column) const = 0;
+    // Whether the column's cells can carry a picture (a flag, an arrow, a
+    // presence icon) beside their text.
+    virtual bool showsPictures(int column) const = 0;
 };

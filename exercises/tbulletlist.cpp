@@ -226,6 +226,12 @@ QStringList TBulletList::possibleTexts(int column) const
     return {};
 }
 
+bool TBulletList::showsPictures(int column) const
+{
+    return column == m_columns.team || column == m_columns.target
+        || column == m_columns.terminal || isShotColumn(column);
+}
+
 void TBulletList::sort(int column, Qt::SortOrder order)
 {
     Q_UNUSED(column)

@@ -59,6 +59,7 @@ public:
     void sort(int column = 0, Qt::SortOrder order = Qt::AscendingOrder) override;
     QHash<int, QByteArray> roleNames() const override;
     QStringList possibleTexts(int column) const override;
+    bool showsPictures(int column) const override;
 
     // Places and targets.
     void addPlace(int memberID, int target, const QString &name, int startNumber,

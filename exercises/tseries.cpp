@@ -129,6 +129,11 @@ QStringList TSeries::possibleTexts(int column) const
     return {};
 }
 
+bool TSeries::showsPictures(int column) const
+{
+    return column == m_columns.team;
+}
+
 void TSeries::setSeries(int count, int size)
 {
     count = qMax(0, count);

@@ -29,6 +29,7 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QStringList possibleTexts(int column) const override;
+    bool showsPictures(int column) const override;
 
     // count series of size shots each.
     void setSeries(int count, int size);

@@ -20,7 +20,7 @@ MyEvent *EventWiring::adopt(MyEvent *event)
     if (!m_event)
         return nullptr;
     if (m_bus)
-        m_connections << wireEventToBus();
+        m_commands = wireEventToBus();
     if (m_eventToScreen)
         m_connections << m_eventToScreen(m_event);
     if (m_bus)
@@ -31,10 +31,18 @@ MyEvent *EventWiring::adopt(MyEvent *event)
     return m_event;
 }
 
+void EventWiring::stopEventCommands()
+{
+    for (const QMetaObject::Connection &connection : qAsConst(m_commands))
+        QObject::disconnect(connection);
+    m_commands.clear();
+}
+
 void EventWiring::disconnectEvent()
 {
     if (!m_event)
         return;
+    stopEventCommands();
     for (const QMetaObject::Connection &connection : qAsConst(m_connections))
         QObject::disconnect(connection);
     m_connections.clear();

@@ -61,6 +61,9 @@ public:
     // The same for an exercise made elsewhere, owned from now on; null
     // leaves none.
     MyEvent *adopt(MyEvent *event);
+    // The current exercise's commands (polls included) no longer reach the
+    // bus master; its reports and the run screen still reach the exercise.
+    void stopEventCommands();
     // Unwires and deletes the current exercise, if any. Not to be called
     // from inside one of the exercise's own signals.
     void disconnectEvent();
@@ -129,5 +132,6 @@ private:
     Links m_eventToScreen;
     Links m_screenToEvent;
     MyEvent *m_event = nullptr; // owned
-    QList<QMetaObject::Connection> m_connections;
+    QList<QMetaObject::Connection> m_commands; // the exercise's links to the bus master
+    QList<QMetaObject::Connection> m_connections; // all its other links
 };

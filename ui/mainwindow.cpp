@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QThread>
@@ -22,6 +23,7 @@
 #include "dialogshooterlist.h"
 #include "dialogstartnumchange.h"
 #include "emuproc.h"
+#include "eventwiring.h"
 #include "filewords.h"
 #include "formcompetitions.h"
 #include "formexecuteevent.h"
@@ -221,6 +223,9 @@ void MainWindow::createBus()
     workerThread = new QThread;
     emu = new EMUProc(kSerialMode, addrStart, addrCol);
     connect(this, &MainWindow::stopAll, emu, &EMUProc::stop);
+    // Queued from the bus master's thread behind every report it emitted
+    // before: the exercise has taken each of its answers when this comes.
+    connect(emu, &EMUProc::sig_finished, this, &MainWindow::onBusFinished);
     // Before emitquit: once the thread has finished, neither object is ours
     // to touch.
     connect(workerThread, &QThread::finished, this, &MainWindow::onWorkerFinished);
@@ -370,11 +375,20 @@ void MainWindow::closeApplication()
     closing = true;
     emit sig_Event_StopEvent();
     // A running exercise stays on the line through the wait: the shots the
-    // targets answer meanwhile are stored. Then it goes, so that none of its
-    // commands is queued behind the closing frames.
+    // targets answer meanwhile are stored. Then it asks the bus master for
+    // nothing more, so that none of its commands is queued behind the
+    // closing frames; but the bus master polls on for the last shots asked
+    // until the stop reaches its thread, so the exercise goes only once the
+    // bus master has finished (onBusFinished) and each answer is stored.
     waitMs(kCloseDelayMs);
-    disconnectEvent();
+    if (eventWiring)
+        eventWiring->stopEventCommands();
     emit stopAll();
+}
+
+void MainWindow::onBusFinished()
+{
+    disconnectEvent();
 }
 
 void MainWindow::onWorkerFinished()
@@ -395,6 +409,16 @@ void MainWindow::stopBusAtOnce()
         delete workerThread;
     workerThread = nullptr;
     emu = nullptr;
+}
+
+void MainWindow::showOnScreen()
+{
+    // Without a window manager (a bare X server) nobody acts on the
+    // maximised state: the window takes the screen's free area itself.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(Qt::WindowMaximized);
+    show();
 }
 
 bool MainWindow::showPage(Page page)

@@ -84,6 +84,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Shows the window maximised over its screen, as the program starts.
+    void showOnScreen();
+
     // Makes the page current; false, changing nothing, for a page the window
     // does not have.
     bool showPage(Page page);
@@ -165,6 +168,9 @@ private:
     void connectPages();
     void closeApplication();
     void stopBusAtOnce();
+    // The bus master has written its closing frames and every report it
+    // emitted before has been handled.
+    void onBusFinished();
     void onWorkerFinished();
     void connectBusReports();
     // Page flow.

@@ -62,7 +62,11 @@ void TPracticeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     } else {
         textRect = cell.translated(kTextLeft, 0);
     }
-    painter->drawText(textRect, Qt::AlignBottom | Qt::AlignLeft, text);
+    // In the middle of the row, as the other cells have their text.
+    painter->save();
+    painter->setFont(option.font);
+    painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text);
+    painter->restore();
     const QImage &icon = mark();
     if (!icon.isNull())
         painter->drawImage(cell.right() + 1 - icon.width(), cell.top(), icon);

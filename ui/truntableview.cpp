@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QResizeEvent>
+#include <QtMath>
 
 #include "celltexts.h"
 
@@ -18,13 +20,18 @@ constexpr int kPictureRoom = 5 + 16 + 10;
 
 TRunTableView::TRunTableView(QWidget *parent)
     : QTableView(parent)
+    , m_baseFont(font())
 {
     // The titles of the numbered columns are padded with blanks to centre
     // them; in a column narrower than the blanks an ellipsis would take the
     // number's place.
     horizontalHeader()->setTextElideMode(Qt::ElideNone);
-    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this,
-            [this] { fitColumns(); });
+    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, [this] {
+        fitRows();
+        fitColumns();
+    });
+    // Fewer lanes leave each more of the height.
+    connect(verticalHeader(), &QHeaderView::sectionCountChanged, this, [this] { fitRows(); });
     fitRows();
 }
 
@@ -33,10 +40,24 @@ void TRunTableView::changeEvent(QEvent *event)
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         // The titles in the cells' font, whatever a platform gives headers.
+        // A header paints in its viewport's font, which with a style sheet
+        // does not follow its own.
         horizontalHeader()->setFont(font());
-        fitRows();
+        horizontalHeader()->viewport()->setFont(font());
+        if (!m_settingFont) {
+            m_baseFont = font();
+            fitRows();
+        }
         fitColumns();
     }
+}
+
+void TRunTableView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    // Also called for the viewport's own resizes; the fit depends on the
+    // table's outer size only, so it settles at once.
+    fitRows();
 }
 
 void TRunTableView::setMinimumRowHeight(int height)
@@ -47,16 +68,45 @@ void TRunTableView::setMinimumRowHeight(int height)
 
 void TRunTableView::fitRows()
 {
-    // The font's em and a pixel between two rows: the letters' accents and
-    // tails stay inside the em.
-    const int height = qMax(QFontInfo(font()).pixelSize() + 1, m_minimumRowHeight);
-    verticalHeader()->setMinimumSectionSize(height);
-    verticalHeader()->setDefaultSectionSize(height);
+    // A row is the font's em and a pixel between two rows: the letters'
+    // accents and tails stay inside the em.
+    const int basePixels = QFontInfo(m_baseFont).pixelSize();
+    const int rows = model() ? model()->rowCount() : 0;
+    const QHeaderView *header = horizontalHeader();
+    const int headerMargins = header->sizeHint().height() - header->fontMetrics().height();
+    const int height = this->height() - 2 * frameWidth();
+    // The rows' share of the height left below a header in that font.
+    const auto rowHeightWith = [&](const QFont &font) {
+        const int share = (height - headerMargins - QFontMetrics(font).height()) / qMax(rows, 1);
+        return qBound(basePixels + 1, share, kMaxRowHeight);
+    };
+    QFont fitted = m_baseFont;
+    if (rows > 0 && header->count() > 0) {
+        // The largest font whose rows share the height and whose columns
+        // fit the width.
+        for (int pixels = kMaxRowHeight - 1; pixels > basePixels; --pixels) {
+            QFont larger = m_baseFont;
+            larger.setPixelSize(pixels);
+            if (pixels + 1 <= rowHeightWith(larger) && fitsWidth(larger)) {
+                fitted = larger;
+                break;
+            }
+        }
+    }
+    if (fitted != font()) {
+        m_settingFont = true;
+        setFont(fitted);
+        m_settingFont = false;
+    }
+    const int rowHeight = qMax(rows > 0 ? rowHeightWith(fitted) : basePixels + 1, m_minimumRowHeight);
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 
 void TRunTableView::setModel(QAbstractItemModel *model)
 {
     QTableView::setModel(model);
+    fitRows();
     fitColumns();
 }
 
@@ -67,32 +117,54 @@ void TRunTableView::rowsInserted(const QModelIndex &parent, int start, int end)
     fitColumns();
 }
 
+int TRunTableView::neededWidth(int column, const QFont &font) const
+{
+    const auto *texts = dynamic_cast<const CellTexts *>(model());
+    if (!texts)
+        return 0;
+    const QHeaderView *header = horizontalHeader();
+    // Cells elide a text that is wider than their room by a fraction of a pixel.
+    const QFontMetricsF cells(font);
+    const auto advance = [&cells](const QString &text) { return qCeil(cells.horizontalAdvance(text)); };
+    // The title itself must fit; the blanks around it may be cut. The
+    // header's margins around it are the same in any font.
+    const QString title = model()->headerData(column, Qt::Horizontal).toString();
+    int width = header->sectionSizeHint(column) - header->fontMetrics().horizontalAdvance(title)
+        + advance(title.trimmed());
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    // And a blank, so that the figures of two columns do not run together.
+    const int room = 2 * textMargin + (texts->showsPictures(column) ? kPictureRoom : 0)
+        + (showGrid() ? 1 : 0) + advance(QStringLiteral(" "));
+    for (const QString &text : texts->possibleTexts(column))
+        width = qMax(width, advance(text) + room);
+    return qMax(width, header->minimumSectionSize());
+}
+
+bool TRunTableView::fitsWidth(const QFont &font) const
+{
+    if (!dynamic_cast<const CellTexts *>(model()))
+        return false;
+    int total = 0;
+    for (int column = 0; column < horizontalHeader()->count(); ++column)
+        total += neededWidth(column, font);
+    return total <= width() - 2 * frameWidth();
+}
+
 void TRunTableView::fitColumns()
 {
     QHeaderView *header = horizontalHeader();
     if (!model() || header->count() == 0)
         return;
-    const auto *texts = dynamic_cast<const CellTexts *>(model());
-    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const QFontMetrics cellFont = fontMetrics();
-    const QFontMetrics titleFont = header->fontMetrics();
+    const bool textsKnown = dynamic_cast<const CellTexts *>(model());
     for (int column = 0; column < header->count(); ++column) {
         if (column == kNameColumn) {
             header->setSectionResizeMode(column, QHeaderView::Stretch);
-            continue;
-        }
-        if (!texts) {
+        } else if (!textsKnown) {
             header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-            continue;
+        } else {
+            header->setSectionResizeMode(column, QHeaderView::Fixed);
+            header->resizeSection(column, neededWidth(column, font()));
         }
-        header->setSectionResizeMode(column, QHeaderView::Fixed);
-        // The title itself must fit; the blanks around it may be cut.
-        const QString title = model()->headerData(column, Qt::Horizontal).toString();
-        int width = header->sectionSizeHint(column) - titleFont.horizontalAdvance(title)
-            + titleFont.horizontalAdvance(title.trimmed());
-        for (const QString &text : texts->possibleTexts(column))
-            width = qMax(width, cellFont.horizontalAdvance(text) + kPictureRoom + 2 * textMargin);
-        header->resizeSection(column, qMax(width, header->minimumSectionSize()));
     }
 }
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -103,9 +102,8 @@ void MainWindowTest::openWindow()
     watchStorageErrors(viewModul()->db());
     if (m_busGaps)
         setBusGaps(*m_busGaps);
-    if (!screenshotFolder().isEmpty())
-        m_window->resize(QGuiApplication::primaryScreen()->size()); // the screen it fills
-    m_window->show();
+    // As the program shows it: over the whole screen.
+    m_window->showOnScreen();
 }
 
 void MainWindowTest::setBusGaps(const BusGaps &gaps)

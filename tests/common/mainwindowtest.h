@@ -4,7 +4,8 @@
 // does. Before each test function it makes a fresh run folder (a copy of
 // data/ServerDatas, made the current directory; the bus master looks for its
 // converters in an empty "com" folder in it), applies the program's style
-// sheet and shows a new MainWindow offscreen. Message boxes are not shown:
+// sheet and shows a new MainWindow as the program does (maximised over the
+// screen, offscreen unless a test runs on a display). Message boxes are not shown:
 // each is recorded and answered (Warnings' test mode), and a test takes the
 // ones it expects. After each test function the window is shut down as its
 // "X" button does it, and the test fails when a box or a storage error

@@ -13,6 +13,7 @@
 #include "mainwindowtest.h"
 #include "myevent.h"
 #include "runcompetition.h"
+#include "truntableview.h"
 
 Q_DECLARE_METATYPE(QList<int>)
 
@@ -131,6 +132,9 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
     // whole on them.
     QTest::newRow("1366x768") << QSize(1366, 768) << 10;
     QTest::newRow("1920x1080") << QSize(1920, 1080) << 14;
+    // A short relay: its rows grow to the highest.
+    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4;
+    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10;
 }
 
 void TestMainWindowEvent::wholeLineOnScreen()
@@ -153,6 +157,8 @@ void TestMainWindowEvent::wholeLineOnScreen()
     // In the sighting: the mode band and the time under START are shown.
     QVERIFY(click(QStringLiteral("pbStart")));
     emit bus()->sig_EventStarted();
+    emit bus()->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
+    sight(QStringLiteral("sighting-%1-lanes-%2x%3").arg(lanes).arg(screen.width()).arg(screen.height()));
     // Every lane's whole match of the highest values: the widest sums and
     // totals there can be.
     list->setStageAll(MyEvent::StageMatch);
@@ -163,8 +169,8 @@ void TestMainWindowEvent::wholeLineOnScreen()
     sight(QStringLiteral("run-%1-lanes-%2x%3").arg(lanes).arg(screen.width()).arg(screen.height()));
 
     // Each table shows every row and column (SUMM, TOTAL) without
-    // scrolling, and the family name in full; the window keeps to the
-    // screen.
+    // scrolling, the names in full, and rows that share its height up to
+    // the highest; the window keeps to the screen.
     for (const char *name : {"tv_bullets", "tv_series"}) {
         const auto *view = widget<QTableView>(QLatin1String(name));
         const int row = lanes - 1;
@@ -178,7 +184,17 @@ void TestMainWindowEvent::wholeLineOnScreen()
         QVERIFY2(view->verticalScrollBar()->maximum() == 0
                      && view->horizontalScrollBar()->maximum() == 0,
                  name);
-        QVERIFY2(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(family), name);
+        // An item delegate elides a text wider than its cell less a margin
+        // on either side.
+        const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        int longest = 0;
+        for (const QString &shooter : MainWindowTest::column(QLatin1String(name), 0))
+            longest = qMax(longest, qCeil(QFontMetricsF(view->font()).horizontalAdvance(shooter)));
+        QVERIFY2(longest + 2 * margin < view->columnWidth(0), name);
+        const int rowHeight = view->rowHeight(0);
+        QVERIFY2(rowHeight == TRunTableView::kMaxRowHeight
+                     || view->viewport()->height() - lanes * rowHeight < lanes,
+                 qPrintable(QStringLiteral("%1: rows of %2 px").arg(name).arg(rowHeight)));
     }
     QCOMPARE(window()->size(), screen);
 }

@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -81,14 +80,9 @@ int runChild(QApplication &app, const QString &grabFile)
 {
     applyApplicationStyle(app);
     MainWindow window(nullptr);
-    window.setWindowState(Qt::WindowMaximized);
     QObject::connect(&window, &MainWindow::sig_quit, &app, &QApplication::quit);
     IdleWatch watch(&window, grabFile);
-    // Under xvfb-run no window manager maximises the window; the picture
-    // shows it at the size it would have.
-    if (!grabFile.isEmpty())
-        window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
-    window.show();
+    window.showOnScreen();
     return app.exec();
 }
 
