@@ -145,21 +145,12 @@ void TCompetition::setStartDateTime(const QDate &date, const QTime &time)
     m_startTime = time;
 }
 
-QStringList TCompetition::unlistedTypes() const
+QList<const TEvent *> TCompetition::unlistedEvents() const
 {
-    QStringList unlisted;
-    if (!m_typeListed) {
-        unlisted << QStringLiteral("%1: нет типа соревнования %2")
-                        .arg(DataPaths::kCompetitionsTypeFile)
-                        .arg(m_typeXMLID);
-    }
+    QList<const TEvent *> unlisted;
     for (const TEvent *event : m_events) {
-        if (!event->isListed()) {
-            unlisted << QStringLiteral("%1: нет упражнения TypeID=%2, SubType=%3")
-                            .arg(DataPaths::kEventsTypeFile)
-                            .arg(event->typeXMLID())
-                            .arg(event->subType());
-        }
+        if (!event->isListed())
+            unlisted << event;
     }
     return unlisted;
 }

@@ -61,10 +61,11 @@ public:
     QString nameEng() const { return m_nameEng; }
     QString nameRus() const { return m_nameRus; }
     int weapon() const { return m_weapon; }
-    // The types the reference lists lack, one line each: the competition's
-    // own when "CompetitionsType.xml" does not list it (the record then has
-    // no exercises), and each exercise's that "EventsType.xml" does not.
-    QStringList unlistedTypes() const;
+    // Whether the last reading of "CompetitionsType.xml" found the
+    // competition's type; without it the record has no exercises.
+    bool isTypeListed() const { return m_typeListed; }
+    // The exercises that "EventsType.xml" does not list, in chain order.
+    QList<const TEvent *> unlistedEvents() const;
     QString eventsDir() const { return m_eventsDir; }
     void setName(const QString &name) { m_name = name; }
     void setStartDateTime(const QDate &date, const QTime &time);

@@ -2,6 +2,8 @@
 
 #include "ui_dialogpracticeshooterlist.h"
 
+#include <QItemSelectionModel>
+
 #include "formpracticeshooter.h"
 #include "practicetargets.h"
 #include "tmemberspractice.h"
@@ -17,6 +19,9 @@ DialogPracticeshooterlist::DialogPracticeshooterlist(TPracticeModul *module, QWi
     m_shooterForm = formPracticeShooter::embed(ui->frameInfo, m_module,
                                                formPracticeShooter::ListMode);
     ui->lwShooters->setModel(m_module->freeShooters());
+    // A shooter made in the form is the one it edits from then on.
+    connect(m_shooterForm, &formPracticeShooter::sig_shooterCreated, this,
+            &DialogPracticeshooterlist::select);
 }
 
 DialogPracticeshooterlist::~DialogPracticeshooterlist()
@@ -83,7 +88,21 @@ void DialogPracticeshooterlist::on_pbRemove_clicked()
 
 void DialogPracticeshooterlist::resetSelection()
 {
-    m_selectedID = -1;
+    select(-1);
     m_shooterForm->showShooter(-1);
     ui->sB_targetAddress->setValue(maxTargetAddress() + 1);
+}
+
+void DialogPracticeshooterlist::select(int id)
+{
+    m_selectedID = id;
+    const int row = m_module->freeShooters()->proxyRowOfId(id);
+    const QModelIndex index = m_module->freeShooters()->index(row, 0);
+    QItemSelectionModel *selection = ui->lwShooters->selectionModel();
+    if (row < 0) {
+        selection->clear();
+        return;
+    }
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    ui->lwShooters->scrollTo(index);
 }

@@ -44,6 +44,10 @@ private:
     void addSelectedShooter();
     // After an addition or a deletion: no selection, an empty form, a new suggestion.
     void resetSelection();
+    // The shooter the form shows becomes the selection, its row the list's
+    // selected one (none for -1): what the operator sees edited is what
+    // "ДОБАВИТЬ" and "Удалить" act on.
+    void select(int id);
 
     Ui::DialogPracticeshooterlist *ui = nullptr; // owned
     int m_selectedID = -1;

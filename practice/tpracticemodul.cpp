@@ -14,6 +14,7 @@
 #include "tquality.h"
 #include "tshooter.h"
 #include "tteam.h"
+#include "writeprobe.h"
 
 namespace {
 const QString kDriver = QStringLiteral("QSQLITE");
@@ -30,6 +31,8 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     // start gets its tables now.
     if (!SchemaFile::ensure(m_db, QLatin1String(kSchemaResource), &m_lastFailure))
         reportError(StorageErrorImport);
+    else if (!WriteProbe::canWrite(m_db, &m_lastFailure))
+        reportError(StorageErrorStatement); // the roster reads, but no change would be kept
 
     m_countries = std::make_unique<CounrtyList>();
     m_countries->load(DataPaths::path(DataPaths::kCountriesDir) + QLatin1Char('/'),

@@ -1,21 +1,38 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QDomDocument;
 
+// What kept an XML file from serving, as data: the screens say it in words.
+struct XmlFileFailure
+{
+    enum Cause {
+        None,
+        Missing,    // no file at the path
+        Unopenable, // detail: the system's reason
+        Empty,
+        Malformed,  // detail: the parser's message, at line and column
+        WrongRoot,  // detail: the root element found instead of expectedRoot
+        NoEntries,  // the root holds no element (a reference list only)
+    };
+    Cause cause = None;
+    QString path;
+    QString expectedRoot;
+    QString detail;
+    int line = 0;
+    int column = 0;
+
+    bool failed() const { return cause != None; }
+};
+
 // Reads the XML file at path into *document. False when the file is missing,
 // cannot be opened, is not well-formed or its root element is not named
-// rootTag (the name compared with case); then *problem, when given, says which
-// in words the operator reads. The file is closed in every case.
+// rootTag (the name compared with case); then *failure, when given, says
+// which. The file is closed in every case.
 bool readXmlFile(const QString &path, const QString &rootTag, QDomDocument *document,
-                 QString *problem = nullptr);
+                 XmlFileFailure *failure = nullptr);
 
-// What keeps the reference list at path from serving: the reasons of
-// readXmlFile, or a root without a single entry. Empty when it serves.
-QString xmlListProblem(const QString &path, const QString &rootTag);
-
-// One line per reference list of the run folder that cannot serve
-// ("EventsType.xml: файл не найден"); empty when all of them serve.
-QStringList referenceListProblems();
+// What keeps the reference list at path from serving: the failures of
+// readXmlFile, or a root without a single entry. Not failed when it serves.
+XmlFileFailure xmlListFailure(const QString &path, const QString &rootTag);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the program against the range simulator, from a fresh clone:
 #   bash scripts/run.sh
-# Installs the Debian packages that are missing (scripts/setup.sh), builds the
-# program and the simulator in build/, lays out the run folder (run/, or
+# Says first when there is no display to show the program on. Installs the
+# Debian packages that are missing (scripts/setup.sh), builds the program and
+# the simulator in build-run/ (scripts/test.sh keeps build/), lays out the run folder (run/, or
 # $RANGE_RUN_DIR) from data/ without touching what it already holds (its
 # databases stay), starts the simulator with one converter, lanes 1-10 and a
 # simulated shooter on every lane, then the program in the run folder. Closing
@@ -13,8 +14,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=$root/build
+# Not build/: scripts/test.sh builds there with other flags, and each would
+# rebuild everything after the other, or break it when both run at once.
+build=$root/build-run
 run=${RANGE_RUN_DIR:-$root/run}
+
+# Before the minutes of installing and building.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display to show the program on; run it as: xvfb-run -a -s '-screen 0 1366x768x24' bash scripts/run.sh" >&2
+    exit 2
+fi
 
 missing=()
 while read -r package; do
@@ -31,11 +40,6 @@ if [ ! -f "$build/build.ninja" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$build" --target range range_simulator_cli
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "No display to show the program on; run it as: xvfb-run -a -s '-screen 0 1366x768x24' bash scripts/run.sh"
-    exit 2
-fi
 
 # A shot every 6 s of exercise time, as at real speed; the bus polls each of
 # the 10 lanes in turn, 200 ms apart, so a lane is read every 2 s at most.

@@ -20,8 +20,10 @@ case "$out/" in
 "$root"/*) echo "The screenshots go outside the repository, not into $out" >&2; exit 2 ;;
 esac
 
+# The tests' own build folder, configured as scripts/test.sh does, so that
+# neither script rebuilds what the other built.
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B "$build" -G Ninja -DRANGE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 roads=()
 for source in tests/app/tst_*.cpp; do

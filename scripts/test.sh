@@ -2,6 +2,8 @@
 # Configures, builds and runs every test.
 #   scripts/test.sh              plain build in build/
 #   scripts/test.sh --sanitize   AddressSanitizer and UBSan build in build-asan/
+# CMAKE_BUILD_PARALLEL_LEVEL and CTEST_PARALLEL_LEVEL, when set, give the
+# number of build jobs and of tests run at once; each is nproc otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build
@@ -16,5 +18,6 @@ else
     flags+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
 cmake -S . -B "$build" -G Ninja "${flags[@]}"
-cmake --build "$build" --parallel "$(nproc)"
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+cmake --build "$build" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure \
+    --parallel "${CTEST_PARALLEL_LEVEL:-$(nproc)}"

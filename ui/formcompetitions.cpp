@@ -1,5 +1,7 @@
 #include "formcompetitions.h"
 
+#include "datapaths.h"
+#include "filewords.h"
 #include "nameentry.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
@@ -69,14 +71,41 @@ void FormCompetitions::warn(const QString &title, const QString &text)
 
 bool FormCompetitions::typesListed(const TCompetition *competition)
 {
-    const QStringList unlisted = competition->unlistedTypes();
+    QStringList unlisted;
+    // What is missing, then the list and why it lacks it.
+    const auto missing = [&unlisted](const QString &what, const QString &file,
+                                     const QString &root, const QString &absent) {
+        const QString failure = FileWords::listFailure(DataPaths::kEventsDir, file, root);
+        unlisted << QStringLiteral("%1 — %2 %3/%4: %5")
+                        .arg(what, FileWords::listName(file), DataPaths::kEventsDir, file,
+                             failure.isEmpty() ? absent : failure);
+    };
+    if (!competition->isTypeListed()) {
+        missing(QStringLiteral("тип соревнования %1").arg(competition->type()),
+                DataPaths::kCompetitionsTypeFile, DataPaths::kCompetitionsTypeRoot,
+                QStringLiteral("в нём нет этого типа"));
+    }
+    for (const TEvent *event : competition->unlistedEvents()) {
+        missing(QStringLiteral("%1упражнение %2 (TypeID=%3, SubType=%4)")
+                    .arg(event->isFinal() ? QStringLiteral("финал, ") : QString())
+                    .arg(event->num())
+                    .arg(event->typeXMLID())
+                    .arg(event->subType()),
+                DataPaths::kEventsTypeFile, DataPaths::kEventsTypeRoot,
+                QStringLiteral("в нём нет этого упражнения"));
+    }
     if (unlisted.isEmpty())
         return true;
+    // A type from the list has no name of its own; a stored competition
+    // also shows its type's, when the list still has it.
+    QString name = QStringLiteral("«%1»").arg(competition->name().isEmpty() ? competition->nameRus()
+                                                                           : competition->name());
+    if (!competition->name().isEmpty() && !competition->nameRus().isEmpty())
+        name += QStringLiteral(" (%1)").arg(competition->nameRus());
     // Its exercises would run on default parameters and score wrongly.
     warn(QStringLiteral("Тип не найден в справочнике!"),
-         QStringLiteral("Соревнование нельзя провести:\n%1\nВерните списки в папку "
-                        "ServerDatas/Events и перезапустите программу.")
-             .arg(unlisted.join(QLatin1Char('\n'))));
+         QStringLiteral("Соревнование %1 нельзя провести:\n%2.\n%3")
+             .arg(name, unlisted.join(QStringLiteral(";\n")), FileWords::listsRemedy()));
     return false;
 }
 
@@ -264,9 +293,12 @@ bool FormCompetitions::createCompetition()
     }
     // The module's competition was not stored: going on would lead the
     // operator into a competition the database does not hold.
-    const QString reason = m_modul->hasError() ? m_modul->errorText() : QString();
+    // Said as at start, where an unusable database was told first.
     warn(QStringLiteral("Ошибка базы данных!"),
-         reason.isEmpty() ? QStringLiteral("Соревнование не создано") : reason);
+         m_modul->hasError()
+             ? FileWords::storageFailures({{DataPaths::kCompetitionsDb, m_modul->errorText(),
+                                            m_modul->lastFailure()}})
+             : QStringLiteral("Соревнование не создано"));
     return false;
 }
 

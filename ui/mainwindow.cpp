@@ -24,6 +24,7 @@
 #include "dialogstartnumchange.h"
 #include "emuproc.h"
 #include "eventwiring.h"
+#include "filewords.h"
 #include "formcompetitions.h"
 #include "formexecuteevent.h"
 #include "formcurrentrelay.h"
@@ -37,7 +38,6 @@
 #include "tusermodul.h"
 #include "tviewmodul.h"
 #include "waitms.h"
-#include "xmlfile.h"
 #include "warnings.h"
 
 namespace {
@@ -83,7 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 void MainWindow::warnUnreadableFiles()
 {
-    QStringList problems = referenceListProblems();
+    QStringList problems = FileWords::referenceListProblems();
     const QStringList pictures = missingStylePictures(qApp->styleSheet());
     if (!pictures.isEmpty()) {
         problems << QStringLiteral("styles: нет рисунков оформления (%1 шт., например %2), "
@@ -93,42 +93,40 @@ void MainWindow::warnUnreadableFiles()
     }
     if (problems.isEmpty())
         return;
-    const QString text = problems.join(QLatin1Char('\n'))
-        + QStringLiteral("\nВерните эти файлы в папку запуска программы (ServerDatas/Events, "
-                         "ServerDatas/Countries, styles) и перезапустите программу.");
-    warnOnceRunning(QStringLiteral("Файлы программы не прочитаны!"), text);
+    warnOnceRunning(QStringLiteral("Файлы программы не прочитаны!"),
+                    problems.join(QLatin1Char('\n')) + QLatin1Char('\n')
+                        + FileWords::listsRemedy());
 }
 
 void MainWindow::warnOnceRunning(const QString &title, const QString &text)
 {
-    // Taken now, told once the window runs, so the box stands over it.
-    QMetaObject::invokeMethod(
-        this, [this, title, text] { Warnings::warning(this, title, text); }, Qt::QueuedConnection);
+    // Told once the window runs, so the box stands over it; one box after
+    // the other, as each is closed, never one over the other.
+    startupBoxes.append({title, text});
+    if (startupBoxes.size() == 1)
+        QMetaObject::invokeMethod(this, [this] { tellStartupBoxes(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::tellStartupBoxes()
+{
+    // Taken off only once closed: a box added meanwhile waits for this loop.
+    while (!startupBoxes.isEmpty()) {
+        Warnings::warning(this, startupBoxes.first().first, startupBoxes.first().second);
+        startupBoxes.removeFirst();
+    }
 }
 
 void MainWindow::warnStartupStorageErrors()
 {
-    QStringList failures;
-    QStringList remedies;
-    auto add = [&](const QString &file, const QString &text, const QSqlError &failure) {
-        const StorageCause why = storageFailureCause(failure);
-        failures << (why.cause.isEmpty() ? QStringLiteral("%1: %2").arg(file, text)
-                                         : QStringLiteral("%1: %2: %3.").arg(file, text, why.cause));
-        if (!why.remedy.isEmpty() && !remedies.contains(why.remedy))
-            remedies << why.remedy;
-    };
+    QList<FileWords::StorageFailure> failures;
     if (userModul->hasError())
-        add(DataPaths::kCompetitionsDb, userModul->errorText(), userModul->lastFailure());
-    if (practiceModul->hasError())
-        add(DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure());
-    if (failures.isEmpty())
-        return;
-    if (remedies.isEmpty())
-        remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
-    warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"),
-                    failures.join(QLatin1Char('\n')) + QLatin1Char('\n')
-                        + remedies.join(QLatin1Char('\n'))
-                        + QStringLiteral("\nЗатем перезапустите программу."));
+        failures.append({DataPaths::kCompetitionsDb, userModul->errorText(), userModul->lastFailure()});
+    if (practiceModul->hasError()) {
+        failures.append(
+            {DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure()});
+    }
+    if (!failures.isEmpty())
+        warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"), FileWords::storageFailures(failures));
 }
 
 void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failure)
@@ -195,8 +193,9 @@ void MainWindow::readSettings()
     if (!BusAddress::isLaneRange(addrStart, addrCol)) {
         // An address goes out as one byte, so one past 255 polls another
         // lane, and a broadcast address would start or stop every lane.
-        const int readStart = addrStart;
-        const int readCol = addrCol;
+        // As the file has them ("AddrCol=abc" reads as 0).
+        const QString readStart = settings.value(kAddrStartKey, kDefaultAddrStart).toString();
+        const QString readCol = settings.value(kAddrColKey, kDefaultAddrCol).toString();
         if (addrCol < 1)
             addrCol = kDefaultAddrCol;
         if (!BusAddress::isLaneRange(addrStart, addrCol)) {
@@ -208,9 +207,7 @@ void MainWindow::readSettings()
             QStringLiteral("Адреса мишеней AddrStart=%1, AddrCol=%2 (файл %3, группа %4) "
                            "должны лежать в пределах %5-%6 и не включать общие адреса шины "
                            "%7 и %8.\nИспользуются адреса AddrStart=%9, AddrCol=%10.")
-                .arg(readStart)
-                .arg(readCol)
-                .arg(DataPaths::kConfigFile, kClientsGroup)
+                .arg(readStart, readCol, DataPaths::kConfigFile, kClientsGroup)
                 .arg(BusAddress::kFirstLane)
                 .arg(BusAddress::kLastLane)
                 .arg(int(BusAddress::kAllTerminals))

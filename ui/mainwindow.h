@@ -159,8 +159,9 @@ private:
     // The reference lists and style pictures that the run folder lacks or
     // that cannot be read, told in one box once the window runs.
     void warnUnreadableFiles();
-    // A warning shown once the window's event loop runs.
+    // A warning shown once the window's event loop runs, after those before it.
     void warnOnceRunning(const QString &title, const QString &text);
+    void tellStartupBoxes();
     void createBus();
     void createPages();
     void addPage(Page page, QWidget *widget);
@@ -258,6 +259,9 @@ private:
     // made first, after the pages that refer to them.
     QList<QObject *> parentless;
     bool closing = false;
+    // Start-up warnings (title, text) not yet closed by the operator, the
+    // one shown first.
+    QList<QPair<QString, QString>> startupBoxes;
     // What the operator has heard about the storing of match shots.
     struct ShotStorage
     {

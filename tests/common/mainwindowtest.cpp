@@ -40,6 +40,7 @@ MainWindowTest::~MainWindowTest()
 void MainWindowTest::init()
 {
     Warnings::setTestMode(true);
+    Warnings::setModalLoops(false);
     Warnings::clear();
     // A report printed by a test goes into a PDF file, never to a printer
     // of the machine.

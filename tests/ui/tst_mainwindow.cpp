@@ -158,6 +158,8 @@ void TestMainWindow::makesTheDatabaseFolder()
     // database and says so.
     QVERIFY(shutDown());
     QVERIFY(QDir(runFolder().filePath(QStringLiteral("ServerDatas"))).removeRecursively());
+    // Each box holds the window's events while the operator reads it.
+    Warnings::setModalLoops(true);
     QVERIFY(reopenWindow());
     QVERIFY(!QDir(runFolder().filePath(QStringLiteral("ServerDatas"))).exists());
     QVERIFY(!takeStorageErrors().isEmpty());
@@ -168,9 +170,18 @@ void TestMainWindow::makesTheDatabaseFolder()
     QVERIFY2(box.text.contains(QStringLiteral("competitions.sqlite"))
                  && box.text.contains(QStringLiteral("shooters.sqlite")),
              qPrintable(box.text));
-    // And of the lists, which were in there too.
+    // And of the lists, which were in there too, once that box is closed,
+    // naming each list and where the lists come from.
     QTRY_COMPARE_WITH_TIMEOUT(Warnings::shown().size(), 2, kTimeoutMs);
-    QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
+    const Warnings::Shown lists = takeWarning();
+    QCOMPARE(lists.title, QStringLiteral("Файлы программы не прочитаны!"));
+    QCOMPARE(box.over, 0);
+    QCOMPARE(lists.over, 0);
+    for (const char *words : {"Список упражнений ServerDatas/Events/EventsType.xml: файл не найден",
+                              "Список стран ServerDatas/Countries/CountyList.xml: файл не найден",
+                              "папке data/ServerDatas", "scripts/run.sh"})
+        QVERIFY2(lists.text.contains(QString::fromUtf8(words)), qPrintable(lists.text));
+    Warnings::setModalLoops(false);
 
     // A practice roster file that holds only part of its tables is kept for
     // whoever needs its rows, and the operator is told at start.
@@ -200,15 +211,21 @@ void TestMainWindow::makesTheDatabaseFolder()
 void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
 {
     const QString folder = runFolder().filePath(QStringLiteral("ServerDatas/DataBase"));
+    const QString roster = QDir(folder).filePath(QStringLiteral("shooters.sqlite"));
+    // Root, whom file modes do not stop, is stopped by the immutable attribute.
+    const auto writable = [](const QString &path, bool canWrite) {
+        QProcess::execute(QStringLiteral("chattr"), {canWrite ? QStringLiteral("-i") : QStringLiteral("+i"), path});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner
+                                        | (canWrite ? QFile::WriteOwner : QFile::Permissions()));
+    };
     QVERIFY(shutDown());
     QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
     const auto restore = qScopeGuard([&] {
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writable(folder, true);
+        if (QFile::exists(roster))
+            writable(roster, true);
     });
-    // Root, whom file modes do not stop, is stopped by the immutable attribute.
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder});
+    writable(folder, false);
     if (QFile(QDir(folder).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
         QSKIP("this user may write in the folder");
 
@@ -217,10 +234,40 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
     QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
     const Warnings::Shown box = takeWarning();
     QCOMPARE(box.title, QStringLiteral("Ошибка Базы Данных!"));
-    QVERIFY2(box.text.contains(QStringLiteral("competitions.sqlite: Не могу открыть Базу Данных: "
-                                              "файл не открывается и не создаётся: нет права "
-                                              "записи")),
-             qPrintable(box.text));
+    const QString cause = QStringLiteral("competitions.sqlite: Не могу открыть Базу Данных: "
+                                         "файл не открывается и не создаётся: нет права записи");
+    const QString remedy = QStringLiteral("Разрешите запись в папку ServerDatas/DataBase");
+    QVERIFY2(box.text.contains(cause) && box.text.contains(remedy), qPrintable(box.text));
+
+    // A new competition, filled in all the same, is refused with the same
+    // cause and remedy.
+    QVERIFY(click(QStringLiteral("pbNEW")));
+    QVERIFY(clickRow(QStringLiteral("lw_Competitions"), 0));
+    QVERIFY(click(QStringLiteral("pBNext1")));
+    const Warnings::Shown refused = takeWarning();
+    QCOMPARE(refused.title, QStringLiteral("Ошибка базы данных!"));
+    QVERIFY2(refused.text.contains(cause) && refused.text.contains(remedy),
+             qPrintable(refused.text));
+    QCOMPARE(page(), Page::Competitions);
+    takeStorageErrors();
+
+    // A practice roster that reads but cannot be written is told at start
+    // as well, in the same words.
+    QVERIFY(shutDown());
+    writable(folder, true);
+    QVERIFY(reopenWindow() && shutDown());
+    writable(roster, false);
+    const int shownBefore = Warnings::shown().size();
+    QVERIFY(reopenWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > shownBefore, kTimeoutMs);
+    const Warnings::Shown practice = takeWarning();
+    QCOMPARE(practice.title, QStringLiteral("Ошибка Базы Данных!"));
+    QVERIFY2(practice.text.contains(QStringLiteral("shooters.sqlite: "))
+                 && practice.text.contains(QStringLiteral("нет права записи"))
+                 && practice.text.contains(remedy)
+                 && !practice.text.contains(QStringLiteral("competitions.sqlite")),
+             qPrintable(practice.text));
+    QVERIFY(!takeStorageErrors().isEmpty());
 }
 
 void TestMainWindow::brokenFilesToldAtStart_data()
@@ -232,7 +279,7 @@ void TestMainWindow::brokenFilesToldAtStart_data()
                              << "файл не найден";
     QTest::newRow("empty") << "ServerDatas/Events/EventsType.xml" << QByteArray("") << "файл пуст";
     QTest::newRow("malformed") << "ServerDatas/Events/EventsTypeForPractice.xml"
-                               << QByteArray("<EventsList><T>") << "ошибка XML";
+                               << QByteArray("<EventsList><T>") << "ошибка XML в строке 1, позиция";
     QTest::newRow("another root") << "ServerDatas/Countries/CountyList.xml"
                                   << QByteArray("<CountryList/>") << "корневой элемент";
     QTest::newRow("no style pictures") << "styles" << QByteArray() << "нет рисунков";
@@ -256,12 +303,23 @@ void TestMainWindow::unlistedTypesStayListedButDoNotRun_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content"); // null: the file removed
-    QTest::addColumn<QString>("named");
-    // The list unreadable as a whole: told at start, and the competition's
-    // weapon unknown, so it shows under either.
-    QTest::addColumn<bool>("listUnreadable");
-    QTest::newRow("competition types gone") << "ServerDatas/Events/CompetitionsType.xml"
-                                            << QByteArray() << "нет типа соревнования 1" << true;
+    // What the refusal names: the missing entry, its list and why it lacks it.
+    QTest::addColumn<QStringList>("named");
+    QTest::addColumn<bool>("toldAtStart");
+    // Without its type the competition's weapon is unknown: it shows under either.
+    QTest::addColumn<bool>("weaponUnknown");
+    QTest::newRow("competition types gone")
+        << "ServerDatas/Events/CompetitionsType.xml" << QByteArray()
+        << QStringList{"Соревнование «Кубок» нельзя",
+                       "тип соревнования 1 — список типов соревнований "
+                       "ServerDatas/Events/CompetitionsType.xml: файл не найден"}
+        << true << true;
+    QTest::newRow("exercise list gone")
+        << "ServerDatas/Events/EventsType.xml" << QByteArray()
+        << QStringList{"Соревнование «Кубок» (Пневматическая винтовка, 10 м, 60 выстрелов) нельзя",
+                       "упражнение 1 (TypeID=1, SubType=1) — список упражнений "
+                       "ServerDatas/Events/EventsType.xml: файл не найден"}
+        << true << false;
     // Every parameter would be a default: 10 shots, another target.
     QFile events(TestDataDir::defaultDataPath() + QStringLiteral("/Events/EventsType.xml"));
     QVERIFY(events.open(QIODevice::ReadOnly));
@@ -269,19 +327,22 @@ void TestMainWindow::unlistedTypesStayListedButDoNotRun_data()
         << "ServerDatas/Events/EventsType.xml"
         << events.readAll().replace("SubNum=\"1\" SubNameEng=\"10m Air Rifle 60",
                                     "SubNum=\"99\" SubNameEng=\"10m Air Rifle 60")
-        << "нет упражнения TypeID=1, SubType=1" << false;
+        << QStringList{"упражнение 1 (TypeID=1, SubType=1) — список упражнений "
+                       "ServerDatas/Events/EventsType.xml: в нём нет этого упражнения"}
+        << false << false;
 }
 
 void TestMainWindow::unlistedTypesStayListedButDoNotRun()
 {
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
-    QFETCH(QString, named);
-    QFETCH(bool, listUnreadable);
+    QFETCH(QStringList, named);
+    QFETCH(bool, toldAtStart);
+    QFETCH(bool, weaponUnknown);
     QVERIFY(userModul()->newCompetition(kCountryRussia, kRifle60, false, QStringLiteral("Кубок")));
     const int id = userModul()->currentCompetition()->id();
     QVERIFY(breakFile(file, content));
-    if (listUnreadable) {
+    if (toldAtStart) {
         QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
         QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
     }
@@ -291,12 +352,15 @@ void TestMainWindow::unlistedTypesStayListedButDoNotRun()
     const int row = rowOf(list, TCompetitionList::CompIdRole, id);
     QVERIFY(row >= 0);
     QVERIFY(click(QStringLiteral("cBWeaponRifle"))); // pistols only
-    QCOMPARE(rowOf(list, TCompetitionList::CompIdRole, id) >= 0, listUnreadable);
+    QCOMPARE(rowOf(list, TCompetitionList::CompIdRole, id) >= 0, weaponUnknown);
     QVERIFY(click(QStringLiteral("cBWeaponRifle")));
     QVERIFY(clickRow(list, row) && click(QStringLiteral("pBNext1")));
     const Warnings::Shown refused = takeWarning();
     QCOMPARE(refused.title, QStringLiteral("Тип не найден в справочнике!"));
-    QVERIFY2(refused.text.contains(named), qPrintable(refused.text));
+    // And where the lists come from.
+    named << "папке data/ServerDatas" << "scripts/run.sh";
+    for (const QString &words : named)
+        QVERIFY2(refused.text.contains(words), qPrintable(refused.text));
     QCOMPARE(page(), Page::Competitions);
 
     // Its results stay in sight.

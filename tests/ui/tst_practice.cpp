@@ -64,6 +64,15 @@ private slots:
 
 private:
     void createShooters();
+    // The roster IDs of the shooters selected in the practice shooter list.
+    QList<int> selectedShooters() const
+    {
+        QList<int> ids;
+        const auto *list = widget<QAbstractItemView>("lwShooters");
+        for (const QModelIndex &index : list->selectionModel()->selectedIndexes())
+            ids << index.data(TMembersPractice::Id1Role).toInt();
+        return ids;
+    }
     void putShootersOnTargets();
     void checkRoster();
     // Presses START once the exercise offers it and waits for the mode it starts.
@@ -85,6 +94,8 @@ void TestPractice::createShooters()
     QVERIFY(type("IENameFirst", QStringLiteral("Иван")));
     QVERIFY(type("IENameSecond", QStringLiteral("Петров")));
     QVERIFY(click("pBCreateShooter"));
+    // The list selects the shooter the form now edits.
+    QCOMPARE(selectedShooters(), QList<int>{practiceShooterID(QStringLiteral("Петров"))});
 
     // The full form, with a team and a qualification made on the way.
     QVERIFY(click("pbAddition"));
@@ -104,7 +115,7 @@ void TestPractice::createShooters()
     QVERIFY(click("pbCreate_quality"));
     QVERIFY(click("pbSave_Quality"));
     QVERIFY(click("pBCreateShooter_a"));
-
+    QCOMPARE(selectedShooters(), QList<int>{practiceShooterID(QStringLiteral("Смирнова"))});
 }
 
 void TestPractice::putShootersOnTargets()
@@ -115,6 +126,9 @@ void TestPractice::putShootersOnTargets()
     QVERIFY(clickPracticeShooter("lwShooters", practiceShooterID(QStringLiteral("Петров"))));
     QVERIFY(click("pBOK_2"));
     QCOMPARE(address->value(), 2);
+    // Added: nothing is selected, and the form is empty.
+    QCOMPARE(selectedShooters(), QList<int>{});
+    QVERIFY(widget<QLineEdit>("IENameSecond")->text().isEmpty());
     QVERIFY(clickPracticeShooter("lwShooters", practiceShooterID(QStringLiteral("Смирнова")), true));
     QCOMPARE(address->value(), 3);
     QVERIFY(click("pBCansel_2"));

@@ -1,12 +1,16 @@
 #include "warnings.h"
 
+#include <QEventLoop>
 #include <QQueue>
+#include <QTimer>
 
 namespace {
 
 struct TestState
 {
     bool on = false;
+    bool modalLoops = false;
+    int open = 0; // boxes being shown
     QQueue<QMessageBox::StandardButton> answers;
     QList<Warnings::Shown> shown;
 };
@@ -21,7 +25,15 @@ TestState &state()
 QMessageBox::StandardButton recordAndAnswer(const QMessageBox &box)
 {
     TestState &s = state();
-    s.shown.append({box.icon(), box.windowTitle(), box.text()});
+    s.shown.append({box.icon(), box.windowTitle(), box.text(), s.open});
+    if (s.modalLoops) {
+        ++s.open;
+        QEventLoop loop;
+        // Posted after whatever waits already, so it ends the loop after them.
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+        loop.exec();
+        --s.open;
+    }
     if (!s.answers.isEmpty())
         return s.answers.dequeue();
     const QList<QAbstractButton *> buttons = box.buttons();
@@ -62,8 +74,15 @@ QMessageBox::StandardButton exec(QMessageBox &box)
 void setTestMode(bool on)
 {
     state().on = on;
-    if (!on)
+    if (!on) {
         state().answers.clear();
+        state().modalLoops = false;
+    }
+}
+
+void setModalLoops(bool on)
+{
+    state().modalLoops = on;
 }
 
 bool testMode()

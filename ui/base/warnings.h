@@ -26,11 +26,16 @@ struct Shown
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString title;
     QString text;
+    int over = 0; // boxes still open when this one came: it stands over them
 };
 
 // Test seam. While on, no box is shown.
 void setTestMode(bool on);
 bool testMode();
+// While on, each box in test mode runs its own event loop until the events
+// already posted are through, as a box the operator reads would run them:
+// a box that such an event opens comes over it.
+void setModalLoops(bool on);
 // Queues the answer to the next box shown in test mode.
 void setNextAnswer(QMessageBox::StandardButton answer);
 // The boxes shown since the last clear, oldest first.

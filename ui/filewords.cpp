@@ -1,0 +1,111 @@
+#include "filewords.h"
+
+#include "datapaths.h"
+#include "storageerror.h"
+#include "xmlfile.h"
+
+namespace {
+
+struct ReferenceList
+{
+    const QString &dir;
+    const QString &file;
+    const QString &root;
+    const char *name;
+};
+
+const ReferenceList kReferenceLists[] = {
+    {DataPaths::kEventsDir, DataPaths::kCompetitionsTypeFile, DataPaths::kCompetitionsTypeRoot,
+     "список типов соревнований"},
+    {DataPaths::kEventsDir, DataPaths::kEventsTypeFile, DataPaths::kEventsTypeRoot,
+     "список упражнений"},
+    {DataPaths::kEventsDir, DataPaths::kPracticeEventsTypeFile, DataPaths::kEventsTypeRoot,
+     "список упражнений тренировки"},
+    {DataPaths::kCountriesDir, DataPaths::kCountriesFile, DataPaths::kCountriesRoot,
+     "список стран"},
+};
+
+} // namespace
+
+namespace FileWords {
+
+QString xmlFailure(const XmlFileFailure &failure)
+{
+    switch (failure.cause) {
+    case XmlFileFailure::Missing:
+        return QStringLiteral("файл не найден");
+    case XmlFileFailure::Unopenable:
+        return QStringLiteral("файл не открывается (%1)").arg(failure.detail);
+    case XmlFileFailure::Empty:
+        return QStringLiteral("файл пуст");
+    case XmlFileFailure::Malformed:
+        return QStringLiteral("ошибка XML в строке %1, позиция %2: %3")
+            .arg(failure.line)
+            .arg(failure.column)
+            .arg(failure.detail);
+    case XmlFileFailure::WrongRoot:
+        return QStringLiteral("корневой элемент <%1> вместо <%2>")
+            .arg(failure.detail, failure.expectedRoot);
+    case XmlFileFailure::NoEntries:
+        return QStringLiteral("в списке нет ни одной записи");
+    case XmlFileFailure::None:
+        break;
+    }
+    return QString();
+}
+
+QString listName(const QString &file)
+{
+    for (const ReferenceList &list : kReferenceLists) {
+        if (list.file == file)
+            return QString::fromUtf8(list.name);
+    }
+    return QString();
+}
+
+QString listFailure(const QString &dir, const QString &file, const QString &root)
+{
+    return xmlFailure(xmlListFailure(DataPaths::path(dir, file), root));
+}
+
+QStringList referenceListProblems()
+{
+    QStringList problems;
+    for (const ReferenceList &list : kReferenceLists) {
+        const QString failure = listFailure(list.dir, list.file, list.root);
+        if (!failure.isEmpty()) {
+            const QString name = QString::fromUtf8(list.name);
+            problems << QStringLiteral("%1 %2/%3: %4")
+                            .arg(name.left(1).toUpper() + name.mid(1), list.dir, list.file, failure);
+        }
+    }
+    return problems;
+}
+
+QString listsRemedy()
+{
+    return QStringLiteral(
+        "Списки программы лежат в её папке data/ServerDatas (Events, Countries), рисунки "
+        "оформления в data/styles: скопируйте их в папку, в которой запущена программа, или "
+        "запустите scripts/run.sh снова, он раскладывает их там. Затем перезапустите программу.");
+}
+
+QString storageFailures(const QList<StorageFailure> &failures)
+{
+    QStringList lines;
+    QStringList remedies;
+    for (const StorageFailure &failed : failures) {
+        const StorageCause why = storageFailureCause(failed.failure);
+        lines << (why.cause.isEmpty()
+                      ? QStringLiteral("%1: %2").arg(failed.file, failed.text)
+                      : QStringLiteral("%1: %2: %3.").arg(failed.file, failed.text, why.cause));
+        if (!why.remedy.isEmpty() && !remedies.contains(why.remedy))
+            remedies << why.remedy;
+    }
+    if (remedies.isEmpty())
+        remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + remedies.join(QLatin1Char('\n'))
+        + QStringLiteral("\nЗатем перезапустите программу.");
+}
+
+} // namespace FileWords

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QSqlError>
+#include <QString>
+#include <QStringList>
+
+struct XmlFileFailure;
+
+// The operator's words for the program's files that fail it (the reference
+// lists, the style pictures, the two databases), said at start and where an
+// action meets the failure, so both say the same.
+namespace FileWords {
+
+// Why a list cannot serve: "файл не найден", "ошибка XML в строке 3,
+// позиция 7: ...".
+QString xmlFailure(const XmlFileFailure &failure);
+
+// The list a file holds, in words ("список упражнений"); empty for a file
+// that is not a reference list.
+QString listName(const QString &file);
+
+// "Список упражнений ServerDatas/Events/EventsType.xml: файл не найден" for
+// each reference list of the run folder that cannot serve.
+QStringList referenceListProblems();
+
+// Why the list file in that folder of the run folder cannot serve ("файл не
+// найден"); empty when it serves.
+QString listFailure(const QString &dir, const QString &file, const QString &root);
+
+// Where the lists and pictures come from, and the restart that reads them.
+QString listsRemedy();
+
+// A database file the module could not open, make or write.
+struct StorageFailure
+{
+    QString file;       // its name, e.g. "competitions.sqlite"
+    QString text;       // the module's text of its failure
+    QSqlError failure;  // SQLite's account
+};
+
+// Each failure with its cause, then each remedy once and the restart.
+QString storageFailures(const QList<StorageFailure> &failures);
+
+} // namespace FileWords
