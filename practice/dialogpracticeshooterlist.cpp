@@ -19,9 +19,6 @@ DialogPracticeshooterlist::DialogPracticeshooterlist(TPracticeModul *module, QWi
     m_shooterForm = formPracticeShooter::embed(ui->frameInfo, m_module,
                                                formPracticeShooter::ListMode);
     ui->lwShooters->setModel(m_module->freeShooters());
-    // A shooter made in the form is the one it edits from then on.
-    connect(m_shooterForm, &formPracticeShooter::sig_shooterCreated, this,
-            &DialogPracticeshooterlist::select);
 }
 
 DialogPracticeshooterlist::~DialogPracticeshooterlist()

@@ -44,9 +44,8 @@ private:
     void addSelectedShooter();
     // After an addition or a deletion: no selection, an empty form, a new suggestion.
     void resetSelection();
-    // The shooter the form shows becomes the selection, its row the list's
-    // selected one (none for -1): what the operator sees edited is what
-    // "ДОБАВИТЬ" and "Удалить" act on.
+    // The selection and the list's selected row (none for -1) go together:
+    // the row lit is the shooter "ДОБАВИТЬ" and "Удалить" act on.
     void select(int id);
 
     Ui::DialogPracticeshooterlist *ui = nullptr; // owned

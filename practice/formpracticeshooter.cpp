@@ -295,7 +295,6 @@ void formPracticeShooter::createShooter(bool full)
     if (m_mode == ChangeMode)
         m_module->setShooterTarget(m_shownID, entry.target);
     fillFields();
-    emit sig_shooterCreated(m_shownID);
 }
 
 formPracticeShooter::Change formPracticeShooter::changeShooter(bool full)

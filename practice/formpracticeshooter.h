@@ -56,8 +56,6 @@ public:
 signals:
     // A save button was pressed and nothing of the change was lost.
     void sig_changeBTNClicked();
-    // A shooter was created and is shown now.
-    void sig_shooterCreated(int id);
 
 private slots:
     void on_pBChangeShooter_clicked();
