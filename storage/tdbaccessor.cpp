@@ -1,5 +1,7 @@
 #include "tdbaccessor.h"
 
+#include "writeprobe.h"
+
 #include "datapaths.h"
 #include "schemafile.h"
 #include "sqlstatement.h"
@@ -265,20 +267,11 @@ bool TdbAccessor::checkWritable()
 {
     if (!checkDB())
         return false;
-    QSqlQuery query(m_db);
-    if (!run(query, QStringLiteral("PRAGMA user_version"), {}) || !query.next())
-        return false;
-    // A pragma takes no bound value; the number is the file's own.
-    const QString rewrite = QStringLiteral("PRAGMA user_version=%1").arg(query.value(0).toInt());
-    query.finish();
-    if (!m_db.transaction()) {
-        reportStatementFailure(QStringLiteral("BEGIN"), m_db.lastError());
-        return false;
-    }
-    const bool written = run(query, rewrite, {});
-    query.finish();
-    m_db.rollback();
-    return written;
+    QSqlError refusal;
+    if (WriteProbe::rewriteVersion(m_db, &refusal))
+        return true;
+    reportStatementFailure(QStringLiteral("PRAGMA user_version"), refusal);
+    return false;
 }
 
 bool TdbAccessor::execAll(const QList<QPair<QString, QVariantList>> &statements)
