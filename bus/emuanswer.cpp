@@ -77,6 +77,8 @@ void EMUProc::decodeLaneAnswer(EmuMember &member, const QByteArray &answer)
     const bool pcWasEnabled = member.pcEnabled;
     const bool targetWasEnabled = member.targetEnabled;
     const bool targetWasFound = member.targetFound;
+    if (code >= BusCode::kStart)
+        noteTargetAnswer(member);
 
     switch (code) {
     case BusCode::kTerminalStage:
@@ -160,6 +162,15 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
     const int time = bigEndian(answer, 9, 3);
     member.wantedBullet = 0; // no more polls until the exercise asks for the next shot
     emit sig_AddBullet(member.address, number, coord, place, time, time);
+}
+
+void EMUProc::noteTargetAnswer(EmuMember &member)
+{
+    member.pollAwaited = false;
+    if (!member.silent)
+        return;
+    member.silent = false;
+    emit sig_TargetHeard(member.address, true);
 }
 
 void EMUProc::enableTarget(EmuMember &member, bool wasEnabled)

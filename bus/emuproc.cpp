@@ -140,14 +140,19 @@ void EMUProc::slot_emu_SendCommand(QByteArray command)
 
 void EMUProc::slot_emu_GetBullet(int ta, int _num)
 {
-    if (const MemberPtr member = memberAt(ta))
+    if (const MemberPtr member = memberAt(ta)) {
         member->wantedBullet = _num;
+        if (_num < 1)
+            member->pollAwaited = false; // an answer no longer wanted says nothing
+    }
 }
 
 void EMUProc::slot_emu_StopReadBullet()
 {
-    for (const MemberPtr &member : members)
+    for (const MemberPtr &member : members) {
         member->wantedBullet = -1;
+        member->pollAwaited = false;
+    }
 }
 
 void EMUProc::slot_view_AddMember(int _addr, int _startNum, QString _familyName, QString _name,
@@ -476,10 +481,8 @@ void EMUProc::memberCycle()
             if (indexOf(member) < 0)
                 return;
             const QByteArray poll = member->readBulletFrame();
-            if (!poll.isEmpty()) {
-                io.write(poll, true);
-                restartLastSend();
-            }
+            if (!poll.isEmpty())
+                writePoll(*member, poll);
         }
         const int index = indexOf(member);
         if (index < 0)
@@ -492,6 +495,17 @@ void EMUProc::memberCycle()
         if (busy)
             return;
     }
+}
+
+void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
+{
+    if (member.pollAwaited && !member.silent) {
+        member.silent = true;
+        emit sig_TargetHeard(member.address, false);
+    }
+    io.write(poll, true);
+    restartLastSend();
+    member.pollAwaited = true;
 }
 
 void EMUProc::searchStep()

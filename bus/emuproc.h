@@ -70,6 +70,9 @@ signals:
     void sig_finished();
     void sig_PortFounded(int PortID, int portNum, bool _found, int colenabled);
     void sig_TargetEnabled(int ta, bool enabled);
+    // A poll of the lane went unanswered until its next poll (false), or the
+    // silent lane's target answered again (true).
+    void sig_TargetHeard(int ta, bool heard);
     void sig_PCEnabled(int ta, bool enabled);
     void sig_EventStarted();
     void sig_EventStoped();
@@ -117,6 +120,8 @@ private:
     void decodeLaneAnswer(EmuMember &member, const QByteArray &answer);
     void decodeShot(EmuMember &member, const QByteArray &answer);
     void enableTarget(EmuMember &member, bool wasEnabled);
+    void noteTargetAnswer(EmuMember &member);
+    void writePoll(EmuMember &member, const QByteArray &poll);
 
     TargetIO io;
     BusGaps gaps;

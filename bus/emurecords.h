@@ -34,6 +34,10 @@ struct EmuMember
     QString familyName;
     QString name;
     int wantedBullet = -1; // below 1: not polled
+    // A poll was written and the target has not answered since; at its next
+    // poll the lane is silent until the target answers again.
+    bool pollAwaited = false;
+    bool silent = false;
     bool pendingBusy = false;
     QList<EmuCommand> pending;
 

@@ -14,6 +14,8 @@ MyEvent::MyEvent(int typeXMLID, int subType, QObject *parent)
     , subType(subType)
     , ownClock(std::make_unique<MonotonicClock>())
     , clock(ownClock.get())
+    , ownTargetClock(std::make_unique<MonotonicClock>(1))
+    , targetClock(ownTargetClock.get())
 {
 }
 
@@ -22,6 +24,12 @@ MyEvent::~MyEvent() = default;
 void MyEvent::setClock(ExerciseClock *newClock)
 {
     clock = newClock ? newClock : ownClock.get();
+    targetClock = newClock ? newClock : ownTargetClock.get();
+}
+
+void MyEvent::setTargetClock(ExerciseClock *newClock)
+{
+    targetClock = newClock ? newClock : ownTargetClock.get();
 }
 
 void MyEvent::setParams(int seriesPerStart, int seriesCount, int shotsPerSeries,
@@ -142,10 +150,7 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
         return;
     if (bulletList->hasShot(target, number))
         return;
-    const EarlierStart earlier = shotOfEarlierStart(target, number, point, time);
-    if (earlier != EarlierStart::No) {
-        if (earlier == EarlierStart::Skip)
-            bulletList->placeByTarget(target)->skipShotID(number);
+    if (!shotOfThisStart(target, number, point, time)) {
         requestNextBullet(target);
         return;
     }
@@ -160,48 +165,18 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
     requestNextBullet(target);
 }
 
-MyEvent::EarlierStart MyEvent::shotOfEarlierStart(int target, int number, const QPoint &point,
-                                                  int time)
+bool MyEvent::shotOfThisStart(int target, int number, const QPoint &point, int time)
 {
-    constexpr qint64 kMsPerTenth = 100;
-    // Room for the target's own clock against ours: a target that took the
-    // start may stamp a shot a little later than our reading of the start.
-    constexpr qint64 kClockSlackMs = 5000;
     TMemberPlace *place = checksStartTaken() ? bulletList->placeByTarget(target) : nullptr;
     if (!place)
-        return EarlierStart::No;
-    const bool held = place->heldOnEarlierPage(number, point, time);
-    // A target that took this start counts its time from it; a larger time
-    // is counted from an earlier start.
-    const bool countedBefore =
-        held || time * kMsPerTenth > clock->nowMs() - startConfirmedMs + kClockSlackMs;
-    if (!place->missedStart() && place->doubtedStart()) {
-        if (!countedBefore) {
-            // A shot of this start: the target took it, and the answers that
-            // looked like its earlier page were late copies. It is read again
-            // from its first shot.
-            place->trustStart();
-            return EarlierStart::AskAgain;
-        }
-        place->setMissedStart();
+        return true;
+    const LaneStart::Verdict verdict = place->laneStart().decide(
+        {number, point, time}, {earlierStartConfirmedMs, startConfirmedMs, targetClock->nowMs()});
+    if (verdict.word == LaneStart::Word::Missed)
         emit sig_view_TargetNotStarted(target);
-    }
-    if (held) {
-        if (place->missedStart())
-            return EarlierStart::Skip;
-        if (!place->doubtShotID(number))
-            return EarlierStart::AskAgain;
-        // The same answer twice: the target still holds that page, or the
-        // line brought a late copy twice. The next answer tells; until then
-        // the target is asked for the shot after it.
-        place->doubtStart();
-        return EarlierStart::Skip;
-    }
-    if (!place->missedStart() || earlierStartConfirmedMs < 0 || !countedBefore)
-        return EarlierStart::No;
-    // Shots it took after this start are this start's, whatever their number.
-    return earlierStartConfirmedMs + time * kMsPerTenth < startConfirmedMs ? EarlierStart::Skip
-                                                                           : EarlierStart::No;
+    else if (verdict.word == LaneStart::Word::InDoubt)
+        emit sig_view_TargetStartInDoubt(target);
+    return verdict.action == LaneStart::Action::Store;
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)
@@ -237,7 +212,7 @@ void MyEvent::slot_emu_EventStarted()
         return;
     startPending = -1;
     earlierStartConfirmedMs = startConfirmedMs;
-    startConfirmedMs = clock->nowMs();
+    startConfirmedMs = targetClock->nowMs();
     onEventStarted();
 }
 
@@ -323,6 +298,12 @@ void MyEvent::onBDReseted(int target, int reason)
     default:
         break;
     }
+}
+
+void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
+{
+    if (TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        place->laneStart().setHeard(heard);
 }
 
 void MyEvent::setTargetStage(int target, int stage)

@@ -49,8 +49,12 @@ public:
     ~MyEvent() override;
 
     // The time source of the exercise clock; not owned. nullptr gives the
-    // object's own monotonic clock back.
+    // object's own monotonic clock back. A hand-advanced clock also stands
+    // for the time the targets count, unless setTargetClock names another.
     void setClock(ExerciseClock *clock);
+    // The time the targets count their shots' own times in: real time, never
+    // sped up; not owned. nullptr gives the object's own real clock back.
+    void setTargetClock(ExerciseClock *clock);
     // Id of the running 100 ms clock timer, -1 when the clock is stopped.
     int clockTimerId() const { return timerId; }
 
@@ -167,6 +171,10 @@ signals:
     // The target of the lane did not take the last start: what it answers is
     // read with care, but it may not be recording the shots of this start.
     void sig_view_TargetNotStarted(int target);
+    // The target of the lane did not answer around the last start and its
+    // shots cannot show whether it took it: they may be shots of an earlier
+    // start. The operator decides (re-shoot or STOP).
+    void sig_view_TargetStartInDoubt(int target);
 
 public slots:
     void slot_emu_TargetFound(int ta, bool found);
@@ -178,6 +186,8 @@ public slots:
     void slot_emu_EventStarted();
     void slot_emu_EventStoped();
     void slot_emu_BDReseted(int targetAddr);
+    // The bus master found the lane's polls unanswered (false) or heard it again.
+    void slot_emu_TargetHeard(int targetAddr, bool heard);
     void slot_emu_ClasterSetted();
     void slot_emu_BDResetFromPC(int targetAddr, int mode);
     void slot_emu_ClientBullets(int targetAddr, int mode, int colbull);
@@ -188,15 +198,12 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
     // Whether the kind looks for targets that did not take a start of the
-    // whole line (see shotOfEarlierStart).
+    // whole line (see LaneStart).
     virtual bool checksStartTaken() const { return false; }
-    // A target that missed the last start still holds the shots it took
-    // before it and counts its time from the start before: such a shot is
-    // not one of this start (Skip). A late copy of an earlier answer looks
-    // the same, so the target is asked once more before that is believed
-    // (AskAgain). The lane is reported once per start.
-    enum class EarlierStart { No, AskAgain, Skip };
-    EarlierStart shotOfEarlierStart(int target, int number, const QPoint &point, int time);
+    // Whether the answer is a shot of the lane's current start: false when
+    // it is not to be stored (the target was asked again or further on). A
+    // word for the operator is emitted once per start.
+    bool shotOfThisStart(int target, int number, const QPoint &point, int time);
 
     // Emits one frame to the bus master.
     void sendCommand(const QByteArray &frame);
@@ -236,8 +243,8 @@ protected:
     // start shows second 0.
     int shownSecond = 0;
     qint64 startTime = 0;         // clock reading in ms when the clock was last started
-    // Clock readings in ms at the confirmations of the last start and of the
-    // one before it; -1 when there was none.
+    // Readings of the targets' clock in ms at the confirmations of the last
+    // start and of the one before it; -1 when there was none.
     qint64 startConfirmedMs = -1;
     qint64 earlierStartConfirmedMs = -1;
     int seriesPerStart = -1;
@@ -249,4 +256,6 @@ protected:
 private:
     std::unique_ptr<ExerciseClock> ownClock;
     ExerciseClock *clock = nullptr;
+    std::unique_ptr<ExerciseClock> ownTargetClock;
+    ExerciseClock *targetClock = nullptr;
 };

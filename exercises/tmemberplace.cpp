@@ -150,7 +150,7 @@ bool TMemberPlace::hasShot(int shotID) const
 
 int TMemberPlace::lastBulletNumber(int stage) const
 {
-    int highest = stage == m_stage ? m_skippedUpTo : 0;
+    int highest = stage == m_stage ? m_laneStart.skippedUpTo() : 0;
     for (const TBullet *shot : m_shots) {
         if (shot->stage() == stage && shot->resetCounter() == m_resetCounter)
             highest = qMax(highest, shot->shotID());
@@ -364,56 +364,31 @@ void TMemberPlace::deleteShotsOfStage(int stage)
     rebuildIndex();
 }
 
-bool TMemberPlace::heldOnEarlierPage(int shotID, const QPoint &point, int time) const
-{
-    return std::any_of(m_earlierPage.cbegin(), m_earlierPage.cend(), [&](const ShotTrace &trace) {
-        return trace.shotID == shotID && trace.point == point && trace.time == time;
-    });
-}
-
-bool TMemberPlace::doubtShotID(int shotID)
-{
-    const bool twice = m_doubtedShotID == shotID;
-    m_doubtedShotID = shotID;
-    return twice;
-}
-
-void TMemberPlace::beginPage()
-{
-    m_earlierPage.clear();
-    m_skippedUpTo = 0;
-    m_doubtedShotID = 0;
-    m_missedStart = false;
-    m_doubtedStart = false;
-}
-
-void TMemberPlace::trustStart()
-{
-    m_skippedUpTo = 0;
-    m_doubtedShotID = 0;
-    m_doubtedStart = false;
-}
-
 void TMemberPlace::incResetCounter()
 {
-    beginPage();
+    m_laneStart.targetReset();
     ++m_resetCounter;
 }
 
 void TMemberPlace::startStage(int stage)
 {
-    QVector<ShotTrace> page;
+    QVector<LaneShot> page;
     for (const TBullet *shot : qAsConst(m_shots)) {
         if (shot->stage() == m_stage && shot->resetCounter() == m_resetCounter)
             page.append({shot->shotID(), shot->point(), shot->time()});
     }
-    setStage(stage, true);
-    m_earlierPage = page;
+    switchStage(stage, true);
+    m_laneStart.beginPage(page);
 }
 
 void TMemberPlace::setStage(int stage, bool countReset)
 {
-    beginPage();
+    m_laneStart.targetReset();
+    switchStage(stage, countReset);
+}
+
+void TMemberPlace::switchStage(int stage, bool countReset)
+{
     if (countReset)
         ++m_resetCounter;
     if (m_stage == kSighting && stage == kMatch) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include "lanestart.h"
 #include "rankorder.h"
 #include "tbullet.h"
 
@@ -110,33 +111,18 @@ public:
     double matchTotalTenths() const;
     int markedTotal() const;
 
-    // The target's answer equals a shot of the page before the current one
-    // (same target number, point and time): the target still holds that
-    // page's shots, so it did not take the start of this one.
-    bool heldOnEarlierPage(int shotID, const QPoint &point, int time) const;
-    // A target number of this page that is no shot of it; the target is
-    // asked for the numbers after it.
-    void skipShotID(int shotID) { m_skippedUpTo = qMax(m_skippedUpTo, shotID); }
-    // Notes that the target's answer for shotID is in doubt; true when it
-    // was in doubt already, the target having answered the same twice.
-    bool doubtShotID(int shotID);
-    // Whether the target was found not to have taken this page's start.
-    bool missedStart() const { return m_missedStart; }
-    void setMissedStart() { m_missedStart = true; }
-    // The target answered twice with a shot of the earlier page and is read
-    // on past it until its next answer shows whether it took the start.
-    bool doubtedStart() const { return m_doubtedStart; }
-    void doubtStart() { m_doubtedStart = true; }
-    // It did take the start: what was passed over is asked for again.
-    void trustStart();
+    // Whether the lane's target took the START of the current page.
+    LaneStart &laneStart() { return m_laneStart; }
+    const LaneStart &laneStart() const { return m_laneStart; }
 
     void renumberShot(TBullet *shot, int number);
     void clearFlags();
     void removeShot(TBullet *shot);
     void removeSightingShots();
+    // A new page of the stage for the target alone (its memory was reset).
     void setStage(int stage, bool countReset);
-    // A new page of the stage for a start of the whole line: the shots of the
-    // page left are remembered, to know a target that did not take the start.
+    // A new page of the stage for a start of the whole line: the answers of
+    // the page left are remembered, to know a target that did not take the start.
     void startStage(int stage);
     void resetAll();
 
@@ -163,23 +149,10 @@ private:
     void indexShot(TBullet *shot);
     void deleteShotsOfStage(int stage);
 
-    // What a target answer carries of a shot: its number, point and time.
-    struct ShotTrace
-    {
-        int shotID = 0;
-        QPoint point;
-        int time = 0;
-    };
-    void beginPage();
+    void switchStage(int stage, bool countReset);
 
     QList<TBullet *> m_shots; // owned; deleted when they leave the list
-    // The shots of the page before the current one, kept after a stage
-    // change has dropped them, and what is known of the current page.
-    QVector<ShotTrace> m_earlierPage;
-    int m_skippedUpTo = 0;
-    int m_doubtedShotID = 0;
-    bool m_missedStart = false;
-    bool m_doubtedStart = false;
+    LaneStart m_laneStart;
     TBulletParams m_params;
     int m_memberID = -1;
     bool m_showTenths = false;

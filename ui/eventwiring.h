@@ -105,6 +105,8 @@ public:
                     &Screen::slot_myEvent_DelegateView),
             connect(event, &MyEvent::sig_view_TargetNotStarted, screen,
                     &Screen::slot_myEvent_TargetNotStarted),
+            connect(event, &MyEvent::sig_view_TargetStartInDoubt, screen,
+                    &Screen::slot_myEvent_TargetStartInDoubt),
         };
     }
 

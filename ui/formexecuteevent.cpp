@@ -381,13 +381,27 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
 
 void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target)
 {
-    // Told once the exercise has dealt with the answer: the box's own event
-    // loop must not run the exercise's other reports in the middle of it.
-    const QString text =
+    showTargetWarning(
         QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не засчитаны. "
                        "Проверьте связь с мишенью %1. Смена не будет завершена, пока мишень "
                        "не передаст все выстрелы.")
-            .arg(target);
+            .arg(target));
+}
+
+void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
+{
+    showTargetWarning(
+        QStringLiteral("Мишень %1 не отвечала, когда была дана команда СТАРТ, и по её выстрелам "
+                       "нельзя узнать, приняла ли она эту команду: выстрелы мишени %1 могут быть "
+                       "выстрелами прежней стрельбы. Проверьте связь с мишенью %1, затем "
+                       "повторите стрельбу на ней или нажмите СТОП.")
+            .arg(target));
+}
+
+void FormExecuteEvent::showTargetWarning(const QString &text)
+{
+    // Told once the exercise has dealt with the answer: the box's own event
+    // loop must not run the exercise's other reports in the middle of it.
     QMetaObject::invokeMethod(
         this, [this, text] { Warnings::warning(this, QStringLiteral("Мишень не запущена!"), text); },
         Qt::QueuedConnection);

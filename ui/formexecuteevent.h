@@ -61,6 +61,7 @@ private slots:
     void slot_myEvent_ModeText(int Mode_type);
     void slot_myEvent_DelegateView(bool Delegate_view);
     void slot_myEvent_TargetNotStarted(int target);
+    void slot_myEvent_TargetStartInDoubt(int target);
     void delegatClicked(int _row);
 
     void on_pbStart_clicked();
@@ -95,6 +96,8 @@ private:
     TBulletList *shownList() const;
     void showShootOffButtons(TBulletList *list);
     void removeShootOffButtons();
+    // A word on a lane's target that did not take a START, or may not have.
+    void showTargetWarning(const QString &text);
 
     Ui_FormExecuteEvent *ui = nullptr; // owned
     TUserModul *userModul = nullptr;

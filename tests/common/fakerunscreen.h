@@ -167,6 +167,10 @@ public slots:
     {
         record("TargetNotStarted", QString::number(target));
     }
+    void slot_myEvent_TargetStartInDoubt(int target)
+    {
+        record("TargetStartInDoubt", QString::number(target));
+    }
 
 private:
     void record(const char *slot, bool value) { record(slot, QString::number(int(value))); }
