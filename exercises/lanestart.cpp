@@ -18,8 +18,9 @@ void LaneStart::beginPage(const QVector<LaneShot> &earlierPage)
     // A lane that missed the START before counts from a START further back,
     // which the exercise does not know.
     m_earlierTaken = m_pageBegun && (m_state == State::Taken || m_state == State::Trusted);
+    if (m_answered || !m_pageBegun)
+        m_earlierPage = earlierPage;
     m_pageBegun = true;
-    m_earlierPage = earlierPage;
     m_state = m_heard ? State::Taken : State::Unheard;
     m_skippedUpTo = 0;
     m_repeatedNumber = 0;
@@ -47,7 +48,7 @@ void LaneStart::setHeard(bool heard)
 
 LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments &moments)
 {
-    const bool held = heldOnEarlierPage(answer);
+    const bool held = heldOnEarlierPage(answer, moments);
     // A target that took this START counts from it: a larger time is counted
     // from one before.
     const bool older = moments.startMs >= 0
@@ -100,6 +101,14 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
     return verdict;
 }
 
+LaneStart::Word LaneStart::endPage()
+{
+    if (m_state != State::InDoubt)
+        return Word::None;
+    m_state = State::Missed;
+    return m_earlierTaken ? Word::Missed : Word::InDoubt;
+}
+
 LaneStart::Verdict LaneStart::miss(const LaneShot &answer, const StartMoments &moments)
 {
     m_state = State::Missed;
@@ -128,8 +137,14 @@ LaneStart::Verdict LaneStart::skip(int number)
     return {Action::Skip, Word::None};
 }
 
-bool LaneStart::heldOnEarlierPage(const LaneShot &answer) const
+bool LaneStart::heldOnEarlierPage(const LaneShot &answer, const StartMoments &moments) const
 {
+    // A shot the earlier page's count puts after this START was taken after
+    // it, whatever it has in common with a shot of that page.
+    if (moments.earlierStartMs >= 0 && moments.startMs >= 0
+        && moments.earlierStartMs + answer.timeTenths * kMsPerTenth
+            > moments.startMs + kStartSlackMs)
+        return false;
     return std::any_of(m_earlierPage.cbegin(), m_earlierPage.cend(),
                        [&](const LaneShot &shot) { return sameShot(shot, answer); });
 }
