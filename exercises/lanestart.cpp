@@ -18,13 +18,14 @@ void LaneStart::beginPage(const QVector<LaneShot> &earlierPage)
     // A lane that missed the START before counts from a START further back,
     // which the exercise does not know.
     m_earlierTaken = m_pageBegun && (m_state == State::Taken || m_state == State::Trusted);
-    if (m_answered || !m_pageBegun)
+    if (!earlierPage.isEmpty() || !m_pageBegun)
         m_earlierPage = earlierPage;
     m_pageBegun = true;
     m_state = m_heard ? State::Taken : State::Unheard;
     m_skippedUpTo = 0;
     m_repeatedNumber = 0;
     m_answered = false;
+    m_pageProved = false;
 }
 
 void LaneStart::targetReset()
@@ -35,6 +36,7 @@ void LaneStart::targetReset()
     m_skippedUpTo = 0;
     m_repeatedNumber = 0;
     m_answered = false;
+    m_pageProved = false;
 }
 
 void LaneStart::setHeard(bool heard)
@@ -48,7 +50,11 @@ void LaneStart::setHeard(bool heard)
 
 LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments &moments)
 {
-    const bool held = heldOnEarlierPage(answer, moments);
+    // Once an answer showed that the target's page is not the earlier one,
+    // a shot like one of that page is a shot of this page.
+    const bool held = !m_pageProved && heldOnEarlierPage(answer, moments);
+    if (!held && provedNew(answer))
+        m_pageProved = true;
     // A target that took this START counts from it: a larger time is counted
     // from one before.
     const bool older = moments.startMs >= 0

@@ -71,8 +71,8 @@ public:
     static constexpr qint64 kStartSlackMs = 1000;
 
     // A START of the whole line began a new page; earlierPage holds the
-    // answers stored on the page it ends. A page on which nothing was stored
-    // leaves the earlier trace as it was: its target may still hold the page
+    // answers stored on the page it ends. A page on which no answer was
+    // stored leaves the earlier trace as it was: its target may still hold the page
     // before it (a pistol lane that missed two windows in a row).
     void beginPage(const QVector<LaneShot> &earlierPage);
     // The page's shooting time is over (a pistol series or window): a lane
@@ -109,6 +109,7 @@ private:
     int m_skippedUpTo = 0;
     int m_repeatedNumber = 0;
     bool m_answered = false;     // an answer of this page was stored
+    bool m_pageProved = false;   // an answer the earlier page cannot hold came
     bool m_heard = true;
     bool m_earlierTaken = false; // the lane took the START of the earlier page
     bool m_pageBegun = false;

@@ -60,7 +60,9 @@ protected:
     // After the misses of a shooting time were added.
     virtual void graceOver() {}
 
-    bool checksStartTaken() const override { return true; }
+    // A series or window is a start of the whole line; a re-shoot's start
+    // is confirmed by the re-shooting target itself.
+    bool checksStartTaken() const override { return !isReshoot(); }
 
     bool isReshoot() const { return seriesCounter == kReshootSeries; }
     // Stage of the shots of the running series: match from series 1 on (a
