@@ -1,7 +1,9 @@
 // A pistol match of two stages (precision, then rapid fire) from an empty
 // run folder, as the operator shoots it on the program's window against the
 // range simulator: one lane misses a whole series and shoots it again
-// through its shoot-off button in the break.
+// through its shoot-off button in the break; another lane's cable is loose
+// across the START of a precision series and of a rapid-fire window, so
+// that its target stays on its earlier page.
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 
 #include "roadtest.h"
 #include "simulatorthread.h"
@@ -20,8 +23,18 @@
 namespace {
 
 constexpr int kPistol25 = 8; // 30 precision shots, then 30 rapid-fire shots
-const QList<int> kLanes{1, 2};
+const QList<int> kLanes{1, 2, 3};
 constexpr int kMissingLane = 2;
+// Lane 3's cable is loose from the break before precision series 4 until
+// 0.5 s after its START (the series lasts 1.5 s), and from after window 2
+// of rapid-fire series 2 until 150 ms after window 3's START (after the
+// start's copies, before the window's grace time is over).
+constexpr int kLooseLane = 3;
+constexpr int kLooseSeries = 4;
+constexpr int kLooseWindowSeries = 2;
+constexpr int kWindowBeforeLoose = 2;
+constexpr int kPrecisionHearAgainMs = 500;
+constexpr int kRapidFireHearAgainMs = 150;
 constexpr int kMatchSeries = 6;
 constexpr int kSeriesShots = 5;
 constexpr int kShooterPaceMs = 40;
@@ -46,8 +59,14 @@ private slots:
 
 private:
     // Run page START of the next series (or the shoot-off button's
-    // re-shoot), then waits for the break after it.
-    bool shootSeries(QAbstractButton *start);
+    // re-shoot), then waits for the break after it; duringSeries, when
+    // given, runs right after the click.
+    bool shootSeries(QAbstractButton *start, const std::function<void()> &duringSeries = {});
+    // The operator was told once, naming the target, that the lane's
+    // target did not take a START.
+    bool toldNotStarted(int lane);
+    // The enabled shoot-off buttons of the run table.
+    QList<QPushButton *> enabledShootOffButtons() const;
     QPushButton *shootOffButton(int row) const;
     static QStringList totalsOf(const QTableView *table);
     int shotsOf(int eventID, int memberID, int fine)
@@ -60,7 +79,8 @@ private:
     }
 };
 
-bool TestPistolRoad::shootSeries(QAbstractButton *start)
+bool TestPistolRoad::shootSeries(QAbstractButton *start,
+                                 const std::function<void()> &duringSeries)
 {
     auto *startButton = onPage<QPushButton>(Page::Run, "pbStart");
     QTest::mouseClick(start, Qt::LeftButton);
@@ -69,12 +89,35 @@ bool TestPistolRoad::shootSeries(QAbstractButton *start)
         qWarning("shootSeries: START stayed on");
         return false;
     }
+    if (duringSeries)
+        duringSeries();
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
     return QTest::qWaitFor(
         [startButton, next] {
             return (startButton->isEnabled() && startButton->isVisible()) || next->isVisible();
         },
         kSeriesTimeoutMs);
+}
+
+bool TestPistolRoad::toldNotStarted(int lane)
+{
+    const QList<Warnings::Shown> boxes = takeWarnings();
+    for (const Warnings::Shown &box : boxes)
+        qInfo("box \"%s\": %s", qPrintable(box.title), qPrintable(box.text));
+    return boxes.size() == 1 && boxes.first().title == QStringLiteral("Мишень не запущена!")
+        && boxes.first().text.startsWith(QStringLiteral("Мишень %1 ").arg(lane));
+}
+
+QList<QPushButton *> TestPistolRoad::enabledShootOffButtons() const
+{
+    QList<QPushButton *> buttons;
+    const int rows = onPage<QAbstractItemView>(Page::Run, "tv_bullets")->model()->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        QPushButton *button = shootOffButton(row);
+        if (button && button->isVisible() && button->isEnabled())
+            buttons << button;
+    }
+    return buttons;
 }
 
 QPushButton *TestPistolRoad::shootOffButton(int row) const
@@ -92,7 +135,9 @@ void TestPistolRoad::pistolMatch()
     const int competition = createCompetition(kPistol25, "Кубок 25 м");
     QVERIFY(competition > 0);
     const QList<int> members{addNewMember("Пётр", "Соколов", 1),
-                             addNewMember("Ирина", "Белова", 2)};
+                             addNewMember("Ирина", "Белова", 2),
+                             addNewMember("Олег", "Гусев", 3)};
+    const int looseMember = members.at(kLooseLane - 1);
     QVERIFY(!members.contains(-1));
     QVERIFY(click("pBNext"));
     QVERIFY(openCurrentRelay());
@@ -119,7 +164,25 @@ void TestPistolRoad::pistolMatch()
             QVERIFY(exec("CREATE TRIGGER refuse BEFORE INSERT ON tbullets WHEN NEW.fX=65535 "
                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         }
+        if (series == kLooseSeries) {
+            simulator()->call([](RangeSimulator &sim) {
+                sim.loosenAcrossNextStart(kLooseLane, kPrecisionHearAgainMs);
+            });
+        }
         QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+        if (series == kLooseSeries) {
+            // Its target still holds its 5 shots of series 3 and took none
+            // of series 4: those shots are not stored again; the operator
+            // is told, and the lane's series is flagged to be shot again.
+            QVERIFY(toldNotStarted(kLooseLane));
+            QCOMPARE(shotsOf(precision, looseMember, 0), (series - 1) * kSeriesShots);
+            QCOMPARE(shotsOf(precision, looseMember, kFlagged), kSeriesShots);
+            const QList<QPushButton *> reshoot = enabledShootOffButtons();
+            QCOMPARE(reshoot.size(), 1);
+            QVERIFY(shootSeries(reshoot.first()));
+            QCOMPARE(shotsOf(precision, looseMember, 0), series * kSeriesShots);
+            QCOMPARE(shotsOf(precision, looseMember, kFlagged), 0);
+        }
         if (series != 2)
             continue;
         // The silent lane's series was filled with misses flagged to be shot
@@ -135,13 +198,12 @@ void TestPistolRoad::pistolMatch()
         // refuses the purge of the flagged misses: the re-shot series is
         // stored beside them until the purge is taken.
         sight("run-shoot-off");
-        QPushButton *reshoot = shootOffButton(1);
-        QVERIFY(reshoot && reshoot->isVisible() && reshoot->isEnabled());
-        QVERIFY(!shootOffButton(0)->isEnabled());
+        const QList<QPushButton *> reshoot = enabledShootOffButtons();
+        QCOMPARE(reshoot.size(), 1);
         startShooters({kMissingLane}, kShooterPaceMs);
         QVERIFY(exec("CREATE TRIGGER refuse BEFORE DELETE ON tbullets "
                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(shootSeries(reshoot));
+        QVERIFY(shootSeries(reshoot.first()));
         QCOMPARE(nextBox(), refused);
         QCOMPARE(shotsOf(precision, members.at(1), kFlagged), kSeriesShots);
         QVERIFY(exec("DROP TRIGGER refuse"));
@@ -173,8 +235,33 @@ void TestPistolRoad::pistolMatch()
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::Run);
     startShooters(kLanes, kShooterPaceMs);
-    for (int series = 0; series <= kMatchSeries; ++series)
-        QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+    for (int series = 0; series <= kMatchSeries; ++series) {
+        if (series != kLooseWindowSeries) {
+            QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+            continue;
+        }
+        // Once its window-2 shot is stored, lane 3's cable comes loose
+        // across window 3's START.
+        const int beforeLoose = (series - 1) * kSeriesShots + kWindowBeforeLoose;
+        bool loosened = false;
+        QVERIFY(shootSeries(start, [&] {
+            loosened = QTest::qWaitFor(
+                [&] { return shotsOf(rapidFire, looseMember, 0) >= beforeLoose; },
+                kSeriesTimeoutMs);
+            simulator()->call([](RangeSimulator &sim) {
+                sim.loosenAcrossNextStart(kLooseLane, kRapidFireHearAgainMs);
+            });
+        }));
+        QVERIFY(loosened);
+        // Window 3 holds a miss flagged to be shot again, not window 2's shot.
+        QVERIFY(toldNotStarted(kLooseLane));
+        QCOMPARE(shotsOf(rapidFire, looseMember, 0), series * kSeriesShots - 1);
+        QCOMPARE(shotsOf(rapidFire, looseMember, kFlagged), 1);
+        const QList<QPushButton *> reshoot = enabledShootOffButtons();
+        QCOMPARE(reshoot.size(), 1);
+        QVERIFY(shootSeries(reshoot.first()));
+        QCOMPARE(shotsOf(rapidFire, looseMember, 0), series * kSeriesShots);
+    }
     QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kSeriesTimeoutMs);
     stopShooters(kLanes);
     sight("run-rapid-fire-finished");
