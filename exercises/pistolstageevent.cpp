@@ -1,5 +1,7 @@
 #include "pistolstageevent.h"
 
+#include <algorithm>
+
 #include <QTimerEvent>
 
 #include "tbulletlist.h"
@@ -217,8 +219,27 @@ void PistolStageEvent::startGrace(int expectedShots, bool oneMissOnly)
 
 void PistolStageEvent::checkGrace()
 {
-    if (gracePending && exerciseClock().nowMs() >= grace.dueMs)
+    if (!gracePending)
+        return;
+    const qint64 now = exerciseClock().nowMs();
+    // The target still holds a shot the database refused, and the shots
+    // after it: they are asked for while the database refuses, and the grace
+    // time counts again from when it takes them, so no miss takes their
+    // place. A START given before then settles the series as it stands.
+    if (refusedShotWaits()) {
+        grace.dueMs = std::max(grace.dueMs, now + qint64(graceSeconds) * kMsPerSecond);
+        return;
+    }
+    if (now >= grace.dueMs)
         settleGrace();
+}
+
+bool PistolStageEvent::refusedShotWaits() const
+{
+    return bulletList
+        && std::any_of(grace.lanes.cbegin(), grace.lanes.cend(), [this](int t) {
+               return bulletList->shotRefused(bulletList->memberIdOfTarget(t));
+           });
 }
 
 void PistolStageEvent::settleGrace()

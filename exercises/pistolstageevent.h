@@ -89,8 +89,10 @@ protected:
     // it: its misses are those of that series, whatever happens before it
     // is over.
     void startGrace(int expectedShots, bool oneMissOnly);
-    // Settles a grace time that is over.
+    // Settles a grace time that is over, once no shot of its lanes waits for
+    // the database.
     void checkGrace();
+    bool refusedShotWaits() const;
     // Settles the grace time now, over or not: the next series or window
     // is about to begin.
     void settleGrace();

@@ -126,6 +126,8 @@ public:
     // A write the database refused waits: a lane is asked again for its
     // refused shot, or a miss, a purge or a renumbering is tried again.
     bool hasWaitingWrites() const;
+    // A shot of the member's target was refused and is asked for again.
+    bool shotRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
 
     // Layout and scoring context.
     void setShotColumns(int n);

@@ -30,6 +30,8 @@ constexpr int kMissingLane = 2;
 // of rapid-fire series 2 until 150 ms after window 3's START (after the
 // start's copies, before the window's grace time is over).
 constexpr int kLooseLane = 3;
+// Lane 1's last shot of this series is refused by the database through its break.
+constexpr int kRefusedSeries = 5;
 constexpr int kLooseSeries = 4;
 constexpr int kLooseWindowSeries = 2;
 constexpr int kWindowBeforeLoose = 2;
@@ -164,6 +166,14 @@ void TestPistolRoad::pistolMatch()
             QVERIFY(exec("CREATE TRIGGER refuse BEFORE INSERT ON tbullets WHEN NEW.fX=65535 "
                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         }
+        if (series == kRefusedSeries) {
+            QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse_lane BEFORE INSERT ON tbullets "
+                                        "WHEN NEW.fMemberID=%1 AND NEW.fNumber=%2 "
+                                        "AND NEW.fX<>65535 "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                             .arg(members.at(0))
+                             .arg(series * kSeriesShots)));
+        }
         if (series == kLooseSeries) {
             simulator()->call([](RangeSimulator &sim) {
                 sim.loosenAcrossNextStart(kLooseLane, kPrecisionHearAgainMs);
@@ -182,6 +192,18 @@ void TestPistolRoad::pistolMatch()
             QVERIFY(shootSeries(reshoot.first()));
             QCOMPARE(shotsOf(precision, looseMember, 0), series * kSeriesShots);
             QCOMPARE(shotsOf(precision, looseMember, kFlagged), 0);
+        }
+        if (series == kRefusedSeries) {
+            // Lane 1's last shot was refused through the whole break: its
+            // target is asked for it until it is stored, and no miss takes
+            // its place at the end of the grace time.
+            QCOMPARE(nextBox(), refused);
+            QCOMPARE(shotsOf(precision, members.at(0), kFlagged), 0);
+            QVERIFY(exec("DROP TRIGGER refuse_lane"));
+            QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(0), 0),
+                                      series * kSeriesShots, kSeriesTimeoutMs);
+            QCOMPARE(nextBox(), storedAgain);
+            QCOMPARE(shotsOf(precision, members.at(0), kFlagged), 0);
         }
         if (series != 2)
             continue;
