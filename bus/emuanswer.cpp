@@ -166,7 +166,7 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
 
 void EMUProc::noteTargetAnswer(EmuMember &member)
 {
-    member.pollAwaited = false;
+    member.unansweredPolls = 0;
     if (!member.silent)
         return;
     member.silent = false;

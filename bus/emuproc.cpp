@@ -143,7 +143,7 @@ void EMUProc::slot_emu_GetBullet(int ta, int _num)
     if (const MemberPtr member = memberAt(ta)) {
         member->wantedBullet = _num;
         if (_num < 1)
-            member->pollAwaited = false; // an answer no longer wanted says nothing
+            member->unansweredPolls = 0; // an answer no longer wanted says nothing
     }
 }
 
@@ -151,7 +151,7 @@ void EMUProc::slot_emu_StopReadBullet()
 {
     for (const MemberPtr &member : members) {
         member->wantedBullet = -1;
-        member->pollAwaited = false;
+        member->unansweredPolls = 0;
     }
 }
 
@@ -499,13 +499,13 @@ void EMUProc::memberCycle()
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
-    if (member.pollAwaited && !member.silent) {
+    if (member.unansweredPolls >= EmuMember::kSilentAfterPolls && !member.silent) {
         member.silent = true;
         emit sig_TargetHeard(member.address, false);
     }
     io.write(poll, true);
     restartLastSend();
-    member.pollAwaited = true;
+    ++member.unansweredPolls;
 }
 
 void EMUProc::searchStep()

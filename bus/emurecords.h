@@ -34,9 +34,11 @@ struct EmuMember
     QString familyName;
     QString name;
     int wantedBullet = -1; // below 1: not polled
-    // A poll was written and the target has not answered since; at its next
-    // poll the lane is silent until the target answers again.
-    bool pollAwaited = false;
+    // Polls written since the target last answered. A lost answer happens on
+    // a busy line; a target that left two polls in a row unanswered is
+    // silent until it answers again.
+    int unansweredPolls = 0;
+    static constexpr int kSilentAfterPolls = 2;
     bool silent = false;
     bool pendingBusy = false;
     QList<EmuCommand> pending;

@@ -53,6 +53,7 @@ private slots:
     void lateCopiesOfEarlierAnswers();
     void laneDeafAcrossTheMatchStart_data();
     void laneDeafAcrossTheMatchStart();
+    void oneLostAnswerIsNoSilence();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -385,6 +386,21 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
              firstShotRead ? lane : QStringList());
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")),
              firstShotRead ? QStringList() : lane);
+}
+
+void TestExerciseLine::oneLostAnswerIsNoSilence()
+{
+    // A busy line loses an answer now and then: lane 2's first answer after
+    // the sighting START, with no earlier page to compare its shots with,
+    // does not put the lane in doubt.
+    MyEvent *exercise = openExercise(1, 10);
+    QVERIFY(exercise);
+    exercise->setTargetClock(&m_targetClock);
+    m_line->simulator().call([](RangeSimulator &s) { s.dropAnswers(2, 1); });
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(2, kStageSighting, 2);
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")), QStringList());
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList());
 }
 
 QTEST_MAIN(TestExerciseLine)
