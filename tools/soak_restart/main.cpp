@@ -36,7 +36,10 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+
+#include <sys/prctl.h>
 
 #include "lanestart.h"
 #include "rangesimulator.h"
@@ -71,6 +74,8 @@ struct Options
     int clockSpeed = RoadTest::kClockSpeed;
     QString out = QStringLiteral("soak-restart");
     bool traceAll = false;
+    int killFrom = 5; // the kill comes once every target holds this many match shots, or more
+    int killTo = 44;
     int seed = 1;
 };
 
@@ -108,6 +113,8 @@ class SoakProgram : public RoadTest
 private slots:
     void init()
     {
+        // Goes with the soak, should the soak itself be ended.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         useRunFolder(qEnvironmentVariable(kRunFolderVariable));
         RoadTest::init();
         setClockSpeed(qEnvironmentVariableIntValue(kClockVariable));
@@ -329,7 +336,7 @@ void SoakRestart::killAndRestart()
     soak.start();
     int cycles = 0;
     int failed = 0;
-    QMap<int, int> loops, lags, foreign;
+    QMap<int, int> loops, lags, foreign, leftTaken;
     QSet<QString> boxes;
     QList<QString> noted;
     std::printf("cycle  kill at  lane: held/stored back-steps  [LOOP LAG FOREIGN]  boxes\n");
@@ -384,7 +391,8 @@ void SoakRestart::killAndRestart()
                 break;
             }
         }
-        const int killAt = 5 + int(random.bounded(40));
+        const int killAt =
+            g_options.killFrom + int(random.bounded(g_options.killTo - g_options.killFrom + 1));
         const auto heldShots = [this] {
             QList<int> held;
             for (int lane : m_lanes)
@@ -440,6 +448,23 @@ void SoakRestart::killAndRestart()
             }
         }
         line += QStringLiteral("%1 box(es)").arg(told.size());
+        // The start states each lane went through, where it left Taken.
+        QMap<int, QStringList> paths;
+        for (const QByteArray &out : output) {
+            const QList<QByteArray> parts = out.split(' ');
+            if (!out.startsWith(kLinePrefix) || parts.value(2) != "lane" || parts.size() <= 4)
+                continue;
+            QStringList &path = paths[parts.value(3).toInt()];
+            const QString state = QString::fromLatin1(parts.value(4));
+            if (path.isEmpty() || path.last() != state)
+                path << state;
+        }
+        for (auto path = paths.cbegin(); path != paths.cend(); ++path) {
+            if (path.value().size() > 1 || path.value().value(0) != QLatin1String("Taken")) {
+                line += QStringLiteral("  lane %1 %2").arg(path.key()).arg(path.value().join('>'));
+                ++leftTaken[path.key()];
+            }
+        }
         std::printf("%s\n", qPrintable(line));
         for (const QString &box : told)
             std::printf("       box %s\n", qPrintable(box));
@@ -452,8 +477,10 @@ void SoakRestart::killAndRestart()
                 cycles, soak.elapsed() / 60000.0, failed, g_options.lanes, g_options.paceMs,
                 g_options.clockSpeed);
     for (int lane : m_lanes)
-        std::printf("lane %d: looped in %d, lagged in %d, stored a shot not its target's in %d\n", lane,
-                    loops.value(lane), lags.value(lane), foreign.value(lane));
+        std::printf("lane %d: looped in %d, lagged in %d, stored a shot not its target's in %d, "
+                    "left Taken in %d\n",
+                    lane, loops.value(lane), lags.value(lane), foreign.value(lane),
+                    leftTaken.value(lane));
     for (const QString &note : noted)
         std::printf("  %s\n", qPrintable(note));
     std::printf("boxes shown: %d kinds\n", int(boxes.size()));
@@ -484,9 +511,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption out("out", "Folder for the traces (default soak-restart).", "DIR",
                                  "soak-restart");
     const QCommandLineOption seed("seed", "Seed of the kill points (default 1).", "N", "1");
+    const QCommandLineOption kill("kill-at",
+                                  "Kill once every target holds a random number of match shots "
+                                  "from FROM to TO (default 5-44).",
+                                  "FROM-TO", "5-44");
     const QCommandLineOption traceAll("trace-all", "Write the trace of every lane of every cycle.");
     const QCommandLineOption program("program", "Be the killed program (the soak starts it).");
-    parser.addOptions({cycles, minutes, lanes, pace, clock, out, seed, traceAll, program});
+    parser.addOptions({cycles, minutes, lanes, pace, clock, out, seed, kill, traceAll, program});
     parser.process(app);
     const QStringList testArguments{app.arguments().value(0)};
     if (parser.isSet(program)) {
@@ -501,6 +532,9 @@ int main(int argc, char *argv[])
     g_options.out = parser.value(out);
     g_options.seed = parser.value(seed).toInt();
     g_options.traceAll = parser.isSet(traceAll);
+    const QStringList killRange = parser.value(kill).split('-');
+    g_options.killFrom = qBound(1, killRange.value(0).toInt(), 59);
+    g_options.killTo = qBound(g_options.killFrom, killRange.value(1).toInt(), 59);
     qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(qint64(g_options.minutes + 10) * 60000));
     SoakRestart soak;
     return QTest::qExec(&soak, testArguments);
