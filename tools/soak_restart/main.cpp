@@ -12,7 +12,8 @@
 //     going back again and again (a lane read again from an earlier shot
 //     more than kLoopBackSteps times);
 //   - told: the message boxes the program showed in the cycle.
-// A lane that loops, lags (kLagShots behind the cycle's best lane), or has a stored shot that is not its target's
+// A lane that loops, lags (kLagShots behind the cycle's best lane), has a
+// stored shot that is not its target's, or left the start state Taken
 // gets the cycle's trace written to the output folder: the lane's START
 // frames, polls, answers and shots from the simulator's log, merged with the
 // lane's start state (LaneStart) as the program went through it and the
@@ -422,6 +423,17 @@ void SoakRestart::killAndRestart()
                 boxes << QString::fromUtf8(line.mid(box + 5));
             }
         }
+        // The start states each lane went through, where it left Taken.
+        QMap<int, QStringList> paths;
+        for (const QByteArray &out : output) {
+            const QList<QByteArray> parts = out.split(' ');
+            if (!out.startsWith(kLinePrefix) || parts.value(2) != "lane" || parts.size() <= 4)
+                continue;
+            QStringList &path = paths[parts.value(3).toInt()];
+            const QString state = QString::fromLatin1(parts.value(4));
+            if (path.isEmpty() || path.last() != state)
+                path << state;
+        }
         int best = 0;
         for (const LaneWeight &w : weights)
             best = qMax(best, w.stored);
@@ -441,24 +453,15 @@ void SoakRestart::killAndRestart()
                 ++foreign[w.lane];
             }
             line += QStringLiteral("%1: %2/%3 %4%5  ").arg(w.lane).arg(w.held).arg(w.stored).arg(w.backSteps).arg(marks);
-            if (!marks.isEmpty() || g_options.traceAll)
+            const QStringList path = paths.value(w.lane);
+            const bool doubted = path.size() > 1 || path.value(0, "Taken") != QLatin1String("Taken");
+            if (!marks.isEmpty() || doubted || g_options.traceAll)
                 writeTrace(cycles, w, traffic, output, simEpoch);
             if (!marks.isEmpty()) {
                 noted << QStringLiteral("cycle %1 lane %2:%3").arg(cycles).arg(w.lane).arg(marks);
             }
         }
         line += QStringLiteral("%1 box(es)").arg(told.size());
-        // The start states each lane went through, where it left Taken.
-        QMap<int, QStringList> paths;
-        for (const QByteArray &out : output) {
-            const QList<QByteArray> parts = out.split(' ');
-            if (!out.startsWith(kLinePrefix) || parts.value(2) != "lane" || parts.size() <= 4)
-                continue;
-            QStringList &path = paths[parts.value(3).toInt()];
-            const QString state = QString::fromLatin1(parts.value(4));
-            if (path.isEmpty() || path.last() != state)
-                path << state;
-        }
         for (auto path = paths.cbegin(); path != paths.cend(); ++path) {
             if (path.value().size() > 1 || path.value().value(0) != QLatin1String("Taken")) {
                 line += QStringLiteral("  lane %1 %2").arg(path.key()).arg(path.value().join('>'));
