@@ -19,6 +19,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 // The connection of the competition module; the results viewer has its own.
 const QString kConnectionName = QStringLiteral("main");
@@ -55,6 +57,10 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     m_freeMembers = std::make_unique<TFreeMembers>(m_members.get());
     m_freeMembers->setEventNumFilter(kNoEventNum);
     m_shootersProxy = std::make_unique<TShootersProxy>(m_shooters.get(), m_members.get());
+    // A file SQLite may only read loads as any other; the start-up warning
+    // tells it before a relay is begun, not the first refused shot.
+    if (earlyError == NoError)
+        m_db->checkWritable();
 
     disconnect(early);
     connect(m_shooters.get(), &TShooterEnabledList::sig_shooterChanged, m_members.get(),
@@ -244,7 +250,7 @@ TBulletList *TUserModul::createBulletList(const TEvent *event)
 {
     auto *list = new TBulletList(event->id(), m_db, event->targetType(), event->isView10(),
                                  event->calibre(), event->controlValue());
-    connect(list, &TBulletList::sig_shotWritten, this, &TUserModul::onShotWritten);
+    connect(list, &TBulletList::sig_writesWaiting, this, &TUserModul::updateShotStorage);
     m_bulletLists.append(list);
     return list;
 }
@@ -253,6 +259,7 @@ TBulletList *TUserModul::makeBulletList(int eventID)
 {
     if (eventID < 0) {
         clearBulletLists();
+        updateShotStorage();
         for (const TEvent *event : eventChain())
             createBulletList(event);
         return m_bulletLists.value(0, nullptr);
@@ -263,6 +270,7 @@ TBulletList *TUserModul::makeBulletList(int eventID)
     if (TBulletList *old = bulletList(eventID)) {
         m_bulletLists.removeOne(old);
         delete old;
+        updateShotStorage();
     }
     return createBulletList(event);
 }
@@ -290,12 +298,16 @@ QSqlError TUserModul::lastFailure() const
     return m_db->lastFailure();
 }
 
-void TUserModul::onShotWritten(bool stored)
+void TUserModul::updateShotStorage()
 {
-    // One word when storing stops and one when it works again: the lanes
-    // are asked for a refused shot until it is stored, many times a second.
-    if (stored != m_shotsRefused)
+    // One word when storing stops and one when nothing waits any more: a
+    // lane is asked for a refused shot many times a second while the other
+    // lanes' shots may be stored, and a list tries its own writes again.
+    const bool refused =
+        std::any_of(m_bulletLists.cbegin(), m_bulletLists.cend(),
+                    [](const TBulletList *list) { return list->hasWaitingWrites(); });
+    if (refused == m_shotsRefused)
         return;
-    m_shotsRefused = !stored;
-    emit sig_shotStorage(stored, stored ? QSqlError() : m_db->lastFailure());
+    m_shotsRefused = refused;
+    emit sig_shotStorage(!refused, refused ? m_db->lastFailure() : QSqlError());
 }

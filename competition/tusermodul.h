@@ -225,7 +225,9 @@ private:
     // competition's exercises again, after they were rebuilt.
     void reloadMembersKeepingState(bool reattach = false);
     void refilterShooters();
-    void onShotWritten(bool stored);
+    // Tells sig_shotStorage when a refused write of any exercise's list
+    // starts or stops waiting.
+    void updateShotStorage();
 
     TdbAccessor *m_db = nullptr; // child of the module
     int m_lastError = NoError;
@@ -252,6 +254,6 @@ private:
     // failed do not count.
     bool m_storageUnusable = false;
     bool m_colBullPending = false;
-    // The last match shot the database was given was refused.
+    // A write the database refused waits in one of the shot lists.
     bool m_shotsRefused = false;
 };

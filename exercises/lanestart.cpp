@@ -19,8 +19,9 @@ void LaneStart::beginPage(const QVector<LaneShot> &earlierPage)
     // which the exercise does not know.
     m_earlierTaken = m_pageBegun
         && (m_state == State::Taken || m_state == State::Trusted || m_state == State::Proven);
+    if (!earlierPage.isEmpty() || !m_pageBegun)
+        m_earlierPage = earlierPage;
     m_pageBegun = true;
-    m_earlierPage = earlierPage;
     m_state = m_heard ? State::Taken : State::Unheard;
     m_skippedUpTo = 0;
     m_repeatedNumber = 0;
@@ -48,7 +49,9 @@ void LaneStart::setHeard(bool heard)
 
 LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments &moments)
 {
-    const bool held = heldOnEarlierPage(answer);
+    // Once an answer showed that the target's page is not the earlier one,
+    // a shot like one of that page is a shot of this page.
+    const bool held = m_state != State::Proven && heldOnEarlierPage(answer, moments);
     // A target that took this START counts from it: a larger time is counted
     // from one before.
     const bool older = moments.startMs >= 0
@@ -56,8 +59,11 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
     Verdict verdict;
     switch (m_state) {
     case State::Taken:
-        if (!held)
+        if (!held) {
+            if (provedNew(answer))
+                m_state = State::Proven;
             break;
+        }
         // One repeat may be a late copy of an earlier answer on the line.
         if (!repeatedTwice(answer))
             return {Action::AskAgain, Word::None};
@@ -90,6 +96,8 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
     case State::Trusted:
         if (held)
             return miss(answer, moments);
+        if (provedNew(answer))
+            m_state = State::Proven;
         break;
     case State::Proven:
         break;
@@ -102,6 +110,14 @@ LaneStart::Verdict LaneStart::decide(const LaneShot &answer, const StartMoments 
     }
     m_answered = true;
     return verdict;
+}
+
+LaneStart::Word LaneStart::endPage()
+{
+    if (m_state != State::InDoubt)
+        return Word::None;
+    m_state = State::Missed;
+    return m_earlierTaken ? Word::Missed : Word::InDoubt;
 }
 
 LaneStart::Verdict LaneStart::miss(const LaneShot &answer, const StartMoments &moments)
@@ -132,8 +148,14 @@ LaneStart::Verdict LaneStart::skip(int number)
     return {Action::Skip, Word::None};
 }
 
-bool LaneStart::heldOnEarlierPage(const LaneShot &answer) const
+bool LaneStart::heldOnEarlierPage(const LaneShot &answer, const StartMoments &moments) const
 {
+    // A shot the earlier page's count puts after this START was taken after
+    // it, whatever it has in common with a shot of that page.
+    if (moments.earlierStartMs >= 0 && moments.startMs >= 0
+        && moments.earlierStartMs + answer.timeTenths * kMsPerTenth
+            > moments.startMs + kStartSlackMs)
+        return false;
     return std::any_of(m_earlierPage.cbegin(), m_earlierPage.cend(),
                        [&](const LaneShot &shot) { return sameShot(shot, answer); });
 }

@@ -31,7 +31,8 @@ struct StartMoments
 // Every state ends, within bounded answers, in stored shots or a word to the
 // operator (told once per page):
 //   Taken    the first answer repeating an earlier page's shot is asked for
-//            again; the same repeat twice leads to InDoubt.
+//            again; the same repeat twice leads to InDoubt. A shot the
+//            earlier page cannot hold: Proven.
 //   Unheard  its polls went unanswered around the START: the first answer
 //            decides. A repeat of the earlier page twice, or a shot older than
 //            the START: Missed. A shot the earlier page proves new: Proven.
@@ -71,10 +72,19 @@ public:
 
     // Room for the target's own clock against ours.
     static constexpr qint64 kClockSlackMs = 5000;
+    // Room for the moment a target took a START against our reading of its
+    // confirmation.
+    static constexpr qint64 kStartSlackMs = 1000;
 
     // A START of the whole line began a new page; earlierPage holds the
-    // answers stored on the page it ends.
+    // answers stored on the page it ends. A page on which no answer was
+    // stored leaves the earlier trace as it was: its target may still hold the page
+    // before it (a pistol lane that missed two windows in a row).
     void beginPage(const QVector<LaneShot> &earlierPage);
+    // The page's shooting time is over (a pistol series or window): a lane
+    // that answered only with its earlier page is settled as Missed and the
+    // operator is told, once.
+    Word endPage();
     // The target's memory was reset (it confirmed): a fresh page, nothing earlier.
     void targetReset();
     // The bus master found the lane's polls unanswered (false) or heard it
@@ -88,7 +98,9 @@ public:
     int skippedUpTo() const { return m_skippedUpTo; }
 
 private:
-    bool heldOnEarlierPage(const LaneShot &answer) const;
+    // The answer repeats a shot of the earlier page, which that page's count
+    // stamped before this START.
+    bool heldOnEarlierPage(const LaneShot &answer, const StartMoments &moments) const;
     // The earlier page cannot hold this answer: it holds that number with
     // another shot, or a lower number shot later.
     bool provedNew(const LaneShot &answer) const;

@@ -172,11 +172,16 @@ bool MyEvent::shotOfThisStart(int target, int number, const QPoint &point, int t
         return true;
     const LaneStart::Verdict verdict = place->laneStart().decide(
         {number, point, time}, {earlierStartConfirmedMs, startConfirmedMs, targetClock->nowMs()});
-    if (verdict.word == LaneStart::Word::Missed)
-        emit sig_view_TargetNotStarted(target);
-    else if (verdict.word == LaneStart::Word::InDoubt)
-        emit sig_view_TargetStartInDoubt(target);
+    tellOperator(target, verdict.word);
     return verdict.action == LaneStart::Action::Store;
+}
+
+void MyEvent::tellOperator(int target, LaneStart::Word word)
+{
+    if (word == LaneStart::Word::Missed)
+        emit sig_view_TargetNotStarted(target);
+    else if (word == LaneStart::Word::InDoubt)
+        emit sig_view_TargetStartInDoubt(target);
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)

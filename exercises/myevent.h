@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "exerciseclock.h"
+#include "lanestart.h"
 
 class TBullet;
 class TBulletList;
@@ -204,6 +205,8 @@ protected:
     // it is not to be stored (the target was asked again or further on). A
     // word for the operator is emitted once per start.
     bool shotOfThisStart(int target, int number, const QPoint &point, int time);
+    // Emits the signal that carries the word to the run screen.
+    void tellOperator(int target, LaneStart::Word word);
 
     // Emits one frame to the bus master.
     void sendCommand(const QByteArray &frame);

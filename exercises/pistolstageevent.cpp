@@ -1,8 +1,11 @@
 #include "pistolstageevent.h"
 
+#include <algorithm>
+
 #include <QTimerEvent>
 
 #include "tbulletlist.h"
+#include "tmemberplace.h"
 #include "tevent.h"
 #include "ttargettype.h"
 
@@ -39,6 +42,8 @@ PistolStageEvent::PistolStageEvent(TBulletList *list, const TEvent *event, int d
         for (int t = bulletList->firstTarget(); t >= 0; t = bulletList->nextTarget(t))
             bulletList->setPositionCode(t, kNoPositionCode);
     }
+    for (auto told : {&MyEvent::sig_view_TargetNotStarted, &MyEvent::sig_view_TargetStartInDoubt})
+        connect(this, told, this, [this](int target) { lanesNotStarted.insert(target); });
 }
 
 PistolStageEvent::~PistolStageEvent() = default;
@@ -124,16 +129,23 @@ void PistolStageEvent::onStartRequested(int target, int count)
     settleGrace();
     if (readingBullets)
         stopReadBullet();
-    if (target >= 1)
+    if (target >= 1) {
         startReshoot(target, count);
-    else if (isReshoot())
-        endReshoot();
+        lanesNotStarted.remove(target);
+    } else {
+        if (isReshoot())
+            endReshoot();
+        lanesNotStarted.clear();
+    }
     loadSeries();
 }
 
 void PistolStageEvent::onStopRequested(int manageBullet)
 {
     Q_UNUSED(manageBullet)
+    // STOP in the break takes the stage as it stands.
+    if (mode == 0)
+        lanesNotStarted.clear();
     mode = 0;
     seriesBreak();
 }
@@ -172,8 +184,21 @@ void PistolStageEvent::seriesBreak()
     emit sig_view_BTNStartText(StartTextStart);
     emit sig_view_BTNStartEnabled(true);
     emit sig_view_BTNStopEnabled(false);
-    if (seriesCounter == kMatchSeries)
+    finishIfDecided();
+}
+
+void PistolStageEvent::finishIfDecided()
+{
+    if (seriesCounter != kMatchSeries && !(isReshoot() && finishWithheld))
+        return;
+    finishWithheld = !lanesNotStarted.isEmpty();
+    if (!finishWithheld) {
         emit sig_view_EventFinished();
+        return;
+    }
+    // No seventh series; STOP takes the stage as it stands.
+    emit sig_view_BTNStartEnabled(false);
+    emit sig_view_BTNStopEnabled(true);
 }
 
 // ---------------------------------------------------------------- grace time
@@ -194,8 +219,27 @@ void PistolStageEvent::startGrace(int expectedShots, bool oneMissOnly)
 
 void PistolStageEvent::checkGrace()
 {
-    if (gracePending && exerciseClock().nowMs() >= grace.dueMs)
+    if (!gracePending)
+        return;
+    const qint64 now = exerciseClock().nowMs();
+    // The target still holds a shot the database refused, and the shots
+    // after it: they are asked for while the database refuses, and the grace
+    // time counts again from when it takes them, so no miss takes their
+    // place. A START given before then settles the series as it stands.
+    if (refusedShotWaits()) {
+        grace.dueMs = std::max(grace.dueMs, now + qint64(graceSeconds) * kMsPerSecond);
+        return;
+    }
+    if (now >= grace.dueMs)
         settleGrace();
+}
+
+bool PistolStageEvent::refusedShotWaits() const
+{
+    return bulletList
+        && std::any_of(grace.lanes.cbegin(), grace.lanes.cend(), [this](int t) {
+               return bulletList->shotRefused(bulletList->memberIdOfTarget(t));
+           });
 }
 
 void PistolStageEvent::settleGrace()
@@ -207,6 +251,9 @@ void PistolStageEvent::settleGrace()
     stopReadBullet();
     if (bulletList) {
         for (int t : qAsConst(grace.lanes)) {
+            // A lane that gave only shots of its earlier page is told now.
+            if (TMemberPlace *place = bulletList->placeByTarget(t))
+                tellOperator(t, place->laneStart().endPage());
             const int missing = grace.expectedShots - bulletList->shotCountOfStage(t, grace.stage);
             if (missing > 0)
                 bulletList->addMisses(bulletList->memberIdOfTarget(t),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 
 #include "myevent.h"
 
@@ -59,6 +60,10 @@ protected:
     // After the misses of a shooting time were added.
     virtual void graceOver() {}
 
+    // A series or window is a start of the whole line; a re-shoot's start
+    // is confirmed by the re-shooting target itself.
+    bool checksStartTaken() const override { return !isReshoot(); }
+
     bool isReshoot() const { return seriesCounter == kReshootSeries; }
     // Stage of the shots of the running series: match from series 1 on (a
     // re-shoot counts as match), sighting in series 0.
@@ -84,8 +89,10 @@ protected:
     // it: its misses are those of that series, whatever happens before it
     // is over.
     void startGrace(int expectedShots, bool oneMissOnly);
-    // Settles a grace time that is over.
+    // Settles a grace time that is over, once no shot of its lanes waits for
+    // the database.
     void checkGrace();
+    bool refusedShotWaits() const;
     // Settles the grace time now, over or not: the next series or window
     // is about to begin.
     void settleGrace();
@@ -105,6 +112,10 @@ protected:
     int reshootCount = 0;
 
 private:
+    // The stage ends with the break after the last match series (or after
+    // a re-shoot of it), unless a lane missed a START of that series: then
+    // the operator decides, by that lane's re-shoot or by STOP.
+    void finishIfDecided();
     void startReshoot(int target, int count);
     void endReshoot();
     void stopGraceTimer();
@@ -119,4 +130,9 @@ private:
     };
     bool gracePending = false;
     Grace grace;
+    // Lanes the operator was told did not take a START since the operator
+    // last went on (the next series' START, a lane's re-shoot, STOP in the
+    // break).
+    QSet<int> lanesNotStarted;
+    bool finishWithheld = false;
 };

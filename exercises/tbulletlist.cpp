@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QTimer>
+
 #include "dbfields.h"
 #include "rankorder.h"
 #include "tdbaccessor.h"
@@ -45,6 +47,9 @@ TBulletList::TBulletList(int eventID, TdbAccessor *db, bool competition,
 {
     m_series = new TSeries(&m_places, 1, m_compactSeries, this);
     m_series->setShowTenths(m_showTenths);
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setInterval(kRetryWritesMs);
+    connect(m_retryTimer, &QTimer::timeout, this, &TBulletList::retryWrites);
 }
 
 TBulletList::~TBulletList()
@@ -314,13 +319,16 @@ void TBulletList::takeOfflineShots(TMemberPlace *place)
     // Stored shots are match shots, whatever stage the new place starts in.
     place->setStage(TMemberPlace::kMatch, false);
     for (int i = 0; i < own.size(); ++i) {
-        const TBullet *old = own.at(i);
+        TBullet *old = own.at(i);
         // Sorting once after the last gives the order of sorting after each.
         const bool sortNow = i == own.size() - 1;
         TBullet *shot = place->addBullet(old->shotID(), old->point().x(), old->point().y(),
                                          quint8(old->positionCode()), old->time(), old->fine(),
                                          sortNow);
         shot->setID(old->id());
+        const int unstored = m_unstoredShots.indexOf(old);
+        if (unstored >= 0)
+            m_unstoredShots[unstored] = shot;
     }
     place->setStage(TMemberPlace::kSighting, false);
     qDeleteAll(own);
@@ -340,6 +348,7 @@ void TBulletList::insertPlace(TMemberPlace *place)
 
 void TBulletList::removeAll()
 {
+    keepUnstoredOffline();
     m_series->removeAllRows();
     if (m_places.isEmpty())
         return;
@@ -362,8 +371,19 @@ bool TBulletList::loadFromDB()
 {
     if (!m_db)
         return true;
-    qDeleteAll(m_offlineShots);
-    m_offlineShots.clear();
+    // What the database refused is still to be written: a waiting shot
+    // stands for its row, and a row waiting to be deleted is not read.
+    QList<TBullet *> waiting;
+    QSet<int> notRead(m_unstoredDeletes.cbegin(), m_unstoredDeletes.cend());
+    for (TBullet *shot : qAsConst(m_offlineShots)) {
+        if (m_unstoredShots.contains(shot)) {
+            waiting.append(shot);
+            notRead.insert(shot->id());
+        } else {
+            delete shot;
+        }
+    }
+    m_offlineShots = waiting;
     m_db->selectEventBullets(m_eventID);
     while (m_db->next()) {
         DbFields::ShotRow row;
@@ -371,12 +391,12 @@ bool TBulletList::loadFromDB()
             DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
+        if (notRead.contains(row.id))
+            continue;
         // Scores are not read: they are computed again from the coordinates.
-        auto *shot = new TBullet(0, row.number, row.x, row.y, quint8(row.positionCode), row.time,
-                                 m_targetType, m_calibre, m_controlValue, row.fine);
+        TBullet *shot = newOfflineShot(row.memberID, row.number, row.x, row.y, row.positionCode,
+                                       row.time, row.fine);
         shot->setID(row.id);
-        shot->setMemberID(row.memberID);
-        shot->setStage(TMemberPlace::kMatch);
         m_offlineShots.append(shot);
     }
     refreshAll(true);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QTimer>
+
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
 #include "tseries.h"
@@ -21,17 +23,19 @@ bool TBulletList::saveBulletToDB(TBullet *shot)
     const int id = m_db->insertBullet(shot, m_eventID);
     if (id >= 0)
         shot->setID(id);
-    emit sig_shotWritten(id >= 0);
-    return id >= 0;
+    return noteWrite(shot, id >= 0);
 }
 
 bool TBulletList::updateBulletInDB(TBullet *shot)
 {
     if (!writesShot(shot))
         return true;
-    const bool stored = m_db->updateBullet(shot->id(), m_eventID, shot);
-    emit sig_shotWritten(stored);
-    return stored;
+    return noteWrite(shot, m_db->updateBullet(shot->id(), m_eventID, shot));
+}
+
+bool TBulletList::writeShot(TBullet *shot)
+{
+    return shot->id() < 0 ? saveBulletToDB(shot) : updateBulletInDB(shot);
 }
 
 bool TBulletList::deleteBulletFromDB(const TBullet *shot)
@@ -39,6 +43,92 @@ bool TBulletList::deleteBulletFromDB(const TBullet *shot)
     if (!m_db || shot->id() < 0)
         return true; // no row to delete
     return m_db->deleteBullet(shot->id());
+}
+
+bool TBulletList::noteWrite(const TBullet *shot, bool stored)
+{
+    if (stored)
+        m_refusedMembers.remove(shot->memberID());
+    else
+        m_refusedMembers.insert(shot->memberID());
+    updateWaiting();
+    return stored;
+}
+
+void TBulletList::keepUnstored(TBullet *shot)
+{
+    if (!m_unstoredShots.contains(shot))
+        m_unstoredShots.append(shot);
+    m_retryTimer->start();
+    updateWaiting();
+}
+
+void TBulletList::deleteOrKeepRow(const TBullet *shot)
+{
+    if (deleteBulletFromDB(shot))
+        return;
+    m_unstoredDeletes.append(shot->id());
+    m_retryTimer->start();
+    updateWaiting();
+}
+
+void TBulletList::retryWrites()
+{
+    for (auto it = m_unstoredDeletes.begin(); it != m_unstoredDeletes.end();)
+        it = m_db->deleteBullet(*it) ? m_unstoredDeletes.erase(it) : it + 1;
+    const QList<QPointer<TBullet>> unstored = m_unstoredShots;
+    m_unstoredShots.clear();
+    for (const QPointer<TBullet> &shot : unstored) {
+        // A shot purged or erased since is gone, and so is its write.
+        if (shot && !writeShot(shot))
+            m_unstoredShots.append(shot);
+    }
+    if (m_unstoredShots.isEmpty() && m_unstoredDeletes.isEmpty())
+        m_retryTimer->stop();
+    updateWaiting();
+}
+
+bool TBulletList::hasWaitingWrites() const
+{
+    return !m_refusedMembers.isEmpty() || !m_unstoredDeletes.isEmpty()
+        || std::any_of(m_unstoredShots.cbegin(), m_unstoredShots.cend(),
+                       [](const QPointer<TBullet> &shot) { return !shot.isNull(); });
+}
+
+void TBulletList::updateWaiting()
+{
+    const bool waiting = hasWaitingWrites();
+    if (waiting == m_waiting)
+        return;
+    m_waiting = waiting;
+    emit sig_writesWaiting(waiting);
+}
+
+void TBulletList::keepUnstoredOffline()
+{
+    for (QPointer<TBullet> &shot : m_unstoredShots) {
+        if (!shot || m_offlineShots.contains(shot))
+            continue;
+        TBullet *offline = newOfflineShot(shot->memberID(), shot->number(), shot->point().x(),
+                                          shot->point().y(), shot->positionCode(), shot->time(),
+                                          shot->fine());
+        offline->setID(shot->id());
+        m_offlineShots.append(offline);
+        shot = offline;
+    }
+    // No lane of these places is asked any more.
+    m_refusedMembers.clear();
+    updateWaiting();
+}
+
+TBullet *TBulletList::newOfflineShot(int memberID, int number, int x, int y, int positionCode,
+                                     int time, int fine) const
+{
+    auto *shot = new TBullet(0, number, x, y, quint8(positionCode), time, m_targetType, m_calibre,
+                             m_controlValue, fine);
+    shot->setMemberID(memberID);
+    shot->setStage(TMemberPlace::kMatch);
+    return shot;
 }
 
 TBullet *TBulletList::addShotFromTarget(int memberID, int number, int x, int y,
@@ -58,35 +148,34 @@ TBullet *TBulletList::addShotFromTarget(int memberID, int number, int x, int y,
 
 void TBulletList::addMisses(int memberID, int count, int fine)
 {
-    if (count < 1)
-        return;
-    if (const TMemberPlace *place = placeByMemberId(memberID)) {
-        for (int i = 0; i < count; ++i) {
-            const int number = place->shotCountOfStage(place->stage()) + 1;
-            addShotFromTarget(memberID, number, TBullet::kNoHit, TBullet::kNoHit, 0, 0, fine);
-        }
-        return;
-    }
+    TMemberPlace *place = placeByMemberId(memberID);
     for (int i = 0; i < count; ++i) {
-        const int number = shotCountOfMember(memberID) + 1;
-        auto *shot = new TBullet(0, number, TBullet::kNoHit, TBullet::kNoHit, 0, 0, m_targetType,
-                                 m_calibre, m_controlValue, fine);
-        shot->setMemberID(memberID);
-        shot->setStage(TMemberPlace::kMatch);
-        if (saveBulletToDB(shot))
+        TBullet *shot = nullptr;
+        if (place) {
+            // A miss takes the place's stage: in sighting it is not stored.
+            shot = place->addBullet(place->shotCountOfStage(place->stage()) + 1, TBullet::kNoHit,
+                                    TBullet::kNoHit, 0, 0, fine, false);
+        } else {
+            shot = newOfflineShot(memberID, shotCountOfMember(memberID) + 1, TBullet::kNoHit,
+                                  TBullet::kNoHit, 0, 0, fine);
             m_offlineShots.append(shot);
-        else
-            delete shot;
+        }
+        // No target delivers a miss again: a refused one waits in the list.
+        if (!saveBulletToDB(shot))
+            keepUnstored(shot);
     }
+    if (place && count > 0)
+        refreshPlace(place, place->stage() == TMemberPlace::kMatch);
 }
 
 void TBulletList::deleteShotsOfMember(int memberID)
 {
     if (TMemberPlace *place = placeByMemberId(memberID)) {
         for (const TBullet *shot : place->shots())
-            deleteBulletFromDB(shot);
+            deleteOrKeepRow(shot);
         place->resetAll();
         refreshAll(true);
+        updateWaiting();
         return;
     }
     for (auto it = m_offlineShots.begin(); it != m_offlineShots.end();) {
@@ -130,7 +219,7 @@ void TBulletList::purgeFlaggedShots(int target)
             flagged.append(shot);
     }
     for (TBullet *shot : qAsConst(flagged)) {
-        deleteBulletFromDB(shot);
+        deleteOrKeepRow(shot);
         place->removeShot(shot);
     }
     // Close the gaps, each stage counting from 1 again.
@@ -148,10 +237,12 @@ void TBulletList::purgeFlaggedShots(int target)
             if (shot->number() == i + 1)
                 continue;
             place->renumberShot(shot, i + 1);
-            updateBulletInDB(shot);
+            if (!updateBulletInDB(shot))
+                keepUnstored(shot);
         }
     }
     clearShotMarks(target);
+    updateWaiting();
 }
 
 void TBulletList::clearShotMarks(int target)
@@ -184,13 +275,13 @@ TBullet *TBulletList::replaceFlaggedShot(int memberID, int number, int x, int y,
     shot->setID(flagged->id());
     place->renumberShot(shot, flagged->number());
     // A flagged shot that never reached the table gets a row of its own.
-    const bool written = shot->id() < 0 ? saveBulletToDB(shot) : updateBulletInDB(shot);
-    if (!written) {
+    if (!writeShot(shot)) {
         place->removeShot(shot);
         return nullptr;
     }
     place->removeShot(flagged);
     refreshPlace(place, shot->stage() == TMemberPlace::kMatch);
+    updateWaiting();
     return shot;
 }
 

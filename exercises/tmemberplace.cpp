@@ -374,7 +374,9 @@ void TMemberPlace::startStage(int stage)
 {
     QVector<LaneShot> page;
     for (const TBullet *shot : qAsConst(m_shots)) {
-        if (shot->stage() == m_stage && shot->resetCounter() == m_resetCounter)
+        // Misses the program added are no answers of the target.
+        const bool added = shot->point() == QPoint(TBullet::kNoHit, TBullet::kNoHit);
+        if (shot->stage() == m_stage && shot->resetCounter() == m_resetCounter && !added)
             page.append({shot->shotID(), shot->point(), shot->time()});
     }
     switchStage(stage, true);

@@ -31,6 +31,20 @@ const KnownCause kKnownCauses[] = {
 };
 
 constexpr int kPrimaryCodeMask = 0xff;
+constexpr int kReadOnlyCode = 8;
+
+const KnownCause *knownCause(const QSqlError &error)
+{
+    const QString sqliteText = error.databaseText().trimmed();
+    bool hasCode = false;
+    const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
+    for (const KnownCause &known : kKnownCauses) {
+        if ((hasCode && code == known.code)
+            || sqliteText.contains(QLatin1String(known.message), Qt::CaseInsensitive))
+            return &known;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -53,14 +67,15 @@ StorageCause storageFailureCause(const QSqlError &error)
     const QString sqliteText = error.databaseText().trimmed();
     if (!error.isValid() && sqliteText.isEmpty())
         return {};
-    bool hasCode = false;
-    const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
     const QString said = QStringLiteral(" (SQLite: «%1»)").arg(sqliteText);
-    for (const KnownCause &known : kKnownCauses) {
-        if ((hasCode && code == known.code)
-            || sqliteText.contains(QLatin1String(known.message), Qt::CaseInsensitive))
-            return {QString::fromUtf8(known.cause) + said, QString::fromUtf8(known.remedy)};
-    }
+    if (const KnownCause *known = knownCause(error))
+        return {QString::fromUtf8(known->cause) + said, QString::fromUtf8(known->remedy)};
     return {QStringLiteral("ошибка SQLite") + said,
             QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит.")};
+}
+
+bool storageRefusedAsReadOnly(const QSqlError &error)
+{
+    const KnownCause *known = knownCause(error);
+    return known && known->code == kReadOnlyCode;
 }

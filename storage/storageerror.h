@@ -24,3 +24,8 @@ struct StorageCause
     QString remedy;
 };
 StorageCause storageFailureCause(const QSqlError &error);
+
+// SQLite refused a write because its handle is read-only (SQLITE_READONLY).
+// A handle that SQLite opened read-only stays so after the file may be
+// written again; only a new one can write.
+bool storageRefusedAsReadOnly(const QSqlError &error);

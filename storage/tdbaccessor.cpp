@@ -1,8 +1,11 @@
 #include "tdbaccessor.h"
 
+#include "writeprobe.h"
+
 #include "datapaths.h"
 #include "schemafile.h"
 #include "sqlstatement.h"
+#include "storageerror.h"
 #include "storageresources.h"
 
 #include <QDebug>
@@ -34,6 +37,8 @@ const char *const kConnectionSetup[] = {
     "CREATE INDEX IF NOT EXISTS idx_tmembers_competition ON tmembers (fCompetitionID)",
     "CREATE INDEX IF NOT EXISTS idx_tevents_competition ON tevents (fCompetitionID)",
 };
+
+constexpr qint64 kReopenGapMs = 1000;
 
 } // namespace
 
@@ -78,6 +83,12 @@ bool TdbAccessor::checkDB()
     if (m_openFailed) {
         qWarning() << "Data Base not accepted";
         return false;
+    }
+    if (m_reopenPending && m_transactionDepth == 0 && m_db.isOpen()
+        && (!m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs))) {
+        m_reopenPending = false;
+        m_sinceReopen.start();
+        m_db.close();
     }
     if (m_db.isOpen())
         return true;
@@ -144,15 +155,22 @@ bool TdbAccessor::failImport(const QSqlError &cause)
 void TdbAccessor::reportStatementFailure(const QString &statement, const QSqlError &error)
 {
     logStatementFailure(statement, error.text());
-    m_lastFailure = error;
+    noteFailure(error);
     emit errorSQL(ErrorStatement);
+}
+
+void TdbAccessor::noteFailure(const QSqlError &error)
+{
+    m_lastFailure = error;
+    if (storageRefusedAsReadOnly(error))
+        m_reopenPending = true;
 }
 
 bool TdbAccessor::run(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
     if (runBound(query, statement, values))
         return true;
-    m_lastFailure = query.lastError();
+    noteFailure(query.lastError());
     emit errorSQL(ErrorStatement);
     return false;
 }
@@ -242,6 +260,17 @@ bool TdbAccessor::inTransaction(const std::function<bool()> &work)
     if (ok)
         reportStatementFailure(QStringLiteral("COMMIT"), m_db.lastError());
     m_db.rollback();
+    return false;
+}
+
+bool TdbAccessor::checkWritable()
+{
+    if (!checkDB())
+        return false;
+    QSqlError refusal;
+    if (WriteProbe::rewriteVersion(m_db, &refusal))
+        return true;
+    reportStatementFailure(QStringLiteral("PRAGMA user_version"), refusal);
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "tdbrecordset.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -62,6 +63,12 @@ public:
     // Imports another script; for callers that keep their schema elsewhere.
     bool importDB(const QString &scriptPath);
     bool isError() const { return m_errorFlag; }
+    // The file takes writes: a harmless write in a transaction that is
+    // rolled back. A file SQLite could open only read-only (no right to
+    // write it) opens and reads as any other; this tells it at start, before
+    // a shot is refused. A refusal is reported as a failed statement.
+    // Not inside inTransaction.
+    bool checkWritable();
     // SQLite's own account of the latest failure (open, import or
     // statement); no error before the first one.
     QSqlError lastFailure() const { return m_lastFailure; }
@@ -186,6 +193,9 @@ private:
     // Prepares, binds and runs; reports a failure.
     bool run(QSqlQuery &query, const QString &statement, const QVariantList &values);
     void reportStatementFailure(const QString &statement, const QSqlError &error);
+    // Keeps the failure as lastFailure; a read-only handle is replaced
+    // before the next statement.
+    void noteFailure(const QSqlError &error);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
     bool failImport(const QSqlError &cause);
@@ -203,4 +213,9 @@ private:
     bool m_errorFlag = false;
     QSqlError m_lastFailure;
     int m_transactionDepth = 0;
+    // A write was refused as read-only: the handle is opened again, at most
+    // once a second, so that a file made writable is written without a
+    // restart while the lanes ask again for their refused shots.
+    bool m_reopenPending = false;
+    QElapsedTimer m_sinceReopen;
 };

@@ -12,17 +12,31 @@ bool canWrite(QSqlDatabase &db, QSqlError *cause)
             *cause = db.lastError();
         return false;
     }
+    const bool written = rewriteVersion(db, cause);
+    db.close();
+    return written;
+}
+
+bool rewriteVersion(QSqlDatabase &db, QSqlError *cause)
+{
+    if (!db.transaction()) {
+        if (cause)
+            *cause = db.lastError();
+        return false;
+    }
     bool written = false;
     {
         QSqlQuery query(db);
+        // A pragma takes no bound value; the number is the file's own.
         if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next()) {
             const int version = query.value(0).toInt();
+            query.finish();
             written = query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
         }
         if (!written && cause)
             *cause = query.lastError();
     }
-    db.close();
+    db.rollback();
     return written;
 }
 

@@ -14,4 +14,8 @@ namespace WriteProbe {
 // SQLite's account of a refusal.
 bool canWrite(QSqlDatabase &db, QSqlError *cause = nullptr);
 
+// The same on a connection that is open and stays open: the version is
+// written back inside a transaction that is rolled back.
+bool rewriteVersion(QSqlDatabase &db, QSqlError *cause = nullptr);
+
 } // namespace WriteProbe

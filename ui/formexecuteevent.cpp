@@ -33,6 +33,9 @@ enum StartCaption { CaptionStart = -1, CaptionSighting = 0, CaptionMatch = 1 };
 
 // Only the one-position exercise has a report to print.
 constexpr int kPrintableType = 1;
+// The pistol stages shoot series (and windows) that a lane re-shoots in the break.
+constexpr int kPrecisionStageType = 2;
+constexpr int kRapidFireStageType = 3;
 
 } // namespace
 
@@ -111,6 +114,8 @@ void FormExecuteEvent::setupViewCompetition()
 
     showList(list);
     setButtonsForEntry(event->typeXMLID() == kPrintableType);
+    m_reshotInBreak = event->typeXMLID() == kPrecisionStageType
+        || event->typeXMLID() == kRapidFireStageType;
 }
 
 void FormExecuteEvent::setupViewPractice()
@@ -381,11 +386,16 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
 
 void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target)
 {
+    const QString what = m_reshotInBreak
+        ? QStringLiteral("Недостающие выстрелы будут отмечены для перестрела: в перерыве "
+                         "перестреляйте их кнопкой в строке мишени %1 или нажмите СТОП.")
+              .arg(target)
+        : QStringLiteral("Смена не будет завершена, пока мишень не передаст все выстрелы.");
     showTargetWarning(
         QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не засчитаны. "
-                       "Проверьте связь с мишенью %1. Смена не будет завершена, пока мишень "
-                       "не передаст все выстрелы.")
-            .arg(target));
+                       "Проверьте связь с мишенью %1. ")
+            .arg(target)
+        + what);
 }
 
 void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)

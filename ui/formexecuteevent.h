@@ -109,6 +109,8 @@ private:
     int m_searchState = SearchConverter;
     QString m_startCaption;
     bool m_timeOnStartButton = true;
+    // A lane's series that its target did not start is re-shot in the break.
+    bool m_reshotInBreak = false;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
     SearchBlink m_blink; // opacity of the search line

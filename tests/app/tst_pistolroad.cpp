@@ -1,7 +1,9 @@
 // A pistol match of two stages (precision, then rapid fire) from an empty
 // run folder, as the operator shoots it on the program's window against the
 // range simulator: one lane misses a whole series and shoots it again
-// through its shoot-off button in the break.
+// through its shoot-off button in the break; another lane's cable is loose
+// across the START of a precision series and of a rapid-fire window, so
+// that its target stays on its earlier page.
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 
 #include "roadtest.h"
 #include "simulatorthread.h"
@@ -20,8 +23,20 @@
 namespace {
 
 constexpr int kPistol25 = 8; // 30 precision shots, then 30 rapid-fire shots
-const QList<int> kLanes{1, 2};
+const QList<int> kLanes{1, 2, 3};
 constexpr int kMissingLane = 2;
+// Lane 3's cable is loose from the break before precision series 4 until
+// 0.5 s after its START (the series lasts 1.5 s), and from after window 2
+// of rapid-fire series 2 until 150 ms after window 3's START (after the
+// start's copies, before the window's grace time is over).
+constexpr int kLooseLane = 3;
+// Lane 1's last shot of this series is refused by the database through its break.
+constexpr int kRefusedSeries = 5;
+constexpr int kLooseSeries = 4;
+constexpr int kLooseWindowSeries = 2;
+constexpr int kWindowBeforeLoose = 2;
+constexpr int kPrecisionHearAgainMs = 500;
+constexpr int kRapidFireHearAgainMs = 150;
 constexpr int kMatchSeries = 6;
 constexpr int kSeriesShots = 5;
 constexpr int kShooterPaceMs = 40;
@@ -46,8 +61,14 @@ private slots:
 
 private:
     // Run page START of the next series (or the shoot-off button's
-    // re-shoot), then waits for the break after it.
-    bool shootSeries(QAbstractButton *start);
+    // re-shoot), then waits for the break after it; duringSeries, when
+    // given, runs right after the click.
+    bool shootSeries(QAbstractButton *start, const std::function<void()> &duringSeries = {});
+    // The operator was told once, naming the target, that the lane's
+    // target did not take a START.
+    bool toldNotStarted(int lane);
+    // The enabled shoot-off buttons of the run table.
+    QList<QPushButton *> enabledShootOffButtons() const;
     QPushButton *shootOffButton(int row) const;
     static QStringList totalsOf(const QTableView *table);
     int shotsOf(int eventID, int memberID, int fine)
@@ -60,7 +81,8 @@ private:
     }
 };
 
-bool TestPistolRoad::shootSeries(QAbstractButton *start)
+bool TestPistolRoad::shootSeries(QAbstractButton *start,
+                                 const std::function<void()> &duringSeries)
 {
     auto *startButton = onPage<QPushButton>(Page::Run, "pbStart");
     QTest::mouseClick(start, Qt::LeftButton);
@@ -69,12 +91,35 @@ bool TestPistolRoad::shootSeries(QAbstractButton *start)
         qWarning("shootSeries: START stayed on");
         return false;
     }
+    if (duringSeries)
+        duringSeries();
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
     return QTest::qWaitFor(
         [startButton, next] {
             return (startButton->isEnabled() && startButton->isVisible()) || next->isVisible();
         },
         kSeriesTimeoutMs);
+}
+
+bool TestPistolRoad::toldNotStarted(int lane)
+{
+    const QList<Warnings::Shown> boxes = takeWarnings();
+    for (const Warnings::Shown &box : boxes)
+        qInfo("box \"%s\": %s", qPrintable(box.title), qPrintable(box.text));
+    return boxes.size() == 1 && boxes.first().title == QStringLiteral("Мишень не запущена!")
+        && boxes.first().text.startsWith(QStringLiteral("Мишень %1 ").arg(lane));
+}
+
+QList<QPushButton *> TestPistolRoad::enabledShootOffButtons() const
+{
+    QList<QPushButton *> buttons;
+    const int rows = onPage<QAbstractItemView>(Page::Run, "tv_bullets")->model()->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        QPushButton *button = shootOffButton(row);
+        if (button && button->isVisible() && button->isEnabled())
+            buttons << button;
+    }
+    return buttons;
 }
 
 QPushButton *TestPistolRoad::shootOffButton(int row) const
@@ -92,7 +137,9 @@ void TestPistolRoad::pistolMatch()
     const int competition = createCompetition(kPistol25, "Кубок 25 м");
     QVERIFY(competition > 0);
     const QList<int> members{addNewMember("Пётр", "Соколов", 1),
-                             addNewMember("Ирина", "Белова", 2)};
+                             addNewMember("Ирина", "Белова", 2),
+                             addNewMember("Олег", "Гусев", 3)};
+    const int looseMember = members.at(kLooseLane - 1);
     QVERIFY(!members.contains(-1));
     QVERIFY(click("pBNext"));
     QVERIFY(openCurrentRelay());
@@ -104,23 +151,89 @@ void TestPistolRoad::pistolMatch()
     auto *start = onPage<QPushButton>(Page::Run, "pbStart");
     startShooters(kLanes, kShooterPaceMs);
     QVERIFY(shootSeries(start)); // sighting
+    const QString refused = "Выстрелы не записываются!";
+    const QString storedAgain = "Выстрелы снова записываются";
+    // The title of the oldest box not taken yet, once there is one.
+    const auto nextBox = [this] {
+        Warnings::Shown box;
+        const bool shown = QTest::qWaitFor(
+            [&] { return !(box = takeWarning()).title.isEmpty(); }, kSeriesTimeoutMs);
+        return shown ? box.title : QString();
+    };
     for (int series = 1; series <= kMatchSeries; ++series) {
-        if (series == 2)
+        if (series == 2) {
             stopShooters({kMissingLane});
+            QVERIFY(exec("CREATE TRIGGER refuse BEFORE INSERT ON tbullets WHEN NEW.fX=65535 "
+                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        }
+        if (series == kRefusedSeries) {
+            QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse_lane BEFORE INSERT ON tbullets "
+                                        "WHEN NEW.fMemberID=%1 AND NEW.fNumber=%2 "
+                                        "AND NEW.fX<>65535 "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                             .arg(members.at(0))
+                             .arg(series * kSeriesShots)));
+        }
+        if (series == kLooseSeries) {
+            simulator()->call([](RangeSimulator &sim) {
+                sim.loosenAcrossNextStart(kLooseLane, kPrecisionHearAgainMs);
+            });
+        }
         QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+        if (series == kLooseSeries) {
+            // Its target still holds its 5 shots of series 3 and took none
+            // of series 4: those shots are not stored again; the operator
+            // is told, and the lane's series is flagged to be shot again.
+            QVERIFY(toldNotStarted(kLooseLane));
+            QCOMPARE(shotsOf(precision, looseMember, 0), (series - 1) * kSeriesShots);
+            QCOMPARE(shotsOf(precision, looseMember, kFlagged), kSeriesShots);
+            const QList<QPushButton *> reshoot = enabledShootOffButtons();
+            QCOMPARE(reshoot.size(), 1);
+            QVERIFY(shootSeries(reshoot.first()));
+            QCOMPARE(shotsOf(precision, looseMember, 0), series * kSeriesShots);
+            QCOMPARE(shotsOf(precision, looseMember, kFlagged), 0);
+        }
+        if (series == kRefusedSeries) {
+            // Lane 1's last shot was refused through the whole break: its
+            // target is asked for it until it is stored, and no miss takes
+            // its place at the end of the grace time.
+            QCOMPARE(nextBox(), refused);
+            QCOMPARE(shotsOf(precision, members.at(0), kFlagged), 0);
+            QVERIFY(exec("DROP TRIGGER refuse_lane"));
+            QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(0), 0),
+                                      series * kSeriesShots, kSeriesTimeoutMs);
+            QCOMPARE(nextBox(), storedAgain);
+            QCOMPARE(shotsOf(precision, members.at(0), kFlagged), 0);
+        }
         if (series != 2)
             continue;
         // The silent lane's series was filled with misses flagged to be shot
-        // again; its shoot-off button is the only one that offers it.
-        QCOMPARE(shotsOf(precision, members.at(1), kFlagged), kSeriesShots);
-        sight("run-shoot-off");
-        QPushButton *reshoot = shootOffButton(1);
-        QVERIFY(reshoot && reshoot->isVisible() && reshoot->isEnabled());
-        QVERIFY(!shootOffButton(0)->isEnabled());
-        startShooters({kMissingLane}, kShooterPaceMs);
-        QVERIFY(shootSeries(reshoot));
+        // again. The database refused them: they wait, told once, and are
+        // stored once it takes them.
+        QCOMPARE(nextBox(), refused);
         QCOMPARE(shotsOf(precision, members.at(1), kFlagged), 0);
+        QVERIFY(exec("DROP TRIGGER refuse"));
+        QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(1), kFlagged), kSeriesShots,
+                                  kSeriesTimeoutMs);
+        QCOMPARE(nextBox(), storedAgain);
+        // Its shoot-off button is the only one that offers it. The database
+        // refuses the purge of the flagged misses: the re-shot series is
+        // stored beside them until the purge is taken.
+        sight("run-shoot-off");
+        const QList<QPushButton *> reshoot = enabledShootOffButtons();
+        QCOMPARE(reshoot.size(), 1);
+        startShooters({kMissingLane}, kShooterPaceMs);
+        QVERIFY(exec("CREATE TRIGGER refuse BEFORE DELETE ON tbullets "
+                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        QVERIFY(shootSeries(reshoot.first()));
+        QCOMPARE(nextBox(), refused);
+        QCOMPARE(shotsOf(precision, members.at(1), kFlagged), kSeriesShots);
+        QVERIFY(exec("DROP TRIGGER refuse"));
+        QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(1), kFlagged), 0,
+                                  kSeriesTimeoutMs);
+        QCOMPARE(nextBox(), storedAgain);
     }
+    QVERIFY(!takeStorageErrors().isEmpty());
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
     QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kSeriesTimeoutMs);
     stopShooters(kLanes);
@@ -144,8 +257,33 @@ void TestPistolRoad::pistolMatch()
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::Run);
     startShooters(kLanes, kShooterPaceMs);
-    for (int series = 0; series <= kMatchSeries; ++series)
-        QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+    for (int series = 0; series <= kMatchSeries; ++series) {
+        if (series != kLooseWindowSeries) {
+            QVERIFY2(shootSeries(start), qPrintable(QString::number(series)));
+            continue;
+        }
+        // Once its window-2 shot is stored, lane 3's cable comes loose
+        // across window 3's START.
+        const int beforeLoose = (series - 1) * kSeriesShots + kWindowBeforeLoose;
+        bool loosened = false;
+        QVERIFY(shootSeries(start, [&] {
+            loosened = QTest::qWaitFor(
+                [&] { return shotsOf(rapidFire, looseMember, 0) >= beforeLoose; },
+                kSeriesTimeoutMs);
+            simulator()->call([](RangeSimulator &sim) {
+                sim.loosenAcrossNextStart(kLooseLane, kRapidFireHearAgainMs);
+            });
+        }));
+        QVERIFY(loosened);
+        // Window 3 holds a miss flagged to be shot again, not window 2's shot.
+        QVERIFY(toldNotStarted(kLooseLane));
+        QCOMPARE(shotsOf(rapidFire, looseMember, 0), series * kSeriesShots - 1);
+        QCOMPARE(shotsOf(rapidFire, looseMember, kFlagged), 1);
+        const QList<QPushButton *> reshoot = enabledShootOffButtons();
+        QCOMPARE(reshoot.size(), 1);
+        QVERIFY(shootSeries(reshoot.first()));
+        QCOMPARE(shotsOf(rapidFire, looseMember, 0), series * kSeriesShots);
+    }
     QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kSeriesTimeoutMs);
     stopShooters(kLanes);
     sight("run-rapid-fire-finished");

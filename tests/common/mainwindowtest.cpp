@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QThread>
@@ -279,6 +280,24 @@ Rows MainWindowTest::rows(const QString &statement, const QVariantList &values)
 bool MainWindowTest::exec(const QString &statement, const QVariantList &values)
 {
     return m_stored->exec(statement, values);
+}
+
+bool MainWindowTest::setDatabaseReadOnly(bool readOnly)
+{
+    // The header's write and read versions: 1 for a rollback journal, 2 for
+    // a write-ahead log; a write version above 2 is for a newer SQLite.
+    constexpr qint64 kWriteVersionOffset = 18;
+    constexpr char kNewerWriter = 3;
+    m_stored = std::make_unique<StoredRows>();
+    const QString path = TdbAccessor::databasePath();
+    if (QFileInfo(path + QStringLiteral("-wal")).size() > 0)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(kWriteVersionOffset))
+        return false;
+    const QByteArray versions = file.read(2);
+    return versions.size() == 2 && file.seek(kWriteVersionOffset)
+        && file.putChar(readOnly ? kNewerWriter : versions.at(1));
 }
 
 bool MainWindowTest::expectBox(const QString &title, const QString &text)

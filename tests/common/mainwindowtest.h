@@ -164,6 +164,16 @@ protected:
     void showEventTotal(TEvent *event);
     void showCompetitionTotal();
 
+    // The competitions database read-only for every handle that opens it
+    // from now on, or writable again for new handles, as SQLite opens a
+    // file the program's user may not write (mode 444 bars no root, and the
+    // tests run as root): a header that asks for a newer writer than SQLite
+    // makes it treat the file as read-only, and a handle stays so once it
+    // has read it. The fixture's own connection is closed first; false
+    // unless the log holds nothing the file lacks (no handle wrote since
+    // the last one was closed, or since the file became read-only).
+    bool setDatabaseReadOnly(bool readOnly);
+
     // The next init() works in this folder, as another process left it,
     // instead of a fresh one; the folder stays after the test.
     void useRunFolder(const QString &path) { m_givenRunFolder = path; }

@@ -55,6 +55,10 @@ struct PistolRun
         event->setPrev(prev);
         exercise = std::make_unique<Kind>(list.get(), event.get(), extra...);
         exercise->setClock(&clock);
+        // The targets count real time, which the hand-advanced clock does not
+        // move: a shot fired window after window at the same point and time
+        // is each time a shot taken after the START.
+        exercise->setTargetClock(nullptr);
         wireRunScreen(exercise.get(), &screen);
         bus = std::make_unique<BusRecorder>(exercise.get());
         timeText = std::make_unique<QSignalSpy>(exercise.get(), &MyEvent::sig_view_TimeChange);

@@ -72,6 +72,7 @@ private slots:
     void graceTimeBoundToItsSeries();
     void pollingOfAStoppedSeriesEndsAtStart();
     void finishedAfterTheSixthSeries();
+    void missedStartOfTheSixthSeries();
     void clockText_data();
     void clockText();
 };
@@ -403,6 +404,31 @@ void TestEventPrecisionStage::finishedAfterTheSixthSeries()
     // STOP in that break says so once more (the shell's closing call).
     run->exercise->slot_view_stopEvent(-1);
     QCOMPARE(run->finished->count(), 2);
+}
+
+void TestEventPrecisionStage::missedStartOfTheSixthSeries()
+{
+    auto run = makeRun({1});
+    QSignalSpy told(run->exercise.get(), &MyEvent::sig_view_TargetNotStarted);
+    for (int series = 0; series <= 5; ++series) {
+        startSeries(*run);
+        for (int shot = 0; shot < 5; ++shot)
+            run->shootNext(1, 5, 30 + series);
+        endSeries(*run);
+    }
+    // Its target misses the START of series 6 and answers twice with its
+    // series-5 shot 1, fired 0.5 s after that series' START.
+    startSeries(*run);
+    shoot(run->exercise.get(), 1, 1, 35, 5);
+    shoot(run->exercise.get(), 1, 1, 35, 5);
+    endSeries(*run);
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(shotsWithFine(*run->list, 1, kMatch, kFlagged), 5);
+    // The stage waits for the operator: a re-shoot, or STOP.
+    QCOMPARE(run->finished->count(), 0);
+    QCOMPARE(run->stopButton->last().at(0).toBool(), true);
+    run->exercise->slot_view_stopEvent(-1);
+    QCOMPARE(run->finished->count(), 1);
 }
 
 void TestEventPrecisionStage::clockText_data()

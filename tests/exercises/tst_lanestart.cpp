@@ -53,7 +53,7 @@ void TestLaneStart::decide_data()
                             << int(state);
     };
     row("taken: a new shot is stored", true, true, {}, kNew1, Action::Store, Word::None,
-        State::Taken);
+        State::Proven);
     row("taken: one repeat may be a late copy", true, true, {}, kRepeat1, Action::AskAgain,
         Word::None, State::Taken);
     row("taken: the same repeat twice is passed over", true, true, {kRepeat1}, kRepeat1,

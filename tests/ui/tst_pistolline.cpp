@@ -150,8 +150,11 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
         m_line->makeList(eventID, face, false, kCalibre, kControlValue);
     m_list = list.get();
     MyEvent *stage = m_line->connectEvent(event.get(), list.get(), prevList);
-    if (stage)
+    if (stage) {
         stage->setClock(&m_clock);
+        // The simulated targets count real time, not the hand-advanced clock.
+        stage->setTargetClock(nullptr);
+    }
     if (typeXMLID == kPrecisionType) {
         m_precision = std::move(event);
         m_precisionList = std::move(list);

@@ -261,6 +261,27 @@ void RangeSimulator::setTargetHearing(int lane, bool hears)
     withLane(lane, [&](SimLane &l) { l.targetHears = hears; });
 }
 
+void RangeSimulator::loosenAcrossNextStart(int lane, int hearAgainMs)
+{
+    withLane(lane, [&](SimLane &l) {
+        l.targetHears = false;
+        l.hearAfterNextStartMs = qMax(0, hearAgainMs);
+    });
+}
+
+void RangeSimulator::startPassed(int converter, int address)
+{
+    SimConverter &logic = converterAt(converter)->logic;
+    for (int laneAddress : logic.laneAddresses()) {
+        SimLane *l = logic.lane(laneAddress);
+        if (l->hearAfterNextStartMs < 0 || (address != SimFrame::kAllTargets && address != laneAddress))
+            continue;
+        QTimer::singleShot(l->hearAfterNextStartMs, this,
+                           [this, laneAddress] { setTargetHearing(laneAddress, true); });
+        l->hearAfterNextStartMs = -1;
+    }
+}
+
 bool RangeSimulator::repeatShotAnswer(int lane, int number)
 {
     for (auto it = m_traffic.crbegin(); it != m_traffic.crend(); ++it) {
@@ -372,6 +393,8 @@ void RangeSimulator::onBytes(int converter, quintptr client, const QByteArray &b
         const QByteArray reply = c->logic.handle(frame.left(frame.size() - SimFrame::kCrcSize), nowMs(), &laneAddress);
         if (!reply.isEmpty())
             answer(converter, client, laneAddress, reply);
+        if (SimFrame::byteAt(frame, 2) == SimFrame::kCodeStart)
+            startPassed(converter, SimFrame::byteAt(frame, 0));
     }
 }
 

@@ -95,6 +95,9 @@ public:
     void setTargetPresent(int lane, bool present);
     void setTerminalPresent(int lane, bool present);
     void setTargetHearing(int lane, bool hears); // see SimLane::targetHears
+    // The lane's cable is loose from now until hearAgainMs after the next
+    // start frame for its target, all of whose copies its target misses.
+    void loosenAcrossNextStart(int lane, int hearAgainMs);
     // The lane's last answer to a poll for shot `number` goes out once more,
     // a late copy from the line; false when the lane gave none.
     bool repeatShotAnswer(int lane, int number);
@@ -143,6 +146,9 @@ private:
     bool updateLink(int converter) const;
     void onBytes(int converter, quintptr client, const QByteArray &bytes);
     void answer(int converter, quintptr client, int laneAddress, const QByteArray &frame);
+    // A start frame went down the converter's line: the loose cables that
+    // wait for it are plugged in again after their time.
+    void startPassed(int converter, int address);
     void log(TrafficEntry::Kind kind, int converter, int address, const QByteArray &bytes);
     SimLane *findLane(int address);
     void withLane(int address, const std::function<void(SimLane &)> &change);

@@ -24,6 +24,9 @@ struct SimLane
     // false: a loose cable; the target hears and answers nothing, yet goes
     // on recording its shots.
     bool targetHears = true;
+    // >= 0: the cable is plugged in again that many milliseconds after the
+    // next start frame for the target has gone down the line.
+    int hearAfterNextStartMs = -1;
     bool terminalPresent = true; // false: the terminal hears and answers nothing
     // A terminal's request for a mode change waits for the next frame that
     // gives the lane the line: a poll or a terminal command to this lane.
