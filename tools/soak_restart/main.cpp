@@ -13,7 +13,8 @@
 //     more than kLoopBackSteps times);
 //   - told: the message boxes the program showed in the cycle.
 // A lane that loops, lags (kLagShots behind the cycle's best lane), has a
-// stored shot that is not its target's, or left the start state Taken
+// stored shot that is not its target's, or was in a start state other than
+// Taken and Proven (in doubt, unheard, missed...)
 // gets the cycle's trace written to the output folder: the lane's START
 // frames, polls, answers and shots from the simulator's log, merged with the
 // lane's start state (LaneStart) as the program went through it and the
@@ -454,7 +455,9 @@ void SoakRestart::killAndRestart()
             }
             line += QStringLiteral("%1: %2/%3 %4%5  ").arg(w.lane).arg(w.held).arg(w.stored).arg(w.backSteps).arg(marks);
             const QStringList path = paths.value(w.lane);
-            const bool doubted = path.size() > 1 || path.value(0, "Taken") != QLatin1String("Taken");
+            const bool doubted = std::any_of(path.cbegin(), path.cend(), [](const QString &state) {
+                return state != QLatin1String("Taken") && state != QLatin1String("Proven");
+            });
             if (!marks.isEmpty() || doubted || g_options.traceAll)
                 writeTrace(cycles, w, traffic, output, simEpoch);
             if (!marks.isEmpty()) {
