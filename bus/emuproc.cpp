@@ -499,7 +499,10 @@ void EMUProc::memberCycle()
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
-    if (member.unansweredPolls >= EmuMember::kSilentAfterPolls && !member.silent) {
+    if (member.unansweredPolls == 0)
+        member.unansweredSince.start();
+    if (member.unansweredPolls >= EmuMember::kSilentAfterPolls
+        && member.unansweredSince.elapsed() >= EmuMember::kSilentAfterMs && !member.silent) {
         member.silent = true;
         emit sig_TargetHeard(member.address, false);
     }

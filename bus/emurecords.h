@@ -34,11 +34,13 @@ struct EmuMember
     QString familyName;
     QString name;
     int wantedBullet = -1; // below 1: not polled
-    // Polls written since the target last answered. A lost answer happens on
-    // a busy line; a target that left two polls in a row unanswered is
-    // silent until it answers again.
+    // Polls written since the target last answered, and since when. A lost
+    // or late answer happens on a busy line; a target that left two polls in
+    // a row and a whole second unanswered is silent until it answers again.
     int unansweredPolls = 0;
+    QElapsedTimer unansweredSince;
     static constexpr int kSilentAfterPolls = 2;
+    static constexpr qint64 kSilentAfterMs = 1000;
     bool silent = false;
     bool pendingBusy = false;
     QList<EmuCommand> pending;

@@ -351,6 +351,11 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     const auto hear = [&](bool hears) {
         sim.call([hears](RangeSimulator &s) { s.setTargetHearing(kLane, hears); });
     };
+    // The bus master's word that the lane went silent, taken in this thread.
+    int silences = 0;
+    const QMetaObject::Connection heard = connect(
+        m_line->bus(), &EMUProc::sig_TargetHeard, this,
+        [&silences](int ta, bool hears) { silences += ta == kLane && !hears ? 1 : 0; });
     QVERIFY(startAndConfirm());
     int storedFrom = m_line->firedShotCount(kLane);
     if (firstShotRead) {
@@ -362,6 +367,8 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     QVERIFY(fire(110) > 0);
     QVERIFY(fire(120) > 0);
     fireOnEveryLane(2, kStageSighting, 2, {1, 3});
+    QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kShootingTimeoutMs);
+    disconnect(heard);
     endSighting();
     QVERIFY(startAndConfirm());
     if (firstShotRead)
