@@ -104,6 +104,7 @@ private:
     ManualClock m_clock;
     QElapsedTimer m_sinceStart; // real time since every copy of the last start was in
     QRandomGenerator m_random{20240608};
+    int m_pagesFired = 0; // calls of fire(): each START's shots differ in time
     QMap<int, QList<ExpectedRow>> m_rows; // by lane, in shot order
 };
 
@@ -214,13 +215,16 @@ void TestPistolLine::fire(const QMap<int, int> &shots, int stage, int timeTenths
             shot.x = quint16(m_random.bounded(0, 800));
             shot.y = quint16(m_random.bounded(0, 800));
             shot.place = qint8(m_random.bounded(0, 9));
-            shot.timeTenths = timeTenths;
+            // Consecutive pages never give one shot twice (the same number,
+            // point and time): that is a target still on its earlier page.
+            shot.timeTenths = timeTenths < 0 ? timeTenths : timeTenths + m_pagesFired % 2;
             // It lands where a shorter window inside its answer checks too.
             shot.decoy = i == 0;
             script << shot;
         }
         m_line->simulator().call([&](RangeSimulator &sim) { sim.scheduleShots(lane, script); });
     }
+    ++m_pagesFired;
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
         waitUntil([&] { return m_list->shotCountOfStage(it.key(), stage) == it.value(); });
         QCOMPARE(m_list->shotCountOfStage(it.key(), stage), it.value());
