@@ -116,6 +116,11 @@ public:
     int shotState(int memberID, int limit) const;
     int shotCountOfMember(int memberID) const;
     void purgeFlaggedShots(int target);
+    // The shots stored of the target's current page are taken back (rows
+    // deleted, the place's numbers closed up).
+    void withdrawPage(int target);
+    // The target lost its page: its numbers count from 1 again.
+    void newTargetPage(int target);
     void clearShotMarks(int target);
     bool hasShotWithFine(int fine) const;
     TBullet *replaceFlaggedShot(int memberID, int number, int x, int y, quint8 positionCode,
@@ -177,6 +182,8 @@ private:
     // Writes no lane will deliver again wait in the list.
     void keepUnstored(TBullet *shot);
     void deleteOrKeepRow(const TBullet *shot);
+    // Deletes the shots and their rows, closing the gaps in the numbers.
+    void removeShots(TMemberPlace *place, const QList<TBullet *> &shots);
     void retryWrites();
     // Unstored shots of places that go wait off-line.
     void keepUnstoredOffline();

@@ -218,7 +218,35 @@ void TBulletList::purgeFlaggedShots(int target)
         if (shot->isFine())
             flagged.append(shot);
     }
-    for (TBullet *shot : qAsConst(flagged)) {
+    removeShots(place, flagged);
+    clearShotMarks(target);
+    updateWaiting();
+}
+
+void TBulletList::withdrawPage(int target)
+{
+    TMemberPlace *place = placeByTarget(target);
+    if (!place)
+        return;
+    QList<TBullet *> page;
+    for (TBullet *shot : place->shots()) {
+        if (shot->stage() == place->stage() && shot->resetCounter() == place->resetCounter())
+            page.append(shot);
+    }
+    removeShots(place, page);
+    refreshPlace(place, place->stage() == TMemberPlace::kMatch);
+    updateWaiting();
+}
+
+void TBulletList::newTargetPage(int target)
+{
+    if (TMemberPlace *place = placeByTarget(target))
+        place->newTargetPage();
+}
+
+void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots)
+{
+    for (TBullet *shot : shots) {
         deleteOrKeepRow(shot);
         place->removeShot(shot);
     }
@@ -241,8 +269,6 @@ void TBulletList::purgeFlaggedShots(int target)
                 keepUnstored(shot);
         }
     }
-    clearShotMarks(target);
-    updateWaiting();
 }
 
 void TBulletList::clearShotMarks(int target)
