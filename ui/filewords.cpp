@@ -4,6 +4,8 @@
 #include "storageerror.h"
 #include "xmlfile.h"
 
+#include <QDir>
+
 namespace {
 
 struct ReferenceList
@@ -85,9 +87,10 @@ QStringList referenceListProblems()
 QString listsRemedy()
 {
     return QStringLiteral(
-        "Списки программы лежат в её папке data/ServerDatas (Events, Countries), рисунки "
-        "оформления в data/styles: скопируйте их в папку, в которой запущена программа, или "
-        "запустите scripts/run.sh снова, он раскладывает их там. Затем перезапустите программу.");
+               "Эти файлы должны лежать в папке, в которой запущена программа (%1), по "
+               "указанным путям. Они поставляются вместе с программой: скопируйте их туда из "
+               "её комплекта. Затем перезапустите программу.")
+        .arg(QDir::toNativeSeparators(QDir::currentPath()));
 }
 
 QString storageFailures(const QList<StorageFailure> &failures)

@@ -28,7 +28,8 @@ QStringList referenceListProblems();
 // найден"); empty when it serves.
 QString listFailure(const QString &dir, const QString &file, const QString &root);
 
-// Where the lists and pictures come from, and the restart that reads them.
+// Where the lists and pictures belong (the run folder), that they come with
+// the program, and the restart that reads them.
 QString listsRemedy();
 
 // A database file the module could not open, make or write.
