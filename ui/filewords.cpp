@@ -97,7 +97,9 @@ QString storageFailures(const QList<StorageFailure> &failures)
 {
     QStringList lines;
     QStringList remedies;
+    bool heals = true;
     for (const StorageFailure &failed : failures) {
+        heals = heals && failed.healsWhileRunning;
         const StorageCause why = storageFailureCause(failed.failure);
         lines << (why.cause.isEmpty()
                       ? QStringLiteral("%1: %2").arg(failed.file, failed.text)
@@ -107,8 +109,12 @@ QString storageFailures(const QList<StorageFailure> &failures)
     }
     if (remedies.isEmpty())
         remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
+    const QString after =
+        heals ? QStringLiteral("Программа начнёт запись, как только причина будет устранена: "
+                               "закрывать и перезапускать её не нужно.")
+              : QStringLiteral("Затем перезапустите программу.");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + remedies.join(QLatin1Char('\n'))
-        + QStringLiteral("\nЗатем перезапустите программу.");
+        + QLatin1Char('\n') + after;
 }
 
 } // namespace FileWords

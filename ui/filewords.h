@@ -38,9 +38,13 @@ struct StorageFailure
     QString file;       // its name, e.g. "competitions.sqlite"
     QString text;       // the module's text of its failure
     QSqlError failure;  // SQLite's account
+    // The program writes the file again by itself once the cause is gone
+    // (it opens the file anew); otherwise only a restart does.
+    bool healsWhileRunning = false;
 };
 
-// Each failure with its cause, then each remedy once and the restart.
+// Each failure with its cause, then each remedy once and what the program
+// does once they are followed: writes by itself, or after a restart.
 QString storageFailures(const QList<StorageFailure> &failures);
 
 } // namespace FileWords

@@ -299,7 +299,8 @@ bool FormCompetitions::createCompetition()
     warn(QStringLiteral("Ошибка базы данных!"),
          m_modul->hasError()
              ? FileWords::storageFailures({{DataPaths::kCompetitionsDb, m_modul->errorText(),
-                                            m_modul->lastFailure()}})
+                                            m_modul->lastFailure(),
+                                            m_modul->storageHeals()}})
              : QStringLiteral("Соревнование не создано"));
     return false;
 }

@@ -242,6 +242,8 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
                                          "файл не открывается и не создаётся: нет права записи");
     const QString remedy = QStringLiteral("Разрешите запись в папку ServerDatas/DataBase");
     QVERIFY2(box.text.contains(cause) && box.text.contains(remedy), qPrintable(box.text));
+    // The file is made only at start: here a restart is the way.
+    QVERIFY2(box.text.contains(QStringLiteral("перезапустите")), qPrintable(box.text));
 
     // A new competition, filled in all the same, is refused with the same
     // cause and remedy.
