@@ -31,31 +31,6 @@ const ReferenceList kReferenceLists[] = {
 
 namespace FileWords {
 
-QString xmlFailure(const XmlFileFailure &failure)
-{
-    switch (failure.cause) {
-    case XmlFileFailure::Missing:
-        return QStringLiteral("файл не найден");
-    case XmlFileFailure::Unopenable:
-        return QStringLiteral("файл не открывается (%1)").arg(failure.detail);
-    case XmlFileFailure::Empty:
-        return QStringLiteral("файл пуст");
-    case XmlFileFailure::Malformed:
-        return QStringLiteral("ошибка XML в строке %1, позиция %2: %3")
-            .arg(failure.line)
-            .arg(failure.column)
-            .arg(failure.detail);
-    case XmlFileFailure::WrongRoot:
-        return QStringLiteral("корневой элемент <%1> вместо <%2>")
-            .arg(failure.detail, failure.expectedRoot);
-    case XmlFileFailure::NoEntries:
-        return QStringLiteral("в списке нет ни одной записи");
-    case XmlFileFailure::None:
-        break;
-    }
-    return QString();
-}
-
 QString listName(const QString &file)
 {
     for (const ReferenceList &list : kReferenceLists) {
@@ -67,7 +42,7 @@ QString listName(const QString &file)
 
 QString listFailure(const QString &dir, const QString &file, const QString &root)
 {
-    return xmlFailure(xmlListFailure(DataPaths::path(dir, file), root));
+    return xmlFailureText(xmlListFailure(DataPaths::path(dir, file), root));
 }
 
 QStringList referenceListProblems()

@@ -5,16 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-struct XmlFileFailure;
-
 // The operator's words for the program's files that fail it (the reference
 // lists, the style pictures, the two databases), said at start and where an
 // action meets the failure, so both say the same.
 namespace FileWords {
-
-// Why a list cannot serve: "файл не найден", "ошибка XML в строке 3,
-// позиция 7: ...".
-QString xmlFailure(const XmlFileFailure &failure);
 
 // The list a file holds, in words ("список упражнений"); empty for a file
 // that is not a reference list.
