@@ -36,7 +36,8 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     // The accessor reports a failed import from its constructor, and the
     // loads below may fail to open the database, before the module listens;
     // the screens must still learn which failure it was.
-    int earlyError = m_db->isError() ? ErrorImport : NoError;
+    const bool schemaFailed = m_db->isError();
+    int earlyError = schemaFailed ? ErrorImport : NoError;
     const QMetaObject::Connection early = connect(
         m_db, &TdbAccessor::errorSQL, this, [&earlyError](int err) { earlyError = err; });
     m_countries = std::make_unique<CounrtyList>();
@@ -68,6 +69,10 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     connect(m_db, &TdbAccessor::errorSQL, this, &TUserModul::errorSQL);
     if (earlyError != NoError)
         errorSQL(earlyError);
+    // Told by the accessor before anything listened, and maybe followed by
+    // the failed opens of the loads above.
+    if (schemaFailed)
+        m_storageUnusable = true;
 }
 
 TUserModul::~TUserModul()
@@ -284,7 +289,9 @@ void TUserModul::clearBulletLists()
 void TUserModul::errorSQL(int err)
 {
     m_lastError = err;
-    if (err == ErrorImport || err == ErrorOpen)
+    // A failed open is tried again (isStorageUnusable asks); only a file
+    // that could not be made at start stays unusable until a restart.
+    if (err == ErrorImport)
         m_storageUnusable = true;
 }
 

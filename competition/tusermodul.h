@@ -94,6 +94,9 @@ public:
     QString errorText() const;
     // SQLite's account of the latest failure of the module's database.
     QSqlError lastFailure() const;
+    // The database is written again once the cause of its failure is gone,
+    // without a restart: all but a file that could not be made at start.
+    bool storageHeals() const { return !m_storageUnusable; }
 
     // Relay editing.
     bool beginEditRelay(TEvent *event, int number);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QTimer>
-
 #include "dbfields.h"
 #include "rankorder.h"
 #include "tdbaccessor.h"
@@ -40,16 +38,15 @@ TBulletList::TBulletList(int eventID, TdbAccessor *db, bool competition,
                          const TTargetType *targetType, bool showTenths, int calibre,
                          double controlValue, QObject *parent)
     : QAbstractTableModel(parent),
-      m_columns(competition ? TPlaceColumns::full() : TPlaceColumns::compact(true)), m_db(db),
-      m_storesShots(competition),
-      m_compactSeries(!competition), m_eventID(eventID), m_targetType(targetType),
-      m_calibre(calibre), m_controlValue(controlValue), m_showTenths(showTenths)
+      m_columns(competition ? TPlaceColumns::full() : TPlaceColumns::compact(true)),
+      m_db(competition ? db : nullptr), m_compactSeries(!competition), m_eventID(eventID),
+      m_targetType(targetType), m_calibre(calibre), m_controlValue(controlValue),
+      m_showTenths(showTenths)
 {
     m_series = new TSeries(&m_places, 1, m_compactSeries, this);
     m_series->setShowTenths(m_showTenths);
-    m_retryTimer = new QTimer(this);
-    m_retryTimer->setInterval(kRetryWritesMs);
-    connect(m_retryTimer, &QTimer::timeout, this, &TBulletList::retryWrites);
+    m_writes = new TShotWrites(m_eventID, m_db, this);
+    connect(m_writes, &TShotWrites::sig_writesWaiting, this, &TBulletList::sig_writesWaiting);
 }
 
 TBulletList::~TBulletList()
@@ -326,9 +323,7 @@ void TBulletList::takeOfflineShots(TMemberPlace *place)
                                          quint8(old->positionCode()), old->time(), old->fine(),
                                          sortNow);
         shot->setID(old->id());
-        const int unstored = m_unstoredShots.indexOf(old);
-        if (unstored >= 0)
-            m_unstoredShots[unstored] = shot;
+        m_writes->moveWrite(old, shot);
     }
     place->setStage(TMemberPlace::kSighting, false);
     qDeleteAll(own);
@@ -374,9 +369,10 @@ bool TBulletList::loadFromDB()
     // What the database refused is still to be written: a waiting shot
     // stands for its row, and a row waiting to be deleted is not read.
     QList<TBullet *> waiting;
-    QSet<int> notRead(m_unstoredDeletes.cbegin(), m_unstoredDeletes.cend());
+    const QList<int> &deletes = m_writes->waitingDeletes();
+    QSet<int> notRead(deletes.cbegin(), deletes.cend());
     for (TBullet *shot : qAsConst(m_offlineShots)) {
-        if (m_unstoredShots.contains(shot)) {
+        if (m_writes->waits(shot)) {
             waiting.append(shot);
             notRead.insert(shot->id());
         } else {

@@ -4,19 +4,18 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
-#include <QPointer>
-#include <QSet>
 
 #include "celltexts.h"
 #include "rowsort.h"
 #include "tablepictures.h"
 #include "tbullet.h"
 #include "tplacecolumns.h"
+#include "tshotwrites.h"
 
 class TdbAccessor;
 class TMemberPlace;
 class TSeries;
-class QTimer;
+class TShotWrites;
 struct TTargetType;
 
 // The shots of one exercise, one row per member place on the line, as a table
@@ -130,9 +129,9 @@ public:
     const QList<TBullet *> &offlineShots() const { return m_offlineShots; }
     // A write the database refused waits: a lane is asked again for its
     // refused shot, or a miss, a purge or a renumbering is tried again.
-    bool hasWaitingWrites() const;
+    bool hasWaitingWrites() const { return m_writes->hasWaitingWrites(); }
     // A shot of the member's target was refused and is asked for again.
-    bool shotRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
+    bool shotRefused(int memberID) const { return m_writes->memberRefused(memberID); }
 
     // Layout and scoring context.
     void setShotColumns(int n);
@@ -162,7 +161,6 @@ private:
 
     // The fine of a shot to be shot again; such a shot starts flagged.
     static constexpr int kFlaggedFine = 1;
-    static constexpr int kRetryWritesMs = 1000;
 
     TBulletList(int eventID, TdbAccessor *db, bool competition, const TTargetType *targetType,
                 bool showTenths, int calibre, double controlValue, QObject *parent);
@@ -171,26 +169,12 @@ private:
     bool loadFromDB();
     void insertPlace(TMemberPlace *place);
     void takeOfflineShots(TMemberPlace *place);
-    bool saveBulletToDB(TBullet *shot);
-    bool updateBulletInDB(TBullet *shot);
-    bool deleteBulletFromDB(const TBullet *shot);
-    // Inserts a shot without a row, updates one that has it.
-    bool writeShot(TBullet *shot);
-    // The member's refused shot is asked for again until one of the
-    // member's writes is taken.
-    bool noteWrite(const TBullet *shot, bool stored);
-    // Writes no lane will deliver again wait in the list.
-    void keepUnstored(TBullet *shot);
-    void deleteOrKeepRow(const TBullet *shot);
     // Deletes the shots and their rows, closing the gaps in the numbers.
     void removeShots(TMemberPlace *place, const QList<TBullet *> &shots);
-    void retryWrites();
     // Unstored shots of places that go wait off-line.
     void keepUnstoredOffline();
-    void updateWaiting();
     TBullet *newOfflineShot(int memberID, int number, int x, int y, int positionCode, int time,
                             int fine) const;
-    bool writesShot(const TBullet *shot) const;
     TBullet *shotOfCell(const TMemberPlace *place, int column) const;
     bool isShotColumn(int column) const;
     QVariant displayData(const TMemberPlace *place, int column) const;
@@ -207,17 +191,9 @@ private:
     TPlaceColumns m_columns; // the labels; the shots follow them
     bool m_marking = false;
     TdbAccessor *m_db = nullptr; // the competition module's; not owned
-    bool m_storesShots = true;
     bool m_compactSeries = false;
     QList<TBullet *> m_offlineShots; // owned
-    // Members whose lane is asked again for a shot the database refused.
-    QSet<int> m_refusedMembers;
-    // Misses and renumbered shots the database refused, in a place or
-    // off-line; and rows of purged or erased shots it kept.
-    QList<QPointer<TBullet>> m_unstoredShots;
-    QList<int> m_unstoredDeletes;
-    QTimer *m_retryTimer = nullptr; // child; runs while the list's own writes wait
-    bool m_waiting = false;         // what sig_writesWaiting said last
+    TShotWrites *m_writes = nullptr; // child
     QList<TMemberPlace *> m_places;  // owned; the series model reads the same list
     TSeries *m_series = nullptr;     // owned (child object)
     int m_eventID = -1;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QTimer>
-
 #include "tdbaccessor.h"
 #include "tmemberplace.h"
 #include "tseries.h"
@@ -11,114 +9,19 @@
 // The shot operations of the list: adding, storing, misses, deleting and the
 // re-shoot of flagged shots.
 
-bool TBulletList::writesShot(const TBullet *shot) const
-{
-    return m_storesShots && m_db && shot->stage() == TMemberPlace::kMatch;
-}
-
-bool TBulletList::saveBulletToDB(TBullet *shot)
-{
-    if (!writesShot(shot))
-        return true; // sighting shots live in memory only
-    const int id = m_db->insertBullet(shot, m_eventID);
-    if (id >= 0)
-        shot->setID(id);
-    return noteWrite(shot, id >= 0);
-}
-
-bool TBulletList::updateBulletInDB(TBullet *shot)
-{
-    if (!writesShot(shot))
-        return true;
-    return noteWrite(shot, m_db->updateBullet(shot->id(), m_eventID, shot));
-}
-
-bool TBulletList::writeShot(TBullet *shot)
-{
-    return shot->id() < 0 ? saveBulletToDB(shot) : updateBulletInDB(shot);
-}
-
-bool TBulletList::deleteBulletFromDB(const TBullet *shot)
-{
-    if (!m_db || shot->id() < 0)
-        return true; // no row to delete
-    return m_db->deleteBullet(shot->id());
-}
-
-bool TBulletList::noteWrite(const TBullet *shot, bool stored)
-{
-    if (stored)
-        m_refusedMembers.remove(shot->memberID());
-    else
-        m_refusedMembers.insert(shot->memberID());
-    updateWaiting();
-    return stored;
-}
-
-void TBulletList::keepUnstored(TBullet *shot)
-{
-    if (!m_unstoredShots.contains(shot))
-        m_unstoredShots.append(shot);
-    m_retryTimer->start();
-    updateWaiting();
-}
-
-void TBulletList::deleteOrKeepRow(const TBullet *shot)
-{
-    if (deleteBulletFromDB(shot))
-        return;
-    m_unstoredDeletes.append(shot->id());
-    m_retryTimer->start();
-    updateWaiting();
-}
-
-void TBulletList::retryWrites()
-{
-    for (auto it = m_unstoredDeletes.begin(); it != m_unstoredDeletes.end();)
-        it = m_db->deleteBullet(*it) ? m_unstoredDeletes.erase(it) : it + 1;
-    const QList<QPointer<TBullet>> unstored = m_unstoredShots;
-    m_unstoredShots.clear();
-    for (const QPointer<TBullet> &shot : unstored) {
-        // A shot purged or erased since is gone, and so is its write.
-        if (shot && !writeShot(shot))
-            m_unstoredShots.append(shot);
-    }
-    if (m_unstoredShots.isEmpty() && m_unstoredDeletes.isEmpty())
-        m_retryTimer->stop();
-    updateWaiting();
-}
-
-bool TBulletList::hasWaitingWrites() const
-{
-    return !m_refusedMembers.isEmpty() || !m_unstoredDeletes.isEmpty()
-        || std::any_of(m_unstoredShots.cbegin(), m_unstoredShots.cend(),
-                       [](const QPointer<TBullet> &shot) { return !shot.isNull(); });
-}
-
-void TBulletList::updateWaiting()
-{
-    const bool waiting = hasWaitingWrites();
-    if (waiting == m_waiting)
-        return;
-    m_waiting = waiting;
-    emit sig_writesWaiting(waiting);
-}
-
 void TBulletList::keepUnstoredOffline()
 {
-    for (QPointer<TBullet> &shot : m_unstoredShots) {
-        if (!shot || m_offlineShots.contains(shot))
+    for (TBullet *shot : m_writes->waitingShots()) {
+        if (m_offlineShots.contains(shot))
             continue;
         TBullet *offline = newOfflineShot(shot->memberID(), shot->number(), shot->point().x(),
                                           shot->point().y(), shot->positionCode(), shot->time(),
                                           shot->fine());
         offline->setID(shot->id());
         m_offlineShots.append(offline);
-        shot = offline;
+        m_writes->moveWrite(shot, offline);
     }
-    // No lane of these places is asked any more.
-    m_refusedMembers.clear();
-    updateWaiting();
+    m_writes->forgetRefusedMembers();
 }
 
 TBullet *TBulletList::newOfflineShot(int memberID, int number, int x, int y, int positionCode,
@@ -138,7 +41,7 @@ TBullet *TBulletList::addShotFromTarget(int memberID, int number, int x, int y,
     if (!place)
         return nullptr;
     TBullet *shot = place->addBullet(number, x, y, positionCode, time, fine, false);
-    if (!saveBulletToDB(shot)) {
+    if (!m_writes->writeTargetShot(shot)) {
         place->removeShot(shot);
         return nullptr;
     }
@@ -160,9 +63,8 @@ void TBulletList::addMisses(int memberID, int count, int fine)
                                   TBullet::kNoHit, 0, 0, fine);
             m_offlineShots.append(shot);
         }
-        // No target delivers a miss again: a refused one waits in the list.
-        if (!saveBulletToDB(shot))
-            keepUnstored(shot);
+        // No target delivers a miss again: a refused one waits.
+        m_writes->writeMiss(shot);
     }
     if (place && count > 0)
         refreshPlace(place, place->stage() == TMemberPlace::kMatch);
@@ -172,15 +74,14 @@ void TBulletList::deleteShotsOfMember(int memberID)
 {
     if (TMemberPlace *place = placeByMemberId(memberID)) {
         for (const TBullet *shot : place->shots())
-            deleteOrKeepRow(shot);
+            m_writes->deleteRow(shot);
         place->resetAll();
         refreshAll(true);
-        updateWaiting();
         return;
     }
     for (auto it = m_offlineShots.begin(); it != m_offlineShots.end();) {
         TBullet *shot = *it;
-        if (shot->memberID() == memberID && deleteBulletFromDB(shot)) {
+        if (shot->memberID() == memberID && m_writes->tryDelete(shot)) {
             delete shot;
             it = m_offlineShots.erase(it);
         } else {
@@ -220,7 +121,6 @@ void TBulletList::purgeFlaggedShots(int target)
     }
     removeShots(place, flagged);
     clearShotMarks(target);
-    updateWaiting();
 }
 
 void TBulletList::withdrawPage(int target)
@@ -235,7 +135,6 @@ void TBulletList::withdrawPage(int target)
     }
     removeShots(place, page);
     refreshPlace(place, place->stage() == TMemberPlace::kMatch);
-    updateWaiting();
 }
 
 void TBulletList::newTargetPage(int target)
@@ -247,7 +146,7 @@ void TBulletList::newTargetPage(int target)
 void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots)
 {
     for (TBullet *shot : shots) {
-        deleteOrKeepRow(shot);
+        m_writes->deleteRow(shot);
         place->removeShot(shot);
     }
     // Close the gaps, each stage counting from 1 again.
@@ -265,8 +164,7 @@ void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots
             if (shot->number() == i + 1)
                 continue;
             place->renumberShot(shot, i + 1);
-            if (!updateBulletInDB(shot))
-                keepUnstored(shot);
+            m_writes->writeChange(shot);
         }
     }
 }
@@ -301,13 +199,12 @@ TBullet *TBulletList::replaceFlaggedShot(int memberID, int number, int x, int y,
     shot->setID(flagged->id());
     place->renumberShot(shot, flagged->number());
     // A flagged shot that never reached the table gets a row of its own.
-    if (!writeShot(shot)) {
+    if (!m_writes->writeTargetShot(shot)) {
         place->removeShot(shot);
         return nullptr;
     }
     place->removeShot(flagged);
     refreshPlace(place, shot->stage() == TMemberPlace::kMatch);
-    updateWaiting();
     return shot;
 }
 

@@ -48,3 +48,28 @@ XmlFileFailure xmlListFailure(const QString &path, const QString &rootTag)
         failure.cause = XmlFileFailure::NoEntries;
     return failure;
 }
+
+QString xmlFailureText(const XmlFileFailure &failure)
+{
+    switch (failure.cause) {
+    case XmlFileFailure::Missing:
+        return QStringLiteral("файл не найден");
+    case XmlFileFailure::Unopenable:
+        return QStringLiteral("файл не открывается (%1)").arg(failure.detail);
+    case XmlFileFailure::Empty:
+        return QStringLiteral("файл пуст");
+    case XmlFileFailure::Malformed:
+        return QStringLiteral("ошибка XML в строке %1, позиция %2: %3")
+            .arg(failure.line)
+            .arg(failure.column)
+            .arg(failure.detail);
+    case XmlFileFailure::WrongRoot:
+        return QStringLiteral("корневой элемент <%1> вместо <%2>")
+            .arg(failure.detail, failure.expectedRoot);
+    case XmlFileFailure::NoEntries:
+        return QStringLiteral("в списке нет ни одной записи");
+    case XmlFileFailure::None:
+        break;
+    }
+    return QString();
+}

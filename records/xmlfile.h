@@ -4,7 +4,9 @@
 
 class QDomDocument;
 
-// What kept an XML file from serving, as data: the screens say it in words.
+// What kept an XML file from serving, as data, and its words for the operator
+// (xmlFailureText), which the start-up box and every screen that meets a
+// list it lacks use alike.
 struct XmlFileFailure
 {
     enum Cause {
@@ -36,3 +38,7 @@ bool readXmlFile(const QString &path, const QString &rootTag, QDomDocument *docu
 // What keeps the reference list at path from serving: the failures of
 // readXmlFile, or a root without a single entry. Not failed when it serves.
 XmlFileFailure xmlListFailure(const QString &path, const QString &rootTag);
+
+// Why the file cannot serve, in the operator's words: "файл не найден",
+// "ошибка XML в строке 3, позиция 7: ..."; empty when it serves.
+QString xmlFailureText(const XmlFileFailure &failure);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "datapaths.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
 #include "tcompetitionlistproxy.h"
@@ -108,6 +109,26 @@ void FormVIEW::openCompetitionOf(const QModelIndex &index)
                                          "Данных (%1). Показанные результаты неполны")
                               .arg(m_modul->errorText()));
     }
+    reportUnscored();
+}
+
+void FormVIEW::reportUnscored()
+{
+    const QList<const TEvent *> unscored = m_modul->unscoredEvents();
+    if (unscored.isEmpty())
+        return;
+    QStringList lines;
+    for (const TEvent *event : unscored)
+        lines << QStringLiteral("%1 — %2").arg(m_modul->eventName(event),
+                                                m_modul->unscoredReason(event));
+    Warnings::warning(
+        this, QStringLiteral("Результаты не подсчитаны!"),
+        QStringLiteral("Соревнование «%1»: результаты этих упражнений нельзя подсчитать, они "
+                       "не показаны:\n%2.\nСписок упражнений %3 приходит вместе с программой: "
+                       "верните его в папку %4 той папки, в которой запущена программа, и "
+                       "откройте соревнование снова.")
+            .arg(m_modul->competition()->name(), lines.join(QStringLiteral(";\n")),
+                 DataPaths::kEventsTypeFile, DataPaths::kEventsDir));
 }
 
 void FormVIEW::showCompetitionHeader()
@@ -142,8 +163,8 @@ void FormVIEW::fillEvents()
     if (!competition)
         return;
     for (const TEvent *event = competition->event(0); event; event = competition->eventAfter(event)) {
-        ui->cB_Event->addItem(event->nameEng());
-        ui->cB_Event_2->addItem(event->nameEng());
+        ui->cB_Event->addItem(m_modul->eventTitle(event));
+        ui->cB_Event_2->addItem(m_modul->eventTitle(event));
     }
 }
 

@@ -72,6 +72,8 @@ private:
     static constexpr int kSeriesButtons = 12;
 
     void openCompetitionOf(const QModelIndex &index);
+    // Names the exercises of the open competition that are not scored, and why.
+    void reportUnscored();
     void setSeriesCount(int n);
     void checkSeriesButtons(int n);
     void chooseList(bool finished);

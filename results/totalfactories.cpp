@@ -85,6 +85,11 @@ QAbstractItemModel *createViewTotalModel(TViewModul *modul)
     if (!first)
         return nullptr;
     const TEvent *second = competition->event(1);
+    // Standings over an exercise that cannot be scored would rank on made-up
+    // values, and a pistol match's on one stage alone.
+    if (!modul->isScored(first)
+        || (isPistolMatch(competition->type()) && !modul->isScored(second)))
+        return nullptr;
     return createStoredTotalModel(competition->type(), modul->bulletListOfEvent(first->id()),
                                   second ? modul->bulletListOfEvent(second->id()) : nullptr);
 }

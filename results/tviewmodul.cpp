@@ -12,6 +12,7 @@
 #include "tviewbulletlist.h"
 #include "tviewbulletlistmodel.h"
 #include "tviewserieslistmodel.h"
+#include "xmlfile.h"
 
 namespace {
 // The viewer's own connection; the competition module has "main".
@@ -82,8 +83,11 @@ TCompetition *TViewModul::openCompetition(int competitionId)
     m_lastError = 0;
     closeCompetition();
     m_competition = new TCompetition(m_db, competitionId, true);
+    findUnscoredEvents();
     createBulletLists();
     for (TEvent *event = m_competition->event(0); event; event = m_competition->eventAfter(event)) {
+        if (!isScored(event))
+            continue;
         if (TViewBulletList *list = bulletListOfEvent(event->id())) {
             list->loadAll();
             layoutSeriesOfEvent(event, list);
@@ -97,9 +101,56 @@ TCompetition *TViewModul::openCompetition(int competitionId)
 void TViewModul::closeCompetition()
 {
     clearBulletLists();
+    m_unscored.clear();
     m_currentEvent = nullptr;
     delete m_competition;
     m_competition = nullptr;
+}
+
+void TViewModul::findUnscoredEvents()
+{
+    m_unscored.clear();
+    const QList<const TEvent *> unlisted = m_competition->unlistedEvents();
+    if (unlisted.isEmpty())
+        return;
+    // The list as the competition has just read it: unreadable, or without
+    // these exercises.
+    const XmlFileFailure failure = xmlListFailure(
+        m_competition->eventsDir() + QLatin1Char('/') + DataPaths::kEventsTypeFile,
+        DataPaths::kEventsTypeRoot);
+    const QString why = QStringLiteral("список упражнений %1/%2: %3")
+                            .arg(DataPaths::kEventsDir, DataPaths::kEventsTypeFile,
+                                 failure.failed() ? xmlFailureText(failure)
+                                                  : QStringLiteral("в нём нет этого упражнения"));
+    for (const TEvent *event : unlisted)
+        m_unscored.insert(event->id(), why);
+}
+
+QString TViewModul::unscoredReason(const TEvent *event) const
+{
+    return event ? m_unscored.value(event->id()) : QString();
+}
+
+QList<const TEvent *> TViewModul::unscoredEvents() const
+{
+    return m_competition ? m_competition->unlistedEvents() : QList<const TEvent *>();
+}
+
+QString TViewModul::eventName(const TEvent *event) const
+{
+    if (!event)
+        return QString();
+    if (!event->nameEng().isEmpty())
+        return event->nameEng();
+    return event->isFinal() ? QStringLiteral("финал")
+                            : QStringLiteral("упражнение %1").arg(event->num());
+}
+
+QString TViewModul::eventTitle(const TEvent *event) const
+{
+    if (isScored(event))
+        return event ? event->nameEng() : QString();
+    return QStringLiteral("%1 — не подсчитано").arg(eventName(event));
 }
 
 void TViewModul::createBulletLists()
@@ -213,5 +264,5 @@ QString TViewModul::competitionText() const
 
 QString TViewModul::currentEventName() const
 {
-    return m_currentEvent ? m_currentEvent->nameEng() : QString();
+    return eventTitle(m_currentEvent);
 }

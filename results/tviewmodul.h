@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -69,6 +70,21 @@ public:
     QSet<int> currentHash() const;
     TViewBulletList *bulletListOfEvent(int eventId) const;
 
+    // An exercise of the open competition that the exercise list cannot
+    // describe (the list cannot be read, or it lacks the exercise's type or
+    // sub-type) is not scored: its shots would be valued on default
+    // parameters, another target face and series. Its list stays empty.
+    // Why, in the operator's words; empty for an exercise that is scored.
+    QString unscoredReason(const TEvent *event) const;
+    bool isScored(const TEvent *event) const { return unscoredReason(event).isEmpty(); }
+    // The open competition's exercises that are not scored, in chain order.
+    QList<const TEvent *> unscoredEvents() const;
+    // The exercise's English name, or, when the list gives it none, its
+    // number or "финал".
+    QString eventName(const TEvent *event) const;
+    // The name the page shows: an exercise not scored is marked so.
+    QString eventTitle(const TEvent *event) const;
+
     // The country the competition is held in: flag and English name.
     QImage competitionImage() const;
     QString competitionText() const;
@@ -91,6 +107,7 @@ public slots:
     void errorSQL(int err);
 
 private:
+    void findUnscoredEvents();
     void createBulletLists();
     void clearBulletLists();
     const TCountry *competitionCountry() const;
@@ -101,6 +118,7 @@ private:
     TCompetition *m_competition = nullptr;  // owned
     QList<TViewBulletList *> m_bulletLists; // owned; one per exercise, in chain order
     TEvent *m_currentEvent = nullptr;       // the competition's
+    QHash<int, QString> m_unscored;         // exercise ID: why it is not scored
     std::unique_ptr<TCompetitionList> m_finishedList;
     std::unique_ptr<TCompetitionlistProxy> m_finishedProxy;
     std::unique_ptr<TCompetitionList> m_unfinishedList;

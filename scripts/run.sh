@@ -25,16 +25,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     exit 2
 fi
 
-missing=()
-while read -r package; do
-    [ -z "$package" ] && continue
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$package")
-done < <(grep -v '^#' scripts/packages.txt)
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing ${missing[*]}"
-    bash scripts/setup.sh
-fi
+# Installs only what is missing; on a ready machine it needs no rights.
+bash scripts/setup.sh
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,5 +1,6 @@
 #include "schemafile.h"
 
+#include "sidefiles.h"
 #include "sqlstatement.h"
 
 #include <QDebug>
@@ -10,9 +11,6 @@
 #include <QSqlQuery>
 
 namespace {
-
-// The side files SQLite may leave next to a database.
-const char *const kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
 
 enum class Content { Complete, NoTables, SomeTables, Unreadable };
 
@@ -40,13 +38,6 @@ bool readScript(const QString &scriptPath, QStringList *statements)
     return true;
 }
 
-void removeDatabaseFiles(const QString &path)
-{
-    QFile::remove(path);
-    for (const char *suffix : kSideFileSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // Opens the connection afresh; *existed tells whether the file was there
 // before, and a file the failed open itself made is removed again.
 bool open(QSqlDatabase &db, bool *existed, QSqlError *cause)
@@ -59,7 +50,7 @@ bool open(QSqlDatabase &db, bool *existed, QSqlError *cause)
     qWarning().noquote() << "Cannot open database:" << db.lastError().text();
     *cause = db.lastError();
     if (!*existed)
-        removeDatabaseFiles(db.databaseName());
+        SideFiles::removeAll(db.databaseName());
     return false;
 }
 
@@ -110,7 +101,7 @@ bool importStatements(QSqlDatabase &db, const QStringList &statements, bool exis
         db.rollback();
     db.close();
     if (!ok && !existed)
-        removeDatabaseFiles(db.databaseName());
+        SideFiles::removeAll(db.databaseName());
     return ok;
 }
 

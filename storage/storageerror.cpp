@@ -30,11 +30,19 @@ const KnownCause kKnownCauses[] = {
      "Проверьте диск с папкой ServerDatas/DataBase: место на нём, подключение, исправность."},
 };
 
+// What a reopen that found no file puts before SQLite's own words.
+const char *const kFileMissing = "Database file is missing";
+const KnownCause kMissingFile = {
+    14, "", "файла нет на месте",
+    "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."};
+
 constexpr int kPrimaryCodeMask = 0xff;
 constexpr int kReadOnlyCode = 8;
 
 const KnownCause *knownCause(const QSqlError &error)
 {
+    if (error.driverText() == QLatin1String(kFileMissing))
+        return &kMissingFile;
     const QString sqliteText = error.databaseText().trimmed();
     bool hasCode = false;
     const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
@@ -78,4 +86,10 @@ bool storageRefusedAsReadOnly(const QSqlError &error)
 {
     const KnownCause *known = knownCause(error);
     return known && known->code == kReadOnlyCode;
+}
+
+QSqlError storageFileMissing(const QSqlError &openFailure)
+{
+    return QSqlError(QLatin1String(kFileMissing), openFailure.databaseText(), openFailure.type(),
+                     openFailure.nativeErrorCode());
 }

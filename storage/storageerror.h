@@ -29,3 +29,7 @@ StorageCause storageFailureCause(const QSqlError &error);
 // A handle that SQLite opened read-only stays so after the file may be
 // written again; only a new one can write.
 bool storageRefusedAsReadOnly(const QSqlError &error);
+
+// The failure of an open that found no database file, with SQLite's own;
+// storageFailureCause names the missing file.
+QSqlError storageFileMissing(const QSqlError &openFailure);

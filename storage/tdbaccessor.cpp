@@ -4,14 +4,17 @@
 
 #include "datapaths.h"
 #include "schemafile.h"
+#include "sidefiles.h"
 #include "sqlstatement.h"
 #include "storageerror.h"
 #include "storageresources.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 
 namespace {
 
@@ -40,6 +43,14 @@ const char *const kConnectionSetup[] = {
 
 constexpr qint64 kReopenGapMs = 1000;
 
+// The file's URI for an open that reads and writes the file that is there
+// (read-only when its mode says so) and never makes one.
+QString existingFileUri(const QString &path)
+{
+    return QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/"))
+        + QStringLiteral("?mode=rw");
+}
+
 } // namespace
 
 TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
@@ -48,7 +59,9 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     initStorageResources();
     m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
     m_db.setDatabaseName(databasePath());
-    ensureSchema();
+    const QStringList before = SideFiles::existing(databasePath());
+    m_fileWasThere = ensureSchema();
+    noteMadeSideFiles(before);
 }
 
 TdbAccessor::~TdbAccessor()
@@ -80,21 +93,21 @@ QString TdbAccessor::dateTimeSql(const QDate &date, const QTime &time)
 
 bool TdbAccessor::checkDB()
 {
-    if (m_openFailed) {
+    const bool gapOver = !m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs);
+    if (m_openFailed && !gapOver) {
         qWarning() << "Data Base not accepted";
         return false;
     }
-    if (m_reopenPending && m_transactionDepth == 0 && m_db.isOpen()
-        && (!m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs))) {
+    if (m_reopenPending && m_transactionDepth == 0 && m_db.isOpen() && gapOver) {
         m_reopenPending = false;
-        m_sinceReopen.start();
         m_db.close();
     }
     if (m_db.isOpen())
         return true;
-    if (openDB())
+    m_sinceReopen.start();
+    m_openFailed = !openDB();
+    if (!m_openFailed)
         return true;
-    m_openFailed = true;
     m_errorFlag = true;
     emit errorSQL(ErrorOpen);
     return false;
@@ -102,17 +115,38 @@ bool TdbAccessor::checkDB()
 
 bool TdbAccessor::openDB()
 {
-    // A file that went missing, or lost its tables, is made from the schema
-    // again before anything is written into it.
-    if (!ensureSchema())
-        return false;
-    if (!m_db.open()) {
+    const QString path = m_db.databaseName();
+    // The side files our connection made while the file was read-only are
+    // made writable with it, or the new handle would only read.
+    SideFiles::makeWritableLike(path, m_madeSideFiles);
+    const QStringList before = SideFiles::existing(path);
+    // SQLite makes a missing file on open unless its URI says not to: a
+    // file taken away meanwhile stays missing, and the program's writes
+    // wait for it instead of going into a new one nobody will look at.
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    m_db.setDatabaseName(existingFileUri(path));
+    const bool opened = m_db.open();
+    m_db.setDatabaseName(path);
+    m_db.setConnectOptions();
+    if (!opened) {
         qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
-        m_lastFailure = m_db.lastError();
+        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path)
+            ? storageFileMissing(m_db.lastError())
+            : m_db.lastError();
         return false;
     }
+    m_fileWasThere = true;
     prepareConnection();
+    noteMadeSideFiles(before);
     return true;
+}
+
+void TdbAccessor::noteMadeSideFiles(const QStringList &before)
+{
+    for (const QString &file : SideFiles::existing(m_db.databaseName())) {
+        if (!before.contains(file) && !m_madeSideFiles.contains(file))
+            m_madeSideFiles << file;
+    }
 }
 
 void TdbAccessor::prepareConnection()

@@ -49,7 +49,8 @@ public:
     static constexpr const char *kSchemaResource = ":/competitions.sql";
 
     // Creates the database file from the schema when it is missing or holds
-    // none of the schema's tables.
+    // none of the schema's tables. Only here: every later open takes the
+    // file that is there, or fails and is tried again.
     explicit TdbAccessor(const QString &connectionName, QObject *parent = nullptr);
     ~TdbAccessor() override;
 
@@ -57,7 +58,11 @@ public:
     static QString databasePath();
     static QString tableName(int table);
 
+    // The connection is open, or opened now. An open that failed is tried
+    // again by a statement at most once a second.
     bool checkDB();
+    // Opens the file that is there, read-write where its mode allows; a
+    // missing file is not made.
     bool openDB();
     bool importDB();
     // Imports another script; for callers that keep their schema elsewhere.
@@ -200,6 +205,8 @@ private:
     bool ensureSchema();
     bool failImport(const QSqlError &cause);
     void prepareConnection();
+    // Side files that are there now and were not before: our connection made them.
+    void noteMadeSideFiles(const QStringList &before);
     // Inserts with the next key in front of values; the key or -1.
     int insertWithNextKey(int table, const QString &statement, QVariantList values);
     // The integer column field of every row of the row set that has one.
@@ -209,7 +216,7 @@ private:
 
     QSqlDatabase m_db;
     TdbRecordSet m_recordSet;
-    bool m_openFailed = false;
+    bool m_openFailed = false; // the last open failed; tried again after kReopenGapMs
     bool m_errorFlag = false;
     QSqlError m_lastFailure;
     int m_transactionDepth = 0;
@@ -217,5 +224,12 @@ private:
     // once a second, so that a file made writable is written without a
     // restart while the lanes ask again for their refused shots.
     bool m_reopenPending = false;
-    QElapsedTimer m_sinceReopen;
+    QElapsedTimer m_sinceReopen; // since the last open that was tried
+    // Side files of the database our connection made: made while the file
+    // was read-only they are read-only too, and are given the file's mode
+    // when it is writable again, before the next open.
+    QStringList m_madeSideFiles;
+    // The file was opened or made: a failed open that finds none names it
+    // as taken away.
+    bool m_fileWasThere = false;
 };

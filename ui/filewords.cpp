@@ -4,6 +4,8 @@
 #include "storageerror.h"
 #include "xmlfile.h"
 
+#include <QDir>
+
 namespace {
 
 struct ReferenceList
@@ -29,31 +31,6 @@ const ReferenceList kReferenceLists[] = {
 
 namespace FileWords {
 
-QString xmlFailure(const XmlFileFailure &failure)
-{
-    switch (failure.cause) {
-    case XmlFileFailure::Missing:
-        return QStringLiteral("файл не найден");
-    case XmlFileFailure::Unopenable:
-        return QStringLiteral("файл не открывается (%1)").arg(failure.detail);
-    case XmlFileFailure::Empty:
-        return QStringLiteral("файл пуст");
-    case XmlFileFailure::Malformed:
-        return QStringLiteral("ошибка XML в строке %1, позиция %2: %3")
-            .arg(failure.line)
-            .arg(failure.column)
-            .arg(failure.detail);
-    case XmlFileFailure::WrongRoot:
-        return QStringLiteral("корневой элемент <%1> вместо <%2>")
-            .arg(failure.detail, failure.expectedRoot);
-    case XmlFileFailure::NoEntries:
-        return QStringLiteral("в списке нет ни одной записи");
-    case XmlFileFailure::None:
-        break;
-    }
-    return QString();
-}
-
 QString listName(const QString &file)
 {
     for (const ReferenceList &list : kReferenceLists) {
@@ -65,7 +42,7 @@ QString listName(const QString &file)
 
 QString listFailure(const QString &dir, const QString &file, const QString &root)
 {
-    return xmlFailure(xmlListFailure(DataPaths::path(dir, file), root));
+    return xmlFailureText(xmlListFailure(DataPaths::path(dir, file), root));
 }
 
 QStringList referenceListProblems()
@@ -85,16 +62,19 @@ QStringList referenceListProblems()
 QString listsRemedy()
 {
     return QStringLiteral(
-        "Списки программы лежат в её папке data/ServerDatas (Events, Countries), рисунки "
-        "оформления в data/styles: скопируйте их в папку, в которой запущена программа, или "
-        "запустите scripts/run.sh снова, он раскладывает их там. Затем перезапустите программу.");
+               "Эти файлы должны лежать в папке, в которой запущена программа (%1), по "
+               "указанным путям. Они поставляются вместе с программой: скопируйте их туда из "
+               "её комплекта. Затем перезапустите программу.")
+        .arg(QDir::toNativeSeparators(QDir::currentPath()));
 }
 
 QString storageFailures(const QList<StorageFailure> &failures)
 {
     QStringList lines;
     QStringList remedies;
+    bool heals = true;
     for (const StorageFailure &failed : failures) {
+        heals = heals && failed.healsWhileRunning;
         const StorageCause why = storageFailureCause(failed.failure);
         lines << (why.cause.isEmpty()
                       ? QStringLiteral("%1: %2").arg(failed.file, failed.text)
@@ -104,8 +84,12 @@ QString storageFailures(const QList<StorageFailure> &failures)
     }
     if (remedies.isEmpty())
         remedies << QStringLiteral("Проверьте папку ServerDatas/DataBase.");
+    const QString after =
+        heals ? QStringLiteral("Программа начнёт запись, как только причина будет устранена: "
+                               "закрывать и перезапускать её не нужно.")
+              : QStringLiteral("Затем перезапустите программу.");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + remedies.join(QLatin1Char('\n'))
-        + QStringLiteral("\nЗатем перезапустите программу.");
+        + QLatin1Char('\n') + after;
 }
 
 } // namespace FileWords

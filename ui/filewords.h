@@ -5,16 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-struct XmlFileFailure;
-
 // The operator's words for the program's files that fail it (the reference
 // lists, the style pictures, the two databases), said at start and where an
 // action meets the failure, so both say the same.
 namespace FileWords {
-
-// Why a list cannot serve: "файл не найден", "ошибка XML в строке 3,
-// позиция 7: ...".
-QString xmlFailure(const XmlFileFailure &failure);
 
 // The list a file holds, in words ("список упражнений"); empty for a file
 // that is not a reference list.
@@ -28,7 +22,8 @@ QStringList referenceListProblems();
 // найден"); empty when it serves.
 QString listFailure(const QString &dir, const QString &file, const QString &root);
 
-// Where the lists and pictures come from, and the restart that reads them.
+// Where the lists and pictures belong (the run folder), that they come with
+// the program, and the restart that reads them.
 QString listsRemedy();
 
 // A database file the module could not open, make or write.
@@ -37,9 +32,13 @@ struct StorageFailure
     QString file;       // its name, e.g. "competitions.sqlite"
     QString text;       // the module's text of its failure
     QSqlError failure;  // SQLite's account
+    // The program writes the file again by itself once the cause is gone
+    // (it opens the file anew); otherwise only a restart does.
+    bool healsWhileRunning = false;
 };
 
-// Each failure with its cause, then each remedy once and the restart.
+// Each failure with its cause, then each remedy once and what the program
+// does once they are followed: writes by itself, or after a restart.
 QString storageFailures(const QList<StorageFailure> &failures);
 
 } // namespace FileWords

@@ -86,13 +86,15 @@ bool FormCompetitions::typesListed(const TCompetition *competition)
                 QStringLiteral("в нём нет этого типа"));
     }
     for (const TEvent *event : competition->unlistedEvents()) {
-        missing(QStringLiteral("%1упражнение %2 (TypeID=%3, SubType=%4)")
+        // The type and sub-type find the entry a list lacks; a list that
+        // cannot be read is told by its file alone.
+        missing(QStringLiteral("%1упражнение %2")
                     .arg(event->isFinal() ? QStringLiteral("финал, ") : QString())
-                    .arg(event->num())
-                    .arg(event->typeXMLID())
-                    .arg(event->subType()),
+                    .arg(event->num()),
                 DataPaths::kEventsTypeFile, DataPaths::kEventsTypeRoot,
-                QStringLiteral("в нём нет этого упражнения"));
+                QStringLiteral("в нём нет этого упражнения (тип %1, подтип %2)")
+                    .arg(event->typeXMLID())
+                    .arg(event->subType()));
     }
     if (unlisted.isEmpty())
         return true;
@@ -297,7 +299,8 @@ bool FormCompetitions::createCompetition()
     warn(QStringLiteral("Ошибка базы данных!"),
          m_modul->hasError()
              ? FileWords::storageFailures({{DataPaths::kCompetitionsDb, m_modul->errorText(),
-                                            m_modul->lastFailure()}})
+                                            m_modul->lastFailure(),
+                                            m_modul->storageHeals()}})
              : QStringLiteral("Соревнование не создано"));
     return false;
 }

@@ -120,10 +120,12 @@ void MainWindow::warnStartupStorageErrors()
 {
     QList<FileWords::StorageFailure> failures;
     if (userModul->hasError())
-        failures.append({DataPaths::kCompetitionsDb, userModul->errorText(), userModul->lastFailure()});
+        failures.append({DataPaths::kCompetitionsDb, userModul->errorText(), userModul->lastFailure(),
+                         userModul->storageHeals()});
     if (practiceModul->hasError()) {
         failures.append(
-            {DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure()});
+            {DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure(),
+             false}); // the roster keeps the handle it opened
     }
     if (!failures.isEmpty())
         warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"), FileWords::storageFailures(failures));

@@ -20,7 +20,6 @@ constexpr int kPictureRoom = 5 + 16 + 10;
 
 TRunTableView::TRunTableView(QWidget *parent)
     : QTableView(parent)
-    , m_baseFont(font())
 {
     // The titles of the numbered columns are padded with blanks to centre
     // them; in a column narrower than the blanks an ellipsis would take the
@@ -38,18 +37,37 @@ TRunTableView::TRunTableView(QWidget *parent)
 void TRunTableView::changeEvent(QEvent *event)
 {
     QTableView::changeEvent(event);
+    // The form's font, set on the table or passed on by a parent.
     if (event->type() == QEvent::FontChange) {
-        // The titles in the cells' font, whatever a platform gives headers.
-        // A header paints in its viewport's font, which with a style sheet
-        // does not follow its own.
-        horizontalHeader()->setFont(font());
-        horizontalHeader()->viewport()->setFont(font());
-        if (!m_settingFont) {
-            m_baseFont = font();
-            fitRows();
-        }
+        fitRows();
         fitColumns();
     }
+}
+
+QFont TRunTableView::shownFont() const
+{
+    return viewport()->font();
+}
+
+void TRunTableView::showFont(const QFont &shown)
+{
+    // The table's own font stays the form's, so that every fit starts from
+    // it, whichever of the form's change and a fit's comes first, even when
+    // one runs inside the other. The cells and their editors show the fitted
+    // one, and the titles too, whatever a platform gives headers: a header
+    // paints in its viewport's font, which with a style sheet does not
+    // follow its own.
+    viewport()->setFont(shown);
+    horizontalHeader()->setFont(shown);
+    horizontalHeader()->viewport()->setFont(shown);
+}
+
+QStyleOptionViewItem TRunTableView::viewOptions() const
+{
+    QStyleOptionViewItem option = QTableView::viewOptions();
+    option.font = shownFont();
+    option.fontMetrics = QFontMetrics(option.font);
+    return option;
 }
 
 void TRunTableView::resizeEvent(QResizeEvent *event)
@@ -70,7 +88,8 @@ void TRunTableView::fitRows()
 {
     // A row is the font's em and a pixel between two rows: the letters'
     // accents and tails stay inside the em.
-    const int basePixels = QFontInfo(m_baseFont).pixelSize();
+    const QFont base = font();
+    const int basePixels = QFontInfo(base).pixelSize();
     const int rows = model() ? model()->rowCount() : 0;
     const QHeaderView *header = horizontalHeader();
     const int headerMargins = header->sizeHint().height() - header->fontMetrics().height();
@@ -80,12 +99,12 @@ void TRunTableView::fitRows()
         const int share = (height - headerMargins - QFontMetrics(font).height()) / qMax(rows, 1);
         return qBound(basePixels + 1, share, kMaxRowHeight);
     };
-    QFont fitted = m_baseFont;
+    QFont fitted = base;
     if (rows > 0 && header->count() > 0) {
         // The largest font whose rows share the height and whose columns
         // fit the width.
         for (int pixels = kMaxRowHeight - 1; pixels > basePixels; --pixels) {
-            QFont larger = m_baseFont;
+            QFont larger = base;
             larger.setPixelSize(pixels);
             if (pixels + 1 <= rowHeightWith(larger) && fitsWidth(larger)) {
                 fitted = larger;
@@ -93,11 +112,7 @@ void TRunTableView::fitRows()
             }
         }
     }
-    if (fitted != font()) {
-        m_settingFont = true;
-        setFont(fitted);
-        m_settingFont = false;
-    }
+    showFont(fitted);
     const int rowHeight = qMax(rows > 0 ? rowHeightWith(fitted) : basePixels + 1, m_minimumRowHeight);
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -163,7 +178,7 @@ void TRunTableView::fitColumns()
             header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
         } else {
             header->setSectionResizeMode(column, QHeaderView::Fixed);
-            header->resizeSection(column, neededWidth(column, font()));
+            header->resizeSection(column, neededWidth(column, shownFont()));
         }
     }
 }

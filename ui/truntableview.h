@@ -32,6 +32,9 @@ public:
     // Rows at least this high (the height of the editors open in them);
     // 0 for rows as high as the table's height and font make them.
     void setMinimumRowHeight(int height);
+    // The font the cells and titles show: the table's own (the form's) or
+    // larger, as far as the rows and columns leave room.
+    QFont shownFont() const;
 
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
@@ -39,10 +42,12 @@ protected:
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    QStyleOptionViewItem viewOptions() const override;
 
 private:
     void fitColumns();
     void fitRows();
+    void showFont(const QFont &shown);
     // The width that column needs in that font: its title, and the widest
     // text it can show with its picture; 0 for a model without CellTexts.
     int neededWidth(int column, const QFont &font) const;
@@ -51,7 +56,4 @@ private:
     bool fitsWidth(const QFont &font) const;
 
     int m_minimumRowHeight = 0;
-    // The font the form gave the table: the smallest it shows.
-    QFont m_baseFont;
-    bool m_settingFont = false;
 };

@@ -1,3 +1,5 @@
+#include "ordinaryuser.h"
+#include "storageerror.h"
 #include "storageresources.h"
 #include "tbullet.h"
 #include "tdbaccessor.h"
@@ -72,7 +74,9 @@ private slots:
     void maxIDAndTableNames();
     void failedStatementDoesNotPoison();
     void failedSelectLeavesSetEmpty();
-    void missingDirectoryLatches();
+    void missingDirectoryIsTriedAgain();
+    void writesAfterARefusal_data();
+    void writesAfterARefusal();
     void failedImportRemovesFile_data();
     void failedImportRemovesFile();
     void importIntoExistingFileKeepsIt();
@@ -300,7 +304,7 @@ void TestDbAccessor::failedSelectLeavesSetEmpty()
     QVERIFY(db.first());
 }
 
-void TestDbAccessor::missingDirectoryLatches()
+void TestDbAccessor::missingDirectoryIsTriedAgain()
 {
     m_db.reset();
     QVERIFY(QDir(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))).removeRecursively());
@@ -310,20 +314,83 @@ void TestDbAccessor::missingDirectoryLatches()
     QVERIFY(db.isError());
     QSignalSpy errors(&db, &TdbAccessor::errorSQL);
 
-    // The first statement tries again; the failure of that open latches.
+    // The first statement tries again; within a second of its failure the
+    // next is refused without a new attempt.
     QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Cannot open database:")));
     QCOMPARE(db.getMaxTeamID(), -1);
-    QCOMPARE(errors.count(), 2);
-    QCOMPARE(errors.at(0).at(0).toInt(), int(TdbAccessor::ErrorImport));
-    QCOMPARE(errors.at(1).at(0).toInt(), int(TdbAccessor::ErrorOpen));
-
-    // Then every statement is refused without a new attempt, even when the
-    // directory has come back.
-    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).toInt(), int(TdbAccessor::ErrorOpen));
     QTest::ignoreMessage(QtWarningMsg, "Data Base not accepted");
     QCOMPARE(db.insertTeam(1, QStringLiteral("x")), -1);
-    QCOMPARE(errors.count(), 2);
+    QCOMPARE(errors.count(), 1);
+
+    // The directory back, a later statement opens again: only the file that
+    // is there, and the schema makes a file only at start.
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))));
+    QTRY_VERIFY_WITH_TIMEOUT(db.getMaxTeamID() == -1 && errors.count() == 2, 10000);
+    QCOMPARE(errors.at(1).at(0).toInt(), int(TdbAccessor::ErrorOpen));
     QVERIFY(!QFile::exists(TdbAccessor::databasePath()));
+}
+
+void TestDbAccessor::writesAfterARefusal_data()
+{
+    QTest::addColumn<bool>("takenAway");
+    // The operator does what the refusal's box says: chmod 644.
+    QTest::newRow("made writable") << false;
+    // The operator moves the file away to mend it, and puts it back.
+    QTest::newRow("taken away and put back writable") << true;
+}
+
+void TestDbAccessor::writesAfterARefusal()
+{
+    if (!OrdinaryUser::modesHold()) {
+        QByteArray output;
+        QVERIFY2(OrdinaryUser::runCurrentTest(&output), output.constData());
+        return;
+    }
+    QFETCH(bool, takenAway);
+    constexpr int kWaitMs = 10000; // a refused handle is opened again once a second
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions writable = readOnly | QFile::WriteOwner;
+    const QString path = TdbAccessor::databasePath();
+    QCOMPARE(m_db->insertTeam(1, QStringLiteral("Before")), 1);
+    m_db.reset();
+
+    // The program starts on the file made read-only; its first write is
+    // refused.
+    QVERIFY(QFile::setPermissions(path, readOnly));
+    TdbAccessor db(kConnection);
+    QVERIFY(!db.isError());
+    QSignalSpy errors(&db, &TdbAccessor::errorSQL);
+    QCOMPARE(db.insertTeam(1, QStringLiteral("Refused")), -1);
+    QVERIFY(storageRefusedAsReadOnly(db.lastFailure()));
+
+    if (takenAway) {
+        // While the file is away the writes are refused and the open tried
+        // again, but no file is made in its place.
+        const QString away = m_dir->filePath(QStringLiteral("away.sqlite"));
+        QVERIFY(QFile::rename(path, away));
+        QTRY_VERIFY_WITH_TIMEOUT(db.insertTeam(1, QStringLiteral("Away")) == -1
+                                     && errors.last().at(0).toInt() == TdbAccessor::ErrorOpen,
+                                 kWaitMs);
+        const int failedOpens = errors.count();
+        QTRY_VERIFY_WITH_TIMEOUT(db.insertTeam(1, QStringLiteral("Away")) == -1
+                                     && errors.count() > failedOpens,
+                                 kWaitMs);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QFile::rename(away, path));
+    }
+    QVERIFY(QFile::setPermissions(path, writable));
+    int after = -1;
+    QTRY_VERIFY_WITH_TIMEOUT(after >= 0 || (after = db.insertTeam(1, QStringLiteral("After"))) >= 0,
+                             kWaitMs);
+    QCOMPARE(after, 2);
+
+    // Stored in the file the operator sees.
+    TdbAccessor check(QStringLiteral("check"));
+    check.selectTeam(2);
+    QVERIFY(!check.first());
+    QCOMPARE(check.value(QStringLiteral("fName")).toString(), QStringLiteral("After"));
 }
 
 void TestDbAccessor::failedImportRemovesFile_data()
@@ -353,9 +420,12 @@ void TestDbAccessor::failedImportRemovesFile()
     QCOMPARE(QDir(m_dir->filePath(QStringLiteral("ServerDatas/DataBase"))).entryList(QDir::Files),
              QStringList());
 
-    // The next statement makes the file again from the built-in script.
-    QCOMPARE(db.insertTeam(1, QStringLiteral("x")), 1);
-    QCOMPARE(errors.count(), 1);
+    // The next statement opens only a file that is there: the schema makes
+    // one at start.
+    QTest::ignoreMessage(QtWarningMsg, startsWith(QStringLiteral("Cannot open database:")));
+    QCOMPARE(db.insertTeam(1, QStringLiteral("x")), -1);
+    QCOMPARE(errors.count(), 2);
+    QVERIFY(!QFile::exists(TdbAccessor::databasePath()));
 }
 
 void TestDbAccessor::importIntoExistingFileKeepsIt()
@@ -461,5 +531,5 @@ void TestDbAccessor::twoConnections()
     QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Seen"));
 }
 
-QTEST_MAIN(TestDbAccessor)
+RANGE_TEST_MAIN_AS_ORDINARY_USER(TestDbAccessor)
 #include "tst_dbaccessor.moc"

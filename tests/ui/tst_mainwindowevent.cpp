@@ -128,26 +128,34 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
 {
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<int>("lanes");
+    // The application's font is the platform's (offscreen: larger than the
+    // form's 9 pt) instead of that of X without a desktop.
+    QTest::addColumn<bool>("platformFont");
     // The range computers' screens, and the relays the operator must see
     // whole on them.
-    QTest::newRow("1366x768") << QSize(1366, 768) << 10;
-    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14;
+    QTest::newRow("1366x768") << QSize(1366, 768) << 10 << false;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14 << false;
     // A short relay: its rows grow to the highest.
-    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4;
-    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10;
+    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4 << false;
+    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10 << false;
+    // The tables keep the form's font, whatever the application's.
+    // 20 lanes fit in rows of the form's font, not in the platform's.
+    QTest::newRow("1920x1080, 20 lanes, the platform's font") << QSize(1920, 1080) << 20 << true;
 }
 
 void TestMainWindowEvent::wholeLineOnScreen()
 {
     QFETCH(QSize, screen);
     QFETCH(int, lanes);
+    QFETCH(bool, platformFont);
     const QString family = QStringLiteral("Гольденвейзерова"); // 16 letters
     constexpr int kMatchShots = 60; // the run folder's competition type 1
     // The font of X without a desktop's own, as on the range computers (the
     // offscreen platform's is larger), in a window built with it.
     const QFont font = QApplication::font();
     const auto restoreFont = qScopeGuard([font] { QApplication::setFont(font); });
-    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+    if (!platformFont)
+        QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
     QVERIFY(reopenWindow());
     window()->resize(screen);
     TBulletList *list = enterRunPage(lanes, family);
@@ -172,7 +180,9 @@ void TestMainWindowEvent::wholeLineOnScreen()
     // scrolling, the names in full, and rows that share its height up to
     // the highest; the window keeps to the screen.
     for (const char *name : {"tv_bullets", "tv_series"}) {
-        const auto *view = widget<QTableView>(QLatin1String(name));
+        const auto *view = widget<TRunTableView>(QLatin1String(name));
+        // The form's font stays the table's own, the least it shows.
+        QCOMPARE(view->font().pointSize(), 9);
         const int row = lanes - 1;
         const int column = view->model()->columnCount() - 1;
         // Once laid out, the last row and column end inside the table.
@@ -189,7 +199,7 @@ void TestMainWindowEvent::wholeLineOnScreen()
         const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
         int longest = 0;
         for (const QString &shooter : MainWindowTest::column(QLatin1String(name), 0))
-            longest = qMax(longest, qCeil(QFontMetricsF(view->font()).horizontalAdvance(shooter)));
+            longest = qMax(longest, qCeil(QFontMetricsF(view->shownFont()).horizontalAdvance(shooter)));
         QVERIFY2(longest + 2 * margin < view->columnWidth(0), name);
         const int rowHeight = view->rowHeight(0);
         QVERIFY2(rowHeight == TRunTableView::kMaxRowHeight

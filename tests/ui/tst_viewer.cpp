@@ -32,6 +32,7 @@
 #include "tviewbulletlistmodel.h"
 #include "tviewmodul.h"
 #include "tviewserieslistmodel.h"
+#include "warnings.h"
 
 namespace {
 
@@ -60,6 +61,16 @@ QStringList rowTexts(const QAbstractItemModel *model, int first = 0)
             cells << model->index(r, c).data().toString();
         rows << cells.join(QLatin1Char('|'));
     }
+    return rows;
+}
+
+// NAME and the total (the last column) of each row of the standings.
+QStringList standingsOf(const QAbstractItemModel *totals)
+{
+    QStringList rows;
+    for (int r = 0; totals && r < totals->rowCount(); ++r)
+        rows << totals->index(r, 1).data().toString() + QLatin1Char('|')
+                + totals->index(r, totals->columnCount() - 1).data().toString();
     return rows;
 }
 
@@ -132,6 +143,8 @@ private slots:
     void exerciseAndRelayTabs();
     void pistolStagesInWholePoints();
     void failedLoadingIsReported();
+    void unscorableExercisesAreNamed_data();
+    void unscorableExercisesAreNamed();
     void restoredWindowKeepsTheCompetition();
 
 private:
@@ -394,12 +407,7 @@ void TestViewer::everyKindOpens()
 
         QVERIFY(totals->model());
         QCOMPARE(QString::fromLatin1(totals->model()->metaObject()->className()), kind.totalsClass);
-        QStringList standings;
-        const int last = totals->model()->columnCount() - 1;
-        for (int r = 0; r < totals->model()->rowCount(); ++r)
-            standings << totals->model()->index(r, 1).data().toString() + QLatin1Char('|')
-                    + totals->model()->index(r, last).data().toString();
-        QCOMPARE(standings, kind.standings);
+        QCOMPARE(standingsOf(totals->model()), kind.standings);
 
         QCOMPARE(items(widget<QComboBox>(QStringLiteral("cB_Event"))), kind.exercises);
         QCOMPARE(items(widget<QComboBox>(QStringLiteral("cB_Event_2"))), kind.exercises);
@@ -605,6 +613,71 @@ void TestViewer::failedLoadingIsReported()
     open(kOnePosition, true);
     QCOMPARE(takeWarnings().size(), 0);
     QCOMPARE(widget<QTableView>(QStringLiteral("tvTotal"))->model()->rowCount(), 4);
+}
+
+void TestViewer::unscorableExercisesAreNamed_data()
+{
+    QTest::addColumn<QByteArray>("list"); // the run folder's exercise list; null: none
+    QTest::addColumn<QStringList>("exercises");
+    // The box's line of each exercise not scored.
+    QTest::addColumn<QStringList>("unscored");
+    // NAME and total of the standings; none when the match is not scored.
+    QTest::addColumn<QStringList>("standings");
+    const QString where = QStringLiteral("список упражнений ServerDatas/Events/EventsType.xml: ");
+    QTest::newRow("exercise list gone")
+        << QByteArray() << QStringList{"упражнение 1 — не подсчитано", "финал — не подсчитано"}
+        << QStringList{"упражнение 1 — " + where + "файл не найден",
+                       "финал — " + where + "файл не найден"}
+        << QStringList();
+    QFile events(TestDataDir::defaultDataPath() + QStringLiteral("/Events/EventsType.xml"));
+    QVERIFY(events.open(QIODevice::ReadOnly));
+    // The match as before: the standings are the match's alone.
+    QTest::newRow("final's sub-type not listed")
+        << events.readAll().replace("SubNum=\"7\"", "SubNum=\"99\"")
+        << QStringList{"10m Air Rifle 60 Shots", "финал — не подсчитано"}
+        << QStringList{"финал — " + where + "в нём нет этого упражнения"}
+        << QStringList{"Name2|630.0 *60", "Name1|600.0 *0", "Name3|207.0 *0", "Name4|0.0 *0"};
+}
+
+void TestViewer::unscorableExercisesAreNamed()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QStringList, exercises);
+    QFETCH(QStringList, unscored);
+    QFETCH(QStringList, standings);
+    storeOnePositionWithFinal();
+    const QString file = QStringLiteral("ServerDatas/Events/EventsType.xml");
+    QVERIFY(shutDown());
+    QVERIFY(list.isNull() ? QFile::remove(runFolder().filePath(file))
+                          : runFolder().writeFile(file, list));
+    QVERIFY(reopenWindow());
+    if (list.isNull()) {
+        QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+        QCOMPARE(takeWarning().title, QStringLiteral("Файлы программы не прочитаны!"));
+    }
+
+    // Without its parameters an exercise would be valued on another face
+    // and in one series: it is named, with the reason, and not shown.
+    enterViewer();
+    open(kOnePosition, true);
+    const Warnings::Shown box = takeWarning();
+    QCOMPARE(box.title, QStringLiteral("Результаты не подсчитаны!"));
+    for (const QString &line : unscored + QStringList{"Соревнование «Cup A»", "ServerDatas/Events"})
+        QVERIFY2(box.text.contains(line), qPrintable(box.text));
+    QCOMPARE(items(widget<QComboBox>(QStringLiteral("cB_Event"))), exercises);
+    auto *totals = widget<QTableView>(QStringLiteral("tvTotal"));
+    QCOMPARE(totals->model() != nullptr, !standings.isEmpty());
+    QCOMPARE(standingsOf(totals->model()), standings);
+    QCOMPARE(viewModul()->seriesModel()->rowCount(), standings.size());
+
+    // The final shows no score at all.
+    widget<QTabWidget>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
+    widget<QComboBox>(QStringLiteral("cB_Event"))->setCurrentIndex(1);
+    QCOMPARE(widget<QLabel>(QStringLiteral("l_eventType"))->text(), exercises.at(1));
+    QCOMPARE(viewModul()->seriesModel()->rowCount(), 0);
+    QCOMPARE(viewModul()->shotModel()->rowCount(), 0);
+    QCOMPARE(visibleSeriesButtons(QString()), 0);
+    sight(QStringLiteral("unscored-final"));
 }
 
 void TestViewer::restoredWindowKeepsTheCompetition()

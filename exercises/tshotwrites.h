@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+
+class QTimer;
+class TBullet;
+class TdbAccessor;
+
+// The writes of one exercise's match shots into "tbullets", and those the
+// database refused until they are stored.
+//
+// A refused shot of a target is not kept here: the shot list drops it and
+// its lane is asked for it again, so the member counts as refused until a
+// new shot of the member is stored in its place (the target's own, or a
+// miss that stands for it). Misses, renumberings and deletions that no lane
+// delivers again wait here and are tried again every second.
+class TShotWrites : public QObject
+{
+    Q_OBJECT
+
+public:
+    // db (not owned) is null for a practice, which stores nothing.
+    TShotWrites(int eventID, TdbAccessor *db, QObject *parent = nullptr);
+
+    // Writes a new shot of the member, inserted or, under the key it
+    // replaces, updated; a shot that is not stored (a sighting shot, a
+    // practice) counts as written. A refused shot of a target is asked for
+    // again; a refused miss waits here.
+    bool writeTargetShot(TBullet *shot);
+    void writeMiss(TBullet *shot);
+    // The shot's row changed (a renumbering); written now or later.
+    void writeChange(TBullet *shot);
+    // The shot's row is deleted now or later.
+    void deleteRow(const TBullet *shot);
+    // Deletes the shot's row now; false when the database refused.
+    bool tryDelete(const TBullet *shot);
+
+    // A shot of the member's target was refused and is asked for again.
+    bool memberRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
+    bool hasWaitingWrites() const;
+    // The shots whose write waits, and the rows that wait to be deleted.
+    QList<TBullet *> waitingShots() const;
+    bool waits(const TBullet *shot) const;
+    const QList<int> &waitingDeletes() const { return m_unstoredDeletes; }
+    // A waiting write follows its shot to a new record of it.
+    void moveWrite(const TBullet *from, TBullet *to);
+    // Their places left the line: no lane is asked for their shots any more.
+    void forgetRefusedMembers();
+
+signals:
+    // hasWaitingWrites changed.
+    void sig_writesWaiting(bool waiting);
+
+private:
+    static constexpr int kRetryWritesMs = 1000;
+
+    bool stores(const TBullet *shot) const;
+    bool insertOrUpdate(TBullet *shot);
+    void keep(TBullet *shot);
+    // The member's refusal ends with a new shot of it stored.
+    bool noteShot(const TBullet *shot, bool stored);
+    void retry();
+    void updateWaiting();
+
+    int m_eventID = -1;
+    TdbAccessor *m_db = nullptr; // the competition module's; not owned
+    // Members whose lane is asked again for a shot the database refused.
+    QSet<int> m_refusedMembers;
+    // Misses and renumbered shots the database refused, as long as their
+    // record lives; and rows of purged or erased shots it kept.
+    QList<QPointer<TBullet>> m_unstoredShots;
+    QList<int> m_unstoredDeletes;
+    QTimer *m_retryTimer = nullptr; // child; runs while writes of its own wait
+    bool m_waiting = false;         // what sig_writesWaiting said last
+};
