@@ -26,6 +26,13 @@ constexpr int kShootingTimeoutMs = 120000;
 constexpr qint64 kSightingMs = 900 * 1000;
 constexpr int kStageSighting = 0;
 constexpr int kStageMatch = 1;
+// The match of the lanes judged on the targets' own clock, and its bound:
+// a lane read past its shots or polled without end does not get it.
+constexpr int kJudgedMatch = 10;
+constexpr int kJudgedTimeoutMs = 30000;
+// Own times of the lanes that took the START: within 2 s of it.
+constexpr int kFreshTenths = 20;
+const QList<int> kOtherLanes{1, 3};
 
 // The answer a lane's target gives to a poll for this shot, as it goes on the wire.
 QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
@@ -54,6 +61,11 @@ private slots:
     void laneDeafAcrossTheMatchStart_data();
     void laneDeafAcrossTheMatchStart();
     void oneLostAnswerIsNoSilence();
+    void shotsLikeSightingShots_data();
+    void shotsLikeSightingShots();
+    void laneDeafFromSightingToMatch();
+    void targetCountingFromAnHourBefore();
+    void targetLosesItsPageMidMatch();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -68,15 +80,35 @@ private:
     // in the given stage.
     void fireOnEveryLane(int count, int stage, int expectedInStage,
                          const QList<int> &lanes = kLanes, int maxTimeTenths = 9000);
-    // How often the lane's target was polled for that shot number.
-    int pollsFor(int lane, int number)
+    int pollsFor(int lane, int number) { return m_line->pollsFor(lane, number); }
+    // The exercise judged on the targets' real clock, as on the range.
+    bool openJudged()
     {
-        const QByteArray poll =
-            frameWithCrc(bytesOf({lane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
-        return m_line->simulator()
-            .call([lane](RangeSimulator &s) { return s.framesReceived(lane); })
-            .count(poll);
+        MyEvent *exercise = openExercise(1, kJudgedMatch);
+        if (exercise)
+            exercise->setTargetClock(&m_targetClock);
+        return exercise;
     }
+    // One shot on the lane now, by default stamped with its target's count;
+    // its number, 0 when the target refused it.
+    int fireOn(int lane, int x, int y, int timeTenths = -1)
+    {
+        return m_line->simulator().call([=](RangeSimulator &s) {
+            return s.fireShot(lane, quint16(x), quint16(y), 1, timeTenths);
+        });
+    }
+    void otherLanesShoot(int count, int stage)
+    {
+        fireOnEveryLane(count, stage, count, kOtherLanes, kFreshTenths);
+    }
+    QStringList told(const char *slot) const
+    {
+        return m_line->screen().valuesOf(QString::fromLatin1(slot));
+    }
+    // The lane's stored match is what its shooter fired after the match
+    // START, and the relay ends; then the boxes, unless null: the lanes
+    // told they missed the START, none told it cannot be known.
+    void matchEnds(int lane, int firedBeforeMatch, const QStringList *notStarted);
     void checkStoredShots()
     {
         m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
@@ -110,6 +142,8 @@ void TestExerciseLine::init()
 {
     QVERIFY(m_line);
     m_matchShots.clear();
+    // Each test reads the shots and polls of its own from the log.
+    m_line->simulator().call([](RangeSimulator &s) { s.clearTraffic(); });
 }
 
 void TestExerciseLine::cleanup()
@@ -408,6 +442,168 @@ void TestExerciseLine::oneLostAnswerIsNoSilence()
     fireOnEveryLane(2, kStageSighting, 2);
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")), QStringList());
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList());
+}
+
+void TestExerciseLine::matchEnds(int lane, int firedBeforeMatch, const QStringList *notStarted)
+{
+    // Waited for once: the QTRY macros wait thrice their time on a failure.
+    const auto stored = [&] { return m_list->shotCountOfStage(lane, kStageMatch); };
+    if (!QTest::qWaitFor([&] { return stored() == kJudgedMatch; }, kJudgedTimeoutMs))
+        QCOMPARE(stored(), kJudgedMatch);
+    if (!QTest::qWaitFor([&] { return !told("EventFinished").isEmpty(); }, kJudgedTimeoutMs))
+        QCOMPARE(told("EventFinished").size(), 1);
+    m_matchShots[lane] = m_line->firedRows(lane, firedBeforeMatch);
+    checkStoredShots();
+    if (!notStarted || QTest::currentTestFailed())
+        return;
+    QCOMPARE(told("TargetNotStarted"), *notStarted);
+    QCOMPARE(told("TargetStartInDoubt"), QStringList());
+}
+
+void TestExerciseLine::shotsLikeSightingShots_data()
+{
+    QTest::addColumn<int>("sightingShots");
+    QTest::addColumn<int>("alikeMatchShots");
+    // "No shot 4" answered in the sighting: match shot 4 is new, and with it
+    // the page whose shots 1-3 look like the sighting's.
+    QTest::newRow("identical-shot shooter") << 3 << kJudgedMatch;
+    // Match shot 2, answered, is one the sighting page never held.
+    QTest::newRow("match shot 1 like the only sighting shot") << 1 << 1;
+}
+
+void TestExerciseLine::shotsLikeSightingShots()
+{
+    // Lane 2 takes both STARTs; its shooter puts shots alike, on one point
+    // at own time 0.0 s: its sighting shots, then the first of the match.
+    QFETCH(int, sightingShots);
+    QFETCH(int, alikeMatchShots);
+    constexpr int kLane = 2;
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    for (int i = 0; i < sightingShots; ++i)
+        QVERIFY(fireOn(kLane, 150, 150, 0) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), sightingShots,
+                              kJudgedTimeoutMs);
+    otherLanesShoot(3, kStageSighting);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    for (int i = 0; i < kJudgedMatch; ++i) {
+        const bool alike = i < alikeMatchShots;
+        QVERIFY(alike ? fireOn(kLane, 150, 150, 0) > 0 : fireOn(kLane, 200 + 10 * i, 90) > 0);
+    }
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    const QStringList none;
+    matchEnds(kLane, firedBefore, &none);
+}
+
+void TestExerciseLine::laneDeafFromSightingToMatch()
+{
+    // Lane 2's target takes the sighting START, answers, and is deaf from
+    // just after it until 1 s after the match START, which it misses. Its
+    // shooter fires a shot a second on the target's count throughout: the
+    // sighting shots, answered after the match START, carry own times of up
+    // to 12 s that no page begun 1 s before can hold.
+    constexpr int kLane = 2;
+    constexpr int kSightingShots = 12;
+    SimulatorThread &sim = m_line->simulator();
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kLane, 1) > 0, kJudgedTimeoutMs);
+    sim.call([](RangeSimulator &s) {
+        s.loosenAcrossNextStart(kLane, 1000);
+        s.startShooter(kLane, ShooterSettings{100, 1000, kSightingShots, 7});
+    });
+    otherLanesShoot(3, kStageSighting);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), kSightingShots, kJudgedTimeoutMs);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    sim.call([](RangeSimulator &s) {
+        s.startShooter(kLane, ShooterSettings{100, 1000, kJudgedMatch, 8});
+    });
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), kSightingShots + kJudgedMatch,
+                              kJudgedTimeoutMs);
+    const QStringList missed{QString::number(kLane)};
+    matchEnds(kLane, kSightingShots, &missed);
+}
+
+void TestExerciseLine::targetCountingFromAnHourBefore()
+{
+    // Lane 2's target was switched on an hour before the line's clock began
+    // and is deaf across the sighting and the match START: it stamps every
+    // shot with its count since then. Its three sighting shots come seconds
+    // before the match START; after it its shooter fires five shots while
+    // the target is deaf and five, 0.3 s apart, once it hears again.
+    constexpr int kLane = 2;
+    constexpr int kHourTenths = 36000;
+    constexpr qint64 kBeyondClockSlackMs = 8000;
+    SimulatorThread &sim = m_line->simulator();
+    const auto fireStamped = [&](int count, int paceMs) {
+        const int fired = m_line->firedShotCount(kLane);
+        QList<ScriptedShot> script;
+        for (int i = 0; i < count; ++i) {
+            const int afterMs = paceMs * i;
+            const int stamp = kHourTenths + int((m_targetClock.nowMs() + afterMs) / 100);
+            script << ScriptedShot{afterMs, quint16(100 + 20 * i), quint16(60 + 10 * i), 1, stamp};
+        }
+        sim.call([&](RangeSimulator &s) { s.scheduleShots(kLane, script); });
+        QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), fired + count, kJudgedTimeoutMs);
+    };
+    QVERIFY(openJudged());
+    sim.call([](RangeSimulator &s) {
+        s.restartTarget(kLane);
+        s.setTargetHearing(kLane, false);
+    });
+    QVERIFY(startAndConfirm());
+    const qint64 sightingShotsMs = m_targetClock.nowMs();
+    fireStamped(3, 100);
+    otherLanesShoot(3, kStageSighting);
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > sightingShotsMs + kBeyondClockSlackMs,
+                             kJudgedTimeoutMs);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    fireStamped(5, 100);
+    sim.call([](RangeSimulator &s) { s.setTargetHearing(kLane, true); });
+    fireStamped(5, 300);
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    const QStringList missed{QString::number(kLane)};
+    matchEnds(kLane, firedBefore, &missed);
+}
+
+void TestExerciseLine::targetLosesItsPageMidMatch()
+{
+    // Lane 2's target loses its power five shots into the match and gets it
+    // back once the bus master found it silent: its memory is empty and it
+    // took no START. Its shooter fires the last five shots on that page.
+    constexpr int kLane = 2;
+    constexpr int kBeforeCut = 5;
+    int silences = 0;
+    const QMetaObject::Connection heard = connect(
+        m_line->bus(), &EMUProc::sig_TargetHeard, this,
+        [&silences](int ta, bool hears) { silences += ta == kLane && !hears ? 1 : 0; });
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, kFreshTenths);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    for (int i = 0; i < kBeforeCut; ++i)
+        QVERIFY(fireOn(kLane, 80 + 20 * i, 40) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), kBeforeCut,
+                              kJudgedTimeoutMs);
+    m_line->simulator().call([](RangeSimulator &s) { s.setTargetPresent(kLane, false); });
+    QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kJudgedTimeoutMs);
+    disconnect(heard);
+    m_line->simulator().call([](RangeSimulator &s) {
+        s.restartTarget(kLane);
+        s.setTargetPresent(kLane, true);
+    });
+    for (int i = 0; i < kJudgedMatch - kBeforeCut; ++i)
+        QCOMPARE(fireOn(kLane, 300 + 20 * i, 70), i + 1);
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    matchEnds(kLane, firedBefore, nullptr);
 }
 
 QTEST_MAIN(TestExerciseLine)
