@@ -101,10 +101,15 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     case State::Fresh:
     case State::Taken:
     case State::New: {
-        const bool fromStart = m_pageFromStart && m_startMs >= 0;
         m_earlier = m_page;
-        if (fromStart)
-            m_earlier.bound(m_startMs - kStartSlackMs, m_startMs + kStartCopyMs);
+        if (m_pageFromStart && m_startMs >= 0) {
+            // Counted from its START, if its answers agree: a lane can miss
+            // a START it was heard around.
+            PageTrace counted = m_page;
+            counted.bound(m_startMs - kStartSlackMs, m_startMs + kStartCopyMs);
+            if (!counted.origin().isEmpty())
+                m_earlier = counted;
+        }
         break;
     }
     case State::Kept:
@@ -132,7 +137,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_askAgain = 0;
     m_repeated = 0;
     m_checkNumber = 0;
-    m_heldSinceMs = -1;
+    m_waitingSinceMs = -1;
     m_state = own ? State::Fresh : m_heard ? State::Taken : State::Judging;
 }
 
@@ -147,7 +152,7 @@ void LaneStart::targetReset()
     m_askAgain = 0;
     m_repeated = 0;
     m_checkNumber = 0;
-    m_heldSinceMs = -1;
+    m_waitingSinceMs = -1;
 }
 
 void LaneStart::setHeard(bool heard)
@@ -212,6 +217,9 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
     }
     if (m_askAgain == number)
         m_askAgain = 0;
+    // The target lacks the shot it seemed to repeat: that was a late copy.
+    if (m_repeated == number)
+        m_repeated = 0;
     if (m_page.shots().contains(number)) {
         if (m_decided.value(number, Decision::Hold) == Decision::Store)
             return lostPage();
@@ -223,12 +231,11 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     Verdict verdict = judge(nowMs);
-    // The page is read to its end and cannot tell yet.
-    if (verdict.word == Word::None && !m_toldDoubt && m_heldSinceMs >= 0
-        && nowMs - m_heldSinceMs >= kTellAfterMs) {
-        m_toldDoubt = true;
-        verdict.word = doubtWord();
-    }
+    // The page is read to its end and its answers have not told for a
+    // while: the operator is told what they show so far.
+    if (verdict.word == Word::None && m_waitingSinceMs >= 0
+        && nowMs - m_waitingSinceMs >= kTellAfterMs)
+        verdict.word = endPage();
     return verdict;
 }
 
@@ -242,10 +249,23 @@ void LaneStart::refused(int number)
 
 LaneStart::Word LaneStart::endPage()
 {
-    if (m_toldDoubt || !holdsShots())
+    if (holdsShots()) {
+        if (m_toldDoubt)
+            return Word::None;
+        m_toldDoubt = true;
+        return doubtWord();
+    }
+    // It answered only with shots of its earlier page.
+    if (m_toldMissed || m_decided.isEmpty() || stores())
         return Word::None;
-    m_toldDoubt = true;
-    return doubtWord();
+    m_toldMissed = true;
+    return Word::Missed;
+}
+
+bool LaneStart::stores() const
+{
+    return std::any_of(m_decided.cbegin(), m_decided.cend(),
+                       [](Decision decision) { return decision == Decision::Store; });
 }
 
 int LaneStart::lastRead(int storedUpTo) const
@@ -311,28 +331,29 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     }
 
     // Stored or passed over in the page's order, up to the first shot held.
-    m_heldSinceMs = -1;
-    bool skipped = false;
+    bool held = false;
     for (const PageTrace::Answer &answer : m_page.shots()) {
         if (m_decided.contains(answer.shot.number))
             continue;
         const Decision decision = decide(kept, answer);
         if (decision == Decision::Hold) {
-            m_heldSinceMs = m_heldSinceMs < 0 ? nowMs : m_heldSinceMs;
+            held = true;
             break;
         }
         m_decided.insert(answer.shot.number, decision);
-        skipped = skipped || decision == Decision::Skip;
         if (decision == Decision::Store)
             verdict.store.append({answer.shot, sinceStart(kept, answer)});
     }
     if (!m_page.shots().isEmpty())
         m_readUpTo = std::max(m_readUpTo, m_page.shots().lastKey());
+    // Shots held, or only the earlier page's passed over: the page has not
+    // told yet.
+    const bool waiting = held || (!m_decided.isEmpty() && !stores());
+    m_waitingSinceMs = !waiting ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
 
-    // Told once: the target kept its earlier page, or gave shots taken
-    // before the START.
-    const bool missed = (newFitted && !m_newFits && m_keptFits) || skipped;
-    if (missed && !m_toldMissed) {
+    // Told once: the target kept its earlier page (its answers cannot count
+    // from this START); told again when shots stored for it are taken back.
+    if (newFitted && !m_newFits && m_keptFits && !m_toldMissed) {
         m_toldMissed = true;
         verdict.word = verdict.wrong > 0 ? Word::Withdrawn : Word::Missed;
     } else if (verdict.wrong > 0) {
@@ -346,9 +367,12 @@ LaneStart::Decision LaneStart::decide(const PageTrace::Span &kept,
 {
     if (m_keptFits) {
         const Decision byKept = byMoment(kept, answer);
-        // Counted from this START, every shot was taken after it.
-        if (m_newFits)
-            return byKept == Decision::Store ? Decision::Store : Decision::Hold;
+        // Counted from this START, every shot was taken after it. A shot the
+        // earlier page gave (same point, same own time) is passed over as
+        // that page's until an answer proves the page new; then it is read
+        // again.
+        if (m_newFits && byKept != Decision::Store)
+            return m_earlier.holds(answer.shot) ? byKept : Decision::Hold;
         return byKept;
     }
     // Not the earlier page: counted from this START, or from some other
@@ -367,11 +391,12 @@ LaneStart::Decision LaneStart::byMoment(const PageTrace::Span &span,
     // after it was answered.
     const qint64 from = span.from + ownMs(answer.shot);
     const qint64 to = std::min(span.to + ownMs(answer.shot) + kMsPerTenth, answer.atMs);
+    const qint64 start = m_startMs;
     if (to - from <= kDecideWithinMs)
-        return (from + to) / 2 >= m_startMs ? Decision::Store : Decision::Skip;
-    if (from >= m_startMs)
+        return (from + to) / 2 >= start ? Decision::Store : Decision::Skip;
+    if (from >= start)
         return Decision::Store;
-    if (to < m_startMs)
+    if (to < start)
         return Decision::Skip;
     return Decision::Hold;
 }

@@ -158,7 +158,8 @@ public:
     // The database refused this shot: it is asked for again.
     void refused(int number);
     // The page's shooting time is over (a pistol series or window): a lane
-    // whose shots could not be decided is told, once.
+    // whose shots could not be decided, or that answered only with shots of
+    // its earlier page, is told, once.
     Word endPage();
 
     State state() const { return m_state; }
@@ -184,6 +185,8 @@ private:
     PageTrace::Span keptSpan() const;
     Verdict lostPage();
     Word doubtWord() const { return m_unheard ? Word::Unheard : Word::InDoubt; }
+    // Some answer of the page was stored.
+    bool stores() const;
 
     State m_state = State::Fresh;
     PageTrace m_earlier; // what is known of the page the target held before this START
@@ -201,5 +204,5 @@ private:
     int m_askAgain = 0;        // a number asked for once more
     int m_repeated = 0;        // the number of the last repeat of an earlier shot
     int m_checkNumber = 0;     // after a silence: the last number read, asked for again
-    qint64 m_heldSinceMs = -1;
+    qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

@@ -296,7 +296,8 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     constexpr int kDeaf = 2;
     QVERIFY(openExercise(1, kMatchCount));
     QVERIFY(startAndConfirm());
-    fireOnEveryLane(3, kStageSighting, 3);
+    // Read at once, their own times are those of the exercise's clock.
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, 2);
     SimulatorThread &sim = m_line->simulator();
     sim.call([](RangeSimulator &s) {
         s.setTargetHearing(kDeaf, false);
@@ -305,16 +306,16 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     });
     endSighting();
     QVERIFY(startAndConfirm());
-    // Shot 6 comes at 900.0 s of its count, the START's moment: the first
-    // of its match. Past it the sighting's time limit makes it refuse shots.
-    QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kDeaf, 60, 70, 3, 9000); }), 6);
+    // Past the sighting's time limit of its count it refuses shots.
+    QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kDeaf, 60, 70, 3, 9010); }), 0);
     sim.call([](RangeSimulator &s) { s.setTargetHearing(kDeaf, true); });
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
 
-    // Once its target is asked for shot 7 every earlier answer is in.
-    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 7) > 0, kShootingTimeoutMs);
-    m_matchShots[kDeaf] = {ExpectedRow{false, 60, 70, 3}};
+    // Once its target is asked for shot 6 every earlier answer is in: its
+    // sighting shots 4 and 5 are passed over, none is stored.
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 6) > 0, kShootingTimeoutMs);
     checkStoredShots();
+    QCOMPARE(m_list->shotCountOfStage(kDeaf, kStageMatch), 0);
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList{"2"});
     // Its match is not complete, so neither is the relay.
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
@@ -326,7 +327,8 @@ void TestExerciseLine::lateCopiesOfEarlierAnswers()
     constexpr int kLane = 2;
     QVERIFY(openExercise(1, kMatchCount));
     QVERIFY(startAndConfirm());
-    fireOnEveryLane(3, kStageSighting, 3);
+    // Read at once, their own times are those of the exercise's clock.
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, 2);
     endSighting();
     QVERIFY(startAndConfirm());
     SimulatorThread &sim = m_line->simulator();
@@ -358,12 +360,11 @@ void TestExerciseLine::lateCopiesOfEarlierAnswers()
 void TestExerciseLine::laneDeafAcrossTheMatchStart_data()
 {
     QTest::addColumn<bool>("firstShotRead");
-    // Its sighting page is known: the page is read past by the shots' own
-    // times on the targets' clock (the sighting lasted seconds of it), and
-    // what the shooter fired after the match START is the match.
+    // Its page is read past by the shots' own times on the targets' clock
+    // (the sighting lasted seconds of it) and the moments it had no shot, and
+    // what the shooter fired after the match START is the match, whether a
+    // shot of its page was read before or none.
     QTest::newRow("kept page, its first shot read") << true;
-    // Nothing of its page was read and its shots' times cannot tell: they
-    // are stored and the operator told.
     QTest::newRow("kept page, nothing of it read") << false;
 }
 
@@ -391,7 +392,6 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
         m_line->bus(), &EMUProc::sig_TargetHeard, this,
         [&silences](int ta, bool hears) { silences += ta == kLane && !hears ? 1 : 0; });
     QVERIFY(startAndConfirm());
-    int storedFrom = m_line->firedShotCount(kLane);
     if (firstShotRead) {
         QVERIFY(fire(100) > 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), 1,
@@ -403,30 +403,30 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     fireOnEveryLane(2, kStageSighting, 2, {1, 3});
     QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kShootingTimeoutMs);
     disconnect(heard);
+    const qint64 silentAt = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() - silentAt > 3000, kShootingTimeoutMs);
     endSighting();
     QVERIFY(startAndConfirm());
-    if (firstShotRead)
-        storedFrom = m_line->firedShotCount(kLane);
+    const int storedFrom = m_line->firedShotCount(kLane);
     // Its shooter fires once the other lanes have their match.
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
     QVERIFY(fire(130) > 0);
     hear(true);
 
-    // After the match START: shot 4 only; else shots 1-3, told.
-    const int stored = firstShotRead ? 1 : 3;
-    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), stored,
-                              kShootingTimeoutMs);
-    for (int shot = stored; shot < kMatchCount; ++shot)
+    // Its page read to its end, its shooter fires on: the match is what it
+    // fired after the match START, from its last shot above on (when nothing
+    // of its page was read, the next shot tells when that one was taken).
+    const int onPage = firstShotRead ? 4 : 3;
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kLane, onPage + 1) > 0, kShootingTimeoutMs);
+    for (int shot = 1; shot < kMatchCount; ++shot)
         QVERIFY(fire(140 + shot) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
     m_matchShots[kLane] = m_line->firedRows(kLane, storedFrom);
     checkStoredShots();
-    const QStringList lane{QString::number(kLane)};
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")),
-             firstShotRead ? lane : QStringList());
-    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")),
-             firstShotRead ? QStringList() : lane);
+             QStringList{QString::number(kLane)});
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")), QStringList());
 }
 
 void TestExerciseLine::oneLostAnswerIsNoSilence()
@@ -480,11 +480,14 @@ void TestExerciseLine::shotsLikeSightingShots()
     constexpr int kLane = 2;
     QVERIFY(openJudged());
     QVERIFY(startAndConfirm());
+    const qint64 sightingFrom = m_targetClock.nowMs();
     for (int i = 0; i < sightingShots; ++i)
         QVERIFY(fireOn(kLane, 150, 150, 0) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), sightingShots,
                               kJudgedTimeoutMs);
     otherLanesShoot(3, kStageSighting);
+    // The sighting lasts seconds of the targets' clock, polled throughout.
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() - sightingFrom > 3000, kJudgedTimeoutMs);
     endSighting();
     QVERIFY(startAndConfirm());
     const int firedBefore = m_line->firedShotCount(kLane);
@@ -516,6 +519,9 @@ void TestExerciseLine::laneDeafFromSightingToMatch()
     });
     otherLanesShoot(3, kStageSighting);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), kSightingShots, kJudgedTimeoutMs);
+    // The match START comes seconds after its last sighting shot.
+    const qint64 lastSightingShot = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > lastSightingShot + 2000, kJudgedTimeoutMs);
     endSighting();
     QVERIFY(startAndConfirm());
     sim.call([](RangeSimulator &s) {
@@ -564,6 +570,9 @@ void TestExerciseLine::targetCountingFromAnHourBefore()
     endSighting();
     QVERIFY(startAndConfirm());
     const int firedBefore = m_line->firedShotCount(kLane);
+    // Its shooter fires seconds after the START, as on the range.
+    const qint64 matchFrom = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > matchFrom + 2000, kJudgedTimeoutMs);
     fireStamped(5, 100);
     sim.call([](RangeSimulator &s) { s.setTargetHearing(kLane, true); });
     fireStamped(5, 300);
@@ -604,6 +613,9 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
         QCOMPARE(fireOn(kLane, 300 + 20 * i, 70), i + 1);
     otherLanesShoot(kJudgedMatch, kStageMatch);
     matchEnds(kLane, firedBefore, nullptr);
+    // The operator is told the target lost its page, and nothing else.
+    QCOMPARE(told("TargetPageLost"), QStringList{QString::number(kLane)});
+    QCOMPARE(told("TargetNotStarted"), QStringList());
 }
 
 QTEST_MAIN(TestExerciseLine)
