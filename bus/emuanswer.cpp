@@ -149,8 +149,12 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
 {
     // A 13-byte answer would read its time's last byte from the CRC.
     const int number = frameByte(answer, 3);
-    if (answer.size() < kShotAnswerBytes || number == 0)
+    if (answer.size() < kShotAnswerBytes || number == 0) {
+        // "No shot": the target lacks the shot the lane waits for. The polls go on.
+        if (member.wantedBullet > 0)
+            emit sig_NoBullet(member.address, member.wantedBullet);
         return;
+    }
     // Only the answer to the poll the lane is waiting for is a shot: a late
     // copy of an earlier answer, or an answer to a poll the exercise has
     // moved on from, would be stored as the shot asked for. The lane is then

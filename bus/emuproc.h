@@ -79,6 +79,8 @@ signals:
     void sig_ClasterSetted();
     void sig_AddBullet(int ta, int _num, QPoint _coord, schar _place, int _timebull,
                        int _timeevent);
+    // The lane's target answered a poll for this shot number: no such shot yet.
+    void sig_NoBullet(int ta, int _num);
     void sig_BDReseted(int ta);
     void sig_setMatchFromPC(int ta, int mode);
     void sig_PCWroteBullet(int ta, int mode, int colbull);

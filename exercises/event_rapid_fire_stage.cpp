@@ -64,8 +64,12 @@ int EVENT_RAPID_FIRE_STAGE::nextBulletNumber(int target)
 {
     if (!bulletList)
         return -1;
-    // Each window restarts the targets: the shot asked for is always the first.
-    return expectedShots() > bulletList->shotCountOfStage(target, seriesStage()) ? 1 : -1;
+    // Each window restarts the targets that take it: the shot asked for is
+    // then the first of the window's page.
+    if (expectedShots() <= bulletList->shotCountOfStage(target, seriesStage()))
+        return -1;
+    const int last = bulletList->lastBulletNumberOfTarget(target, seriesStage());
+    return last < 0 ? -1 : last + 1;
 }
 
 // ---------------------------------------------------------------- series cycle

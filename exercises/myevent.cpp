@@ -128,7 +128,8 @@ void MyEvent::requestNextBullet(int target)
         return;
     }
     const int number = nextBulletNumber(target);
-    if (number > 0) {
+    // Past a full page the target is asked for nothing until its memory is reset.
+    if (number > 0 && number <= kMaxTargetShotNumber) {
         emit sig_emu_getBullet(target, number);
         readingBullets = true;
     }
@@ -146,42 +147,86 @@ void MyEvent::onAddBullet(int target, int number, QPoint point, qint8 place, int
                           int eventTime)
 {
     Q_UNUSED(eventTime)
-    if (!bulletList || !readingBullets)
+    TMemberPlace *lane = bulletList && readingBullets ? bulletList->placeByTarget(target) : nullptr;
+    if (!lane)
         return;
-    if (bulletList->hasShot(target, number))
+    act(target, lane->laneStart().answer({number, point, time, place}, targetClock->nowMs()));
+}
+
+void MyEvent::onNoBullet(int target, int number)
+{
+    TMemberPlace *lane = bulletList && readingBullets ? bulletList->placeByTarget(target) : nullptr;
+    if (!lane)
         return;
-    if (!shotOfThisStart(target, number, point, time)) {
-        requestNextBullet(target);
+    const int asked = lane->lastBulletNumber(lane->stage());
+    const LaneStart::Verdict verdict = lane->laneStart().noShot(number, targetClock->nowMs());
+    // Most such answers change nothing: the bus master polls on for the number.
+    if (verdict.store.isEmpty() && !verdict.withdraw && !verdict.lostPage
+        && verdict.word == LaneStart::Word::None && lane->lastBulletNumber(lane->stage()) == asked)
         return;
-    }
-    if (!acceptBullet(time))
-        return;
-    const int member = bulletList->memberIdOfTarget(target);
-    const TBullet *shot = bulletList->addShotFromTarget(member, number, point.x(), point.y(),
-                                                        place, time, -1);
-    sendBulletToPC(target, -1, -1);
-    if (shot && shot->shotID() == kMaxTargetShotNumber)
+    act(target, verdict);
+}
+
+void MyEvent::act(int target, const LaneStart::Verdict &verdict)
+{
+    if (verdict.lostPage)
+        bulletList->newTargetPage(target);
+    if (verdict.withdraw)
+        bulletList->withdrawPage(target);
+    tellOperator(target, verdict.word, verdict.wrong);
+    storeShots(target, verdict.store);
+    // A full page is reset before its target is asked for more; shots held
+    // on it wait, so their target keeps them.
+    const TMemberPlace *lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    if (lane && lane->lastBulletNumber(lane->stage()) >= kMaxTargetShotNumber
+        && lane->pendingReset() < 0 && !lane->laneStart().holdsShots())
         sendResetTarget(target, ResetMemoryFull);
     requestNextBullet(target);
 }
 
-bool MyEvent::shotOfThisStart(int target, int number, const QPoint &point, int time)
+void MyEvent::storeShots(int target, const QVector<LaneStart::Take> &takes)
 {
-    TMemberPlace *place = checksStartTaken() ? bulletList->placeByTarget(target) : nullptr;
-    if (!place)
-        return true;
-    const LaneStart::Verdict verdict = place->laneStart().decide(
-        {number, point, time}, {earlierStartConfirmedMs, startConfirmedMs, targetClock->nowMs()});
-    tellOperator(target, verdict.word);
-    return verdict.action == LaneStart::Action::Store;
+    const int member = bulletList ? bulletList->memberIdOfTarget(target) : -1;
+    for (const LaneStart::Take &take : takes) {
+        const LaneShot &shot = take.shot;
+        // An answer given twice is stored once.
+        if (!bulletList || bulletList->hasShot(target, shot.number))
+            continue;
+        // A shot out of the stage's time is passed over; the lane is asked on.
+        if (!acceptBullet(take.sinceStartTenths))
+            continue;
+        if (!bulletList->addShotFromTarget(member, shot.number, shot.point.x(), shot.point.y(),
+                                           quint8(shot.place), shot.timeTenths, -1)) {
+            // Refused by the database: asked for again, and what follows after it.
+            if (TMemberPlace *lane = bulletList->placeByTarget(target))
+                lane->laneStart().refused(shot.number);
+            return;
+        }
+        sendBulletToPC(target, -1, -1);
+    }
 }
 
-void MyEvent::tellOperator(int target, LaneStart::Word word)
+void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)
 {
-    if (word == LaneStart::Word::Missed)
+    switch (word) {
+    case LaneStart::Word::Missed:
         emit sig_view_TargetNotStarted(target);
-    else if (word == LaneStart::Word::InDoubt)
+        break;
+    case LaneStart::Word::Withdrawn:
+        emit sig_view_TargetShotsWithdrawn(target, withdrawn);
+        break;
+    case LaneStart::Word::Unheard:
         emit sig_view_TargetStartInDoubt(target);
+        break;
+    case LaneStart::Word::InDoubt:
+        emit sig_view_TargetShotsHeld(target);
+        break;
+    case LaneStart::Word::PageLost:
+        emit sig_view_TargetPageLost(target);
+        break;
+    case LaneStart::Word::None:
+        break;
+    }
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)
@@ -216,9 +261,18 @@ void MyEvent::slot_emu_EventStarted()
     if (startPending < 0)
         return;
     startPending = -1;
-    earlierStartConfirmedMs = startConfirmedMs;
-    startConfirmedMs = targetClock->nowMs();
+    beginPages(targetClock->nowMs());
     onEventStarted();
+}
+
+void MyEvent::beginPages(qint64 startMs)
+{
+    if (!bulletList || !checksStartTaken())
+        return;
+    for (int t : targets()) {
+        if (TMemberPlace *place = bulletList->placeByTarget(t))
+            place->laneStart().beginPage(startMs);
+    }
 }
 
 void MyEvent::onEventStarted()
@@ -307,8 +361,18 @@ void MyEvent::onBDReseted(int target, int reason)
 
 void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
 {
-    if (TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
-        place->laneStart().setHeard(heard);
+    TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;
+    if (!place)
+        return;
+    place->laneStart().setHeard(heard);
+    // Back from a silence, the lane may be asked for its last shot again.
+    if (heard && readingBullets)
+        requestNextBullet(targetAddr);
+}
+
+void MyEvent::slot_emu_NoBullet(int targetAddr, int number)
+{
+    onNoBullet(targetAddr, number);
 }
 
 void MyEvent::setTargetStage(int target, int stage)

@@ -114,6 +114,8 @@ public:
     virtual bool acceptBullet(int time);
     virtual void onAddBullet(int target, int number, QPoint point, qint8 place, int time,
                              int eventTime);
+    // The target holds no shot of this number yet.
+    void onNoBullet(int target, int number);
     virtual void onSetTime(int time);
     virtual void onEventStarted();
     virtual void onEventStopped();
@@ -176,6 +178,15 @@ signals:
     // shots cannot show whether it took it: they may be shots of an earlier
     // start. The operator decides (re-shoot or STOP).
     void sig_view_TargetStartInDoubt(int target);
+    // The target did not take the last start: count shots stored for it were
+    // shots of an earlier start, and are taken back.
+    void sig_view_TargetShotsWithdrawn(int target, int count);
+    // The lane's shots cannot tell yet whether its target took the last
+    // start: they are not counted until one does.
+    void sig_view_TargetShotsHeld(int target);
+    // The target came back from a silence with another page of shots (it
+    // was switched off): its new shots are read from its first.
+    void sig_view_TargetPageLost(int target);
 
 public slots:
     void slot_emu_TargetFound(int ta, bool found);
@@ -189,6 +200,8 @@ public slots:
     void slot_emu_BDReseted(int targetAddr);
     // The bus master found the lane's polls unanswered (false) or heard it again.
     void slot_emu_TargetHeard(int targetAddr, bool heard);
+    // A poll found no shot of that number on the lane's target.
+    void slot_emu_NoBullet(int targetAddr, int number);
     void slot_emu_ClasterSetted();
     void slot_emu_BDResetFromPC(int targetAddr, int mode);
     void slot_emu_ClientBullets(int targetAddr, int mode, int colbull);
@@ -201,12 +214,18 @@ protected:
     // Whether the kind looks for targets that did not take a start of the
     // whole line (see LaneStart).
     virtual bool checksStartTaken() const { return false; }
-    // Whether the answer is a shot of the lane's current start: false when
-    // it is not to be stored (the target was asked again or further on). A
-    // word for the operator is emitted once per start.
-    bool shotOfThisStart(int target, int number, const QPoint &point, int time);
+    // A START of the line was confirmed at startMs (on the targets' clock):
+    // each lane's target began a new page, or is judged on whether it did.
+    virtual void beginPages(qint64 startMs);
+    // Carries out what the lane's start state made of an answer: the page
+    // withdrawn or begun again, the word to the operator, the shots stored,
+    // and the next poll.
+    void act(int target, const LaneStart::Verdict &verdict);
+    // Stores the shots in order; one the database refuses stops the rest,
+    // which the lane is asked for again.
+    void storeShots(int target, const QVector<LaneStart::Take> &takes);
     // Emits the signal that carries the word to the run screen.
-    void tellOperator(int target, LaneStart::Word word);
+    void tellOperator(int target, LaneStart::Word word, int withdrawn = 0);
 
     // Emits one frame to the bus master.
     void sendCommand(const QByteArray &frame);
@@ -246,10 +265,6 @@ protected:
     // start shows second 0.
     int shownSecond = 0;
     qint64 startTime = 0;         // clock reading in ms when the clock was last started
-    // Readings of the targets' clock in ms at the confirmations of the last
-    // start and of the one before it; -1 when there was none.
-    qint64 startConfirmedMs = -1;
-    qint64 earlierStartConfirmedMs = -1;
     int seriesPerStart = -1;
     int seriesCount = -1;
     int shotsPerSeries = 10;

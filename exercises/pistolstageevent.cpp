@@ -42,8 +42,23 @@ PistolStageEvent::PistolStageEvent(TBulletList *list, const TEvent *event, int d
         for (int t = bulletList->firstTarget(); t >= 0; t = bulletList->nextTarget(t))
             bulletList->setPositionCode(t, kNoPositionCode);
     }
-    for (auto told : {&MyEvent::sig_view_TargetNotStarted, &MyEvent::sig_view_TargetStartInDoubt})
-        connect(this, told, this, [this](int target) { lanesNotStarted.insert(target); });
+    const auto notStarted = [this](int target) { lanesNotStarted.insert(target); };
+    for (auto told : {&MyEvent::sig_view_TargetNotStarted, &MyEvent::sig_view_TargetStartInDoubt,
+                      &MyEvent::sig_view_TargetShotsHeld})
+        connect(this, told, this, notStarted);
+    connect(this, &MyEvent::sig_view_TargetShotsWithdrawn, this, notStarted);
+}
+
+void PistolStageEvent::beginPages(qint64 startMs)
+{
+    // A re-shoot's start is confirmed by the re-shooting target itself; the
+    // other targets were not started.
+    TMemberPlace *place = isReshoot() && bulletList ? bulletList->placeByTarget(reshootTarget)
+                                                    : nullptr;
+    if (place)
+        place->laneStart().beginPage(startMs, true);
+    else if (!isReshoot())
+        MyEvent::beginPages(startMs);
 }
 
 PistolStageEvent::~PistolStageEvent() = default;

@@ -63,6 +63,7 @@ protected:
     // A series or window is a start of the whole line; a re-shoot's start
     // is confirmed by the re-shooting target itself.
     bool checksStartTaken() const override { return !isReshoot(); }
+    void beginPages(qint64 startMs) override;
 
     bool isReshoot() const { return seriesCounter == kReshootSeries; }
     // Stage of the shots of the running series: match from series 1 on (a

@@ -115,6 +115,11 @@ public:
     int shotState(int memberID, int limit) const;
     int shotCountOfMember(int memberID) const;
     void purgeFlaggedShots(int target);
+    // The shots stored of the target's current page are taken back (rows
+    // deleted, the place's numbers closed up).
+    void withdrawPage(int target);
+    // The target lost its page: its numbers count from 1 again.
+    void newTargetPage(int target);
     void clearShotMarks(int target);
     bool hasShotWithFine(int fine) const;
     TBullet *replaceFlaggedShot(int memberID, int number, int x, int y, quint8 positionCode,
@@ -164,6 +169,8 @@ private:
     bool loadFromDB();
     void insertPlace(TMemberPlace *place);
     void takeOfflineShots(TMemberPlace *place);
+    // Deletes the shots and their rows, closing the gaps in the numbers.
+    void removeShots(TMemberPlace *place, const QList<TBullet *> &shots);
     // Unstored shots of places that go wait off-line.
     void keepUnstoredOffline();
     TBullet *newOfflineShot(int memberID, int number, int x, int y, int positionCode, int time,

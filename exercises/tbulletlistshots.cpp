@@ -119,7 +119,33 @@ void TBulletList::purgeFlaggedShots(int target)
         if (shot->isFine())
             flagged.append(shot);
     }
-    for (TBullet *shot : qAsConst(flagged)) {
+    removeShots(place, flagged);
+    clearShotMarks(target);
+}
+
+void TBulletList::withdrawPage(int target)
+{
+    TMemberPlace *place = placeByTarget(target);
+    if (!place)
+        return;
+    QList<TBullet *> page;
+    for (TBullet *shot : place->shots()) {
+        if (shot->stage() == place->stage() && shot->resetCounter() == place->resetCounter())
+            page.append(shot);
+    }
+    removeShots(place, page);
+    refreshPlace(place, place->stage() == TMemberPlace::kMatch);
+}
+
+void TBulletList::newTargetPage(int target)
+{
+    if (TMemberPlace *place = placeByTarget(target))
+        place->newTargetPage();
+}
+
+void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots)
+{
+    for (TBullet *shot : shots) {
         m_writes->deleteRow(shot);
         place->removeShot(shot);
     }
@@ -141,7 +167,6 @@ void TBulletList::purgeFlaggedShots(int target)
             m_writes->writeChange(shot);
         }
     }
-    clearShotMarks(target);
 }
 
 void TBulletList::clearShotMarks(int target)

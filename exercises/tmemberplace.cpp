@@ -150,12 +150,12 @@ bool TMemberPlace::hasShot(int shotID) const
 
 int TMemberPlace::lastBulletNumber(int stage) const
 {
-    int highest = stage == m_stage ? m_laneStart.skippedUpTo() : 0;
+    int highest = 0;
     for (const TBullet *shot : m_shots) {
         if (shot->stage() == stage && shot->resetCounter() == m_resetCounter)
             highest = qMax(highest, shot->shotID());
     }
-    return highest >= kTargetShotLimit ? 0 : highest;
+    return stage == m_stage ? m_laneStart.lastRead(highest) : highest;
 }
 
 TMemberPlace::SeriesRange TMemberPlace::currentSeries(int n) const
@@ -372,15 +372,12 @@ void TMemberPlace::incResetCounter()
 
 void TMemberPlace::startStage(int stage)
 {
-    QVector<LaneShot> page;
-    for (const TBullet *shot : qAsConst(m_shots)) {
-        // Misses the program added are no answers of the target.
-        const bool added = shot->point() == QPoint(TBullet::kNoHit, TBullet::kNoHit);
-        if (shot->stage() == m_stage && shot->resetCounter() == m_resetCounter && !added)
-            page.append({shot->shotID(), shot->point(), shot->time()});
-    }
     switchStage(stage, true);
-    m_laneStart.beginPage(page);
+}
+
+void TMemberPlace::newTargetPage()
+{
+    ++m_resetCounter;
 }
 
 void TMemberPlace::setStage(int stage, bool countReset)

@@ -88,6 +88,8 @@ public:
     TBullet *bulletById(int id) const;
     TBullet *nextBullet(const TBullet *shot) const;
     bool hasShot(int shotID) const;
+    // The last number of the target's current page that counts as read in
+    // the stage: the next poll asks for the one after it.
     int lastBulletNumber(int stage) const;
 
     // The current series of size n is the one that holds the latest shot of
@@ -121,9 +123,11 @@ public:
     void removeSightingShots();
     // A new page of the stage for the target alone (its memory was reset).
     void setStage(int stage, bool countReset);
-    // A new page of the stage for a start of the whole line: the answers of
-    // the page left are remembered, to know a target that did not take the start.
+    // A new page of the stage for a start of the whole line.
     void startStage(int stage);
+    // The target lost its page: its numbers count from 1 again, the shots
+    // stored of the page it lost staying as they are.
+    void newTargetPage();
     void resetAll();
 
 private:

@@ -110,6 +110,12 @@ public:
                     &Screen::slot_myEvent_TargetNotStarted),
             connect(event, &MyEvent::sig_view_TargetStartInDoubt, screen,
                     &Screen::slot_myEvent_TargetStartInDoubt),
+            connect(event, &MyEvent::sig_view_TargetShotsWithdrawn, screen,
+                    &Screen::slot_myEvent_TargetShotsWithdrawn),
+            connect(event, &MyEvent::sig_view_TargetShotsHeld, screen,
+                    &Screen::slot_myEvent_TargetShotsHeld),
+            connect(event, &MyEvent::sig_view_TargetPageLost, screen,
+                    &Screen::slot_myEvent_TargetPageLost),
         };
     }
 

@@ -386,26 +386,58 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
 
 void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target)
 {
-    const QString what = m_reshotInBreak
-        ? QStringLiteral("Недостающие выстрелы будут отмечены для перестрела: в перерыве "
-                         "перестреляйте их кнопкой в строке мишени %1 или нажмите СТОП.")
-              .arg(target)
-        : QStringLiteral("Смена не будет завершена, пока мишень не передаст все выстрелы.");
-    showTargetWarning(
-        QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не засчитаны. "
-                       "Проверьте связь с мишенью %1. ")
-            .arg(target)
-        + what);
+    showTargetWarning(QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не "
+                                     "засчитаны. Проверьте связь с мишенью %1. ")
+                          .arg(target)
+                      + whatFollows(target));
+}
+
+void FormExecuteEvent::slot_myEvent_TargetShotsWithdrawn(int target, int count)
+{
+    showTargetWarning(QStringLiteral("Мишень %1 не приняла команду СТАРТ: засчитанные ей выстрелы "
+                                     "прежней стрельбы (%2) удалены из результатов. Проверьте "
+                                     "связь с мишенью %1. ")
+                          .arg(target)
+                          .arg(count)
+                      + whatFollows(target));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
 {
     showTargetWarning(
         QStringLiteral("Мишень %1 не отвечала, когда была дана команда СТАРТ, и по её выстрелам "
-                       "нельзя узнать, приняла ли она эту команду: выстрелы мишени %1 могут быть "
-                       "выстрелами прежней стрельбы. Проверьте связь с мишенью %1, затем "
-                       "повторите стрельбу на ней или нажмите СТОП.")
+                       "пока нельзя узнать, приняла ли она эту команду: они не засчитываются, "
+                       "пока это не станет ясно. Проверьте связь с мишенью %1; если выстрелы "
+                       "так и не будут засчитаны, повторите стрельбу на ней или нажмите СТОП.")
             .arg(target));
+}
+
+void FormExecuteEvent::slot_myEvent_TargetShotsHeld(int target)
+{
+    showTargetWarning(
+        QStringLiteral("По выстрелам мишени %1 пока нельзя узнать, приняла ли она команду СТАРТ: "
+                       "они не засчитываются, пока это не станет ясно. Проверьте связь с мишенью "
+                       "%1; если выстрелы так и не будут засчитаны, повторите стрельбу на ней "
+                       "или нажмите СТОП.")
+            .arg(target));
+}
+
+void FormExecuteEvent::slot_myEvent_TargetPageLost(int target)
+{
+    showTargetWarning(
+        QStringLiteral("Мишень %1 потеряла записанные выстрелы (её выключали): засчитанные "
+                       "выстрелы сохранены, новые читаются с её первого выстрела. Проверьте "
+                       "мишень %1.")
+            .arg(target));
+}
+
+QString FormExecuteEvent::whatFollows(int target) const
+{
+    return m_reshotInBreak
+        ? QStringLiteral("Недостающие выстрелы будут отмечены для перестрела: в перерыве "
+                         "перестреляйте их кнопкой в строке мишени %1 или нажмите СТОП.")
+              .arg(target)
+        : QStringLiteral("Смена не будет завершена, пока мишень не передаст все выстрелы.");
 }
 
 void FormExecuteEvent::showTargetWarning(const QString &text)

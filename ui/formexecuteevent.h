@@ -62,6 +62,9 @@ private slots:
     void slot_myEvent_DelegateView(bool Delegate_view);
     void slot_myEvent_TargetNotStarted(int target);
     void slot_myEvent_TargetStartInDoubt(int target);
+    void slot_myEvent_TargetShotsWithdrawn(int target, int count);
+    void slot_myEvent_TargetShotsHeld(int target);
+    void slot_myEvent_TargetPageLost(int target);
     void delegatClicked(int _row);
 
     void on_pbStart_clicked();
@@ -98,6 +101,8 @@ private:
     void removeShootOffButtons();
     // A word on a lane's target that did not take a START, or may not have.
     void showTargetWarning(const QString &text);
+    // What a lane that missed a START means for the relay or the stage.
+    QString whatFollows(int target) const;
 
     Ui_FormExecuteEvent *ui = nullptr; // owned
     TUserModul *userModul = nullptr;

@@ -171,6 +171,18 @@ public slots:
     {
         record("TargetStartInDoubt", QString::number(target));
     }
+    void slot_myEvent_TargetShotsWithdrawn(int target, int count)
+    {
+        record("TargetShotsWithdrawn", QStringLiteral("%1 %2").arg(target).arg(count));
+    }
+    void slot_myEvent_TargetShotsHeld(int target)
+    {
+        record("TargetShotsHeld", QString::number(target));
+    }
+    void slot_myEvent_TargetPageLost(int target)
+    {
+        record("TargetPageLost", QString::number(target));
+    }
 
 private:
     void record(const char *slot, bool value) { record(slot, QString::number(int(value))); }

@@ -99,10 +99,14 @@ struct PistolRun
             QVERIFY2(screen.pressStart(), "START is disabled");
     }
 
-    // A shot answer of a lane, numbered on from its last one on this page.
-    void shootNext(int lane, int timeTenths = 15, int y = 25)
+    // A shot answer of a lane, numbered on from its last one on this page;
+    // y < 0 puts each series' shots apart, as a shooter does, so that none
+    // looks like a shot of the page before.
+    void shootNext(int lane, int timeTenths = 15, int y = -1)
     {
         const int number = list->lastBulletNumberOfTarget(lane, list->stageOfTarget(lane)) + 1;
+        if (y < 0)
+            y = 100 + 10 * exercise->seriesNumber() + number;
         shoot(exercise.get(), lane, number, y, timeTenths);
     }
 

@@ -41,7 +41,7 @@ void window(Run &run, int k, const QList<int> &shooting)
     run.advance(k == 1 ? kTurnedAwayMs : kTurnedAwayMs - kGraceMs);
     run.exercise->slot_emu_EventStarted();
     for (int lane : shooting)
-        shoot(run.exercise.get(), lane, 1, 25, kInWindow);
+        shoot(run.exercise.get(), lane, 1, 25 + k, kInWindow); // no two windows' shots alike
     run.advance(kWindowMs);
     run.advance(kGraceMs);
 }
@@ -148,9 +148,9 @@ void TestEventRapidFireStage::sightingSeriesCycle()
         QCOMPARE(r.bus->takePolls(), (QList<QPair<int, int>>{{1, 1}, {2, 1}}));
 
         // Lane 2 lets window 3 pass.
-        shoot(r.exercise.get(), 1, 1, 25, kInWindow);
+        shoot(r.exercise.get(), 1, 1, 25 + k, kInWindow);
         if (k != 3)
-            shoot(r.exercise.get(), 2, 1, 25, kInWindow);
+            shoot(r.exercise.get(), 2, 1, 25 + k, kInWindow);
         r.run(kWindowMs - 100);
         QCOMPARE(r.timeText->last().at(0).toString(), QStringLiteral("2.9"));
         r.advance(100);

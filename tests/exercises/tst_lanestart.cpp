@@ -1,5 +1,7 @@
-// What a lane does with each answer after a START, row by row: every road
-// ends in stored shots or in a word to the operator.
+// What a lane's start state makes of the answers of its target, START after
+// START: each row is a road on the targets' clock (ms from the first START)
+// with its starts, answers, "no shot" answers and silences, and is decided by
+// the shots' own times and the "no shot" moments, not by their numbers.
 
 #include <QtTest>
 
@@ -7,103 +9,239 @@
 
 namespace {
 
-using Action = LaneStart::Action;
-using Word = LaneStart::Word;
 using State = LaneStart::State;
+using Word = LaneStart::Word;
 
-// The earlier page: shots 1-3 at 0.2 s, 1.1 s and 2.5 s of its count.
-const QVector<LaneShot> kEarlierPage{{1, {10, 10}, 2}, {2, {20, 20}, 11}, {3, {30, 30}, 25}};
-// The earlier START 100 s before this one; the answers come 1 s after it.
-const StartMoments kMoments{0, 100000, 101000};
+struct Step
+{
+    enum Kind { Start, Answer, NoShot, Deaf, Hear, EndPage };
+    Kind kind = Answer;
+    qint64 atMs = 0;
+    LaneShot shot;
+};
+using Road = QVector<Step>;
 
-// Answers by name.
-const LaneShot kRepeat1{1, {10, 10}, 2};   // shot 1 of the earlier page again
-const LaneShot kNew1{1, {15, 15}, 3};      // the earlier page holds another shot 1
-const LaneShot kNew2{2, {25, 25}, 12};     // the earlier page holds another shot 2
-const LaneShot kPlain4{4, {40, 40}, 30};   // 3.0 s: either page's
-const LaneShot kOlder4{4, {40, 40}, 900};  // 90 s: counted from before; fired before this START
-const LaneShot kLater4{4, {40, 40}, 1005}; // 100.5 s: counted from before; fired after this START
+Step start(qint64 atMs)
+{
+    return {Step::Start, atMs, {}};
+}
+
+// Shot n at point (x, 50), taken at takenMs of a count that began at originMs,
+// answered at atMs.
+Step shot(int n, int x, qint64 originMs, qint64 takenMs, qint64 atMs)
+{
+    return {Step::Answer, atMs, {n, QPoint(x, 50), int((takenMs - originMs) / 100), 0}};
+}
+
+Step noShot(int n, qint64 atMs)
+{
+    return {Step::NoShot, atMs, {n, {}, 0, 0}};
+}
+
+// "No shot n" answers every 100 ms from fromMs until toMs.
+Road lacking(int n, qint64 fromMs, qint64 toMs)
+{
+    Road road;
+    for (qint64 t = fromMs; t <= toMs; t += 100)
+        road << noShot(n, t);
+    return road;
+}
+
+// Shots first..last, one a second from firstMs, each answered 100 ms after
+// it was taken (or all at atMs when it is given), counted from originMs; each
+// poll before a shot answered that it was not there yet.
+Road shooter(int first, int last, int x, qint64 originMs, qint64 firstMs, qint64 atMs = -1)
+{
+    Road road;
+    for (int n = first; n <= last; ++n) {
+        const qint64 taken = firstMs + (n - first) * 1000;
+        if (atMs < 0)
+            road << noShot(n, taken - 50);
+        road << shot(n, x, originMs, taken, atMs < 0 ? taken + 100 : atMs + 10 * (n - first));
+    }
+    return road;
+}
+
+// Every answer twice in a row: a repeat of an earlier page's shot is asked for again.
+Road twice(const Road &road)
+{
+    Road both;
+    for (const Step &step : road)
+        both << step << step;
+    return both;
+}
+
+QString wordName(Word word)
+{
+    switch (word) {
+    case Word::None: return {};
+    case Word::Missed: return QStringLiteral("missed");
+    case Word::Withdrawn: return QStringLiteral("withdrawn");
+    case Word::Unheard: return QStringLiteral("unheard");
+    case Word::InDoubt: return QStringLiteral("in doubt");
+    case Word::PageLost: return QStringLiteral("page lost");
+    }
+    return {};
+}
 
 } // namespace
 
-Q_DECLARE_METATYPE(LaneShot)
+Q_DECLARE_METATYPE(Road)
 
 class TestLaneStart : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void decide_data();
-    void decide();
+    void road_data();
+    void road();
 };
 
-void TestLaneStart::decide_data()
+void TestLaneStart::road_data()
 {
-    QTest::addColumn<bool>("earlierTaken"); // the lane took the START of the earlier page
-    QTest::addColumn<bool>("heard");        // its polls were answered around this START
-    QTest::addColumn<QList<LaneShot>>("before");
-    QTest::addColumn<LaneShot>("answer");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<int>("word");
+    QTest::addColumn<Road>("steps");
+    QTest::addColumn<QStringList>("stored"); // "page.number", as stored and not withdrawn
+    QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("state");
 
-    const auto row = [](const char *name, bool taken, bool heard, QList<LaneShot> before,
-                        LaneShot answer, Action action, Word word, State state) {
-        QTest::newRow(name) << taken << heard << before << answer << int(action) << int(word)
-                            << int(state);
-    };
-    row("taken: a new shot is stored", true, true, {}, kNew1, Action::Store, Word::None,
-        State::Proven);
-    row("taken: one repeat may be a late copy", true, true, {}, kRepeat1, Action::AskAgain,
-        Word::None, State::Taken);
-    row("taken: the same repeat twice is passed over", true, true, {kRepeat1}, kRepeat1,
-        Action::Skip, Word::None, State::InDoubt);
-    row("in doubt: a shot of either page trusts the start", true, true, {kRepeat1, kRepeat1},
-        kPlain4, Action::AskAgain, Word::None, State::Trusted);
-    row("in doubt: an older shot proves the kept page", true, true, {kRepeat1, kRepeat1},
-        kOlder4, Action::Skip, Word::Missed, State::Missed);
-    // The loop of a lane doubted, trusted and doubted again ends here.
-    row("trusted: a repeat proves the kept page", true, true, {kRepeat1, kRepeat1, kPlain4},
-        kRepeat1, Action::Skip, Word::Missed, State::Missed);
-    // Match shot 1 put where sighting shot 1 was, at the same time: once
-    // shot 2 shows a new page, shot 1 is stored, neither doubted again nor
-    // taken for a kept page.
-    row("in doubt: a shot the earlier page cannot hold proves the start", true, true,
-        {kRepeat1, kRepeat1}, kNew2, Action::AskAgain, Word::None, State::Proven);
-    row("proven: a shot equal to an earlier one is this page's", true, true,
-        {kRepeat1, kRepeat1, kNew2}, kRepeat1, Action::Store, Word::None, State::Proven);
-    row("missed: a shot after the start is this page's", true, true,
-        {kRepeat1, kRepeat1, kOlder4}, kLater4, Action::Store, Word::None, State::Missed);
-    row("unheard: the same repeat twice proves the kept page", true, false, {kRepeat1}, kRepeat1,
-        Action::Skip, Word::Missed, State::Missed);
-    row("unheard: the earlier page proves a new one", true, false, {}, kNew1, Action::Store,
-        Word::None, State::Proven);
-    row("unheard: nothing proves either way", true, false, {}, kPlain4, Action::Store,
-        Word::InDoubt, State::Unproven);
-    // Where its page began is unknown: nothing can be brought in.
-    row("unheard, earlier start missed too: older", false, false, {}, kLater4, Action::Skip,
-        Word::InDoubt, State::Missed);
+    // Sighting from 0 to 15 s, match START at 20 s; the target's count
+    // begins at the START it takes.
+    constexpr qint64 kMatch = 20000;
+
+    QTest::newRow("taken: stored as they come")
+        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 15000) + Road{start(kMatch)}
+            + shooter(1, 2, 20, kMatch, 22000))
+        << QStringList{"1.1", "1.2", "1.3", "2.1", "2.2"} << QStringList{} << int(State::Taken);
+
+    // Every shot on one point at own time 0. "No shot 4" at 15 s: a shot 4 of
+    // the sighting page counts at least 12 s past its shot 1, so a match shot
+    // 4 at 0 s is new, and the three before it with it.
+    const auto atZero = [](int n, qint64 atMs) { return shot(n, 10, atMs, atMs, atMs + 100); };
+    QTest::newRow("identical shots: a lacking moment proves the match page")
+        << (Road{start(0), atZero(1, 1000), atZero(2, 2000), atZero(3, 3000)}
+            + lacking(4, 3500, 15000) + Road{start(kMatch)} + twice(Road{atZero(1, 21000)})
+            + twice(Road{atZero(2, 22000), atZero(3, 23000)}) + lacking(4, 23200, 23900)
+            + Road{atZero(4, 24000)})
+        << QStringList{"1.1", "1.2", "1.3", "2.1", "2.2", "2.3", "2.4"} << QStringList{}
+        << int(State::Other);
+
+    QTest::newRow("match shot 1 like the only sighting shot")
+        << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 15000) + Road{start(kMatch)}
+            + twice(Road{shot(1, 10, kMatch, 21000, 21100)}) + lacking(2, 21200, 22900)
+            + Road{shot(2, 30, kMatch, 23000, 23100)})
+        << QStringList{"1.1", "2.1", "2.2"} << QStringList{} << int(State::New);
+
+    // Deaf from 0.3 s until 21 s, the match START missed: fifteen sighting
+    // shots a second, then one at 22 s; their own times count from 0.
+    QTest::newRow("deaf across the match start: the sighting page is read past")
+        << (Road{start(0)} + lacking(1, 100, 300) + Road{{Step::Deaf, 300, {}}, start(kMatch),
+                                                          {Step::Hear, 21000, {}}}
+            + shooter(1, 15, 10, 0, 1000, 21000) + lacking(16, 21800, 21900)
+            + Road{shot(16, 10, 0, 22000, 22100)})
+        << QStringList{"2.16"} << QStringList{"missed"} << int(State::Kept);
+
+    // Deaf since before the sighting, counting from an hour before it.
+    QTest::newRow("deaf across both starts, counting from an hour before")
+        << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21000, {}}}
+            + shooter(1, 3, 10, -3600000, 1000, 21000) + lacking(4, 21100, 21900)
+            + Road{shot(4, 10, -3600000, 22000, 22100)})
+        << QStringList{"2.4"} << QStringList{"missed"} << int(State::Kept);
+
+    // Silent from 5.5 s to 9.5 s: switched off, it comes back empty.
+    QTest::newRow("back from a silence with another page")
+        << (Road{start(0)} + shooter(1, 5, 10, 0, 1000) + lacking(6, 5200, 5500)
+            + Road{{Step::Deaf, 5500, {}}, {Step::Hear, 9500, {}}, noShot(5, 9600)}
+            + shooter(1, 2, 20, 9000, 10000))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.1", "1.2"}
+        << QStringList{"page lost"} << int(State::Fresh);
+
+    QTest::newRow("back from a silence with its page")
+        << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
+            + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Taken);
+
+    // Rapid fire, windows 10 s apart: nothing in window 2; window 3's START
+    // missed deaf, a shot 1.5 s after it on window 2's count; window 4's
+    // START missed while answering.
+    QTest::newRow("rapid fire: a window's shot is not stored again as the next one's")
+        << (Road{start(10000)} + lacking(1, 10100, 18000)
+            + Road{{Step::Deaf, 19000, {}}, start(20000), {Step::Hear, 21000, {}}}
+            + lacking(1, 21100, 21400) + Road{shot(1, 10, 10000, 21500, 21600)}
+            + lacking(2, 21700, 28000) + Road{start(30000)}
+            + twice(Road{shot(1, 10, 10000, 21500, 30100)}) + lacking(2, 30200, 31400)
+            + Road{shot(2, 20, 10000, 31500, 31600)})
+        << QStringList{"2.1", "3.2"} << QStringList{"missed", "missed"} << int(State::Kept);
+
+    // Page A's five shots passed over on page B are known on page C.
+    QTest::newRow("a page missed twice: the shots passed over are known")
+        << (Road{start(0)} + shooter(1, 5, 10, 0, 1000) + lacking(6, 5200, 15000) + Road{start(kMatch)}
+            + twice(shooter(1, 5, 10, 0, 1000, 20100)) + shooter(6, 7, 10, 0, 22000)
+            + Road{start(40000)} + twice(shooter(1, 5, 10, 0, 1000, 40100))
+            + twice(Road{shot(6, 10, 0, 22000, 40150), shot(7, 10, 0, 23000, 40160)})
+            + lacking(8, 40200, 40500))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "2.7"}
+        << QStringList{"missed", "missed"} << int(State::Kept);
+
+    // A new page proven by its first shot; its second counts from long
+    // before this START: neither count holds both, so the first was no shot
+    // of this START either.
+    QTest::newRow("a page judged new that a later shot disproves is withdrawn")
+        << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 15000)
+            + Road{{Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 21000, {}},
+                   shot(1, 30, kMatch, 20500, 21100), shot(2, 30, -40000, 21200, 21300)})
+        << QStringList{"1.1"} << QStringList{"withdrawn"} << int(State::Other);
+
+    // Deaf at the match START; one shot at 0.5 s of either count, and
+    // nothing more: held, and told once the page has been read for 10 s.
+    QTest::newRow("unheard, nothing tells: held and told")
+        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}},
+                 shot(1, 10, kMatch, 20500, 21100)}
+            + lacking(2, 21200, 32000) + Road{{Step::EndPage, 32000, {}}})
+        << QStringList{} << QStringList{"unheard"} << int(State::Judging);
 }
 
-void TestLaneStart::decide()
+void TestLaneStart::road()
 {
-    QFETCH(bool, earlierTaken);
-    QFETCH(bool, heard);
-    QFETCH(QList<LaneShot>, before);
-    QFETCH(LaneShot, answer);
-
+    QFETCH(Road, steps);
     LaneStart lane;
-    if (earlierTaken)
-        lane.beginPage({});
-    else
-        lane.setHeard(false); // silent since before the earlier page
-    lane.beginPage(kEarlierPage);
-    lane.setHeard(heard); // silent before the page's first answer
-    for (const LaneShot &shot : qAsConst(before))
-        lane.decide(shot, kMoments);
-    const LaneStart::Verdict verdict = lane.decide(answer, kMoments);
-    QTEST(int(verdict.action), "action");
-    QTEST(int(verdict.word), "word");
+    int page = 0;
+    QStringList stored;
+    QStringList words;
+    const auto note = [&](const LaneStart::Verdict &verdict) {
+        if (verdict.withdraw) {
+            const QString prefix = QStringLiteral("%1.").arg(page);
+            stored.erase(std::remove_if(stored.begin(), stored.end(),
+                                        [&](const QString &s) { return s.startsWith(prefix); }),
+                         stored.end());
+        }
+        for (const LaneStart::Take &take : verdict.store)
+            stored << QStringLiteral("%1.%2").arg(page).arg(take.shot.number);
+        if (verdict.word != Word::None)
+            words << wordName(verdict.word);
+    };
+    for (const Step &step : qAsConst(steps)) {
+        switch (step.kind) {
+        case Step::Start:
+            lane.beginPage(step.atMs);
+            ++page;
+            break;
+        case Step::Answer:
+            note(lane.answer(step.shot, step.atMs));
+            break;
+        case Step::NoShot:
+            note(lane.noShot(step.shot.number, step.atMs));
+            break;
+        case Step::Deaf:
+        case Step::Hear:
+            lane.setHeard(step.kind == Step::Hear);
+            break;
+        case Step::EndPage:
+            note({{}, false, 0, false, lane.endPage()});
+            break;
+        }
+    }
+    QTEST(stored, "stored");
+    QTEST(words, "words");
     QTEST(int(lane.state()), "state");
 }
 

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "busframe.h"
 #include "busthread.h"
 #include "emuproc.h"
 #include "eventwiring.h"
@@ -251,6 +252,15 @@ public:
     {
         constexpr int kStartCode = 0xA0;
         return m_simulator->call([](RangeSimulator &sim) { return sim.framesReceivedWithCode(kStartCode); });
+    }
+
+    // How often the lane's target was polled for that shot number.
+    int pollsFor(int lane, int number)
+    {
+        const QByteArray poll =
+            frameWithCrc(bytesOf({lane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
+        return m_simulator->call([lane](RangeSimulator &s) { return s.framesReceived(lane); })
+            .count(poll);
     }
 
     const QList<int> &lanes() const { return m_lanes; }

@@ -26,6 +26,13 @@ constexpr int kShootingTimeoutMs = 120000;
 constexpr qint64 kSightingMs = 900 * 1000;
 constexpr int kStageSighting = 0;
 constexpr int kStageMatch = 1;
+// The match of the lanes judged on the targets' own clock, and its bound:
+// a lane read past its shots or polled without end does not get it.
+constexpr int kJudgedMatch = 10;
+constexpr int kJudgedTimeoutMs = 30000;
+// Own times of the lanes that took the START: within 2 s of it.
+constexpr int kFreshTenths = 20;
+const QList<int> kOtherLanes{1, 3};
 
 // The answer a lane's target gives to a poll for this shot, as it goes on the wire.
 QByteArray shotAnswer(int lane, int number, const ScriptedShot &shot)
@@ -54,6 +61,11 @@ private slots:
     void laneDeafAcrossTheMatchStart_data();
     void laneDeafAcrossTheMatchStart();
     void oneLostAnswerIsNoSilence();
+    void shotsLikeSightingShots_data();
+    void shotsLikeSightingShots();
+    void laneDeafFromSightingToMatch();
+    void targetCountingFromAnHourBefore();
+    void targetLosesItsPageMidMatch();
 
 private:
     // The exercise record stored in the database, its shot list and the
@@ -68,15 +80,35 @@ private:
     // in the given stage.
     void fireOnEveryLane(int count, int stage, int expectedInStage,
                          const QList<int> &lanes = kLanes, int maxTimeTenths = 9000);
-    // How often the lane's target was polled for that shot number.
-    int pollsFor(int lane, int number)
+    int pollsFor(int lane, int number) { return m_line->pollsFor(lane, number); }
+    // The exercise judged on the targets' real clock, as on the range.
+    bool openJudged()
     {
-        const QByteArray poll =
-            frameWithCrc(bytesOf({lane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
-        return m_line->simulator()
-            .call([lane](RangeSimulator &s) { return s.framesReceived(lane); })
-            .count(poll);
+        MyEvent *exercise = openExercise(1, kJudgedMatch);
+        if (exercise)
+            exercise->setTargetClock(&m_targetClock);
+        return exercise;
     }
+    // One shot on the lane now, by default stamped with its target's count;
+    // its number, 0 when the target refused it.
+    int fireOn(int lane, int x, int y, int timeTenths = -1)
+    {
+        return m_line->simulator().call([=](RangeSimulator &s) {
+            return s.fireShot(lane, quint16(x), quint16(y), 1, timeTenths);
+        });
+    }
+    void otherLanesShoot(int count, int stage)
+    {
+        fireOnEveryLane(count, stage, count, kOtherLanes, kFreshTenths);
+    }
+    QStringList told(const char *slot) const
+    {
+        return m_line->screen().valuesOf(QString::fromLatin1(slot));
+    }
+    // The lane's stored match is what its shooter fired after the match
+    // START, and the relay ends; then the boxes, unless null: the lanes
+    // told they missed the START, none told it cannot be known.
+    void matchEnds(int lane, int firedBeforeMatch, const QStringList *notStarted);
     void checkStoredShots()
     {
         m_line->checkStoredShots(m_event->id(), m_matchShots, kTargetNum, kCalibre,
@@ -110,6 +142,8 @@ void TestExerciseLine::init()
 {
     QVERIFY(m_line);
     m_matchShots.clear();
+    // Each test reads the shots and polls of its own from the log.
+    m_line->simulator().call([](RangeSimulator &s) { s.clearTraffic(); });
 }
 
 void TestExerciseLine::cleanup()
@@ -262,7 +296,8 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     constexpr int kDeaf = 2;
     QVERIFY(openExercise(1, kMatchCount));
     QVERIFY(startAndConfirm());
-    fireOnEveryLane(3, kStageSighting, 3);
+    // Read at once, their own times are those of the exercise's clock.
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, 2);
     SimulatorThread &sim = m_line->simulator();
     sim.call([](RangeSimulator &s) {
         s.setTargetHearing(kDeaf, false);
@@ -271,16 +306,16 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     });
     endSighting();
     QVERIFY(startAndConfirm());
-    // Shot 6 comes at 900.0 s of its count, the START's moment: the first
-    // of its match. Past it the sighting's time limit makes it refuse shots.
-    QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kDeaf, 60, 70, 3, 9000); }), 6);
+    // Past the sighting's time limit of its count it refuses shots.
+    QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kDeaf, 60, 70, 3, 9010); }), 0);
     sim.call([](RangeSimulator &s) { s.setTargetHearing(kDeaf, true); });
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
 
-    // Once its target is asked for shot 7 every earlier answer is in.
-    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 7) > 0, kShootingTimeoutMs);
-    m_matchShots[kDeaf] = {ExpectedRow{false, 60, 70, 3}};
+    // Once its target is asked for shot 6 every earlier answer is in: its
+    // sighting shots 4 and 5 are passed over, none is stored.
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 6) > 0, kShootingTimeoutMs);
     checkStoredShots();
+    QCOMPARE(m_list->shotCountOfStage(kDeaf, kStageMatch), 0);
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList{"2"});
     // Its match is not complete, so neither is the relay.
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
@@ -292,7 +327,8 @@ void TestExerciseLine::lateCopiesOfEarlierAnswers()
     constexpr int kLane = 2;
     QVERIFY(openExercise(1, kMatchCount));
     QVERIFY(startAndConfirm());
-    fireOnEveryLane(3, kStageSighting, 3);
+    // Read at once, their own times are those of the exercise's clock.
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, 2);
     endSighting();
     QVERIFY(startAndConfirm());
     SimulatorThread &sim = m_line->simulator();
@@ -324,12 +360,11 @@ void TestExerciseLine::lateCopiesOfEarlierAnswers()
 void TestExerciseLine::laneDeafAcrossTheMatchStart_data()
 {
     QTest::addColumn<bool>("firstShotRead");
-    // Its sighting page is known: the page is read past by the shots' own
-    // times on the targets' clock (the sighting lasted seconds of it), and
-    // what the shooter fired after the match START is the match.
+    // Its page is read past by the shots' own times on the targets' clock
+    // (the sighting lasted seconds of it) and the moments it had no shot, and
+    // what the shooter fired after the match START is the match, whether a
+    // shot of its page was read before or none.
     QTest::newRow("kept page, its first shot read") << true;
-    // Nothing of its page was read and its shots' times cannot tell: they
-    // are stored and the operator told.
     QTest::newRow("kept page, nothing of it read") << false;
 }
 
@@ -357,7 +392,6 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
         m_line->bus(), &EMUProc::sig_TargetHeard, this,
         [&silences](int ta, bool hears) { silences += ta == kLane && !hears ? 1 : 0; });
     QVERIFY(startAndConfirm());
-    int storedFrom = m_line->firedShotCount(kLane);
     if (firstShotRead) {
         QVERIFY(fire(100) > 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), 1,
@@ -369,30 +403,30 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     fireOnEveryLane(2, kStageSighting, 2, {1, 3});
     QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kShootingTimeoutMs);
     disconnect(heard);
+    const qint64 silentAt = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() - silentAt > 3000, kShootingTimeoutMs);
     endSighting();
     QVERIFY(startAndConfirm());
-    if (firstShotRead)
-        storedFrom = m_line->firedShotCount(kLane);
+    const int storedFrom = m_line->firedShotCount(kLane);
     // Its shooter fires once the other lanes have their match.
     fireOnEveryLane(kMatchCount, kStageMatch, kMatchCount, {1, 3});
     QVERIFY(fire(130) > 0);
     hear(true);
 
-    // After the match START: shot 4 only; else shots 1-3, told.
-    const int stored = firstShotRead ? 1 : 3;
-    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), stored,
-                              kShootingTimeoutMs);
-    for (int shot = stored; shot < kMatchCount; ++shot)
+    // Its page read to its end, its shooter fires on: the match is what it
+    // fired after the match START, from its last shot above on (when nothing
+    // of its page was read, the next shot tells when that one was taken).
+    const int onPage = firstShotRead ? 4 : 3;
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kLane, onPage + 1) > 0, kShootingTimeoutMs);
+    for (int shot = 1; shot < kMatchCount; ++shot)
         QVERIFY(fire(140 + shot) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 1,
                               kShootingTimeoutMs);
     m_matchShots[kLane] = m_line->firedRows(kLane, storedFrom);
     checkStoredShots();
-    const QStringList lane{QString::number(kLane)};
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")),
-             firstShotRead ? lane : QStringList());
-    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")),
-             firstShotRead ? QStringList() : lane);
+             QStringList{QString::number(kLane)});
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")), QStringList());
 }
 
 void TestExerciseLine::oneLostAnswerIsNoSilence()
@@ -408,6 +442,180 @@ void TestExerciseLine::oneLostAnswerIsNoSilence()
     fireOnEveryLane(2, kStageSighting, 2);
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetStartInDoubt")), QStringList());
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList());
+}
+
+void TestExerciseLine::matchEnds(int lane, int firedBeforeMatch, const QStringList *notStarted)
+{
+    // Waited for once: the QTRY macros wait thrice their time on a failure.
+    const auto stored = [&] { return m_list->shotCountOfStage(lane, kStageMatch); };
+    if (!QTest::qWaitFor([&] { return stored() == kJudgedMatch; }, kJudgedTimeoutMs))
+        QCOMPARE(stored(), kJudgedMatch);
+    if (!QTest::qWaitFor([&] { return !told("EventFinished").isEmpty(); }, kJudgedTimeoutMs))
+        QCOMPARE(told("EventFinished").size(), 1);
+    m_matchShots[lane] = m_line->firedRows(lane, firedBeforeMatch);
+    checkStoredShots();
+    if (!notStarted || QTest::currentTestFailed())
+        return;
+    QCOMPARE(told("TargetNotStarted"), *notStarted);
+    QCOMPARE(told("TargetStartInDoubt"), QStringList());
+}
+
+void TestExerciseLine::shotsLikeSightingShots_data()
+{
+    QTest::addColumn<int>("sightingShots");
+    QTest::addColumn<int>("alikeMatchShots");
+    // "No shot 4" answered in the sighting: match shot 4 is new, and with it
+    // the page whose shots 1-3 look like the sighting's.
+    QTest::newRow("identical-shot shooter") << 3 << kJudgedMatch;
+    // Match shot 2, answered, is one the sighting page never held.
+    QTest::newRow("match shot 1 like the only sighting shot") << 1 << 1;
+}
+
+void TestExerciseLine::shotsLikeSightingShots()
+{
+    // Lane 2 takes both STARTs; its shooter puts shots alike, on one point
+    // at own time 0.0 s: its sighting shots, then the first of the match.
+    QFETCH(int, sightingShots);
+    QFETCH(int, alikeMatchShots);
+    constexpr int kLane = 2;
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    const qint64 sightingFrom = m_targetClock.nowMs();
+    for (int i = 0; i < sightingShots; ++i)
+        QVERIFY(fireOn(kLane, 150, 150, 0) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageSighting), sightingShots,
+                              kJudgedTimeoutMs);
+    otherLanesShoot(3, kStageSighting);
+    // The sighting lasts seconds of the targets' clock, polled throughout.
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() - sightingFrom > 3000, kJudgedTimeoutMs);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    for (int i = 0; i < kJudgedMatch; ++i) {
+        const bool alike = i < alikeMatchShots;
+        QVERIFY(alike ? fireOn(kLane, 150, 150, 0) > 0 : fireOn(kLane, 200 + 10 * i, 90) > 0);
+    }
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    const QStringList none;
+    matchEnds(kLane, firedBefore, &none);
+}
+
+void TestExerciseLine::laneDeafFromSightingToMatch()
+{
+    // Lane 2's target takes the sighting START, answers, and is deaf from
+    // just after it until 1 s after the match START, which it misses. Its
+    // shooter fires a shot a second on the target's count throughout: the
+    // sighting shots, answered after the match START, carry own times of up
+    // to 12 s that no page begun 1 s before can hold.
+    constexpr int kLane = 2;
+    constexpr int kSightingShots = 12;
+    SimulatorThread &sim = m_line->simulator();
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kLane, 1) > 0, kJudgedTimeoutMs);
+    sim.call([](RangeSimulator &s) {
+        s.loosenAcrossNextStart(kLane, 1000);
+        s.startShooter(kLane, ShooterSettings{100, 1000, kSightingShots, 7});
+    });
+    otherLanesShoot(3, kStageSighting);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), kSightingShots, kJudgedTimeoutMs);
+    // The match START comes seconds after its last sighting shot.
+    const qint64 lastSightingShot = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > lastSightingShot + 2000, kJudgedTimeoutMs);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    sim.call([](RangeSimulator &s) {
+        s.startShooter(kLane, ShooterSettings{100, 1000, kJudgedMatch, 8});
+    });
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), kSightingShots + kJudgedMatch,
+                              kJudgedTimeoutMs);
+    const QStringList missed{QString::number(kLane)};
+    matchEnds(kLane, kSightingShots, &missed);
+}
+
+void TestExerciseLine::targetCountingFromAnHourBefore()
+{
+    // Lane 2's target was switched on an hour before the line's clock began
+    // and is deaf across the sighting and the match START: it stamps every
+    // shot with its count since then. Its three sighting shots come seconds
+    // before the match START; after it its shooter fires five shots while
+    // the target is deaf and five, 0.3 s apart, once it hears again.
+    constexpr int kLane = 2;
+    constexpr int kHourTenths = 36000;
+    constexpr qint64 kBeyondClockSlackMs = 8000;
+    SimulatorThread &sim = m_line->simulator();
+    const auto fireStamped = [&](int count, int paceMs) {
+        const int fired = m_line->firedShotCount(kLane);
+        QList<ScriptedShot> script;
+        for (int i = 0; i < count; ++i) {
+            const int afterMs = paceMs * i;
+            const int stamp = kHourTenths + int((m_targetClock.nowMs() + afterMs) / 100);
+            script << ScriptedShot{afterMs, quint16(100 + 20 * i), quint16(60 + 10 * i), 1, stamp};
+        }
+        sim.call([&](RangeSimulator &s) { s.scheduleShots(kLane, script); });
+        QTRY_COMPARE_WITH_TIMEOUT(m_line->firedShotCount(kLane), fired + count, kJudgedTimeoutMs);
+    };
+    QVERIFY(openJudged());
+    sim.call([](RangeSimulator &s) {
+        s.restartTarget(kLane);
+        s.setTargetHearing(kLane, false);
+    });
+    QVERIFY(startAndConfirm());
+    const qint64 sightingShotsMs = m_targetClock.nowMs();
+    fireStamped(3, 100);
+    otherLanesShoot(3, kStageSighting);
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > sightingShotsMs + kBeyondClockSlackMs,
+                             kJudgedTimeoutMs);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    // Its shooter fires seconds after the START, as on the range.
+    const qint64 matchFrom = m_targetClock.nowMs();
+    QTRY_VERIFY_WITH_TIMEOUT(m_targetClock.nowMs() > matchFrom + 2000, kJudgedTimeoutMs);
+    fireStamped(5, 100);
+    sim.call([](RangeSimulator &s) { s.setTargetHearing(kLane, true); });
+    fireStamped(5, 300);
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    const QStringList missed{QString::number(kLane)};
+    matchEnds(kLane, firedBefore, &missed);
+}
+
+void TestExerciseLine::targetLosesItsPageMidMatch()
+{
+    // Lane 2's target loses its power five shots into the match and gets it
+    // back once the bus master found it silent: its memory is empty and it
+    // took no START. Its shooter fires the last five shots on that page.
+    constexpr int kLane = 2;
+    constexpr int kBeforeCut = 5;
+    int silences = 0;
+    const QMetaObject::Connection heard = connect(
+        m_line->bus(), &EMUProc::sig_TargetHeard, this,
+        [&silences](int ta, bool hears) { silences += ta == kLane && !hears ? 1 : 0; });
+    QVERIFY(openJudged());
+    QVERIFY(startAndConfirm());
+    fireOnEveryLane(3, kStageSighting, 3, kLanes, kFreshTenths);
+    endSighting();
+    QVERIFY(startAndConfirm());
+    const int firedBefore = m_line->firedShotCount(kLane);
+    for (int i = 0; i < kBeforeCut; ++i)
+        QVERIFY(fireOn(kLane, 80 + 20 * i, 40) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), kBeforeCut,
+                              kJudgedTimeoutMs);
+    m_line->simulator().call([](RangeSimulator &s) { s.setTargetPresent(kLane, false); });
+    QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kJudgedTimeoutMs);
+    disconnect(heard);
+    m_line->simulator().call([](RangeSimulator &s) {
+        s.restartTarget(kLane);
+        s.setTargetPresent(kLane, true);
+    });
+    for (int i = 0; i < kJudgedMatch - kBeforeCut; ++i)
+        QCOMPARE(fireOn(kLane, 300 + 20 * i, 70), i + 1);
+    otherLanesShoot(kJudgedMatch, kStageMatch);
+    matchEnds(kLane, firedBefore, nullptr);
+    // The operator is told the target lost its page, and nothing else.
+    QCOMPARE(told("TargetPageLost"), QStringList{QString::number(kLane)});
+    QCOMPARE(told("TargetNotStarted"), QStringList());
 }
 
 QTEST_MAIN(TestExerciseLine)

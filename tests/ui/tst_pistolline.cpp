@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 #include "exerciseclock.h"
@@ -64,6 +65,8 @@ private slots:
     void init();
     void cleanup();
     void precisionThenRapidFire();
+    void rapidFireLaneOnItsEarlierPage();
+    void precisionAnswerPastTheSeriesTime();
 
 private:
     // The stage's exercise record stored in the database, its shot list and
@@ -88,7 +91,11 @@ private:
     void expectMisses(int lane, int count);
 
     void precisionSeries(const QMap<int, int> &shots, int reshootTarget = -1);
-    void rapidFireSeries(const QList<QList<int>> &shootingPerWindow, int reshootTarget = -1);
+    // Called for each window (0 to 4) before its start goes out (opened
+    // false) and once every copy of it is in, before the lanes fire.
+    using WindowStep = std::function<void(int window, bool opened)>;
+    void rapidFireSeries(const QList<QList<int>> &shootingPerWindow, int reshootTarget = -1,
+                         const WindowStep &step = {});
     void checkStoredShots(int eventID, int face)
     {
         m_line->checkStoredShots(eventID, m_rows, face, kCalibre, kControlValue);
@@ -267,16 +274,22 @@ void TestPistolLine::precisionSeries(const QMap<int, int> &shots, int reshootTar
 // One rapid-fire series: five windows (or the re-shoot's), each opened by a
 // confirmed start after 7 s turned away, and the 60 s to the break.
 void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
-                                     int reshootTarget)
+                                     int reshootTarget, const WindowStep &step)
 {
     QVERIFY(pressStart(reshootTarget));
     for (int k = 0; k < shootingPerWindow.size(); ++k) {
         const int opened = count("TimeChange", QStringLiteral("0.0 0"));
+        if (step)
+            step(k, false);
         const int starts = m_line->startFramesReceived();
         // The turned-away time; the window before's grace time is over first.
         advanceToStart(kLoadMs);
         waitFor("TimeChange", QStringLiteral("0.0 0"), opened);
         startIsIn(starts, reshootTarget);
+        if (step)
+            step(k, true);
+        if (QTest::currentTestFailed())
+            return;
         const bool sighting = m_line->screen().valuesOf(QStringLiteral("ModeText")).last() == "0";
         QMap<int, int> shots;
         for (int lane : shootingPerWindow.at(k))
@@ -351,6 +364,69 @@ void TestPistolLine::precisionThenRapidFire()
     for (int lane : kLanes)
         QCOMPARE(m_list->shotCountOfStage(lane, kStageMatch), kMatchSeries * kSeriesShots);
     checkStoredShots(m_rapidFire->id(), kRapidFireFace);
+}
+
+void TestPistolLine::rapidFireLaneOnItsEarlierPage()
+{
+    // Match series 1, lane 3: nothing in window 2; deaf across window 3's
+    // START, 1.7 s after window 2's, and a shot 0.7 s after it, stamped by
+    // the count its target kept from window 2's START; then window 4's START,
+    // seconds later, missed while it answers polls. Its target still holds that shot as
+    // shot 1: window 3's, never window 4's too.
+    SimulatorThread &sim = m_line->simulator();
+    QVERIFY(openStage(kRapidFireType, kRapidFireFace, nullptr, nullptr));
+    rapidFireSeries({kLanes, kLanes, kLanes, kLanes, kLanes}); // sighting
+    const auto lane3 = [&](int window, bool opened) {
+        const auto waitMs = [this](qint64 ms) {
+            QVERIFY(waitUntil([this, ms] { return m_sinceStart.elapsed() > ms; }));
+        };
+        if (window == 2 && !opened) {
+            waitMs(1700);
+            sim.call([](RangeSimulator &s) { s.loosenAcrossNextStart(kMissingLane, 300); });
+        } else if (window == 2) {
+            expectMisses(kMissingLane, 1); // window 2's
+            waitMs(700);
+            const int fired = m_line->firedShotCount(kMissingLane);
+            QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kMissingLane, 420, 310, 5); }),
+                     1);
+            m_rows[kMissingLane] += m_line->firedRows(kMissingLane, fired);
+            QVERIFY(waitUntil([this] { return m_list->shotCountOfStage(kMissingLane, kStageMatch) == 3; }));
+            waitMs(3000); // window 4 opens seconds after that shot, as on the range
+        } else if (window == 3 && !opened) {
+            sim.call([](RangeSimulator &s) { s.missNextStart(kMissingLane); });
+        } else if (window == 4 && opened) {
+            expectMisses(kMissingLane, 1); // window 4's
+        }
+    };
+    rapidFireSeries({kLanes, {1, 2}, {1, 2}, {1, 2}, kLanes}, -1, lane3);
+    checkStoredShots(m_rapidFire->id(), kRapidFireFace);
+}
+
+void TestPistolLine::precisionAnswerPastTheSeriesTime()
+{
+    // Lane 3's target, on since the line was built, misses the sighting
+    // series' START while it answers polls. The line stood five minutes
+    // before it: the target's count stamps the shots over 300.2 s. The lane
+    // is read on, each shot and the number after it.
+    MyEvent *stage = openStage(kPrecisionType, kPrecisionFace, nullptr, nullptr);
+    QVERIFY(stage);
+    stage->setTargetClock(&m_clock); // the clock the stamps below count
+    advance(kSeriesMs);
+    SimulatorThread &sim = m_line->simulator();
+    sim.call([](RangeSimulator &s) { s.missNextStart(kMissingLane); });
+    QVERIFY(pressStart(-1));
+    const int starts = m_line->startFramesReceived();
+    advanceToStart(kLoadMs);
+    startIsIn(starts, -1);
+    for (int shot = 1; shot <= 2; ++shot) {
+        const int stamp = int(m_clock.nowMs() / 100);
+        QCOMPARE(sim.call([stamp](RangeSimulator &s) {
+                     return s.fireShot(kMissingLane, 200, 300, 2, stamp);
+                 }),
+                 shot);
+        QVERIFY2(waitUntil([&] { return m_line->pollsFor(kMissingLane, shot + 1) > 0; }),
+                 qPrintable(QStringLiteral("lane 3 not polled for shot %1").arg(shot + 1)));
+    }
 }
 
 QTEST_MAIN(TestPistolLine)

@@ -269,6 +269,16 @@ void RangeSimulator::loosenAcrossNextStart(int lane, int hearAgainMs)
     });
 }
 
+void RangeSimulator::missNextStart(int lane)
+{
+    withLane(lane, [](SimLane &l) { l.missNextStart = true; });
+}
+
+void RangeSimulator::restartTarget(int lane)
+{
+    withLane(lane, [this](SimLane &l) { l.target.powerUp(nowMs()); });
+}
+
 void RangeSimulator::startPassed(int converter, int address)
 {
     SimConverter &logic = converterAt(converter)->logic;

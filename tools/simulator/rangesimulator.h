@@ -98,6 +98,13 @@ public:
     // The lane's cable is loose from now until hearAgainMs after the next
     // start frame for its target, all of whose copies its target misses.
     void loosenAcrossNextStart(int lane, int hearAgainMs);
+    // The lane's target misses the next start (every copy of it) while it
+    // answers polls as before.
+    void missNextStart(int lane);
+    // The lane's target loses its power and gets it back at once: its shot
+    // memory is empty and it counts from now, no exercise started. Shots
+    // fired while it is away (setTargetPresent) are lost.
+    void restartTarget(int lane);
     // The lane's last answer to a poll for shot `number` goes out once more,
     // a late copy from the line; false when the lane gave none.
     bool repeatShotAnswer(int lane, int number);

@@ -21,6 +21,8 @@ QByteArray SimLane::handle(const QByteArray &frame, qint64 nowMs)
     const bool forTerminal = code >= kFirstTerminalCode && code <= kLastTerminalCode;
     const bool forTarget = code >= kFirstTargetCode;
     QByteArray answer;
+    if (code == SimFrame::kCodeStart && missesStart(nowMs))
+        return {};
     if (forTerminal && terminalPresent)
         answer = terminal.handle(frame);
     else if (forTarget && targetPresent && targetHears)
@@ -34,6 +36,15 @@ QByteArray SimLane::handle(const QByteArray &frame, qint64 nowMs)
         matchRequestMode.reset();
     }
     return answer;
+}
+
+bool SimLane::missesStart(qint64 nowMs)
+{
+    if (missNextStart) {
+        missNextStart = false;
+        startsMissedUntilMs = nowMs + target.startCopyWindowMs();
+    }
+    return nowMs <= startsMissedUntilMs;
 }
 
 void SimConverter::addLane(int address)

@@ -17,6 +17,8 @@ struct SimLane
     // Hands a frame to the unit its code belongs to (0x31..0x40 the terminal,
     // 0xA0 and up the target) and returns the answer without CRC, if any.
     QByteArray handle(const QByteArray &frame, qint64 nowMs);
+    // Whether a start frame that comes now is one the target misses.
+    bool missesStart(qint64 nowMs);
 
     SimTargetUnit target;
     SimTerminal terminal;
@@ -28,6 +30,10 @@ struct SimLane
     // next start frame for the target has gone down the line.
     int hearAfterNextStartMs = -1;
     bool terminalPresent = true; // false: the terminal hears and answers nothing
+    // The target misses the next start frame and its copies (a garbled
+    // broadcast) while it hears and answers everything else.
+    bool missNextStart = false;
+    qint64 startsMissedUntilMs = -1;
     // A terminal's request for a mode change waits for the next frame that
     // gives the lane the line: a poll or a terminal command to this lane.
     std::optional<int> matchRequestMode;

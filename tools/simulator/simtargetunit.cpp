@@ -89,6 +89,17 @@ void SimTargetUnit::start(const QByteArray &frame, qint64 nowMs)
     ++m_startCount;
 }
 
+void SimTargetUnit::powerUp(qint64 nowMs)
+{
+    m_state = State::Free;
+    m_shots.clear();
+    m_startMs = nowMs;
+    m_lastStartFrame.clear();
+    m_lastStartMs = -1;
+    m_timeLimitSeconds = kNoTimeLimit;
+    m_shotLimit = kNoShotLimit;
+}
+
 int SimTargetUnit::fire(quint16 x, quint16 y, qint8 place, int timeTenths, qint64 nowMs)
 {
     if (m_state == State::Off || m_state == State::Stopped || m_shots.size() >= kMemorySize)

@@ -50,6 +50,11 @@ public:
     // The copies of a start come within a few bus gaps; a test that starts
     // the same exercise again soon after may shorten the window to that.
     void setStartCopyWindowMs(qint64 ms) { m_startCopyWindowMs = ms; }
+    qint64 startCopyWindowMs() const { return m_startCopyWindowMs; }
+
+    // Power comes back after a cut: the shot memory is empty, no exercise is
+    // started, and the unit counts its time from now.
+    void powerUp(qint64 nowMs);
 
     int address() const { return m_address; }
     State state() const { return m_state; }

@@ -86,13 +86,12 @@ Options g_options;
 const char *stateName(LaneStart::State state)
 {
     switch (state) {
+    case LaneStart::State::Fresh: return "Fresh";
     case LaneStart::State::Taken: return "Taken";
-    case LaneStart::State::Unheard: return "Unheard";
-    case LaneStart::State::InDoubt: return "InDoubt";
-    case LaneStart::State::Trusted: return "Trusted";
-    case LaneStart::State::Proven: return "Proven";
-    case LaneStart::State::Missed: return "Missed";
-    case LaneStart::State::Unproven: return "Unproven";
+    case LaneStart::State::Judging: return "Judging";
+    case LaneStart::State::New: return "New";
+    case LaneStart::State::Kept: return "Kept";
+    case LaneStart::State::Other: return "Other";
     }
     return "?";
 }
@@ -169,9 +168,10 @@ private:
             const TMemberPlace *place = list->placeByTarget(lane);
             if (!place)
                 continue;
-            const QString now = QStringLiteral("%1 skipped up to %2")
+            const QString now = QStringLiteral("%1 read up to %2%3")
                                     .arg(stateName(place->laneStart().state()))
-                                    .arg(place->laneStart().skippedUpTo());
+                                    .arg(place->lastBulletNumber(place->stage()))
+                                    .arg(place->laneStart().holdsShots() ? " holding" : "");
             if (m_states.value(lane) != now) {
                 m_states[lane] = now;
                 say(QStringLiteral("lane %1 %2").arg(lane).arg(now));
