@@ -77,10 +77,15 @@ private:
 // answered now was taken after the moment the target last lacked its
 // number). An account that no longer fits is dropped for good. A shot is
 // stored when every account that fits says it was taken after the START,
-// passed over when every one says before, and held otherwise; the shots
-// after a held one wait for it, so the page is stored in its order. Each new
-// answer judges the page again: when a decision changes, what was stored of
-// the page is withdrawn and the page stored anew from the answers held.
+// passed over when every one says before, and held otherwise; a shot the
+// earlier page gave (same number, point and own time) is passed over while
+// the earlier page's count puts it before the START, until an answer proves
+// the page new. The shots after a held one wait for it, so the page is
+// stored in its order. Each new answer judges the page again: when a
+// decision changes, what was stored of the page is withdrawn (only a shot
+// known to be an earlier one, never on a doubt) and the page stored anew
+// from the answers held. A page that has not told for a while, or at its
+// end, is named to the operator.
 //
 // States, and what leaves them:
 //   Fresh    no START of the line to judge against (before the first one, a

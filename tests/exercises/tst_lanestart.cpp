@@ -192,12 +192,21 @@ void TestLaneStart::road_data()
         << QStringList{"1.1"} << QStringList{"withdrawn"} << int(State::Other);
 
     // Deaf at the match START; one shot at 0.5 s of either count, and
-    // nothing more: held, and told once the page has been read for 10 s.
+    // nothing more: held, and told once the page has been read for 10 s (a
+    // rifle page has no end before the relay's).
     QTest::newRow("unheard, nothing tells: held and told")
         << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}},
                  shot(1, 10, kMatch, 20500, 21100)}
-            + lacking(2, 21200, 32000) + Road{{Step::EndPage, 32000, {}}})
+            + lacking(2, 21200, 32000))
         << QStringList{} << QStringList{"unheard"} << int(State::Judging);
+    // A pistol series' end: a lane that answered only with its earlier
+    // page's shots is told it missed the START.
+    QTest::newRow("only the earlier page's shots: told at the page's end")
+        << (Road{start(0), shot(1, 10, 0, 300, 400), shot(2, 20, 0, 500, 600)}
+            + lacking(3, 700, 8000) + Road{start(10000)}
+            + twice(Road{shot(1, 10, 0, 300, 10100), shot(2, 20, 0, 500, 10110)})
+            + lacking(3, 10200, 12000) + Road{{Step::EndPage, 12000, {}}})
+        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Judging);
 }
 
 void TestLaneStart::road()
