@@ -173,6 +173,8 @@ public:
     int lastRead(int storedUpTo) const;
     // Shots held, undecided.
     bool holdsShots() const;
+    // Back from a silence, its last shot is to be asked for again.
+    bool checksPage() const { return m_checkNumber > 0; }
 
 private:
     enum class Decision { Store, Skip, Hold };

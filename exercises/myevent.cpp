@@ -365,8 +365,8 @@ void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
     if (!place)
         return;
     place->laneStart().setHeard(heard);
-    // Back from a silence, the lane may be asked for its last shot again.
-    if (heard && readingBullets)
+    // Back from a silence, the lane is asked for its last shot again.
+    if (heard && readingBullets && place->laneStart().checksPage())
         requestNextBullet(targetAddr);
 }
 
