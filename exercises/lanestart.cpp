@@ -124,8 +124,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         m_earlier = m_page;
         break;
     }
-    m_page.clear();
-    m_decided.clear();
+    clearPage();
     m_startMs = startMs;
     m_pageFromStart = true;
     m_newFits = true;
@@ -133,11 +132,6 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_unheard = !own && !m_heard;
     m_toldMissed = false;
     m_toldDoubt = false;
-    m_readUpTo = 0;
-    m_askAgain = 0;
-    m_repeated = 0;
-    m_checkNumber = 0;
-    m_waitingSinceMs = -1;
     m_state = own ? State::Fresh : m_heard ? State::Taken : State::Judging;
 }
 
@@ -145,9 +139,14 @@ void LaneStart::targetReset()
 {
     m_state = State::Fresh;
     m_earlier.clear();
+    clearPage();
+    m_pageFromStart = false;
+}
+
+void LaneStart::clearPage()
+{
     m_page.clear();
     m_decided.clear();
-    m_pageFromStart = false;
     m_readUpTo = 0;
     m_askAgain = 0;
     m_repeated = 0;

@@ -191,6 +191,8 @@ private:
     // together, or, when they cannot be one page, this one's alone.
     PageTrace::Span keptSpan() const;
     Verdict lostPage();
+    // Forgets what was read of the current page.
+    void clearPage();
     Word doubtWord() const { return m_unheard ? Word::Unheard : Word::InDoubt; }
     // Some answer of the page was stored.
     bool stores() const;
