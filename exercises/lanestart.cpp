@@ -8,9 +8,11 @@ constexpr qint64 kMsPerTenth = 100;
 constexpr qint64 kSeenSlackMs = LaneStart::kSeenSlackMs;
 constexpr qint64 kClockSlackMs = LaneStart::kClockSlackMs;
 
+// The same answer: a late copy on the line matches to the last byte.
 bool sameShot(const LaneShot &a, const LaneShot &b)
 {
-    return a.number == b.number && a.point == b.point && a.timeTenths == b.timeTenths;
+    return a.number == b.number && a.point == b.point && a.timeTenths == b.timeTenths
+        && a.place == b.place;
 }
 
 // An own time in ms: the target counts whole tenths, so the shot was taken
@@ -366,10 +368,10 @@ LaneStart::Decision LaneStart::decide(const PageTrace::Span &kept,
 {
     if (m_keptFits) {
         const Decision byKept = byMoment(kept, answer);
-        // Counted from this START, every shot was taken after it. A shot the
-        // earlier page gave (same point, same own time) is passed over as
-        // that page's until an answer proves the page new; then it is read
-        // again.
+        // Counted from this START, every shot was taken after it. A shot
+        // the earlier page gave (the same answer to the last byte) is passed
+        // over as that page's until an answer proves the page new; then it
+        // is read again.
         if (m_newFits && byKept != Decision::Store)
             return m_earlier.holds(answer.shot) ? byKept : Decision::Hold;
         return byKept;

@@ -78,7 +78,7 @@ private:
 // number). An account that no longer fits is dropped for good. A shot is
 // stored when every account that fits says it was taken after the START,
 // passed over when every one says before, and held otherwise; a shot the
-// earlier page gave (same number, point and own time) is passed over while
+// earlier page gave (the same answer to the last byte) is passed over while
 // the earlier page's count puts it before the START, until an answer proves
 // the page new. The shots after a held one wait for it, so the page is
 // stored in its order. Each new answer judges the page again: when a

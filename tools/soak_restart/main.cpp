@@ -14,7 +14,7 @@
 //   - told: the message boxes the program showed in the cycle.
 // A lane that loops, lags (kLagShots behind the cycle's best lane), has a
 // stored shot that is not its target's, or was in a start state other than
-// Taken and Proven (in doubt, unheard, missed...)
+// Fresh (the program's first page), Taken and New (judging, kept, other...)
 // gets the cycle's trace written to the output folder: the lane's START
 // frames, polls, answers and shots from the simulator's log, merged with the
 // lane's start state (LaneStart) as the program went through it and the
@@ -432,6 +432,9 @@ void SoakRestart::killAndRestart()
                 continue;
             QStringList &path = paths[parts.value(3).toInt()];
             const QString state = QString::fromLatin1(parts.value(4));
+            // Every lane opens Fresh, before the program's first START.
+            if (path.isEmpty() && state == QLatin1String("Fresh"))
+                continue;
             if (path.isEmpty() || path.last() != state)
                 path << state;
         }
@@ -456,7 +459,7 @@ void SoakRestart::killAndRestart()
             line += QStringLiteral("%1: %2/%3 %4%5  ").arg(w.lane).arg(w.held).arg(w.stored).arg(w.backSteps).arg(marks);
             const QStringList path = paths.value(w.lane);
             const bool doubted = std::any_of(path.cbegin(), path.cend(), [](const QString &state) {
-                return state != QLatin1String("Taken") && state != QLatin1String("Proven");
+                return state != QLatin1String("Taken") && state != QLatin1String("New");
             });
             if (!marks.isEmpty() || doubted || g_options.traceAll)
                 writeTrace(cycles, w, traffic, output, simEpoch);
