@@ -9,6 +9,22 @@
 // The shot operations of the list: adding, storing, misses, deleting and the
 // re-shoot of flagged shots.
 
+namespace {
+
+// The place's shots that keep says to take, in list order.
+template <typename Keep>
+QList<TBullet *> shotsOf(const TMemberPlace *place, Keep keep)
+{
+    QList<TBullet *> chosen;
+    for (TBullet *shot : place->shots()) {
+        if (keep(shot))
+            chosen.append(shot);
+    }
+    return chosen;
+}
+
+} // namespace
+
 void TBulletList::keepUnstoredOffline()
 {
     for (TBullet *shot : m_writes->waitingShots()) {
@@ -114,12 +130,7 @@ void TBulletList::purgeFlaggedShots(int target)
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
-    QList<TBullet *> flagged;
-    for (TBullet *shot : place->shots()) {
-        if (shot->isFine())
-            flagged.append(shot);
-    }
-    removeShots(place, flagged);
+    removeShots(place, shotsOf(place, [](const TBullet *shot) { return shot->isFine(); }));
     clearShotMarks(target);
 }
 
@@ -128,12 +139,10 @@ void TBulletList::withdrawPage(int target)
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
-    QList<TBullet *> page;
-    for (TBullet *shot : place->shots()) {
-        if (shot->stage() == place->stage() && shot->resetCounter() == place->resetCounter())
-            page.append(shot);
-    }
-    removeShots(place, page);
+    removeShots(place, shotsOf(place, [place](const TBullet *shot) {
+                    return shot->stage() == place->stage()
+                        && shot->resetCounter() == place->resetCounter();
+                }));
     refreshPlace(place, place->stage() == TMemberPlace::kMatch);
 }
 

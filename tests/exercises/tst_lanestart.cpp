@@ -108,11 +108,6 @@ void TestLaneStart::road_data()
     // begins at the START it takes.
     constexpr qint64 kMatch = 20000;
 
-    QTest::newRow("taken: stored as they come")
-        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 15000) + Road{start(kMatch)}
-            + shooter(1, 2, 20, kMatch, 22000))
-        << QStringList{"1.1", "1.2", "1.3", "2.1", "2.2"} << QStringList{} << int(State::Taken);
-
     // Every shot on one point at own time 0. "No shot 4" at 15 s: a shot 4 of
     // the sighting page counts at least 12 s past its shot 1, so a match shot
     // 4 at 0 s is new, and the three before it with it.
