@@ -278,10 +278,10 @@ int LaneStart::lastRead(int storedUpTo) const
     return std::max(storedUpTo, m_readUpTo);
 }
 
-bool LaneStart::holdsShots() const
+int LaneStart::heldCount() const
 {
-    return std::any_of(m_page.shots().keyBegin(), m_page.shots().keyEnd(),
-                       [this](int number) { return !m_decided.contains(number); });
+    return int(std::count_if(m_page.shots().keyBegin(), m_page.shots().keyEnd(),
+                             [this](int number) { return !m_decided.contains(number); }));
 }
 
 void LaneStart::dropAccounts()
@@ -312,12 +312,12 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     // A decision the accounts left no longer make is made again, the page
     // stored anew in its order. A stored shot is withdrawn only when it is
     // known to be an earlier one, never on a doubt.
-    int stored = 0;
+    QVector<int> stored;
     bool changed = false;
     for (auto it = m_decided.cbegin(); it != m_decided.cend(); ++it) {
         const Decision now = decide(kept, m_page.shots().value(it.key()));
         if (it.value() == Decision::Store) {
-            ++stored;
+            stored.append(it.key());
             verdict.wrong += now == Decision::Skip ? 1 : 0;
             changed = changed || now == Decision::Skip;
         } else {
@@ -325,7 +325,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         }
     }
     if (changed) {
-        verdict.withdraw = stored > 0;
+        verdict.withdraw = stored;
         m_decided.clear();
     } else {
         verdict.wrong = 0;

@@ -128,7 +128,10 @@ public:
     struct Verdict
     {
         QVector<Take> store;      // in the page's order, after the withdrawal
-        bool withdraw = false;    // the shots stored of this page are taken back
+        // Numbers of this page's stored shots taken back: their rows go, the
+        // later ones of the page close up; what `store` holds then takes its
+        // place in the page's order.
+        QVector<int> withdraw;
         int wrong = 0;            // of them, the shots taken before the START
         bool lostPage = false;    // the target's count starts again from 1
         Word word = Word::None;
@@ -172,7 +175,8 @@ public:
     // poll asks for the one after it.
     int lastRead(int storedUpTo) const;
     // Shots held, undecided.
-    bool holdsShots() const;
+    bool holdsShots() const { return heldCount() > 0; }
+    int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_checkNumber > 0; }
 

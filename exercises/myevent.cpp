@@ -161,7 +161,7 @@ void MyEvent::onNoBullet(int target, int number)
     const int asked = lane->lastBulletNumber(lane->stage());
     const LaneStart::Verdict verdict = lane->laneStart().noShot(number, targetClock->nowMs());
     // Most such answers change nothing: the bus master polls on for the number.
-    if (verdict.store.isEmpty() && !verdict.withdraw && !verdict.lostPage
+    if (verdict.store.isEmpty() && verdict.withdraw.isEmpty() && !verdict.lostPage
         && verdict.word == LaneStart::Word::None && lane->lastBulletNumber(lane->stage()) == asked)
         return;
     act(target, verdict);
@@ -171,7 +171,7 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
 {
     if (verdict.lostPage)
         bulletList->newTargetPage(target);
-    if (verdict.withdraw)
+    if (!verdict.withdraw.isEmpty())
         bulletList->withdrawPage(target);
     tellOperator(target, verdict.word, verdict.wrong);
     storeShots(target, verdict.store);

@@ -212,12 +212,8 @@ void TestLaneStart::road()
     QStringList stored;
     QStringList words;
     const auto note = [&](const LaneStart::Verdict &verdict) {
-        if (verdict.withdraw) {
-            const QString prefix = QStringLiteral("%1.").arg(page);
-            stored.erase(std::remove_if(stored.begin(), stored.end(),
-                                        [&](const QString &s) { return s.startsWith(prefix); }),
-                         stored.end());
-        }
+        for (int number : verdict.withdraw)
+            stored.removeAll(QStringLiteral("%1.%2").arg(page).arg(number));
         for (const LaneStart::Take &take : verdict.store)
             stored << QStringLiteral("%1.%2").arg(page).arg(take.shot.number);
         if (verdict.word != Word::None)
@@ -240,7 +236,7 @@ void TestLaneStart::road()
             lane.setHeard(step.kind == Step::Hear);
             break;
         case Step::EndPage:
-            note({{}, false, 0, false, lane.endPage()});
+            note({{}, {}, 0, false, lane.endPage()});
             break;
         }
     }
