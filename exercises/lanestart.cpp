@@ -5,8 +5,8 @@
 namespace {
 
 constexpr qint64 kMsPerTenth = 100;
-constexpr qint64 kSeenSlackMs = LaneStart::kSeenSlackMs;
-constexpr qint64 kClockSlackMs = LaneStart::kClockSlackMs;
+constexpr qint64 kUnbounded = PageTrace::kUnbounded;
+constexpr qint64 kDrift = PageTrace::kDriftPerMille;
 
 // The same answer: a late copy on the line matches to the last byte.
 bool sameShot(const LaneShot &a, const LaneShot &b)
@@ -15,11 +15,23 @@ bool sameShot(const LaneShot &a, const LaneShot &b)
         && a.place == b.place;
 }
 
-// An own time in ms: the target counts whole tenths, so the shot was taken
-// up to a tenth after it.
-qint64 ownMs(const LaneShot &shot)
+// The real time between two own times of one page: the target counts whole
+// tenths on a clock that may run kDrift per mille fast or slow.
+qint64 leastApart(int fromTenths, int toTenths)
 {
-    return shot.timeTenths * kMsPerTenth;
+    const qint64 targetMs = std::max<qint64>(0, (toTenths - fromTenths - 1) * kMsPerTenth);
+    return targetMs * 1000 / (1000 + kDrift);
+}
+
+qint64 mostApart(int fromTenths, int toTenths)
+{
+    const qint64 targetMs = (toTenths - fromTenths + 1) * kMsPerTenth;
+    return targetMs * 1000 / (1000 - kDrift) + 1;
+}
+
+PageTrace::Span startWindow(qint64 startMs)
+{
+    return {startMs - LaneStart::kStartSlackMs, startMs + LaneStart::kStartCopyMs};
 }
 
 } // namespace
@@ -28,131 +40,194 @@ qint64 ownMs(const LaneShot &shot)
 
 void PageTrace::clear()
 {
-    m_shots.clear();
+    m_answers.clear();
     m_lacking.clear();
-    m_from = -kUnbounded;
-    m_to = kUnbounded;
 }
 
-void PageTrace::bound(qint64 from, qint64 to)
+void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
 {
-    m_from = std::max(m_from, from);
-    m_to = std::min(m_to, to);
+    m_answers.append({shot, atMs});
 }
 
-void PageTrace::merge(const PageTrace &later)
+void PageTrace::forget(int number, qint64 sinceMs)
 {
-    for (auto it = later.m_shots.cbegin(); it != later.m_shots.cend(); ++it) {
-        // The first answer of a shot bounds the page's count the closest.
-        if (!m_shots.contains(it.key()))
-            m_shots.insert(it.key(), it.value());
+    m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
+                                   [=](const Answer &a) {
+                                       return a.shot.number == number && a.atMs >= sinceMs;
+                                   }),
+                    m_answers.end());
+}
+
+void PageTrace::dropBefore(qint64 sinceMs)
+{
+    m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
+                                   [=](const Answer &a) { return a.atMs < sinceMs; }),
+                    m_answers.end());
+    for (auto it = m_lacking.begin(); it != m_lacking.end();)
+        it = it.value() < sinceMs ? m_lacking.erase(it) : std::next(it);
+}
+
+const PageTrace::Answer *PageTrace::answerOf(int number, qint64 sinceMs) const
+{
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
+        if (it->shot.number == number)
+            return &*it;
     }
-    for (auto it = later.m_lacking.cbegin(); it != later.m_lacking.cend(); ++it)
-        m_lacking.insert(it.key(), std::max(m_lacking.value(it.key(), it.value()), it.value()));
-    bound(later.m_from, later.m_to);
+    return nullptr;
 }
 
-bool PageTrace::holds(const LaneShot &shot) const
+bool PageTrace::readBefore(const LaneShot &shot, qint64 sinceMs) const
 {
-    const auto it = m_shots.constFind(shot.number);
-    return it != m_shots.cend() && sameShot(it->shot, shot);
+    return std::any_of(m_answers.cbegin(), m_answers.cend(), [&](const Answer &a) {
+        return a.atMs < sinceMs && sameShot(a.shot, shot);
+    });
 }
 
-PageTrace::Span PageTrace::origin(const PageTrace *also) const
+QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
 {
-    constexpr Span kNoPage{1, 0};
-    PageTrace all = *this;
-    if (also) {
-        for (auto it = also->m_shots.cbegin(); it != also->m_shots.cend(); ++it) {
-            const auto mine = all.m_shots.constFind(it.key());
-            // One page holds one shot of a number.
-            if (mine != all.m_shots.cend() && !sameShot(mine->shot, it->shot))
-                return kNoPage;
-        }
-        all.merge(*also);
+    QVector<int> numbers;
+    for (const Answer &a : m_answers) {
+        if (a.atMs >= sinceMs)
+            numbers.append(a.shot.number);
     }
-    qint64 seenFrom = -kUnbounded;
-    qint64 seenTo = kUnbounded;
-    int lastTime = -1;
-    for (const Answer &answer : qAsConst(all.m_shots)) {
-        // Along one page the numbers and the own times grow together.
-        if (answer.shot.timeTenths < lastTime)
-            return kNoPage;
-        lastTime = answer.shot.timeTenths;
-        // It was taken before it was answered.
-        seenTo = std::min(seenTo, answer.atMs - ownMs(answer.shot));
-    }
-    for (auto it = all.m_lacking.cbegin(); it != all.m_lacking.cend(); ++it) {
-        // The first shot at or above a number lacked was taken after that moment.
-        const auto shot = all.m_shots.lowerBound(it.key());
-        if (shot == all.m_shots.cend())
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span origin) const
+{
+    // One answer a number: the earliest of its copies bounds it the closest.
+    QMap<int, const Answer *> shots;
+    for (const Answer &a : m_answers) {
+        if (a.atMs < sinceMs)
             continue;
-        if (shot->atMs < it.value() - kSeenSlackMs)
-            return kNoPage; // it answered with the shot, and later lacked it
-        seenFrom = std::max(seenFrom, it.value() - ownMs(shot->shot) - kMsPerTenth);
+        const auto it = shots.constFind(a.shot.number);
+        if (it == shots.cend())
+            shots.insert(a.shot.number, &a);
+        else if (!sameShot((*it)->shot, a.shot))
+            return std::nullopt; // one page holds one shot of a number
     }
-    return {std::max(all.m_from, seenFrom - kSeenSlackMs), std::min(all.m_to, seenTo + kClockSlackMs)};
+    // The page's count begins at node 0 with own time 0; node k is the k-th
+    // shot answered. Each gets the moments it can have been taken at.
+    struct Node
+    {
+        int tenths;
+        qint64 from;
+        qint64 to;
+    };
+    QVector<Node> nodes;
+    nodes.reserve(shots.size() + 1);
+    nodes.append({0, origin.from, origin.to});
+    for (const Answer *a : qAsConst(shots)) {
+        // Along one page the numbers and the own times grow together.
+        if (a->shot.timeTenths < nodes.last().tenths)
+            return std::nullopt;
+        // Taken before it was read.
+        nodes.append({a->shot.timeTenths, -kUnbounded, a->atMs + LaneStart::kClockSlackMs});
+    }
+    const QList<int> numbers = shots.keys();
+    for (auto it = m_lacking.cbegin(); it != m_lacking.cend(); ++it) {
+        if (it.value() < sinceMs)
+            continue;
+        // The first shot at or above a number lacked was taken after the
+        // target said so.
+        const auto above = std::lower_bound(numbers.cbegin(), numbers.cend(), it.key());
+        if (above == numbers.cend())
+            continue;
+        Node &node = nodes[int(above - numbers.cbegin()) + 1];
+        node.from = std::max(node.from, it.value() - LaneStart::kSeenSlackMs);
+    }
+    // Along the page, both ways: on a chain this leaves each node exactly
+    // the moments some taking of the whole page allows.
+    for (int k = 1; k < nodes.size(); ++k) {
+        const Node &before = nodes.at(k - 1);
+        Node &node = nodes[k];
+        node.from = std::max(node.from, before.from + leastApart(before.tenths, node.tenths));
+        node.to = std::min(node.to, before.to + mostApart(before.tenths, node.tenths));
+    }
+    for (int k = nodes.size() - 2; k >= 0; --k) {
+        const Node &after = nodes.at(k + 1);
+        Node &node = nodes[k];
+        node.from = std::max(node.from, after.from - mostApart(node.tenths, after.tenths));
+        node.to = std::min(node.to, after.to - leastApart(node.tenths, after.tenths));
+    }
+    QMap<int, Span> spans;
+    for (int k = 0; k < nodes.size(); ++k) {
+        const Span span{nodes.at(k).from, nodes.at(k).to};
+        if (span.isEmpty())
+            return std::nullopt;
+        if (k > 0)
+            spans.insert(numbers.at(k - 1), span);
+    }
+    return spans;
 }
 
 // ---------------------------------------------------------------- LaneStart
 
-void LaneStart::beginPage(qint64 startMs, bool own)
+void LaneStart::knownPage(qint64 startMs)
 {
-    // What the target holds at this START, if it misses it.
-    switch (m_state) {
-    case State::Fresh:
-    case State::Taken:
-    case State::New: {
-        m_earlier = m_page;
-        if (m_pageFromStart && m_startMs >= 0) {
-            // Counted from its START, if its answers agree: a lane can miss
-            // a START it was heard around.
-            PageTrace counted = m_page;
-            counted.bound(m_startMs - kStartSlackMs, m_startMs + kStartCopyMs);
-            if (!counted.origin().isEmpty())
-                m_earlier = counted;
-        }
-        break;
-    }
-    case State::Kept:
-    case State::Other:
-        if (m_keptFits)
-            m_earlier.merge(m_page);
-        else
-            m_earlier = m_page;
-        break;
-    case State::Judging:
-        // Undecided: only what it answered since is known to be on its page.
-        m_earlier = m_page;
-        break;
-    }
-    clearPage();
+    m_trace.clear();
+    m_accounts.clear();
     m_startMs = startMs;
-    m_pageFromStart = true;
+    m_current = startMs >= 0 ? Account{startWindow(startMs), startMs}
+                             : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
+    m_state = State::Fresh;
     m_newFits = true;
-    m_keptFits = true;
-    m_unheard = !own && !m_heard;
+    m_keptFits = false;
+    m_unheard = false;
     m_toldMissed = false;
     m_toldDoubt = false;
-    m_state = own ? State::Fresh : m_heard ? State::Taken : State::Judging;
+    clearPage();
+}
+
+void LaneStart::beginPage(qint64 startMs, bool own)
+{
+    if (own) {
+        knownPage(startMs);
+        return;
+    }
+    // The page the target held, if it misses this START: the one begun at
+    // the last START, or at an earlier one, as far as its answers still allow.
+    if (m_newFits)
+        m_accounts.append(m_current);
+    const Span fresh = startWindow(startMs);
+    QVector<Account> kept;
+    for (Account account : qAsConst(m_accounts)) {
+        // A page kept across this START began before it.
+        account.origin.to = std::min(account.origin.to, fresh.to);
+        if (m_trace.bounds(account.sinceMs, account.origin))
+            kept.append(account);
+    }
+    while (kept.size() > kMaxAccounts)
+        kept.removeFirst();
+    if (!kept.isEmpty() && kept.first().sinceMs > -kUnbounded)
+        m_trace.dropBefore(kept.first().sinceMs);
+    m_accounts = kept;
+    m_current = {fresh, startMs};
+    m_startMs = startMs;
+    clearPage();
+    m_newFits = true;
+    m_keptFits = !m_accounts.isEmpty();
+    m_unheard = !m_heard;
+    m_toldMissed = false;
+    m_toldDoubt = false;
+    m_state = m_heard ? State::Taken : State::Judging;
 }
 
 void LaneStart::targetReset()
 {
-    m_state = State::Fresh;
-    m_earlier.clear();
-    clearPage();
-    m_pageFromStart = false;
+    knownPage(-1);
 }
 
 void LaneStart::clearPage()
 {
-    m_page.clear();
     m_decided.clear();
     m_readUpTo = 0;
     m_askAgain = 0;
     m_repeated = 0;
-    m_checkNumber = 0;
+    m_check = {};
+    m_checkMisses = 0;
     m_waitingSinceMs = -1;
 }
 
@@ -160,47 +235,54 @@ void LaneStart::setHeard(bool heard)
 {
     const bool back = heard && !m_heard;
     m_heard = heard;
-    if (!heard && m_state == State::Taken && m_page.shots().isEmpty()) {
+    const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
+    if (!heard && m_state == State::Taken && !answered) {
         // Unanswered between the START and the page's first shot: it may have
         // been deaf when the START went out.
         m_unheard = true;
         m_state = State::Judging;
     }
     // Is it still the page it had? Its last shot is asked for again.
-    if (back && !m_page.shots().isEmpty())
-        m_checkNumber = m_page.shots().lastKey();
+    if (back && answered) {
+        m_check = *m_trace.lastAnswer();
+        m_checkMisses = 0;
+    }
+}
+
+bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
+{
+    return leastApart(0, shot.timeTenths) > nowMs - m_startMs + kStartSlackMs + kClockSlackMs;
 }
 
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
 {
     const int n = shot.number;
-    if (m_checkNumber > 0) {
-        if (n != m_checkNumber)
+    if (checksPage()) {
+        if (n != m_check.shot.number)
             return {}; // an answer to a poll before the silence
-        m_checkNumber = 0;
-        const auto seen = m_page.shots().constFind(n);
-        if (seen == m_page.shots().cend() || !sameShot(seen->shot, shot))
-            return lostPage();
-        return {};
+        if (sameShot(m_check.shot, shot)) {
+            m_check = {};
+            return {};
+        }
+        return checkFailed();
     }
     if (m_askAgain == n)
         m_askAgain = 0;
-    // Like a shot of the earlier page, and that page can have been one.
-    const bool repeat = m_state != State::Fresh && m_earlier.holds(shot)
-        && !m_earlier.origin().isEmpty();
+    // Like a shot read before this START: one such answer may be a late copy
+    // on the line, so it is asked for again.
+    const bool repeat = m_state != State::Fresh && m_trace.readBefore(shot, pageSince());
     if (repeat && m_repeated != n) {
-        // One answer like an earlier one may be a late copy on the line.
         m_repeated = n;
         m_askAgain = n;
         return {};
     }
-    m_page.addAnswer(shot, nowMs);
-    if (m_state == State::Taken && repeat)
+    m_trace.addAnswer(shot, nowMs);
+    if (m_state == State::Taken && (repeat || olderThanStart(shot, nowMs)))
         m_state = State::Judging;
     if (m_state == State::Fresh || m_state == State::Taken) {
         if (m_decided.contains(n))
             return {}; // handed out already
-        m_decided.insert(n, Decision::Store);
+        m_decided.insert(n, {Decision::Store, m_state == State::Fresh});
         m_readUpTo = std::max(m_readUpTo, n);
         Verdict verdict;
         verdict.store.append({shot, shot.timeTenths});
@@ -211,33 +293,45 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
 {
-    if (m_checkNumber > 0) {
-        if (number != m_checkNumber)
-            return {};
-        return lostPage(); // it lacks a shot it gave
-    }
+    if (checksPage())
+        return number == m_check.shot.number ? checkFailed() : Verdict{};
     if (m_askAgain == number)
         m_askAgain = 0;
     // The target lacks the shot it seemed to repeat: that was a late copy.
     if (m_repeated == number)
         m_repeated = 0;
-    if (m_page.shots().contains(number)) {
-        if (m_decided.value(number, Decision::Hold) == Decision::Store)
-            return lostPage();
-        // What was held for it was a late copy of an earlier answer.
-        m_page.forget(number);
+    if (const PageTrace::Answer *given = m_trace.answerOf(number, pageSince())) {
+        const auto decided = m_decided.constFind(number);
+        if (decided != m_decided.cend() && decided->decision == Decision::Store) {
+            // It lacks a shot it gave and that was stored: asked for again,
+            // as after a silence.
+            m_check = *given;
+            m_checkMisses = 0;
+            return checkFailed();
+        }
+        // What was read for it was a late copy of an earlier answer.
+        m_trace.forget(number, pageSince());
+        m_decided.remove(number);
         m_readUpTo = std::min(m_readUpTo, number - 1);
     }
-    m_page.addLacking(number, nowMs);
+    m_trace.addLacking(number, nowMs);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     Verdict verdict = judge(nowMs);
-    // The page is read to its end and its answers have not told for a
-    // while: the operator is told what they show so far.
+    // The page has not told for a while: the operator is told what it shows so far.
     if (verdict.word == Word::None && m_waitingSinceMs >= 0
         && nowMs - m_waitingSinceMs >= kTellAfterMs)
         verdict.word = endPage();
     return verdict;
+}
+
+LaneStart::Verdict LaneStart::checkFailed()
+{
+    // One answer unlike the page may be noise, or meant for another poll;
+    // a second one proves the page lost.
+    if (++m_checkMisses < 2)
+        return {};
+    return lostPage();
 }
 
 void LaneStart::refused(int number)
@@ -248,6 +342,20 @@ void LaneStart::refused(int number)
         it = m_decided.erase(it);
 }
 
+bool LaneStart::judged() const
+{
+    return m_state != State::Fresh && m_state != State::Taken;
+}
+
+LaneStart::Word LaneStart::missedWord()
+{
+    // Only once no account of this START is left.
+    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+        return Word::None;
+    m_toldMissed = true;
+    return Word::Missed;
+}
+
 LaneStart::Word LaneStart::endPage()
 {
     if (holdsShots()) {
@@ -256,23 +364,13 @@ LaneStart::Word LaneStart::endPage()
         m_toldDoubt = true;
         return doubtWord();
     }
-    // It answered only with shots of its earlier page.
-    if (m_toldMissed || m_decided.isEmpty() || stores())
-        return Word::None;
-    m_toldMissed = true;
-    return Word::Missed;
-}
-
-bool LaneStart::stores() const
-{
-    return std::any_of(m_decided.cbegin(), m_decided.cend(),
-                       [](Decision decision) { return decision == Decision::Store; });
+    return missedWord();
 }
 
 int LaneStart::lastRead(int storedUpTo) const
 {
-    if (m_checkNumber > 0)
-        return m_checkNumber - 1;
+    if (checksPage())
+        return m_check.shot.number - 1;
     if (m_askAgain > 0)
         return m_askAgain - 1;
     return std::max(storedUpTo, m_readUpTo);
@@ -280,139 +378,105 @@ int LaneStart::lastRead(int storedUpTo) const
 
 int LaneStart::heldCount() const
 {
-    return int(std::count_if(m_page.shots().keyBegin(), m_page.shots().keyEnd(),
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    return int(std::count_if(numbers.cbegin(), numbers.cend(),
                              [this](int number) { return !m_decided.contains(number); }));
-}
-
-void LaneStart::dropAccounts()
-{
-    if (m_newFits) {
-        PageTrace counted = m_page;
-        counted.bound(m_startMs - kStartSlackMs, m_startMs + kStartCopyMs);
-        m_newFits = !counted.origin().isEmpty();
-    }
-    if (m_keptFits)
-        m_keptFits = !m_earlier.origin(&m_page).isEmpty();
-}
-
-PageTrace::Span LaneStart::keptSpan() const
-{
-    return m_keptFits ? m_earlier.origin(&m_page) : m_page.origin();
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 {
     Verdict verdict;
-    const bool newFitted = m_newFits;
-    dropAccounts();
+    const auto mine = m_trace.bounds(m_current.sinceMs, m_current.origin);
+    m_newFits = mine.has_value();
+    QVector<QMap<int, Span>> earlier;
+    for (const Account &account : qAsConst(m_accounts)) {
+        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
+            earlier.append(*spans);
+    }
+    m_keptFits = !earlier.isEmpty();
     m_state = m_keptFits ? (m_newFits ? State::Judging : State::Kept)
                          : (m_newFits ? State::New : State::Other);
-    const PageTrace::Span kept = keptSpan();
+    // Neither: a page begun at some moment we know nothing of, told only by
+    // the answers since this START.
+    if (!m_newFits && !m_keptFits) {
+        if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
+            earlier.append(*spans);
+    }
+    const bool none = !m_newFits && earlier.isEmpty();
 
-    // A decision the accounts left no longer make is made again, the page
-    // stored anew in its order. A stored shot is withdrawn only when it is
-    // known to be an earlier one, never on a doubt.
-    QVector<int> stored;
-    bool changed = false;
-    for (auto it = m_decided.cbegin(); it != m_decided.cend(); ++it) {
-        const Decision now = decide(kept, m_page.shots().value(it.key()));
-        if (it.value() == Decision::Store) {
-            stored.append(it.key());
-            verdict.wrong += now == Decision::Skip ? 1 : 0;
-            changed = changed || now == Decision::Skip;
-        } else {
-            changed = changed || now != Decision::Skip;
+    const auto byMoment = [this](const Span &span) {
+        if (span.from >= m_startMs)
+            return Decision::Store;
+        // The START went out at most kStartSlackMs before we read it.
+        if (span.to < m_startMs - kStartSlackMs)
+            return Decision::Skip;
+        return Decision::Hold;
+    };
+    const auto decide = [&](int number) {
+        if (none)
+            return Decision::Hold;
+        std::optional<Decision> all;
+        if (m_newFits)
+            all = Decision::Store; // counted from this START, every shot was taken after it
+        for (const QMap<int, Span> &spans : qAsConst(earlier)) {
+            const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
+            if (all && *all != d)
+                return Decision::Hold;
+            all = d;
+        }
+        return *all;
+    };
+    const auto sinceStart = [&](int number, const LaneShot &shot) {
+        if (m_newFits || earlier.isEmpty())
+            return shot.timeTenths;
+        const Span span = earlier.first().value(number, {m_startMs, m_startMs});
+        return int(std::max<qint64>(0, span.from - m_startMs) / kMsPerTenth);
+    };
+
+    // A shot stored as it came is withdrawn only once it is proven earlier.
+    for (auto it = m_decided.begin(); it != m_decided.end(); ++it) {
+        if (it->decision != Decision::Store || it->proven)
+            continue;
+        const Decision now = decide(it.key());
+        if (now == Decision::Skip) {
+            verdict.withdraw.append(it.key());
+            *it = {Decision::Skip, true};
+        } else if (now == Decision::Store) {
+            it->proven = true;
         }
     }
-    if (changed) {
-        verdict.withdraw = stored;
-        m_decided.clear();
-    } else {
-        verdict.wrong = 0;
-    }
+    verdict.wrong = verdict.withdraw.size();
 
     // Stored or passed over in the page's order, up to the first shot held.
     bool held = false;
-    for (const PageTrace::Answer &answer : m_page.shots()) {
-        if (m_decided.contains(answer.shot.number))
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    for (int number : numbers) {
+        if (m_decided.contains(number))
             continue;
-        const Decision decision = decide(kept, answer);
+        const Decision decision = decide(number);
         if (decision == Decision::Hold) {
             held = true;
             break;
         }
-        m_decided.insert(answer.shot.number, decision);
-        if (decision == Decision::Store)
-            verdict.store.append({answer.shot, sinceStart(kept, answer)});
+        m_decided.insert(number, {decision, true});
+        if (decision == Decision::Store) {
+            const LaneShot &shot = m_trace.answerOf(number, pageSince())->shot;
+            verdict.store.append({shot, sinceStart(number, shot)});
+        }
     }
-    if (!m_page.shots().isEmpty())
-        m_readUpTo = std::max(m_readUpTo, m_page.shots().lastKey());
-    // Shots held, or only the earlier page's passed over: the page has not
-    // told yet.
-    const bool waiting = held || (!m_decided.isEmpty() && !stores());
-    m_waitingSinceMs = !waiting ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
+    if (!numbers.isEmpty())
+        m_readUpTo = std::max(m_readUpTo, numbers.last());
+    m_waitingSinceMs = !held ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
 
-    // Told once: the target kept its earlier page (its answers cannot count
-    // from this START); told again when shots stored for it are taken back.
-    if (newFitted && !m_newFits && m_keptFits && !m_toldMissed) {
-        m_toldMissed = true;
-        verdict.word = verdict.wrong > 0 ? Word::Withdrawn : Word::Missed;
-    } else if (verdict.wrong > 0) {
+    verdict.word = missedWord();
+    if (verdict.wrong > 0)
         verdict.word = Word::Withdrawn;
-    }
     return verdict;
-}
-
-LaneStart::Decision LaneStart::decide(const PageTrace::Span &kept,
-                                      const PageTrace::Answer &answer) const
-{
-    if (m_keptFits) {
-        const Decision byKept = byMoment(kept, answer);
-        // Counted from this START, every shot was taken after it. A shot
-        // the earlier page gave (the same answer to the last byte) is passed
-        // over as that page's until an answer proves the page new; then it
-        // is read again.
-        if (m_newFits && byKept != Decision::Store)
-            return m_earlier.holds(answer.shot) ? byKept : Decision::Hold;
-        return byKept;
-    }
-    // Not the earlier page: counted from this START, or from some other
-    // moment its own answers tell, or from none they agree on.
-    if (m_newFits || kept.isEmpty())
-        return Decision::Store;
-    return byMoment(kept, answer);
-}
-
-LaneStart::Decision LaneStart::byMoment(const PageTrace::Span &span,
-                                        const PageTrace::Answer &answer) const
-{
-    if (span.isEmpty())
-        return Decision::Hold;
-    // When the shot was taken: its page's count plus its own time, and not
-    // after it was answered.
-    const qint64 from = span.from + ownMs(answer.shot);
-    const qint64 to = std::min(span.to + ownMs(answer.shot) + kMsPerTenth, answer.atMs);
-    const qint64 start = m_startMs;
-    if (to - from <= kDecideWithinMs)
-        return (from + to) / 2 >= start ? Decision::Store : Decision::Skip;
-    if (from >= start)
-        return Decision::Store;
-    if (to < start)
-        return Decision::Skip;
-    return Decision::Hold;
-}
-
-int LaneStart::sinceStart(const PageTrace::Span &kept, const PageTrace::Answer &answer) const
-{
-    if (m_newFits || kept.isEmpty())
-        return answer.shot.timeTenths;
-    const qint64 from = kept.from + ownMs(answer.shot);
-    return int(std::max<qint64>(0, from - m_startMs) / kMsPerTenth);
 }
 
 LaneStart::Verdict LaneStart::lostPage()
 {
-    targetReset();
+    knownPage(-1);
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

@@ -5,9 +5,11 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <optional>
+
 // What a target answer carries of a shot: its number on the target's page,
 // its point, its place code and its own time (tenths of a second the target
-// counts from the START it took, in real time).
+// counts from the START it took, on its own clock).
 struct LaneShot
 {
     int number = 0;
@@ -16,15 +18,24 @@ struct LaneShot
     qint8 place = 0;
 };
 
-// What the program saw of one page of a target's shot memory: the shots it
-// answered and when, and when it last said it held no shot of a number.
-// Moments are ms on the clock the targets count their own time by (real
-// time, never the exercise clock that a demonstration may speed up).
+// What the program saw of a target's shot memory since it last knew the
+// page for sure, and what that proves of when each shot was taken. Moments
+// are ms on the clock the targets count their own time by (real time, never
+// the exercise clock that a demonstration may speed up).
+//
+// A target's page began at one moment (a START it took, or a reset) and it
+// counts each shot's own time from there on its own clock, which may run up
+// to kDriftPerMille fast or slow. An account of the page says when it began:
+// within a window of moments. Against it every answer tells something: a
+// shot was taken before it was read; a shot at or above a number the target
+// said it lacked was taken after that answer was given; two shots of the
+// page lie apart by their own times' difference, give or take the drift; one
+// page holds one shot per number. `bounds` propagates all of it along the
+// page and gives each shot the moments it can have been taken at; an account
+// whose bounds leave some shot no moment does not fit.
 class PageTrace
 {
 public:
-    // Moments a page's count can have begun at; empty when no one page can
-    // have given every answer seen.
     struct Span
     {
         qint64 from;
@@ -38,28 +49,35 @@ public:
     };
 
     static constexpr qint64 kUnbounded = Q_INT64_C(1) << 50;
+    // How far a target's clock may run from ours.
+    static constexpr qint64 kDriftPerMille = 20;
 
     void clear();
-    bool isEmpty() const { return m_shots.isEmpty() && m_lacking.isEmpty(); }
-    void addAnswer(const LaneShot &shot, qint64 atMs) { m_shots.insert(shot.number, {shot, atMs}); }
-    void addLacking(int number, qint64 atMs) { m_lacking.insert(number, atMs); }
-    void forget(int number) { m_shots.remove(number); }
-    // The page's count began within these moments (the target took a START).
-    void bound(qint64 from, qint64 to);
-    // Later answers of the same page.
-    void merge(const PageTrace &later);
+    bool isEmpty() const { return m_answers.isEmpty() && m_lacking.isEmpty(); }
+    void addAnswer(const LaneShot &shot, qint64 atMs);
+    void addLacking(int number, qint64 atMs) { m_lacking[number] = atMs; }
+    // Forgets the answers of a number read since sinceMs: a late copy.
+    void forget(int number, qint64 sinceMs);
+    // Drops what was read before sinceMs.
+    void dropBefore(qint64 sinceMs);
 
-    const QMap<int, Answer> &shots() const { return m_shots; }
-    bool holds(const LaneShot &shot) const;
-    // Where this page's count can have begun, given every answer of it and
-    // of `also` as answers of one page (nullptr: this page alone).
-    Span origin(const PageTrace *also = nullptr) const;
+    // The answer of a number read since sinceMs that counts (the latest).
+    const Answer *answerOf(int number, qint64 sinceMs) const;
+    // Whether the same answer, to the last byte, was read before sinceMs.
+    bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
+    // The numbers answered since sinceMs, in order.
+    QVector<int> numbersSince(qint64 sinceMs) const;
+    // The last answer read.
+    const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
+
+    // The moments each shot answered since sinceMs can have been taken at,
+    // by number, when the page began within origin; empty when some shot has
+    // none (the account does not fit).
+    std::optional<QMap<int, Span>> bounds(qint64 sinceMs, Span origin) const;
 
 private:
-    QMap<int, Answer> m_shots;   // by number, the latest answer
+    QVector<Answer> m_answers;   // in the order read
     QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
-    qint64 m_from = -kUnbounded;
-    qint64 m_to = kUnbounded;
 };
 
 // Whether one lane's target took the last START of the whole line (the one
@@ -68,45 +86,43 @@ private:
 // that missed a START still holds its earlier page, answers with its shots
 // and records new ones on it.
 //
-// A lane that answered around the START is taken to have taken it: its
-// answers are stored as they come (it pays nothing). One that did not, or
-// that answers with a shot of its earlier page twice, is judged: two
-// accounts of its page are held against everything seen, the page begun at
-// this START (its count from this START) and the earlier page kept (one
-// count over every answer of both pages, "no shot" answers included: a shot
-// answered now was taken after the moment the target last lacked its
-// number). An account that no longer fits is dropped for good. A shot is
-// stored when every account that fits says it was taken after the START,
-// passed over when every one says before, and held otherwise; a shot the
-// earlier page gave (the same answer to the last byte) is passed over while
-// the earlier page's count puts it before the START, until an answer proves
-// the page new. The shots after a held one wait for it, so the page is
-// stored in its order. Each new answer judges the page again: when a
-// decision changes, what was stored of the page is withdrawn (only a shot
-// known to be an earlier one, never on a doubt) and the page stored anew
-// from the answers held. A page that has not told for a while, or at its
-// end, is named to the operator.
+// The accounts of a lane are the STARTs it may have taken last: this one,
+// or any earlier one since its page was last known for sure (a reset, a
+// START the target confirmed itself, a lost page), or none of them (the
+// page it held before the first). Each answer is checked against each
+// account (see PageTrace); one that no longer fits is dropped. A shot is
+// stored when every account that fits puts it after this START, passed over
+// when every one puts it before, and held otherwise: nothing is decided on a
+// guess. Shots after a held one wait for it, so a page is stored in its
+// order.
+//
+// A lane heard around the START is taken to have taken it and stores its
+// shots as they come, but each is checked by its own time: one longer than
+// the time since the START, or a repeat of a shot of an earlier page, has
+// the lane judged. What was stored then and is proven earlier is withdrawn
+// (only that: never on a doubt).
 //
 // States, and what leaves them:
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored. Left by the next START.
 //   Taken    answered around the START: stored as it comes. A shot of the
-//            earlier page asked for twice, or a silence before the first
-//            answer: Judging.
-//   Judging  both accounts fit. The page that leaves one: New or Kept.
-//   New      the earlier page cannot hold the answers: every shot is
-//            stored. One that this START's count cannot hold either: Other.
-//   Kept     the answers cannot be counted from this START, and the earlier
-//            page holds them: the target missed the START (the operator is
-//            told once); shots are stored by the moment their own times put
-//            them at. One the earlier page cannot hold: Other.
-//   Other    neither: a page begun some other time; its shots are stored by
-//            the moment their own times put them at, and all of them when
-//            the times agree on no count.
+//            earlier page asked for twice, an own time older than the START,
+//            or a silence before the first answer: Judging.
+//   Judging  this START's account and an earlier one fit.
+//   New      only this START's account fits: every shot is stored.
+//   Kept     only earlier accounts fit: the target missed the START (the
+//            operator is told once); shots are stored by the moment their
+//            own times prove.
+//   Other    none fits: a page begun some other time; its shots are stored
+//            by what the answers read since this START prove.
+// The operator is told what is proven: that the lane did not take the START
+// only when no account of this START is left, that shots were withdrawn when
+// they were proven earlier, and that shots are held when a page has not told
+// for a while or at its end.
 // A lane that comes back from a silence is asked for the last shot it gave:
-// another answer, or none, means the target lost its page: Fresh, read again
-// from its first shot, and the operator told.
+// two answers unlike it (another shot, or none) mean the target lost its
+// page: Fresh, read again from its first shot, and the operator told.
 class LaneStart
 {
 public:
@@ -127,13 +143,13 @@ public:
     };
     struct Verdict
     {
-        QVector<Take> store;      // in the page's order, after the withdrawal
+        QVector<Take> store; // in the page's order
         // Numbers of this page's stored shots taken back: their rows go, the
         // later ones of the page close up; what `store` holds then takes its
         // place in the page's order.
         QVector<int> withdraw;
-        int wrong = 0;            // of them, the shots taken before the START
-        bool lostPage = false;    // the target's count starts again from 1
+        int wrong = 0;         // of them, the shots taken before the START
+        bool lostPage = false; // the target's count starts again from 1
         Word word = Word::None;
     };
 
@@ -147,10 +163,10 @@ public:
     // Room for the target's clock against ours (a shot is answered after it
     // was taken, whenever we read the answer).
     static constexpr qint64 kClockSlackMs = 200;
-    // A shot whose moment is known within this is decided by the middle.
-    static constexpr qint64 kDecideWithinMs = 5000;
     // The operator is told of shots held this long that the page could not decide.
     static constexpr qint64 kTellAfterMs = 10000;
+    // The STARTs a page is judged against, at most (a stage's every window).
+    static constexpr int kMaxAccounts = 32;
 
     // A START, confirmed at startMs, began a new page: a START of the whole
     // line, or (own) one that the target confirmed itself (a re-shoot).
@@ -166,11 +182,13 @@ public:
     // The database refused this shot: it is asked for again.
     void refused(int number);
     // The page's shooting time is over (a pistol series or window): a lane
-    // whose shots could not be decided, or that answered only with shots of
-    // its earlier page, is told, once.
+    // whose shots could not be decided, or that is proven to have missed the
+    // START, is told, once.
     Word endPage();
 
     State state() const { return m_state; }
+    // When the START the current page is judged against was confirmed; -1: none.
+    qint64 startMs() const { return m_startMs; }
     // The last number to count as read, given the last one stored: the next
     // poll asks for the one after it.
     int lastRead(int storedUpTo) const;
@@ -178,44 +196,57 @@ public:
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
-    bool checksPage() const { return m_checkNumber > 0; }
+    bool checksPage() const { return m_check.shot.number > 0; }
 
 private:
+    using Span = PageTrace::Span;
     enum class Decision { Store, Skip, Hold };
+    // A START the page may have begun at: its window, and since when its
+    // answers are of that page.
+    struct Account
+    {
+        PageTrace::Span origin;
+        qint64 sinceMs;
+    };
+    struct Decided
+    {
+        Decision decision = Decision::Hold;
+        bool proven = false; // an assumed store (a lane taken to have started) may be withdrawn
+    };
 
     Verdict judge(qint64 nowMs);
-    // kept: where the count of the page kept can have begun.
-    Decision decide(const PageTrace::Span &kept, const PageTrace::Answer &answer) const;
-    // Whether the shot was taken after this START, by its page's count.
-    Decision byMoment(const PageTrace::Span &span, const PageTrace::Answer &answer) const;
-    int sinceStart(const PageTrace::Span &kept, const PageTrace::Answer &answer) const;
-    // Drops the accounts of the page that no longer fit what it answered.
-    void dropAccounts();
-    // The count of the page kept: the earlier page's and this one's answers
-    // together, or, when they cannot be one page, this one's alone.
-    PageTrace::Span keptSpan() const;
     Verdict lostPage();
-    // Forgets what was read of the current page.
+    // Forgets what was decided of the current page.
     void clearPage();
+    // Starts over from a page known for sure: begun at a START the target
+    // confirmed itself (startMs), or at a moment not known (-1).
+    void knownPage(qint64 startMs);
+    // Since when the answers are of the current page.
+    qint64 pageSince() const { return m_current.sinceMs; }
+    bool judged() const;
     Word doubtWord() const { return m_unheard ? Word::Unheard : Word::InDoubt; }
-    // Some answer of the page was stored.
-    bool stores() const;
+    // A shot taken before this START, against the time since it.
+    bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
+    // The check after a silence got an answer unlike the shot it gave.
+    Verdict checkFailed();
+    Word missedWord();
 
     State m_state = State::Fresh;
-    PageTrace m_earlier; // what is known of the page the target held before this START
-    PageTrace m_page;    // what it answered since
-    QMap<int, Decision> m_decided; // numbers of this page stored or passed over
+    PageTrace m_trace;            // every answer since the page was last known for sure
+    QVector<Account> m_accounts;  // the earlier STARTs (and the page before them)
+    Account m_current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
+    QMap<int, Decided> m_decided; // numbers of this page stored or passed over
     qint64 m_startMs = -1;
-    bool m_pageFromStart = false; // the current page's count began at m_startMs
-    bool m_newFits = true;
-    bool m_keptFits = true;
+    bool m_newFits = true;        // this START's account fits
+    bool m_keptFits = true;       // an earlier account fits
     bool m_heard = true;
-    bool m_unheard = false;    // silent around this START
+    bool m_unheard = false;       // silent around this START
     bool m_toldMissed = false;
     bool m_toldDoubt = false;
     int m_readUpTo = 0;
-    int m_askAgain = 0;        // a number asked for once more
-    int m_repeated = 0;        // the number of the last repeat of an earlier shot
-    int m_checkNumber = 0;     // after a silence: the last number read, asked for again
+    int m_askAgain = 0;           // a number asked for once more
+    int m_repeated = 0;           // the number of the last repeat of an earlier shot
+    PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
+    int m_checkMisses = 0;        // answers unlike it so far
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

@@ -113,7 +113,8 @@ public:
 
 // A shot answer as the bus master reports it; y in tenths of a millimetre
 // on row 8 gives the value (y 13: 10.4, y 25: 10.0, y 26: 9.9).
-inline void shoot(MyEvent *event, int lane, int number, int y = 25, int time = 100)
+// time: the own time, 0.5 s, a shot taken as the START went out.
+inline void shoot(MyEvent *event, int lane, int number, int y = 25, int time = 5)
 {
     event->slot_emu_AddBullet(lane, number, QPoint(0, y), schar(1), time, time);
 }

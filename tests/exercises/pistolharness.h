@@ -55,10 +55,9 @@ struct PistolRun
         event->setPrev(prev);
         exercise = std::make_unique<Kind>(list.get(), event.get(), extra...);
         exercise->setClock(&clock);
-        // The targets count real time, which the hand-advanced clock does not
-        // move: a shot fired window after window at the same point and time
-        // is each time a shot taken after the START.
-        exercise->setTargetClock(nullptr);
+        // The targets count their own time on a clock of their own that moves
+        // with the exercise's; a shot is answered as its own time comes.
+        exercise->setTargetClock(&targetClock);
         wireRunScreen(exercise.get(), &screen);
         bus = std::make_unique<BusRecorder>(exercise.get());
         timeText = std::make_unique<QSignalSpy>(exercise.get(), &MyEvent::sig_view_TimeChange);
@@ -74,6 +73,7 @@ struct PistolRun
     void advance(qint64 ms)
     {
         clock.advanceMs(ms);
+        targetClock.advanceMs(ms);
         const int id = exercise->clockTimerId() != -1 ? exercise->clockTimerId()
                                                        : exercise->graceTimerId();
         if (id == -1)
@@ -102,12 +102,23 @@ struct PistolRun
     // A shot answer of a lane, numbered on from its last one on this page;
     // y < 0 puts each series' shots apart, as a shooter does, so that none
     // looks like a shot of the page before.
-    void shootNext(int lane, int timeTenths = 15, int y = -1)
+    void shootNext(int lane, int timeTenths = 5, int y = -1)
     {
         const int number = list->lastBulletNumberOfTarget(lane, list->stageOfTarget(lane)) + 1;
         if (y < 0)
             y = 100 + 10 * exercise->seriesNumber() + number;
-        shoot(exercise.get(), lane, number, y, timeTenths);
+        shoot(lane, number, y, timeTenths);
+    }
+
+    // A shot answer read as the target gives it: its own time counted from
+    // the START the lane's page is judged against.
+    void shoot(int lane, int number, int y, int timeTenths)
+    {
+        const TMemberPlace *place = list->placeByTarget(lane);
+        const qint64 start = place ? place->laneStart().startMs() : -1;
+        if (start >= 0)
+            targetClock.setNowMs(std::max(targetClock.nowMs(), start + timeTenths * 100 + 50));
+        eventtest::shoot(exercise.get(), lane, number, y, timeTenths);
     }
 
     void clearSpies()
@@ -119,6 +130,7 @@ struct PistolRun
     }
 
     ManualClock clock;
+    ManualClock targetClock;
     FakeRunScreen screen;
     std::unique_ptr<TEvent> event;
     std::unique_ptr<TBulletList> list;

@@ -317,8 +317,8 @@ void TestEventPrecisionStage::lateShotRefused()
     auto run = makeRun({1});
     startSeries(*run);
     // 300.2 s is the last time a target may give a shot of the series.
-    shoot(run->exercise.get(), 1, 1, 25, 3002);
-    shoot(run->exercise.get(), 1, 2, 25, 3003);
+    run->shoot(1, 1, 25, 3002);
+    run->shoot(1, 2, 25, 3003);
     QCOMPARE(run->list->shotCountOfStage(1, kSighting), 1);
     // The late one is passed over: the lane is asked on.
     QCOMPARE(run->bus->lastPoll(1), 3);
@@ -387,7 +387,7 @@ void TestEventPrecisionStage::pollingOfAStoppedSeriesEndsAtStart()
     r.pressStart();
     QCOMPARE(r.bus->stops.count(), 1);
     // The old series' third shot arrives late and is not taken onto the new page.
-    shoot(r.exercise.get(), 1, 3, 25, 100);
+    r.shoot(1, 3, 25, 100);
     QCOMPARE(r.list->shotCountOfStage(1, kMatch), 2);
     r.advance(kLoadMs);
     confirmStart(r.exercise.get());
@@ -423,8 +423,8 @@ void TestEventPrecisionStage::missedStartOfTheSixthSeries()
     // Its target misses the START of series 6 and answers twice with its
     // series-5 shot 1, fired 5 s after that series' START.
     startSeries(*run);
-    shoot(run->exercise.get(), 1, 1, 35, 50);
-    shoot(run->exercise.get(), 1, 1, 35, 50);
+    run->shoot(1, 1, 35, 50);
+    run->shoot(1, 1, 35, 50);
     endSeries(*run);
     QCOMPARE(told.count(), 1);
     QCOMPARE(shotsWithFine(*run->list, 1, kMatch, kFlagged), 5);

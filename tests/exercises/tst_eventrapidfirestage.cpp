@@ -41,7 +41,7 @@ void window(Run &run, int k, const QList<int> &shooting)
     run.advance(k == 1 ? kTurnedAwayMs : kTurnedAwayMs - kGraceMs);
     run.exercise->slot_emu_EventStarted();
     for (int lane : shooting)
-        shoot(run.exercise.get(), lane, 1, 25 + k, kInWindow); // no two windows' shots alike
+        run.shoot(lane, 1, 25 + k, kInWindow); // no two windows' shots alike
     run.advance(kWindowMs);
     run.advance(kGraceMs);
 }
@@ -148,9 +148,9 @@ void TestEventRapidFireStage::sightingSeriesCycle()
         QCOMPARE(r.bus->takePolls(), (QList<QPair<int, int>>{{1, 1}, {2, 1}}));
 
         // Lane 2 lets window 3 pass.
-        shoot(r.exercise.get(), 1, 1, 25 + k, kInWindow);
+        r.shoot(1, 1, 25 + k, kInWindow);
         if (k != 3)
-            shoot(r.exercise.get(), 2, 1, 25 + k, kInWindow);
+            r.shoot(2, 1, 25 + k, kInWindow);
         r.run(kWindowMs - 100);
         QCOMPARE(r.timeText->last().at(0).toString(), QStringLiteral("2.9"));
         r.advance(100);
@@ -278,7 +278,7 @@ void TestEventRapidFireStage::shotsOutsideAWindow()
         QCOMPARE(run->list->shotCountOfStage(1, kSighting), 1); // the window's miss
         ++shots;
     }
-    shoot(run->exercise.get(), 1, 1, 25, time);
+    run->shoot(1, 1, 25, time);
     QCOMPARE(run->list->shotCountOfStage(1, kSighting), shots);
 }
 
@@ -303,7 +303,7 @@ void TestEventRapidFireStage::reshootOfOneTarget()
         QCOMPARE(r.bus->takeFrames(), QByteArrayList{hex("020CA0FE050003010201")});
         r.exercise->slot_emu_EventStarted();
         QCOMPARE(r.bus->takePolls(), (QList<QPair<int, int>>{{2, 1}}));
-        shoot(r.exercise.get(), 2, 1, 25, kInWindow);
+        r.shoot(2, 1, 25, kInWindow);
         QCOMPARE(r.list->shotCountOfStage(2, kMatch), 18 + k);
         QCOMPARE(r.bus->takePolls().size(), 0);
         r.bus->clear();
@@ -330,7 +330,7 @@ void TestEventRapidFireStage::graceTimeBoundToItsWindow()
     r.pressStart();
     r.advance(kTurnedAwayMs);
     r.exercise->slot_emu_EventStarted();
-    shoot(r.exercise.get(), 1, 1, 25, kInWindow);
+    r.shoot(1, 1, 25, kInWindow);
     r.advance(kWindowMs);
     // STOP and START within window 1's grace time: its miss is lane 2's
     // first of series 1, added before series 2 begins.

@@ -294,7 +294,7 @@ void TestPistolLine::rapidFireSeries(const QList<QList<int>> &shootingPerWindow,
         QMap<int, int> shots;
         for (int lane : shootingPerWindow.at(k))
             shots[lane] = 1;
-        fire(shots, sighting ? kStageSighting : kStageMatch, kInWindowTenths);
+        fire(shots, sighting ? kStageSighting : kStageMatch);
         const int closed = count("TimeChange", QStringLiteral("3.2 0"));
         advance(kWindowMs);
         waitFor("TimeChange", QStringLiteral("3.2 0"), closed);

@@ -338,7 +338,7 @@ void TestRelayAdvance::rapidFireSeries()
         advanceToStart(kLoadMs);
         waitFor("TimeChange", QStringLiteral("0.0 0"), opened);
         startIsIn(starts);
-        fire(1, kInWindowTenths, false);
+        fire(1, -1, false);
         const int closed = count("TimeChange", QStringLiteral("3.2 0"));
         m_clock.advanceMs(kWindowMs);
         waitFor("TimeChange", QStringLiteral("3.2 0"), closed);
