@@ -11,6 +11,10 @@ namespace LaneModel {
 namespace {
 
 constexpr int kPistolShots = 5;
+constexpr qint64 kOneShotWindowMs = 3000;
+// Whether a rapid-fire road has one-shot windows, apart from the main
+// stream, so that the other roads stay what they were.
+constexpr quint64 kOneShotStream = Q_UINT64_C(0x0DDBA11CAFEF00D5);
 // A rifle match STOP comes this long after the last shot or fault at the latest.
 constexpr qint64 kMatchTailMs = 25000;
 constexpr qint64 kMatchReadRoomMs = 15000;
@@ -161,7 +165,7 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
             t = s->endMs + rng.range(2000, 10000);
         }
         what = QStringLiteral("precision: %1 series").arg(series);
-    } else {
+    } else if (!Rng(seed ^ kOneShotStream).permille(500)) {
         const int windows = int(rng.range(2, 6));
         const qint64 window = rng.range(4000, 8000);
         for (int i = 0; i < windows; ++i) {
@@ -174,6 +178,20 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
             t = s->endMs + rng.range(500, 3000);
         }
         what = QStringLiteral("rapid fire: %1 windows of %2 s").arg(windows).arg(seconds(window));
+    } else {
+        // The stage as the exercise plays it: a START a window, one shot in
+        // its 3 s, the targets turned away for the next 7 s.
+        const int series = int(rng.range(1, 2));
+        for (int i = 0; i < series * kPistolShots; ++i) {
+            const qint64 turnedAway = rng.range(6500, 7500);
+            StagePlan *s = addStage(QStringLiteral("window %1").arg(i + 1), t,
+                                    t + kOneShotWindowMs + turnedAway, t + kOneShotWindowMs, 1, 300);
+            s->expected = 1;
+            s->pistol = true;
+            s->readRoomMs = turnedAway;
+            t = s->endMs + rng.range(100, 1000);
+        }
+        what = QStringLiteral("rapid fire: %1 one-shot windows of 3 s").arg(series * kPistolShots);
     }
 
     const qint64 roadEnd = road.stages.last().endMs;
