@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <QtGlobal>
+
+// A model of a line of targets and its bus, on a simulated clock, that plays
+// a seeded road (a rifle sighting and match, pistol precision series, or
+// rapid-fire windows) through each lane's LaneStart exactly as the exercise
+// drives it, keeps the shot list as the exercise would from the verdicts, and
+// checks what was stored against what the targets really took.
+namespace LaneModel {
+
+// The invariants a road is checked for (see lanemodel.cpp for each one's
+// precise rule).
+enum class Invariant { EarlierStored, StoredTwice, RightWithdrawn, RightLost, Stuck, FalseMissed };
+constexpr int kInvariants = 6;
+QString invariantName(Invariant invariant);
+
+struct Failure
+{
+    Invariant invariant = Invariant::EarlierStored;
+    int lane = 0;  // 1-based
+    int page = 0;  // 1-based: the START of the road that began it
+    QString detail;
+};
+
+struct Options
+{
+    // The targets' clocks run up to this much fast or slow (per mille).
+    int maxDriftPermille = 20;
+    bool trace = false;
+};
+
+struct Outcome
+{
+    quint64 seed = 0;
+    QString road; // one line: the stage, the lanes, the faults
+    QVector<Failure> failures;
+    QStringList trace; // only when traced
+    qint64 simulatedMs = 0;
+    int polls = 0;
+};
+
+Outcome runRoad(quint64 seed, const Options &options = {});
+
+} // namespace LaneModel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+namespace LaneModel {
+
+struct Interval
+{
+    qint64 from = 0;
+    qint64 to = 0;
+    bool contains(qint64 t) const { return t >= from && t < to; }
+    bool meets(qint64 a, qint64 b) const { return from < b && to > a; }
+};
+
+struct PlannedShot
+{
+    qint64 atMs = 0;
+    QPoint point;
+    qint8 place = 0;
+};
+
+// One START of the line and the page it begins, as the exercise plays it.
+struct StagePlan
+{
+    QString name;
+    qint64 startMs = 0; // the START's first copy goes out
+    qint64 endMs = 0;   // reading stops (a rifle match: at the latest)
+    int expected = 0;   // a lane that stored this many is asked no more; 0: asked to the end
+    bool pistol = false;    // its end asks each lane's endPage()
+    bool rifleStop = false; // its end asks each lane whether it holds shots
+    // A shot must be stored (or its lane told) when it was taken this long
+    // before the end and its lane answered through that time; < 0: never
+    // (a sighting has no end that tells).
+    qint64 readRoomMs = -1;
+    QVector<QVector<PlannedShot>> shots; // by lane, in time order
+};
+
+// One lane's target and what goes wrong with it.
+struct LanePlan
+{
+    qint64 driftPpm = 0;
+    QVector<Interval> deaf; // no answers, no START heard; shots are still recorded
+    QVector<Interval> off;  // power lost: nothing at all, then an empty page
+    QVector<bool> missesStart; // by stage: takes no copy of that START though it answers
+    int lossPermille = 0;      // answers lost on the line
+    int garblePermille = 0;    // answers cut or garbled (line noise)
+    int copyPermille = 0;      // a late copy of an earlier answer instead of the answer
+    bool slow = false;         // answers late in its slot
+};
+
+struct Road
+{
+    QVector<StagePlan> stages;
+    QVector<LanePlan> lanes;
+    QVector<Interval> busy; // the program reads what the bus reports late
+    QString description;
+};
+
+Road makeRoad(quint64 seed, int maxDriftPermille);
+
+} // namespace LaneModel
