@@ -42,11 +42,20 @@ void PageTrace::clear()
 {
     m_answers.clear();
     m_lacking.clear();
+    m_lackedOnce.clear();
 }
 
 void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
 {
     m_answers.append({shot, atMs});
+}
+
+void PageTrace::addLacking(int number, qint64 atMs)
+{
+    const auto once = m_lackedOnce.constFind(number);
+    if (once != m_lackedOnce.cend())
+        m_lacking[number] = std::max(m_lacking.value(number, *once), *once);
+    m_lackedOnce[number] = atMs;
 }
 
 void PageTrace::forget(int number, qint64 sinceMs)
@@ -63,8 +72,10 @@ void PageTrace::dropBefore(qint64 sinceMs)
     m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
                                    [=](const Answer &a) { return a.atMs < sinceMs; }),
                     m_answers.end());
-    for (auto it = m_lacking.begin(); it != m_lacking.end();)
-        it = it.value() < sinceMs ? m_lacking.erase(it) : std::next(it);
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+        for (auto it = lacking->begin(); it != lacking->end();)
+            it = it.value() < sinceMs ? lacking->erase(it) : std::next(it);
+    }
 }
 
 const PageTrace::Answer *PageTrace::answerOf(int number, qint64 sinceMs) const
@@ -168,6 +179,7 @@ std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span
 void LaneStart::knownPage(qint64 startMs)
 {
     m_trace.clear();
+    m_lostPage.clear();
     m_accounts.clear();
     m_startMs = startMs;
     m_current = startMs >= 0 ? Account{startWindow(startMs), startMs}
@@ -191,6 +203,8 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     // the last START, or at an earlier one, as far as its answers still allow.
     if (m_newFits)
         m_accounts.append(m_current);
+    else if (judged() && !m_keptFits)
+        m_accounts.append({{-kUnbounded, kUnbounded}, m_current.sinceMs}); // begun at a moment no START tells
     const Span fresh = startWindow(startMs);
     QVector<Account> kept;
     for (Account account : qAsConst(m_accounts)) {
@@ -204,6 +218,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     if (!kept.isEmpty() && kept.first().sinceMs > -kUnbounded)
         m_trace.dropBefore(kept.first().sinceMs);
     m_accounts = kept;
+    m_lostPage.clear();
     m_current = {fresh, startMs};
     m_startMs = startMs;
     clearPage();
@@ -231,21 +246,32 @@ void LaneStart::clearPage()
     m_waitingSinceMs = -1;
 }
 
-void LaneStart::setHeard(bool heard)
+void LaneStart::setHeard(bool heard, qint64 nowMs)
 {
     const bool back = heard && !m_heard;
     m_heard = heard;
     const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
-    if (!heard && m_state == State::Taken && !answered) {
-        // Unanswered between the START and the page's first shot: it may have
-        // been deaf when the START went out.
-        m_unheard = true;
-        m_state = State::Judging;
+    if (!heard) {
+        m_silentSinceMs = nowMs - kSilentAfterMs - kSeenSlackMs;
+        if (m_state == State::Taken && !answered) {
+            // Unanswered between the START and the page's first shot: it may
+            // have been deaf when the START went out.
+            m_unheard = true;
+            m_state = State::Judging;
+        }
     }
-    // Is it still the page it had? Its last shot is asked for again.
-    if (back && answered) {
+    if (!back)
+        return;
+    if (answered) {
+        // Is it still the page it had? Its last shot is asked for again.
         m_check = *m_trace.lastAnswer();
         m_checkMisses = 0;
+    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0
+               && m_silentSinceMs < m_startMs + kStartCopyMs) {
+        // Silent across the START: switched off and on meanwhile, its page
+        // may have begun at any moment of the silence.
+        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
+        m_keptFits = true;
     }
 }
 
@@ -268,6 +294,14 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
     }
     if (m_askAgain == n)
         m_askAgain = 0;
+    // A page taken for lost that answers as before was not: what it gave
+    // was stored already.
+    const auto lost = m_lostPage.constFind(n);
+    if (lost != m_lostPage.cend() && sameShot(*lost, shot)) {
+        m_decided.insert(n, {Decision::Skip, true});
+        m_readUpTo = std::max(m_readUpTo, n);
+        return {};
+    }
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
     const bool repeat = m_state != State::Fresh && m_trace.readBefore(shot, pageSince());
@@ -476,7 +510,11 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 
 LaneStart::Verdict LaneStart::lostPage()
 {
+    QMap<int, LaneShot> before;
+    for (int number : m_trace.numbersSince(pageSince()))
+        before.insert(number, m_trace.answerOf(number, pageSince())->shot);
     knownPage(-1);
+    m_lostPage = before;
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

@@ -55,7 +55,9 @@ public:
     void clear();
     bool isEmpty() const { return m_answers.isEmpty() && m_lacking.isEmpty(); }
     void addAnswer(const LaneShot &shot, qint64 atMs);
-    void addLacking(int number, qint64 atMs) { m_lacking[number] = atMs; }
+    // A "no shot" answer counts once a second one follows it: one alone may
+    // be a late copy of another poll's answer.
+    void addLacking(int number, qint64 atMs);
     // Forgets the answers of a number read since sinceMs: a late copy.
     void forget(int number, qint64 sinceMs);
     // Drops what was read before sinceMs.
@@ -78,6 +80,7 @@ public:
 private:
     QVector<Answer> m_answers;   // in the order read
     QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
+    QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
 };
 
 // Whether one lane's target took the last START of the whole line (the one
@@ -173,8 +176,11 @@ public:
     void beginPage(qint64 startMs, bool own = false);
     // The target's memory was reset (it confirmed): a fresh page.
     void targetReset();
-    // The bus master found the lane's polls unanswered (false) or heard it again.
-    void setHeard(bool heard);
+    // The bus master found the lane's polls unanswered (false) or heard it
+    // again, at nowMs.
+    void setHeard(bool heard, qint64 nowMs);
+    // How long the bus master leaves a lane unanswered before it calls it silent.
+    static constexpr qint64 kSilentAfterMs = 1000;
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -248,5 +254,7 @@ private:
     int m_repeated = 0;           // the number of the last repeat of an earlier shot
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
+    qint64 m_silentSinceMs = -1;  // the last silence began no earlier than this
+    QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

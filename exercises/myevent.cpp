@@ -364,7 +364,7 @@ void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;
     if (!place)
         return;
-    place->laneStart().setHeard(heard);
+    place->laneStart().setHeard(heard, targetClock->nowMs());
     // Back from a silence, the lane is asked for its last shot again.
     if (heard && readingBullets && place->laneStart().checksPage())
         requestNextBullet(targetAddr);

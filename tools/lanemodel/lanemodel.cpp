@@ -512,7 +512,7 @@ void Simulation::deliver()
     Lane &lane = m_lanes[r.lane];
     if (r.type == Report::Heard) {
         trace(m_now, r.lane + 1, r.heard ? QStringLiteral("heard") : QStringLiteral("silent"));
-        lane.judge.setHeard(r.heard);
+        lane.judge.setHeard(r.heard, m_now);
         if (r.heard && m_reading && lane.judge.checksPage())
             request(r.lane);
         return;
