@@ -266,12 +266,13 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         m_check = *m_trace.lastAnswer();
         m_checkMisses = 0;
-    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0
-               && m_silentSinceMs < m_startMs + kStartCopyMs) {
-        // Silent across the START: switched off and on meanwhile, its page
-        // may have begun at any moment of the silence.
+    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0) {
+        // Nothing of this page to ask again: switched off and on meanwhile,
+        // its page may have begun at any moment of the silence.
         m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
         m_keptFits = true;
+        if (m_state == State::Taken)
+            m_state = State::Judging;
     }
 }
 
