@@ -75,7 +75,13 @@ private:
     int count(const char *slot, const QString &value) const;
     // Waits until the run screen got value once more than `before` times.
     void waitFor(const char *slot, const QString &value, int before);
-    void advance(qint64 ms) { m_clock.advanceMs(ms); }
+    // The exercise clock and the time the targets count move on together.
+    void advance(qint64 ms)
+    {
+        m_clock.advanceMs(ms);
+        m_targetTime.skipAheadMs(ms);
+        m_line->simulator().call([ms](RangeSimulator &s) { s.skipAheadMs(ms); });
+    }
     // The clock moves on to the next start once the last one can no longer
     // be taken for a copy of it.
     void advanceToStart(qint64 ms);
@@ -109,6 +115,18 @@ private:
     std::unique_ptr<TBulletList> m_rapidFireList;
     TBulletList *m_list = nullptr; // the running stage's
     ManualClock m_clock;
+    // Real time, and the hand-advanced time on top of it, as the targets count.
+    class TargetTime : public ExerciseClock
+    {
+    public:
+        TargetTime() { m_real.start(); }
+        qint64 nowMs() const override { return m_real.elapsed() + m_aheadMs; }
+        void skipAheadMs(qint64 ms) { m_aheadMs += ms; }
+
+    private:
+        QElapsedTimer m_real;
+        qint64 m_aheadMs = 0;
+    } m_targetTime;
     QElapsedTimer m_sinceStart; // real time since every copy of the last start was in
     QRandomGenerator m_random{20240608};
     int m_pagesFired = 0; // calls of fire(): each START's shots differ in time
@@ -160,8 +178,7 @@ MyEvent *TestPistolLine::openStage(int typeXMLID, int face, TEvent *prev, TBulle
     MyEvent *stage = m_line->connectEvent(event.get(), list.get(), prevList);
     if (stage) {
         stage->setClock(&m_clock);
-        // The simulated targets count real time, not the hand-advanced clock.
-        stage->setTargetClock(nullptr);
+        stage->setTargetClock(&m_targetTime);
     }
     if (typeXMLID == kPrecisionType) {
         m_precision = std::move(event);

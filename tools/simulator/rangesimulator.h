@@ -56,6 +56,9 @@ public:
     bool setComDirectory(const QString &path);
     QString comDirectory() const { return m_comDirectory; }
 
+    // The targets' clocks move on by ms at once: a test that advances the
+    // exercise clock by hand lets the time the targets count follow it.
+    void skipAheadMs(qint64 ms) { m_aheadMs += ms; }
     // The time within which a target takes a start for a copy of its last
     // one, for every lane, also of converters added later.
     void setStartCopyWindowMs(qint64 ms);
@@ -161,13 +164,14 @@ private:
     void withLane(int address, const std::function<void(SimLane &)> &change);
     Converter *converterAt(int converter);
     const Converter *converterAt(int converter) const;
-    qint64 nowMs() const { return m_clock.elapsed(); }
+    qint64 nowMs() const { return m_clock.elapsed() + m_aheadMs; }
 
     QString m_comDirectory;
     std::vector<std::unique_ptr<Converter>> m_converters;
     QList<TrafficEntry> m_traffic;
     int m_trafficLimit = kDefaultTrafficLimit;
     QElapsedTimer m_clock;
+    qint64 m_aheadMs = 0;
     qint64 m_startCopyWindowMs = SimTargetUnit::kStartCopyWindowMs;
     struct Shooter
     {
