@@ -79,9 +79,14 @@ private:
     void advance(qint64 ms)
     {
         m_clock.advanceMs(ms);
+        if (!m_targetsFollow)
+            return;
         m_targetTime.skipAheadMs(ms);
         m_line->simulator().call([ms](RangeSimulator &s) { s.skipAheadMs(ms); });
     }
+    // Off: the targets count real time only, as on a demonstration whose
+    // exercise clock runs faster (its windows seconds apart or less).
+    bool m_targetsFollow = true;
     // The clock moves on to the next start once the last one can no longer
     // be taken for a copy of it.
     void advanceToStart(qint64 ms);
@@ -239,9 +244,11 @@ void TestPistolLine::fire(const QMap<int, int> &shots, int stage, int timeTenths
             shot.x = quint16(m_random.bounded(0, 800));
             shot.y = quint16(m_random.bounded(0, 800));
             shot.place = qint8(m_random.bounded(0, 9));
-            // Consecutive pages never give one shot twice (the same number,
-            // point and time): that is a target still on its earlier page.
-            shot.timeTenths = timeTenths < 0 ? timeTenths : timeTenths + m_pagesFired % 2;
+            // Fired as the START went out, a tenth apart from one page to
+            // the next: consecutive pages never give one shot twice (the
+            // same number, point and time), as a target still on its
+            // earlier page would.
+            shot.timeTenths = std::max(timeTenths, 0) + m_pagesFired % 2;
             // It lands where a shorter window inside its answer checks too.
             shot.decoy = i == 0;
             script << shot;
@@ -386,11 +393,13 @@ void TestPistolLine::precisionThenRapidFire()
 void TestPistolLine::rapidFireLaneOnItsEarlierPage()
 {
     // Match series 1, lane 3: nothing in window 2; deaf across window 3's
-    // START, 1.7 s after window 2's, and a shot 0.7 s after it, stamped by
-    // the count its target kept from window 2's START; then window 4's START,
-    // seconds later, missed while it answers polls. Its target still holds that shot as
-    // shot 1: window 3's, never window 4's too.
+    // START, 1.7 s after window 2's (windows as short as on a demonstration),
+    // and a shot 0.7 s after it, stamped by the count its target kept from
+    // window 2's START; then window 4's START, seconds later, missed while it
+    // answers polls. Its target still holds that shot as shot 1: never
+    // window 4's.
     SimulatorThread &sim = m_line->simulator();
+    m_targetsFollow = false;
     QVERIFY(openStage(kRapidFireType, kRapidFireFace, nullptr, nullptr));
     rapidFireSeries({kLanes, kLanes, kLanes, kLanes, kLanes}); // sighting
     const auto lane3 = [&](int window, bool opened) {
@@ -403,11 +412,15 @@ void TestPistolLine::rapidFireLaneOnItsEarlierPage()
         } else if (window == 2) {
             expectMisses(kMissingLane, 1); // window 2's
             waitMs(700);
-            const int fired = m_line->firedShotCount(kMissingLane);
             QCOMPARE(sim.call([](RangeSimulator &s) { return s.fireShot(kMissingLane, 420, 310, 5); }),
                      1);
-            m_rows[kMissingLane] += m_line->firedRows(kMissingLane, fired);
-            QVERIFY(waitUntil([this] { return m_list->shotCountOfStage(kMissingLane, kStageMatch) == 3; }));
+            // Taken within our reading's slack of either START, it is held:
+            // a miss to shoot again, and the operator told.
+            expectMisses(kMissingLane, 1);
+            const QString held = QString::number(kMissingLane);
+            QVERIFY(waitUntil([&] {
+                return m_line->screen().valuesOf(QStringLiteral("TargetShotsHeld")).contains(held);
+            }));
             waitMs(3000); // window 4 opens seconds after that shot, as on the range
         } else if (window == 3 && !opened) {
             sim.call([](RangeSimulator &s) { s.missNextStart(kMissingLane); });
