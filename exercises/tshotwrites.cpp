@@ -64,6 +64,60 @@ bool TShotWrites::tryDelete(const TBullet *shot)
     return m_db->deleteBullet(shot->id());
 }
 
+bool TShotWrites::writePage(const QList<int> &goneRows, const QList<TBullet *> &shots)
+{
+    if (!m_db)
+        return true;
+    QList<TBullet *> stored;
+    QList<const TBullet *> added;
+    for (TBullet *shot : shots) {
+        if (!stores(shot))
+            continue;
+        stored.append(shot);
+        if (shot->id() < 0)
+            added.append(shot);
+    }
+    if (goneRows.isEmpty() && stored.isEmpty())
+        return true;
+    if (commit(goneRows, stored)) {
+        for (const TBullet *shot : qAsConst(added))
+            noteShot(shot, true);
+        return true;
+    }
+    m_unstoredDeletes += goneRows;
+    for (TBullet *shot : qAsConst(stored)) {
+        if (!m_unstoredShots.contains(shot))
+            m_unstoredShots.append(shot);
+    }
+    m_retryTimer->start();
+    updateWaiting();
+    return false;
+}
+
+bool TShotWrites::commit(const QList<int> &rows, const QList<TBullet *> &shots)
+{
+    QList<TBullet *> inserted;
+    const bool done = m_db->inTransaction([&] {
+        for (int row : rows) {
+            if (!m_db->deleteBullet(row))
+                return false;
+        }
+        for (TBullet *shot : shots) {
+            const bool isNew = shot->id() < 0;
+            if (!insertOrUpdate(shot))
+                return false;
+            if (isNew)
+                inserted.append(shot);
+        }
+        return true;
+    });
+    if (!done) {
+        for (TBullet *shot : qAsConst(inserted))
+            shot->setID(-1);
+    }
+    return done;
+}
+
 void TShotWrites::deleteRow(const TBullet *shot)
 {
     if (tryDelete(shot))
@@ -93,19 +147,14 @@ void TShotWrites::keep(TBullet *shot)
 
 void TShotWrites::retry()
 {
-    for (auto it = m_unstoredDeletes.begin(); it != m_unstoredDeletes.end();)
-        it = m_db->deleteBullet(*it) ? m_unstoredDeletes.erase(it) : it + 1;
-    const QList<QPointer<TBullet>> unstored = m_unstoredShots;
-    m_unstoredShots.clear();
-    for (const QPointer<TBullet> &shot : unstored) {
-        // A shot purged or erased since is gone, and so is its write. A
-        // stored one leaves a refusal of its member standing: that ends
-        // only with a new shot of the member.
-        if (shot && !insertOrUpdate(shot))
-            m_unstoredShots.append(shot);
-    }
-    if (m_unstoredShots.isEmpty() && m_unstoredDeletes.isEmpty())
+    // A shot purged or erased since is gone, and so is its write. A stored
+    // one leaves a refusal of its member standing: that ends only with a
+    // new shot of the member.
+    if (commit(m_unstoredDeletes, waitingShots())) {
+        m_unstoredDeletes.clear();
+        m_unstoredShots.clear();
         m_retryTimer->stop();
+    }
     updateWaiting();
 }
 

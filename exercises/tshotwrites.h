@@ -16,7 +16,9 @@ class TdbAccessor;
 // its lane is asked for it again, so the member counts as refused until a
 // new shot of the member is stored in its place (the target's own, or a
 // miss that stands for it). Misses, renumberings and deletions that no lane
-// delivers again wait here and are tried again every second.
+// delivers again wait here and are tried again every second, all of them
+// in one transaction, so that a change of several rows is stored whole or
+// not at all.
 class TShotWrites : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,12 @@ public:
     void deleteRow(const TBullet *shot);
     // Deletes the shot's row now; false when the database refused.
     bool tryDelete(const TBullet *shot);
+    // One change of a page: the rows deleted and the shots written (new
+    // ones inserted, renumbered ones updated) in one transaction. When the
+    // database refuses, the whole change waits here; no lane is asked
+    // again, since the shots it delivered are below others already stored.
+    // False when it waits.
+    bool writePage(const QList<int> &goneRows, const QList<TBullet *> &shots);
 
     // A shot of the member's target was refused and is asked for again.
     bool memberRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
@@ -59,6 +67,9 @@ private:
 
     bool stores(const TBullet *shot) const;
     bool insertOrUpdate(TBullet *shot);
+    // Deletes the rows and writes the shots in one transaction; on a
+    // refusal nothing of it is stored and the new shots have no key.
+    bool commit(const QList<int> &rows, const QList<TBullet *> &shots);
     void keep(TBullet *shot);
     // The member's refusal ends with a new shot of it stored.
     bool noteShot(const TBullet *shot, bool stored);

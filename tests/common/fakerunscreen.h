@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -182,6 +183,14 @@ public slots:
     void slot_myEvent_TargetPageLost(int target)
     {
         record("TargetPageLost", QString::number(target));
+    }
+    // "target count" of each lane, joined by ", ".
+    void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
+    {
+        QStringList lanes;
+        for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it)
+            lanes << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+        record("HeldShotsMissed", lanes.join(QStringLiteral(", ")));
     }
 
 private:
