@@ -178,12 +178,12 @@ void TBulletList::amendPage(int target, const QVector<int> &withdraw,
                      made);
         added.append(made);
     }
-    QList<TBullet *> written = place->renumberInOrder(order);
-    for (TBullet *shot : qAsConst(added)) {
-        if (!written.contains(shot))
+    QList<TBullet *> written;
+    for (TBullet *shot : place->renumberInOrder(order)) {
+        if (!added.contains(shot))
             written.append(shot);
     }
-    m_writes->writePage(goneRows, written);
+    m_writes->writePage(goneRows, written + added);
     refreshPlace(place, stage == TMemberPlace::kMatch);
 }
 
