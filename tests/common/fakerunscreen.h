@@ -184,13 +184,10 @@ public slots:
     {
         record("TargetPageLost", QString::number(target));
     }
-    // "target count" of each lane, joined by ", ".
     void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
     {
-        QStringList lanes;
         for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it)
-            lanes << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
-        record("HeldShotsMissed", lanes.join(QStringLiteral(", ")));
+            record("HeldShotsMissed", QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
     }
 
 private:

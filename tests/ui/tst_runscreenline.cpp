@@ -314,8 +314,7 @@ void TestRunScreenLine::threePositionsStopped()
     QVERIFY(QTest::qWaitFor([&] { return m_line->pollsFor(kHeld, 3) > 0; }, kTimeoutMs));
     QCOMPARE(m_list->shotCountOfStage(kHeld, kMatch), 0);
 
-    // STOP fills every lane's match with misses and ends the exercise; the
-    // operator is told that lane 2's two held shots are among them.
+    // STOP fills every lane's match with misses, lane 2's held shots named.
     Warnings::clear();
     QVERIFY(press("pbStop"));
     QTRY_VERIFY_WITH_TIMEOUT(shown("pBNext"), kTimeoutMs);
