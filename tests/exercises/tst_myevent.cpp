@@ -313,7 +313,8 @@ void TestMyEvent::verdictChangesThePageWhole()
         QVERIFY(db.execQuery("DROP TRIGGER refuse"));
     }
     // Only the withdrawn row goes; the later ones keep their keys.
-    QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringLiteral("30:4,27:1,29:3"), 10000);
+    const QString after = QStringLiteral("30:4,27:1,29:3");
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), after, 10000);
 }
 
 void TestMyEvent::resetReasonKeptPerTarget()
