@@ -64,34 +64,50 @@ bool TShotWrites::tryDelete(const TBullet *shot)
     return m_db->deleteBullet(shot->id());
 }
 
-bool TShotWrites::writePage(const QList<int> &goneRows, const QList<TBullet *> &shots)
+void TShotWrites::writePage(const QList<int> &goneRows, const QList<TBullet *> &shots)
 {
     if (!m_db)
-        return true;
+        return;
     QList<TBullet *> stored;
-    QList<const TBullet *> added;
     for (TBullet *shot : shots) {
-        if (!stores(shot))
-            continue;
-        stored.append(shot);
+        if (stores(shot))
+            stored.append(shot);
+    }
+    if (goneRows.isEmpty() && stored.isEmpty())
+        return;
+    QList<const TBullet *> added;
+    for (const TBullet *shot : qAsConst(stored)) {
         if (shot->id() < 0)
             added.append(shot);
     }
-    if (goneRows.isEmpty() && stored.isEmpty())
-        return true;
-    if (commit(goneRows, stored)) {
-        for (const TBullet *shot : qAsConst(added))
-            noteShot(shot, true);
-        return true;
+    if (!flush(goneRows, stored))
+        return;
+    for (const TBullet *shot : qAsConst(added))
+        noteShot(shot, true);
+}
+
+bool TShotWrites::flush(const QList<int> &goneRows, const QList<TBullet *> &shots)
+{
+    // What waits goes first, in the same transaction: the rows never hold
+    // a later change without the earlier ones.
+    const QList<int> rows = m_unstoredDeletes + goneRows;
+    QList<TBullet *> all = waitingShots();
+    for (TBullet *shot : shots) {
+        if (!all.contains(shot))
+            all.append(shot);
     }
-    m_unstoredDeletes += goneRows;
-    for (TBullet *shot : qAsConst(stored)) {
-        if (!m_unstoredShots.contains(shot))
+    const bool done = commit(rows, all);
+    m_unstoredDeletes = done ? QList<int>() : rows;
+    m_unstoredShots.clear();
+    if (done) {
+        m_retryTimer->stop();
+    } else {
+        for (TBullet *shot : qAsConst(all))
             m_unstoredShots.append(shot);
+        m_retryTimer->start();
     }
-    m_retryTimer->start();
     updateWaiting();
-    return false;
+    return done;
 }
 
 bool TShotWrites::commit(const QList<int> &rows, const QList<TBullet *> &shots)
@@ -150,12 +166,7 @@ void TShotWrites::retry()
     // A shot purged or erased since is gone, and so is its write. A stored
     // one leaves a refusal of its member standing: that ends only with a
     // new shot of the member.
-    if (commit(m_unstoredDeletes, waitingShots())) {
-        m_unstoredDeletes.clear();
-        m_unstoredShots.clear();
-        m_retryTimer->stop();
-    }
-    updateWaiting();
+    flush({}, {});
 }
 
 bool TShotWrites::hasWaitingWrites() const

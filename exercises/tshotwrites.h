@@ -40,11 +40,11 @@ public:
     // Deletes the shot's row now; false when the database refused.
     bool tryDelete(const TBullet *shot);
     // One change of a page: the rows deleted and the shots written (new
-    // ones inserted, renumbered ones updated) in one transaction. When the
-    // database refuses, the whole change waits here; no lane is asked
-    // again, since the shots it delivered are below others already stored.
-    // False when it waits.
-    bool writePage(const QList<int> &goneRows, const QList<TBullet *> &shots);
+    // ones inserted, renumbered ones updated) in one transaction with the
+    // writes that wait. When the database refuses, the whole change waits
+    // here; no lane is asked again, since a shot it delivered may stand
+    // before others already stored.
+    void writePage(const QList<int> &goneRows, const QList<TBullet *> &shots);
 
     // A shot of the member's target was refused and is asked for again.
     bool memberRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
@@ -67,6 +67,8 @@ private:
 
     bool stores(const TBullet *shot) const;
     bool insertOrUpdate(TBullet *shot);
+    // The waiting writes and these, in one transaction; false when they all wait.
+    bool flush(const QList<int> &goneRows, const QList<TBullet *> &shots);
     // Deletes the rows and writes the shots in one transaction; on a
     // refusal nothing of it is stored and the new shots have no key.
     bool commit(const QList<int> &rows, const QList<TBullet *> &shots);
