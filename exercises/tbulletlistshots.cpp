@@ -170,10 +170,11 @@ void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots
         });
         for (int i = 0; i < ofStage.size(); ++i) {
             TBullet *shot = ofStage.at(i);
-            if (shot->number() == i + 1)
+            const int storedNumber = shot->number();
+            if (storedNumber == i + 1)
                 continue;
             place->renumberShot(shot, i + 1);
-            m_writes->writeChange(shot);
+            m_writes->writeChange(shot, storedNumber);
         }
     }
 }

@@ -38,6 +38,7 @@ private slots:
     void refusedWritesWaitAndAreTriedAgain();
     void whatEndsAMembersRefusal_data();
     void whatEndsAMembersRefusal();
+    void aWaitingDeleteSparesTheShotThatTookItsKey();
 
 private:
     // A match shot of the member, not stored yet; owned by the test.
@@ -104,10 +105,10 @@ void TestShotWrites::refusedWritesWaitAndAreTriedAgain()
     writes.writeMiss(miss);
     writes.deleteRow(first);
     second->setNumber(1);
-    writes.writeChange(second);
+    writes.writeChange(second, 2);
     QVERIFY(writes.hasWaitingWrites());
     QCOMPARE(writes.waitingShots(), (QList<TBullet *>{miss, second}));
-    QCOMPARE(writes.waitingDeletes(), QList<int>{first->id()});
+    QCOMPARE(writes.waitingDeleteCount(), 1);
     // No lane is asked again for a miss.
     QVERIFY(!writes.memberRefused(kMemberB));
     QCOMPARE(waiting.size(), 1);
@@ -160,7 +161,7 @@ void TestShotWrites::whatEndsAMembersRefusal()
     if (write.startsWith("retried")) {
         QVERIFY(exec(kRefuseUpdates));
         kept->setNumber(2);
-        writes.writeChange(kept);
+        writes.writeChange(kept, 1);
         QVERIFY(exec("DROP TRIGGER refuse_update"));
     }
     QVERIFY(exec(kRefuseInserts));
@@ -175,13 +176,33 @@ void TestShotWrites::whatEndsAMembersRefusal()
         writes.writeMiss(newShot(member, 2, TBullet::kNoHit));
     } else if (write.startsWith("change")) {
         kept->setNumber(3);
-        writes.writeChange(kept);
+        writes.writeChange(kept, 1);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(storedNumbers(kMemberA), QList<int>{2}, kRetryWaitMs);
     }
     QCOMPARE(writes.memberRefused(kMemberA), !ends);
     QCOMPARE(writes.hasWaitingWrites(), !ends);
     QCOMPARE(waiting.last().at(0).toBool(), !ends);
+}
+
+void TestShotWrites::aWaitingDeleteSparesTheShotThatTookItsKey()
+{
+    TShotWrites writes(kEventID, m_db.get());
+    QSignalSpy waiting(&writes, &TShotWrites::sig_writesWaiting);
+    TBullet *purged = newShot(kMemberA, 1);
+    QVERIFY(writes.writeTargetShot(purged));
+    QVERIFY(exec(kRefuseDeletes));
+    writes.deleteRow(purged);
+    QCOMPARE(writes.waitingDeleteCount(), 1);
+
+    // Before it is tried again its row goes another way (the member's shots
+    // cleared), and the next shot stored takes its key, MAX(ID)+1.
+    QVERIFY(exec("DROP TRIGGER refuse_delete") && m_db->deleteMemberBullets(kMemberA));
+    TBullet *right = newShot(kMemberB, 1, 50);
+    QVERIFY(writes.writeTargetShot(right));
+    QCOMPARE(right->id(), purged->id());
+    QVERIFY(waiting.wait(kRetryWaitMs) && !writes.hasWaitingWrites());
+    QCOMPARE(storedNumbers(kMemberB), QList<int>{1});
 }
 
 QTEST_MAIN(TestShotWrites)
