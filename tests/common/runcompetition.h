@@ -97,14 +97,11 @@ inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum
     TCompetition *competition = modul.currentCompetition();
     QList<int> memberIDs;
     for (int lane = 1; lane <= lanes; ++lane) {
-        QString familyName = family.isEmpty() ? QStringLiteral("Family%1").arg(lane) : family;
-        QString name = QStringLiteral("Name%1").arg(lane);
-        if (lane == 1 && firstMember.size() == 2) {
-            familyName = firstMember.at(0);
-            name = firstMember.at(1);
-        }
-        const int shooterID = modul.addShooter(name, familyName, QDate(1990, 1, 1).addDays(lane),
-                                               0, kCountry, 0, 0);
+        const bool first = lane == 1 && firstMember.size() == 2;
+        const int shooterID = modul.addShooter(
+            first ? firstMember.at(1) : QStringLiteral("Name%1").arg(lane),
+            first ? firstMember.at(0) : family.isEmpty() ? QStringLiteral("Family%1").arg(lane) : family,
+            QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
         if (!modul.addMember(modul.shooters()->shooterByID(shooterID), lane))
             return nullptr;
         memberIDs << modul.members()->memberByShooterID(shooterID)->memberID();
