@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QtMath>
 
@@ -108,7 +109,7 @@ void TRunTableView::setModel(QAbstractItemModel *model)
     fit();
 }
 
-int TRunTableView::rowHeightIn(const QFont &font) const
+int TRunTableView::rowHeightIn(const QFont &font, bool columnsScroll) const
 {
     // A row is the font's em and a pixel between two rows: the letters'
     // accents and tails stay inside the em.
@@ -116,7 +117,8 @@ int TRunTableView::rowHeightIn(const QFont &font) const
     const int rows = model() ? model()->rowCount() : 0;
     const QHeaderView *header = horizontalHeader();
     const int headerMargins = header->sizeHint().height() - header->fontMetrics().height();
-    const int height = this->height() - 2 * frameWidth();
+    const int height = this->height() - 2 * frameWidth()
+        - (columnsScroll ? horizontalScrollBar()->sizeHint().height() : 0);
     // The rows' share of the height left below a header in that font.
     const int share = (height - headerMargins - QFontMetrics(font).height()) / qMax(rows, 1);
     return share < pixels + 1 ? 0 : qMin(share, kMaxRowHeight);
@@ -210,24 +212,25 @@ void TRunTableView::fit()
         for (int pixels = kMaxRowHeight - 1; pixels >= kMinPixels; --pixels) {
             QFont candidate = base;
             candidate.setPixelSize(pixels);
-            const int height = rowHeightIn(candidate);
+            const QVector<Room> candidateRooms = roomsIn(candidate);
+            const bool fitsWidth = leastTotal(candidateRooms) <= roomWidth();
+            const int height = rowHeightIn(candidate, !fitsWidth);
             if (height == 0)
                 continue;
-            const QVector<Room> candidateRooms = roomsIn(candidate);
-            if (!inSight || leastTotal(candidateRooms) <= roomWidth()) {
+            if (!inSight || fitsWidth) {
                 fitted = candidate;
                 rowHeight = height;
                 rooms = candidateRooms;
                 inSight = true;
             }
-            if (leastTotal(candidateRooms) <= roomWidth())
+            if (fitsWidth)
                 break;
         }
         if (!inSight)
             rooms = roomsIn(base);
     } else {
         rooms = roomsIn(base);
-        rowHeight = rowHeightIn(base);
+        rowHeight = rowHeightIn(base, false);
     }
     showFont(fitted);
     if (rowHeight == 0)
@@ -245,10 +248,11 @@ void TRunTableView::fitColumns(const QVector<Room> &rooms)
     if (!model() || header->count() == 0)
         return;
     // What is left over the least of every column goes to the columns that
-    // give way, the team's first, the rest to the names.
+    // give way, the team's first, the rest to the names; when the columns
+    // scroll (a page narrower than they can be) the names keep their least.
     int spare = roomWidth() - leastTotal(rooms);
     for (int column = 0; column < header->count(); ++column) {
-        if (column == kNameColumn) {
+        if (column == kNameColumn && (rooms.isEmpty() || spare >= 0)) {
             header->setSectionResizeMode(column, QHeaderView::Stretch);
         } else if (rooms.isEmpty()) {
             header->setSectionResizeMode(column, QHeaderView::ResizeToContents);

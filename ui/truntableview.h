@@ -64,9 +64,9 @@ private:
     void fit();
     void fitColumns(const QVector<Room> &rooms);
     void showFont(const QFont &shown);
-    // The rows' height in that font when they share the table's height; 0
-    // when they do not fit in it.
-    int rowHeightIn(const QFont &font) const;
+    // The rows' height in that font when they share the table's height
+    // (less a scroll bar when the columns scroll); 0 when they do not fit.
+    int rowHeightIn(const QFont &font, bool columnsScroll) const;
     // Each column's room in that font; empty for a model without CellTexts.
     QVector<Room> roomsIn(const QFont &font) const;
     // The width the column's delegate asks for to show that text whole, with
