@@ -63,6 +63,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
     QStringList possibleTexts(int column) const override;
     bool showsPictures(int column) const override;
+    bool givesWay(int column) const override { return m_columns.givesWay(column); }
 
     // Places and targets.
     void addPlace(int memberID, int target, const QString &name, int startNumber,

@@ -156,12 +156,12 @@ void TBulletList::amendPage(int target, const QVector<int> &withdraw,
     const auto onPage = [place, stage](const TBullet *shot) {
         return shot->stage() == stage && shot->resetCounter() == place->resetCounter();
     };
-    QList<int> goneRows;
+    QList<DbFields::ShotRow> goneRows;
     for (TBullet *shot : shotsOf(place, [&](const TBullet *shot) {
              return onPage(shot) && withdraw.contains(shot->shotID());
          })) {
         if (shot->id() >= 0)
-            goneRows.append(shot->id());
+            goneRows.append(m_writes->storedRow(shot));
         place->removeShot(shot);
     }
     // A shot goes before the first of its page that the target numbered
@@ -178,12 +178,12 @@ void TBulletList::amendPage(int target, const QVector<int> &withdraw,
                      made);
         added.append(made);
     }
-    QList<TBullet *> written;
-    for (TBullet *shot : place->renumberInOrder(order)) {
-        if (!added.contains(shot))
-            written.append(shot);
+    QList<TMemberPlace::Renumbered> renumbered;
+    for (const TMemberPlace::Renumbered &change : place->renumberInOrder(order)) {
+        if (!added.contains(change.shot))
+            renumbered.append(change);
     }
-    m_writes->writePage(goneRows, written + added);
+    m_writes->writePage(goneRows, renumbered, added);
     refreshPlace(place, stage == TMemberPlace::kMatch);
 }
 
@@ -201,8 +201,9 @@ void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots
     }
     // Close the gaps, each stage counting from 1 again.
     for (int stage : {TMemberPlace::kSighting, TMemberPlace::kMatch}) {
-        for (TBullet *shot : place->renumberInOrder(stageInOrder(place, stage)))
-            m_writes->writeChange(shot);
+        for (const TMemberPlace::Renumbered &change :
+             place->renumberInOrder(stageInOrder(place, stage)))
+            m_writes->writeChange(change.shot, change.formerNumber);
     }
 }
 

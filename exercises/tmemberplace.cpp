@@ -333,15 +333,15 @@ void TMemberPlace::renumberShot(TBullet *shot, int number)
     rebuildIndex();
 }
 
-QList<TBullet *> TMemberPlace::renumberInOrder(const QList<TBullet *> &order)
+QList<TMemberPlace::Renumbered> TMemberPlace::renumberInOrder(const QList<TBullet *> &order)
 {
-    QList<TBullet *> changed;
+    QList<Renumbered> changed;
     for (int i = 0; i < order.size(); ++i) {
         TBullet *shot = order.at(i);
         if (shot->number() == i + 1)
             continue;
+        changed.append({shot, shot->number()});
         shot->setNumber(i + 1);
-        changed.append(shot);
     }
     if (!changed.isEmpty())
         rebuildIndex();

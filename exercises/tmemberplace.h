@@ -120,9 +120,15 @@ public:
     const LaneStart &laneStart() const { return m_laneStart; }
 
     void renumberShot(TBullet *shot, int number);
+    // A shot given another number, and the number it had.
+    struct Renumbered
+    {
+        TBullet *shot = nullptr;
+        int formerNumber = 0;
+    };
     // Numbers the shots 1, 2, ... in the order given (the shots of one
     // stage); returns those whose number changed.
-    QList<TBullet *> renumberInOrder(const QList<TBullet *> &order);
+    QList<Renumbered> renumberInOrder(const QList<TBullet *> &order);
     void clearFlags();
     void removeShot(TBullet *shot);
     void removeSightingShots();
