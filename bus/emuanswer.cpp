@@ -4,6 +4,8 @@
 
 #include "busframe.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kShotAnswerBytes = 14; // twelve bytes of shot and the CRC
@@ -147,12 +149,17 @@ void EMUProc::decodeLaneAnswer(EmuMember &member, const QByteArray &answer)
 
 void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
 {
-    // A 13-byte answer would read its time's last byte from the CRC.
+    // A shorter answer is line noise, not the target's word on the poll: a
+    // 13-byte one would read its time's last byte from the CRC.
+    if (answer.size() < kShotAnswerBytes)
+        return;
     const int number = frameByte(answer, 3);
-    if (answer.size() < kShotAnswerBytes || number == 0) {
-        // "No shot": the target lacks the shot the lane waits for. The polls go on.
-        if (member.wantedBullet > 0)
-            emit sig_NoBullet(member.address, member.wantedBullet);
+    // The first answer after a poll is its answer; a late copy finds none.
+    const int polled = std::exchange(member.polledBullet, 0);
+    if (number == 0) {
+        // "No shot": the target lacked the shot that poll asked for. The polls go on.
+        if (polled > 0)
+            emit sig_NoBullet(member.address, polled);
         return;
     }
     // Only the answer to the poll the lane is waiting for is a shot: a late

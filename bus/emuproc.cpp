@@ -142,8 +142,11 @@ void EMUProc::slot_emu_GetBullet(int ta, int _num)
 {
     if (const MemberPtr member = memberAt(ta)) {
         member->wantedBullet = _num;
-        if (_num < 1)
-            member->unansweredPolls = 0; // an answer no longer wanted says nothing
+        if (_num < 1) {
+            // An answer no longer wanted says nothing.
+            member->unansweredPolls = 0;
+            member->polledBullet = 0;
+        }
     }
 }
 
@@ -152,6 +155,7 @@ void EMUProc::slot_emu_StopReadBullet()
     for (const MemberPtr &member : members) {
         member->wantedBullet = -1;
         member->unansweredPolls = 0;
+        member->polledBullet = 0;
     }
 }
 
@@ -506,7 +510,9 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
         member.silent = true;
         emit sig_TargetHeard(member.address, false);
     }
-    io.write(poll, true);
+    // The frame was built from the wanted number just now.
+    if (io.write(poll, true))
+        member.polledBullet = member.wantedBullet;
     restartLastSend();
     ++member.unansweredPolls;
 }
@@ -538,7 +544,9 @@ void EMUProc::searchStep()
         // A lane that left the relay or answered during the wait needs no ping.
         if (indexOf(member) < 0 || member->targetEnabled)
             continue;
-        io.write(member->pingFrame(), false);
+        // A ping asks for no shot: its answer says nothing of an earlier poll.
+        if (io.write(member->pingFrame(), false))
+            member->polledBullet = 0;
         restartLastSend();
     }
     checkPorts();

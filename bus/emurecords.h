@@ -34,6 +34,10 @@ struct EmuMember
     QString familyName;
     QString name;
     int wantedBullet = -1; // below 1: not polled
+    // The shot number of the last poll on the wire that no answer has taken
+    // yet; 0: none. A "no shot" answer names no number: it speaks of this
+    // poll, whatever the lane wants by the time it is read.
+    int polledBullet = 0;
     // Polls written since the target last answered, and since when. A lost
     // or late answer happens on a busy line; a target that left two polls in
     // a row and a whole second unanswered is silent until it answers again.

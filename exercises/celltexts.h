@@ -14,4 +14,7 @@ public:
     // Whether the column's cells can carry a picture (a flag, an arrow, a
     // presence icon) beside their text.
     virtual bool showsPictures(int column) const = 0;
+    // Whether the column's texts may be cut short (names, teams) when the
+    // room is short: the others are what the table is read for.
+    virtual bool givesWay(int column) const = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "tbullet.h"
@@ -171,30 +172,49 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
 {
     if (verdict.lostPage)
         bulletList->newTargetPage(target);
-    if (!verdict.withdraw.isEmpty())
-        bulletList->withdrawPage(target);
+    const QVector<LaneShot> shots = shotsToStore(target, verdict);
+    const TMemberPlace *lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    const int highest = lane ? lane->highestShotID(lane->stage()) : 0;
+    const bool inOrder = std::all_of(shots.cbegin(), shots.cend(), [highest](const LaneShot &shot) {
+        return shot.number > highest;
+    });
+    if (lane && (!verdict.withdraw.isEmpty() || !inOrder)) {
+        bulletList->amendPage(target, verdict.withdraw, shots);
+        resendPage(target);
+    } else {
+        storeShots(target, shots);
+    }
     tellOperator(target, verdict.word, verdict.wrong);
-    storeShots(target, verdict.store);
     // A full page is reset before its target is asked for more; shots held
     // on it wait, so their target keeps them.
-    const TMemberPlace *lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
     if (lane && lane->lastBulletNumber(lane->stage()) >= kMaxTargetShotNumber
         && lane->pendingReset() < 0 && !lane->laneStart().holdsShots())
         sendResetTarget(target, ResetMemoryFull);
     requestNextBullet(target);
 }
 
-void MyEvent::storeShots(int target, const QVector<LaneStart::Take> &takes)
+QVector<LaneShot> MyEvent::shotsToStore(int target, const LaneStart::Verdict &verdict)
 {
-    const int member = bulletList ? bulletList->memberIdOfTarget(target) : -1;
-    for (const LaneStart::Take &take : takes) {
-        const LaneShot &shot = take.shot;
+    QVector<LaneShot> shots;
+    if (!bulletList)
+        return shots;
+    for (const LaneStart::Take &take : verdict.store) {
+        const int number = take.shot.number;
         // An answer given twice is stored once.
-        if (!bulletList || bulletList->hasShot(target, shot.number))
+        if (bulletList->hasShot(target, number) && !verdict.withdraw.contains(number))
             continue;
         // A shot out of the stage's time is passed over; the lane is asked on.
-        if (!acceptBullet(take.sinceStartTenths))
-            continue;
+        if (acceptBullet(take.sinceStartTenths))
+            shots.append(take.shot);
+    }
+    return shots;
+}
+
+void MyEvent::storeShots(int target, const QVector<LaneShot> &shots)
+{
+    const int member = bulletList ? bulletList->memberIdOfTarget(target) : -1;
+    for (const LaneShot &shot : shots) {
         if (!bulletList->addShotFromTarget(member, shot.number, shot.point.x(), shot.point.y(),
                                            quint8(shot.place), shot.timeTenths, -1)) {
             // Refused by the database: asked for again, and what follows after it.
@@ -204,6 +224,17 @@ void MyEvent::storeShots(int target, const QVector<LaneStart::Take> &takes)
         }
         sendBulletToPC(target, -1, -1);
     }
+}
+
+void MyEvent::resendPage(int target)
+{
+    const TMemberPlace *place = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    if (!place)
+        return;
+    // The terminal begins the stage's page anew and is sent its first shot;
+    // each of its reports then fetches the next one it lacks.
+    sendPC32(target, place->stage());
+    sendBulletToPC(target, place->stage(), 0);
 }
 
 void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)

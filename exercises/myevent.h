@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -187,6 +188,9 @@ signals:
     // The target came back from a silence with another page of shots (it
     // was switched off): its new shots are read from its first.
     void sig_view_TargetPageLost(int target);
+    // At STOP the shots that lanes still held undecided became misses: by
+    // target, how many of its misses they are.
+    void sig_view_HeldShotsMissed(const QMap<int, int> &countsByTarget);
 
 public slots:
     void slot_emu_TargetFound(int ta, bool found);
@@ -221,9 +225,13 @@ protected:
     // withdrawn or begun again, the word to the operator, the shots stored,
     // and the next poll.
     void act(int target, const LaneStart::Verdict &verdict);
-    // Stores the shots in order; one the database refuses stops the rest,
-    // which the lane is asked for again.
-    void storeShots(int target, const QVector<LaneStart::Take> &takes);
+    // The verdict's shots that the list lacks and the kind accepts.
+    QVector<LaneShot> shotsToStore(int target, const LaneStart::Verdict &verdict);
+    // Stores the shots after the page's last one; one the database refuses
+    // stops the rest, which the lane is asked for again.
+    void storeShots(int target, const QVector<LaneShot> &shots);
+    // The lane's terminal shows what the page holds now, no shot taken back.
+    void resendPage(int target);
     // Emits the signal that carries the word to the run screen.
     void tellOperator(int target, LaneStart::Word word, int withdrawn = 0);
 

@@ -1,6 +1,9 @@
 #include "rifleseriesevent.h"
 
+#include <algorithm>
+
 #include "tbulletlist.h"
+#include "tmemberplace.h"
 #include "tevent.h"
 #include "ttargettype.h"
 
@@ -141,16 +144,27 @@ void RifleSeriesEvent::onStopRequested(int manageBullet)
 
 void RifleSeriesEvent::fillWithMisses()
 {
+    QMap<int, int> heldMissed;
     for (int t : targets()) {
         const int missing = matchCount - bulletList->shotCountOfStage(t, StageMatch);
         if (missing <= 0)
             continue;
+        // Shots a lane holds undecided are match shots only in the match:
+        // they are among its misses, and the operator is told.
+        const TMemberPlace *place = bulletList->placeByTarget(t);
+        const int held = place && place->stage() == StageMatch
+            ? std::min(place->laneStart().heldCount(), missing)
+            : 0;
+        if (held > 0)
+            heldMissed.insert(t, held);
         // In the match a lane may be between two positions, in sighting; the
         // misses complete its match, so they must be match shots (stored).
         if (mode == Match && bulletList->stageOfTarget(t) != StageMatch)
             bulletList->setStageOfTarget(t, StageMatch);
         bulletList->addMisses(bulletList->memberIdOfTarget(t), missing, -1);
     }
+    if (!heldMissed.isEmpty())
+        emit sig_view_HeldShotsMissed(heldMissed);
 }
 
 QByteArray RifleSeriesEvent::makeStartAllPacket()

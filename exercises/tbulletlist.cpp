@@ -369,8 +369,7 @@ bool TBulletList::loadFromDB()
     // What the database refused is still to be written: a waiting shot
     // stands for its row, and a row waiting to be deleted is not read.
     QList<TBullet *> waiting;
-    const QList<int> &deletes = m_writes->waitingDeletes();
-    QSet<int> notRead(deletes.cbegin(), deletes.cend());
+    QSet<int> notRead;
     for (TBullet *shot : qAsConst(m_offlineShots)) {
         if (m_writes->waits(shot)) {
             waiting.append(shot);
@@ -387,7 +386,7 @@ bool TBulletList::loadFromDB()
             DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
-        if (notRead.contains(row.id))
+        if (notRead.contains(row.id) || m_writes->deleteWaits(row))
             continue;
         // Scores are not read: they are computed again from the coordinates.
         TBullet *shot = newOfflineShot(row.memberID, row.number, row.x, row.y, row.positionCode,

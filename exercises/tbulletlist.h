@@ -6,6 +6,7 @@
 #include <QList>
 
 #include "celltexts.h"
+#include "lanestart.h"
 #include "rowsort.h"
 #include "tablepictures.h"
 #include "tbullet.h"
@@ -62,6 +63,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
     QStringList possibleTexts(int column) const override;
     bool showsPictures(int column) const override;
+    bool givesWay(int column) const override { return m_columns.givesWay(column); }
 
     // Places and targets.
     void addPlace(int memberID, int target, const QString &name, int startNumber,
@@ -115,9 +117,12 @@ public:
     int shotState(int memberID, int limit) const;
     int shotCountOfMember(int memberID) const;
     void purgeFlaggedShots(int target);
-    // The shots stored of the target's current page are taken back (rows
-    // deleted, the place's numbers closed up).
-    void withdrawPage(int target);
+    // The lane's account of its target's current page changed: the shots
+    // of the page with the target numbers in withdraw are taken back, the
+    // new shots take their places in the page's order, and the stage's
+    // running numbers close up. The rows change in one transaction, or
+    // wait whole while the database refuses.
+    void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots);
     // The target lost its page: its numbers count from 1 again.
     void newTargetPage(int target);
     void clearShotMarks(int target);

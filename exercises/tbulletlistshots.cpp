@@ -23,6 +23,18 @@ QList<TBullet *> shotsOf(const TMemberPlace *place, Keep keep)
     return chosen;
 }
 
+// The place's shots of the stage by their running number.
+QList<TBullet *> stageInOrder(const TMemberPlace *place, int stage)
+{
+    QList<TBullet *> ofStage = shotsOf(place, [stage](const TBullet *shot) {
+        return shot->stage() == stage;
+    });
+    std::stable_sort(ofStage.begin(), ofStage.end(), [](const TBullet *a, const TBullet *b) {
+        return a->number() < b->number();
+    });
+    return ofStage;
+}
+
 } // namespace
 
 void TBulletList::keepUnstoredOffline()
@@ -134,16 +146,45 @@ void TBulletList::purgeFlaggedShots(int target)
     clearShotMarks(target);
 }
 
-void TBulletList::withdrawPage(int target)
+void TBulletList::amendPage(int target, const QVector<int> &withdraw,
+                            const QVector<LaneShot> &shots)
 {
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
-    removeShots(place, shotsOf(place, [place](const TBullet *shot) {
-                    return shot->stage() == place->stage()
-                        && shot->resetCounter() == place->resetCounter();
-                }));
-    refreshPlace(place, place->stage() == TMemberPlace::kMatch);
+    const int stage = place->stage();
+    const auto onPage = [place, stage](const TBullet *shot) {
+        return shot->stage() == stage && shot->resetCounter() == place->resetCounter();
+    };
+    QList<DbFields::ShotRow> goneRows;
+    for (TBullet *shot : shotsOf(place, [&](const TBullet *shot) {
+             return onPage(shot) && withdraw.contains(shot->shotID());
+         })) {
+        if (shot->id() >= 0)
+            goneRows.append(m_writes->storedRow(shot));
+        place->removeShot(shot);
+    }
+    // A shot goes before the first of its page that the target numbered
+    // after it: the page keeps the order the target shot it in.
+    QList<TBullet *> order = stageInOrder(place, stage);
+    QList<TBullet *> added;
+    for (const LaneShot &shot : shots) {
+        TBullet *made = place->addBullet(shot.number, shot.point.x(), shot.point.y(),
+                                         quint8(shot.place), shot.timeTenths, -1, false);
+        order.insert(std::find_if(order.begin(), order.end(),
+                                  [&](const TBullet *later) {
+                                      return onPage(later) && later->shotID() > shot.number;
+                                  }),
+                     made);
+        added.append(made);
+    }
+    QList<TMemberPlace::Renumbered> renumbered;
+    for (const TMemberPlace::Renumbered &change : place->renumberInOrder(order)) {
+        if (!added.contains(change.shot))
+            renumbered.append(change);
+    }
+    m_writes->writePage(goneRows, renumbered, added);
+    refreshPlace(place, stage == TMemberPlace::kMatch);
 }
 
 void TBulletList::newTargetPage(int target)
@@ -160,21 +201,9 @@ void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots
     }
     // Close the gaps, each stage counting from 1 again.
     for (int stage : {TMemberPlace::kSighting, TMemberPlace::kMatch}) {
-        QList<TBullet *> ofStage;
-        for (TBullet *shot : place->shots()) {
-            if (shot->stage() == stage)
-                ofStage.append(shot);
-        }
-        std::stable_sort(ofStage.begin(), ofStage.end(), [](const TBullet *a, const TBullet *b) {
-            return a->number() < b->number();
-        });
-        for (int i = 0; i < ofStage.size(); ++i) {
-            TBullet *shot = ofStage.at(i);
-            if (shot->number() == i + 1)
-                continue;
-            place->renumberShot(shot, i + 1);
-            m_writes->writeChange(shot);
-        }
+        for (const TMemberPlace::Renumbered &change :
+             place->renumberInOrder(stageInOrder(place, stage)))
+            m_writes->writeChange(change.shot, change.formerNumber);
     }
 }
 

@@ -148,13 +148,19 @@ bool TMemberPlace::hasShot(int shotID) const
     });
 }
 
-int TMemberPlace::lastBulletNumber(int stage) const
+int TMemberPlace::highestShotID(int stage) const
 {
     int highest = 0;
     for (const TBullet *shot : m_shots) {
         if (shot->stage() == stage && shot->resetCounter() == m_resetCounter)
             highest = qMax(highest, shot->shotID());
     }
+    return highest;
+}
+
+int TMemberPlace::lastBulletNumber(int stage) const
+{
+    const int highest = highestShotID(stage);
     return stage == m_stage ? m_laneStart.lastRead(highest) : highest;
 }
 
@@ -325,6 +331,21 @@ void TMemberPlace::renumberShot(TBullet *shot, int number)
 {
     shot->setNumber(number);
     rebuildIndex();
+}
+
+QList<TMemberPlace::Renumbered> TMemberPlace::renumberInOrder(const QList<TBullet *> &order)
+{
+    QList<Renumbered> changed;
+    for (int i = 0; i < order.size(); ++i) {
+        TBullet *shot = order.at(i);
+        if (shot->number() == i + 1)
+            continue;
+        changed.append({shot, shot->number()});
+        shot->setNumber(i + 1);
+    }
+    if (!changed.isEmpty())
+        rebuildIndex();
+    return changed;
 }
 
 void TMemberPlace::clearFlags()

@@ -91,6 +91,8 @@ public:
     // The last number of the target's current page that counts as read in
     // the stage: the next poll asks for the one after it.
     int lastBulletNumber(int stage) const;
+    // The highest target number stored of the target's current page in the stage.
+    int highestShotID(int stage) const;
 
     // The current series of size n is the one that holds the latest shot of
     // the place's stage; k counts from 1.
@@ -118,6 +120,15 @@ public:
     const LaneStart &laneStart() const { return m_laneStart; }
 
     void renumberShot(TBullet *shot, int number);
+    // A shot given another number, and the number it had.
+    struct Renumbered
+    {
+        TBullet *shot = nullptr;
+        int formerNumber = 0;
+    };
+    // Numbers the shots 1, 2, ... in the order given (the shots of one
+    // stage); returns those whose number changed.
+    QList<Renumbered> renumberInOrder(const QList<TBullet *> &order);
     void clearFlags();
     void removeShot(TBullet *shot);
     void removeSightingShots();

@@ -34,6 +34,8 @@ struct TPlaceColumns
     QVariant text(const TMemberPlace *place, int column) const;
     // The texts of a label column over these places.
     QStringList texts(const QList<TMemberPlace *> &places, int column) const;
+    // NAME and TEAM, whose texts may be cut short.
+    bool givesWay(int column) const { return column == name || column == team; }
 };
 
 // The result of a run of shots as the tables show it, "sum *marked": the

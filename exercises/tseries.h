@@ -30,6 +30,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QStringList possibleTexts(int column) const override;
     bool showsPictures(int column) const override;
+    bool givesWay(int column) const override { return m_columns.givesWay(column); }
 
     // count series of size shots each.
     void setSeries(int count, int size);

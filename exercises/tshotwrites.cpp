@@ -47,30 +47,137 @@ void TShotWrites::writeMiss(TBullet *shot)
     if (insertOrUpdate(shot))
         noteShot(shot, true);
     else
-        keep(shot);
+        keep(shot, shot->number());
 }
 
-void TShotWrites::writeChange(TBullet *shot)
+void TShotWrites::writeChange(TBullet *shot, int storedNumber)
 {
     // Not the shot a lane is asked for: the member's refusal stays.
     if (stores(shot) && !insertOrUpdate(shot))
-        keep(shot);
+        keep(shot, storedNumber);
+}
+
+DbFields::ShotRow TShotWrites::storedRow(const TBullet *shot) const
+{
+    DbFields::ShotRow row = TdbAccessor::bulletRow(shot);
+    for (const Waiting &waiting : m_unstoredShots) {
+        if (waiting.shot == shot)
+            row.number = waiting.storedNumber;
+    }
+    return row;
 }
 
 bool TShotWrites::tryDelete(const TBullet *shot)
 {
     if (!m_db || shot->id() < 0)
         return true; // no row to delete
-    return m_db->deleteBullet(shot->id());
+    return m_db->deleteBullet(m_eventID, storedRow(shot));
+}
+
+void TShotWrites::writePage(const QList<DbFields::ShotRow> &goneRows,
+                            const QList<TMemberPlace::Renumbered> &renumbered,
+                            const QList<TBullet *> &added)
+{
+    if (!m_db)
+        return;
+    // The renumbered rows before the new ones. A new shot has no row yet:
+    // its own number stands for the one it would have.
+    QList<Waiting> writes;
+    for (const TMemberPlace::Renumbered &change : renumbered) {
+        if (stores(change.shot))
+            writes.append({change.shot, change.formerNumber});
+    }
+    for (TBullet *shot : added) {
+        if (stores(shot))
+            writes.append({shot, shot->number()});
+    }
+    if (goneRows.isEmpty() && writes.isEmpty())
+        return;
+    QList<const TBullet *> inserted;
+    for (const Waiting &write : qAsConst(writes)) {
+        if (write.shot->id() < 0)
+            inserted.append(write.shot);
+    }
+    if (!flush(goneRows, writes))
+        return;
+    for (const TBullet *shot : qAsConst(inserted))
+        noteShot(shot, true);
+}
+
+bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes)
+{
+    // What waits goes first, in the same transaction: the rows never hold
+    // a later change without the earlier ones. A shot purged or erased
+    // since is gone, and so is its write.
+    const QList<DbFields::ShotRow> rows = m_unstoredDeletes + goneRows;
+    QList<Waiting> all;
+    for (const Waiting &waiting : qAsConst(m_unstoredShots)) {
+        if (waiting.shot)
+            all.append(waiting);
+    }
+    // A write that waits already keeps the number its row had before.
+    for (const Waiting &write : writes) {
+        if (!waits(write.shot))
+            all.append(write);
+    }
+    QList<TBullet *> shots;
+    for (const Waiting &write : qAsConst(all))
+        shots.append(write.shot);
+    const bool done = commit(rows, shots);
+    m_unstoredDeletes = done ? QList<DbFields::ShotRow>() : rows;
+    m_unstoredShots = done ? QList<Waiting>() : all;
+    if (done)
+        m_retryTimer->stop();
+    else
+        m_retryTimer->start();
+    updateWaiting();
+    return done;
+}
+
+bool TShotWrites::commit(const QList<DbFields::ShotRow> &rows, const QList<TBullet *> &shots)
+{
+    QList<TBullet *> inserted;
+    const bool done = m_db->inTransaction([&] {
+        // Deletes first: a renumbering may give a shot the number of a row
+        // that is deleted, and rows are named by what they hold.
+        for (const DbFields::ShotRow &row : rows) {
+            if (!m_db->deleteBullet(m_eventID, row))
+                return false;
+        }
+        for (TBullet *shot : shots) {
+            const bool isNew = shot->id() < 0;
+            if (!insertOrUpdate(shot))
+                return false;
+            if (isNew)
+                inserted.append(shot);
+        }
+        return true;
+    });
+    if (!done) {
+        for (TBullet *shot : qAsConst(inserted))
+            shot->setID(-1);
+    }
+    return done;
 }
 
 void TShotWrites::deleteRow(const TBullet *shot)
 {
     if (tryDelete(shot))
         return;
-    m_unstoredDeletes.append(shot->id());
+    m_unstoredDeletes.append(storedRow(shot));
     m_retryTimer->start();
     updateWaiting();
+}
+
+bool TShotWrites::deleteWaits(const DbFields::ShotRow &row) const
+{
+    return std::any_of(m_unstoredDeletes.cbegin(), m_unstoredDeletes.cend(),
+                       [&row](const DbFields::ShotRow &waiting) {
+                           return waiting.memberID == row.memberID
+                               && waiting.number == row.number && waiting.x == row.x
+                               && waiting.y == row.y && waiting.positionCode == row.positionCode
+                               && waiting.time == row.time;
+                       });
 }
 
 bool TShotWrites::noteShot(const TBullet *shot, bool stored)
@@ -83,45 +190,35 @@ bool TShotWrites::noteShot(const TBullet *shot, bool stored)
     return stored;
 }
 
-void TShotWrites::keep(TBullet *shot)
+void TShotWrites::keep(TBullet *shot, int storedNumber)
 {
-    if (!m_unstoredShots.contains(shot))
-        m_unstoredShots.append(shot);
+    // A write that waits already keeps the number its row had before.
+    if (!waits(shot))
+        m_unstoredShots.append({shot, storedNumber});
     m_retryTimer->start();
     updateWaiting();
 }
 
 void TShotWrites::retry()
 {
-    for (auto it = m_unstoredDeletes.begin(); it != m_unstoredDeletes.end();)
-        it = m_db->deleteBullet(*it) ? m_unstoredDeletes.erase(it) : it + 1;
-    const QList<QPointer<TBullet>> unstored = m_unstoredShots;
-    m_unstoredShots.clear();
-    for (const QPointer<TBullet> &shot : unstored) {
-        // A shot purged or erased since is gone, and so is its write. A
-        // stored one leaves a refusal of its member standing: that ends
-        // only with a new shot of the member.
-        if (shot && !insertOrUpdate(shot))
-            m_unstoredShots.append(shot);
-    }
-    if (m_unstoredShots.isEmpty() && m_unstoredDeletes.isEmpty())
-        m_retryTimer->stop();
-    updateWaiting();
+    // A stored shot leaves a refusal of its member standing: that ends
+    // only with a new shot of the member.
+    flush({}, {});
 }
 
 bool TShotWrites::hasWaitingWrites() const
 {
     return !m_refusedMembers.isEmpty() || !m_unstoredDeletes.isEmpty()
         || std::any_of(m_unstoredShots.cbegin(), m_unstoredShots.cend(),
-                       [](const QPointer<TBullet> &shot) { return !shot.isNull(); });
+                       [](const Waiting &waiting) { return !waiting.shot.isNull(); });
 }
 
 QList<TBullet *> TShotWrites::waitingShots() const
 {
     QList<TBullet *> shots;
-    for (const QPointer<TBullet> &shot : m_unstoredShots) {
-        if (shot)
-            shots.append(shot);
+    for (const Waiting &waiting : m_unstoredShots) {
+        if (waiting.shot)
+            shots.append(waiting.shot);
     }
     return shots;
 }
@@ -129,14 +226,14 @@ QList<TBullet *> TShotWrites::waitingShots() const
 bool TShotWrites::waits(const TBullet *shot) const
 {
     return std::any_of(m_unstoredShots.cbegin(), m_unstoredShots.cend(),
-                       [shot](const QPointer<TBullet> &waiting) { return waiting == shot; });
+                       [shot](const Waiting &waiting) { return waiting.shot == shot; });
 }
 
 void TShotWrites::moveWrite(const TBullet *from, TBullet *to)
 {
-    for (QPointer<TBullet> &waiting : m_unstoredShots) {
-        if (waiting == from)
-            waiting = to;
+    for (Waiting &waiting : m_unstoredShots) {
+        if (waiting.shot == from)
+            waiting.shot = to;
     }
 }
 

@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QSet>
 
+#include "dbfields.h"
+#include "tmemberplace.h"
+
 class QTimer;
 class TBullet;
 class TdbAccessor;
@@ -16,7 +19,9 @@ class TdbAccessor;
 // its lane is asked for it again, so the member counts as refused until a
 // new shot of the member is stored in its place (the target's own, or a
 // miss that stands for it). Misses, renumberings and deletions that no lane
-// delivers again wait here and are tried again every second.
+// delivers again wait here and are tried again every second, all of them
+// in one transaction, so that a change of several rows is stored whole or
+// not at all.
 class TShotWrites : public QObject
 {
     Q_OBJECT
@@ -31,12 +36,26 @@ public:
     // again; a refused miss waits here.
     bool writeTargetShot(TBullet *shot);
     void writeMiss(TBullet *shot);
-    // The shot's row changed (a renumbering); written now or later.
-    void writeChange(TBullet *shot);
-    // The shot's row is deleted now or later.
+    // The shot's row changed (a renumbering from storedNumber, the number
+    // its row has); written now or later.
+    void writeChange(TBullet *shot, int storedNumber);
+    // The shot's row is deleted now or later. A delete that waits names the
+    // row by its content (TdbAccessor::deleteBullet), as it is stored: with
+    // the number it had before a renumbering that waits too.
     void deleteRow(const TBullet *shot);
     // Deletes the shot's row now; false when the database refused.
     bool tryDelete(const TBullet *shot);
+    // One change of a page: the rows deleted (as storedRow gave them), the
+    // renumbered shots updated and the new ones inserted, in one
+    // transaction with the writes that wait. When the database refuses, the
+    // whole change waits here; no lane is asked again, since a shot it
+    // delivered may stand before others already stored.
+    void writePage(const QList<DbFields::ShotRow> &goneRows,
+                   const QList<TMemberPlace::Renumbered> &renumbered,
+                   const QList<TBullet *> &added);
+    // The shot's row as it is stored now: with the number it had before a
+    // renumbering that waits.
+    DbFields::ShotRow storedRow(const TBullet *shot) const;
 
     // A shot of the member's target was refused and is asked for again.
     bool memberRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
@@ -44,7 +63,9 @@ public:
     // The shots whose write waits, and the rows that wait to be deleted.
     QList<TBullet *> waitingShots() const;
     bool waits(const TBullet *shot) const;
-    const QList<int> &waitingDeletes() const { return m_unstoredDeletes; }
+    // A stored row waits to be deleted; rows are compared by content.
+    bool deleteWaits(const DbFields::ShotRow &row) const;
+    int waitingDeleteCount() const { return int(m_unstoredDeletes.size()); }
     // A waiting write follows its shot to a new record of it.
     void moveWrite(const TBullet *from, TBullet *to);
     // Their places left the line: no lane is asked for their shots any more.
@@ -57,9 +78,22 @@ signals:
 private:
     static constexpr int kRetryWritesMs = 1000;
 
+    // A write the database refused, as long as its shot's record lives.
+    struct Waiting
+    {
+        QPointer<TBullet> shot;
+        int storedNumber = -1; // of the shot's row while its renumbering waits
+    };
+
     bool stores(const TBullet *shot) const;
     bool insertOrUpdate(TBullet *shot);
-    void keep(TBullet *shot);
+    // The waiting writes and these, in one transaction; false when they all
+    // wait, each write with the number its row had before.
+    bool flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes);
+    // Deletes the rows and writes the shots in one transaction; on a
+    // refusal nothing of it is stored and the new shots have no key.
+    bool commit(const QList<DbFields::ShotRow> &rows, const QList<TBullet *> &shots);
+    void keep(TBullet *shot, int storedNumber);
     // The member's refusal ends with a new shot of it stored.
     bool noteShot(const TBullet *shot, bool stored);
     void retry();
@@ -69,10 +103,10 @@ private:
     TdbAccessor *m_db = nullptr; // the competition module's; not owned
     // Members whose lane is asked again for a shot the database refused.
     QSet<int> m_refusedMembers;
-    // Misses and renumbered shots the database refused, as long as their
-    // record lives; and rows of purged or erased shots it kept.
-    QList<QPointer<TBullet>> m_unstoredShots;
-    QList<int> m_unstoredDeletes;
+    // Misses and renumbered shots the database refused; and rows of purged
+    // or erased shots it kept.
+    QList<Waiting> m_unstoredShots;
+    QList<DbFields::ShotRow> m_unstoredDeletes;
     QTimer *m_retryTimer = nullptr; // child; runs while writes of its own wait
     bool m_waiting = false;         // what sig_writesWaiting said last
 };

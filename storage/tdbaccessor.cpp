@@ -3,6 +3,7 @@
 #include "writeprobe.h"
 
 #include "datapaths.h"
+#include "fileconnections.h"
 #include "schemafile.h"
 #include "sidefiles.h"
 #include "sqlstatement.h"
@@ -53,6 +54,8 @@ QString existingFileUri(const QString &path)
 
 } // namespace
 
+int TdbAccessor::s_openTransactions = 0;
+
 TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     : QObject(parent)
 {
@@ -98,9 +101,11 @@ bool TdbAccessor::checkDB()
         qWarning() << "Data Base not accepted";
         return false;
     }
-    if (m_reopenPending && m_transactionDepth == 0 && m_db.isOpen() && gapOver) {
+    if (m_reopenPending && s_openTransactions == 0 && gapOver) {
         m_reopenPending = false;
-        m_db.close();
+        // A connection of another module (the results viewer's) would keep
+        // the read-only mapping of the file alive for ours.
+        FileConnections::closeAll(m_db.databaseName());
     }
     if (m_db.isOpen())
         return true;
@@ -287,7 +292,9 @@ bool TdbAccessor::inTransaction(const std::function<bool()> &work)
         return false;
     }
     ++m_transactionDepth;
+    ++s_openTransactions;
     const bool ok = work();
+    --s_openTransactions;
     --m_transactionDepth;
     if (ok && m_db.commit())
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dbfields.h"
 #include "tdbrecordset.h"
 
 #include <QDate>
@@ -174,6 +175,14 @@ public:
 
     // Deletes; the cascades are all or nothing.
     bool deleteBullet(int bulletID);
+    // The exercise's row of the shot as the target recorded it: its member,
+    // number, coordinates, place code and own time. Keys are handed out
+    // again (MAX(ID)+1), a shot's content is not: a delete that waits for
+    // the file names the row so. Only match shots are stored, so the stage
+    // is that of every row.
+    bool deleteBullet(int eventID, const DbFields::ShotRow &shot);
+    // A shot's row as it is stored, with its key.
+    static DbFields::ShotRow bulletRow(const TBullet *bullet);
     bool deleteMemberBullets(int memberID);
     bool deleteMemberRelays(int eventID, int memberID);
     bool deleteRelay(int eventID, int relayNum);
@@ -214,15 +223,21 @@ private:
     // The statements in order, each while all before it ran.
     bool execAll(const QList<QPair<QString, QVariantList>> &statements);
 
+    // Transactions open on any accessor: a reopen closes every connection
+    // to the file (FileConnections), so it waits until none is open.
+    // Accessors live on the GUI thread only.
+    static int s_openTransactions;
+
     QSqlDatabase m_db;
     TdbRecordSet m_recordSet;
     bool m_openFailed = false; // the last open failed; tried again after kReopenGapMs
     bool m_errorFlag = false;
     QSqlError m_lastFailure;
     int m_transactionDepth = 0;
-    // A write was refused as read-only: the handle is opened again, at most
-    // once a second, so that a file made writable is written without a
-    // restart while the lanes ask again for their refused shots.
+    // A write was refused as read-only: every connection of the program to
+    // the file is closed and ours opened again, at most once a second, so
+    // that a file made writable is written without a restart while the
+    // lanes ask again for their refused shots.
     bool m_reopenPending = false;
     QElapsedTimer m_sinceReopen; // since the last open that was tried
     // Side files of the database our connection made: made while the file

@@ -54,6 +54,14 @@ bool TdbAccessor::deleteBullet(int bulletID)
     return execQuery(QStringLiteral("DELETE FROM tbullets WHERE ID=?"), {bulletID});
 }
 
+bool TdbAccessor::deleteBullet(int eventID, const DbFields::ShotRow &shot)
+{
+    return execQuery(QStringLiteral("DELETE FROM tbullets WHERE fEventID=? AND fMemberID=? AND "
+                                    "fNumber=? AND fX=? AND fY=? AND fP=? AND fTime=?"),
+                     {eventID, shot.memberID, shot.number, shot.x, shot.y, shot.positionCode,
+                      shot.time});
+}
+
 bool TdbAccessor::deleteEvent(int eventID)
 {
     return inTransaction([&] {
@@ -92,14 +100,27 @@ namespace {
 QVariantList bulletValues(const TBullet *bullet)
 {
     constexpr int kEventActive = 1;
-    // The place code goes in as the signed byte the target sent.
-    const int positionCode = qint8(quint8(bullet->positionCode()));
-    return {bullet->memberID(), bullet->range(),   bullet->number(),
-            bullet->time(),     bullet->point().x(), bullet->point().y(),
-            positionCode,       kEventActive,      bullet->fine()};
+    const DbFields::ShotRow row = TdbAccessor::bulletRow(bullet);
+    return {row.memberID, bullet->range(), row.number, row.time,  row.x,
+            row.y,        row.positionCode, kEventActive, row.fine};
 }
 
 } // namespace
+
+DbFields::ShotRow TdbAccessor::bulletRow(const TBullet *bullet)
+{
+    DbFields::ShotRow row;
+    row.id = bullet->id();
+    row.memberID = bullet->memberID();
+    row.number = bullet->number();
+    row.x = bullet->point().x();
+    row.y = bullet->point().y();
+    // The place code goes in as the signed byte the target sent.
+    row.positionCode = qint8(quint8(bullet->positionCode()));
+    row.time = bullet->time();
+    row.fine = bullet->fine();
+    return row;
+}
 
 int TdbAccessor::insertEvent(const TEvent *event, int competitionID)
 {

@@ -116,6 +116,8 @@ public:
                     &Screen::slot_myEvent_TargetShotsHeld),
             connect(event, &MyEvent::sig_view_TargetPageLost, screen,
                     &Screen::slot_myEvent_TargetPageLost),
+            connect(event, &MyEvent::sig_view_HeldShotsMissed, screen,
+                    &Screen::slot_myEvent_HeldShotsMissed),
         };
     }
 

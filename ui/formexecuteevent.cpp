@@ -431,6 +431,24 @@ void FormExecuteEvent::slot_myEvent_TargetPageLost(int target)
             .arg(target));
 }
 
+void FormExecuteEvent::slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
+{
+    QStringList lines;
+    QStringList targets;
+    for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it) {
+        lines << QStringLiteral("Мишень %1: её выстрелы (%2), по которым так и не стало ясно, "
+                                "приняла ли она команду СТАРТ, после команды СТОП засчитаны "
+                                "промахами.")
+                     .arg(it.key())
+                     .arg(it.value());
+        targets << QString::number(it.key());
+    }
+    lines << (targets.size() == 1 ? QStringLiteral("Проверьте связь с мишенью %1.")
+                                  : QStringLiteral("Проверьте связь с мишенями %1."))
+                 .arg(targets.join(QStringLiteral(", ")));
+    showTargetWarning(lines.join(QLatin1Char('\n')));
+}
+
 QString FormExecuteEvent::whatFollows(int target) const
 {
     return m_reshotInBreak

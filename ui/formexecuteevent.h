@@ -2,6 +2,7 @@
 
 #include "searchblink.h"
 
+#include <QMap>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -65,6 +66,7 @@ private slots:
     void slot_myEvent_TargetShotsWithdrawn(int target, int count);
     void slot_myEvent_TargetShotsHeld(int target);
     void slot_myEvent_TargetPageLost(int target);
+    void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget);
     void delegatClicked(int _row);
 
     void on_pbStart_clicked();

@@ -3,7 +3,10 @@
 #include <QEvent>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QtMath>
 
 #include "celltexts.h"
@@ -11,10 +14,27 @@
 namespace {
 
 constexpr int kNameColumn = 0;
-// Room in a cell for its picture (an arrow, a flag, a presence icon; at most
-// 16 pixels) with the gaps the shot delegate leaves around a sighting
-// shot's arrow (5 before, 10 after).
-constexpr int kPictureRoom = 5 + 16 + 10;
+// The largest picture of a cell (an arrow, a flag, a presence icon).
+constexpr int kPictureSide = 16;
+// Room in a sighting shot's cell for its arrow with the gaps the shot
+// delegate leaves around it (5 before, 10 after): its text starts there.
+constexpr int kSightingPictureRoom = 5 + kPictureSide + 10;
+
+// The widest of the texts in that font.
+QString widestText(const QStringList &texts, const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    QString widest;
+    qreal widestAdvance = -1;
+    for (const QString &text : texts) {
+        const qreal advance = metrics.horizontalAdvance(text);
+        if (advance > widestAdvance) {
+            widest = text;
+            widestAdvance = advance;
+        }
+    }
+    return widest;
+}
 
 } // namespace
 
@@ -25,23 +45,22 @@ TRunTableView::TRunTableView(QWidget *parent)
     // them; in a column narrower than the blanks an ellipsis would take the
     // number's place.
     horizontalHeader()->setTextElideMode(Qt::ElideNone);
-    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, [this] {
-        fitRows();
-        fitColumns();
-    });
-    // Fewer lanes leave each more of the height.
-    connect(verticalHeader(), &QHeaderView::sectionCountChanged, this, [this] { fitRows(); });
-    fitRows();
+    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, [this] { fit(); });
+    // Fewer lanes leave each more of the height; a new lane's labels may be
+    // wider than those there were.
+    connect(verticalHeader(), &QHeaderView::sectionCountChanged, this, [this] { fit(); });
+    QImage picture(kPictureSide, kPictureSide, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    m_sample.setData(m_sample.index(0, kPictureSample), picture, Qt::DecorationRole);
+    fit();
 }
 
 void TRunTableView::changeEvent(QEvent *event)
 {
     QTableView::changeEvent(event);
     // The form's font, set on the table or passed on by a parent.
-    if (event->type() == QEvent::FontChange) {
-        fitRows();
-        fitColumns();
-    }
+    if (event->type() == QEvent::FontChange)
+        fit();
 }
 
 QFont TRunTableView::shownFont() const
@@ -75,110 +94,174 @@ void TRunTableView::resizeEvent(QResizeEvent *event)
     QTableView::resizeEvent(event);
     // Also called for the viewport's own resizes; the fit depends on the
     // table's outer size only, so it settles at once.
-    fitRows();
+    fit();
 }
 
 void TRunTableView::setMinimumRowHeight(int height)
 {
     m_minimumRowHeight = height;
-    fitRows();
-}
-
-void TRunTableView::fitRows()
-{
-    // A row is the font's em and a pixel between two rows: the letters'
-    // accents and tails stay inside the em.
-    const QFont base = font();
-    const int basePixels = QFontInfo(base).pixelSize();
-    const int rows = model() ? model()->rowCount() : 0;
-    const QHeaderView *header = horizontalHeader();
-    const int headerMargins = header->sizeHint().height() - header->fontMetrics().height();
-    const int height = this->height() - 2 * frameWidth();
-    // The rows' share of the height left below a header in that font.
-    const auto rowHeightWith = [&](const QFont &font) {
-        const int share = (height - headerMargins - QFontMetrics(font).height()) / qMax(rows, 1);
-        return qBound(basePixels + 1, share, kMaxRowHeight);
-    };
-    QFont fitted = base;
-    if (rows > 0 && header->count() > 0) {
-        // The largest font whose rows share the height and whose columns
-        // fit the width.
-        for (int pixels = kMaxRowHeight - 1; pixels > basePixels; --pixels) {
-            QFont larger = base;
-            larger.setPixelSize(pixels);
-            if (pixels + 1 <= rowHeightWith(larger) && fitsWidth(larger)) {
-                fitted = larger;
-                break;
-            }
-        }
-    }
-    showFont(fitted);
-    const int rowHeight = qMax(rows > 0 ? rowHeightWith(fitted) : basePixels + 1, m_minimumRowHeight);
-    verticalHeader()->setMinimumSectionSize(rowHeight);
-    verticalHeader()->setDefaultSectionSize(rowHeight);
+    fit();
 }
 
 void TRunTableView::setModel(QAbstractItemModel *model)
 {
     QTableView::setModel(model);
-    fitRows();
-    fitColumns();
+    fit();
 }
 
-void TRunTableView::rowsInserted(const QModelIndex &parent, int start, int end)
+int TRunTableView::rowHeightIn(const QFont &font, bool columnsScroll) const
 {
-    QTableView::rowsInserted(parent, start, end);
-    // The labels of a new row may be wider than those there were.
-    fitColumns();
+    // A row is the font's em and a pixel between two rows: the letters'
+    // accents and tails stay inside the em.
+    const int pixels = QFontInfo(font).pixelSize();
+    const int rows = model() ? model()->rowCount() : 0;
+    const QHeaderView *header = horizontalHeader();
+    const int headerMargins = header->sizeHint().height() - header->fontMetrics().height();
+    const int height = this->height() - 2 * frameWidth()
+        - (columnsScroll ? horizontalScrollBar()->sizeHint().height() : 0);
+    // The rows' share of the height left below a header in that font.
+    const int share = (height - headerMargins - QFontMetrics(font).height()) / qMax(rows, 1);
+    return share < pixels + 1 ? 0 : qMin(share, kMaxRowHeight);
 }
 
-int TRunTableView::neededWidth(int column, const QFont &font) const
+int TRunTableView::cellWidth(int column, const QString &text, const QFont &font) const
+{
+    const auto *texts = dynamic_cast<const CellTexts *>(model());
+    const bool picture = texts && texts->showsPictures(column);
+    const QModelIndex cell = m_sample.index(0, picture ? kPictureSample : kTextSample);
+    m_sample.setData(cell, text);
+    QStyleOptionViewItem option = QTableView::viewOptions();
+    option.font = font;
+    option.fontMetrics = QFontMetrics(font);
+    QAbstractItemDelegate *delegate = itemDelegateForColumn(column);
+    if (!delegate)
+        delegate = itemDelegate();
+    int width = delegate->sizeHint(option, cell).width();
+    // The shot delegate writes a sighting shot's text after its arrow.
+    if (picture) {
+        const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+        width = qMax(width, kSightingPictureRoom
+                                + qCeil(QFontMetricsF(font).horizontalAdvance(text)) + textMargin);
+    }
+    // And a blank, so that the figures of two columns do not run together.
+    return width + QFontMetrics(font).horizontalAdvance(QLatin1Char(' ')) + (showGrid() ? 1 : 0);
+}
+
+int TRunTableView::titleWidth(int column, const QFont &font) const
+{
+    const QHeaderView *header = horizontalHeader();
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.orientation = Qt::Horizontal;
+    option.section = column;
+    option.fontMetrics = QFontMetrics(font);
+    // The blanks around a numbered column's title centre it; they may be cut.
+    option.text = model()->headerData(column, Qt::Horizontal).toString().trimmed();
+    return header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header).width();
+}
+
+QVector<TRunTableView::Room> TRunTableView::roomsIn(const QFont &font) const
 {
     const auto *texts = dynamic_cast<const CellTexts *>(model());
     if (!texts)
-        return 0;
+        return {};
     const QHeaderView *header = horizontalHeader();
-    // Cells elide a text that is wider than their room by a fraction of a pixel.
-    const QFontMetricsF cells(font);
-    const auto advance = [&cells](const QString &text) { return qCeil(cells.horizontalAdvance(text)); };
-    // The title itself must fit; the blanks around it may be cut. The
-    // header's margins around it are the same in any font.
-    const QString title = model()->headerData(column, Qt::Horizontal).toString();
-    int width = header->sectionSizeHint(column) - header->fontMetrics().horizontalAdvance(title)
-        + advance(title.trimmed());
-    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    // And a blank, so that the figures of two columns do not run together.
-    const int room = 2 * textMargin + (texts->showsPictures(column) ? kPictureRoom : 0)
-        + (showGrid() ? 1 : 0) + advance(QStringLiteral(" "));
-    for (const QString &text : texts->possibleTexts(column))
-        width = qMax(width, advance(text) + room);
-    return qMax(width, header->minimumSectionSize());
+    // A name as long as the longest that is not cut short, in the letters
+    // of the names (a Cyrillic o).
+    const int nameRoom = cellWidth(kNameColumn, QString(kNameLetters, QChar(0x043E)), font);
+    QVector<Room> rooms(header->count());
+    for (int column = 0; column < rooms.size(); ++column) {
+        const QString widest = widestText(texts->possibleTexts(column), font);
+        const int title = titleWidth(column, font);
+        Room &room = rooms[column];
+        room.needed = qMax(qMax(title, header->minimumSectionSize()),
+                           widest.isEmpty() ? 0 : cellWidth(column, widest, font));
+        room.least = room.needed;
+        if (texts->givesWay(column)) {
+            const int keeps = column == kNameColumn ? nameRoom : 0;
+            room.least = qMax(qMax(title, header->minimumSectionSize()), qMin(room.needed, keeps));
+        }
+    }
+    return rooms;
 }
 
-bool TRunTableView::fitsWidth(const QFont &font) const
+int TRunTableView::leastTotal(const QVector<Room> &rooms)
 {
-    if (!dynamic_cast<const CellTexts *>(model()))
-        return false;
     int total = 0;
-    for (int column = 0; column < horizontalHeader()->count(); ++column)
-        total += neededWidth(column, font);
-    return total <= width() - 2 * frameWidth();
+    for (const Room &room : rooms)
+        total += room.least;
+    return total;
 }
 
-void TRunTableView::fitColumns()
+void TRunTableView::fit()
+{
+    if (m_fitting)
+        return;
+    m_fitting = true;
+    const QFont base = font();
+    QFont fitted = base;
+    QVector<Room> rooms;
+    int rowHeight = 0;
+    const bool rows = model() && model()->rowCount() > 0 && horizontalHeader()->count() > 0;
+    if (rows && dynamic_cast<const CellTexts *>(model())) {
+        // The largest font whose rows share the height and whose columns
+        // fit the width; failing that, the largest whose rows share the
+        // height (the columns scroll), and failing that too, the form's
+        // (a page too small for the relay).
+        bool inSight = false;
+        for (int pixels = kMaxRowHeight - 1; pixels >= kMinPixels; --pixels) {
+            QFont candidate = base;
+            candidate.setPixelSize(pixels);
+            const QVector<Room> candidateRooms = roomsIn(candidate);
+            const bool fitsWidth = leastTotal(candidateRooms) <= roomWidth();
+            const int height = rowHeightIn(candidate, !fitsWidth);
+            if (height == 0)
+                continue;
+            if (!inSight || fitsWidth) {
+                fitted = candidate;
+                rowHeight = height;
+                rooms = candidateRooms;
+                inSight = true;
+            }
+            if (fitsWidth)
+                break;
+        }
+        if (!inSight)
+            rooms = roomsIn(base);
+    } else {
+        rooms = roomsIn(base);
+        rowHeight = rowHeightIn(base, false);
+    }
+    showFont(fitted);
+    if (rowHeight == 0)
+        rowHeight = QFontInfo(fitted).pixelSize() + 1;
+    rowHeight = qMax(rowHeight, m_minimumRowHeight);
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    fitColumns(rooms);
+    m_fitting = false;
+}
+
+void TRunTableView::fitColumns(const QVector<Room> &rooms)
 {
     QHeaderView *header = horizontalHeader();
     if (!model() || header->count() == 0)
         return;
-    const bool textsKnown = dynamic_cast<const CellTexts *>(model());
+    // What is left over the least of every column goes to the columns that
+    // give way, the team's first, the rest to the names; when the columns
+    // scroll (a page narrower than they can be) the names keep their least.
+    int spare = roomWidth() - leastTotal(rooms);
     for (int column = 0; column < header->count(); ++column) {
-        if (column == kNameColumn) {
+        if (column == kNameColumn && (rooms.isEmpty() || spare >= 0)) {
             header->setSectionResizeMode(column, QHeaderView::Stretch);
-        } else if (!textsKnown) {
+        } else if (rooms.isEmpty()) {
             header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
         } else {
+            const Room &room = rooms.at(column);
+            const int more = qBound(0, room.needed - room.least, qMax(spare, 0));
+            spare -= more;
             header->setSectionResizeMode(column, QHeaderView::Fixed);
-            header->resizeSection(column, neededWidth(column, shownFont()));
+            header->resizeSection(column, room.least + more);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QStandardItemModel>
 #include <QTableView>
 
 // The run page's tables, made to stay light while a line shoots and to be
@@ -12,19 +13,26 @@
 // it would repaint every visible row on every shot. This one repaints the
 // changed rows only.
 //
-// Its columns are fitted once, when a model is set, its rows or columns
-// change or its font does, to the widest text they can come to show
-// (CellTexts), instead of being measured again on every layout; the first
-// column (the names) takes the width that is left. Its rows share the
-// table's height: never lower than its own font needs (so that a relay's
-// lanes fit on a small screen), at most kMaxRowHeight, and the font grows
-// with them as far as the columns still fit the table's width.
+// Its font and columns are fitted together, whenever its size, its rows or
+// columns, or the form's font change, to the widest text each column can
+// come to show (CellTexts), instead of being measured again on every
+// layout: the shown font is the largest at which every row is in sight and
+// every figure and title is whole, in a column as wide as its delegate asks
+// for that text. The names and teams give way first: each keeps at least
+// its title and a name kNameLetters letters long, the team what is left of
+// its own width and the names the rest. The fit depends on the table's size
+// and the texts alone, so the same screen shows the same columns every time.
 class TRunTableView : public QTableView
 {
     Q_OBJECT
 
 public:
     static constexpr int kMaxRowHeight = 30;
+    // The smallest font, in pixels, the table shows to keep a long relay in
+    // sight on a small screen.
+    static constexpr int kMinPixels = 8;
+    // A name shorter than this is not cut short.
+    static constexpr int kNameLetters = 24;
 
     explicit TRunTableView(QWidget *parent = nullptr);
 
@@ -32,28 +40,48 @@ public:
     // Rows at least this high (the height of the editors open in them);
     // 0 for rows as high as the table's height and font make them.
     void setMinimumRowHeight(int height);
-    // The font the cells and titles show: the table's own (the form's) or
-    // larger, as far as the rows and columns leave room.
+    // The font the cells and titles show: the table's own (the form's), or
+    // larger or smaller as the rows and columns leave room.
     QFont shownFont() const;
 
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
-    void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     QStyleOptionViewItem viewOptions() const override;
 
 private:
-    void fitColumns();
-    void fitRows();
+    // The room a column takes in a font: what it needs to show its widest
+    // text and its title whole, and for a column that gives way the least
+    // it keeps.
+    struct Room
+    {
+        int needed = 0;
+        int least = 0;
+    };
+
+    void fit();
+    void fitColumns(const QVector<Room> &rooms);
     void showFont(const QFont &shown);
-    // The width that column needs in that font: its title, and the widest
-    // text it can show with its picture; 0 for a model without CellTexts.
-    int neededWidth(int column, const QFont &font) const;
-    // Whether every column, the names in full, fits the table's width in
-    // that font.
-    bool fitsWidth(const QFont &font) const;
+    // The rows' height in that font when they share the table's height
+    // (less a scroll bar when the columns scroll); 0 when they do not fit.
+    int rowHeightIn(const QFont &font, bool columnsScroll) const;
+    // Each column's room in that font; empty for a model without CellTexts.
+    QVector<Room> roomsIn(const QFont &font) const;
+    // The width the column's delegate asks for to show that text whole, with
+    // a picture when the column shows them.
+    int cellWidth(int column, const QString &text, const QFont &font) const;
+    // The width the header asks for to show that title whole.
+    int titleWidth(int column, const QFont &font) const;
+    static int leastTotal(const QVector<Room> &rooms);
+    int roomWidth() const { return width() - 2 * frameWidth(); }
 
     int m_minimumRowHeight = 0;
+    bool m_fitting = false;
+    // Cells with the text being measured, for the delegates: one with a
+    // picture, one without.
+    static constexpr int kPictureSample = 0;
+    static constexpr int kTextSample = 1;
+    mutable QStandardItemModel m_sample{1, 2};
 };

@@ -34,6 +34,9 @@ public:
                             .arg(ta).arg(num).arg(xy.x()).arg(xy.y()).arg(int(place))
                             .arg(timeBullet).arg(timeEvent));
                 });
+        connect(bus, &EMUProc::sig_NoBullet, this, [this](int ta, int number) {
+            add(QStringLiteral("NoBullet(%1,%2)").arg(ta).arg(number));
+        });
         connect(bus, &EMUProc::sig_BDReseted, this, [this](int ta) {
             add(QStringLiteral("BDReseted(%1)").arg(ta));
         });

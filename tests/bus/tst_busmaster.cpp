@@ -75,6 +75,8 @@ private slots:
     void startWaitsForAnUnpluggedConverter();
     void noiseAndBrokenAnswers();
     void answerAtTheTurnAfterNoise();
+    void noShotNamesItsPoll_data();
+    void noShotNamesItsPoll();
     void relayChangedDuringWaits();
     void relayChangedDuringPortSearch();
     void networkConverter();
@@ -487,6 +489,35 @@ void TestBusMaster::answerAtTheTurnAfterNoise()
     QCOMPARE(after.filter(QStringLiteral("DataWrote(1,1,02 09 A3 07 ")).size(), 1);
     QCOMPARE(after.filter(QRegularExpression(QStringLiteral("^DataReaded.*,1\\)$"))),
              QStringList{"DataReaded(1,1,02 0E A3 07 01 2C 00 64 03 00 01 23 64 5B,1)"});
+}
+
+void TestBusMaster::noShotNamesItsPoll_data()
+{
+    QTest::addColumn<int>("wantedAfterPoll");
+    QTest::addColumn<QByteArray>("answers"); // to the poll for shot 5
+    const QByteArray noShot = frameWithCrc(hex("010EA3000000000000000000"));
+    QTest::newRow("read once the lane wants an earlier shot") << 3 << noShot;
+    QTest::newRow("after a 12-byte answer") << 5 << frameWithCrc(hex("010CA300000000000000")) + noShot;
+    QTest::newRow("and its late copy") << 5 << noShot + noShot;
+}
+
+void TestBusMaster::noShotNamesItsPoll()
+{
+    QFETCH(int, wantedAfterPoll);
+    QFETCH(QByteArray, answers);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    startBus(0, 1, 1, true, BusGaps{5, 7, 2000}); // the test acts between two polls
+    addRelay({1});
+    waitForSetUp({1});
+    m_sim->call([](RangeSimulator &s) { s.setTargetHearing(1, false); }); // its answers are the rows'
+    emit m_driver->sig_emu_getBullet(1, 5);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("DataWrote(1,1,01 09 A3 05 ")) > 0, kWaitMs);
+    QVERIFY(QMetaObject::invokeMethod(m_bus, "slot_emu_GetBullet", Qt::BlockingQueuedConnection,
+                                      Q_ARG(int, 1), Q_ARG(int, wantedAfterPoll)));
+    // The terminal's report read after them tells that they were decoded.
+    m_sim->call([&answers](RangeSimulator &s) { s.injectBytes(0, answers + frameWithCrc(hex("010833010104"))); });
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PCWroteBullet(1,1,4)")), kWaitMs);
+    QCOMPARE(m_recorder->matching(QStringLiteral("NoBullet")), QStringList{"NoBullet(1,5)"});
 }
 
 void TestBusMaster::relayChangedDuringWaits()

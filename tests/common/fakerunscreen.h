@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -182,6 +183,11 @@ public slots:
     void slot_myEvent_TargetPageLost(int target)
     {
         record("TargetPageLost", QString::number(target));
+    }
+    void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
+    {
+        for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it)
+            record("HeldShotsMissed", QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
     }
 
 private:

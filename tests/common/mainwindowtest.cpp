@@ -300,6 +300,14 @@ bool MainWindowTest::setDatabaseReadOnly(bool readOnly)
         && file.putChar(readOnly ? kNewerWriter : versions.at(1));
 }
 
+bool MainWindowTest::setDatabaseWritable(bool writable)
+{
+    m_stored = std::make_unique<StoredRows>();
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    return QFile::setPermissions(TdbAccessor::databasePath(),
+                                 writable ? readable | QFile::WriteOwner : readable);
+}
+
 bool MainWindowTest::expectBox(const QString &title, const QString &text)
 {
     const Warnings::Shown box = takeWarning();

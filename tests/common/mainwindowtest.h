@@ -173,6 +173,10 @@ protected:
     // unless the log holds nothing the file lacks (no handle wrote since
     // the last one was closed, or since the file became read-only).
     bool setDatabaseReadOnly(bool readOnly);
+    // The file's mode set to 444 or 644 (felt by an ordinary user only); the
+    // fixture's own connection closed first, to hold no handle the program
+    // would not, and opened again by its next statement.
+    bool setDatabaseWritable(bool writable);
 
     // The next init() works in this folder, as another process left it,
     // instead of a fresh one; the folder stays after the test.

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 #include "composerelay.h"
 #include "memberplaces.h"
@@ -84,9 +85,11 @@ inline bool install(const TestDataDir &dir)
 // eventNum becomes the one being shot (the earlier exercises count as shot)
 // and its list gets the members' places. The shot list of the exercise, or
 // null when anything failed. The member on lane n is named
-// "<family>n Name<n>", or "<family> Name<n>" when the family is given.
+// "<family>n Name<n>", or "<family> Name<n>" when the family is given; the
+// one on lane 1 takes the first member's family and name when given.
 inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum = 1,
-                            const QString &family = QString())
+                            const QString &family = QString(),
+                            const QStringList &firstMember = QStringList())
 {
     constexpr int kCountry = 2;
     if (!modul.newCompetition(kCountry, type, type == kRifleWithFinal, QStringLiteral("Cup")))
@@ -94,10 +97,11 @@ inline TBulletList *prepare(TUserModul &modul, int type, int lanes, int eventNum
     TCompetition *competition = modul.currentCompetition();
     QList<int> memberIDs;
     for (int lane = 1; lane <= lanes; ++lane) {
-        const int shooterID =
-            modul.addShooter(QStringLiteral("Name%1").arg(lane),
-                             family.isEmpty() ? QStringLiteral("Family%1").arg(lane) : family,
-                             QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
+        const bool first = lane == 1 && firstMember.size() == 2;
+        const int shooterID = modul.addShooter(
+            first ? firstMember.at(1) : QStringLiteral("Name%1").arg(lane),
+            first ? firstMember.at(0) : family.isEmpty() ? QStringLiteral("Family%1").arg(lane) : family,
+            QDate(1990, 1, 1).addDays(lane), 0, kCountry, 0, 0);
         if (!modul.addMember(modul.shooters()->shooterByID(shooterID), lane))
             return nullptr;
         memberIDs << modul.members()->memberByShooterID(shooterID)->memberID();

@@ -8,6 +8,9 @@
 #include "event_difficult_one.h"
 #include "event_simple_one.h"
 #include "eventharness.h"
+#include "tdbaccessor.h"
+#include "testdatadir.h"
+#include "tmemberplace.h"
 
 using namespace eventtest;
 
@@ -40,6 +43,8 @@ public:
         MyEvent::onBDReseted(target, reason);
     }
 
+    using MyEvent::act;
+
     QList<QPair<int, int>> resets;
     int latestTime = 1000;
 };
@@ -59,6 +64,8 @@ private slots:
     void duplicateAndRefusedAnswers();
     void answersWhileNotPolledAreDropped();
     void memoryFullAfterShot255();
+    void verdictChangesThePageWhole_data();
+    void verdictChangesThePageWhole();
     void resetReasonKeptPerTarget();
     void terminalCatchesUp_data();
     void terminalCatchesUp();
@@ -258,6 +265,56 @@ void TestMyEvent::memoryFullAfterShot255()
     // A second confirmation of the same reset is ignored.
     event.slot_emu_BDReseted(4);
     QCOMPARE(event.resets.size(), 1);
+}
+
+void TestMyEvent::verdictChangesThePageWhole_data()
+{
+    QTest::addColumn<bool>("insertRefused");
+    QTest::newRow("stored at once") << false;
+    // The new shot's insert fails after the delete and the renumbering ran.
+    QTest::newRow("refused midway, then taken") << true;
+}
+
+void TestMyEvent::verdictChangesThePageWhole()
+{
+    QFETCH(bool, insertRefused);
+    TestDataDir dir;
+    TdbAccessor db(QStringLiteral("verdict"));
+    TBulletList list(7, &db, targetTypeById(8), true, 450, 10.4);
+    list.addPlace(memberOn(2), 2, QStringLiteral("Lane 2"));
+    list.setStageAll(kMatch);
+    PollingEvent event(&list);
+    event.requestNextBullet(2);
+    // The page holds the target's shots 2, 3 and 4; its shot 1 was passed over.
+    for (int number = 2; number <= 4; ++number)
+        shoot(&event, 2, number, 25 + number);
+    const auto rows = [&db] { // "y:key" of the rows by running number
+        db.execSelect("SELECT group_concat(fY || ':' || ID) AS r FROM "
+                      "(SELECT fY, ID FROM tbullets ORDER BY fNumber)");
+        return db.next() ? db.value("r").toString() : QString();
+    };
+    const QString before = QStringLiteral("27:1,28:2,29:3");
+    QCOMPARE(rows(), before);
+    if (insertRefused)
+        QVERIFY(db.execQuery("CREATE TRIGGER refuse BEFORE INSERT ON tbullets BEGIN SELECT "
+                             "RAISE(ABORT, 'refused'); END"));
+    BusRecorder bus(&event);
+    // Shot 3 proven earlier, shot 1 proven after the START.
+    LaneStart::Verdict verdict;
+    verdict.withdraw = {3};
+    verdict.store = {{LaneShot{1, QPoint(0, 30), 50, 1}, 50}};
+    event.act(2, verdict);
+    // The terminal begins its match page anew, from shot 1.
+    const QByteArrayList frames = bus.takeFrames();
+    QCOMPARE(frames.size(), 2);
+    QCOMPARE(frames.at(0) + frames.at(1).left(4), hex("02063203 020F3301"));
+    if (insertRefused) {
+        QCOMPARE(rows(), before);
+        QVERIFY(db.execQuery("DROP TRIGGER refuse"));
+    }
+    // Only the withdrawn row goes; the later ones keep their keys.
+    const QString after = QStringLiteral("30:4,27:1,29:3");
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), after, 10000);
 }
 
 void TestMyEvent::resetReasonKeptPerTarget()

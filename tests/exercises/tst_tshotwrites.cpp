@@ -38,10 +38,14 @@ private slots:
     void refusedWritesWaitAndAreTriedAgain();
     void whatEndsAMembersRefusal_data();
     void whatEndsAMembersRefusal();
+    void aWaitingDeleteSparesTheShotThatTookItsKey();
+    void aWaitingPageChangeKeepsTheNumbersItsRowsHave();
 
 private:
     // A match shot of the member, not stored yet; owned by the test.
     TBullet *newShot(int member, int number, int x = 0);
+    // The shot's record is gone, as when the list erases it.
+    void erase(const TBullet *shot);
     bool exec(const QString &statement) { return m_db->execQuery(statement); }
     // The stored numbers of the member's rows, in key order.
     QList<int> storedNumbers(int member);
@@ -76,6 +80,12 @@ TBullet *TestShotWrites::newShot(int member, int number, int x)
     return shot;
 }
 
+void TestShotWrites::erase(const TBullet *shot)
+{
+    m_shots.erase(std::find_if(m_shots.begin(), m_shots.end(),
+                               [shot](const auto &owned) { return owned.get() == shot; }));
+}
+
 QList<int> TestShotWrites::storedNumbers(int member)
 {
     QList<int> numbers;
@@ -104,10 +114,10 @@ void TestShotWrites::refusedWritesWaitAndAreTriedAgain()
     writes.writeMiss(miss);
     writes.deleteRow(first);
     second->setNumber(1);
-    writes.writeChange(second);
+    writes.writeChange(second, 2);
     QVERIFY(writes.hasWaitingWrites());
     QCOMPARE(writes.waitingShots(), (QList<TBullet *>{miss, second}));
-    QCOMPARE(writes.waitingDeletes(), QList<int>{first->id()});
+    QCOMPARE(writes.waitingDeleteCount(), 1);
     // No lane is asked again for a miss.
     QVERIFY(!writes.memberRefused(kMemberB));
     QCOMPARE(waiting.size(), 1);
@@ -118,8 +128,7 @@ void TestShotWrites::refusedWritesWaitAndAreTriedAgain()
     TBullet *moved = newShot(kMemberB, 1, TBullet::kNoHit);
     writes.moveWrite(miss, moved);
     QCOMPARE(writes.waitingShots(), (QList<TBullet *>{moved, second}));
-    m_shots.erase(std::find_if(m_shots.begin(), m_shots.end(),
-                               [second](const auto &shot) { return shot.get() == second; }));
+    erase(second);
     QCOMPARE(writes.waitingShots(), QList<TBullet *>{moved});
 
     // Taken again, every waiting write is stored on the next try, and the
@@ -160,7 +169,7 @@ void TestShotWrites::whatEndsAMembersRefusal()
     if (write.startsWith("retried")) {
         QVERIFY(exec(kRefuseUpdates));
         kept->setNumber(2);
-        writes.writeChange(kept);
+        writes.writeChange(kept, 1);
         QVERIFY(exec("DROP TRIGGER refuse_update"));
     }
     QVERIFY(exec(kRefuseInserts));
@@ -175,13 +184,61 @@ void TestShotWrites::whatEndsAMembersRefusal()
         writes.writeMiss(newShot(member, 2, TBullet::kNoHit));
     } else if (write.startsWith("change")) {
         kept->setNumber(3);
-        writes.writeChange(kept);
+        writes.writeChange(kept, 1);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(storedNumbers(kMemberA), QList<int>{2}, kRetryWaitMs);
     }
     QCOMPARE(writes.memberRefused(kMemberA), !ends);
     QCOMPARE(writes.hasWaitingWrites(), !ends);
     QCOMPARE(waiting.last().at(0).toBool(), !ends);
+}
+
+void TestShotWrites::aWaitingDeleteSparesTheShotThatTookItsKey()
+{
+    TShotWrites writes(kEventID, m_db.get());
+    QSignalSpy waiting(&writes, &TShotWrites::sig_writesWaiting);
+    TBullet *purged = newShot(kMemberA, 1);
+    QVERIFY(writes.writeTargetShot(purged));
+    QVERIFY(exec(kRefuseDeletes));
+    writes.deleteRow(purged);
+    QCOMPARE(writes.waitingDeleteCount(), 1);
+
+    // Before it is tried again its row goes another way (the member's shots
+    // cleared), and the next shot stored takes its key, MAX(ID)+1.
+    QVERIFY(exec("DROP TRIGGER refuse_delete") && m_db->deleteMemberBullets(kMemberA));
+    TBullet *right = newShot(kMemberB, 1, 50);
+    QVERIFY(writes.writeTargetShot(right));
+    QCOMPARE(right->id(), purged->id());
+    QVERIFY(waiting.wait(kRetryWaitMs) && !writes.hasWaitingWrites());
+    QCOMPARE(storedNumbers(kMemberB), QList<int>{1});
+}
+
+void TestShotWrites::aWaitingPageChangeKeepsTheNumbersItsRowsHave()
+{
+    TShotWrites writes(kEventID, m_db.get());
+    QList<TBullet *> page;
+    for (int number = 1; number <= 3; ++number) {
+        page << newShot(kMemberA, number, 10 * number);
+        QVERIFY(writes.writeTargetShot(page.last()));
+    }
+    // The first shot taken back and the others closing up wait whole while
+    // the database refuses updates.
+    QVERIFY(exec(kRefuseUpdates));
+    const DbFields::ShotRow gone = writes.storedRow(page.at(0));
+    page.at(1)->setNumber(1);
+    page.at(2)->setNumber(2);
+    writes.writePage({gone}, {{page.at(1), 2}, {page.at(2), 3}}, {});
+    QCOMPARE(storedNumbers(kMemberA), (QList<int>{1, 2, 3}));
+    QVERIFY(writes.deleteWaits(gone));
+
+    // The last shot purged meanwhile: its row goes now, named by the number
+    // it still has.
+    writes.deleteRow(page.at(2));
+    erase(page.at(2));
+    QCOMPARE(storedNumbers(kMemberA), (QList<int>{1, 2}));
+    QVERIFY(exec("DROP TRIGGER refuse_update"));
+    QTRY_COMPARE_WITH_TIMEOUT(storedNumbers(kMemberA), QList<int>{1}, kRetryWaitMs);
+    QVERIFY(!writes.hasWaitingWrites());
 }
 
 QTEST_MAIN(TestShotWrites)

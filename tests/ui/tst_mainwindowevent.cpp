@@ -3,12 +3,15 @@
 // shot list let go, and the line's targets registered with the bus master.
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QtTest>
 
+#include "celltexts.h"
 #include "eventwiring.h"
 #include "mainwindowtest.h"
 #include "myevent.h"
@@ -32,7 +35,11 @@ private slots:
 private:
     // A competition's relay on lanes 1 to `lanes` being shot, the run page
     // entered for it.
-    TBulletList *enterRunPage(int lanes = 2, const QString &family = QString());
+    TBulletList *enterRunPage(int lanes = 2, const QString &family = QString(),
+                              const QStringList &firstMember = QStringList());
+    // Every figure and title of the table is whole: each cell's and each
+    // title's size hint fits its column, but in the columns that give way.
+    void figuresWhole(const TRunTableView *view);
 };
 
 void TestMainWindowEvent::registration_data()
@@ -63,10 +70,11 @@ void TestMainWindowEvent::registration()
     }
 }
 
-TBulletList *TestMainWindowEvent::enterRunPage(int lanes, const QString &family)
+TBulletList *TestMainWindowEvent::enterRunPage(int lanes, const QString &family,
+                                               const QStringList &firstMember)
 {
-    TBulletList *list =
-        RunCompetition::prepare(*userModul(), RunCompetition::kRifle, lanes, 1, family);
+    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, lanes, 1,
+                                                family, firstMember);
     if (!list || !click(QStringLiteral("pbNEW")))
         return nullptr;
     return list;
@@ -131,16 +139,57 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
     // The application's font is the platform's (offscreen: larger than the
     // form's 9 pt) instead of that of X without a desktop.
     QTest::addColumn<bool>("platformFont");
+    QTest::addColumn<QStringList>("firstMember");
     // The range computers' screens, and the relays the operator must see
     // whole on them.
-    QTest::newRow("1366x768") << QSize(1366, 768) << 10 << false;
-    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14 << false;
+    const QStringList ordinary;
+    QTest::newRow("1366x768") << QSize(1366, 768) << 10 << false << ordinary;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14 << false << ordinary;
     // A short relay: its rows grow to the highest.
-    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4 << false;
-    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10 << false;
+    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4 << false << ordinary;
+    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10 << false << ordinary;
     // The tables keep the form's font, whatever the application's.
     // 20 lanes fit in rows of the form's font, not in the platform's.
-    QTest::newRow("1920x1080, 20 lanes, the platform's font") << QSize(1920, 1080) << 20 << true;
+    QTest::newRow("1920x1080, 20 lanes, the platform's font")
+        << QSize(1920, 1080) << 20 << true << ordinary;
+    // A name longer than the room left beside the figures gives way to them.
+    const QStringList longName{QStringLiteral("Константинопольский-Щербаков"),
+                               QStringLiteral("Александр")};
+    QTest::newRow("1366x768, 4 lanes, a long name") << QSize(1366, 768) << 4 << false << longName;
+    QTest::newRow("1920x1080, 4 lanes, a long name") << QSize(1920, 1080) << 4 << false << longName;
+}
+
+void TestMainWindowEvent::figuresWhole(const TRunTableView *view)
+{
+    const auto *texts = dynamic_cast<const CellTexts *>(view->model());
+    QVERIFY(texts);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.widget = view;
+    option.font = view->shownFont();
+    option.fontMetrics = QFontMetrics(option.font);
+    const QHeaderView *header = view->horizontalHeader();
+    QStyleOptionHeader title;
+    title.initFrom(header);
+    for (int column = 0; column < view->model()->columnCount(); ++column) {
+        if (texts->givesWay(column))
+            continue;
+        // The blanks around a numbered column's title centre it and may be cut.
+        title.text = view->model()->headerData(column, Qt::Horizontal).toString().trimmed();
+        QList<QPair<QString, int>> needs{
+            {title.text, header->style()->sizeFromContents(QStyle::CT_HeaderSection, &title, QSize(), header).width()}};
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            const QModelIndex cell = view->model()->index(row, column);
+            needs.append({cell.data().toString(), view->itemDelegate(cell)->sizeHint(option, cell).width()});
+        }
+        for (const auto &[text, width] : needs) {
+            QVERIFY2(width <= view->columnWidth(column),
+                     qPrintable(QStringLiteral("%1: \"%2\" needs %3 px in %4")
+                                    .arg(view->objectName(), text)
+                                    .arg(width)
+                                    .arg(view->columnWidth(column))));
+        }
+    }
 }
 
 void TestMainWindowEvent::wholeLineOnScreen()
@@ -148,6 +197,7 @@ void TestMainWindowEvent::wholeLineOnScreen()
     QFETCH(QSize, screen);
     QFETCH(int, lanes);
     QFETCH(bool, platformFont);
+    QFETCH(QStringList, firstMember);
     const QString family = QStringLiteral("Гольденвейзерова"); // 16 letters
     constexpr int kMatchShots = 60; // the run folder's competition type 1
     // The font of X without a desktop's own, as on the range computers (the
@@ -158,7 +208,7 @@ void TestMainWindowEvent::wholeLineOnScreen()
         QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
     QVERIFY(reopenWindow());
     window()->resize(screen);
-    TBulletList *list = enterRunPage(lanes, family);
+    TBulletList *list = enterRunPage(lanes, family, firstMember);
     QVERIFY(list);
     QVERIFY(connectEvent(userModul()->runRelayEvent(), list, nullptr));
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
@@ -166,7 +216,9 @@ void TestMainWindowEvent::wholeLineOnScreen()
     QVERIFY(click(QStringLiteral("pbStart")));
     emit bus()->sig_EventStarted();
     emit bus()->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
-    sight(QStringLiteral("sighting-%1-lanes-%2x%3").arg(lanes).arg(screen.width()).arg(screen.height()));
+    const QString shown = QStringLiteral("%1-lanes-%2x%3%4").arg(lanes).arg(screen.width())
+        .arg(screen.height()).arg(firstMember.isEmpty() ? "" : "-long-name");
+    sight(QStringLiteral("sighting-") + shown);
     // Every lane's whole match of the highest values: the widest sums and
     // totals there can be.
     list->setStageAll(MyEvent::StageMatch);
@@ -174,11 +226,12 @@ void TestMainWindowEvent::wholeLineOnScreen()
         for (int n = 1; n <= kMatchShots; ++n)
             QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), n, 0, 0, 1, 10, 0));
     }
-    sight(QStringLiteral("run-%1-lanes-%2x%3").arg(lanes).arg(screen.width()).arg(screen.height()));
+    sight(QStringLiteral("run-") + shown);
 
     // Each table shows every row and column (SUMM, TOTAL) without
-    // scrolling, the names in full, and rows that share its height up to
-    // the highest; the window keeps to the screen.
+    // scrolling, every figure and title whole, the ordinary names in full,
+    // and rows that share its height up to the highest; the window keeps to
+    // the screen.
     for (const char *name : {"tv_bullets", "tv_series"}) {
         const auto *view = widget<TRunTableView>(QLatin1String(name));
         // The form's font stays the table's own, the least it shows.
@@ -198,9 +251,12 @@ void TestMainWindowEvent::wholeLineOnScreen()
         // on either side.
         const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
         int longest = 0;
-        for (const QString &shooter : MainWindowTest::column(QLatin1String(name), 0))
-            longest = qMax(longest, qCeil(QFontMetricsF(view->shownFont()).horizontalAdvance(shooter)));
+        for (const QString &shooter : MainWindowTest::column(QLatin1String(name), 0)) {
+            if (firstMember.isEmpty() || !shooter.startsWith(firstMember.first()))
+                longest = qMax(longest, qCeil(QFontMetricsF(view->shownFont()).horizontalAdvance(shooter)));
+        }
         QVERIFY2(longest + 2 * margin < view->columnWidth(0), name);
+        figuresWhole(view);
         const int rowHeight = view->rowHeight(0);
         QVERIFY2(rowHeight == TRunTableView::kMaxRowHeight
                      || view->viewport()->height() - lanes * rowHeight < lanes,

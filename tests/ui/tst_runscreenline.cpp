@@ -28,6 +28,7 @@
 #include "tmemberplace.h"
 #include "tpracticemodul.h"
 #include "tseries.h"
+#include "warnings.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ private:
     std::unique_ptr<TPracticeModul> m_practice;
     TBulletList *m_list = nullptr; // the running exercise's, of its module
     ManualClock m_clock;
+    MonotonicClock m_targetClock{1}; // the simulated targets count real time
     QElapsedTimer m_sinceStart; // real time since the targets' last start
     QRandomGenerator m_random{20240611};
 };
@@ -110,6 +112,7 @@ void TestRunScreenLine::initTestCase()
     QVERIFY(copyDirectoryRecursively(QStringLiteral(RANGE_SOURCE_DIR "/data/styles"),
                                      m_line->data().filePath(QStringLiteral("styles"))));
     applyApplicationStyle(*qApp);
+    Warnings::setTestMode(true);
     m_modul = std::make_unique<TUserModul>();
     m_practice = std::make_unique<TPracticeModul>();
     QVERIFY(m_practice->reload());
@@ -283,20 +286,45 @@ void TestRunScreenLine::rifleCompetition()
 
 void TestRunScreenLine::threePositionsStopped()
 {
-    QVERIFY(enterCompetition(RunCompetition::kThreePositions));
+    constexpr int kHeld = 2;
+    MyEvent *exercise = enterCompetition(RunCompetition::kThreePositions);
+    QVERIFY(exercise);
+    exercise->setTargetClock(&m_targetClock);
     QVERIFY(!shown("pb_Print"));
+    // Lane 2's target takes both STARTs, but its answers are lost from
+    // before the sighting until its shooter has fired two match shots:
+    // nothing tells whether they were not fired in the sighting.
+    int silences = 0;
+    const QMetaObject::Connection heard = connect(
+        m_line->bus(), &EMUProc::sig_TargetHeard, this,
+        [&silences](int ta, bool hears) { silences += ta == kHeld && !hears ? 1 : 0; });
+    m_line->simulator().call([](RangeSimulator &s) { s.dropAnswers(kHeld, -1); });
     QVERIFY(pressAndWaitForMode("SIGHTING"));
+    QVERIFY(QTest::qWaitFor([&] { return silences > 0; }, kTimeoutMs));
+    disconnect(heard);
     advance(kSightingMs);
     // The three positions' match leaves the mode band empty.
     QVERIFY(pressAndWaitForMode(""));
-    fire(kLanes, 2, kMatch, 2);
+    m_line->simulator().call([](RangeSimulator &s) {
+        s.fireShot(kHeld, 100, 100, 1);
+        s.fireShot(kHeld, 120, 80, 1);
+        s.dropAnswers(kHeld, 0);
+    });
+    fire({1, 3}, 2, kMatch, 2);
+    QVERIFY(QTest::qWaitFor([&] { return m_line->pollsFor(kHeld, 3) > 0; }, kTimeoutMs));
+    QCOMPARE(m_list->shotCountOfStage(kHeld, kMatch), 0);
 
-    // STOP fills every lane's match with misses and ends the exercise.
+    // STOP fills every lane's match with misses, lane 2's held shots named.
+    Warnings::clear();
     QVERIFY(press("pbStop"));
     QTRY_VERIFY_WITH_TIMEOUT(shown("pBNext"), kTimeoutMs);
     QVERIFY(!shown("pbStart") && !shown("pb_Print"));
     for (int lane : kLanes)
         QCOMPARE(m_list->shotCountOfStage(lane, kMatch), kThreePositionShots);
+    QCOMPARE(m_list->placeByTarget(kHeld)->totalInt(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Warnings::shown().size(), 1, kTimeoutMs);
+    QVERIFY2(Warnings::last().text.startsWith(QStringLiteral("Мишень 2: её выстрелы (2)")),
+             qPrintable(Warnings::last().text));
 }
 
 void TestRunScreenLine::pistolShootOff()
