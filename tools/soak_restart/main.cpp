@@ -2,7 +2,8 @@
 // cycle after cycle, while the range goes on: the simulated shooters never
 // stop, so the targets hold the killed match's page (and go on filling it)
 // while the program starts, clears the unfinished members and shoots the
-// relay again from its sighting START. After each restart, once every target
+// relay again from its sighting START, which one lane a cycle, in turn,
+// misses while it answers polls. After each restart, once every target
 // holds a random number of match shots, the program is killed again and each
 // lane is weighed:
 //   - stored against held: the member's stored match shots against the shots
@@ -345,6 +346,10 @@ void SoakRestart::killAndRestart()
     while (cycles < g_options.cycles && soak.elapsed() < qint64(g_options.minutes) * 60000) {
         ++cycles;
         simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
+        // One lane a cycle, in turn, misses the relay's first START while it
+        // answers polls: it keeps the killed match's page through the sighting.
+        const int missing = m_lanes.at((cycles - 1) % m_lanes.size());
+        simulator()->call([missing](RangeSimulator &sim) { sim.missNextStart(missing); });
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(kRunFolderVariable, runFolder().path());
