@@ -363,27 +363,19 @@ QList<QByteArray> RangeSimulator::framesReceived(int address) const
 
 int RangeSimulator::framesReceivedWithCode(int code) const
 {
-    return int(std::count_if(m_traffic.cbegin(), m_traffic.cend(), [code](const TrafficEntry &entry) {
-        return entry.kind == TrafficEntry::Received && entry.code == code;
-    }));
+    return m_receivedByCode.value(code);
 }
 
 QList<SimShot> RangeSimulator::shotsFired(int lane) const
 {
-    QList<SimShot> shots;
-    for (const TrafficEntry &entry : m_traffic) {
-        if (entry.kind != TrafficEntry::Shot || entry.address != lane)
-            continue;
-        // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
-        const auto byte = [&entry](int i) { return int(quint8(entry.bytes.at(i))); };
-        SimShot shot;
-        shot.number = byte(3);
-        shot.x = quint16(byte(4) << 8 | byte(5));
-        shot.y = quint16(byte(6) << 8 | byte(7));
-        shot.place = qint8(byte(8));
-        shots << shot;
-    }
-    return shots;
+    return m_shotsFired.value(lane);
+}
+
+void RangeSimulator::clearTraffic()
+{
+    m_traffic.clear();
+    m_receivedByCode.clear();
+    m_shotsFired.clear();
 }
 
 void RangeSimulator::onBytes(int converter, quintptr client, const QByteArray &bytes)
@@ -451,6 +443,18 @@ void RangeSimulator::log(TrafficEntry::Kind kind, int converter, int address, co
     if (m_traffic.size() >= m_trafficLimit)
         m_traffic.removeFirst();
     m_traffic.append(entry);
+    if (kind == TrafficEntry::Received) {
+        ++m_receivedByCode[entry.code];
+    } else if (kind == TrafficEntry::Shot) {
+        // The poll answer: lane 0E A3 number xHi xLo yHi yLo place time.
+        const auto byte = [&bytes](int i) { return int(quint8(bytes.at(i))); };
+        SimShot shot;
+        shot.number = byte(3);
+        shot.x = quint16(byte(4) << 8 | byte(5));
+        shot.y = quint16(byte(6) << 8 | byte(7));
+        shot.place = qint8(byte(8));
+        m_shotsFired[address] << shot;
+    }
     emit sig_traffic(entry);
 }
 

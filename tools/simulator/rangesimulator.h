@@ -134,7 +134,7 @@ public:
     // Every shot fired on the lane so far, in order, where its target put it
     // (a decoy shot moved); a reset of the target does not take them back.
     QList<SimShot> shotsFired(int lane) const;
-    void clearTraffic() { m_traffic.clear(); }
+    void clearTraffic();
     // The log keeps that many recent entries (200,000 by default, hours of a
     // 10-lane line); a benchmark that weighs the program keeps fewer.
     void setTrafficLimit(int entries);
@@ -170,6 +170,10 @@ private:
     std::vector<std::unique_ptr<Converter>> m_converters;
     QList<TrafficEntry> m_traffic;
     int m_trafficLimit = kDefaultTrafficLimit;
+    // Kept as the log grows: a test asks for them every few milliseconds,
+    // and a scan of a long log would keep the lanes from answering.
+    QHash<int, int> m_receivedByCode;
+    QHash<int, QList<SimShot>> m_shotsFired; // by lane
     QElapsedTimer m_clock;
     qint64 m_aheadMs = 0;
     qint64 m_startCopyWindowMs = SimTargetUnit::kStartCopyWindowMs;

@@ -2,6 +2,10 @@
 
 #include "simframe.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 using SimFrame::byteAt;
 using SimFrame::header;
 
@@ -180,6 +184,7 @@ void SimTargetUnit::nearestDecoyInBlock(const SimShot &original, int xHigh, int 
     }
     QVector<quint16> addedByX(kByteValues);
     QVector<quint16> addedByY(kByteValues);
+    std::vector<std::pair<quint16, int>> yByAdded(kByteValues);
     for (int start = 1; start < base.size(); ++start) {
         for (int end = start + SimFrame::kMinFrameSize; end < base.size(); ++end) {
             const int length = end - start;
@@ -188,10 +193,17 @@ void SimTargetUnit::nearestDecoyInBlock(const SimShot &original, int xHigh, int 
                 addedByX[value] = SimFrame::crc16Modbus(byX.at(value), start, length) ^ remainder;
                 addedByY[value] = SimFrame::crc16Modbus(byY.at(value), start, length) ^ remainder;
             }
+            // The low bytes of y by what they add, so that each low byte of x
+            // finds the ones that cancel the remainder without trying all.
+            for (int value = 0; value < kByteValues; ++value)
+                yByAdded[value] = {addedByY.at(value), value};
+            std::sort(yByAdded.begin(), yByAdded.end());
             for (int xLow = 0; xLow < kByteValues; ++xLow) {
-                for (int yLow = 0; yLow < kByteValues; ++yLow) {
-                    if ((remainder ^ addedByX.at(xLow) ^ addedByY.at(yLow)) != 0)
-                        continue;
+                const quint16 wanted = remainder ^ addedByX.at(xLow);
+                const auto from = std::lower_bound(yByAdded.cbegin(), yByAdded.cend(),
+                                                   std::pair<quint16, int>(wanted, 0));
+                for (auto it = from; it != yByAdded.cend() && it->first == wanted; ++it) {
+                    const int yLow = it->second;
                     const int x = (xHigh << 8) | xLow;
                     const int y = (yHigh << 8) | yLow;
                     const int distance = qAbs(x - original.x) + qAbs(y - original.y);
