@@ -225,8 +225,6 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_newFits = true;
     m_keptFits = !m_accounts.isEmpty();
     m_unheard = !m_heard;
-    if (!m_heard)
-        m_silentWhenTaken = false; // the silence goes across this START
     m_toldMissed = false;
     m_toldDoubt = false;
     m_state = m_heard ? State::Taken : State::Judging;
@@ -255,7 +253,6 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
     if (!heard) {
         m_silentSinceMs = nowMs - kSilentAfterMs - kSeenSlackMs;
-        m_silentWhenTaken = m_state == State::Taken;
         if (m_state == State::Taken && !answered) {
             // Unanswered between the START and the page's first shot: it may
             // have been deaf when the START went out.
@@ -269,14 +266,13 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         m_check = *m_trace.lastAnswer();
         m_checkMisses = 0;
-    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0
-               && !m_silentWhenTaken) {
+    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0) {
         // Nothing of this page to ask again: switched off and on meanwhile,
-        // its page may have begun at any moment of the silence. (A lane
-        // heard around the START that goes silent later began any page
-        // after it.)
+        // its page may have begun at any moment of the silence.
         m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
         m_keptFits = true;
+        if (m_state == State::Taken)
+            m_state = State::Judging;
     }
 }
 

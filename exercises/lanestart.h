@@ -255,7 +255,6 @@ private:
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
     qint64 m_silentSinceMs = -1;  // the last silence began no earlier than this
-    bool m_silentWhenTaken = false; // it began while the lane was taken to have started
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

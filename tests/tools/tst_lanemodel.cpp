@@ -59,6 +59,10 @@ void TestLaneModel::roads_data()
     // Rifle, lane 1 misses the match START though heard, its clock 1% fast:
     // its sighting shot stored again as a match shot.
     QTest::newRow("seed 71") << quint64(71) << quint64(71) << 20;
+    // Rifle, lane 1 switched off and on in a silence of the sighting, which
+    // began after the START it took; its one sighting shot is read only after
+    // a deafness across the match START: stored as match shot 1.
+    QTest::newRow("seed 219663") << quint64(219663) << quint64(219663) << 20;
 }
 
 void TestLaneModel::roads()
