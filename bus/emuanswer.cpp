@@ -156,6 +156,10 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
     const int number = frameByte(answer, 3);
     // The first answer after a poll is its answer; a late copy finds none.
     const int polled = std::exchange(member.polledBullet, 0);
+    // Given before the target took a START that went out after its poll: the
+    // page it tells may be gone. The exercise's poll goes out again.
+    if (std::exchange(member.startOvertookPoll, false))
+        return;
     if (number == 0) {
         // "No shot": the target lacked the shot that poll asked for. The polls go on.
         if (polled > 0)

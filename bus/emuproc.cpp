@@ -146,6 +146,7 @@ void EMUProc::slot_emu_GetBullet(int ta, int _num)
             // An answer no longer wanted says nothing.
             member->unansweredPolls = 0;
             member->polledBullet = 0;
+            member->startOvertookPoll = false;
         }
     }
 }
@@ -156,6 +157,7 @@ void EMUProc::slot_emu_StopReadBullet()
         member->wantedBullet = -1;
         member->unansweredPolls = 0;
         member->polledBullet = 0;
+        member->startOvertookPoll = false;
     }
 }
 
@@ -438,6 +440,8 @@ void EMUProc::writeFromQueue(QList<EmuCommand> &queue, int gapMs, bool reportWri
     waitGap(gapMs);
     const bool written = io.write(command.frame, command.checkAddress);
     restartLastSend();
+    if (written && command.code() == BusCode::kStart)
+        startWritten(command.address());
     if (!reportWrites || !written)
         return;
     switch (command.code()) {
@@ -471,7 +475,8 @@ void EMUProc::memberCycle()
             if (pendingBusy)
                 return;
             if (!command.frame.isEmpty()) {
-                io.write(command.frame, command.checkAddress);
+                if (io.write(command.frame, command.checkAddress) && command.code() == BusCode::kStart)
+                    startWritten(command.address());
                 if (isRepeatedCode(command.code()))
                     member->dropPending(command.code());
                 restartLastSend();
@@ -501,6 +506,14 @@ void EMUProc::memberCycle()
     }
 }
 
+void EMUProc::startWritten(int address)
+{
+    for (const MemberPtr &member : members) {
+        if ((BusAddress::isBroadcast(address) || member->address == address) && member->polledBullet != 0)
+            member->startOvertookPoll = true;
+    }
+}
+
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
     if (member.unansweredPolls == 0)
@@ -511,8 +524,10 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
         emit sig_TargetHeard(member.address, false);
     }
     // The frame was built from the wanted number just now.
-    if (io.write(poll, true))
+    if (io.write(poll, true)) {
         member.polledBullet = member.wantedBullet;
+        member.startOvertookPoll = false;
+    }
     restartLastSend();
     ++member.unansweredPolls;
 }

@@ -124,6 +124,8 @@ private:
     void enableTarget(EmuMember &member, bool wasEnabled);
     void noteTargetAnswer(EmuMember &member);
     void writePoll(EmuMember &member, const QByteArray &poll);
+    // A START went out to one target or to all (broadcast address).
+    void startWritten(int address);
 
     TargetIO io;
     BusGaps gaps;

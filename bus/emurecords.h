@@ -38,6 +38,9 @@ struct EmuMember
     // yet; 0: none. A "no shot" answer names no number: it speaks of this
     // poll, whatever the lane wants by the time it is read.
     int polledBullet = 0;
+    // A START went out after that poll: its answer, given before the target
+    // took the START, tells of the page before it, and the lane is asked again.
+    bool startOvertookPoll = false;
     // Polls written since the target last answered, and since when. A lost
     // or late answer happens on a busy line; a target that left two polls in
     // a row and a whole second unanswered is silent until it answers again.

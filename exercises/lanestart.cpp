@@ -58,6 +58,12 @@ void PageTrace::addLacking(int number, qint64 atMs)
     m_lackedOnce[number] = atMs;
 }
 
+void PageTrace::dropLast()
+{
+    if (!m_answers.isEmpty())
+        m_answers.removeLast();
+}
+
 void PageTrace::forget(int number, qint64 sinceMs)
 {
     m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
@@ -243,6 +249,7 @@ void LaneStart::clearPage()
     m_repeated = 0;
     m_check = {};
     m_checkMisses = 0;
+    m_unconfirmed = {};
     m_waitingSinceMs = -1;
 }
 
@@ -312,7 +319,18 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
         return {};
     }
     m_trace.addAnswer(shot, nowMs);
-    if (m_state == State::Taken && (repeat || olderThanStart(shot, nowMs)))
+    // One answer that proves the page older than this START may be a late
+    // copy of one given before it: it counts once the target gives it again.
+    const bool older = m_state == State::Taken ? olderThanStart(shot, nowMs)
+                       : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin);
+    if (older && !repeat && !sameShot(m_unconfirmed, shot)) {
+        m_trace.dropLast();
+        m_unconfirmed = shot;
+        m_askAgain = n;
+        return {};
+    }
+    m_unconfirmed = {};
+    if (m_state == State::Taken && (repeat || older))
         m_state = State::Judging;
     if (m_state == State::Fresh || m_state == State::Taken) {
         if (m_decided.contains(n))

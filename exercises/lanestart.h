@@ -58,6 +58,8 @@ public:
     // A "no shot" answer counts once a second one follows it: one alone may
     // be a late copy of another poll's answer.
     void addLacking(int number, qint64 atMs);
+    // Forgets the answer read last.
+    void dropLast();
     // Forgets the answers of a number read since sinceMs: a late copy.
     void forget(int number, qint64 sinceMs);
     // Drops what was read before sinceMs.
@@ -254,6 +256,7 @@ private:
     int m_repeated = 0;           // the number of the last repeat of an earlier shot
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
+    LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_silentSinceMs = -1;  // the last silence began no earlier than this
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told

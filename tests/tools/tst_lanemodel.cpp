@@ -63,6 +63,9 @@ void TestLaneModel::roads_data()
     // began after the START it took; its one sighting shot is read only after
     // a deafness across the match START: stored as match shot 1.
     QTest::newRow("seed 219663") << quint64(219663) << quint64(219663) << 20;
+    // Rapid fire, lane 2 back from a silence as window 1 ends; a late copy of
+    // its window-1 shot is read just after START 2: told it missed START 2.
+    QTest::newRow("seed 466320") << quint64(466320) << quint64(466320) << 20;
 }
 
 void TestLaneModel::roads()

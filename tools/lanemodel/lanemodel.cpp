@@ -193,6 +193,7 @@ struct InFlight
 {
     int lane = 0;
     int polled = 0;
+    qint64 polledAtMs = 0;
     bool noise = false;
     bool isShot = false;
     LaneShot shot;
@@ -270,6 +271,7 @@ private:
     InFlight m_inFlight;
     std::deque<Report> m_reports;
     qint64 m_lastDeliverMs = 0;
+    qint64 m_startWrittenMs = -1; // the last START copy went out on the bus
     int m_stage = -1;
     bool m_reading = false;
     bool m_finished = false;
@@ -343,6 +345,7 @@ void Simulation::startCopy(int s, int copy)
 {
     if (copy == 0)
         trace(m_now, 0, QStringLiteral("START %1 (%2)").arg(s + 1).arg(m_road.stages.at(s).name));
+    m_startWrittenMs = m_now;
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         if (lane.deafAt(m_now) || lane.plan.missesStart.at(s))
@@ -425,6 +428,7 @@ void Simulation::busSlot()
     InFlight answer;
     answer.lane = l;
     answer.polled = lane.wanted;
+    answer.polledAtMs = pollMs;
     if (m_rng.permille(lane.plan.garblePermille)) {
         answer.noise = true;
     } else if (!lane.given.isEmpty() && lane.given.first().atMs >= pollMs - kCopyWithinMs
@@ -462,6 +466,9 @@ void Simulation::busRead()
         r.heard = true;
         report(r, m_now);
     }
+    // A START went out after the poll: the bus master drops the answer.
+    if (m_startWrittenMs > a.polledAtMs)
+        return;
     Report r;
     r.lane = a.lane;
     if (a.isShot) {
