@@ -250,6 +250,7 @@ void LaneStart::clearPage()
     m_check = {};
     m_checkMisses = 0;
     m_unconfirmed = {};
+    m_lackingSinceMs = -1;
     m_waitingSinceMs = -1;
 }
 
@@ -302,6 +303,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
     }
     if (m_askAgain == n)
         m_askAgain = 0;
+    m_lackingSinceMs = -1;
     // A page taken for lost that answers as before was not: what it gave
     // was stored already.
     const auto lost = m_lostPage.constFind(n);
@@ -350,9 +352,26 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
         return number == m_check.shot.number ? checkFailed() : Verdict{};
     if (m_askAgain == number)
         m_askAgain = 0;
-    // The target lacks the shot it seemed to repeat: that was a late copy.
-    if (m_repeated == number)
+    // A target switched off and on between two polls is never heard silent:
+    // one that has lacked the next shot for a while is asked for its last
+    // one again, to tell whether it still holds its page.
+    if (m_lackingSinceMs < 0 || !m_trace.lastAnswer()) {
+        m_lackingSinceMs = nowMs;
+    } else if (nowMs - m_lackingSinceMs >= kCheckAfterMs) {
+        m_lackingSinceMs = nowMs;
+        if (m_trace.lastAnswer()->atMs >= pageSince()) {
+            m_check = *m_trace.lastAnswer();
+            m_checkMisses = 0;
+        }
+    }
+    // The target lacks the shot it seemed to repeat: one of the two answers
+    // is a late copy (a "no shot" names no number: it may be another poll's).
+    // Neither counts; it is asked again.
+    if (m_repeated == number) {
         m_repeated = 0;
+        m_askAgain = number;
+        return {};
+    }
     if (const PageTrace::Answer *given = m_trace.answerOf(number, pageSince())) {
         const auto decided = m_decided.constFind(number);
         if (decided != m_decided.cend() && decided->decision == Decision::Store) {

@@ -170,6 +170,8 @@ public:
     static constexpr qint64 kClockSlackMs = 200;
     // The operator is told of shots held this long that the page could not decide.
     static constexpr qint64 kTellAfterMs = 10000;
+    // A lane that answered "no shot" this long is asked for its last shot again.
+    static constexpr qint64 kCheckAfterMs = 5000;
     // The STARTs a page is judged against, at most (a stage's every window).
     static constexpr int kMaxAccounts = 32;
 
@@ -257,6 +259,7 @@ private:
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
+    qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
     qint64 m_silentSinceMs = -1;  // the last silence began no earlier than this
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told

@@ -196,11 +196,13 @@ void TestLaneStart::road_data()
 
     // Deaf at the match START; one shot at 0.5 s of either count, and
     // nothing more: held, and told once the page has been read for 10 s (a
-    // rifle page has no end before the relay's).
+    // rifle page has no end before the relay's). Asked for its shot again
+    // after 5 s of "no shot", it still holds it.
     QTest::newRow("unheard, nothing tells: held and told")
         << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}},
                  shot(1, 10, kMatch, 20500, 21100)}
-            + lacking(2, 21200, 32000))
+            + lacking(2, 21200, 26200) + Road{shot(1, 10, kMatch, 20500, 26300)}
+            + lacking(2, 26400, 32000))
         << QStringList{} << QStringList{"unheard"} << int(State::Judging);
     // A pistol series' end: a lane that answered only with shots like its
     // earlier page's, at own times this START can hold too, and never

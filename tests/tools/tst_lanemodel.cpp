@@ -66,6 +66,14 @@ void TestLaneModel::roads_data()
     // Rapid fire, lane 2 back from a silence as window 1 ends; a late copy of
     // its window-1 shot is read just after START 2: told it missed START 2.
     QTest::newRow("seed 466320") << quint64(466320) << quint64(466320) << 20;
+    // Rapid fire, lane 4 a rig that misses START 5 though heard: two late
+    // copies of its "no shot 2" answer the polls for shot 1, and window 4's
+    // shot 1 is stored again as window 5's.
+    QTest::newRow("seed 646050") << quint64(646050) << quint64(646050) << 20;
+    // Rapid fire, lane 2 switched off and on between two polls: never
+    // silent, it lacks shot 3 to the window's end; the shots of its new page
+    // are lost without a word.
+    QTest::newRow("seed 255425") << quint64(255425) << quint64(255425) << 20;
 }
 
 void TestLaneModel::roads()
