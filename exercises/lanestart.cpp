@@ -274,7 +274,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         m_check = *m_trace.lastAnswer();
         m_checkMisses = 0;
-    } else if (m_startMs >= 0 && m_state != State::Fresh && m_silentSinceMs >= 0) {
+    } else if (m_startMs >= 0 && m_state != State::Fresh) {
         // Nothing of this page to ask again: switched off and on meanwhile,
         // its page may have begun at any moment of the silence.
         m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
@@ -308,6 +308,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
     // was stored already.
     const auto lost = m_lostPage.constFind(n);
     if (lost != m_lostPage.cend() && sameShot(*lost, shot)) {
+        // Still its page, as the next START will need to know.
+        if (!m_trace.answerOf(n, pageSince()))
+            m_trace.addAnswer(shot, nowMs);
         m_decided.insert(n, {Decision::Skip, true});
         m_readUpTo = std::max(m_readUpTo, n);
         return {};
@@ -548,7 +551,9 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 
 LaneStart::Verdict LaneStart::lostPage()
 {
-    QMap<int, LaneShot> before;
+    // With what an earlier loss kept: a page wrongly taken for lost twice
+    // gives the shots of both again.
+    QMap<int, LaneShot> before = m_lostPage;
     for (int number : m_trace.numbersSince(pageSince()))
         before.insert(number, m_trace.answerOf(number, pageSince())->shot);
     knownPage(-1);

@@ -260,7 +260,7 @@ private:
     int m_checkMisses = 0;        // answers unlike it so far
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
-    qint64 m_silentSinceMs = -1;  // the last silence began no earlier than this
+    qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

@@ -74,6 +74,12 @@ void TestLaneModel::roads_data()
     // silent, it lacks shot 3 to the window's end; the shots of its new page
     // are lost without a word.
     QTest::newRow("seed 255425") << quint64(255425) << quint64(255425) << 20;
+    // Precision, lane 6 with late copies: its page wrongly taken for lost
+    // twice; the second time its shot 1 is stored again.
+    QTest::newRow("seed 365412") << quint64(365412) << quint64(365412) << 20;
+    // Precision, lane 4 a rig: its page wrongly taken for lost, then START 3
+    // missed though heard: series 2's shots stored again as series 3's.
+    QTest::newRow("seed 384746") << quint64(384746) << quint64(384746) << 20;
 }
 
 void TestLaneModel::roads()
