@@ -1,5 +1,6 @@
 #include "sidefiles.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -41,6 +42,23 @@ bool makeWritableLike(const QString &databasePath, const QStringList &files)
             writable = QFile::setPermissions(file, database.permissions()) && writable;
     }
     return writable;
+}
+
+QString stamp(const QString &databasePath)
+{
+    QString stamp;
+    for (const QString &file : QStringList{databasePath} + existing(databasePath)) {
+        const QFileInfo info(file);
+        if (!info.exists())
+            continue;
+        stamp += QStringLiteral("%1:%2:%3").arg(file).arg(int(info.permissions())).arg(info.ownerId());
+        // Readers write to the index through its mapping, and writers to the
+        // log: only the database file's own changes count.
+        if (file == databasePath)
+            stamp += QLatin1Char(':') + QString::number(info.metadataChangeTime().toMSecsSinceEpoch());
+        stamp += QLatin1Char(';');
+    }
+    return stamp;
 }
 
 } // namespace SideFiles

@@ -19,4 +19,9 @@ void removeAll(const QString &databasePath);
 // file may be written and the file may not; false when one stays so.
 bool makeWritableLike(const QString &databasePath, const QStringList &files);
 
+// What the file and its side files are now (there or not, mode, owner, and
+// the file's last change of content or mode): it changes when one of them
+// is made writable or put back, or the file is written.
+QString stamp(const QString &databasePath);
+
 } // namespace SideFiles

@@ -96,7 +96,11 @@ QString TdbAccessor::dateTimeSql(const QDate &date, const QTime &time)
 
 bool TdbAccessor::checkDB()
 {
-    const bool gapOver = !m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs);
+    // A handle that only reads, or none: opened again as soon as the file
+    // changes (made writable, put back), else at most once a second.
+    const bool waiting = m_openFailed || m_reopenPending;
+    const bool gapOver = !m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs)
+        || (waiting && SideFiles::stamp(m_db.databaseName()) != m_fileAtOpen);
     if (m_openFailed && !gapOver) {
         qWarning() << "Data Base not accepted";
         return false;
@@ -111,6 +115,7 @@ bool TdbAccessor::checkDB()
         return true;
     m_sinceReopen.start();
     m_openFailed = !openDB();
+    m_fileAtOpen = SideFiles::stamp(m_db.databaseName());
     if (!m_openFailed)
         return true;
     m_errorFlag = true;
@@ -143,6 +148,14 @@ bool TdbAccessor::openDB()
     m_fileWasThere = true;
     prepareConnection();
     noteMadeSideFiles(before);
+    // SQLite opens a file it may not write read-only, and the handle stays
+    // so whatever the file becomes: it is replaced before the first write
+    // the operator makes once the file may be written, not after that
+    // write is refused. The probe waits for no lock while another
+    // connection's transaction is open; the refusal replaces it then.
+    QSqlError refusal;
+    m_reopenPending = s_openTransactions == 0 && !WriteProbe::rewriteVersion(m_db, &refusal)
+        && storageRefusedAsReadOnly(refusal);
     return true;
 }
 

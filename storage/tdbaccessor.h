@@ -234,12 +234,14 @@ private:
     bool m_errorFlag = false;
     QSqlError m_lastFailure;
     int m_transactionDepth = 0;
-    // A write was refused as read-only: every connection of the program to
-    // the file is closed and ours opened again, at most once a second, so
-    // that a file made writable is written without a restart while the
-    // lanes ask again for their refused shots.
+    // Our handle only reads (opened so, or a write was refused as
+    // read-only): every connection of the program to the file is closed and
+    // ours opened again as soon as the file changes, or else at most once a
+    // second, so that a file made writable is written without a restart
+    // while the lanes ask again for their refused shots.
     bool m_reopenPending = false;
     QElapsedTimer m_sinceReopen; // since the last open that was tried
+    QString m_fileAtOpen; // SideFiles::stamp at the last open that was tried
     // Side files of the database our connection made: made while the file
     // was read-only they are read-only too, and are given the file's mode
     // when it is writable again, before the next open.

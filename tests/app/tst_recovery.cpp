@@ -43,6 +43,7 @@ private slots:
     void closedDuringTheMatch();
     void shotsWaitWhileTheDatabaseRefuses_data();
     void shotsWaitWhileTheDatabaseRefuses();
+    void operatorWritesOnceTheFileIsWritable();
 
 private:
     // The first `delivered` shots of the lane's target, at least, are stored
@@ -332,6 +333,35 @@ void TestRecovery::shotsWaitWhileTheDatabaseRefuses()
     QCOMPARE(boxes(), (QStringList{refused, storedAgain}));
     takeWarnings();
     takeStorageErrors(); // the refusals the boxes told
+}
+
+void TestRecovery::operatorWritesOnceTheFileIsWritable()
+{
+    if (!OrdinaryUser::modesHold()) {
+        QByteArray output;
+        QVERIFY2(OrdinaryUser::runCurrentTest(&output), output.constData());
+        return;
+    }
+    const int competition = createCompetition(kRifle60, "Кубок");
+    QVERIFY(competition > 0);
+    QVERIFY(shutDown());
+    destroyWindow();
+    QVERIFY(setDatabaseWritable(false));
+    const int boxesBeforeStart = Warnings::shown().size();
+    QVERIFY(reopenWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxesBeforeStart, kTimeoutMs);
+    takeWarnings();
+    takeStorageErrors(); // what the start-up box told
+    // The competition is read through the handle SQLite opened read-only;
+    // the file made writable, the member the operator adds is stored at
+    // once, with no box, as the box promised.
+    QVERIFY(click("pBContinue"));
+    QVERIFY(clickRow("lw_Competitions",
+                     rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
+    QVERIFY(click("pBNext1"));
+    QVERIFY(setDatabaseWritable(true));
+    QVERIFY(addNewMember("Иван", "Петров", 1) > 0);
+    QCOMPARE(Warnings::shown().size(), boxesBeforeStart + 1);
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestRecovery)
