@@ -121,6 +121,9 @@ private:
     void announceRow(int row);
 
     QSqlDatabase m_db;
+    // SideFiles::stamp of the file when SQLite opened it read-only; empty
+    // for a handle that writes.
+    QString m_readOnlyAt;
     QList<TShooter *> m_shooters; // owned
     bool m_conflict = false;
 };

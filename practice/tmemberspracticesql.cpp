@@ -1,8 +1,10 @@
 #include "tmemberspractice.h"
 
+#include "sidefiles.h"
 #include "sqlstatement.h"
 #include "sqlvalues.h"
 #include "tshooter.h"
+#include "writeprobe.h"
 
 #include <QDebug>
 #include <QSqlError>
@@ -34,14 +36,21 @@ QDate storedDate(const QVariant &value)
 
 bool TMembersPractice::openDatabase()
 {
-    if (m_db.open())
-        return true;
-    qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
-    return false;
+    if (!m_db.open()) {
+        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
+        return false;
+    }
+    m_readOnlyAt = WriteProbe::onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
+    return true;
 }
 
 bool TMembersPractice::ensureDatabaseOpen()
 {
+    // A handle that only reads is replaced once the file is changed (made
+    // writable): the roster takes changes without a restart.
+    if (m_db.isOpen() && !m_readOnlyAt.isEmpty()
+        && SideFiles::stamp(m_db.databaseName()) != m_readOnlyAt)
+        m_db.close();
     return m_db.isOpen() || openDatabase();
 }
 

@@ -29,7 +29,8 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     m_db.setDatabaseName(databasePath());
     // Decided from the file's content: a file left empty by a killed first
     // start gets its tables now.
-    if (!SchemaFile::ensure(m_db, QLatin1String(kSchemaResource), &m_lastFailure))
+    m_schemaFailed = !SchemaFile::ensure(m_db, QLatin1String(kSchemaResource), &m_lastFailure);
+    if (m_schemaFailed)
         reportError(StorageErrorImport);
     else if (!WriteProbe::canWrite(m_db, &m_lastFailure))
         reportError(StorageErrorStatement); // the roster reads, but no change would be kept

@@ -59,6 +59,9 @@ public:
     // hasError() once after building and reload(), then listens.
     int lastError() const { return m_lastError; }
     bool hasError() const { return m_lastError != 0; }
+    // A file that holds the roster's tables is written once the cause of a
+    // refusal is removed; one without them is made only at start.
+    bool storageHeals() const { return !m_schemaFailed; }
     QString errorText() const;
     // SQLite's account of why the file could not be made or opened.
     QSqlError lastFailure() const { return m_lastFailure; }
@@ -173,4 +176,5 @@ private:
     std::unique_ptr<TMembersPracticeUsed> m_freeShooters;
     int m_lastError = 0;
     QSqlError m_lastFailure;
+    bool m_schemaFailed = false;
 };

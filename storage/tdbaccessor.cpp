@@ -148,14 +148,11 @@ bool TdbAccessor::openDB()
     m_fileWasThere = true;
     prepareConnection();
     noteMadeSideFiles(before);
-    // SQLite opens a file it may not write read-only, and the handle stays
-    // so whatever the file becomes: it is replaced before the first write
-    // the operator makes once the file may be written, not after that
-    // write is refused. The probe waits for no lock while another
-    // connection's transaction is open; the refusal replaces it then.
-    QSqlError refusal;
-    m_reopenPending = s_openTransactions == 0 && !WriteProbe::rewriteVersion(m_db, &refusal)
-        && storageRefusedAsReadOnly(refusal);
+    // A read-only handle is replaced before the first write the operator
+    // makes once the file may be written, not after that write is refused.
+    // The probe waits for no lock while another connection's transaction
+    // is open; the refusal replaces the handle then.
+    m_reopenPending = s_openTransactions == 0 && WriteProbe::onlyReads(m_db);
     return true;
 }
 

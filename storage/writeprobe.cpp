@@ -1,5 +1,7 @@
 #include "writeprobe.h"
 
+#include "storageerror.h"
+
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -38,6 +40,12 @@ bool rewriteVersion(QSqlDatabase &db, QSqlError *cause)
     }
     db.rollback();
     return written;
+}
+
+bool onlyReads(QSqlDatabase &db)
+{
+    QSqlError refusal;
+    return !rewriteVersion(db, &refusal) && storageRefusedAsReadOnly(refusal);
 }
 
 } // namespace WriteProbe

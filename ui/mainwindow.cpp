@@ -125,7 +125,7 @@ void MainWindow::warnStartupStorageErrors()
     if (practiceModul->hasError()) {
         failures.append(
             {DataPaths::kShootersDb, practiceModul->errorText(), practiceModul->lastFailure(),
-             false}); // the roster keeps the handle it opened
+             practiceModul->storageHeals()});
     }
     if (!failures.isEmpty())
         warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"), FileWords::storageFailures(failures));

@@ -23,6 +23,7 @@
 #include "simulatorthread.h"
 #include "tcompetition.h"
 #include "tcompetitionlist.h"
+#include "tpracticemodul.h"
 #include "tevent.h"
 #include "tmembers.h"
 #include "tshooter.h"
@@ -271,9 +272,15 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
     QVERIFY2(practice.text.contains(QStringLiteral("shooters.sqlite: "))
                  && practice.text.contains(QStringLiteral("нет права записи"))
                  && practice.text.contains(remedy)
+                 && practice.text.contains(QStringLiteral("перезапускать её не нужно"))
                  && !practice.text.contains(QStringLiteral("competitions.sqlite")),
              qPrintable(practice.text));
     QVERIFY(!takeStorageErrors().isEmpty());
+    // As the box says: once the file may be written, a new shooter is kept.
+    writable(roster, true);
+    QVERIFY(practiceModul()->addShooter(QStringLiteral("Иван"), QStringLiteral("Петров"),
+                                        QDate(2001, 5, 4), 0, 0, 0, 0, 0, false)
+            >= 0);
 }
 
 void TestMainWindow::brokenFilesToldAtStart_data()
