@@ -36,7 +36,8 @@ private:
     // A competition's relay on lanes 1 to `lanes` being shot, the run page
     // entered for it.
     TBulletList *enterRunPage(int lanes = 2, const QString &family = QString(),
-                              const QStringList &firstMember = QStringList());
+                              const QStringList &firstMember = QStringList(),
+                              int type = RunCompetition::kRifle);
     // Every figure and title of the table is whole: each cell's and each
     // title's size hint fits its column, but in the columns that give way.
     void figuresWhole(const TRunTableView *view);
@@ -71,10 +72,9 @@ void TestMainWindowEvent::registration()
 }
 
 TBulletList *TestMainWindowEvent::enterRunPage(int lanes, const QString &family,
-                                               const QStringList &firstMember)
+                                               const QStringList &firstMember, int type)
 {
-    TBulletList *list = RunCompetition::prepare(*userModul(), RunCompetition::kRifle, lanes, 1,
-                                                family, firstMember);
+    TBulletList *list = RunCompetition::prepare(*userModul(), type, lanes, 1, family, firstMember);
     if (!list || !click(QStringLiteral("pbNEW")))
         return nullptr;
     return list;
@@ -140,23 +140,33 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
     // form's 9 pt) instead of that of X without a desktop.
     QTest::addColumn<bool>("platformFont");
     QTest::addColumn<QStringList>("firstMember");
+    // The run folder's competition type: 1 a match of 60 shots, 2 one of 40
+    // shots (and a final), with fewer series to share the width.
+    QTest::addColumn<int>("type");
     // The range computers' screens, and the relays the operator must see
     // whole on them.
     const QStringList ordinary;
-    QTest::newRow("1366x768") << QSize(1366, 768) << 10 << false << ordinary;
-    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14 << false << ordinary;
+    constexpr int k60 = RunCompetition::kRifle;
+    constexpr int k40 = RunCompetition::kRifleWithFinal;
+    QTest::newRow("1366x768") << QSize(1366, 768) << 10 << false << ordinary << k60;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 14 << false << ordinary << k60;
+    // The longest relay whose rows all fit a 1366x768 page, in the least font.
+    QTest::newRow("1366x768, 16 lanes") << QSize(1366, 768) << 16 << false << ordinary << k60;
     // A short relay: its rows grow to the highest.
-    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4 << false << ordinary;
-    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10 << false << ordinary;
+    QTest::newRow("1366x768, 4 lanes") << QSize(1366, 768) << 4 << false << ordinary << k60;
+    QTest::newRow("1366x768, 4 lanes, 40 shots") << QSize(1366, 768) << 4 << false << ordinary << k40;
+    QTest::newRow("1920x1080, 10 lanes") << QSize(1920, 1080) << 10 << false << ordinary << k60;
     // The tables keep the form's font, whatever the application's.
     // 20 lanes fit in rows of the form's font, not in the platform's.
     QTest::newRow("1920x1080, 20 lanes, the platform's font")
-        << QSize(1920, 1080) << 20 << true << ordinary;
+        << QSize(1920, 1080) << 20 << true << ordinary << k60;
     // A name longer than the room left beside the figures gives way to them.
     const QStringList longName{QStringLiteral("Константинопольский-Щербаков"),
                                QStringLiteral("Александр")};
-    QTest::newRow("1366x768, 4 lanes, a long name") << QSize(1366, 768) << 4 << false << longName;
-    QTest::newRow("1920x1080, 4 lanes, a long name") << QSize(1920, 1080) << 4 << false << longName;
+    QTest::newRow("1366x768, 4 lanes, a long name") << QSize(1366, 768) << 4 << false << longName << k60;
+    QTest::newRow("1920x1080, 4 lanes, a long name") << QSize(1920, 1080) << 4 << false << longName << k60;
+    QTest::newRow("1920x1080, 4 lanes, a long name, 40 shots")
+        << QSize(1920, 1080) << 4 << false << longName << k40;
 }
 
 void TestMainWindowEvent::figuresWhole(const TRunTableView *view)
@@ -198,8 +208,9 @@ void TestMainWindowEvent::wholeLineOnScreen()
     QFETCH(int, lanes);
     QFETCH(bool, platformFont);
     QFETCH(QStringList, firstMember);
+    QFETCH(int, type);
     const QString family = QStringLiteral("Гольденвейзерова"); // 16 letters
-    constexpr int kMatchShots = 60; // the run folder's competition type 1
+    const int matchShots = type == RunCompetition::kRifle ? 60 : 40;
     // The font of X without a desktop's own, as on the range computers (the
     // offscreen platform's is larger), in a window built with it.
     const QFont font = QApplication::font();
@@ -208,7 +219,7 @@ void TestMainWindowEvent::wholeLineOnScreen()
         QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
     QVERIFY(reopenWindow());
     window()->resize(screen);
-    TBulletList *list = enterRunPage(lanes, family, firstMember);
+    TBulletList *list = enterRunPage(lanes, family, firstMember, type);
     QVERIFY(list);
     QVERIFY(connectEvent(userModul()->runRelayEvent(), list, nullptr));
     QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
@@ -217,13 +228,14 @@ void TestMainWindowEvent::wholeLineOnScreen()
     emit bus()->sig_EventStarted();
     emit bus()->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
     const QString shown = QStringLiteral("%1-lanes-%2x%3%4").arg(lanes).arg(screen.width())
-        .arg(screen.height()).arg(firstMember.isEmpty() ? "" : "-long-name");
+        .arg(screen.height()).arg(firstMember.isEmpty() ? "" : "-long-name")
+        + (matchShots == 40 ? "-40-shots" : "");
     sight(QStringLiteral("sighting-") + shown);
     // Every lane's whole match of the highest values: the widest sums and
     // totals there can be.
     list->setStageAll(MyEvent::StageMatch);
     for (int lane = 1; lane <= lanes; ++lane) {
-        for (int n = 1; n <= kMatchShots; ++n)
+        for (int n = 1; n <= matchShots; ++n)
             QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), n, 0, 0, 1, 10, 0));
     }
     sight(QStringLiteral("run-") + shown);
