@@ -438,10 +438,8 @@ void EMUProc::writeFromQueue(QList<EmuCommand> &queue, int gapMs, bool reportWri
 {
     const EmuCommand command = queue.takeFirst();
     waitGap(gapMs);
-    const bool written = io.write(command.frame, command.checkAddress);
+    const bool written = writeCommand(command);
     restartLastSend();
-    if (written && command.code() == BusCode::kStart)
-        startWritten(command.address());
     if (!reportWrites || !written)
         return;
     switch (command.code()) {
@@ -475,8 +473,7 @@ void EMUProc::memberCycle()
             if (pendingBusy)
                 return;
             if (!command.frame.isEmpty()) {
-                if (io.write(command.frame, command.checkAddress) && command.code() == BusCode::kStart)
-                    startWritten(command.address());
+                writeCommand(command);
                 if (isRepeatedCode(command.code()))
                     member->dropPending(command.code());
                 restartLastSend();
@@ -506,12 +503,18 @@ void EMUProc::memberCycle()
     }
 }
 
-void EMUProc::startWritten(int address)
+bool EMUProc::writeCommand(const EmuCommand &command)
 {
+    if (!io.write(command.frame, command.checkAddress))
+        return false;
+    if (command.code() != BusCode::kStart)
+        return true;
+    const int address = command.address();
     for (const MemberPtr &member : members) {
         if ((BusAddress::isBroadcast(address) || member->address == address) && member->polledBullet != 0)
             member->startOvertookPoll = true;
     }
+    return true;
 }
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)

@@ -124,8 +124,9 @@ private:
     void enableTarget(EmuMember &member, bool wasEnabled);
     void noteTargetAnswer(EmuMember &member);
     void writePoll(EmuMember &member, const QByteArray &poll);
-    // A START went out to one target or to all (broadcast address).
-    void startWritten(int address);
+    // Writes a command frame; a START written to one target or to all
+    // (broadcast address) marks the lanes whose poll awaits its answer.
+    bool writeCommand(const EmuCommand &command);
 
     TargetIO io;
     BusGaps gaps;
