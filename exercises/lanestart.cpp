@@ -182,6 +182,19 @@ std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span
 
 // ---------------------------------------------------------------- LaneStart
 
+void LaneStart::enter(State state)
+{
+    m_state = state;
+    // What each state says of the accounts (see the header).
+    Q_ASSERT(state != State::Fresh || m_accounts.isEmpty());
+    Q_ASSERT(state == State::Fresh || m_startMs >= 0);
+    Q_ASSERT(state != State::Taken || m_newFits);
+    Q_ASSERT(state != State::Judging || m_newFits);
+    Q_ASSERT(state != State::New || (m_newFits && !m_keptFits));
+    Q_ASSERT(state != State::Kept || (!m_newFits && m_keptFits));
+    Q_ASSERT(state != State::Other || (!m_newFits && !m_keptFits));
+}
+
 void LaneStart::knownPage(qint64 startMs)
 {
     m_trace.clear();
@@ -190,13 +203,13 @@ void LaneStart::knownPage(qint64 startMs)
     m_startMs = startMs;
     m_current = startMs >= 0 ? Account{startWindow(startMs), startMs}
                              : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
-    m_state = State::Fresh;
     m_newFits = true;
     m_keptFits = false;
     m_unheard = false;
     m_toldMissed = false;
     m_toldDoubt = false;
     clearPage();
+    enter(State::Fresh);
 }
 
 void LaneStart::beginPage(qint64 startMs, bool own)
@@ -233,7 +246,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_unheard = !m_heard;
     m_toldMissed = false;
     m_toldDoubt = false;
-    m_state = m_heard ? State::Taken : State::Judging;
+    enter(m_heard ? State::Taken : State::Judging);
 }
 
 void LaneStart::targetReset()
@@ -249,6 +262,7 @@ void LaneStart::clearPage()
     m_repeated = 0;
     m_check = {};
     m_checkMisses = 0;
+    m_checkMissedMs = -1;
     m_unconfirmed = {};
     m_lackingSinceMs = -1;
     m_waitingSinceMs = -1;
@@ -260,28 +274,37 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     m_heard = heard;
     const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
     if (!heard) {
-        m_silentSinceMs = nowMs - kSilentAfterMs - kSeenSlackMs;
+        // Switched off, it was after it gave the last answer read; that
+        // answer was given at most kSeenSlackMs before it was read. Never
+        // heard: it may have been off for long.
+        m_silentSinceMs = m_lastHeardMs >= 0 ? m_lastHeardMs - kSeenSlackMs : -kUnbounded;
         if (m_state == State::Taken && !answered) {
             // Unanswered between the START and the page's first shot: it may
             // have been deaf when the START went out.
             m_unheard = true;
-            m_state = State::Judging;
+            enter(State::Judging);
         }
     }
     if (!back)
         return;
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
-        m_check = *m_trace.lastAnswer();
-        m_checkMisses = 0;
+        check(*m_trace.lastAnswer());
     } else if (m_startMs >= 0 && m_state != State::Fresh) {
         // Nothing of this page to ask again: switched off and on meanwhile,
         // its page may have begun at any moment of the silence.
         m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
         m_keptFits = true;
         if (m_state == State::Taken)
-            m_state = State::Judging;
+            enter(State::Judging);
     }
+}
+
+void LaneStart::check(const PageTrace::Answer &given)
+{
+    m_check = given;
+    m_checkMisses = 0;
+    m_checkMissedMs = -1;
 }
 
 bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
@@ -292,6 +315,7 @@ bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
 {
     const int n = shot.number;
+    m_lastHeardMs = nowMs;
     if (checksPage()) {
         if (n != m_check.shot.number)
             return {}; // an answer to a poll before the silence
@@ -299,7 +323,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
             m_check = {};
             return {};
         }
-        return checkFailed();
+        return checkFailed(nowMs);
     }
     if (m_askAgain == n)
         m_askAgain = 0;
@@ -336,7 +360,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
     }
     m_unconfirmed = {};
     if (m_state == State::Taken && (repeat || older))
-        m_state = State::Judging;
+        enter(State::Judging);
     if (m_state == State::Fresh || m_state == State::Taken) {
         if (m_decided.contains(n))
             return {}; // handed out already
@@ -351,8 +375,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
 {
+    m_lastHeardMs = nowMs;
     if (checksPage())
-        return number == m_check.shot.number ? checkFailed() : Verdict{};
+        return number == m_check.shot.number ? checkFailed(nowMs) : Verdict{};
     if (m_askAgain == number)
         m_askAgain = 0;
     // A target switched off and on between two polls is never heard silent:
@@ -362,10 +387,8 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
         m_lackingSinceMs = nowMs;
     } else if (nowMs - m_lackingSinceMs >= kCheckAfterMs) {
         m_lackingSinceMs = nowMs;
-        if (m_trace.lastAnswer()->atMs >= pageSince()) {
-            m_check = *m_trace.lastAnswer();
-            m_checkMisses = 0;
-        }
+        if (m_trace.lastAnswer()->atMs >= pageSince())
+            check(*m_trace.lastAnswer());
     }
     // The target lacks the shot it seemed to repeat: one of the two answers
     // is a late copy (a "no shot" names no number: it may be another poll's).
@@ -380,9 +403,8 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
         if (decided != m_decided.cend() && decided->decision == Decision::Store) {
             // It lacks a shot it gave and that was stored: asked for again,
             // as after a silence.
-            m_check = *given;
-            m_checkMisses = 0;
-            return checkFailed();
+            check(*given);
+            return checkFailed(nowMs);
         }
         // What was read for it was a late copy of an earlier answer.
         m_trace.forget(number, pageSince());
@@ -400,11 +422,13 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
     return verdict;
 }
 
-LaneStart::Verdict LaneStart::checkFailed()
+LaneStart::Verdict LaneStart::checkFailed(qint64 nowMs)
 {
-    // One answer unlike the page may be noise, or meant for another poll;
-    // a second one proves the page lost.
-    if (++m_checkMisses < 2)
+    // One answer unlike the page may be noise, or a late copy of one meant
+    // for another poll; answers unlike it over a while prove the page lost.
+    if (m_checkMisses++ == 0)
+        m_checkMissedMs = nowMs;
+    if (m_checkMisses < 2 || nowMs - m_checkMissedMs < kCheckSpanMs)
         return {};
     return lostPage();
 }
@@ -434,7 +458,9 @@ LaneStart::Word LaneStart::missedWord()
 LaneStart::Word LaneStart::endPage()
 {
     if (holdsShots()) {
-        if (m_toldDoubt)
+        // Told it missed the START, its shots' doubt is only which earlier
+        // page they are of: not that the START cannot be told.
+        if (m_toldDoubt || m_toldMissed)
             return Word::None;
         m_toldDoubt = true;
         return doubtWord();
@@ -458,27 +484,31 @@ int LaneStart::heldCount() const
                              [this](int number) { return !m_decided.contains(number); }));
 }
 
-LaneStart::Verdict LaneStart::judge(qint64 nowMs)
+LaneStart::Judgement LaneStart::weigh()
 {
-    Verdict verdict;
-    const auto mine = m_trace.bounds(m_current.sinceMs, m_current.origin);
-    m_newFits = mine.has_value();
-    QVector<QMap<int, Span>> earlier;
+    Judgement judgement;
+    m_newFits = m_trace.bounds(m_current.sinceMs, m_current.origin).has_value();
     for (const Account &account : qAsConst(m_accounts)) {
         if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            earlier.append(*spans);
+            judgement.earlier.append(*spans);
     }
-    m_keptFits = !earlier.isEmpty();
-    m_state = m_keptFits ? (m_newFits ? State::Judging : State::Kept)
-                         : (m_newFits ? State::New : State::Other);
+    m_keptFits = !judgement.earlier.isEmpty();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!m_newFits && !m_keptFits) {
         if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
-            earlier.append(*spans);
+            judgement.earlier.append(*spans);
     }
-    const bool none = !m_newFits && earlier.isEmpty();
+    judgement.none = !m_newFits && judgement.earlier.isEmpty();
+    enter(m_keptFits ? (m_newFits ? State::Judging : State::Kept)
+                     : (m_newFits ? State::New : State::Other));
+    return judgement;
+}
 
+LaneStart::Decision LaneStart::decide(const Judgement &judgement, int number) const
+{
+    if (judgement.none)
+        return Decision::Hold;
     const auto byMoment = [this](const Span &span) {
         if (span.from >= m_startMs)
             return Decision::Store;
@@ -487,32 +517,36 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
             return Decision::Skip;
         return Decision::Hold;
     };
-    const auto decide = [&](int number) {
-        if (none)
+    std::optional<Decision> all;
+    if (m_newFits)
+        all = Decision::Store; // counted from this START, every shot was taken after it
+    for (const QMap<int, Span> &spans : judgement.earlier) {
+        const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
+        if (all && *all != d)
             return Decision::Hold;
-        std::optional<Decision> all;
-        if (m_newFits)
-            all = Decision::Store; // counted from this START, every shot was taken after it
-        for (const QMap<int, Span> &spans : qAsConst(earlier)) {
-            const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
-            if (all && *all != d)
-                return Decision::Hold;
-            all = d;
-        }
-        return *all;
-    };
-    const auto sinceStart = [&](int number, const LaneShot &shot) {
-        if (m_newFits || earlier.isEmpty())
-            return shot.timeTenths;
-        const Span span = earlier.first().value(number, {m_startMs, m_startMs});
-        return int(std::max<qint64>(0, span.from - m_startMs) / kMsPerTenth);
-    };
+        all = d;
+    }
+    return *all;
+}
+
+int LaneStart::sinceStart(const Judgement &judgement, const LaneShot &shot) const
+{
+    if (m_newFits || judgement.earlier.isEmpty())
+        return shot.timeTenths;
+    const Span span = judgement.earlier.first().value(shot.number, {m_startMs, m_startMs});
+    return int(std::max<qint64>(0, span.from - m_startMs) / kMsPerTenth);
+}
+
+LaneStart::Verdict LaneStart::judge(qint64 nowMs)
+{
+    Verdict verdict;
+    const Judgement judgement = weigh();
 
     // A shot stored as it came is withdrawn only once it is proven earlier.
     for (auto it = m_decided.begin(); it != m_decided.end(); ++it) {
         if (it->decision != Decision::Store || it->proven)
             continue;
-        const Decision now = decide(it.key());
+        const Decision now = decide(judgement, it.key());
         if (now == Decision::Skip) {
             verdict.withdraw.append(it.key());
             *it = {Decision::Skip, true};
@@ -522,21 +556,22 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     }
     verdict.wrong = verdict.withdraw.size();
 
-    // Stored or passed over in the page's order, up to the first shot held.
+    // Each shot on its own: one held keeps its place, the ones after it
+    // that are proven are stored now.
     bool held = false;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
     for (int number : numbers) {
         if (m_decided.contains(number))
             continue;
-        const Decision decision = decide(number);
+        const Decision decision = decide(judgement, number);
         if (decision == Decision::Hold) {
             held = true;
-            break;
+            continue;
         }
         m_decided.insert(number, {decision, true});
         if (decision == Decision::Store) {
             const LaneShot &shot = m_trace.answerOf(number, pageSince())->shot;
-            verdict.store.append({shot, sinceStart(number, shot)});
+            verdict.store.append({shot, sinceStart(judgement, shot)});
         }
     }
     if (!numbers.isEmpty())
@@ -544,8 +579,38 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     m_waitingSinceMs = !held ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
 
     verdict.word = missedWord();
-    if (verdict.wrong > 0)
+    if (verdict.wrong > 0) {
         verdict.word = Word::Withdrawn;
+        m_toldMissed = true;
+    }
+    return verdict;
+}
+
+QVector<LaneStart::Doubt> LaneStart::doubts() const
+{
+    QVector<Doubt> held;
+    for (int number : m_trace.numbersSince(pageSince())) {
+        if (!m_decided.contains(number)) {
+            const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
+            held.append({answer->shot, answer->atMs});
+        }
+    }
+    return held;
+}
+
+LaneStart::Verdict LaneStart::rule(bool count)
+{
+    Verdict verdict;
+    const QVector<Doubt> held = doubts();
+    if (held.isEmpty())
+        return verdict;
+    const Judgement judgement = weigh();
+    for (const Doubt &doubt : held) {
+        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true});
+        if (count)
+            verdict.store.append({doubt.shot, sinceStart(judgement, doubt.shot)});
+    }
+    m_waitingSinceMs = -1;
     return verdict;
 }
 

@@ -94,12 +94,16 @@ private:
 // The accounts of a lane are the STARTs it may have taken last: this one,
 // or any earlier one since its page was last known for sure (a reset, a
 // START the target confirmed itself, a lost page), or none of them (the
-// page it held before the first). Each answer is checked against each
-// account (see PageTrace); one that no longer fits is dropped. A shot is
-// stored when every account that fits puts it after this START, passed over
-// when every one puts it before, and held otherwise: nothing is decided on a
-// guess. Shots after a held one wait for it, so a page is stored in its
-// order.
+// page it held before the first), or a page begun in a silence (switched
+// off and on: begun after the last answer it gave before the silence).
+// Each answer is checked against each account (see PageTrace); one that no
+// longer fits is dropped. A shot is stored when every account that fits
+// puts it after this START, passed over when every one puts it before, and
+// held otherwise: nothing is decided on a guess. Each shot is decided on
+// its own: one proven after the START is stored as soon as it is read,
+// whatever shot before it is held. A held shot keeps its place on the page:
+// decided later (by a later answer, or by the operator's ruling), it is
+// stored before the ones after it.
 //
 // A lane heard around the START is taken to have taken it and stores its
 // shots as they come, but each is checked by its own time: one longer than
@@ -107,27 +111,32 @@ private:
 // the lane judged. What was stored then and is proven earlier is withdrawn
 // (only that: never on a doubt).
 //
-// States, and what leaves them:
+// States, and what leaves them (one field, changed only by enter()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
-//            page): every answer is stored. Left by the next START.
-//   Taken    answered around the START: stored as it comes. A shot of the
-//            earlier page asked for twice, an own time older than the START,
-//            or a silence before the first answer: Judging.
-//   Judging  this START's account and an earlier one fit.
+//            page): every answer is stored; no earlier account is kept.
+//            Left by the next START.
+//   Taken    answered around the START: stored as it comes; this START's
+//            account fits. A shot of the earlier page asked for twice, an
+//            own time older than the START, or a silence before the first
+//            answer: Judging.
+//   Judging  this START's account fits, and so may an earlier one.
 //   New      only this START's account fits: every shot is stored.
 //   Kept     only earlier accounts fit: the target missed the START (the
 //            operator is told once); shots are stored by the moment their
 //            own times prove.
 //   Other    none fits: a page begun some other time; its shots are stored
 //            by what the answers read since this START prove.
-// The operator is told what is proven: that the lane did not take the START
-// only when no account of this START is left, that shots were withdrawn when
-// they were proven earlier, and that shots are held when a page has not told
-// for a while or at its end.
-// A lane that comes back from a silence is asked for the last shot it gave:
-// two answers unlike it (another shot, or none) mean the target lost its
-// page: Fresh, read again from its first shot, and the operator told.
+// The operator is told what is proven, and one story a START: that the lane
+// did not take the START only when no account of this START is left (never
+// after that that it cannot be told), that shots were withdrawn when they
+// were proven earlier, and that shots are held when a page has not told for
+// a while or at its end. Shots still held when the lane has shot its count,
+// or at STOP, are the operator's to rule on (rule()).
+// A lane that comes back from a silence, or has lacked its next shot for a
+// while, is asked for the last shot it gave: answers unlike it (another
+// shot, or none) over kCheckSpanMs mean the target lost its page: Fresh,
+// read again from its first shot, and the operator told.
 class LaneStart
 {
 public:
@@ -145,6 +154,12 @@ public:
     {
         LaneShot shot;
         int sinceStartTenths = 0;
+    };
+    // A shot held: what it answered and when it was read (ms on the targets' clock).
+    struct Doubt
+    {
+        LaneShot shot;
+        qint64 readMs = 0;
     };
     struct Verdict
     {
@@ -172,6 +187,11 @@ public:
     static constexpr qint64 kTellAfterMs = 10000;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
+    // Answers unlike the shot asked for again prove the page lost only when
+    // they span this long: a late copy on the line is of an answer of the
+    // last moments, and the lane's earlier answers ("no shot" to the next
+    // number) are just like what a lost page answers.
+    static constexpr qint64 kCheckSpanMs = 2000;
     // The STARTs a page is judged against, at most (a stage's every window).
     static constexpr int kMaxAccounts = 32;
 
@@ -207,6 +227,11 @@ public:
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_check.shot.number > 0; }
+    // The shots held, in the page's order.
+    QVector<Doubt> doubts() const;
+    // The operator's ruling on the shots held: all stored (count), or all
+    // passed over. Later answers are judged as before.
+    Verdict rule(bool count);
 
 private:
     using Span = PageTrace::Span;
@@ -224,6 +249,17 @@ private:
         bool proven = false; // an assumed store (a lane taken to have started) may be withdrawn
     };
 
+    // The only place the state changes; checks what the state says.
+    void enter(State state);
+    // What each account that fits makes of the page's shots.
+    struct Judgement
+    {
+        QVector<QMap<int, Span>> earlier; // by account: the moments of each shot
+        bool none = false;                // no account fits at all
+    };
+    Judgement weigh();
+    Decision decide(const Judgement &judgement, int number) const;
+    int sinceStart(const Judgement &judgement, const LaneShot &shot) const;
     Verdict judge(qint64 nowMs);
     Verdict lostPage();
     // Forgets what was decided of the current page.
@@ -238,7 +274,9 @@ private:
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
     // The check after a silence got an answer unlike the shot it gave.
-    Verdict checkFailed();
+    Verdict checkFailed(qint64 nowMs);
+    // Begins asking for the page's answer again.
+    void check(const PageTrace::Answer &given);
     Word missedWord();
 
     State m_state = State::Fresh;
@@ -258,9 +296,11 @@ private:
     int m_repeated = 0;           // the number of the last repeat of an earlier shot
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
+    qint64 m_checkMissedMs = -1;  // the first of them
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
     qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
+    qint64 m_lastHeardMs = -1;    // the last answer read
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };
