@@ -542,19 +542,29 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     Verdict verdict;
     const Judgement judgement = weigh();
 
-    // A shot stored as it came is withdrawn only once it is proven earlier.
-    for (auto it = m_decided.begin(); it != m_decided.end(); ++it) {
-        if (it->decision != Decision::Store || it->proven)
+    // A shot stored as it came is withdrawn once it is proven earlier. One
+    // that was stored only because the lane seemed to take the START, once
+    // it is proven that it did not, is held again: it waits for proof or
+    // the operator's ruling.
+    for (auto it = m_decided.begin(); it != m_decided.end();) {
+        if (it->decision != Decision::Store || it->proven) {
+            ++it;
             continue;
+        }
         const Decision now = decide(judgement, it.key());
         if (now == Decision::Skip) {
             verdict.withdraw.append(it.key());
+            ++verdict.wrong;
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
+        } else if (!m_newFits) {
+            verdict.withdraw.append(it.key());
+            it = m_decided.erase(it);
+            continue;
         }
+        ++it;
     }
-    verdict.wrong = verdict.withdraw.size();
 
     // Each shot on its own: one held keeps its place, the ones after it
     // that are proven are stored now.

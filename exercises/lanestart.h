@@ -108,8 +108,10 @@ private:
 // A lane heard around the START is taken to have taken it and stores its
 // shots as they come, but each is checked by its own time: one longer than
 // the time since the START, or a repeat of a shot of an earlier page, has
-// the lane judged. What was stored then and is proven earlier is withdrawn
-// (only that: never on a doubt).
+// the lane judged. What was stored then and is proven earlier is withdrawn;
+// what is in doubt stays stored while this START's account fits, and is
+// held again (withdrawn, to wait for proof or the operator's ruling) once
+// it is proven that the target did not take the START.
 //
 // States, and what leaves them (one field, changed only by enter()):
 //   Fresh    no START of the line to judge against (before the first one, a
@@ -168,7 +170,7 @@ public:
         // later ones of the page close up; what `store` holds then takes its
         // place in the page's order.
         QVector<int> withdraw;
-        int wrong = 0;         // of them, the shots taken before the START
+        int wrong = 0;         // of them, the shots taken before the START (the rest are held again)
         bool lostPage = false; // the target's count starts again from 1
         Word word = Word::None;
     };
