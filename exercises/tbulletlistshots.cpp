@@ -237,7 +237,11 @@ TBullet *TBulletList::replaceFlaggedShot(int memberID, int number, int x, int y,
     shot->setID(flagged->id());
     place->renumberShot(shot, flagged->number());
     // A flagged shot that never reached the table gets a row of its own.
+    // A write of the flagged shot that waits is the replacement's now, or
+    // it would be stored beside it.
+    m_writes->moveWrite(flagged, shot);
     if (!m_writes->writeTargetShot(shot)) {
+        m_writes->moveWrite(shot, flagged);
         place->removeShot(shot);
         return nullptr;
     }

@@ -35,7 +35,8 @@ bool TShotWrites::writeTargetShot(TBullet *shot)
 {
     if (!stores(shot))
         return true; // sighting shots live in memory only
-    return noteShot(shot, insertOrUpdate(shot));
+    // Its lane delivers it again: refused, it does not wait here.
+    return noteShot(shot, flush({}, {{shot, shot->number()}}, false));
 }
 
 void TShotWrites::writeMiss(TBullet *shot)
@@ -44,17 +45,15 @@ void TShotWrites::writeMiss(TBullet *shot)
         return;
     // No lane delivers a miss: a refused one waits here, and one stored
     // stands for the shot its lane was asked for.
-    if (insertOrUpdate(shot))
+    if (flush({}, {{shot, shot->number()}}))
         noteShot(shot, true);
-    else
-        keep(shot, shot->number());
 }
 
 void TShotWrites::writeChange(TBullet *shot, int storedNumber)
 {
     // Not the shot a lane is asked for: the member's refusal stays.
-    if (stores(shot) && !insertOrUpdate(shot))
-        keep(shot, storedNumber);
+    if (stores(shot))
+        flush({}, {{shot, storedNumber}});
 }
 
 DbFields::ShotRow TShotWrites::storedRow(const TBullet *shot) const
@@ -104,17 +103,19 @@ void TShotWrites::writePage(const QList<DbFields::ShotRow> &goneRows,
         noteShot(shot, true);
 }
 
-bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes)
+bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes,
+                        bool keepRefused)
 {
     // What waits goes first, in the same transaction: the rows never hold
     // a later change without the earlier ones. A shot purged or erased
     // since is gone, and so is its write.
-    const QList<DbFields::ShotRow> rows = m_unstoredDeletes + goneRows;
-    QList<Waiting> all;
-    for (const Waiting &waiting : qAsConst(m_unstoredShots)) {
-        if (waiting.shot)
-            all.append(waiting);
+    QList<Waiting> waiting;
+    for (const Waiting &write : qAsConst(m_unstoredShots)) {
+        if (write.shot)
+            waiting.append(write);
     }
+    const QList<DbFields::ShotRow> rows = m_unstoredDeletes + goneRows;
+    QList<Waiting> all = waiting;
     // A write that waits already keeps the number its row had before.
     for (const Waiting &write : writes) {
         if (!waits(write.shot))
@@ -124,11 +125,18 @@ bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Wa
     for (const Waiting &write : qAsConst(all))
         shots.append(write.shot);
     const bool done = commit(rows, shots);
-    m_unstoredDeletes = done ? QList<DbFields::ShotRow>() : rows;
-    m_unstoredShots = done ? QList<Waiting>() : all;
-    if (done)
+    if (done) {
+        m_unstoredDeletes.clear();
+        m_unstoredShots.clear();
+    } else if (keepRefused) {
+        m_unstoredDeletes = rows;
+        m_unstoredShots = all;
+    } else {
+        m_unstoredShots = waiting;
+    }
+    if (m_unstoredDeletes.isEmpty() && m_unstoredShots.isEmpty())
         m_retryTimer->stop();
-    else
+    else if (!m_retryTimer->isActive())
         m_retryTimer->start();
     updateWaiting();
     return done;
@@ -188,15 +196,6 @@ bool TShotWrites::noteShot(const TBullet *shot, bool stored)
         m_refusedMembers.insert(shot->memberID());
     updateWaiting();
     return stored;
-}
-
-void TShotWrites::keep(TBullet *shot, int storedNumber)
-{
-    // A write that waits already keeps the number its row had before.
-    if (!waits(shot))
-        m_unstoredShots.append({shot, storedNumber});
-    m_retryTimer->start();
-    updateWaiting();
 }
 
 void TShotWrites::retry()

@@ -21,7 +21,8 @@ class TdbAccessor;
 // miss that stands for it). Misses, renumberings and deletions that no lane
 // delivers again wait here and are tried again every second, all of them
 // in one transaction, so that a change of several rows is stored whole or
-// not at all.
+// not at all. A new write goes after what waits, in its transaction: the
+// rows never hold a later change without the earlier ones.
 class TShotWrites : public QObject
 {
     Q_OBJECT
@@ -31,9 +32,9 @@ public:
     TShotWrites(int eventID, TdbAccessor *db, QObject *parent = nullptr);
 
     // Writes a new shot of the member, inserted or, under the key it
-    // replaces, updated; a shot that is not stored (a sighting shot, a
-    // practice) counts as written. A refused shot of a target is asked for
-    // again; a refused miss waits here.
+    // replaces, updated, after the writes that wait; a shot that is not
+    // stored (a sighting shot, a practice) counts as written. A refused shot
+    // of a target is asked for again; a refused miss waits here.
     bool writeTargetShot(TBullet *shot);
     void writeMiss(TBullet *shot);
     // The shot's row changed (a renumbering from storedNumber, the number
@@ -87,13 +88,15 @@ private:
 
     bool stores(const TBullet *shot) const;
     bool insertOrUpdate(TBullet *shot);
-    // The waiting writes and these, in one transaction; false when they all
-    // wait, each write with the number its row had before.
-    bool flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes);
+    // The waiting writes and then these, in one transaction, so that no new
+    // row is stored before a change that waits; false when the database
+    // refused. The waiting writes wait on, and these with them, each with
+    // the number its row had before, unless keepRefused is false.
+    bool flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes,
+               bool keepRefused = true);
     // Deletes the rows and writes the shots in one transaction; on a
     // refusal nothing of it is stored and the new shots have no key.
     bool commit(const QList<DbFields::ShotRow> &rows, const QList<TBullet *> &shots);
-    void keep(TBullet *shot, int storedNumber);
     // The member's refusal ends with a new shot of it stored.
     bool noteShot(const TBullet *shot, bool stored);
     void retry();

@@ -16,6 +16,7 @@
 
 #include "roadtest.h"
 #include "simulatorthread.h"
+#include "tbulletlist.h"
 #include "tcompetition.h"
 #include "tevent.h"
 #include "tusermodul.h"
@@ -223,21 +224,30 @@ void TestPistolRoad::pistolMatch()
                                   kSeriesTimeoutMs);
         QCOMPARE(nextBox(), storedAgain);
         // Its shoot-off button is the only one that offers it. The database
-        // refuses the purge of the flagged misses: the re-shot series is
-        // stored beside them until the purge is taken.
+        // refuses the purge of the flagged misses: the re-shot series waits
+        // with it, its shots asked for again and none stored beside the
+        // misses, and once the purge is taken, in the series, it is stored
+        // after it.
         sight("run-shoot-off");
         const QList<QPushButton *> reshoot = enabledShootOffButtons();
         QCOMPARE(reshoot.size(), 1);
         startShooters({kMissingLane}, kShooterPaceMs);
         QVERIFY(exec("CREATE TRIGGER refuse BEFORE DELETE ON tbullets "
                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(shootSeries(reshoot.first()));
+        const TBulletList *list = userModul()->bulletList(precision);
+        bool reshotRefused = false;
+        QVERIFY(shootSeries(reshoot.first(), [&] {
+            reshotRefused = QTest::qWaitFor([&] { return list->shotRefused(members.at(1)); },
+                                            kSeriesTimeoutMs);
+            QCOMPARE(shotsOf(precision, members.at(1), 0), kSeriesShots);
+            QCOMPARE(shotsOf(precision, members.at(1), kFlagged), kSeriesShots);
+            QVERIFY(exec("DROP TRIGGER refuse"));
+        }));
+        QVERIFY(reshotRefused);
         QCOMPARE(nextBox(), refused);
-        QCOMPARE(shotsOf(precision, members.at(1), kFlagged), kSeriesShots);
-        QVERIFY(exec("DROP TRIGGER refuse"));
-        QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(1), kFlagged), 0,
-                                  kSeriesTimeoutMs);
         QCOMPARE(nextBox(), storedAgain);
+        QCOMPARE(shotsOf(precision, members.at(1), kFlagged), 0);
+        QCOMPARE(shotsOf(precision, members.at(1), 0), series * kSeriesShots);
     }
     QVERIFY(!takeStorageErrors().isEmpty());
     auto *next = onPage<QPushButton>(Page::Run, "pBNext");
