@@ -25,8 +25,8 @@ bool LanePoll::pollDue(qint64 nowMs)
 
 void LanePoll::pollWritten()
 {
+    // A START mark stays: the late answer it waits for still comes first.
     m_polled = m_wanted;
-    m_startOvertook = false;
 }
 
 void LanePoll::pingWritten()

@@ -10,7 +10,9 @@
 // - a shot is taken only when it is the number the lane waits for;
 // - after a START that went out while a poll awaited its answer, the next
 //   answer read may have been given before the target took the START and
-//   tell of the page before it: it is dropped and the lane asked again;
+//   tell of the page before it: it is dropped and the lane asked again. The
+//   mark holds through the polls written meanwhile, since that late answer
+//   still comes first; only a lane told to stop polling forgets it;
 // - a target that left kSilentAfterPolls polls and kSilentAfterMs unanswered
 //   is silent until it answers again.
 // It sees only the order of polls, STARTs and answers and the time the

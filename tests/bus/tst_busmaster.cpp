@@ -505,6 +505,8 @@ void TestBusMaster::noShotNamesItsPoll_data()
     QTest::newRow("and its late copy") << 5 << noShot + noShot << -1 << fifth;
     // Given before the target took the START: it says nothing of the page after.
     QTest::newRow("read after a START") << 5 << noShot << 0 << QStringList{};
+    // A poll written after the START does not make it that poll's answer.
+    QTest::newRow("read after a START and the next poll") << 5 << noShot << 1 << QStringList{};
 }
 
 void TestBusMaster::noShotNamesItsPoll()
