@@ -4,8 +4,6 @@
 
 #include "busframe.h"
 
-#include <utility>
-
 namespace {
 
 constexpr int kShotAnswerBytes = 14; // twelve bytes of shot and the CRC
@@ -153,39 +151,24 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
     // 13-byte one would read its time's last byte from the CRC.
     if (answer.size() < kShotAnswerBytes)
         return;
-    const int number = frameByte(answer, 3);
-    // The first answer after a poll is its answer; a late copy finds none.
-    const int polled = std::exchange(member.polledBullet, 0);
-    // Given before the target took a START that went out after its poll: the
-    // page it tells may be gone. The exercise's poll goes out again.
-    if (std::exchange(member.startOvertookPoll, false))
-        return;
-    if (number == 0) {
-        // "No shot": the target lacked the shot that poll asked for. The polls go on.
-        if (polled > 0)
-            emit sig_NoBullet(member.address, polled);
+    const LanePoll::Reading reading = member.poll.read(frameByte(answer, 3));
+    if (reading.kind == LanePoll::Reading::NoShot) {
+        // The target lacked the shot that poll asked for. The polls go on.
+        emit sig_NoBullet(member.address, reading.number);
         return;
     }
-    // Only the answer to the poll the lane is waiting for is a shot: a late
-    // copy of an earlier answer, or an answer to a poll the exercise has
-    // moved on from, would be stored as the shot asked for. The lane is then
-    // polled on for the shot it needs.
-    if (number != member.wantedBullet)
+    if (reading.kind != LanePoll::Reading::Shot)
         return;
     const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
     const schar place = static_cast<schar>(frameByte(answer, 8));
     const int time = bigEndian(answer, 9, 3);
-    member.wantedBullet = 0; // no more polls until the exercise asks for the next shot
-    emit sig_AddBullet(member.address, number, coord, place, time, time);
+    emit sig_AddBullet(member.address, reading.number, coord, place, time, time);
 }
 
 void EMUProc::noteTargetAnswer(EmuMember &member)
 {
-    member.unansweredPolls = 0;
-    if (!member.silent)
-        return;
-    member.silent = false;
-    emit sig_TargetHeard(member.address, true);
+    if (member.poll.heard())
+        emit sig_TargetHeard(member.address, true);
 }
 
 void EMUProc::enableTarget(EmuMember &member, bool wasEnabled)

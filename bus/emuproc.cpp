@@ -140,25 +140,14 @@ void EMUProc::slot_emu_SendCommand(QByteArray command)
 
 void EMUProc::slot_emu_GetBullet(int ta, int _num)
 {
-    if (const MemberPtr member = memberAt(ta)) {
-        member->wantedBullet = _num;
-        if (_num < 1) {
-            // An answer no longer wanted says nothing.
-            member->unansweredPolls = 0;
-            member->polledBullet = 0;
-            member->startOvertookPoll = false;
-        }
-    }
+    if (const MemberPtr member = memberAt(ta))
+        member->poll.want(_num);
 }
 
 void EMUProc::slot_emu_StopReadBullet()
 {
-    for (const MemberPtr &member : members) {
-        member->wantedBullet = -1;
-        member->unansweredPolls = 0;
-        member->polledBullet = 0;
-        member->startOvertookPoll = false;
-    }
+    for (const MemberPtr &member : members)
+        member->poll.want(-1);
 }
 
 void EMUProc::slot_view_AddMember(int _addr, int _startNum, QString _familyName, QString _name,
@@ -511,28 +500,20 @@ bool EMUProc::writeCommand(const EmuCommand &command)
         return true;
     const int address = command.address();
     for (const MemberPtr &member : members) {
-        if ((BusAddress::isBroadcast(address) || member->address == address) && member->polledBullet != 0)
-            member->startOvertookPoll = true;
+        if (BusAddress::isBroadcast(address) || member->address == address)
+            member->poll.startWritten();
     }
     return true;
 }
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
-    if (member.unansweredPolls == 0)
-        member.unansweredSince.start();
-    if (member.unansweredPolls >= EmuMember::kSilentAfterPolls
-        && member.unansweredSince.elapsed() >= EmuMember::kSilentAfterMs && !member.silent) {
-        member.silent = true;
+    if (member.poll.pollDue(busClock.elapsed()))
         emit sig_TargetHeard(member.address, false);
-    }
     // The frame was built from the wanted number just now.
-    if (io.write(poll, true)) {
-        member.polledBullet = member.wantedBullet;
-        member.startOvertookPoll = false;
-    }
+    if (io.write(poll, true))
+        member.poll.pollWritten();
     restartLastSend();
-    ++member.unansweredPolls;
 }
 
 void EMUProc::searchStep()
@@ -564,7 +545,7 @@ void EMUProc::searchStep()
             continue;
         // A ping asks for no shot: its answer says nothing of an earlier poll.
         if (io.write(member->pingFrame(), false))
-            member->polledBullet = 0;
+            member->poll.pingWritten();
         restartLastSend();
     }
     checkPorts();

@@ -57,10 +57,10 @@ QByteArray EmuMember::pingFrame() const
 
 QByteArray EmuMember::readBulletFrame() const
 {
-    if (wantedBullet < 1)
+    if (poll.wanted() < 1)
         return QByteArray();
     QByteArray frame = pingFrame();
-    frame[3] = lowByte(wantedBullet);
+    frame[3] = lowByte(poll.wanted());
     return frame;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lanepoll.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -33,22 +35,7 @@ struct EmuMember
     int startNumber = 0;
     QString familyName;
     QString name;
-    int wantedBullet = -1; // below 1: not polled
-    // The shot number of the last poll on the wire that no answer has taken
-    // yet; 0: none. A "no shot" answer names no number: it speaks of this
-    // poll, whatever the lane wants by the time it is read.
-    int polledBullet = 0;
-    // A START went out after that poll: its answer, given before the target
-    // took the START, tells of the page before it, and the lane is asked again.
-    bool startOvertookPoll = false;
-    // Polls written since the target last answered, and since when. A lost
-    // or late answer happens on a busy line; a target that left two polls in
-    // a row and a whole second unanswered is silent until it answers again.
-    int unansweredPolls = 0;
-    QElapsedTimer unansweredSince;
-    static constexpr int kSilentAfterPolls = 2;
-    static constexpr qint64 kSilentAfterMs = 1000;
-    bool silent = false;
+    LanePoll poll; // which answers to its polls for shots count
     bool pendingBusy = false;
     QList<EmuCommand> pending;
 

@@ -495,39 +495,66 @@ void TestBusMaster::noShotNamesItsPoll_data()
 {
     QTest::addColumn<int>("wantedAfterPoll");
     QTest::addColumn<QByteArray>("answers"); // to the poll for shot 5
-    QTest::addColumn<bool>("startBetween");  // a START goes out before they are read
+    QTest::addColumn<int>("pollsAfterStart"); // a START goes out before they are read; -1: none
     QTest::addColumn<QStringList>("reported");
     const QByteArray noShot = frameWithCrc(hex("010EA3000000000000000000"));
     const QStringList fifth{"NoBullet(1,5)"};
-    QTest::newRow("read once the lane wants an earlier shot") << 3 << noShot << false << fifth;
+    QTest::newRow("read once the lane wants an earlier shot") << 3 << noShot << -1 << fifth;
     QTest::newRow("after a 12-byte answer")
-        << 5 << frameWithCrc(hex("010CA300000000000000")) + noShot << false << fifth;
-    QTest::newRow("and its late copy") << 5 << noShot + noShot << false << fifth;
+        << 5 << frameWithCrc(hex("010CA300000000000000")) + noShot << -1 << fifth;
+    QTest::newRow("and its late copy") << 5 << noShot + noShot << -1 << fifth;
     // Given before the target took the START: it says nothing of the page after.
-    QTest::newRow("read after a START") << 5 << noShot << true << QStringList{};
+    QTest::newRow("read after a START") << 5 << noShot << 0 << QStringList{};
+    // A poll written after the START does not make it that poll's answer.
+    QTest::newRow("read after a START and the next poll") << 5 << noShot << 1 << QStringList{};
 }
 
 void TestBusMaster::noShotNamesItsPoll()
 {
     QFETCH(int, wantedAfterPoll);
     QFETCH(QByteArray, answers);
-    QFETCH(bool, startBetween);
+    QFETCH(int, pollsAfterStart);
     QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
-    startBus(0, 1, 1, true, BusGaps{5, 7, 2000}); // the test acts between two polls
+    // Each step acts in the bus master's thread in the wait after the write
+    // it follows, as a slot queued then runs, so it needs only that wait.
+    constexpr int kActWithinMs = 500;
+    startBus(0, 1, 1, true, BusGaps{5, 7, kActWithinMs});
     addRelay({1});
     waitForSetUp({1});
     m_sim->call([](RangeSimulator &s) { s.setTargetHearing(1, false); }); // its answers are the rows'
-    emit m_driver->sig_emu_getBullet(1, 5);
-    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("DataWrote(1,1,01 09 A3 05 ")) > 0, kWaitMs);
-    QVERIFY(QMetaObject::invokeMethod(m_bus, "slot_emu_GetBullet", Qt::BlockingQueuedConnection,
-                                      Q_ARG(int, 1), Q_ARG(int, wantedAfterPoll)));
-    if (startBetween) {
-        emit m_driver->sig_emu_SendCommand(kStartAll);
-        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")) > 0, kWaitMs);
-    }
+
+    const QByteArray poll = frameWithCrc(hex("0109A305000000"));
+    const QByteArray start = frameWithCrc(kStartAll);
     // The terminal's report read after them tells that they were decoded.
-    m_sim->call([&answers](RangeSimulator &s) { s.injectBytes(0, answers + frameWithCrc(hex("010833010104"))); });
+    const QByteArray read = answers + frameWithCrc(hex("010833010104"));
+    SimulatorThread *sim = m_sim.get(); // outlives the bus master
+    EMUProc *bus = m_bus;
+    enum Step { FirstPoll, Starts, PollsAfterStart, Reading, Done };
+    // Queued: the bus master's own thread runs it, after the write.
+    connect(m_bus, &EMUProc::sig_DataWrote, m_bus,
+            [=, step = FirstPoll, count = 0](int, int, QByteArray frame) mutable {
+                if (step == FirstPoll && frame == poll) {
+                    bus->slot_emu_GetBullet(1, wantedAfterPoll);
+                    if (pollsAfterStart >= 0)
+                        bus->slot_emu_SendCommand(kStartAll);
+                    step = pollsAfterStart < 0 ? Reading : Starts;
+                } else if (step == Starts && frame == start && ++count == 3) {
+                    count = 0;
+                    step = PollsAfterStart;
+                } else if (step == PollsAfterStart && frame == poll) {
+                    ++count;
+                }
+                if (step == PollsAfterStart && count == pollsAfterStart)
+                    step = Reading;
+                if (step == Reading) {
+                    sim->call([read](RangeSimulator &s) { s.injectBytes(0, read); });
+                    step = Done;
+                }
+            },
+            Qt::QueuedConnection);
+    emit m_driver->sig_emu_getBullet(1, 5);
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PCWroteBullet(1,1,4)")), kWaitMs);
+    QCOMPARE(m_recorder->count(QStringLiteral("EventStarted")), pollsAfterStart < 0 ? 0 : 3);
     QTEST(m_recorder->matching(QStringLiteral("NoBullet")), "reported");
 }
 

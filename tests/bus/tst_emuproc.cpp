@@ -53,7 +53,7 @@ void TestEmuProc::memberFrames_data()
     EmuMember member(7, 300, QStringLiteral("Петров"), QStringLiteral("Иван"));
     QTest::newRow("ping") << member.pingFrame() << hex("0709A300000000");
     QTest::newRow("no shot wanted: no poll") << member.readBulletFrame() << QByteArray();
-    member.wantedBullet = 258; // the target counts to 255: low byte only
+    member.poll.want(258); // the target counts to 255: low byte only
     QTest::newRow("poll for shot 258") << member.readBulletFrame() << hex("0709A302000000");
     QTest::newRow("target on") << member.targetEnableFrame(1) << hex("0706AA01");
     QTest::newRow("target off") << member.targetEnableFrame(0) << hex("0706AA00");
@@ -158,9 +158,9 @@ void TestEmuProc::memberList()
     QCOMPARE(bus.findMember(2)->startNumber, 22); // the later lane 2 replaced the earlier
     QCOMPARE(bus.getState(), int(EMUProc::Idle));
     bus.slot_emu_GetBullet(1, 4);
-    QCOMPARE(bus.findMember(1)->wantedBullet, 4);
+    QCOMPARE(bus.findMember(1)->poll.wanted(), 4);
     bus.slot_emu_StopReadBullet();
-    QCOMPARE(bus.findMember(1)->wantedBullet, -1);
+    QCOMPARE(bus.findMember(1)->poll.wanted(), -1);
 
     bus.slot_view_AddMember(5, 15, QStringLiteral("Ж"), QStringLiteral("З"), 2);
     QCOMPARE(bus.getState(), int(EMUProc::TargetSearch));
@@ -262,7 +262,7 @@ void TestEmuProc::answers()
 
     QCOMPARE(recorder.lines, signals_);
     const EmuMember *member = bus.findMember(kLane);
-    QCOMPARE(member->wantedBullet, wantedAfter);
+    QCOMPARE(member->poll.wanted(), wantedAfter);
     QCOMPARE(member->pending.size(), pendingAfter);
 }
 

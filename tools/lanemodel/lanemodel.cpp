@@ -6,6 +6,7 @@
 #include <queue>
 #include <vector>
 
+#include "lanepoll.h"
 #include "lanestart.h"
 #include "modelroad.h"
 #include "modeltarget.h"
@@ -69,9 +70,6 @@ constexpr qint64 kAnswerMaxMs = 24;
 constexpr qint64 kSlowAnswerMaxMs = 60;
 constexpr qint64 kPollTimeoutMs = 70;
 constexpr qint64 kIdleMs = 50;
-// The bus master's silence rule.
-constexpr int kSilentAfterPolls = 2;
-constexpr qint64 kSilentAfterMs = 1000;
 constexpr int kStartCopies = 3;
 constexpr qint64 kStartCopyGapMs = 25;
 // A program too busy to read what the bus reported.
@@ -133,10 +131,7 @@ struct Lane
     LanePlan plan;
     ModelTarget target;
     // the bus master's view
-    int wanted = -1;
-    int unanswered = 0;
-    qint64 unansweredSinceMs = 0;
-    bool silent = false;
+    LanePoll poll;
     QVector<Given> given; // its last answers, for late copies
     // the program's view
     LaneStart judge;
@@ -192,8 +187,6 @@ struct Report
 struct InFlight
 {
     int lane = 0;
-    int polled = 0;
-    qint64 polledAtMs = 0;
     bool noise = false;
     bool isShot = false;
     LaneShot shot;
@@ -271,7 +264,6 @@ private:
     InFlight m_inFlight;
     std::deque<Report> m_reports;
     qint64 m_lastDeliverMs = 0;
-    qint64 m_startWrittenMs = -1; // the last START copy went out on the bus
     int m_stage = -1;
     bool m_reading = false;
     bool m_finished = false;
@@ -345,9 +337,9 @@ void Simulation::startCopy(int s, int copy)
 {
     if (copy == 0)
         trace(m_now, 0, QStringLiteral("START %1 (%2)").arg(s + 1).arg(m_road.stages.at(s).name));
-    m_startWrittenMs = m_now;
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
+        lane.poll.startWritten();
         if (lane.deafAt(m_now) || lane.plan.missesStart.at(s))
             continue;
         if (lane.target.takeStart(m_now)) {
@@ -373,8 +365,7 @@ void Simulation::endStage(int s)
     m_reading = false;
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        lane.wanted = -1;
-        lane.unanswered = 0;
+        lane.poll.want(-1);
         if (stage.pistol) {
             const LaneStart::Word word = lane.judge.endPage();
             if (word != LaneStart::Word::None) {
@@ -397,7 +388,7 @@ void Simulation::busSlot()
     int l = -1;
     for (int i = 0; i < m_lanes.size(); ++i) {
         const int candidate = (m_nextLane + i) % m_lanes.size();
-        if (m_lanes.at(candidate).wanted > 0) {
+        if (m_lanes.at(candidate).poll.wanted() > 0) {
             l = candidate;
             break;
         }
@@ -409,17 +400,13 @@ void Simulation::busSlot()
     m_nextLane = l + 1;
     Lane &lane = m_lanes[l];
     const qint64 pollMs = m_now;
-    if (lane.unanswered == 0)
-        lane.unansweredSinceMs = pollMs;
-    if (lane.unanswered >= kSilentAfterPolls && pollMs - lane.unansweredSinceMs >= kSilentAfterMs
-        && !lane.silent) {
-        lane.silent = true;
+    if (lane.poll.pollDue(pollMs)) {
         Report r;
         r.type = Report::Heard;
         r.lane = l;
         report(r, pollMs);
     }
-    ++lane.unanswered;
+    lane.poll.pollWritten();
     ++m_out.polls;
     if (lane.deafAt(pollMs) || m_rng.permille(lane.plan.lossPermille)) {
         schedule(pollMs + kPollTimeoutMs + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
@@ -427,8 +414,6 @@ void Simulation::busSlot()
     }
     InFlight answer;
     answer.lane = l;
-    answer.polled = lane.wanted;
-    answer.polledAtMs = pollMs;
     if (m_rng.permille(lane.plan.garblePermille)) {
         answer.noise = true;
     } else if (!lane.given.isEmpty() && lane.given.first().atMs >= pollMs - kCopyWithinMs
@@ -437,7 +422,7 @@ void Simulation::busSlot()
         answer.isShot = copy.isShot;
         answer.shot = copy.shot;
     } else {
-        const TargetShot *shot = lane.target.shot(lane.wanted);
+        const TargetShot *shot = lane.target.shot(lane.poll.wanted());
         answer.isShot = shot != nullptr;
         if (shot)
             answer.shot = shot->answer;
@@ -457,34 +442,21 @@ void Simulation::busRead()
     schedule(m_now + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
     if (a.noise)
         return;
-    lane.unanswered = 0;
-    if (lane.silent) {
-        lane.silent = false;
+    if (lane.poll.heard()) {
         Report r;
         r.type = Report::Heard;
         r.lane = a.lane;
         r.heard = true;
         report(r, m_now);
     }
-    // A START went out after the poll: the bus master drops the answer.
-    if (m_startWrittenMs > a.polledAtMs)
+    const LanePoll::Reading reading = lane.poll.read(a.isShot ? a.shot.number : 0);
+    if (reading.kind == LanePoll::Reading::Dropped)
         return;
     Report r;
     r.lane = a.lane;
-    if (a.isShot) {
-        // Only the shot the lane waits for; it is then not polled until asked again.
-        if (a.shot.number != lane.wanted)
-            return;
-        lane.wanted = 0;
-        r.type = Report::Shot;
-        r.shot = a.shot;
-    } else {
-        // "No shot" for the number the poll asked for.
-        if (lane.wanted <= 0)
-            return;
-        r.type = Report::NoShot;
-        r.shot.number = a.polled;
-    }
+    r.type = reading.kind == LanePoll::Reading::Shot ? Report::Shot : Report::NoShot;
+    r.shot = a.shot;
+    r.shot.number = reading.number;
     report(r, m_now);
 }
 
@@ -530,7 +502,7 @@ void Simulation::deliver()
         trace(m_now, r.lane + 1, QStringLiteral("answer %1").arg(Content::of(r.shot).text()));
         act(r.lane, lane.judge.answer(r.shot, m_now));
         const int n = r.shot.number;
-        if (lane.wanted != n) {
+        if (lane.poll.wanted() != n) {
             lane.stuckNumber = 0;
             return;
         }
@@ -638,7 +610,7 @@ void Simulation::request(int l)
         return;
     const int n = lastBulletNumber(lane) + 1;
     if (n >= 1 && n <= ModelTarget::kPageSize)
-        lane.wanted = n;
+        lane.poll.want(n);
 }
 
 bool Simulation::rightContent(int l, int s, const Content &c) const

@@ -1,0 +1,63 @@
+#include "lanepoll.h"
+
+#include <utility>
+
+void LanePoll::want(int number)
+{
+    m_wanted = number;
+    if (number >= 1)
+        return;
+    m_unanswered = 0;
+    m_polled = 0;
+    m_startOvertook = false;
+}
+
+bool LanePoll::pollDue(qint64 nowMs)
+{
+    if (m_unanswered == 0)
+        m_unansweredSinceMs = nowMs;
+    ++m_unanswered;
+    if (m_silent || m_unanswered <= kSilentAfterPolls || nowMs - m_unansweredSinceMs < kSilentAfterMs)
+        return false;
+    m_silent = true;
+    return true;
+}
+
+void LanePoll::pollWritten()
+{
+    // A START mark stays: the late answer it waits for still comes first.
+    m_polled = m_wanted;
+}
+
+void LanePoll::pingWritten()
+{
+    m_polled = 0;
+}
+
+void LanePoll::startWritten()
+{
+    if (m_polled != 0)
+        m_startOvertook = true;
+}
+
+bool LanePoll::heard()
+{
+    m_unanswered = 0;
+    return std::exchange(m_silent, false);
+}
+
+LanePoll::Reading LanePoll::read(int number)
+{
+    // The first answer after a poll is its answer; a late copy finds none.
+    const int polled = std::exchange(m_polled, 0);
+    if (std::exchange(m_startOvertook, false))
+        return {};
+    if (number == 0)
+        return polled > 0 ? Reading{Reading::NoShot, polled} : Reading{};
+    // A late copy of an earlier answer, or an answer to a poll the exercise
+    // has moved on from, would be stored as the shot asked for.
+    if (number != m_wanted)
+        return {};
+    m_wanted = 0; // no more polls until the exercise asks for the next shot
+    return {Reading::Shot, number};
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QtGlobal>
+
+// How the bus master reads one lane's answers to its polls for shots. The
+// line brings answers late, lost or twice, and a target answers with what
+// its page holds when the poll reaches it, so an answer is taken only for
+// what it can prove:
+// - a "no shot" answer names no number: it speaks of the last poll written;
+// - a shot is taken only when it is the number the lane waits for;
+// - after a START that went out while a poll awaited its answer, the next
+//   answer read may have been given before the target took the START and
+//   tell of the page before it: it is dropped and the lane asked again. The
+//   mark holds through the polls written meanwhile, since that late answer
+//   still comes first; only a lane told to stop polling forgets it;
+// - a target that left kSilentAfterPolls polls and kSilentAfterMs unanswered
+//   is silent until it answers again.
+// It sees only the order of polls, STARTs and answers and the time the
+// caller gives, so a model of the line on a simulated clock drives it as the
+// bus master does.
+class LanePoll
+{
+public:
+    static constexpr int kSilentAfterPolls = 2;
+    static constexpr qint64 kSilentAfterMs = 1000;
+
+    struct Reading
+    {
+        enum Kind { Dropped, NoShot, Shot };
+        Kind kind = Dropped;
+        int number = 0; // NoShot: the number that poll asked for; Shot: the shot's
+    };
+
+    // The shot number to poll for; below 1 the lane is not polled.
+    int wanted() const { return m_wanted; }
+    // The exercise asks for this shot next. Below 1 the lane stops being
+    // polled, and an answer still on its way says nothing.
+    void want(int number);
+    // A poll for wanted() is about to be written at nowMs (the caller's clock).
+    // True once, when this poll finds the target silent.
+    bool pollDue(qint64 nowMs);
+    // That poll reached the line: the next answer read speaks of it.
+    void pollWritten();
+    // A ping asks for no shot: its answer speaks of no poll.
+    void pingWritten();
+    // A START for this lane's target reached the line.
+    void startWritten();
+    // The target answered anything. True when it had been silent.
+    bool heard();
+    // The target's answer to a poll, read now; number 0 is "no shot".
+    Reading read(int number);
+
+private:
+    int m_wanted = -1;
+    // The number of the last poll on the wire that no answer has taken; 0: none.
+    int m_polled = 0;
+    bool m_startOvertook = false;
+    int m_unanswered = 0;
+    qint64 m_unansweredSinceMs = 0;
+    bool m_silent = false;
+};
