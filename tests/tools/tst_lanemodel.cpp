@@ -91,6 +91,10 @@ void TestLaneModel::roads_data()
     // Rifle, lane 4 with late copies, asked for its sighting shot again
     // after lacking the next one for 5 s: its page taken for lost at 14.9 s.
     QTest::newRow("seed 46") << quint64(46) << quint64(46) << 20;
+    // Rapid fire, lane 1 heard again after a short silence with its shot 4,
+    // which the "no shot 3" answers read since START 5 prove after it: the
+    // answer is dropped while its page is checked, and the lane goes deaf.
+    QTest::newRow("seed 9312") << quint64(9312) << quint64(9312) << 20;
 }
 
 void TestLaneModel::roads()

@@ -53,7 +53,12 @@
 //                after the START is stored, whatever was said. Read: an
 //                answer delivered in the page that equals the shot, read
 //                on the bus while the target held it, kStoreWithinMs before
-//                the page's end at least. Proven: the program was given
+//                the page's end at least; a second such answer when the one
+//                may be a late copy of another page's (a shot like one of
+//                another page, or on a page begun before the START). After
+//                a silence reported between the "no shot" and the shot's
+//                read, the proof must hold with chain 0: the page may have
+//                begun in the silence, after the last answer read. Proven: the program was given
 //                "no shot j" for some j <= the shot's number k, while the
 //                target truly lacked j on the page that holds k, at a bus
 //                read b after the START's confirmation; a second true "no
@@ -301,6 +306,7 @@ public:
         , m_rng(seed ^ Q_UINT64_C(0x5DEECE66D2B7E151))
         , m_operator(seed ^ kOperatorStream)
         , m_trace(options.trace)
+        , m_ownTimesTell(options.maxDriftPermille <= PageTrace::kDriftPerMille)
     {
         m_out.seed = seed;
         m_out.road = m_road.description;
@@ -369,6 +375,7 @@ private:
     Rng m_rng;
     Rng m_operator;
     bool m_trace = false;
+    bool m_ownTimesTell = true; // the clocks drift no more than LaneStart allows for
     Outcome m_out;
     std::priority_queue<Event, std::vector<Event>, std::greater<Event>> m_events;
     quint64 m_seq = 0;
@@ -840,11 +847,13 @@ bool Simulation::earlierContent(int l, int s, const Content &c) const
 
 const Seen *Simulation::readOf(const Lane &lane, const Fired &shot) const
 {
-    // A shot like one of another page to the last byte is told from a late
-    // copy of that one only when it is given again.
-    const bool twin = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
-        return f.lane == shot.lane && f.recorded && f.page != shot.page && f.content == shot.content;
-    });
+    // One answer may be a late copy of another page's: a shot like one of
+    // another page to the last byte, or of a page older than the START (its
+    // target missed it), is told only when it is given again.
+    const bool twin = lane.pageBegan.at(shot.page) < m_road.stages.at(shot.stage).startMs
+        || std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+               return f.lane == shot.lane && f.recorded && f.page != shot.page && f.content == shot.content;
+           });
     int reads = 0;
     for (const Seen &seen : lane.seen) {
         if (seen.isShot && seen.truthful && seen.stage == shot.stage && seen.page == shot.page
@@ -872,12 +881,13 @@ const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, co
         if (j <= k && lackedLater.contains(j)) {
             // After a silence the program cannot tell the page from one begun
             // in it (after the last answer it read): only a proof from the
-            // "no shot" alone holds for both.
+            // "no shot" alone holds for both. Nor with clocks that drift more
+            // than LaneStart allows for.
             const bool silence = std::any_of(lane.silentMs.cbegin(), lane.silentMs.cend(), [&](qint64 t) {
                 return t > seen.readMs && t <= read.readMs;
             });
             qint64 chain = 0;
-            for (int n = j; n < k && !silence; ++n)
+            for (int n = j; n < k && !silence && m_ownTimesTell; ++n)
                 chain += leastApart(tenths.value(n), tenths.value(n + 1));
             if (seen.busMs + chain >= startMs + kProofMarginMs)
                 return &seen;
@@ -971,12 +981,11 @@ void Simulation::checkEnded(int s)
                 lost = lost || f.lostMs <= m_now;
             }
         }
+        const auto stored = std::count_if(lane.rows.cbegin(), lane.rows.cend(), [s](const Row &r) { return r.stage == s; });
         if (recorded >= stage.expected && !lost)
             fail(Invariant::Unended, l, s,
                  QStringLiteral("%1 right shots recorded, %2 stored and %3 held at the STOP")
-                     .arg(recorded)
-                     .arg(std::count_if(lane.rows.cbegin(), lane.rows.cend(), [s](const Row &r) { return r.stage == s; }))
-                     .arg(lane.judge.heldCount()));
+                     .arg(recorded).arg(stored).arg(lane.judge.heldCount()));
     }
 }
 
