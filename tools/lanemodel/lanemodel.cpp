@@ -1,5 +1,8 @@
 #include "lanemodel.h"
 
+#include <QMap>
+#include <QSet>
+
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -31,10 +34,13 @@
 //                least the page's read room before the end (and did not
 //                lose to a power cut) is stored, or its lane was told: a
 //                Word other than None for that lane during the page, from a
-//                verdict or from endPage() at a pistol page's end, or shots
-//                held at a rifle STOP. Lanes that did not answer throughout
-//                the read room are not held to it (nothing could be read);
-//                a sighting has no end that tells and is not checked.
+//                verdict or from endPage() at a pistol page's end, or a
+//                ruling box (shots held when the lane had its count, or at a
+//                rifle STOP, or held at a pistol page's end: a miss flagged
+//                for re-shoot). Lanes that did not answer throughout the
+//                read room are not held to it (nothing could be read); a
+//                sighting has no end that tells and is not checked. Shots
+//                RightHeld checks are not excused by a word.
 // Stuck          A lane is not asked for the same number again and again
 //                while its target answers with that shot: 10 answers of the
 //                number over 20 s with the number still asked for and no
@@ -43,6 +49,48 @@
 //                Withdrawn: its stored shots were earlier ones) only when
 //                its target took no copy of that START (a lane whose power
 //                was cut during the page is not held to it).
+// RightHeld      When a page ends (a sighting too), every right shot that
+//                the program read and that the answers it read prove taken
+//                after the START is stored, whatever was said. Read: an
+//                answer delivered in the page that equals the shot, read
+//                on the bus while the target held it, kStoreWithinMs before
+//                the page's end at least; a second such answer when the one
+//                may be a late copy of another page's (a shot like one of
+//                another page, or on a page begun before the START). After
+//                a silence reported between the "no shot" and the shot's
+//                read, the proof must hold with chain 0: the page may have
+//                begun in the silence, after the last answer read. Proven: the program was given
+//                "no shot j" for some j <= the shot's number k, while the
+//                target truly lacked j on the page that holds k, at a bus
+//                read b after the START's confirmation; a second true "no
+//                shot j" of the page was delivered after it (LaneStart
+//                counts one once another follows; a late copy as the second
+//                is no evidence, and LaneStart may rightly drop it);
+//                and b + chain >= the START's first copy + kProofMarginMs,
+//                where chain sums leastApart() of the page's consecutive
+//                own times from j to k: shot j was taken after b, each
+//                next one at least that much later.
+// FalseLost      A lane is told its target lost its page (Word::PageLost,
+//                verdict.lostPage) only when the target lost power since
+//                the page the program was reading began: the page of the
+//                last shot it stored (as the target held it when read), or
+//                after a loss the page the target held then.
+// TwoStories     One story a START: no Unheard or InDoubt word for a lane
+//                after it was told it did not take that START.
+// Unended        A rifle match's relay ends when every lane has its count
+//                (stored and held shots; held ones are ruled on at once).
+//                At a STOP the relay did not reach, a lane is at fault
+//                when it lacks its count although its target recorded as
+//                many right shots, none lost to a power cut, it answered
+//                through the read room before the STOP, and the operator
+//                never passed held shots of it over (then it waits for the
+//                STOP by design).
+//
+// The operator rules on the shots held (LaneStart::rule) as the program
+// asks: in a rifle match when a lane's stored and held shots make its count,
+// and at the STOP, a seeded Yes or No; at a pistol page's end, No. A row the
+// operator counted is the operator's: EarlierStored and StoredTwice do not
+// judge it. Proven shots are never held, so a ruling never excuses one.
 
 namespace LaneModel {
 
@@ -55,6 +103,10 @@ QString invariantName(Invariant invariant)
     case Invariant::RightLost: return QStringLiteral("right shot lost without a word");
     case Invariant::Stuck: return QStringLiteral("polled without progress");
     case Invariant::FalseMissed: return QStringLiteral("\"did not take the START\" of a lane that took it");
+    case Invariant::RightHeld: return QStringLiteral("right shot proven, not stored");
+    case Invariant::FalseLost: return QStringLiteral("\"lost its page\" of a target that kept it");
+    case Invariant::TwoStories: return QStringLiteral("two stories of one START");
+    case Invariant::Unended: return QStringLiteral("relay not ended by a lane that could have its count");
     }
     return {};
 }
@@ -81,6 +133,32 @@ constexpr qint64 kNever = Q_INT64_C(1) << 50;
 // A late copy on the line is of one of a lane's answers of this last while.
 constexpr qint64 kCopyWithinMs = 1500;
 constexpr int kCopiesKept = 4;
+// A "no shot" the bus read at b proves the shots after it taken after b.
+// LaneStart reads it at r >= b + 1 and takes it as given at r -
+// kSeenSlackMs; it compares with the moment it read the START's
+// confirmation, at most the copies' gaps, a poll gap and a busy program's
+// delay after the first copy went out: b + 1 - 1000 >= first + 50 + 8 + 800.
+// A proof with this margin is one LaneStart can make (own times taken as it
+// takes them, by leastApart()).
+constexpr qint64 kProofMarginMs = LaneStart::kSeenSlackMs - 1 + (kStartCopies - 1) * kStartCopyGapMs
+    + kPollGapMaxMs + kBusyDelayMaxMs;
+// A shot read is stored within this when its answers prove it: LaneStart
+// may ask for it once more (one answer may be a late copy), the next poll
+// a cycle of ten lanes with lost answers later, each read a busy program's
+// delay late.
+constexpr qint64 kStoreWithinMs = 3000;
+// The operator's rulings come from a stream of their own: the roads' faults
+// and the bus's cadence stay what they were.
+constexpr quint64 kOperatorStream = Q_UINT64_C(0x6F70657261746F72);
+constexpr int kCountPermille = 500;
+
+// The least real time between two own times of one page, as LaneStart
+// counts it: whole tenths, on a clock up to PageTrace::kDriftPerMille off.
+qint64 leastApart(int fromTenths, int toTenths)
+{
+    const qint64 targetMs = std::max<qint64>(0, (toTenths - fromTenths - 1) * 100);
+    return targetMs * 1000 / (1000 + PageTrace::kDriftPerMille);
+}
 
 struct Content
 {
@@ -106,6 +184,7 @@ struct Fired
     qint64 atMs = 0;
     bool recorded = false;
     qint64 lostMs = kNever;
+    int page = 0; // of its target's pages
     Content content;
 };
 
@@ -114,6 +193,19 @@ struct Row
     int stage = 0;
     int sub = 0; // the list's page within the START: a lost page begins another
     Content content;
+    bool ruled = false; // counted by the operator
+};
+
+// An answer delivered to the program, and the truth of it when the bus read it.
+struct Seen
+{
+    int stage = 0;
+    qint64 busMs = 0;
+    qint64 readMs = 0;      // delivered
+    int page = 0;           // the target's page then
+    bool truthful = false;  // the target held that shot (lacked that number) then
+    bool isShot = false;
+    Content content;        // of "no shot": the number only
 };
 
 // An answer a target gave, that the line may bring again a little later.
@@ -138,6 +230,13 @@ struct Lane
     QVector<Row> rows;
     int sub = 0;
     bool told = false;
+    bool ruledNo = false; // this page: the operator passed held shots over
+    int toldMissedIn = -1; // the START it was last told it did not take
+    int readingPage = 0;   // of its target's: the page of the last shot stored, or begun at a loss
+    // the truth
+    QVector<qint64> pageBegan{0}; // by page of the target: when it began
+    QVector<Seen> seen;
+    QVector<qint64> silentMs; // when the program was told it went silent
     QVector<bool> tookStart; // by stage: the target took a copy of it
     int tracedLacking = 0;
     int stuckNumber = 0;
@@ -198,13 +297,17 @@ public:
     Simulation(quint64 seed, const Options &options)
         : m_road(makeRoad(seed, options.maxDriftPermille))
         , m_rng(seed ^ Q_UINT64_C(0x5DEECE66D2B7E151))
+        , m_operator(seed ^ kOperatorStream)
         , m_trace(options.trace)
+        , m_ownTimesTell(options.maxDriftPermille <= PageTrace::kDriftPerMille)
     {
         m_out.seed = seed;
         m_out.road = m_road.description;
         for (const LanePlan &plan : qAsConst(m_road.lanes)) {
-            m_lanes.append(Lane(plan, -m_rng.range(10000, 600000)));
+            const qint64 originMs = -m_rng.range(10000, 600000);
+            m_lanes.append(Lane(plan, originMs));
             m_lanes.last().tookStart.fill(false, m_road.stages.size());
+            m_lanes.last().pageBegan = {originMs};
         }
         m_ended.fill(false, m_road.stages.size());
     }
@@ -241,18 +344,31 @@ private:
     void busRead();
     void report(const Report &r, qint64 readMs);
     void deliver();
-    void act(int lane, const LaneStart::Verdict &verdict);
+    void act(int lane, const LaneStart::Verdict &verdict, bool ruled = false);
+    void ruleHeld(int lane, bool count);
     void request(int lane);
     int lastBulletNumber(const Lane &lane) const;
     bool done(const Lane &lane) const;
     void checkPage(int stage);
+    void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
+    void checkLost(int lane);
     bool rightContent(int lane, int stage, const Content &c) const;
     bool earlierContent(int lane, int stage, const Content &c) const;
+    // The read of a shot that tells it, or nullptr.
+    const Seen *readOf(const Lane &lane, const Fired &shot) const;
+    // The "no shot" that proves a shot read taken after its START, or nullptr.
+    const Seen *provenAfterStart(const Lane &lane, const Fired &shot, const Seen &read) const;
+    void newPage(int lane)
+    {
+        m_lanes[lane].pageBegan.append(m_now);
+    }
 
     Road m_road;
     Rng m_rng;
+    Rng m_operator;
     bool m_trace = false;
+    bool m_ownTimesTell = true; // the clocks drift no more than LaneStart allows for
     Outcome m_out;
     std::priority_queue<Event, std::vector<Event>, std::greater<Event>> m_events;
     quint64 m_seq = 0;
@@ -263,6 +379,7 @@ private:
     int m_nextLane = 0;
     InFlight m_inFlight;
     std::deque<Report> m_reports;
+    std::deque<Seen> m_truths; // of each report, when the bus read it
     qint64 m_lastDeliverMs = 0;
     int m_stage = -1;
     bool m_reading = false;
@@ -300,6 +417,7 @@ Outcome Simulation::run()
             for (const TargetShot &shot : lane.target.page())
                 m_fired[shot.id].lostMs = m_now;
             lane.target.powerUp(m_now);
+            newPage(e.lane);
             trace(m_now, e.lane + 1, QStringLiteral("power back, page empty"));
             break;
         }
@@ -322,6 +440,7 @@ void Simulation::fire(int l, int s, int index)
     fired.lane = l;
     fired.stage = s;
     fired.atMs = m_now;
+    fired.page = lane.pageBegan.size() - 1;
     const int id = m_fired.size();
     fired.recorded = !std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
                                   [this](const Interval &i) { return i.contains(m_now); })
@@ -343,6 +462,7 @@ void Simulation::startCopy(int s, int copy)
         if (lane.deafAt(m_now) || lane.plan.missesStart.at(s))
             continue;
         if (lane.target.takeStart(m_now)) {
+            newPage(l);
             lane.tookStart[s] = true;
             trace(m_now, l + 1, QStringLiteral("takes START copy %1").arg(copy + 1));
         }
@@ -362,6 +482,8 @@ void Simulation::endStage(int s)
     m_ended[s] = true;
     const StagePlan &stage = m_road.stages.at(s);
     trace(m_now, 0, QStringLiteral("end of %1").arg(stage.name));
+    if (stage.rifleStop)
+        checkEnded(s);
     m_reading = false;
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
@@ -373,11 +495,11 @@ void Simulation::endStage(int s)
                 trace(m_now, l + 1, QStringLiteral("endPage word %1").arg(int(word)));
                 checkWord(l, word);
             }
+            // A shot still held is a miss flagged for re-shoot.
+            ruleHeld(l, false);
         }
-        if (stage.rifleStop && lane.judge.holdsShots()) {
-            lane.told = true;
-            trace(m_now, l + 1, QStringLiteral("STOP: %1 held").arg(lane.judge.heldCount()));
-        }
+        if (stage.rifleStop)
+            ruleHeld(l, m_operator.permille(kCountPermille));
     }
     checkPage(s);
     m_finished = s == m_road.stages.size() - 1;
@@ -467,6 +589,17 @@ void Simulation::report(const Report &r, qint64 readMs)
     const qint64 delay = busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs) : m_rng.range(1, 5);
     m_lastDeliverMs = std::max(m_lastDeliverMs, readMs + delay);
     m_reports.push_back(r);
+    Seen truth;
+    if (r.type == Report::Shot || r.type == Report::NoShot) {
+        const Lane &lane = m_lanes.at(r.lane);
+        const TargetShot *held = lane.target.shot(r.shot.number);
+        truth.busMs = m_now;
+        truth.page = lane.pageBegan.size() - 1;
+        truth.isShot = r.type == Report::Shot;
+        truth.truthful = truth.isShot ? held && Content::of(held->answer) == Content::of(r.shot) : !held;
+        truth.content = Content::of(r.shot);
+    }
+    m_truths.push_back(truth);
     schedule(m_lastDeliverMs, Kind::Deliver);
 }
 
@@ -474,6 +607,8 @@ void Simulation::deliver()
 {
     const Report r = m_reports.front();
     m_reports.pop_front();
+    Seen seen = m_truths.front();
+    m_truths.pop_front();
     if (r.type == Report::Started) {
         m_stage = r.stage;
         m_reading = true;
@@ -482,6 +617,7 @@ void Simulation::deliver()
             lane.judge.beginPage(m_now);
             lane.sub = 0;
             lane.told = false;
+            lane.ruledNo = false;
             lane.stuckNumber = 0;
         }
         for (int l = 0; l < m_lanes.size(); ++l)
@@ -491,6 +627,8 @@ void Simulation::deliver()
     Lane &lane = m_lanes[r.lane];
     if (r.type == Report::Heard) {
         trace(m_now, r.lane + 1, r.heard ? QStringLiteral("heard") : QStringLiteral("silent"));
+        if (!r.heard)
+            lane.silentMs.append(m_now);
         lane.judge.setHeard(r.heard, m_now);
         if (r.heard && m_reading && lane.judge.checksPage())
             request(r.lane);
@@ -498,9 +636,16 @@ void Simulation::deliver()
     }
     if (!m_reading)
         return;
+    seen.stage = m_stage;
+    seen.readMs = m_now;
+    lane.seen.append(seen);
     if (r.type == Report::Shot) {
-        trace(m_now, r.lane + 1, QStringLiteral("answer %1").arg(Content::of(r.shot).text()));
-        act(r.lane, lane.judge.answer(r.shot, m_now));
+        const LaneStart::Verdict verdict = lane.judge.answer(r.shot, m_now);
+        trace(m_now, r.lane + 1, QStringLiteral("answer %1 (state %2, held %3)")
+                                     .arg(Content::of(r.shot).text())
+                                     .arg(int(lane.judge.state()))
+                                     .arg(lane.judge.heldCount()));
+        act(r.lane, verdict);
         const int n = r.shot.number;
         if (lane.poll.wanted() != n) {
             lane.stuckNumber = 0;
@@ -528,9 +673,11 @@ void Simulation::deliver()
     act(r.lane, verdict);
 }
 
-void Simulation::act(int l, const LaneStart::Verdict &verdict)
+void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
 {
     Lane &lane = m_lanes[l];
+    if (verdict.lostPage || verdict.word == LaneStart::Word::PageLost)
+        checkLost(l);
     if (verdict.lostPage) {
         ++lane.sub;
         trace(m_now, l + 1, QStringLiteral("lost page: the list begins page %1").arg(lane.sub + 1));
@@ -559,7 +706,11 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict)
                 return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
             }))
             continue;
-        lane.rows.append({m_stage, lane.sub, c});
+        lane.rows.append({m_stage, lane.sub, c, ruled});
+        for (const Seen &seen : qAsConst(lane.seen)) {
+            if (seen.isShot && seen.truthful && seen.content == c)
+                lane.readingPage = seen.page;
+        }
         trace(m_now, l + 1, QStringLiteral("stores %1").arg(c.text()));
     }
     for (const Content &c : qAsConst(removed)) {
@@ -568,21 +719,57 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict)
         if (!again && rightContent(l, m_stage, c) && !earlierContent(l, m_stage, c))
             fail(Invariant::RightWithdrawn, l, m_stage, QStringLiteral("withdrew %1").arg(c.text()));
     }
-    request(l);
+    if (!m_reading)
+        return;
+    // The operator is asked once the lane's stored and held shots make its count.
     const StagePlan &stage = m_road.stages.at(m_stage);
+    if (!ruled && stage.rifleStop && done(lane) && lane.judge.holdsShots()) {
+        ruleHeld(l, m_operator.permille(kCountPermille));
+        return;
+    }
+    request(l);
     if (stage.rifleStop && std::all_of(m_lanes.cbegin(), m_lanes.cend(), [this](const Lane &x) { return done(x); }))
         schedule(m_now, Kind::StageEnd, 0, m_stage);
 }
 
+void Simulation::ruleHeld(int l, bool count)
+{
+    Lane &lane = m_lanes[l];
+    const int held = lane.judge.doubts().size();
+    if (held == 0)
+        return;
+    lane.told = true;
+    lane.ruledNo = lane.ruledNo || !count;
+    trace(m_now, l + 1, QStringLiteral("operator: %1 held, %2").arg(held).arg(count ? QStringLiteral("counted")
+                                                                                   : QStringLiteral("passed over")));
+    act(l, lane.judge.rule(count), true);
+}
+
 void Simulation::checkWord(int l, LaneStart::Word word)
 {
-    const Lane &lane = m_lanes.at(l);
+    Lane &lane = m_lanes[l];
     const StagePlan &stage = m_road.stages.at(m_stage);
     const bool cut = std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &i) {
         return i.meets(stage.startMs, m_now + 1);
     });
     if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage) && !cut)
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
+    if (word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn)
+        lane.toldMissedIn = m_stage;
+    else if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && lane.toldMissedIn == m_stage)
+        fail(Invariant::TwoStories, l, m_stage, QStringLiteral("word %1 after \"did not take it\"").arg(int(word)));
+}
+
+void Simulation::checkLost(int l)
+{
+    Lane &lane = m_lanes[l];
+    const qint64 began = lane.pageBegan.at(lane.readingPage);
+    if (!std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
+                     [&](const Interval &i) { return i.from >= began && i.from <= m_now; }))
+        fail(Invariant::FalseLost, l, m_stage,
+             QStringLiteral("the page begun at %1 s kept").arg(double(began) / 1000.0, 0, 'f', 1));
+    // The list reads the page the target holds now from its first shot.
+    lane.readingPage = lane.pageBegan.size() - 1;
 }
 
 int Simulation::lastBulletNumber(const Lane &lane) const
@@ -597,10 +784,13 @@ int Simulation::lastBulletNumber(const Lane &lane) const
 
 bool Simulation::done(const Lane &lane) const
 {
-    const int expected = m_road.stages.at(m_stage).expected;
-    return expected > 0
+    // A rifle match counts the shots held too: the operator rules on them.
+    const StagePlan &stage = m_road.stages.at(m_stage);
+    const int held = stage.rifleStop ? lane.judge.heldCount() : 0;
+    return stage.expected > 0
         && std::count_if(lane.rows.cbegin(), lane.rows.cend(), [this](const Row &r) { return r.stage == m_stage; })
-        >= expected;
+               + held
+        >= stage.expected;
 }
 
 void Simulation::request(int l)
@@ -627,31 +817,101 @@ bool Simulation::earlierContent(int l, int s, const Content &c) const
     });
 }
 
+const Seen *Simulation::readOf(const Lane &lane, const Fired &shot) const
+{
+    // One answer may be a late copy of another page's: a shot like one of
+    // another page to the last byte, or of a page older than the START (its
+    // target missed it), is told only when it is given again.
+    const bool twin = lane.pageBegan.at(shot.page) < m_road.stages.at(shot.stage).startMs
+        || std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+               return f.lane == shot.lane && f.recorded && f.page != shot.page && f.content == shot.content;
+           });
+    int reads = 0;
+    for (const Seen &seen : lane.seen) {
+        if (seen.isShot && seen.truthful && seen.stage == shot.stage && seen.page == shot.page
+            && seen.content == shot.content && seen.busMs <= m_now - kStoreWithinMs && ++reads > (twin ? 1 : 0))
+            return &seen;
+    }
+    return nullptr;
+}
+
+const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, const Seen &read) const
+{
+    const int k = shot.content.number;
+    QMap<int, int> tenths; // the own times of the shot's page, by number
+    for (const Fired &f : qAsConst(m_fired)) {
+        if (f.lane == shot.lane && f.recorded && f.page == shot.page && f.content.number <= k)
+            tenths.insert(f.content.number, f.content.tenths);
+    }
+    const qint64 startMs = m_road.stages.at(shot.stage).startMs;
+    QSet<int> lackedLater; // numbers a later true "no shot" of the page confirms
+    for (int i = lane.seen.size() - 1; i >= 0; --i) {
+        const Seen &seen = lane.seen.at(i);
+        if (seen.stage != shot.stage || seen.isShot || !seen.truthful || seen.page != shot.page)
+            continue;
+        const int j = seen.content.number;
+        if (j <= k && lackedLater.contains(j)) {
+            // After a silence the program cannot tell the page from one begun
+            // in it (after the last answer it read): only a proof from the
+            // "no shot" alone holds for both. Nor with clocks that drift more
+            // than LaneStart allows for.
+            const bool silence = std::any_of(lane.silentMs.cbegin(), lane.silentMs.cend(), [&](qint64 t) {
+                return t > seen.readMs && t <= read.readMs;
+            });
+            qint64 chain = 0;
+            for (int n = j; n < k && !silence && m_ownTimesTell; ++n)
+                chain += leastApart(tenths.value(n), tenths.value(n + 1));
+            if (seen.busMs + chain >= startMs + kProofMarginMs)
+                return &seen;
+        }
+        lackedLater.insert(j);
+    }
+    return nullptr;
+}
+
 void Simulation::checkPage(int s)
 {
     const StagePlan &stage = m_road.stages.at(s);
+    // A shot that fewer rows equal than shots do (of shots alike, the last).
+    const auto unstored = [](const QVector<const Fired *> &shots, const QVector<Content> &rows) -> const Fired * {
+        for (const Fired *f : shots) {
+            const auto alike = [f](const Fired *g) { return g->content == f->content; };
+            if (rows.count(f->content) < int(std::count_if(shots.cbegin(), shots.cend(), alike)))
+                return *std::find_if(shots.crbegin(), shots.crend(), alike);
+        }
+        return nullptr;
+    };
     for (int l = 0; l < m_lanes.size(); ++l) {
         const Lane &lane = m_lanes.at(l);
-        QVector<Content> rows, right;
+        QVector<Content> rows, judged, right; // judged: stored by LaneStart, not counted by the operator
         for (const Row &row : lane.rows) {
-            if (row.stage == s)
-                rows.append(row.content);
+            if (row.stage != s)
+                continue;
+            rows.append(row.content);
+            if (!row.ruled)
+                judged.append(row.content);
         }
-        QVector<const Fired *> due;
+        QVector<const Fired *> due, proven;
+        QVector<const Seen *> proofs;
         const bool answered = lane.heardThrough(m_now - stage.readRoomMs, m_now);
         for (const Fired &f : qAsConst(m_fired)) {
             if (f.lane != l || f.stage != s || !f.recorded)
                 continue;
             right.append(f.content);
-            if (stage.readRoomMs >= 0 && answered && f.atMs <= m_now - stage.readRoomMs && f.lostMs > m_now)
+            const Seen *read = readOf(lane, f);
+            const Seen *proof = read ? provenAfterStart(lane, f, *read) : nullptr;
+            if (proof) {
+                proven.append(&f);
+                proofs.append(proof);
+            } else if (stage.readRoomMs >= 0 && answered && f.atMs <= m_now - stage.readRoomMs && f.lostMs > m_now)
                 due.append(&f);
         }
         QVector<Content> seen;
-        for (const Content &c : qAsConst(rows)) {
+        for (const Content &c : qAsConst(judged)) {
             if (seen.contains(c))
                 continue;
             seen.append(c);
-            const int stored = int(rows.count(c));
+            const int stored = int(judged.count(c));
             const int fired = int(right.count(c));
             if (stored <= fired)
                 continue;
@@ -662,18 +922,42 @@ void Simulation::checkPage(int s)
             else
                 fail(Invariant::EarlierStored, l, s, QStringLiteral("stored %1").arg(c.text()));
         }
+        if (const Fired *f = unstored(proven, rows)) {
+            const Seen *proof = proofs.at(proven.indexOf(f));
+            fail(Invariant::RightHeld, l, s,
+                 QStringLiteral("%1 fired at %2 s, read, proven after the START by \"no shot %3\" at %4 s, not stored")
+                     .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1)
+                     .arg(proof->content.number).arg(double(proof->busMs) / 1000.0, 0, 'f', 3));
+        }
         if (lane.told)
             continue;
-        for (const Fired *f : qAsConst(due)) {
-            const int need = int(std::count_if(due.cbegin(), due.cend(),
-                                               [f](const Fired *g) { return g->content == f->content; }));
-            if (rows.count(f->content) < need) {
-                fail(Invariant::RightLost, l, s,
-                     QStringLiteral("%1 fired at %2 s not stored, no word")
-                         .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1));
-                break;
+        if (const Fired *f = unstored(due, rows))
+            fail(Invariant::RightLost, l, s,
+                 QStringLiteral("%1 fired at %2 s not stored, no word")
+                     .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1));
+    }
+}
+
+void Simulation::checkEnded(int s)
+{
+    const StagePlan &stage = m_road.stages.at(s);
+    for (int l = 0; l < m_lanes.size(); ++l) {
+        const Lane &lane = m_lanes.at(l);
+        if (done(lane) || lane.ruledNo || !lane.heardThrough(m_now - stage.readRoomMs, m_now))
+            continue;
+        int recorded = 0;
+        bool lost = false;
+        for (const Fired &f : qAsConst(m_fired)) {
+            if (f.lane == l && f.stage == s && f.recorded) {
+                ++recorded;
+                lost = lost || f.lostMs <= m_now;
             }
         }
+        const auto stored = std::count_if(lane.rows.cbegin(), lane.rows.cend(), [s](const Row &r) { return r.stage == s; });
+        if (recorded >= stage.expected && !lost)
+            fail(Invariant::Unended, l, s,
+                 QStringLiteral("%1 right shots recorded, %2 stored and %3 held at the STOP")
+                     .arg(recorded).arg(stored).arg(lane.judge.heldCount()));
     }
 }
 

@@ -8,14 +8,26 @@
 // A model of a line of targets and its bus, on a simulated clock, that plays
 // a seeded road (a rifle sighting and match, pistol precision series, or
 // rapid-fire windows) through each lane's LaneStart exactly as the exercise
-// drives it, keeps the shot list as the exercise would from the verdicts, and
-// checks what was stored against what the targets really took.
+// drives it, keeps the shot list as the exercise would from the verdicts,
+// rules on the shots held as an operator would, and checks what was stored
+// and what was said against what the targets really took.
 namespace LaneModel {
 
 // The invariants a road is checked for (see lanemodel.cpp for each one's
 // precise rule).
-enum class Invariant { EarlierStored, StoredTwice, RightWithdrawn, RightLost, Stuck, FalseMissed };
-constexpr int kInvariants = 6;
+enum class Invariant {
+    EarlierStored,
+    StoredTwice,
+    RightWithdrawn,
+    RightLost,
+    Stuck,
+    FalseMissed,
+    RightHeld,
+    FalseLost,
+    TwoStories,
+    Unended
+};
+constexpr int kInvariants = 10;
 QString invariantName(Invariant invariant);
 
 struct Failure
