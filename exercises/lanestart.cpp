@@ -316,15 +316,19 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
 {
     const int n = shot.number;
     m_lastHeardMs = nowMs;
-    if (checksPage()) {
-        if (n != m_check.shot.number)
-            return {}; // an answer to a poll before the silence
+    if (checksPage() && n == m_check.shot.number) {
         if (sameShot(m_check.shot, shot)) {
             m_check = {};
             return {};
         }
         return checkFailed(nowMs);
     }
+    // An answer to a poll before the check. A later shot is judged as one
+    // of the page it seemed to hold when a page begun meanwhile would put it
+    // after the START too: such a page began after the target gave the shot
+    // asked for again. Otherwise it is asked for once the page is known.
+    if (checksPage() && (n < m_check.shot.number || m_check.atMs - kSeenSlackMs < m_startMs))
+        return {};
     if (m_askAgain == n)
         m_askAgain = 0;
     m_lackingSinceMs = -1;
