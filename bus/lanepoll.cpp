@@ -9,7 +9,6 @@ void LanePoll::want(int number)
         return;
     m_unanswered = 0;
     m_polled = 0;
-    m_startOvertook = false;
 }
 
 bool LanePoll::pollDue(qint64 nowMs)
@@ -27,6 +26,7 @@ void LanePoll::pollWritten()
 {
     // A START mark stays: the late answer it waits for still comes first.
     m_polled = m_wanted;
+    m_awaiting = true;
 }
 
 void LanePoll::pingWritten()
@@ -36,7 +36,7 @@ void LanePoll::pingWritten()
 
 void LanePoll::startWritten()
 {
-    if (m_polled != 0)
+    if (m_polled != 0 || m_awaiting)
         m_startOvertook = true;
 }
 
@@ -50,6 +50,7 @@ LanePoll::Reading LanePoll::read(int number)
 {
     // The first answer after a poll is its answer; a late copy finds none.
     const int polled = std::exchange(m_polled, 0);
+    m_awaiting = false;
     if (std::exchange(m_startOvertook, false))
         return {};
     if (number == 0)

@@ -11,8 +11,8 @@
 // - after a START that went out while a poll awaited its answer, the next
 //   answer read may have been given before the target took the START and
 //   tell of the page before it: it is dropped and the lane asked again. The
-//   mark holds through the polls written meanwhile, since that late answer
-//   still comes first; only a lane told to stop polling forgets it;
+//   mark holds through the polls written meanwhile, and through a stop of
+//   the lane's polling, since that late answer still comes first;
 // - a target that left kSilentAfterPolls polls and kSilentAfterMs unanswered
 //   is silent until it answers again.
 // It sees only the order of polls, STARTs and answers and the time the
@@ -34,7 +34,8 @@ public:
     // The shot number to poll for; below 1 the lane is not polled.
     int wanted() const { return m_wanted; }
     // The exercise asks for this shot next. Below 1 the lane stops being
-    // polled, and an answer still on its way says nothing.
+    // polled, and an answer still on its way says nothing (but still comes
+    // before the answer to a later poll).
     void want(int number);
     // A poll for wanted() is about to be written at nowMs (the caller's clock).
     // True once, when this poll finds the target silent.
@@ -54,6 +55,8 @@ private:
     int m_wanted = -1;
     // The number of the last poll on the wire that no answer has taken; 0: none.
     int m_polled = 0;
+    // A poll was written that no answer has followed yet, wanted or not.
+    bool m_awaiting = false;
     bool m_startOvertook = false;
     int m_unanswered = 0;
     qint64 m_unansweredSinceMs = 0;

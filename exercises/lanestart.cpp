@@ -201,7 +201,7 @@ void LaneStart::knownPage(qint64 startMs)
     m_lostPage.clear();
     m_accounts.clear();
     m_startMs = startMs;
-    m_current = startMs >= 0 ? Account{startWindow(startMs), startMs}
+    m_current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
                              : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
     m_newFits = true;
     m_keptFits = false;
@@ -238,7 +238,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         m_trace.dropBefore(kept.first().sinceMs);
     m_accounts = kept;
     m_lostPage.clear();
-    m_current = {fresh, startMs};
+    m_current = {fresh, pageBegins(startMs)};
     m_startMs = startMs;
     clearPage();
     m_newFits = true;
@@ -312,8 +312,15 @@ bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
     return leastApart(0, shot.timeTenths) > nowMs - m_startMs + kStartSlackMs + kClockSlackMs;
 }
 
-LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
+qint64 LaneStart::pageBegins(qint64 startMs) const
 {
+    // What was read in the START's own millisecond came before it.
+    return std::max(startMs, m_lastHeardMs + 1);
+}
+
+LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
+{
+    const qint64 nowMs = std::max(readMs, pageSince());
     const int n = shot.number;
     m_lastHeardMs = nowMs;
     if (checksPage() && n == m_check.shot.number) {
@@ -377,8 +384,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 nowMs)
     return judge(nowMs);
 }
 
-LaneStart::Verdict LaneStart::noShot(int number, qint64 nowMs)
+LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
+    const qint64 nowMs = std::max(readMs, pageSince());
     m_lastHeardMs = nowMs;
     if (checksPage())
         return number == m_check.shot.number ? checkFailed(nowMs) : Verdict{};

@@ -271,6 +271,9 @@ private:
     void knownPage(qint64 startMs);
     // Since when the answers are of the current page.
     qint64 pageSince() const { return m_current.sinceMs; }
+    // Since when the answers are of a page begun at a START confirmed at
+    // startMs: after every answer read so far, even in its millisecond.
+    qint64 pageBegins(qint64 startMs) const;
     bool judged() const;
     Word doubtWord() const { return m_unheard ? Word::Unheard : Word::InDoubt; }
     // A shot taken before this START, against the time since it.

@@ -496,17 +496,22 @@ void TestBusMaster::noShotNamesItsPoll_data()
     QTest::addColumn<int>("wantedAfterPoll");
     QTest::addColumn<QByteArray>("answers"); // to the poll for shot 5
     QTest::addColumn<int>("pollsAfterStart"); // a START goes out before they are read; -1: none
+    QTest::addColumn<bool>("stopped"); // the exercise stops polling after the START, then asks again
     QTest::addColumn<QStringList>("reported");
     const QByteArray noShot = frameWithCrc(hex("010EA3000000000000000000"));
     const QStringList fifth{"NoBullet(1,5)"};
-    QTest::newRow("read once the lane wants an earlier shot") << 3 << noShot << -1 << fifth;
+    QTest::newRow("read once the lane wants an earlier shot") << 3 << noShot << -1 << false << fifth;
     QTest::newRow("after a 12-byte answer")
-        << 5 << frameWithCrc(hex("010CA300000000000000")) + noShot << -1 << fifth;
-    QTest::newRow("and its late copy") << 5 << noShot + noShot << -1 << fifth;
+        << 5 << frameWithCrc(hex("010CA300000000000000")) + noShot << -1 << false << fifth;
+    QTest::newRow("and its late copy") << 5 << noShot + noShot << -1 << false << fifth;
     // Given before the target took the START: it says nothing of the page after.
-    QTest::newRow("read after a START") << 5 << noShot << 0 << QStringList{};
+    QTest::newRow("read after a START") << 5 << noShot << 0 << false << QStringList{};
     // A poll written after the START does not make it that poll's answer.
-    QTest::newRow("read after a START and the next poll") << 5 << noShot << 1 << QStringList{};
+    QTest::newRow("read after a START and the next poll") << 5 << noShot << 1 << false << QStringList{};
+    // Nor does a stop of the lane's polling, as a rapid-fire window's START
+    // ends the reading of the window before.
+    QTest::newRow("read after a START, a stop and the next poll")
+        << 5 << noShot << 1 << true << QStringList{};
 }
 
 void TestBusMaster::noShotNamesItsPoll()
@@ -514,6 +519,7 @@ void TestBusMaster::noShotNamesItsPoll()
     QFETCH(int, wantedAfterPoll);
     QFETCH(QByteArray, answers);
     QFETCH(int, pollsAfterStart);
+    QFETCH(bool, stopped);
     QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
     // Each step acts in the bus master's thread in the wait after the write
     // it follows, as a slot queued then runs, so it needs only that wait.
@@ -541,6 +547,10 @@ void TestBusMaster::noShotNamesItsPoll()
                 } else if (step == Starts && frame == start && ++count == 3) {
                     count = 0;
                     step = PollsAfterStart;
+                    if (stopped) {
+                        bus->slot_emu_StopReadBullet();
+                        bus->slot_emu_GetBullet(1, 5);
+                    }
                 } else if (step == PollsAfterStart && frame == poll) {
                     ++count;
                 }

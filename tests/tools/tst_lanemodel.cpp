@@ -95,6 +95,11 @@ void TestLaneModel::roads_data()
     // which the "no shot 3" answers read since START 5 prove after it: the
     // answer is dropped while its page is checked, and the lane goes deaf.
     QTest::newRow("seed 9312") << quint64(9312) << quint64(9312) << 20;
+    // One-shot windows read until the next START is confirmed: lane 1's
+    // shot 2 of window 3, read in the millisecond of START 4's
+    // confirmation, was taken for a shot of window 4's page, and window
+    // 3's account dropped: its shot 1, repeated, was stored twice.
+    QTest::newRow("seed 14033") << quint64(14033) << quint64(14033) << 20;
 }
 
 void TestLaneModel::roads()

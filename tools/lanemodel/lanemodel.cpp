@@ -610,6 +610,9 @@ void Simulation::deliver()
     Seen seen = m_truths.front();
     m_truths.pop_front();
     if (r.type == Report::Started) {
+        // A page still read ends when the next START is confirmed.
+        if (m_stage >= 0)
+            endStage(m_stage);
         m_stage = r.stage;
         m_reading = true;
         trace(m_now, 0, QStringLiteral("START %1 confirmed").arg(r.stage + 1));
