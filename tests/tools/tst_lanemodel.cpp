@@ -96,9 +96,10 @@ void TestLaneModel::roads_data()
     // answer is dropped while its page is checked, and the lane goes deaf.
     QTest::newRow("seed 9312") << quint64(9312) << quint64(9312) << 20;
     // One-shot windows read until the next START is confirmed: lane 1's
-    // shot 2 of window 3, read in the millisecond of START 4's
-    // confirmation, was taken for a shot of window 4's page, and window
-    // 3's account dropped: its shot 1, repeated, was stored twice.
+    // shot 2 of window 2, read in the millisecond of START 3's
+    // confirmation, was taken for one of window 3's page, so at START 4
+    // (missed) no account of window 3 was left and its shot 1, read again,
+    // was stored a second time.
     QTest::newRow("seed 14033") << quint64(14033) << quint64(14033) << 20;
 }
 
