@@ -232,6 +232,10 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         if (m_trace.bounds(account.sinceMs, account.origin))
             kept.append(account);
     }
+    // The page it held fits none of them (taken to have started, its
+    // answers prove it did not): it began at a moment no START tells.
+    if (kept.isEmpty() && !m_accounts.isEmpty())
+        kept.append({{-kUnbounded, fresh.to}, m_current.sinceMs});
     while (kept.size() > kMaxAccounts)
         kept.removeFirst();
     if (!kept.isEmpty() && kept.first().sinceMs > -kUnbounded)
@@ -290,12 +294,14 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
-    } else if (m_startMs >= 0 && m_state != State::Fresh) {
-        // Nothing of this page to ask again: switched off and on meanwhile,
-        // its page may have begun at any moment of the silence.
-        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
+    }
+    if (m_startMs >= 0 && m_state != State::Fresh) {
+        // Switched off and on meanwhile, its page may have begun at any
+        // moment of the silence: with nothing of this page to ask again, or
+        // with a first shot just like the one asked again.
+        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
         m_keptFits = true;
-        if (m_state == State::Taken)
+        if (m_state == State::Taken && !answered)
             enter(State::Judging);
     }
 }

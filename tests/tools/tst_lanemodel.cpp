@@ -101,6 +101,10 @@ void TestLaneModel::roads_data()
     // (missed) no account of window 3 was left and its shot 1, read again,
     // was stored a second time.
     QTest::newRow("seed 14033") << quint64(14033) << quint64(14033) << 20;
+    // A rig: lane 3, switched off and on in series 2, comes back with a
+    // first shot just like the one it is asked for again; series 2's shot
+    // 3, read in series 3 after a silence across its START, was stored.
+    QTest::newRow("seed 451933") << quint64(451933) << quint64(451933) << 20;
 }
 
 void TestLaneModel::roads()

@@ -72,8 +72,9 @@
 //                next one at least that much later.
 // FalseLost      A lane is told its target lost its page (Word::PageLost,
 //                verdict.lostPage) only when the target lost power since
-//                the page the program was reading began: the page of the
-//                last shot it stored (as the target held it when read), or
+//                the page the program was reading began: the earliest page
+//                of the shots stored on the list's page (as the target held
+//                each when read; before any, of the last one stored), or
 //                after a loss the page the target held then.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
@@ -709,10 +710,16 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
                 return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
             }))
             continue;
+        // A lane asked for its last shot again may give a later one of the
+        // page it holds now before it is found lost: the page read is the
+        // earliest of the list's page.
+        const bool first = std::none_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
+            return row.stage == m_stage && row.sub == lane.sub;
+        });
         lane.rows.append({m_stage, lane.sub, c, ruled});
         for (const Seen &seen : qAsConst(lane.seen)) {
             if (seen.isShot && seen.truthful && seen.content == c)
-                lane.readingPage = seen.page;
+                lane.readingPage = first ? seen.page : std::min(lane.readingPage, seen.page);
         }
         trace(m_now, l + 1, QStringLiteral("stores %1").arg(c.text()));
     }
