@@ -367,8 +367,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     m_trace.addAnswer(shot, nowMs);
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
-    const bool older = m_state == State::Taken ? olderThanStart(shot, nowMs)
-                       : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin);
+    // A copy on the line is of an answer of the last moments: one that fits
+    // no page of this START only by the "no shot" answers before it, read a
+    // while after the START, is not one.
+    const bool older = m_state == State::Taken
+        ? olderThanStart(shot, nowMs)
+        : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
+            && (olderThanStart(shot, nowMs) || nowMs - m_startMs < kStartSlackMs + kCheckSpanMs);
     if (older && !repeat && !sameShot(m_unconfirmed, shot)) {
         m_trace.dropLast();
         m_unconfirmed = shot;
