@@ -339,8 +339,11 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // An answer to a poll before the check. A later shot is judged as one
     // of the page it seemed to hold when a page begun meanwhile would put it
     // after the START too: such a page began after the target gave the shot
-    // asked for again. Otherwise it is asked for once the page is known.
-    if (checksPage() && (n < m_check.shot.number || m_check.atMs - kSeenSlackMs < m_startMs))
+    // asked for again, and counts the shot's own time from there. Otherwise
+    // it is asked for once the page is known.
+    if (checksPage()
+        && (n < m_check.shot.number
+            || m_check.atMs - kSeenSlackMs + leastApart(0, shot.timeTenths) < m_startMs))
         return {};
     if (m_askAgain == n)
         m_askAgain = 0;
