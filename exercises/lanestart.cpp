@@ -206,6 +206,7 @@ void LaneStart::knownPage(qint64 startMs)
     m_newFits = true;
     m_keptFits = false;
     m_unheard = false;
+    m_silentInPage = false;
     m_toldMissed = false;
     m_toldDoubt = false;
     clearPage();
@@ -250,7 +251,11 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_unheard = !m_heard;
     m_toldMissed = false;
     m_toldDoubt = false;
-    enter(m_heard ? State::Taken : State::Judging);
+    // Silent since the last START, it may hold shots of that page no one
+    // read, with own times that fit this START as well: it is judged.
+    const bool taken = m_heard && !m_silentInPage;
+    m_silentInPage = !m_heard;
+    enter(taken ? State::Taken : State::Judging);
 }
 
 void LaneStart::targetReset()
@@ -278,6 +283,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     m_heard = heard;
     const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
     if (!heard) {
+        m_silentInPage = true;
         // Switched off, it was after it gave the last answer read; that
         // answer was given at most kSeenSlackMs before it was read. Never
         // heard: it may have been off for long.

@@ -118,10 +118,10 @@ private:
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept.
 //            Left by the next START.
-//   Taken    answered around the START: stored as it comes; this START's
-//            account fits. A shot of the earlier page asked for twice, an
-//            own time older than the START, or a silence before the first
-//            answer: Judging.
+//   Taken    answered around the START, and since the START before it:
+//            stored as it comes; this START's account fits. A shot of the
+//            earlier page asked for twice, an own time older than the
+//            START, or a silence before the first answer: Judging.
 //   Judging  this START's account fits, and so may an earlier one.
 //   New      only this START's account fits: every shot is stored.
 //   Kept     only earlier accounts fit: the target missed the START (the
@@ -295,6 +295,7 @@ private:
     bool m_keptFits = true;       // an earlier account fits
     bool m_heard = true;
     bool m_unheard = false;       // silent around this START
+    bool m_silentInPage = false;  // silent since the page's START
     bool m_toldMissed = false;
     bool m_toldDoubt = false;
     int m_readUpTo = 0;
