@@ -29,7 +29,9 @@
 //                for an earlier one.
 // RightWithdrawn A verdict never takes back a stored row that equals a
 //                right shot of the page and equals no shot of an earlier
-//                page, unless the same verdict stores it again.
+//                page, unless the same verdict stores it again or the lane
+//                holds it for the operator's ruling (stored only because
+//                the lane seemed to take the START, which it did not).
 // RightLost      When a page ends, every right shot its target recorded at
 //                least the page's read room before the end (and did not
 //                lose to a power cut) is stored, or its lane was told: a
@@ -726,7 +728,10 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
     for (const Content &c : qAsConst(removed)) {
         const bool again = std::any_of(verdict.store.cbegin(), verdict.store.cend(),
                                        [&](const LaneStart::Take &t) { return Content::of(t.shot) == c; });
-        if (!again && rightContent(l, m_stage, c) && !earlierContent(l, m_stage, c))
+        const QVector<LaneStart::Doubt> doubts = lane.judge.doubts();
+        const bool held = std::any_of(doubts.cbegin(), doubts.cend(),
+                                      [&](const LaneStart::Doubt &d) { return Content::of(d.shot) == c; });
+        if (!again && !held && rightContent(l, m_stage, c) && !earlierContent(l, m_stage, c))
             fail(Invariant::RightWithdrawn, l, m_stage, QStringLiteral("withdrew %1").arg(c.text()));
     }
     if (!m_reading)
