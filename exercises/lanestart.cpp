@@ -361,7 +361,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         // Still its page, as the next START will need to know.
         if (!m_trace.answerOf(n, pageSince()))
             m_trace.addAnswer(shot, nowMs);
-        m_decided.insert(n, {Decision::Skip, true});
+        m_decided.insert(n, {Decision::Skip, true, true});
         m_readUpTo = std::max(m_readUpTo, n);
         return {};
     }
@@ -577,8 +577,27 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     // A shot stored as it came is withdrawn once it is proven earlier. One
     // that was stored only because the lane seemed to take the START, once
     // it is proven that it did not, is held again: it waits for proof or
-    // the operator's ruling.
+    // the operator's ruling. One passed over is weighed again: the
+    // accounts that put it before the START may no longer fit.
     for (auto it = m_decided.begin(); it != m_decided.end();) {
+        if (it->decision == Decision::Skip && !it->final) {
+            const Decision now = decide(judgement, it.key());
+            if (now == Decision::Hold) {
+                it = m_decided.erase(it);
+                continue;
+            }
+            if (now == Decision::Store) {
+                const PageTrace::Answer *answer = m_trace.answerOf(it.key(), pageSince());
+                if (!answer) { // read before a late copy's "no shot" took it away
+                    ++it;
+                    continue;
+                }
+                *it = {Decision::Store, true};
+                verdict.store.append({answer->shot, sinceStart(judgement, answer->shot)});
+            }
+            ++it;
+            continue;
+        }
         if (it->decision != Decision::Store || it->proven) {
             ++it;
             continue;
@@ -648,7 +667,7 @@ LaneStart::Verdict LaneStart::rule(bool count)
         return verdict;
     const Judgement judgement = weigh();
     for (const Doubt &doubt : held) {
-        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true});
+        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
         if (count)
             verdict.store.append({doubt.shot, sinceStart(judgement, doubt.shot)});
     }

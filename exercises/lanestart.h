@@ -250,6 +250,7 @@ private:
     {
         Decision decision = Decision::Hold;
         bool proven = false; // an assumed store (a lane taken to have started) may be withdrawn
+        bool final = false;  // the operator's ruling, or stored before a page was taken for lost
     };
 
     // The only place the state changes; checks what the state says.

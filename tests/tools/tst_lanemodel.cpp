@@ -109,6 +109,11 @@ void TestLaneModel::roads_data()
     // which it misses: its window-1 shot, never read, fits START 3 by its
     // own time; taken to have started, the lane stored it.
     QTest::newRow("seed 575760") << quint64(575760) << quint64(575760) << 20;
+    // A rig on lane 4, switched off and on between the sighting and the
+    // match while not polled, misses the match START: its first three
+    // shots, put before it by the sighting's page, were passed over for
+    // good, though the next answers proved that page was not the one.
+    QTest::newRow("seed 481405") << quint64(481405) << quint64(481405) << 20;
 }
 
 void TestLaneModel::roads()
