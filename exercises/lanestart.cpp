@@ -100,6 +100,12 @@ bool PageTrace::readBefore(const LaneShot &shot, qint64 sinceMs) const
     });
 }
 
+bool PageTrace::lacked(int number, qint64 sinceMs) const
+{
+    const auto it = m_lacking.constFind(number);
+    return it != m_lacking.cend() && *it >= sinceMs;
+}
+
 QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
 {
     QVector<int> numbers;
@@ -355,9 +361,10 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         m_askAgain = 0;
     m_lackingSinceMs = -1;
     // A page taken for lost that answers as before was not: what it gave
-    // was stored already.
+    // was stored already. Unless it lacked that shot since: a shot just
+    // like it, taken after.
     const auto lost = m_lostPage.constFind(n);
-    if (lost != m_lostPage.cend() && sameShot(*lost, shot)) {
+    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())) {
         // Still its page, as the next START will need to know.
         if (!m_trace.answerOf(n, pageSince()))
             m_trace.addAnswer(shot, nowMs);

@@ -69,6 +69,8 @@ public:
     const Answer *answerOf(int number, qint64 sinceMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
+    // The target said it lacked that number (confirmed) since sinceMs.
+    bool lacked(int number, qint64 sinceMs) const;
     // The numbers answered since sinceMs, in order.
     QVector<int> numbersSince(qint64 sinceMs) const;
     // The last answer read.
