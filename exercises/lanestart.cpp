@@ -415,8 +415,15 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
     m_lastHeardMs = nowMs;
-    if (checksPage())
-        return number == m_check.shot.number ? checkFailed(nowMs) : Verdict{};
+    if (checksPage()) {
+        if (number == m_check.shot.number)
+            return checkFailed(nowMs);
+        // Whichever page it holds lacked that later shot then; a page found
+        // lost forgets it with the rest.
+        if (number > m_check.shot.number)
+            m_trace.addLacking(number, nowMs);
+        return {};
+    }
     if (m_askAgain == number)
         m_askAgain = 0;
     // A target switched off and on between two polls is never heard silent:

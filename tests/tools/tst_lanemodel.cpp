@@ -118,6 +118,10 @@ void TestLaneModel::roads_data()
     // its new shot 1 matches the old page's to the tenth: taken for the
     // old one, it was not stored, though "no shot 1" came between.
     QTest::newRow("seed 537872") << quint64(537872) << quint64(537872) << 20;
+    // Lane 1, heard again while its page is asked for shot 2 again: the
+    // "no shot 3" read then, which proves its shot 3 after START 6, was
+    // dropped with the other answers to earlier polls.
+    QTest::newRow("seed 867501") << quint64(867501) << quint64(867501) << 20;
 }
 
 void TestLaneModel::roads()
