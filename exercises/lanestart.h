@@ -96,21 +96,24 @@ private:
 // The accounts of a lane are the STARTs it may have taken last: this one,
 // or any earlier one since its page was last known for sure (a reset, a
 // START the target confirmed itself, a lost page), or none of them (the
-// page it held before the first), or a page begun in a silence (switched
-// off and on: begun after the last answer it gave before the silence).
+// page it held before the first, or one that fits none of the STARTs), or
+// a page begun in a silence (switched off and on: begun after the last
+// answer it gave before the silence, whether it comes back with nothing of
+// the page to ask again or with a first shot just like the one asked).
 // Each answer is checked against each account (see PageTrace); one that no
 // longer fits is dropped. A shot is stored when every account that fits
 // puts it after this START, passed over when every one puts it before, and
-// held otherwise: nothing is decided on a guess. Each shot is decided on
-// its own: one proven after the START is stored as soon as it is read,
-// whatever shot before it is held. A held shot keeps its place on the page:
-// decided later (by a later answer, or by the operator's ruling), it is
-// stored before the ones after it.
+// held otherwise: nothing is decided on a guess, and a shot passed over is
+// weighed again as accounts fall (only the operator's ruling is final).
+// Each shot is decided on its own: one proven after the START is stored as
+// soon as it is read, whatever shot before it is held. A held shot keeps
+// its place on the page: decided later (by a later answer, or by the
+// operator's ruling), it is stored before the ones after it.
 //
-// A lane heard around the START is taken to have taken it and stores its
-// shots as they come, but each is checked by its own time: one longer than
-// the time since the START, or a repeat of a shot of an earlier page, has
-// the lane judged. What was stored then and is proven earlier is withdrawn;
+// A lane heard around the START, and since the one before, is taken to
+// have taken it and stores its shots as they come, but each is checked by
+// its own time: one longer than the time since the START, or a repeat of a
+// shot of an earlier page, has the lane judged. What was stored then and is proven earlier is withdrawn;
 // what is in doubt stays stored while this START's account fits, and is
 // held again (withdrawn, to wait for proof or the operator's ruling) once
 // it is proven that the target did not take the START.
@@ -140,7 +143,9 @@ private:
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs mean the target lost its page: Fresh,
-// read again from its first shot, and the operator told.
+// read again from its first shot, and the operator told. Meanwhile a later
+// shot it gives is judged when any page it may hold puts it after the
+// START, and a later "no shot" is kept; the rest is asked for again.
 class LaneStart
 {
 public:
