@@ -75,9 +75,10 @@
 // FalseLost      A lane is told its target lost its page (Word::PageLost,
 //                verdict.lostPage) only when the target lost power since
 //                the page the program was reading began: the earliest page
-//                of the shots stored on the list's page (as the target held
-//                each when read; before any, of the last one stored), or
-//                after a loss the page the target held then.
+//                of the shots stored on the list's page or answered since
+//                it began (as the target held each when read; before any,
+//                of the last one stored), or after a loss the page the
+//                target held then.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // Unended        A rifle match's relay ends when every lane has its count
@@ -239,6 +240,7 @@ struct Lane
     // the truth
     QVector<qint64> pageBegan{0}; // by page of the target: when it began
     QVector<Seen> seen;
+    qint64 subBeganMs = 0; // the list's page began: the START confirmed, or a page lost
     QVector<qint64> silentMs; // when the program was told it went silent
     QVector<bool> tookStart; // by stage: the target took a copy of it
     int tracedLacking = 0;
@@ -622,6 +624,7 @@ void Simulation::deliver()
         for (Lane &lane : m_lanes) {
             lane.judge.beginPage(m_now);
             lane.sub = 0;
+            lane.subBeganMs = m_now;
             lane.told = false;
             lane.ruledNo = false;
             lane.stuckNumber = 0;
@@ -686,6 +689,7 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         checkLost(l);
     if (verdict.lostPage) {
         ++lane.sub;
+        lane.subBeganMs = m_now;
         trace(m_now, l + 1, QStringLiteral("lost page: the list begins page %1").arg(lane.sub + 1));
     }
     QVector<Content> removed;
@@ -778,7 +782,14 @@ void Simulation::checkWord(int l, LaneStart::Word word)
 void Simulation::checkLost(int l)
 {
     Lane &lane = m_lanes[l];
-    const qint64 began = lane.pageBegan.at(lane.readingPage);
+    // Or of any shot it answered with since the list's page began: the
+    // page asked for its last shot again may be older than any stored.
+    int page = lane.readingPage;
+    for (const Seen &seen : qAsConst(lane.seen)) {
+        if (seen.isShot && seen.truthful && seen.readMs >= lane.subBeganMs)
+            page = std::min(page, seen.page);
+    }
+    const qint64 began = lane.pageBegan.at(page);
     if (!std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
                      [&](const Interval &i) { return i.from >= began && i.from <= m_now; }))
         fail(Invariant::FalseLost, l, m_stage,
