@@ -50,7 +50,7 @@ int EVENT_DIFFICULT_ONE::completedPosition(int target, int k) const
     int stage = bulletList->stageOfTarget(target);
     if (stage < 0)
         stage = StageSighting;
-    const int n = bulletList->shotCountOfStage(target, StageMatch);
+    const int n = countedShots(target);
     if (k < 0) {
         // In sighting the position about to be shot, in match the one just completed.
         const int first = stage == StageSighting ? 1 : (stage == StageMatch ? 0 : -1);
@@ -93,8 +93,11 @@ int EVENT_DIFFICULT_ONE::nextBulletNumber(int target)
                 p = completedPosition(target, 3);
             else
                 p = completedPosition(target, -1);
+            // A position shot with shots held ends once the operator has ruled on them.
+            if (p >= 1 && askRuling(target, false))
+                return -1;
             if (p == kPositions) {
-                if (allTargetsDone())
+                if (allTargetsDone() && !rulingAwaited())
                     finishAll();
                 return -1;
             }

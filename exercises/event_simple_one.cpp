@@ -34,8 +34,10 @@ int EVENT_SIMPLE_ONE::nextBulletNumber(int target)
     if (mode != Sighting && mode != Match)
         return -1;
     if (mode == Match && isTargetDone(target)) {
-        // The last target to finish ends the exercise; a finished target is not asked again.
-        if (allTargetsDone()) {
+        // The last target to finish ends the exercise, once the operator has
+        // ruled on every lane's shots held; a finished target is not asked again.
+        askRuling(target, false);
+        if (allTargetsDone() && !rulingAwaited()) {
             mode = Ready;
             emit sig_view_EventFinished();
         }

@@ -191,7 +191,9 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
     if (lane && lane->lastBulletNumber(lane->stage()) >= kMaxTargetShotNumber
         && lane->pendingReset() < 0 && !lane->laneStart().holdsShots())
         sendResetTarget(target, ResetMemoryFull);
-    requestNextBullet(target);
+    // A ruling given once the reading has stopped (STOP, a series' end) asks for nothing.
+    if (readingBullets)
+        requestNextBullet(target);
 }
 
 QVector<LaneShot> MyEvent::shotsToStore(int target, const LaneStart::Verdict &verdict)
@@ -258,6 +260,48 @@ void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)
     case LaneStart::Word::None:
         break;
     }
+}
+
+bool MyEvent::askRuling(int target, bool atStop)
+{
+    const TMemberPlace *place = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    const QVector<LaneStart::Doubt> doubts =
+        place ? place->laneStart().doubts() : QVector<LaneStart::Doubt>();
+    if (doubts.isEmpty())
+        return false;
+    QVector<int> numbers;
+    QList<HeldShot> shots;
+    for (const LaneStart::Doubt &doubt : doubts) {
+        numbers.append(doubt.shot.number);
+        const qint64 sinceStartMs = std::max<qint64>(0, doubt.readMs - place->laneStart().startMs());
+        // Held shots before it on the page go before it too, once counted.
+        shots.append({bulletList->placeInStage(target, doubt.shot.number) + shots.size(),
+                      bulletList->valueText(doubt.shot), TBullet::timeText(doubt.shot.timeTenths),
+                      TBullet::timeText(int(sinceStartMs / 100))});
+    }
+    if (askedShots.value(target) != numbers) {
+        askedShots.insert(target, numbers);
+        emit sig_view_ShotsInDoubt(target, shots, atStop);
+    }
+    return true;
+}
+
+bool MyEvent::rulingAwaited() const
+{
+    for (auto it = askedShots.cbegin(); it != askedShots.cend(); ++it) {
+        const TMemberPlace *place = bulletList ? bulletList->placeByTarget(it.key()) : nullptr;
+        if (place && place->laneStart().holdsShots())
+            return true;
+    }
+    return false;
+}
+
+void MyEvent::slot_view_ruleShots(int target, bool count)
+{
+    TMemberPlace *place = bulletList ? bulletList->placeByTarget(target) : nullptr;
+    if (!place || askedShots.remove(target) == 0)
+        return;
+    act(target, place->laneStart().rule(count));
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)

@@ -21,6 +21,15 @@ class QTimerEvent;
 // The bus master's place code type; the same alias is declared on its side.
 using schar = signed char;
 
+// A shot a lane holds undecided, as the operator is asked about it.
+struct HeldShot
+{
+    int number = 0;   // its running number in the stage, once counted
+    QString value;    // as the shot table would show it
+    QString time;     // its own time on the target's count, "mm:ss.t"
+    QString readTime; // when it was read, since the START, "mm:ss.t"
+};
+
 // A running exercise: it sits between the run screen and the bus master while
 // one exercise of one relay is shot. It owns no screen and no port: it takes
 // START and STOP from the run screen, the bus master's reports and its own
@@ -188,9 +197,11 @@ signals:
     // The target came back from a silence with another page of shots (it
     // was switched off): its new shots are read from its first.
     void sig_view_TargetPageLost(int target);
-    // At STOP the shots that lanes still held undecided became misses: by
-    // target, how many of its misses they are.
-    void sig_view_HeldShotsMissed(const QMap<int, int> &countsByTarget);
+    // The lane's shots cannot tell whether they were taken after the START
+    // and it has shot its count with them (or STOP came): the operator rules
+    // through slot_view_ruleShots. At STOP (atStop) the reading has stopped
+    // and the ruling is awaited before the misses are filled in.
+    void sig_view_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop);
 
 public slots:
     void slot_emu_TargetFound(int ta, bool found);
@@ -211,6 +222,9 @@ public slots:
     void slot_emu_ClientBullets(int targetAddr, int mode, int colbull);
     void slot_view_startEvent(int member, int colbull);
     void slot_view_stopEvent(int manageBullet);
+    // The operator's ruling on the shots the lane was asked about: all
+    // counted, or all passed over.
+    void slot_view_ruleShots(int target, bool count);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -234,6 +248,11 @@ protected:
     void resendPage(int target);
     // Emits the signal that carries the word to the run screen.
     void tellOperator(int target, LaneStart::Word word, int withdrawn = 0);
+    // Asks the operator about the shots the lane holds, once for each set of
+    // them; false when it holds none.
+    bool askRuling(int target, bool atStop);
+    // A lane was asked about its shots and has not been answered.
+    bool rulingAwaited() const;
 
     // Emits one frame to the bus master.
     void sendCommand(const QByteArray &frame);
@@ -280,6 +299,7 @@ protected:
     int calibre = 450;            // hundredths of a millimetre
 
 private:
+    QMap<int, QVector<int>> askedShots; // by target, the numbers the operator was asked about
     std::unique_ptr<ExerciseClock> ownClock;
     ExerciseClock *clock = nullptr;
     std::unique_ptr<ExerciseClock> ownTargetClock;

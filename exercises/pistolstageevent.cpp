@@ -266,9 +266,13 @@ void PistolStageEvent::settleGrace()
     stopReadBullet();
     if (bulletList) {
         for (int t : qAsConst(grace.lanes)) {
-            // A lane that gave only shots of its earlier page is told now.
-            if (TMemberPlace *place = bulletList->placeByTarget(t))
+            // A lane that gave only shots of its earlier page is told now. A
+            // shot still held is passed over for good: it is among the
+            // lane's flagged misses, to be shot again.
+            if (TMemberPlace *place = bulletList->placeByTarget(t)) {
                 tellOperator(t, place->laneStart().endPage());
+                act(t, place->laneStart().rule(false));
+            }
             const int missing = grace.expectedShots - bulletList->shotCountOfStage(t, grace.stage);
             if (missing > 0)
                 bulletList->addMisses(bulletList->memberIdOfTarget(t),

@@ -1,7 +1,5 @@
 #include "rifleseriesevent.h"
 
-#include <algorithm>
-
 #include "tbulletlist.h"
 #include "tmemberplace.h"
 #include "tevent.h"
@@ -53,9 +51,19 @@ QString RifleSeriesEvent::timeText(bool forLabel)
     return QStringLiteral("%1:%2:%3").arg(hours).arg(twoDigits(minutes), twoDigits(seconds));
 }
 
+int RifleSeriesEvent::countedShots(int target) const
+{
+    if (!bulletList)
+        return 0;
+    // Shots held in a lane's sighting (between two positions) are no match shots.
+    const TMemberPlace *place = bulletList->placeByTarget(target);
+    const int held = place && place->stage() == StageMatch ? place->laneStart().heldCount() : 0;
+    return bulletList->shotCountOfStage(target, StageMatch) + held;
+}
+
 bool RifleSeriesEvent::isTargetDone(int target)
 {
-    return bulletList && bulletList->shotCountOfStage(target, StageMatch) >= matchCount;
+    return bulletList && countedShots(target) >= matchCount;
 }
 
 bool RifleSeriesEvent::allTargetsDone()
@@ -137,6 +145,12 @@ void RifleSeriesEvent::onStopRequested(int manageBullet)
         for (int t : targets())
             bulletList->deleteShotsOfMember(bulletList->memberIdOfTarget(t));
     } else if (bulletList && manageBullet == kStopFillMisses) {
+        // The reading has stopped: the operator rules on the match shots
+        // still held before what the lanes lack becomes misses.
+        for (int t : targets()) {
+            if (mode == Match && bulletList->stageOfTarget(t) == StageMatch)
+                askRuling(t, true);
+        }
         fillWithMisses();
     }
     emit sig_view_EventFinished();
@@ -144,27 +158,16 @@ void RifleSeriesEvent::onStopRequested(int manageBullet)
 
 void RifleSeriesEvent::fillWithMisses()
 {
-    QMap<int, int> heldMissed;
     for (int t : targets()) {
         const int missing = matchCount - bulletList->shotCountOfStage(t, StageMatch);
         if (missing <= 0)
             continue;
-        // Shots a lane holds undecided are match shots only in the match:
-        // they are among its misses, and the operator is told.
-        const TMemberPlace *place = bulletList->placeByTarget(t);
-        const int held = place && place->stage() == StageMatch
-            ? std::min(place->laneStart().heldCount(), missing)
-            : 0;
-        if (held > 0)
-            heldMissed.insert(t, held);
         // In the match a lane may be between two positions, in sighting; the
         // misses complete its match, so they must be match shots (stored).
         if (mode == Match && bulletList->stageOfTarget(t) != StageMatch)
             bulletList->setStageOfTarget(t, StageMatch);
         bulletList->addMisses(bulletList->memberIdOfTarget(t), missing, -1);
     }
-    if (!heldMissed.isEmpty())
-        emit sig_view_HeldShotsMissed(heldMissed);
 }
 
 QByteArray RifleSeriesEvent::makeStartAllPacket()

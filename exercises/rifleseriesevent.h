@@ -23,6 +23,9 @@ public:
     static constexpr int kDefaultTargetFace = 3;
 
     QString timeText(bool forLabel) override;
+    // A lane has shot its count when its stored match shots and those it
+    // holds undecided make it: it is polled no more, and the operator rules
+    // on the shots held.
     bool isTargetDone(int target) override;
     bool allTargetsDone() override;
     void tick() override;
@@ -46,6 +49,8 @@ protected:
     virtual int matchModeText() const = 0;
 
     void fillWithMisses();
+    // The lane's match shots stored and held.
+    int countedShots(int target) const;
 
     int sightingSeconds = kSightingSeconds;
     int matchCount = 10;

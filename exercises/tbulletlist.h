@@ -125,6 +125,10 @@ public:
     void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots);
     // The target lost its page: its numbers count from 1 again.
     void newTargetPage(int target);
+    // A shot of the target's current page not stored yet: the running number
+    // it would take in the place's stage, and its value as the table shows it.
+    int placeInStage(int target, int number) const;
+    QString valueText(const LaneShot &shot) const;
     void clearShotMarks(int target);
     bool hasShotWithFine(int fine) const;
     TBullet *replaceFlaggedShot(int memberID, int number, int x, int y, quint8 positionCode,

@@ -193,6 +193,25 @@ void TBulletList::newTargetPage(int target)
         place->newTargetPage();
 }
 
+int TBulletList::placeInStage(int target, int number) const
+{
+    const TMemberPlace *place = placeByTarget(target);
+    if (!place)
+        return 0;
+    const int stage = place->stage();
+    return 1 + shotsOf(place, [&](const TBullet *shot) {
+               return shot->stage() == stage
+                   && (shot->resetCounter() != place->resetCounter() || shot->shotID() < number);
+           }).size();
+}
+
+QString TBulletList::valueText(const LaneShot &shot) const
+{
+    const TBullet scored(0, shot.number, shot.point.x(), shot.point.y(), quint8(shot.place),
+                         shot.timeTenths, m_targetType, m_calibre, m_controlValue, 0);
+    return scored.valueText(m_showTenths);
+}
+
 void TBulletList::removeShots(TMemberPlace *place, const QList<TBullet *> &shots)
 {
     for (TBullet *shot : shots) {

@@ -120,11 +120,11 @@ int TBullet::calcRange10()
     return static_cast<int>(std::clamp<qint64>(value, 0, kBestValue));
 }
 
-QString TBullet::timeText() const
+QString TBullet::timeText(int time)
 {
-    const int minutes = m_time / 600;
-    const int seconds = (m_time / 10) % 60;
-    const int tenths = m_time % 10;
+    const int minutes = time / 600;
+    const int seconds = (time / 10) % 60;
+    const int tenths = time % 10;
     return QStringLiteral("%1:%2.%3")
         .arg(minutes, 2, 10, QLatin1Char('0'))
         .arg(seconds, 2, 10, QLatin1Char('0'))

@@ -52,7 +52,8 @@ public:
     bool isFine() const { return m_isFine; }
 
     // "mm:ss.t"
-    QString timeText() const;
+    QString timeText() const { return timeText(m_time); }
+    static QString timeText(int tenths);
     // The value as a shot table shows it, "10.4" in tenths or "10" in
     // points, with "*" after a marked shot.
     QString valueText(bool tenths) const;

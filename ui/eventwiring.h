@@ -30,8 +30,8 @@ struct LineTarget
 //
 // The run screen's links are checked when this is compiled, for the real
 // page and for a test's stand-in alike: a screen type needs the signals
-// sig_startEvent(int, int) and sig_stopEvent(int) and the eleven
-// slot_myEvent_ slots that the exercise's sig_view_ signals drive.
+// sig_startEvent(int, int), sig_stopEvent(int) and sig_ruleShots(int, bool)
+// and the slot_myEvent_ slots that the exercise's sig_view_ signals drive.
 // The bus master usually lives in its worker thread; every link to it is then
 // queued.
 class EventWiring : public QObject
@@ -116,8 +116,8 @@ public:
                     &Screen::slot_myEvent_TargetShotsHeld),
             connect(event, &MyEvent::sig_view_TargetPageLost, screen,
                     &Screen::slot_myEvent_TargetPageLost),
-            connect(event, &MyEvent::sig_view_HeldShotsMissed, screen,
-                    &Screen::slot_myEvent_HeldShotsMissed),
+            connect(event, &MyEvent::sig_view_ShotsInDoubt, screen,
+                    &Screen::slot_myEvent_ShotsInDoubt),
         };
     }
 
@@ -127,6 +127,7 @@ public:
         return {
             connect(screen, &Screen::sig_startEvent, event, &MyEvent::slot_view_startEvent),
             connect(screen, &Screen::sig_stopEvent, event, &MyEvent::slot_view_stopEvent),
+            connect(screen, &Screen::sig_ruleShots, event, &MyEvent::slot_view_ruleShots),
         };
     }
 

@@ -431,22 +431,36 @@ void FormExecuteEvent::slot_myEvent_TargetPageLost(int target)
             .arg(target));
 }
 
-void FormExecuteEvent::slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
+void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots,
+                                                 bool atStop)
 {
-    QStringList lines;
-    QStringList targets;
-    for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it) {
-        lines << QStringLiteral("Мишень %1: её выстрелы (%2), по которым так и не стало ясно, "
-                                "приняла ли она команду СТАРТ, после команды СТОП засчитаны "
-                                "промахами.")
-                     .arg(it.key())
-                     .arg(it.value());
-        targets << QString::number(it.key());
+    QStringList lines{QStringLiteral("По выстрелам мишени %1 нельзя узнать, сделаны ли они после "
+                                     "команды СТАРТ:")
+                          .arg(target)};
+    for (const HeldShot &shot : shots) {
+        lines << QStringLiteral("выстрел %1: %2, время выстрела %3, прочитан через %4 после "
+                                "команды СТАРТ;")
+                     .arg(shot.number)
+                     .arg(shot.value, shot.time, shot.readTime);
     }
-    lines << (targets.size() == 1 ? QStringLiteral("Проверьте связь с мишенью %1.")
-                                  : QStringLiteral("Проверьте связь с мишенями %1."))
-                 .arg(targets.join(QStringLiteral(", ")));
-    showTargetWarning(lines.join(QLatin1Char('\n')));
+    lines << (atStop ? QStringLiteral("Засчитать их? Если нет, вместо них будут засчитаны промахи.")
+                     : QStringLiteral("Засчитать их? Если нет, мишень будет опрашиваться дальше, "
+                                      "пока не передаст все выстрелы."));
+    const auto ask = [this, target, text = lines.join(QLatin1Char('\n'))] {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Выстрелы под вопросом"), text,
+                        QMessageBox::NoButton, this);
+        box.addButton(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box.addButton(QMessageBox::No)->setText(QStringLiteral("Нет"));
+        box.setEscapeButton(QMessageBox::No);
+        emit sig_ruleShots(target, Warnings::exec(box) == QMessageBox::Yes);
+    };
+    // At STOP the reading has stopped and the misses wait for the answer;
+    // otherwise, as for showTargetWarning, once the exercise has dealt with
+    // the answer it is reading.
+    if (atStop)
+        ask();
+    else
+        QMetaObject::invokeMethod(this, ask, Qt::QueuedConnection);
 }
 
 QString FormExecuteEvent::whatFollows(int target) const

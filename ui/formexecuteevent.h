@@ -1,7 +1,9 @@
 #pragma once
 
+#include "myevent.h"
 #include "searchblink.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -46,6 +48,8 @@ public:
 signals:
     void sig_startEvent(int _addr, int colbull);
     void sig_stopEvent(int _manage);
+    // The operator's ruling on a lane's shots held: counted or passed over.
+    void sig_ruleShots(int target, bool count);
     void sig_Back();
     void sig_Next();
     void sig_Print();
@@ -66,7 +70,7 @@ private slots:
     void slot_myEvent_TargetShotsWithdrawn(int target, int count);
     void slot_myEvent_TargetShotsHeld(int target);
     void slot_myEvent_TargetPageLost(int target);
-    void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget);
+    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop);
     void delegatClicked(int _row);
 
     void on_pbStart_clicked();

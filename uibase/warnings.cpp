@@ -34,7 +34,9 @@ QMessageBox::StandardButton recordAndAnswer(const QMessageBox &box)
         loop.exec();
         --s.open;
     }
-    if (!s.answers.isEmpty())
+    // An answer waits for a box that offers it: a warning that comes first
+    // does not take a question's answer.
+    if (!s.answers.isEmpty() && box.button(s.answers.head()))
         return s.answers.dequeue();
     const QList<QAbstractButton *> buttons = box.buttons();
     if (buttons.isEmpty())

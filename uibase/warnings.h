@@ -10,7 +10,8 @@
 //
 // Tests switch the boxes off: nothing is shown, each box is recorded and
 // answered from a queue of answers the test set beforehand (OK, or the
-// box's first button, when the queue is empty).
+// box's first button, when the queue is empty or its next answer is no
+// button of the box).
 namespace Warnings {
 
 // A modal warning box with the single button OK and no default button.
@@ -36,7 +37,7 @@ bool testMode();
 // already posted are through, as a box the operator reads would run them:
 // a box that such an event opens comes over it.
 void setModalLoops(bool on);
-// Queues the answer to the next box shown in test mode.
+// Queues the answer to the next box shown in test mode that has that button.
 void setNextAnswer(QMessageBox::StandardButton answer);
 // The boxes shown since the last clear, oldest first.
 QList<Shown> shown();

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+// What the exercise asks about a lane's shots held (myevent.h).
+struct HeldShot;
+
 // The run screen as the exercise sees it: the two signals it sends and the
 // slots the exercise drives. It keeps its buttons as the run screen shows
 // them, from its set-up on (START shown and enabled with the caption
@@ -108,6 +111,7 @@ public:
 signals:
     void sig_startEvent(int member, int colbull);
     void sig_stopEvent(int manageBullet);
+    void sig_ruleShots(int target, bool count);
 
 public slots:
     void slot_myEvent_TimeChange(QString text, int aim)
@@ -184,10 +188,10 @@ public slots:
     {
         record("TargetPageLost", QString::number(target));
     }
-    void slot_myEvent_HeldShotsMissed(const QMap<int, int> &countsByTarget)
+    // Recorded, not answered: the lane waits for a ruling.
+    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &, bool atStop)
     {
-        for (auto it = countsByTarget.cbegin(); it != countsByTarget.cend(); ++it)
-            record("HeldShotsMissed", QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
+        record("ShotsInDoubt", QStringLiteral("%1 %2").arg(target).arg(atStop));
     }
 
 private:

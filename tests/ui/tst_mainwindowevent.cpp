@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,11 +12,16 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "busframe.h"
 #include "celltexts.h"
 #include "eventwiring.h"
+#include "exerciseclock.h"
 #include "mainwindowtest.h"
 #include "myevent.h"
 #include "runcompetition.h"
+#include "simulatorthread.h"
+#include "targettime.h"
+#include "tmemberplace.h"
 #include "truntableview.h"
 
 Q_DECLARE_METATYPE(QList<int>)
@@ -31,6 +37,8 @@ private slots:
     void typeWithoutExercise();
     void wholeLineOnScreen_data();
     void wholeLineOnScreen();
+    void laneAcrossTheMatchStart_data();
+    void laneAcrossTheMatchStart();
 
 private:
     // A competition's relay on lanes 1 to `lanes` being shot, the run page
@@ -275,6 +283,107 @@ void TestMainWindowEvent::wholeLineOnScreen()
                  qPrintable(QStringLiteral("%1: rows of %2 px").arg(name).arg(rowHeight)));
     }
     QCOMPARE(window()->size(), screen);
+}
+
+void TestMainWindowEvent::laneAcrossTheMatchStart_data()
+{
+    QTest::addColumn<bool>("deaf");
+    QTest::addColumn<int>("answer");
+    // Deaf for 1.5 s across the match START, its first match shot fired
+    // just after it: nothing tells which START it followed; the box asks.
+    QTest::newRow("deaf, the held shot counted") << true << int(QMessageBox::Yes);
+    QTest::newRow("deaf, the held shot passed over") << true << int(QMessageBox::No);
+    // Missed while it answers polls; its one sighting shot, read 3 s before
+    // the START, is no match shot, and nothing is held.
+    QTest::newRow("missed START, a sighting shot") << false << int(QMessageBox::NoButton);
+}
+
+void TestMainWindowEvent::laneAcrossTheMatchStart()
+{
+    QFETCH(bool, deaf);
+    QFETCH(int, answer);
+    constexpr int kLane = 2;
+    constexpr int kMatch = 60; // the run folder's rifle exercise
+    QVERIFY(startSimulator({1, 2, 3}));
+    shortenLineWaits();
+    TBulletList *list = enterRunPage(3);
+    QVERIFY(list && connectEvent(userModul()->runRelayEvent(), list, nullptr));
+    registerLine({{1, 1, "F", "N"}, {2, 2, "F", "N"}, {3, 3, "F", "N"}});
+    QTRY_VERIFY_WITH_TIMEOUT(list->allTargetsFound() && list->allPCsFound(), kTimeoutMs);
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
+    ManualClock clock;
+    TargetTime targetTime; // lane 2's shots come seconds apart on it, at once
+    currentEvent()->setClock(&clock);
+    currentEvent()->setTargetClock(&targetTime);
+    const auto sim = [this](auto call) { return simulator()->call(call); };
+    const auto skip = [&](qint64 ms) {
+        targetTime.skipAheadMs(ms);
+        sim([ms](RangeSimulator &s) { s.skipAheadMs(ms); });
+    };
+    const auto fireAfter = [&](qint64 ms, int x) {
+        skip(ms);
+        QVERIFY(sim([x](RangeSimulator &s) { return s.fireShot(kLane, quint16(x), 40, 1); }) > 0);
+    };
+    const auto start = [&](const QString &mode) {
+        const auto starts = [&] { return sim([](RangeSimulator &s) { return s.framesReceivedWithCode(0xA0); }); };
+        const int before = starts();
+        QTRY_VERIFY_WITH_TIMEOUT(widget(QStringLiteral("pbStart"))->isEnabled(), kTimeoutMs);
+        QVERIFY(click(QStringLiteral("pbStart")));
+        QTRY_VERIFY_WITH_TIMEOUT(widget<QLabel>(QStringLiteral("l_mode"))->text() == mode && starts() >= before + 3, kTimeoutMs);
+    };
+    // Lane 2 says twice more it lacks that shot: it was not taken yet.
+    const auto noShot = [&](int number) {
+        const QByteArray poll = frameWithCrc(bytesOf({kLane, 0x09, BusCode::kReadBullet, number, 0, 0, 0}));
+        const auto polled = [&] { return sim([=](RangeSimulator &s) { return s.framesReceived(kLane); }).count(poll); };
+        const int before = polled();
+        QTRY_VERIFY_WITH_TIMEOUT(polled() >= before + 2, kTimeoutMs);
+    };
+    const auto stored = [&](const char *where) {
+        return rows(QStringLiteral("SELECT COUNT(*) FROM tbullets WHERE fMemberID = ? AND ") + where,
+                    {list->memberIdOfTarget(kLane)}).value(0).value(0).toInt();
+    };
+    Warnings::setNextAnswer(QMessageBox::StandardButton(answer));
+    start(QStringLiteral("SIGHTING"));
+    skip(10000); // the sighting lasts seconds on the targets' clock
+    noShot(1);
+    if (!deaf)
+        fireAfter(0, 11); // lane 2's first shot, of the sighting or of the match
+    QTRY_COMPARE_WITH_TIMEOUT(list->shotCountOfStage(kLane, MyEvent::StageSighting), int(!deaf), kTimeoutMs);
+    skip(3000);
+    clock.advanceMs(900 * 1000);
+    sim([deaf](RangeSimulator &s) { deaf ? s.loosenAcrossNextStart(kLane, 1500) : s.missNextStart(kLane); });
+    start(QStringLiteral("MATCH"));
+    if (deaf) {
+        fireAfter(0, 11);
+        QTRY_COMPARE_WITH_TIMEOUT(list->placeByTarget(kLane)->laneStart().heldCount(), 1, kTimeoutMs);
+    }
+    QList<ScriptedShot> shots;
+    for (int i = 0; i < kMatch; ++i)
+        shots << ScriptedShot{10 * i, quint16(100 + i), 50, 1};
+    sim([&](RangeSimulator &s) { s.scheduleShots(1, shots); s.scheduleShots(3, shots); });
+    noShot(2);
+    for (int shot = 1; shot <= kMatch - deaf; ++shot) {
+        fireAfter(2000, 100 + shot);
+        // The last may be joined at once by the held one, counted.
+        QTRY_VERIFY_WITH_TIMEOUT(list->shotCountOfStage(kLane, MyEvent::StageMatch) >= shot, kTimeoutMs);
+    }
+    const bool counted = answer == QMessageBox::Yes;
+    if (deaf) {
+        QTRY_COMPARE_WITH_TIMEOUT(Warnings::last().title, QStringLiteral("Выстрелы под вопросом"), kTimeoutMs);
+        QCOMPARE(Warnings::last().text.count(QStringLiteral("\nвыстрел 1: ")), 1);
+        // Passed over, the lane is polled on and STOP gives it a miss.
+        QTRY_COMPARE_WITH_TIMEOUT(stored("1"), kMatch - !counted, kTimeoutMs);
+        if (!counted)
+            QVERIFY(click(QStringLiteral("pbStop")));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(widget(QStringLiteral("pBNext"))->isVisible(), kTimeoutMs);
+    QCOMPARE(stored("1"), kMatch);
+    QCOMPARE(stored("fX = 65535"), int(deaf && !counted));
+    // Counted, the held shot is the match's first.
+    QCOMPARE(stored("fX = 11"), int(deaf && counted));
+    QCOMPARE(stored("fNumber = 1 AND fX = 11"), int(deaf && counted));
+    for (const Warnings::Shown &box : takeWarnings())
+        QVERIFY2(deaf || box.title != QStringLiteral("Выстрелы под вопросом"), qPrintable(box.text));
 }
 
 QTEST_MAIN(TestMainWindowEvent)

@@ -15,6 +15,7 @@
 #include "exerciseclock.h"
 #include "myevent.h"
 #include "rangeline.h"
+#include "targettime.h"
 #include "tevent.h"
 
 namespace {
@@ -120,18 +121,7 @@ private:
     std::unique_ptr<TBulletList> m_rapidFireList;
     TBulletList *m_list = nullptr; // the running stage's
     ManualClock m_clock;
-    // Real time, and the hand-advanced time on top of it, as the targets count.
-    class TargetTime : public ExerciseClock
-    {
-    public:
-        TargetTime() { m_real.start(); }
-        qint64 nowMs() const override { return m_real.elapsed() + m_aheadMs; }
-        void skipAheadMs(qint64 ms) { m_aheadMs += ms; }
-
-    private:
-        QElapsedTimer m_real;
-        qint64 m_aheadMs = 0;
-    } m_targetTime;
+    TargetTime m_targetTime;
     QElapsedTimer m_sinceStart; // real time since every copy of the last start was in
     QRandomGenerator m_random{20240608};
     int m_pagesFired = 0; // calls of fire(): each START's shots differ in time
