@@ -161,19 +161,26 @@ std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span
         Node &node = nodes[int(above - numbers.cbegin()) + 1];
         node.from = std::max(node.from, it.value() - LaneStart::kSeenSlackMs);
     }
-    // Along the page, both ways: on a chain this leaves each node exactly
-    // the moments some taking of the whole page allows.
+    // Along the page, both ways, each node against every other: own times
+    // count whole tenths, so the room between two shots is not the sum of
+    // the rooms between the shots in between (forty shots a tenth apart or
+    // less lie seconds apart). This leaves each node exactly the moments
+    // some taking of the whole page allows.
     for (int k = 1; k < nodes.size(); ++k) {
-        const Node &before = nodes.at(k - 1);
         Node &node = nodes[k];
-        node.from = std::max(node.from, before.from + leastApart(before.tenths, node.tenths));
-        node.to = std::min(node.to, before.to + mostApart(before.tenths, node.tenths));
+        for (int j = 0; j < k; ++j) {
+            const Node &before = nodes.at(j);
+            node.from = std::max(node.from, before.from + leastApart(before.tenths, node.tenths));
+            node.to = std::min(node.to, before.to + mostApart(before.tenths, node.tenths));
+        }
     }
     for (int k = nodes.size() - 2; k >= 0; --k) {
-        const Node &after = nodes.at(k + 1);
         Node &node = nodes[k];
-        node.from = std::max(node.from, after.from - mostApart(node.tenths, after.tenths));
-        node.to = std::min(node.to, after.to - leastApart(node.tenths, after.tenths));
+        for (int j = nodes.size() - 1; j > k; --j) {
+            const Node &after = nodes.at(j);
+            node.from = std::max(node.from, after.from - mostApart(node.tenths, after.tenths));
+            node.to = std::min(node.to, after.to - leastApart(node.tenths, after.tenths));
+        }
     }
     QMap<int, Span> spans;
     for (int k = 0; k < nodes.size(); ++k) {

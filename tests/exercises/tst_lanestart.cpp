@@ -205,6 +205,22 @@ void TestLaneStart::road_data()
             + lacking(2, 21200, 26200) + Road{shot(1, 10, kMatch, 20500, 26300)}
             + lacking(2, 26400, 32000))
         << QStringList{} << QStringList{"unheard"} << int(State::Judging);
+    // A rig misses the match START while it answers "no shot 1", and fires
+    // forty shots 40 ms apart from 20.5 s on its sighting page (or on one
+    // begun at any moment before). Shot 1 was taken after the "no shot 1"
+    // read at 20.3 s (confirmed by the next), given up to a second before; a
+    // tenth of the count between two shots proves nothing, but shot 24 on
+    // (21.4 s on its count, shot 1 at 20.5 s) lies over 0.7 s after shot 1,
+    // so after the START.
+    Road rig = Road{start(0)} + lacking(1, 100, 19900) + Road{start(kMatch)} + lacking(1, 20100, 20400);
+    QStringList rigStored;
+    for (int n = 1; n <= 40; ++n) {
+        rig << twice(Road{shot(n, 10 + n, 0, 20460 + 40 * n, 21050 + 50 * n)});
+        if (n >= 24)
+            rigStored << QStringLiteral("2.%1").arg(n);
+    }
+    QTest::newRow("a rig's shots a tenth apart: the later ones proven by their count")
+        << rig << rigStored << QStringList{"missed"} << int(State::Kept);
     // Took the match START, then silent from 19.5 s to 21.5 s (noticed at
     // 20.5 s): switched off and on there, its page may have begun after its
     // last answer, at 19.4 s, so shot 1 (0.5 s on its count) may be older
