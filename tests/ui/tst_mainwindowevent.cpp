@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
@@ -315,6 +316,13 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
     TargetTime targetTime; // lane 2's shots come seconds apart on it, at once
     currentEvent()->setClock(&clock);
     currentEvent()->setTargetClock(&targetTime);
+    // The exercise outlives this function's clocks: it runs on its own again.
+    const auto ownClocks = qScopeGuard([event = QPointer<MyEvent>(currentEvent())] {
+        if (event) {
+            event->stopEventTimer();
+            event->setClock(nullptr);
+        }
+    });
     const auto sim = [this](auto call) { return simulator()->call(call); };
     const auto skip = [&](qint64 ms) {
         targetTime.skipAheadMs(ms);
