@@ -318,7 +318,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
-        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
+        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
         m_keptFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);

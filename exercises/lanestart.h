@@ -251,7 +251,6 @@ private:
     {
         PageTrace::Span origin;
         qint64 sinceMs;
-        bool inSilence = false; // switched off and on in a silence; else a START's
     };
     struct Decided
     {
