@@ -286,6 +286,9 @@ void LaneStart::clearPage()
     m_checkMisses = 0;
     m_checkMissedMs = -1;
     m_unconfirmed = {};
+    m_unconfirmedMs = -1;
+    m_countFrom = 0;
+    m_lostDoubts.clear();
     m_lackingSinceMs = -1;
     m_waitingSinceMs = -1;
 }
@@ -318,7 +321,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
-        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
+        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
         m_keptFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
@@ -387,23 +390,29 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         m_askAgain = n;
         return {};
     }
-    m_trace.addAnswer(shot, nowMs);
+    // The same answer again confirms the first: the shot was taken before
+    // that one was read, and what its moment proved stands.
+    const bool confirms = sameShot(m_unconfirmed, shot);
+    const qint64 seenMs = confirms ? m_unconfirmedMs : nowMs;
+    m_trace.addAnswer(shot, seenMs);
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
     // A copy on the line is of an answer of the last moments: one that fits
     // no page of this START only by the "no shot" answers before it, read a
     // while after the START, is not one.
     const bool older = m_state == State::Taken
-        ? olderThanStart(shot, nowMs)
+        ? olderThanStart(shot, seenMs)
         : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
-            && (olderThanStart(shot, nowMs) || nowMs - m_startMs < kStartSlackMs + kCheckSpanMs);
-    if (older && !repeat && !sameShot(m_unconfirmed, shot)) {
+            && (olderThanStart(shot, seenMs) || seenMs - m_startMs < kStartSlackMs + kCheckSpanMs);
+    if (older && !repeat && !confirms) {
         m_trace.dropLast();
         m_unconfirmed = shot;
+        m_unconfirmedMs = nowMs;
         m_askAgain = n;
         return {};
     }
     m_unconfirmed = {};
+    m_unconfirmedMs = -1;
     if (m_state == State::Taken && (repeat || older))
         enter(State::Judging);
     if (m_state == State::Fresh || m_state == State::Taken) {
@@ -471,7 +480,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // The page has not told for a while: the operator is told what it shows so far.
     if (verdict.word == Word::None && m_waitingSinceMs >= 0
         && nowMs - m_waitingSinceMs >= kTellAfterMs)
-        verdict.word = endPage();
+        verdict.word = heldWord();
     return verdict;
 }
 
@@ -501,22 +510,41 @@ bool LaneStart::judged() const
 
 LaneStart::Word LaneStart::missedWord()
 {
-    // Only once no account of this START is left.
-    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+    // Only once no account of this START is left: nor a page begun in a
+    // silence after it (switched off and on, it may have taken the START).
+    if (!judged() || m_newFits || !m_keptFits || m_silenceFits || m_toldMissed)
         return Word::None;
     m_toldMissed = true;
     return Word::Missed;
 }
 
+bool LaneStart::heldRepeats() const
+{
+    const QVector<Doubt> held = doubts();
+    return !held.isEmpty() && std::all_of(held.cbegin(), held.cend(), [this](const Doubt &d) {
+        return d.pagesBack == 0 && m_trace.readBefore(d.shot, pageSince());
+    });
+}
+
+LaneStart::Word LaneStart::heldWord()
+{
+    // Told it missed the START, its shots' doubt is only which earlier page
+    // they are of: not that the START cannot be told.
+    if (!holdsShots() || m_toldDoubt || m_toldMissed)
+        return Word::None;
+    m_toldDoubt = true;
+    if (heldRepeats())
+        return Word::NoNewShots;
+    return m_unheard ? Word::Unheard : Word::InDoubt;
+}
+
 LaneStart::Word LaneStart::endPage()
 {
+    // The page is over: what is held is passed over by the caller now, and
+    // the lane is told so, whatever it was told before.
     if (holdsShots()) {
-        // Told it missed the START, its shots' doubt is only which earlier
-        // page they are of: not that the START cannot be told.
-        if (m_toldDoubt || m_toldMissed)
-            return Word::None;
         m_toldDoubt = true;
-        return doubtWord();
+        return heldRepeats() ? Word::NoNewShots : Word::Flagged;
     }
     return missedWord();
 }
@@ -533,8 +561,9 @@ int LaneStart::lastRead(int storedUpTo) const
 int LaneStart::heldCount() const
 {
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return int(std::count_if(numbers.cbegin(), numbers.cend(),
-                             [this](int number) { return !m_decided.contains(number); }));
+    return m_lostDoubts.size()
+        + int(std::count_if(numbers.cbegin(), numbers.cend(),
+                            [this](int number) { return !m_decided.contains(number); }));
 }
 
 LaneStart::Judgement LaneStart::weigh()
@@ -546,6 +575,11 @@ LaneStart::Judgement LaneStart::weigh()
             judgement.earlier.append(*spans);
     }
     m_keptFits = !judgement.earlier.isEmpty();
+    // Switched off and on after this START went out, it may have taken it.
+    m_silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
+        const Span after{std::max(a.origin.from, m_startMs - kStartSlackMs), a.origin.to};
+        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
+    });
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!m_newFits && !m_keptFits) {
@@ -645,7 +679,10 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     for (int number : numbers) {
         if (m_decided.contains(number))
             continue;
-        const Decision decision = decide(judgement, number);
+        // Ruled: the START fell before an earlier shot of the page.
+        const Decision decision = m_countFrom > 0 && number > m_countFrom
+            ? Decision::Store
+            : decide(judgement, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
@@ -668,30 +705,69 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     return verdict;
 }
 
+QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
+{
+    QVector<QMap<int, Span>> all;
+    if (auto spans = m_trace.bounds(m_current.sinceMs, m_current.origin))
+        all.append(*spans);
+    for (const Account &account : qAsConst(m_accounts)) {
+        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
+            all.append(*spans);
+    }
+    if (all.isEmpty()) {
+        if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
+            all.append(*spans);
+    }
+    return all;
+}
+
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
-    QVector<Doubt> held;
+    QVector<Doubt> held = m_lostDoubts;
+    const QVector<QMap<int, Span>> spans = fittingSpans();
     for (int number : m_trace.numbersSince(pageSince())) {
-        if (!m_decided.contains(number)) {
-            const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
-            held.append({answer->shot, answer->atMs});
+        if (m_decided.contains(number))
+            continue;
+        const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
+        Doubt doubt{answer->shot, answer->atMs};
+        // The moments every account that fits leaves it, together.
+        if (!spans.isEmpty())
+            doubt.taken = {kUnbounded, -kUnbounded};
+        for (const QMap<int, Span> &byNumber : spans) {
+            const Span span = byNumber.value(number, {-kUnbounded, kUnbounded});
+            doubt.taken = {std::min(doubt.taken.from, span.from), std::max(doubt.taken.to, span.to)};
         }
+        if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
+            doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
+        else if (number == 1)
+            doubt.gapTenths = answer->shot.timeTenths;
+        held.append(doubt);
     }
     return held;
 }
 
-LaneStart::Verdict LaneStart::rule(bool count)
+LaneStart::Verdict LaneStart::rule(int first)
 {
     Verdict verdict;
     const QVector<Doubt> held = doubts();
     if (held.isEmpty())
         return verdict;
-    const Judgement judgement = weigh();
-    for (const Doubt &doubt : held) {
-        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
+    // A fresh page (after a loss) counts from its own start: nothing to weigh.
+    const Judgement judgement = judged() ? weigh() : Judgement{};
+    for (int k = 0; k < held.size(); ++k) {
+        const Doubt &doubt = held.at(k);
+        const bool count = first != kNone && k >= first;
         if (count)
-            verdict.store.append({doubt.shot, sinceStart(judgement, doubt.shot)});
+            verdict.store.append({doubt.shot, doubt.pagesBack > 0 ? doubt.shot.timeTenths
+                                                                   : sinceStart(judgement, doubt.shot),
+                                  doubt.pagesBack});
+        if (doubt.pagesBack > 0)
+            continue;
+        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
+        if (count && (m_countFrom == 0 || doubt.shot.number < m_countFrom))
+            m_countFrom = doubt.shot.number;
     }
+    m_lostDoubts.clear();
     m_waitingSinceMs = -1;
     return verdict;
 }
@@ -703,8 +779,13 @@ LaneStart::Verdict LaneStart::lostPage()
     QMap<int, LaneShot> before = m_lostPage;
     for (int number : m_trace.numbersSince(pageSince()))
         before.insert(number, m_trace.answerOf(number, pageSince())->shot);
+    // What was held of it is not forgotten: the operator rules on it.
+    QVector<Doubt> held = doubts();
+    for (Doubt &doubt : held)
+        ++doubt.pagesBack;
     knownPage(-1);
     m_lostPage = before;
+    m_lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

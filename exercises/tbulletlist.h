@@ -121,13 +121,16 @@ public:
     // of the page with the target numbers in withdraw are taken back, the
     // new shots take their places in the page's order, and the stage's
     // running numbers close up. The rows change in one transaction, or
-    // wait whole while the database refuses.
-    void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots);
+    // wait whole while the database refuses. pagesBack > 0: the shots are
+    // of a page the target lost that many pages ago (nothing is withdrawn).
+    void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots,
+                   int pagesBack = 0);
     // The target lost its page: its numbers count from 1 again.
     void newTargetPage(int target);
-    // A shot of the target's current page not stored yet: the running number
-    // it would take in the place's stage, and its value as the table shows it.
-    int placeInStage(int target, int number) const;
+    // A shot of the target's current page (or of one it lost pagesBack
+    // pages ago) not stored yet: the running number it would take in the
+    // place's stage, and its value as the table shows it.
+    int placeInStage(int target, int number, int pagesBack = 0) const;
     QString valueText(const LaneShot &shot) const;
     void clearShotMarks(int target);
     bool hasShotWithFine(int fine) const;

@@ -147,14 +147,15 @@ void TBulletList::purgeFlaggedShots(int target)
 }
 
 void TBulletList::amendPage(int target, const QVector<int> &withdraw,
-                            const QVector<LaneShot> &shots)
+                            const QVector<LaneShot> &shots, int pagesBack)
 {
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
     const int stage = place->stage();
-    const auto onPage = [place, stage](const TBullet *shot) {
-        return shot->stage() == stage && shot->resetCounter() == place->resetCounter();
+    const int page = place->resetCounter() - pagesBack;
+    const auto onPage = [page, stage](const TBullet *shot) {
+        return shot->stage() == stage && shot->resetCounter() == page;
     };
     QList<DbFields::ShotRow> goneRows;
     for (TBullet *shot : shotsOf(place, [&](const TBullet *shot) {
@@ -171,9 +172,12 @@ void TBulletList::amendPage(int target, const QVector<int> &withdraw,
     for (const LaneShot &shot : shots) {
         TBullet *made = place->addBullet(shot.number, shot.point.x(), shot.point.y(),
                                          quint8(shot.place), shot.timeTenths, -1, false);
+        made->setResetCounter(page);
         order.insert(std::find_if(order.begin(), order.end(),
                                   [&](const TBullet *later) {
-                                      return onPage(later) && later->shotID() > shot.number;
+                                      return later->stage() == stage
+                                          && (later->resetCounter() > page
+                                              || (onPage(later) && later->shotID() > shot.number));
                                   }),
                      made);
         added.append(made);
@@ -193,15 +197,17 @@ void TBulletList::newTargetPage(int target)
         place->newTargetPage();
 }
 
-int TBulletList::placeInStage(int target, int number) const
+int TBulletList::placeInStage(int target, int number, int pagesBack) const
 {
     const TMemberPlace *place = placeByTarget(target);
     if (!place)
         return 0;
     const int stage = place->stage();
+    const int page = place->resetCounter() - pagesBack;
     return 1 + shotsOf(place, [&](const TBullet *shot) {
                return shot->stage() == stage
-                   && (shot->resetCounter() != place->resetCounter() || shot->shotID() < number);
+                   && (shot->resetCounter() < page
+                       || (shot->resetCounter() == page && shot->shotID() < number));
            }).size();
 }
 

@@ -317,7 +317,9 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 6) > 0, kShootingTimeoutMs);
     checkStoredShots();
     QCOMPARE(m_list->shotCountOfStage(kDeaf, kStageMatch), 0);
-    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList{"2"});
+    // It is told that its target takes no shot: its sighting time ran out.
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")),
+             QStringList{"2 refuses"});
     // Its match is not complete, so neither is the relay.
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
 }

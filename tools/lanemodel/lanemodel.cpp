@@ -761,7 +761,7 @@ void Simulation::ruleHeld(int l, bool count)
     lane.ruledNo = lane.ruledNo || !count;
     trace(m_now, l + 1, QStringLiteral("operator: %1 held, %2").arg(held).arg(count ? QStringLiteral("counted")
                                                                                    : QStringLiteral("passed over")));
-    act(l, lane.judge.rule(count), true);
+    act(l, lane.judge.rule(count ? 0 : LaneStart::kNone), true);
 }
 
 void Simulation::checkWord(int l, LaneStart::Word word)
