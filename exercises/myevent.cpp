@@ -207,6 +207,16 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
     // Shots held of a page the target lost are put to the operator at once.
     if (verdict.lostPage && lane && lane->laneStart().holdsShots())
         askRuling(target, false);
+    // A question open on the lane shows what it holds now: nothing (decided
+    // by later answers, or passed over at a page's end) closes it.
+    if (askedShots.contains(target)) {
+        if (lane && lane->laneStart().holdsShots()) {
+            askRuling(target, false);
+        } else {
+            askedShots.remove(target);
+            emit sig_view_ShotsInDoubt(target, {}, false);
+        }
+    }
     // A full page is reset before its target is asked for more; shots held
     // on it wait, so their target keeps them.
     lane = bulletList ? bulletList->placeByTarget(target) : nullptr;

@@ -219,7 +219,8 @@ signals:
     // The lane's shots cannot tell whether they were taken after the START
     // and it has shot its count with them (or STOP came): the operator rules
     // through slot_view_ruleShots. At STOP (atStop) the reading has stopped
-    // and the ruling is awaited before the misses are filled in.
+    // and the ruling is awaited before the misses are filled in. Asked again
+    // when what the lane holds changes; no shots: the question is void.
     void sig_view_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop);
 
 public slots:

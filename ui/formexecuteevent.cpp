@@ -472,6 +472,10 @@ void FormExecuteEvent::slot_myEvent_TargetPageLost(int target, int held)
 void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots,
                                                  bool atStop)
 {
+    if (shots.isEmpty()) {
+        delete m_rulings.take(target).data();
+        return;
+    }
     if (Warnings::testMode()) {
         Warnings::record(QMessageBox::Question, QStringLiteral("Выстрелы под вопросом"),
                          DialogHeldShots::questionText(target, shots, atStop));

@@ -200,8 +200,10 @@ public slots:
                QStringLiteral("%1 %2%3").arg(target).arg(count).arg(repeats ? " repeats" : ""));
     }
     // Recorded, not answered: the lane waits for a ruling.
-    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &, bool atStop)
+    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop)
     {
+        if (shots.isEmpty())
+            return; // the question is void
         record("ShotsInDoubt", QStringLiteral("%1 %2").arg(target).arg(atStop));
     }
 
