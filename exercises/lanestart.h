@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QMap>
+#include <QPair>
 #include <QPoint>
 #include <QVector>
 #include <QtGlobal>
 
+#include <functional>
+#include <map>
 #include <optional>
+#include <tuple>
 
 // What a target answer carries of a shot: its number on the target's page,
 // its point, its place code and its own time (tenths of a second the target
@@ -80,11 +84,66 @@ public:
     // by number, when the page began within origin; empty when some shot has
     // none (the account does not fit).
     std::optional<QMap<int, Span>> bounds(qint64 sinceMs, Span origin) const;
+    // Forgets the bounds of the accounts not asked for since the last call.
+    void sweepBounds();
 
 private:
+    // One shot of an account's page (node 0: the page's beginning, own time
+    // 0): what its own answer and the "no shot" answers say of its moment,
+    // and what is left of that against every other node.
+    struct Node
+    {
+        LaneShot shot;
+        Span given;
+        Span reach;
+    };
+    // What bounds() knows of one account, brought up to date as answers
+    // come rather than worked out anew: a page of a thousand shots is asked
+    // about on every answer.
+    struct Bounds
+    {
+        QVector<Node> nodes; // by number
+        quint64 answersIn = 0; // the serial of the last answer taken in
+        quint64 lackingIn = 0; // m_lackingChanged when last taken in
+        bool built = false;
+        // Once no moment fits some shot, none does while answers only come:
+        // nothing is weighed again until an answer taken in goes.
+        bool fits = true;
+        bool used = true;    // asked for since the last sweep
+        bool spansDue = true;
+        QMap<int, Span> spans;
+        // What the answer of undoSerial changed (0: none that can be undone):
+        // the node it added, and the reach of the others before.
+        quint64 undoSerial = 0;
+        bool undoNode = false;
+        QVector<QPair<int, Span>> undo;
+    };
+    using BoundsKey = std::tuple<qint64, qint64, qint64>; // sinceMs, origin
+
+    // From every answer since sinceMs: a pass along the page for each shot.
+    void build(Bounds &b, qint64 sinceMs) const;
+    // Takes in what came since: a pass along the page for each new shot.
+    void bringUp(Bounds &b, qint64 sinceMs) const;
+    // A shot above every one taken in; undoable when it is the answer read last.
+    void appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const;
+    // A "no shot" answer puts node k no earlier than from.
+    void tighten(Bounds &b, int k, qint64 from) const;
+    // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
+    void unbuildWith(quint64 serial, qint64 atMs);
+    void dropAnswers(const std::function<bool(const Answer &)> &drops);
+    void noteHighest();
+
     QVector<Answer> m_answers;   // in the order read
+    QVector<quint64> m_serials;  // of m_answers: grows with each one added
+    quint64 m_lastSerial = 0;
+    int m_highest = 0;           // the highest number answered
     QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
+    // Counts the changes of m_lacking at or below a number answered: they
+    // may bound shots the accounts took in already.
+    quint64 m_lackingChanged = 0;
     QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
+    // A cache of what the trace holds, so bounds() stays const to its callers.
+    mutable std::map<BoundsKey, Bounds> m_bounds;
 };
 
 // Whether one lane's target took the last START of the whole line (the one
