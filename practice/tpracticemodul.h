@@ -156,6 +156,10 @@ public:
 signals:
     // A storage failure, with its StorageError code.
     void errorSQL(int err);
+    // The roster's file was removed or replaced while open (StorageWord
+    // StorageFileRewritten or StorageFileGone), as TUserModul::sig_storage.
+    void sig_storage(int word, const QString &file, const QSqlError &failure,
+                     const QString &keptAside);
 
 private:
     void reportError(int code);

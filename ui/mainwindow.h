@@ -134,8 +134,11 @@ private slots:
     // Total pages and printing.
     void slot_PrintEvent();
     void slot_PrintCompetition();
-    // Storage: match shots refused by the database, and stored again.
-    void slot_userModul_shotStorage(bool stored, const QSqlError &failure);
+    // Storage: what the modules tell of their files (StorageWord): refused
+    // writes that wait, and stored again; a file removed or replaced while
+    // open, written again or not.
+    void slot_storage(int word, const QString &file, const QSqlError &failure,
+                      const QString &keptAside);
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -200,7 +203,8 @@ private:
     // A database that could not be opened or made while the modules were
     // built is told to the operator once the window runs.
     void warnStartupStorageErrors();
-    // Boxes for each change of shotStorage until the operator has heard the latest.
+    // Boxes for each change of shotStorage until the operator has heard the
+    // latest, and for each file lost.
     void tellShotStorage();
     void preparePracticeEvent();
     void leavePracticeRun();
@@ -265,9 +269,11 @@ private:
     // What the operator has heard about the storing of match shots.
     struct ShotStorage
     {
-        bool stored = true;    // the module's latest word
+        int waiting = 0;       // the module's latest word: what waits (StorageWaitFlags)
         QSqlError failure;     // and its cause
-        bool told = true;      // what the last box said
+        QString file;          // the file refusing
+        int told = 0;          // what the boxes said waits
+        QList<QPair<QString, QString>> fileBoxes; // files lost: title, text, not shown yet
         bool telling = false;  // a box is queued or open
     } shotStorage;
     // Next on the competitions page came while the shot-count check of the
