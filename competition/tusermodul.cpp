@@ -68,9 +68,10 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
             &TMembers::slot_MemberChecked);
     connect(m_db, &TdbAccessor::errorSQL, this, &TUserModul::errorSQL);
     connect(m_db, &TdbAccessor::fileLost, this, [this](bool rewritten, const QString &keptAside) {
-        emit sig_storage(rewritten ? StorageFileRewritten : StorageFileGone,
-                         TdbAccessor::databasePath(), rewritten ? QSqlError() : m_db->lastFailure(),
-                         keptAside);
+        if (rewritten)
+            emit sig_storage(StorageFileRewritten, TdbAccessor::databasePath(), QSqlError(),
+                             keptAside);
+        updateShotStorage();
     });
     if (earlyError != NoError)
         errorSQL(earlyError);
@@ -320,7 +321,7 @@ void TUserModul::updateShotStorage()
     // One word when storing stops and one when nothing waits any more: a
     // lane is asked for a refused shot many times a second while the other
     // lanes' shots may be stored, and a list tries its own writes again.
-    int waiting = StorageNothingWaits;
+    int waiting = m_db->isFileLost() ? StorageFileGone : StorageNothingWaits;
     for (const TBulletList *list : qAsConst(m_bulletLists)) {
         if (list->hasWaitingShotWrites())
             waiting |= StorageShotsWait;

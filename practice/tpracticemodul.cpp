@@ -43,8 +43,10 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     m_members = std::make_unique<TMembersPractice>(m_db, false);
     connect(m_members.get(), &TMembersPractice::sig_fileLost, this,
             [this](bool rewritten, const QString &keptAside, const QSqlError &failure) {
-                emit sig_storage(rewritten ? StorageFileRewritten : StorageFileGone,
-                                 databasePath(), failure, keptAside);
+                if (rewritten)
+                    emit sig_storage(StorageFileRewritten, databasePath(), failure, keptAside);
+                emit sig_storage(rewritten ? StorageNothingWaits : StorageFileGone, databasePath(),
+                                 failure, QString());
             });
     m_usedShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), true);
     m_freeShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), false);

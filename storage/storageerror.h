@@ -16,14 +16,14 @@ enum StorageError {
 // What a module tells the operator about its file, through the main
 // window's one storage slot: what waits to be written (flags, 0 once
 // nothing waits any more), or that the file went while the program had it
-// open.
+// open and was written again.
 enum StorageWord {
     StorageNothingWaits = 0,
     StorageShotsWait = 1,      // shots or their changes refused, waiting
     StorageResetWaits = 2,     // a delete of a member's shots refused, waiting
-    StorageWaitFlags = StorageShotsWait | StorageResetWaits,
-    StorageFileRewritten = 4,  // removed or replaced, and written again
-    StorageFileGone = 8,       // removed or replaced, and not written again yet
+    StorageFileGone = 4,       // removed or replaced while open and not written again: writes wait
+    StorageWaitFlags = StorageShotsWait | StorageResetWaits | StorageFileGone,
+    StorageFileRewritten = 8,  // removed or replaced while open, and written again (once)
 };
 
 // Empty for any other code.

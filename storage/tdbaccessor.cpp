@@ -73,9 +73,10 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     });
     m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
     m_db.setDatabaseName(databasePath());
-    const QStringList before = SideFiles::existing(databasePath());
     m_fileWasThere = ensureSchema();
-    noteMadeSideFiles(before);
+    // Those there at start were left by a program killed while the file was
+    // read-only (one range program works a run folder): as read-only as ours.
+    noteMadeSideFiles({});
 }
 
 TdbAccessor::~TdbAccessor()

@@ -71,6 +71,9 @@ public:
     // Imports another script; for callers that keep their schema elsewhere.
     bool importDB(const QString &scriptPath);
     bool isError() const { return m_errorFlag; }
+    // The file was removed or replaced while open and is not written again
+    // yet: statements are refused (fileLost).
+    bool isFileLost() const { return m_fileLost; }
     // The file takes writes: a harmless write in a transaction that is
     // rolled back. A file SQLite could open only read-only (no right to
     // write it) opens and reads as any other; this tells it at start, before
@@ -256,9 +259,9 @@ private:
     bool m_reopenPending = false;
     QElapsedTimer m_sinceReopen; // since the last open that was tried
     QString m_fileAtOpen; // SideFiles::stamp at the last open that was tried
-    // Side files of the database our connection made: made while the file
-    // was read-only they are read-only too, and are given the file's mode
-    // when it is writable again, before the next open.
+    // Side files of the database our connection made, or found at start:
+    // made while the file was read-only they are read-only too, and are
+    // given the file's mode when it is writable again, before the next open.
     QStringList m_madeSideFiles;
     // The file was opened or made: a failed open that finds none names it
     // as taken away.

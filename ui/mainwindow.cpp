@@ -145,19 +145,11 @@ void MainWindow::slot_storage(int word, const QString &file, const QSqlError &fa
             text += QStringLiteral("\nФайл, найденный на его месте, сохранён как %1.")
                         .arg(QDir::toNativeSeparators(keptAside));
         }
-        shotStorage.fileBoxes.append({QStringLiteral("Файл Базы Данных записан заново"), text});
-    } else if (word == StorageFileGone) {
-        const StorageCause why = storageFailureCause(failure);
-        shotStorage.fileBoxes.append(
-            {QStringLiteral("Файл Базы Данных удалён!"),
-             QStringLiteral("Файл %1: %2.\n%3\nЗаписи ждут, как при отказе записи: выстрелы "
-                            "мишени хранят, программа запрашивает их снова и запишет всё в "
-                            "файл, как только сможет записать его заново.")
-                 .arg(path, why.cause, why.remedy)});
+        shotStorage.news.append({QStringLiteral("Файл Базы Данных записан заново"), text});
     } else {
-        shotStorage.waiting = word & StorageWaitFlags;
-        shotStorage.failure = failure;
-        shotStorage.file = path;
+        FileTold &state = shotStorage.files[path];
+        state.waiting = word & StorageWaitFlags;
+        state.failure = failure;
     }
     // Told from the event loop, not from inside the write of a shot, whose
     // lane the box's own loop goes on serving. A change while a box is
@@ -171,18 +163,34 @@ void MainWindow::slot_storage(int word, const QString &file, const QSqlError &fa
 
 void MainWindow::tellShotStorage()
 {
-    while (!shotStorage.fileBoxes.isEmpty() || shotStorage.told != shotStorage.waiting) {
-        if (!shotStorage.fileBoxes.isEmpty()) {
-            const QPair<QString, QString> box = shotStorage.fileBoxes.takeFirst();
+    const auto changed = [this] {
+        for (auto it = shotStorage.files.cbegin(); it != shotStorage.files.cend(); ++it) {
+            if (it->told != it->waiting)
+                return it.key();
+        }
+        return QString();
+    };
+    for (QString file = changed(); !shotStorage.news.isEmpty() || !file.isEmpty();
+         file = changed()) {
+        if (!shotStorage.news.isEmpty()) {
+            const QPair<QString, QString> box = shotStorage.news.takeFirst();
             Warnings::warning(this, box.first, box.second);
             continue;
         }
-        const int before = shotStorage.told;
-        shotStorage.told = shotStorage.waiting;
-        const int fresh = shotStorage.told & ~before;
-        const QString &file = shotStorage.file;
-        const StorageCause why = storageFailureCause(shotStorage.failure);
-        if (fresh & StorageShotsWait) {
+        FileTold &state = shotStorage.files[file];
+        const int before = state.told;
+        state.told = state.waiting;
+        const int fresh = state.told & ~before;
+        const StorageCause why = storageFailureCause(state.failure);
+        if (fresh & StorageFileGone) {
+            // It says that writes wait: no word of refused shots after it.
+            Warnings::warning(
+                this, QStringLiteral("Файл Базы Данных удалён!"),
+                QStringLiteral("Файл %1: %2.\n%3\nЗаписи ждут, как при отказе записи: выстрелы "
+                               "мишени хранят, программа запрашивает их снова и запишет всё в "
+                               "файл, как только сможет записать его заново.")
+                    .arg(file, why.cause, why.remedy));
+        } else if ((fresh & StorageShotsWait) && !(state.told & StorageFileGone)) {
             Warnings::warning(
                 this, QStringLiteral("Выстрелы не записываются!"),
                 QStringLiteral("Выстрел не записан в файл Базы Данных %1: %2.\n%3\n"
@@ -200,7 +208,8 @@ void MainWindow::tellShotStorage()
                                "устранена. Закрытая раньше программа оставит прежние выстрелы "
                                "в файле целиком, и вопрос о них будет задан снова.")
                     .arg(file, why.cause, why.remedy));
-        } else if (shotStorage.told == StorageNothingWaits) {
+        } else if (state.told == StorageNothingWaits && (before & ~StorageFileGone)) {
+            // A file written again was told by its own box.
             const QString text = before & StorageShotsWait
                 ? QStringLiteral("Запись в файл Базы Данных %1 снова работает: выстрелы, "
                                  "ожидавшие записи, запрашиваются у мишеней и записываются.")

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QSqlError>
 #include <QString>
 
@@ -267,13 +268,16 @@ private:
     // one shown first.
     QList<QPair<QString, QString>> startupBoxes;
     // What the operator has heard about the storing of match shots.
-    struct ShotStorage
+    struct FileTold
     {
         int waiting = 0;       // the module's latest word: what waits (StorageWaitFlags)
         QSqlError failure;     // and its cause
-        QString file;          // the file refusing
         int told = 0;          // what the boxes said waits
-        QList<QPair<QString, QString>> fileBoxes; // files lost: title, text, not shown yet
+    };
+    struct ShotStorage
+    {
+        QMap<QString, FileTold> files; // by the file's path as shown
+        QList<QPair<QString, QString>> news; // files written again: title, text, not shown yet
         bool telling = false;  // a box is queued or open
     } shotStorage;
     // Next on the competitions page came while the shot-count check of the
