@@ -63,6 +63,9 @@ private:
     // The recovery program started on this run folder, running that test
     // function of its own, with the test's simulator.
     bool startProgram(QProcess &program, const QString &function);
+    // A new competition on the range's lanes 1 and 2, its two members' relay
+    // on the current relay page; the members, none when a step failed.
+    QList<int> openTwoMemberRelay();
     // Opens the stored competition from the welcome page: the question
     // about the unfinished exercise shows, with the first member's name.
     bool openWithQuestion(int competition);
@@ -96,6 +99,17 @@ bool TestRecovery::startProgram(QProcess &program, const QString &function)
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(RECOVERY_PROGRAM_PATH, {function});
     return program.waitForStarted();
+}
+
+QList<int> TestRecovery::openTwoMemberRelay()
+{
+    if (!startRange(kLanes) || createCompetition(kRifle60, "Кубок") <= 0)
+        return {};
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    if (members.contains(-1) || !click("pBNext") || !openCurrentRelay())
+        return {};
+    return members;
 }
 
 bool TestRecovery::openWithQuestion(int competition)
@@ -284,13 +298,8 @@ void TestRecovery::closedDuringTheMatch_data()
 void TestRecovery::closedDuringTheMatch()
 {
     QFETCH(int, paceMs);
-    QVERIFY(startRange(kLanes));
-    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
-    const QList<int> members{addNewMember("Иван", "Петров", 1),
-                             addNewMember("Анна", "Смирнова", 2)};
-    QVERIFY(!members.contains(-1));
-    QVERIFY(click("pBNext"));
-    QVERIFY(openCurrentRelay());
+    const QList<int> members = openTwoMemberRelay();
+    QVERIFY(!members.isEmpty());
     QVERIFY(click("pBNext"));
     QVERIFY(startSighting());
     QVERIFY(startMatch());
@@ -496,13 +505,8 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
         QVERIFY2(OrdinaryUser::runCurrentTest(&output), output.constData());
         return;
     }
-    QVERIFY(startRange(kLanes));
-    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
-    const QList<int> members{addNewMember("Иван", "Петров", 1),
-                             addNewMember("Анна", "Смирнова", 2)};
-    QVERIFY(!members.contains(-1));
-    QVERIFY(click("pBNext"));
-    QVERIFY(openCurrentRelay());
+    const QList<int> members = openTwoMemberRelay();
+    QVERIFY(!members.isEmpty());
     const int event = userModul()->currentCompetition()->event(0)->id();
     const QString path = TdbAccessor::databasePath();
     const QString folder = QFileInfo(path).absolutePath();
