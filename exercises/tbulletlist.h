@@ -112,7 +112,15 @@ public:
     TBullet *addShotFromTarget(int memberID, int number, int x, int y, quint8 positionCode,
                                int time, int fine);
     void addMisses(int memberID, int count, int fine);
-    void deleteShotsOfMember(int memberID);
+    // Every shot of the member in the exercise and its rows, all of them in
+    // one statement; true when the rows are gone now, false when their
+    // delete waits (TShotWrites::deleteMemberRows) and sig_memberShotsGone
+    // says when they are.
+    bool deleteShotsOfMember(int memberID);
+    // The delete of the member's rows waits.
+    bool memberShotsWaitDelete(int memberID) const { return m_writes->memberRowsWait(memberID); }
+    bool hasWaitingMemberDeletes() const { return m_writes->hasWaitingMemberRows(); }
+    bool hasWaitingShotWrites() const { return m_writes->hasWaitingShots(); }
     // 0 no match shot, 1 fewer than limit, 2 limit or more.
     int shotState(int memberID, int limit) const;
     int shotCountOfMember(int memberID) const;
@@ -166,6 +174,8 @@ signals:
     // is not in the list, so its lane is asked for it again until it is
     // stored; the list's own writes (misses, purges) are tried again here.
     void sig_writesWaiting(bool waiting);
+    // The rows of the member that deleteShotsOfMember deleted are gone.
+    void sig_memberShotsGone(int memberID);
 
 private:
     template <class Model>

@@ -98,24 +98,24 @@ void TBulletList::addMisses(int memberID, int count, int fine)
         refreshPlace(place, place->stage() == TMemberPlace::kMatch);
 }
 
-void TBulletList::deleteShotsOfMember(int memberID)
+bool TBulletList::deleteShotsOfMember(int memberID)
 {
+    // Out of memory first: a write of theirs that waits goes with them.
     if (TMemberPlace *place = placeByMemberId(memberID)) {
-        for (const TBullet *shot : place->shots())
-            m_writes->deleteRow(shot);
         place->resetAll();
         refreshAll(true);
-        return;
     }
     for (auto it = m_offlineShots.begin(); it != m_offlineShots.end();) {
-        TBullet *shot = *it;
-        if (shot->memberID() == memberID && m_writes->tryDelete(shot)) {
-            delete shot;
+        if ((*it)->memberID() == memberID) {
+            delete *it;
             it = m_offlineShots.erase(it);
         } else {
             ++it;
         }
     }
+    // The rows go all at once, or wait whole; a reload meanwhile leaves
+    // them unread.
+    return m_writes->deleteMemberRows(memberID);
 }
 
 int TBulletList::shotState(int memberID, int limit) const
