@@ -680,7 +680,14 @@ LaneStart::Word LaneStart::missedWord()
 {
     // Only once no account of this START is left: nor a page begun in a
     // silence after it (switched off and on, it may have taken the START).
-    if (!judged() || m_newFits || !m_keptFits || m_silenceFits || m_toldMissed)
+    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+        return Word::None;
+    // Switched off and on after this START went out, it may have taken it.
+    const bool silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
+        const Span after{std::max(a.origin.from, m_startMs - kStartSlackMs), a.origin.to};
+        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
+    });
+    if (silenceFits)
         return Word::None;
     m_toldMissed = true;
     return Word::Missed;
@@ -743,11 +750,6 @@ LaneStart::Judgement LaneStart::weigh()
             judgement.earlier.append(*spans);
     }
     m_keptFits = !judgement.earlier.isEmpty();
-    // Switched off and on after this START went out, it may have taken it.
-    m_silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
-        const Span after{std::max(a.origin.from, m_startMs - kStartSlackMs), a.origin.to};
-        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
-    });
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!m_newFits && !m_keptFits) {

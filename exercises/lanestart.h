@@ -386,7 +386,6 @@ private:
     qint64 m_startMs = -1;
     bool m_newFits = true;        // this START's account fits
     bool m_keptFits = true;       // an earlier account fits
-    bool m_silenceFits = false;   // so does a page begun in a silence that may follow this START
     bool m_heard = true;
     bool m_unheard = false;       // silent around this START
     bool m_silentInPage = false;  // silent since the page's START

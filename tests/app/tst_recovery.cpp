@@ -490,10 +490,11 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
     QTest::newRow("replaced by an older copy") << "replaced" << QStringList{rewritten};
     // Its folder taken away with it, and the practice roster's file too:
     // nothing can be written there until the folder is made again, and the
-    // shots wait meanwhile. Each file is told of twice, the shots once.
+    // shots wait meanwhile. Each file is told of twice; the shots once, when
+    // one came while the folder was away (on a busy machine none may).
     const QString gone = "Файл Базы Данных удалён!";
     QTest::newRow("its folder taken away, then made again")
-        << "folder" << QStringList{gone, gone, rewritten, rewritten, "Выстрелы снова записываются"};
+        << "folder" << QStringList{gone, gone, rewritten, rewritten};
 }
 
 void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
@@ -516,8 +517,15 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
     // In the order they came: the two files' are told apart by the path.
     const auto boxes = [boxesBefore] {
         QStringList titles;
-        for (const Warnings::Shown &box : Warnings::shown().mid(boxesBefore))
+        bool storedAgain = false;
+        for (const Warnings::Shown &box : Warnings::shown().mid(boxesBefore)) {
+            // Told at most once, whether shots waited or not.
+            if (box.title == QStringLiteral("Выстрелы снова записываются") && !storedAgain) {
+                storedAgain = true;
+                continue;
+            }
             titles << box.title;
+        }
         std::sort(titles.begin(), titles.end());
         return titles;
     };
@@ -548,10 +556,11 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
                          .value(0)
                          .value(0)
                          .toString()));
+    if (how == "folder")
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QFileInfo(folder, DataPaths::kShootersDb).filePath()),
+                                 kTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(boxes(), told, kTimeoutMs);
     const QList<Warnings::Shown> shown = takeWarnings();
-    if (how == "folder")
-        QVERIFY(QFile::exists(QFileInfo(folder, DataPaths::kShootersDb).filePath()));
     if (how == "replaced") {
         // The copy put in its place is kept beside it, and the box says where.
         const QStringList kept =
