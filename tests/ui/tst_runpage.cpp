@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QtTest>
@@ -21,6 +22,7 @@
 #include "tpracticedelegate.h"
 #include "tpracticemodul.h"
 #include "tseries.h"
+#include "warnings.h"
 
 namespace {
 
@@ -56,6 +58,8 @@ private slots:
     void competitionSetup();
     void exerciseCalls_data();
     void exerciseCalls();
+    void laneWords_data();
+    void laneWords();
     void aShotRepaintsItsRow();
     void shootOffButtons();
     void deletedListIsLetGo();
@@ -257,6 +261,35 @@ void TestRunPage::exerciseCalls()
     QCOMPARE(child<QPushButton>("pbStart")->text(), button);
     QCOMPARE(text("l_time"), clock);
     QCOMPARE(shown("f_mode") ? text("l_mode") : QStringLiteral("hidden"), mode);
+}
+
+void TestRunPage::laneWords_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("cannotTell");
+    // Held shots of a lane that may well have taken every START (shots just
+    // like the earlier page's): no "not started" in the title.
+    QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true;
+    QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Нет связи с мишенью!"
+                                             << true;
+    // Nothing but repeats: no "cannot tell" of shots that are not new.
+    QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false;
+}
+
+void TestRunPage::laneWords()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, title);
+    QFETCH(bool, cannotTell);
+    Warnings::setTestMode(true);
+    const auto boxesBack = qScopeGuard([] { Warnings::setTestMode(false); });
+    Warnings::clear();
+    call(entry);
+    QTRY_COMPARE(Warnings::shown().size(), 1);
+    QCOMPARE(Warnings::last().title, title);
+    QVERIFY(Warnings::last().text.contains(QStringLiteral("мишен")));
+    QCOMPARE(Warnings::last().text.contains(QStringLiteral("нельзя узнать")), cannotTell);
 }
 
 void TestRunPage::aShotRepaintsItsRow()

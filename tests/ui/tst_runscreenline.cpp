@@ -11,12 +11,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QtTest>
 
 #include <memory>
 
 #include "appstyle.h"
+#include "dialogheldshots.h"
 #include "exerciseclock.h"
 #include "formexecuteevent.h"
 #include "myevent.h"
@@ -316,16 +318,24 @@ void TestRunScreenLine::threePositionsStopped()
     QVERIFY(QTest::qWaitFor([&] { return m_line->pollsFor(kHeld, 3) > pollsBefore; }, kTimeoutMs));
     QCOMPARE(m_list->shotCountOfStage(kHeld, kMatch), 0);
 
-    // STOP asks about lane 2's held shots; passed over, they are among the
-    // misses that fill every lane's match.
+    // STOP asks about lane 2's held shots; both were fired after the match
+    // START, so the official counts them from the first, and misses fill
+    // every lane's match.
     Warnings::clear();
-    Warnings::setNextAnswer(QMessageBox::No);
+    DialogHeldShots::setTestRuling([](int target, const QList<HeldShot> &held) {
+        return target == kHeld && held.size() == 2 ? 0 : LaneStart::kNone;
+    });
+    const auto noRuling = qScopeGuard([] { DialogHeldShots::setTestRuling({}); });
     QVERIFY(press("pbStop"));
     QTRY_VERIFY_WITH_TIMEOUT(shown("pBNext"), kTimeoutMs);
     QVERIFY(!shown("pbStart") && !shown("pb_Print"));
     for (int lane : kLanes)
         QCOMPARE(m_list->shotCountOfStage(lane, kMatch), kThreePositionShots);
-    QCOMPARE(m_list->placeByTarget(kHeld)->totalInt(), 0);
+    // Counted in their places: the two shots first, then the misses.
+    const TMemberPlace *held = m_list->placeByTarget(kHeld);
+    QCOMPARE(held->bulletAt(1, kMatch)->point(), QPoint(100, 100));
+    QCOMPARE(held->bulletAt(2, kMatch)->point(), QPoint(120, 80));
+    QVERIFY(held->totalInt() > 0);
     QCOMPARE(Warnings::shown().size(), 1);
     QCOMPARE(Warnings::last().title, QStringLiteral("Выстрелы под вопросом"));
     QCOMPARE(Warnings::last().text.count(QStringLiteral("выстрел ")), 2);
