@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <queue>
+#include <utility>
 #include <vector>
 
-#include "lanepoll.h"
+#include "busframe.h"
+#include "busline.h"
+#include "emuproc.h"
 #include "lanestart.h"
 #include "modelroad.h"
 #include "modeltarget.h"
@@ -49,8 +53,7 @@
 //                word given for the lane in the page.
 // FalseMissed    A lane is told that it did not take the START (Missed, or
 //                Withdrawn: its stored shots were earlier ones) only when
-//                its target took no copy of that START (a lane whose power
-//                was cut during the page is not held to it).
+//                its target took no copy of that START, power cut or not.
 // RightHeld      When a page ends (a sighting too), every right shot that
 //                the program read and that the answers it read prove taken
 //                after the START is stored, whatever was said. Read: an
@@ -81,6 +84,16 @@
 //                target held then.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
+// FalseWord      Every other word holds against the road: Unheard only
+//                when the lane's polls went unanswered for as long as the
+//                bus master takes to call it silent, between the START
+//                before this one and the word; InDoubt and Unheard only
+//                while it holds shots; a verdict that withdraws says as
+//                wrong (taken before the START) at least the rows that
+//                equal only earlier shots, and holds again at least those
+//                that equal only right ones; every shot held for the
+//                operator (doubts()) is one the target recorded, once, and
+//                not also stored for the page.
 // Unended        A rifle match's relay ends when every lane has its count
 //                (stored and held shots; held ones are ruled on at once).
 //                At a STOP the relay did not reach, a lane is at fault
@@ -111,23 +124,32 @@ QString invariantName(Invariant invariant)
     case Invariant::FalseLost: return QStringLiteral("\"lost its page\" of a target that kept it");
     case Invariant::TwoStories: return QStringLiteral("two stories of one START");
     case Invariant::Unended: return QStringLiteral("relay not ended by a lane that could have its count");
+    case Invariant::FalseWord: return QStringLiteral("a word or a held shot the road contradicts");
     }
     return {};
 }
 
 namespace {
 
-// The bus's cadence: the poll, its answer, a gap; ~26 ms a lane, ~265 ms for 10.
-// Everything a target answers is what it holds at the poll's moment.
-constexpr qint64 kPollGapMinMs = 4;
-constexpr qint64 kPollGapMaxMs = 8;
+// The bus master's own loop runs the line, with gaps shorter than the
+// range's (a poll ~26 ms after the last write, ~265 ms for 10 lanes), so
+// that late answers cross later writes now and then. Everything a target
+// answers is what it holds at the poll's moment.
+constexpr BusGaps kModelGaps{25, 25, 26};
+// A wait of the bus master's loop ends up to this much late.
+constexpr qint64 kWaitLateMaxMs = 2;
 constexpr qint64 kAnswerMinMs = 14;
 constexpr qint64 kAnswerMaxMs = 24;
 constexpr qint64 kSlowAnswerMaxMs = 60;
-constexpr qint64 kPollTimeoutMs = 70;
-constexpr qint64 kIdleMs = 50;
 constexpr int kStartCopies = 3;
-constexpr qint64 kStartCopyGapMs = 25;
+constexpr qint64 kStartCopyGapMs = kModelGaps.commandMs;
+// The bus master finds its lanes and sets them up before the road begins.
+constexpr qint64 kBusSetUpMs = 3000;
+// A road whose last page never ends is cut off this long after its plan ends.
+constexpr qint64 kOverrunMs = 600000;
+constexpr int kCrcBytes = 2;
+// A shot answer: twelve bytes of shot and the CRC (the port checked it).
+constexpr int kShotAnswerBytes = 14;
 // A program too busy to read what the bus reported.
 constexpr qint64 kBusyDelayMinMs = 100;
 constexpr qint64 kBusyDelayMaxMs = 800;
@@ -145,7 +167,7 @@ constexpr int kCopiesKept = 4;
 // A proof with this margin is one LaneStart can make (own times taken as it
 // takes them, by leastApart()).
 constexpr qint64 kProofMarginMs = LaneStart::kSeenSlackMs - 1 + (kStartCopies - 1) * kStartCopyGapMs
-    + kPollGapMaxMs + kBusyDelayMaxMs;
+    + kModelGaps.pollMs + kBusyDelayMaxMs;
 // A shot read is stored within this when its answers prove it: LaneStart
 // may ask for it once more (one answer may be a late copy), the next poll
 // a cycle of ten lanes with lost answers later, each read a busy program's
@@ -216,8 +238,7 @@ struct Seen
 struct Given
 {
     qint64 atMs = 0;
-    bool isShot = false;
-    LaneShot shot;
+    QByteArray frame;
 };
 
 struct Lane
@@ -226,8 +247,6 @@ struct Lane
     Lane(const LanePlan &plan, qint64 originMs) : plan(plan), target(plan.driftPpm, originMs) {}
     LanePlan plan;
     ModelTarget target;
-    // the bus master's view
-    LanePoll poll;
     QVector<Given> given; // its last answers, for late copies
     // the program's view
     LaneStart judge;
@@ -243,6 +262,10 @@ struct Lane
     qint64 subBeganMs = 0; // the list's page began: the START confirmed, or a page lost
     QVector<qint64> silentMs; // when the program was told it went silent
     QVector<bool> tookStart; // by stage: the target took a copy of it
+    // Stretches its polls went unanswered (deaf, off, answers lost or
+    // garbled) for as long as the bus master takes to call a lane silent.
+    QVector<Interval> unanswered;
+    qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
     int tracedLacking = 0;
     int stuckNumber = 0;
     qint64 stuckSinceMs = 0;
@@ -264,16 +287,17 @@ struct Lane
     }
 };
 
-enum class Kind { Fire, PowerOff, PowerOn, StartCopy, StageEnd, BusSlot, BusRead, Deliver };
+enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver };
 
 struct Event
 {
     qint64 at = 0;
     quint64 seq = 0;
-    Kind kind = Kind::BusSlot;
+    Kind kind = Kind::Deliver;
     int lane = 0;
     int stage = 0;
     int index = 0;
+    QByteArray frame; // an answer on the line
     bool operator>(const Event &o) const { return at != o.at ? at > o.at : seq > o.seq; }
 };
 
@@ -287,16 +311,10 @@ struct Report
     int stage = 0;
 };
 
-// An answer on its way to the bus master.
-struct InFlight
-{
-    int lane = 0;
-    bool noise = false;
-    bool isShot = false;
-    LaneShot shot;
-};
-
-class Simulation
+// The line and the time of the bus master's own loop: its waits run the
+// road's events, its writes reach the model's targets, whose answers it is
+// handed back as the port set hands them.
+class Simulation : public BusLine, public BusClock
 {
 public:
     Simulation(quint64 seed, const Options &options)
@@ -315,15 +333,33 @@ public:
             m_lanes.last().pageBegan = {originMs};
         }
         m_ended.fill(false, m_road.stages.size());
+        m_now = -kBusSetUpMs;
+        m_busOriginMs = m_now;
+        m_bus = std::make_unique<EMUProc>(this, this, 1, m_lanes.size());
+        m_bus->setGaps(kModelGaps);
+        wireBus();
     }
 
     Outcome run();
 
+    // The bus master's line and clock.
+    bool write(const QByteArray &frame, bool check) override;
+    bool findConverters() override { return true; }
+    int refindPort(int) override { return 1; }
+    int findMissing() override { return 1; }
+    void flush(int) override {}
+    qint64 nsecsElapsed() const override { return (m_now - m_busOriginMs) * 1000000; }
+    void wait(int ms) override;
+
 private:
-    void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0)
+    void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
-        m_events.push({at, m_seq++, kind, lane, stage, index});
+        m_events.push({at, m_seq++, kind, lane, stage, index, frame});
     }
+    void handle(const Event &e);
+    void wireBus();
+    void answerOnLine(int lane, const QByteArray &answer);
+    int wanted(int lane) const { return m_bus->findMember(lane + 1)->poll.wanted(); }
     void trace(qint64 at, int lane, const QString &text)
     {
         if (m_trace)
@@ -343,10 +379,9 @@ private:
     }
 
     void fire(int lane, int stage, int index);
-    void startCopy(int stage, int copy);
+    void startRequest(int stage);
+    void startWritten(int address);
     void endStage(int stage);
-    void busSlot();
-    void busRead();
     void report(const Report &r, qint64 readMs);
     void deliver();
     void act(int lane, const LaneStart::Verdict &verdict, bool ruled = false);
@@ -357,6 +392,7 @@ private:
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
+    void checkHeld(int lane);
     void checkLost(int lane);
     bool rightContent(int lane, int stage, const Content &c) const;
     bool earlierContent(int lane, int stage, const Content &c) const;
@@ -381,8 +417,9 @@ private:
     QVector<Lane> m_lanes;
     QVector<Fired> m_fired;
     QVector<bool> m_ended;
-    int m_nextLane = 0;
-    InFlight m_inFlight;
+    std::unique_ptr<EMUProc> m_bus; // after everything its waits and writes reach
+    qint64 m_busOriginMs = 0;
+    int m_startPending = -1; // the START asked for, until its first confirmation
     std::deque<Report> m_reports;
     std::deque<Seen> m_truths; // of each report, when the bus read it
     qint64 m_lastDeliverMs = 0;
@@ -399,8 +436,7 @@ Outcome Simulation::run()
             for (int i = 0; i < stage.shots.at(l).size(); ++i)
                 schedule(stage.shots.at(l).at(i).atMs, Kind::Fire, l, s, i);
         }
-        for (int c = 0; c < kStartCopies; ++c)
-            schedule(stage.startMs + c * kStartCopyGapMs, Kind::StartCopy, 0, s, c);
+        schedule(stage.startMs, Kind::StartRequest, 0, s);
         schedule(stage.endMs, Kind::StageEnd, 0, s);
     }
     for (int l = 0; l < m_lanes.size(); ++l) {
@@ -409,32 +445,145 @@ Outcome Simulation::run()
             schedule(off.to, Kind::PowerOn, l);
         }
     }
-    schedule(0, Kind::BusSlot);
-    while (!m_events.empty() && !m_finished) {
-        const Event e = m_events.top();
-        m_events.pop();
-        m_now = e.at;
-        switch (e.kind) {
-        case Kind::Fire: fire(e.lane, e.stage, e.index); break;
-        case Kind::PowerOff: trace(m_now, e.lane + 1, QStringLiteral("power off")); break;
-        case Kind::PowerOn: {
-            Lane &lane = m_lanes[e.lane];
-            for (const TargetShot &shot : lane.target.page())
-                m_fired[shot.id].lostMs = m_now;
-            lane.target.powerUp(m_now);
-            newPage(e.lane);
-            trace(m_now, e.lane + 1, QStringLiteral("power back, page empty"));
-            break;
-        }
-        case Kind::StartCopy: startCopy(e.stage, e.index); break;
-        case Kind::StageEnd: endStage(e.stage); break;
-        case Kind::BusSlot: busSlot(); break;
-        case Kind::BusRead: busRead(); break;
-        case Kind::Deliver: deliver(); break;
-        }
+    // The relay's lanes, as the main window gives them: the bus master
+    // looks for their targets and sets them up, then serves the exercise.
+    for (int l = 0; l < m_lanes.size(); ++l) {
+        const int firstLast = m_lanes.size() == 1 ? 3 : l == 0 ? 0 : l + 1 == m_lanes.size() ? 2 : 1;
+        m_bus->slot_view_AddMember(l + 1, l + 1, QString(), QString(), firstLast);
     }
+    m_bus->process();
     m_out.simulatedMs = m_now;
     return m_out;
+}
+
+void Simulation::wait(int ms)
+{
+    const qint64 until = m_now + ms + m_rng.range(0, kWaitLateMaxMs);
+    while (!m_finished && !m_events.empty() && m_events.top().at <= until) {
+        const Event e = m_events.top();
+        m_events.pop();
+        m_now = std::max(m_now, e.at);
+        handle(e);
+    }
+    m_now = std::max(m_now, until);
+    if (!m_finished && m_now > m_road.stages.last().endMs + kOverrunMs)
+        m_finished = true;
+    if (m_finished)
+        m_bus->stop();
+}
+
+void Simulation::handle(const Event &e)
+{
+    switch (e.kind) {
+    case Kind::Fire: fire(e.lane, e.stage, e.index); break;
+    case Kind::PowerOff: trace(m_now, e.lane + 1, QStringLiteral("power off")); break;
+    case Kind::PowerOn: {
+        Lane &lane = m_lanes[e.lane];
+        for (const TargetShot &shot : lane.target.page())
+            m_fired[shot.id].lostMs = m_now;
+        lane.target.powerUp(m_now);
+        newPage(e.lane);
+        trace(m_now, e.lane + 1, QStringLiteral("power back, page empty"));
+        break;
+    }
+    case Kind::StartRequest: startRequest(e.stage); break;
+    case Kind::StageEnd: endStage(e.stage); break;
+    case Kind::Answer: m_bus->slot_emu_Answer(1, 1, e.frame); break;
+    case Kind::Deliver: deliver(); break;
+    }
+}
+
+void Simulation::wireBus()
+{
+    // The exercise hears the bus master only through these, each read a
+    // while later (a busy program later still).
+    EMUProc *bus = m_bus.get();
+    QObject::connect(bus, &EMUProc::sig_AddBullet, bus, [this](int ta, int n, QPoint point, schar place, int tenths, int) {
+        Report r;
+        r.lane = ta - 1;
+        r.shot = {n, point, tenths, qint8(place)};
+        report(r, m_now);
+    });
+    QObject::connect(bus, &EMUProc::sig_NoBullet, bus, [this](int ta, int n) {
+        Report r;
+        r.type = Report::NoShot;
+        r.lane = ta - 1;
+        r.shot.number = n;
+        report(r, m_now);
+    });
+    QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
+        Report r;
+        r.type = Report::Heard;
+        r.lane = ta - 1;
+        r.heard = heard;
+        report(r, m_now);
+    });
+    // Every copy of a START written, and a lane's own START confirmed by
+    // its target: only the first acts, as in the exercise.
+    QObject::connect(bus, &EMUProc::sig_EventStarted, bus, [this]() {
+        if (m_startPending < 0)
+            return;
+        Report r;
+        r.type = Report::Started;
+        r.stage = std::exchange(m_startPending, -1);
+        report(r, m_now);
+    });
+}
+
+bool Simulation::write(const QByteArray &frame, bool)
+{
+    const int address = frameByte(frame, 0);
+    const int code = frameByte(frame, 2);
+    if (code == BusCode::kStart)
+        startWritten(address);
+    const int l = address - 1;
+    if (l < 0 || l >= m_lanes.size())
+        return true; // a broadcast, or an address of no lane: nobody answers
+    Lane &lane = m_lanes[l];
+    if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
+        ++m_out.polls;
+    // Line noise: the answer fails its CRC and never reaches the bus master.
+    if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
+        || m_rng.permille(lane.plan.garblePermille)) {
+        if (lane.unansweredSinceMs < 0)
+            lane.unansweredSinceMs = m_now;
+        return true;
+    }
+    if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= LanePoll::kSilentAfterMs)
+        lane.unanswered.append({lane.unansweredSinceMs, m_now});
+    lane.unansweredSinceMs = -1;
+    QByteArray answer;
+    if (code != BusCode::kReadBullet) {
+        // The lane acknowledges a command by giving it back.
+        answer = frame;
+    } else if (!lane.given.isEmpty() && lane.given.first().atMs >= m_now - kCopyWithinMs
+               && m_rng.permille(lane.plan.copyPermille)) {
+        answer = lane.given.at(int(m_rng.range(0, lane.given.size() - 1))).frame;
+    } else {
+        // A ping asks for shot 0: "no shot".
+        const TargetShot *shot = lane.target.shot(frameByte(frame, 3));
+        const LaneShot s = shot ? shot->answer : LaneShot{};
+        const int bytes[] = {address, kShotAnswerBytes, BusCode::kReadBullet, s.number, s.point.x() >> 8,
+                             s.point.x(), s.point.y() >> 8, s.point.y(), quint8(s.place),
+                             s.timeTenths >> 16, s.timeTenths >> 8, s.timeTenths, 0, 0};
+        answer = QByteArray(kShotAnswerBytes, Qt::Uninitialized);
+        for (int i = 0; i < kShotAnswerBytes; ++i)
+            answer[i] = char(bytes[i] & 0xFF);
+        lane.given.append({m_now, answer});
+        while (lane.given.size() > kCopiesKept || lane.given.first().atMs < m_now - kCopyWithinMs)
+            lane.given.removeFirst();
+    }
+    answerOnLine(l, answer);
+    return true;
+}
+
+void Simulation::answerOnLine(int l, const QByteArray &answer)
+{
+    QByteArray withCrc = answer;
+    if (frameByte(answer, 2) != BusCode::kReadBullet)
+        withCrc.append(QByteArray(kCrcBytes, '\0'));
+    schedule(m_now + m_rng.range(kAnswerMinMs, m_lanes.at(l).plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs),
+             Kind::Answer, l, 0, 0, withCrc);
 }
 
 void Simulation::fire(int l, int s, int index)
@@ -457,26 +606,34 @@ void Simulation::fire(int l, int s, int index)
                                        : QStringLiteral("fires, not recorded"));
 }
 
-void Simulation::startCopy(int s, int copy)
+void Simulation::startRequest(int s)
 {
-    if (copy == 0)
-        trace(m_now, 0, QStringLiteral("START %1 (%2)").arg(s + 1).arg(m_road.stages.at(s).name));
+    // The exercise stops reading before it gives the next START: a page
+    // still read ends here.
+    if (m_stage >= 0)
+        endStage(m_stage);
+    trace(m_now, 0, QStringLiteral("START %1 (%2) given").arg(s + 1).arg(m_road.stages.at(s).name));
+    m_startPending = s;
+    m_bus->slot_emu_SendCommand(bytesOf({BusAddress::kAllTargets, 0x0C, BusCode::kStart, 0xFE, 0x01, 0xFF,
+                                         0xFF, 0x0A, 0x01, 0x00}));
+}
+
+void Simulation::startWritten(int address)
+{
+    const int s = m_startPending >= 0 ? m_startPending : m_stage;
+    if (s < 0)
+        return;
+    trace(m_now, 0, QStringLiteral("START %1 on the line").arg(s + 1));
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        lane.poll.startWritten();
-        if (lane.deafAt(m_now) || lane.plan.missesStart.at(s))
+        if ((!BusAddress::isBroadcast(address) && address != l + 1) || lane.deafAt(m_now)
+            || lane.plan.missesStart.at(s))
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);
             lane.tookStart[s] = true;
-            trace(m_now, l + 1, QStringLiteral("takes START copy %1").arg(copy + 1));
+            trace(m_now, l + 1, QStringLiteral("takes the START"));
         }
-    }
-    if (copy == kStartCopies - 1) {
-        Report r;
-        r.type = Report::Started;
-        r.stage = s;
-        report(r, m_now + kPollGapMaxMs);
     }
 }
 
@@ -490,9 +647,9 @@ void Simulation::endStage(int s)
     if (stage.rifleStop)
         checkEnded(s);
     m_reading = false;
+    m_bus->slot_emu_StopReadBullet();
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        lane.poll.want(-1);
         if (stage.pistol) {
             const LaneStart::Word word = lane.judge.endPage();
             if (word != LaneStart::Word::None) {
@@ -508,83 +665,6 @@ void Simulation::endStage(int s)
     }
     checkPage(s);
     m_finished = s == m_road.stages.size() - 1;
-}
-
-void Simulation::busSlot()
-{
-    int l = -1;
-    for (int i = 0; i < m_lanes.size(); ++i) {
-        const int candidate = (m_nextLane + i) % m_lanes.size();
-        if (m_lanes.at(candidate).poll.wanted() > 0) {
-            l = candidate;
-            break;
-        }
-    }
-    if (l < 0) {
-        schedule(m_now + kIdleMs, Kind::BusSlot);
-        return;
-    }
-    m_nextLane = l + 1;
-    Lane &lane = m_lanes[l];
-    const qint64 pollMs = m_now;
-    if (lane.poll.pollDue(pollMs)) {
-        Report r;
-        r.type = Report::Heard;
-        r.lane = l;
-        report(r, pollMs);
-    }
-    lane.poll.pollWritten();
-    ++m_out.polls;
-    if (lane.deafAt(pollMs) || m_rng.permille(lane.plan.lossPermille)) {
-        schedule(pollMs + kPollTimeoutMs + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
-        return;
-    }
-    InFlight answer;
-    answer.lane = l;
-    if (m_rng.permille(lane.plan.garblePermille)) {
-        answer.noise = true;
-    } else if (!lane.given.isEmpty() && lane.given.first().atMs >= pollMs - kCopyWithinMs
-               && m_rng.permille(lane.plan.copyPermille)) {
-        const Given &copy = lane.given.at(int(m_rng.range(0, lane.given.size() - 1)));
-        answer.isShot = copy.isShot;
-        answer.shot = copy.shot;
-    } else {
-        const TargetShot *shot = lane.target.shot(lane.poll.wanted());
-        answer.isShot = shot != nullptr;
-        if (shot)
-            answer.shot = shot->answer;
-        lane.given.append({pollMs, answer.isShot, answer.shot});
-        while (lane.given.size() > kCopiesKept || lane.given.first().atMs < pollMs - kCopyWithinMs)
-            lane.given.removeFirst();
-    }
-    m_inFlight = answer;
-    schedule(pollMs + m_rng.range(kAnswerMinMs, lane.plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs),
-             Kind::BusRead);
-}
-
-void Simulation::busRead()
-{
-    const InFlight a = m_inFlight;
-    Lane &lane = m_lanes[a.lane];
-    schedule(m_now + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
-    if (a.noise)
-        return;
-    if (lane.poll.heard()) {
-        Report r;
-        r.type = Report::Heard;
-        r.lane = a.lane;
-        r.heard = true;
-        report(r, m_now);
-    }
-    const LanePoll::Reading reading = lane.poll.read(a.isShot ? a.shot.number : 0);
-    if (reading.kind == LanePoll::Reading::Dropped)
-        return;
-    Report r;
-    r.lane = a.lane;
-    r.type = reading.kind == LanePoll::Reading::Shot ? Report::Shot : Report::NoShot;
-    r.shot = a.shot;
-    r.shot.number = reading.number;
-    report(r, m_now);
 }
 
 void Simulation::report(const Report &r, qint64 readMs)
@@ -656,7 +736,7 @@ void Simulation::deliver()
                                      .arg(lane.judge.heldCount()));
         act(r.lane, verdict);
         const int n = r.shot.number;
-        if (lane.poll.wanted() != n) {
+        if (wanted(r.lane) != n) {
             lane.stuckNumber = 0;
             return;
         }
@@ -729,6 +809,16 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         }
         trace(m_now, l + 1, QStringLiteral("stores %1").arg(c.text()));
     }
+    int onlyEarlier = 0, onlyRight = 0;
+    for (const Content &c : qAsConst(removed)) {
+        const bool right = rightContent(l, m_stage, c), earlier = earlierContent(l, m_stage, c);
+        onlyEarlier += earlier && !right ? 1 : 0;
+        onlyRight += right && !earlier ? 1 : 0;
+    }
+    if (onlyEarlier > verdict.wrong || onlyRight > removed.size() - verdict.wrong)
+        fail(Invariant::FalseWord, l, m_stage,
+             QStringLiteral("withdrew %1, said %2 wrong; %3 were only earlier shots, %4 only right ones")
+                 .arg(removed.size()).arg(verdict.wrong).arg(onlyEarlier).arg(onlyRight));
     for (const Content &c : qAsConst(removed)) {
         const bool again = std::any_of(verdict.store.cbegin(), verdict.store.cend(),
                                        [&](const LaneStart::Take &t) { return Content::of(t.shot) == c; });
@@ -757,6 +847,7 @@ void Simulation::ruleHeld(int l, bool count)
     const int held = lane.judge.doubts().size();
     if (held == 0)
         return;
+    checkHeld(l);
     lane.told = true;
     lane.ruledNo = lane.ruledNo || !count;
     trace(m_now, l + 1, QStringLiteral("operator: %1 held, %2").arg(held).arg(count ? QStringLiteral("counted")
@@ -767,16 +858,47 @@ void Simulation::ruleHeld(int l, bool count)
 void Simulation::checkWord(int l, LaneStart::Word word)
 {
     Lane &lane = m_lanes[l];
-    const StagePlan &stage = m_road.stages.at(m_stage);
-    const bool cut = std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &i) {
-        return i.meets(stage.startMs, m_now + 1);
-    });
-    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage) && !cut)
+    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage))
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
+    if (word == LaneStart::Word::Unheard) {
+        const qint64 from = m_stage > 0 ? m_road.stages.at(m_stage - 1).startMs : -kBusSetUpMs;
+        const bool silent = std::any_of(lane.unanswered.cbegin(), lane.unanswered.cend(),
+                                        [&](const Interval &i) { return i.meets(from, m_now + 1); })
+            || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= LanePoll::kSilentAfterMs);
+        if (!silent)
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("\"unheard\": its polls were answered since %1 s").arg(double(from) / 1000.0, 0, 'f', 1));
+    }
+    if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && !lane.judge.holdsShots())
+        fail(Invariant::FalseWord, l, m_stage, QStringLiteral("word %1 with no shot held").arg(int(word)));
+    checkHeld(l);
     if (word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn)
         lane.toldMissedIn = m_stage;
     else if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && lane.toldMissedIn == m_stage)
         fail(Invariant::TwoStories, l, m_stage, QStringLiteral("word %1 after \"did not take it\"").arg(int(word)));
+}
+
+void Simulation::checkHeld(int l)
+{
+    const Lane &lane = m_lanes.at(l);
+    const QVector<LaneStart::Doubt> doubts = lane.judge.doubts();
+    for (int i = 0; i < doubts.size(); ++i) {
+        const Content c = Content::of(doubts.at(i).shot);
+        const bool recorded = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+            return f.lane == l && f.recorded && f.content == c;
+        });
+        const bool stored = std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
+            return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
+        });
+        const bool twice = std::any_of(doubts.cbegin(), doubts.cbegin() + i, [&](const LaneStart::Doubt &d) {
+            return d.shot.number == c.number;
+        });
+        if (!recorded || stored || twice)
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("holds %1 %2").arg(c.text(), !recorded ? QStringLiteral("that its target never took")
+                                                   : stored ? QStringLiteral("stored for the page too")
+                                                            : QStringLiteral("twice")));
+    }
 }
 
 void Simulation::checkLost(int l)
@@ -826,7 +948,7 @@ void Simulation::request(int l)
         return;
     const int n = lastBulletNumber(lane) + 1;
     if (n >= 1 && n <= ModelTarget::kPageSize)
-        lane.poll.want(n);
+        m_bus->slot_emu_GetBullet(l + 1, n);
 }
 
 bool Simulation::rightContent(int l, int s, const Content &c) const

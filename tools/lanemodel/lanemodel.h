@@ -25,9 +25,10 @@ enum class Invariant {
     RightHeld,
     FalseLost,
     TwoStories,
-    Unended
+    Unended,
+    FalseWord
 };
-constexpr int kInvariants = 10;
+constexpr int kInvariants = 11;
 QString invariantName(Invariant invariant);
 
 struct Failure

@@ -12,8 +12,9 @@ namespace {
 
 constexpr int kPistolShots = 5;
 constexpr qint64 kOneShotWindowMs = 3000;
-// Past the next START: its confirmation (read up to a busy delay late) ends the window.
-constexpr qint64 kReadPastStartMs = 5000;
+// The exercise's grace time after a window: the window's shots are read
+// through it, then the window is settled.
+constexpr qint64 kGraceMs = 5000;
 // Whether a rapid-fire road has one-shot windows, apart from the main
 // stream, so that the other roads stay what they were.
 constexpr quint64 kOneShotStream = Q_UINT64_C(0x0DDBA11CAFEF00D5);
@@ -190,12 +191,13 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
                                     t + kOneShotWindowMs + turnedAway, t + kOneShotWindowMs, 1, 300);
             s->expected = 1;
             s->pistol = true;
-            s->readRoomMs = turnedAway;
             t = s->endMs + rng.range(100, 1000);
-            // The exercise reads a window until the next one's START is
-            // confirmed: its polls go on while that START goes out.
-            if (i + 1 < series * kPistolShots)
-                s->endMs = t + kReadPastStartMs;
+            // The exercise reads a window through its grace time and
+            // settles it there, before the turned-away time is over: it
+            // stops the reading, gives the START, and polls again once the
+            // START is confirmed.
+            s->endMs = s->startMs + kOneShotWindowMs + kGraceMs;
+            s->readRoomMs = kGraceMs;
         }
         what = QStringLiteral("rapid fire: %1 one-shot windows of 3 s").arg(series * kPistolShots);
     }
