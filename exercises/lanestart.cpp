@@ -505,7 +505,10 @@ LaneStart::Word LaneStart::missedWord()
     if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
         return Word::None;
     m_toldMissed = true;
-    return Word::Missed;
+    // Only a page begun in a silence that began as the lane was last
+    // heard, around this START or after it, fits: switched off and on, the
+    // target lost the page it had, whether or not it took the START.
+    return m_keptAfterStart ? Word::PageLost : Word::Missed;
 }
 
 LaneStart::Word LaneStart::endPage()
@@ -541,9 +544,15 @@ LaneStart::Judgement LaneStart::weigh()
 {
     Judgement judgement;
     m_newFits = m_trace.bounds(m_current.sinceMs, m_current.origin).has_value();
+    m_keptAfterStart = m_startMs >= 0;
     for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
+        if (auto spans = m_trace.bounds(account.sinceMs, account.origin)) {
             judgement.earlier.append(*spans);
+            // A START's account ends before this START; so does a silence
+            // over before it, or begun long before it (deaf across it).
+            m_keptAfterStart = m_keptAfterStart && account.origin.to >= m_startMs
+                && account.origin.from >= m_startMs - kSeenSlackMs;
+        }
     }
     m_keptFits = !judgement.earlier.isEmpty();
     // Neither: a page begun at some moment we know nothing of, told only by

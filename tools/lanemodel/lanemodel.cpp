@@ -81,7 +81,9 @@
 //                of the shots stored on the list's page or answered since
 //                it began (as the target held each when read; before any,
 //                of the last one stored), or after a loss the page the
-//                target held then.
+//                target held then. Told without a page to read again
+//                (the word alone: only a page begun in a silence fits), it
+//                was switched off and on since the START went out.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
@@ -335,6 +337,7 @@ public:
         m_ended.fill(false, m_road.stages.size());
         m_now = -kBusSetUpMs;
         m_busOriginMs = m_now;
+        m_lineFreeMs = m_now;
         m_bus = std::make_unique<EMUProc>(this, this, 1, m_lanes.size());
         m_bus->setGaps(kModelGaps);
         wireBus();
@@ -394,6 +397,7 @@ private:
     void checkWord(int lane, LaneStart::Word word);
     void checkHeld(int lane);
     void checkLost(int lane);
+    void checkCut(int lane);
     bool rightContent(int lane, int stage, const Content &c) const;
     bool earlierContent(int lane, int stage, const Content &c) const;
     // The read of a shot that tells it, or nullptr.
@@ -419,6 +423,7 @@ private:
     QVector<bool> m_ended;
     std::unique_ptr<EMUProc> m_bus; // after everything its waits and writes reach
     qint64 m_busOriginMs = 0;
+    qint64 m_lineFreeMs = 0; // the last answer on the line comes then
     int m_startPending = -1; // the START asked for, until its first confirmation
     std::deque<Report> m_reports;
     std::deque<Seen> m_truths; // of each report, when the bus read it
@@ -582,8 +587,10 @@ void Simulation::answerOnLine(int l, const QByteArray &answer)
     QByteArray withCrc = answer;
     if (frameByte(answer, 2) != BusCode::kReadBullet)
         withCrc.append(QByteArray(kCrcBytes, '\0'));
-    schedule(m_now + m_rng.range(kAnswerMinMs, m_lanes.at(l).plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs),
-             Kind::Answer, l, 0, 0, withCrc);
+    // One line: an answer comes after the answers given before it.
+    m_lineFreeMs = std::max(m_lineFreeMs + 1,
+                            m_now + m_rng.range(kAnswerMinMs, m_lanes.at(l).plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs));
+    schedule(m_lineFreeMs, Kind::Answer, l, 0, 0, withCrc);
 }
 
 void Simulation::fire(int l, int s, int index)
@@ -765,8 +772,10 @@ void Simulation::deliver()
 void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
 {
     Lane &lane = m_lanes[l];
-    if (verdict.lostPage || verdict.word == LaneStart::Word::PageLost)
+    if (verdict.lostPage)
         checkLost(l);
+    else if (verdict.word == LaneStart::Word::PageLost)
+        checkCut(l);
     if (verdict.lostPage) {
         ++lane.sub;
         lane.subBeganMs = m_now;
@@ -899,6 +908,17 @@ void Simulation::checkHeld(int l)
                                                    : stored ? QStringLiteral("stored for the page too")
                                                             : QStringLiteral("twice")));
     }
+}
+
+void Simulation::checkCut(int l)
+{
+    // Told without a page to read again: its page began in a silence since
+    // the START, which only a power cut since the START makes.
+    const Lane &lane = m_lanes.at(l);
+    const qint64 startMs = m_road.stages.at(m_stage).startMs;
+    if (!std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
+                     [&](const Interval &i) { return i.to >= startMs && i.from <= m_now; }))
+        fail(Invariant::FalseLost, l, m_stage, QStringLiteral("told it came back with another page; no power cut"));
 }
 
 void Simulation::checkLost(int l)
