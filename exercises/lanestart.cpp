@@ -505,9 +505,9 @@ LaneStart::Word LaneStart::missedWord()
     if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
         return Word::None;
     m_toldMissed = true;
-    // Only a page begun in a silence that began as the lane was last
-    // heard, around this START or after it, fits: switched off and on, the
-    // target lost the page it had, whether or not it took the START.
+    // Only a page begun in a silence that lasted into this START fits,
+    // after an answer: switched off and on, the target lost the page it
+    // had, whether or not it took the START.
     return m_keptAfterStart ? Word::PageLost : Word::Missed;
 }
 
@@ -548,10 +548,11 @@ LaneStart::Judgement LaneStart::weigh()
     for (const Account &account : qAsConst(m_accounts)) {
         if (auto spans = m_trace.bounds(account.sinceMs, account.origin)) {
             judgement.earlier.append(*spans);
-            // A START's account ends before this START; so does a silence
-            // over before it, or begun long before it (deaf across it).
+            // A START's account ends before this START, and so does a
+            // silence over before it; one never heard before may have
+            // held its page all along.
             m_keptAfterStart = m_keptAfterStart && account.origin.to >= m_startMs
-                && account.origin.from >= m_startMs - kSeenSlackMs;
+                && account.origin.from > -kUnbounded;
         }
     }
     m_keptFits = !judgement.earlier.isEmpty();

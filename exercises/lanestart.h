@@ -300,7 +300,7 @@ private:
     qint64 m_startMs = -1;
     bool m_newFits = true;        // this START's account fits
     bool m_keptFits = true;       // an earlier account fits
-    bool m_keptAfterStart = false; // each that fits may have begun after this START: in a silence
+    bool m_keptAfterStart = false; // each that fits began in a silence that lasted into this START
     bool m_heard = true;
     bool m_unheard = false;       // silent around this START
     bool m_silentInPage = false;  // silent since the page's START

@@ -147,6 +147,10 @@ constexpr int kStartCopies = 3;
 constexpr qint64 kStartCopyGapMs = kModelGaps.commandMs;
 // The bus master finds its lanes and sets them up before the road begins.
 constexpr qint64 kBusSetUpMs = 3000;
+// The bus master calls a lane silent when no answer was read for a second
+// since its first poll unanswered: the answer to a later poll may have been
+// on its way then (behind another on the line).
+constexpr qint64 kSilentTruthMs = LanePoll::kSilentAfterMs - 2 * kSlowAnswerMaxMs;
 // A road whose last page never ends is cut off this long after its plan ends.
 constexpr qint64 kOverrunMs = 600000;
 constexpr int kCrcBytes = 2;
@@ -554,7 +558,7 @@ bool Simulation::write(const QByteArray &frame, bool)
             lane.unansweredSinceMs = m_now;
         return true;
     }
-    if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= LanePoll::kSilentAfterMs)
+    if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
         lane.unanswered.append({lane.unansweredSinceMs, m_now});
     lane.unansweredSinceMs = -1;
     QByteArray answer;
@@ -873,7 +877,7 @@ void Simulation::checkWord(int l, LaneStart::Word word)
         const qint64 from = m_stage > 0 ? m_road.stages.at(m_stage - 1).startMs : -kBusSetUpMs;
         const bool silent = std::any_of(lane.unanswered.cbegin(), lane.unanswered.cend(),
                                         [&](const Interval &i) { return i.meets(from, m_now + 1); })
-            || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= LanePoll::kSilentAfterMs);
+            || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs);
         if (!silent)
             fail(Invariant::FalseWord, l, m_stage,
                  QStringLiteral("\"unheard\": its polls were answered since %1 s").arg(double(from) / 1000.0, 0, 'f', 1));
