@@ -17,6 +17,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace {
@@ -48,6 +50,43 @@ constexpr int kStopBeforeStart = 2;
 // answers at once.
 constexpr BusGaps kRangeGaps;
 constexpr BusGaps kQuickGaps{5, 7, 20};
+
+// The bus master's line and clock, run by the test in its own thread: a
+// wait runs the steps due by its end, in order; each written frame is shown
+// to onWrite in the wait after the write, as a slot queued then would run.
+class ScriptedLine : public BusLine, public BusClock
+{
+public:
+    std::function<void(const QByteArray &)> onWrite;
+
+    bool write(const QByteArray &frame, bool) override
+    {
+        at(0, [this, frame] { onWrite(frame); });
+        return true;
+    }
+    bool findConverters() override { return true; }
+    int refindPort(int) override { return 1; }
+    int findMissing() override { return 1; }
+    void flush(int) override {}
+    qint64 nsecsElapsed() const override { return m_nowMs * 1000000; }
+    void wait(int ms) override
+    {
+        const qint64 until = m_nowMs + ms;
+        while (!m_due.empty() && m_due.begin()->first <= until) {
+            const auto next = m_due.begin();
+            m_nowMs = std::max(m_nowMs, next->first);
+            const std::function<void()> step = next->second;
+            m_due.erase(next);
+            step();
+        }
+        m_nowMs = until;
+    }
+    void at(qint64 inMs, std::function<void()> step) { m_due.emplace(m_nowMs + inMs, std::move(step)); }
+
+private:
+    qint64 m_nowMs = 0;
+    std::multimap<qint64, std::function<void()>> m_due;
+};
 
 } // namespace
 
@@ -538,55 +577,65 @@ void TestBusMaster::noShotNamesItsPoll()
     // until its target confirms it (this one does not hear it).
     const bool broadcast = BusAddress::isBroadcast(frameByte(startFrame, 0));
     const int copies = broadcast ? 3 : 1;
-    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
-    // Each step acts in the bus master's thread in the wait after the write
-    // it follows, as a slot queued then runs, so it needs only that wait.
-    constexpr int kActWithinMs = 500;
-    startBus(0, 1, 1, true, BusGaps{5, 7, kActWithinMs});
-    addRelay({1});
-    waitForSetUp({1});
-    m_sim->call([](RangeSimulator &s) { s.setTargetHearing(1, false); }); // its answers are the rows'
-
-    const QByteArray poll = frameWithCrc(hex("0109A305000000"));
-    const QByteArray start = frameWithCrc(startFrame);
-    // The terminal's report read after them tells that they were decoded.
-    const QByteArray read = answers + frameWithCrc(hex("010833010104"));
-    SimulatorThread *sim = m_sim.get(); // outlives the bus master
-    EMUProc *bus = m_bus;
+    // The bus master's own loop on the test's line, in this thread: the
+    // order of writes and answers is the row's to the millisecond.
+    ScriptedLine line;
+    EMUProc bus(&line, &line, 1, 1);
+    bus.setGaps(kQuickGaps);
+    BusRecorder recorder(&bus);
+    constexpr qint64 kAnswerMs = 2;
+    constexpr qint64 kSetUpMs = 1000;
+    const QByteArray poll = hex("0109A305000000");
+    bool hearing = true; // until the set-up is over; then its answers are the row's
     enum Step { FirstPoll, Starts, PollsAfterStart, Reading, Done };
-    // Queued: the bus master's own thread runs it, after the write.
-    connect(m_bus, &EMUProc::sig_DataWrote, m_bus,
-            [=, step = FirstPoll, count = 0](int, int, QByteArray frame) mutable {
-                if (step == FirstPoll && frame == poll) {
-                    bus->slot_emu_GetBullet(1, wantedAfterPoll);
-                    if (pollsAfterStart >= 0) {
-                        if (stop == kStopBeforeStart)
-                            bus->slot_emu_StopReadBullet();
-                        bus->slot_emu_SendCommand(startFrame);
-                    }
-                    step = pollsAfterStart < 0 ? Reading : Starts;
-                } else if (step == Starts && frame == start && ++count == copies) {
-                    count = 0;
-                    step = PollsAfterStart;
-                    if (stop == kStopAfterStart)
-                        bus->slot_emu_StopReadBullet();
-                    if (stop != kStopNone)
-                        bus->slot_emu_GetBullet(1, 5);
-                } else if (step == PollsAfterStart && frame == poll) {
-                    ++count;
-                }
-                if (step == PollsAfterStart && count == pollsAfterStart)
-                    step = Reading;
-                if (step == Reading) {
-                    sim->call([read](RangeSimulator &s) { s.injectBytes(0, read); });
-                    step = Done;
-                }
-            },
-            Qt::QueuedConnection);
-    emit m_driver->sig_emu_getBullet(1, 5);
-    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PCWroteBullet(1,1,4)")), kWaitMs);
-    QCOMPARE(m_recorder->count(QStringLiteral("EventStarted")), pollsAfterStart < 0 || !broadcast ? 0 : 3);
-    QTEST(m_recorder->matching(QStringLiteral("NoBullet")), "reported");
+    Step step = FirstPoll;
+    int count = 0;
+    line.onWrite = [&](const QByteArray &frame) {
+        if (hearing && frameByte(frame, 0) == 1) {
+            // A ping is answered "no shot", a command given back.
+            const QByteArray answer = frameByte(frame, 2) == BusCode::kReadBullet
+                ? frameWithCrc(hex("010EA3000000000000000000")) : frameWithCrc(frame);
+            line.at(kAnswerMs, [&bus, answer] { bus.slot_emu_Answer(1, 1, answer); });
+            return;
+        }
+        if (step == FirstPoll && frame == poll) {
+            bus.slot_emu_GetBullet(1, wantedAfterPoll);
+            if (pollsAfterStart >= 0) {
+                if (stop == kStopBeforeStart)
+                    bus.slot_emu_StopReadBullet();
+                bus.slot_emu_SendCommand(startFrame);
+            }
+            step = pollsAfterStart < 0 ? Reading : Starts;
+        } else if (step == Starts && frame == startFrame && ++count == copies) {
+            count = 0;
+            step = PollsAfterStart;
+            if (stop == kStopAfterStart)
+                bus.slot_emu_StopReadBullet();
+            if (stop != kStopNone)
+                bus.slot_emu_GetBullet(1, 5);
+        } else if (step == PollsAfterStart && frame == poll) {
+            ++count;
+        }
+        if (step == PollsAfterStart && count == pollsAfterStart)
+            step = Reading;
+        if (step == Reading) {
+            // The answers come as the port cuts them out of what it read.
+            QByteArray bytes = answers;
+            for (const QByteArray &answer : extractFrames(bytes, true))
+                line.at(kAnswerMs, [&bus, answer] { bus.slot_emu_Answer(1, 1, answer); });
+            line.at(kAnswerMs + 1, [&bus] { bus.stop(); });
+            step = Done;
+        }
+    };
+    line.at(kSetUpMs, [&] {
+        hearing = false;
+        bus.slot_emu_GetBullet(1, 5);
+    });
+    bus.slot_view_AddMember(1, 101, QString(), QString(), 3);
+    bus.process();
+    QCOMPARE(step, Done);
+    QCOMPARE(recorder.count(QStringLiteral("EventStarted")), pollsAfterStart < 0 || !broadcast ? 0 : 3);
+    QTEST(recorder.matching(QStringLiteral("NoBullet")), "reported");
 }
 
 void TestBusMaster::relayChangedDuringWaits()
