@@ -53,7 +53,10 @@
 //                word given for the lane in the page.
 // FalseMissed    A lane is told that it did not take the START (Missed, or
 //                Withdrawn: its stored shots were earlier ones) only when
-//                its target took no copy of that START, power cut or not.
+//                its target took no copy of that START, power cut or not;
+//                only a target switched off after the START before the bus
+//                read any answer of it then is not held to it (the line
+//                shows the same as of one off when the START went out).
 // RightHeld      When a page ends (a sighting too), every right shot that
 //                the program read and that the answers it read prove taken
 //                after the START is stored, whatever was said. Read: an
@@ -83,7 +86,8 @@
 //                of the last one stored), or after a loss the page the
 //                target held then. Told without a page to read again
 //                (the word alone: only a page begun in a silence fits), it
-//                was switched off and on since the START went out.
+//                was switched off and on after its last answer read before
+//                the START.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
@@ -272,6 +276,14 @@ struct Lane
     // garbled) for as long as the bus master takes to call a lane silent.
     QVector<Interval> unanswered;
     qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
+    QVector<qint64> answeredMs;    // its answers the bus master read, in order
+
+    // The last answer the bus master read before atMs; -kNever: none.
+    qint64 answeredBefore(qint64 atMs) const
+    {
+        const auto it = std::lower_bound(answeredMs.cbegin(), answeredMs.cend(), atMs);
+        return it == answeredMs.cbegin() ? -kNever : *(it - 1);
+    }
     int tracedLacking = 0;
     int stuckNumber = 0;
     qint64 stuckSinceMs = 0;
@@ -497,7 +509,10 @@ void Simulation::handle(const Event &e)
     }
     case Kind::StartRequest: startRequest(e.stage); break;
     case Kind::StageEnd: endStage(e.stage); break;
-    case Kind::Answer: m_bus->slot_emu_Answer(1, 1, e.frame); break;
+    case Kind::Answer:
+        m_lanes[e.lane].answeredMs.append(m_now);
+        m_bus->slot_emu_Answer(1, 1, e.frame);
+        break;
     case Kind::Deliver: deliver(); break;
     }
 }
@@ -871,7 +886,15 @@ void Simulation::ruleHeld(int l, bool count)
 void Simulation::checkWord(int l, LaneStart::Word word)
 {
     Lane &lane = m_lanes[l];
-    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage))
+    // Switched off after it took the START and before it answered again,
+    // a target looks on the line just like one off when the START went
+    // out: no word can tell them apart.
+    const qint64 startMs = m_road.stages.at(m_stage).startMs;
+    const bool cutUnheard = std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &i) {
+        return i.from >= startMs && i.from <= m_now && lane.answeredBefore(i.from) < startMs;
+    });
+    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage)
+        && !cutUnheard)
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
     if (word == LaneStart::Word::Unheard) {
         const qint64 from = m_stage > 0 ? m_road.stages.at(m_stage - 1).startMs : -kBusSetUpMs;
@@ -916,12 +939,13 @@ void Simulation::checkHeld(int l)
 
 void Simulation::checkCut(int l)
 {
-    // Told without a page to read again: its page began in a silence since
-    // the START, which only a power cut since the START makes.
+    // Told without a page to read again: its page began in a silence that
+    // lasted into the START, which only a power cut after its last answer
+    // before the START makes.
     const Lane &lane = m_lanes.at(l);
-    const qint64 startMs = m_road.stages.at(m_stage).startMs;
+    const qint64 lastMs = lane.answeredBefore(m_road.stages.at(m_stage).startMs);
     if (!std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
-                     [&](const Interval &i) { return i.to >= startMs && i.from <= m_now; }))
+                     [&](const Interval &i) { return i.to > lastMs && i.from <= m_now; }))
         fail(Invariant::FalseLost, l, m_stage, QStringLiteral("told it came back with another page; no power cut"));
 }
 
