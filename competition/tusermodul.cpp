@@ -67,6 +67,12 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
     connect(m_shooters.get(), &TShooterEnabledList::sig_shooterChanged, m_members.get(),
             &TMembers::slot_MemberChecked);
     connect(m_db, &TdbAccessor::errorSQL, this, &TUserModul::errorSQL);
+    connect(m_db, &TdbAccessor::fileLost, this, [this](bool rewritten, const QString &keptAside) {
+        if (rewritten)
+            emit sig_storage(StorageFileRewritten, TdbAccessor::databasePath(), QSqlError(),
+                             keptAside);
+        updateShotStorage();
+    });
     if (earlyError != NoError)
         errorSQL(earlyError);
     // Told by the accessor before anything listened, and maybe followed by
@@ -256,6 +262,9 @@ TBulletList *TUserModul::createBulletList(const TEvent *event)
     auto *list = new TBulletList(event->id(), m_db, event->targetType(), event->isView10(),
                                  event->calibre(), event->controlValue());
     connect(list, &TBulletList::sig_writesWaiting, this, &TUserModul::updateShotStorage);
+    const int eventID = event->id();
+    connect(list, &TBulletList::sig_memberShotsGone, this,
+            [this, eventID](int memberID) { onMemberShotsGone(eventID, memberID); });
     m_bulletLists.append(list);
     return list;
 }
@@ -284,6 +293,8 @@ void TUserModul::clearBulletLists()
 {
     qDeleteAll(m_bulletLists);
     m_bulletLists.clear();
+    // What waited in them is not done: the old rows stay whole.
+    m_waitingResets.clear();
 }
 
 void TUserModul::errorSQL(int err)
@@ -310,11 +321,16 @@ void TUserModul::updateShotStorage()
     // One word when storing stops and one when nothing waits any more: a
     // lane is asked for a refused shot many times a second while the other
     // lanes' shots may be stored, and a list tries its own writes again.
-    const bool refused =
-        std::any_of(m_bulletLists.cbegin(), m_bulletLists.cend(),
-                    [](const TBulletList *list) { return list->hasWaitingWrites(); });
-    if (refused == m_shotsRefused)
+    int waiting = m_db->isFileLost() ? StorageFileGone : StorageNothingWaits;
+    for (const TBulletList *list : qAsConst(m_bulletLists)) {
+        if (list->hasWaitingShotWrites())
+            waiting |= StorageShotsWait;
+        if (list->hasWaitingMemberDeletes())
+            waiting |= StorageResetWaits;
+    }
+    if (waiting == m_waitingWrites)
         return;
-    m_shotsRefused = refused;
-    emit sig_shotStorage(!refused, refused ? m_db->lastFailure() : QSqlError());
+    m_waitingWrites = waiting;
+    emit sig_storage(waiting, TdbAccessor::databasePath(),
+                     waiting != StorageNothingWaits ? m_db->lastFailure() : QSqlError(), QString());
 }

@@ -3,11 +3,15 @@
 #include <QDate>
 #include <QList>
 #include <QObject>
+#include <QPair>
+#include <QSet>
 #include <QSqlError>
 #include <QString>
 #include <QTime>
 
 #include <memory>
+
+#include "storageerror.h"
 
 class CounrtyList;
 class TBulletList;
@@ -194,10 +198,14 @@ signals:
                         const QString &eventName);
     // The shot-count check has walked every member of every exercise.
     void sig_colBullCheckEnded();
-    // Match shots could not be stored (stored false, with SQLite's account
-    // of why), or are stored again after such a failure; sent only when
-    // this changes, not for every shot.
-    void sig_shotStorage(bool stored, const QSqlError &failure);
+    // What the operator is to hear of the competitions file (StorageWord):
+    // which refused writes wait (match shots, a delete of a member's shots),
+    // with SQLite's account of why, or 0 once they are stored, sent only
+    // when this changes, not for every shot; or that the file was removed
+    // or replaced and written again (keptAside: the name a file found at
+    // its path was given) or not.
+    void sig_storage(int word, const QString &file, const QSqlError &failure,
+                     const QString &keptAside);
 
 public slots:
     // The operator's answer to sig_askColBull: 0 clear, 1 fill with misses;
@@ -228,9 +236,12 @@ private:
     // competition's exercises again, after they were rebuilt.
     void reloadMembersKeepingState(bool reattach = false);
     void refilterShooters();
-    // Tells sig_shotStorage when a refused write of any exercise's list
+    // Tells sig_storage when a refused write of any exercise's list
     // starts or stops waiting.
     void updateShotStorage();
+    // The member's rows of the exercise are gone: a reset that waited for
+    // them marks the member as not having shot it.
+    void onMemberShotsGone(int eventID, int memberID);
 
     TdbAccessor *m_db = nullptr; // child of the module
     int m_lastError = NoError;
@@ -257,6 +268,10 @@ private:
     // failed do not count.
     bool m_storageUnusable = false;
     bool m_colBullPending = false;
-    // A write the database refused waits in one of the shot lists.
-    bool m_shotsRefused = false;
+    // What waits in the shot lists, as last told (StorageWord flags).
+    int m_waitingWrites = StorageNothingWaits;
+    // Resets whose delete waits: (exercise ID, member ID). The member counts
+    // as having shot the exercise until its rows are gone, so that it is
+    // not offered to be shot again over the old shots.
+    QSet<QPair<int, int>> m_waitingResets;
 };

@@ -273,6 +273,11 @@ bool TUserModul::checkMemberShots(TEvent *event, TBulletList *list, TShooter *me
     if (event->isFinal() && !member->isInFinal())
         return true;
     const int memberID = member->memberID();
+    // A reset whose delete waits: the old shots are still stored, whole.
+    if (list->memberShotsWaitDelete(memberID)) {
+        setMemberEventDone(event, memberID, true);
+        return true;
+    }
     switch (list->shotState(memberID, event->matchCount())) {
     case kEnoughShots:
         setMemberEventDone(event, memberID, true);
@@ -296,13 +301,25 @@ bool TUserModul::checkMemberShots(TEvent *event, TBulletList *list, TShooter *me
 void TUserModul::treatShortMember(TEvent *event, TBulletList *list, int memberID, int answer)
 {
     if (answer == ColBullClear) {
-        list->deleteShotsOfMember(memberID);
-        setMemberEventDone(event, memberID, false);
+        // Not to be shot again over old rows that stay: the member counts as
+        // having shot the exercise until its rows are gone.
+        const bool gone = list->deleteShotsOfMember(memberID);
+        if (!gone)
+            m_waitingResets.insert({event->id(), memberID});
+        setMemberEventDone(event, memberID, !gone);
     } else if (answer == ColBullFill) {
         list->addMisses(memberID, event->matchCount() - list->shotCountOfMember(memberID),
                         kMissFine);
         setMemberEventDone(event, memberID, true);
     }
+}
+
+void TUserModul::onMemberShotsGone(int eventID, int memberID)
+{
+    if (!m_waitingResets.remove({eventID, memberID}))
+        return;
+    if (TEvent *event = m_competition ? m_competition->eventByID(eventID) : nullptr)
+        setMemberEventDone(event, memberID, false);
 }
 
 void TUserModul::slot_ColBullDialogClosed(int eventID, int memberID, int answer, bool repeat)

@@ -41,46 +41,122 @@ PageTrace::Span startWindow(qint64 startMs)
 void PageTrace::clear()
 {
     m_answers.clear();
+    m_serials.clear();
+    m_highest = 0;
     m_lacking.clear();
     m_lackedOnce.clear();
+    m_bounds.clear();
 }
 
 void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
 {
     m_answers.append({shot, atMs});
+    m_serials.append(++m_lastSerial);
+    m_highest = std::max(m_highest, shot.number);
 }
 
 void PageTrace::addLacking(int number, qint64 atMs)
 {
     const auto once = m_lackedOnce.constFind(number);
-    if (once != m_lackedOnce.cend())
-        m_lacking[number] = std::max(m_lacking.value(number, *once), *once);
+    if (once != m_lackedOnce.cend()) {
+        const auto it = m_lacking.constFind(number);
+        if (it == m_lacking.cend() || *it < *once) {
+            m_lacking[number] = *once;
+            if (number <= m_highest)
+                ++m_lackingChanged;
+        }
+    }
     m_lackedOnce[number] = atMs;
 }
 
 void PageTrace::dropLast()
 {
-    if (!m_answers.isEmpty())
-        m_answers.removeLast();
+    if (m_answers.isEmpty())
+        return;
+    const quint64 serial = m_serials.last();
+    const qint64 atMs = m_answers.last().atMs;
+    for (auto &entry : m_bounds) {
+        Bounds &b = entry.second;
+        if (serial > b.answersIn || atMs < std::get<0>(entry.first))
+            continue;
+        // Taken in last: as it was before (an answer read as proof that the
+        // page is older than the START is asked for again, the page judged
+        // as it was).
+        if (b.undoSerial != serial) {
+            b.built = false;
+            continue;
+        }
+        if (b.undoNode)
+            b.nodes.removeLast();
+        for (const auto &was : qAsConst(b.undo))
+            b.nodes[was.first].reach = was.second;
+        b.fits = true; // else it took in nothing more
+        b.answersIn = serial - 1;
+        b.undoSerial = 0;
+        b.spansDue = true;
+    }
+    m_answers.removeLast();
+    m_serials.removeLast();
+    noteHighest();
 }
 
 void PageTrace::forget(int number, qint64 sinceMs)
 {
-    m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
-                                   [=](const Answer &a) {
-                                       return a.shot.number == number && a.atMs >= sinceMs;
-                                   }),
-                    m_answers.end());
+    dropAnswers([=](const Answer &a) { return a.shot.number == number && a.atMs >= sinceMs; });
+}
+
+void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
+{
+    int kept = 0;
+    for (int i = 0; i < m_answers.size(); ++i) {
+        if (drops(m_answers.at(i))) {
+            unbuildWith(m_serials.at(i), m_answers.at(i).atMs);
+            continue;
+        }
+        m_answers[kept] = m_answers.at(i);
+        m_serials[kept++] = m_serials.at(i);
+    }
+    m_answers.resize(kept);
+    m_serials.resize(kept);
+    noteHighest();
 }
 
 void PageTrace::dropBefore(qint64 sinceMs)
 {
-    m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(),
-                                   [=](const Answer &a) { return a.atMs < sinceMs; }),
-                    m_answers.end());
+    dropAnswers([=](const Answer &a) { return a.atMs < sinceMs; });
     for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
         for (auto it = lacking->begin(); it != lacking->end();)
             it = it.value() < sinceMs ? lacking->erase(it) : std::next(it);
+    }
+    // An account since then took in nothing that goes.
+    for (auto it = m_bounds.begin(); it != m_bounds.end();)
+        it = std::get<0>(it->first) < sinceMs ? m_bounds.erase(it) : std::next(it);
+}
+
+void PageTrace::noteHighest()
+{
+    m_highest = 0;
+    for (const Answer &a : qAsConst(m_answers))
+        m_highest = std::max(m_highest, a.shot.number);
+}
+
+void PageTrace::unbuildWith(quint64 serial, qint64 atMs)
+{
+    for (auto &entry : m_bounds) {
+        if (serial <= entry.second.answersIn && atMs >= std::get<0>(entry.first))
+            entry.second.built = false;
+    }
+}
+
+void PageTrace::sweepBounds()
+{
+    for (auto it = m_bounds.begin(); it != m_bounds.end();) {
+        if (!it->second.used) {
+            it = m_bounds.erase(it);
+            continue;
+        }
+        it->second.used = false;
+        ++it;
     }
 }
 
@@ -118,8 +194,49 @@ QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
     return numbers;
 }
 
+// An account's page, both ways, each node against every other: own times
+// count whole tenths, so the room between two shots is not the sum of the
+// rooms between the shots in between (forty shots a tenth apart or less lie
+// seconds apart). Each node keeps what its own answers say (given) and what
+// is left of it against every other node's given (reach). One step is all
+// there is: the room between two own times is never more than the room
+// through a third one, before, between or after them (whole tenths, the
+// drift either way), so what a chain of nodes says of a node, the chain's
+// first node says directly and no looser. That leaves each node exactly the
+// moments some taking of the whole page allows, and lets a new node, or a
+// given that tightens, be weighed against the others alone: an answer costs
+// one pass along the page, not one for each pair of its shots.
 std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span origin) const
 {
+    Bounds &b = m_bounds[BoundsKey{sinceMs, origin.from, origin.to}];
+    b.used = true;
+    if (!b.built) {
+        b.nodes = {{{}, origin, origin}};
+        build(b, sinceMs);
+    } else if (b.fits) {
+        bringUp(b, sinceMs);
+    }
+    if (!b.fits)
+        return std::nullopt;
+    if (b.spansDue) {
+        b.spans.clear();
+        for (int k = 1; k < b.nodes.size(); ++k)
+            b.spans.insert(b.spans.cend(), b.nodes.at(k).shot.number, b.nodes.at(k).reach);
+        b.spansDue = false;
+    }
+    return b.spans;
+}
+
+void PageTrace::build(Bounds &b, qint64 sinceMs) const
+{
+    b.nodes.resize(1);
+    b.nodes.first().reach = b.nodes.first().given;
+    b.built = true;
+    b.undoSerial = 0;
+    b.fits = !b.nodes.first().given.isEmpty();
+    b.spansDue = true;
+    b.answersIn = m_lastSerial;
+    b.lackingIn = m_lackingChanged;
     // One answer a number: the earliest of its copies bounds it the closest.
     QMap<int, const Answer *> shots;
     for (const Answer &a : m_answers) {
@@ -129,68 +246,117 @@ std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span
         if (it == shots.cend())
             shots.insert(a.shot.number, &a);
         else if (!sameShot((*it)->shot, a.shot))
-            return std::nullopt; // one page holds one shot of a number
+            b.fits = false; // one page holds one shot of a number
     }
-    // The page's count begins at node 0 with own time 0; node k is the k-th
-    // shot answered. Each gets the moments it can have been taken at.
-    struct Node
-    {
-        int tenths;
-        qint64 from;
-        qint64 to;
-    };
-    QVector<Node> nodes;
-    nodes.reserve(shots.size() + 1);
-    nodes.append({0, origin.from, origin.to});
-    for (const Answer *a : qAsConst(shots)) {
-        // Along one page the numbers and the own times grow together.
-        if (a->shot.timeTenths < nodes.last().tenths)
-            return std::nullopt;
-        // Taken before it was read.
-        nodes.append({a->shot.timeTenths, -kUnbounded, a->atMs + LaneStart::kClockSlackMs});
+    for (auto it = shots.cbegin(); it != shots.cend() && b.fits; ++it)
+        appendNode(b, **it, sinceMs, false);
+}
+
+void PageTrace::bringUp(Bounds &b, qint64 sinceMs) const
+{
+    int i = m_serials.size();
+    while (i > 0 && m_serials.at(i - 1) > b.answersIn)
+        --i;
+    for (; i < m_answers.size(); ++i) {
+        const Answer &a = m_answers.at(i);
+        b.answersIn = m_serials.at(i);
+        if (a.atMs < sinceMs)
+            continue;
+        // The answer read last may be taken back (dropLast): what it changes is kept.
+        const bool last = i == m_answers.size() - 1;
+        if (last) {
+            b.undoSerial = b.answersIn;
+            b.undoNode = false;
+            b.undo.clear();
+        }
+        const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), a.shot.number,
+                                           [](const Node &n, int number) { return n.shot.number < number; });
+        if (node != b.nodes.cend() && node->shot.number == a.shot.number) {
+            if (!sameShot(node->shot, a.shot)) {
+                b.fits = false;
+                return;
+            }
+            continue; // a later copy
+        }
+        if (node != b.nodes.cend()) {
+            // Below a shot taken in: the "no shot" answers it was given now
+            // bound the new one. Rare: weighed anew.
+            build(b, sinceMs);
+            return;
+        }
+        appendNode(b, a, sinceMs, last);
+        if (!b.fits)
+            return;
     }
-    const QList<int> numbers = shots.keys();
-    for (auto it = m_lacking.cbegin(); it != m_lacking.cend(); ++it) {
+    if (b.lackingIn == m_lackingChanged)
+        return;
+    b.lackingIn = m_lackingChanged;
+    const int last = b.nodes.last().shot.number;
+    for (auto it = m_lacking.cbegin(); it != m_lacking.cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
         if (it.value() < sinceMs)
             continue;
-        // The first shot at or above a number lacked was taken after the
-        // target said so.
-        const auto above = std::lower_bound(numbers.cbegin(), numbers.cend(), it.key());
-        if (above == numbers.cend())
-            continue;
-        Node &node = nodes[int(above - numbers.cbegin()) + 1];
-        node.from = std::max(node.from, it.value() - LaneStart::kSeenSlackMs);
+        const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
+                                           [](const Node &n, int number) { return n.shot.number < number; });
+        tighten(b, int(node - b.nodes.cbegin()), it.value() - LaneStart::kSeenSlackMs);
+        if (!b.fits)
+            return;
     }
-    // Along the page, both ways, each node against every other: own times
-    // count whole tenths, so the room between two shots is not the sum of
-    // the rooms between the shots in between (forty shots a tenth apart or
-    // less lie seconds apart). This leaves each node exactly the moments
-    // some taking of the whole page allows.
-    for (int k = 1; k < nodes.size(); ++k) {
-        Node &node = nodes[k];
-        for (int j = 0; j < k; ++j) {
-            const Node &before = nodes.at(j);
-            node.from = std::max(node.from, before.from + leastApart(before.tenths, node.tenths));
-            node.to = std::min(node.to, before.to + mostApart(before.tenths, node.tenths));
-        }
+}
+
+void PageTrace::appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const
+{
+    const int before = b.nodes.last().shot.number;
+    // Along one page the numbers and the own times grow together.
+    if (answer.shot.timeTenths < b.nodes.last().shot.timeTenths) {
+        b.fits = false;
+        return;
     }
-    for (int k = nodes.size() - 2; k >= 0; --k) {
-        Node &node = nodes[k];
-        for (int j = nodes.size() - 1; j > k; --j) {
-            const Node &after = nodes.at(j);
-            node.from = std::max(node.from, after.from - mostApart(node.tenths, after.tenths));
-            node.to = std::min(node.to, after.to - leastApart(node.tenths, after.tenths));
-        }
+    // Taken before it was read.
+    Node node{answer.shot, {-kUnbounded, answer.atMs + LaneStart::kClockSlackMs}, {}};
+    // The first shot at or above a number lacked was taken after the target
+    // said so.
+    for (auto it = b.nodes.size() == 1 ? m_lacking.cbegin() : m_lacking.upperBound(before);
+         it != m_lacking.cend() && it.key() <= answer.shot.number; ++it) {
+        if (it.value() >= sinceMs)
+            node.given.from = std::max(node.given.from, it.value() - LaneStart::kSeenSlackMs);
     }
-    QMap<int, Span> spans;
-    for (int k = 0; k < nodes.size(); ++k) {
-        const Span span{nodes.at(k).from, nodes.at(k).to};
-        if (span.isEmpty())
-            return std::nullopt;
-        if (k > 0)
-            spans.insert(numbers.at(k - 1), span);
+    node.reach = node.given;
+    const int t = node.shot.timeTenths;
+    for (int k = 0; k < b.nodes.size(); ++k) {
+        Node &other = b.nodes[k];
+        const int apart = t - other.shot.timeTenths;
+        node.reach.from = std::max(node.reach.from, other.given.from + leastApart(0, apart));
+        node.reach.to = std::min(node.reach.to, other.given.to + mostApart(0, apart));
+        const Span was = other.reach;
+        other.reach.from = std::max(other.reach.from, node.given.from - mostApart(0, apart));
+        other.reach.to = std::min(other.reach.to, node.given.to - leastApart(0, apart));
+        if (undoable && (was.from != other.reach.from || was.to != other.reach.to))
+            b.undo.append({k, was});
+        b.fits = b.fits && !other.reach.isEmpty();
     }
-    return spans;
+    b.fits = b.fits && !node.reach.isEmpty();
+    b.nodes.append(node);
+    b.undoNode = undoable;
+    b.spansDue = true;
+}
+
+void PageTrace::tighten(Bounds &b, int k, qint64 from) const
+{
+    Node &node = b.nodes[k];
+    if (from <= node.given.from)
+        return;
+    node.given.from = from;
+    b.undoSerial = 0;
+    const int t = node.shot.timeTenths;
+    for (int i = 0; i < b.nodes.size(); ++i) {
+        Node &other = b.nodes[i];
+        const int apart = other.shot.timeTenths - t;
+        other.reach.from = std::max(other.reach.from, i > k ? from + leastApart(0, apart)
+                                                    : i < k ? from - mostApart(0, -apart)
+                                                            : from);
+        b.fits = b.fits && !other.reach.isEmpty();
+    }
+    b.spansDue = true;
 }
 
 // ---------------------------------------------------------------- LaneStart
@@ -254,6 +420,8 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         kept.removeFirst();
     if (!kept.isEmpty() && kept.first().sinceMs > -kUnbounded)
         m_trace.dropBefore(kept.first().sinceMs);
+    // What was worked out for the accounts not kept is not asked for again.
+    m_trace.sweepBounds();
     m_accounts = kept;
     m_lostPage.clear();
     m_current = {fresh, pageBegins(startMs)};
@@ -286,6 +454,9 @@ void LaneStart::clearPage()
     m_checkMisses = 0;
     m_checkMissedMs = -1;
     m_unconfirmed = {};
+    m_unconfirmedMs = -1;
+    m_countFrom = 0;
+    m_lostDoubts.clear();
     m_lackingSinceMs = -1;
     m_waitingSinceMs = -1;
 }
@@ -318,7 +489,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
-        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs});
+        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
         m_keptFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
@@ -387,23 +558,29 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         m_askAgain = n;
         return {};
     }
-    m_trace.addAnswer(shot, nowMs);
+    // The same answer again confirms the first: the shot was taken before
+    // that one was read, and what its moment proved stands.
+    const bool confirms = sameShot(m_unconfirmed, shot);
+    const qint64 seenMs = confirms ? m_unconfirmedMs : nowMs;
+    m_trace.addAnswer(shot, seenMs);
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
     // A copy on the line is of an answer of the last moments: one that fits
     // no page of this START only by the "no shot" answers before it, read a
     // while after the START, is not one.
     const bool older = m_state == State::Taken
-        ? olderThanStart(shot, nowMs)
+        ? olderThanStart(shot, seenMs)
         : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
-            && (olderThanStart(shot, nowMs) || nowMs - m_startMs < kStartSlackMs + kCheckSpanMs);
-    if (older && !repeat && !sameShot(m_unconfirmed, shot)) {
+            && (olderThanStart(shot, seenMs) || seenMs - m_startMs < kStartSlackMs + kCheckSpanMs);
+    if (older && !repeat && !confirms) {
         m_trace.dropLast();
         m_unconfirmed = shot;
+        m_unconfirmedMs = nowMs;
         m_askAgain = n;
         return {};
     }
     m_unconfirmed = {};
+    m_unconfirmedMs = -1;
     if (m_state == State::Taken && (repeat || older))
         enter(State::Judging);
     if (m_state == State::Fresh || m_state == State::Taken) {
@@ -471,7 +648,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // The page has not told for a while: the operator is told what it shows so far.
     if (verdict.word == Word::None && m_waitingSinceMs >= 0
         && nowMs - m_waitingSinceMs >= kTellAfterMs)
-        verdict.word = endPage();
+        verdict.word = heldWord();
     return verdict;
 }
 
@@ -501,25 +678,41 @@ bool LaneStart::judged() const
 
 LaneStart::Word LaneStart::missedWord()
 {
-    // Only once no account of this START is left.
-    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+    // Only once no account of this START is left: nor a page begun in a
+    // silence after it (switched off and on, it may have taken the START).
+    if (!judged() || m_newFits || !m_keptFits || m_silenceFits || m_toldMissed)
         return Word::None;
     m_toldMissed = true;
-    // Only a page begun in a silence that lasted into this START fits,
-    // after an answer: switched off and on, the target lost the page it
-    // had, whether or not it took the START.
-    return m_keptAfterStart ? Word::PageLost : Word::Missed;
+    return Word::Missed;
+}
+
+bool LaneStart::heldRepeats() const
+{
+    const QVector<Doubt> held = doubts();
+    return !held.isEmpty() && std::all_of(held.cbegin(), held.cend(), [this](const Doubt &d) {
+        return d.pagesBack == 0 && m_trace.readBefore(d.shot, pageSince());
+    });
+}
+
+LaneStart::Word LaneStart::heldWord()
+{
+    // Told it missed the START, its shots' doubt is only which earlier page
+    // they are of: not that the START cannot be told.
+    if (!holdsShots() || m_toldDoubt || m_toldMissed)
+        return Word::None;
+    m_toldDoubt = true;
+    if (heldRepeats())
+        return Word::NoNewShots;
+    return m_unheard ? Word::Unheard : Word::InDoubt;
 }
 
 LaneStart::Word LaneStart::endPage()
 {
+    // The page is over: what is held is passed over by the caller now, and
+    // the lane is told so, whatever it was told before.
     if (holdsShots()) {
-        // Told it missed the START, its shots' doubt is only which earlier
-        // page they are of: not that the START cannot be told.
-        if (m_toldDoubt || m_toldMissed)
-            return Word::None;
         m_toldDoubt = true;
-        return doubtWord();
+        return heldRepeats() ? Word::NoNewShots : Word::Flagged;
     }
     return missedWord();
 }
@@ -536,26 +729,25 @@ int LaneStart::lastRead(int storedUpTo) const
 int LaneStart::heldCount() const
 {
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return int(std::count_if(numbers.cbegin(), numbers.cend(),
-                             [this](int number) { return !m_decided.contains(number); }));
+    return m_lostDoubts.size()
+        + int(std::count_if(numbers.cbegin(), numbers.cend(),
+                            [this](int number) { return !m_decided.contains(number); }));
 }
 
 LaneStart::Judgement LaneStart::weigh()
 {
     Judgement judgement;
     m_newFits = m_trace.bounds(m_current.sinceMs, m_current.origin).has_value();
-    m_keptAfterStart = m_startMs >= 0;
     for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin)) {
+        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
             judgement.earlier.append(*spans);
-            // A START's account ends before this START, and so does a
-            // silence over before it; one never heard before may have
-            // held its page all along.
-            m_keptAfterStart = m_keptAfterStart && account.origin.to >= m_startMs
-                && account.origin.from > -kUnbounded;
-        }
     }
     m_keptFits = !judgement.earlier.isEmpty();
+    // Switched off and on after this START went out, it may have taken it.
+    m_silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
+        const Span after{std::max(a.origin.from, m_startMs - kStartSlackMs), a.origin.to};
+        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
+    });
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!m_newFits && !m_keptFits) {
@@ -655,7 +847,10 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     for (int number : numbers) {
         if (m_decided.contains(number))
             continue;
-        const Decision decision = decide(judgement, number);
+        // Ruled: the START fell before an earlier shot of the page.
+        const Decision decision = m_countFrom > 0 && number > m_countFrom
+            ? Decision::Store
+            : decide(judgement, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
@@ -678,30 +873,69 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     return verdict;
 }
 
+QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
+{
+    QVector<QMap<int, Span>> all;
+    if (auto spans = m_trace.bounds(m_current.sinceMs, m_current.origin))
+        all.append(*spans);
+    for (const Account &account : qAsConst(m_accounts)) {
+        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
+            all.append(*spans);
+    }
+    if (all.isEmpty()) {
+        if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
+            all.append(*spans);
+    }
+    return all;
+}
+
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
-    QVector<Doubt> held;
+    QVector<Doubt> held = m_lostDoubts;
+    const QVector<QMap<int, Span>> spans = fittingSpans();
     for (int number : m_trace.numbersSince(pageSince())) {
-        if (!m_decided.contains(number)) {
-            const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
-            held.append({answer->shot, answer->atMs});
+        if (m_decided.contains(number))
+            continue;
+        const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
+        Doubt doubt{answer->shot, answer->atMs};
+        // The moments every account that fits leaves it, together.
+        if (!spans.isEmpty())
+            doubt.taken = {kUnbounded, -kUnbounded};
+        for (const QMap<int, Span> &byNumber : spans) {
+            const Span span = byNumber.value(number, {-kUnbounded, kUnbounded});
+            doubt.taken = {std::min(doubt.taken.from, span.from), std::max(doubt.taken.to, span.to)};
         }
+        if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
+            doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
+        else if (number == 1)
+            doubt.gapTenths = answer->shot.timeTenths;
+        held.append(doubt);
     }
     return held;
 }
 
-LaneStart::Verdict LaneStart::rule(bool count)
+LaneStart::Verdict LaneStart::rule(int first)
 {
     Verdict verdict;
     const QVector<Doubt> held = doubts();
     if (held.isEmpty())
         return verdict;
-    const Judgement judgement = weigh();
-    for (const Doubt &doubt : held) {
-        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
+    // A fresh page (after a loss) counts from its own start: nothing to weigh.
+    const Judgement judgement = judged() ? weigh() : Judgement{};
+    for (int k = 0; k < held.size(); ++k) {
+        const Doubt &doubt = held.at(k);
+        const bool count = first != kNone && k >= first;
         if (count)
-            verdict.store.append({doubt.shot, sinceStart(judgement, doubt.shot)});
+            verdict.store.append({doubt.shot, doubt.pagesBack > 0 ? doubt.shot.timeTenths
+                                                                   : sinceStart(judgement, doubt.shot),
+                                  doubt.pagesBack});
+        if (doubt.pagesBack > 0)
+            continue;
+        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
+        if (count && (m_countFrom == 0 || doubt.shot.number < m_countFrom))
+            m_countFrom = doubt.shot.number;
     }
+    m_lostDoubts.clear();
     m_waitingSinceMs = -1;
     return verdict;
 }
@@ -713,8 +947,13 @@ LaneStart::Verdict LaneStart::lostPage()
     QMap<int, LaneShot> before = m_lostPage;
     for (int number : m_trace.numbersSince(pageSince()))
         before.insert(number, m_trace.answerOf(number, pageSince())->shot);
+    // What was held of it is not forgotten: the operator rules on it.
+    QVector<Doubt> held = doubts();
+    for (Doubt &doubt : held)
+        ++doubt.pagesBack;
     knownPage(-1);
     m_lostPage = before;
+    m_lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QMap>
+#include <QPair>
 #include <QPoint>
 #include <QVector>
 #include <QtGlobal>
 
+#include <functional>
+#include <map>
 #include <optional>
+#include <tuple>
 
 // What a target answer carries of a shot: its number on the target's page,
 // its point, its place code and its own time (tenths of a second the target
@@ -80,11 +84,66 @@ public:
     // by number, when the page began within origin; empty when some shot has
     // none (the account does not fit).
     std::optional<QMap<int, Span>> bounds(qint64 sinceMs, Span origin) const;
+    // Forgets the bounds of the accounts not asked for since the last call.
+    void sweepBounds();
 
 private:
+    // One shot of an account's page (node 0: the page's beginning, own time
+    // 0): what its own answer and the "no shot" answers say of its moment,
+    // and what is left of that against every other node.
+    struct Node
+    {
+        LaneShot shot;
+        Span given;
+        Span reach;
+    };
+    // What bounds() knows of one account, brought up to date as answers
+    // come rather than worked out anew: a page of a thousand shots is asked
+    // about on every answer.
+    struct Bounds
+    {
+        QVector<Node> nodes; // by number
+        quint64 answersIn = 0; // the serial of the last answer taken in
+        quint64 lackingIn = 0; // m_lackingChanged when last taken in
+        bool built = false;
+        // Once no moment fits some shot, none does while answers only come:
+        // nothing is weighed again until an answer taken in goes.
+        bool fits = true;
+        bool used = true;    // asked for since the last sweep
+        bool spansDue = true;
+        QMap<int, Span> spans;
+        // What the answer of undoSerial changed (0: none that can be undone):
+        // the node it added, and the reach of the others before.
+        quint64 undoSerial = 0;
+        bool undoNode = false;
+        QVector<QPair<int, Span>> undo;
+    };
+    using BoundsKey = std::tuple<qint64, qint64, qint64>; // sinceMs, origin
+
+    // From every answer since sinceMs: a pass along the page for each shot.
+    void build(Bounds &b, qint64 sinceMs) const;
+    // Takes in what came since: a pass along the page for each new shot.
+    void bringUp(Bounds &b, qint64 sinceMs) const;
+    // A shot above every one taken in; undoable when it is the answer read last.
+    void appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const;
+    // A "no shot" answer puts node k no earlier than from.
+    void tighten(Bounds &b, int k, qint64 from) const;
+    // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
+    void unbuildWith(quint64 serial, qint64 atMs);
+    void dropAnswers(const std::function<bool(const Answer &)> &drops);
+    void noteHighest();
+
     QVector<Answer> m_answers;   // in the order read
+    QVector<quint64> m_serials;  // of m_answers: grows with each one added
+    quint64 m_lastSerial = 0;
+    int m_highest = 0;           // the highest number answered
     QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
+    // Counts the changes of m_lacking at or below a number answered: they
+    // may bound shots the accounts took in already.
+    quint64 m_lackingChanged = 0;
     QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
+    // A cache of what the trace holds, so bounds() stays const to its callers.
+    mutable std::map<BoundsKey, Bounds> m_bounds;
 };
 
 // Whether one lane's target took the last START of the whole line (the one
@@ -135,11 +194,17 @@ private:
 //   Other    none fits: a page begun some other time; its shots are stored
 //            by what the answers read since this START prove.
 // The operator is told what is proven, and one story a START: that the lane
-// did not take the START only when no account of this START is left (never
-// after that that it cannot be told), that shots were withdrawn when they
-// were proven earlier, and that shots are held when a page has not told for
-// a while or at its end. Shots still held when the lane has shot its count,
-// or at STOP, are the operator's to rule on (rule()).
+// did not take the START only when no account of this START is left, nor a
+// page begun in a silence after it (never after that that it cannot be
+// told), that shots were withdrawn when they were proven earlier, that
+// shots are held when a page has not told for a while (or that it gave no
+// new shot, when every one held is just like one read before the START),
+// and at a page's end what becomes of the shots held. Shots still held when
+// the lane has shot its count, or at STOP, are the operator's to rule on:
+// they are consecutive shots of the page, and the operator places the
+// START among them (rule()). An answer older than the START that is asked
+// for again keeps what its first reading proved. A page found lost keeps
+// its shots held for the ruling.
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs mean the target lost its page: Fresh,
@@ -156,20 +221,32 @@ public:
         Withdrawn, // did not take the START; shots stored for it were earlier ones
         Unheard,   // silent around the START, and its shots cannot tell yet
         InDoubt,   // answers with shots that cannot tell yet
-        PageLost   // came back from a silence with another page
+        PageLost,  // came back from a silence with another page
+        NoNewShots, // gave only shots just like those of the page before the START
+        Flagged    // the page is over with shots held: they are passed over
     };
     // A shot to store, with its time since this START as far as it is known.
     struct Take
     {
         LaneShot shot;
         int sinceStartTenths = 0;
+        int pagesBack = 0; // of a page the target lost that many pages ago
     };
-    // A shot held: what it answered and when it was read (ms on the targets' clock).
+    // A shot held: what it answered, when it was read and the moments it can
+    // have been taken at by every account that still fits (ms on the
+    // targets' clock), its own time's distance from the page's shot before
+    // it (-1: not read), and whether it is of a page the target lost since
+    // (pagesBack > 0: it was held when the page was found lost).
     struct Doubt
     {
         LaneShot shot;
         qint64 readMs = 0;
+        PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
+        int gapTenths = -1;
+        int pagesBack = 0;
     };
+    // The operator's ruling that no held shot was taken after the START.
+    static constexpr int kNone = -1;
     struct Verdict
     {
         QVector<Take> store; // in the page's order
@@ -236,11 +313,13 @@ public:
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_check.shot.number > 0; }
-    // The shots held, in the page's order.
+    // The shots held, in the page's order: a lost page's first.
     QVector<Doubt> doubts() const;
-    // The operator's ruling on the shots held: all stored (count), or all
-    // passed over. Later answers are judged as before.
-    Verdict rule(bool count);
+    // The operator's ruling on the shots held: the START fell before
+    // doubts()[first] (kNone: after the last of them). The shots from it on
+    // are stored, every later shot of its page with them; the ones before
+    // it are passed over. Later answers are judged as before.
+    Verdict rule(int first);
 
 private:
     using Span = PageTrace::Span;
@@ -251,6 +330,7 @@ private:
     {
         PageTrace::Span origin;
         qint64 sinceMs;
+        bool silence = false; // switched off and on: begun in a silence
     };
     struct Decided
     {
@@ -283,7 +363,13 @@ private:
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
     bool judged() const;
-    Word doubtWord() const { return m_unheard ? Word::Unheard : Word::InDoubt; }
+    // What the lane is told of its shots held: none new, or that they
+    // cannot tell yet.
+    Word heldWord();
+    // Every shot held is just like one read before this START.
+    bool heldRepeats() const;
+    // The spans of each shot by every account that fits (this START's first).
+    QVector<QMap<int, Span>> fittingSpans() const;
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
     // The check after a silence got an answer unlike the shot it gave.
@@ -300,7 +386,7 @@ private:
     qint64 m_startMs = -1;
     bool m_newFits = true;        // this START's account fits
     bool m_keptFits = true;       // an earlier account fits
-    bool m_keptAfterStart = false; // each that fits began in a silence that lasted into this START
+    bool m_silenceFits = false;   // so does a page begun in a silence that may follow this START
     bool m_heard = true;
     bool m_unheard = false;       // silent around this START
     bool m_silentInPage = false;  // silent since the page's START
@@ -313,6 +399,9 @@ private:
     int m_checkMisses = 0;        // answers unlike it so far
     qint64 m_checkMissedMs = -1;  // the first of them
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
+    qint64 m_unconfirmedMs = -1;  // when it was first read
+    int m_countFrom = 0;          // ruled: the page's shots from this number on are this START's
+    QVector<Doubt> m_lostDoubts;  // held when their page was found lost: the operator's to rule on
     qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
     qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
     qint64 m_lastHeardMs = -1;    // the last answer read

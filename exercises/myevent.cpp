@@ -168,11 +168,28 @@ void MyEvent::onNoBullet(int target, int number)
     act(target, verdict);
 }
 
+qint64 MyEvent::targetNowMs() const
+{
+    return targetClock->nowMs();
+}
+
 void MyEvent::act(int target, const LaneStart::Verdict &verdict)
 {
     if (verdict.lostPage)
         bulletList->newTargetPage(target);
-    const QVector<LaneShot> shots = shotsToStore(target, verdict);
+    // Shots of a page the target lost go before the pages after it.
+    QMap<int, QVector<LaneShot>> earlier;
+    LaneStart::Verdict current = verdict;
+    current.store.clear();
+    for (const LaneStart::Take &take : verdict.store) {
+        if (take.pagesBack > 0 && acceptBullet(take.sinceStartTenths))
+            earlier[take.pagesBack].append(take.shot);
+        else if (take.pagesBack == 0)
+            current.store.append(take);
+    }
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it)
+        bulletList->amendPage(target, {}, *it, it.key());
+    const QVector<LaneShot> shots = shotsToStore(target, current);
     const TMemberPlace *lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
     const int highest = lane ? lane->highestShotID(lane->stage()) : 0;
     const bool inOrder = std::all_of(shots.cbegin(), shots.cend(), [highest](const LaneShot &shot) {
@@ -183,8 +200,23 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
         resendPage(target);
     } else {
         storeShots(target, shots);
+        if (!earlier.isEmpty())
+            resendPage(target);
     }
     tellOperator(target, verdict.word, verdict.wrong);
+    // Shots held of a page the target lost are put to the operator at once.
+    if (verdict.lostPage && lane && lane->laneStart().holdsShots())
+        askRuling(target, false);
+    // A question open on the lane shows what it holds now: nothing (decided
+    // by later answers, or passed over at a page's end) closes it.
+    if (askedShots.contains(target)) {
+        if (lane && lane->laneStart().holdsShots()) {
+            askRuling(target, false);
+        } else {
+            askedShots.remove(target);
+            emit sig_view_ShotsInDoubt(target, {}, false);
+        }
+    }
     // A full page is reset before its target is asked for more; shots held
     // on it wait, so their target keeps them.
     lane = bulletList ? bulletList->placeByTarget(target) : nullptr;
@@ -243,7 +275,7 @@ void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)
 {
     switch (word) {
     case LaneStart::Word::Missed:
-        emit sig_view_TargetNotStarted(target);
+        emit sig_view_TargetNotStarted(target, stageTimedOut());
         break;
     case LaneStart::Word::Withdrawn:
         emit sig_view_TargetShotsWithdrawn(target, withdrawn);
@@ -254,9 +286,16 @@ void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)
     case LaneStart::Word::InDoubt:
         emit sig_view_TargetShotsHeld(target);
         break;
-    case LaneStart::Word::PageLost:
-        emit sig_view_TargetPageLost(target);
+    case LaneStart::Word::PageLost: {
+        const TMemberPlace *place = bulletList ? bulletList->placeByTarget(target) : nullptr;
+        emit sig_view_TargetPageLost(target, place ? place->laneStart().heldCount() : 0);
         break;
+    }
+    case LaneStart::Word::NoNewShots:
+        emit sig_view_TargetNoNewShots(target);
+        break;
+    case LaneStart::Word::Flagged:
+        break; // said where the page ends, with the count
     case LaneStart::Word::None:
         break;
     }
@@ -271,15 +310,31 @@ bool MyEvent::askRuling(int target, bool atStop)
         return false;
     QVector<int> numbers;
     QList<HeldShot> shots;
+    const qint64 startMs = place->laneStart().startMs();
+    constexpr qint64 kUnbounded = PageTrace::kUnbounded;
     for (const LaneStart::Doubt &doubt : doubts) {
-        numbers.append(doubt.shot.number);
-        const qint64 sinceStartMs = std::max<qint64>(0, doubt.readMs - place->laneStart().startMs());
-        // Held shots before it on the page go before it too, once counted.
-        shots.append({bulletList->placeInStage(target, doubt.shot.number) + shots.size(),
-                      bulletList->valueText(doubt.shot), TBullet::timeText(doubt.shot.timeTenths),
-                      TBullet::timeText(int(sinceStartMs / 100))});
+        numbers.append(doubt.shot.number - doubt.pagesBack * kMaxTargetShotNumber);
+        HeldShot held;
+        held.targetNumber = doubt.shot.number;
+        held.point = doubt.shot.point;
+        held.placeCode = doubt.shot.place;
+        held.timeTenths = doubt.shot.timeTenths;
+        held.readMs = doubt.readMs - startMs;
+        held.fromKnown = doubt.taken.from > -kUnbounded;
+        held.toKnown = doubt.taken.to < kUnbounded;
+        held.fromMs = held.fromKnown ? doubt.taken.from - startMs : 0;
+        held.toMs = held.toKnown ? doubt.taken.to - startMs : 0;
+        held.gapTenths = doubt.gapTenths;
+        held.earlierPage = doubt.pagesBack > 0;
+        // Counted, it goes after the shots stored before it (and after the
+        // held ones before it that are counted too).
+        held.number = bulletList->placeInStage(target, doubt.shot.number, doubt.pagesBack);
+        held.value = bulletList->valueText(doubt.shot);
+        shots.append(held);
     }
-    if (askedShots.value(target) != numbers) {
+    // At STOP the question is put again, whatever was asked before: the
+    // misses wait for its answer.
+    if (atStop || askedShots.value(target) != numbers) {
         askedShots.insert(target, numbers);
         emit sig_view_ShotsInDoubt(target, shots, atStop);
     }
@@ -296,12 +351,22 @@ bool MyEvent::rulingAwaited() const
     return false;
 }
 
-void MyEvent::slot_view_ruleShots(int target, bool count)
+void MyEvent::slot_view_ruleShots(int target, int first)
 {
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(target) : nullptr;
-    if (!place || askedShots.remove(target) == 0)
+    if (!place || !askedShots.contains(target))
         return;
-    act(target, place->laneStart().rule(count));
+    // An answer to a list the lane no longer holds is put again.
+    const QVector<int> asked = askedShots.take(target);
+    QVector<int> numbers;
+    for (const LaneStart::Doubt &doubt : place->laneStart().doubts())
+        numbers.append(doubt.shot.number - doubt.pagesBack * kMaxTargetShotNumber);
+    if (numbers != asked) {
+        askRuling(target, !readingBullets);
+        return;
+    }
+    act(target, place->laneStart().rule(first >= 0 && first < numbers.size() ? first
+                                                                                : LaneStart::kNone));
 }
 
 void MyEvent::sendBulletToPC(int target, int mode, int colbull)

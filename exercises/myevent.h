@@ -21,13 +21,23 @@ class QTimerEvent;
 // The bus master's place code type; the same alias is declared on its side.
 using schar = signed char;
 
-// A shot a lane holds undecided, as the operator is asked about it.
+// A shot a lane holds undecided, as the operator is asked about it. Moments
+// are ms since the START the lane is judged against (the targets' clock).
 struct HeldShot
 {
-    int number = 0;   // its running number in the stage, once counted
-    QString value;    // as the shot table would show it
-    QString time;     // its own time on the target's count, "mm:ss.t"
-    QString readTime; // when it was read, since the START, "mm:ss.t"
+    int targetNumber = 0; // its number on the target's page
+    QPoint point;         // as the target gave it
+    int placeCode = 0;
+    int timeTenths = 0;   // its own time on the target's count
+    qint64 readMs = 0;    // when it was read
+    qint64 fromMs = 0;    // the moments it can have been taken at
+    qint64 toMs = 0;
+    bool fromKnown = true; // false: no answer bounds it from below (to)
+    bool toKnown = true;
+    int gapTenths = -1;   // own time since the page's shot before it; -1: not read
+    int number = 0;       // its running number in the stage, counted from it on
+    QString value;        // as the shot table would show it
+    bool earlierPage = false; // of a page the target lost since
 };
 
 // A running exercise: it sits between the run screen and the bus master while
@@ -183,7 +193,8 @@ signals:
     void sig_view_DelegateView(bool Delegate_view);
     // The target of the lane did not take the last start: what it answers is
     // read with care, but it may not be recording the shots of this start.
-    void sig_view_TargetNotStarted(int target);
+    // refuses: the time of the stage it still holds ran out; it takes no shot.
+    void sig_view_TargetNotStarted(int target, bool refuses);
     // The target of the lane did not answer around the last start and its
     // shots cannot show whether it took it: they may be shots of an earlier
     // start. The operator decides (re-shoot or STOP).
@@ -195,12 +206,21 @@ signals:
     // start: they are not counted until one does.
     void sig_view_TargetShotsHeld(int target);
     // The target came back from a silence with another page of shots (it
-    // was switched off): its new shots are read from its first.
-    void sig_view_TargetPageLost(int target);
+    // was switched off): its new shots are read from its first. held: shots
+    // of the lost page that were held, put to the operator's ruling.
+    void sig_view_TargetPageLost(int target, int held);
+    // The lane gave only shots just like those read before the START: no
+    // new shot of it.
+    void sig_view_TargetNoNewShots(int target);
+    // A pistol series or window is over with count shots of the lane held:
+    // they are passed over and flagged to be shot again with the shots it
+    // lacks; repeats: they were all just like shots of the page before.
+    void sig_view_TargetShotsFlagged(int target, int count, bool repeats);
     // The lane's shots cannot tell whether they were taken after the START
     // and it has shot its count with them (or STOP came): the operator rules
     // through slot_view_ruleShots. At STOP (atStop) the reading has stopped
-    // and the ruling is awaited before the misses are filled in.
+    // and the ruling is awaited before the misses are filled in. Asked again
+    // when what the lane holds changes; no shots: the question is void.
     void sig_view_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop);
 
 public slots:
@@ -222,9 +242,9 @@ public slots:
     void slot_emu_ClientBullets(int targetAddr, int mode, int colbull);
     void slot_view_startEvent(int member, int colbull);
     void slot_view_stopEvent(int manageBullet);
-    // The operator's ruling on the shots the lane was asked about: all
-    // counted, or all passed over.
-    void slot_view_ruleShots(int target, bool count);
+    // The operator's ruling on the shots the lane was asked about: the
+    // index of the first one taken after the START, or LaneStart::kNone.
+    void slot_view_ruleShots(int target, int first);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -232,6 +252,10 @@ protected:
     // Whether the kind looks for targets that did not take a start of the
     // whole line (see LaneStart).
     virtual bool checksStartTaken() const { return false; }
+    // A target that missed the last start holds a stage whose time ran out.
+    virtual bool stageTimedOut() const { return false; }
+    // Now, in ms on the clock the targets count their own time by.
+    qint64 targetNowMs() const;
     // A START of the line was confirmed at startMs (on the targets' clock):
     // each lane's target began a new page, or is judged on whether it did.
     virtual void beginPages(qint64 startMs);

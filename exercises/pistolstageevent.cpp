@@ -43,10 +43,12 @@ PistolStageEvent::PistolStageEvent(TBulletList *list, const TEvent *event, int d
             bulletList->setPositionCode(t, kNoPositionCode);
     }
     const auto notStarted = [this](int target) { lanesNotStarted.insert(target); };
-    for (auto told : {&MyEvent::sig_view_TargetNotStarted, &MyEvent::sig_view_TargetStartInDoubt,
-                      &MyEvent::sig_view_TargetShotsHeld})
+    for (auto told : {&MyEvent::sig_view_TargetStartInDoubt, &MyEvent::sig_view_TargetShotsHeld,
+                      &MyEvent::sig_view_TargetNoNewShots})
         connect(this, told, this, notStarted);
+    connect(this, &MyEvent::sig_view_TargetNotStarted, this, notStarted);
     connect(this, &MyEvent::sig_view_TargetShotsWithdrawn, this, notStarted);
+    connect(this, &MyEvent::sig_view_TargetShotsFlagged, this, notStarted);
 }
 
 void PistolStageEvent::beginPages(qint64 startMs)
@@ -270,8 +272,14 @@ void PistolStageEvent::settleGrace()
             // shot still held is passed over for good: it is among the
             // lane's flagged misses, to be shot again.
             if (TMemberPlace *place = bulletList->placeByTarget(t)) {
-                tellOperator(t, place->laneStart().endPage());
-                act(t, place->laneStart().rule(false));
+                LaneStart &lane = place->laneStart();
+                const int held = lane.heldCount();
+                const LaneStart::Word word = lane.endPage();
+                if (word == LaneStart::Word::Flagged || word == LaneStart::Word::NoNewShots)
+                    emit sig_view_TargetShotsFlagged(t, held, word == LaneStart::Word::NoNewShots);
+                else
+                    tellOperator(t, word);
+                act(t, lane.rule(LaneStart::kNone));
             }
             const int missing = grace.expectedShots - bulletList->shotCountOfStage(t, grace.stage);
             if (missing > 0)

@@ -84,6 +84,12 @@ void RifleSeriesEvent::tick()
         finishSighting();
 }
 
+bool RifleSeriesEvent::stageTimedOut() const
+{
+    return mode == Match && sightingStartedMs >= 0
+        && targetNowMs() - sightingStartedMs >= qint64(sightingSeconds) * 1000;
+}
+
 void RifleSeriesEvent::finishSighting()
 {
     stopEventTimer();
@@ -109,6 +115,7 @@ void RifleSeriesEvent::onEventStarted()
 {
     if (mode == Ready) {
         mode = Sighting;
+        sightingStartedMs = targetNowMs();
         emit sig_view_BTNStartEnabled(false);
         sendPCAll35();
         startEventTimer();

@@ -38,6 +38,10 @@ protected:
     RifleSeriesEvent(TBulletList *list, const TEvent *event, QObject *parent);
 
     bool checksStartTaken() const override { return true; }
+    // In the match, a target that missed its START still runs the
+    // sighting's; once its time is over (on the targets' clock) the target
+    // takes no shot.
+    bool stageTimedOut() const override;
 
     // The sighting time is over: polling stops, the match may be started.
     void finishSighting();
@@ -53,6 +57,7 @@ protected:
     int countedShots(int target) const;
 
     int sightingSeconds = kSightingSeconds;
+    qint64 sightingStartedMs = -1; // on the targets' clock
     int matchCount = 10;
     int targetFace = kDefaultTargetFace;
 };

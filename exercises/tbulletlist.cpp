@@ -47,6 +47,7 @@ TBulletList::TBulletList(int eventID, TdbAccessor *db, bool competition,
     m_series->setShowTenths(m_showTenths);
     m_writes = new TShotWrites(m_eventID, m_db, this);
     connect(m_writes, &TShotWrites::sig_writesWaiting, this, &TBulletList::sig_writesWaiting);
+    connect(m_writes, &TShotWrites::sig_memberRowsGone, this, &TBulletList::sig_memberShotsGone);
 }
 
 TBulletList::~TBulletList()
@@ -386,7 +387,8 @@ bool TBulletList::loadFromDB()
             DbFields::logCannotLoad(QStringLiteral("tbullets"));
             continue;
         }
-        if (notRead.contains(row.id) || m_writes->deleteWaits(row))
+        if (notRead.contains(row.id) || m_writes->deleteWaits(row)
+            || m_writes->memberRowsWait(row.memberID))
             continue;
         // Scores are not read: they are computed again from the coordinates.
         TBullet *shot = newOfflineShot(row.memberID, row.number, row.x, row.y, row.positionCode,

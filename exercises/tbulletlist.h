@@ -112,7 +112,15 @@ public:
     TBullet *addShotFromTarget(int memberID, int number, int x, int y, quint8 positionCode,
                                int time, int fine);
     void addMisses(int memberID, int count, int fine);
-    void deleteShotsOfMember(int memberID);
+    // Every shot of the member in the exercise and its rows, all of them in
+    // one statement; true when the rows are gone now, false when their
+    // delete waits (TShotWrites::deleteMemberRows) and sig_memberShotsGone
+    // says when they are.
+    bool deleteShotsOfMember(int memberID);
+    // The delete of the member's rows waits.
+    bool memberShotsWaitDelete(int memberID) const { return m_writes->memberRowsWait(memberID); }
+    bool hasWaitingMemberDeletes() const { return m_writes->hasWaitingMemberRows(); }
+    bool hasWaitingShotWrites() const { return m_writes->hasWaitingShots(); }
     // 0 no match shot, 1 fewer than limit, 2 limit or more.
     int shotState(int memberID, int limit) const;
     int shotCountOfMember(int memberID) const;
@@ -121,13 +129,16 @@ public:
     // of the page with the target numbers in withdraw are taken back, the
     // new shots take their places in the page's order, and the stage's
     // running numbers close up. The rows change in one transaction, or
-    // wait whole while the database refuses.
-    void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots);
+    // wait whole while the database refuses. pagesBack > 0: the shots are
+    // of a page the target lost that many pages ago (nothing is withdrawn).
+    void amendPage(int target, const QVector<int> &withdraw, const QVector<LaneShot> &shots,
+                   int pagesBack = 0);
     // The target lost its page: its numbers count from 1 again.
     void newTargetPage(int target);
-    // A shot of the target's current page not stored yet: the running number
-    // it would take in the place's stage, and its value as the table shows it.
-    int placeInStage(int target, int number) const;
+    // A shot of the target's current page (or of one it lost pagesBack
+    // pages ago) not stored yet: the running number it would take in the
+    // place's stage, and its value as the table shows it.
+    int placeInStage(int target, int number, int pagesBack = 0) const;
     QString valueText(const LaneShot &shot) const;
     void clearShotMarks(int target);
     bool hasShotWithFine(int fine) const;
@@ -163,6 +174,8 @@ signals:
     // is not in the list, so its lane is asked for it again until it is
     // stored; the list's own writes (misses, purges) are tried again here.
     void sig_writesWaiting(bool waiting);
+    // The rows of the member that deleteShotsOfMember deleted are gone.
+    void sig_memberShotsGone(int memberID);
 
 private:
     template <class Model>

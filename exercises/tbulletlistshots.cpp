@@ -98,24 +98,24 @@ void TBulletList::addMisses(int memberID, int count, int fine)
         refreshPlace(place, place->stage() == TMemberPlace::kMatch);
 }
 
-void TBulletList::deleteShotsOfMember(int memberID)
+bool TBulletList::deleteShotsOfMember(int memberID)
 {
+    // Out of memory first: a write of theirs that waits goes with them.
     if (TMemberPlace *place = placeByMemberId(memberID)) {
-        for (const TBullet *shot : place->shots())
-            m_writes->deleteRow(shot);
         place->resetAll();
         refreshAll(true);
-        return;
     }
     for (auto it = m_offlineShots.begin(); it != m_offlineShots.end();) {
-        TBullet *shot = *it;
-        if (shot->memberID() == memberID && m_writes->tryDelete(shot)) {
-            delete shot;
+        if ((*it)->memberID() == memberID) {
+            delete *it;
             it = m_offlineShots.erase(it);
         } else {
             ++it;
         }
     }
+    // The rows go all at once, or wait whole; a reload meanwhile leaves
+    // them unread.
+    return m_writes->deleteMemberRows(memberID);
 }
 
 int TBulletList::shotState(int memberID, int limit) const
@@ -147,14 +147,15 @@ void TBulletList::purgeFlaggedShots(int target)
 }
 
 void TBulletList::amendPage(int target, const QVector<int> &withdraw,
-                            const QVector<LaneShot> &shots)
+                            const QVector<LaneShot> &shots, int pagesBack)
 {
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
     const int stage = place->stage();
-    const auto onPage = [place, stage](const TBullet *shot) {
-        return shot->stage() == stage && shot->resetCounter() == place->resetCounter();
+    const int page = place->resetCounter() - pagesBack;
+    const auto onPage = [page, stage](const TBullet *shot) {
+        return shot->stage() == stage && shot->resetCounter() == page;
     };
     QList<DbFields::ShotRow> goneRows;
     for (TBullet *shot : shotsOf(place, [&](const TBullet *shot) {
@@ -171,9 +172,12 @@ void TBulletList::amendPage(int target, const QVector<int> &withdraw,
     for (const LaneShot &shot : shots) {
         TBullet *made = place->addBullet(shot.number, shot.point.x(), shot.point.y(),
                                          quint8(shot.place), shot.timeTenths, -1, false);
+        made->setResetCounter(page);
         order.insert(std::find_if(order.begin(), order.end(),
                                   [&](const TBullet *later) {
-                                      return onPage(later) && later->shotID() > shot.number;
+                                      return later->stage() == stage
+                                          && (later->resetCounter() > page
+                                              || (onPage(later) && later->shotID() > shot.number));
                                   }),
                      made);
         added.append(made);
@@ -193,15 +197,17 @@ void TBulletList::newTargetPage(int target)
         place->newTargetPage();
 }
 
-int TBulletList::placeInStage(int target, int number) const
+int TBulletList::placeInStage(int target, int number, int pagesBack) const
 {
     const TMemberPlace *place = placeByTarget(target);
     if (!place)
         return 0;
     const int stage = place->stage();
+    const int page = place->resetCounter() - pagesBack;
     return 1 + shotsOf(place, [&](const TBullet *shot) {
                return shot->stage() == stage
-                   && (shot->resetCounter() != place->resetCounter() || shot->shotID() < number);
+                   && (shot->resetCounter() < page
+                       || (shot->resetCounter() == page && shot->shotID() < number));
            }).size();
 }
 

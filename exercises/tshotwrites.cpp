@@ -124,8 +124,10 @@ bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Wa
     QList<TBullet *> shots;
     for (const Waiting &write : qAsConst(all))
         shots.append(write.shot);
-    const bool done = commit(rows, shots);
+    const QList<int> purges = m_unstoredPurges;
+    const bool done = commit(purges, rows, shots);
     if (done) {
+        m_unstoredPurges.clear();
         m_unstoredDeletes.clear();
         m_unstoredShots.clear();
     } else if (keepRefused) {
@@ -134,18 +136,27 @@ bool TShotWrites::flush(const QList<DbFields::ShotRow> &goneRows, const QList<Wa
     } else {
         m_unstoredShots = waiting;
     }
-    if (m_unstoredDeletes.isEmpty() && m_unstoredShots.isEmpty())
+    if (m_unstoredPurges.isEmpty() && m_unstoredDeletes.isEmpty() && m_unstoredShots.isEmpty())
         m_retryTimer->stop();
     else if (!m_retryTimer->isActive())
         m_retryTimer->start();
     updateWaiting();
+    if (done) {
+        for (int memberID : purges)
+            emit sig_memberRowsGone(memberID);
+    }
     return done;
 }
 
-bool TShotWrites::commit(const QList<DbFields::ShotRow> &rows, const QList<TBullet *> &shots)
+bool TShotWrites::commit(const QList<int> &members, const QList<DbFields::ShotRow> &rows,
+                         const QList<TBullet *> &shots)
 {
     QList<TBullet *> inserted;
     const bool done = m_db->inTransaction([&] {
+        for (int memberID : members) {
+            if (!m_db->deleteMemberBullets(m_eventID, memberID))
+                return false;
+        }
         // Deletes first: a renumbering may give a shot the number of a row
         // that is deleted, and rows are named by what they hold.
         for (const DbFields::ShotRow &row : rows) {
@@ -166,6 +177,21 @@ bool TShotWrites::commit(const QList<DbFields::ShotRow> &rows, const QList<TBull
             shot->setID(-1);
     }
     return done;
+}
+
+bool TShotWrites::deleteMemberRows(int memberID)
+{
+    if (!m_db)
+        return true;
+    // Rows of the member named one by one are among its rows.
+    m_unstoredDeletes.erase(std::remove_if(m_unstoredDeletes.begin(), m_unstoredDeletes.end(),
+                                           [memberID](const DbFields::ShotRow &row) {
+                                               return row.memberID == memberID;
+                                           }),
+                            m_unstoredDeletes.end());
+    if (!m_unstoredPurges.contains(memberID))
+        m_unstoredPurges.append(memberID);
+    return flush({}, {});
 }
 
 void TShotWrites::deleteRow(const TBullet *shot)
@@ -206,6 +232,11 @@ void TShotWrites::retry()
 }
 
 bool TShotWrites::hasWaitingWrites() const
+{
+    return hasWaitingShots() || !m_unstoredPurges.isEmpty();
+}
+
+bool TShotWrites::hasWaitingShots() const
 {
     return !m_refusedMembers.isEmpty() || !m_unstoredDeletes.isEmpty()
         || std::any_of(m_unstoredShots.cbegin(), m_unstoredShots.cend(),

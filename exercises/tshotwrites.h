@@ -46,6 +46,16 @@ public:
     void deleteRow(const TBullet *shot);
     // Deletes the shot's row now; false when the database refused.
     bool tryDelete(const TBullet *shot);
+    // Deletes every row of the member in the exercise in one statement, now
+    // or, refused, later: it waits with the other refused writes and goes
+    // first in their transaction, before any new shot of the member, so the
+    // rows hold the member's old shots whole or none of them, never old and
+    // new mixed. The rows' deletes that wait are in it. True when the rows
+    // are gone now.
+    bool deleteMemberRows(int memberID);
+    // The member's rows wait to be deleted.
+    bool memberRowsWait(int memberID) const { return m_unstoredPurges.contains(memberID); }
+    bool hasWaitingMemberRows() const { return !m_unstoredPurges.isEmpty(); }
     // One change of a page: the rows deleted (as storedRow gave them), the
     // renumbered shots updated and the new ones inserted, in one
     // transaction with the writes that wait. When the database refuses, the
@@ -61,6 +71,8 @@ public:
     // A shot of the member's target was refused and is asked for again.
     bool memberRefused(int memberID) const { return m_refusedMembers.contains(memberID); }
     bool hasWaitingWrites() const;
+    // As hasWaitingWrites, leaving out the deletes of members' rows.
+    bool hasWaitingShots() const;
     // The shots whose write waits, and the rows that wait to be deleted.
     QList<TBullet *> waitingShots() const;
     bool waits(const TBullet *shot) const;
@@ -75,6 +87,8 @@ public:
 signals:
     // hasWaitingWrites changed.
     void sig_writesWaiting(bool waiting);
+    // The member's rows, deleted by deleteMemberRows, are gone.
+    void sig_memberRowsGone(int memberID);
 
 private:
     static constexpr int kRetryWritesMs = 1000;
@@ -94,9 +108,11 @@ private:
     // the number its row had before, unless keepRefused is false.
     bool flush(const QList<DbFields::ShotRow> &goneRows, const QList<Waiting> &writes,
                bool keepRefused = true);
-    // Deletes the rows and writes the shots in one transaction; on a
-    // refusal nothing of it is stored and the new shots have no key.
-    bool commit(const QList<DbFields::ShotRow> &rows, const QList<TBullet *> &shots);
+    // Deletes the members' rows, then the rows, and writes the shots in one
+    // transaction; on a refusal nothing of it is stored and the new shots
+    // have no key.
+    bool commit(const QList<int> &members, const QList<DbFields::ShotRow> &rows,
+                const QList<TBullet *> &shots);
     // The member's refusal ends with a new shot of it stored.
     bool noteShot(const TBullet *shot, bool stored);
     void retry();
@@ -110,6 +126,8 @@ private:
     // or erased shots it kept.
     QList<Waiting> m_unstoredShots;
     QList<DbFields::ShotRow> m_unstoredDeletes;
+    // Members whose every row of the exercise waits to be deleted.
+    QList<int> m_unstoredPurges;
     QTimer *m_retryTimer = nullptr; // child; runs while writes of its own wait
     bool m_waiting = false;         // what sig_writesWaiting said last
 };

@@ -5,8 +5,12 @@
 #include <QDebug>
 #include <QHash>
 #include <QSqlError>
+#include <QTimer>
 
 namespace {
+
+// A file removed or replaced is noticed within this time.
+constexpr int kFileCheckMs = 1000;
 
 const QString kParticipantHeader = QStringLiteral("Участник");
 const QString kTargetHeader = QStringLiteral("Мишень");
@@ -16,6 +20,10 @@ const QString kTargetHeader = QStringLiteral("Мишень");
 TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *parent)
     : QAbstractTableModel(parent), m_db(db)
 {
+    m_fileCheck = new QTimer(this);
+    m_fileCheck->setInterval(kFileCheckMs);
+    connect(m_fileCheck, &QTimer::timeout, this, &TMembersPractice::keepFileAtPath);
+    m_fileCheck->start();
     if (load)
         loadShooters();
 }

@@ -4,9 +4,13 @@
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariantList>
 
+#include "openedfile.h"
+
+class QTimer;
 class TShooter;
 
 // The practice roster: the shooters of "shooters.sqlite" in load order, then
@@ -57,6 +61,15 @@ public:
     bool ensureDatabaseOpen();
     void closeDatabase();
 
+signals:
+    // The roster's file was removed or replaced while the program had it
+    // open: written again at its path from the open connection (keptAside:
+    // the name a file found there was given), or not (failure says why;
+    // tried again every second, and the roster's changes are refused
+    // meanwhile). Once for each loss, and once when a lost file is written.
+    void sig_fileLost(bool rewritten, const QString &keptAside, const QSqlError &failure);
+
+public:
     // Lookups in roster order; null when none.
     TShooter *shooterAt(int row) const;
     TShooter *getShooter(int row) const { return shooterAt(row); }
@@ -120,7 +133,15 @@ private:
     bool deleteReferenced(const QString &deleteStatement, const QString &resetStatement, int id);
     void announceRow(int row);
 
+    // Writes the file again when its path no longer names the one open.
+    void keepFileAtPath();
+
     QSqlDatabase m_db;
+    // The file the connection holds, checked against its path every second
+    // (m_fileCheck, a child) and before each statement.
+    OpenedFile m_openedFile;
+    QTimer *m_fileCheck = nullptr;
+    bool m_fileLost = false; // went, and not written again yet
     // SideFiles::stamp of the file when SQLite opened it read-only; empty
     // for a handle that writes.
     QString m_readOnlyAt;

@@ -1,6 +1,7 @@
 #include "tmemberspractice.h"
 
 #include "sidefiles.h"
+#include "storageerror.h"
 #include "sqlstatement.h"
 #include "sqlvalues.h"
 #include "tshooter.h"
@@ -41,11 +42,42 @@ bool TMembersPractice::openDatabase()
         return false;
     }
     m_readOnlyAt = WriteProbe::onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
+    m_openedFile.noteOpened(m_db.databaseName());
     return true;
+}
+
+void TMembersPractice::keepFileAtPath()
+{
+    // The connection is shared with the practice module, which may have
+    // opened it: the file it holds is the one first seen open.
+    if (!m_db.isOpen())
+        return;
+    const QString path = m_db.databaseName();
+    if (!m_openedFile.known()) {
+        m_openedFile.noteOpened(path);
+        return;
+    }
+    if (!m_openedFile.moved())
+        return;
+    QString keptAside;
+    QSqlError cause;
+    if (OpenedFile::rewrite(m_db, path, &keptAside, &cause)) {
+        m_openedFile.noteOpened(path);
+        m_readOnlyAt.clear();
+        m_fileLost = false;
+        emit sig_fileLost(true, keptAside, QSqlError());
+        return;
+    }
+    qWarning().noquote() << "Roster file" << path << "cannot be written again:" << cause.text();
+    if (m_fileLost)
+        return;
+    m_fileLost = true;
+    emit sig_fileLost(false, QString(), storageFileGone(cause));
 }
 
 bool TMembersPractice::ensureDatabaseOpen()
 {
+    keepFileAtPath();
     // A handle that only reads is replaced once the file is changed (made
     // writable): the roster takes changes without a restart.
     if (m_db.isOpen() && !m_readOnlyAt.isEmpty()

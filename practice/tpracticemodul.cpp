@@ -41,6 +41,13 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     m_eventList = std::make_unique<TEventList>();
     m_eventListProxy = std::make_unique<TEventListProxy>(m_eventList.get());
     m_members = std::make_unique<TMembersPractice>(m_db, false);
+    connect(m_members.get(), &TMembersPractice::sig_fileLost, this,
+            [this](bool rewritten, const QString &keptAside, const QSqlError &failure) {
+                if (rewritten)
+                    emit sig_storage(StorageFileRewritten, databasePath(), failure, keptAside);
+                emit sig_storage(rewritten ? StorageNothingWaits : StorageFileGone, databasePath(),
+                                 failure, QString());
+            });
     m_usedShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), true);
     m_freeShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), false);
 }

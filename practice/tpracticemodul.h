@@ -156,6 +156,12 @@ public:
 signals:
     // A storage failure, with its StorageError code.
     void errorSQL(int err);
+    // The roster's file was removed or replaced while open and is not
+    // written again (StorageFileGone), or is written again
+    // (StorageFileRewritten, then StorageNothingWaits), as
+    // TUserModul::sig_storage.
+    void sig_storage(int word, const QString &file, const QSqlError &failure,
+                     const QString &keptAside);
 
 private:
     void reportError(int code);

@@ -39,6 +39,7 @@ public:
     int memberID() const { return m_memberID; }
     int stage() const { return m_stage; }
     int resetCounter() const { return m_resetCounter; }
+    void setResetCounter(int counter) { m_resetCounter = counter; }
     int number() const { return m_number; }
     int shotID() const { return m_shotID; }
     QPoint point() const { return QPoint(m_x, m_y); }

@@ -35,6 +35,14 @@ const char *const kFileMissing = "Database file is missing";
 const KnownCause kMissingFile = {
     14, "", "файла нет на месте",
     "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."};
+// What the program puts before the account of why a file removed or
+// replaced while it was open could not be written again.
+const char *const kFileGone = "Database file was removed while open";
+const KnownCause kGoneFile = {
+    14, "", "файл удалён или заменён во время работы программы, а записать его заново не удалось",
+    "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
+    "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
+    "закрывайте программу: записанное после удаления файла есть только в ней."};
 
 constexpr int kPrimaryCodeMask = 0xff;
 constexpr int kReadOnlyCode = 8;
@@ -43,6 +51,8 @@ const KnownCause *knownCause(const QSqlError &error)
 {
     if (error.driverText() == QLatin1String(kFileMissing))
         return &kMissingFile;
+    if (error.driverText() == QLatin1String(kFileGone))
+        return &kGoneFile;
     const QString sqliteText = error.databaseText().trimmed();
     bool hasCode = false;
     const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
@@ -92,4 +102,10 @@ QSqlError storageFileMissing(const QSqlError &openFailure)
 {
     return QSqlError(QLatin1String(kFileMissing), openFailure.databaseText(), openFailure.type(),
                      openFailure.nativeErrorCode());
+}
+
+QSqlError storageFileGone(const QSqlError &rewriteFailure)
+{
+    return QSqlError(QLatin1String(kFileGone), rewriteFailure.databaseText(),
+                     QSqlError::ConnectionError, rewriteFailure.nativeErrorCode());
 }

@@ -13,6 +13,19 @@ enum StorageError {
     StorageErrorStatement = 3, // a statement failed
 };
 
+// What a module tells the operator about its file, through the main
+// window's one storage slot: what waits to be written (flags, 0 once
+// nothing waits any more), or that the file went while the program had it
+// open and was written again.
+enum StorageWord {
+    StorageNothingWaits = 0,
+    StorageShotsWait = 1,      // shots or their changes refused, waiting
+    StorageResetWaits = 2,     // a delete of a member's shots refused, waiting
+    StorageFileGone = 4,       // removed or replaced while open and not written again: writes wait
+    StorageWaitFlags = StorageShotsWait | StorageResetWaits | StorageFileGone,
+    StorageFileRewritten = 8,  // removed or replaced while open, and written again (once)
+};
+
 // Empty for any other code.
 QString storageErrorText(int code);
 
@@ -33,3 +46,8 @@ bool storageRefusedAsReadOnly(const QSqlError &error);
 // The failure of an open that found no database file, with SQLite's own;
 // storageFailureCause names the missing file.
 QSqlError storageFileMissing(const QSqlError &openFailure);
+
+// The failure of a database file removed or replaced while it was open
+// that could not be written again at its path (OpenedFile::rewrite), with
+// the account of why; storageFailureCause names it so.
+QSqlError storageFileGone(const QSqlError &rewriteFailure);

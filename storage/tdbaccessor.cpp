@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -43,6 +44,9 @@ const char *const kConnectionSetup[] = {
 };
 
 constexpr qint64 kReopenGapMs = 1000;
+// A file removed or replaced is noticed within this time, with no
+// statement run.
+constexpr int kFileCheckMs = 1000;
 
 // The file's URI for an open that reads and writes the file that is there
 // (read-only when its mode says so) and never makes one.
@@ -60,11 +64,19 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     : QObject(parent)
 {
     initStorageResources();
+    m_fileCheck = new QTimer(this);
+    m_fileCheck->setInterval(kFileCheckMs);
+    connect(m_fileCheck, &QTimer::timeout, this, [this] {
+        // Written again, the file is opened at once, not at the next statement.
+        if (m_db.isOpen() && keepFileAtPath(true) && !m_db.isOpen())
+            checkDB();
+    });
     m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
     m_db.setDatabaseName(databasePath());
-    const QStringList before = SideFiles::existing(databasePath());
     m_fileWasThere = ensureSchema();
-    noteMadeSideFiles(before);
+    // Those there at start were left by a program killed while the file was
+    // read-only (one range program works a run folder): as read-only as ours.
+    noteMadeSideFiles({});
 }
 
 TdbAccessor::~TdbAccessor()
@@ -96,6 +108,8 @@ QString TdbAccessor::dateTimeSql(const QDate &date, const QTime &time)
 
 bool TdbAccessor::checkDB()
 {
+    if (!keepFileAtPath())
+        return false;
     // A handle that only reads, or none: opened again as soon as the file
     // changes (made writable, put back), else at most once a second.
     const bool waiting = m_openFailed || m_reopenPending;
@@ -146,6 +160,9 @@ bool TdbAccessor::openDB()
         return false;
     }
     m_fileWasThere = true;
+    m_openedFile.noteOpened(path);
+    if (!m_fileCheck->isActive())
+        m_fileCheck->start();
     prepareConnection();
     noteMadeSideFiles(before);
     // A read-only handle is replaced before the first write the operator
@@ -154,6 +171,42 @@ bool TdbAccessor::openDB()
     // is open; the refusal replaces the handle then.
     m_reopenPending = s_openTransactions == 0 && WriteProbe::onlyReads(m_db);
     return true;
+}
+
+bool TdbAccessor::keepFileAtPath(bool retryNow)
+{
+    // A handle that only reads wrote nothing since it was opened so: it is
+    // opened again on the file's change and waits for a file at the path.
+    // The file is not written in the middle of a transaction.
+    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0 || !m_openedFile.moved())
+        return true;
+    if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
+        && !m_sinceRewrite.hasExpired(kReopenGapMs))
+        return false;
+    m_sinceRewrite.start();
+    const QString path = m_db.databaseName();
+    QString keptAside;
+    QSqlError cause;
+    if (OpenedFile::rewrite(m_db, path, &keptAside, &cause)) {
+        qWarning().noquote() << "Database file" << path
+                             << "was removed or replaced; written again. Found file kept as:"
+                             << keptAside;
+        m_fileLost = false;
+        // Closed with every connection to the old file; opened on the new one
+        // by the statement, or now.
+        m_madeSideFiles.clear();
+        emit fileLost(true, keptAside);
+        return true;
+    }
+    qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
+                            "written again:" << cause.text();
+    m_lastFailure = storageFileGone(cause);
+    if (m_fileLost)
+        return false;
+    m_fileLost = true;
+    emit fileLost(false, QString());
+    emit errorSQL(ErrorOpen);
+    return false;
 }
 
 void TdbAccessor::noteMadeSideFiles(const QStringList &before)

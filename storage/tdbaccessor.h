@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbfields.h"
+#include "openedfile.h"
 #include "tdbrecordset.h"
 
 #include <QDate>
@@ -18,6 +19,7 @@ class TBullet;
 class TEvent;
 class TShooter;
 class QSqlQuery;
+class QTimer;
 
 // The only way to the competitions database. Each accessor owns one named
 // connection; selects copy their rows into the accessor's row set, which the
@@ -69,6 +71,9 @@ public:
     // Imports another script; for callers that keep their schema elsewhere.
     bool importDB(const QString &scriptPath);
     bool isError() const { return m_errorFlag; }
+    // The file was removed or replaced while open and is not written again
+    // yet: statements are refused (fileLost).
+    bool isFileLost() const { return m_fileLost; }
     // The file takes writes: a harmless write in a transaction that is
     // rolled back. A file SQLite could open only read-only (no right to
     // write it) opens and reads as any other; this tells it at start, before
@@ -184,6 +189,8 @@ public:
     // A shot's row as it is stored, with its key.
     static DbFields::ShotRow bulletRow(const TBullet *bullet);
     bool deleteMemberBullets(int memberID);
+    // Every row of the member in the exercise, in one statement.
+    bool deleteMemberBullets(int eventID, int memberID);
     bool deleteMemberRelays(int eventID, int memberID);
     bool deleteRelay(int eventID, int relayNum);
     bool deleteTeam(int teamID);
@@ -202,6 +209,12 @@ public:
 
 signals:
     void errorSQL(int err);
+    // The file open was removed or replaced while the program ran: written
+    // again at its path from what the connection held (keptAside: the name
+    // a file found at the path was given, empty when none), or, not
+    // rewritten, statements are refused until it can be (lastFailure says
+    // why). Once for each loss, and once when a file lost is written again.
+    void fileLost(bool rewritten, const QString &keptAside);
 
 private:
     // Prepares, binds and runs; reports a failure.
@@ -210,6 +223,10 @@ private:
     // Keeps the failure as lastFailure; a read-only handle is replaced
     // before the next statement.
     void noteFailure(const QSqlError &error);
+    // The path still names the file the connection holds, or names it again
+    // now, written from the connection; false while it cannot be, tried
+    // again at most once a second unless retryNow.
+    bool keepFileAtPath(bool retryNow = false);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
     bool failImport(const QSqlError &cause);
@@ -242,11 +259,19 @@ private:
     bool m_reopenPending = false;
     QElapsedTimer m_sinceReopen; // since the last open that was tried
     QString m_fileAtOpen; // SideFiles::stamp at the last open that was tried
-    // Side files of the database our connection made: made while the file
-    // was read-only they are read-only too, and are given the file's mode
-    // when it is writable again, before the next open.
+    // Side files of the database our connection made, or found at start:
+    // made while the file was read-only they are read-only too, and are
+    // given the file's mode when it is writable again, before the next open.
     QStringList m_madeSideFiles;
     // The file was opened or made: a failed open that finds none names it
     // as taken away.
     bool m_fileWasThere = false;
+    // The file the connection opened, checked against its path every
+    // second (m_fileCheck, a child) and before each statement.
+    OpenedFile m_openedFile;
+    QTimer *m_fileCheck = nullptr;
+    // The file went and could not be written again: statements wait, the
+    // connection keeps all the file held.
+    bool m_fileLost = false;
+    QElapsedTimer m_sinceRewrite; // since the last rewrite that was tried
 };

@@ -240,6 +240,12 @@ bool TdbAccessor::deleteMemberBullets(int memberID)
     return execQuery(QStringLiteral("DELETE FROM tbullets WHERE fMemberID=?"), {memberID});
 }
 
+bool TdbAccessor::deleteMemberBullets(int eventID, int memberID)
+{
+    return execQuery(QStringLiteral("DELETE FROM tbullets WHERE fEventID=? AND fMemberID=?"),
+                     {eventID, memberID});
+}
+
 bool TdbAccessor::deleteMemberRelays(int eventID, int memberID)
 {
     return execQuery(QStringLiteral("DELETE FROM trelays WHERE fMemberID=? AND fEventID=?"),

@@ -30,7 +30,7 @@ struct LineTarget
 //
 // The run screen's links are checked when this is compiled, for the real
 // page and for a test's stand-in alike: a screen type needs the signals
-// sig_startEvent(int, int), sig_stopEvent(int) and sig_ruleShots(int, bool)
+// sig_startEvent(int, int), sig_stopEvent(int) and sig_ruleShots(int, int)
 // and the slot_myEvent_ slots that the exercise's sig_view_ signals drive.
 // The bus master usually lives in its worker thread; every link to it is then
 // queued.
@@ -116,6 +116,10 @@ public:
                     &Screen::slot_myEvent_TargetShotsHeld),
             connect(event, &MyEvent::sig_view_TargetPageLost, screen,
                     &Screen::slot_myEvent_TargetPageLost),
+            connect(event, &MyEvent::sig_view_TargetNoNewShots, screen,
+                    &Screen::slot_myEvent_TargetNoNewShots),
+            connect(event, &MyEvent::sig_view_TargetShotsFlagged, screen,
+                    &Screen::slot_myEvent_TargetShotsFlagged),
             connect(event, &MyEvent::sig_view_ShotsInDoubt, screen,
                     &Screen::slot_myEvent_ShotsInDoubt),
         };

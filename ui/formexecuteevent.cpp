@@ -165,6 +165,7 @@ void FormExecuteEvent::setButtonsForEntry(bool printVisible)
 
 void FormExecuteEvent::dropShotList()
 {
+    closeRulings();
     removeShootOffButtons();
     setViewModel(ui->tv_bullets, nullptr);
     setViewModel(ui->tv_series, nullptr);
@@ -296,6 +297,7 @@ void FormExecuteEvent::slot_myEvent_EventFinished()
     // START goes first: the button column keeps the height it measured
     // while both big buttons stood in it, and the window would grow past
     // the screen by a button.
+    closeRulings();
     ui->pbStart->hide();
     ui->pBNext->show();
     ui->pBNext->setEnabled(true);
@@ -384,100 +386,168 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
     }
 }
 
-void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target)
+void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target, bool refuses)
 {
-    showTargetWarning(QStringLiteral("Мишень %1 не приняла команду СТАРТ: её прежние выстрелы не "
-                                     "засчитаны. Проверьте связь с мишенью %1. ")
-                          .arg(target)
-                      + whatFollows(target));
+    showTargetWarning(QStringLiteral("Мишень не запущена!"),
+                      QStringLiteral("Мишень %1 не приняла команду СТАРТ: её выстрелы, сделанные "
+                                     "до этой команды, не засчитываются. Проверьте связь с "
+                                     "мишенью %1. ")
+                              .arg(target)
+                          + whatFollows(target, refuses));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetShotsWithdrawn(int target, int count)
 {
-    showTargetWarning(QStringLiteral("Мишень %1 не приняла команду СТАРТ: засчитанные ей выстрелы "
+    showTargetWarning(QStringLiteral("Мишень не запущена!"),
+                      QStringLiteral("Мишень %1 не приняла команду СТАРТ: засчитанные ей выстрелы "
                                      "прежней стрельбы (%2) удалены из результатов. Проверьте "
                                      "связь с мишенью %1. ")
-                          .arg(target)
-                          .arg(count)
-                      + whatFollows(target));
+                              .arg(target)
+                              .arg(count)
+                          + whatFollows(target));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
 {
     showTargetWarning(
+        QStringLiteral("Нет связи с мишенью!"),
         QStringLiteral("Мишень %1 не отвечала, когда была дана команда СТАРТ, и по её выстрелам "
-                       "пока нельзя узнать, приняла ли она эту команду: они не засчитываются, "
-                       "пока это не станет ясно. Проверьте связь с мишенью %1; если выстрелы "
-                       "так и не будут засчитаны, повторите стрельбу на ней или нажмите СТОП.")
-            .arg(target));
+                       "пока нельзя узнать, сделаны ли они после этой команды: такие выстрелы "
+                       "пока не засчитываются, а засчитываются, как только это станет ясно. "
+                       "Проверьте связь с мишенью %1. ")
+                .arg(target)
+            + whatBecomesOfHeld());
 }
 
 void FormExecuteEvent::slot_myEvent_TargetShotsHeld(int target)
 {
     showTargetWarning(
-        QStringLiteral("По выстрелам мишени %1 пока нельзя узнать, приняла ли она команду СТАРТ: "
-                       "они не засчитываются, пока это не станет ясно. Проверьте связь с мишенью "
-                       "%1; если выстрелы так и не будут засчитаны, повторите стрельбу на ней "
-                       "или нажмите СТОП.")
-            .arg(target));
+        QStringLiteral("Выстрелы задержаны!"),
+        QStringLiteral("По выстрелам мишени %1 пока нельзя узнать, сделаны ли они после команды "
+                       "СТАРТ: такие выстрелы пока не засчитываются, а засчитываются, как только "
+                       "это станет ясно. Проверьте связь с мишенью %1. ")
+                .arg(target)
+            + whatBecomesOfHeld());
 }
 
-void FormExecuteEvent::slot_myEvent_TargetPageLost(int target)
+void FormExecuteEvent::slot_myEvent_TargetNoNewShots(int target)
 {
     showTargetWarning(
-        QStringLiteral("Мишень %1 потеряла записанные выстрелы (её выключали): засчитанные "
-                       "выстрелы сохранены, новые читаются с её первого выстрела. Проверьте "
-                       "мишень %1.")
-            .arg(target));
+        QStringLiteral("Нет новых выстрелов!"),
+        QStringLiteral("Мишень %1 передаёт только выстрелы, в точности такие же, как прочитанные "
+                       "до команды СТАРТ: новых выстрелов от неё нет. Возможно, она не приняла "
+                       "команду СТАРТ. Проверьте мишень %1. ")
+                .arg(target)
+            + whatBecomesOfHeld());
+}
+
+void FormExecuteEvent::slot_myEvent_TargetShotsFlagged(int target, int count, bool repeats)
+{
+    const QString what = repeats
+        ? QStringLiteral("Мишень %1 не передала в этой серии новых выстрелов, только такие же, как "
+                         "до команды СТАРТ (%2): они не засчитаны. ")
+        : QStringLiteral("По выстрелам мишени %1 (%2) так и не стало ясно, сделаны ли они после "
+                         "команды СТАРТ: они не засчитаны. ");
+    showTargetWarning(QStringLiteral("Выстрелы отмечены для перестрела"),
+                      what.arg(target).arg(count)
+                          + QStringLiteral("Недостающие выстрелы отмечены для перестрела: в "
+                                           "перерыве перестреляйте их кнопкой в строке мишени %1 "
+                                           "или нажмите СТОП.")
+                                .arg(target));
+}
+
+void FormExecuteEvent::slot_myEvent_TargetPageLost(int target, int held)
+{
+    QString text = QStringLiteral("Мишень %1 потеряла записанные выстрелы (её выключали): "
+                                  "засчитанные выстрелы сохранены, новые читаются с её первого "
+                                  "выстрела. Проверьте мишень %1.")
+                       .arg(target);
+    if (held > 0)
+        text += QStringLiteral(" Её выстрелы под вопросом (%1) не потеряны: укажите в окне "
+                               "«Выстрелы под вопросом», какие из них засчитать.")
+                    .arg(held);
+    showTargetWarning(QStringLiteral("Мишень выключалась!"), text);
 }
 
 void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots,
                                                  bool atStop)
 {
-    QStringList lines{QStringLiteral("По выстрелам мишени %1 нельзя узнать, сделаны ли они после "
-                                     "команды СТАРТ:")
-                          .arg(target)};
-    for (const HeldShot &shot : shots) {
-        lines << QStringLiteral("выстрел %1: %2, время выстрела %3, прочитан через %4 после "
-                                "команды СТАРТ;")
-                     .arg(shot.number)
-                     .arg(shot.value, shot.time, shot.readTime);
+    if (shots.isEmpty()) {
+        delete m_rulings.take(target).data();
+        return;
     }
-    lines << (atStop ? QStringLiteral("Засчитать их? Если нет, вместо них будут засчитаны промахи.")
-                     : QStringLiteral("Засчитать их? Если нет, мишень будет опрашиваться дальше, "
-                                      "пока не передаст все выстрелы."));
-    const auto ask = [this, target, text = lines.join(QLatin1Char('\n'))] {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Выстрелы под вопросом"), text,
-                        QMessageBox::NoButton, this);
-        box.addButton(QMessageBox::Yes)->setText(QStringLiteral("Да"));
-        box.addButton(QMessageBox::No)->setText(QStringLiteral("Нет"));
-        box.setEscapeButton(QMessageBox::No);
-        emit sig_ruleShots(target, Warnings::exec(box) == QMessageBox::Yes);
-    };
-    // At STOP the reading has stopped and the misses wait for the answer;
-    // otherwise, as for showTargetWarning, once the exercise has dealt with
-    // the answer it is reading.
-    if (atStop)
-        ask();
-    else
-        QMetaObject::invokeMethod(this, ask, Qt::QueuedConnection);
+    if (Warnings::testMode()) {
+        Warnings::record(QMessageBox::Question, QStringLiteral("Выстрелы под вопросом"),
+                         DialogHeldShots::questionText(target, shots, atStop));
+        const int first = DialogHeldShots::testRuling(target, shots);
+        if (atStop)
+            emit sig_ruleShots(target, first);
+        else
+            QMetaObject::invokeMethod(
+                this, [this, target, first] { emit sig_ruleShots(target, first); },
+                Qt::QueuedConnection);
+        return;
+    }
+    // One question a lane: asked again, the open one shows the new list.
+    QPointer<DialogHeldShots> &open = m_rulings[target];
+    if (atStop) {
+        // The misses wait for the answer: asked modally, no way round it.
+        delete open.data();
+        DialogHeldShots box(this);
+        box.setShots(target, shots, true);
+        box.exec();
+        emit sig_ruleShots(target, box.chosen());
+        return;
+    }
+    if (!open) {
+        open = new DialogHeldShots(this);
+        open->setAttribute(Qt::WA_DeleteOnClose);
+        connect(open, &DialogHeldShots::sig_ruled, this, &FormExecuteEvent::sig_ruleShots);
+    }
+    open->setShots(target, shots, false);
+    open->show();
+    open->raise();
+    open->activateWindow();
 }
 
-QString FormExecuteEvent::whatFollows(int target) const
+void FormExecuteEvent::closeRulings()
+{
+    for (const QPointer<DialogHeldShots> &open : qAsConst(m_rulings))
+        delete open.data();
+    m_rulings.clear();
+}
+
+QString FormExecuteEvent::whatFollows(int target, bool refuses) const
+{
+    if (m_reshotInBreak)
+        return QStringLiteral("Недостающие выстрелы будут отмечены для перестрела: в перерыве "
+                              "перестреляйте их кнопкой в строке мишени %1 или нажмите СТОП.")
+            .arg(target);
+    if (refuses)
+        return QStringLiteral("Время её прежней стрельбы истекло, и новых выстрелов она не "
+                              "примет: смена сама не завершится. Когда остальные мишени "
+                              "закончат, нажмите СТОП: недостающие выстрелы будут засчитаны "
+                              "промахами.");
+    return QStringLiteral("Смена будет завершена, когда мишень передаст все выстрелы; если она "
+                          "новых выстрелов не принимает, нажмите СТОП: недостающие выстрелы "
+                          "будут засчитаны промахами.");
+}
+
+QString FormExecuteEvent::whatBecomesOfHeld() const
 {
     return m_reshotInBreak
-        ? QStringLiteral("Недостающие выстрелы будут отмечены для перестрела: в перерыве "
-                         "перестреляйте их кнопкой в строке мишени %1 или нажмите СТОП.")
-              .arg(target)
-        : QStringLiteral("Смена не будет завершена, пока мишень не передаст все выстрелы.");
+        ? QStringLiteral("Если это не станет ясно до конца серии, они будут отмечены для "
+                         "перестрела.")
+        : QStringLiteral("Если это не станет ясно, вы укажете, какие из них засчитать, когда "
+                         "мишень передаст все выстрелы или при нажатии СТОП.");
 }
 
-void FormExecuteEvent::showTargetWarning(const QString &text)
+void FormExecuteEvent::showTargetWarning(const QString &title, const QString &text)
 {
     // Told once the exercise has dealt with the answer: the box's own event
     // loop must not run the exercise's other reports in the middle of it.
     QMetaObject::invokeMethod(
-        this, [this, text] { Warnings::warning(this, QStringLiteral("Мишень не запущена!"), text); },
+        this, [this, title, text] { Warnings::warning(this, title, text); },
         Qt::QueuedConnection);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "dialogheldshots.h"
 #include "myevent.h"
 #include "searchblink.h"
 
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -48,8 +50,9 @@ public:
 signals:
     void sig_startEvent(int _addr, int colbull);
     void sig_stopEvent(int _manage);
-    // The operator's ruling on a lane's shots held: counted or passed over.
-    void sig_ruleShots(int target, bool count);
+    // The operator's ruling on a lane's shots held: the index of the first
+    // one taken after the START, or LaneStart::kNone.
+    void sig_ruleShots(int target, int first);
     void sig_Back();
     void sig_Next();
     void sig_Print();
@@ -65,11 +68,13 @@ private slots:
     void slot_myEvent_BTNNextEnabled(bool Btn_enable);
     void slot_myEvent_ModeText(int Mode_type);
     void slot_myEvent_DelegateView(bool Delegate_view);
-    void slot_myEvent_TargetNotStarted(int target);
+    void slot_myEvent_TargetNotStarted(int target, bool refuses);
     void slot_myEvent_TargetStartInDoubt(int target);
     void slot_myEvent_TargetShotsWithdrawn(int target, int count);
     void slot_myEvent_TargetShotsHeld(int target);
-    void slot_myEvent_TargetPageLost(int target);
+    void slot_myEvent_TargetPageLost(int target, int held);
+    void slot_myEvent_TargetNoNewShots(int target);
+    void slot_myEvent_TargetShotsFlagged(int target, int count, bool repeats);
     void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop);
     void delegatClicked(int _row);
 
@@ -105,10 +110,14 @@ private:
     TBulletList *shownList() const;
     void showShootOffButtons(TBulletList *list);
     void removeShootOffButtons();
-    // A word on a lane's target that did not take a START, or may not have.
-    void showTargetWarning(const QString &text);
+    // A word on a lane's target, under a title that names what is known.
+    void showTargetWarning(const QString &title, const QString &text);
     // What a lane that missed a START means for the relay or the stage.
-    QString whatFollows(int target) const;
+    QString whatFollows(int target, bool refuses = false) const;
+    // What becomes of shots held that cannot tell yet.
+    QString whatBecomesOfHeld() const;
+    // Closes the rulings still open (the exercise is over or gone).
+    void closeRulings();
 
     Ui_FormExecuteEvent *ui = nullptr; // owned
     TUserModul *userModul = nullptr;
@@ -122,6 +131,9 @@ private:
     bool m_timeOnStartButton = true;
     // A lane's series that its target did not start is re-shot in the break.
     bool m_reshotInBreak = false;
+    // The ruling open for each lane, one at most: asked again, it shows the
+    // new list.
+    QMap<int, QPointer<DialogHeldShots>> m_rulings;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
     SearchBlink m_blink; // opacity of the search line

@@ -131,10 +131,26 @@ void MainWindow::warnStartupStorageErrors()
         warnOnceRunning(QStringLiteral("Ошибка Базы Данных!"), FileWords::storageFailures(failures));
 }
 
-void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failure)
+void MainWindow::slot_storage(int word, const QString &file, const QSqlError &failure,
+                              const QString &keptAside)
 {
-    shotStorage.stored = stored;
-    shotStorage.failure = failure;
+    const QString path = QDir::toNativeSeparators(file);
+    if (word == StorageFileRewritten) {
+        QString text = QStringLiteral("Файл %1 удалён или заменён другим во время работы "
+                                      "программы. Программа записала его заново на прежнее "
+                                      "место из того, что держала открытым: ничего из "
+                                      "записанного не потеряно, работа продолжается.")
+                           .arg(path);
+        if (!keptAside.isEmpty()) {
+            text += QStringLiteral("\nФайл, найденный на его месте, сохранён как %1.")
+                        .arg(QDir::toNativeSeparators(keptAside));
+        }
+        shotStorage.news.append({QStringLiteral("Файл Базы Данных записан заново"), text});
+    } else {
+        FileTold &state = shotStorage.files[path];
+        state.waiting = word & StorageWaitFlags;
+        state.failure = failure;
+    }
     // Told from the event loop, not from inside the write of a shot, whose
     // lane the box's own loop goes on serving. A change while a box is
     // queued or open is told after it, so the operator never dismisses a box
@@ -147,11 +163,34 @@ void MainWindow::slot_userModul_shotStorage(bool stored, const QSqlError &failur
 
 void MainWindow::tellShotStorage()
 {
-    const QString file = QDir::toNativeSeparators(TdbAccessor::databasePath());
-    while (shotStorage.told != shotStorage.stored) {
-        shotStorage.told = shotStorage.stored;
-        if (!shotStorage.told) {
-            const StorageCause why = storageFailureCause(shotStorage.failure);
+    const auto changed = [this] {
+        for (auto it = shotStorage.files.cbegin(); it != shotStorage.files.cend(); ++it) {
+            if (it->told != it->waiting)
+                return it.key();
+        }
+        return QString();
+    };
+    for (QString file = changed(); !shotStorage.news.isEmpty() || !file.isEmpty();
+         file = changed()) {
+        if (!shotStorage.news.isEmpty()) {
+            const QPair<QString, QString> box = shotStorage.news.takeFirst();
+            Warnings::warning(this, box.first, box.second);
+            continue;
+        }
+        FileTold &state = shotStorage.files[file];
+        const int before = state.told;
+        state.told = state.waiting;
+        const int fresh = state.told & ~before;
+        const StorageCause why = storageFailureCause(state.failure);
+        if (fresh & StorageFileGone) {
+            // It says that writes wait: no word of refused shots after it.
+            Warnings::warning(
+                this, QStringLiteral("Файл Базы Данных удалён!"),
+                QStringLiteral("Файл %1: %2.\n%3\nЗаписи ждут, как при отказе записи: выстрелы "
+                               "мишени хранят, программа запрашивает их снова и запишет всё в "
+                               "файл, как только сможет записать его заново.")
+                    .arg(file, why.cause, why.remedy));
+        } else if ((fresh & StorageShotsWait) && !(state.told & StorageFileGone)) {
             Warnings::warning(
                 this, QStringLiteral("Выстрелы не записываются!"),
                 QStringLiteral("Выстрел не записан в файл Базы Данных %1: %2.\n%3\n"
@@ -159,14 +198,25 @@ void MainWindow::tellShotStorage()
                                "запрашивает их снова и запишет все, как только причина будет "
                                "устранена. Не выключайте мишени и не закрывайте программу.")
                     .arg(file, why.cause, why.remedy));
-        } else {
-            QMessageBox box(QMessageBox::Information,
-                            QStringLiteral("Выстрелы снова записываются"),
-                            QStringLiteral("Запись в файл Базы Данных %1 снова работает: "
-                                           "выстрелы, ожидавшие записи, запрашиваются у мишеней "
-                                           "и записываются.")
-                                .arg(file),
-                            QMessageBox::Ok, this);
+        } else if (fresh & StorageResetWaits) {
+            Warnings::warning(
+                this, QStringLiteral("Выстрелы участника не удалены!"),
+                QStringLiteral("Выстрелы участника не удалены из файла Базы Данных %1: %2.\n%3\n"
+                               "Упражнение не предлагается участнику заново, пока его прежние "
+                               "выстрелы не удалены: программа пробует удалить их каждую "
+                               "секунду и удалит все сразу, как только причина будет "
+                               "устранена. Закрытая раньше программа оставит прежние выстрелы "
+                               "в файле целиком, и вопрос о них будет задан снова.")
+                    .arg(file, why.cause, why.remedy));
+        } else if (state.told == StorageNothingWaits && (before & ~StorageFileGone)) {
+            // A file written again was told by its own box.
+            const QString text = before & StorageShotsWait
+                ? QStringLiteral("Запись в файл Базы Данных %1 снова работает: выстрелы, "
+                                 "ожидавшие записи, запрашиваются у мишеней и записываются.")
+                : QStringLiteral("Запись в файл Базы Данных %1 снова работает: прежние "
+                                 "выстрелы участника удалены, упражнение можно стрелять заново.");
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Выстрелы снова записываются"),
+                            text.arg(file), QMessageBox::Ok, this);
             Warnings::exec(box);
         }
     }
@@ -333,8 +383,8 @@ void MainWindow::connectPages()
             &TUserModul::slot_ColBullDialogClosed);
     connect(userModul, &TUserModul::sig_colBullCheckEnded, this,
             &MainWindow::onShotCountCheckEnded);
-    connect(userModul, &TUserModul::sig_shotStorage, this,
-            &MainWindow::slot_userModul_shotStorage);
+    connect(userModul, &TUserModul::sig_storage, this, &MainWindow::slot_storage);
+    connect(practiceModul, &TPracticeModul::sig_storage, this, &MainWindow::slot_storage);
 }
 
 void MainWindow::addPage(Page page, QWidget *widget)

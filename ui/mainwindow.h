@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QSqlError>
 #include <QString>
 
@@ -134,8 +135,11 @@ private slots:
     // Total pages and printing.
     void slot_PrintEvent();
     void slot_PrintCompetition();
-    // Storage: match shots refused by the database, and stored again.
-    void slot_userModul_shotStorage(bool stored, const QSqlError &failure);
+    // Storage: what the modules tell of their files (StorageWord): refused
+    // writes that wait, and stored again; a file removed or replaced while
+    // open, written again or not.
+    void slot_storage(int word, const QString &file, const QSqlError &failure,
+                      const QString &keptAside);
     // Shutdown.
     void on_closeBTN_clicked();
 
@@ -200,7 +204,8 @@ private:
     // A database that could not be opened or made while the modules were
     // built is told to the operator once the window runs.
     void warnStartupStorageErrors();
-    // Boxes for each change of shotStorage until the operator has heard the latest.
+    // Boxes for each change of shotStorage until the operator has heard the
+    // latest, and for each file lost.
     void tellShotStorage();
     void preparePracticeEvent();
     void leavePracticeRun();
@@ -263,11 +268,16 @@ private:
     // one shown first.
     QList<QPair<QString, QString>> startupBoxes;
     // What the operator has heard about the storing of match shots.
+    struct FileTold
+    {
+        int waiting = 0;       // the module's latest word: what waits (StorageWaitFlags)
+        QSqlError failure;     // and its cause
+        int told = 0;          // what the boxes said waits
+    };
     struct ShotStorage
     {
-        bool stored = true;    // the module's latest word
-        QSqlError failure;     // and its cause
-        bool told = true;      // what the last box said
+        QMap<QString, FileTold> files; // by the file's path as shown
+        QList<QPair<QString, QString>> news; // files written again: title, text, not shown yet
         bool telling = false;  // a box is queued or open
     } shotStorage;
     // Next on the competitions page came while the shot-count check of the

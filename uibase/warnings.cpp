@@ -73,6 +73,11 @@ QMessageBox::StandardButton exec(QMessageBox &box)
     return box.standardButton(clicked);
 }
 
+void record(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    state().shown.append({icon, title, text, state().open});
+}
+
 void setTestMode(bool on)
 {
     state().on = on;

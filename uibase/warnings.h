@@ -31,6 +31,8 @@ struct Shown
 };
 
 // Test seam. While on, no box is shown.
+// Records a box that a test answers by other means (a dialog of the screens).
+void record(QMessageBox::Icon icon, const QString &title, const QString &text);
 void setTestMode(bool on);
 bool testMode();
 // While on, each box in test mode runs its own event loop until the events

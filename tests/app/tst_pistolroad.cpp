@@ -69,8 +69,9 @@ private:
     // given, runs right after the click.
     bool shootSeries(QAbstractButton *start, const std::function<void()> &duringSeries = {});
     // The operator was told once, naming the target, that the lane's
-    // target did not take a START, or that its shots cannot tell yet
-    // whether it did (shots all taken within the slack of both STARTs).
+    // target did not take a START, or, at the series' end, that it gave no
+    // new shot or that its shots could not tell whether it did (shots all
+    // taken within the slack of both STARTs), and they are flagged.
     bool toldNotStarted(int lane);
     // The enabled shoot-off buttons of the run table.
     QList<QPushButton *> enabledShootOffButtons() const;
@@ -111,7 +112,10 @@ bool TestPistolRoad::toldNotStarted(int lane)
     const QList<Warnings::Shown> boxes = takeWarnings();
     for (const Warnings::Shown &box : boxes)
         qInfo("box \"%s\": %s", qPrintable(box.title), qPrintable(box.text));
-    return boxes.size() == 1 && boxes.first().title == QStringLiteral("Мишень не запущена!")
+    const QString title = boxes.isEmpty() ? QString() : boxes.first().title;
+    return boxes.size() == 1
+        && (title == QStringLiteral("Мишень не запущена!")
+            || title == QStringLiteral("Выстрелы отмечены для перестрела"))
         && (boxes.first().text.startsWith(QStringLiteral("Мишень %1 ").arg(lane))
             || boxes.first().text.startsWith(QStringLiteral("По выстрелам мишени %1 ").arg(lane)));
 }

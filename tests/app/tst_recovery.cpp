@@ -5,10 +5,15 @@
 // end. And the program closed with "X" while the match runs.
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
+#include <cstdio>
+
+#include "datapaths.h"
 #include "ordinaryuser.h"
 #include "roadtest.h"
 #include "simframe.h"
@@ -38,12 +43,15 @@ class TestRecovery : public RoadTest
     Q_OBJECT
 
 private slots:
+    void killedInTheMiddleOfARelay_data();
     void killedInTheMiddleOfARelay();
     void closedDuringTheMatch_data();
     void closedDuringTheMatch();
     void shotsWaitWhileTheDatabaseRefuses_data();
     void shotsWaitWhileTheDatabaseRefuses();
     void operatorWritesOnceTheFileIsWritable();
+    void databaseFileGoesInTheMiddleOfARelay_data();
+    void databaseFileGoesInTheMiddleOfARelay();
 
 private:
     // The first `delivered` shots of the lane's target, at least, are stored
@@ -52,6 +60,15 @@ private:
     // The distinct shots of its current page the lane's target answered a
     // poll with before the line's first STOP to all targets.
     int answeredBeforeStop(int lane);
+    // The recovery program started on this run folder, running that test
+    // function of its own, with the test's simulator.
+    bool startProgram(QProcess &program, const QString &function);
+    // A new competition on the range's lanes 1 and 2, its two members' relay
+    // on the current relay page; the members, none when a step failed.
+    QList<int> openTwoMemberRelay();
+    // Opens the stored competition from the welcome page: the question
+    // about the unfinished exercise shows, with the first member's name.
+    bool openWithQuestion(int competition);
 };
 
 void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int delivered)
@@ -72,8 +89,63 @@ void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int 
         QCOMPARE(stored.at(n), (QVariantList{n + 1, shots.at(n).x, shots.at(n).y}));
 }
 
+bool TestRecovery::startProgram(QProcess &program, const QString &function)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("RANGE_RECOVERY_RUN_FOLDER", runFolder().path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove(kScreenshotVariable);
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(RECOVERY_PROGRAM_PATH, {function});
+    return program.waitForStarted();
+}
+
+QList<int> TestRecovery::openTwoMemberRelay()
+{
+    if (!startRange(kLanes) || createCompetition(kRifle60, "Кубок") <= 0)
+        return {};
+    const QList<int> members{addNewMember("Иван", "Петров", 1),
+                             addNewMember("Анна", "Смирнова", 2)};
+    if (members.contains(-1) || !click("pBNext") || !openCurrentRelay())
+        return {};
+    return members;
+}
+
+bool TestRecovery::openWithQuestion(int competition)
+{
+    if (!click("pBContinue"))
+        return false;
+    sight("competitions-stored");
+    if (!clickRow("lw_Competitions",
+                  rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition))
+        || !click("pBNext1"))
+        return false;
+    QWidget *question = widget("DialogCheckMemberColBull");
+    return question && question->isVisible()
+        && widget<QLabel>("L_Name")->text() == QString("Петров Иван")
+        && widget<QCheckBox>("CB_repeat")->isChecked();
+}
+
+void TestRecovery::killedInTheMiddleOfARelay_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("cleared at once") << false;
+    // Mode 444 to the program run as an ordinary user: the clear is refused
+    // and told; a program killed while it waits leaves the old rows whole
+    // and asks again; cleared again, the rows go once the file is writable,
+    // and only then is the relay shot again.
+    QTest::newRow("cleared on a read-only file, killed, cleared again, made writable") << true;
+}
+
 void TestRecovery::killedInTheMiddleOfARelay()
 {
+    QFETCH(bool, readOnly);
+    if (readOnly && !OrdinaryUser::modesHold()) {
+        QByteArray output;
+        QVERIFY2(OrdinaryUser::runCurrentTest(&output), output.constData());
+        return;
+    }
     QVERIFY(startRange(kLanes));
     const int competition = createCompetition(kRifle60, "Кубок");
     QVERIFY(competition > 0);
@@ -88,14 +160,7 @@ void TestRecovery::killedInTheMiddleOfARelay()
     QVERIFY(shutDown());
     destroyWindow();
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("RANGE_RECOVERY_RUN_FOLDER", runFolder().path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.remove(kScreenshotVariable);
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(RECOVERY_PROGRAM_PATH, QStringList());
-    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    QVERIFY2(startProgram(program, "shootUntilKilled"), qPrintable(program.errorString()));
     startShooters(kLanes, kShooterPaceMs);
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += program.readAllStandardOutput()).contains(kMatchStarted)
@@ -117,30 +182,84 @@ void TestRecovery::killedInTheMiddleOfARelay()
         QVERIFY2(delivered >= kKillAtShot - 1, qPrintable(QString::number(delivered)));
         checkDeliveredShots(event, members.at(i), kLanes.at(i), delivered);
     }
+    const QString allRows = "SELECT fMemberID, fNumber, fX, fY, fTime FROM tbullets "
+                            "WHERE fEventID=? ORDER BY fMemberID, fNumber";
+    const Rows oldRows = rows(allRows, {event});
+    qInfo("rows of the killed match: %d", int(oldRows.size()));
+
+    if (readOnly) {
+        // Another program clears while the file refuses, tells it, and is
+        // killed while the delete waits: the old rows stay, whole.
+        QVERIFY(setDatabaseWritable(false));
+        QProcess clearing;
+        QVERIFY2(startProgram(clearing, "clearUntilKilled"), qPrintable(clearing.errorString()));
+        output.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (output += clearing.readAllStandardOutput()).contains("RECOVERY: reset waits")
+                || clearing.state() != QProcess::Running,
+            kTimeoutMs);
+        QVERIFY2(clearing.state() == QProcess::Running, output.constData());
+        clearing.kill();
+        QVERIFY(clearing.waitForFinished(kTimeoutMs));
+        QCOMPARE(rows(allRows, {event}), oldRows);
+    }
 
     // Started again: the competition opens with its question about the
     // members who have not shot the exercise to its end.
-    QVERIFY(reopenWindow());
-    QVERIFY(click("pBContinue"));
-    sight("competitions-stored");
-    QVERIFY(clickRow("lw_Competitions",
-                     rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition)));
-    QVERIFY(click("pBNext1"));
-    QWidget *question = widget("DialogCheckMemberColBull");
-    QVERIFY(question && question->isVisible());
-    QCOMPARE(widget<QLabel>("L_Name")->text(), QString("Петров Иван"));
-    QVERIFY(widget<QCheckBox>("CB_repeat")->isChecked());
-    sight("unfinished-question", question);
-    // Cleared for both, the relay is shot again from its start.
+    const int boxesBeforeStart = Warnings::shown().size();
+    // After a second program killed, a range of its own: the line as a
+    // range switched on anew.
+    QVERIFY(readOnly ? startRange(kLanes) : reopenWindow());
+    if (readOnly) {
+        QTRY_VERIFY_WITH_TIMEOUT(Warnings::shown().size() > boxesBeforeStart, kTimeoutMs);
+        takeWarnings(); // the start-up box: the file is read-only
+        takeStorageErrors();
+    }
+    QVERIFY(openWithQuestion(competition));
+    sight("unfinished-question", widget("DialogCheckMemberColBull"));
+    // Cleared for both.
     QVERIFY(click("pbClear"));
-    QVERIFY(!question->isVisible());
+    QVERIFY(!widget("DialogCheckMemberColBull")->isVisible());
+    if (readOnly) {
+        // Told once for both members; the old rows stay whole, and the
+        // exercise is not offered to be shot over them.
+        const int boxesBeforeClear = Warnings::shown().size();
+        const auto titles = [&boxesBeforeClear] {
+            QStringList told;
+            for (const Warnings::Shown &box : Warnings::shown().mid(boxesBeforeClear))
+                told << box.title;
+            return told;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(titles(), QStringList{"Выстрелы участника не удалены!"},
+                                  kTimeoutMs);
+        QCOMPARE(rows(allRows, {event}), oldRows);
+        QVERIFY(userModul()->isEventComplete(userModul()->currentCompetition()->event(0)));
+        QVERIFY(setDatabaseWritable(true));
+        QTRY_COMPARE_WITH_TIMEOUT(rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {event}),
+                                  (Rows{{0}}), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            titles(), (QStringList{"Выстрелы участника не удалены!", "Выстрелы снова записываются"}),
+            kTimeoutMs);
+        takeWarnings();
+        takeStorageErrors(); // the refusals the box told
+    }
     QCOMPARE(rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {event}), (Rows{{0}}));
-    QCOMPARE(page(), Page::Members);
-    QVERIFY(click("pBNext"));
+    QVERIFY(!userModul()->isEventComplete(userModul()->currentCompetition()->event(0)));
+    // The relay is shot again from its start: the new match whole, nothing
+    // of the old one among it.
+    // Members counted as having shot while their delete waited: the check
+    // led to the relays page.
+    QCOMPARE(page(), readOnly ? Page::Relays : Page::Members);
+    if (!readOnly)
+        QVERIFY(click("pBNext"));
     QVERIFY(openCurrentRelay());
     QVERIFY(shootOnePositionRelay(kLanes));
     for (int member : members)
         QCOMPARE(storedShots(event, member), kMatchShots);
+    const Rows newRows = rows(allRows, {event});
+    for (const QVariantList &old : oldRows)
+        QVERIFY2(!newRows.contains(old), qPrintable(old.at(1).toString()));
+    qInfo("rows after the new match: %d", int(newRows.size()));
     QVERIFY(click("pBNext"));
     QCOMPARE(page(), Page::CompetitionTotal);
 }
@@ -179,13 +298,8 @@ void TestRecovery::closedDuringTheMatch_data()
 void TestRecovery::closedDuringTheMatch()
 {
     QFETCH(int, paceMs);
-    QVERIFY(startRange(kLanes));
-    QVERIFY(createCompetition(kRifle60, "Кубок") > 0);
-    const QList<int> members{addNewMember("Иван", "Петров", 1),
-                             addNewMember("Анна", "Смирнова", 2)};
-    QVERIFY(!members.contains(-1));
-    QVERIFY(click("pBNext"));
-    QVERIFY(openCurrentRelay());
+    const QList<int> members = openTwoMemberRelay();
+    QVERIFY(!members.isEmpty());
     QVERIFY(click("pBNext"));
     QVERIFY(startSighting());
     QVERIFY(startMatch());
@@ -362,6 +476,90 @@ void TestRecovery::operatorWritesOnceTheFileIsWritable()
     QVERIFY(setDatabaseWritable(true));
     QVERIFY(addNewMember("Иван", "Петров", 1) > 0);
     QCOMPARE(Warnings::shown().size(), boxesBeforeStart + 1);
+}
+
+void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("told");
+    const QString rewritten = "Файл Базы Данных записан заново";
+    // Deleted by hand: its log is left at the path, and the program's
+    // writes go on into it, seen by nobody else.
+    QTest::newRow("removed") << "removed" << QStringList{rewritten};
+    // A copy made earlier put in its place: kept beside it.
+    QTest::newRow("replaced by an older copy") << "replaced" << QStringList{rewritten};
+    // Its folder taken away with it, and the practice roster's file too:
+    // nothing can be written there until the folder is made again, and the
+    // shots wait meanwhile. Each file is told of twice, the shots once.
+    const QString gone = "Файл Базы Данных удалён!";
+    QTest::newRow("its folder taken away, then made again")
+        << "folder" << QStringList{gone, gone, rewritten, rewritten, "Выстрелы снова записываются"};
+}
+
+void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, told);
+    if (!OrdinaryUser::modesHold()) {
+        QByteArray output;
+        QVERIFY2(OrdinaryUser::runCurrentTest(&output), output.constData());
+        return;
+    }
+    const QList<int> members = openTwoMemberRelay();
+    QVERIFY(!members.isEmpty());
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    const QString path = TdbAccessor::databasePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (how == "replaced")
+        QVERIFY(QFile::copy(path, path + ".copy"));
+    const int boxesBefore = Warnings::shown().size();
+    // In the order they came: the two files' are told apart by the path.
+    const auto boxes = [boxesBefore] {
+        QStringList titles;
+        for (const Warnings::Shown &box : Warnings::shown().mid(boxesBefore))
+            titles << box.title;
+        std::sort(titles.begin(), titles.end());
+        return titles;
+    };
+    std::sort(told.begin(), told.end());
+    QVERIFY(shootOnePositionRelay(kLanes, kKillAtShot, [&] {
+        if (how == "removed") {
+            QVERIFY(QFile::remove(path));
+        } else if (how == "replaced") {
+            QVERIFY(std::rename(QFile::encodeName(path + ".copy").constData(),
+                                QFile::encodeName(path).constData())
+                    == 0);
+        } else {
+            QVERIFY(QDir().rename(folder, folder + ".away"));
+            QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных удалён!"), 2, kTimeoutMs);
+            QVERIFY(QDir().mkdir(folder));
+        }
+        // Written again at its path while the match goes on.
+        QTRY_VERIFY_WITH_TIMEOUT(boxes().contains("Файл Базы Данных записан заново"),
+                                 kTimeoutMs);
+        QVERIFY(QFile::exists(path));
+    }));
+    // Every shot of the relay is in the file at its path, as the targets
+    // have them; the operator was told once.
+    for (int i = 0; i < kLanes.size(); ++i)
+        checkDeliveredShots(event, members.at(i), kLanes.at(i), kMatchShots);
+    qInfo("rows in the file at its path: %s",
+          qPrintable(rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=?", {event})
+                         .value(0)
+                         .value(0)
+                         .toString()));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes(), told, kTimeoutMs);
+    const QList<Warnings::Shown> shown = takeWarnings();
+    if (how == "folder")
+        QVERIFY(QFile::exists(QFileInfo(folder, DataPaths::kShootersDb).filePath()));
+    if (how == "replaced") {
+        // The copy put in its place is kept beside it, and the box says where.
+        const QStringList kept =
+            QDir(folder).entryList({QFileInfo(path).fileName() + ".found-*"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY2(shown.last().text.contains(kept.first()), qPrintable(shown.last().text));
+    }
+    takeStorageErrors(); // the refusals the boxes told
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestRecovery)

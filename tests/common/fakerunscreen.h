@@ -111,7 +111,7 @@ public:
 signals:
     void sig_startEvent(int member, int colbull);
     void sig_stopEvent(int manageBullet);
-    void sig_ruleShots(int target, bool count);
+    void sig_ruleShots(int target, int first);
 
 public slots:
     void slot_myEvent_TimeChange(QString text, int aim)
@@ -168,9 +168,10 @@ public slots:
         m_reshootButtons = view;
         record("DelegateView", view);
     }
-    void slot_myEvent_TargetNotStarted(int target)
+    void slot_myEvent_TargetNotStarted(int target, bool refuses)
     {
-        record("TargetNotStarted", QString::number(target));
+        record("TargetNotStarted", refuses ? QStringLiteral("%1 refuses").arg(target)
+                                           : QString::number(target));
     }
     void slot_myEvent_TargetStartInDoubt(int target)
     {
@@ -184,13 +185,25 @@ public slots:
     {
         record("TargetShotsHeld", QString::number(target));
     }
-    void slot_myEvent_TargetPageLost(int target)
+    void slot_myEvent_TargetPageLost(int target, int held)
     {
-        record("TargetPageLost", QString::number(target));
+        record("TargetPageLost", held > 0 ? QStringLiteral("%1 held %2").arg(target).arg(held)
+                                          : QString::number(target));
+    }
+    void slot_myEvent_TargetNoNewShots(int target)
+    {
+        record("TargetNoNewShots", QString::number(target));
+    }
+    void slot_myEvent_TargetShotsFlagged(int target, int count, bool repeats)
+    {
+        record("TargetShotsFlagged",
+               QStringLiteral("%1 %2%3").arg(target).arg(count).arg(repeats ? " repeats" : ""));
     }
     // Recorded, not answered: the lane waits for a ruling.
-    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &, bool atStop)
+    void slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots, bool atStop)
     {
+        if (shots.isEmpty())
+            return; // the question is void
         record("ShotsInDoubt", QStringLiteral("%1 %2").arg(target).arg(atStop));
     }
 

@@ -33,6 +33,13 @@ Step shot(int n, int x, qint64 originMs, qint64 takenMs, qint64 atMs)
     return {Step::Answer, atMs, {n, QPoint(x, 50), int((takenMs - originMs) / 100), 0}};
 }
 
+// The operator's ruling with held shots held: first the number of the one
+// counted first (0: none).
+Step rule(qint64 atMs, int first, int held)
+{
+    return {Step::Rule, atMs, {first, {}, held, 0}};
+}
+
 Step noShot(int n, qint64 atMs)
 {
     return {Step::NoShot, atMs, {n, {}, 0, 0}};
@@ -81,6 +88,8 @@ QString wordName(Word word)
     case Word::Unheard: return QStringLiteral("unheard");
     case Word::InDoubt: return QStringLiteral("in doubt");
     case Word::PageLost: return QStringLiteral("page lost");
+    case Word::NoNewShots: return QStringLiteral("no new shots");
+    case Word::Flagged: return QStringLiteral("flagged");
     }
     return {};
 }
@@ -205,6 +214,42 @@ void TestLaneStart::road_data()
             + lacking(2, 21200, 26200) + Road{shot(1, 10, kMatch, 20500, 26300)}
             + lacking(2, 26400, 32000))
         << QStringList{} << QStringList{"unheard"} << int(State::Judging);
+    // The same, then switched off and on: the page is found lost, and the
+    // shot held of it is put to the operator, who counts it.
+    QTest::newRow("a page lost with a shot held: the shot is still ruled on")
+        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}},
+                 shot(1, 10, kMatch, 20500, 21100)}
+            + lacking(2, 21200, 22000) + Road{{Step::Deaf, 22100, {}}, {Step::Hear, 24000, {}}}
+            + lacking(1, 24100, 26500) + Road{rule(26500, 1, 1)})
+        << QStringList{"1.1"} << QStringList{"page lost"} << int(State::Fresh);
+    // Deaf across both STARTs, counting from an hour before: shots 1 and 2
+    // 0.4 s before the match START, shot 3 0.2 s after it, read together;
+    // shot 4, taken after a "no shot 4", is the match's, and its own time
+    // proves the target missed the START. The operator places the START
+    // before shot 3: it is stored, the first two are not.
+    QTest::newRow("held on both sides of the START: the operator places it")
+        << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21500, {}}}
+            + twice(Road{shot(1, 10, -3600000, 19600, 21600), shot(2, 20, -3600000, 19600, 21700),
+                         shot(3, 30, -3600000, 20200, 21800)})
+            + lacking(4, 21900, 23000) + twice(Road{shot(4, 40, -3600000, 23500, 23600)})
+            + Road{rule(24000, 3, 3)})
+        << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept);
+    // Heard around a START it missed: shot 1 (2 s on the count of the
+    // START before) is read 50 ms after it, older than the START, and asked
+    // again; read again 0.7 s later, when the START is 0.7 s old, what the
+    // first reading proved stands: the shot is not this START's.
+    QTest::newRow("an answer older than the START asked again: its proof stands")
+        << (Road{start(7500)} + lacking(1, 7600, 9300)
+            + Road{start(10000), shot(1, 10, 7500, 9500, 10050), shot(1, 10, 7500, 9500, 10700)}
+            + lacking(2, 10800, 12000))
+        << QStringList{} << QStringList{"missed"} << int(State::Kept);
+    // Took the START, answered "no shot 1", switched off and on from 3 s to
+    // 6 s: its shot 1, 3 s on the new count, is stored, and it is not told
+    // that it missed the START.
+    QTest::newRow("switched off and on after the START: not told it missed it")
+        << (Road{start(0)} + lacking(1, 100, 3000) + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}}}
+            + lacking(1, 6100, 7000) + Road{shot(1, 10, 5000, 8000, 8100)})
+        << QStringList{"1.1"} << QStringList{} << int(State::Kept);
     // A rig misses the match START while it answers "no shot 1", and fires
     // forty shots 40 ms apart from 20.5 s on its sighting page (or on one
     // begun at any moment before). Shot 1 was taken after the "no shot 1"
@@ -232,7 +277,7 @@ void TestLaneStart::road_data()
             + Road{start(kMatch), {Step::Deaf, 20500, {}}, {Step::Hear, 21500, {}},
                    shot(1, 30, kMatch, 20500, 21600)}
             + shooter(2, 3, 30, kMatch, 22500) + lacking(4, 24700, 25000)
-            + Road{{Step::Rule, 25000, {1, {}, 0, 0}}})
+            + Road{rule(25000, 1, 1)})
         << QStringList{"1.1", "1.2", "1.3", "2.2", "2.3", "2.1"} << QStringList{}
         << int(State::Judging);
     // Switched off and on at 13.5 s, between the sighting's reading and the
@@ -264,13 +309,15 @@ void TestLaneStart::road_data()
     // A pistol series' end: a lane that answered only with shots like its
     // earlier page's, at own times this START can hold too, and never
     // lacked them: it may have missed the START or shot alike; held, and
-    // told so at the page's end, not that it missed the START.
-    QTest::newRow("shots like the earlier page's that this START can hold: told held")
+    // told at the page's end that it gave no new shot (nothing but the
+    // earlier page's shots, to the last byte), not that its shots cannot
+    // tell, nor that it missed the START.
+    QTest::newRow("shots like the earlier page's that this START can hold: no new shot")
         << (Road{start(0), shot(1, 10, 0, 300, 400), shot(2, 20, 0, 500, 600)}
             + lacking(3, 700, 8000) + Road{start(10000)}
             + twice(Road{shot(1, 10, 0, 300, 10100), shot(2, 20, 0, 500, 10110)})
             + lacking(3, 10200, 12000) + Road{{Step::EndPage, 12000, {}}})
-        << QStringList{"1.1", "1.2"} << QStringList{"in doubt"} << int(State::Judging);
+        << QStringList{"1.1", "1.2"} << QStringList{"no new shots"} << int(State::Judging);
 }
 
 void TestLaneStart::road()
@@ -307,12 +354,18 @@ void TestLaneStart::road()
         case Step::EndPage:
             note({{}, {}, 0, false, lane.endPage()});
             break;
-        case Step::Rule:
-            // The operator rules on the one shot held: counted when the
-            // step names a number, passed over otherwise.
-            QCOMPARE(lane.doubts().size(), 1);
-            note(lane.rule(step.shot.number > 0));
+        case Step::Rule: {
+            // The operator places the START before the held shot the step
+            // names by its number (the one it counts first), or after them
+            // all (none named).
+            const QVector<LaneStart::Doubt> held = lane.doubts();
+            const auto first = std::find_if(held.cbegin(), held.cend(), [&](const LaneStart::Doubt &d) {
+                return d.shot.number == step.shot.number;
+            });
+            QCOMPARE(held.size(), step.shot.timeTenths);
+            note(lane.rule(first == held.cend() ? LaneStart::kNone : int(first - held.cbegin())));
             break;
+        }
         }
     }
     QTEST(stored, "stored");

@@ -65,6 +65,7 @@ private slots:
     void shotsLikeSightingShots();
     void laneDeafFromSightingToMatch();
     void targetCountingFromAnHourBefore();
+    void targetLosesItsPageMidMatch_data();
     void targetLosesItsPageMidMatch();
 
 private:
@@ -317,7 +318,9 @@ void TestExerciseLine::targetDeafAcrossTheMatchStart()
     QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kDeaf, 6) > 0, kShootingTimeoutMs);
     checkStoredShots();
     QCOMPARE(m_list->shotCountOfStage(kDeaf, kStageMatch), 0);
-    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")), QStringList{"2"});
+    // It is told that its target takes no shot: its sighting time ran out.
+    QCOMPARE(m_line->screen().valuesOf(QStringLiteral("TargetNotStarted")),
+             QStringList{"2 refuses"});
     // Its match is not complete, so neither is the relay.
     QCOMPARE(m_line->screen().valuesOf(QStringLiteral("EventFinished")).size(), 0);
 }
@@ -593,11 +596,23 @@ void TestExerciseLine::targetCountingFromAnHourBefore()
     matchEnds(kLane, firedBefore, &missed);
 }
 
+void TestExerciseLine::targetLosesItsPageMidMatch_data()
+{
+    QTest::addColumn<bool>("deafAcrossStart");
+    QTest::newRow("its shots stored") << false;
+    // Deaf for 1.5 s across the match START with its five shots fired at
+    // once: they are held, with its sighting shots, when the page is lost,
+    // and put to the operator, who counts them from the first fired after
+    // the START: they take their places before the new page's shots.
+    QTest::newRow("its shots held") << true;
+}
+
 void TestExerciseLine::targetLosesItsPageMidMatch()
 {
     // Lane 2's target loses its power five shots into the match and gets it
     // back once the bus master found it silent: its memory is empty and it
     // took no START. Its shooter fires the last five shots on that page.
+    QFETCH(bool, deafAcrossStart);
     constexpr int kLane = 2;
     constexpr int kBeforeCut = 5;
     int silences = 0;
@@ -608,12 +623,21 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
     QVERIFY(startAndConfirm());
     fireOnEveryLane(3, kStageSighting, 3, kLanes, kFreshTenths);
     endSighting();
+    if (deafAcrossStart)
+        m_line->simulator().call([](RangeSimulator &s) { s.loosenAcrossNextStart(kLane, 1500); });
     QVERIFY(startAndConfirm());
     const int firedBefore = m_line->firedShotCount(kLane);
     for (int i = 0; i < kBeforeCut; ++i)
         QVERIFY(fireOn(kLane, 80 + 20 * i, 40) > 0);
-    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch), kBeforeCut,
-                              kJudgedTimeoutMs);
+    // Deaf across the START, it kept its sighting page: its three sighting
+    // shots (0.2 s on its count) come again before the match's, read
+    // together once it hears again, and nothing parts them from the START.
+    const int sightingShots = deafAcrossStart ? 3 : 0;
+    const LaneStart &lane = m_list->placeByTarget(kLane)->laneStart();
+    QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch) + lane.heldCount(),
+                              kBeforeCut + sightingShots, kJudgedTimeoutMs);
+    const int held = lane.heldCount();
+    QCOMPARE(held, deafAcrossStart ? kBeforeCut + sightingShots : 0);
     m_line->simulator().call([](RangeSimulator &s) { s.setTargetPresent(kLane, false); });
     QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kJudgedTimeoutMs);
     disconnect(heard);
@@ -624,9 +648,24 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
     for (int i = 0; i < kJudgedMatch - kBeforeCut; ++i)
         QCOMPARE(fireOn(kLane, 300 + 20 * i, 70), i + 1);
     otherLanesShoot(kJudgedMatch, kStageMatch);
+    if (deafAcrossStart) {
+        // Asked at once, the ruling is answered once the lane's stored and
+        // held shots make its count: it is then polled no more.
+        QTRY_COMPARE_WITH_TIMEOUT(m_list->shotCountOfStage(kLane, kStageMatch),
+                                  kJudgedMatch - held, kJudgedTimeoutMs);
+        QCOMPARE(told("ShotsInDoubt"), QStringList{QStringLiteral("%1 0").arg(kLane)});
+        // The first shot fired after the START is the one at x 80.
+        const QVector<LaneStart::Doubt> doubts = lane.doubts();
+        QCOMPARE(doubts.size(), held);
+        QCOMPARE(doubts.at(sightingShots).shot.point.x(), 80);
+        emit m_line->screen().sig_ruleShots(kLane, sightingShots);
+    }
     matchEnds(kLane, firedBefore, nullptr);
-    // The operator is told the target lost its page, and nothing else.
-    QCOMPARE(told("TargetPageLost"), QStringList{QString::number(kLane)});
+    // The operator is told the target lost its page (with the shot held of
+    // it), and nothing else.
+    QCOMPARE(told("TargetPageLost"),
+             QStringList{deafAcrossStart ? QStringLiteral("%1 held %2").arg(kLane).arg(held)
+                                         : QString::number(kLane)});
     QCOMPARE(told("TargetNotStarted"), QStringList());
 }
 

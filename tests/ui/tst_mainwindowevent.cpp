@@ -8,10 +8,14 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
+
+#include "dialogheldshots.h"
 
 #include "busframe.h"
 #include "celltexts.h"
@@ -40,6 +44,7 @@ private slots:
     void wholeLineOnScreen();
     void laneAcrossTheMatchStart_data();
     void laneAcrossTheMatchStart();
+    void rulingByKeyboard();
 
 private:
     // A competition's relay on lanes 1 to `lanes` being shot, the run page
@@ -289,22 +294,38 @@ void TestMainWindowEvent::wholeLineOnScreen()
 void TestMainWindowEvent::laneAcrossTheMatchStart_data()
 {
     QTest::addColumn<bool>("deaf");
-    QTest::addColumn<int>("answer");
-    // Deaf for 1.5 s across the match START, its first match shot fired
-    // just after it: nothing tells which START it followed; the box asks.
-    QTest::newRow("deaf, the held shot counted") << true << int(QMessageBox::Yes);
-    QTest::newRow("deaf, the held shot passed over") << true << int(QMessageBox::No);
+    QTest::addColumn<bool>("heldAfterStart");
+    QTest::addColumn<int>("stopAfter");
+    QTest::addColumn<int>("sightingShots");
+    // Deaf for 1.5 s across the match START, its shot fired just after it
+    // (or 0.4 s before it, the sighting over and no longer polled): nothing
+    // tells which side of the START it is; the ruling asks, and is answered
+    // by what the target did.
+    QTest::newRow("deaf, its first match shot held: counted from it") << true << true << -1 << 0;
+    QTest::newRow("deaf, a sighting shot held: none counted") << true << false << -1 << 0;
+    // Deaf across both STARTs, counting from long before: two sighting
+    // shots 0.4 s before the match START and its first match shot after it
+    // are held together; counted from the match shot, every match shot is
+    // stored and no sighting shot.
+    QTest::newRow("deaf across both STARTs: the START placed among them") << true << true << -1 << 2;
+    // STOP after 5 more match shots with the first one held: asked at STOP,
+    // before the misses.
+    QTest::newRow("deaf, STOP while its first match shot is held") << true << true << 5 << 0;
     // Missed while it answers polls; its one sighting shot, read 3 s before
     // the START, is no match shot, and nothing is held.
-    QTest::newRow("missed START, a sighting shot") << false << int(QMessageBox::NoButton);
+    QTest::newRow("missed START, a sighting shot") << false << false << -1 << 0;
 }
 
 void TestMainWindowEvent::laneAcrossTheMatchStart()
 {
     QFETCH(bool, deaf);
-    QFETCH(int, answer);
+    QFETCH(bool, heldAfterStart);
+    QFETCH(int, stopAfter);
+    QFETCH(int, sightingShots);
     constexpr int kLane = 2;
+    constexpr int kSightingX = 21;
     constexpr int kMatch = 60; // the run folder's rifle exercise
+    constexpr int kHeldX = 11;
     QVERIFY(startSimulator({1, 2, 3}));
     shortenLineWaits();
     TBulletList *list = enterRunPage(3);
@@ -323,13 +344,27 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
             event->setClock(nullptr);
         }
     });
+    // The official rules by what the target did: the held shot at x 11 is
+    // the first after the START, or none is.
+    QList<QList<HeldShot>> rulings;
+    DialogHeldShots::setTestRuling([&](int target, const QList<HeldShot> &held) {
+        rulings << held;
+        const auto it = std::find_if(held.cbegin(), held.cend(),
+                                     [](const HeldShot &h) { return h.point.x() == kHeldX; });
+        return target == kLane && heldAfterStart && it != held.cend() ? int(it - held.cbegin())
+                                                                         : LaneStart::kNone;
+    });
+    const auto noRuling = qScopeGuard([] { DialogHeldShots::setTestRuling({}); });
     const auto sim = [this](auto call) { return simulator()->call(call); };
     const auto skip = [&](qint64 ms) {
         targetTime.skipAheadMs(ms);
         sim([ms](RangeSimulator &s) { s.skipAheadMs(ms); });
     };
+    qint64 heldFiredMs = -1; // on the targets' clock
     const auto fireAfter = [&](qint64 ms, int x) {
         skip(ms);
+        if (x == kHeldX)
+            heldFiredMs = targetTime.nowMs();
         QVERIFY(sim([x](RangeSimulator &s) { return s.fireShot(kLane, quint16(x), 40, 1); }) > 0);
     };
     const auto start = [&](const QString &mode) {
@@ -350,48 +385,119 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
         return rows(QStringLiteral("SELECT COUNT(*) FROM tbullets WHERE fMemberID = ? AND ") + where,
                     {list->memberIdOfTarget(kLane)}).value(0).value(0).toInt();
     };
-    Warnings::setNextAnswer(QMessageBox::StandardButton(answer));
+    if (sightingShots > 0)
+        sim([](RangeSimulator &s) { s.setTargetHearing(kLane, false); });
     start(QStringLiteral("SIGHTING"));
     skip(10000); // the sighting lasts seconds on the targets' clock
-    noShot(1);
+    if (sightingShots == 0) // deaf, it hears no poll
+        noShot(1);
     if (!deaf)
-        fireAfter(0, 11); // lane 2's first shot, of the sighting or of the match
+        fireAfter(0, kHeldX); // lane 2's first shot, of the sighting or of the match
     QTRY_COMPARE_WITH_TIMEOUT(list->shotCountOfStage(kLane, MyEvent::StageSighting), int(!deaf), kTimeoutMs);
-    skip(3000);
+    skip(deaf && !heldAfterStart ? 2600 : 3000);
     clock.advanceMs(900 * 1000);
     sim([deaf](RangeSimulator &s) { deaf ? s.loosenAcrossNextStart(kLane, 1500) : s.missNextStart(kLane); });
+    if (deaf && !heldAfterStart)
+        fireAfter(400, kHeldX); // the sighting is over: no longer polled
+    for (int k = 0; k < sightingShots; ++k)
+        fireAfter(k == 0 ? 2600 : 0, kSightingX + k);
+    if (sightingShots > 0)
+        skip(400);
     start(QStringLiteral("MATCH"));
-    if (deaf) {
-        fireAfter(0, 11);
-        QTRY_COMPARE_WITH_TIMEOUT(list->placeByTarget(kLane)->laneStart().heldCount(), 1, kTimeoutMs);
-    }
+    if (deaf && heldAfterStart)
+        fireAfter(0, kHeldX);
+    if (deaf)
+        QTRY_COMPARE_WITH_TIMEOUT(list->placeByTarget(kLane)->laneStart().heldCount(),
+                                  1 + sightingShots, kTimeoutMs);
     QList<ScriptedShot> shots;
     for (int i = 0; i < kMatch; ++i)
         shots << ScriptedShot{10 * i, quint16(100 + i), 50, 1};
     sim([&](RangeSimulator &s) { s.scheduleShots(1, shots); s.scheduleShots(3, shots); });
-    noShot(2);
-    for (int shot = 1; shot <= kMatch - deaf; ++shot) {
+    noShot(2 + sightingShots);
+    const int fired = stopAfter >= 0 ? stopAfter : kMatch - int(deaf && heldAfterStart);
+    for (int shot = 1; shot <= fired; ++shot) {
         fireAfter(2000, 100 + shot);
         // The last may be joined at once by the held one, counted.
-        QTRY_VERIFY_WITH_TIMEOUT(list->shotCountOfStage(kLane, MyEvent::StageMatch) >= shot, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(list->shotCountOfStage(kLane, MyEvent::StageMatch) >= shot,
+                                 kTimeoutMs);
     }
-    const bool counted = answer == QMessageBox::Yes;
+    if (stopAfter >= 0)
+        QVERIFY(click(QStringLiteral("pbStop")));
     if (deaf) {
         QTRY_COMPARE_WITH_TIMEOUT(Warnings::last().title, QStringLiteral("Выстрелы под вопросом"), kTimeoutMs);
-        QCOMPARE(Warnings::last().text.count(QStringLiteral("\nвыстрел 1: ")), 1);
-        // Passed over, the lane is polled on and STOP gives it a miss.
-        QTRY_COMPARE_WITH_TIMEOUT(stored("1"), kMatch - !counted, kTimeoutMs);
-        if (!counted)
-            QVERIFY(click(QStringLiteral("pbStop")));
+        QCOMPARE(rulings.size(), 1);
+        QCOMPARE(rulings.first().size(), 1 + sightingShots);
+        // In the page's order: the sighting shots, then the one at x 11.
+        const HeldShot held = rulings.first().last();
+        QCOMPARE(held.point.x(), kHeldX);
+        QCOMPARE(held.targetNumber, 1 + sightingShots);
+        QCOMPARE(held.number, 1); // counted first, the match's first
+        // The moments it can have been taken at hold the one it was, on
+        // both sides of the START.
+        const qint64 firedMs = heldFiredMs - list->placeByTarget(kLane)->laneStart().startMs();
+        QVERIFY2(held.fromKnown && held.toKnown && held.fromMs < 0 && held.toMs > 0
+                     && held.fromMs <= firedMs && firedMs <= held.toMs,
+                 qPrintable(QStringLiteral("%1 ms: %2").arg(firedMs).arg(
+                     DialogHeldShots::momentsText(held))));
     }
-    QTRY_VERIFY_WITH_TIMEOUT(widget(QStringLiteral("pBNext"))->isVisible(), kTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(widget(QStringLiteral("pBNext")), kTimeoutMs); // the one shown
     QCOMPARE(stored("1"), kMatch);
-    QCOMPARE(stored("fX = 65535"), int(deaf && !counted));
-    // Counted, the held shot is the match's first.
-    QCOMPARE(stored("fX = 11"), int(deaf && counted));
-    QCOMPARE(stored("fNumber = 1 AND fX = 11"), int(deaf && counted));
+    // STOP fills the match with misses after the ruling.
+    QCOMPARE(stored("fX = 65535"), stopAfter >= 0 ? kMatch - stopAfter - 1 : 0);
+    // Counted, the held shot is the match's first; a sighting shot never is.
+    QCOMPARE(stored("fX = 11"), int(deaf && heldAfterStart));
+    QCOMPARE(stored("fNumber = 1 AND fX = 11"), int(deaf && heldAfterStart));
+    QCOMPARE(stored("fX IN (21, 22)"), 0);
     for (const Warnings::Shown &box : takeWarnings())
         QVERIFY2(deaf || box.title != QStringLiteral("Выстрелы под вопросом"), qPrintable(box.text));
+}
+
+void TestMainWindowEvent::rulingByKeyboard()
+{
+    // Three sighting shots and twenty-three match shots of a lane deaf
+    // across both STARTs, held together, as the run page shows them.
+    QList<HeldShot> held;
+    for (int k = 0; k < 26; ++k) {
+        HeldShot shot;
+        shot.targetNumber = k + 1;
+        shot.point = QPoint(100 + k, 50);
+        shot.fromMs = k < 3 ? -3400 + 100 * k : 1800 + 1000 * (k - 3);
+        shot.toMs = shot.fromMs + 3800;
+        shot.gapTenths = k == 3 ? 29 : 10;
+        shot.number = 1;
+        shot.value = QStringLiteral("%1").arg(k < 3 ? 5.0 : 8.6, 0, 'f', 1);
+        held << shot;
+    }
+    DialogHeldShots dialog(window());
+    QSignalSpy ruled(&dialog, &DialogHeldShots::sig_ruled);
+    dialog.setShots(2, held, false);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // Within the screen, the list scrolling where it has no room.
+    const QSize room = window()->screen()->availableGeometry().size();
+    QVERIFY2(dialog.width() <= room.width() && dialog.height() <= room.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
+    sight(QStringLiteral("ruling"), &dialog);
+    auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("tw_shots"));
+    QVERIFY(table && dialog.focusWidget() == table);
+    QCOMPARE(table->rowCount(), 27); // and "none"
+    // Nothing chosen: Enter and Escape leave the question open.
+    QTest::keyClick(table, Qt::Key_Return);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible() && ruled.isEmpty());
+    // Down to the first match shot: it takes place 1, the ones before none.
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(dialog.chosen(), 3);
+    QCOMPARE(table->item(2, 2)->text(), QStringLiteral("не засчитан"));
+    QCOMPARE(table->item(3, 2)->text(), QStringLiteral("1"));
+    QCOMPARE(table->item(25, 2)->text(), QStringLiteral("23"));
+    QCOMPARE(table->item(3, 3)->text(), QStringLiteral("от 1,8 с до 5,6 с после СТАРТ"));
+    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("от 3,4 с до СТАРТ до 0,4 с после"));
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(ruled.size(), 1);
+    QCOMPARE(ruled.first(), (QVariantList{2, 3}));
+    QVERIFY(!dialog.isVisible());
 }
 
 QTEST_MAIN(TestMainWindowEvent)

@@ -111,7 +111,9 @@
 //
 // The operator rules on the shots held (LaneStart::rule) as the program
 // asks: in a rifle match when a lane's stored and held shots make its count,
-// and at the STOP, a seeded Yes or No; at a pistol page's end, No. A row the
+// and at the STOP, placing the START before the first held shot the road
+// fired after it (a seeded fifth of the rulings place it anywhere, or pass
+// all over); at a pistol page's end all are passed over. A row the
 // operator counted is the operator's: EarlierStored and StoredTwice do not
 // judge it. Proven shots are never held, so a ruling never excuses one.
 
@@ -186,7 +188,7 @@ constexpr qint64 kStoreWithinMs = 3000;
 // The operator's rulings come from a stream of their own: the roads' faults
 // and the bus's cadence stay what they were.
 constexpr quint64 kOperatorStream = Q_UINT64_C(0x6F70657261746F72);
-constexpr int kCountPermille = 500;
+constexpr int kWrongRulingPermille = 200;
 
 // The least real time between two own times of one page, as LaneStart
 // counts it: whole tenths, on a clock up to PageTrace::kDriftPerMille off.
@@ -264,6 +266,9 @@ struct Lane
     int sub = 0;
     bool told = false;
     bool ruledNo = false; // this page: the operator passed held shots over
+    // The operator placed the START elsewhere than the road had it: the
+    // page's shots from this number on are stored on that word (0: none).
+    int ruledWrongFrom = 0;
     int toldMissedIn = -1; // the START it was last told it did not take
     int readingPage = 0;   // of its target's: the page of the last shot stored, or begun at a loss
     // the truth
@@ -404,7 +409,7 @@ private:
     void report(const Report &r, qint64 readMs);
     void deliver();
     void act(int lane, const LaneStart::Verdict &verdict, bool ruled = false);
-    void ruleHeld(int lane, bool count);
+    void ruleHeld(int lane, bool asked);
     void request(int lane);
     int lastBulletNumber(const Lane &lane) const;
     bool done(const Lane &lane) const;
@@ -687,7 +692,7 @@ void Simulation::endStage(int s)
             ruleHeld(l, false);
         }
         if (stage.rifleStop)
-            ruleHeld(l, m_operator.permille(kCountPermille));
+            ruleHeld(l, true);
     }
     checkPage(s);
     m_finished = s == m_road.stages.size() - 1;
@@ -733,6 +738,7 @@ void Simulation::deliver()
             lane.subBeganMs = m_now;
             lane.told = false;
             lane.ruledNo = false;
+            lane.ruledWrongFrom = 0;
             lane.stuckNumber = 0;
         }
         for (int l = 0; l < m_lanes.size(); ++l)
@@ -797,6 +803,7 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         checkCut(l);
     if (verdict.lostPage) {
         ++lane.sub;
+        lane.ruledWrongFrom = 0;
         lane.subBeganMs = m_now;
         trace(m_now, l + 1, QStringLiteral("lost page: the list begins page %1").arg(lane.sub + 1));
     }
@@ -830,7 +837,8 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         const bool first = std::none_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
             return row.stage == m_stage && row.sub == lane.sub;
         });
-        lane.rows.append({m_stage, lane.sub, c, ruled});
+        const bool onRuling = lane.ruledWrongFrom > 0 && c.number >= lane.ruledWrongFrom;
+        lane.rows.append({m_stage, lane.sub, c, ruled || onRuling});
         for (const Seen &seen : qAsConst(lane.seen)) {
             if (seen.isShot && seen.truthful && seen.content == c)
                 lane.readingPage = first ? seen.page : std::min(lane.readingPage, seen.page);
@@ -861,7 +869,7 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
     // The operator is asked once the lane's stored and held shots make its count.
     const StagePlan &stage = m_road.stages.at(m_stage);
     if (!ruled && stage.rifleStop && done(lane) && lane.judge.holdsShots()) {
-        ruleHeld(l, m_operator.permille(kCountPermille));
+        ruleHeld(l, true);
         return;
     }
     request(l);
@@ -869,18 +877,32 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         schedule(m_now, Kind::StageEnd, 0, m_stage);
 }
 
-void Simulation::ruleHeld(int l, bool count)
+void Simulation::ruleHeld(int l, bool asked)
 {
     Lane &lane = m_lanes[l];
-    const int held = lane.judge.doubts().size();
-    if (held == 0)
+    const QVector<LaneStart::Doubt> doubts = lane.judge.doubts();
+    if (doubts.isEmpty())
         return;
     checkHeld(l);
+    // Asked, the official places the START among the held shots as the
+    // road was: before the first one fired after it; now and then
+    // elsewhere. At a pistol page's end nobody is asked: all passed over.
+    int first = LaneStart::kNone;
+    if (asked) {
+        for (int i = 0; i < doubts.size() && first == LaneStart::kNone; ++i) {
+            if (rightContent(l, m_stage, Content::of(doubts.at(i).shot)))
+                first = i;
+        }
+        const int truth = first;
+        if (m_operator.permille(kWrongRulingPermille))
+            first = int(m_operator.range(-1, doubts.size() - 1));
+        if (first >= 0 && first != truth && doubts.at(first).pagesBack == 0)
+            lane.ruledWrongFrom = doubts.at(first).shot.number;
+    }
     lane.told = true;
-    lane.ruledNo = lane.ruledNo || !count;
-    trace(m_now, l + 1, QStringLiteral("operator: %1 held, %2").arg(held).arg(count ? QStringLiteral("counted")
-                                                                                   : QStringLiteral("passed over")));
-    act(l, lane.judge.rule(count), true);
+    lane.ruledNo = lane.ruledNo || first != 0;
+    trace(m_now, l + 1, QStringLiteral("operator: %1 held, counted from the %2th").arg(doubts.size()).arg(first + 1));
+    act(l, lane.judge.rule(first), true);
 }
 
 void Simulation::checkWord(int l, LaneStart::Word word)
@@ -923,11 +945,13 @@ void Simulation::checkHeld(int l)
         const bool recorded = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.content == c;
         });
+        // A shot of a page found lost is of the list's page before.
+        const int sub = lane.sub - doubts.at(i).pagesBack;
         const bool stored = std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
-            return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
+            return row.stage == m_stage && row.sub == sub && row.content.number == c.number;
         });
         const bool twice = std::any_of(doubts.cbegin(), doubts.cbegin() + i, [&](const LaneStart::Doubt &d) {
-            return d.shot.number == c.number;
+            return d.shot.number == c.number && d.pagesBack == doubts.at(i).pagesBack;
         });
         if (!recorded || stored || twice)
             fail(Invariant::FalseWord, l, m_stage,
