@@ -1,7 +1,6 @@
 #include "emuproc.h"
 
 #include "busframe.h"
-#include "waitms.h"
 
 #include <QMetaType>
 #include <QtGlobal>
@@ -41,12 +40,24 @@ int tcpPort()
 } // namespace
 
 EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
-    : AddrStart(AddrStart)
+    : ownIo(std::make_unique<TargetIO>())
+    , ownClock(std::make_unique<RealBusClock>())
+    , line(ownIo.get())
+    , clock(ownClock.get())
+    , AddrStart(AddrStart)
     , AddrCol(AddrCol)
 {
     qRegisterMetaType<schar>("schar");
-    io.init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
+    ownIo->init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
     connectIo();
+}
+
+EMUProc::EMUProc(BusLine *line, BusClock *clock, int AddrStart, int AddrCol)
+    : line(line)
+    , clock(clock)
+    , AddrStart(AddrStart)
+    , AddrCol(AddrCol)
+{
 }
 
 EMUProc::~EMUProc()
@@ -59,6 +70,9 @@ EMUProc::~EMUProc()
 
 void EMUProc::connectIo()
 {
+    if (!ownIo)
+        return;
+    TargetIO &io = *ownIo;
     connect(&io, &TargetIO::sig_Answer, this, &EMUProc::slot_emu_Answer);
     connect(&io, &TargetIO::sig_DataReaded, this, &EMUProc::slot_emu_Readed);
     connect(&io, &TargetIO::sig_DataWrited, this, &EMUProc::slot_emu_Wrote);
@@ -68,14 +82,17 @@ void EMUProc::connectIo()
 
 void EMUProc::disconnectIo()
 {
-    disconnect(&io, nullptr, this, nullptr);
+    if (ownIo)
+        disconnect(ownIo.get(), nullptr, this, nullptr);
 }
 
 void EMUProc::moveIoToThread()
 {
+    if (!ownIo)
+        return;
     disconnectIo();
-    io.moveToThread(thread());
-    io.moveToWorkerThread();
+    ownIo->moveToThread(thread());
+    ownIo->moveToWorkerThread();
     connectIo();
 }
 
@@ -364,17 +381,17 @@ void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
 
 void EMUProc::restartLastSend()
 {
-    lastSendNs = busClock.nsecsElapsed();
+    lastSendNs = clock->nsecsElapsed();
 }
 
 int EMUProc::waitGap(int gapMs)
 {
     // Before the first write the gap counts from now.
-    const qint64 start = busClock.nsecsElapsed();
+    const qint64 start = clock->nsecsElapsed();
     const qint64 deadline = (lastSendNs < 0 ? start : lastSendNs) + gapMs * kNsPerMs;
-    for (qint64 now = start; now < deadline; now = busClock.nsecsElapsed())
-        waitMs(static_cast<int>((deadline - now + kNsPerMs - 1) / kNsPerMs));
-    const int waitedMs = static_cast<int>((busClock.nsecsElapsed() - start) / kNsPerMs);
+    for (qint64 now = start; now < deadline; now = clock->nsecsElapsed())
+        clock->wait(static_cast<int>((deadline - now + kNsPerMs - 1) / kNsPerMs));
+    const int waitedMs = static_cast<int>((clock->nsecsElapsed() - start) / kNsPerMs);
     if (waitedMs > 0)
         waited = waitedMs;
     return waitedMs;
@@ -382,13 +399,12 @@ int EMUProc::waitGap(int gapMs)
 
 void EMUProc::process()
 {
-    busClock.start();
     lastSendNs = -1;
     memberIndex = 0;
     waited = 1;
     while (running) {
         if (waited == 0)
-            waitMs(kIdleTickMs);
+            clock->wait(kIdleTickMs);
         waited = 0;
         if (busy || state == Idle)
             continue;
@@ -400,7 +416,7 @@ void EMUProc::process()
         // starts its own target search, which must end with its set-up frames.
         const int dead = checkPorts();
         if (dead == 1) {
-            io.refindPort(deadPortId);
+            line->refindPort(deadPortId);
             if (state == Serving)
                 setState(PortResearch);
             continue;
@@ -409,7 +425,7 @@ void EMUProc::process()
             // The port records go first, so that each converter found is
             // reported once, by its search.
             setState(ConverterSearch);
-            io.findConverters();
+            line->findConverters();
             continue;
         }
         if (!priorityQueue.isEmpty())
@@ -449,7 +465,7 @@ void EMUProc::memberCycle()
         const MemberPtr member = members[static_cast<size_t>(memberIndex)];
         bool turnOver = false;
         if (!isPortAlive(member->portId)) {
-            io.refindPort(member->portId);
+            line->refindPort(member->portId);
             turnOver = true;
         }
         bool pendingBusy = false;
@@ -494,7 +510,7 @@ void EMUProc::memberCycle()
 
 bool EMUProc::writeCommand(const EmuCommand &command)
 {
-    if (!io.write(command.frame, command.checkAddress))
+    if (!line->write(command.frame, command.checkAddress))
         return false;
     if (command.code() != BusCode::kStart)
         return true;
@@ -508,10 +524,10 @@ bool EMUProc::writeCommand(const EmuCommand &command)
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
-    if (member.poll.pollDue(busClock.elapsed()))
+    if (member.poll.pollDue(clock->nsecsElapsed() / kNsPerMs))
         emit sig_TargetHeard(member.address, false);
     // The frame was built from the wanted number just now.
-    if (io.write(poll, true))
+    if (line->write(poll, true))
         member.poll.pollWritten();
     restartLastSend();
 }
@@ -519,9 +535,9 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 void EMUProc::searchStep()
 {
     constexpr int kNoPortPauseMs = 70;
-    if (io.findMissing() == 0) {
+    if (line->findMissing() == 0) {
         restartLastSend();
-        waitMs(kNoPortPauseMs);
+        clock->wait(kNoPortPauseMs);
         waited = kNoPortPauseMs;
         return;
     }
@@ -544,7 +560,7 @@ void EMUProc::searchStep()
         if (indexOf(member) < 0 || member->targetEnabled)
             continue;
         // A ping asks for no shot: its answer says nothing of an earlier poll.
-        if (io.write(member->pingFrame(), false))
+        if (line->write(member->pingFrame(), false))
             member->poll.pingWritten();
         restartLastSend();
     }
@@ -568,9 +584,9 @@ void EMUProc::closeBus()
     while (!priorityQueue.isEmpty()) {
         const EmuCommand command = priorityQueue.takeFirst();
         waitGap(BusAddress::isBroadcast(command.address()) ? gaps.commandMs : gaps.priorityMs);
-        io.write(command.frame, command.checkAddress);
+        line->write(command.frame, command.checkAddress);
         restartLastSend();
     }
     // The thread ends right after sig_finished: the frames must be on the wire.
-    io.flush(kFlushMs);
+    line->flush(kFlushMs);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "busgaps.h"
+#include "busline.h"
 #include "emurecords.h"
 #include "targetio.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -37,6 +37,9 @@ public:
 
     // mode 0: five serial ports; mode 1: one TCP converter.
     EMUProc(int mode, int AddrStart, int AddrCol);
+    // On a line and a clock of the caller's (both outlive this object), who
+    // hands the answers to slot_emu_Answer: a model of the line.
+    EMUProc(BusLine *line, BusClock *clock, int AddrStart, int AddrCol);
     ~EMUProc() override;
 
     // Moves the port set and its devices to this object's thread; call after
@@ -128,7 +131,10 @@ private:
     // (broadcast address) marks the lanes whose poll awaits its answer.
     bool writeCommand(const EmuCommand &command);
 
-    TargetIO io;
+    std::unique_ptr<TargetIO> ownIo; // the program's port set; none on a caller's line
+    std::unique_ptr<RealBusClock> ownClock;
+    BusLine *line = nullptr;   // ownIo, or the caller's
+    BusClock *clock = nullptr; // ownClock, or the caller's
     BusGaps gaps;
     int AddrStart = 1;
     int AddrCol = 10;
@@ -141,8 +147,7 @@ private:
     std::vector<MemberPtr> members;
 
     // State of the loop.
-    QElapsedTimer busClock;
-    qint64 lastSendNs = -1; // on busClock; -1 before the first write
+    qint64 lastSendNs = -1; // on clock; -1 before the first write
     int memberIndex = 0;
     int deadPortId = -1;
     int waited = 1;

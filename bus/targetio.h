@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busline.h"
 #include "comport.h"
 #include "socketclient.h"
 
@@ -13,7 +14,7 @@
 // (ids 1 to 5) in serial mode, or the TCP client in TCP mode. A lane address
 // is learned only by the port it last answered through, so checked frames for
 // a lane go out on that port alone while broadcasts go out on every port.
-class TargetIO : public QObject
+class TargetIO : public QObject, public BusLine
 {
     Q_OBJECT
 
@@ -27,12 +28,12 @@ public:
     int getMode() const { return mode; }
     void init(int ioMode, bool connectNow, const QString &host, int port, int address);
     void moveToWorkerThread();
-    bool write(const QByteArray &frame, bool check);
-    bool findConverters();
-    int refindPort(int portId);
-    int findMissing();
+    bool write(const QByteArray &frame, bool check) override;
+    bool findConverters() override;
+    int refindPort(int portId) override;
+    int findMissing() override;
     // Blocks until every written frame has left for its converter.
-    void flush(int timeoutMs);
+    void flush(int timeoutMs) override;
 
 public slots:
     void slot_emu_Answer(int portId, int comNum, QByteArray frame);

@@ -296,6 +296,16 @@ void TestLaneStart::road_data()
                    shot(5, 10, 13500, 18300, 24100)}
             + twice(Road{shot(6, 10, 13500, 20500, 24200)}) + lacking(7, 24300, 25000))
         << QStringList{} << QStringList{"withdrawn"} << int(State::Other);
+    // Window 1's reading stopped at 7.9 s; its shot 1 (taken at 8 s) was
+    // never read. Window 2's START taken at 10 s, the line brings that
+    // shot back 0.1 s after it, where the poll for the new shot 1 is
+    // answered: older than the START, it is asked for again, and the
+    // target's answers ("no shot 1", then its own shot 1) show it took it.
+    QTest::newRow("a late copy of a shot older than the START, once: asked again")
+        << (Road{start(0)} + lacking(1, 100, 7900)
+            + Road{start(10000), shot(1, 10, 0, 8000, 10100)} + lacking(1, 10200, 11400)
+            + Road{shot(1, 20, 10000, 11500, 11600)} + lacking(2, 11700, 12000))
+        << QStringList{"2.1"} << QStringList{} << int(State::Taken);
     // A pistol series' end: a lane that answered only with shots like its
     // earlier page's, at own times this START can hold too, and never
     // lacked them: it may have missed the START or shot alike; held, and

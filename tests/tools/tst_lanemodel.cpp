@@ -10,6 +10,18 @@
 
 #include "lanemodel.h"
 
+namespace {
+
+// The roads a run plays from seed 1: the bus master's own loop and the
+// judgement run several times slower under the sanitizers.
+#ifdef __SANITIZE_ADDRESS__
+constexpr quint64 kSeeds = 30;
+#else
+constexpr quint64 kSeeds = 2000;
+#endif
+
+} // namespace
+
 class TestLaneModel : public QObject
 {
     Q_OBJECT
@@ -25,7 +37,7 @@ void TestLaneModel::roads_data()
     QTest::addColumn<quint64>("to");
     QTest::addColumn<int>("driftPermille"); // the targets' clocks, fast or slow
 
-    QTest::newRow("seeds 1-2000") << quint64(1) << quint64(2000) << 20;
+    QTest::newRow("seeds from 1") << quint64(1) << kSeeds << 20;
     // Precision, lane 2 deaf across the first START, its first shot 0.1 s
     // after it: stored, then withdrawn as earlier by its window's middle.
     QTest::newRow("seed 17838") << quint64(17838) << quint64(17838) << 0;
@@ -122,6 +134,20 @@ void TestLaneModel::roads_data()
     // "no shot 3" read then, which proves its shot 3 after START 6, was
     // dropped with the other answers to earlier polls.
     QTest::newRow("seed 867501") << quint64(867501) << quint64(867501) << 20;
+    // Rapid fire in one-shot windows, lane 1 deaf across START 7 after a
+    // miss of START 5: a "no shot 3" read after START 7 went out, before it
+    // was confirmed, was judged on window 6's page (a shot stored twice,
+    // one lost). The exercise stops reading a window at its grace time's
+    // end, before the next START goes out.
+    QTest::newRow("seed 3147607") << quint64(3147607) << quint64(3147607) << 20;
+    // Rapid fire in one-shot windows, lane 2 a rig that misses START 3
+    // though heard: window 2's first shot was stored for window 3 and the
+    // right second shot lost without a word, read across the START.
+    QTest::newRow("seed 3194115") << quint64(3194115) << quint64(3194115) << 20;
+    // Rifle, lane 1 a rig switched off and on unpolled between the
+    // sighting and the match, deaf across the match START: its 7 shots,
+    // held, are the operator's to rule on once they make its count.
+    QTest::newRow("seed 3348648") << quint64(3348648) << quint64(3348648) << 20;
 }
 
 void TestLaneModel::roads()

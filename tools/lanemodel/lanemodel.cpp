@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <queue>
+#include <utility>
 #include <vector>
 
-#include "lanepoll.h"
+#include "busframe.h"
+#include "busline.h"
+#include "emuproc.h"
 #include "lanestart.h"
 #include "modelroad.h"
 #include "modeltarget.h"
@@ -49,8 +53,10 @@
 //                word given for the lane in the page.
 // FalseMissed    A lane is told that it did not take the START (Missed, or
 //                Withdrawn: its stored shots were earlier ones) only when
-//                its target took no copy of that START (a lane whose power
-//                was cut during the page is not held to it).
+//                its target took no copy of that START, power cut or not;
+//                only a target switched off after the START before the bus
+//                read any answer of it then is not held to it (the line
+//                shows the same as of one off when the START went out).
 // RightHeld      When a page ends (a sighting too), every right shot that
 //                the program read and that the answers it read prove taken
 //                after the START is stored, whatever was said. Read: an
@@ -78,9 +84,22 @@
 //                of the shots stored on the list's page or answered since
 //                it began (as the target held each when read; before any,
 //                of the last one stored), or after a loss the page the
-//                target held then.
+//                target held then. Told without a page to read again
+//                (the word alone: only a page begun in a silence fits), it
+//                was switched off and on after its last answer read before
+//                the START.
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
+// FalseWord      Every other word holds against the road: Unheard only
+//                when the lane's polls went unanswered for as long as the
+//                bus master takes to call it silent, between the START
+//                before this one and the word; InDoubt and Unheard only
+//                while it holds shots; a verdict that withdraws says as
+//                wrong (taken before the START) at least the rows that
+//                equal only earlier shots, and holds again at least those
+//                that equal only right ones; every shot held for the
+//                operator (doubts()) is one the target recorded, once, and
+//                not also stored for the page.
 // Unended        A rifle match's relay ends when every lane has its count
 //                (stored and held shots; held ones are ruled on at once).
 //                At a STOP the relay did not reach, a lane is at fault
@@ -92,7 +111,9 @@
 //
 // The operator rules on the shots held (LaneStart::rule) as the program
 // asks: in a rifle match when a lane's stored and held shots make its count,
-// and at the STOP, a seeded Yes or No; at a pistol page's end, No. A row the
+// and at the STOP, placing the START before the first held shot the road
+// fired after it (a seeded fifth of the rulings place it anywhere, or pass
+// all over); at a pistol page's end all are passed over. A row the
 // operator counted is the operator's: EarlierStored and StoredTwice do not
 // judge it. Proven shots are never held, so a ruling never excuses one.
 
@@ -111,23 +132,36 @@ QString invariantName(Invariant invariant)
     case Invariant::FalseLost: return QStringLiteral("\"lost its page\" of a target that kept it");
     case Invariant::TwoStories: return QStringLiteral("two stories of one START");
     case Invariant::Unended: return QStringLiteral("relay not ended by a lane that could have its count");
+    case Invariant::FalseWord: return QStringLiteral("a word or a held shot the road contradicts");
     }
     return {};
 }
 
 namespace {
 
-// The bus's cadence: the poll, its answer, a gap; ~26 ms a lane, ~265 ms for 10.
-// Everything a target answers is what it holds at the poll's moment.
-constexpr qint64 kPollGapMinMs = 4;
-constexpr qint64 kPollGapMaxMs = 8;
+// The bus master's own loop runs the line, with gaps shorter than the
+// range's (a poll ~26 ms after the last write, ~265 ms for 10 lanes), so
+// that late answers cross later writes now and then. Everything a target
+// answers is what it holds at the poll's moment.
+constexpr BusGaps kModelGaps{25, 25, 26};
+// A wait of the bus master's loop ends up to this much late.
+constexpr qint64 kWaitLateMaxMs = 2;
 constexpr qint64 kAnswerMinMs = 14;
 constexpr qint64 kAnswerMaxMs = 24;
 constexpr qint64 kSlowAnswerMaxMs = 60;
-constexpr qint64 kPollTimeoutMs = 70;
-constexpr qint64 kIdleMs = 50;
 constexpr int kStartCopies = 3;
-constexpr qint64 kStartCopyGapMs = 25;
+constexpr qint64 kStartCopyGapMs = kModelGaps.commandMs;
+// The bus master finds its lanes and sets them up before the road begins.
+constexpr qint64 kBusSetUpMs = 3000;
+// The bus master calls a lane silent when no answer was read for a second
+// since its first poll unanswered: the answer to a later poll may have been
+// on its way then (behind another on the line).
+constexpr qint64 kSilentTruthMs = LanePoll::kSilentAfterMs - 2 * kSlowAnswerMaxMs;
+// A road whose last page never ends is cut off this long after its plan ends.
+constexpr qint64 kOverrunMs = 600000;
+constexpr int kCrcBytes = 2;
+// A shot answer: twelve bytes of shot and the CRC (the port checked it).
+constexpr int kShotAnswerBytes = 14;
 // A program too busy to read what the bus reported.
 constexpr qint64 kBusyDelayMinMs = 100;
 constexpr qint64 kBusyDelayMaxMs = 800;
@@ -145,7 +179,7 @@ constexpr int kCopiesKept = 4;
 // A proof with this margin is one LaneStart can make (own times taken as it
 // takes them, by leastApart()).
 constexpr qint64 kProofMarginMs = LaneStart::kSeenSlackMs - 1 + (kStartCopies - 1) * kStartCopyGapMs
-    + kPollGapMaxMs + kBusyDelayMaxMs;
+    + kModelGaps.pollMs + kBusyDelayMaxMs;
 // A shot read is stored within this when its answers prove it: LaneStart
 // may ask for it once more (one answer may be a late copy), the next poll
 // a cycle of ten lanes with lost answers later, each read a busy program's
@@ -154,7 +188,7 @@ constexpr qint64 kStoreWithinMs = 3000;
 // The operator's rulings come from a stream of their own: the roads' faults
 // and the bus's cadence stay what they were.
 constexpr quint64 kOperatorStream = Q_UINT64_C(0x6F70657261746F72);
-constexpr int kCountPermille = 500;
+constexpr int kWrongRulingPermille = 200;
 
 // The least real time between two own times of one page, as LaneStart
 // counts it: whole tenths, on a clock up to PageTrace::kDriftPerMille off.
@@ -216,8 +250,7 @@ struct Seen
 struct Given
 {
     qint64 atMs = 0;
-    bool isShot = false;
-    LaneShot shot;
+    QByteArray frame;
 };
 
 struct Lane
@@ -226,8 +259,6 @@ struct Lane
     Lane(const LanePlan &plan, qint64 originMs) : plan(plan), target(plan.driftPpm, originMs) {}
     LanePlan plan;
     ModelTarget target;
-    // the bus master's view
-    LanePoll poll;
     QVector<Given> given; // its last answers, for late copies
     // the program's view
     LaneStart judge;
@@ -235,6 +266,9 @@ struct Lane
     int sub = 0;
     bool told = false;
     bool ruledNo = false; // this page: the operator passed held shots over
+    // The operator placed the START elsewhere than the road had it: the
+    // page's shots from this number on are stored on that word (0: none).
+    int ruledWrongFrom = 0;
     int toldMissedIn = -1; // the START it was last told it did not take
     int readingPage = 0;   // of its target's: the page of the last shot stored, or begun at a loss
     // the truth
@@ -243,6 +277,18 @@ struct Lane
     qint64 subBeganMs = 0; // the list's page began: the START confirmed, or a page lost
     QVector<qint64> silentMs; // when the program was told it went silent
     QVector<bool> tookStart; // by stage: the target took a copy of it
+    // Stretches its polls went unanswered (deaf, off, answers lost or
+    // garbled) for as long as the bus master takes to call a lane silent.
+    QVector<Interval> unanswered;
+    qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
+    QVector<qint64> answeredMs;    // its answers the bus master read, in order
+
+    // The last answer the bus master read before atMs; -kNever: none.
+    qint64 answeredBefore(qint64 atMs) const
+    {
+        const auto it = std::lower_bound(answeredMs.cbegin(), answeredMs.cend(), atMs);
+        return it == answeredMs.cbegin() ? -kNever : *(it - 1);
+    }
     int tracedLacking = 0;
     int stuckNumber = 0;
     qint64 stuckSinceMs = 0;
@@ -264,16 +310,17 @@ struct Lane
     }
 };
 
-enum class Kind { Fire, PowerOff, PowerOn, StartCopy, StageEnd, BusSlot, BusRead, Deliver };
+enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver };
 
 struct Event
 {
     qint64 at = 0;
     quint64 seq = 0;
-    Kind kind = Kind::BusSlot;
+    Kind kind = Kind::Deliver;
     int lane = 0;
     int stage = 0;
     int index = 0;
+    QByteArray frame; // an answer on the line
     bool operator>(const Event &o) const { return at != o.at ? at > o.at : seq > o.seq; }
 };
 
@@ -287,16 +334,10 @@ struct Report
     int stage = 0;
 };
 
-// An answer on its way to the bus master.
-struct InFlight
-{
-    int lane = 0;
-    bool noise = false;
-    bool isShot = false;
-    LaneShot shot;
-};
-
-class Simulation
+// The line and the time of the bus master's own loop: its waits run the
+// road's events, its writes reach the model's targets, whose answers it is
+// handed back as the port set hands them.
+class Simulation : public BusLine, public BusClock
 {
 public:
     Simulation(quint64 seed, const Options &options)
@@ -315,15 +356,34 @@ public:
             m_lanes.last().pageBegan = {originMs};
         }
         m_ended.fill(false, m_road.stages.size());
+        m_now = -kBusSetUpMs;
+        m_busOriginMs = m_now;
+        m_lineFreeMs = m_now;
+        m_bus = std::make_unique<EMUProc>(this, this, 1, m_lanes.size());
+        m_bus->setGaps(kModelGaps);
+        wireBus();
     }
 
     Outcome run();
 
+    // The bus master's line and clock.
+    bool write(const QByteArray &frame, bool check) override;
+    bool findConverters() override { return true; }
+    int refindPort(int) override { return 1; }
+    int findMissing() override { return 1; }
+    void flush(int) override {}
+    qint64 nsecsElapsed() const override { return (m_now - m_busOriginMs) * 1000000; }
+    void wait(int ms) override;
+
 private:
-    void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0)
+    void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
-        m_events.push({at, m_seq++, kind, lane, stage, index});
+        m_events.push({at, m_seq++, kind, lane, stage, index, frame});
     }
+    void handle(const Event &e);
+    void wireBus();
+    void answerOnLine(int lane, const QByteArray &answer);
+    int wanted(int lane) const { return m_bus->findMember(lane + 1)->poll.wanted(); }
     void trace(qint64 at, int lane, const QString &text)
     {
         if (m_trace)
@@ -343,21 +403,22 @@ private:
     }
 
     void fire(int lane, int stage, int index);
-    void startCopy(int stage, int copy);
+    void startRequest(int stage);
+    void startWritten(int address);
     void endStage(int stage);
-    void busSlot();
-    void busRead();
     void report(const Report &r, qint64 readMs);
     void deliver();
     void act(int lane, const LaneStart::Verdict &verdict, bool ruled = false);
-    void ruleHeld(int lane, bool count);
+    void ruleHeld(int lane, bool asked);
     void request(int lane);
     int lastBulletNumber(const Lane &lane) const;
     bool done(const Lane &lane) const;
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
+    void checkHeld(int lane);
     void checkLost(int lane);
+    void checkCut(int lane);
     bool rightContent(int lane, int stage, const Content &c) const;
     bool earlierContent(int lane, int stage, const Content &c) const;
     // The read of a shot that tells it, or nullptr.
@@ -381,8 +442,10 @@ private:
     QVector<Lane> m_lanes;
     QVector<Fired> m_fired;
     QVector<bool> m_ended;
-    int m_nextLane = 0;
-    InFlight m_inFlight;
+    std::unique_ptr<EMUProc> m_bus; // after everything its waits and writes reach
+    qint64 m_busOriginMs = 0;
+    qint64 m_lineFreeMs = 0; // the last answer on the line comes then
+    int m_startPending = -1; // the START asked for, until its first confirmation
     std::deque<Report> m_reports;
     std::deque<Seen> m_truths; // of each report, when the bus read it
     qint64 m_lastDeliverMs = 0;
@@ -399,8 +462,7 @@ Outcome Simulation::run()
             for (int i = 0; i < stage.shots.at(l).size(); ++i)
                 schedule(stage.shots.at(l).at(i).atMs, Kind::Fire, l, s, i);
         }
-        for (int c = 0; c < kStartCopies; ++c)
-            schedule(stage.startMs + c * kStartCopyGapMs, Kind::StartCopy, 0, s, c);
+        schedule(stage.startMs, Kind::StartRequest, 0, s);
         schedule(stage.endMs, Kind::StageEnd, 0, s);
     }
     for (int l = 0; l < m_lanes.size(); ++l) {
@@ -409,32 +471,150 @@ Outcome Simulation::run()
             schedule(off.to, Kind::PowerOn, l);
         }
     }
-    schedule(0, Kind::BusSlot);
-    while (!m_events.empty() && !m_finished) {
-        const Event e = m_events.top();
-        m_events.pop();
-        m_now = e.at;
-        switch (e.kind) {
-        case Kind::Fire: fire(e.lane, e.stage, e.index); break;
-        case Kind::PowerOff: trace(m_now, e.lane + 1, QStringLiteral("power off")); break;
-        case Kind::PowerOn: {
-            Lane &lane = m_lanes[e.lane];
-            for (const TargetShot &shot : lane.target.page())
-                m_fired[shot.id].lostMs = m_now;
-            lane.target.powerUp(m_now);
-            newPage(e.lane);
-            trace(m_now, e.lane + 1, QStringLiteral("power back, page empty"));
-            break;
-        }
-        case Kind::StartCopy: startCopy(e.stage, e.index); break;
-        case Kind::StageEnd: endStage(e.stage); break;
-        case Kind::BusSlot: busSlot(); break;
-        case Kind::BusRead: busRead(); break;
-        case Kind::Deliver: deliver(); break;
-        }
+    // The relay's lanes, as the main window gives them: the bus master
+    // looks for their targets and sets them up, then serves the exercise.
+    for (int l = 0; l < m_lanes.size(); ++l) {
+        const int firstLast = m_lanes.size() == 1 ? 3 : l == 0 ? 0 : l + 1 == m_lanes.size() ? 2 : 1;
+        m_bus->slot_view_AddMember(l + 1, l + 1, QString(), QString(), firstLast);
     }
+    m_bus->process();
     m_out.simulatedMs = m_now;
     return m_out;
+}
+
+void Simulation::wait(int ms)
+{
+    const qint64 until = m_now + ms + m_rng.range(0, kWaitLateMaxMs);
+    while (!m_finished && !m_events.empty() && m_events.top().at <= until) {
+        const Event e = m_events.top();
+        m_events.pop();
+        m_now = std::max(m_now, e.at);
+        handle(e);
+    }
+    m_now = std::max(m_now, until);
+    if (!m_finished && m_now > m_road.stages.last().endMs + kOverrunMs)
+        m_finished = true;
+    if (m_finished)
+        m_bus->stop();
+}
+
+void Simulation::handle(const Event &e)
+{
+    switch (e.kind) {
+    case Kind::Fire: fire(e.lane, e.stage, e.index); break;
+    case Kind::PowerOff: trace(m_now, e.lane + 1, QStringLiteral("power off")); break;
+    case Kind::PowerOn: {
+        Lane &lane = m_lanes[e.lane];
+        for (const TargetShot &shot : lane.target.page())
+            m_fired[shot.id].lostMs = m_now;
+        lane.target.powerUp(m_now);
+        newPage(e.lane);
+        trace(m_now, e.lane + 1, QStringLiteral("power back, page empty"));
+        break;
+    }
+    case Kind::StartRequest: startRequest(e.stage); break;
+    case Kind::StageEnd: endStage(e.stage); break;
+    case Kind::Answer:
+        m_lanes[e.lane].answeredMs.append(m_now);
+        m_bus->slot_emu_Answer(1, 1, e.frame);
+        break;
+    case Kind::Deliver: deliver(); break;
+    }
+}
+
+void Simulation::wireBus()
+{
+    // The exercise hears the bus master only through these, each read a
+    // while later (a busy program later still).
+    EMUProc *bus = m_bus.get();
+    QObject::connect(bus, &EMUProc::sig_AddBullet, bus, [this](int ta, int n, QPoint point, schar place, int tenths, int) {
+        Report r;
+        r.lane = ta - 1;
+        r.shot = {n, point, tenths, qint8(place)};
+        report(r, m_now);
+    });
+    QObject::connect(bus, &EMUProc::sig_NoBullet, bus, [this](int ta, int n) {
+        Report r;
+        r.type = Report::NoShot;
+        r.lane = ta - 1;
+        r.shot.number = n;
+        report(r, m_now);
+    });
+    QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
+        Report r;
+        r.type = Report::Heard;
+        r.lane = ta - 1;
+        r.heard = heard;
+        report(r, m_now);
+    });
+    // Every copy of a START written, and a lane's own START confirmed by
+    // its target: only the first acts, as in the exercise.
+    QObject::connect(bus, &EMUProc::sig_EventStarted, bus, [this]() {
+        if (m_startPending < 0)
+            return;
+        Report r;
+        r.type = Report::Started;
+        r.stage = std::exchange(m_startPending, -1);
+        report(r, m_now);
+    });
+}
+
+bool Simulation::write(const QByteArray &frame, bool)
+{
+    const int address = frameByte(frame, 0);
+    const int code = frameByte(frame, 2);
+    if (code == BusCode::kStart)
+        startWritten(address);
+    const int l = address - 1;
+    if (l < 0 || l >= m_lanes.size())
+        return true; // a broadcast, or an address of no lane: nobody answers
+    Lane &lane = m_lanes[l];
+    if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
+        ++m_out.polls;
+    // Line noise: the answer fails its CRC and never reaches the bus master.
+    if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
+        || m_rng.permille(lane.plan.garblePermille)) {
+        if (lane.unansweredSinceMs < 0)
+            lane.unansweredSinceMs = m_now;
+        return true;
+    }
+    if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
+        lane.unanswered.append({lane.unansweredSinceMs, m_now});
+    lane.unansweredSinceMs = -1;
+    QByteArray answer;
+    if (code != BusCode::kReadBullet) {
+        // The lane acknowledges a command by giving it back.
+        answer = frame;
+    } else if (!lane.given.isEmpty() && lane.given.first().atMs >= m_now - kCopyWithinMs
+               && m_rng.permille(lane.plan.copyPermille)) {
+        answer = lane.given.at(int(m_rng.range(0, lane.given.size() - 1))).frame;
+    } else {
+        // A ping asks for shot 0: "no shot".
+        const TargetShot *shot = lane.target.shot(frameByte(frame, 3));
+        const LaneShot s = shot ? shot->answer : LaneShot{};
+        const int bytes[] = {address, kShotAnswerBytes, BusCode::kReadBullet, s.number, s.point.x() >> 8,
+                             s.point.x(), s.point.y() >> 8, s.point.y(), quint8(s.place),
+                             s.timeTenths >> 16, s.timeTenths >> 8, s.timeTenths, 0, 0};
+        answer = QByteArray(kShotAnswerBytes, Qt::Uninitialized);
+        for (int i = 0; i < kShotAnswerBytes; ++i)
+            answer[i] = char(bytes[i] & 0xFF);
+        lane.given.append({m_now, answer});
+        while (lane.given.size() > kCopiesKept || lane.given.first().atMs < m_now - kCopyWithinMs)
+            lane.given.removeFirst();
+    }
+    answerOnLine(l, answer);
+    return true;
+}
+
+void Simulation::answerOnLine(int l, const QByteArray &answer)
+{
+    QByteArray withCrc = answer;
+    if (frameByte(answer, 2) != BusCode::kReadBullet)
+        withCrc.append(QByteArray(kCrcBytes, '\0'));
+    // One line: an answer comes after the answers given before it.
+    m_lineFreeMs = std::max(m_lineFreeMs + 1,
+                            m_now + m_rng.range(kAnswerMinMs, m_lanes.at(l).plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs));
+    schedule(m_lineFreeMs, Kind::Answer, l, 0, 0, withCrc);
 }
 
 void Simulation::fire(int l, int s, int index)
@@ -457,26 +637,34 @@ void Simulation::fire(int l, int s, int index)
                                        : QStringLiteral("fires, not recorded"));
 }
 
-void Simulation::startCopy(int s, int copy)
+void Simulation::startRequest(int s)
 {
-    if (copy == 0)
-        trace(m_now, 0, QStringLiteral("START %1 (%2)").arg(s + 1).arg(m_road.stages.at(s).name));
+    // The exercise stops reading before it gives the next START: a page
+    // still read ends here.
+    if (m_stage >= 0)
+        endStage(m_stage);
+    trace(m_now, 0, QStringLiteral("START %1 (%2) given").arg(s + 1).arg(m_road.stages.at(s).name));
+    m_startPending = s;
+    m_bus->slot_emu_SendCommand(bytesOf({BusAddress::kAllTargets, 0x0C, BusCode::kStart, 0xFE, 0x01, 0xFF,
+                                         0xFF, 0x0A, 0x01, 0x00}));
+}
+
+void Simulation::startWritten(int address)
+{
+    const int s = m_startPending >= 0 ? m_startPending : m_stage;
+    if (s < 0)
+        return;
+    trace(m_now, 0, QStringLiteral("START %1 on the line").arg(s + 1));
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        lane.poll.startWritten();
-        if (lane.deafAt(m_now) || lane.plan.missesStart.at(s))
+        if ((!BusAddress::isBroadcast(address) && address != l + 1) || lane.deafAt(m_now)
+            || lane.plan.missesStart.at(s))
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);
             lane.tookStart[s] = true;
-            trace(m_now, l + 1, QStringLiteral("takes START copy %1").arg(copy + 1));
+            trace(m_now, l + 1, QStringLiteral("takes the START"));
         }
-    }
-    if (copy == kStartCopies - 1) {
-        Report r;
-        r.type = Report::Started;
-        r.stage = s;
-        report(r, m_now + kPollGapMaxMs);
     }
 }
 
@@ -490,9 +678,9 @@ void Simulation::endStage(int s)
     if (stage.rifleStop)
         checkEnded(s);
     m_reading = false;
+    m_bus->slot_emu_StopReadBullet();
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        lane.poll.want(-1);
         if (stage.pistol) {
             const LaneStart::Word word = lane.judge.endPage();
             if (word != LaneStart::Word::None) {
@@ -504,87 +692,10 @@ void Simulation::endStage(int s)
             ruleHeld(l, false);
         }
         if (stage.rifleStop)
-            ruleHeld(l, m_operator.permille(kCountPermille));
+            ruleHeld(l, true);
     }
     checkPage(s);
     m_finished = s == m_road.stages.size() - 1;
-}
-
-void Simulation::busSlot()
-{
-    int l = -1;
-    for (int i = 0; i < m_lanes.size(); ++i) {
-        const int candidate = (m_nextLane + i) % m_lanes.size();
-        if (m_lanes.at(candidate).poll.wanted() > 0) {
-            l = candidate;
-            break;
-        }
-    }
-    if (l < 0) {
-        schedule(m_now + kIdleMs, Kind::BusSlot);
-        return;
-    }
-    m_nextLane = l + 1;
-    Lane &lane = m_lanes[l];
-    const qint64 pollMs = m_now;
-    if (lane.poll.pollDue(pollMs)) {
-        Report r;
-        r.type = Report::Heard;
-        r.lane = l;
-        report(r, pollMs);
-    }
-    lane.poll.pollWritten();
-    ++m_out.polls;
-    if (lane.deafAt(pollMs) || m_rng.permille(lane.plan.lossPermille)) {
-        schedule(pollMs + kPollTimeoutMs + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
-        return;
-    }
-    InFlight answer;
-    answer.lane = l;
-    if (m_rng.permille(lane.plan.garblePermille)) {
-        answer.noise = true;
-    } else if (!lane.given.isEmpty() && lane.given.first().atMs >= pollMs - kCopyWithinMs
-               && m_rng.permille(lane.plan.copyPermille)) {
-        const Given &copy = lane.given.at(int(m_rng.range(0, lane.given.size() - 1)));
-        answer.isShot = copy.isShot;
-        answer.shot = copy.shot;
-    } else {
-        const TargetShot *shot = lane.target.shot(lane.poll.wanted());
-        answer.isShot = shot != nullptr;
-        if (shot)
-            answer.shot = shot->answer;
-        lane.given.append({pollMs, answer.isShot, answer.shot});
-        while (lane.given.size() > kCopiesKept || lane.given.first().atMs < pollMs - kCopyWithinMs)
-            lane.given.removeFirst();
-    }
-    m_inFlight = answer;
-    schedule(pollMs + m_rng.range(kAnswerMinMs, lane.plan.slow ? kSlowAnswerMaxMs : kAnswerMaxMs),
-             Kind::BusRead);
-}
-
-void Simulation::busRead()
-{
-    const InFlight a = m_inFlight;
-    Lane &lane = m_lanes[a.lane];
-    schedule(m_now + m_rng.range(kPollGapMinMs, kPollGapMaxMs), Kind::BusSlot);
-    if (a.noise)
-        return;
-    if (lane.poll.heard()) {
-        Report r;
-        r.type = Report::Heard;
-        r.lane = a.lane;
-        r.heard = true;
-        report(r, m_now);
-    }
-    const LanePoll::Reading reading = lane.poll.read(a.isShot ? a.shot.number : 0);
-    if (reading.kind == LanePoll::Reading::Dropped)
-        return;
-    Report r;
-    r.lane = a.lane;
-    r.type = reading.kind == LanePoll::Reading::Shot ? Report::Shot : Report::NoShot;
-    r.shot = a.shot;
-    r.shot.number = reading.number;
-    report(r, m_now);
 }
 
 void Simulation::report(const Report &r, qint64 readMs)
@@ -627,6 +738,7 @@ void Simulation::deliver()
             lane.subBeganMs = m_now;
             lane.told = false;
             lane.ruledNo = false;
+            lane.ruledWrongFrom = 0;
             lane.stuckNumber = 0;
         }
         for (int l = 0; l < m_lanes.size(); ++l)
@@ -656,7 +768,7 @@ void Simulation::deliver()
                                      .arg(lane.judge.heldCount()));
         act(r.lane, verdict);
         const int n = r.shot.number;
-        if (lane.poll.wanted() != n) {
+        if (wanted(r.lane) != n) {
             lane.stuckNumber = 0;
             return;
         }
@@ -685,10 +797,13 @@ void Simulation::deliver()
 void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
 {
     Lane &lane = m_lanes[l];
-    if (verdict.lostPage || verdict.word == LaneStart::Word::PageLost)
+    if (verdict.lostPage)
         checkLost(l);
+    else if (verdict.word == LaneStart::Word::PageLost)
+        checkCut(l);
     if (verdict.lostPage) {
         ++lane.sub;
+        lane.ruledWrongFrom = 0;
         lane.subBeganMs = m_now;
         trace(m_now, l + 1, QStringLiteral("lost page: the list begins page %1").arg(lane.sub + 1));
     }
@@ -722,13 +837,24 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         const bool first = std::none_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
             return row.stage == m_stage && row.sub == lane.sub;
         });
-        lane.rows.append({m_stage, lane.sub, c, ruled});
+        const bool onRuling = lane.ruledWrongFrom > 0 && c.number >= lane.ruledWrongFrom;
+        lane.rows.append({m_stage, lane.sub, c, ruled || onRuling});
         for (const Seen &seen : qAsConst(lane.seen)) {
             if (seen.isShot && seen.truthful && seen.content == c)
                 lane.readingPage = first ? seen.page : std::min(lane.readingPage, seen.page);
         }
         trace(m_now, l + 1, QStringLiteral("stores %1").arg(c.text()));
     }
+    int onlyEarlier = 0, onlyRight = 0;
+    for (const Content &c : qAsConst(removed)) {
+        const bool right = rightContent(l, m_stage, c), earlier = earlierContent(l, m_stage, c);
+        onlyEarlier += earlier && !right ? 1 : 0;
+        onlyRight += right && !earlier ? 1 : 0;
+    }
+    if (onlyEarlier > verdict.wrong || onlyRight > removed.size() - verdict.wrong)
+        fail(Invariant::FalseWord, l, m_stage,
+             QStringLiteral("withdrew %1, said %2 wrong; %3 were only earlier shots, %4 only right ones")
+                 .arg(removed.size()).arg(verdict.wrong).arg(onlyEarlier).arg(onlyRight));
     for (const Content &c : qAsConst(removed)) {
         const bool again = std::any_of(verdict.store.cbegin(), verdict.store.cend(),
                                        [&](const LaneStart::Take &t) { return Content::of(t.shot) == c; });
@@ -743,7 +869,7 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
     // The operator is asked once the lane's stored and held shots make its count.
     const StagePlan &stage = m_road.stages.at(m_stage);
     if (!ruled && stage.rifleStop && done(lane) && lane.judge.holdsShots()) {
-        ruleHeld(l, m_operator.permille(kCountPermille));
+        ruleHeld(l, true);
         return;
     }
     request(l);
@@ -751,32 +877,100 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         schedule(m_now, Kind::StageEnd, 0, m_stage);
 }
 
-void Simulation::ruleHeld(int l, bool count)
+void Simulation::ruleHeld(int l, bool asked)
 {
     Lane &lane = m_lanes[l];
-    const int held = lane.judge.doubts().size();
-    if (held == 0)
+    const QVector<LaneStart::Doubt> doubts = lane.judge.doubts();
+    if (doubts.isEmpty())
         return;
+    checkHeld(l);
+    // Asked, the official places the START among the held shots as the
+    // road was: before the first one fired after it; now and then
+    // elsewhere. At a pistol page's end nobody is asked: all passed over.
+    int first = LaneStart::kNone;
+    if (asked) {
+        for (int i = 0; i < doubts.size() && first == LaneStart::kNone; ++i) {
+            if (rightContent(l, m_stage, Content::of(doubts.at(i).shot)))
+                first = i;
+        }
+        const int truth = first;
+        if (m_operator.permille(kWrongRulingPermille))
+            first = int(m_operator.range(-1, doubts.size() - 1));
+        if (first >= 0 && first != truth && doubts.at(first).pagesBack == 0)
+            lane.ruledWrongFrom = doubts.at(first).shot.number;
+    }
     lane.told = true;
-    lane.ruledNo = lane.ruledNo || !count;
-    trace(m_now, l + 1, QStringLiteral("operator: %1 held, %2").arg(held).arg(count ? QStringLiteral("counted")
-                                                                                   : QStringLiteral("passed over")));
-    act(l, lane.judge.rule(count ? 0 : LaneStart::kNone), true);
+    lane.ruledNo = lane.ruledNo || first != 0;
+    trace(m_now, l + 1, QStringLiteral("operator: %1 held, counted from the %2th").arg(doubts.size()).arg(first + 1));
+    act(l, lane.judge.rule(first), true);
 }
 
 void Simulation::checkWord(int l, LaneStart::Word word)
 {
     Lane &lane = m_lanes[l];
-    const StagePlan &stage = m_road.stages.at(m_stage);
-    const bool cut = std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &i) {
-        return i.meets(stage.startMs, m_now + 1);
+    // Switched off after it took the START and before it answered again,
+    // a target looks on the line just like one off when the START went
+    // out: no word can tell them apart.
+    const qint64 startMs = m_road.stages.at(m_stage).startMs;
+    const bool cutUnheard = std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &i) {
+        return i.from >= startMs && i.from <= m_now && lane.answeredBefore(i.from) < startMs;
     });
-    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage) && !cut)
+    if ((word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn) && lane.tookStart.at(m_stage)
+        && !cutUnheard)
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
+    if (word == LaneStart::Word::Unheard) {
+        const qint64 from = m_stage > 0 ? m_road.stages.at(m_stage - 1).startMs : -kBusSetUpMs;
+        const bool silent = std::any_of(lane.unanswered.cbegin(), lane.unanswered.cend(),
+                                        [&](const Interval &i) { return i.meets(from, m_now + 1); })
+            || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs);
+        if (!silent)
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("\"unheard\": its polls were answered since %1 s").arg(double(from) / 1000.0, 0, 'f', 1));
+    }
+    if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && !lane.judge.holdsShots())
+        fail(Invariant::FalseWord, l, m_stage, QStringLiteral("word %1 with no shot held").arg(int(word)));
+    checkHeld(l);
     if (word == LaneStart::Word::Missed || word == LaneStart::Word::Withdrawn)
         lane.toldMissedIn = m_stage;
     else if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && lane.toldMissedIn == m_stage)
         fail(Invariant::TwoStories, l, m_stage, QStringLiteral("word %1 after \"did not take it\"").arg(int(word)));
+}
+
+void Simulation::checkHeld(int l)
+{
+    const Lane &lane = m_lanes.at(l);
+    const QVector<LaneStart::Doubt> doubts = lane.judge.doubts();
+    for (int i = 0; i < doubts.size(); ++i) {
+        const Content c = Content::of(doubts.at(i).shot);
+        const bool recorded = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+            return f.lane == l && f.recorded && f.content == c;
+        });
+        // A shot of a page found lost is of the list's page before.
+        const int sub = lane.sub - doubts.at(i).pagesBack;
+        const bool stored = std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
+            return row.stage == m_stage && row.sub == sub && row.content.number == c.number;
+        });
+        const bool twice = std::any_of(doubts.cbegin(), doubts.cbegin() + i, [&](const LaneStart::Doubt &d) {
+            return d.shot.number == c.number && d.pagesBack == doubts.at(i).pagesBack;
+        });
+        if (!recorded || stored || twice)
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("holds %1 %2").arg(c.text(), !recorded ? QStringLiteral("that its target never took")
+                                                   : stored ? QStringLiteral("stored for the page too")
+                                                            : QStringLiteral("twice")));
+    }
+}
+
+void Simulation::checkCut(int l)
+{
+    // Told without a page to read again: its page began in a silence that
+    // lasted into the START, which only a power cut after its last answer
+    // before the START makes.
+    const Lane &lane = m_lanes.at(l);
+    const qint64 lastMs = lane.answeredBefore(m_road.stages.at(m_stage).startMs);
+    if (!std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
+                     [&](const Interval &i) { return i.to > lastMs && i.from <= m_now; }))
+        fail(Invariant::FalseLost, l, m_stage, QStringLiteral("told it came back with another page; no power cut"));
 }
 
 void Simulation::checkLost(int l)
@@ -826,7 +1020,7 @@ void Simulation::request(int l)
         return;
     const int n = lastBulletNumber(lane) + 1;
     if (n >= 1 && n <= ModelTarget::kPageSize)
-        lane.poll.want(n);
+        m_bus->slot_emu_GetBullet(l + 1, n);
 }
 
 bool Simulation::rightContent(int l, int s, const Content &c) const

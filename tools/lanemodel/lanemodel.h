@@ -7,10 +7,16 @@
 
 // A model of a line of targets and its bus, on a simulated clock, that plays
 // a seeded road (a rifle sighting and match, pistol precision series, or
-// rapid-fire windows) through each lane's LaneStart exactly as the exercise
-// drives it, keeps the shot list as the exercise would from the verdicts,
-// rules on the shots held as an operator would, and checks what was stored
-// and what was said against what the targets really took.
+// rapid-fire windows) through the bus master's own loop (EMUProc on the
+// model's line and clock: its polls, its START copies and its decoding of
+// the answers) and each lane's LaneStart exactly as the exercise drives
+// them, keeps the shot list as the exercise would from the verdicts, rules
+// on the shots held as an operator would, and checks what was stored and
+// every word said against what the targets really took.
+//
+// The list is the exercise's rules in a few lines, not TBulletList: that
+// one keeps its rows in the competition's database, and a road a few
+// milliseconds long would spend most of them writing rows.
 namespace LaneModel {
 
 // The invariants a road is checked for (see lanemodel.cpp for each one's
@@ -25,9 +31,10 @@ enum class Invariant {
     RightHeld,
     FalseLost,
     TwoStories,
-    Unended
+    Unended,
+    FalseWord
 };
-constexpr int kInvariants = 10;
+constexpr int kInvariants = 11;
 QString invariantName(Invariant invariant);
 
 struct Failure

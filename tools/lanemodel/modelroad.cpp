@@ -12,11 +12,18 @@ namespace {
 
 constexpr int kPistolShots = 5;
 constexpr qint64 kOneShotWindowMs = 3000;
-// Past the next START: its confirmation (read up to a busy delay late) ends the window.
-constexpr qint64 kReadPastStartMs = 5000;
+// The exercise's grace time after a window: the window's shots are read
+// through it, then the window is settled.
+constexpr qint64 kGraceMs = 5000;
 // Whether a rapid-fire road has one-shot windows, apart from the main
 // stream, so that the other roads stay what they were.
 constexpr quint64 kOneShotStream = Q_UINT64_C(0x0DDBA11CAFEF00D5);
+// Whether the operator gives each next START as soon as a series is settled
+// (the exercise stops the reading and gives it at once, answers still on the
+// line), from a stream of its own for the same reason.
+constexpr quint64 kAtOnceStream = Q_UINT64_C(0x57A27A70AC1F1C4E);
+constexpr int kAtOncePermille = 300;
+constexpr qint64 kAtOnceWithinMs = 40;
 // A rifle match STOP comes this long after the last shot or fault at the latest.
 constexpr qint64 kMatchTailMs = 25000;
 constexpr qint64 kMatchReadRoomMs = 15000;
@@ -132,6 +139,8 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
 
     qint64 t = rng.range(500, 5000);
     QString what;
+    const bool atOnce = Rng(seed ^ kAtOnceStream).permille(kAtOncePermille);
+    const auto nextStart = [atOnce](qint64 end, qint64 pause) { return end + (atOnce ? pause % kAtOnceWithinMs : pause); };
     if (kind == 0) {
         const qint64 sighting = rng.range(20000, 120000);
         const int sightingShots = int(rng.range(0, 5));
@@ -164,9 +173,9 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
             s->expected = kPistolShots;
             s->pistol = true;
             s->readRoomMs = grace;
-            t = s->endMs + rng.range(2000, 10000);
+            t = nextStart(s->endMs, rng.range(2000, 10000));
         }
-        what = QStringLiteral("precision: %1 series").arg(series);
+        what = QStringLiteral("precision: %1 series%2").arg(series).arg(atOnce ? QStringLiteral(", STARTs at once") : QString());
     } else if (!Rng(seed ^ kOneShotStream).permille(500)) {
         const int windows = int(rng.range(2, 6));
         const qint64 window = rng.range(4000, 8000);
@@ -177,9 +186,10 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
             s->expected = kPistolShots;
             s->pistol = true;
             s->readRoomMs = pause;
-            t = s->endMs + rng.range(500, 3000);
+            t = nextStart(s->endMs, rng.range(500, 3000));
         }
-        what = QStringLiteral("rapid fire: %1 windows of %2 s").arg(windows).arg(seconds(window));
+        what = QStringLiteral("rapid fire: %1 windows of %2 s%3")
+                   .arg(windows).arg(seconds(window)).arg(atOnce ? QStringLiteral(", STARTs at once") : QString());
     } else {
         // The stage as the exercise plays it: a START a window, one shot in
         // its 3 s, the targets turned away for the next 7 s.
@@ -190,12 +200,13 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
                                     t + kOneShotWindowMs + turnedAway, t + kOneShotWindowMs, 1, 300);
             s->expected = 1;
             s->pistol = true;
-            s->readRoomMs = turnedAway;
             t = s->endMs + rng.range(100, 1000);
-            // The exercise reads a window until the next one's START is
-            // confirmed: its polls go on while that START goes out.
-            if (i + 1 < series * kPistolShots)
-                s->endMs = t + kReadPastStartMs;
+            // The exercise reads a window through its grace time and
+            // settles it there, before the turned-away time is over: it
+            // stops the reading, gives the START, and polls again once the
+            // START is confirmed.
+            s->endMs = s->startMs + kOneShotWindowMs + kGraceMs;
+            s->readRoomMs = kGraceMs;
         }
         what = QStringLiteral("rapid fire: %1 one-shot windows of 3 s").arg(series * kPistolShots);
     }

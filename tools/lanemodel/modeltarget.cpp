@@ -6,6 +6,7 @@ namespace {
 
 constexpr qint64 kPpm = 1000000;
 constexpr qint64 kMsPerTenth = 100;
+constexpr int kWordMask = 0xFFFF;
 
 } // namespace
 
@@ -33,7 +34,9 @@ bool ModelTarget::fire(int id, QPoint point, qint8 place, qint64 atMs)
     const qint64 ownMs = (atMs - m_originMs) * (kPpm + m_driftPpm) / kPpm;
     TargetShot shot;
     shot.id = id;
-    shot.answer = {m_page.size() + 1, point, int(ownMs / kMsPerTenth), place};
+    // Its point as the answer carries it: two bytes a coordinate.
+    const QPoint onWire(point.x() & kWordMask, point.y() & kWordMask);
+    shot.answer = {m_page.size() + 1, onWire, int(ownMs / kMsPerTenth), place};
     m_page.append(shot);
     return true;
 }
