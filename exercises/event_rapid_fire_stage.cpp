@@ -154,6 +154,9 @@ void EVENT_RAPID_FIRE_STAGE::startBreakTimer()
 
 void EVENT_RAPID_FIRE_STAGE::readyOver()
 {
+    // The window before is settled before the next one's START goes out:
+    // its lanes' pages are judged as they stand, not as the new START's.
+    settleGrace();
     // Restarting the clock makes an unconfirmed start go out again only
     // after another turned-away time.
     restartClock();

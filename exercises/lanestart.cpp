@@ -559,9 +559,14 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         return {};
     }
     // The same answer again confirms the first: the shot was taken before
-    // that one was read, and what its moment proved stands.
+    // that one was read, and what its moment proved stands, unless a page
+    // may have begun since (a silence between the two): the answer is then
+    // of that page too, and is read as now.
     const bool confirms = sameShot(m_unconfirmed, shot);
-    const qint64 seenMs = confirms ? m_unconfirmedMs : nowMs;
+    qint64 latestSince = m_current.sinceMs;
+    for (const Account &account : qAsConst(m_accounts))
+        latestSince = std::max(latestSince, account.sinceMs);
+    const qint64 seenMs = confirms && m_unconfirmedMs >= latestSince ? m_unconfirmedMs : nowMs;
     m_trace.addAnswer(shot, seenMs);
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
