@@ -524,7 +524,14 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
             m_check = {};
             return {};
         }
-        return checkFailed(nowMs);
+        Verdict verdict = checkFailed(nowMs);
+        // The answer that proved the page lost is a shot of the new one:
+        // read now, as the new page's first answer.
+        if (verdict.lostPage) {
+            const Verdict first = answer(shot, readMs);
+            verdict.store += first.store;
+        }
+        return verdict;
     }
     // An answer to a poll before the check. A later shot is judged as one
     // of the page it seemed to hold when a page begun meanwhile would put it
