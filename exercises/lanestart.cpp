@@ -499,6 +499,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
 void LaneStart::check(const PageTrace::Answer &given)
 {
     m_check = given;
+    m_checkUnlike = {};
     m_checkMisses = 0;
     m_checkMissedMs = -1;
 }
@@ -524,7 +525,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
             m_check = {};
             return {};
         }
-        Verdict verdict = checkFailed(nowMs);
+        // The same shot unlike it, twice, and never read before: no late copy
+        // (a copy is of an answer of the last moments, which were of the page
+        // asked about) but the shot the target holds now. The page is lost.
+        const bool twice = sameShot(m_checkUnlike, shot)
+            && !m_trace.readBefore(shot, PageTrace::kUnbounded);
+        m_checkUnlike = shot;
+        Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
         // The answer that proved the page lost is a shot of the new one:
         // read now, as the new page's first answer.
         if (verdict.lostPage) {

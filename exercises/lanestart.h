@@ -396,6 +396,7 @@ private:
     int m_repeated = 0;           // the number of the last repeat of an earlier shot
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
+    LaneShot m_checkUnlike;       // the last shot given unlike it
     qint64 m_checkMissedMs = -1;  // the first of them
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_unconfirmedMs = -1;  // when it was first read

@@ -148,6 +148,15 @@ void TestLaneModel::roads_data()
     // sighting and the match, deaf across the match START: its 7 shots,
     // held, are the operator's to rule on once they make its count.
     QTest::newRow("seed 3348648") << quint64(3348648) << quint64(3348648) << 20;
+    // Rapid fire, lane 2 missing START 5 and silent for a moment after its
+    // shot 2: a page begun in that silence must read the shot as it was
+    // read last, not at its first reading, or it fits without it.
+    QTest::newRow("seed 4517026") << quint64(4517026) << quint64(4517026) << 20;
+    // Precision, lane 1 switched off and on: back, it gives its new shot 1
+    // for 1.5 s and goes deaf. Twice unlike the shot asked again, the page
+    // is lost, and the new shot is stored at once.
+    QTest::newRow("seed 5780748") << quint64(5780748) << quint64(5780748) << 20;
+    QTest::newRow("seed 5607689") << quint64(5607689) << quint64(5607689) << 20;
 }
 
 void TestLaneModel::roads()
