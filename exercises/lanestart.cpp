@@ -533,8 +533,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         m_checkUnlike = shot;
         Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
         // The answer that proved the page lost is a shot of the new one:
-        // read now, as the new page's first answer.
-        if (verdict.lostPage) {
+        // when it is its first, it is read now (the page is read again from
+        // its first shot; a later one is asked for in its turn).
+        if (verdict.lostPage && n == 1) {
             const Verdict first = answer(shot, readMs);
             verdict.store += first.store;
         }

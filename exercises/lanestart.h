@@ -209,7 +209,7 @@ private:
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
 // never read before, mean the target lost its page: Fresh, read again from
-// its first shot (the shot that proved it is that first one), and the
+// its first shot (the shot that proved it, when it is the first), and the
 // operator told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
