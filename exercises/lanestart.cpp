@@ -176,6 +176,17 @@ bool PageTrace::readBefore(const LaneShot &shot, qint64 sinceMs) const
     });
 }
 
+const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
+{
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
+        const LaneShot &other = it->shot;
+        if ((other.number < shot.number && other.timeTenths > shot.timeTenths)
+            || (other.number > shot.number && other.timeTenths < shot.timeTenths))
+            return &*it;
+    }
+    return nullptr;
+}
+
 bool PageTrace::lacked(int number, qint64 sinceMs) const
 {
     const auto it = m_lacking.constFind(number);
@@ -453,6 +464,9 @@ void LaneStart::clearPage()
     m_check = {};
     m_checkMisses = 0;
     m_checkMissedMs = -1;
+    m_checkLacked = 0;
+    m_checkLackedMs = -1;
+    m_crossChecked = false;
     m_unconfirmed = {};
     m_unconfirmedMs = -1;
     m_countFrom = 0;
@@ -485,6 +499,9 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
     }
+    // A shot of the page before asked for again: what the target gives now
+    // is no late copy of an answer given before the silence.
+    m_repeated = 0;
     if (m_startMs >= 0 && m_state != State::Fresh) {
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
@@ -502,6 +519,8 @@ void LaneStart::check(const PageTrace::Answer &given)
     m_checkUnlike = {};
     m_checkMisses = 0;
     m_checkMissedMs = -1;
+    m_checkLacked = 0;
+    m_checkLackedMs = -1;
 }
 
 bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
@@ -528,7 +547,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         // The same shot unlike it, twice, and never read before: no late copy
         // (a copy is of an answer of the last moments, which were of the page
         // asked about) but the shot the target holds now. The page is lost.
-        const bool twice = sameShot(m_checkUnlike, shot)
+        // So is another shot of that number once the target said twice that
+        // it lacked it: the page asked about holds one.
+        const bool twice = (sameShot(m_checkUnlike, shot) || m_checkLacked >= 2)
             && !m_trace.readBefore(shot, PageTrace::kUnbounded);
         m_checkUnlike = shot;
         Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
@@ -582,6 +603,17 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     for (const Account &account : qAsConst(m_accounts))
         latestSince = std::max(latestSince, account.sinceMs);
     const qint64 seenMs = confirms && m_unconfirmedMs >= latestSince ? m_unconfirmedMs : nowMs;
+    // Stored as they come, shots whose own times run against their numbers
+    // are of two pages: switched off and on between two polls. The shot it
+    // gave of the page read so far is asked for again, once a page: given
+    // again, the target stamps its shots that way.
+    if (!judged() && !m_crossChecked) {
+        if (const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince())) {
+            m_crossChecked = true;
+            check(*crossed);
+            return {};
+        }
+    }
     m_trace.addAnswer(shot, seenMs);
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
@@ -620,8 +652,11 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     const qint64 nowMs = std::max(readMs, pageSince());
     m_lastHeardMs = nowMs;
     if (checksPage()) {
-        if (number == m_check.shot.number)
+        if (number == m_check.shot.number) {
+            if (m_checkLacked++ == 0)
+                m_checkLackedMs = nowMs;
             return checkFailed(nowMs);
+        }
         // Whichever page it holds lacked that later shot then; a page found
         // lost forgets it with the rest.
         if (number > m_check.shot.number)
@@ -645,6 +680,13 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // Neither counts; it is asked again.
     if (m_repeated == number) {
         m_repeated = 0;
+        m_askAgain = number;
+        return {};
+    }
+    // So does the shot older than the START it gave once and was asked again.
+    if (m_unconfirmed.number == number) {
+        m_unconfirmed = {};
+        m_unconfirmedMs = -1;
         m_askAgain = number;
         return {};
     }
@@ -973,7 +1015,15 @@ LaneStart::Verdict LaneStart::lostPage()
     QVector<Doubt> held = doubts();
     for (Doubt &doubt : held)
         ++doubt.pagesBack;
+    // The new page lacked the shot asked for again when it said so twice: a
+    // shot of that number it gives later is new, however like the old one.
+    const int lacked = m_checkLacked >= 2 ? m_check.shot.number : 0;
+    const qint64 lackedMs = m_checkLackedMs;
     knownPage(-1);
+    if (lacked > 0) {
+        m_trace.addLacking(lacked, lackedMs);
+        m_trace.addLacking(lacked, lackedMs);
+    }
     m_lostPage = before;
     m_lostDoubts = held;
     Verdict verdict;

@@ -71,6 +71,9 @@ public:
 
     // The answer of a number read since sinceMs that counts (the latest).
     const Answer *answerOf(int number, qint64 sinceMs) const;
+    // An answer since sinceMs whose own time runs against the shot's number
+    // (the later shot taken earlier): the two are of different pages.
+    const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
     // The target said it lacked that number (confirmed) since sinceMs.
@@ -213,6 +216,14 @@ private:
 // operator told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
+// Another shot of the number asked for, once the target said twice that it
+// lacked it, proves the page lost as well; so does a page lost proven by
+// "no shot" keep that the new page lacked it. Stored as they come, a shot
+// whose own time runs against an earlier number's (switched off and on
+// between two polls) has the page's shot asked for again, once a page. A
+// "no shot" for a shot it gave once and was asked again for (an earlier
+// page's, or one older than the START) means one of the two is a late
+// copy: neither counts; back from a silence, it is no copy.
 class LaneStart
 {
 public:
@@ -400,6 +411,9 @@ private:
     int m_checkMisses = 0;        // answers unlike it so far
     LaneShot m_checkUnlike;       // the last shot given unlike it
     qint64 m_checkMissedMs = -1;  // the first of them
+    int m_checkLacked = 0;        // of them, "no shot" of the number asked for
+    qint64 m_checkLackedMs = -1;  // the first of those
+    bool m_crossChecked = false;  // asked again for a shot its own time ran against
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_unconfirmedMs = -1;  // when it was first read
     int m_countFrom = 0;          // ruled: the page's shots from this number on are this START's

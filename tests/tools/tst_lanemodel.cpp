@@ -157,6 +157,31 @@ void TestLaneModel::roads_data()
     // is lost, and the new shot is stored at once.
     QTest::newRow("seed 5780748") << quint64(5780748) << quint64(5780748) << 20;
     QTest::newRow("seed 5607689") << quint64(5607689) << quint64(5607689) << 20;
+    // Rifle, lane 1 shoots one point; switched off and on, its page is
+    // proven lost by "no shot 1" answers, and its new shot 1 matches the
+    // old one to the tenth: it is new, stored.
+    QTest::newRow("seed 4520080") << quint64(4520080) << quint64(4520080) << 20;
+    // Rapid fire, lane 5 gives window 1's shot again after START 2, is
+    // switched off and on: back, "no shot 1" is no late copy of the answer
+    // before the silence, and proves its new shot 1 after the START.
+    QTest::newRow("seed 4707186") << quint64(4707186) << quint64(4707186) << 20;
+    // Rapid fire, lane 4 switched off and on, back it says "no shot 1"
+    // three times and gives another shot 1, then goes deaf: the page asked
+    // about held a shot 1, so it is lost, and the new shot is stored.
+    QTest::newRow("seed 3916509") << quint64(3916509) << quint64(3916509) << 20;
+    // Rapid fire, lane 8 switched off and on between two polls: its new
+    // shot 2's own time runs against the stored shot 1's. Its shot 1 is
+    // asked for again, the page found lost and the new shot 1 stored.
+    QTest::newRow("seed 5765414") << quint64(5765414) << quint64(5765414) << 20;
+    // Precision, lane 3 missed START 1 from long before; two late copies of
+    // "no shot 1" after its shot 1 was read once: neither counts, or shot
+    // 1 is put after shot 3 and no page fits.
+    QTest::newRow("seed 5829911") << quint64(5829911) << quint64(5829911) << 20;
+    // Rifle, lane 6 a rig switched off and on unpolled between the
+    // sighting and the match, heard across the match START, which it
+    // misses: its shots fit the sighting's page; it is told it did not take
+    // the START.
+    QTest::newRow("seed 4657928") << quint64(4657928) << quint64(4657928) << 20;
 }
 
 void TestLaneModel::roads()
