@@ -408,7 +408,9 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
     QCOMPARE(fire(3, 4), 4);
     QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet(3,")), 4, kDeadPortWaitMs);
     const QStringList after = m_recorder->lines.mid(before);
-    QVERIFY(after.contains(QStringLiteral("PortFounded(2,2,1,2)")));
+    // Back on COM2, through whichever port looked for a converter first once
+    // the device was there again: not necessarily the port it left.
+    QVERIFY(after.indexOf(QRegularExpression(QStringLiteral("^PortFounded\\(\\d,2,1,2\\)$"))) >= 0);
     QVERIFY(after.contains(QStringLiteral("TargetEnabled(3,1)")));
     QVERIFY(after.contains(QStringLiteral("TargetEnabled(4,1)")));
     QCOMPARE(m_recorder->matching(QStringLiteral("AddBullet(3,")),
@@ -418,7 +420,7 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
     // every pass: one loss of the port, one off per lane, one found when back.
     const QStringList sinceUnplug = since(beforeUnplug);
     QCOMPARE(sinceUnplug.filter(QRegularExpression(QStringLiteral("^PortFounded\\(2,-?\\d+,0,"))).size(), 1);
-    QCOMPARE(sinceUnplug.filter(QRegularExpression(QStringLiteral("^PortFounded\\(2,-?\\d+,1,"))).size(), 1);
+    QCOMPARE(sinceUnplug.filter(QRegularExpression(QStringLiteral("^PortFounded\\(\\d,2,1,"))).size(), 1);
     for (int lane : {3, 4}) {
         QCOMPARE(sinceUnplug.count(QStringLiteral("TargetEnabled(%1,0)").arg(lane)), 1);
         QCOMPARE(sinceUnplug.count(QStringLiteral("TargetEnabled(%1,1)").arg(lane)), 1);
@@ -446,8 +448,10 @@ void TestBusMaster::startWaitsForAnUnpluggedConverter()
     QVERIFY(m_sim->call([](RangeSimulator &s) { return s.replug(0); }));
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")) >= 2, kWaitMs);
     const QStringList after = m_recorder->lines.mid(before);
-    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) >= 0);
-    QVERIFY(after.indexOf(QStringLiteral("PortFounded(1,1,1,1)")) < after.indexOf(QStringLiteral("EventStarted")));
+    // On whichever port looked first once the device was there again.
+    const int found = after.indexOf(QRegularExpression(QStringLiteral("^PortFounded\\(\\d,1,1,1\\)$")));
+    QVERIFY(found >= 0);
+    QVERIFY(found < after.indexOf(QStringLiteral("EventStarted")));
     QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(1)->target.startCount(); }), 1,
                               kWaitMs);
 }
