@@ -217,6 +217,14 @@ void TestMyEvent::duplicateAndRefusedAnswers()
     QCOMPARE(list->shotCountOfStage(1, kSighting), 1);
     QCOMPARE(bus.commands.count(), 0);
     QCOMPARE(bus.takePolls(), (QList<QPair<int, int>>{{1, 3}}));
+    // A shot 3 stamped before shot 2 is of another page (switched off and
+    // on between two polls): shot 2 is asked for again. Given the same, the
+    // target stamps that way, and shot 3 is read.
+    shoot(&event, 1, 3, 25, 1000);
+    QCOMPARE(list->shotCountOfStage(1, kSighting), 1);
+    QCOMPARE(bus.takePolls(), (QList<QPair<int, int>>{{1, 2}}));
+    shoot(&event, 1, 2, 25, 1001);
+    QCOMPARE(bus.takePolls(), (QList<QPair<int, int>>{{1, 3}}));
     shoot(&event, 1, 3, 25, 1000);
     QCOMPARE(list->shotCountOfStage(1, kSighting), 2);
 }
