@@ -1,6 +1,7 @@
 #include "lanestart.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -466,7 +467,9 @@ void LaneStart::clearPage()
     m_checkMissedMs = -1;
     m_checkLacked = 0;
     m_checkLackedMs = -1;
+    m_checkNext = {};
     m_crossChecked = false;
+    m_lostDiffers = false;
     m_unconfirmed = {};
     m_unconfirmedMs = -1;
     m_countFrom = 0;
@@ -496,8 +499,12 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (!back)
         return;
     if (answered) {
-        // Is it still the page it had? Its last shot is asked for again.
+        // Is it still the page it had? Its last shot is asked for again, and
+        // then its first: a new page may give one shot just like the old one.
         check(*m_trace.lastAnswer());
+        const int first = m_trace.numbersSince(pageSince()).first();
+        if (first != m_check.shot.number)
+            m_checkNext = *m_trace.answerOf(first, pageSince());
     }
     // A shot of the page before asked for again: what the target gives now
     // is no late copy of an answer given before the silence.
@@ -542,6 +549,8 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     if (checksPage() && n == m_check.shot.number) {
         if (sameShot(m_check.shot, shot)) {
             m_check = {};
+            if (m_checkNext.shot.number > 0)
+                check(std::exchange(m_checkNext, {}));
             return {};
         }
         // The same shot unlike it, twice, and never read before: no late copy
@@ -578,7 +587,10 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // was stored already. Unless it lacked that shot since: a shot just
     // like it, taken after.
     const auto lost = m_lostPage.constFind(n);
-    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())) {
+    // Once one shot differs, it is another page, however like the old one the rest.
+    m_lostDiffers = m_lostDiffers || (lost != m_lostPage.cend() && !sameShot(*lost, shot));
+    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())
+        && !m_lostDiffers) {
         // Still its page, as the next START will need to know.
         if (!m_trace.answerOf(n, pageSince()))
             m_trace.addAnswer(shot, nowMs);
@@ -628,6 +640,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         m_trace.dropLast();
         m_unconfirmed = shot;
         m_unconfirmedMs = nowMs;
+        m_unconfirmedDoubted = false;
         m_askAgain = n;
         return {};
     }
@@ -683,10 +696,11 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         m_askAgain = number;
         return {};
     }
-    // So does the shot older than the START it gave once and was asked again.
-    if (m_unconfirmed.number == number) {
-        m_unconfirmed = {};
-        m_unconfirmedMs = -1;
+    // So does the shot older than the START it gave once and was asked
+    // again: the first "no shot" after it does not count, and the shot given
+    // again still confirms it.
+    if (m_unconfirmed.number == number && !m_unconfirmedDoubted) {
+        m_unconfirmedDoubted = true;
         m_askAgain = number;
         return {};
     }
@@ -1025,6 +1039,7 @@ LaneStart::Verdict LaneStart::lostPage()
         m_trace.addLacking(lacked, lackedMs);
     }
     m_lostPage = before;
+    m_lostDiffers = false;
     m_lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;
