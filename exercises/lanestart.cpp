@@ -1,7 +1,6 @@
 #include "lanestart.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -467,9 +466,7 @@ void LaneStart::clearPage()
     m_checkMissedMs = -1;
     m_checkLacked = 0;
     m_checkLackedMs = -1;
-    m_checkNext = {};
     m_crossChecked = false;
-    m_lostDiffers = false;
     m_unconfirmed = {};
     m_unconfirmedMs = -1;
     m_countFrom = 0;
@@ -499,12 +496,8 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (!back)
         return;
     if (answered) {
-        // Is it still the page it had? Its last shot is asked for again, and
-        // then its first: a new page may give one shot just like the old one.
+        // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
-        const int first = m_trace.numbersSince(pageSince()).first();
-        if (first != m_check.shot.number)
-            m_checkNext = *m_trace.answerOf(first, pageSince());
     }
     // A shot of the page before asked for again: what the target gives now
     // is no late copy of an answer given before the silence.
@@ -549,8 +542,6 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     if (checksPage() && n == m_check.shot.number) {
         if (sameShot(m_check.shot, shot)) {
             m_check = {};
-            if (m_checkNext.shot.number > 0)
-                check(std::exchange(m_checkNext, {}));
             return {};
         }
         // The same shot unlike it, twice, and never read before: no late copy
@@ -587,10 +578,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // was stored already. Unless it lacked that shot since: a shot just
     // like it, taken after.
     const auto lost = m_lostPage.constFind(n);
-    // Once one shot differs, it is another page, however like the old one the rest.
-    m_lostDiffers = m_lostDiffers || (lost != m_lostPage.cend() && !sameShot(*lost, shot));
-    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())
-        && !m_lostDiffers) {
+    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())) {
         // Still its page, as the next START will need to know.
         if (!m_trace.answerOf(n, pageSince()))
             m_trace.addAnswer(shot, nowMs);
@@ -1039,7 +1027,6 @@ LaneStart::Verdict LaneStart::lostPage()
         m_trace.addLacking(lacked, lackedMs);
     }
     m_lostPage = before;
-    m_lostDiffers = false;
     m_lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;

@@ -209,8 +209,7 @@ private:
 // for again keeps what its first reading proved. A page found lost keeps
 // its shots held for the ruling.
 // A lane that comes back from a silence, or has lacked its next shot for a
-// while, is asked for the last shot it gave (and, back from a silence, then
-// for the page's first: a new page may give one shot just like the old): answers unlike it (another
+// while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
 // never read before, mean the target lost its page: Fresh, read again from
 // its first shot (the shot that proved it, when it is the first), and the
@@ -219,8 +218,7 @@ private:
 // START, and a later "no shot" is kept; the rest is asked for again.
 // Another shot of the number asked for, once the target said twice that it
 // lacked it, proves the page lost as well; so does a page lost proven by
-// "no shot" keep that the new page lacked it, and once one of its shots
-// differs from the lost page's, none is taken for the old page's. Stored as they come, a shot
+// "no shot" keep that the new page lacked it. Stored as they come, a shot
 // whose own time runs against an earlier number's (switched off and on
 // between two polls) has the page's shot asked for again, once a page. A
 // "no shot" for a shot it gave once and was asked again for (an earlier
@@ -417,7 +415,6 @@ private:
     int m_checkLacked = 0;        // of them, "no shot" of the number asked for
     qint64 m_checkLackedMs = -1;  // the first of those
     bool m_crossChecked = false;  // asked again for a shot its own time ran against
-    PageTrace::Answer m_checkNext; // back from a silence: the page's first shot, asked for next
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_unconfirmedMs = -1;  // when it was first read
     bool m_unconfirmedDoubted = false; // a "no shot" of its number came since
@@ -427,6 +424,5 @@ private:
     qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
     qint64 m_lastHeardMs = -1;    // the last answer read
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
-    bool m_lostDiffers = false;     // a shot read since the loss differs from it
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

@@ -182,17 +182,6 @@ void TestLaneStart::road_data()
                    shot(1, 20, 5500, 6200, 6300), shot(1, 20, 5500, 6200, 6500)})
         << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh);
 
-    // Switched off and on from 3 s to 4 s, deaf till 6 s: its new page's
-    // shot 2 is just like the old one's (one point, the same own time), so
-    // its first shot is asked for as well; unlike twice, the page is lost,
-    // and the new shot 2 is new, however like the old one.
-    QTest::newRow("back from a silence, the last shot like the old page's: its first tells")
-        << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + lacking(3, 2200, 3000)
-            + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}}, shot(2, 10, 4000, 6000, 6100),
-                   shot(1, 20, 4000, 4500, 6300), shot(1, 20, 4000, 4500, 6500),
-                   shot(2, 10, 4000, 6000, 6700)})
-        << QStringList{"1.1", "1.2", "1.1", "1.2"} << QStringList{"page lost"} << int(State::Fresh);
-
     QTest::newRow("back from a silence with its page")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
             + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))

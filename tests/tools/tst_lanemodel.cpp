@@ -187,10 +187,6 @@ void TestLaneModel::roads_data()
     // "no shot 2" follows, then the shot again, and the lane goes deaf. The
     // copy does not undo the first reading: the second confirms it.
     QTest::newRow("seed 7981469") << quint64(7981469) << quint64(7981469) << 20;
-    // Precision, lane 8 a one-point rig switched off and on while deaf: its
-    // new page's shot 2 is just like the old one's to the tenth. Its first
-    // shot, asked for next, tells the page lost; its new shot 1 is stored.
-    QTest::newRow("seed 7808511") << quint64(7808511) << quint64(7808511) << 20;
 }
 
 void TestLaneModel::roads()
