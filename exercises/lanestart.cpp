@@ -429,8 +429,15 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         kept.append({{-kUnbounded, fresh.to}, m_current.sinceMs});
     while (kept.size() > kMaxAccounts)
         kept.removeFirst();
-    if (!kept.isEmpty() && kept.first().sinceMs > -kUnbounded)
-        m_trace.dropBefore(kept.first().sinceMs);
+    // What no account kept reads any more goes: a page begun in a silence
+    // may be listed before the page it ended, which reads from further back.
+    if (!kept.isEmpty()) {
+        const auto earliest = std::min_element(kept.cbegin(), kept.cend(), [](const Account &a, const Account &b) {
+            return a.sinceMs < b.sinceMs;
+        });
+        if (earliest->sinceMs > -kUnbounded)
+            m_trace.dropBefore(earliest->sinceMs);
+    }
     // What was worked out for the accounts not kept is not asked for again.
     m_trace.sweepBounds();
     m_accounts = kept;

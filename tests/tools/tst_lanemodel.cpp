@@ -187,6 +187,12 @@ void TestLaneModel::roads_data()
     // "no shot 2" follows, then the shot again, and the lane goes deaf. The
     // copy does not undo the first reading: the second confirms it.
     QTest::newRow("seed 7981469") << quint64(7981469) << quint64(7981469) << 20;
+    // Rapid fire, lane 8 silent for 11 s in window 5, heard again just
+    // before START 6: the page begun in that silence is listed before
+    // window 5's, whose answers were dropped with the older ones; window
+    // 5's shot 1, given again after START 6, was no repeat any more and was
+    // stored a second time.
+    QTest::newRow("seed 9771037") << quint64(9771037) << quint64(9771037) << 20;
 }
 
 void TestLaneModel::roads()
