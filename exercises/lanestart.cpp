@@ -468,11 +468,7 @@ void LaneStart::clearPage()
     m_readUpTo = 0;
     m_askAgain = 0;
     m_repeated = 0;
-    m_check = {};
-    m_checkMisses = 0;
-    m_checkMissedMs = -1;
-    m_checkLacked = 0;
-    m_checkLackedMs = -1;
+    check({}); // no page is asked about
     m_crossChecked = false;
     m_unconfirmed = {};
     m_unconfirmedMs = -1;
