@@ -171,9 +171,17 @@ const PageTrace::Answer *PageTrace::answerOf(int number, qint64 sinceMs) const
 
 bool PageTrace::readBefore(const LaneShot &shot, qint64 sinceMs) const
 {
-    return std::any_of(m_answers.cbegin(), m_answers.cend(), [&](const Answer &a) {
-        return a.atMs < sinceMs && sameShot(a.shot, shot);
-    });
+    return lastReadBefore(shot, sinceMs).has_value();
+}
+
+std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sinceMs) const
+{
+    std::optional<qint64> last;
+    for (const Answer &a : m_answers) {
+        if (a.atMs < sinceMs && sameShot(a.shot, shot))
+            last = a.atMs;
+    }
+    return last;
 }
 
 const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
@@ -501,6 +509,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
+        m_checkBack = true;
     }
     // A shot of the page before asked for again: what the target gives now
     // is no late copy of an answer given before the silence.
@@ -524,6 +533,7 @@ void LaneStart::check(const PageTrace::Answer &given)
     m_checkMissedMs = -1;
     m_checkLacked = 0;
     m_checkLackedMs = -1;
+    m_checkBack = false;
 }
 
 bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
@@ -543,7 +553,14 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     const int n = shot.number;
     m_lastHeardMs = nowMs;
     if (checksPage() && n == m_check.shot.number) {
-        if (sameShot(m_check.shot, shot)) {
+        // Back from a silence, a target that said again and again, over a
+        // while, that it lacked the shot holds another page, even when its
+        // shot is just like the one asked (a rig's): a late copy is a rare
+        // answer of the last moments.
+        const bool same = sameShot(m_check.shot, shot);
+        const bool lackedSince = m_checkBack && m_checkLacked >= 3
+            && nowMs - m_checkLackedMs >= kCheckSpanMs / 2;
+        if (same && !lackedSince) {
             m_check = {};
             return {};
         }
@@ -552,8 +569,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         // asked about) but the shot the target holds now. The page is lost.
         // So is another shot of that number once the target said twice that
         // it lacked it: the page asked about holds one.
-        const bool twice = (sameShot(m_checkUnlike, shot) || m_checkLacked >= 2)
-            && !m_trace.readBefore(shot, PageTrace::kUnbounded);
+        const bool twice = same
+            || ((sameShot(m_checkUnlike, shot) || m_checkLacked >= 2)
+                && !m_trace.readBefore(shot, PageTrace::kUnbounded));
         m_checkUnlike = shot;
         Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
         // The answer that proved the page lost is a shot of the new one:
@@ -591,7 +609,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     }
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
-    const bool repeat = m_state != State::Fresh && m_trace.readBefore(shot, pageSince());
+    // Once only this START's page fits, one read a while after the last
+    // like it is neither: a copy is of an answer of the last moments.
+    const std::optional<qint64> readBefore = m_state == State::Fresh
+        ? std::nullopt
+        : m_trace.lastReadBefore(shot, pageSince());
+    const bool repeat = readBefore
+        && (m_state != State::New || nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs);
     if (repeat && m_repeated != n) {
         m_repeated = n;
         m_askAgain = n;
@@ -623,10 +647,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // A copy on the line is of an answer of the last moments: one that fits
     // no page of this START only by the "no shot" answers before it, read a
     // while after the START, is not one.
+    // Nor is one that no page begun before the START can have given: it
+    // fits only a page begun in a silence after it.
     const bool older = m_state == State::Taken
         ? olderThanStart(shot, seenMs)
         : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
-            && (olderThanStart(shot, seenMs) || seenMs - m_startMs < kStartSlackMs + kCheckSpanMs);
+            && (olderThanStart(shot, seenMs)
+                || (seenMs - m_startMs < kStartSlackMs + kCheckSpanMs && !onlyBegunAfterStart()));
     if (older && !repeat && !confirms) {
         m_trace.dropLast();
         m_unconfirmed = shot;
@@ -758,6 +785,18 @@ LaneStart::Word LaneStart::missedWord()
         return Word::None;
     m_toldMissed = true;
     return Word::Missed;
+}
+
+bool LaneStart::onlyBegunAfterStart() const
+{
+    bool after = false;
+    for (const Account &a : m_accounts) {
+        const Span before{a.origin.from, std::min(a.origin.to, m_startMs)};
+        if (!before.isEmpty() && m_trace.bounds(a.sinceMs, before))
+            return false;
+        after = after || (a.silence && m_trace.bounds(a.sinceMs, a.origin));
+    }
+    return after;
 }
 
 bool LaneStart::heldRepeats() const

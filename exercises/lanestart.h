@@ -76,6 +76,8 @@ public:
     const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
+    // When it was read last before sinceMs.
+    std::optional<qint64> lastReadBefore(const LaneShot &shot, qint64 sinceMs) const;
     // The target said it lacked that number (confirmed) since sinceMs.
     bool lacked(int number, qint64 sinceMs) const;
     // The numbers answered since sinceMs, in order.
@@ -217,14 +219,18 @@ private:
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
 // Another shot of the number asked for, once the target said twice that it
-// lacked it, proves the page lost as well; so does a page lost proven by
-// "no shot" keep that the new page lacked it. Stored as they come, a shot
+// lacked it, proves the page lost as well, and back from a silence so does
+// the same shot, once the target said again and again over a while that it
+// lacked it (a rig's new page). A page lost proven by "no shot" keeps that
+// the new page lacked it. Stored as they come, a shot
 // whose own time runs against an earlier number's (switched off and on
 // between two polls) has the page's shot asked for again, once a page. A
 // "no shot" for a shot it gave once and was asked again for (an earlier
 // page's, or one older than the START) means one of the two is a late
 // copy: neither counts (the older shot given again still confirms itself);
-// back from a silence, it is no copy.
+// back from a silence, it is no copy. Nor is an answer like one read before
+// this START a while after that one was read, once only this START's page
+// fits, or one that fits only a page begun in a silence after the START.
 class LaneStart
 {
 public:
@@ -380,6 +386,9 @@ private:
     // What the lane is told of its shots held: none new, or that they
     // cannot tell yet.
     Word heldWord();
+    // The answers fit a page begun in a silence after this START, and no
+    // page begun before it.
+    bool onlyBegunAfterStart() const;
     // Every shot held is just like one read before this START.
     bool heldRepeats() const;
     // The spans of each shot by every account that fits (this START's first).
@@ -414,6 +423,7 @@ private:
     qint64 m_checkMissedMs = -1;  // the first of them
     int m_checkLacked = 0;        // of them, "no shot" of the number asked for
     qint64 m_checkLackedMs = -1;  // the first of those
+    bool m_checkBack = false;     // asked back from a silence
     bool m_crossChecked = false;  // asked again for a shot its own time ran against
     LaneShot m_unconfirmed;       // an answer older than this START, asked for again
     qint64 m_unconfirmedMs = -1;  // when it was first read

@@ -193,6 +193,20 @@ void TestLaneModel::roads_data()
     // 5's shot 1, given again after START 6, was no repeat any more and was
     // stored a second time.
     QTest::newRow("seed 9771037") << quint64(9771037) << quint64(9771037) << 20;
+    // Rapid fire, lane 2 switched off and on just after START 2, which it
+    // took: back, it says "no shot 1", then gives a new shot 1 3 s after
+    // the START and goes deaf. Heard again since the START, it gives no copy
+    // of an answer from before: the shot is stored, not asked again.
+    QTest::newRow("seed 11623782") << quint64(11623782) << quint64(11623782) << 20;
+    // Rifle, lane 2 shoots one point, switched off and on in the match:
+    // back, it says twice that it lacks shot 1, then gives a shot 1 just
+    // like the old one. Its page is lost; the shot is the new page's.
+    QTest::newRow("seed 11553067") << quint64(11553067) << quint64(11553067) << 20;
+    // Rapid fire, lane 1 a rig whose every window gives the same shots:
+    // once only START 4's page fits, its shot 5, just like window 3's read
+    // 14 s before, is read at once; asked again, it was lost when the lane
+    // was switched off.
+    QTest::newRow("seed 11130358") << quint64(11130358) << quint64(11130358) << 20;
 }
 
 void TestLaneModel::roads()
