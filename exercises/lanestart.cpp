@@ -609,13 +609,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     }
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
-    // Once only this START's page fits, one read a while after the last
+    // Once no page begun before it fits, one read a while after the last
     // like it is neither: a copy is of an answer of the last moments.
     const std::optional<qint64> readBefore = m_state == State::Fresh
         ? std::nullopt
         : m_trace.lastReadBefore(shot, pageSince());
     const bool repeat = readBefore
-        && (m_state != State::New || nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs);
+        && (nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs || earlierFits());
     if (repeat && m_repeated != n) {
         m_repeated = n;
         m_askAgain = n;
@@ -785,6 +785,13 @@ LaneStart::Word LaneStart::missedWord()
         return Word::None;
     m_toldMissed = true;
     return Word::Missed;
+}
+
+bool LaneStart::earlierFits() const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
+        return m_trace.bounds(a.sinceMs, a.origin).has_value();
+    });
 }
 
 bool LaneStart::onlyBegunAfterStart() const
@@ -1006,12 +1013,17 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
             continue;
         const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
         Doubt doubt{answer->shot, answer->atMs};
-        // The moments every account that fits leaves it, together.
-        if (!spans.isEmpty())
-            doubt.taken = {kUnbounded, -kUnbounded};
+        doubt.startMs = m_startMs;
+        // The moments every account that fits leaves it, together; a page
+        // begun in a silence after the shot was read says nothing of it.
+        bool told = false;
         for (const QMap<int, Span> &byNumber : spans) {
-            const Span span = byNumber.value(number, {-kUnbounded, kUnbounded});
-            doubt.taken = {std::min(doubt.taken.from, span.from), std::max(doubt.taken.to, span.to)};
+            const auto span = byNumber.constFind(number);
+            if (span == byNumber.cend())
+                continue;
+            doubt.taken = told ? Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)}
+                               : *span;
+            told = true;
         }
         if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;

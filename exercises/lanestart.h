@@ -229,8 +229,8 @@ private:
 // page's, or one older than the START) means one of the two is a late
 // copy: neither counts (the older shot given again still confirms itself);
 // back from a silence, it is no copy. Nor is an answer like one read before
-// this START a while after that one was read, once only this START's page
-// fits, or one that fits only a page begun in a silence after the START.
+// this START a while after that one was read, once no earlier page fits, or
+// one that fits only a page begun in a silence after the START.
 class LaneStart
 {
 public:
@@ -264,6 +264,7 @@ public:
         PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
         int gapTenths = -1;
         int pagesBack = 0;
+        qint64 startMs = -1; // the START it is judged against (a lost page's keeps its own)
     };
     // The operator's ruling that no held shot was taken after the START.
     static constexpr int kNone = -1;
@@ -386,6 +387,9 @@ private:
     // What the lane is told of its shots held: none new, or that they
     // cannot tell yet.
     Word heldWord();
+    // An account other than this START's fits: the target may hold a page
+    // it had before.
+    bool earlierFits() const;
     // The answers fit a page begun in a silence after this START, and no
     // page begun before it.
     bool onlyBegunAfterStart() const;

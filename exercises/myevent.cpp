@@ -310,9 +310,10 @@ bool MyEvent::askRuling(int target, bool atStop)
         return false;
     QVector<int> numbers;
     QList<HeldShot> shots;
-    const qint64 startMs = place->laneStart().startMs();
-    constexpr qint64 kUnbounded = PageTrace::kUnbounded;
+    // An end of no bound stays so, give or take the own times added to it.
+    constexpr qint64 kUnknown = PageTrace::kUnbounded / 2;
     for (const LaneStart::Doubt &doubt : doubts) {
+        const qint64 startMs = doubt.startMs;
         numbers.append(doubt.shot.number - doubt.pagesBack * kMaxTargetShotNumber);
         HeldShot held;
         held.targetNumber = doubt.shot.number;
@@ -320,10 +321,12 @@ bool MyEvent::askRuling(int target, bool atStop)
         held.placeCode = doubt.shot.place;
         held.timeTenths = doubt.shot.timeTenths;
         held.readMs = doubt.readMs - startMs;
-        held.fromKnown = doubt.taken.from > -kUnbounded;
-        held.toKnown = doubt.taken.to < kUnbounded;
+        // Moments against the START: it went out when its confirmation was
+        // read, or up to kStartSlackMs before.
+        held.fromKnown = startMs >= 0 && doubt.taken.from > -kUnknown;
+        held.toKnown = startMs >= 0 && doubt.taken.to < kUnknown;
         held.fromMs = held.fromKnown ? doubt.taken.from - startMs : 0;
-        held.toMs = held.toKnown ? doubt.taken.to - startMs : 0;
+        held.toMs = held.toKnown ? doubt.taken.to - startMs + LaneStart::kStartSlackMs : 0;
         held.gapTenths = doubt.gapTenths;
         held.earlierPage = doubt.pagesBack > 0;
         // Counted, it goes after the shots stored before it (and after the

@@ -22,7 +22,9 @@ class QTimerEvent;
 using schar = signed char;
 
 // A shot a lane holds undecided, as the operator is asked about it. Moments
-// are ms since the START the lane is judged against (the targets' clock).
+// are ms since the START it was held at (the targets' clock), as far as we
+// know it: the latest allows for the START having gone out up to
+// LaneStart::kStartSlackMs before we read its confirmation.
 struct HeldShot
 {
     int targetNumber = 0; // its number on the target's page

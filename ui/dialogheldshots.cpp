@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidgetItem>
@@ -65,6 +66,8 @@ DialogHeldShots::DialogHeldShots(QWidget *parent)
     // No close button in the frame: only a choice ends the question.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_ui->tw_shots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Home and End go to the first shot and to "none", as in a list.
+    m_ui->tw_shots->installEventFilter(this);
     connect(m_ui->tw_shots, &QTableWidget::itemSelectionChanged, this, [this] {
         m_ui->pbConfirm->setEnabled(chosen() != kNothingChosen);
         showPlaces();
@@ -140,6 +143,21 @@ void DialogHeldShots::fitToScreen()
         + table->verticalHeader()->length() + frame;
     table->setMinimumSize(std::min(width, room.width() * 9 / 10), std::min(height, room.height() / 2));
     adjustSize();
+}
+
+bool DialogHeldShots::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->tw_shots && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Home || key == Qt::Key_End) {
+            QTableWidget *table = m_ui->tw_shots;
+            const int row = key == Qt::Key_Home ? 0 : table->rowCount() - 1;
+            table->setCurrentCell(row, 0);
+            table->selectRow(row);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int DialogHeldShots::chosen() const

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What the exercise asks about a lane's shots held (myevent.h).
 struct HeldShot;
 
@@ -28,6 +30,8 @@ public:
     enum ModeLabel { ModeHidden = -2, ModeEmpty = -1, ModeSighting = 0, ModeMatch = 1 };
 
     QList<QPair<QString, QString>> calls;
+    // Given the shots of each ruling asked, when a test wants them.
+    std::function<void(const QList<HeldShot> &)> heldAsked;
 
     // The values a slot was called with, in order.
     QStringList valuesOf(const QString &slot) const
@@ -204,6 +208,8 @@ public slots:
     {
         if (shots.isEmpty())
             return; // the question is void
+        if (heldAsked)
+            heldAsked(shots);
         record("ShotsInDoubt", QStringLiteral("%1 %2").arg(target).arg(atStop));
     }
 

@@ -638,6 +638,12 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
                               kBeforeCut + sightingShots, kJudgedTimeoutMs);
     const int held = lane.heldCount();
     QCOMPARE(held, deafAcrossStart ? kBeforeCut + sightingShots : 0);
+    // What the answers told of each held shot's moment, against the START.
+    const qint64 matchStartMs = lane.startMs();
+    const QVector<LaneStart::Doubt> heldBefore = lane.doubts();
+    QList<HeldShot> asked;
+    m_line->screen().heldAsked = [&asked](const QList<HeldShot> &shots) { asked = shots; };
+    const auto forget = qScopeGuard([this] { m_line->screen().heldAsked = {}; });
     m_line->simulator().call([](RangeSimulator &s) { s.setTargetPresent(kLane, false); });
     QTRY_VERIFY_WITH_TIMEOUT(silences > 0, kJudgedTimeoutMs);
     disconnect(heard);
@@ -658,6 +664,18 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
         const QVector<LaneStart::Doubt> doubts = lane.doubts();
         QCOMPARE(doubts.size(), held);
         QCOMPARE(doubts.at(sightingShots).shot.point.x(), 80);
+        // The ruling tells them as it could before the page was lost, still
+        // against the match START.
+        QCOMPARE(asked.size(), held);
+        for (int k = 0; k < held; ++k) {
+            const PageTrace::Span was = heldBefore.at(k).taken;
+            const HeldShot &shot = asked.at(k);
+            QCOMPARE(shot.point, heldBefore.at(k).shot.point);
+            QCOMPARE(shot.fromKnown, was.from > -PageTrace::kUnbounded / 2);
+            QCOMPARE(shot.toKnown, was.to < PageTrace::kUnbounded / 2);
+            QVERIFY(!shot.fromKnown || shot.fromMs == was.from - matchStartMs);
+            QVERIFY(!shot.toKnown || shot.toMs >= was.to - matchStartMs);
+        }
         emit m_line->screen().sig_ruleShots(kLane, sightingShots);
     }
     matchEnds(kLane, firedBefore, nullptr);

@@ -21,12 +21,14 @@
 #include "celltexts.h"
 #include "eventwiring.h"
 #include "exerciseclock.h"
+#include "formexecuteevent.h"
 #include "mainwindowtest.h"
 #include "myevent.h"
 #include "runcompetition.h"
 #include "simulatorthread.h"
 #include "targettime.h"
 #include "tmemberplace.h"
+#include "warnings.h"
 #include "truntableview.h"
 
 Q_DECLARE_METATYPE(QList<int>)
@@ -360,11 +362,10 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
         targetTime.skipAheadMs(ms);
         sim([ms](RangeSimulator &s) { s.skipAheadMs(ms); });
     };
-    qint64 heldFiredMs = -1; // on the targets' clock
+    QHash<int, qint64> firedAt; // by x, on the targets' clock
     const auto fireAfter = [&](qint64 ms, int x) {
         skip(ms);
-        if (x == kHeldX)
-            heldFiredMs = targetTime.nowMs();
+        firedAt.insert(x, targetTime.nowMs());
         QVERIFY(sim([x](RangeSimulator &s) { return s.fireShot(kLane, quint16(x), 40, 1); }) > 0);
     };
     const auto start = [&](const QString &mode) {
@@ -434,11 +435,18 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
         QCOMPARE(held.number, 1); // counted first, the match's first
         // The moments it can have been taken at hold the one it was, on
         // both sides of the START.
-        const qint64 firedMs = heldFiredMs - list->placeByTarget(kLane)->laneStart().startMs();
-        QVERIFY2(held.fromKnown && held.toKnown && held.fromMs < 0 && held.toMs > 0
-                     && held.fromMs <= firedMs && firedMs <= held.toMs,
-                 qPrintable(QStringLiteral("%1 ms: %2").arg(firedMs).arg(
-                     DialogHeldShots::momentsText(held))));
+        const qint64 startMs = list->placeByTarget(kLane)->laneStart().startMs();
+        QVERIFY(held.fromKnown && held.toKnown && held.fromMs < 0 && held.toMs > 0);
+        // Each listed shot's moments hold the one it was, none before the
+        // targets' clock began; none is told wholly before the START, which
+        // went out up to a second before its confirmation was read.
+        for (const HeldShot &listed : rulings.first()) {
+            const qint64 firedMs = firedAt.value(listed.point.x()) - startMs;
+            QVERIFY2((!listed.fromKnown || (-startMs <= listed.fromMs && listed.fromMs <= firedMs))
+                         && (!listed.toKnown || (firedMs <= listed.toMs && listed.toMs >= 0)),
+                     qPrintable(QStringLiteral("x %1 at %2 ms: %3").arg(listed.point.x()).arg(firedMs)
+                                    .arg(DialogHeldShots::momentsText(listed))));
+        }
     }
     QTRY_VERIFY_WITH_TIMEOUT(widget(QStringLiteral("pBNext")), kTimeoutMs); // the one shown
     QCOMPARE(stored("1"), kMatch);
@@ -455,7 +463,8 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
 void TestMainWindowEvent::rulingByKeyboard()
 {
     // Three sighting shots and twenty-three match shots of a lane deaf
-    // across both STARTs, held together, as the run page shows them.
+    // across both STARTs, held together, as the run page asks about them:
+    // its own dialog, one a lane, the boxes on as for the operator.
     QList<HeldShot> held;
     for (int k = 0; k < 26; ++k) {
         HeldShot shot;
@@ -468,11 +477,26 @@ void TestMainWindowEvent::rulingByKeyboard()
         shot.value = QStringLiteral("%1").arg(k < 3 ? 5.0 : 8.6, 0, 'f', 1);
         held << shot;
     }
-    DialogHeldShots dialog(window());
-    QSignalSpy ruled(&dialog, &DialogHeldShots::sig_ruled);
-    dialog.setShots(2, held, false);
-    dialog.show();
+    enterRunPage();
+    auto *page = window()->findChild<FormExecuteEvent *>();
+    QVERIFY(page);
+    QSignalSpy ruled(page, &FormExecuteEvent::sig_ruleShots);
+    Warnings::setTestMode(false);
+    const auto boxesOff = qScopeGuard([] { Warnings::setTestMode(true); });
+    const auto ask = [page](const QList<HeldShot> &shots, bool atStop) {
+        QMetaObject::invokeMethod(page, "slot_myEvent_ShotsInDoubt", Q_ARG(int, 2),
+                                  Q_ARG(QList<HeldShot>, shots), Q_ARG(bool, atStop));
+    };
+    const auto open = [page] { return page->findChildren<DialogHeldShots *>(); };
+    // Asked with part of the list, then with all of it: one dialog, showing
+    // the list it was asked last.
+    ask(held.mid(0, 3), false);
+    ask(held, false);
+    QCOMPARE(open().size(), 1);
+    DialogHeldShots &dialog = *open().first();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("L_title"))->text(),
+             QStringLiteral("Выстрелы под вопросом"));
     // Within the screen, the list scrolling where it has no room.
     const QSize room = window()->screen()->availableGeometry().size();
     QVERIFY2(dialog.width() <= room.width() && dialog.height() <= room.height(),
@@ -485,8 +509,14 @@ void TestMainWindowEvent::rulingByKeyboard()
     QTest::keyClick(table, Qt::Key_Return);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(dialog.isVisible() && ruled.isEmpty());
+    // End goes to "none", below the fold; Home back to the first shot.
+    QTest::keyClick(table, Qt::Key_End);
+    QCOMPARE(dialog.chosen(), LaneStart::kNone);
+    QCOMPARE(table->item(25, 2)->text(), QStringLiteral("не засчитан"));
+    QTest::keyClick(table, Qt::Key_Home);
+    QCOMPARE(dialog.chosen(), 0);
     // Down to the first match shot: it takes place 1, the ones before none.
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 3; ++k)
         QTest::keyClick(table, Qt::Key_Down);
     QCOMPARE(dialog.chosen(), 3);
     QCOMPARE(table->item(2, 2)->text(), QStringLiteral("не засчитан"));
@@ -495,9 +525,23 @@ void TestMainWindowEvent::rulingByKeyboard()
     QCOMPARE(table->item(3, 3)->text(), QStringLiteral("от 1,8 с до 5,6 с после СТАРТ"));
     QCOMPARE(table->item(0, 3)->text(), QStringLiteral("от 3,4 с до СТАРТ до 0,4 с после"));
     QTest::keyClick(table, Qt::Key_Return);
-    QCOMPARE(ruled.size(), 1);
+    QTRY_COMPARE(ruled.size(), 1);
     QCOMPARE(ruled.first(), (QVariantList{2, 3}));
-    QVERIFY(!dialog.isVisible());
+    QTRY_VERIFY(open().isEmpty());
+    // At STOP it is asked modally: the answer comes before the call returns.
+    bool modal = false;
+    QTimer::singleShot(0, page, [&] {
+        for (DialogHeldShots *asked : open()) {
+            modal = asked->isModal();
+            auto *list = asked->findChild<QTableWidget *>(QStringLiteral("tw_shots"));
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+        }
+    });
+    ask(held.mid(0, 1), true);
+    QVERIFY(modal);
+    QCOMPARE(ruled.size(), 2);
+    QCOMPARE(ruled.last(), (QVariantList{2, 0}));
 }
 
 QTEST_MAIN(TestMainWindowEvent)
