@@ -121,6 +121,9 @@ void TestRunPage::call(const QString &entry)
     else if (parts.first() == QLatin1String("TimeChange"))
         called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(QString, argument),
                                            Q_ARG(int, parts.value(2).toInt()));
+    else if (parts.size() == 3)
+        called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(int, argument.toInt()),
+                                           Q_ARG(bool, parts.value(2) == QLatin1String("true")));
     else if (argument == QLatin1String("true") || argument == QLatin1String("false"))
         called = QMetaObject::invokeMethod(m_page.get(), slot,
                                            Q_ARG(bool, argument == QLatin1String("true")));
@@ -268,13 +271,23 @@ void TestRunPage::laneWords_data()
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("cannotTell");
+    QTest::addColumn<QString>("never"); // what the box must not say
     // Held shots of a lane that may well have taken every START (shots just
     // like the earlier page's): no "not started" in the title.
-    QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true;
+    QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString();
     QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Нет связи с мишенью!"
-                                             << true;
+                                             << true << QString();
     // Nothing but repeats: no "cannot tell" of shots that are not new.
-    QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false;
+    QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false
+                                 << QString();
+    // Its earlier shots may still be put to the operator: not told they
+    // were not counted, only that those before the START are not.
+    QTest::newRow("did not take the START") << "TargetNotStarted:2:false" << "Мишень не запущена!"
+                                            << false << "прежн";
+    // Its sighting time ran out: it passes no more shots, so the relay
+    // does not wait for them.
+    QTest::newRow("takes no shot") << "TargetNotStarted:2:true" << "Мишень не запущена!" << false
+                                   << "передаст все выстрелы";
 }
 
 void TestRunPage::laneWords()
@@ -290,6 +303,8 @@ void TestRunPage::laneWords()
     QCOMPARE(Warnings::last().title, title);
     QVERIFY(Warnings::last().text.contains(QStringLiteral("мишен")));
     QCOMPARE(Warnings::last().text.contains(QStringLiteral("нельзя узнать")), cannotTell);
+    QFETCH(QString, never);
+    QVERIFY2(never.isEmpty() || !Warnings::last().text.contains(never), qPrintable(Warnings::last().text));
 }
 
 void TestRunPage::aShotRepaintsItsRow()
