@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidgetItem>
@@ -141,7 +142,17 @@ void DialogHeldShots::fitToScreen()
         + table->verticalScrollBar()->sizeHint().width();
     const int height = table->horizontalHeader()->sizeHint().height()
         + table->verticalHeader()->length() + frame;
-    table->setMinimumSize(std::min(width, room.width() * 9 / 10), std::min(height, room.height() / 2));
+    // The window keeps within two thirds of the screen's height (as a
+    // window sized to its contents does), the texts around the list, as
+    // they wrap at its width, included.
+    const int tableWidth = std::min(width, room.width() * 9 / 10);
+    const QMargins margins = layout()->contentsMargins();
+    int around = margins.top() + margins.bottom() + 4 * layout()->spacing()
+        + m_ui->pbConfirm->sizeHint().height();
+    for (const QLabel *text : {m_ui->L_title, m_ui->L_text, m_ui->L_after})
+        around += text->heightForWidth(tableWidth);
+    table->setMinimumSize(tableWidth, std::max(std::min(height, room.height() * 2 / 3 - around),
+                                               3 * table->verticalHeader()->defaultSectionSize()));
     adjustSize();
 }
 

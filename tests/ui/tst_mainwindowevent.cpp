@@ -503,6 +503,9 @@ void TestMainWindowEvent::rulingByKeyboard()
              qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
     sight(QStringLiteral("ruling"), &dialog);
     auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("tw_shots"));
+    // The texts around the list keep clear of it.
+    QVERIFY(table && table->geometry().bottom()
+                         < dialog.findChild<QLabel *>(QStringLiteral("L_after"))->geometry().top());
     QVERIFY(table && dialog.focusWidget() == table);
     QCOMPARE(table->rowCount(), 27); // and "none"
     // Nothing chosen: Enter and Escape leave the question open.
