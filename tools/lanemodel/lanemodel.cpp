@@ -107,7 +107,8 @@
 //                many right shots, none lost to a power cut, it answered
 //                through the read room before the STOP, and the operator
 //                never passed held shots of it over (then it waits for the
-//                STOP by design).
+//                STOP by design). A lane's own START (a re-shoot) is given
+//                back once its target hears it: the road goes on.
 //
 // A re-shoot is a page of one lane: the exercise stops the reading, gives
 // the lane its own START and reads it alone once its target gave the START
@@ -541,6 +542,11 @@ Outcome Simulation::run()
         m_bus->slot_view_AddMember(l + 1, l + 1, QString(), QString(), firstLast);
     }
     m_bus->process();
+    // The exercise waits for a re-shoot's START to be given back: its
+    // target, heard again, gives it back, and the road goes on.
+    if (m_ownStart >= 0 && !m_ended.at(m_ownStart))
+        fail(Invariant::Unended, m_road.stages.at(m_ownStart).lane - 1, m_ownStart,
+             QStringLiteral("its own START never given back"));
     m_out.simulatedMs = m_now;
     return m_out;
 }

@@ -217,16 +217,20 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
         what = QStringLiteral("rapid fire: %1 one-shot windows of 3 s").arg(series * kPistolShots);
     }
 
-    // A re-shoot in the break after a stage: the lane's own START, its few
-    // shots in the stage's shooting time, read through the stage's grace
-    // time; the next START of the line comes as long after it as it would
-    // have after the stage.
+    // A re-shoot in the break after a stage: the shots a lane missed in it
+    // (flagged for re-shooting), shot again after the lane's own START in the
+    // stage's shooting time and read through the stage's grace time; the
+    // next START of the line comes as long after it as it would have after
+    // the stage.
     Rng reshoot(seed ^ kReshootStream);
     if (road.stages.first().pistol && road.stages.size() >= 2 && reshoot.permille(kReshootPermille)) {
         const int after = int(reshoot.range(0, road.stages.size() - 2));
-        const StagePlan &before = road.stages.at(after);
+        StagePlan &before = road.stages[after];
         const int lane = int(reshoot.range(1, laneCount));
-        const int count = int(reshoot.range(1, kPistolShots));
+        QVector<PlannedShot> &fired = before.shots[lane - 1];
+        const int count = int(reshoot.range(1, std::max(1, fired.size())));
+        for (int i = 0; i < count && !fired.isEmpty(); ++i)
+            fired.remove(int(reshoot.range(0, fired.size() - 1)));
         const qint64 shooting = before.endMs - before.startMs - before.readRoomMs;
         const qint64 start = before.endMs
             + (reshoot.permille(kReshootAtOncePermille) ? reshoot.range(0, kAtOnceWithinMs) : reshoot.range(2000, 10000));
