@@ -348,7 +348,7 @@ class Simulation : public BusLine, public BusClock
 {
 public:
     Simulation(quint64 seed, const Options &options)
-        : m_road(makeRoad(seed, options.maxDriftPermille))
+        : m_road(makeRoad(seed, options.maxDriftPermille, options.reshoots))
         , m_rng(seed ^ Q_UINT64_C(0x5DEECE66D2B7E151))
         , m_operator(seed ^ kOperatorStream)
         , m_trace(options.trace)

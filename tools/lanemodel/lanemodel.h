@@ -50,6 +50,9 @@ struct Options
 {
     // The targets' clocks run up to this much fast or slow (per mille).
     int maxDriftPermille = 20;
+    // Now and then a lane re-shoots in a pistol stage's break (false: the
+    // roads as they were before re-shoots were played).
+    bool reshoots = true;
     bool trace = false;
 };
 

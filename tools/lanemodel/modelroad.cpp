@@ -109,7 +109,7 @@ qint64 lengthOfFault(Rng &rng)
 
 } // namespace
 
-Road makeRoad(quint64 seed, int maxDriftPermille)
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
 {
     Rng rng(seed);
     Road road;
@@ -223,7 +223,7 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
     // next START of the line comes as long after it as it would have after
     // the stage.
     Rng reshoot(seed ^ kReshootStream);
-    if (road.stages.first().pistol && road.stages.size() >= 2 && reshoot.permille(kReshootPermille)) {
+    if (reshoots && road.stages.first().pistol && road.stages.size() >= 2 && reshoot.permille(kReshootPermille)) {
         const int after = int(reshoot.range(0, road.stages.size() - 2));
         StagePlan &before = road.stages[after];
         const int lane = int(reshoot.range(1, laneCount));

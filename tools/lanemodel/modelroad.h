@@ -62,6 +62,6 @@ struct Road
     QString description;
 };
 
-Road makeRoad(quint64 seed, int maxDriftPermille);
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots = true);
 
 } // namespace LaneModel
