@@ -107,7 +107,14 @@
 //                many right shots, none lost to a power cut, it answered
 //                through the read room before the STOP, and the operator
 //                never passed held shots of it over (then it waits for the
-//                STOP by design).
+//                STOP by design). A lane's own START (a re-shoot) is given
+//                back once its target hears it: the road goes on.
+//
+// A re-shoot is a page of one lane: the exercise stops the reading, gives
+// the lane its own START and reads it alone once its target gave the START
+// back. Its target's page is known then: every right shot read on the page
+// that START began is held to RightHeld without a "no shot" to prove it, and
+// a shot of the page before stored for it breaks EarlierStored.
 //
 // The operator rules on the shots held (LaneStart::rule) as the program
 // asks: in a rifle match when a lane's stored and held shots make its count,
@@ -341,7 +348,7 @@ class Simulation : public BusLine, public BusClock
 {
 public:
     Simulation(quint64 seed, const Options &options)
-        : m_road(makeRoad(seed, options.maxDriftPermille))
+        : m_road(makeRoad(seed, options.maxDriftPermille, options.reshoots))
         , m_rng(seed ^ Q_UINT64_C(0x5DEECE66D2B7E151))
         , m_operator(seed ^ kOperatorStream)
         , m_trace(options.trace)
@@ -402,6 +409,9 @@ private:
         trace(m_now, lane + 1, QStringLiteral("FAILS %1: %2").arg(invariantName(invariant), detail));
     }
 
+    void scheduleStages(int from);
+    void scheduleShooting(int stage);
+    void ownStartConfirmed(int stage);
     void fire(int lane, int stage, int index);
     void startRequest(int stage);
     void startWritten(int address);
@@ -431,6 +441,23 @@ private:
     {
         m_lanes[lane].pageBegan.append(m_now);
     }
+    // Whether the START of stage s went to this lane: the whole line's, or its own.
+    bool startsLane(int s, int l) const
+    {
+        const int own = m_road.stages.at(s).lane;
+        return own == 0 || own == l + 1;
+    }
+    // Whether the exercise reads this lane now: a re-shoot reads its lane alone.
+    bool reads(int l) const { return m_reading && startsLane(m_stage, l); }
+    // The START before stage s that went to this lane; -1: none.
+    int startBefore(int s, int l) const
+    {
+        for (int i = s - 1; i >= 0; --i) {
+            if (startsLane(i, l))
+                return i;
+        }
+        return -1;
+    }
 
     Road m_road;
     Rng m_rng;
@@ -448,6 +475,8 @@ private:
     qint64 m_busOriginMs = 0;
     qint64 m_lineFreeMs = 0; // the last answer on the line comes then
     int m_startPending = -1; // the START asked for, until its first confirmation
+    int m_ownStart = -1;     // the stage of the last lane's own START given
+    int m_ownTraced = -1;    // its first copy on the line is traced
     std::deque<Report> m_reports;
     std::deque<Seen> m_truths; // of each report, when the bus read it
     qint64 m_lastDeliverMs = 0;
@@ -456,17 +485,50 @@ private:
     bool m_finished = false;
 };
 
+void Simulation::scheduleStages(int from)
+{
+    for (int s = from; s < m_road.stages.size(); ++s) {
+        const StagePlan &stage = m_road.stages.at(s);
+        schedule(stage.startMs, Kind::StartRequest, 0, s);
+        // A lane's own START: the exercise waits for its target to confirm
+        // it, and counts the re-shoot's time, and the stages after it, from
+        // then on.
+        if (stage.lane > 0)
+            return;
+        scheduleShooting(s);
+    }
+}
+
+void Simulation::scheduleShooting(int s)
+{
+    const StagePlan &stage = m_road.stages.at(s);
+    for (int l = 0; l < m_lanes.size(); ++l) {
+        for (int i = 0; i < stage.shots.at(l).size(); ++i)
+            schedule(stage.shots.at(l).at(i).atMs, Kind::Fire, l, s, i);
+    }
+    schedule(stage.endMs, Kind::StageEnd, 0, s);
+}
+
+void Simulation::ownStartConfirmed(int s)
+{
+    const qint64 late = m_now - m_road.stages.at(s).startMs;
+    for (int i = s; i < m_road.stages.size(); ++i) {
+        StagePlan &stage = m_road.stages[i];
+        if (i > s)
+            stage.startMs += late;
+        stage.endMs += late;
+        for (auto &shots : stage.shots) {
+            for (PlannedShot &shot : shots)
+                shot.atMs += late;
+        }
+    }
+    scheduleShooting(s);
+    scheduleStages(s + 1);
+}
+
 Outcome Simulation::run()
 {
-    for (int s = 0; s < m_road.stages.size(); ++s) {
-        const StagePlan &stage = m_road.stages.at(s);
-        for (int l = 0; l < m_lanes.size(); ++l) {
-            for (int i = 0; i < stage.shots.at(l).size(); ++i)
-                schedule(stage.shots.at(l).at(i).atMs, Kind::Fire, l, s, i);
-        }
-        schedule(stage.startMs, Kind::StartRequest, 0, s);
-        schedule(stage.endMs, Kind::StageEnd, 0, s);
-    }
+    scheduleStages(0);
     for (int l = 0; l < m_lanes.size(); ++l) {
         for (const Interval &off : qAsConst(m_lanes.at(l).plan.off)) {
             schedule(off.from, Kind::PowerOff, l);
@@ -480,6 +542,11 @@ Outcome Simulation::run()
         m_bus->slot_view_AddMember(l + 1, l + 1, QString(), QString(), firstLast);
     }
     m_bus->process();
+    // The exercise waits for a re-shoot's START to be given back: its
+    // target, heard again, gives it back, and the road goes on.
+    if (m_ownStart >= 0 && !m_ended.at(m_ownStart))
+        fail(Invariant::Unended, m_road.stages.at(m_ownStart).lane - 1, m_ownStart,
+             QStringLiteral("its own START never given back"));
     m_out.simulatedMs = m_now;
     return m_out;
 }
@@ -645,22 +712,36 @@ void Simulation::startRequest(int s)
     // still read ends here.
     if (m_stage >= 0)
         endStage(m_stage);
-    trace(m_now, 0, QStringLiteral("START %1 (%2) given").arg(s + 1).arg(m_road.stages.at(s).name));
+    const StagePlan &stage = m_road.stages.at(s);
+    trace(m_now, 0, QStringLiteral("START %1 (%2) given").arg(s + 1).arg(stage.name));
     m_startPending = s;
+    if (stage.lane > 0) {
+        // A re-shoot: the pistol stage's START frame to the lane alone, for
+        // its number of shots; the bus master writes it in the lane's turn
+        // until the target gives it back, which confirms it.
+        m_ownStart = s;
+        m_bus->slot_emu_SendCommand(bytesOf({stage.lane, 0x0C, BusCode::kStart, 0xFE, 0x01, 0xFF, 0xFF,
+                                             stage.expected, 0x02, 0x01}));
+        return;
+    }
     m_bus->slot_emu_SendCommand(bytesOf({BusAddress::kAllTargets, 0x0C, BusCode::kStart, 0xFE, 0x01, 0xFF,
                                          0xFF, 0x0A, 0x01, 0x00}));
 }
 
 void Simulation::startWritten(int address)
 {
-    const int s = m_startPending >= 0 ? m_startPending : m_stage;
+    // A lane's own START is written again in its turns until its target
+    // gives it back.
+    const bool own = !BusAddress::isBroadcast(address);
+    const int s = own ? m_ownStart : m_startPending >= 0 ? m_startPending : m_stage;
     if (s < 0)
         return;
-    trace(m_now, 0, QStringLiteral("START %1 on the line").arg(s + 1));
+    if (!own || std::exchange(m_ownTraced, s) != s)
+        trace(m_now, own ? address : 0, QStringLiteral("START %1 on the line").arg(s + 1));
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
-        if ((!BusAddress::isBroadcast(address) && address != l + 1) || lane.deafAt(m_now)
-            || lane.plan.missesStart.at(s))
+        // A target that hears its own START takes it and gives it back.
+        if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s)))
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);
@@ -683,6 +764,8 @@ void Simulation::endStage(int s)
     m_bus->slot_emu_StopReadBullet();
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
+        if (!startsLane(s, l))
+            continue;
         if (stage.pistol) {
             const LaneStart::Word word = lane.judge.endPage();
             if (word != LaneStart::Word::None) {
@@ -734,8 +817,16 @@ void Simulation::deliver()
         m_stage = r.stage;
         m_reading = true;
         trace(m_now, 0, QStringLiteral("START %1 confirmed").arg(r.stage + 1));
-        for (Lane &lane : m_lanes) {
-            lane.judge.beginPage(m_now);
+        // A lane's own START, confirmed by its target, begins that lane's
+        // page alone; the others were not started.
+        const bool own = m_road.stages.at(m_stage).lane > 0;
+        if (own)
+            ownStartConfirmed(m_stage);
+        for (int l = 0; l < m_lanes.size(); ++l) {
+            if (!startsLane(m_stage, l))
+                continue;
+            Lane &lane = m_lanes[l];
+            lane.judge.beginPage(m_now, own);
             lane.sub = 0;
             lane.subBeganMs = m_now;
             lane.told = false;
@@ -753,11 +844,11 @@ void Simulation::deliver()
         if (!r.heard)
             lane.silentMs.append(m_now);
         lane.judge.setHeard(r.heard, m_now);
-        if (r.heard && m_reading && lane.judge.checksPage())
+        if (r.heard && reads(r.lane) && lane.judge.checksPage())
             request(r.lane);
         return;
     }
-    if (!m_reading)
+    if (!reads(r.lane))
         return;
     seen.stage = m_stage;
     seen.readMs = m_now;
@@ -921,7 +1012,8 @@ void Simulation::checkWord(int l, LaneStart::Word word)
         && !cutUnheard)
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
     if (word == LaneStart::Word::Unheard) {
-        const qint64 from = m_stage > 0 ? m_road.stages.at(m_stage - 1).startMs : -kBusSetUpMs;
+        const int before = startBefore(m_stage, l);
+        const qint64 from = before >= 0 ? m_road.stages.at(before).startMs : -kBusSetUpMs;
         const bool silent = std::any_of(lane.unanswered.cbegin(), lane.unanswered.cend(),
                                         [&](const Interval &i) { return i.meets(from, m_now + 1); })
             || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs);
@@ -1018,7 +1110,7 @@ bool Simulation::done(const Lane &lane) const
 void Simulation::request(int l)
 {
     Lane &lane = m_lanes[l];
-    if (done(lane))
+    if (!reads(l) || done(lane))
         return;
     const int n = lastBulletNumber(lane) + 1;
     if (n >= 1 && n <= ModelTarget::kPageSize)
@@ -1130,7 +1222,10 @@ void Simulation::checkPage(int s)
                 continue;
             right.append(f.content);
             const Seen *read = readOf(lane, f);
-            const Seen *proof = read ? provenAfterStart(lane, f, *read) : nullptr;
+            // A page its target began at its own START, which it confirmed,
+            // needs no "no shot" to prove its shots: every one read counts.
+            const bool ownPage = read && stage.lane > 0 && lane.pageBegan.at(f.page) >= stage.startMs;
+            const Seen *proof = ownPage ? read : read ? provenAfterStart(lane, f, *read) : nullptr;
             if (proof) {
                 proven.append(&f);
                 proofs.append(proof);
@@ -1155,10 +1250,16 @@ void Simulation::checkPage(int s)
         }
         if (const Fired *f = unstored(proven, rows)) {
             const Seen *proof = proofs.at(proven.indexOf(f));
-            fail(Invariant::RightHeld, l, s,
-                 QStringLiteral("%1 fired at %2 s, read, proven after the START by \"no shot %3\" at %4 s, not stored")
-                     .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1)
-                     .arg(proof->content.number).arg(double(proof->busMs) / 1000.0, 0, 'f', 3));
+            if (proof->isShot)
+                fail(Invariant::RightHeld, l, s,
+                     QStringLiteral("%1 fired at %2 s, read at %3 s on the page its own START began, not stored")
+                         .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1)
+                         .arg(double(proof->busMs) / 1000.0, 0, 'f', 3));
+            else
+                fail(Invariant::RightHeld, l, s,
+                     QStringLiteral("%1 fired at %2 s, read, proven after the START by \"no shot %3\" at %4 s, not stored")
+                         .arg(f->content.text()).arg(double(f->atMs) / 1000.0, 0, 'f', 1)
+                         .arg(proof->content.number).arg(double(proof->busMs) / 1000.0, 0, 'f', 3));
         }
         if (lane.told)
             continue;

@@ -7,12 +7,13 @@
 
 // A model of a line of targets and its bus, on a simulated clock, that plays
 // a seeded road (a rifle sighting and match, pistol precision series, or
-// rapid-fire windows) through the bus master's own loop (EMUProc on the
-// model's line and clock: its polls, its START copies and its decoding of
-// the answers) and each lane's LaneStart exactly as the exercise drives
-// them, keeps the shot list as the exercise would from the verdicts, rules
-// on the shots held as an operator would, and checks what was stored and
-// every word said against what the targets really took.
+// rapid-fire windows, now and then a lane's re-shoot in a break) through the
+// bus master's own loop (EMUProc on the model's line and clock: its polls,
+// its START copies, a lane's own START and its decoding of the answers) and
+// each lane's LaneStart exactly as the exercise drives them, keeps the shot
+// list as the exercise would from the verdicts, rules on the shots held as
+// an operator would, and checks what was stored and every word said against
+// what the targets really took.
 //
 // The list is the exercise's rules in a few lines, not TBulletList: that
 // one keeps its rows in the competition's database, and a road a few
@@ -49,6 +50,9 @@ struct Options
 {
     // The targets' clocks run up to this much fast or slow (per mille).
     int maxDriftPermille = 20;
+    // Now and then a lane re-shoots in a pistol stage's break (false: the
+    // roads as they were before re-shoots were played).
+    bool reshoots = true;
     bool trace = false;
 };
 

@@ -24,6 +24,12 @@ constexpr quint64 kOneShotStream = Q_UINT64_C(0x0DDBA11CAFEF00D5);
 constexpr quint64 kAtOnceStream = Q_UINT64_C(0x57A27A70AC1F1C4E);
 constexpr int kAtOncePermille = 300;
 constexpr qint64 kAtOnceWithinMs = 40;
+// Whether the operator lets one lane re-shoot in a pistol stage's break,
+// from a stream of its own too. Half the re-shoots are given as soon as the
+// stage is settled, its last polls still on the line.
+constexpr quint64 kReshootStream = Q_UINT64_C(0x2E5800715EED0B1E);
+constexpr int kReshootPermille = 250;
+constexpr int kReshootAtOncePermille = 500;
 // A rifle match STOP comes this long after the last shot or fault at the latest.
 constexpr qint64 kMatchTailMs = 25000;
 constexpr qint64 kMatchReadRoomMs = 15000;
@@ -103,7 +109,7 @@ qint64 lengthOfFault(Rng &rng)
 
 } // namespace
 
-Road makeRoad(quint64 seed, int maxDriftPermille)
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
 {
     Rng rng(seed);
     Road road;
@@ -209,6 +215,50 @@ Road makeRoad(quint64 seed, int maxDriftPermille)
             s->readRoomMs = kGraceMs;
         }
         what = QStringLiteral("rapid fire: %1 one-shot windows of 3 s").arg(series * kPistolShots);
+    }
+
+    // A re-shoot in the break after a stage: the shots a lane missed in it
+    // (flagged for re-shooting), shot again after the lane's own START in the
+    // stage's shooting time and read through the stage's grace time; the
+    // next START of the line comes as long after it as it would have after
+    // the stage.
+    Rng reshoot(seed ^ kReshootStream);
+    if (reshoots && road.stages.first().pistol && road.stages.size() >= 2 && reshoot.permille(kReshootPermille)) {
+        const int after = int(reshoot.range(0, road.stages.size() - 2));
+        StagePlan &before = road.stages[after];
+        const int lane = int(reshoot.range(1, laneCount));
+        QVector<PlannedShot> &fired = before.shots[lane - 1];
+        const int count = int(reshoot.range(1, std::max(1, fired.size())));
+        for (int i = 0; i < count && !fired.isEmpty(); ++i)
+            fired.remove(int(reshoot.range(0, fired.size() - 1)));
+        const qint64 shooting = before.endMs - before.startMs - before.readRoomMs;
+        const qint64 start = before.endMs
+            + (reshoot.permille(kReshootAtOncePermille) ? reshoot.range(0, kAtOnceWithinMs) : reshoot.range(2000, 10000));
+        StagePlan own;
+        own.name = QStringLiteral("re-shoot of lane %1").arg(lane);
+        own.startMs = start;
+        own.endMs = start + shooting + before.readRoomMs;
+        own.expected = count;
+        own.pistol = true;
+        own.readRoomMs = before.readRoomMs;
+        own.lane = lane;
+        own.shots.resize(laneCount);
+        own.shots[lane - 1] = shotsOf(reshoot, shooters.at(lane - 1), count, start,
+                                      start + std::max<qint64>(500, shooting - 500), kind == 1 ? 1000 : 300);
+        const qint64 shift = own.endMs - before.endMs;
+        for (int i = after + 1; i < road.stages.size(); ++i) {
+            StagePlan &later = road.stages[i];
+            later.startMs += shift;
+            later.endMs += shift;
+            for (auto &shots : later.shots) {
+                for (PlannedShot &shot : shots)
+                    shot.atMs += shift;
+            }
+        }
+        what += QStringLiteral(", lane %1 re-shoots %2 after %3%4")
+                    .arg(lane).arg(count).arg(before.name)
+                    .arg(start - before.endMs < kAtOnceWithinMs + 1 ? QStringLiteral(" at once") : QString());
+        road.stages.insert(after + 1, own);
     }
 
     const qint64 roadEnd = road.stages.last().endMs;

@@ -35,6 +35,9 @@ struct StagePlan
     // before the end and its lane answered through that time; < 0: never
     // (a sighting has no end that tells).
     qint64 readRoomMs = -1;
+    // A lane's own START (1-based): only that lane is started and read (a
+    // re-shoot in a pistol stage's break); 0: a START of the whole line.
+    int lane = 0;
     QVector<QVector<PlannedShot>> shots; // by lane, in time order
 };
 
@@ -59,6 +62,6 @@ struct Road
     QString description;
 };
 
-Road makeRoad(quint64 seed, int maxDriftPermille);
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots = true);
 
 } // namespace LaneModel

@@ -18,11 +18,12 @@ constexpr int kDefaultExamples = 20;
 
 void usage(QTextStream &out)
 {
-    out << "Usage: lanemodel_cli --seeds FROM TO [--drift PERMILLE] [--examples N]\n"
-           "       lanemodel_cli --verbose SEED [--drift PERMILLE]\n"
+    out << "Usage: lanemodel_cli --seeds FROM TO [--drift PERMILLE] [--no-reshoots] [--examples N]\n"
+           "       lanemodel_cli --verbose SEED [--drift PERMILLE] [--no-reshoots]\n"
            "  --seeds FROM TO   play the roads of seeds FROM..TO (inclusive)\n"
            "  --verbose SEED    play one road and print its trace (the failing lanes' only)\n"
            "  --drift PERMILLE  the targets' clocks run up to this much fast or slow (default 20)\n"
+           "  --no-reshoots     no lane re-shoots in a break (the roads as they were before)\n"
            "  --examples N      roads printed for each invariant (default 20)\n";
 }
 
@@ -76,6 +77,8 @@ int main(int argc, char *argv[])
             trace = true;
         } else if (a == QLatin1String("--drift") && i + 1 < args.size()) {
             options.maxDriftPermille = args.at(++i).toInt();
+        } else if (a == QLatin1String("--no-reshoots")) {
+            options.reshoots = false;
         } else if (a == QLatin1String("--examples") && i + 1 < args.size()) {
             examples = args.at(++i).toInt();
         } else {
