@@ -511,9 +511,11 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         check(*m_trace.lastAnswer());
         m_checkBack = true;
     }
-    // A shot of the page before asked for again: what the target gives now
-    // is no late copy of an answer given before the silence.
+    // A shot of the page before asked for again, or one older than the
+    // START: what the target gives now is no late copy of an answer given
+    // before the silence ("no shot" included).
     m_repeated = 0;
+    m_unconfirmedDoubted = true;
     if (m_startMs >= 0 && m_state != State::Fresh) {
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or

@@ -175,6 +175,9 @@ constexpr qint64 kBusyDelayMaxMs = 800;
 constexpr qint64 kStuckMs = 20000;
 constexpr int kStuckAnswers = 10;
 constexpr qint64 kNever = Q_INT64_C(1) << 50;
+// Back from a silence, a target says for this long that it lacks the shot it
+// is asked for again before LaneStart takes a shot just like it for new.
+constexpr qint64 kTwinSayMs = LaneStart::kCheckSpanMs / 2;
 // A late copy on the line is of one of a lane's answers of this last while.
 constexpr qint64 kCopyWithinMs = 1500;
 constexpr int kCopiesKept = 4;
@@ -283,6 +286,7 @@ struct Lane
     QVector<Seen> seen;
     qint64 subBeganMs = 0; // the list's page began: the START confirmed, or a page lost
     QVector<qint64> silentMs; // when the program was told it went silent
+    QVector<qint64> heardMs;  // and heard again
     QVector<bool> tookStart; // by stage: the target took a copy of it
     // Stretches its polls went unanswered (deaf, off, answers lost or
     // garbled) for as long as the bus master takes to call a lane silent.
@@ -435,6 +439,11 @@ private:
     const Seen *readOf(const Lane &lane, const Fired &shot) const;
     // A page begun at power-up after a power-off the program never heard as a silence.
     bool unseenPowerUp(const Lane &lane, qint64 pageBeganMs) const;
+    // The page began when its target was switched on again.
+    bool powerUp(const Lane &lane, qint64 pageBeganMs) const;
+    // A shot of a page begun at a power-up whose shot of that number or a
+    // later one is just like an earlier page's shot of its number.
+    bool twinPage(const Lane &lane, const Fired &shot) const;
     // The "no shot" that proves a shot read taken after its START, or nullptr.
     const Seen *provenAfterStart(const Lane &lane, const Fired &shot, const Seen &read) const;
     void newPage(int lane)
@@ -841,8 +850,7 @@ void Simulation::deliver()
     Lane &lane = m_lanes[r.lane];
     if (r.type == Report::Heard) {
         trace(m_now, r.lane + 1, r.heard ? QStringLiteral("heard") : QStringLiteral("silent"));
-        if (!r.heard)
-            lane.silentMs.append(m_now);
+        (r.heard ? lane.heardMs : lane.silentMs).append(m_now);
         lane.judge.setHeard(r.heard, m_now);
         if (r.heard && reads(r.lane) && lane.judge.checksPage())
             request(r.lane);
@@ -1131,6 +1139,30 @@ bool Simulation::earlierContent(int l, int s, const Content &c) const
     });
 }
 
+bool Simulation::powerUp(const Lane &lane, qint64 pageBeganMs) const
+{
+    return std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(),
+                       [&](const Interval &off) { return off.to == pageBeganMs; });
+}
+
+bool Simulation::twinPage(const Lane &lane, const Fired &shot) const
+{
+    const qint64 began = lane.pageBegan.at(shot.page);
+    if (!powerUp(lane, began))
+        return false;
+    // Heard again, the target can say for a while that it lacks the shot
+    // asked for; one taken by then answers as the old one did.
+    const auto heard = std::lower_bound(lane.heardMs.cbegin(), lane.heardMs.cend(), began);
+    const qint64 sayMs = heard == lane.heardMs.cend() ? kNever : *heard + kTwinSayMs;
+    return std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &g) {
+        return g.lane == shot.lane && g.page == shot.page && g.recorded && g.atMs < sayMs
+            && g.content.number >= shot.content.number
+            && std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &h) {
+                   return h.lane == shot.lane && h.page < shot.page && h.recorded && h.content == g.content;
+               });
+    });
+}
+
 bool Simulation::unseenPowerUp(const Lane &lane, qint64 pageBeganMs) const
 {
     return std::any_of(lane.plan.off.cbegin(), lane.plan.off.cend(), [&](const Interval &off) {
@@ -1221,10 +1253,16 @@ void Simulation::checkPage(int s)
             if (f.lane != l || f.stage != s || !f.recorded)
                 continue;
             right.append(f.content);
+            // Switched off and on while silent, a page whose shot is just like
+            // the page before's of its number is taken for that page, its
+            // shots up to that one unread (what the README says it does not see).
+            if (twinPage(lane, f))
+                continue;
             const Seen *read = readOf(lane, f);
             // A page its target began at its own START, which it confirmed,
             // needs no "no shot" to prove its shots: every one read counts.
-            const bool ownPage = read && stage.lane > 0 && lane.pageBegan.at(f.page) >= stage.startMs;
+            const qint64 began = lane.pageBegan.at(f.page);
+            const bool ownPage = read && stage.lane > 0 && began >= stage.startMs && !powerUp(lane, began);
             const Seen *proof = ownPage ? read : read ? provenAfterStart(lane, f, *read) : nullptr;
             if (proof) {
                 proven.append(&f);
