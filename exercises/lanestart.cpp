@@ -184,6 +184,16 @@ std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sin
     return last;
 }
 
+QVector<PageTrace::Answer> PageTrace::answersSince(qint64 sinceMs) const
+{
+    QVector<Answer> since;
+    for (const Answer &a : m_answers) {
+        if (a.atMs >= sinceMs)
+            since.append(a);
+    }
+    return since;
+}
+
 const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
 {
     for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
@@ -396,6 +406,7 @@ void LaneStart::enter(State state)
 void LaneStart::knownPage(qint64 startMs)
 {
     m_trace.clear();
+    m_beforeOwn.clear();
     m_lostPage.clear();
     m_accounts.clear();
     m_startMs = startMs;
@@ -414,7 +425,14 @@ void LaneStart::knownPage(qint64 startMs)
 void LaneStart::beginPage(qint64 startMs, bool own)
 {
     if (own) {
+        // Known for sure, but what the target gave in the last moments before
+        // may still come as a late copy on the line.
+        const qint64 sinceMs = startMs - kStartSlackMs - kCheckSpanMs;
+        QVector<PageTrace::Answer> recent = m_trace.answersSince(sinceMs);
+        if (m_unconfirmed.number > 0 && m_unconfirmedMs >= sinceMs)
+            recent.append({m_unconfirmed, m_unconfirmedMs}); // read once, not taken in
         knownPage(startMs);
+        m_beforeOwn = recent;
         return;
     }
     // The page the target held, if it misses this START: the one begun at
@@ -616,8 +634,11 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     const std::optional<qint64> readBefore = m_state == State::Fresh
         ? std::nullopt
         : m_trace.lastReadBefore(shot, pageSince());
-    const bool repeat = readBefore
-        && (nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs || earlierFits());
+    const bool copyBeforeOwn = std::any_of(m_beforeOwn.cbegin(), m_beforeOwn.cend(), [&](const PageTrace::Answer &a) {
+        return sameShot(a.shot, shot) && nowMs - a.atMs <= kStartSlackMs + kCheckSpanMs;
+    });
+    const bool repeat = copyBeforeOwn
+        || (readBefore && (nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs || earlierFits()));
     if (repeat && m_repeated != n) {
         m_repeated = n;
         m_askAgain = n;

@@ -76,6 +76,8 @@ public:
     const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
+    // The answers read since sinceMs.
+    QVector<Answer> answersSince(qint64 sinceMs) const;
     // When it was read last before sinceMs.
     std::optional<qint64> lastReadBefore(const LaneShot &shot, qint64 sinceMs) const;
     // The target said it lacked that number (confirmed) since sinceMs.
@@ -185,8 +187,10 @@ private:
 // States, and what leaves them (one field, changed only by enter()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
-//            page): every answer is stored; no earlier account is kept.
-//            Left by the next START.
+//            page): every answer is stored; no earlier account is kept
+//            (after a START the target confirmed, one just like an answer
+//            of the last moments before it is asked again first: a late
+//            copy on the line). Left by the next START.
 //   Taken    answered around the START, and since the START before it:
 //            stored as it comes; this START's account fits. A shot of the
 //            earlier page asked for twice, an own time older than the
@@ -437,6 +441,9 @@ private:
     qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
     qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
     qint64 m_lastHeardMs = -1;    // the last answer read
+    // Before a START the target confirmed itself: its answers of the last
+    // moments, which a late copy may bring again.
+    QVector<PageTrace::Answer> m_beforeOwn;
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };

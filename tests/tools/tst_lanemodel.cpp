@@ -230,6 +230,11 @@ void TestLaneModel::roads_data()
     // just like the old one to the tenth and is taken for it. Not a page its
     // own START began: what the README says the program does not see.
     QTest::newRow("seed 15192967") << quint64(15192967) << quint64(15192967) << 20 << true;
+    // Precision with a re-shoot given at once: lane 1's old shot 1, read
+    // just before its own START, comes again as a late copy after the START
+    // was given back; it was stored as the re-shoot's first shot and the
+    // page then taken for lost.
+    QTest::newRow("seed 16339035") << quint64(16339035) << quint64(16339035) << 20 << true;
     QTest::newRow("seed 63") << quint64(63) << quint64(63) << 20 << true;
     // Rapid fire, lane 1 misses START 3 though heard and re-shoots its
     // missed shot as soon as window 3 is settled: its own START goes out
