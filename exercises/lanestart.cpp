@@ -184,16 +184,6 @@ std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sin
     return last;
 }
 
-QVector<PageTrace::Answer> PageTrace::answersSince(qint64 sinceMs) const
-{
-    QVector<Answer> since;
-    for (const Answer &a : m_answers) {
-        if (a.atMs >= sinceMs)
-            since.append(a);
-    }
-    return since;
-}
-
 const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
 {
     for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
@@ -428,9 +418,11 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         // Known for sure, but what the target gave in the last moments before
         // may still come as a late copy on the line.
         const qint64 sinceMs = startMs - kStartSlackMs - kCheckSpanMs;
-        QVector<PageTrace::Answer> recent = m_trace.answersSince(sinceMs);
-        if (m_unconfirmed.number > 0 && m_unconfirmedMs >= sinceMs)
-            recent.append({m_unconfirmed, m_unconfirmedMs}); // read once, not taken in
+        QVector<PageTrace::Answer> recent;
+        for (const PageTrace::Answer &read : qAsConst(m_lastReads)) {
+            if (read.atMs >= sinceMs)
+                recent.append(read);
+        }
         knownPage(startMs);
         m_beforeOwn = recent;
         return;
@@ -572,6 +564,11 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     const qint64 nowMs = std::max(readMs, pageSince());
     const int n = shot.number;
     m_lastHeardMs = nowMs;
+    // Whatever becomes of it: a START the target confirms next needs it.
+    while (!m_lastReads.isEmpty()
+           && (m_lastReads.size() >= kLastReads || m_lastReads.first().atMs < nowMs - kStartSlackMs - kCheckSpanMs))
+        m_lastReads.removeFirst();
+    m_lastReads.append({shot, nowMs});
     if (checksPage() && n == m_check.shot.number) {
         // Back from a silence, a target that said again and again, over a
         // while, that it lacked the shot holds another page, even when its

@@ -76,8 +76,6 @@ public:
     const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
-    // The answers read since sinceMs.
-    QVector<Answer> answersSince(qint64 sinceMs) const;
     // When it was read last before sinceMs.
     std::optional<qint64> lastReadBefore(const LaneShot &shot, qint64 sinceMs) const;
     // The target said it lacked that number (confirmed) since sinceMs.
@@ -444,6 +442,9 @@ private:
     // Before a START the target confirmed itself: its answers of the last
     // moments, which a late copy may bring again.
     QVector<PageTrace::Answer> m_beforeOwn;
+    // The shots answered in the last moments, however they were taken.
+    static constexpr int kLastReads = 16;
+    QVector<PageTrace::Answer> m_lastReads;
     QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
     qint64 m_waitingSinceMs = -1; // since when the page has not told
 };
