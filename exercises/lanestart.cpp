@@ -417,7 +417,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     if (own) {
         // Known for sure, but what the target gave in the last moments before
         // may still come as a late copy on the line.
-        const qint64 sinceMs = startMs - kStartSlackMs - kCheckSpanMs;
+        const qint64 sinceMs = startMs - kLateCopyMs;
         QVector<PageTrace::Answer> recent;
         for (const PageTrace::Answer &read : qAsConst(m_lastReads)) {
             if (read.atMs >= sinceMs)
@@ -566,7 +566,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     m_lastHeardMs = nowMs;
     // Whatever becomes of it: a START the target confirms next needs it.
     while (!m_lastReads.isEmpty()
-           && (m_lastReads.size() >= kLastReads || m_lastReads.first().atMs < nowMs - kStartSlackMs - kCheckSpanMs))
+           && (m_lastReads.size() >= kLastReads || m_lastReads.first().atMs < nowMs - kLateCopyMs))
         m_lastReads.removeFirst();
     m_lastReads.append({shot, nowMs});
     if (checksPage() && n == m_check.shot.number) {
@@ -632,10 +632,10 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         ? std::nullopt
         : m_trace.lastReadBefore(shot, pageSince());
     const bool copyBeforeOwn = std::any_of(m_beforeOwn.cbegin(), m_beforeOwn.cend(), [&](const PageTrace::Answer &a) {
-        return sameShot(a.shot, shot) && nowMs - a.atMs <= kStartSlackMs + kCheckSpanMs;
+        return sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
     });
     const bool repeat = copyBeforeOwn
-        || (readBefore && (nowMs - *readBefore <= kStartSlackMs + kCheckSpanMs || earlierFits()));
+        || (readBefore && (nowMs - *readBefore <= kLateCopyMs || earlierFits()));
     if (repeat && m_repeated != n) {
         m_repeated = n;
         m_askAgain = n;
@@ -673,7 +673,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         ? olderThanStart(shot, seenMs)
         : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
             && (olderThanStart(shot, seenMs)
-                || (seenMs - m_startMs < kStartSlackMs + kCheckSpanMs && !onlyBegunAfterStart()));
+                || (seenMs - m_startMs < kLateCopyMs && !onlyBegunAfterStart()));
     if (older && !repeat && !confirms) {
         m_trace.dropLast();
         m_unconfirmed = shot;

@@ -301,6 +301,10 @@ public:
     // last moments, and the lane's earlier answers ("no shot" to the next
     // number) are just like what a lost page answers.
     static constexpr qint64 kCheckSpanMs = 2000;
+    // An answer read this long after another (or after a START) may be a
+    // late copy of it (of one given before the START): the START or the
+    // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
+    static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
     // The STARTs a page is judged against, at most (a stage's every window).
     static constexpr int kMaxAccounts = 32;
 
