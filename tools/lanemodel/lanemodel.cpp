@@ -1286,6 +1286,27 @@ void Simulation::checkPage(int s)
             else
                 fail(Invariant::EarlierStored, l, s, QStringLiteral("stored %1").arg(c.text()));
         }
+        // What the judgement delivers, not only what it never gets wrong.
+        Outcome::Delivered delivered;
+        QVector<Content> judgedLeft = judged, rowsLeft = rows;
+        for (const Fired &f : qAsConst(m_fired)) {
+            if (f.lane != l || f.stage != s || !f.recorded)
+                continue;
+            ++delivered.right;
+            if (judgedLeft.removeOne(f.content)) {
+                rowsLeft.removeOne(f.content);
+                ++delivered.judged;
+            } else if (rowsLeft.removeOne(f.content)) {
+                ++delivered.ruled;
+            } else if (readOf(lane, f)) {
+                ++delivered.lost;
+            } else {
+                ++delivered.unread;
+            }
+        }
+        m_out.all += delivered;
+        if (!lane.plan.deaf.isEmpty() || !lane.plan.off.isEmpty() || lane.plan.missesStart.value(s))
+            m_out.troubled += delivered;
         if (const Fired *f = unstored(proven, rows)) {
             const Seen *proof = proofs.at(proven.indexOf(f));
             if (proof->isShot)

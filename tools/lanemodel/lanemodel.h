@@ -64,6 +64,29 @@ struct Outcome
     QStringList trace; // only when traced
     qint64 simulatedMs = 0;
     int polls = 0;
+    // What became of the right shots (recorded on a page of their own
+    // START), of every lane and of the lanes deaf, switched off or missing
+    // that START: stored as the judgement decided, stored on the operator's
+    // ruling, never stored though read, or never read (its target deaf to
+    // the end, or its page lost with the power).
+    struct Delivered
+    {
+        int right = 0;
+        int judged = 0;
+        int ruled = 0;
+        int lost = 0;
+        int unread = 0;
+        Delivered &operator+=(const Delivered &d)
+        {
+            right += d.right;
+            judged += d.judged;
+            ruled += d.ruled;
+            lost += d.lost;
+            unread += d.unread;
+            return *this;
+        }
+    };
+    Delivered all, troubled;
 };
 
 Outcome runRoad(quint64 seed, const Options &options = {});

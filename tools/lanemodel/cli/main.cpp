@@ -97,12 +97,15 @@ int main(int argc, char *argv[])
     QMap<int, int> shown;
     quint64 failing = 0;
     qint64 polls = 0, simulatedMs = 0;
+    LaneModel::Outcome::Delivered all, troubled;
     QElapsedTimer timer;
     timer.start();
     for (quint64 seed = from; seed <= to; ++seed) {
         const LaneModel::Outcome o = LaneModel::runRoad(seed, options);
         polls += o.polls;
         simulatedMs += o.simulatedMs;
+        all += o.all;
+        troubled += o.troubled;
         if (o.failures.isEmpty())
             continue;
         ++failing;
@@ -123,6 +126,13 @@ int main(int argc, char *argv[])
     out << "\nroads " << roads << ", broken " << failing << "\n";
     for (int k = 0; k < LaneModel::kInvariants; ++k)
         out << "  " << LaneModel::invariantName(LaneModel::Invariant(k)) << ": " << roadsBroken.value(k) << "\n";
+    const auto delivered = [&out](const char *lanes, const LaneModel::Outcome::Delivered &d) {
+        out << "right shots of " << lanes << ": " << d.right << ", stored as judged " << d.judged
+            << ", on a ruling " << d.ruled << ", never though read " << d.lost << ", never read "
+            << d.unread << "\n";
+    };
+    delivered("every lane", all);
+    delivered("lanes deaf, off or missing the START", troubled);
     out << "polls " << polls << ", simulated " << simulatedMs / 3600000.0 << " h, " << ms << " ms, "
         << qint64(double(roads) * 1000.0 / double(ms)) << " roads/s\n";
     return failing == 0 ? 0 : 1;
