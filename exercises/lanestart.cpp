@@ -133,6 +133,27 @@ void PageTrace::dropBefore(qint64 sinceMs)
         it = std::get<0>(it->first) < sinceMs ? m_bounds.erase(it) : std::next(it);
 }
 
+bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs)
+{
+    bool bounded = false;
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+        for (auto it = lacking->begin(); it != lacking->end();) {
+            if (it.value() < fromMs || it.value() >= toMs) {
+                ++it;
+                continue;
+            }
+            bounded = bounded || lacking == &m_lacking;
+            it = lacking->erase(it);
+        }
+    }
+    if (!bounded)
+        return false;
+    // Fewer bounds: every account is weighed anew.
+    for (auto &entry : m_bounds)
+        entry.second.built = false;
+    return true;
+}
+
 void PageTrace::noteHighest()
 {
     m_highest = 0;
@@ -434,17 +455,28 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     else if (judged() && !m_keptFits)
         m_accounts.append({{-kUnbounded, kUnbounded}, m_current.sinceMs}); // begun at a moment no START tells
     const Span fresh = startWindow(startMs);
-    QVector<Account> kept;
-    for (Account account : qAsConst(m_accounts)) {
-        // A page kept across this START began before it.
-        account.origin.to = std::min(account.origin.to, fresh.to);
-        if (m_trace.bounds(account.sinceMs, account.origin))
-            kept.append(account);
-    }
+    const auto keep = [&] {
+        QVector<Account> kept;
+        for (Account account : qAsConst(m_accounts)) {
+            // A page kept across this START began before it.
+            account.origin.to = std::min(account.origin.to, fresh.to);
+            if (m_trace.bounds(account.sinceMs, account.origin))
+                kept.append(account);
+        }
+        return kept;
+    };
+    QVector<Account> kept = keep();
     // The page it held fits none of them (taken to have started, its
     // answers prove it did not): it began at a moment no START tells.
+    const Account unknown{{-kUnbounded, fresh.to}, m_current.sinceMs};
+    // Unless its own answers run against the "no shot" answers read with
+    // them: two in a row were late copies of ones given before a shot was
+    // taken. They are forgotten, and the page weighed again.
+    if (kept.isEmpty() && !m_accounts.isEmpty() && !m_trace.bounds(unknown.sinceMs, unknown.origin)
+        && m_trace.forgetLacking(unknown.sinceMs, startMs))
+        kept = keep();
     if (kept.isEmpty() && !m_accounts.isEmpty())
-        kept.append({{-kUnbounded, fresh.to}, m_current.sinceMs});
+        kept.append(unknown);
     while (kept.size() > kMaxAccounts)
         kept.removeFirst();
     // What no account kept reads any more goes: a page begun in a silence
@@ -462,6 +494,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_lostPage.clear();
     m_current = {fresh, pageBegins(startMs)};
     m_startMs = startMs;
+    m_copiesUntilMs = m_lastNoShotMs + kLateCopyMs;
     clearPage();
     m_newFits = true;
     m_keptFits = !m_accounts.isEmpty();
@@ -702,6 +735,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
     m_lastHeardMs = nowMs;
+    m_lastNoShotMs = nowMs;
     if (checksPage()) {
         if (number == m_check.shot.number) {
             if (m_checkLacked++ == 0)
@@ -883,6 +917,13 @@ LaneStart::Judgement LaneStart::weigh()
             judgement.earlier.append(*spans);
     }
     m_keptFits = !judgement.earlier.isEmpty();
+    // Neither: a "no shot" read in the moments after the START may be a late
+    // copy of the answer to a poll before it, for a later shot (the bus
+    // master names it by the poll it came after), until kLateCopyMs after
+    // the last "no shot" read before it. Two of them in a row prove
+    // nothing when the shots the lane gives run against them.
+    if (!m_newFits && !m_keptFits && m_trace.forgetLacking(m_startMs, m_copiesUntilMs))
+        return weigh();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!m_newFits && !m_keptFits) {

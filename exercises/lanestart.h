@@ -68,6 +68,9 @@ public:
     void forget(int number, qint64 sinceMs);
     // Drops what was read before sinceMs.
     void dropBefore(qint64 sinceMs);
+    // Forgets the "no shot" answers read from fromMs to before toMs; true
+    // when that frees a shot's moment.
+    bool forgetLacking(qint64 fromMs, qint64 toMs);
 
     // The answer of a number read since sinceMs that counts (the latest).
     const Answer *answerOf(int number, qint64 sinceMs) const;
@@ -211,7 +214,12 @@ private:
 // they are consecutive shots of the page, and the operator places the
 // START among them (rule()). An answer older than the START that is asked
 // for again keeps what its first reading proved. A page found lost keeps
-// its shots held for the ruling.
+// its shots held for the ruling. Two late copies in a row can make a "no
+// shot" that was not so: given before the shot was taken, or to a poll
+// before the START for a later shot. Such answers are forgotten when the
+// lane's shots run against them: no account of the START fits with the
+// ones read in the moments after it, or the page a START ends fits with
+// its own answers no page at all.
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
@@ -443,6 +451,8 @@ private:
     qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
     qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
     qint64 m_lastHeardMs = -1;    // the last answer read
+    qint64 m_lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
+    qint64 m_copiesUntilMs = -PageTrace::kUnbounded; // a "no shot" read until then may be a copy of one before the START
     // Before a START the target confirmed itself: its answers of the last
     // moments, which a late copy may bring again.
     QVector<PageTrace::Answer> m_beforeOwn;

@@ -244,6 +244,16 @@ void TestLaneModel::roads_data()
     // while a poll of the window's page awaits its answer; the shot fired
     // 0.1 s after it is stored for the re-shoot, nothing of the page before.
     QTest::newRow("seed 7328") << quint64(7328) << quint64(7328) << 20 << true;
+    // Rifle, lane 2 heard through the sighting: two late copies in a row of
+    // "no shot 3", given before its shot 3, are read after it and put it
+    // later than its own time allows. Deaf across the match START, its
+    // sighting page fitted nothing; sighting shot 4 was stored for the match.
+    QTest::newRow("seed 18393124") << quint64(18393124) << quint64(18393124) << 20 << true;
+    // Precision with STARTs at once, lane 6 deaf across START 3, which it
+    // misses: two late copies of its "no shot 11" given before the START
+    // are read as "no shot 1" after it. Nothing fitted with them; series
+    // 1's shot 2 was stored for series 3 and series 3's shots held.
+    QTest::newRow("seed 18680299") << quint64(18680299) << quint64(18680299) << 20 << true;
 }
 
 void TestLaneModel::roads()
