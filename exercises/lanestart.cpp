@@ -205,6 +205,14 @@ std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sin
     return last;
 }
 
+qint64 PageTrace::firstReadSince(qint64 sinceMs, qint64 noneMs) const
+{
+    qint64 first = noneMs;
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it)
+        first = std::min(first, it->atMs);
+    return first;
+}
+
 const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
 {
     for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
@@ -418,6 +426,7 @@ void LaneStart::knownPage(qint64 startMs)
 {
     m_trace.clear();
     m_beforeOwn.clear();
+    m_missedLast = false;
     m_lostPage.clear();
     m_accounts.clear();
     m_startMs = startMs;
@@ -495,6 +504,8 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_current = {fresh, pageBegins(startMs)};
     m_startMs = startMs;
     m_copiesUntilMs = m_lastNoShotMs + kLateCopyMs;
+    m_copiesWeighed = false;
+    m_missedLast = m_state == State::Kept;
     clearPage();
     m_newFits = true;
     m_keptFits = !m_accounts.isEmpty();
@@ -664,6 +675,10 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     const std::optional<qint64> readBefore = m_state == State::Fresh
         ? std::nullopt
         : m_trace.lastReadBefore(shot, pageSince());
+    // Read a while after the one like it, it is no copy: the target may
+    // still hold the page it gave it on (see forgetCopiesHidingEarlier).
+    if (readBefore && nowMs - *readBefore > kLateCopyMs)
+        forgetCopiesHidingEarlier();
     const bool copyBeforeOwn = std::any_of(m_beforeOwn.cbegin(), m_beforeOwn.cend(), [&](const PageTrace::Answer &a) {
         return sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
     });
@@ -736,6 +751,9 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     const qint64 nowMs = std::max(readMs, pageSince());
     m_lastHeardMs = nowMs;
     m_lastNoShotMs = nowMs;
+    // Another answer that may be a copy: weighed again.
+    if (nowMs < m_copiesUntilMs)
+        m_copiesWeighed = false;
     if (checksPage()) {
         if (number == m_check.shot.number) {
             if (m_checkLacked++ == 0)
@@ -839,6 +857,27 @@ LaneStart::Word LaneStart::missedWord()
         return Word::None;
     m_toldMissed = true;
     return Word::Missed;
+}
+
+void LaneStart::forgetCopiesHidingEarlier()
+{
+    if (!m_missedLast || m_copiesWeighed || m_copiesUntilMs <= m_startMs || earlierFits())
+        return;
+    m_copiesWeighed = true;
+    // The "no shot" answers read ahead of the lane's first shot after the
+    // START, in the moments a copy of its answers to the polls before it can
+    // come, against a shot of the page it held read a while before. A lane
+    // that missed the START before holds the shots of two STARTs or more:
+    // judged on both accounts, its later answers tell which page it holds,
+    // where a rig's page of one START would look just like a new one.
+    PageTrace without = m_trace;
+    if (!without.forgetLacking(m_startMs, m_trace.firstReadSince(pageSince(), m_copiesUntilMs)))
+        return;
+    const bool fits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&without](const Account &a) {
+        return without.bounds(a.sinceMs, a.origin).has_value();
+    });
+    if (fits)
+        m_trace = std::move(without);
 }
 
 bool LaneStart::earlierFits() const

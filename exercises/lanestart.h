@@ -77,6 +77,8 @@ public:
     // An answer since sinceMs whose own time runs against the shot's number
     // (the later shot taken earlier): the two are of different pages.
     const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
+    // When the first answer since sinceMs was read, up to noneMs.
+    qint64 firstReadSince(qint64 sinceMs, qint64 noneMs) const;
     // Whether the same answer, to the last byte, was read before sinceMs.
     bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
     // When it was read last before sinceMs.
@@ -219,7 +221,10 @@ private:
 // before the START for a later shot. Such answers are forgotten when the
 // lane's shots run against them: no account of the START fits with the
 // ones read in the moments after it, or the page a START ends fits with
-// its own answers no page at all.
+// its own answers no page at all. So are the ones read after a START
+// before any shot, of a lane proven to have missed the START before, when
+// they alone keep out the page it held and it then gives a shot of that
+// page read a while before (no copy: a copy is of the last moments).
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
@@ -401,6 +406,10 @@ private:
     // What the lane is told of its shots held: none new, or that they
     // cannot tell yet.
     Word heldWord();
+    // Forgets the "no shot" answers read in the moments after this START,
+    // before any shot, when they alone keep every earlier page out of a
+    // lane that missed the START before.
+    void forgetCopiesHidingEarlier();
     // An account other than this START's fits: the target may hold a page
     // it had before.
     bool earlierFits() const;
@@ -453,6 +462,8 @@ private:
     qint64 m_lastHeardMs = -1;    // the last answer read
     qint64 m_lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
     qint64 m_copiesUntilMs = -PageTrace::kUnbounded; // a "no shot" read until then may be a copy of one before the START
+    bool m_copiesWeighed = false; // those were weighed against the earlier pages, and kept
+    bool m_missedLast = false;    // proven at this START to have missed the one before
     // Before a START the target confirmed itself: its answers of the last
     // moments, which a late copy may bring again.
     QVector<PageTrace::Answer> m_beforeOwn;

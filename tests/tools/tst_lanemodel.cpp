@@ -254,6 +254,11 @@ void TestLaneModel::roads_data()
     // are read as "no shot 1" after it. Nothing fitted with them; series
     // 1's shot 2 was stored for series 3 and series 3's shots held.
     QTest::newRow("seed 18680299") << quint64(18680299) << quint64(18680299) << 20 << true;
+    // Precision with STARTs at once, lane 3 a rig that missed START 2 and
+    // misses START 3 though heard: two late copies of its "no shot 11" read
+    // as "no shot 1" after START 3 passed it for a lane that took it, and
+    // its page's shots 1-5, read 48 s before, were stored for series 3.
+    QTest::newRow("seed 20359594") << quint64(20359594) << quint64(20359594) << 20 << true;
 }
 
 void TestLaneModel::roads()
