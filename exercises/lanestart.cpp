@@ -874,10 +874,16 @@ void LaneStart::forgetCopiesHidingEarlier()
     if (!without.forgetLacking(m_startMs, m_trace.firstReadSince(pageSince(), m_copiesUntilMs)))
         return;
     const bool fits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&without](const Account &a) {
-        return without.bounds(a.sinceMs, a.origin).has_value();
+        return !a.silence && without.bounds(a.sinceMs, a.origin).has_value();
     });
-    if (fits)
-        m_trace = std::move(without);
+    if (!fits)
+        return;
+    // Only the page it was proven to hold comes back: one begun in a
+    // silence, which those answers put out, stays out.
+    m_accounts.erase(std::remove_if(m_accounts.begin(), m_accounts.end(), [this](const Account &a) {
+        return a.silence && !m_trace.bounds(a.sinceMs, a.origin);
+    }), m_accounts.end());
+    m_trace = std::move(without);
 }
 
 bool LaneStart::earlierFits() const
