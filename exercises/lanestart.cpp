@@ -672,19 +672,29 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // on the line, so it is asked for again.
     // Once no page begun before it fits, one read a while after the last
     // like it is neither: a copy is of an answer of the last moments.
-    const std::optional<qint64> readBefore = m_state == State::Fresh
-        ? std::nullopt
-        : m_trace.lastReadBefore(shot, pageSince());
+    const qint64 readBeforeMs = m_state == State::Fresh
+        ? -kUnbounded
+        : m_trace.lastReadBefore(shot, pageSince()).value_or(-kUnbounded);
+    const bool readBefore = readBeforeMs > -kUnbounded;
     // Read a while after the one like it, it is no copy: the target may
     // still hold the page it gave it on (see forgetCopiesHidingEarlier).
-    if (readBefore && nowMs - *readBefore > kLateCopyMs)
+    if (readBefore && nowMs - readBeforeMs > kLateCopyMs)
         forgetCopiesHidingEarlier();
     const bool copyBeforeOwn = std::any_of(m_beforeOwn.cbegin(), m_beforeOwn.cend(), [&](const PageTrace::Answer &a) {
         return sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
     });
-    const bool repeat = copyBeforeOwn
-        || (readBefore && (nowMs - *readBefore <= kLateCopyMs || earlierFits()));
-    if (repeat && m_repeated != n) {
+    // Nor one like a shot given in the last moments before this START,
+    // however it was taken (the answer to a check is not in the trace).
+    const bool copyBeforeStart = m_state != State::Fresh
+        && std::any_of(m_lastReads.cbegin(), m_lastReads.cend(), [&](const PageTrace::Answer &a) {
+               return a.atMs < pageSince() && sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
+           });
+    const bool copyAge = copyBeforeOwn || copyBeforeStart
+        || nowMs - readBeforeMs <= kLateCopyMs;
+    const bool repeat = copyAge || (readBefore && earlierFits());
+    // Within a copy's age, two readings in a row may both be copies: it
+    // counts once it is given again after that.
+    if (repeat && (m_repeated != n || copyAge)) {
         m_repeated = n;
         m_askAgain = n;
         return {};

@@ -224,7 +224,11 @@ private:
 // its own answers no page at all. So are the ones read after a START
 // before any shot, of a lane proven to have missed the START before, when
 // they alone keep out the page it held and it then gives a shot of that
-// page read a while before (no copy: a copy is of the last moments).
+// page read a while before (no copy: a copy is of the last moments); a page
+// begun in a silence that they put out stays out. A shot just like one the
+// lane gave in the last moments before the START, however it was read,
+// counts only once it is given again after a copy's age: two copies in a
+// row of it prove nothing.
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was

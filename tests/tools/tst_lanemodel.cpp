@@ -259,6 +259,14 @@ void TestLaneModel::roads_data()
     // as "no shot 1" after START 3 passed it for a lane that took it, and
     // its page's shots 1-5, read 48 s before, were stored for series 3.
     QTest::newRow("seed 20359594") << quint64(20359594) << quint64(20359594) << 20 << true;
+    // Rapid fire, lane 6 back from a silence just before START 6, which it
+    // takes: two late copies of its old shot 1, given as the check's
+    // answer, came after the START and made it "did not take the START".
+    QTest::newRow("seed 22349460") << quint64(22349460) << quint64(22349460) << 20 << true;
+    // Precision, lane 1 a rig that missed START 3 though heard and takes
+    // START 4. Its true "no shot 1" answers were forgotten, which let back a
+    // page begun in a 23-ms silence that nothing then put out.
+    QTest::newRow("seed 22187843") << quint64(22187843) << quint64(22187843) << 20 << true;
 }
 
 void TestLaneModel::roads()
