@@ -693,8 +693,9 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         || nowMs - readBeforeMs <= kLateCopyMs;
     const bool repeat = copyAge || (readBefore && earlierFits());
     // Within a copy's age, two readings in a row may both be copies: it
-    // counts once it is given again after that.
-    if (repeat && (m_repeated != n || copyAge)) {
+    // counts at the third.
+    if (repeat && (m_repeated != n || (copyAge && m_repeatedTimes < 2))) {
+        m_repeatedTimes = m_repeated == n ? m_repeatedTimes + 1 : 1;
         m_repeated = n;
         m_askAgain = n;
         return {};

@@ -227,8 +227,8 @@ private:
 // page read a while before (no copy: a copy is of the last moments); a page
 // begun in a silence that they put out stays out. A shot just like one the
 // lane gave in the last moments before the START, however it was read,
-// counts only once it is given again after a copy's age: two copies in a
-// row of it prove nothing.
+// counts only once it is given a third time in a row within a copy's age:
+// two copies in a row of it prove nothing.
 // A lane that comes back from a silence, or has lacked its next shot for a
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
@@ -448,6 +448,7 @@ private:
     int m_readUpTo = 0;
     int m_askAgain = 0;           // a number asked for once more
     int m_repeated = 0;           // the number of the last repeat of an earlier shot
+    int m_repeatedTimes = 0;      // read that many times in a row
     PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
     int m_checkMisses = 0;        // answers unlike it so far
     LaneShot m_checkUnlike;       // the last shot given unlike it
