@@ -1053,7 +1053,10 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
             ++it;
             continue;
         }
-        if (it->decision != Decision::Store || it->proven) {
+        // So is one its answers proved after the START by an account that
+        // has fallen since, once every one left proves it earlier; not one
+        // the operator's ruling stored.
+        if (it->decision != Decision::Store || it->final || (m_countFrom > 0 && it.key() >= m_countFrom)) {
             ++it;
             continue;
         }
@@ -1064,7 +1067,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!m_newFits) {
+        } else if (!it->proven && !m_newFits) {
             verdict.withdraw.append(it.key());
             it = m_decided.erase(it);
             continue;

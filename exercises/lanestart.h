@@ -182,7 +182,9 @@ private:
 // A lane heard around the START, and since the one before, is taken to
 // have taken it and stores its shots as they come, but each is checked by
 // its own time: one longer than the time since the START, or a repeat of a
-// shot of an earlier page, has the lane judged. What was stored then and is proven earlier is withdrawn;
+// shot of an earlier page, has the lane judged. What was stored then and is
+// proven earlier is withdrawn (so is a shot proven after the START by an
+// account that fell since, unless the operator's ruling stored it);
 // what is in doubt stays stored while this START's account fits, and is
 // held again (withdrawn, to wait for proof or the operator's ruling) once
 // it is proven that the target did not take the START.

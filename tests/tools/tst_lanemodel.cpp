@@ -267,6 +267,11 @@ void TestLaneModel::roads_data()
     // START 4. Its true "no shot 1" answers were forgotten, which let back a
     // page begun in a 23-ms silence that nothing then put out.
     QTest::newRow("seed 22187843") << quint64(22187843) << quint64(22187843) << 20 << true;
+    // Precision with a re-shoot, lane 4 switched off and on after its own
+    // START, then deaf across STARTs 3 and 4: back, its series-2 shot 1 was
+    // proven after START 4 by a page begun in its silence, and stayed
+    // stored once its later shots put that page out.
+    QTest::newRow("seed 25201021") << quint64(25201021) << quint64(25201021) << 20 << true;
 }
 
 void TestLaneModel::roads()
