@@ -680,16 +680,16 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // still hold the page it gave it on (see forgetCopiesHidingEarlier).
     if (readBefore && nowMs - readBeforeMs > kLateCopyMs)
         forgetCopiesHidingEarlier();
-    const bool copyBeforeOwn = std::any_of(m_beforeOwn.cbegin(), m_beforeOwn.cend(), [&](const PageTrace::Answer &a) {
-        return sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
-    });
+    // Like one of these answers read before beforeMs, within a copy's age.
+    const auto copyOf = [&](const QVector<PageTrace::Answer> &reads, qint64 beforeMs) {
+        return std::any_of(reads.cbegin(), reads.cend(), [&](const PageTrace::Answer &a) {
+            return a.atMs < beforeMs && sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
+        });
+    };
     // Nor one like a shot given in the last moments before this START,
     // however it was taken (the answer to a check is not in the trace).
-    const bool copyBeforeStart = m_state != State::Fresh
-        && std::any_of(m_lastReads.cbegin(), m_lastReads.cend(), [&](const PageTrace::Answer &a) {
-               return a.atMs < pageSince() && sameShot(a.shot, shot) && nowMs - a.atMs <= kLateCopyMs;
-           });
-    const bool copyAge = copyBeforeOwn || copyBeforeStart
+    const bool copyAge = copyOf(m_beforeOwn, kUnbounded)
+        || (m_state != State::Fresh && copyOf(m_lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
     const bool repeat = copyAge || (readBefore && earlierFits());
     // Within a copy's age, two readings in a row may both be copies: it
