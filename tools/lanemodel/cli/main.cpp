@@ -3,6 +3,7 @@
 // how many roads ran a second.
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QMap>
 #include <QSet>
@@ -20,11 +21,15 @@ void usage(QTextStream &out)
 {
     out << "Usage: lanemodel_cli --seeds FROM TO [--drift PERMILLE] [--no-reshoots] [--examples N]\n"
            "       lanemodel_cli --verbose SEED [--drift PERMILLE] [--no-reshoots]\n"
+           "       lanemodel_cli --digest FROM TO [--drift PERMILLE] [--no-reshoots]\n"
            "  --seeds FROM TO   play the roads of seeds FROM..TO (inclusive)\n"
            "  --verbose SEED    play one road and print its trace (the failing lanes' only)\n"
            "  --drift PERMILLE  the targets' clocks run up to this much fast or slow (default 20)\n"
            "  --no-reshoots     no lane re-shoots in a break (the roads as they were before)\n"
-           "  --examples N      roads printed for each invariant (default 20)\n";
+           "  --examples N      roads printed for each invariant (default 20)\n"
+           "  --digest FROM TO  one line a road: what became of its right shots, its polls,\n"
+           "                    its failures and a hash of its whole trace (every answer, state,\n"
+           "                    word and verdict), to compare two builds road for road\n";
 }
 
 QString line(const LaneModel::Outcome &o)
@@ -55,6 +60,26 @@ int verbose(quint64 seed, const LaneModel::Options &options, QTextStream &out)
     return o.failures.isEmpty() ? 0 : 1;
 }
 
+// One line a road, the same for two builds that judge every answer alike.
+int digest(quint64 from, quint64 to, const LaneModel::Options &options, QTextStream &out)
+{
+    LaneModel::Options traced = options;
+    traced.trace = true;
+    for (quint64 seed = from; seed <= to; ++seed) {
+        const LaneModel::Outcome o = LaneModel::runRoad(seed, traced);
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        for (const QString &t : o.trace)
+            hash.addData(t.toUtf8().append('\n'));
+        const auto d = [](const LaneModel::Outcome::Delivered &x) {
+            return QStringLiteral("%1/%2/%3/%4/%5").arg(x.right).arg(x.judged).arg(x.ruled).arg(x.lost).arg(x.unread);
+        };
+        out << seed << ' ' << d(o.all) << ' ' << d(o.troubled) << ' ' << o.polls << ' ' << o.simulatedMs
+            << ' ' << o.failures.size() << ' ' << hash.result().toHex().left(16) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -64,7 +89,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     LaneModel::Options options;
     quint64 from = 0, to = 0, traced = 0;
-    bool ranged = false, trace = false;
+    bool ranged = false, trace = false, digested = false;
     int examples = kDefaultExamples;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args.at(i);
@@ -72,6 +97,10 @@ int main(int argc, char *argv[])
             from = args.at(++i).toULongLong();
             to = args.at(++i).toULongLong();
             ranged = true;
+        } else if (a == QLatin1String("--digest") && i + 2 < args.size()) {
+            from = args.at(++i).toULongLong();
+            to = args.at(++i).toULongLong();
+            ranged = digested = true;
         } else if (a == QLatin1String("--verbose") && i + 1 < args.size()) {
             traced = args.at(++i).toULongLong();
             trace = true;
@@ -92,6 +121,9 @@ int main(int argc, char *argv[])
         usage(out);
         return 2;
     }
+
+    if (digested)
+        return digest(from, to, options, out);
 
     QMap<int, int> roadsBroken; // by invariant
     QMap<int, int> shown;
