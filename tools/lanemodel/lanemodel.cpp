@@ -99,7 +99,12 @@
 //                equal only earlier shots, and holds again at least those
 //                that equal only right ones; every shot held for the
 //                operator (doubts()) is one the target recorded, once, and
-//                not also stored for the page.
+//                not also stored for the page, and the moments it is shown
+//                to have been taken at hold the moment it was (but on a
+//                page begun at a power-up never heard as a silence, or with
+//                clocks that drift more than LaneStart allows for). The bus
+//                master calls a lane silent only a second or more after its
+//                first poll since it last read an answer of the lane.
 // Unended        A rifle match's relay ends when every lane has its count
 //                (stored and held shots; held ones are ruled on at once).
 //                At a STOP the relay did not reach, a lane is at fault
@@ -161,9 +166,12 @@ constexpr qint64 kStartCopyGapMs = kModelGaps.commandMs;
 // The bus master finds its lanes and sets them up before the road begins.
 constexpr qint64 kBusSetUpMs = 3000;
 // The bus master calls a lane silent when no answer was read for a second
-// since its first poll unanswered: the answer to a later poll may have been
-// on its way then (behind another on the line).
-constexpr qint64 kSilentTruthMs = LanePoll::kSilentAfterMs - 2 * kSlowAnswerMaxMs;
+// since its first poll unanswered: the range's rule, stated here and not
+// taken from the bus master, whose call it checks. The target left its
+// polls unanswered that long, give or take the answer to a later poll on
+// its way then (behind another on the line).
+constexpr qint64 kSilentMs = 1000;
+constexpr qint64 kSilentTruthMs = kSilentMs - 2 * kSlowAnswerMaxMs;
 // A road whose last page never ends is cut off this long after its plan ends.
 constexpr qint64 kOverrunMs = 600000;
 constexpr int kCrcBytes = 2;
@@ -292,6 +300,7 @@ struct Lane
     // garbled) for as long as the bus master takes to call a lane silent.
     QVector<Interval> unanswered;
     qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
+    qint64 polledSinceReadMs = -1; // the first poll written since the bus master read an answer of it
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
 
     // The last answer the bus master read before atMs; -kNever: none.
@@ -594,6 +603,7 @@ void Simulation::handle(const Event &e)
     case Kind::StageEnd: endStage(e.stage); break;
     case Kind::Answer:
         m_lanes[e.lane].answeredMs.append(m_now);
+        m_lanes[e.lane].polledSinceReadMs = -1;
         m_bus->slot_emu_Answer(1, 1, e.frame);
         break;
     case Kind::Deliver: deliver(); break;
@@ -619,6 +629,11 @@ void Simulation::wireBus()
         report(r, m_now);
     });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
+        // Called silent only once its polls went unanswered for a second.
+        const qint64 since = m_lanes.at(ta - 1).polledSinceReadMs;
+        if (!heard && (since < 0 || m_now - since < kSilentMs))
+            fail(Invariant::FalseWord, ta - 1, m_stage,
+                 QStringLiteral("called silent %1 ms after the first poll since an answer read").arg(since < 0 ? 0 : m_now - since));
         Report r;
         r.type = Report::Heard;
         r.lane = ta - 1;
@@ -649,6 +664,8 @@ bool Simulation::write(const QByteArray &frame, bool)
     Lane &lane = m_lanes[l];
     if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
         ++m_out.polls;
+    if (code == BusCode::kReadBullet && lane.polledSinceReadMs < 0)
+        lane.polledSinceReadMs = m_now;
     // Line noise: the answer fails its CRC and never reaches the bus master.
     if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
         || m_rng.permille(lane.plan.garblePermille)) {
@@ -1060,6 +1077,20 @@ void Simulation::checkHeld(int l)
                  QStringLiteral("holds %1 %2").arg(c.text(), !recorded ? QStringLiteral("that its target never took")
                                                    : stored ? QStringLiteral("stored for the page too")
                                                             : QStringLiteral("twice")));
+        // The moments the operator is shown hold the one the target took it
+        // at (of shots alike to the last byte, one of them), with clocks
+        // that drift no more than LaneStart allows for; not of a page begun
+        // at a power-up the program never heard as a silence (taken for
+        // the page of the START before it).
+        const PageTrace::Span taken = doubts.at(i).taken;
+        const bool within = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+            return f.lane == l && f.recorded && f.content == c
+                && ((f.atMs >= taken.from && f.atMs <= taken.to) || unseenPowerUp(lane, lane.pageBegan.at(f.page)));
+        });
+        if (recorded && m_ownTimesTell && !within)
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("shows %1 taken from %2 s to %3 s, which it was not")
+                     .arg(c.text()).arg(double(taken.from) / 1000.0, 0, 'f', 3).arg(double(taken.to) / 1000.0, 0, 'f', 3));
     }
 }
 
