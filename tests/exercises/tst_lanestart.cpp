@@ -367,6 +367,16 @@ void TestLaneStart::road_data()
                  noShot(1, 21001)}
             + twice(Road{shot(1, 10, -3600000, 21000, 21100), shot(2, 20, -3600000, 21200, 21300)}))
         << QStringList{} << QStringList{"missed"} << int(State::Kept);
+    // The same page: shot 2 (5.2 s on from shot 1 by its count, so 5 s at
+    // least) is read at 23.85 s, so shot 1 was taken by 19.05 s, 0.05 s
+    // after the earliest moment the START can have gone out (a second
+    // before it was read): held with shot 2, and the operator places the
+    // START between them.
+    QTest::newRow("a shot that may be 50 ms after the START went out is held")
+        << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 23700, {}}}
+            + twice(Road{shot(1, 10, -3600000, 18500, 23750), shot(2, 20, -3600000, 23700, 23850)})
+            + Road{rule(24000, 2, 2)})
+        << QStringList{"2.2"} << QStringList{"missed"} << int(State::Kept);
     // A late copy of "no shot 2" (given at 1.95 s) comes after shot 2 was
     // stored: the lane is asked for shot 2 again, and gives it; it is not
     // stored twice.
