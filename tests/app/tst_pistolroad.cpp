@@ -21,6 +21,7 @@
 #include "tbulletlist.h"
 #include "tcompetition.h"
 #include "tevent.h"
+#include "tmemberplace.h"
 #include "tusermodul.h"
 
 namespace {
@@ -84,6 +85,8 @@ private:
     // it: whether every row's shoot-off button is in sight and shows its
     // caption whole (the reason in the log when not).
     bool breakFits(const QSize &screen);
+    // The run table's shot cells and sum of the lane's row, as shown.
+    QStringList seriesShown(const TBulletList *list, int lane) const;
     static QStringList totalsOf(const QTableView *table);
     int shotsOf(int eventID, int memberID, int fine)
     {
@@ -186,6 +189,19 @@ bool TestPistolRoad::breakFits(const QSize &screen)
     return false;
 }
 
+QStringList TestPistolRoad::seriesShown(const TBulletList *list, int lane) const
+{
+    QStringList cells;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        if (list->placeAtRow(row)->target() != lane)
+            continue;
+        for (int column = list->lastColumn() - list->shotColumns(); column <= list->lastColumn();
+             ++column)
+            cells << list->index(row, column).data().toString();
+    }
+    return cells;
+}
+
 void TestPistolRoad::pistolMatch()
 {
     QVERIFY(startRange(kLanes));
@@ -246,7 +262,13 @@ void TestPistolRoad::pistolMatch()
             QCOMPARE(shotsOf(precision, looseMember, kFlagged), kSeriesShots);
             const QList<QPushButton *> reshoot = enabledShootOffButtons();
             QCOMPARE(reshoot.size(), 1);
-            QVERIFY(shootSeries(reshoot.first()));
+            // Pressed, its row shows the series it shoots again, still
+            // without a shot, not the whole one before it.
+            QStringList shownAtPress;
+            QVERIFY(shootSeries(reshoot.first(), [&] {
+                shownAtPress = seriesShown(userModul()->bulletList(precision), kLooseLane);
+            }));
+            QCOMPARE(shownAtPress.join('|'), QString(kSeriesShots, '|'));
             QCOMPARE(shotsOf(precision, looseMember, 0), series * kSeriesShots);
             QCOMPARE(shotsOf(precision, looseMember, kFlagged), 0);
         }
