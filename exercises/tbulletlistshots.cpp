@@ -142,6 +142,9 @@ void TBulletList::purgeFlaggedShots(int target)
     TMemberPlace *place = placeByTarget(target);
     if (!place)
         return;
+    // The row shows the series being shot again, not the one before it.
+    if (const TBullet *first = place->firstFlagged(m_shotColumns))
+        place->shootAgainFrom(first->number());
     removeShots(place, shotsOf(place, [](const TBullet *shot) { return shot->isFine(); }));
     clearShotMarks(target);
 }

@@ -169,11 +169,16 @@ TMemberPlace::SeriesRange TMemberPlace::currentSeries(int n) const
     SeriesRange range;
     range.stage = m_stage;
     const int count = shotCountOfStage(m_stage);
+    // A series whose flagged misses were taken out is shown without them
+    // until it is whole again, not the whole one before it.
+    int shown = count;
+    if (m_shotAgainFrom > 0 && n > 0 && count < ((m_shotAgainFrom - 1) / n + 1) * n)
+        shown = qMin(m_shotAgainFrom, count + 1);
     // An empty stage has no current series, whatever the size: a series of
     // one shot must not be complete before its shot has arrived.
-    if (n < 1 || count < 1 || !isIndexedStage(m_stage))
+    if (n < 1 || shown < 1 || !isIndexedStage(m_stage))
         return range;
-    range.first = ((count - 1) / n) * n + 1;
+    range.first = ((shown - 1) / n) * n + 1;
     range.last = count;
     range.complete = count - range.first + 1 >= n;
     return range;
@@ -415,6 +420,8 @@ void TMemberPlace::switchStage(int stage, bool countReset)
         removeSightingShots();
         m_showArrows = false; // the row stays empty until the first match shot
     }
+    if (stage != m_stage)
+        m_shotAgainFrom = 0;
     m_stage = stage;
     m_terminalCursor = 0;
 }
@@ -425,6 +432,7 @@ void TMemberPlace::resetAll()
     m_shots.clear();
     m_totalUnits = 0;
     m_matchMarked = 0;
+    m_shotAgainFrom = 0;
     rebuildIndex();
 }
 

@@ -95,7 +95,8 @@ public:
     int highestShotID(int stage) const;
 
     // The current series of size n is the one that holds the latest shot of
-    // the place's stage; k counts from 1.
+    // the place's stage, or the one being shot again until it is whole; k
+    // counts from 1.
     TBullet *currentSeriesBullet(int k, int n) const;
     int currentSeriesSumInt(int n, bool *complete = nullptr) const;
     double currentSeriesSumTenths(int n, bool *complete = nullptr) const;
@@ -131,6 +132,10 @@ public:
     QList<Renumbered> renumberInOrder(const QList<TBullet *> &order);
     void clearFlags();
     void removeShot(TBullet *shot);
+    // The shots of the stage from that number on were taken out to be shot
+    // again: until their series is whole again it is the current one, not
+    // the whole series before it.
+    void shootAgainFrom(int number) { m_shotAgainFrom = number; }
     void removeSightingShots();
     // A new page of the stage for the target alone (its memory was reset).
     void setStage(int stage, bool countReset);
@@ -193,6 +198,8 @@ private:
     int m_pendingReset = -1;
     bool m_showArrows = true;
     int m_positionCode = -1;
+    // The first number of the stage being shot again, 0 when none.
+    int m_shotAgainFrom = 0;
     // Per stage (sighting, match): the first shot in list order carrying each
     // running number, at index number - 1. The run screen reads the current
     // series on every repaint, so these lookups must not walk the shots.

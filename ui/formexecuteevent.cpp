@@ -1,6 +1,5 @@
 #include "formexecuteevent.h"
 
-#include <QHeaderView>
 #include <QPixmap>
 #include <QTimerEvent>
 
@@ -570,15 +569,9 @@ void FormExecuteEvent::showShootOffButtons(TBulletList *list)
     ui->tv_bullets->setItemDelegateForColumn(m_shootOffColumn, m_shootOffDelegate);
     for (int r = 0; r < rows; ++r)
         ui->tv_bullets->openPersistentEditor(list->lastColumnIndex(r));
-    // The sum column is as wide as its sums and the rows as high as their
-    // text; the buttons' caption must fit.
-    if (const QWidget *button = ui->tv_bullets->indexWidget(list->lastColumnIndex(0))) {
-        QHeaderView *header = ui->tv_bullets->horizontalHeader();
-        const QSize size = button->sizeHint();
-        if (header->sectionSize(m_shootOffColumn) < size.width())
-            header->resizeSection(m_shootOffColumn, size.width());
-        ui->tv_bullets->setMinimumRowHeight(size.height());
-    }
+    // The sum column widens to the buttons' caption, in a font that keeps
+    // every row in sight.
+    ui->tv_bullets->refit();
 }
 
 void FormExecuteEvent::removeShootOffButtons()
@@ -592,7 +585,7 @@ void FormExecuteEvent::removeShootOffButtons()
     }
     m_shootOffColumn = -1;
     m_shootOffTargets.clear();
-    ui->tv_bullets->setMinimumRowHeight(0);
+    ui->tv_bullets->refit();
 }
 
 void FormExecuteEvent::delegatClicked(int _row)

@@ -1,5 +1,6 @@
 #include "tbtndelegate.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -16,6 +17,14 @@ MyButtonWGT::MyButtonWGT(int row, bool enabled, QWidget *parent)
     connect(m_button, &QPushButton::clicked, this, &MyButtonWGT::clicked);
 }
 
+void MyButtonWGT::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Under a style sheet a child keeps the font it was polished with.
+    if (event->type() == QEvent::FontChange)
+        m_button->setFont(font());
+}
+
 void MyButtonWGT::clicked()
 {
     emit clickButton(m_row);
@@ -30,10 +39,10 @@ TbtnDelegate::TbtnDelegate(int rows, QObject *parent)
 QWidget *TbtnDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
-    Q_UNUSED(option)
     const int row = index.row();
     const bool enabled = row >= 0 && row < m_rowEnabled.size() && m_rowEnabled.at(row);
     auto *editor = new MyButtonWGT(row, enabled, parent);
+    editor->setFont(option.font);
     connect(editor, &MyButtonWGT::clickButton, this, &TbtnDelegate::slot_btnClicked);
     return editor;
 }
@@ -43,6 +52,16 @@ void TbtnDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewI
 {
     Q_UNUSED(index)
     editor->setGeometry(option.rect);
+    // The font the table fitted its cells to, whenever it changes.
+    editor->setFont(option.font);
+}
+
+QSize TbtnDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (!m_sample)
+        m_sample = std::make_unique<MyButtonWGT>(-1, true);
+    m_sample->setFont(option.font);
+    return QItemDelegate::sizeHint(option, index).expandedTo(m_sample->sizeHint());
 }
 
 void TbtnDelegate::setRowCount(int n)

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <memory>
+
 class QHBoxLayout;
 class QPushButton;
 
@@ -21,6 +23,9 @@ public:
 
 signals:
     void clickButton(int row);
+
+protected:
+    void changeEvent(QEvent *event) override;
 
 private slots:
     void clicked();
@@ -45,6 +50,10 @@ public:
                           const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+    // At least as wide as a button that shows its caption whole in the
+    // option's font, so that a table which fits its columns to their
+    // delegates gives the buttons room.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
     // n rows, every one disabled.
     void setRowCount(int n);
@@ -60,4 +69,6 @@ public slots:
 
 private:
     QList<bool> m_rowEnabled;
+    // A button never shown, measured in the font asked for.
+    mutable std::unique_ptr<MyButtonWGT> m_sample;
 };

@@ -97,12 +97,6 @@ void TRunTableView::resizeEvent(QResizeEvent *event)
     fit();
 }
 
-void TRunTableView::setMinimumRowHeight(int height)
-{
-    m_minimumRowHeight = height;
-    fit();
-}
-
 void TRunTableView::setModel(QAbstractItemModel *model)
 {
     QTableView::setModel(model);
@@ -235,7 +229,6 @@ void TRunTableView::fit()
     showFont(fitted);
     if (rowHeight == 0)
         rowHeight = QFontInfo(fitted).pixelSize() + 1;
-    rowHeight = qMax(rowHeight, m_minimumRowHeight);
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
     fitColumns(rooms);

@@ -37,9 +37,10 @@ public:
     explicit TRunTableView(QWidget *parent = nullptr);
 
     void setModel(QAbstractItemModel *model) override;
-    // Rows at least this high (the height of the editors open in them);
-    // 0 for rows as high as the table's height and font make them.
-    void setMinimumRowHeight(int height);
+    // Fits the font and columns again after a column's delegate changed:
+    // a column is as wide as its delegate asks for (the editors open in it
+    // are as high as the rows).
+    void refit() { fit(); }
     // The font the cells and titles show: the table's own (the form's), or
     // larger or smaller as the rows and columns leave room.
     QFont shownFont() const;
@@ -77,7 +78,6 @@ private:
     static int leastTotal(const QVector<Room> &rooms);
     int roomWidth() const { return width() - 2 * frameWidth(); }
 
-    int m_minimumRowHeight = 0;
     bool m_fitting = false;
     // Cells with the text being measured, for the delegates: one with a
     // picture, one without.

@@ -8,6 +8,8 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -19,6 +21,7 @@
 #include "tbulletlist.h"
 #include "tcompetition.h"
 #include "tevent.h"
+#include "tmemberplace.h"
 #include "tusermodul.h"
 
 namespace {
@@ -53,6 +56,8 @@ constexpr int kNameColumn = 1;      // of the match standings
 constexpr int kPrecisionColumn = 4; // PRECISION STAGE
 constexpr int kFlagged = 1;         // fine of a miss to be shot again
 constexpr int kSeriesTimeoutMs = 30000;
+// The range computers' screens; the window fills them.
+const QList<QSize> kScreens{{1366, 768}, {1920, 1080}};
 
 } // namespace
 
@@ -76,6 +81,12 @@ private:
     // The enabled shoot-off buttons of the run table.
     QList<QPushButton *> enabledShootOffButtons() const;
     QPushButton *shootOffButton(int row) const;
+    // The window on a screen of that size, the break's run table laid out in
+    // it: whether every row's shoot-off button is in sight and shows its
+    // caption whole (the reason in the log when not).
+    bool breakFits(const QSize &screen);
+    // The run table's shot cells and sum of the lane's row, as shown.
+    QStringList seriesShown(const TBulletList *list, int lane) const;
     static QStringList totalsOf(const QTableView *table);
     int shotsOf(int eventID, int memberID, int fine)
     {
@@ -142,6 +153,55 @@ QPushButton *TestPistolRoad::shootOffButton(int row) const
     return editor ? editor->findChild<QPushButton *>() : nullptr;
 }
 
+bool TestPistolRoad::breakFits(const QSize &screen)
+{
+    window()->setWindowState(Qt::WindowNoState);
+    window()->resize(screen);
+    auto *table = onPage<QTableView>(Page::Run, "tv_bullets");
+    QString fault;
+    const auto fits = [&] {
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            const QPushButton *button = shootOffButton(row);
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()
+                                 ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                                 .width();
+            const int caption = QFontMetrics(button->font()).horizontalAdvance(button->text());
+            // In the rows' font, over its cell once the table is laid out.
+            const int letters = QFontInfo(button->font()).pixelSize();
+            const int rowLetters = QFontInfo(table->viewport()->font()).pixelSize();
+            const QRect cell = button->parentWidget()->geometry();
+            fault = QStringLiteral("row %1: a caption of %2 px in %3, letters of %4 px in rows of "
+                                   "%5 px letters, its cell %6 px down in %7")
+                        .arg(row).arg(caption).arg(room).arg(letters).arg(rowLetters)
+                        .arg(cell.bottom()).arg(table->viewport()->height());
+            if (caption > room || letters != rowLetters
+                || !table->viewport()->rect().contains(cell))
+                return false;
+        }
+        fault = QStringLiteral("the rows scroll");
+        return window()->size() == screen && table->verticalScrollBar()->maximum() == 0;
+    };
+    if (QTest::qWaitFor(fits, kSeriesTimeoutMs))
+        return true;
+    qWarning("%dx%d: %s", screen.width(), screen.height(), qPrintable(fault));
+    return false;
+}
+
+QStringList TestPistolRoad::seriesShown(const TBulletList *list, int lane) const
+{
+    QStringList cells;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        if (list->placeAtRow(row)->target() != lane)
+            continue;
+        for (int column = list->lastColumn() - list->shotColumns(); column <= list->lastColumn();
+             ++column)
+            cells << list->index(row, column).data().toString();
+    }
+    return cells;
+}
+
 void TestPistolRoad::pistolMatch()
 {
     QVERIFY(startRange(kLanes));
@@ -202,7 +262,13 @@ void TestPistolRoad::pistolMatch()
             QCOMPARE(shotsOf(precision, looseMember, kFlagged), kSeriesShots);
             const QList<QPushButton *> reshoot = enabledShootOffButtons();
             QCOMPARE(reshoot.size(), 1);
-            QVERIFY(shootSeries(reshoot.first()));
+            // Pressed, its row shows the series it shoots again, still
+            // without a shot, not the whole one before it.
+            QStringList shownAtPress;
+            QVERIFY(shootSeries(reshoot.first(), [&] {
+                shownAtPress = seriesShown(userModul()->bulletList(precision), kLooseLane);
+            }));
+            QCOMPARE(shownAtPress.join('|'), QString(kSeriesShots, '|'));
             QCOMPARE(shotsOf(precision, looseMember, 0), series * kSeriesShots);
             QCOMPARE(shotsOf(precision, looseMember, kFlagged), 0);
         }
@@ -229,12 +295,19 @@ void TestPistolRoad::pistolMatch()
         QTRY_COMPARE_WITH_TIMEOUT(shotsOf(precision, members.at(1), kFlagged), kSeriesShots,
                                   kSeriesTimeoutMs);
         QCOMPARE(nextBox(), storedAgain);
+        // The break fits the range computers' screens: the flagged lane's
+        // row, the last, is in sight with the others, each button's caption
+        // whole.
+        for (const QSize &screen : kScreens) {
+            QVERIFY(breakFits(screen));
+            sight(QStringLiteral("run-shoot-off-%1x%2").arg(screen.width()).arg(screen.height()));
+        }
+        window()->showOnScreen();
         // Its shoot-off button is the only one that offers it. The database
         // refuses the purge of the flagged misses: the re-shot series waits
         // with it, its shots asked for again and none stored beside the
         // misses, and once the purge is taken, in the series, it is stored
         // after it.
-        sight("run-shoot-off");
         const QList<QPushButton *> reshoot = enabledShootOffButtons();
         QCOMPARE(reshoot.size(), 1);
         startShooters({kMissingLane}, kShooterPaceMs);

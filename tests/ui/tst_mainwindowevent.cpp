@@ -157,7 +157,8 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
     QTest::addColumn<bool>("platformFont");
     QTest::addColumn<QStringList>("firstMember");
     // The run folder's competition type: 1 a match of 60 shots, 2 one of 40
-    // shots (and a final), with fewer series to share the width.
+    // shots (and a final), with fewer series to share the width, 8 a pistol
+    // stage of 30 shots seen in a break, a shoot-off button on every row.
     QTest::addColumn<int>("type");
     // The range computers' screens, and the relays the operator must see
     // whole on them.
@@ -183,6 +184,10 @@ void TestMainWindowEvent::wholeLineOnScreen_data()
     QTest::newRow("1920x1080, 4 lanes, a long name") << QSize(1920, 1080) << 4 << false << longName << k60;
     QTest::newRow("1920x1080, 4 lanes, a long name, 40 shots")
         << QSize(1920, 1080) << 4 << false << longName << k40;
+    // The buttons are no taller than the rows and widen their column.
+    constexpr int kBreak = RunCompetition::kPistol;
+    QTest::newRow("1366x768, 16 lanes, a pistol break") << QSize(1366, 768) << 16 << false << ordinary << kBreak;
+    QTest::newRow("1920x1080, 20 lanes, a pistol break") << QSize(1920, 1080) << 20 << false << ordinary << kBreak;
 }
 
 void TestMainWindowEvent::figuresWhole(const TRunTableView *view)
@@ -226,7 +231,8 @@ void TestMainWindowEvent::wholeLineOnScreen()
     QFETCH(QStringList, firstMember);
     QFETCH(int, type);
     const QString family = QStringLiteral("Гольденвейзерова"); // 16 letters
-    const int matchShots = type == RunCompetition::kRifle ? 60 : 40;
+    const bool pistolBreak = type == RunCompetition::kPistol;
+    const int matchShots = type == RunCompetition::kRifle ? 60 : pistolBreak ? 30 : 40;
     // The font of X without a desktop's own, as on the range computers (the
     // offscreen platform's is larger), in a window built with it.
     const QFont font = QApplication::font();
@@ -245,7 +251,7 @@ void TestMainWindowEvent::wholeLineOnScreen()
     emit bus()->sig_AddBullet(1, 1, QPoint(0, 25), schar(1), 10, 10);
     const QString shown = QStringLiteral("%1-lanes-%2x%3%4").arg(lanes).arg(screen.width())
         .arg(screen.height()).arg(firstMember.isEmpty() ? "" : "-long-name")
-        + (matchShots == 40 ? "-40-shots" : "");
+        + (matchShots == 40 ? "-40-shots" : pistolBreak ? "-pistol-break" : "");
     sight(QStringLiteral("sighting-") + shown);
     // Every lane's whole match of the highest values: the widest sums and
     // totals there can be.
@@ -254,6 +260,8 @@ void TestMainWindowEvent::wholeLineOnScreen()
         for (int n = 1; n <= matchShots; ++n)
             QVERIFY(list->addShotFromTarget(list->memberIdOfTarget(lane), n, 0, 0, 1, 10, 0));
     }
+    if (pistolBreak)
+        emit currentEvent()->sig_view_DelegateView(true);
     sight(QStringLiteral("run-") + shown);
 
     // Each table shows every row and column (SUMM, TOTAL) without
