@@ -225,7 +225,8 @@ private:
     void noteFailure(const QSqlError &error);
     // The path still names the file the connection holds, or names it again
     // now, written from the connection; false while it cannot be, tried
-    // again at most once a second unless retryNow.
+    // again at most once a second unless retryNow. retryNow also looks at
+    // the path now.
     bool keepFileAtPath(bool retryNow = false);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
@@ -267,7 +268,8 @@ private:
     // as taken away.
     bool m_fileWasThere = false;
     // The file the connection opened, checked against its path every
-    // second (m_fileCheck, a child) and before each statement.
+    // second (m_fileCheck, a child) and before a statement when it was last
+    // found there a second ago or longer.
     OpenedFile m_openedFile;
     QTimer *m_fileCheck = nullptr;
     // The file went and could not be written again: statements wait, the
