@@ -65,7 +65,10 @@ public:
     // again by a statement at most once a second.
     bool checkDB();
     // Opens the file that is there, read-write where its mode allows; a
-    // missing file is not made.
+    // missing file is not made. On a full disk, where SQLite cannot read a
+    // file in WAL mode (its index cannot be made), the file is opened to be
+    // read as it stands, as a handle that only reads: what it holds stays
+    // listed, and it is opened again for a write once there is room.
     bool openDB();
     bool importDB();
     // Imports another script; for callers that keep their schema elsewhere.
@@ -81,8 +84,9 @@ public:
     // Not inside inTransaction.
     bool checkWritable();
     // SQLite's own account of the latest failure (open, import or
-    // statement); no error before the first one.
-    QSqlError lastFailure() const { return m_lastFailure; }
+    // statement), as a full disk's while the disk is full; no error before
+    // the first one.
+    QSqlError lastFailure() const;
 
     // Runs work in one transaction, or inside the one already open; work
     // that answers false, or a failed commit, leaves nothing of it stored.
