@@ -52,6 +52,11 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
     m_freeShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), false);
 }
 
+QSqlError TPracticeModul::lastFailure() const
+{
+    return storageOnFullDisk(m_lastFailure, databasePath());
+}
+
 TPracticeModul::~TPracticeModul()
 {
     // Views before their sources; the roster's handle before the connection goes.

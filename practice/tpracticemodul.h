@@ -63,8 +63,9 @@ public:
     // refusal is removed; one without them is made only at start.
     bool storageHeals() const { return !m_schemaFailed; }
     QString errorText() const;
-    // SQLite's account of why the file could not be made or opened.
-    QSqlError lastFailure() const { return m_lastFailure; }
+    // SQLite's account of why the file could not be made or opened, as a
+    // full disk's while the disk is full.
+    QSqlError lastFailure() const;
 
     // Models the screens show; owned by the module.
     TEventList *eventList() const { return m_eventList.get(); }

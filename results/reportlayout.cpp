@@ -2,12 +2,14 @@
 
 #include <QDate>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <limits>
 
 #include "reportdata.h"
@@ -34,6 +36,44 @@ QString valueText(const QVariant &value)
     if (value.userType() == QMetaType::QDate)
         return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
     return value.toString();
+}
+
+int units(int tenths)
+{
+    return tenths * kUnitsPerTenth;
+}
+
+QFont itemFont(const Item &item)
+{
+    QFont font(item.fontFamily);
+    font.setPixelSize(qRound(item.fontPoints * kTenthsPerInch * kUnitsPerTenth / kPointsPerInch));
+    font.setBold(item.bold);
+    return font;
+}
+
+// Where a text item's text goes inside its frame, in units.
+QRect textRect(const QRect &frameUnits)
+{
+    const int across = units(kTextPaddingTenths);
+    const int down = units(kTextPaddingTenths) / 2;
+    return frameUnits.adjusted(across, down, -across, -down);
+}
+
+int textFlags(const Item &item)
+{
+    return int(item.alignment) | Qt::TextWordWrap;
+}
+
+// The height in tenths a text item needs to show its whole text, wrapped
+// in its width, padding included.
+int neededHeight(const Item &item)
+{
+    const QRect inside = textRect(QRect(0, 0, units(item.rect.width()), units(item.rect.height())));
+    const QRectF text = QFontMetricsF(itemFont(item))
+                            .boundingRect(QRectF(0, 0, inside.width(), std::numeric_limits<int>::max()),
+                                          textFlags(item), item.text);
+    const double padding = units(item.rect.height()) - inside.height();
+    return int(std::ceil((text.height() + padding) / kUnitsPerTenth));
 }
 
 QImage valueImage(const QVariant &value)
@@ -64,7 +104,7 @@ private:
         startSheet();
         for (const Band &band : page.bands) {
             if (band.kind == Band::ReportHeader)
-                placeInFlow(band);
+                placeInFlow(fill(band), band.height);
             else if (band.kind == Band::Data)
                 layoutData(band);
         }
@@ -78,7 +118,7 @@ private:
         int footers = 0;
         for (const Band &band : m_page->bands) {
             if (band.kind == Band::PageHeader) {
-                place(band, m_y);
+                place(fill(band), m_y);
                 m_y += band.height;
             } else if (band.kind == Band::PageFooter) {
                 footers += band.height;
@@ -93,7 +133,7 @@ private:
         int y = m_bottom;
         for (const Band &band : m_page->bands) {
             if (band.kind == Band::PageFooter) {
-                place(band, y);
+                place(fill(band), y);
                 y += band.height;
             }
         }
@@ -101,14 +141,32 @@ private:
 
     // A band that does not fit goes on a new sheet, unless the sheet is
     // still empty: a band taller than a sheet is cut rather than repeated.
-    void placeInFlow(const Band &band)
+    void placeInFlow(const QList<PlacedItem> &items, int height)
     {
-        if (m_y + band.height > m_bottom && m_y > m_top) {
+        if (m_y + height > m_bottom && m_y > m_top) {
             finishSheet();
             startSheet();
         }
-        place(band, m_y);
-        m_y += band.height;
+        place(items, m_y);
+        m_y += height;
+    }
+
+    // A row grows to show every cell's whole text (a surname may wrap, the
+    // first name under it is not cut); the cells that reach the row's
+    // bottom grow with it, so the frames stay one row. Its height.
+    static int grow(QList<PlacedItem> &items, int height)
+    {
+        int grown = height;
+        for (const PlacedItem &placed : qAsConst(items)) {
+            if (placed.item.kind == Item::Text)
+                grown = std::max(grown, placed.item.rect.y() + neededHeight(placed.item));
+        }
+        for (PlacedItem &placed : items) {
+            QRect &rect = placed.item.rect;
+            if (rect.y() + rect.height() == height)
+                rect.setHeight(grown - rect.y());
+        }
+        return grown;
     }
 
     void layoutData(const Band &band)
@@ -122,26 +180,37 @@ private:
             return;
         for (int row = 0; row < limit && source->ask(RequestKind::HasNext).toBool(); ++row) {
             m_rows.insert(source, row);
-            placeInFlow(band);
+            QList<PlacedItem> items = fill(band);
+            const int height = grow(items, band.height);
+            placeInFlow(items, height);
             if (!source->move(Move::Next))
                 break;
         }
     }
 
-    void place(const Band &band, int y)
+    // The band's items with their data, placed in the band.
+    QList<PlacedItem> fill(const Band &band)
     {
+        QList<PlacedItem> items;
         for (const Item &item : band.items) {
             PlacedItem placed;
             placed.item = item;
-            placed.item.rect.translate(m_page->marginLeft, y);
             if (item.kind == Item::Text) {
                 placed.item.text = resolve(item.text);
             } else if (CallbackSource *source = m_data->source(item.source)) {
                 placed.image = valueImage(source->ask(RequestKind::ColumnData,
                                                       m_rows.value(source), item.field));
             }
-            m_sheets.last().items << placed;
+            items << placed;
         }
+        return items;
+    }
+
+    void place(QList<PlacedItem> items, int y)
+    {
+        for (PlacedItem &placed : items)
+            placed.item.rect.translate(m_page->marginLeft, y);
+        m_sheets.last().items << items;
     }
 
     QString resolve(const QString &text)
@@ -193,11 +262,6 @@ private:
     QHash<CallbackSource *, QStringList> m_fields;
 };
 
-int units(int tenths)
-{
-    return tenths * kUnitsPerTenth;
-}
-
 QRect unitsRect(const QRect &tenths)
 {
     return QRect(units(tenths.x()), units(tenths.y()), units(tenths.width()),
@@ -209,16 +273,9 @@ void paintItem(QPainter &painter, const PlacedItem &placed, int page, int pageCo
     const Item &item = placed.item;
     const QRect rect = unitsRect(item.rect);
     if (item.kind == Item::Text) {
-        QFont font(item.fontFamily);
-        font.setPixelSize(qRound(item.fontPoints * kTenthsPerInch * kUnitsPerTenth / kPointsPerInch));
-        font.setBold(item.bold);
-        painter.setFont(font);
-        const int across = units(kTextPaddingTenths);
-        const int down = units(kTextPaddingTenths) / 2;
+        painter.setFont(itemFont(item));
         painter.setClipRect(rect);
-        painter.drawText(rect.adjusted(across, down, -across, -down),
-                         int(item.alignment) | Qt::TextWordWrap,
-                         withPageNumbers(item.text, page, pageCount));
+        painter.drawText(textRect(rect), textFlags(item), withPageNumbers(item.text, page, pageCount));
         painter.setClipping(false);
     } else if (!placed.image.isNull()) {
         const QSize size = placed.image.size().scaled(rect.size(), Qt::KeepAspectRatio);

@@ -10,7 +10,8 @@
 # the program stops the simulator. RANGE_CLOCK_SPEED=<n> runs the exercise
 # clocks n times faster, and the simulated shooters fire n times as often
 # (no faster than the bus reads a lane). The simulator's log is
-# run/simulator.log.
+# run/simulator.log; it takes its commands (see README) from the named pipe
+# run/simulator.cmd:  echo "target 4 deaf" > run/simulator.cmd
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -47,10 +48,18 @@ cp -rn data/. "$run"/
 com=$run/com
 rm -rf "$com"
 
+# The simulator's commands come through a named pipe in the run folder. This
+# script holds it open for reading and writing, so an `echo` into it neither
+# waits for a reader nor ends the simulator's input when it closes.
+commands=$run/simulator.cmd
+rm -f "$commands"
+mkfifo "$commands"
+exec 3<>"$commands"
+
 "$build/tools/simulator/range_simulator_cli" --com-dir "$com" --serial 1-10 \
-    --shooters 40,$pace --quiet < /dev/null > "$run/simulator.log" 2>&1 &
+    --shooters 40,$pace --quiet <&3 3>&- > "$run/simulator.log" 2>&1 &
 simulator=$!
-trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null || true' EXIT
+trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null || true; rm -f "$commands"' EXIT
 
 for _ in $(seq 100); do
     [ -e "$com/COM1" ] && break
@@ -60,5 +69,6 @@ done
 [ -e "$com/COM1" ] || { echo "The simulator made no serial port; see $run/simulator.log"; exit 1; }
 
 echo "Range simulator on $com (lanes 1-10, a shot every $pace ms)${RANGE_CLOCK_SPEED:+, exercise clock x$RANGE_CLOCK_SPEED}; program in $run"
+echo "Simulator commands: echo \"target 4 deaf\" > $commands (its answers in $run/simulator.log)"
 cd "$run"
-RANGE_COM_DIR=$com "$build/app/range"
+RANGE_COM_DIR=$com "$build/app/range" 3>&-

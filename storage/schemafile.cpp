@@ -1,6 +1,8 @@
 #include "schemafile.h"
 
+#include "fileuri.h"
 #include "sidefiles.h"
+#include "storageerror.h"
 #include "sqlstatement.h"
 
 #include <QDebug>
@@ -142,7 +144,21 @@ bool ensure(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause)
     bool existed = false;
     if (!readScript(scriptPath, &statements) || !open(db, &existed, cause))
         return false;
-    switch (content(db, createdTables(statements), cause)) {
+    Content found = content(db, createdTables(statements), cause);
+    if (found == Content::Unreadable && existed
+        && storageFailedOnFullDisk(*cause, db.databaseName())) {
+        // Read as it stands: a file with its tables is left to be read so.
+        const QString path = db.databaseName();
+        db.close();
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        db.setDatabaseName(FileUri::asItStands(path));
+        if (db.open() && content(db, createdTables(statements), cause) == Content::Complete)
+            found = Content::Complete;
+        db.close();
+        db.setDatabaseName(path);
+        db.setConnectOptions();
+    }
+    switch (found) {
     case Content::Complete:
         db.close();
         return true;

@@ -18,6 +18,8 @@ namespace SchemaFile {
 // connection. False when the script or the file cannot be read, when the
 // import fails, or when the file holds only some of those tables: no import
 // of ours leaves such a file, so it is kept as it is for someone to look at.
+// A file there that a full disk keeps SQLite from reading is read as it
+// stands to tell.
 // cause, when given, receives SQLite's account of a failed open or import.
 bool ensure(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause = nullptr);
 

@@ -1,6 +1,8 @@
 #include "storageerror.h"
 
+#include <QFileInfo>
 #include <QSqlError>
+#include <QStorageInfo>
 
 namespace {
 
@@ -44,8 +46,27 @@ const KnownCause kGoneFile = {
     "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
     "закрывайте программу: записанное после удаления файла есть только в ней."};
 
+// What the program puts before SQLite's account of a failure it found the
+// disk full at.
+const char *const kDiskFull = "Disk is full";
+
 constexpr int kPrimaryCodeMask = 0xff;
 constexpr int kReadOnlyCode = 8;
+constexpr int kIoErrorCode = 10;
+constexpr int kFullCode = 13;
+constexpr int kCannotOpenCode = 14;
+// Less room than this is none for SQLite: a file in WAL mode needs its
+// 32 KiB index beside it before the first read, and a write a few pages.
+constexpr qint64 kRoomNeededBytes = 64 * 1024;
+
+const KnownCause *causeOfCode(int code)
+{
+    for (const KnownCause &known : kKnownCauses) {
+        if (known.code == code)
+            return &known;
+    }
+    return nullptr;
+}
 
 const KnownCause *knownCause(const QSqlError &error)
 {
@@ -53,6 +74,8 @@ const KnownCause *knownCause(const QSqlError &error)
         return &kMissingFile;
     if (error.driverText() == QLatin1String(kFileGone))
         return &kGoneFile;
+    if (error.driverText() == QLatin1String(kDiskFull))
+        return causeOfCode(kFullCode);
     const QString sqliteText = error.databaseText().trimmed();
     bool hasCode = false;
     const int code = error.nativeErrorCode().toInt(&hasCode) & kPrimaryCodeMask;
@@ -108,4 +131,25 @@ QSqlError storageFileGone(const QSqlError &rewriteFailure)
 {
     return QSqlError(QLatin1String(kFileGone), rewriteFailure.databaseText(),
                      QSqlError::ConnectionError, rewriteFailure.nativeErrorCode());
+}
+
+bool storageFailedOnFullDisk(const QSqlError &error, const QString &databasePath)
+{
+    const KnownCause *known = knownCause(error);
+    const bool fullDiskGives = known && known != &kMissingFile && known != &kGoneFile
+        && (known->code == kReadOnlyCode || known->code == kIoErrorCode || known->code == kFullCode
+            || known->code == kCannotOpenCode);
+    if (!fullDiskGives)
+        return false;
+    const QStorageInfo disk(QFileInfo(databasePath).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() < kRoomNeededBytes;
+}
+
+QSqlError storageOnFullDisk(const QSqlError &error, const QString &databasePath)
+{
+    if (error.driverText() == QLatin1String(kDiskFull)
+        || !storageFailedOnFullDisk(error, databasePath))
+        return error;
+    return QSqlError(QLatin1String(kDiskFull), error.databaseText(), error.type(),
+                     error.nativeErrorCode());
 }

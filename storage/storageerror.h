@@ -47,6 +47,16 @@ bool storageRefusedAsReadOnly(const QSqlError &error);
 // storageFailureCause names the missing file.
 QSqlError storageFileMissing(const QSqlError &openFailure);
 
+// The disk that holds databasePath has no room left for SQLite now, and
+// the failure is one a full disk gives: SQLite says so, or it cannot grow
+// the file, its log or their index (an I/O error), cannot make a file, or
+// was left a handle that only reads (opened so because nothing else could
+// be read).
+bool storageFailedOnFullDisk(const QSqlError &error, const QString &databasePath);
+// The failure as a full disk's (storageFailureCause tells it so) when it
+// failed on a full disk; any other as it is.
+QSqlError storageOnFullDisk(const QSqlError &error, const QString &databasePath);
+
 // The failure of a database file removed or replaced while it was open
 // that could not be written again at its path (OpenedFile::rewrite), with
 // the account of why; storageFailureCause names it so.

@@ -4,6 +4,7 @@
 
 #include "datapaths.h"
 #include "fileconnections.h"
+#include "fileuri.h"
 #include "schemafile.h"
 #include "sidefiles.h"
 #include "sqlstatement.h"
@@ -16,7 +17,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -48,12 +48,13 @@ constexpr qint64 kReopenGapMs = 1000;
 // statement run.
 constexpr int kFileCheckMs = 1000;
 
-// The file's URI for an open that reads and writes the file that is there
-// (read-only when its mode says so) and never makes one.
-QString existingFileUri(const QString &path)
+// Why the open connection cannot read the file; no error when it can.
+QSqlError readFailure(QSqlDatabase &db)
 {
-    return QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/"))
-        + QStringLiteral("?mode=rw");
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && query.next())
+        return QSqlError();
+    return query.lastError();
 }
 
 } // namespace
@@ -148,15 +149,25 @@ bool TdbAccessor::openDB()
     // file taken away meanwhile stays missing, and the program's writes
     // wait for it instead of going into a new one nobody will look at.
     m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    m_db.setDatabaseName(existingFileUri(path));
-    const bool opened = m_db.open();
+    m_db.setDatabaseName(FileUri::existing(path));
+    bool opened = m_db.open();
+    QSqlError failure = opened ? readFailure(m_db) : m_db.lastError();
+    if (opened && storageFailedOnFullDisk(failure, path)) {
+        m_db.close();
+        m_db.setDatabaseName(FileUri::asItStands(path));
+        opened = m_db.open();
+        failure = opened ? readFailure(m_db) : m_db.lastError();
+        if (failure.isValid()) {
+            m_db.close();
+            opened = false;
+        }
+    }
     m_db.setDatabaseName(path);
     m_db.setConnectOptions();
     if (!opened) {
-        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
-        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path)
-            ? storageFileMissing(m_db.lastError())
-            : m_db.lastError();
+        qWarning().noquote() << "Cannot open database:" << failure.text();
+        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure)
+                                                                   : failure;
         return false;
     }
     m_fileWasThere = true;
@@ -178,7 +189,8 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
     // A handle that only reads wrote nothing since it was opened so: it is
     // opened again on the file's change and waits for a file at the path.
     // The file is not written in the middle of a transaction.
-    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0 || !m_openedFile.moved())
+    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0
+        || !m_openedFile.moved(retryNow))
         return true;
     if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
         && !m_sinceRewrite.hasExpired(kReopenGapMs))
@@ -259,6 +271,11 @@ void TdbAccessor::reportStatementFailure(const QString &statement, const QSqlErr
     logStatementFailure(statement, error.text());
     noteFailure(error);
     emit errorSQL(ErrorStatement);
+}
+
+QSqlError TdbAccessor::lastFailure() const
+{
+    return storageOnFullDisk(m_lastFailure, m_db.databaseName());
 }
 
 void TdbAccessor::noteFailure(const QSqlError &error)

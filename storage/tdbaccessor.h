@@ -65,7 +65,10 @@ public:
     // again by a statement at most once a second.
     bool checkDB();
     // Opens the file that is there, read-write where its mode allows; a
-    // missing file is not made.
+    // missing file is not made. On a full disk, where SQLite cannot read a
+    // file in WAL mode (its index cannot be made), the file is opened to be
+    // read as it stands, as a handle that only reads: what it holds stays
+    // listed, and it is opened again for a write once there is room.
     bool openDB();
     bool importDB();
     // Imports another script; for callers that keep their schema elsewhere.
@@ -81,8 +84,9 @@ public:
     // Not inside inTransaction.
     bool checkWritable();
     // SQLite's own account of the latest failure (open, import or
-    // statement); no error before the first one.
-    QSqlError lastFailure() const { return m_lastFailure; }
+    // statement), as a full disk's while the disk is full; no error before
+    // the first one.
+    QSqlError lastFailure() const;
 
     // Runs work in one transaction, or inside the one already open; work
     // that answers false, or a failed commit, leaves nothing of it stored.
@@ -225,7 +229,8 @@ private:
     void noteFailure(const QSqlError &error);
     // The path still names the file the connection holds, or names it again
     // now, written from the connection; false while it cannot be, tried
-    // again at most once a second unless retryNow.
+    // again at most once a second unless retryNow. retryNow also looks at
+    // the path now.
     bool keepFileAtPath(bool retryNow = false);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
@@ -267,7 +272,8 @@ private:
     // as taken away.
     bool m_fileWasThere = false;
     // The file the connection opened, checked against its path every
-    // second (m_fileCheck, a child) and before each statement.
+    // second (m_fileCheck, a child) and before a statement when it was last
+    // found there a second ago or longer.
     OpenedFile m_openedFile;
     QTimer *m_fileCheck = nullptr;
     // The file went and could not be written again: statements wait, the

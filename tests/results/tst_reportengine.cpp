@@ -1,5 +1,6 @@
 #include "pdftext.h"
 #include "reportengine.h"
+#include "reportlayout.h"
 #include "testdatadir.h"
 
 #include <QtTest>
@@ -40,8 +41,22 @@ const QByteArray kListTemplate = R"(<?xml version="1.0" encoding="UTF-8"?>
 </report>
 )";
 
-// Answers like a table of `rows` records with the fields Value1 and Value2,
-// and records the state of every answer as it arrives.
+// A row of the result report: the place, and the name cell with the
+// surname over the first name (12 mm for two lines of 12 points).
+const QByteArray kNameRowTemplate = R"(<?xml version="1.0" encoding="UTF-8"?>
+<report>
+  <page orientation="landscape" margin="50">
+    <band kind="data" source="rows" height="120">
+      <text width="110" size="12" frame="1">$D{rows.Value1}</text>
+      <text width="600" size="12" align="left top" frame="1">$D{rows.Value2}</text>
+    </band>
+  </page>
+</report>
+)";
+
+// Answers like a table of `rows` records with the fields Value1 and Value2
+// (the first record's Value2 firstValue2 when set), and records the state
+// of every answer as it arrives.
 class TableSource : public QObject
 {
 public:
@@ -68,7 +83,9 @@ public:
                         if (request.columnName == QLatin1String("Value1"))
                             answer = request.index + 1;
                         else if (request.columnName == QLatin1String("Value2"))
-                            answer = QStringLiteral("record-%1").arg(request.index + 1);
+                            answer = request.index == 0 && !firstValue2.isEmpty()
+                                ? firstValue2
+                                : QStringLiteral("record-%1").arg(request.index + 1);
                         else
                             unknownAsked = true;
                         break;
@@ -85,6 +102,7 @@ public:
                 });
     }
 
+    QString firstValue2;
     bool answersReset = true;
     bool unknownAsked = false;
     int requests = 0;
@@ -140,6 +158,28 @@ void TestReportEngine::dataBandRunsOverSheets()
         QCOMPARE(records.at(i), QStringLiteral("row %1 record-%1 [][]").arg(i + 1));
     QVERIFY(simplifiedLines(pages.at(1)).first().startsWith(QLatin1String("row 26 ")));
     QVERIFY(simplifiedLines(pages.at(2)).first().startsWith(QLatin1String("row 53 ")));
+
+    // A surname that wraps in the name cell: the row grows to hold it and
+    // the first name under it whole, and the next row starts below it.
+    QVERIFY(dir.writeFile(QStringLiteral("names.xml"), kNameRowTemplate));
+    Report::Template names;
+    QString error;
+    QVERIFY2(Report::readTemplate(dir.filePath(QStringLiteral("names.xml")), &names, &error),
+             qPrintable(error));
+    const QString surname = QStringLiteral("Александровский-Преображенский");
+    rows.firstValue2 = surname + QStringLiteral("\nКонстантин");
+    const QList<Report::Sheet> sheets = Report::layoutReport(names, engine.dataManager());
+    QVERIFY(!sheets.isEmpty() && sheets.first().items.size() >= 4);
+    const QList<Report::PlacedItem> &items = sheets.first().items;
+    const QRect name = items.at(1).item.rect;
+    QCOMPARE(items.at(1).item.text, rows.firstValue2);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(qRound(12 * 2540 / 72.0)); // 12 points in hundredths of a millimetre
+    const QFontMetricsF metrics(font);
+    QVERIFY(metrics.horizontalAdvance(surname) > (name.width() - 16) * 10); // wider than the cell
+    QVERIFY2(name.height() * 10 >= 3 * metrics.height(), qPrintable(QString::number(name.height())));
+    QCOMPARE(items.at(0).item.rect.height(), name.height());
+    QCOMPARE(items.at(2).item.rect.y(), name.y() + name.height());
 }
 
 void TestReportEngine::silentSourceEndsItsBand()

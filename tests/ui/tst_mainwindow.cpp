@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/mount.h>
+
 #include "busframe.h"
 #include "createmyevent.h"
 #include "emuproc.h"
@@ -281,6 +283,71 @@ void TestMainWindow::saysWhyTheDatabaseCannotBeMade()
     QVERIFY(practiceModul()->addShooter(QStringLiteral("Иван"), QStringLiteral("Петров"),
                                         QDate(2001, 5, 4), 0, 0, 0, 0, 0, false)
             >= 0);
+
+    // A full disk (a small tmpfs over the folder, filled) is told as one,
+    // with no database file yet.
+    QVERIFY(shutDown());
+    QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+    const QByteArray mountPoint = QFile::encodeName(folder);
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
+        QSKIP("a full disk is played on a small tmpfs, which this user may not mount");
+    // The window lets its files go before they go with the disk.
+    const auto unmount = qScopeGuard([this, &mountPoint] {
+        shutDown();
+        destroyWindow();
+        ::umount2(mountPoint.constData(), MNT_DETACH);
+    });
+    const QString filler = QDir(folder).filePath(QStringLiteral("filler"));
+    const auto fillDisk = [&filler] {
+        QFile file(filler);
+        const QByteArray block(4096, '\0');
+        if (!file.open(QIODevice::Append))
+            return false;
+        while (file.write(block) == block.size() && file.flush()) {
+        }
+        return true;
+    };
+    QVERIFY(fillDisk());
+    const QString full = QStringLiteral("на диске нет места");
+    // The window reopened on the full disk tells it in its first box, each
+    // file on its own line, and what the program does once there is room.
+    const auto reopenedToldFull = [&](const QStringList &files, const QString &then) {
+        const int before = Warnings::shown().size();
+        if (!reopenWindow()
+            || !QTest::qWaitFor([before] { return Warnings::shown().size() > before; }, kTimeoutMs))
+            return false;
+        const Warnings::Shown box = takeWarning();
+        for (const QString &file : files) {
+            const QString line = box.text.section(file + QStringLiteral(": "), 1).section('\n', 0, 0);
+            if (!line.contains(full))
+                return false;
+        }
+        return box.text.contains(QStringLiteral("Освободите место на диске"))
+            && !box.text.contains(QStringLiteral("нет права записи")) && box.text.contains(then);
+    };
+    // The files are made only at start.
+    QVERIFY(reopenedToldFull({QStringLiteral("competitions.sqlite"), QStringLiteral("shooters.sqlite")},
+                             QStringLiteral("перезапустите программу")));
+    QVERIFY(!takeStorageErrors().isEmpty());
+
+    // With the files there, the stored competitions stay listed while the
+    // disk is full, and one opens to be looked at.
+    QVERIFY(shutDown());
+    QVERIFY(QFile::remove(filler));
+    QVERIFY(reopenWindow());
+    QVERIFY(userModul()->newCompetition(kCountryRussia, kRifle60, false, QStringLiteral("Кубок")));
+    const int stored = userModul()->currentCompetition()->id();
+    QVERIFY(shutDown());
+    destroyWindow();
+    QVERIFY(fillDisk());
+    QVERIFY(reopenedToldFull({QStringLiteral("competitions.sqlite")},
+                             QStringLiteral("перезапускать её не нужно")));
+    takeStorageErrors();
+    QVERIFY(click(QStringLiteral("pBContinue")));
+    const int row = rowOf(QStringLiteral("lw_Competitions"), TCompetitionList::CompIdRole, stored);
+    QVERIFY(row >= 0);
+    QVERIFY(clickRow(QStringLiteral("lw_Competitions"), row) && click(QStringLiteral("pBNext1")));
+    QCOMPARE(page(), Page::Members);
 }
 
 void TestMainWindow::brokenFilesToldAtStart_data()

@@ -2,22 +2,29 @@
 // LaneStart, fed what the bus reads from one target, poll by poll.
 //
 // The target takes START 1 and answers "no shot 1" for 8.5 s; its lane goes
-// unanswered from then on (called silent at 9.5 s), START 2 goes out at 10 s (the target takes it, unheard) and
-// the lane is heard again at 11 s, so its page is judged: it may have been
+// unanswered from then on (called silent 1 s later), START 2 goes out 1.5 s
+// after the silence began (the target takes it, unheard) and the lane is
+// heard again 1 s after START 2, so its page is judged: it may have been
 // switched off and on in the silence. Then the target records a page of N
 // shots, each stamped on its own clock (15 per mille fast, whole tenths
 // since the START it took); the bus polls every 100-200 ms for the next
 // shot the lane asks for and reads the answer 30 ms later.
 //   judged    the first shot 4 s after START 2: every shot is proven after
 //             it, but the lane stays judged (both accounts fit);
-//   held      the first shot 0.5 s after START 2: it may belong to a page
-//             begun in the silence, and stays held for the whole page;
+//   held      the first shot 0.5 s after START 2, and the lane stays
+//             unanswered until 1 s after the last one, while the silence
+//             began longer before START 2 than the page's last own time:
+//             read one after another with no "no shot" between them, every
+//             shot may belong to a page begun in the silence, taken before
+//             START 2, and stays held for the whole page (the row ends
+//             with all of them held);
 //   flap 1/3  as judged, and after every (every third) shot is read the
 //             lane drops off the bus for 1.3 s and comes back.
 // Shots come 0.6-1 s apart, 1.6-2.4 s when the lane drops off.
 // For each road and page size: the answers read, their mean cost, the mean
 // of the last tenth of the page's answers (the cost at that size), and the
-// worst one, each answer's cost the least of up to three runs of the road.
+// worst one, each answer's cost the least of up to three runs of the road,
+// and the shots stored and held at the end.
 // A road that runs past the budget stops there and says at which shot.
 //   bench_lanestart [budget seconds per road, default 60] [page sizes, default 60,255,1000]
 
@@ -41,8 +48,9 @@ namespace {
 
 constexpr qint64 kStart1Ms = 0;
 constexpr qint64 kSilentFromMs = 8500;
-constexpr qint64 kStart2Ms = 10000;
-constexpr qint64 kHeardAtMs = 11000;
+constexpr qint64 kSilentBeforeStart2Ms = 1500;
+constexpr qint64 kHeldLeadMs = 10000; // the held road's silence begins this much earlier still
+constexpr qint64 kHeardAfterMs = 1000; // after START 2 (the held road: after its last shot)
 constexpr qint64 kTakesStartEarlyMs = 50; // the target takes a START before we read its confirmation
 constexpr qint64 kReadAfterMs = 30;       // a poll's answer is read this long after it went out
 constexpr int kDriftPerMille = 15;
@@ -123,28 +131,37 @@ Figures play(Road road, int shots, qint64 budgetMs)
             stored.clear();
     };
 
-    // The shots' moments, on our clock.
+    // The shots' moments after START 2, on our clock.
     const int every = flapEvery(road);
-    QVector<qint64> firesAt;
-    qint64 at = kStart2Ms + (road == Road::Held ? 500 : 4000);
+    QVector<qint64> firesAfter;
+    qint64 at = road == Road::Held ? 500 : 4000;
     for (int n = 1; n <= shots; ++n) {
-        firesAt.append(at);
+        firesAfter.append(at);
         at += every > 0 ? rng.range(1600, 2400) : rng.range(600, 1000);
     }
+    // A page begun in the silence may hold a shot taken before START 2
+    // while the silence began more than the shot's own time before it.
+    const qint64 lastOwnMs = firesAfter.last() * (1000 + kDriftPerMille) / 1000;
+    const qint64 start2 =
+        kSilentFromMs + (road == Road::Held ? lastOwnMs + kHeldLeadMs : kSilentBeforeStart2Ms);
+    QVector<qint64> firesAt;
+    for (qint64 after : qAsConst(firesAfter))
+        firesAt.append(start2 + after);
 
     target.takeStart(kStart1Ms - kTakesStartEarlyMs);
     lane.beginPage(kStart1Ms);
     bool heard = true;
     bool started2 = false;
     qint64 deafFrom = kSilentFromMs;
-    qint64 deafUntil = kHeardAtMs;
+    const qint64 heardAt = (road == Road::Held ? firesAt.last() : start2) + kHeardAfterMs;
+    qint64 deafUntil = heardAt;
     int fired = 0;
     int flapped = 0;
     for (qint64 poll = kStart1Ms + 100;; poll += rng.range(100, 200)) {
-        if (!started2 && poll >= kStart2Ms) {
+        if (!started2 && poll >= start2) {
             started2 = true;
-            target.takeStart(kStart2Ms - kTakesStartEarlyMs);
-            lane.beginPage(kStart2Ms);
+            target.takeStart(start2 - kTakesStartEarlyMs);
+            lane.beginPage(start2);
         }
         for (; fired < firesAt.size() && firesAt.at(fired) <= poll; ++fired)
             target.fire(firesAt.at(fired), (fired + 1) * 7919);
@@ -168,7 +185,7 @@ Figures play(Road road, int shots, qint64 budgetMs)
         const LaneStart::Verdict verdict = shot ? lane.answer(*shot, readMs) : lane.noShot(n, readMs);
         const qint64 ns = timer.nsecsElapsed();
         apply(verdict);
-        if (started2 && poll >= kHeardAtMs)
+        if (started2 && poll >= heardAt)
             figures.samples.push_back(ns);
         if (shot && n > figures.shotsRead) {
             figures.shotsRead = n;
@@ -260,7 +277,7 @@ int main(int argc, char *argv[])
                        .arg(max, 9, 'f', 4)
                        .arg(stateName(f.state))
                        .arg(f.stored)
-                       .arg(f.held)
+                       .arg(QStringLiteral("%1 of %2").arg(f.held).arg(shots))
                        .arg(f.cut ? QStringLiteral(", cut at shot %1").arg(f.shotsRead) : QString()));
         }
     }

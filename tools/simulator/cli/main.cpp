@@ -267,10 +267,13 @@ int main(int argc, char *argv[])
     QByteArray pending;
     const auto run = [&sim](const QByteArray &bytes) {
         const QString line = QString::fromLocal8Bit(bytes);
+        // Each command taken is said, so a log shows when it acted.
         if (line.trimmed() == QLatin1String("help"))
             print(help());
         else if (!runCommand(sim, line))
             print(QStringLiteral("unknown command: %1").arg(line));
+        else if (!line.trimmed().isEmpty())
+            print(QStringLiteral("done: %1").arg(line.simplified()));
     };
     QObject::connect(&input, &QSocketNotifier::activated, &sim, [&input, &pending, &run] {
         char buffer[512];
