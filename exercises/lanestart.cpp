@@ -417,9 +417,9 @@ void LaneStart::enter(State state)
     Q_ASSERT(state == State::Fresh || m_startMs >= 0);
     Q_ASSERT(state != State::Taken || m_newFits);
     Q_ASSERT(state != State::Judging || m_newFits);
-    Q_ASSERT(state != State::New || (m_newFits && !m_keptFits));
-    Q_ASSERT(state != State::Kept || (!m_newFits && m_keptFits));
-    Q_ASSERT(state != State::Other || (!m_newFits && !m_keptFits));
+    Q_ASSERT(state != State::New || (m_newFits && !m_earlierFits));
+    Q_ASSERT(state != State::Kept || (!m_newFits && m_earlierFits));
+    Q_ASSERT(state != State::Other || (!m_newFits && !m_earlierFits));
 }
 
 void LaneStart::knownPage(qint64 startMs)
@@ -433,7 +433,7 @@ void LaneStart::knownPage(qint64 startMs)
     m_current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
                              : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
     m_newFits = true;
-    m_keptFits = false;
+    m_earlierFits = false;
     m_unheard = false;
     m_silentInPage = false;
     m_toldMissed = false;
@@ -461,7 +461,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     // the last START, or at an earlier one, as far as its answers still allow.
     if (m_newFits)
         m_accounts.append(m_current);
-    else if (judged() && !m_keptFits)
+    else if (isJudging() && !m_earlierFits)
         m_accounts.append({{-kUnbounded, kUnbounded}, m_current.sinceMs}); // begun at a moment no START tells
     const Span fresh = startWindow(startMs);
     const auto keep = [&] {
@@ -508,7 +508,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     m_missedLast = m_state == State::Kept;
     clearPage();
     m_newFits = true;
-    m_keptFits = !m_accounts.isEmpty();
+    m_earlierFits = !m_accounts.isEmpty();
     m_unheard = !m_heard;
     m_toldMissed = false;
     m_toldDoubt = false;
@@ -530,7 +530,7 @@ void LaneStart::clearPage()
     m_readUpTo = 0;
     m_askAgain = 0;
     m_repeated = 0;
-    check({}); // no page is asked about
+    stopChecking();
     m_crossChecked = false;
     m_unconfirmed = {};
     m_unconfirmedMs = -1;
@@ -575,7 +575,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
         m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
-        m_keptFits = true;
+        m_earlierFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
     }
@@ -713,7 +713,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // are of two pages: switched off and on between two polls. The shot it
     // gave of the page read so far is asked for again, once a page: given
     // again, the target stamps its shots that way.
-    if (!judged() && !m_crossChecked) {
+    if (!isJudging() && !m_crossChecked) {
         if (const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince())) {
             m_crossChecked = true;
             check(*crossed);
@@ -730,7 +730,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // fits only a page begun in a silence after it.
     const bool older = m_state == State::Taken
         ? olderThanStart(shot, seenMs)
-        : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
+        : isJudging() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
             && (olderThanStart(shot, seenMs)
                 || (seenMs - m_startMs < kLateCopyMs && !onlyBegunAfterStart()));
     if (older && !repeat && !confirms) {
@@ -825,7 +825,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // The page has not told for a while: the operator is told what it shows so far.
     if (verdict.word == Word::None && m_waitingSinceMs >= 0
         && nowMs - m_waitingSinceMs >= kTellAfterMs)
-        verdict.word = heldWord();
+        verdict.word = tellHeld();
     return verdict;
 }
 
@@ -848,16 +848,16 @@ void LaneStart::refused(int number)
         it = m_decided.erase(it);
 }
 
-bool LaneStart::judged() const
+bool LaneStart::isJudging() const
 {
     return m_state != State::Fresh && m_state != State::Taken;
 }
 
-LaneStart::Word LaneStart::missedWord()
+LaneStart::Word LaneStart::tellMissed()
 {
     // Only once no account of this START is left: nor a page begun in a
     // silence after it (switched off and on, it may have taken the START).
-    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+    if (!isJudging() || m_newFits || !m_earlierFits || m_toldMissed)
         return Word::None;
     // Switched off and on after this START went out, it may have taken it.
     const bool silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
@@ -924,7 +924,7 @@ bool LaneStart::heldRepeats() const
     });
 }
 
-LaneStart::Word LaneStart::heldWord()
+LaneStart::Word LaneStart::tellHeld()
 {
     // Told it missed the START, its shots' doubt is only which earlier page
     // they are of: not that the START cannot be told.
@@ -942,9 +942,9 @@ LaneStart::Word LaneStart::endPage()
     // the lane is told so, whatever it was told before.
     if (holdsShots()) {
         m_toldDoubt = true;
-        return heldRepeats() ? Word::NoNewShots : Word::Flagged;
+        return heldRepeats() ? Word::NoNewShots : Word::PassedOver;
     }
-    return missedWord();
+    return tellMissed();
 }
 
 int LaneStart::lastRead(int storedUpTo) const
@@ -972,22 +972,22 @@ LaneStart::Judgement LaneStart::weigh()
         if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
             judgement.earlier.append(*spans);
     }
-    m_keptFits = !judgement.earlier.isEmpty();
+    m_earlierFits = !judgement.earlier.isEmpty();
     // Neither: a "no shot" read in the moments after the START may be a late
     // copy of the answer to a poll before it, for a later shot (the bus
     // master names it by the poll it came after), until kLateCopyMs after
     // the last "no shot" read before it. Two of them in a row prove
     // nothing when the shots the lane gives run against them.
-    if (!m_newFits && !m_keptFits && m_trace.forgetLacking(m_startMs, m_copiesUntilMs))
+    if (!m_newFits && !m_earlierFits && m_trace.forgetLacking(m_startMs, m_copiesUntilMs))
         return weigh();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
-    if (!m_newFits && !m_keptFits) {
+    if (!m_newFits && !m_earlierFits) {
         if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
             judgement.earlier.append(*spans);
     }
     judgement.none = !m_newFits && judgement.earlier.isEmpty();
-    enter(m_keptFits ? (m_newFits ? State::Judging : State::Kept)
+    enter(m_earlierFits ? (m_newFits ? State::Judging : State::Kept)
                      : (m_newFits ? State::New : State::Other));
     return judgement;
 }
@@ -1100,7 +1100,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         m_readUpTo = std::max(m_readUpTo, numbers.last());
     m_waitingSinceMs = !held ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
 
-    verdict.word = missedWord();
+    verdict.word = tellMissed();
     if (verdict.wrong > 0) {
         verdict.word = Word::Withdrawn;
         m_toldMissed = true;
@@ -1161,7 +1161,7 @@ LaneStart::Verdict LaneStart::rule(int first)
     if (held.isEmpty())
         return verdict;
     // A fresh page (after a loss) counts from its own start: nothing to weigh.
-    const Judgement judgement = judged() ? weigh() : Judgement{};
+    const Judgement judgement = isJudging() ? weigh() : Judgement{};
     for (int k = 0; k < held.size(); ++k) {
         const Doubt &doubt = held.at(k);
         const bool count = first != kNone && k >= first;

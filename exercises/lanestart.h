@@ -264,7 +264,7 @@ public:
         InDoubt,   // answers with shots that cannot tell yet
         PageLost,  // came back from a silence with another page
         NoNewShots, // gave only shots just like those of the page before the START
-        Flagged    // the page is over with shots held: they are passed over
+        PassedOver // the page is over with shots held: they are passed over
     };
     // A shot to store, with its time since this START as far as it is known.
     struct Take
@@ -335,8 +335,6 @@ public:
     // The bus master found the lane's polls unanswered (false) or heard it
     // again, at nowMs.
     void setHeard(bool heard, qint64 nowMs);
-    // How long the bus master leaves a lane unanswered before it calls it silent.
-    static constexpr qint64 kSilentAfterMs = 1000;
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -366,6 +364,8 @@ public:
     // are stored, every later shot of its page with them; the ones before
     // it are passed over. Later answers are judged as before.
     Verdict rule(int first);
+    // A bool is no index: rule(false) would count every held shot.
+    Verdict rule(bool) = delete;
 
 private:
     using Span = PageTrace::Span;
@@ -408,10 +408,11 @@ private:
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
-    bool judged() const;
-    // What the lane is told of its shots held: none new, or that they
-    // cannot tell yet.
-    Word heldWord();
+    // The state says the page is judged against more than this START's account.
+    bool isJudging() const;
+    // Tells the lane of its shots held, once: none new, or that they cannot
+    // tell yet (None when told before).
+    Word tellHeld();
     // Forgets the "no shot" answers read in the moments after this START,
     // before any shot, when they alone keep every earlier page out of a
     // lane that missed the START before.
@@ -432,7 +433,11 @@ private:
     Verdict checkFailed(qint64 nowMs);
     // Begins asking for the page's answer again.
     void check(const PageTrace::Answer &given);
-    Word missedWord();
+    // No page is asked about any more.
+    void stopChecking() { check({}); }
+    // Tells the lane, once, that it did not take the START, when that is
+    // proven (None otherwise).
+    Word tellMissed();
 
     State m_state = State::Fresh;
     PageTrace m_trace;            // every answer since the page was last known for sure
@@ -441,7 +446,7 @@ private:
     QMap<int, Decided> m_decided; // numbers of this page stored or passed over
     qint64 m_startMs = -1;
     bool m_newFits = true;        // this START's account fits
-    bool m_keptFits = true;       // an earlier account fits
+    bool m_earlierFits = true;       // an earlier account fits
     bool m_heard = true;
     bool m_unheard = false;       // silent around this START
     bool m_silentInPage = false;  // silent since the page's START

@@ -89,7 +89,7 @@ QString wordName(Word word)
     case Word::InDoubt: return QStringLiteral("in doubt");
     case Word::PageLost: return QStringLiteral("page lost");
     case Word::NoNewShots: return QStringLiteral("no new shots");
-    case Word::Flagged: return QStringLiteral("flagged");
+    case Word::PassedOver: return QStringLiteral("flagged");
     }
     return {};
 }
