@@ -348,7 +348,7 @@ public:
 
     State state() const { return m_state; }
     // When the START the current page is judged against was confirmed; -1: none.
-    qint64 startMs() const { return m_startMs; }
+    qint64 startMs() const { return m_page.startMs; }
     // The last number to count as read, given the last one stored: the next
     // poll asks for the one after it.
     int lastRead(int storedUpTo) const;
@@ -356,7 +356,7 @@ public:
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
-    bool checksPage() const { return m_check.shot.number > 0; }
+    bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // The shots held, in the page's order: a lost page's first.
     QVector<Doubt> doubts() const;
     // The operator's ruling on the shots held: the START fell before
@@ -398,13 +398,11 @@ private:
     int sinceStart(const Judgement &judgement, const LaneShot &shot) const;
     Verdict judge(qint64 nowMs);
     Verdict lostPage();
-    // Forgets what was decided of the current page.
-    void clearPage();
     // Starts over from a page known for sure: begun at a START the target
     // confirmed itself (startMs), or at a moment not known (-1).
     void knownPage(qint64 startMs);
     // Since when the answers are of the current page.
-    qint64 pageSince() const { return m_current.sinceMs; }
+    qint64 pageSince() const { return m_page.current.sinceMs; }
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
@@ -439,49 +437,88 @@ private:
     // proven (None otherwise).
     Word tellMissed();
 
-    State m_state = State::Fresh;
-    PageTrace m_trace;            // every answer since the page was last known for sure
-    QVector<Account> m_accounts;  // the earlier STARTs (and the page before them)
-    Account m_current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-    QMap<int, Decided> m_decided; // numbers of this page stored or passed over
-    qint64 m_startMs = -1;
-    bool m_newFits = true;        // this START's account fits
-    bool m_earlierFits = true;       // an earlier account fits
-    bool m_heard = true;
-    bool m_unheard = false;       // silent around this START
-    bool m_silentInPage = false;  // silent since the page's START
-    bool m_toldMissed = false;
-    bool m_toldDoubt = false;
-    int m_readUpTo = 0;
-    int m_askAgain = 0;           // a number asked for once more
-    int m_repeated = 0;           // the number of the last repeat of an earlier shot
-    int m_repeatedTimes = 0;      // read that many times in a row
-    PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
-    int m_checkMisses = 0;        // answers unlike it so far
-    LaneShot m_checkUnlike;       // the last shot given unlike it
-    qint64 m_checkMissedMs = -1;  // the first of them
-    int m_checkLacked = 0;        // of them, "no shot" of the number asked for
-    qint64 m_checkLackedMs = -1;  // the first of those
-    bool m_checkBack = false;     // asked back from a silence
-    bool m_crossChecked = false;  // asked again for a shot its own time ran against
-    LaneShot m_unconfirmed;       // an answer older than this START, asked for again
-    qint64 m_unconfirmedMs = -1;  // when it was first read
-    bool m_unconfirmedDoubted = false; // a "no shot" of its number came since
-    int m_countFrom = 0;          // ruled: the page's shots from this number on are this START's
-    QVector<Doubt> m_lostDoubts;  // held when their page was found lost: the operator's to rule on
-    qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
-    qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
-    qint64 m_lastHeardMs = -1;    // the last answer read
-    qint64 m_lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
-    qint64 m_copiesUntilMs = -PageTrace::kUnbounded; // a "no shot" read until then may be a copy of one before the START
-    bool m_copiesWeighed = false; // those were weighed against the earlier pages, and kept
-    bool m_missedLast = false;    // proven at this START to have missed the one before
-    // Before a START the target confirmed itself: its answers of the last
-    // moments, which a late copy may bring again.
-    QVector<PageTrace::Answer> m_beforeOwn;
-    // The shots answered in the last moments, however they were taken.
+    // What the lane's line remembers across pages, whatever a page begins:
+    // the next START weighs it (a page begun in a silence began after the
+    // last answer; a late copy of the last moments' answers may come after
+    // it).
+    struct Line
+    {
+        bool heard = true;
+        qint64 silentSinceMs = 0;   // the last silence began no earlier than this
+        qint64 lastHeardMs = -1;    // the last answer read
+        qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
+        // The shots answered in the last moments, however they were taken.
+        QVector<PageTrace::Answer> lastReads;
+    };
     static constexpr int kLastReads = 16;
-    QVector<PageTrace::Answer> m_lastReads;
-    QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
-    qint64 m_waitingSinceMs = -1; // since when the page has not told
+    // Asking for the last shot a lane gave again, to tell whether it still
+    // holds its page.
+    struct Check
+    {
+        PageTrace::Answer given;   // the shot asked for again (number 0: none)
+        int misses = 0;            // answers unlike it so far
+        qint64 missedMs = -1;      // the first of them
+        LaneShot unlike;           // the last shot given unlike it
+        int lacked = 0;            // of them, "no shot" of the number asked for
+        qint64 lackedMs = -1;      // the first of those
+        bool back = false;         // asked back from a silence
+    };
+    // An answer older than this START, asked for again.
+    struct Unconfirmed
+    {
+        LaneShot shot;
+        qint64 readMs = -1;        // when it was first read
+        bool doubted = false;      // a "no shot" of its number came since
+    };
+    // A shot just like one of an earlier page, asked for again.
+    struct Repeat
+    {
+        int number = 0;
+        int times = 0;             // read that many times in a row
+    };
+    // Everything the lane knows of the page judged against the current
+    // START: begun afresh (begin()) at each START, a reset and a lost page.
+    struct Page
+    {
+        qint64 startMs = -1;
+        Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
+        bool newFits = true;        // this START's account fits
+        bool earlierFits = false;   // an earlier account fits
+        bool unheard = false;       // silent around this START
+        bool silentInPage = false;  // silent since the page's START
+        bool toldMissed = false;
+        bool toldDoubt = false;
+        bool missedLast = false;    // proven at this START to have missed the one before
+        // A "no shot" read until then may be a copy of one before the START.
+        qint64 copiesUntilMs = -PageTrace::kUnbounded;
+        bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
+        QMap<int, Decided> decided; // numbers of this page stored or passed over
+        int readUpTo = 0;
+        int askAgain = 0;           // a number asked for once more
+        Repeat repeated;
+        Check check;                // after a silence: the last shot read, asked for again
+        bool crossChecked = false;  // asked again for a shot its own time ran against
+        Unconfirmed unconfirmed;
+        int countFrom = 0;          // ruled: the page's shots from this number on are this START's
+        QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
+        QMap<int, LaneShot> lostPage; // what the page before a loss answered
+        qint64 lackingSinceMs = -1; // "no shot" answers only since then
+        qint64 waitingSinceMs = -1; // since when the page has not told
+        // Before a START the target confirmed itself: its answers of the last
+        // moments, which a late copy may bring again.
+        QVector<PageTrace::Answer> beforeOwn;
+    };
+
+    // The only place a page begins.
+    void begin(Page page, State state);
+    // The accounts kept across a START confirmed at startMs.
+    QVector<Account> accountsAcross(qint64 startMs);
+
+    State m_state = State::Fresh;
+    // Every answer since the page was last known for sure, and the earlier
+    // STARTs (and the page before them) it may have begun at.
+    PageTrace m_trace;
+    QVector<Account> m_accounts;
+    Page m_page;
+    Line m_line;
 };
