@@ -486,7 +486,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
         for (Account account : qAsConst(m_accounts)) {
             // A page kept across this START began before it.
             account.origin.to = std::min(account.origin.to, fresh.to);
-            if (m_trace.bounds(account.sinceMs, account.origin))
+            if (spansOf(m_trace, account))
                 kept.append(account);
         }
         return kept;
@@ -498,7 +498,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     // Unless its own answers run against the "no shot" answers read with
     // them: two in a row were late copies of ones given before a shot was
     // taken. They are forgotten, and the page weighed again.
-    if (kept.isEmpty() && !m_accounts.isEmpty() && !m_trace.bounds(unknown.sinceMs, unknown.origin)
+    if (kept.isEmpty() && !m_accounts.isEmpty() && !spansOf(m_trace, unknown)
         && m_trace.forgetLacking(unknown.sinceMs, startMs))
         kept = keep();
     if (kept.isEmpty() && !m_accounts.isEmpty())
@@ -670,7 +670,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     const bool copyAge = copyOf(m_page.beforeOwn, kUnbounded)
         || (m_state != State::Fresh && copyOf(m_line.lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
-    const bool repeat = copyAge || (readBefore && earlierFits());
+    const bool repeat = copyAge || (readBefore && fitsOn(m_trace).earlierFit());
     // Within a copy's age, two readings in a row may both be copies: it
     // counts at the third.
     if (repeat && (m_page.repeated.number != n || (copyAge && m_page.repeated.times < 2))) {
@@ -709,7 +709,7 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // fits only a page begun in a silence after it.
     const bool older = m_state == State::Taken
         ? olderThanStart(shot, seenMs)
-        : isJudging() && m_page.newFits && !m_trace.bounds(m_page.current.sinceMs, m_page.current.origin)
+        : isJudging() && m_page.newFits && !fitsOn(m_trace).thisFits()
             && (olderThanStart(shot, seenMs)
                 || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
     if (older && !repeat && !confirms) {
@@ -827,6 +827,126 @@ void LaneStart::refused(int number)
         it = m_page.decided.erase(it);
 }
 
+// ------------------------------------------------ which accounts fit
+// The one place that says which accounts of the page fit the answers, and
+// the moments each gives the page's shots: every decision and word reads it.
+
+std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const Account &account, Span within)
+{
+    // Clipped: a page kept across a START began before it; one begun in a
+    // silence after a START may have taken it.
+    const Span origin{std::max(account.origin.from, within.from), std::min(account.origin.to, within.to)};
+    if (origin.isEmpty())
+        return std::nullopt;
+    return trace.bounds(account.sinceMs, origin);
+}
+
+LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
+{
+    Fits fits;
+    fits.thisStart = spansOf(trace, m_page.current);
+    for (const Account &account : qAsConst(m_accounts))
+        fits.accounts.append(spansOf(trace, account));
+    // Neither: a page begun at some moment we know nothing of, told only by
+    // the answers since this START.
+    if (!fits.thisFits() && !fits.earlierFit())
+        fits.unknown = spansOf(trace, {{-kUnbounded, kUnbounded}, m_page.current.sinceMs});
+    return fits;
+}
+
+bool LaneStart::Fits::earlierFit() const
+{
+    return std::any_of(accounts.cbegin(), accounts.cend(), [](const std::optional<Spans> &a) { return a.has_value(); });
+}
+
+QVector<LaneStart::Spans> LaneStart::Fits::earlier() const
+{
+    QVector<Spans> all;
+    for (const std::optional<Spans> &spans : accounts) {
+        if (spans)
+            all.append(*spans);
+    }
+    if (unknown)
+        all.append(*unknown);
+    return all;
+}
+
+QVector<LaneStart::Spans> LaneStart::Fits::all() const
+{
+    QVector<Spans> all = earlier();
+    if (thisStart)
+        all.prepend(*thisStart);
+    return all;
+}
+
+bool LaneStart::fitsBegunBefore(qint64 ms) const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) {
+        return spansOf(m_trace, a, {-kUnbounded, ms}).has_value();
+    });
+}
+
+bool LaneStart::silenceFitsAfter(qint64 ms) const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) {
+        return a.silence && spansOf(m_trace, a, {ms, kUnbounded}).has_value();
+    });
+}
+
+bool LaneStart::onlyBegunAfterStart() const
+{
+    return !fitsBegunBefore(m_page.startMs) && silenceFitsAfter(-kUnbounded);
+}
+
+LaneStart::Fits LaneStart::weigh()
+{
+    Fits fits = fitsOn(m_trace);
+    // Neither: a "no shot" read in the moments after the START may be a late
+    // copy of the answer to a poll before it, for a later shot (the bus
+    // master names it by the poll it came after), until kLateCopyMs after
+    // the last "no shot" read before it. Two of them in a row prove
+    // nothing when the shots the lane gives run against them.
+    if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
+        fits = fitsOn(m_trace);
+    m_page.newFits = fits.thisFits();
+    m_page.earlierFits = fits.earlierFit();
+    enter(m_page.earlierFits ? (m_page.newFits ? State::Judging : State::Kept)
+                             : (m_page.newFits ? State::New : State::Other));
+    return fits;
+}
+
+LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
+{
+    if (fits.none())
+        return Decision::Hold;
+    const auto byMoment = [this](const Span &span) {
+        if (span.from >= m_page.startMs)
+            return Decision::Store;
+        // The START went out at most kStartSlackMs before we read it.
+        if (span.to < m_page.startMs - kStartSlackMs)
+            return Decision::Skip;
+        return Decision::Hold;
+    };
+    std::optional<Decision> all;
+    if (fits.thisFits())
+        all = Decision::Store; // counted from this START, every shot was taken after it
+    for (const Spans &spans : fits.earlier()) {
+        const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
+        if (all && *all != d)
+            return Decision::Hold;
+        all = d;
+    }
+    return *all;
+}
+
+int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
+{
+    if (fits.thisFits() || fits.earlier().isEmpty())
+        return shot.timeTenths;
+    const Span span = fits.earlier().first().value(shot.number, {m_page.startMs, m_page.startMs});
+    return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
+}
+
 bool LaneStart::isJudging() const
 {
     return m_state != State::Fresh && m_state != State::Taken;
@@ -839,11 +959,7 @@ LaneStart::Word LaneStart::tellMissed()
     if (!isJudging() || m_page.newFits || !m_page.earlierFits || m_page.toldMissed)
         return Word::None;
     // Switched off and on after this START went out, it may have taken it.
-    const bool silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
-        const Span after{std::max(a.origin.from, m_page.startMs - kStartSlackMs), a.origin.to};
-        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
-    });
-    if (silenceFits)
+    if (silenceFitsAfter(m_page.startMs - kStartSlackMs))
         return Word::None;
     m_page.toldMissed = true;
     return Word::Missed;
@@ -851,7 +967,8 @@ LaneStart::Word LaneStart::tellMissed()
 
 void LaneStart::forgetCopiesHidingEarlier()
 {
-    if (!m_page.missedLast || m_page.copiesWeighed || m_page.copiesUntilMs <= m_page.startMs || earlierFits())
+    if (!m_page.missedLast || m_page.copiesWeighed || m_page.copiesUntilMs <= m_page.startMs
+        || fitsOn(m_trace).earlierFit())
         return;
     m_page.copiesWeighed = true;
     // The "no shot" answers read ahead of the lane's first shot after the
@@ -863,36 +980,22 @@ void LaneStart::forgetCopiesHidingEarlier()
     PageTrace without = m_trace;
     if (!without.forgetLacking(m_page.startMs, m_trace.firstReadSince(pageSince(), m_page.copiesUntilMs)))
         return;
-    const bool fits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&without](const Account &a) {
-        return !a.silence && without.bounds(a.sinceMs, a.origin).has_value();
-    });
-    if (!fits)
+    const Fits was = fitsOn(m_trace);
+    const Fits fits = fitsOn(without);
+    bool back = false;
+    for (int k = 0; k < m_accounts.size(); ++k)
+        back = back || (!m_accounts.at(k).silence && fits.accounts.at(k));
+    if (!back)
         return;
     // Only the page it was proven to hold comes back: one begun in a
     // silence, which those answers put out, stays out.
-    m_accounts.erase(std::remove_if(m_accounts.begin(), m_accounts.end(), [this](const Account &a) {
-        return a.silence && !m_trace.bounds(a.sinceMs, a.origin);
-    }), m_accounts.end());
-    m_trace = std::move(without);
-}
-
-bool LaneStart::earlierFits() const
-{
-    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
-        return m_trace.bounds(a.sinceMs, a.origin).has_value();
-    });
-}
-
-bool LaneStart::onlyBegunAfterStart() const
-{
-    bool after = false;
-    for (const Account &a : m_accounts) {
-        const Span before{a.origin.from, std::min(a.origin.to, m_page.startMs)};
-        if (!before.isEmpty() && m_trace.bounds(a.sinceMs, before))
-            return false;
-        after = after || (a.silence && m_trace.bounds(a.sinceMs, a.origin));
+    QVector<Account> kept;
+    for (int k = 0; k < m_accounts.size(); ++k) {
+        if (!m_accounts.at(k).silence || was.accounts.at(k))
+            kept.append(m_accounts.at(k));
     }
-    return after;
+    m_accounts = kept;
+    m_trace = std::move(without);
 }
 
 bool LaneStart::heldRepeats() const
@@ -943,70 +1046,10 @@ int LaneStart::heldCount() const
                             [this](int number) { return !m_page.decided.contains(number); }));
 }
 
-LaneStart::Judgement LaneStart::weigh()
-{
-    Judgement judgement;
-    m_page.newFits = m_trace.bounds(m_page.current.sinceMs, m_page.current.origin).has_value();
-    for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            judgement.earlier.append(*spans);
-    }
-    m_page.earlierFits = !judgement.earlier.isEmpty();
-    // Neither: a "no shot" read in the moments after the START may be a late
-    // copy of the answer to a poll before it, for a later shot (the bus
-    // master names it by the poll it came after), until kLateCopyMs after
-    // the last "no shot" read before it. Two of them in a row prove
-    // nothing when the shots the lane gives run against them.
-    if (!m_page.newFits && !m_page.earlierFits && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
-        return weigh();
-    // Neither: a page begun at some moment we know nothing of, told only by
-    // the answers since this START.
-    if (!m_page.newFits && !m_page.earlierFits) {
-        if (auto spans = m_trace.bounds(m_page.current.sinceMs, {-kUnbounded, kUnbounded}))
-            judgement.earlier.append(*spans);
-    }
-    judgement.none = !m_page.newFits && judgement.earlier.isEmpty();
-    enter(m_page.earlierFits ? (m_page.newFits ? State::Judging : State::Kept)
-                     : (m_page.newFits ? State::New : State::Other));
-    return judgement;
-}
-
-LaneStart::Decision LaneStart::decide(const Judgement &judgement, int number) const
-{
-    if (judgement.none)
-        return Decision::Hold;
-    const auto byMoment = [this](const Span &span) {
-        if (span.from >= m_page.startMs)
-            return Decision::Store;
-        // The START went out at most kStartSlackMs before we read it.
-        if (span.to < m_page.startMs - kStartSlackMs)
-            return Decision::Skip;
-        return Decision::Hold;
-    };
-    std::optional<Decision> all;
-    if (m_page.newFits)
-        all = Decision::Store; // counted from this START, every shot was taken after it
-    for (const QMap<int, Span> &spans : judgement.earlier) {
-        const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
-        if (all && *all != d)
-            return Decision::Hold;
-        all = d;
-    }
-    return *all;
-}
-
-int LaneStart::sinceStart(const Judgement &judgement, const LaneShot &shot) const
-{
-    if (m_page.newFits || judgement.earlier.isEmpty())
-        return shot.timeTenths;
-    const Span span = judgement.earlier.first().value(shot.number, {m_page.startMs, m_page.startMs});
-    return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
-}
-
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 {
     Verdict verdict;
-    const Judgement judgement = weigh();
+    const Fits fits = weigh();
 
     // A shot stored as it came is withdrawn once it is proven earlier. One
     // that was stored only because the lane seemed to take the START, once
@@ -1015,7 +1058,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     // accounts that put it before the START may no longer fit.
     for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
         if (it->decision == Decision::Skip && !it->final) {
-            const Decision now = decide(judgement, it.key());
+            const Decision now = decide(fits, it.key());
             if (now == Decision::Hold) {
                 it = m_page.decided.erase(it);
                 continue;
@@ -1027,7 +1070,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
                     continue;
                 }
                 *it = {Decision::Store, true};
-                verdict.store.append({answer->shot, sinceStart(judgement, answer->shot)});
+                verdict.store.append({answer->shot, sinceStart(fits, answer->shot)});
             }
             ++it;
             continue;
@@ -1039,7 +1082,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
             ++it;
             continue;
         }
-        const Decision now = decide(judgement, it.key());
+        const Decision now = decide(fits, it.key());
         if (now == Decision::Skip) {
             verdict.withdraw.append(it.key());
             ++verdict.wrong;
@@ -1064,7 +1107,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         // Ruled: the START fell before an earlier shot of the page.
         const Decision decision = m_page.countFrom > 0 && number > m_page.countFrom
             ? Decision::Store
-            : decide(judgement, number);
+            : decide(fits, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
@@ -1072,7 +1115,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         m_page.decided.insert(number, {decision, true});
         if (decision == Decision::Store) {
             const LaneShot &shot = m_trace.answerOf(number, pageSince())->shot;
-            verdict.store.append({shot, sinceStart(judgement, shot)});
+            verdict.store.append({shot, sinceStart(fits, shot)});
         }
     }
     if (!numbers.isEmpty())
@@ -1087,26 +1130,10 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     return verdict;
 }
 
-QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
-{
-    QVector<QMap<int, Span>> all;
-    if (auto spans = m_trace.bounds(m_page.current.sinceMs, m_page.current.origin))
-        all.append(*spans);
-    for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            all.append(*spans);
-    }
-    if (all.isEmpty()) {
-        if (auto spans = m_trace.bounds(m_page.current.sinceMs, {-kUnbounded, kUnbounded}))
-            all.append(*spans);
-    }
-    return all;
-}
-
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     QVector<Doubt> held = m_page.lostDoubts;
-    const QVector<QMap<int, Span>> spans = fittingSpans();
+    const QVector<Spans> spans = fitsOn(m_trace).all();
     for (int number : m_trace.numbersSince(pageSince())) {
         if (m_page.decided.contains(number))
             continue;
@@ -1140,13 +1167,13 @@ LaneStart::Verdict LaneStart::rule(int first)
     if (held.isEmpty())
         return verdict;
     // A fresh page (after a loss) counts from its own start: nothing to weigh.
-    const Judgement judgement = isJudging() ? weigh() : Judgement{};
+    const Fits fits = isJudging() ? weigh() : Fits{};
     for (int k = 0; k < held.size(); ++k) {
         const Doubt &doubt = held.at(k);
         const bool count = first != kNone && k >= first;
         if (count)
             verdict.store.append({doubt.shot, doubt.pagesBack > 0 ? doubt.shot.timeTenths
-                                                                   : sinceStart(judgement, doubt.shot),
+                                                                   : sinceStart(fits, doubt.shot),
                                   doubt.pagesBack});
         if (doubt.pagesBack > 0)
             continue;

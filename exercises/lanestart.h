@@ -387,15 +387,36 @@ private:
 
     // The only place the state changes; checks what the state says.
     void enter(State state);
-    // What each account that fits makes of the page's shots.
-    struct Judgement
+    using Spans = QMap<int, Span>; // by number: the moments a shot can have been taken at
+    // Which accounts fit the answers, and the moments each gives the page's
+    // shots: every decision and every word reads it.
+    struct Fits
     {
-        QVector<QMap<int, Span>> earlier; // by account: the moments of each shot
-        bool none = false;                // no account fits at all
+        std::optional<Spans> thisStart;           // this START's account
+        QVector<std::optional<Spans>> accounts;   // each earlier one (m_accounts' order)
+        // Neither fits: a page begun at a moment no START tells, told only
+        // by the answers since this START.
+        std::optional<Spans> unknown;
+        bool thisFits() const { return thisStart.has_value(); }
+        bool earlierFit() const;
+        bool none() const { return !thisFits() && earlier().isEmpty(); }
+        // The earlier accounts that fit, or else the unknown page.
+        QVector<Spans> earlier() const;
+        // Every one that fits, this START's first.
+        QVector<Spans> all() const;
     };
-    Judgement weigh();
-    Decision decide(const Judgement &judgement, int number) const;
-    int sinceStart(const Judgement &judgement, const LaneShot &shot) const;
+    // An account's spans, its origin clipped to within; none when it does not fit.
+    static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
+                                        Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
+    Fits fitsOn(const PageTrace &trace) const;
+    // An earlier account fits with a page begun before ms.
+    bool fitsBegunBefore(qint64 ms) const;
+    // A page begun in a silence fits, begun no earlier than ms.
+    bool silenceFitsAfter(qint64 ms) const;
+    // Weighs the page: which accounts fit, and the state they make.
+    Fits weigh();
+    Decision decide(const Fits &fits, int number) const;
+    int sinceStart(const Fits &fits, const LaneShot &shot) const;
     Verdict judge(qint64 nowMs);
     Verdict lostPage();
     // Starts over from a page known for sure: begun at a START the target
@@ -415,16 +436,11 @@ private:
     // before any shot, when they alone keep every earlier page out of a
     // lane that missed the START before.
     void forgetCopiesHidingEarlier();
-    // An account other than this START's fits: the target may hold a page
-    // it had before.
-    bool earlierFits() const;
     // The answers fit a page begun in a silence after this START, and no
     // page begun before it.
     bool onlyBegunAfterStart() const;
     // Every shot held is just like one read before this START.
     bool heldRepeats() const;
-    // The spans of each shot by every account that fits (this START's first).
-    QVector<QMap<int, Span>> fittingSpans() const;
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
     // The check after a silence got an answer unlike the shot it gave.
