@@ -584,69 +584,116 @@ qint64 LaneStart::pageBegins(qint64 startMs) const
 
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
+    Verdict verdict = readAnswer(shot, readMs);
+    // The answer that proved the page lost is a shot of the new one: when
+    // it is its first, it is read now (the page is read again from its
+    // first shot; a later one is asked for in its turn).
+    if (verdict.lostPage && shot.number == 1)
+        verdict.store += readAnswer(shot, readMs).store;
+    return verdict;
+}
+
+// The steps an answer goes through, in this order: each may settle it.
+LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
+{
     const qint64 nowMs = std::max(readMs, pageSince());
-    const int n = shot.number;
+    noteRead(shot, nowMs);
+    if (checksPage() && shot.number == m_page.check.given.shot.number)
+        return answerCheck(shot, nowMs);
+    if (waitsForCheck(shot))
+        return {};
+    if (m_page.askAgain == shot.number)
+        m_page.askAgain = 0;
+    m_page.lackingSinceMs = -1;
+    if (answersAsLostPage(shot, nowMs))
+        return {};
+    const Likeness like = likeEarlier(shot, nowMs);
+    if (askRepeatAgain(shot, like))
+        return {};
+    if (crossCheck(shot))
+        return {};
+    const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
+    const qint64 seenMs = seenAt(confirms, nowMs);
+    m_trace.addAnswer(shot, seenMs);
+    const bool older = provesOlder(shot, seenMs);
+    if (older && !like.repeat && !confirms) {
+        askOlderAgain(shot, nowMs);
+        return {};
+    }
+    m_page.unconfirmed = {};
+    if (m_state == State::Taken && (like.repeat || older))
+        enter(State::Judging);
+    if (m_state == State::Fresh || m_state == State::Taken)
+        return storeAsItComes(shot);
+    return judge(nowMs);
+}
+
+void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
+{
     m_line.lastHeardMs = nowMs;
     // Whatever becomes of it: a START the target confirms next needs it.
     while (!m_line.lastReads.isEmpty()
            && (m_line.lastReads.size() >= kLastReads || m_line.lastReads.first().atMs < nowMs - kLateCopyMs))
         m_line.lastReads.removeFirst();
     m_line.lastReads.append({shot, nowMs});
-    if (checksPage() && n == m_page.check.given.shot.number) {
-        // Back from a silence, a target that said again and again, over a
-        // while, that it lacked the shot holds another page, even when its
-        // shot is just like the one asked (a rig's): a late copy is a rare
-        // answer of the last moments.
-        const bool same = sameShot(m_page.check.given.shot, shot);
-        const bool lackedSince = m_page.check.back && m_page.check.lacked >= 3
-            && nowMs - m_page.check.lackedMs >= kCheckSpanMs / 2;
-        if (same && !lackedSince) {
-            stopChecking();
-            return {};
-        }
-        // The same shot unlike it, twice, and never read before: no late copy
-        // (a copy is of an answer of the last moments, which were of the page
-        // asked about) but the shot the target holds now. The page is lost.
-        // So is another shot of that number once the target said twice that
-        // it lacked it: the page asked about holds one.
-        const bool twice = same
-            || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
-                && !m_trace.readBefore(shot, PageTrace::kUnbounded));
-        m_page.check.unlike = shot;
-        Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
-        // The answer that proved the page lost is a shot of the new one:
-        // when it is its first, it is read now (the page is read again from
-        // its first shot; a later one is asked for in its turn).
-        if (verdict.lostPage && n == 1) {
-            const Verdict first = answer(shot, readMs);
-            verdict.store += first.store;
-        }
-        return verdict;
+}
+
+LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
+{
+    // Back from a silence, a target that said again and again, over a
+    // while, that it lacked the shot holds another page, even when its
+    // shot is just like the one asked (a rig's): a late copy is a rare
+    // answer of the last moments.
+    const bool same = sameShot(m_page.check.given.shot, shot);
+    const bool lackedSince = m_page.check.back && m_page.check.lacked >= 3
+        && nowMs - m_page.check.lackedMs >= kCheckSpanMs / 2;
+    if (same && !lackedSince) {
+        stopChecking();
+        return {};
     }
+    // The same shot unlike it, twice, and never read before: no late copy
+    // (a copy is of an answer of the last moments, which were of the page
+    // asked about) but the shot the target holds now. The page is lost.
+    // So is another shot of that number once the target said twice that
+    // it lacked it: the page asked about holds one.
+    const bool twice = same
+        || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
+            && !m_trace.readBefore(shot, PageTrace::kUnbounded));
+    m_page.check.unlike = shot;
+    return twice ? lostPage() : checkFailed(nowMs);
+}
+
+bool LaneStart::waitsForCheck(const LaneShot &shot) const
+{
     // An answer to a poll before the check. A later shot is judged as one
     // of the page it seemed to hold when a page begun meanwhile would put it
     // after the START too: such a page began after the target gave the shot
     // asked for again, and counts the shot's own time from there. Otherwise
     // it is asked for once the page is known.
-    if (checksPage()
-        && (n < m_page.check.given.shot.number
-            || m_page.check.given.atMs - kSeenSlackMs + leastApart(0, shot.timeTenths) < m_page.startMs))
-        return {};
-    if (m_page.askAgain == n)
-        m_page.askAgain = 0;
-    m_page.lackingSinceMs = -1;
+    return checksPage()
+        && (shot.number < m_page.check.given.shot.number
+            || m_page.check.given.atMs - kSeenSlackMs + leastApart(0, shot.timeTenths) < m_page.startMs);
+}
+
+bool LaneStart::answersAsLostPage(const LaneShot &shot, qint64 nowMs)
+{
     // A page taken for lost that answers as before was not: what it gave
     // was stored already. Unless it lacked that shot since: a shot just
     // like it, taken after.
+    const int n = shot.number;
     const auto lost = m_page.lostPage.constFind(n);
-    if (lost != m_page.lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())) {
-        // Still its page, as the next START will need to know.
-        if (!m_trace.answerOf(n, pageSince()))
-            m_trace.addAnswer(shot, nowMs);
-        m_page.decided.insert(n, {Decision::Skip, true, true});
-        m_page.readUpTo = std::max(m_page.readUpTo, n);
-        return {};
-    }
+    if (lost == m_page.lostPage.cend() || !sameShot(*lost, shot) || m_trace.lacked(n, pageSince()))
+        return false;
+    // Still its page, as the next START will need to know.
+    if (!m_trace.answerOf(n, pageSince()))
+        m_trace.addAnswer(shot, nowMs);
+    m_page.decided.insert(n, {Decision::Skip, true, true});
+    m_page.readUpTo = std::max(m_page.readUpTo, n);
+    return true;
+}
+
+LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 nowMs)
+{
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
     // Once no page begun before it fits, one read a while after the last
@@ -667,39 +714,59 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     };
     // Nor one like a shot given in the last moments before this START,
     // however it was taken (the answer to a check is not in the trace).
-    const bool copyAge = copyOf(m_page.beforeOwn, kUnbounded)
+    Likeness like;
+    like.copyAge = copyOf(m_page.beforeOwn, kUnbounded)
         || (m_state != State::Fresh && copyOf(m_line.lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
-    const bool repeat = copyAge || (readBefore && fitsOn(m_trace).earlierFit());
-    // Within a copy's age, two readings in a row may both be copies: it
+    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFit());
+    return like;
+}
+
+bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like)
+{
+    // A repeat of an earlier page's shot counts at its second reading in a
+    // row; within a copy's age, two readings in a row may both be copies: it
     // counts at the third.
-    if (repeat && (m_page.repeated.number != n || (copyAge && m_page.repeated.times < 2))) {
-        m_page.repeated.times = m_page.repeated.number == n ? m_page.repeated.times + 1 : 1;
-        m_page.repeated.number = n;
-        m_page.askAgain = n;
-        return {};
-    }
-    // The same answer again confirms the first: the shot was taken before
-    // that one was read, and what its moment proved stands, unless a page
-    // may have begun since (a silence between the two): the answer is then
-    // of that page too, and is read as now.
-    const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
-    qint64 latestSince = m_page.current.sinceMs;
-    for (const Account &account : qAsConst(m_accounts))
-        latestSince = std::max(latestSince, account.sinceMs);
-    const qint64 seenMs = confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
+    const int n = shot.number;
+    Repeat &repeated = m_page.repeated;
+    if (!like.repeat || (repeated.number == n && (!like.copyAge || repeated.times >= 2)))
+        return false;
+    repeated.times = repeated.number == n ? repeated.times + 1 : 1;
+    repeated.number = n;
+    m_page.askAgain = n;
+    return true;
+}
+
+bool LaneStart::crossCheck(const LaneShot &shot)
+{
     // Stored as they come, shots whose own times run against their numbers
     // are of two pages: switched off and on between two polls. The shot it
     // gave of the page read so far is asked for again, once a page: given
     // again, the target stamps its shots that way.
-    if (!isJudging() && !m_page.crossChecked) {
-        if (const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince())) {
-            m_page.crossChecked = true;
-            check(*crossed);
-            return {};
-        }
-    }
-    m_trace.addAnswer(shot, seenMs);
+    if (isJudging() || m_page.crossChecked)
+        return false;
+    const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince());
+    if (!crossed)
+        return false;
+    m_page.crossChecked = true;
+    check(*crossed);
+    return true;
+}
+
+qint64 LaneStart::seenAt(bool confirms, qint64 nowMs) const
+{
+    // The same answer again confirms the first: the shot was taken before
+    // that one was read, and what its moment proved stands, unless a page
+    // may have begun since (a silence between the two): the answer is then
+    // of that page too, and is read as now.
+    qint64 latestSince = m_page.current.sinceMs;
+    for (const Account &account : qAsConst(m_accounts))
+        latestSince = std::max(latestSince, account.sinceMs);
+    return confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
+}
+
+bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
+{
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
     // A copy on the line is of an answer of the last moments: one that fits
@@ -707,33 +774,33 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // while after the START, is not one.
     // Nor is one that no page begun before the START can have given: it
     // fits only a page begun in a silence after it.
-    const bool older = m_state == State::Taken
-        ? olderThanStart(shot, seenMs)
-        : isJudging() && m_page.newFits && !fitsOn(m_trace).thisFits()
-            && (olderThanStart(shot, seenMs)
-                || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
-    if (older && !repeat && !confirms) {
-        m_trace.dropLast();
-        m_page.unconfirmed.shot = shot;
-        m_page.unconfirmed.readMs = nowMs;
-        m_page.unconfirmed.doubted = false;
-        m_page.askAgain = n;
-        return {};
-    }
-    m_page.unconfirmed.shot = {};
-    m_page.unconfirmed.readMs = -1;
-    if (m_state == State::Taken && (repeat || older))
-        enter(State::Judging);
-    if (m_state == State::Fresh || m_state == State::Taken) {
-        if (m_page.decided.contains(n))
-            return {}; // handed out already
-        m_page.decided.insert(n, {Decision::Store, m_state == State::Fresh});
-        m_page.readUpTo = std::max(m_page.readUpTo, n);
-        Verdict verdict;
-        verdict.store.append({shot, shot.timeTenths});
-        return verdict;
-    }
-    return judge(nowMs);
+    if (m_state == State::Taken)
+        return olderThanStart(shot, seenMs);
+    return isJudging() && m_page.newFits && !fitsOn(m_trace).thisFits()
+        && (olderThanStart(shot, seenMs)
+            || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
+}
+
+void LaneStart::askOlderAgain(const LaneShot &shot, qint64 nowMs)
+{
+    // Asked for again, the page judged as it was; what its first reading
+    // proved is kept for when it is given again.
+    m_trace.dropLast();
+    m_page.unconfirmed = {shot, nowMs, false};
+    m_page.askAgain = shot.number;
+}
+
+LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
+{
+    // A fresh page, or one taken to have taken the START: stored as it comes.
+    const int n = shot.number;
+    if (m_page.decided.contains(n))
+        return {}; // handed out already
+    m_page.decided.insert(n, {Decision::Store, m_state == State::Fresh});
+    m_page.readUpTo = std::max(m_page.readUpTo, n);
+    Verdict verdict;
+    verdict.store.append({shot, shot.timeTenths});
+    return verdict;
 }
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
@@ -744,46 +811,13 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
-    if (checksPage()) {
-        if (number == m_page.check.given.shot.number) {
-            if (m_page.check.lacked++ == 0)
-                m_page.check.lackedMs = nowMs;
-            return checkFailed(nowMs);
-        }
-        // Whichever page it holds lacked that later shot then; a page found
-        // lost forgets it with the rest.
-        if (number > m_page.check.given.shot.number)
-            m_trace.addLacking(number, nowMs);
-        return {};
-    }
+    if (checksPage())
+        return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
         m_page.askAgain = 0;
-    // A target switched off and on between two polls is never heard silent:
-    // one that has lacked the next shot for a while is asked for its last
-    // one again, to tell whether it still holds its page.
-    if (m_page.lackingSinceMs < 0 || !m_trace.lastAnswer()) {
-        m_page.lackingSinceMs = nowMs;
-    } else if (nowMs - m_page.lackingSinceMs >= kCheckAfterMs) {
-        m_page.lackingSinceMs = nowMs;
-        if (m_trace.lastAnswer()->atMs >= pageSince())
-            check(*m_trace.lastAnswer());
-    }
-    // The target lacks the shot it seemed to repeat: one of the two answers
-    // is a late copy (a "no shot" names no number: it may be another poll's).
-    // Neither counts; it is asked again.
-    if (m_page.repeated.number == number) {
-        m_page.repeated.number = 0;
-        m_page.askAgain = number;
+    checkWhenLacking(nowMs);
+    if (noShotDoubtsCopy(number))
         return {};
-    }
-    // So does the shot older than the START it gave once and was asked
-    // again: the first "no shot" after it does not count, and the shot given
-    // again still confirms it.
-    if (m_page.unconfirmed.shot.number == number && !m_page.unconfirmed.doubted) {
-        m_page.unconfirmed.doubted = true;
-        m_page.askAgain = number;
-        return {};
-    }
     if (const PageTrace::Answer *given = m_trace.answerOf(number, pageSince())) {
         const auto decided = m_page.decided.constFind(number);
         if (decided != m_page.decided.cend() && decided->decision == Decision::Store) {
@@ -806,6 +840,55 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
         verdict.word = tellHeld();
     return verdict;
+}
+
+LaneStart::Verdict LaneStart::noShotWhileChecking(int number, qint64 nowMs)
+{
+    if (number == m_page.check.given.shot.number) {
+        if (m_page.check.lacked++ == 0)
+            m_page.check.lackedMs = nowMs;
+        return checkFailed(nowMs);
+    }
+    // Whichever page it holds lacked that later shot then; a page found
+    // lost forgets it with the rest.
+    if (number > m_page.check.given.shot.number)
+        m_trace.addLacking(number, nowMs);
+    return {};
+}
+
+void LaneStart::checkWhenLacking(qint64 nowMs)
+{
+    // A target switched off and on between two polls is never heard silent:
+    // one that has lacked the next shot for a while is asked for its last
+    // one again, to tell whether it still holds its page.
+    if (m_page.lackingSinceMs < 0 || !m_trace.lastAnswer()) {
+        m_page.lackingSinceMs = nowMs;
+    } else if (nowMs - m_page.lackingSinceMs >= kCheckAfterMs) {
+        m_page.lackingSinceMs = nowMs;
+        if (m_trace.lastAnswer()->atMs >= pageSince())
+            check(*m_trace.lastAnswer());
+    }
+}
+
+bool LaneStart::noShotDoubtsCopy(int number)
+{
+    // The target lacks the shot it seemed to repeat: one of the two answers
+    // is a late copy (a "no shot" names no number: it may be another poll's).
+    // Neither counts; it is asked again.
+    if (m_page.repeated.number == number) {
+        m_page.repeated.number = 0;
+        m_page.askAgain = number;
+        return true;
+    }
+    // So does the shot older than the START it gave once and was asked
+    // again: the first "no shot" after it does not count, and the shot given
+    // again still confirms it.
+    if (m_page.unconfirmed.shot.number == number && !m_page.unconfirmed.doubted) {
+        m_page.unconfirmed.doubted = true;
+        m_page.askAgain = number;
+        return true;
+    }
+    return false;
 }
 
 LaneStart::Verdict LaneStart::checkFailed(qint64 nowMs)
@@ -1050,35 +1133,53 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 {
     Verdict verdict;
     const Fits fits = weigh();
+    reweighPassedOver(fits, verdict);
+    withdrawDisproven(fits, verdict);
+    decideNew(fits, verdict, nowMs);
+    verdict.word = tellMissed();
+    if (verdict.wrong > 0) {
+        verdict.word = Word::Withdrawn;
+        m_page.toldMissed = true;
+    }
+    return verdict;
+}
 
-    // A shot stored as it came is withdrawn once it is proven earlier. One
-    // that was stored only because the lane seemed to take the START, once
-    // it is proven that it did not, is held again: it waits for proof or
-    // the operator's ruling. One passed over is weighed again: the
-    // accounts that put it before the START may no longer fit.
+void LaneStart::reweighPassedOver(const Fits &fits, Verdict &verdict)
+{
+    // One passed over is weighed again: the accounts that put it before the
+    // START may no longer fit.
     for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
-        if (it->decision == Decision::Skip && !it->final) {
-            const Decision now = decide(fits, it.key());
-            if (now == Decision::Hold) {
-                it = m_page.decided.erase(it);
-                continue;
-            }
-            if (now == Decision::Store) {
-                const PageTrace::Answer *answer = m_trace.answerOf(it.key(), pageSince());
-                if (!answer) { // read before a late copy's "no shot" took it away
-                    ++it;
-                    continue;
-                }
-                *it = {Decision::Store, true};
-                verdict.store.append({answer->shot, sinceStart(fits, answer->shot)});
-            }
+        if (it->decision != Decision::Skip || it->final) {
             ++it;
             continue;
         }
-        // So is one its answers proved after the START by an account that
-        // has fallen since, once every one left proves it earlier; not one
-        // the operator's ruling stored.
-        if (it->decision != Decision::Store || it->final || (m_page.countFrom > 0 && it.key() >= m_page.countFrom)) {
+        const Decision now = decide(fits, it.key());
+        if (now == Decision::Hold) {
+            it = m_page.decided.erase(it);
+            continue;
+        }
+        if (now == Decision::Store) {
+            const PageTrace::Answer *answer = m_trace.answerOf(it.key(), pageSince());
+            if (answer) { // else read before a late copy's "no shot" took it away
+                *it = {Decision::Store, true};
+                verdict.store.append({answer->shot, sinceStart(fits, answer->shot)});
+            }
+        }
+        ++it;
+    }
+}
+
+void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
+{
+    // A shot stored as it came is withdrawn once it is proven earlier. One
+    // that was stored only because the lane seemed to take the START, once
+    // it is proven that it did not, is held again: it waits for proof or
+    // the operator's ruling. So is one its answers proved after the START by
+    // an account that has fallen since, once every one left proves it
+    // earlier; not one the operator's ruling stored.
+    for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
+        if (it->decision != Decision::Store || it->final
+            || (m_page.countFrom > 0 && it.key() >= m_page.countFrom)) {
             ++it;
             continue;
         }
@@ -1096,7 +1197,10 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         }
         ++it;
     }
+}
 
+void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
+{
     // Each shot on its own: one held keeps its place, the ones after it
     // that are proven are stored now.
     bool held = false;
@@ -1121,13 +1225,6 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     if (!numbers.isEmpty())
         m_page.readUpTo = std::max(m_page.readUpTo, numbers.last());
     m_page.waitingSinceMs = !held ? -1 : m_page.waitingSinceMs >= 0 ? m_page.waitingSinceMs : nowMs;
-
-    verdict.word = tellMissed();
-    if (verdict.wrong > 0) {
-        verdict.word = Word::Withdrawn;
-        m_page.toldMissed = true;
-    }
-    return verdict;
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubts() const

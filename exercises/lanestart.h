@@ -417,7 +417,35 @@ private:
     Fits weigh();
     Decision decide(const Fits &fits, int number) const;
     int sinceStart(const Fits &fits, const LaneShot &shot) const;
+    // Judges the page's shots against the accounts that fit.
     Verdict judge(qint64 nowMs);
+    void reweighPassedOver(const Fits &fits, Verdict &verdict);
+    void withdrawDisproven(const Fits &fits, Verdict &verdict);
+    void decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs);
+
+    // What an answer is like that may be a late copy or an earlier page's shot.
+    struct Likeness
+    {
+        bool copyAge = false; // like one read within a copy's age before
+        bool repeat = false;  // that, or like one of a page that may still be held
+    };
+    // The steps of answer(): each may settle the answer (true: asked again).
+    Verdict readAnswer(const LaneShot &shot, qint64 readMs);
+    void noteRead(const LaneShot &shot, qint64 nowMs);
+    Verdict answerCheck(const LaneShot &shot, qint64 nowMs);
+    bool waitsForCheck(const LaneShot &shot) const;
+    bool answersAsLostPage(const LaneShot &shot, qint64 nowMs);
+    Likeness likeEarlier(const LaneShot &shot, qint64 nowMs);
+    bool askRepeatAgain(const LaneShot &shot, const Likeness &like);
+    bool crossCheck(const LaneShot &shot);
+    qint64 seenAt(bool confirms, qint64 nowMs) const;
+    bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
+    void askOlderAgain(const LaneShot &shot, qint64 nowMs);
+    Verdict storeAsItComes(const LaneShot &shot);
+    // The steps of noShot().
+    Verdict noShotWhileChecking(int number, qint64 nowMs);
+    void checkWhenLacking(qint64 nowMs);
+    bool noShotDoubtsCopy(int number);
     Verdict lostPage();
     // Starts over from a page known for sure: begun at a START the target
     // confirmed itself (startMs), or at a moment not known (-1).
