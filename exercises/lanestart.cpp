@@ -412,14 +412,32 @@ void PageTrace::tighten(Bounds &b, int k, qint64 from) const
 void LaneStart::enter(State state)
 {
     m_state = state;
+    if (m_brokenOnEntry.isEmpty())
+        m_brokenOnEntry = brokenRule(true);
+}
+
+QString LaneStart::brokenInvariant() const
+{
+    return m_brokenOnEntry.isEmpty() ? brokenRule(false) : m_brokenOnEntry;
+}
+
+QString LaneStart::brokenRule(bool entering) const
+{
     // What each state says of the accounts (see the header).
-    Q_ASSERT(state != State::Fresh || m_accounts.isEmpty());
-    Q_ASSERT(state == State::Fresh || m_page.startMs >= 0);
-    Q_ASSERT(state != State::Taken || m_page.newFits);
-    Q_ASSERT(state != State::Judging || m_page.newFits);
-    Q_ASSERT(state != State::New || (m_page.newFits && !m_page.earlierFits));
-    Q_ASSERT(state != State::Kept || (!m_page.newFits && m_page.earlierFits));
-    Q_ASSERT(state != State::Other || (!m_page.newFits && !m_page.earlierFits));
+    const State s = m_state;
+    if (s == State::Fresh && !m_accounts.isEmpty())
+        return QStringLiteral("a fresh page keeps earlier accounts");
+    if (s != State::Fresh && m_page.startMs < 0)
+        return QStringLiteral("state %1 with no START to judge against").arg(int(s));
+    const bool thisFits = s != State::Kept && s != State::Other;
+    if (m_page.newFits != thisFits)
+        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    if (s == State::Kept && !m_page.earlierFits)
+        return QStringLiteral("kept with no earlier account that fits");
+    // A silence heard since may give a page weighed New or Other an account.
+    if (entering && (s == State::New || s == State::Other) && m_page.earlierFits)
+        return QStringLiteral("state %1, yet an earlier account fits").arg(int(s));
+    return {};
 }
 
 void LaneStart::begin(Page page, State state)

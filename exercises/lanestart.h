@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QPair>
 #include <QPoint>
+#include <QString>
 #include <QVector>
 #include <QtGlobal>
 
@@ -357,6 +358,9 @@ public:
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
+    // The rule of the states that the lane broke first (see above), empty
+    // while every one holds: cheap enough to ask after every step.
+    QString brokenInvariant() const;
     // The shots held, in the page's order: a lost page's first.
     QVector<Doubt> doubts() const;
     // The operator's ruling on the shots held: the START fell before
@@ -387,6 +391,9 @@ private:
 
     // The only place the state changes; checks what the state says.
     void enter(State state);
+    // A rule of the states broken now (entering: one that holds as the
+    // state is entered); empty when none is.
+    QString brokenRule(bool entering) const;
     using Spans = QMap<int, Span>; // by number: the moments a shot can have been taken at
     // Which accounts fit the answers, and the moments each gives the page's
     // shots: every decision and every word reads it.
@@ -565,4 +572,5 @@ private:
     QVector<Account> m_accounts;
     Page m_page;
     Line m_line;
+    QString m_brokenOnEntry; // the first rule broken as a state was entered
 };

@@ -384,6 +384,9 @@ void TestLaneStart::road()
             break;
         }
         }
+        // Whatever the road, the judgement keeps its own rules at every step.
+        QVERIFY2(lane.brokenInvariant().isEmpty(),
+                 qPrintable(QStringLiteral("at %1 ms: %2").arg(step.atMs).arg(lane.brokenInvariant())));
     }
     QTEST(stored, "stored");
     QTEST(words, "words");
