@@ -430,7 +430,7 @@ QString LaneStart::brokenRule(bool entering) const
     if (s != State::Fresh && m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
     const bool thisFits = s != State::Kept && s != State::Other;
-    if (m_page.newFits != thisFits)
+    if (m_page.thisFits != thisFits)
         return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
     if (s == State::Kept && !m_page.earlierFits)
         return QStringLiteral("kept with no earlier account that fits");
@@ -494,7 +494,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 {
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
-    if (m_page.newFits)
+    if (m_page.thisFits)
         m_accounts.append(m_page.current);
     else if (isJudging() && !m_page.earlierFits)
         m_accounts.append({{-kUnbounded, kUnbounded}, m_page.current.sinceMs}); // begun at a moment no START tells
@@ -794,7 +794,7 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
     // fits only a page begun in a silence after it.
     if (m_state == State::Taken)
         return olderThanStart(shot, seenMs);
-    return isJudging() && m_page.newFits && !fitsOn(m_trace).thisFits()
+    return isJudging() && m_page.thisFits && !fitsOn(m_trace).thisFits()
         && (olderThanStart(shot, seenMs)
             || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
 }
@@ -1009,10 +1009,10 @@ LaneStart::Fits LaneStart::weigh()
     // nothing when the shots the lane gives run against them.
     if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
         fits = fitsOn(m_trace);
-    m_page.newFits = fits.thisFits();
+    m_page.thisFits = fits.thisFits();
     m_page.earlierFits = fits.earlierFit();
-    enter(m_page.earlierFits ? (m_page.newFits ? State::Judging : State::Kept)
-                             : (m_page.newFits ? State::New : State::Other));
+    enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
+                             : (m_page.thisFits ? State::New : State::Other));
     return fits;
 }
 
@@ -1057,7 +1057,7 @@ LaneStart::Word LaneStart::tellMissed()
 {
     // Only once no account of this START is left: nor a page begun in a
     // silence after it (switched off and on, it may have taken the START).
-    if (!isJudging() || m_page.newFits || !m_page.earlierFits || m_page.toldMissed)
+    if (!isJudging() || m_page.thisFits || !m_page.earlierFits || m_page.toldMissed)
         return Word::None;
     // Switched off and on after this START went out, it may have taken it.
     if (silenceFitsAfter(m_page.startMs - kStartSlackMs))
@@ -1208,7 +1208,7 @@ void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!it->proven && !m_page.newFits) {
+        } else if (!it->proven && !m_page.thisFits) {
             verdict.withdraw.append(it.key());
             it = m_page.decided.erase(it);
             continue;

@@ -190,7 +190,8 @@ private:
 // held again (withdrawn, to wait for proof or the operator's ruling) once
 // it is proven that the target did not take the START.
 //
-// States, and what leaves them (one field, changed only by enter()):
+// States, and what leaves them (one field, changed only by enter(); what
+// each says of the accounts is checked in every build, brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
@@ -394,6 +395,7 @@ private:
     // A rule of the states broken now (entering: one that holds as the
     // state is entered); empty when none is.
     QString brokenRule(bool entering) const;
+
     using Spans = QMap<int, Span>; // by number: the moments a shot can have been taken at
     // Which accounts fit the answers, and the moments each gives the page's
     // shots: every decision and every word reads it.
@@ -424,7 +426,8 @@ private:
     Fits weigh();
     Decision decide(const Fits &fits, int number) const;
     int sinceStart(const Fits &fits, const LaneShot &shot) const;
-    // Judges the page's shots against the accounts that fit.
+    // Judges the page's shots against the accounts that fit: stored ones
+    // withdrawn, passed-over ones weighed again, new ones decided.
     Verdict judge(qint64 nowMs);
     void reweighPassedOver(const Fits &fits, Verdict &verdict);
     void withdrawDisproven(const Fits &fits, Verdict &verdict);
@@ -453,6 +456,7 @@ private:
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
     bool noShotDoubtsCopy(int number);
+    // The target lost its page: a fresh one, its held shots kept for the ruling.
     Verdict lostPage();
     // Starts over from a page known for sure: begun at a START the target
     // confirmed itself (startMs), or at a moment not known (-1).
@@ -533,7 +537,7 @@ private:
     {
         qint64 startMs = -1;
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-        bool newFits = true;        // this START's account fits
+        bool thisFits = true;        // this START's account fits
         bool earlierFits = false;   // an earlier account fits
         bool unheard = false;       // silent around this START
         bool silentInPage = false;  // silent since the page's START
