@@ -446,11 +446,10 @@ void LaneStart::begin(Page page, State state)
     enter(state);
 }
 
-void LaneStart::knownPage(qint64 startMs)
+void LaneStart::knownPage(qint64 startMs, Page page)
 {
     m_trace.clear();
     m_accounts.clear();
-    Page page;
     page.startMs = startMs;
     page.current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
                                 : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
@@ -468,8 +467,9 @@ void LaneStart::beginPage(qint64 startMs, bool own)
             if (read.atMs >= sinceMs)
                 recent.append(read);
         }
-        knownPage(startMs);
-        m_page.beforeOwn = recent;
+        Page page;
+        page.beforeOwn = recent;
+        knownPage(startMs, std::move(page));
         return;
     }
     m_accounts = accountsAcross(startMs);
@@ -539,7 +539,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 
 void LaneStart::targetReset()
 {
-    knownPage(-1);
+    knownPage(-1, Page());
 }
 
 void LaneStart::setHeard(bool heard, qint64 nowMs)
@@ -1316,13 +1316,14 @@ LaneStart::Verdict LaneStart::lostPage()
     // shot of that number it gives later is new, however like the old one.
     const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
     const qint64 lackedMs = m_page.check.lackedMs;
-    knownPage(-1);
+    Page page;
+    page.lostPage = before;
+    page.lostDoubts = held;
+    knownPage(-1, std::move(page));
     if (lacked > 0) {
         m_trace.addLacking(lacked, lackedMs);
         m_trace.addLacking(lacked, lackedMs);
     }
-    m_page.lostPage = before;
-    m_page.lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

@@ -458,9 +458,6 @@ private:
     bool noShotDoubtsCopy(int number);
     // The target lost its page: a fresh one, its held shots kept for the ruling.
     Verdict lostPage();
-    // Starts over from a page known for sure: begun at a START the target
-    // confirmed itself (startMs), or at a moment not known (-1).
-    void knownPage(qint64 startMs);
     // Since when the answers are of the current page.
     qint64 pageSince() const { return m_page.current.sinceMs; }
     // Since when the answers are of a page begun at a START confirmed at
@@ -566,6 +563,10 @@ private:
 
     // The only place a page begins.
     void begin(Page page, State state);
+    // Starts over from a page known for sure: begun at a START the target
+    // confirmed itself (startMs), or at a moment not known (-1); page holds
+    // what the new page begins with.
+    void knownPage(qint64 startMs, Page page);
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
 
