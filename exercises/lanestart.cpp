@@ -794,7 +794,7 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
     // fits only a page begun in a silence after it.
     if (m_state == State::Taken)
         return olderThanStart(shot, seenMs);
-    return isJudging() && m_page.thisFits && !fitsOn(m_trace).thisFits()
+    return isJudging() && m_page.thisFits && !thisStartFits()
         && (olderThanStart(shot, seenMs)
             || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
 }
@@ -946,38 +946,33 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
 {
     Fits fits;
     fits.thisStart = spansOf(trace, m_page.current);
-    for (const Account &account : qAsConst(m_accounts))
+    for (const Account &account : qAsConst(m_accounts)) {
         fits.accounts.append(spansOf(trace, account));
+        if (fits.accounts.last())
+            fits.earlier.append(*fits.accounts.last());
+    }
+    fits.earlierFits = !fits.earlier.isEmpty();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
-    if (!fits.thisFits() && !fits.earlierFit())
+    if (!fits.thisFits() && !fits.earlierFits) {
         fits.unknown = spansOf(trace, {{-kUnbounded, kUnbounded}, m_page.current.sinceMs});
-    return fits;
-}
-
-bool LaneStart::Fits::earlierFit() const
-{
-    return std::any_of(accounts.cbegin(), accounts.cend(), [](const std::optional<Spans> &a) { return a.has_value(); });
-}
-
-QVector<LaneStart::Spans> LaneStart::Fits::earlier() const
-{
-    QVector<Spans> all;
-    for (const std::optional<Spans> &spans : accounts) {
-        if (spans)
-            all.append(*spans);
+        if (fits.unknown)
+            fits.earlier.append(*fits.unknown);
     }
-    if (unknown)
-        all.append(*unknown);
-    return all;
+    return fits;
 }
 
 QVector<LaneStart::Spans> LaneStart::Fits::all() const
 {
-    QVector<Spans> all = earlier();
+    QVector<Spans> all = earlier;
     if (thisStart)
         all.prepend(*thisStart);
     return all;
+}
+
+bool LaneStart::thisStartFits() const
+{
+    return spansOf(m_trace, m_page.current).has_value();
 }
 
 bool LaneStart::fitsBegunBefore(qint64 ms) const
@@ -1031,7 +1026,7 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
     std::optional<Decision> all;
     if (fits.thisFits())
         all = Decision::Store; // counted from this START, every shot was taken after it
-    for (const Spans &spans : fits.earlier()) {
+    for (const Spans &spans : fits.earlier) {
         const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
         if (all && *all != d)
             return Decision::Hold;
@@ -1042,9 +1037,9 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
 
 int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
-    if (fits.thisFits() || fits.earlier().isEmpty())
+    if (fits.thisFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
-    const Span span = fits.earlier().first().value(shot.number, {m_page.startMs, m_page.startMs});
+    const Span span = fits.earlier.first().value(shot.number, {m_page.startMs, m_page.startMs});
     return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
 }
 

@@ -406,11 +406,12 @@ private:
         // Neither fits: a page begun at a moment no START tells, told only
         // by the answers since this START.
         std::optional<Spans> unknown;
-        bool thisFits() const { return thisStart.has_value(); }
-        bool earlierFit() const;
-        bool none() const { return !thisFits() && earlier().isEmpty(); }
         // The earlier accounts that fit, or else the unknown page.
-        QVector<Spans> earlier() const;
+        QVector<Spans> earlier;
+        bool earlierFits = false; // an earlier account fits
+        bool thisFits() const { return thisStart.has_value(); }
+        bool earlierFit() const { return earlierFits; }
+        bool none() const { return !thisFits() && earlier.isEmpty(); }
         // Every one that fits, this START's first.
         QVector<Spans> all() const;
     };
@@ -418,6 +419,9 @@ private:
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
                                         Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
     Fits fitsOn(const PageTrace &trace) const;
+    // This START's account fits the answers as they stand (fitsOn().thisFits(),
+    // without weighing the others).
+    bool thisStartFits() const;
     // An earlier account fits with a page begun before ms.
     bool fitsBegunBefore(qint64 ms) const;
     // A page begun in a silence fits, begun no earlier than ms.
