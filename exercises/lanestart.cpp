@@ -412,34 +412,48 @@ void PageTrace::tighten(Bounds &b, int k, qint64 from) const
 void LaneStart::enter(State state)
 {
     m_state = state;
-    // What each state says of the accounts (see the header).
-    Q_ASSERT(state != State::Fresh || m_accounts.isEmpty());
-    Q_ASSERT(state == State::Fresh || m_startMs >= 0);
-    Q_ASSERT(state != State::Taken || m_newFits);
-    Q_ASSERT(state != State::Judging || m_newFits);
-    Q_ASSERT(state != State::New || (m_newFits && !m_keptFits));
-    Q_ASSERT(state != State::Kept || (!m_newFits && m_keptFits));
-    Q_ASSERT(state != State::Other || (!m_newFits && !m_keptFits));
+    if (m_brokenOnEntry.isEmpty())
+        m_brokenOnEntry = brokenRule(true);
 }
 
-void LaneStart::knownPage(qint64 startMs)
+QString LaneStart::brokenInvariant() const
+{
+    return m_brokenOnEntry.isEmpty() ? brokenRule(false) : m_brokenOnEntry;
+}
+
+QString LaneStart::brokenRule(bool entering) const
+{
+    // What each state says of the accounts (see the header).
+    const State s = m_state;
+    if (s == State::Fresh && !m_accounts.isEmpty())
+        return QStringLiteral("a fresh page keeps earlier accounts");
+    if (s != State::Fresh && m_page.startMs < 0)
+        return QStringLiteral("state %1 with no START to judge against").arg(int(s));
+    const bool thisFits = s != State::Kept && s != State::Other;
+    if (m_page.thisFits != thisFits)
+        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    if (s == State::Kept && !m_page.earlierFits)
+        return QStringLiteral("kept with no earlier account that fits");
+    // A silence heard since may give a page weighed New or Other an account.
+    if (entering && (s == State::New || s == State::Other) && m_page.earlierFits)
+        return QStringLiteral("state %1, yet an earlier account fits").arg(int(s));
+    return {};
+}
+
+void LaneStart::begin(Page page, State state)
+{
+    m_page = std::move(page);
+    enter(state);
+}
+
+void LaneStart::knownPage(qint64 startMs, Page page)
 {
     m_trace.clear();
-    m_beforeOwn.clear();
-    m_missedLast = false;
-    m_lostPage.clear();
     m_accounts.clear();
-    m_startMs = startMs;
-    m_current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
-                             : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
-    m_newFits = true;
-    m_keptFits = false;
-    m_unheard = false;
-    m_silentInPage = false;
-    m_toldMissed = false;
-    m_toldDoubt = false;
-    clearPage();
-    enter(State::Fresh);
+    page.startMs = startMs;
+    page.current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
+                                : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
+    begin(std::move(page), State::Fresh);
 }
 
 void LaneStart::beginPage(qint64 startMs, bool own)
@@ -449,27 +463,48 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         // may still come as a late copy on the line.
         const qint64 sinceMs = startMs - kLateCopyMs;
         QVector<PageTrace::Answer> recent;
-        for (const PageTrace::Answer &read : qAsConst(m_lastReads)) {
+        for (const PageTrace::Answer &read : qAsConst(m_line.lastReads)) {
             if (read.atMs >= sinceMs)
                 recent.append(read);
         }
-        knownPage(startMs);
-        m_beforeOwn = recent;
+        Page page;
+        page.beforeOwn = recent;
+        knownPage(startMs, std::move(page));
         return;
     }
+    m_accounts = accountsAcross(startMs);
+    Page page;
+    page.startMs = startMs;
+    page.current = {startWindow(startMs), pageBegins(startMs)};
+    page.earlierFits = !m_accounts.isEmpty();
+    page.copiesUntilMs = m_line.lastNoShotMs + kLateCopyMs;
+    page.missedLast = m_state == State::Kept;
+    page.unheard = !m_line.heard;
+    page.silentInPage = !m_line.heard;
+    // The answers before the target's own START may still come as late
+    // copies after the line's next one.
+    page.beforeOwn = m_page.beforeOwn;
+    // Silent since the last START, it may hold shots of that page no one
+    // read, with own times that fit this START as well: it is judged.
+    const bool taken = m_line.heard && !m_page.silentInPage;
+    begin(std::move(page), taken ? State::Taken : State::Judging);
+}
+
+QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
+{
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
-    if (m_newFits)
-        m_accounts.append(m_current);
-    else if (judged() && !m_keptFits)
-        m_accounts.append({{-kUnbounded, kUnbounded}, m_current.sinceMs}); // begun at a moment no START tells
+    if (m_page.thisFits)
+        m_accounts.append(m_page.current);
+    else if (isJudging() && !m_page.earlierFits)
+        m_accounts.append({{-kUnbounded, kUnbounded}, m_page.current.sinceMs}); // begun at a moment no START tells
     const Span fresh = startWindow(startMs);
     const auto keep = [&] {
         QVector<Account> kept;
         for (Account account : qAsConst(m_accounts)) {
             // A page kept across this START began before it.
             account.origin.to = std::min(account.origin.to, fresh.to);
-            if (m_trace.bounds(account.sinceMs, account.origin))
+            if (spansOf(m_trace, account))
                 kept.append(account);
         }
         return kept;
@@ -477,11 +512,11 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     QVector<Account> kept = keep();
     // The page it held fits none of them (taken to have started, its
     // answers prove it did not): it began at a moment no START tells.
-    const Account unknown{{-kUnbounded, fresh.to}, m_current.sinceMs};
+    const Account unknown{{-kUnbounded, fresh.to}, m_page.current.sinceMs};
     // Unless its own answers run against the "no shot" answers read with
     // them: two in a row were late copies of ones given before a shot was
     // taken. They are forgotten, and the page weighed again.
-    if (kept.isEmpty() && !m_accounts.isEmpty() && !m_trace.bounds(unknown.sinceMs, unknown.origin)
+    if (kept.isEmpty() && !m_accounts.isEmpty() && !spansOf(m_trace, unknown)
         && m_trace.forgetLacking(unknown.sinceMs, startMs))
         kept = keep();
     if (kept.isEmpty() && !m_accounts.isEmpty())
@@ -499,62 +534,29 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     }
     // What was worked out for the accounts not kept is not asked for again.
     m_trace.sweepBounds();
-    m_accounts = kept;
-    m_lostPage.clear();
-    m_current = {fresh, pageBegins(startMs)};
-    m_startMs = startMs;
-    m_copiesUntilMs = m_lastNoShotMs + kLateCopyMs;
-    m_copiesWeighed = false;
-    m_missedLast = m_state == State::Kept;
-    clearPage();
-    m_newFits = true;
-    m_keptFits = !m_accounts.isEmpty();
-    m_unheard = !m_heard;
-    m_toldMissed = false;
-    m_toldDoubt = false;
-    // Silent since the last START, it may hold shots of that page no one
-    // read, with own times that fit this START as well: it is judged.
-    const bool taken = m_heard && !m_silentInPage;
-    m_silentInPage = !m_heard;
-    enter(taken ? State::Taken : State::Judging);
+    return kept;
 }
 
 void LaneStart::targetReset()
 {
-    knownPage(-1);
-}
-
-void LaneStart::clearPage()
-{
-    m_decided.clear();
-    m_readUpTo = 0;
-    m_askAgain = 0;
-    m_repeated = 0;
-    check({}); // no page is asked about
-    m_crossChecked = false;
-    m_unconfirmed = {};
-    m_unconfirmedMs = -1;
-    m_countFrom = 0;
-    m_lostDoubts.clear();
-    m_lackingSinceMs = -1;
-    m_waitingSinceMs = -1;
+    knownPage(-1, Page());
 }
 
 void LaneStart::setHeard(bool heard, qint64 nowMs)
 {
-    const bool back = heard && !m_heard;
-    m_heard = heard;
+    const bool back = heard && !m_line.heard;
+    m_line.heard = heard;
     const bool answered = !m_trace.numbersSince(pageSince()).isEmpty();
     if (!heard) {
-        m_silentInPage = true;
+        m_page.silentInPage = true;
         // Switched off, it was after it gave the last answer read; that
         // answer was given at most kSeenSlackMs before it was read. Never
         // heard: it may have been off for long.
-        m_silentSinceMs = m_lastHeardMs >= 0 ? m_lastHeardMs - kSeenSlackMs : -kUnbounded;
+        m_line.silentSinceMs = m_line.lastHeardMs >= 0 ? m_line.lastHeardMs - kSeenSlackMs : -kUnbounded;
         if (m_state == State::Taken && !answered) {
             // Unanswered between the START and the page's first shot: it may
             // have been deaf when the START went out.
-            m_unheard = true;
+            m_page.unheard = true;
             enter(State::Judging);
         }
     }
@@ -563,19 +565,19 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
-        m_checkBack = true;
+        m_page.check.back = true;
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
     // before the silence ("no shot" included).
-    m_repeated = 0;
-    m_unconfirmedDoubted = true;
-    if (m_startMs >= 0 && m_state != State::Fresh) {
+    m_page.repeated.number = 0;
+    m_page.unconfirmed.doubted = true;
+    if (m_page.startMs >= 0 && m_state != State::Fresh) {
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
-        m_accounts.append({{m_silentSinceMs, nowMs}, nowMs, true});
-        m_keptFits = true;
+        m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true});
+        m_page.earlierFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
     }
@@ -583,91 +585,133 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
 
 void LaneStart::check(const PageTrace::Answer &given)
 {
-    m_check = given;
-    m_checkUnlike = {};
-    m_checkMisses = 0;
-    m_checkMissedMs = -1;
-    m_checkLacked = 0;
-    m_checkLackedMs = -1;
-    m_checkBack = false;
+    m_page.check = {};
+    m_page.check.given = given;
 }
 
 bool LaneStart::olderThanStart(const LaneShot &shot, qint64 nowMs) const
 {
-    return leastApart(0, shot.timeTenths) > nowMs - m_startMs + kStartSlackMs + kClockSlackMs;
+    return leastApart(0, shot.timeTenths) > nowMs - m_page.startMs + kStartSlackMs + kClockSlackMs;
 }
 
 qint64 LaneStart::pageBegins(qint64 startMs) const
 {
     // What was read in the START's own millisecond came before it.
-    return std::max(startMs, m_lastHeardMs + 1);
+    return std::max(startMs, m_line.lastHeardMs + 1);
 }
 
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
+    Verdict verdict = readAnswer(shot, readMs);
+    // The answer that proved the page lost is a shot of the new one: when
+    // it is its first, it is read now (the page is read again from its
+    // first shot; a later one is asked for in its turn).
+    if (verdict.lostPage && shot.number == 1)
+        verdict.store += readAnswer(shot, readMs).store;
+    return verdict;
+}
+
+// The steps an answer goes through, in this order: each may settle it.
+LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
+{
     const qint64 nowMs = std::max(readMs, pageSince());
-    const int n = shot.number;
-    m_lastHeardMs = nowMs;
-    // Whatever becomes of it: a START the target confirms next needs it.
-    while (!m_lastReads.isEmpty()
-           && (m_lastReads.size() >= kLastReads || m_lastReads.first().atMs < nowMs - kLateCopyMs))
-        m_lastReads.removeFirst();
-    m_lastReads.append({shot, nowMs});
-    if (checksPage() && n == m_check.shot.number) {
-        // Back from a silence, a target that said again and again, over a
-        // while, that it lacked the shot holds another page, even when its
-        // shot is just like the one asked (a rig's): a late copy is a rare
-        // answer of the last moments.
-        const bool same = sameShot(m_check.shot, shot);
-        const bool lackedSince = m_checkBack && m_checkLacked >= 3
-            && nowMs - m_checkLackedMs >= kCheckSpanMs / 2;
-        if (same && !lackedSince) {
-            m_check = {};
-            return {};
-        }
-        // The same shot unlike it, twice, and never read before: no late copy
-        // (a copy is of an answer of the last moments, which were of the page
-        // asked about) but the shot the target holds now. The page is lost.
-        // So is another shot of that number once the target said twice that
-        // it lacked it: the page asked about holds one.
-        const bool twice = same
-            || ((sameShot(m_checkUnlike, shot) || m_checkLacked >= 2)
-                && !m_trace.readBefore(shot, PageTrace::kUnbounded));
-        m_checkUnlike = shot;
-        Verdict verdict = twice ? lostPage() : checkFailed(nowMs);
-        // The answer that proved the page lost is a shot of the new one:
-        // when it is its first, it is read now (the page is read again from
-        // its first shot; a later one is asked for in its turn).
-        if (verdict.lostPage && n == 1) {
-            const Verdict first = answer(shot, readMs);
-            verdict.store += first.store;
-        }
-        return verdict;
+    noteRead(shot, nowMs);
+    if (checksPage() && shot.number == m_page.check.given.shot.number)
+        return answerCheck(shot, nowMs);
+    if (waitsForCheck(shot))
+        return {};
+    if (m_page.askAgain == shot.number)
+        m_page.askAgain = 0;
+    m_page.lackingSinceMs = -1;
+    if (answersAsLostPage(shot, nowMs))
+        return {};
+    const Likeness like = likeEarlier(shot, nowMs);
+    if (askRepeatAgain(shot, like))
+        return {};
+    if (crossCheck(shot))
+        return {};
+    const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
+    const qint64 seenMs = seenAt(confirms, nowMs);
+    m_trace.addAnswer(shot, seenMs);
+    const bool older = provesOlder(shot, seenMs);
+    if (older && !like.repeat && !confirms) {
+        askOlderAgain(shot, nowMs);
+        return {};
     }
+    m_page.unconfirmed = {};
+    if (m_state == State::Taken && (like.repeat || older))
+        enter(State::Judging);
+    if (m_state == State::Fresh || m_state == State::Taken)
+        return storeAsItComes(shot);
+    return judge(nowMs);
+}
+
+void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
+{
+    m_line.lastHeardMs = nowMs;
+    // Whatever becomes of it: a START the target confirms next needs it.
+    while (!m_line.lastReads.isEmpty()
+           && (m_line.lastReads.size() >= kLastReads || m_line.lastReads.first().atMs < nowMs - kLateCopyMs))
+        m_line.lastReads.removeFirst();
+    m_line.lastReads.append({shot, nowMs});
+}
+
+LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
+{
+    // Back from a silence, a target that said again and again, over a
+    // while, that it lacked the shot holds another page, even when its
+    // shot is just like the one asked (a rig's): a late copy is a rare
+    // answer of the last moments.
+    const bool same = sameShot(m_page.check.given.shot, shot);
+    const bool lackedSince = m_page.check.back && m_page.check.lacked >= 3
+        && nowMs - m_page.check.lackedMs >= kCheckSpanMs / 2;
+    if (same && !lackedSince) {
+        stopChecking();
+        return {};
+    }
+    // The same shot unlike it, twice, and never read before: no late copy
+    // (a copy is of an answer of the last moments, which were of the page
+    // asked about) but the shot the target holds now. The page is lost.
+    // So is another shot of that number once the target said twice that
+    // it lacked it: the page asked about holds one.
+    const bool twice = same
+        || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
+            && !m_trace.readBefore(shot, PageTrace::kUnbounded));
+    m_page.check.unlike = shot;
+    return twice ? lostPage() : checkFailed(nowMs);
+}
+
+bool LaneStart::waitsForCheck(const LaneShot &shot) const
+{
     // An answer to a poll before the check. A later shot is judged as one
     // of the page it seemed to hold when a page begun meanwhile would put it
     // after the START too: such a page began after the target gave the shot
     // asked for again, and counts the shot's own time from there. Otherwise
     // it is asked for once the page is known.
-    if (checksPage()
-        && (n < m_check.shot.number
-            || m_check.atMs - kSeenSlackMs + leastApart(0, shot.timeTenths) < m_startMs))
-        return {};
-    if (m_askAgain == n)
-        m_askAgain = 0;
-    m_lackingSinceMs = -1;
+    return checksPage()
+        && (shot.number < m_page.check.given.shot.number
+            || m_page.check.given.atMs - kSeenSlackMs + leastApart(0, shot.timeTenths) < m_page.startMs);
+}
+
+bool LaneStart::answersAsLostPage(const LaneShot &shot, qint64 nowMs)
+{
     // A page taken for lost that answers as before was not: what it gave
     // was stored already. Unless it lacked that shot since: a shot just
     // like it, taken after.
-    const auto lost = m_lostPage.constFind(n);
-    if (lost != m_lostPage.cend() && sameShot(*lost, shot) && !m_trace.lacked(n, pageSince())) {
-        // Still its page, as the next START will need to know.
-        if (!m_trace.answerOf(n, pageSince()))
-            m_trace.addAnswer(shot, nowMs);
-        m_decided.insert(n, {Decision::Skip, true, true});
-        m_readUpTo = std::max(m_readUpTo, n);
-        return {};
-    }
+    const int n = shot.number;
+    const auto lost = m_page.lostPage.constFind(n);
+    if (lost == m_page.lostPage.cend() || !sameShot(*lost, shot) || m_trace.lacked(n, pageSince()))
+        return false;
+    // Still its page, as the next START will need to know.
+    if (!m_trace.answerOf(n, pageSince()))
+        m_trace.addAnswer(shot, nowMs);
+    m_page.decided.insert(n, {Decision::Skip, true, true});
+    m_page.readUpTo = std::max(m_page.readUpTo, n);
+    return true;
+}
+
+LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 nowMs)
+{
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
     // Once no page begun before it fits, one read a while after the last
@@ -688,39 +732,59 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     };
     // Nor one like a shot given in the last moments before this START,
     // however it was taken (the answer to a check is not in the trace).
-    const bool copyAge = copyOf(m_beforeOwn, kUnbounded)
-        || (m_state != State::Fresh && copyOf(m_lastReads, pageSince()))
+    Likeness like;
+    like.copyAge = copyOf(m_page.beforeOwn, kUnbounded)
+        || (m_state != State::Fresh && copyOf(m_line.lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
-    const bool repeat = copyAge || (readBefore && earlierFits());
-    // Within a copy's age, two readings in a row may both be copies: it
+    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFit());
+    return like;
+}
+
+bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like)
+{
+    // A repeat of an earlier page's shot counts at its second reading in a
+    // row; within a copy's age, two readings in a row may both be copies: it
     // counts at the third.
-    if (repeat && (m_repeated != n || (copyAge && m_repeatedTimes < 2))) {
-        m_repeatedTimes = m_repeated == n ? m_repeatedTimes + 1 : 1;
-        m_repeated = n;
-        m_askAgain = n;
-        return {};
-    }
-    // The same answer again confirms the first: the shot was taken before
-    // that one was read, and what its moment proved stands, unless a page
-    // may have begun since (a silence between the two): the answer is then
-    // of that page too, and is read as now.
-    const bool confirms = sameShot(m_unconfirmed, shot);
-    qint64 latestSince = m_current.sinceMs;
-    for (const Account &account : qAsConst(m_accounts))
-        latestSince = std::max(latestSince, account.sinceMs);
-    const qint64 seenMs = confirms && m_unconfirmedMs >= latestSince ? m_unconfirmedMs : nowMs;
+    const int n = shot.number;
+    Repeat &repeated = m_page.repeated;
+    if (!like.repeat || (repeated.number == n && (!like.copyAge || repeated.times >= 2)))
+        return false;
+    repeated.times = repeated.number == n ? repeated.times + 1 : 1;
+    repeated.number = n;
+    m_page.askAgain = n;
+    return true;
+}
+
+bool LaneStart::crossCheck(const LaneShot &shot)
+{
     // Stored as they come, shots whose own times run against their numbers
     // are of two pages: switched off and on between two polls. The shot it
     // gave of the page read so far is asked for again, once a page: given
     // again, the target stamps its shots that way.
-    if (!judged() && !m_crossChecked) {
-        if (const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince())) {
-            m_crossChecked = true;
-            check(*crossed);
-            return {};
-        }
-    }
-    m_trace.addAnswer(shot, seenMs);
+    if (isJudging() || m_page.crossChecked)
+        return false;
+    const PageTrace::Answer *crossed = m_trace.outOfOrder(shot, pageSince());
+    if (!crossed)
+        return false;
+    m_page.crossChecked = true;
+    check(*crossed);
+    return true;
+}
+
+qint64 LaneStart::seenAt(bool confirms, qint64 nowMs) const
+{
+    // The same answer again confirms the first: the shot was taken before
+    // that one was read, and what its moment proved stands, unless a page
+    // may have begun since (a silence between the two): the answer is then
+    // of that page too, and is read as now.
+    qint64 latestSince = m_page.current.sinceMs;
+    for (const Account &account : qAsConst(m_accounts))
+        latestSince = std::max(latestSince, account.sinceMs);
+    return confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
+}
+
+bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
+{
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
     // A copy on the line is of an answer of the last moments: one that fits
@@ -728,86 +792,53 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
     // while after the START, is not one.
     // Nor is one that no page begun before the START can have given: it
     // fits only a page begun in a silence after it.
-    const bool older = m_state == State::Taken
-        ? olderThanStart(shot, seenMs)
-        : judged() && m_newFits && !m_trace.bounds(m_current.sinceMs, m_current.origin)
-            && (olderThanStart(shot, seenMs)
-                || (seenMs - m_startMs < kLateCopyMs && !onlyBegunAfterStart()));
-    if (older && !repeat && !confirms) {
-        m_trace.dropLast();
-        m_unconfirmed = shot;
-        m_unconfirmedMs = nowMs;
-        m_unconfirmedDoubted = false;
-        m_askAgain = n;
-        return {};
-    }
-    m_unconfirmed = {};
-    m_unconfirmedMs = -1;
-    if (m_state == State::Taken && (repeat || older))
-        enter(State::Judging);
-    if (m_state == State::Fresh || m_state == State::Taken) {
-        if (m_decided.contains(n))
-            return {}; // handed out already
-        m_decided.insert(n, {Decision::Store, m_state == State::Fresh});
-        m_readUpTo = std::max(m_readUpTo, n);
-        Verdict verdict;
-        verdict.store.append({shot, shot.timeTenths});
-        return verdict;
-    }
-    return judge(nowMs);
+    if (m_state == State::Taken)
+        return olderThanStart(shot, seenMs);
+    return isJudging() && m_page.thisFits && !thisStartFits()
+        && (olderThanStart(shot, seenMs)
+            || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
+}
+
+void LaneStart::askOlderAgain(const LaneShot &shot, qint64 nowMs)
+{
+    // Asked for again, the page judged as it was; what its first reading
+    // proved is kept for when it is given again.
+    m_trace.dropLast();
+    m_page.unconfirmed = {shot, nowMs, false};
+    m_page.askAgain = shot.number;
+}
+
+LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
+{
+    // A fresh page, or one taken to have taken the START: stored as it comes.
+    const int n = shot.number;
+    if (m_page.decided.contains(n))
+        return {}; // handed out already
+    m_page.decided.insert(n, {Decision::Store, m_state == State::Fresh});
+    m_page.readUpTo = std::max(m_page.readUpTo, n);
+    Verdict verdict;
+    verdict.store.append({shot, shot.timeTenths});
+    return verdict;
 }
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
-    m_lastHeardMs = nowMs;
-    m_lastNoShotMs = nowMs;
+    m_line.lastHeardMs = nowMs;
+    m_line.lastNoShotMs = nowMs;
     // Another answer that may be a copy: weighed again.
-    if (nowMs < m_copiesUntilMs)
-        m_copiesWeighed = false;
-    if (checksPage()) {
-        if (number == m_check.shot.number) {
-            if (m_checkLacked++ == 0)
-                m_checkLackedMs = nowMs;
-            return checkFailed(nowMs);
-        }
-        // Whichever page it holds lacked that later shot then; a page found
-        // lost forgets it with the rest.
-        if (number > m_check.shot.number)
-            m_trace.addLacking(number, nowMs);
+    if (nowMs < m_page.copiesUntilMs)
+        m_page.copiesWeighed = false;
+    if (checksPage())
+        return noShotWhileChecking(number, nowMs);
+    if (m_page.askAgain == number)
+        m_page.askAgain = 0;
+    checkWhenLacking(nowMs);
+    if (noShotDoubtsCopy(number))
         return {};
-    }
-    if (m_askAgain == number)
-        m_askAgain = 0;
-    // A target switched off and on between two polls is never heard silent:
-    // one that has lacked the next shot for a while is asked for its last
-    // one again, to tell whether it still holds its page.
-    if (m_lackingSinceMs < 0 || !m_trace.lastAnswer()) {
-        m_lackingSinceMs = nowMs;
-    } else if (nowMs - m_lackingSinceMs >= kCheckAfterMs) {
-        m_lackingSinceMs = nowMs;
-        if (m_trace.lastAnswer()->atMs >= pageSince())
-            check(*m_trace.lastAnswer());
-    }
-    // The target lacks the shot it seemed to repeat: one of the two answers
-    // is a late copy (a "no shot" names no number: it may be another poll's).
-    // Neither counts; it is asked again.
-    if (m_repeated == number) {
-        m_repeated = 0;
-        m_askAgain = number;
-        return {};
-    }
-    // So does the shot older than the START it gave once and was asked
-    // again: the first "no shot" after it does not count, and the shot given
-    // again still confirms it.
-    if (m_unconfirmed.number == number && !m_unconfirmedDoubted) {
-        m_unconfirmedDoubted = true;
-        m_askAgain = number;
-        return {};
-    }
     if (const PageTrace::Answer *given = m_trace.answerOf(number, pageSince())) {
-        const auto decided = m_decided.constFind(number);
-        if (decided != m_decided.cend() && decided->decision == Decision::Store) {
+        const auto decided = m_page.decided.constFind(number);
+        if (decided != m_page.decided.cend() && decided->decision == Decision::Store) {
             // It lacks a shot it gave and that was stored: asked for again,
             // as after a silence.
             check(*given);
@@ -815,66 +846,227 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         }
         // What was read for it was a late copy of an earlier answer.
         m_trace.forget(number, pageSince());
-        m_decided.remove(number);
-        m_readUpTo = std::min(m_readUpTo, number - 1);
+        m_page.decided.remove(number);
+        m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     }
     m_trace.addLacking(number, nowMs);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     Verdict verdict = judge(nowMs);
     // The page has not told for a while: the operator is told what it shows so far.
-    if (verdict.word == Word::None && m_waitingSinceMs >= 0
-        && nowMs - m_waitingSinceMs >= kTellAfterMs)
-        verdict.word = heldWord();
+    if (verdict.word == Word::None && m_page.waitingSinceMs >= 0
+        && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
+        verdict.word = tellHeld();
     return verdict;
+}
+
+LaneStart::Verdict LaneStart::noShotWhileChecking(int number, qint64 nowMs)
+{
+    if (number == m_page.check.given.shot.number) {
+        if (m_page.check.lacked++ == 0)
+            m_page.check.lackedMs = nowMs;
+        return checkFailed(nowMs);
+    }
+    // Whichever page it holds lacked that later shot then; a page found
+    // lost forgets it with the rest.
+    if (number > m_page.check.given.shot.number)
+        m_trace.addLacking(number, nowMs);
+    return {};
+}
+
+void LaneStart::checkWhenLacking(qint64 nowMs)
+{
+    // A target switched off and on between two polls is never heard silent:
+    // one that has lacked the next shot for a while is asked for its last
+    // one again, to tell whether it still holds its page.
+    if (m_page.lackingSinceMs < 0 || !m_trace.lastAnswer()) {
+        m_page.lackingSinceMs = nowMs;
+    } else if (nowMs - m_page.lackingSinceMs >= kCheckAfterMs) {
+        m_page.lackingSinceMs = nowMs;
+        if (m_trace.lastAnswer()->atMs >= pageSince())
+            check(*m_trace.lastAnswer());
+    }
+}
+
+bool LaneStart::noShotDoubtsCopy(int number)
+{
+    // The target lacks the shot it seemed to repeat: one of the two answers
+    // is a late copy (a "no shot" names no number: it may be another poll's).
+    // Neither counts; it is asked again.
+    if (m_page.repeated.number == number) {
+        m_page.repeated.number = 0;
+        m_page.askAgain = number;
+        return true;
+    }
+    // So does the shot older than the START it gave once and was asked
+    // again: the first "no shot" after it does not count, and the shot given
+    // again still confirms it.
+    if (m_page.unconfirmed.shot.number == number && !m_page.unconfirmed.doubted) {
+        m_page.unconfirmed.doubted = true;
+        m_page.askAgain = number;
+        return true;
+    }
+    return false;
 }
 
 LaneStart::Verdict LaneStart::checkFailed(qint64 nowMs)
 {
     // One answer unlike the page may be noise, or a late copy of one meant
     // for another poll; answers unlike it over a while prove the page lost.
-    if (m_checkMisses++ == 0)
-        m_checkMissedMs = nowMs;
-    if (m_checkMisses < 2 || nowMs - m_checkMissedMs < kCheckSpanMs)
+    if (m_page.check.misses++ == 0)
+        m_page.check.missedMs = nowMs;
+    if (m_page.check.misses < 2 || nowMs - m_page.check.missedMs < kCheckSpanMs)
         return {};
     return lostPage();
 }
 
 void LaneStart::refused(int number)
 {
-    m_readUpTo = std::min(m_readUpTo, number - 1);
+    m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     // The exercise stops at the refused one: none after it was stored either.
-    for (auto it = m_decided.lowerBound(number); it != m_decided.end();)
-        it = m_decided.erase(it);
+    for (auto it = m_page.decided.lowerBound(number); it != m_page.decided.end();)
+        it = m_page.decided.erase(it);
 }
 
-bool LaneStart::judged() const
+// ------------------------------------------------ which accounts fit
+// The one place that says which accounts of the page fit the answers, and
+// the moments each gives the page's shots: every decision and word reads it.
+
+std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const Account &account, Span within)
+{
+    // Clipped: a page kept across a START began before it; one begun in a
+    // silence after a START may have taken it.
+    const Span origin{std::max(account.origin.from, within.from), std::min(account.origin.to, within.to)};
+    if (origin.isEmpty())
+        return std::nullopt;
+    return trace.bounds(account.sinceMs, origin);
+}
+
+LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
+{
+    Fits fits;
+    fits.thisStart = spansOf(trace, m_page.current);
+    for (const Account &account : qAsConst(m_accounts)) {
+        fits.accounts.append(spansOf(trace, account));
+        if (fits.accounts.last())
+            fits.earlier.append(*fits.accounts.last());
+    }
+    fits.earlierFits = !fits.earlier.isEmpty();
+    // Neither: a page begun at some moment we know nothing of, told only by
+    // the answers since this START.
+    if (!fits.thisFits() && !fits.earlierFits) {
+        fits.unknown = spansOf(trace, {{-kUnbounded, kUnbounded}, m_page.current.sinceMs});
+        if (fits.unknown)
+            fits.earlier.append(*fits.unknown);
+    }
+    return fits;
+}
+
+QVector<LaneStart::Spans> LaneStart::Fits::all() const
+{
+    QVector<Spans> all = earlier;
+    if (thisStart)
+        all.prepend(*thisStart);
+    return all;
+}
+
+bool LaneStart::thisStartFits() const
+{
+    return spansOf(m_trace, m_page.current).has_value();
+}
+
+bool LaneStart::fitsBegunBefore(qint64 ms) const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) {
+        return spansOf(m_trace, a, {-kUnbounded, ms}).has_value();
+    });
+}
+
+bool LaneStart::silenceFitsAfter(qint64 ms) const
+{
+    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&](const Account &a) {
+        return a.silence && spansOf(m_trace, a, {ms, kUnbounded}).has_value();
+    });
+}
+
+bool LaneStart::onlyBegunAfterStart() const
+{
+    return !fitsBegunBefore(m_page.startMs) && silenceFitsAfter(-kUnbounded);
+}
+
+LaneStart::Fits LaneStart::weigh()
+{
+    Fits fits = fitsOn(m_trace);
+    // Neither: a "no shot" read in the moments after the START may be a late
+    // copy of the answer to a poll before it, for a later shot (the bus
+    // master names it by the poll it came after), until kLateCopyMs after
+    // the last "no shot" read before it. Two of them in a row prove
+    // nothing when the shots the lane gives run against them.
+    if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
+        fits = fitsOn(m_trace);
+    m_page.thisFits = fits.thisFits();
+    m_page.earlierFits = fits.earlierFit();
+    enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
+                             : (m_page.thisFits ? State::New : State::Other));
+    return fits;
+}
+
+LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
+{
+    if (fits.none())
+        return Decision::Hold;
+    const auto byMoment = [this](const Span &span) {
+        if (span.from >= m_page.startMs)
+            return Decision::Store;
+        // The START went out at most kStartSlackMs before we read it.
+        if (span.to < m_page.startMs - kStartSlackMs)
+            return Decision::Skip;
+        return Decision::Hold;
+    };
+    std::optional<Decision> all;
+    if (fits.thisFits())
+        all = Decision::Store; // counted from this START, every shot was taken after it
+    for (const Spans &spans : fits.earlier) {
+        const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
+        if (all && *all != d)
+            return Decision::Hold;
+        all = d;
+    }
+    return *all;
+}
+
+int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
+{
+    if (fits.thisFits() || fits.earlier.isEmpty())
+        return shot.timeTenths;
+    const Span span = fits.earlier.first().value(shot.number, {m_page.startMs, m_page.startMs});
+    return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
+}
+
+bool LaneStart::isJudging() const
 {
     return m_state != State::Fresh && m_state != State::Taken;
 }
 
-LaneStart::Word LaneStart::missedWord()
+LaneStart::Word LaneStart::tellMissed()
 {
     // Only once no account of this START is left: nor a page begun in a
     // silence after it (switched off and on, it may have taken the START).
-    if (!judged() || m_newFits || !m_keptFits || m_toldMissed)
+    if (!isJudging() || m_page.thisFits || !m_page.earlierFits || m_page.toldMissed)
         return Word::None;
     // Switched off and on after this START went out, it may have taken it.
-    const bool silenceFits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
-        const Span after{std::max(a.origin.from, m_startMs - kStartSlackMs), a.origin.to};
-        return a.silence && !after.isEmpty() && m_trace.bounds(a.sinceMs, after);
-    });
-    if (silenceFits)
+    if (silenceFitsAfter(m_page.startMs - kStartSlackMs))
         return Word::None;
-    m_toldMissed = true;
+    m_page.toldMissed = true;
     return Word::Missed;
 }
 
 void LaneStart::forgetCopiesHidingEarlier()
 {
-    if (!m_missedLast || m_copiesWeighed || m_copiesUntilMs <= m_startMs || earlierFits())
+    if (!m_page.missedLast || m_page.copiesWeighed || m_page.copiesUntilMs <= m_page.startMs
+        || fitsOn(m_trace).earlierFit())
         return;
-    m_copiesWeighed = true;
+    m_page.copiesWeighed = true;
     // The "no shot" answers read ahead of the lane's first shot after the
     // START, in the moments a copy of its answers to the polls before it can
     // come, against a shot of the page it held read a while before. A lane
@@ -882,38 +1074,24 @@ void LaneStart::forgetCopiesHidingEarlier()
     // judged on both accounts, its later answers tell which page it holds,
     // where a rig's page of one START would look just like a new one.
     PageTrace without = m_trace;
-    if (!without.forgetLacking(m_startMs, m_trace.firstReadSince(pageSince(), m_copiesUntilMs)))
+    if (!without.forgetLacking(m_page.startMs, m_trace.firstReadSince(pageSince(), m_page.copiesUntilMs)))
         return;
-    const bool fits = std::any_of(m_accounts.cbegin(), m_accounts.cend(), [&without](const Account &a) {
-        return !a.silence && without.bounds(a.sinceMs, a.origin).has_value();
-    });
-    if (!fits)
+    const Fits was = fitsOn(m_trace);
+    const Fits fits = fitsOn(without);
+    bool back = false;
+    for (int k = 0; k < m_accounts.size(); ++k)
+        back = back || (!m_accounts.at(k).silence && fits.accounts.at(k));
+    if (!back)
         return;
     // Only the page it was proven to hold comes back: one begun in a
     // silence, which those answers put out, stays out.
-    m_accounts.erase(std::remove_if(m_accounts.begin(), m_accounts.end(), [this](const Account &a) {
-        return a.silence && !m_trace.bounds(a.sinceMs, a.origin);
-    }), m_accounts.end());
-    m_trace = std::move(without);
-}
-
-bool LaneStart::earlierFits() const
-{
-    return std::any_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) {
-        return m_trace.bounds(a.sinceMs, a.origin).has_value();
-    });
-}
-
-bool LaneStart::onlyBegunAfterStart() const
-{
-    bool after = false;
-    for (const Account &a : m_accounts) {
-        const Span before{a.origin.from, std::min(a.origin.to, m_startMs)};
-        if (!before.isEmpty() && m_trace.bounds(a.sinceMs, before))
-            return false;
-        after = after || (a.silence && m_trace.bounds(a.sinceMs, a.origin));
+    QVector<Account> kept;
+    for (int k = 0; k < m_accounts.size(); ++k) {
+        if (!m_accounts.at(k).silence || was.accounts.at(k))
+            kept.append(m_accounts.at(k));
     }
-    return after;
+    m_accounts = kept;
+    m_trace = std::move(without);
 }
 
 bool LaneStart::heldRepeats() const
@@ -924,16 +1102,16 @@ bool LaneStart::heldRepeats() const
     });
 }
 
-LaneStart::Word LaneStart::heldWord()
+LaneStart::Word LaneStart::tellHeld()
 {
     // Told it missed the START, its shots' doubt is only which earlier page
     // they are of: not that the START cannot be told.
-    if (!holdsShots() || m_toldDoubt || m_toldMissed)
+    if (!holdsShots() || m_page.toldDoubt || m_page.toldMissed)
         return Word::None;
-    m_toldDoubt = true;
+    m_page.toldDoubt = true;
     if (heldRepeats())
         return Word::NoNewShots;
-    return m_unheard ? Word::Unheard : Word::InDoubt;
+    return m_page.unheard ? Word::Unheard : Word::InDoubt;
 }
 
 LaneStart::Word LaneStart::endPage()
@@ -941,199 +1119,137 @@ LaneStart::Word LaneStart::endPage()
     // The page is over: what is held is passed over by the caller now, and
     // the lane is told so, whatever it was told before.
     if (holdsShots()) {
-        m_toldDoubt = true;
-        return heldRepeats() ? Word::NoNewShots : Word::Flagged;
+        m_page.toldDoubt = true;
+        return heldRepeats() ? Word::NoNewShots : Word::PassedOver;
     }
-    return missedWord();
+    return tellMissed();
 }
 
 int LaneStart::lastRead(int storedUpTo) const
 {
     if (checksPage())
-        return m_check.shot.number - 1;
-    if (m_askAgain > 0)
-        return m_askAgain - 1;
-    return std::max(storedUpTo, m_readUpTo);
+        return m_page.check.given.shot.number - 1;
+    if (m_page.askAgain > 0)
+        return m_page.askAgain - 1;
+    return std::max(storedUpTo, m_page.readUpTo);
 }
 
 int LaneStart::heldCount() const
 {
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return m_lostDoubts.size()
+    return m_page.lostDoubts.size()
         + int(std::count_if(numbers.cbegin(), numbers.cend(),
-                            [this](int number) { return !m_decided.contains(number); }));
-}
-
-LaneStart::Judgement LaneStart::weigh()
-{
-    Judgement judgement;
-    m_newFits = m_trace.bounds(m_current.sinceMs, m_current.origin).has_value();
-    for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            judgement.earlier.append(*spans);
-    }
-    m_keptFits = !judgement.earlier.isEmpty();
-    // Neither: a "no shot" read in the moments after the START may be a late
-    // copy of the answer to a poll before it, for a later shot (the bus
-    // master names it by the poll it came after), until kLateCopyMs after
-    // the last "no shot" read before it. Two of them in a row prove
-    // nothing when the shots the lane gives run against them.
-    if (!m_newFits && !m_keptFits && m_trace.forgetLacking(m_startMs, m_copiesUntilMs))
-        return weigh();
-    // Neither: a page begun at some moment we know nothing of, told only by
-    // the answers since this START.
-    if (!m_newFits && !m_keptFits) {
-        if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
-            judgement.earlier.append(*spans);
-    }
-    judgement.none = !m_newFits && judgement.earlier.isEmpty();
-    enter(m_keptFits ? (m_newFits ? State::Judging : State::Kept)
-                     : (m_newFits ? State::New : State::Other));
-    return judgement;
-}
-
-LaneStart::Decision LaneStart::decide(const Judgement &judgement, int number) const
-{
-    if (judgement.none)
-        return Decision::Hold;
-    const auto byMoment = [this](const Span &span) {
-        if (span.from >= m_startMs)
-            return Decision::Store;
-        // The START went out at most kStartSlackMs before we read it.
-        if (span.to < m_startMs - kStartSlackMs)
-            return Decision::Skip;
-        return Decision::Hold;
-    };
-    std::optional<Decision> all;
-    if (m_newFits)
-        all = Decision::Store; // counted from this START, every shot was taken after it
-    for (const QMap<int, Span> &spans : judgement.earlier) {
-        const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
-        if (all && *all != d)
-            return Decision::Hold;
-        all = d;
-    }
-    return *all;
-}
-
-int LaneStart::sinceStart(const Judgement &judgement, const LaneShot &shot) const
-{
-    if (m_newFits || judgement.earlier.isEmpty())
-        return shot.timeTenths;
-    const Span span = judgement.earlier.first().value(shot.number, {m_startMs, m_startMs});
-    return int(std::max<qint64>(0, span.from - m_startMs) / kMsPerTenth);
+                            [this](int number) { return !m_page.decided.contains(number); }));
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)
 {
     Verdict verdict;
-    const Judgement judgement = weigh();
+    const Fits fits = weigh();
+    reweighPassedOver(fits, verdict);
+    withdrawDisproven(fits, verdict);
+    decideNew(fits, verdict, nowMs);
+    verdict.word = tellMissed();
+    if (verdict.wrong > 0) {
+        verdict.word = Word::Withdrawn;
+        m_page.toldMissed = true;
+    }
+    return verdict;
+}
 
+void LaneStart::reweighPassedOver(const Fits &fits, Verdict &verdict)
+{
+    // One passed over is weighed again: the accounts that put it before the
+    // START may no longer fit.
+    for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
+        if (it->decision != Decision::Skip || it->final) {
+            ++it;
+            continue;
+        }
+        const Decision now = decide(fits, it.key());
+        if (now == Decision::Hold) {
+            it = m_page.decided.erase(it);
+            continue;
+        }
+        if (now == Decision::Store) {
+            const PageTrace::Answer *answer = m_trace.answerOf(it.key(), pageSince());
+            if (answer) { // else read before a late copy's "no shot" took it away
+                *it = {Decision::Store, true};
+                verdict.store.append({answer->shot, sinceStart(fits, answer->shot)});
+            }
+        }
+        ++it;
+    }
+}
+
+void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
+{
     // A shot stored as it came is withdrawn once it is proven earlier. One
     // that was stored only because the lane seemed to take the START, once
     // it is proven that it did not, is held again: it waits for proof or
-    // the operator's ruling. One passed over is weighed again: the
-    // accounts that put it before the START may no longer fit.
-    for (auto it = m_decided.begin(); it != m_decided.end();) {
-        if (it->decision == Decision::Skip && !it->final) {
-            const Decision now = decide(judgement, it.key());
-            if (now == Decision::Hold) {
-                it = m_decided.erase(it);
-                continue;
-            }
-            if (now == Decision::Store) {
-                const PageTrace::Answer *answer = m_trace.answerOf(it.key(), pageSince());
-                if (!answer) { // read before a late copy's "no shot" took it away
-                    ++it;
-                    continue;
-                }
-                *it = {Decision::Store, true};
-                verdict.store.append({answer->shot, sinceStart(judgement, answer->shot)});
-            }
+    // the operator's ruling. So is one its answers proved after the START by
+    // an account that has fallen since, once every one left proves it
+    // earlier; not one the operator's ruling stored.
+    for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
+        if (it->decision != Decision::Store || it->final
+            || (m_page.countFrom > 0 && it.key() >= m_page.countFrom)) {
             ++it;
             continue;
         }
-        // So is one its answers proved after the START by an account that
-        // has fallen since, once every one left proves it earlier; not one
-        // the operator's ruling stored.
-        if (it->decision != Decision::Store || it->final || (m_countFrom > 0 && it.key() >= m_countFrom)) {
-            ++it;
-            continue;
-        }
-        const Decision now = decide(judgement, it.key());
+        const Decision now = decide(fits, it.key());
         if (now == Decision::Skip) {
             verdict.withdraw.append(it.key());
             ++verdict.wrong;
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!it->proven && !m_newFits) {
+        } else if (!it->proven && !m_page.thisFits) {
             verdict.withdraw.append(it.key());
-            it = m_decided.erase(it);
+            it = m_page.decided.erase(it);
             continue;
         }
         ++it;
     }
+}
 
+void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
+{
     // Each shot on its own: one held keeps its place, the ones after it
     // that are proven are stored now.
     bool held = false;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
     for (int number : numbers) {
-        if (m_decided.contains(number))
+        if (m_page.decided.contains(number))
             continue;
         // Ruled: the START fell before an earlier shot of the page.
-        const Decision decision = m_countFrom > 0 && number > m_countFrom
+        const Decision decision = m_page.countFrom > 0 && number > m_page.countFrom
             ? Decision::Store
-            : decide(judgement, number);
+            : decide(fits, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
         }
-        m_decided.insert(number, {decision, true});
+        m_page.decided.insert(number, {decision, true});
         if (decision == Decision::Store) {
             const LaneShot &shot = m_trace.answerOf(number, pageSince())->shot;
-            verdict.store.append({shot, sinceStart(judgement, shot)});
+            verdict.store.append({shot, sinceStart(fits, shot)});
         }
     }
     if (!numbers.isEmpty())
-        m_readUpTo = std::max(m_readUpTo, numbers.last());
-    m_waitingSinceMs = !held ? -1 : m_waitingSinceMs >= 0 ? m_waitingSinceMs : nowMs;
-
-    verdict.word = missedWord();
-    if (verdict.wrong > 0) {
-        verdict.word = Word::Withdrawn;
-        m_toldMissed = true;
-    }
-    return verdict;
-}
-
-QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
-{
-    QVector<QMap<int, Span>> all;
-    if (auto spans = m_trace.bounds(m_current.sinceMs, m_current.origin))
-        all.append(*spans);
-    for (const Account &account : qAsConst(m_accounts)) {
-        if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            all.append(*spans);
-    }
-    if (all.isEmpty()) {
-        if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
-            all.append(*spans);
-    }
-    return all;
+        m_page.readUpTo = std::max(m_page.readUpTo, numbers.last());
+    m_page.waitingSinceMs = !held ? -1 : m_page.waitingSinceMs >= 0 ? m_page.waitingSinceMs : nowMs;
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
-    QVector<Doubt> held = m_lostDoubts;
-    const QVector<QMap<int, Span>> spans = fittingSpans();
+    QVector<Doubt> held = m_page.lostDoubts;
+    const QVector<Spans> spans = fitsOn(m_trace).all();
     for (int number : m_trace.numbersSince(pageSince())) {
-        if (m_decided.contains(number))
+        if (m_page.decided.contains(number))
             continue;
         const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
         Doubt doubt{answer->shot, answer->atMs};
-        doubt.startMs = m_startMs;
+        doubt.startMs = m_page.startMs;
         // The moments every account that fits leaves it, together; a page
         // begun in a silence after the shot was read says nothing of it.
         bool told = false;
@@ -1161,22 +1277,22 @@ LaneStart::Verdict LaneStart::rule(int first)
     if (held.isEmpty())
         return verdict;
     // A fresh page (after a loss) counts from its own start: nothing to weigh.
-    const Judgement judgement = judged() ? weigh() : Judgement{};
+    const Fits fits = isJudging() ? weigh() : Fits{};
     for (int k = 0; k < held.size(); ++k) {
         const Doubt &doubt = held.at(k);
         const bool count = first != kNone && k >= first;
         if (count)
             verdict.store.append({doubt.shot, doubt.pagesBack > 0 ? doubt.shot.timeTenths
-                                                                   : sinceStart(judgement, doubt.shot),
+                                                                   : sinceStart(fits, doubt.shot),
                                   doubt.pagesBack});
         if (doubt.pagesBack > 0)
             continue;
-        m_decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
-        if (count && (m_countFrom == 0 || doubt.shot.number < m_countFrom))
-            m_countFrom = doubt.shot.number;
+        m_page.decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
+        if (count && (m_page.countFrom == 0 || doubt.shot.number < m_page.countFrom))
+            m_page.countFrom = doubt.shot.number;
     }
-    m_lostDoubts.clear();
-    m_waitingSinceMs = -1;
+    m_page.lostDoubts.clear();
+    m_page.waitingSinceMs = -1;
     return verdict;
 }
 
@@ -1184,7 +1300,7 @@ LaneStart::Verdict LaneStart::lostPage()
 {
     // With what an earlier loss kept: a page wrongly taken for lost twice
     // gives the shots of both again.
-    QMap<int, LaneShot> before = m_lostPage;
+    QMap<int, LaneShot> before = m_page.lostPage;
     for (int number : m_trace.numbersSince(pageSince()))
         before.insert(number, m_trace.answerOf(number, pageSince())->shot);
     // What was held of it is not forgotten: the operator rules on it.
@@ -1193,15 +1309,16 @@ LaneStart::Verdict LaneStart::lostPage()
         ++doubt.pagesBack;
     // The new page lacked the shot asked for again when it said so twice: a
     // shot of that number it gives later is new, however like the old one.
-    const int lacked = m_checkLacked >= 2 ? m_check.shot.number : 0;
-    const qint64 lackedMs = m_checkLackedMs;
-    knownPage(-1);
+    const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
+    const qint64 lackedMs = m_page.check.lackedMs;
+    Page page;
+    page.lostPage = before;
+    page.lostDoubts = held;
+    knownPage(-1, std::move(page));
     if (lacked > 0) {
         m_trace.addLacking(lacked, lackedMs);
         m_trace.addLacking(lacked, lackedMs);
     }
-    m_lostPage = before;
-    m_lostDoubts = held;
     Verdict verdict;
     verdict.lostPage = true;
     verdict.word = Word::PageLost;

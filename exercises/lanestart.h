@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QPair>
 #include <QPoint>
+#include <QString>
 #include <QVector>
 #include <QtGlobal>
 
@@ -189,7 +190,8 @@ private:
 // held again (withdrawn, to wait for proof or the operator's ruling) once
 // it is proven that the target did not take the START.
 //
-// States, and what leaves them (one field, changed only by enter()):
+// States, and what leaves them (one field, changed only by enter(); what
+// each says of the accounts is checked in every build, brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
@@ -264,7 +266,7 @@ public:
         InDoubt,   // answers with shots that cannot tell yet
         PageLost,  // came back from a silence with another page
         NoNewShots, // gave only shots just like those of the page before the START
-        Flagged    // the page is over with shots held: they are passed over
+        PassedOver // the page is over with shots held: they are passed over
     };
     // A shot to store, with its time since this START as far as it is known.
     struct Take
@@ -335,8 +337,6 @@ public:
     // The bus master found the lane's polls unanswered (false) or heard it
     // again, at nowMs.
     void setHeard(bool heard, qint64 nowMs);
-    // How long the bus master leaves a lane unanswered before it calls it silent.
-    static constexpr qint64 kSilentAfterMs = 1000;
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -350,7 +350,7 @@ public:
 
     State state() const { return m_state; }
     // When the START the current page is judged against was confirmed; -1: none.
-    qint64 startMs() const { return m_startMs; }
+    qint64 startMs() const { return m_page.startMs; }
     // The last number to count as read, given the last one stored: the next
     // poll asks for the one after it.
     int lastRead(int storedUpTo) const;
@@ -358,7 +358,10 @@ public:
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
     // Back from a silence, its last shot is to be asked for again.
-    bool checksPage() const { return m_check.shot.number > 0; }
+    bool checksPage() const { return m_page.check.given.shot.number > 0; }
+    // The rule of the states that the lane broke first (see above), empty
+    // while every one holds: cheap enough to ask after every step.
+    QString brokenInvariant() const;
     // The shots held, in the page's order: a lost page's first.
     QVector<Doubt> doubts() const;
     // The operator's ruling on the shots held: the START fell before
@@ -366,6 +369,8 @@ public:
     // are stored, every later shot of its page with them; the ones before
     // it are passed over. Later answers are judged as before.
     Verdict rule(int first);
+    // A bool is no index: rule(false) would count every held shot.
+    Verdict rule(bool) = delete;
 
 private:
     using Span = PageTrace::Span;
@@ -387,96 +392,194 @@ private:
 
     // The only place the state changes; checks what the state says.
     void enter(State state);
-    // What each account that fits makes of the page's shots.
-    struct Judgement
+    // A rule of the states broken now (entering: one that holds as the
+    // state is entered); empty when none is.
+    QString brokenRule(bool entering) const;
+
+    using Spans = QMap<int, Span>; // by number: the moments a shot can have been taken at
+    // Which accounts fit the answers, and the moments each gives the page's
+    // shots: every decision and every word reads it.
+    struct Fits
     {
-        QVector<QMap<int, Span>> earlier; // by account: the moments of each shot
-        bool none = false;                // no account fits at all
+        std::optional<Spans> thisStart;           // this START's account
+        QVector<std::optional<Spans>> accounts;   // each earlier one (m_accounts' order)
+        // Neither fits: a page begun at a moment no START tells, told only
+        // by the answers since this START.
+        std::optional<Spans> unknown;
+        // The earlier accounts that fit, or else the unknown page.
+        QVector<Spans> earlier;
+        bool earlierFits = false; // an earlier account fits
+        bool thisFits() const { return thisStart.has_value(); }
+        bool earlierFit() const { return earlierFits; }
+        bool none() const { return !thisFits() && earlier.isEmpty(); }
+        // Every one that fits, this START's first.
+        QVector<Spans> all() const;
     };
-    Judgement weigh();
-    Decision decide(const Judgement &judgement, int number) const;
-    int sinceStart(const Judgement &judgement, const LaneShot &shot) const;
+    // An account's spans, its origin clipped to within; none when it does not fit.
+    static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
+                                        Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
+    Fits fitsOn(const PageTrace &trace) const;
+    // This START's account fits the answers as they stand (fitsOn().thisFits(),
+    // without weighing the others).
+    bool thisStartFits() const;
+    // An earlier account fits with a page begun before ms.
+    bool fitsBegunBefore(qint64 ms) const;
+    // A page begun in a silence fits, begun no earlier than ms.
+    bool silenceFitsAfter(qint64 ms) const;
+    // Weighs the page: which accounts fit, and the state they make.
+    Fits weigh();
+    Decision decide(const Fits &fits, int number) const;
+    int sinceStart(const Fits &fits, const LaneShot &shot) const;
+    // Judges the page's shots against the accounts that fit: stored ones
+    // withdrawn, passed-over ones weighed again, new ones decided.
     Verdict judge(qint64 nowMs);
+    void reweighPassedOver(const Fits &fits, Verdict &verdict);
+    void withdrawDisproven(const Fits &fits, Verdict &verdict);
+    void decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs);
+
+    // What an answer is like that may be a late copy or an earlier page's shot.
+    struct Likeness
+    {
+        bool copyAge = false; // like one read within a copy's age before
+        bool repeat = false;  // that, or like one of a page that may still be held
+    };
+    // The steps of answer(): each may settle the answer (true: asked again).
+    Verdict readAnswer(const LaneShot &shot, qint64 readMs);
+    void noteRead(const LaneShot &shot, qint64 nowMs);
+    Verdict answerCheck(const LaneShot &shot, qint64 nowMs);
+    bool waitsForCheck(const LaneShot &shot) const;
+    bool answersAsLostPage(const LaneShot &shot, qint64 nowMs);
+    Likeness likeEarlier(const LaneShot &shot, qint64 nowMs);
+    bool askRepeatAgain(const LaneShot &shot, const Likeness &like);
+    bool crossCheck(const LaneShot &shot);
+    qint64 seenAt(bool confirms, qint64 nowMs) const;
+    bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
+    void askOlderAgain(const LaneShot &shot, qint64 nowMs);
+    Verdict storeAsItComes(const LaneShot &shot);
+    // The steps of noShot().
+    Verdict noShotWhileChecking(int number, qint64 nowMs);
+    void checkWhenLacking(qint64 nowMs);
+    bool noShotDoubtsCopy(int number);
+    // The target lost its page: a fresh one, its held shots kept for the ruling.
     Verdict lostPage();
-    // Forgets what was decided of the current page.
-    void clearPage();
-    // Starts over from a page known for sure: begun at a START the target
-    // confirmed itself (startMs), or at a moment not known (-1).
-    void knownPage(qint64 startMs);
     // Since when the answers are of the current page.
-    qint64 pageSince() const { return m_current.sinceMs; }
+    qint64 pageSince() const { return m_page.current.sinceMs; }
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
-    bool judged() const;
-    // What the lane is told of its shots held: none new, or that they
-    // cannot tell yet.
-    Word heldWord();
+    // The state says the page is judged against more than this START's account.
+    bool isJudging() const;
+    // Tells the lane of its shots held, once: none new, or that they cannot
+    // tell yet (None when told before).
+    Word tellHeld();
     // Forgets the "no shot" answers read in the moments after this START,
     // before any shot, when they alone keep every earlier page out of a
     // lane that missed the START before.
     void forgetCopiesHidingEarlier();
-    // An account other than this START's fits: the target may hold a page
-    // it had before.
-    bool earlierFits() const;
     // The answers fit a page begun in a silence after this START, and no
     // page begun before it.
     bool onlyBegunAfterStart() const;
     // Every shot held is just like one read before this START.
     bool heldRepeats() const;
-    // The spans of each shot by every account that fits (this START's first).
-    QVector<QMap<int, Span>> fittingSpans() const;
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
     // The check after a silence got an answer unlike the shot it gave.
     Verdict checkFailed(qint64 nowMs);
     // Begins asking for the page's answer again.
     void check(const PageTrace::Answer &given);
-    Word missedWord();
+    // No page is asked about any more.
+    void stopChecking() { check({}); }
+    // Tells the lane, once, that it did not take the START, when that is
+    // proven (None otherwise).
+    Word tellMissed();
+
+    // What the lane's line remembers across pages, whatever a page begins:
+    // the next START weighs it (a page begun in a silence began after the
+    // last answer; a late copy of the last moments' answers may come after
+    // it).
+    struct Line
+    {
+        bool heard = true;
+        qint64 silentSinceMs = 0;   // the last silence began no earlier than this
+        qint64 lastHeardMs = -1;    // the last answer read
+        qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
+        // The shots answered in the last moments, however they were taken.
+        QVector<PageTrace::Answer> lastReads;
+    };
+    static constexpr int kLastReads = 16;
+    // Asking for the last shot a lane gave again, to tell whether it still
+    // holds its page.
+    struct Check
+    {
+        PageTrace::Answer given;   // the shot asked for again (number 0: none)
+        int misses = 0;            // answers unlike it so far
+        qint64 missedMs = -1;      // the first of them
+        LaneShot unlike;           // the last shot given unlike it
+        int lacked = 0;            // of them, "no shot" of the number asked for
+        qint64 lackedMs = -1;      // the first of those
+        bool back = false;         // asked back from a silence
+    };
+    // An answer older than this START, asked for again.
+    struct Unconfirmed
+    {
+        LaneShot shot;
+        qint64 readMs = -1;        // when it was first read
+        bool doubted = false;      // a "no shot" of its number came since
+    };
+    // A shot just like one of an earlier page, asked for again.
+    struct Repeat
+    {
+        int number = 0;
+        int times = 0;             // read that many times in a row
+    };
+    // Everything the lane knows of the page judged against the current
+    // START: begun afresh (begin()) at each START, a reset and a lost page.
+    struct Page
+    {
+        qint64 startMs = -1;
+        Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
+        bool thisFits = true;        // this START's account fits
+        bool earlierFits = false;   // an earlier account fits
+        bool unheard = false;       // silent around this START
+        bool silentInPage = false;  // silent since the page's START
+        bool toldMissed = false;
+        bool toldDoubt = false;
+        bool missedLast = false;    // proven at this START to have missed the one before
+        // A "no shot" read until then may be a copy of one before the START.
+        qint64 copiesUntilMs = -PageTrace::kUnbounded;
+        bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
+        QMap<int, Decided> decided; // numbers of this page stored or passed over
+        int readUpTo = 0;
+        int askAgain = 0;           // a number asked for once more
+        Repeat repeated;
+        Check check;                // after a silence: the last shot read, asked for again
+        bool crossChecked = false;  // asked again for a shot its own time ran against
+        Unconfirmed unconfirmed;
+        int countFrom = 0;          // ruled: the page's shots from this number on are this START's
+        QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
+        QMap<int, LaneShot> lostPage; // what the page before a loss answered
+        qint64 lackingSinceMs = -1; // "no shot" answers only since then
+        qint64 waitingSinceMs = -1; // since when the page has not told
+        // Before a START the target confirmed itself: its answers of the last
+        // moments, which a late copy may bring again.
+        QVector<PageTrace::Answer> beforeOwn;
+    };
+
+    // The only place a page begins.
+    void begin(Page page, State state);
+    // Starts over from a page known for sure: begun at a START the target
+    // confirmed itself (startMs), or at a moment not known (-1); page holds
+    // what the new page begins with.
+    void knownPage(qint64 startMs, Page page);
+    // The accounts kept across a START confirmed at startMs.
+    QVector<Account> accountsAcross(qint64 startMs);
 
     State m_state = State::Fresh;
-    PageTrace m_trace;            // every answer since the page was last known for sure
-    QVector<Account> m_accounts;  // the earlier STARTs (and the page before them)
-    Account m_current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-    QMap<int, Decided> m_decided; // numbers of this page stored or passed over
-    qint64 m_startMs = -1;
-    bool m_newFits = true;        // this START's account fits
-    bool m_keptFits = true;       // an earlier account fits
-    bool m_heard = true;
-    bool m_unheard = false;       // silent around this START
-    bool m_silentInPage = false;  // silent since the page's START
-    bool m_toldMissed = false;
-    bool m_toldDoubt = false;
-    int m_readUpTo = 0;
-    int m_askAgain = 0;           // a number asked for once more
-    int m_repeated = 0;           // the number of the last repeat of an earlier shot
-    int m_repeatedTimes = 0;      // read that many times in a row
-    PageTrace::Answer m_check;    // after a silence: the last shot read, asked for again
-    int m_checkMisses = 0;        // answers unlike it so far
-    LaneShot m_checkUnlike;       // the last shot given unlike it
-    qint64 m_checkMissedMs = -1;  // the first of them
-    int m_checkLacked = 0;        // of them, "no shot" of the number asked for
-    qint64 m_checkLackedMs = -1;  // the first of those
-    bool m_checkBack = false;     // asked back from a silence
-    bool m_crossChecked = false;  // asked again for a shot its own time ran against
-    LaneShot m_unconfirmed;       // an answer older than this START, asked for again
-    qint64 m_unconfirmedMs = -1;  // when it was first read
-    bool m_unconfirmedDoubted = false; // a "no shot" of its number came since
-    int m_countFrom = 0;          // ruled: the page's shots from this number on are this START's
-    QVector<Doubt> m_lostDoubts;  // held when their page was found lost: the operator's to rule on
-    qint64 m_lackingSinceMs = -1; // "no shot" answers only since then
-    qint64 m_silentSinceMs = 0;   // the last silence began no earlier than this
-    qint64 m_lastHeardMs = -1;    // the last answer read
-    qint64 m_lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
-    qint64 m_copiesUntilMs = -PageTrace::kUnbounded; // a "no shot" read until then may be a copy of one before the START
-    bool m_copiesWeighed = false; // those were weighed against the earlier pages, and kept
-    bool m_missedLast = false;    // proven at this START to have missed the one before
-    // Before a START the target confirmed itself: its answers of the last
-    // moments, which a late copy may bring again.
-    QVector<PageTrace::Answer> m_beforeOwn;
-    // The shots answered in the last moments, however they were taken.
-    static constexpr int kLastReads = 16;
-    QVector<PageTrace::Answer> m_lastReads;
-    QMap<int, LaneShot> m_lostPage; // what the page before a loss answered
-    qint64 m_waitingSinceMs = -1; // since when the page has not told
+    // Every answer since the page was last known for sure, and the earlier
+    // STARTs (and the page before them) it may have begun at.
+    PageTrace m_trace;
+    QVector<Account> m_accounts;
+    Page m_page;
+    Line m_line;
+    QString m_brokenOnEntry; // the first rule broken as a state was entered
 };

@@ -294,7 +294,7 @@ void MyEvent::tellOperator(int target, LaneStart::Word word, int withdrawn)
     case LaneStart::Word::NoNewShots:
         emit sig_view_TargetNoNewShots(target);
         break;
-    case LaneStart::Word::Flagged:
+    case LaneStart::Word::PassedOver:
         break; // said where the page ends, with the count
     case LaneStart::Word::None:
         break;

@@ -275,7 +275,7 @@ void PistolStageEvent::settleGrace()
                 LaneStart &lane = place->laneStart();
                 const int held = lane.heldCount();
                 const LaneStart::Word word = lane.endPage();
-                if (word == LaneStart::Word::Flagged || word == LaneStart::Word::NoNewShots)
+                if (word == LaneStart::Word::PassedOver || word == LaneStart::Word::NoNewShots)
                     emit sig_view_TargetShotsFlagged(t, held, word == LaneStart::Word::NoNewShots);
                 else
                     tellOperator(t, word);

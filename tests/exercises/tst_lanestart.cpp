@@ -89,7 +89,7 @@ QString wordName(Word word)
     case Word::InDoubt: return QStringLiteral("in doubt");
     case Word::PageLost: return QStringLiteral("page lost");
     case Word::NoNewShots: return QStringLiteral("no new shots");
-    case Word::Flagged: return QStringLiteral("flagged");
+    case Word::PassedOver: return QStringLiteral("flagged");
     }
     return {};
 }
@@ -476,6 +476,9 @@ void TestLaneStart::road()
             break;
         }
         }
+        // Whatever the road, the judgement keeps its own rules at every step.
+        QVERIFY2(lane.brokenInvariant().isEmpty(),
+                 qPrintable(QStringLiteral("at %1 ms: %2").arg(step.atMs).arg(lane.brokenInvariant())));
     }
     QTEST(stored, "stored");
     QTEST(words, "words");

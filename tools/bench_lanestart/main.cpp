@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "benchreport.h"
+#include "lanepoll.h"
 #include "lanestart.h"
 #include "modeltarget.h"
 
@@ -167,7 +168,7 @@ Figures play(Road road, int shots, qint64 budgetMs)
             target.fire(firesAt.at(fired), (fired + 1) * 7919);
         // Unanswered polls: the bus master calls the lane silent after a while.
         if (poll >= deafFrom && poll < deafUntil) {
-            if (heard && poll - deafFrom >= LaneStart::kSilentAfterMs) {
+            if (heard && poll - deafFrom >= LanePoll::kSilentAfterMs) {
                 lane.setHeard(false, poll);
                 heard = false;
             }

@@ -114,6 +114,9 @@
 //                never passed held shots of it over (then it waits for the
 //                STOP by design). A lane's own START (a re-shoot) is given
 //                back once its target hears it: the road goes on.
+// RulesBroken    After every step the judgement takes (a START, a silence,
+//                an answer, a ruling, a page's end), its states' own rules
+//                hold (LaneStart::brokenInvariant()).
 //
 // A re-shoot is a page of one lane: the exercise stops the reading, gives
 // the lane its own START and reads it alone once its target gave the START
@@ -145,6 +148,7 @@ QString invariantName(Invariant invariant)
     case Invariant::TwoStories: return QStringLiteral("two stories of one START");
     case Invariant::Unended: return QStringLiteral("relay not ended by a lane that could have its count");
     case Invariant::FalseWord: return QStringLiteral("a word or a held shot the road contradicts");
+    case Invariant::RulesBroken: return QStringLiteral("the judgement's own rules broken");
     }
     return {};
 }
@@ -439,6 +443,7 @@ private:
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
+    void checkRules(int lane);
     void checkHeld(int lane);
     void checkLost(int lane);
     void checkCut(int lane);
@@ -794,6 +799,7 @@ void Simulation::endStage(int s)
             continue;
         if (stage.pistol) {
             const LaneStart::Word word = lane.judge.endPage();
+            checkRules(l);
             if (word != LaneStart::Word::None) {
                 lane.told = true;
                 trace(m_now, l + 1, QStringLiteral("endPage word %1").arg(int(word)));
@@ -853,6 +859,7 @@ void Simulation::deliver()
                 continue;
             Lane &lane = m_lanes[l];
             lane.judge.beginPage(m_now, own);
+            checkRules(l);
             lane.sub = 0;
             lane.subBeganMs = m_now;
             lane.told = false;
@@ -869,6 +876,7 @@ void Simulation::deliver()
         trace(m_now, r.lane + 1, r.heard ? QStringLiteral("heard") : QStringLiteral("silent"));
         (r.heard ? lane.heardMs : lane.silentMs).append(m_now);
         lane.judge.setHeard(r.heard, m_now);
+        checkRules(r.lane);
         if (r.heard && reads(r.lane) && lane.judge.checksPage())
             request(r.lane);
         return;
@@ -880,6 +888,7 @@ void Simulation::deliver()
     lane.seen.append(seen);
     if (r.type == Report::Shot) {
         const LaneStart::Verdict verdict = lane.judge.answer(r.shot, m_now);
+        checkRules(r.lane);
         trace(m_now, r.lane + 1, QStringLiteral("answer %1 (state %2, held %3)")
                                      .arg(Content::of(r.shot).text())
                                      .arg(int(lane.judge.state()))
@@ -903,6 +912,7 @@ void Simulation::deliver()
     }
     const int asked = lastBulletNumber(lane);
     const LaneStart::Verdict verdict = lane.judge.noShot(r.shot.number, m_now);
+    checkRules(r.lane);
     if (verdict.store.isEmpty() && verdict.withdraw.isEmpty() && !verdict.lostPage
         && verdict.word == LaneStart::Word::None && lastBulletNumber(lane) == asked)
         return;
@@ -1020,7 +1030,16 @@ void Simulation::ruleHeld(int l, bool asked)
     lane.told = true;
     lane.ruledNo = lane.ruledNo || first != 0;
     trace(m_now, l + 1, QStringLiteral("operator: %1 held, counted from the %2th").arg(doubts.size()).arg(first + 1));
-    act(l, lane.judge.rule(first), true);
+    const LaneStart::Verdict ruled = lane.judge.rule(first);
+    checkRules(l);
+    act(l, ruled, true);
+}
+
+void Simulation::checkRules(int l)
+{
+    const QString broken = m_lanes.at(l).judge.brokenInvariant();
+    if (!broken.isEmpty())
+        fail(Invariant::RulesBroken, l, m_stage, broken);
 }
 
 void Simulation::checkWord(int l, LaneStart::Word word)

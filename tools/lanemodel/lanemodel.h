@@ -33,9 +33,10 @@ enum class Invariant {
     FalseLost,
     TwoStories,
     Unended,
-    FalseWord
+    FalseWord,
+    RulesBroken
 };
-constexpr int kInvariants = 11;
+constexpr int kInvariants = 12;
 QString invariantName(Invariant invariant);
 
 struct Failure
