@@ -1108,18 +1108,26 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     return verdict;
 }
 
-QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
+QVector<QPair<LaneStart::Doubt::Page, QMap<int, LaneStart::Span>>> LaneStart::fittingSpans() const
 {
-    QVector<QMap<int, Span>> all;
+    using Page = Doubt::Page;
+    const auto pageOf = [this](const Account &account) {
+        if (account.silence)
+            return Page::SwitchedOn;
+        if (account.origin.from <= -kUnbounded)
+            return Page::NoStart;
+        return &account == &m_current ? Page::ThisStart : Page::EarlierStart;
+    };
+    QVector<QPair<Page, QMap<int, Span>>> all;
     if (auto spans = m_trace.bounds(m_current.sinceMs, m_current.origin))
-        all.append(*spans);
+        all.append({pageOf(m_current), *spans});
     for (const Account &account : qAsConst(m_accounts)) {
         if (auto spans = m_trace.bounds(account.sinceMs, account.origin))
-            all.append(*spans);
+            all.append({pageOf(account), *spans});
     }
     if (all.isEmpty()) {
         if (auto spans = m_trace.bounds(m_current.sinceMs, {-kUnbounded, kUnbounded}))
-            all.append(*spans);
+            all.append({Page::NoStart, *spans});
     }
     return all;
 }
@@ -1127,24 +1135,27 @@ QVector<QMap<int, LaneStart::Span>> LaneStart::fittingSpans() const
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     QVector<Doubt> held = m_lostDoubts;
-    const QVector<QMap<int, Span>> spans = fittingSpans();
+    const auto spans = fittingSpans();
     for (int number : m_trace.numbersSince(pageSince())) {
         if (m_decided.contains(number))
             continue;
         const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
-        Doubt doubt{answer->shot, answer->atMs};
+        Doubt doubt;
+        doubt.shot = answer->shot;
+        doubt.readMs = answer->atMs;
         doubt.startMs = m_startMs;
-        // The moments every account that fits leaves it, together; a page
-        // begun in a silence after the shot was read says nothing of it.
-        bool told = false;
-        for (const QMap<int, Span> &byNumber : spans) {
-            const auto span = byNumber.constFind(number);
-            if (span == byNumber.cend())
+        // The moments every account that fits leaves it, each and together;
+        // a page begun in a silence after the shot was read says nothing of it.
+        for (const auto &account : spans) {
+            const auto span = account.second.constFind(number);
+            if (span == account.second.cend())
                 continue;
-            doubt.taken = told ? Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)}
-                               : *span;
-            told = true;
+            doubt.taken = doubt.accounts.isEmpty()
+                ? *span
+                : Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)};
+            doubt.accounts.append({account.first, *span});
         }
+        doubt.readBeforeMs = m_trace.lastReadBefore(answer->shot, pageSince());
         if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)

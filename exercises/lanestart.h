@@ -278,14 +278,32 @@ public:
     // targets' clock), its own time's distance from the page's shot before
     // it (-1: not read), and whether it is of a page the target lost since
     // (pagesBack > 0: it was held when the page was found lost).
+    // Each account that fits keeps its own moments (`accounts`, this
+    // START's first): `taken` joins them, and two that do not touch tell the
+    // operator two different cases. readBeforeMs: when the same answer, to
+    // the byte, was read last before the START.
     struct Doubt
     {
+        // What an account takes the target's page for.
+        enum class Page {
+            ThisStart,    // it took this START
+            EarlierStart, // it kept the page of an earlier START: it missed this one
+            SwitchedOn,   // begun when it was switched off and on in a silence
+            NoStart       // begun at a moment no START tells
+        };
+        struct Moments
+        {
+            Page page = Page::NoStart;
+            PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
+        };
         LaneShot shot;
         qint64 readMs = 0;
         PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
         int gapTenths = -1;
         int pagesBack = 0;
         qint64 startMs = -1; // the START it is judged against (a lost page's keeps its own)
+        QVector<Moments> accounts;
+        std::optional<qint64> readBeforeMs;
     };
     // The operator's ruling that no held shot was taken after the START.
     static constexpr int kNone = -1;
@@ -424,8 +442,9 @@ private:
     bool onlyBegunAfterStart() const;
     // Every shot held is just like one read before this START.
     bool heldRepeats() const;
-    // The spans of each shot by every account that fits (this START's first).
-    QVector<QMap<int, Span>> fittingSpans() const;
+    // The spans of each shot by every account that fits (this START's
+    // first), with what each account takes the page for.
+    QVector<QPair<Doubt::Page, QMap<int, Span>>> fittingSpans() const;
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;
     // The check after a silence got an answer unlike the shot it gave.
