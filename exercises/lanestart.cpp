@@ -962,11 +962,24 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
     return fits;
 }
 
-QVector<LaneStart::Spans> LaneStart::Fits::all() const
+QVector<QPair<LaneStart::Doubt::Page, LaneStart::Spans>>
+LaneStart::Fits::named(const QVector<Account> &earlierAccounts) const
 {
-    QVector<Spans> all = earlier;
+    using Page = Doubt::Page;
+    QVector<QPair<Page, Spans>> all;
     if (thisStart)
-        all.prepend(*thisStart);
+        all.append({Page::ThisStart, *thisStart});
+    for (int k = 0; k < accounts.size() && k < earlierAccounts.size(); ++k) {
+        if (!accounts.at(k))
+            continue;
+        const Account &account = earlierAccounts.at(k);
+        const Page page = account.silence ? Page::SwitchedOn
+            : account.origin.from <= -kUnbounded ? Page::NoStart
+                                                 : Page::EarlierStart;
+        all.append({page, *accounts.at(k)});
+    }
+    if (unknown)
+        all.append({Page::NoStart, *unknown});
     return all;
 }
 
@@ -1243,24 +1256,27 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     QVector<Doubt> held = m_page.lostDoubts;
-    const QVector<Spans> spans = fitsOn(m_trace).all();
+    const auto spans = fitsOn(m_trace).named(m_accounts);
     for (int number : m_trace.numbersSince(pageSince())) {
         if (m_page.decided.contains(number))
             continue;
         const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
-        Doubt doubt{answer->shot, answer->atMs};
+        Doubt doubt;
+        doubt.shot = answer->shot;
+        doubt.readMs = answer->atMs;
         doubt.startMs = m_page.startMs;
-        // The moments every account that fits leaves it, together; a page
-        // begun in a silence after the shot was read says nothing of it.
-        bool told = false;
-        for (const QMap<int, Span> &byNumber : spans) {
-            const auto span = byNumber.constFind(number);
-            if (span == byNumber.cend())
+        // The moments every account that fits leaves it, each and together;
+        // a page begun in a silence after the shot was read says nothing of it.
+        for (const auto &account : spans) {
+            const auto span = account.second.constFind(number);
+            if (span == account.second.cend())
                 continue;
-            doubt.taken = told ? Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)}
-                               : *span;
-            told = true;
+            doubt.taken = doubt.accounts.isEmpty()
+                ? *span
+                : Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)};
+            doubt.accounts.append({account.first, *span});
         }
+        doubt.readBeforeMs = m_trace.lastReadBefore(answer->shot, pageSince());
         if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)

@@ -280,14 +280,32 @@ public:
     // targets' clock), its own time's distance from the page's shot before
     // it (-1: not read), and whether it is of a page the target lost since
     // (pagesBack > 0: it was held when the page was found lost).
+    // Each account that fits keeps its own moments (`accounts`, this
+    // START's first): `taken` joins them, and two that do not touch tell the
+    // operator two different cases. readBeforeMs: when the same answer, to
+    // the byte, was read last before the START.
     struct Doubt
     {
+        // What an account takes the target's page for.
+        enum class Page {
+            ThisStart,    // it took this START
+            EarlierStart, // it kept the page of an earlier START: it missed this one
+            SwitchedOn,   // begun when it was switched off and on in a silence
+            NoStart       // begun at a moment no START tells
+        };
+        struct Moments
+        {
+            Page page = Page::NoStart;
+            PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
+        };
         LaneShot shot;
         qint64 readMs = 0;
         PageTrace::Span taken{-PageTrace::kUnbounded, PageTrace::kUnbounded};
         int gapTenths = -1;
         int pagesBack = 0;
         qint64 startMs = -1; // the START it is judged against (a lost page's keeps its own)
+        QVector<Moments> accounts;
+        std::optional<qint64> readBeforeMs;
     };
     // The operator's ruling that no held shot was taken after the START.
     static constexpr int kNone = -1;
@@ -412,8 +430,9 @@ private:
         bool thisFits() const { return thisStart.has_value(); }
         bool earlierFit() const { return earlierFits; }
         bool none() const { return !thisFits() && earlier.isEmpty(); }
-        // Every one that fits, this START's first.
-        QVector<Spans> all() const;
+        // Every one that fits, this START's first, each with what it takes
+        // the page for (earlierAccounts: m_accounts, in the order fitted).
+        QVector<QPair<Doubt::Page, Spans>> named(const QVector<Account> &earlierAccounts) const;
     };
     // An account's spans, its origin clipped to within; none when it does not fit.
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,

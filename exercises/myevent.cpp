@@ -9,6 +9,25 @@
 #include "tbulletlist.h"
 #include "tmemberplace.h"
 
+namespace {
+
+// Moments on the targets' clock as the operator is told them, against the
+// START: it went out when its confirmation was read (startMs), or up to
+// kStartSlackMs before. An end of no bound stays so, give or take the own
+// times added to it.
+HeldShot::Moments againstStart(const PageTrace::Span &span, qint64 startMs)
+{
+    constexpr qint64 kUnknown = PageTrace::kUnbounded / 2;
+    HeldShot::Moments moments;
+    moments.fromKnown = startMs >= 0 && span.from > -kUnknown;
+    moments.toKnown = startMs >= 0 && span.to < kUnknown;
+    moments.fromMs = moments.fromKnown ? span.from - startMs : 0;
+    moments.toMs = moments.toKnown ? span.to - startMs + LaneStart::kStartSlackMs : 0;
+    return moments;
+}
+
+} // namespace
+
 MyEvent::MyEvent(int typeXMLID, int subType, QObject *parent)
     : QObject(parent)
     , typeXMLID(typeXMLID)
@@ -310,8 +329,6 @@ bool MyEvent::askRuling(int target, bool atStop)
         return false;
     QVector<int> numbers;
     QList<HeldShot> shots;
-    // An end of no bound stays so, give or take the own times added to it.
-    constexpr qint64 kUnknown = PageTrace::kUnbounded / 2;
     for (const LaneStart::Doubt &doubt : doubts) {
         const qint64 startMs = doubt.startMs;
         numbers.append(doubt.shot.number - doubt.pagesBack * kMaxTargetShotNumber);
@@ -321,12 +338,26 @@ bool MyEvent::askRuling(int target, bool atStop)
         held.placeCode = doubt.shot.place;
         held.timeTenths = doubt.shot.timeTenths;
         held.readMs = doubt.readMs - startMs;
-        // Moments against the START: it went out when its confirmation was
-        // read, or up to kStartSlackMs before.
-        held.fromKnown = startMs >= 0 && doubt.taken.from > -kUnknown;
-        held.toKnown = startMs >= 0 && doubt.taken.to < kUnknown;
-        held.fromMs = held.fromKnown ? doubt.taken.from - startMs : 0;
-        held.toMs = held.toKnown ? doubt.taken.to - startMs + LaneStart::kStartSlackMs : 0;
+        const HeldShot::Moments all = againstStart(doubt.taken, startMs);
+        held.fromMs = all.fromMs;
+        held.toMs = all.toMs;
+        held.fromKnown = all.fromKnown;
+        held.toKnown = all.toKnown;
+        for (const LaneStart::Doubt::Moments &account : doubt.accounts) {
+            HeldShot::Moments moments = againstStart(account.taken, startMs);
+            moments.page = account.page;
+            // Begun at the START, its shots were taken after it went out.
+            if (account.page == LaneStart::Doubt::Page::ThisStart && moments.fromMs < 0) {
+                moments.fromMs = 0;
+                moments.fromKnown = true;
+            }
+            held.accounts.append(moments);
+        }
+        // The START went out up to kStartSlackMs before its confirmation was read.
+        held.readBefore = startMs >= 0 && doubt.readBeforeMs.has_value();
+        held.readBeforeMs = held.readBefore
+            ? std::max<qint64>(0, startMs - *doubt.readBeforeMs - LaneStart::kStartSlackMs)
+            : 0;
         held.gapTenths = doubt.gapTenths;
         held.earlierPage = doubt.pagesBack > 0;
         // Counted, it goes after the shots stored before it (and after the

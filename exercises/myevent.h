@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
@@ -27,15 +28,30 @@ using schar = signed char;
 // LaneStart::kStartSlackMs before we read its confirmation.
 struct HeldShot
 {
+    // The moments it can have been taken at, by one account of the page or
+    // by every one together.
+    struct Moments
+    {
+        LaneStart::Doubt::Page page = LaneStart::Doubt::Page::NoStart;
+        qint64 fromMs = 0;
+        qint64 toMs = 0;
+        bool fromKnown = true; // false: no answer bounds it from below (to)
+        bool toKnown = true;
+    };
     int targetNumber = 0; // its number on the target's page
     QPoint point;         // as the target gave it
     int placeCode = 0;
     int timeTenths = 0;   // its own time on the target's count
     qint64 readMs = 0;    // when it was read
-    qint64 fromMs = 0;    // the moments it can have been taken at
+    qint64 fromMs = 0;    // the moments it can have been taken at, every account's together
     qint64 toMs = 0;
-    bool fromKnown = true; // false: no answer bounds it from below (to)
+    bool fromKnown = true;
     bool toKnown = true;
+    QVector<Moments> accounts; // by each account that fits, this START's first
+    // The same answer, to the byte, was read before the START: at least
+    // readBeforeMs before it went out (0 or more).
+    bool readBefore = false;
+    qint64 readBeforeMs = 0;
     int gapTenths = -1;   // own time since the page's shot before it; -1: not read
     int number = 0;       // its running number in the stage, counted from it on
     QString value;        // as the shot table would show it

@@ -13,12 +13,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
 constexpr int kColumnPlace = 2;
+constexpr int kColumnFirstCase = 3; // then a column for each case
+constexpr int kColumnReadBefore = 6;
+constexpr int kColumnGap = 7;
 constexpr int kNothingChosen = -2;
 constexpr qint64 kMsPerTenth = 100;
+constexpr int kWindowFrame = 8; // px a side a window manager may add
+using Page = LaneStart::Doubt::Page;
 
 DialogHeldShots::TestRuling &testRulingFunction()
 {
@@ -57,6 +63,106 @@ QString againstStart(qint64 tenths)
                       : QStringLiteral("%1 после СТАРТ").arg(tenthsText(tenths));
 }
 
+QString spanText(const HeldShot::Moments &moments)
+{
+    const qint64 from = floorTenths(moments.fromMs);
+    const qint64 to = ceilTenths(moments.toMs);
+    if (moments.fromKnown && moments.toKnown) {
+        if (from < 0 && to > 0)
+            return QStringLiteral("от %1 до СТАРТ до %2 после")
+                .arg(tenthsText(-from), tenthsText(to));
+        if (to <= 0)
+            return QStringLiteral("от %1 до %2 до СТАРТ").arg(tenthsText(-from), tenthsText(-to));
+        if (from == 0)
+            return QStringLiteral("в первые %1 после СТАРТ").arg(tenthsText(to));
+        return QStringLiteral("от %1 до %2 после СТАРТ").arg(tenthsText(from), tenthsText(to));
+    }
+    if (moments.toKnown)
+        return QStringLiteral("не позже %1").arg(againstStart(to));
+    if (moments.fromKnown)
+        return QStringLiteral("не раньше %1").arg(againstStart(from));
+    return QStringLiteral("когда угодно");
+}
+
+// The cases the operator tells apart, each a column of the list: the kept
+// page of an earlier START and one begun at a moment no START tells are
+// both a target that did not take this one.
+enum class Case { MissedStart, TookStart, SwitchedOn }; // in the order of the columns
+constexpr int kCases = 3;
+
+Case caseOf(Page page)
+{
+    switch (page) {
+    case Page::ThisStart:
+        return Case::TookStart;
+    case Page::SwitchedOn:
+        return Case::SwitchedOn;
+    case Page::EarlierStart:
+    case Page::NoStart:
+        break;
+    }
+    return Case::MissedStart;
+}
+
+QString caseText(Case c)
+{
+    switch (c) {
+    case Case::TookStart:
+        return QStringLiteral("если мишень приняла СТАРТ");
+    case Case::MissedStart:
+        break;
+    case Case::SwitchedOn:
+        return QStringLiteral("если мишень выключали и включили");
+    }
+    return QStringLiteral("если мишень не приняла СТАРТ");
+}
+
+// The bounds of a span, an unknown end as far as it goes.
+qint64 lowOf(const HeldShot::Moments &m)
+{
+    return m.fromKnown ? m.fromMs : std::numeric_limits<qint64>::min();
+}
+
+qint64 highOf(const HeldShot::Moments &m)
+{
+    return m.toKnown ? m.toMs : std::numeric_limits<qint64>::max();
+}
+
+// Each case the accounts leave, the one of the earliest moment first, with
+// its spans: those that touch are one; spans of two cases are never joined.
+QVector<QPair<Case, QStringList>> caseSpans(const QVector<HeldShot::Moments> &accounts)
+{
+    QVector<HeldShot::Moments> sorted = accounts;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const HeldShot::Moments &a, const HeldShot::Moments &b) {
+                         return lowOf(a) < lowOf(b);
+                     });
+    QVector<Case> cases;
+    QMap<Case, QVector<HeldShot::Moments>> spans;
+    for (const HeldShot::Moments &m : qAsConst(sorted)) {
+        QVector<HeldShot::Moments> &ofCase = spans[caseOf(m.page)];
+        if (ofCase.isEmpty())
+            cases.append(caseOf(m.page));
+        if (!ofCase.isEmpty() && lowOf(m) <= highOf(ofCase.last())) {
+            HeldShot::Moments &last = ofCase.last();
+            if (highOf(m) > highOf(last)) {
+                last.toMs = m.toMs;
+                last.toKnown = m.toKnown;
+            }
+        } else {
+            ofCase.append(m);
+        }
+    }
+    QVector<QPair<Case, QStringList>> told;
+    for (Case c : qAsConst(cases)) {
+        QStringList texts;
+        for (const HeldShot::Moments &m : spans.value(c))
+            texts << spanText(m);
+        told.append({c, texts});
+    }
+    return told;
+}
+
 } // namespace
 
 DialogHeldShots::DialogHeldShots(QWidget *parent)
@@ -67,6 +173,8 @@ DialogHeldShots::DialogHeldShots(QWidget *parent)
     // No close button in the frame: only a choice ends the question.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_ui->tw_shots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A case with spans apart shows them as lines of its cell.
+    m_ui->tw_shots->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // Home and End go to the first shot and to "none", as in a list.
     m_ui->tw_shots->installEventFilter(this);
     connect(m_ui->tw_shots, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -77,57 +185,103 @@ DialogHeldShots::DialogHeldShots(QWidget *parent)
 
 DialogHeldShots::~DialogHeldShots() = default;
 
-void DialogHeldShots::setShots(int target, const QList<HeldShot> &shots, bool atStop)
+void DialogHeldShots::setShots(const Lane &lane, const QList<HeldShot> &shots, bool atStop)
 {
-    m_target = target;
+    m_lane = lane;
     m_shots = shots;
+    setWindowTitle(titleText(lane));
+    m_ui->L_title->setText(titleText(lane));
     m_ui->L_text->setText(
-        QStringLiteral("Мишень %1. По ответам мишени нельзя узнать, какие из этих выстрелов сделаны "
+        QStringLiteral("По ответам мишени нельзя узнать, какие из этих выстрелов сделаны "
                        "после команды СТАРТ. Они идут на мишени подряд, так что команда СТАРТ "
-                       "пришлась на одно место среди них. Укажите первый, сделанный после "
-                       "команды СТАРТ, или строку «Ни один».")
-            .arg(target));
-    m_ui->L_after->setText(atStop
-                               ? QStringLiteral("Выстрелы с указанного засчитываются на свои места, "
-                                                "выстрелы до него не засчитываются; недостающие "
-                                                "выстрелы будут засчитаны промахами.")
-                               : QStringLiteral("Выстрелы с указанного засчитываются на свои места, "
-                                                "выстрелы до него не засчитываются. Мишень "
-                                                "опрашивается дальше: выстрелы, которых не хватит, "
-                                                "засчитываются, если мишень их передаст; иначе "
-                                                "нажмите СТОП, и они будут засчитаны промахами."));
+                       "пришлась на одно место среди них. Когда сделан каждый, показано для "
+                       "каждого случая отдельно: приняла мишень команду СТАРТ или нет. «Такой же "
+                       "прочитан до СТАРТ»: точно такой же выстрел (номер, пробоина, время "
+                       "мишени) уже был прочитан до команды СТАРТ. Укажите первый выстрел, "
+                       "сделанный после команды СТАРТ, или строку «Ни один»."));
+    m_ui->L_after->setText(outcomeText(lane, atStop));
     QTableWidget *table = m_ui->tw_shots;
     table->clearContents();
+    table->clearSpans();
     table->setRowCount(shots.size() + 1);
+    const auto put = [table](int row, int column, const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        table->setItem(row, column, item);
+    };
+    bool told[kCases] = {};
     for (int row = 0; row < shots.size(); ++row) {
         const HeldShot &shot = shots.at(row);
-        const QString number = shot.earlierPage
-            ? QStringLiteral("%1 (до выключения)").arg(shot.targetNumber)
-            : QString::number(shot.targetNumber);
+        put(row, 0, shot.earlierPage ? QStringLiteral("%1 (до выключения)").arg(shot.targetNumber)
+                                     : QString::number(shot.targetNumber));
+        put(row, 1, shot.value);
+        put(row, kColumnPlace, QString());
+        for (int c = 0; c < kCases; ++c)
+            put(row, kColumnFirstCase + c, QStringLiteral("—"));
+        for (const auto &spans : caseSpans(shot.accounts)) {
+            const int c = int(spans.first);
+            told[c] = true;
+            table->item(row, kColumnFirstCase + c)->setText(spans.second.join(QLatin1Char('\n')));
+        }
+        put(row, kColumnReadBefore, shot.readBefore ? readBeforeText(shot) : QStringLiteral("нет"));
         const QString gap = shot.gapTenths < 0 ? QStringLiteral("—")
             : shot.targetNumber == 1
-            ? QStringLiteral("%1 от начала её отсчёта").arg(tenthsText(shot.gapTenths))
+            ? QStringLiteral("%1 от начала отсчёта").arg(tenthsText(shot.gapTenths))
             : tenthsText(shot.gapTenths);
-        const QStringList cells{number, shot.value, QString(), momentsText(shot), gap};
-        for (int column = 0; column < cells.size(); ++column) {
-            auto *item = new QTableWidgetItem(cells.at(column));
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            table->setItem(row, column, item);
-        }
+        put(row, kColumnGap, gap);
     }
-    const QStringList none{QStringLiteral("Ни один"), QString(), QString(),
-                           QStringLiteral("все сделаны до команды СТАРТ"), QString()};
-    for (int column = 0; column < none.size(); ++column) {
-        auto *item = new QTableWidgetItem(none.at(column));
-        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        table->setItem(shots.size(), column, item);
-    }
+    // A case no shot is told of has no column.
+    for (int c = 0; c < kCases; ++c)
+        table->setColumnHidden(kColumnFirstCase + c, !told[c]);
+    const int none = shots.size();
+    for (int column = 0; column < table->columnCount(); ++column)
+        put(none, column, QString());
+    table->item(none, 0)->setText(QStringLiteral("Ни один"));
+    // Across the cases shown.
+    int first = 0;
+    while (first < kCases - 1 && !told[first])
+        ++first;
+    table->item(none, kColumnFirstCase + first)
+        ->setText(QStringLiteral("все сделаны до команды СТАРТ"));
+    if (kCases - first > 1)
+        table->setSpan(none, kColumnFirstCase + first, 1, kCases - first);
     table->clearSelection();
     table->setCurrentCell(-1, -1);
     m_ui->pbConfirm->setEnabled(false);
     showPlaces();
     fitToScreen();
     table->setFocus();
+}
+
+QString DialogHeldShots::titleText(const Lane &lane)
+{
+    QString title = QStringLiteral("Выстрелы под вопросом: мишень %1").arg(lane.target);
+    if (!lane.member.isEmpty())
+        title += QStringLiteral(", %1").arg(lane.member);
+    if (lane.startNumber >= 0)
+        title += QStringLiteral(", стартовый номер %1").arg(lane.startNumber);
+    return title;
+}
+
+QString DialogHeldShots::outcomeText(const Lane &lane, bool atStop)
+{
+    const QString counted = QStringLiteral("Выстрелы с указанного засчитываются на свои места, "
+                                           "выстрелы до него не засчитываются.");
+    // In a pistol stage the shots still held when the series' time is over
+    // are passed over, and what the lane lacks then is flagged to be shot
+    // again in the break: no STOP turns them into misses.
+    if (lane.reshotInBreak)
+        return counted
+            + QStringLiteral(" Выстрелы, которых не хватит, засчитываются, если мишень передаст "
+                             "их до конца серии; недостающие в конце серии будут отмечены для "
+                             "перестрела в перерыве. Если ответа не будет до конца серии, ни один "
+                             "из этих выстрелов не будет засчитан.");
+    if (atStop)
+        return counted + QStringLiteral(" Недостающие выстрелы будут засчитаны промахами.");
+    return counted
+        + QStringLiteral(" Мишень опрашивается дальше: выстрелы, которых не хватит, "
+                         "засчитываются, если мишень их передаст; иначе нажмите СТОП, и они "
+                         "будут засчитаны промахами.");
 }
 
 void DialogHeldShots::fitToScreen()
@@ -144,9 +298,11 @@ void DialogHeldShots::fitToScreen()
         + table->verticalHeader()->length() + frame;
     // The window keeps within two thirds of the screen's height (as a
     // window sized to its contents does), the texts around the list, as
-    // they wrap at its width, included.
-    const int tableWidth = std::min(width, room.width() * 9 / 10);
+    // they wrap at its width, included; it may take the screen's width, but
+    // for its frame, so that every case of a shot shows beside the others.
     const QMargins margins = layout()->contentsMargins();
+    const int tableWidth = std::min(width, room.width() - margins.left() - margins.right()
+                                               - 2 * kWindowFrame);
     int around = margins.top() + margins.bottom() + 4 * layout()->spacing()
         + m_ui->pbConfirm->sizeHint().height();
     for (const QLabel *text : {m_ui->L_title, m_ui->L_text, m_ui->L_after})
@@ -182,53 +338,57 @@ int DialogHeldShots::chosen() const
 
 void DialogHeldShots::showPlaces()
 {
-    // Counted from the chosen one on (before a choice, from the first): each
-    // takes the place after the shots stored before it and the held ones
-    // counted before it.
+    // Counted from the chosen one on: each takes the place after the shots
+    // stored before it and the held ones counted before it. No place shows
+    // before a choice.
     const int chosenRow = chosen();
-    const int first = chosenRow == kNothingChosen ? 0 : chosenRow;
     for (int row = 0; row < m_shots.size(); ++row) {
         QTableWidgetItem *item = m_ui->tw_shots->item(row, kColumnPlace);
         if (!item)
             continue;
-        if (first == LaneStart::kNone || row < first)
+        if (chosenRow == kNothingChosen)
+            item->setText(QString());
+        else if (chosenRow == LaneStart::kNone || row < chosenRow)
             item->setText(QStringLiteral("не засчитан"));
         else
-            item->setText(QString::number(m_shots.at(row).number + row - first));
+            item->setText(QString::number(m_shots.at(row).number + row - chosenRow));
     }
 }
 
 QString DialogHeldShots::momentsText(const HeldShot &shot)
 {
-    const qint64 from = floorTenths(shot.fromMs);
-    const qint64 to = ceilTenths(shot.toMs);
-    if (shot.fromKnown && shot.toKnown) {
-        if (from < 0 && to > 0)
-            return QStringLiteral("от %1 до СТАРТ до %2 после")
-                .arg(tenthsText(-from), tenthsText(to));
-        if (to <= 0)
-            return QStringLiteral("от %1 до %2 до СТАРТ").arg(tenthsText(-from), tenthsText(-to));
-        return QStringLiteral("от %1 до %2 после СТАРТ").arg(tenthsText(from), tenthsText(to));
-    }
-    if (shot.toKnown)
-        return QStringLiteral("не позже %1").arg(againstStart(to));
-    if (shot.fromKnown)
-        return QStringLiteral("не раньше %1").arg(againstStart(from));
-    return QStringLiteral("неизвестно");
+    if (shot.accounts.isEmpty())
+        return QStringLiteral("неизвестно");
+    QStringList lines;
+    for (const auto &told : caseSpans(shot.accounts))
+        lines << QStringLiteral("%1 — %2").arg(told.second.join(QStringLiteral(" или ")),
+                                               caseText(told.first));
+    return lines.join(QLatin1Char('\n'));
 }
 
-QString DialogHeldShots::questionText(int target, const QList<HeldShot> &shots, bool atStop)
+QString DialogHeldShots::readBeforeText(const HeldShot &shot)
 {
-    QStringList lines{QStringLiteral("Мишень %1: какой из этих выстрелов первым сделан после команды "
+    if (!shot.readBefore)
+        return QString();
+    const qint64 tenths = shot.readBeforeMs / kMsPerTenth; // rounded towards the START
+    return tenths > 0 ? QStringLiteral("за %1").arg(tenthsText(tenths))
+                      : QStringLiteral("при самой команде");
+}
+
+QString DialogHeldShots::questionText(const Lane &lane, const QList<HeldShot> &shots, bool atStop)
+{
+    QStringList lines{QStringLiteral("%1. Какой из этих выстрелов первым сделан после команды "
                                      "СТАРТ?")
-                          .arg(target)};
+                          .arg(titleText(lane))};
     for (const HeldShot &shot : shots) {
-        lines << QStringLiteral("выстрел %1 на мишени: %2, сделан %3;")
-                     .arg(shot.targetNumber)
-                     .arg(shot.value, momentsText(shot));
+        QString line = QStringLiteral("выстрел %1 на мишени: %2, сделан %3;")
+                           .arg(shot.targetNumber)
+                           .arg(shot.value, momentsText(shot).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+        if (shot.readBefore)
+            line += QStringLiteral(" такой же прочитан до СТАРТ: %1;").arg(readBeforeText(shot));
+        lines << line;
     }
-    lines << (atStop ? QStringLiteral("Недостающие выстрелы будут засчитаны промахами.")
-                     : QStringLiteral("Мишень опрашивается дальше."));
+    lines << outcomeText(lane, atStop);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -257,6 +417,6 @@ void DialogHeldShots::on_pbConfirm_clicked()
     const int first = chosen();
     if (first == kNothingChosen)
         return;
-    emit sig_ruled(m_target, first);
+    emit sig_ruled(m_lane.target, first);
     accept();
 }

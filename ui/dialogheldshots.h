@@ -15,12 +15,15 @@ class DialogHeldShots;
 
 // The operator's ruling on the shots a lane holds: they are consecutive
 // shots of its target's page, so the START fell at one place among them.
-// The dialog lists them in page order with what the answers tell of each
-// (the moments it can have been taken at against the START, its distance
-// from the shot before it by the target's count) and asks which one is the
-// first taken after the START, or none. A choice is needed to confirm: the
-// question cannot be put away without one. At STOP it is asked modally; in
-// the run it stays open while the exercise goes on.
+// The dialog names the lane's member and target and lists the shots in page
+// order with what the answers tell of each: the moments it can have been
+// taken at against the START, for each account of the page apart (the
+// target took the START, or kept its earlier page, ...), whether the same
+// answer was read before the START, and its distance from the shot before
+// it by the target's count. It asks which one is the first taken after the
+// START, or none. A choice is needed to confirm: the question cannot be put
+// away without one. At STOP it is asked modally; in the run it stays open
+// while the exercise goes on.
 class DialogHeldShots : public QDialog
 {
     Q_OBJECT
@@ -30,18 +33,33 @@ public:
     // first shot to count, or LaneStart::kNone.
     using TestRuling = std::function<int(int target, const QList<HeldShot> &shots)>;
 
+    // Whose shots they are, and what the exercise does with those it lacks:
+    // a pistol stage flags them to be shot again in the break.
+    struct Lane
+    {
+        int target = 0;
+        QString member;       // empty: none known
+        int startNumber = -1; // -1: none
+        bool reshotInBreak = false;
+    };
+
     explicit DialogHeldShots(QWidget *parent = nullptr);
     ~DialogHeldShots() override;
 
-    void setShots(int target, const QList<HeldShot> &shots, bool atStop);
-    int target() const { return m_target; }
+    void setShots(const Lane &lane, const QList<HeldShot> &shots, bool atStop);
+    int target() const { return m_lane.target; }
     // The index chosen; LaneStart::kNone for "none"; -2 while nothing is chosen.
     int chosen() const;
 
-    // The question as text: what a test records of it.
-    static QString questionText(int target, const QList<HeldShot> &shots, bool atStop);
-    // When the moment is known between fromMs and toMs against the START.
+    // The texts of the question, each built in one place: what a test
+    // records of it, the title, the moments of one shot (a line for each
+    // case the accounts leave), whether it was read before the START, and
+    // what becomes of the shots once ruled.
+    static QString questionText(const Lane &lane, const QList<HeldShot> &shots, bool atStop);
+    static QString titleText(const Lane &lane);
     static QString momentsText(const HeldShot &shot);
+    static QString readBeforeText(const HeldShot &shot);
+    static QString outcomeText(const Lane &lane, bool atStop);
 
     // Test seam: with boxes off (Warnings::testMode), rulings are answered
     // by this function; with none set, no held shot is counted.
@@ -68,5 +86,5 @@ private:
 
     std::unique_ptr<Ui::DialogHeldShots> m_ui;
     QList<HeldShot> m_shots;
-    int m_target = 0;
+    Lane m_lane;
 };

@@ -475,9 +475,17 @@ void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldSho
         delete m_rulings.take(target).data();
         return;
     }
+    DialogHeldShots::Lane lane;
+    lane.target = target;
+    lane.reshotInBreak = m_reshotInBreak;
+    const TBulletList *list = shownList();
+    if (const TMemberPlace *place = list ? list->placeByTarget(target) : nullptr) {
+        lane.member = place->name();
+        lane.startNumber = place->startNumber();
+    }
     if (Warnings::testMode()) {
         Warnings::record(QMessageBox::Question, QStringLiteral("Выстрелы под вопросом"),
-                         DialogHeldShots::questionText(target, shots, atStop));
+                         DialogHeldShots::questionText(lane, shots, atStop));
         const int first = DialogHeldShots::testRuling(target, shots);
         if (atStop)
             emit sig_ruleShots(target, first);
@@ -493,7 +501,7 @@ void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldSho
         // The misses wait for the answer: asked modally, no way round it.
         delete open.data();
         DialogHeldShots box(this);
-        box.setShots(target, shots, true);
+        box.setShots(lane, shots, true);
         box.exec();
         emit sig_ruleShots(target, box.chosen());
         return;
@@ -503,7 +511,7 @@ void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldSho
         open->setAttribute(Qt::WA_DeleteOnClose);
         connect(open, &DialogHeldShots::sig_ruled, this, &FormExecuteEvent::sig_ruleShots);
     }
-    open->setShots(target, shots, false);
+    open->setShots(lane, shots, false);
     open->show();
     open->raise();
     open->activateWindow();

@@ -675,6 +675,14 @@ void TestExerciseLine::targetLosesItsPageMidMatch()
             QCOMPARE(shot.toKnown, was.to < PageTrace::kUnbounded / 2);
             QVERIFY(!shot.fromKnown || shot.fromMs == was.from - matchStartMs);
             QVERIFY(!shot.toKnown || shot.toMs >= was.to - matchStartMs);
+            // The sighting shots, and only they, were read before the START;
+            // taken after it, had the target taken it, or on its sighting page.
+            QCOMPARE(shot.readBefore, k < sightingShots);
+            const auto told = [&shot](LaneStart::Doubt::Page page) {
+                return std::any_of(shot.accounts.cbegin(), shot.accounts.cend(),
+                                   [page](const HeldShot::Moments &m) { return m.page == page; });
+            };
+            QVERIFY(told(LaneStart::Doubt::Page::ThisStart) && told(LaneStart::Doubt::Page::EarlierStart));
         }
         emit m_line->screen().sig_ruleShots(kLane, sightingShots);
     }

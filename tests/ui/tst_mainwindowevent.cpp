@@ -472,20 +472,33 @@ void TestMainWindowEvent::rulingByKeyboard()
 {
     // Three sighting shots and twenty-three match shots of a lane deaf
     // across both STARTs, held together, as the run page asks about them:
-    // its own dialog, one a lane, the boxes on as for the operator.
+    // its own dialog, one a lane, the boxes on as for the operator. The
+    // sighting shots were read 100 s before the match START: on the page of
+    // either earlier START they were taken just before, or, had the target
+    // taken this START and shot the same again, in its first 2.4 s.
+    using Page = LaneStart::Doubt::Page;
     QList<HeldShot> held;
     for (int k = 0; k < 26; ++k) {
         HeldShot shot;
         shot.targetNumber = k + 1;
         shot.point = QPoint(100 + k, 50);
-        shot.fromMs = k < 3 ? -3400 + 100 * k : 1800 + 1000 * (k - 3);
-        shot.toMs = shot.fromMs + 3800;
+        const qint64 before = -101600 + 100 * k;
+        shot.fromMs = k < 3 ? before : 1800 + 1000 * (k - 3);
+        shot.toMs = k < 3 ? 2400 : shot.fromMs + 3800;
+        shot.accounts = {{Page::ThisStart, k < 3 ? 0 : shot.fromMs, shot.toMs, true, true}};
+        if (k < 3)
+            shot.accounts << HeldShot::Moments{Page::EarlierStart, before + 700, before + 1500, true, true}
+                          << HeldShot::Moments{Page::EarlierStart, before, before + 700, true, true};
+        shot.readBefore = k < 3;
+        shot.readBeforeMs = 100000 - 100 * k;
         shot.gapTenths = k == 3 ? 29 : 10;
         shot.number = 1;
         shot.value = QStringLiteral("%1").arg(k < 3 ? 5.0 : 8.6, 0, 'f', 1);
         held << shot;
     }
-    enterRunPage();
+    TBulletList *list = enterRunPage();
+    QVERIFY(list && connectEvent(userModul()->runRelayEvent(), list, nullptr));
+    QVERIFY(QMetaObject::invokeMethod(window(), "slot_setExecutableEvent"));
     auto *page = window()->findChild<FormExecuteEvent *>();
     QVERIFY(page);
     QSignalSpy ruled(page, &FormExecuteEvent::sig_ruleShots);
@@ -503,8 +516,11 @@ void TestMainWindowEvent::rulingByKeyboard()
     QCOMPARE(open().size(), 1);
     DialogHeldShots &dialog = *open().first();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // Named by its member as well as by its target.
+    const TMemberPlace *member = list->placeByTarget(2);
     QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("L_title"))->text(),
-             QStringLiteral("Выстрелы под вопросом"));
+             QStringLiteral("Выстрелы под вопросом: мишень 2, %1, стартовый номер %2")
+                 .arg(member->name()).arg(member->startNumber()));
     // Within the screen, the list scrolling where it has no room.
     const QSize room = window()->screen()->availableGeometry().size();
     QVERIFY2(dialog.width() <= room.width() && dialog.height() <= room.height(),
@@ -516,6 +532,20 @@ void TestMainWindowEvent::rulingByKeyboard()
                          < dialog.findChild<QLabel *>(QStringLiteral("L_after"))->geometry().top());
     QVERIFY(table && dialog.focusWidget() == table);
     QCOMPARE(table->rowCount(), 27); // and "none"
+    // Each case in a column of its own (the spans of the two earlier STARTs
+    // touch: one), never one range across both; no column for a case no
+    // shot has. What was read before the START says so. No place before a
+    // choice.
+    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("от 1 мин 41,6 с до 1 мин 40,1 с до СТАРТ"));
+    QCOMPARE(table->item(0, 4)->text(), QStringLiteral("в первые 2,4 с после СТАРТ"));
+    QCOMPARE(table->item(3, 3)->text(), QStringLiteral("—"));
+    QVERIFY(!table->isColumnHidden(3) && !table->isColumnHidden(4) && table->isColumnHidden(5));
+    QCOMPARE(DialogHeldShots::momentsText(held.first()),
+             QStringLiteral("от 1 мин 41,6 с до 1 мин 40,1 с до СТАРТ — если мишень не приняла СТАРТ\n"
+                            "в первые 2,4 с после СТАРТ — если мишень приняла СТАРТ"));
+    QCOMPARE(table->item(2, 6)->text(), QStringLiteral("за 1 мин 39,8 с"));
+    QCOMPARE(table->item(3, 6)->text(), QStringLiteral("нет"));
+    QCOMPARE(table->item(3, 2)->text(), QString());
     // Nothing chosen: Enter and Escape leave the question open.
     QTest::keyClick(table, Qt::Key_Return);
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -533,8 +563,7 @@ void TestMainWindowEvent::rulingByKeyboard()
     QCOMPARE(table->item(2, 2)->text(), QStringLiteral("не засчитан"));
     QCOMPARE(table->item(3, 2)->text(), QStringLiteral("1"));
     QCOMPARE(table->item(25, 2)->text(), QStringLiteral("23"));
-    QCOMPARE(table->item(3, 3)->text(), QStringLiteral("от 1,8 с до 5,6 с после СТАРТ"));
-    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("от 3,4 с до СТАРТ до 0,4 с после"));
+    QCOMPARE(table->item(3, 4)->text(), QStringLiteral("от 1,8 с до 5,6 с после СТАРТ"));
     QTest::keyClick(table, Qt::Key_Return);
     QTRY_COMPARE(ruled.size(), 1);
     QCOMPARE(ruled.first(), (QVariantList{2, 3}));
