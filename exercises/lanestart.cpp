@@ -553,8 +553,10 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         m_silentSinceMs = m_lastHeardMs >= 0 ? m_lastHeardMs - kSeenSlackMs : -kUnbounded;
         if (m_state == State::Taken && !answered) {
             // Unanswered between the START and the page's first shot: it may
-            // have been deaf when the START went out.
-            m_unheard = true;
+            // have been deaf when the START went out. Only one that gave no
+            // answer at all since the START ("no shot" included) is told it
+            // did not answer then: one heard after it fell silent later.
+            m_unheard = m_lastHeardMs < pageSince();
             enter(State::Judging);
         }
     }
@@ -821,12 +823,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     m_trace.addLacking(number, nowMs);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
-    Verdict verdict = judge(nowMs);
-    // The page has not told for a while: the operator is told what it shows so far.
-    if (verdict.word == Word::None && m_waitingSinceMs >= 0
-        && nowMs - m_waitingSinceMs >= kTellAfterMs)
-        verdict.word = heldWord();
-    return verdict;
+    return judge(nowMs);
 }
 
 LaneStart::Verdict LaneStart::checkFailed(qint64 nowMs)
@@ -919,9 +916,16 @@ bool LaneStart::onlyBegunAfterStart() const
 bool LaneStart::heldRepeats() const
 {
     const QVector<Doubt> held = doubts();
-    return !held.isEmpty() && std::all_of(held.cbegin(), held.cend(), [this](const Doubt &d) {
-        return d.pagesBack == 0 && m_trace.readBefore(d.shot, pageSince());
-    });
+    if (held.isEmpty() || !m_lostDoubts.isEmpty())
+        return false;
+    // Every answer of this page, held or not (one stored, passed over, or
+    // asked again as older than the START), is just like one read before it.
+    const auto readBefore = [this](const LaneShot &shot) { return m_trace.readBefore(shot, pageSince()); };
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    return std::all_of(numbers.cbegin(), numbers.cend(), [&](int number) {
+               return readBefore(m_trace.answerOf(number, pageSince())->shot);
+           })
+        && (m_unconfirmed.number == 0 || readBefore(m_unconfirmed));
 }
 
 LaneStart::Word LaneStart::heldWord()
@@ -1105,6 +1109,11 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         verdict.word = Word::Withdrawn;
         m_toldMissed = true;
     }
+    // Shots held are told once the answers that settle an ordinary hold (a
+    // copy asked again, the next "no shot") are overdue, whatever answer
+    // comes then: a lane read shot after shot is told as one that lacks.
+    if (verdict.word == Word::None && m_waitingSinceMs >= 0 && nowMs - m_waitingSinceMs >= kTellAfterMs)
+        verdict.word = heldWord();
     return verdict;
 }
 

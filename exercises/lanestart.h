@@ -311,8 +311,6 @@ public:
     // Room for the target's clock against ours (a shot is answered after it
     // was taken, whenever we read the answer).
     static constexpr qint64 kClockSlackMs = 200;
-    // The operator is told of shots held this long that the page could not decide.
-    static constexpr qint64 kTellAfterMs = 10000;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
     // Answers unlike the shot asked for again prove the page lost only when
@@ -324,6 +322,9 @@ public:
     // late copy of it (of one given before the START): the START or the
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
+    // The operator is told of shots held this long that the page could not
+    // decide: what settles an ordinary hold comes within a copy's age.
+    static constexpr qint64 kTellAfterMs = kLateCopyMs;
     // The STARTs a page is judged against, at most (a stage's every window).
     static constexpr int kMaxAccounts = 32;
 
@@ -422,7 +423,8 @@ private:
     // The answers fit a page begun in a silence after this START, and no
     // page begun before it.
     bool onlyBegunAfterStart() const;
-    // Every shot held is just like one read before this START.
+    // Shots are held, and every answer of this page is just like one read
+    // before this START: the lane gave no new shot.
     bool heldRepeats() const;
     // The spans of each shot by every account that fits (this START's first).
     QVector<QMap<int, Span>> fittingSpans() const;

@@ -33,6 +33,9 @@ public:
     explicit DialogHeldShots(QWidget *parent = nullptr);
     ~DialogHeldShots() override;
 
+    // A pistol stage: what the series' time leaves held or missing is
+    // flagged to be shot again in the break, not filled with misses at STOP.
+    void setReshotInBreak(bool reshot) { m_reshotInBreak = reshot; }
     void setShots(int target, const QList<HeldShot> &shots, bool atStop);
     int target() const { return m_target; }
     // The index chosen; LaneStart::kNone for "none"; -2 while nothing is chosen.
@@ -69,4 +72,5 @@ private:
     std::unique_ptr<Ui::DialogHeldShots> m_ui;
     QList<HeldShot> m_shots;
     int m_target = 0;
+    bool m_reshotInBreak = false;
 };

@@ -407,9 +407,24 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
     start(QStringLiteral("MATCH"));
     if (deaf && heldAfterStart)
         fireAfter(0, kHeldX);
-    if (deaf)
+    // A lane's lamp in the TARGET column: lane 2's, held or not, beside lane 1's.
+    const auto lampOf = [list](int target) {
+        for (int c = 0; c < list->columnCount(); ++c) {
+            for (int r = 0; r < list->rowCount()
+                 && list->headerData(c, Qt::Horizontal).toString() == QStringLiteral("TARGET");
+                 ++r) {
+                if (list->index(r, c).data().toString() == QString::number(target))
+                    return list->index(r, c).data(Qt::DecorationRole).value<QImage>();
+            }
+        }
+        return QImage();
+    };
+    if (deaf) {
         QTRY_COMPARE_WITH_TIMEOUT(list->placeByTarget(kLane)->laneStart().heldCount(),
                                   1 + sightingShots, kTimeoutMs);
+        // Its lamp shows it while its shots are held.
+        QVERIFY(!lampOf(kLane).isNull() && lampOf(kLane) != lampOf(1));
+    }
     QList<ScriptedShot> shots;
     for (int i = 0; i < kMatch; ++i)
         shots << ScriptedShot{10 * i, quint16(100 + i), 50, 1};
@@ -456,6 +471,7 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
     QCOMPARE(stored("fX = 11"), int(deaf && heldAfterStart));
     QCOMPARE(stored("fNumber = 1 AND fX = 11"), int(deaf && heldAfterStart));
     QCOMPARE(stored("fX IN (21, 22)"), 0);
+    QCOMPARE(lampOf(kLane), lampOf(1));
     for (const Warnings::Shown &box : takeWarnings())
         QVERIFY2(deaf || box.title != QStringLiteral("Выстрелы под вопросом"), qPrintable(box.text));
 }
@@ -545,6 +561,33 @@ void TestMainWindowEvent::rulingByKeyboard()
     QVERIFY(modal);
     QCOMPARE(ruled.size(), 2);
     QCOMPARE(ruled.last(), (QVariantList{2, 0}));
+
+    // In a pistol stage nothing is filled with misses at STOP: what the
+    // series leaves held or missing is flagged to be shot again.
+    DialogHeldShots pistol(page);
+    pistol.setReshotInBreak(true);
+    pistol.setShots(2, held.mid(0, 3), false);
+    const QString after = pistol.findChild<QLabel *>(QStringLiteral("L_after"))->text();
+    QVERIFY2(!after.contains(QStringLiteral("промах")) && after.contains(QStringLiteral("перестрел")),
+             qPrintable(after));
+
+    // A lane's words come one box at a time, in the order given: the end of
+    // a series never stands over what was said of it during the series.
+    Warnings::setTestMode(true);
+    Warnings::setModalLoops(true);
+    const auto loopsOff = qScopeGuard([] { Warnings::setModalLoops(false); });
+    Warnings::clear();
+    QMetaObject::invokeMethod(page, "slot_myEvent_TargetStartInDoubt", Q_ARG(int, 2));
+    QMetaObject::invokeMethod(page, "slot_myEvent_TargetShotsFlagged", Q_ARG(int, 2), Q_ARG(int, 5),
+                              Q_ARG(bool, false));
+    QTRY_COMPARE(Warnings::shown().size(), 2);
+    const QList<Warnings::Shown> words = takeWarnings();
+    QCOMPARE(words.first().title, QStringLiteral("Нет связи с мишенью!"));
+    QCOMPARE(words.last().title, QStringLiteral("Выстрелы отмечены для перестрела"));
+    QCOMPARE(words.last().over, 0);
+    // Every count says what it counts: none stands alone in brackets.
+    QVERIFY2(!words.last().text.contains(QRegularExpression(QStringLiteral("\\(\\d+\\)"))),
+             qPrintable(words.last().text));
 }
 
 QTEST_MAIN(TestMainWindowEvent)
