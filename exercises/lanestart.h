@@ -212,7 +212,9 @@ private:
 // page begun in a silence after it (never after that that it cannot be
 // told), that shots were withdrawn when they were proven earlier, that
 // shots are held when a page has not told for a while (or that it gave no
-// new shot, when every one held is just like one read before the START),
+// new shot, when every answer of the page is just like one read before the
+// START; that it did not answer at the START only when it gave no answer
+// from the START until it fell silent),
 // and at a page's end what becomes of the shots held. Shots still held when
 // the lane has shot its count, or at STOP, are the operator's to rule on:
 // they are consecutive shots of the page, and the operator places the
