@@ -424,6 +424,7 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
                                   1 + sightingShots, kTimeoutMs);
         // Its lamp shows it while its shots are held.
         QVERIFY(!lampOf(kLane).isNull() && lampOf(kLane) != lampOf(1));
+        sight(QStringLiteral("run-lane-held"));
     }
     QList<ScriptedShot> shots;
     for (int i = 0; i < kMatch; ++i)
