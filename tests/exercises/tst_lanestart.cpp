@@ -251,11 +251,9 @@ void TestLaneStart::road_data()
             + lacking(4, 21900, 23000) + twice(Road{shot(4, 40, -3600000, 23500, 23600)})
             + Road{rule(24000, 3, 3)})
         << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept);
-    // Deaf across both STARTs, counting from 3 s before the match START:
-    // read one after another for 3.5 s, none lacking, its shots fit the
-    // sighting's page, the match's and one begun in its silence, and stay
-    // held. The lane is named once they have been held a while, whatever
-    // it answers.
+    // Counting from 3 s before the match START, its shots read one after
+    // another fit the sighting's page, the match's and one begun in its
+    // silence: held, and told after 3 s however it answers.
     Road readOn{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21500, {}}};
     for (int n = 1; n <= 8; ++n)
         readOn << twice(Road{shot(n, 10 * n, 17000, 19600 + 300 * n, 21600 + 500 * n)});
@@ -298,8 +296,7 @@ void TestLaneStart::road_data()
     // last answer, at 19.4 s, so shot 1 (0.5 s on its count) may be older
     // than the START; shots 2 and 3 (2.5 s, 4.5 s) cannot be. They are
     // stored as they come; shot 1 waits for the operator, who counts it: it
-    // takes its place before them. Held over 3 s, it is told; unanswered
-    // from its last answer before the START on, the lane did not answer then.
+    // takes its place before them. Held over 3 s, it is told.
     QTest::newRow("silent across a start taken: only the first shot waits")
         << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 19400)
             + Road{start(kMatch), {Step::Deaf, 20500, {}}, {Step::Hear, 21500, {}},
@@ -308,22 +305,18 @@ void TestLaneStart::road_data()
             + Road{rule(25000, 1, 1)})
         << QStringList{"1.1", "1.2", "1.3", "2.2", "2.3", "2.1"} << QStringList{"unheard"}
         << int(State::Judging);
-    // Answered "no shot 1" 0.3 s and 0.6 s after the match START, then
-    // silent from 21 s to 24 s: switched off and on there, its page may have
-    // begun from 19.6 s on, so its shot 1 (0.1 s on its count) is held. It
-    // answered after the START: it is told its shots cannot tell, not that
-    // it did not answer when the START went out.
+    // Answered "no shot 1" 0.3 s and 0.6 s after the START, then silent:
+    // its page may have begun in the silence, its shot 1 is held, and it is
+    // not told it did not answer when the START went out.
     QTest::newRow("silent after answering the START: in doubt, not unheard")
         << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 19900)
             + Road{start(kMatch), noShot(1, 20300), noShot(1, 20600), {Step::Deaf, 22000, {}},
                    {Step::Hear, 24000, {}}, shot(1, 30, kMatch, 20100, 24100)}
             + lacking(2, 24200, 27500))
         << QStringList{"1.1"} << QStringList{"in doubt"} << int(State::Judging);
-    // Silent across START 2, it gives its shot 1 of the page before again
-    // (0.3 s on its count: it may have kept that page, or been switched off
-    // and on from 7 s and shot the same), held; then shot 2 (1.0 s), taken
-    // after the last "no shot 2" at 11.4 s however its page began: stored.
-    // The lane gave a new shot: its held one is in doubt, never "no new shot".
+    // Silent across START 2, it gives its old shot 1 again (held: a page
+    // kept, or begun in the silence) and then a new shot 2, stored: it is
+    // never told it gave no new shot.
     QTest::newRow("an old shot again, then a new one stored: no word of no new shot")
         << (Road{start(0), shot(1, 10, 0, 300, 400)} + lacking(2, 500, 8000)
             + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 11000, {}}}
