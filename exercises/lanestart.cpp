@@ -555,8 +555,10 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         m_line.silentSinceMs = m_line.lastHeardMs >= 0 ? m_line.lastHeardMs - kSeenSlackMs : -kUnbounded;
         if (m_state == State::Taken && !answered) {
             // Unanswered between the START and the page's first shot: it may
-            // have been deaf when the START went out.
-            m_page.unheard = true;
+            // have been deaf when the START went out. Only one that gave no
+            // answer at all since the START ("no shot" included) is told it
+            // did not answer then: one heard after it fell silent later.
+            m_page.unheard = m_line.lastHeardMs < pageSince();
             enter(State::Judging);
         }
     }
@@ -852,12 +854,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     m_trace.addLacking(number, nowMs);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
-    Verdict verdict = judge(nowMs);
-    // The page has not told for a while: the operator is told what it shows so far.
-    if (verdict.word == Word::None && m_page.waitingSinceMs >= 0
-        && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
-        verdict.word = tellHeld();
-    return verdict;
+    return judge(nowMs);
 }
 
 LaneStart::Verdict LaneStart::noShotWhileChecking(int number, qint64 nowMs)
@@ -1110,9 +1107,16 @@ void LaneStart::forgetCopiesHidingEarlier()
 bool LaneStart::heldRepeats() const
 {
     const QVector<Doubt> held = doubts();
-    return !held.isEmpty() && std::all_of(held.cbegin(), held.cend(), [this](const Doubt &d) {
-        return d.pagesBack == 0 && m_trace.readBefore(d.shot, pageSince());
-    });
+    if (held.isEmpty() || !m_page.lostDoubts.isEmpty())
+        return false;
+    // Every answer of this page, held or not (one stored, passed over, or
+    // asked again as older than the START), is just like one read before it.
+    const auto readBefore = [this](const LaneShot &shot) { return m_trace.readBefore(shot, pageSince()); };
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    return std::all_of(numbers.cbegin(), numbers.cend(), [&](int number) {
+               return readBefore(m_trace.answerOf(number, pageSince())->shot);
+           })
+        && (m_page.unconfirmed.shot.number == 0 || readBefore(m_page.unconfirmed.shot));
 }
 
 LaneStart::Word LaneStart::tellHeld()
@@ -1167,6 +1171,12 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
         verdict.word = Word::Withdrawn;
         m_page.toldMissed = true;
     }
+    // Shots held are told once the answers that settle an ordinary hold (a
+    // copy asked again, the next "no shot") are overdue, whatever answer
+    // comes then: a lane read shot after shot is told as one that lacks.
+    if (verdict.word == Word::None && m_page.waitingSinceMs >= 0
+        && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
+        verdict.word = tellHeld();
     return verdict;
 }
 

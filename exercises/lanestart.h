@@ -214,7 +214,9 @@ private:
 // page begun in a silence after it (never after that that it cannot be
 // told), that shots were withdrawn when they were proven earlier, that
 // shots are held when a page has not told for a while (or that it gave no
-// new shot, when every one held is just like one read before the START),
+// new shot, when every answer of the page is just like one read before the
+// START; that it did not answer at the START only when it gave no answer
+// from the START until it fell silent),
 // and at a page's end what becomes of the shots held. Shots still held when
 // the lane has shot its count, or at STOP, are the operator's to rule on:
 // they are consecutive shots of the page, and the operator places the
@@ -331,8 +333,6 @@ public:
     // Room for the target's clock against ours (a shot is answered after it
     // was taken, whenever we read the answer).
     static constexpr qint64 kClockSlackMs = 200;
-    // The operator is told of shots held this long that the page could not decide.
-    static constexpr qint64 kTellAfterMs = 10000;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
     // Answers unlike the shot asked for again prove the page lost only when
@@ -344,6 +344,9 @@ public:
     // late copy of it (of one given before the START): the START or the
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
+    // The operator is told of shots held this long that the page could not
+    // decide: what settles an ordinary hold comes within a copy's age.
+    static constexpr qint64 kTellAfterMs = kLateCopyMs;
     // The STARTs a page is judged against, at most (a stage's every window).
     static constexpr int kMaxAccounts = 32;
 
@@ -498,7 +501,8 @@ private:
     // The answers fit a page begun in a silence after this START, and no
     // page begun before it.
     bool onlyBegunAfterStart() const;
-    // Every shot held is just like one read before this START.
+    // Shots are held, and every answer of this page is just like one read
+    // before this START: the lane gave no new shot.
     bool heldRepeats() const;
     // A shot taken before this START, against the time since it.
     bool olderThanStart(const LaneShot &shot, qint64 nowMs) const;

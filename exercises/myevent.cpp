@@ -179,10 +179,12 @@ void MyEvent::onNoBullet(int target, int number)
     if (!lane)
         return;
     const int asked = lane->lastBulletNumber(lane->stage());
+    const int held = lane->laneStart().heldCount();
     const LaneStart::Verdict verdict = lane->laneStart().noShot(number, targetClock->nowMs());
     // Most such answers change nothing: the bus master polls on for the number.
     if (verdict.store.isEmpty() && verdict.withdraw.isEmpty() && !verdict.lostPage
-        && verdict.word == LaneStart::Word::None && lane->lastBulletNumber(lane->stage()) == asked)
+        && verdict.word == LaneStart::Word::None && lane->lastBulletNumber(lane->stage()) == asked
+        && lane->laneStart().heldCount() == held)
         return;
     act(target, verdict);
 }
@@ -223,6 +225,7 @@ void MyEvent::act(int target, const LaneStart::Verdict &verdict)
             resendPage(target);
     }
     tellOperator(target, verdict.word, verdict.wrong);
+    bulletList->showHeld(target);
     // Shots held of a page the target lost are put to the operator at once.
     if (verdict.lostPage && lane && lane->laneStart().holdsShots())
         askRuling(target, false);
@@ -436,6 +439,9 @@ void MyEvent::slot_emu_EventStarted()
         return;
     startPending = -1;
     beginPages(targetClock->nowMs());
+    // A new page holds nothing yet.
+    for (int t : targets())
+        bulletList->showHeld(t);
     onEventStarted();
 }
 

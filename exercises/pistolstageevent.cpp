@@ -42,10 +42,10 @@ PistolStageEvent::PistolStageEvent(TBulletList *list, const TEvent *event, int d
         for (int t = bulletList->firstTarget(); t >= 0; t = bulletList->nextTarget(t))
             bulletList->setPositionCode(t, kNoPositionCode);
     }
+    // A lane told only that its shots are held is not one of them: what is
+    // still held at the series' end is flagged, and told so then.
     const auto notStarted = [this](int target) { lanesNotStarted.insert(target); };
-    for (auto told : {&MyEvent::sig_view_TargetStartInDoubt, &MyEvent::sig_view_TargetShotsHeld,
-                      &MyEvent::sig_view_TargetNoNewShots})
-        connect(this, told, this, notStarted);
+    connect(this, &MyEvent::sig_view_TargetNoNewShots, this, notStarted);
     connect(this, &MyEvent::sig_view_TargetNotStarted, this, notStarted);
     connect(this, &MyEvent::sig_view_TargetShotsWithdrawn, this, notStarted);
     connect(this, &MyEvent::sig_view_TargetShotsFlagged, this, notStarted);

@@ -107,6 +107,11 @@ QVariant TBulletList::data(const QModelIndex &index, int role) const
         return displayData(place, column);
     if (role == Qt::DecorationRole)
         return decorationData(place, column);
+    if (role == Qt::ToolTipRole && column == m_columns.target && place->laneStart().holdsShots())
+        return QStringLiteral("Мишень %1: выстрелов под вопросом — %2; пока нельзя узнать, сделаны "
+                              "ли они после команды СТАРТ")
+            .arg(place->target())
+            .arg(place->laneStart().heldCount());
     if (m_marking && isShotColumn(column) && !shotOfCell(place, column))
         return QVariant();
     if (role == Qt::CheckStateRole) {
@@ -148,8 +153,9 @@ QVariant TBulletList::decorationData(const TMemberPlace *place, int column) cons
 {
     if (column == m_columns.team)
         return place->flagIcon();
+    // A lane whose shots are held is in trouble as much as one not found.
     if (column == m_columns.target)
-        return presenceIcon(place->targetFound());
+        return presenceIcon(place->targetFound() && !place->laneStart().holdsShots());
     if (column == m_columns.terminal)
         return presenceIcon(place->terminalFound());
     const TBullet *shot = shotOfCell(place, column);
@@ -469,6 +475,13 @@ void TBulletList::setTargetFound(int target, bool found)
         return;
     place->setTargetFound(found);
     if (m_columns.target != TPlaceColumns::kNone)
+        refreshCell(rowOf(place), m_columns.target);
+}
+
+void TBulletList::showHeld(int target)
+{
+    const TMemberPlace *place = placeByTarget(target);
+    if (place && m_columns.target != TPlaceColumns::kNone)
         refreshCell(rowOf(place), m_columns.target);
 }
 

@@ -87,6 +87,8 @@ public:
     int nextTarget(int target) const;
     void setTargetFound(int target, bool found);
     void setPCFound(int target, bool found);
+    // The lane's shots held changed: its lamp shows them while they are held.
+    void showHeld(int target);
     bool allTargetsFound() const;
     bool allPCsFound() const;
     void setStageOfTarget(int target, int stage);

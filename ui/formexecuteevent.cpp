@@ -443,10 +443,11 @@ void FormExecuteEvent::slot_myEvent_TargetNoNewShots(int target)
 void FormExecuteEvent::slot_myEvent_TargetShotsFlagged(int target, int count, bool repeats)
 {
     const QString what = repeats
-        ? QStringLiteral("Мишень %1 не передала в этой серии новых выстрелов, только такие же, как "
-                         "до команды СТАРТ (%2): они не засчитаны. ")
-        : QStringLiteral("По выстрелам мишени %1 (%2) так и не стало ясно, сделаны ли они после "
-                         "команды СТАРТ: они не засчитаны. ");
+        ? QStringLiteral("Мишень %1 не передала за время стрельбы новых выстрелов: выстрелов, в "
+                         "точности таких же, как прочитанные до команды СТАРТ, — %2; они не "
+                         "засчитаны. ")
+        : QStringLiteral("Мишень %1: выстрелов, о которых до конца стрельбы так и не стало ясно, "
+                         "сделаны ли они после команды СТАРТ, — %2; они не засчитаны. ");
     showTargetWarning(QStringLiteral("Выстрелы отмечены для перестрела"),
                       what.arg(target).arg(count)
                           + QStringLiteral("Недостающие выстрелы отмечены для перестрела: в "
@@ -553,9 +554,23 @@ void FormExecuteEvent::showTargetWarning(const QString &title, const QString &te
 {
     // Told once the exercise has dealt with the answer: the box's own event
     // loop must not run the exercise's other reports in the middle of it.
-    QMetaObject::invokeMethod(
-        this, [this, title, text] { Warnings::warning(this, title, text); },
-        Qt::QueuedConnection);
+    // A word given while a box is open comes after it, not over it: a
+    // series' end must not stand over what was said of the series.
+    m_targetWarnings.append({title, text});
+    if (!m_showingTargetWarning && m_targetWarnings.size() == 1)
+        QMetaObject::invokeMethod(this, [this] { showTargetWarnings(); }, Qt::QueuedConnection);
+}
+
+void FormExecuteEvent::showTargetWarnings()
+{
+    if (m_showingTargetWarning)
+        return;
+    m_showingTargetWarning = true;
+    while (!m_targetWarnings.isEmpty()) {
+        const QPair<QString, QString> word = m_targetWarnings.takeFirst();
+        Warnings::warning(this, word.first, word.second);
+    }
+    m_showingTargetWarning = false;
 }
 
 void FormExecuteEvent::showShootOffButtons(TBulletList *list)

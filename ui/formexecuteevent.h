@@ -111,7 +111,9 @@ private:
     void showShootOffButtons(TBulletList *list);
     void removeShootOffButtons();
     // A word on a lane's target, under a title that names what is known.
+    // The words are shown in the order given, one box at a time.
     void showTargetWarning(const QString &title, const QString &text);
+    void showTargetWarnings();
     // What a lane that missed a START means for the relay or the stage.
     QString whatFollows(int target, bool refuses = false) const;
     // What becomes of shots held that cannot tell yet.
@@ -134,6 +136,10 @@ private:
     // The ruling open for each lane, one at most: asked again, it shows the
     // new list.
     QMap<int, QPointer<DialogHeldShots>> m_rulings;
+    // The words on lanes not shown yet (title, text), and whether a box of
+    // them is open: one given meanwhile waits for it to close.
+    QList<QPair<QString, QString>> m_targetWarnings;
+    bool m_showingTargetWarning = false;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
     SearchBlink m_blink; // opacity of the search line

@@ -251,6 +251,14 @@ void TestLaneStart::road_data()
             + lacking(4, 21900, 23000) + twice(Road{shot(4, 40, -3600000, 23500, 23600)})
             + Road{rule(24000, 3, 3)})
         << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept);
+    // Counting from 3 s before the match START, its shots read one after
+    // another fit the sighting's page, the match's and one begun in its
+    // silence: held, and told after 3 s however it answers.
+    Road readOn{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21500, {}}};
+    for (int n = 1; n <= 8; ++n)
+        readOn << twice(Road{shot(n, 10 * n, 17000, 19600 + 300 * n, 21600 + 500 * n)});
+    QTest::newRow("held while read shot after shot: told")
+        << readOn << QStringList{} << QStringList{"unheard"} << int(State::Judging);
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the
@@ -288,15 +296,34 @@ void TestLaneStart::road_data()
     // last answer, at 19.4 s, so shot 1 (0.5 s on its count) may be older
     // than the START; shots 2 and 3 (2.5 s, 4.5 s) cannot be. They are
     // stored as they come; shot 1 waits for the operator, who counts it: it
-    // takes its place before them.
+    // takes its place before them. Held over 3 s, it is told.
     QTest::newRow("silent across a start taken: only the first shot waits")
         << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 19400)
             + Road{start(kMatch), {Step::Deaf, 20500, {}}, {Step::Hear, 21500, {}},
                    shot(1, 30, kMatch, 20500, 21600)}
             + shooter(2, 3, 30, kMatch, 22500) + lacking(4, 24700, 25000)
             + Road{rule(25000, 1, 1)})
-        << QStringList{"1.1", "1.2", "1.3", "2.2", "2.3", "2.1"} << QStringList{}
+        << QStringList{"1.1", "1.2", "1.3", "2.2", "2.3", "2.1"} << QStringList{"unheard"}
         << int(State::Judging);
+    // Answered "no shot 1" 0.3 s and 0.6 s after the START, then silent:
+    // its page may have begun in the silence, its shot 1 is held, and it is
+    // not told it did not answer when the START went out.
+    QTest::newRow("silent after answering the START: in doubt, not unheard")
+        << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 19900)
+            + Road{start(kMatch), noShot(1, 20300), noShot(1, 20600), {Step::Deaf, 22000, {}},
+                   {Step::Hear, 24000, {}}, shot(1, 30, kMatch, 20100, 24100)}
+            + lacking(2, 24200, 27500))
+        << QStringList{"1.1"} << QStringList{"in doubt"} << int(State::Judging);
+    // Silent across START 2, it gives its old shot 1 again (held: a page
+    // kept, or begun in the silence) and then a new shot 2, stored: it is
+    // never told it gave no new shot.
+    QTest::newRow("an old shot again, then a new one stored: no word of no new shot")
+        << (Road{start(0), shot(1, 10, 0, 300, 400)} + lacking(2, 500, 8000)
+            + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 11000, {}}}
+            + twice(Road{shot(1, 10, 0, 300, 11100)}) + lacking(2, 11200, 11400)
+            + Road{shot(2, 20, 10000, 11000, 11600)} + lacking(3, 11700, 14500)
+            + Road{{Step::EndPage, 14500, {}}})
+        << QStringList{"1.1", "2.2"} << QStringList{"unheard", "flagged"} << int(State::Judging);
     // Switched off and on at 13.5 s, between the sighting's reading and the
     // match, it shoots five shots on a page no START began (the fifth 1.7 s
     // before the match START, which it misses), and a sixth 0.5 s after it.
@@ -345,7 +372,7 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Hear, 65000, {}},
                    shot(1, 20, 57000, 59500, 65100)}
             + lacking(2, 65200, 70000) + Road{{Step::EndPage, 70000, {}}})
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"flagged"} << int(State::Judging);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"unheard", "flagged"} << int(State::Judging);
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // read together are held; the operator counts from shot 2. Shot 3, read
     // next, is of the same page: counted with it, and kept when shot 4 (read
@@ -415,7 +442,9 @@ void TestLaneStart::road_data()
     // after the START alone put out the page it held, and it gives that
     // page's shot 1 again, read a while before: they are forgotten. The
     // page begun in the silence, which they put out too, stays out: the
-    // START's page alone is left, and every shot is stored.
+    // START's page alone is left, and every shot is stored. Held for a
+    // while first, its answers all just like ones read before the START,
+    // the lane is told so.
     Road rig3 = Road{start(0)} + shooter(1, 5, 10, 0, 1000) + lacking(6, 5200, 9900) + Road{start(kMatch / 2)}
         + twice(shooter(1, 5, 10, 0, 1000, 10100)) + Road{shot(6, 10, 0, 12000, 12100)}
         + Road{{Step::Deaf, 14000, {}}, {Step::Hear, 14100, {}}} + lacking(7, 14200, 19900)
@@ -425,7 +454,7 @@ void TestLaneStart::road_data()
     QTest::newRow("a page begun in a silence stays out when the \"no shot\" answers are forgotten")
         << (rig3 + lacking(6, 25200, 30000))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "3.1", "3.2", "3.3", "3.4", "3.5"}
-        << QStringList{"missed"} << int(State::New);
+        << QStringList{"missed", "no new shots"} << int(State::New);
 }
 
 void TestLaneStart::road()

@@ -28,6 +28,7 @@
 #include "simulatorthread.h"
 #include "targettime.h"
 #include "tmemberplace.h"
+#include "tplacecolumns.h"
 #include "warnings.h"
 #include "truntableview.h"
 
@@ -415,9 +416,18 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
     start(QStringLiteral("MATCH"));
     if (deaf && heldAfterStart)
         fireAfter(0, kHeldX);
-    if (deaf)
+    // A lane's lamp in the TARGET column, found by the target it shows.
+    const auto lampOf = [list](int target) {
+        const QModelIndex at = list->match(list->index(0, TPlaceColumns::full().target), Qt::DisplayRole,
+                                           QString::number(target), 1, Qt::MatchExactly).value(0);
+        return at.data(Qt::DecorationRole).value<QImage>();
+    };
+    if (deaf) {
         QTRY_COMPARE_WITH_TIMEOUT(list->placeByTarget(kLane)->laneStart().heldCount(),
                                   1 + sightingShots, kTimeoutMs);
+        QVERIFY(!lampOf(kLane).isNull() && lampOf(kLane) != lampOf(1));
+        sight(QStringLiteral("run-lane-held"));
+    }
     QList<ScriptedShot> shots;
     for (int i = 0; i < kMatch; ++i)
         shots << ScriptedShot{10 * i, quint16(100 + i), 50, 1};
@@ -464,6 +474,7 @@ void TestMainWindowEvent::laneAcrossTheMatchStart()
     QCOMPARE(stored("fX = 11"), int(deaf && heldAfterStart));
     QCOMPARE(stored("fNumber = 1 AND fX = 11"), int(deaf && heldAfterStart));
     QCOMPARE(stored("fX IN (21, 22)"), 0);
+    QCOMPARE(lampOf(kLane), lampOf(1));
     for (const Warnings::Shown &box : takeWarnings())
         QVERIFY2(deaf || box.title != QStringLiteral("Выстрелы под вопросом"), qPrintable(box.text));
 }
@@ -582,6 +593,27 @@ void TestMainWindowEvent::rulingByKeyboard()
     QVERIFY(modal);
     QCOMPARE(ruled.size(), 2);
     QCOMPARE(ruled.last(), (QVariantList{2, 0}));
+
+    // A pistol stage fills nothing with misses at STOP.
+    DialogHeldShots pistol(page);
+    DialogHeldShots::Lane pistolLane;
+    pistolLane.target = 2;
+    pistolLane.reshotInBreak = true;
+    pistol.setShots(pistolLane, held.mid(0, 3), false);
+    QVERIFY(!pistol.findChild<QLabel *>(QStringLiteral("L_after"))->text().contains(QStringLiteral("промах")));
+    // A series' end comes after what was said during it, not over it, and
+    // its count says what it counts.
+    Warnings::setTestMode(true);
+    Warnings::setModalLoops(true);
+    const auto loopsOff = qScopeGuard([] { Warnings::setModalLoops(false); });
+    QVERIFY(takeWarnings().isEmpty());
+    QMetaObject::invokeMethod(page, "slot_myEvent_TargetStartInDoubt", Q_ARG(int, 2));
+    QMetaObject::invokeMethod(page, "slot_myEvent_TargetShotsFlagged", Q_ARG(int, 2), Q_ARG(int, 5),
+                              Q_ARG(bool, false));
+    QTRY_COMPARE(Warnings::shown().size(), 2);
+    const Warnings::Shown end = takeWarnings().last();
+    QCOMPARE(end.over, 0);
+    QVERIFY2(!end.text.contains(QRegularExpression(QStringLiteral("\\(\\d+\\)"))), qPrintable(end.text));
 }
 
 QTEST_MAIN(TestMainWindowEvent)

@@ -91,10 +91,15 @@
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
-//                when the lane's polls went unanswered for as long as the
-//                bus master takes to call it silent, between the START
-//                before this one and the word; InDoubt and Unheard only
-//                while it holds shots; a verdict that withdraws says as
+//                when the lane did not answer around the START: its polls
+//                went unanswered for as long as the bus master takes to
+//                call it silent, over a stretch that lasted until the
+//                START's first copy went out (or later) and began before
+//                the bus read any answer of it after that copy (an answer
+//                on its way then aside); NoNewShots only when no answer of
+//                the page read so far is one of a shot its target fired
+//                after this START and unlike every shot read before it;
+//                InDoubt and Unheard only while it holds shots; a verdict that withdraws says as
 //                wrong (taken before the START) at least the rows that
 //                equal only earlier shots, and holds again at least those
 //                that equal only right ones; every shot held for the
@@ -380,6 +385,7 @@ public:
             m_lanes.last().pageBegan = {originMs};
         }
         m_ended.fill(false, m_road.stages.size());
+        m_startOutMs.fill(kNever, m_road.stages.size());
         m_now = -kBusSetUpMs;
         m_busOriginMs = m_now;
         m_lineFreeMs = m_now;
@@ -472,15 +478,6 @@ private:
     }
     // Whether the exercise reads this lane now: a re-shoot reads its lane alone.
     bool reads(int l) const { return m_reading && startsLane(m_stage, l); }
-    // The START before stage s that went to this lane; -1: none.
-    int startBefore(int s, int l) const
-    {
-        for (int i = s - 1; i >= 0; --i) {
-            if (startsLane(i, l))
-                return i;
-        }
-        return -1;
-    }
 
     Road m_road;
     Rng m_rng;
@@ -494,6 +491,7 @@ private:
     QVector<Lane> m_lanes;
     QVector<Fired> m_fired;
     QVector<bool> m_ended;
+    QVector<qint64> m_startOutMs; // by stage: when its START's first copy went out on the line
     std::unique_ptr<EMUProc> m_bus; // after everything its waits and writes reach
     qint64 m_busOriginMs = 0;
     qint64 m_lineFreeMs = 0; // the last answer on the line comes then
@@ -767,6 +765,7 @@ void Simulation::startWritten(int address)
     const int s = own ? m_ownStart : m_startPending >= 0 ? m_startPending : m_stage;
     if (s < 0)
         return;
+    m_startOutMs[s] = std::min(m_startOutMs.at(s), m_now);
     if (!own || std::exchange(m_ownTraced, s) != s)
         trace(m_now, own ? address : 0, QStringLiteral("START %1 on the line").arg(s + 1));
     for (int l = 0; l < m_lanes.size(); ++l) {
@@ -1056,14 +1055,31 @@ void Simulation::checkWord(int l, LaneStart::Word word)
         && !cutUnheard)
         fail(Invariant::FalseMissed, l, m_stage, QStringLiteral("word %1").arg(int(word)));
     if (word == LaneStart::Word::Unheard) {
-        const int before = startBefore(m_stage, l);
-        const qint64 from = before >= 0 ? m_road.stages.at(before).startMs : -kBusSetUpMs;
-        const bool silent = std::any_of(lane.unanswered.cbegin(), lane.unanswered.cend(),
-                                        [&](const Interval &i) { return i.meets(from, m_now + 1); })
-            || (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs);
+        const qint64 out = m_startOutMs.at(m_stage);
+        QVector<Interval> stretches = lane.unanswered;
+        if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
+            stretches.append({lane.unansweredSinceMs, m_now});
+        const bool silent = std::any_of(stretches.cbegin(), stretches.cend(), [&](const Interval &i) {
+            return i.to + kSlowAnswerMaxMs >= out && lane.answeredBefore(i.from) < out + kSlowAnswerMaxMs;
+        });
         if (!silent)
             fail(Invariant::FalseWord, l, m_stage,
-                 QStringLiteral("\"unheard\": its polls were answered since %1 s").arg(double(from) / 1000.0, 0, 'f', 1));
+                 QStringLiteral("\"unheard\": it answered around the START (out at %1 s)")
+                     .arg(double(out) / 1000.0, 0, 'f', 3));
+    }
+    if (word == LaneStart::Word::NoNewShots) {
+        const auto readEarlier = [&](const Content &c) {
+            return std::any_of(lane.seen.cbegin(), lane.seen.cend(), [&](const Seen &s) {
+                return s.stage != m_stage && s.isShot && s.content == c;
+            });
+        };
+        const auto gaveNew = std::find_if(lane.seen.cbegin(), lane.seen.cend(), [&](const Seen &s) {
+            return s.stage == m_stage && s.isShot && s.truthful && rightContent(l, m_stage, s.content)
+                && !readEarlier(s.content);
+        });
+        if (gaveNew != lane.seen.cend())
+            fail(Invariant::FalseWord, l, m_stage,
+                 QStringLiteral("\"no new shot\": it gave %1, fired after the START").arg(gaveNew->content.text()));
     }
     if ((word == LaneStart::Word::Unheard || word == LaneStart::Word::InDoubt) && !lane.judge.holdsShots())
         fail(Invariant::FalseWord, l, m_stage, QStringLiteral("word %1 with no shot held").arg(int(word)));
