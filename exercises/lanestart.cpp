@@ -467,6 +467,12 @@ void LaneStart::beginPage(qint64 startMs, bool own)
             if (read.atMs >= sinceMs)
                 recent.append(read);
         }
+        // So may any shot of the page it held until this START, read long
+        // before: given again to a poll of the last moments whose answer we
+        // never read (a copy of another came in its place), its copy is one
+        // of the last moments too.
+        for (int number : m_trace.numbersSince(pageSince()))
+            recent.append({m_trace.answerOf(number, pageSince())->shot, startMs});
         Page page;
         page.beforeOwn = recent;
         knownPage(startMs, std::move(page));

@@ -395,6 +395,18 @@ void TestLaneStart::road_data()
             + Road{shot(1, 10, 6000, 6300, 6400), shot(1, 10, 6000, 6300, 6600), shot(1, 10, 6000, 6300, 6800)}
             + lacking(2, 6900, 8000) + Road{{Step::EndPage, 8000, {}}})
         << QStringList{"1.1", "2.1"} << QStringList{} << int(State::New);
+    // Shot 1 (18.8 s) is read at 18.9 s and again at 24.1 s, asked for its
+    // last shot after 5 s of "no shot 2"; asked again at 29.2 s, it gives
+    // shot 1 once more, but that answer is lost on the line. The re-shoot's
+    // START at 29.5 s, 5.4 s after shot 1 was last read; at 29.6 s a late
+    // copy of the answer of 29.2 s comes in: asked again, "no shot 1". Its
+    // new shot 1 at 35 s is the re-shoot's only one.
+    QTest::newRow("a copy of a shot read long before an own START, given just before it: asked again")
+        << (Road{start(0), shot(1, 10, 0, 18800, 18900)} + lacking(2, 19000, 24000)
+            + Road{shot(1, 10, 0, 18800, 24100)} + lacking(2, 24200, 29200)
+            + Road{{Step::OwnStart, 29500, {}}, shot(1, 10, 0, 18800, 29600)} + lacking(1, 29700, 34900)
+            + Road{shot(1, 20, 29500, 35000, 35100)} + lacking(2, 35200, 36000))
+        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Fresh);
     // A re-shoot's START at 10 s, then switched off and on unseen (its page
     // counts from 12.5 s); "no shot 1" until 27.8 s, silent from 27.9 s
     // across START 3 at 30 s, back at 43 s. Its shot 1 (28 s) is read
