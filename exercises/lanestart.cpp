@@ -1248,12 +1248,26 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
 
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
+    const PageTrace::Answer *last = m_trace.lastAnswer();
+    if (!checksPage() || !last)
+        return doubtsOn(m_trace);
+    // Asked about again, the page may be lost (switched off and on): a "no
+    // shot" read since the last shot it gave may be the new page's, which
+    // says nothing of when the held shots were taken and would put out the
+    // very page that gave them. Found lost, its held shots keep these moments.
+    PageTrace ownAnswers = m_trace;
+    ownAnswers.forgetLacking(last->atMs + 1, kUnbounded);
+    return doubtsOn(ownAnswers);
+}
+
+QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
+{
     QVector<Doubt> held = m_page.lostDoubts;
-    const QVector<Spans> spans = fitsOn(m_trace).all();
-    for (int number : m_trace.numbersSince(pageSince())) {
+    const QVector<Spans> spans = fitsOn(trace).all();
+    for (int number : trace.numbersSince(pageSince())) {
         if (m_page.decided.contains(number))
             continue;
-        const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
+        const PageTrace::Answer *answer = trace.answerOf(number, pageSince());
         Doubt doubt{answer->shot, answer->atMs};
         doubt.startMs = m_page.startMs;
         // The moments every account that fits leaves it, together; a page
@@ -1267,7 +1281,7 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
                                : *span;
             told = true;
         }
-        if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
+        if (const PageTrace::Answer *before = trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)
             doubt.gapTenths = answer->shot.timeTenths;

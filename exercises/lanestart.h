@@ -363,7 +363,9 @@ public:
     // The rule of the states that the lane broke first (see above), empty
     // while every one holds: cheap enough to ask after every step.
     QString brokenInvariant() const;
-    // The shots held, in the page's order: a lost page's first.
+    // The shots held, in the page's order: a lost page's first. While the
+    // page is asked about again, their moments leave out what the "no shot"
+    // answers read since its last shot say: they may be a new page's.
     QVector<Doubt> doubts() const;
     // The operator's ruling on the shots held: the START fell before
     // doubts()[first] (kNone: after the last of them). The shots from it on
@@ -461,6 +463,8 @@ private:
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
     bool noShotDoubtsCopy(int number);
+    // The shots held, with the moments the accounts that fit on trace leave them.
+    QVector<Doubt> doubtsOn(const PageTrace &trace) const;
     // The target lost its page: a fresh one, its held shots kept for the ruling.
     Verdict lostPage();
     // Since when the answers are of the current page.

@@ -18,6 +18,7 @@ struct Step
     Kind kind = Answer;
     qint64 atMs = 0;
     LaneShot shot;
+    qint64 takenMs = -1; // of an answer: when the shot was taken
 };
 using Road = QVector<Step>;
 
@@ -30,7 +31,7 @@ Step start(qint64 atMs)
 // answered at atMs.
 Step shot(int n, int x, qint64 originMs, qint64 takenMs, qint64 atMs)
 {
-    return {Step::Answer, atMs, {n, QPoint(x, 50), int((takenMs - originMs) / 100), 0}};
+    return {Step::Answer, atMs, {n, QPoint(x, 50), int((takenMs - originMs) / 100), 0}, takenMs};
 }
 
 // The operator's ruling with held shots held: first the number of the one
@@ -395,6 +396,21 @@ void TestLaneStart::road_data()
             + Road{shot(1, 10, 6000, 6300, 6400), shot(1, 10, 6000, 6300, 6600), shot(1, 10, 6000, 6300, 6800)}
             + lacking(2, 6900, 8000) + Road{{Step::EndPage, 8000, {}}})
         << QStringList{"1.1", "2.1"} << QStringList{} << int(State::New);
+    // Shots 1-3 of START 1's page; START 2 missed though heard (they are
+    // given again), deaf from 12 s across START 3 at 20 s. Back at 30 s it
+    // gives shots 1 and 2 again: held (START 1's page, this START's or one
+    // begun in the silence). Switched off at 30.5 s, back at 40 s with an
+    // empty page: "no shot 3" (the page asked about held a shot 3), then
+    // "no shot 2" over 2 s: the page is lost. Its held shots are shown
+    // taken when they were, at 1 and 2 s.
+    QTest::newRow("a page lost with shots held: they are shown at the moments its own answers leave")
+        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 5000) + Road{start(10000)}
+            + twice(shooter(1, 3, 10, 0, 1000, 10100)) + lacking(4, 10300, 12000)
+            + Road{{Step::Deaf, 12000, {}}, start(20000), {Step::Hear, 30000, {}}}
+            + twice(shooter(1, 2, 10, 0, 1000, 30100))
+            + Road{{Step::Deaf, 30500, {}}, {Step::Hear, 40000, {}}, noShot(3, 40100), noShot(3, 40200)}
+            + lacking(2, 40300, 42500))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed", "page lost"} << int(State::Fresh);
     // Shot 1 (18.8 s) is read at 18.9 s and again at 24.1 s, asked for its
     // last shot after 5 s of "no shot 2"; asked again at 29.2 s, it gives
     // shot 1 once more, but that answer is lost on the line. The re-shoot's
@@ -488,9 +504,21 @@ void TestLaneStart::road()
             break;
         }
         }
-        // Whatever the road, the judgement keeps its own rules at every step.
+        // Whatever the road, the judgement keeps its own rules at every step,
+        // and the moments it shows a held shot at hold the one it was taken
+        // at (of shots alike to the last byte, one of them).
         QVERIFY2(lane.brokenInvariant().isEmpty(),
                  qPrintable(QStringLiteral("at %1 ms: %2").arg(step.atMs).arg(lane.brokenInvariant())));
+        for (const LaneStart::Doubt &held : lane.doubts()) {
+            const bool within = std::any_of(steps.cbegin(), &step + 1, [&](const Step &s) {
+                return s.kind == Step::Answer && s.shot.number == held.shot.number && s.shot.point == held.shot.point
+                    && s.shot.timeTenths == held.shot.timeTenths && s.takenMs >= held.taken.from
+                    && s.takenMs <= held.taken.to;
+            });
+            QVERIFY2(within, qPrintable(QStringLiteral("at %1 ms: shot %2 shown taken from %3 to %4 ms")
+                                            .arg(step.atMs).arg(held.shot.number)
+                                            .arg(held.taken.from).arg(held.taken.to)));
+        }
     }
     QTEST(stored, "stored");
     QTEST(words, "words");
