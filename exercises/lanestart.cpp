@@ -467,12 +467,13 @@ void LaneStart::beginPage(qint64 startMs, bool own)
             if (read.atMs >= sinceMs)
                 recent.append(read);
         }
-        // So may any shot of the page it held until this START, read long
-        // before: given again to a poll of the last moments whose answer we
+        // So may the shot it was asked for again then, however long before
+        // it was read: given to a poll of the last moments whose answer we
         // never read (a copy of another came in its place), its copy is one
-        // of the last moments too.
-        for (int number : m_trace.numbersSince(pageSince()))
-            recent.append({m_trace.answerOf(number, pageSince())->shot, startMs});
+        // of the last moments too. (A poll for a later shot gives one never
+        // read: nothing to know its copy by.)
+        if (const std::optional<LaneShot> asked = askedAgain())
+            recent.append({*asked, startMs});
         Page page;
         page.beforeOwn = recent;
         knownPage(startMs, std::move(page));
@@ -541,6 +542,20 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     // What was worked out for the accounts not kept is not asked for again.
     m_trace.sweepBounds();
     return kept;
+}
+
+std::optional<LaneShot> LaneStart::askedAgain() const
+{
+    if (checksPage())
+        return m_page.check.given.shot;
+    const int n = m_page.askAgain;
+    if (n <= 0)
+        return std::nullopt;
+    if (m_page.unconfirmed.shot.number == n)
+        return m_page.unconfirmed.shot;
+    if (const PageTrace::Answer *read = m_trace.answerOf(n, -kUnbounded))
+        return read->shot;
+    return std::nullopt;
 }
 
 void LaneStart::targetReset()

@@ -196,9 +196,9 @@ private:
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
 //            (after a START the target confirmed, one just like an answer
-//            of the last moments before it, or a shot of the page it held
-//            then, is asked again first: a late copy on the line). Left by
-//            the next START.
+//            of the last moments before it, or the shot it was asked for
+//            again then, is asked again first: a late copy on the line).
+//            Left by the next START.
 //   Taken    answered around the START, and since the START before it:
 //            stored as it comes; this START's account fits. A shot of the
 //            earlier page asked for twice, an own time older than the
@@ -566,8 +566,8 @@ private:
         qint64 lackingSinceMs = -1; // "no shot" answers only since then
         qint64 waitingSinceMs = -1; // since when the page has not told
         // Before a START the target confirmed itself: its answers of the last
-        // moments, and the shots of the page it held (any of them it may
-        // have given then, unread), which a late copy may bring again.
+        // moments, and the shot it was asked for again then (given, maybe
+        // unread), which a late copy may bring again.
         QVector<PageTrace::Answer> beforeOwn;
     };
 
@@ -577,6 +577,9 @@ private:
     // confirmed itself (startMs), or at a moment not known (-1); page holds
     // what the new page begins with.
     void knownPage(qint64 startMs, Page page);
+    // The shot the lane is asked for again (its page checked, or an answer
+    // asked for once more), when it was read before.
+    std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
 
