@@ -467,6 +467,13 @@ void LaneStart::beginPage(qint64 startMs, bool own)
             if (read.atMs >= sinceMs)
                 recent.append(read);
         }
+        // So may the shot it was asked for again then, however long before
+        // it was read: given to a poll of the last moments whose answer we
+        // never read (a copy of another came in its place), its copy is one
+        // of the last moments too. (A poll for a later shot gives one never
+        // read: nothing to know its copy by.)
+        if (const std::optional<LaneShot> asked = askedAgain())
+            recent.append({*asked, startMs});
         Page page;
         page.beforeOwn = recent;
         knownPage(startMs, std::move(page));
@@ -535,6 +542,20 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     // What was worked out for the accounts not kept is not asked for again.
     m_trace.sweepBounds();
     return kept;
+}
+
+std::optional<LaneShot> LaneStart::askedAgain() const
+{
+    if (checksPage())
+        return m_page.check.given.shot;
+    const int n = m_page.askAgain;
+    if (n <= 0)
+        return std::nullopt;
+    if (m_page.unconfirmed.shot.number == n)
+        return m_page.unconfirmed.shot;
+    if (const PageTrace::Answer *read = m_trace.answerOf(n, -kUnbounded))
+        return read->shot;
+    return std::nullopt;
 }
 
 void LaneStart::targetReset()
@@ -1265,12 +1286,26 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
 
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
+    const PageTrace::Answer *last = m_trace.lastAnswer();
+    if (!checksPage() || !last)
+        return doubtsOn(m_trace);
+    // Asked about again, the page may be lost (switched off and on): a "no
+    // shot" read since the last shot it gave may be the new page's, which
+    // says nothing of when the held shots were taken and would put out the
+    // very page that gave them. Found lost, its held shots keep these moments.
+    PageTrace ownAnswers = m_trace;
+    ownAnswers.forgetLacking(last->atMs + 1, kUnbounded);
+    return doubtsOn(ownAnswers);
+}
+
+QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
+{
     QVector<Doubt> held = m_page.lostDoubts;
-    const auto spans = fitsOn(m_trace).named(m_accounts);
-    for (int number : m_trace.numbersSince(pageSince())) {
+    const auto spans = fitsOn(trace).named(m_accounts);
+    for (int number : trace.numbersSince(pageSince())) {
         if (m_page.decided.contains(number))
             continue;
-        const PageTrace::Answer *answer = m_trace.answerOf(number, pageSince());
+        const PageTrace::Answer *answer = trace.answerOf(number, pageSince());
         Doubt doubt;
         doubt.shot = answer->shot;
         doubt.readMs = answer->atMs;
@@ -1286,8 +1321,8 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
                 : Span{std::min(doubt.taken.from, span->from), std::max(doubt.taken.to, span->to)};
             doubt.accounts.append({account.first, *span});
         }
-        doubt.readBeforeMs = m_trace.lastReadBefore(answer->shot, pageSince());
-        if (const PageTrace::Answer *before = m_trace.answerOf(number - 1, pageSince()))
+        doubt.readBeforeMs = trace.lastReadBefore(answer->shot, pageSince());
+        if (const PageTrace::Answer *before = trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)
             doubt.gapTenths = answer->shot.timeTenths;

@@ -196,8 +196,9 @@ private:
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
 //            (after a START the target confirmed, one just like an answer
-//            of the last moments before it is asked again first: a late
-//            copy on the line). Left by the next START.
+//            of the last moments before it, or the shot it was asked for
+//            again then, is asked again first: a late copy on the line).
+//            Left by the next START.
 //   Taken    answered around the START, and since the START before it:
 //            stored as it comes; this START's account fits. A shot of the
 //            earlier page asked for twice, an own time older than the
@@ -383,7 +384,9 @@ public:
     // The rule of the states that the lane broke first (see above), empty
     // while every one holds: cheap enough to ask after every step.
     QString brokenInvariant() const;
-    // The shots held, in the page's order: a lost page's first.
+    // The shots held, in the page's order: a lost page's first. While the
+    // page is asked about again, their moments leave out what the "no shot"
+    // answers read since its last shot say: they may be a new page's.
     QVector<Doubt> doubts() const;
     // The operator's ruling on the shots held: the START fell before
     // doubts()[first] (kNone: after the last of them). The shots from it on
@@ -482,6 +485,8 @@ private:
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
     bool noShotDoubtsCopy(int number);
+    // The shots held, with the moments the accounts that fit on trace leave them.
+    QVector<Doubt> doubtsOn(const PageTrace &trace) const;
     // The target lost its page: a fresh one, its held shots kept for the ruling.
     Verdict lostPage();
     // Since when the answers are of the current page.
@@ -584,7 +589,8 @@ private:
         qint64 lackingSinceMs = -1; // "no shot" answers only since then
         qint64 waitingSinceMs = -1; // since when the page has not told
         // Before a START the target confirmed itself: its answers of the last
-        // moments, which a late copy may bring again.
+        // moments, and the shot it was asked for again then (given, maybe
+        // unread), which a late copy may bring again.
         QVector<PageTrace::Answer> beforeOwn;
     };
 
@@ -594,6 +600,9 @@ private:
     // confirmed itself (startMs), or at a moment not known (-1); page holds
     // what the new page begins with.
     void knownPage(qint64 startMs, Page page);
+    // The shot the lane is asked for again (its page checked, or an answer
+    // asked for once more), when it was read before.
+    std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
 

@@ -272,6 +272,17 @@ void TestLaneModel::roads_data()
     // proven after START 4 by a page begun in its silence, and stayed
     // stored once its later shots put that page out.
     QTest::newRow("seed 25201021") << quint64(25201021) << quint64(25201021) << 20 << true;
+    // Precision with STARTs at once, lane 5 missed START 1 deaf and START
+    // 2 though heard, deaf across START 3; back, it gives shots 1 and 2
+    // again (held) and loses power: its "no shot 3" then put out the page
+    // that gave them, and the ruling was given shot 1 as taken from 58 s
+    // on, not at 3.6 s.
+    QTest::newRow("seed 16022") << quint64(16022) << quint64(16022) << 20 << true;
+    // Precision, lane 2 re-shoots at once after series 2: its old shot 1,
+    // read last 5 s before its own START, was given again to the poll just
+    // before it, unread; a late copy of that answer after the START was
+    // stored as the re-shoot's shot 1, and the page then taken for lost.
+    QTest::newRow("seed 126014") << quint64(126014) << quint64(126014) << 20 << true;
 }
 
 void TestLaneModel::roads()
