@@ -79,6 +79,8 @@ void EMUProc::decodeLaneAnswer(EmuMember &member, const QByteArray &answer)
     const bool targetWasFound = member.targetFound;
     if (code >= BusCode::kStart)
         noteTargetAnswer(member);
+    if (code >= BusCode::kStart && code != BusCode::kReadBullet)
+        emit sig_TargetAnswered(ta);
 
     switch (code) {
     case BusCode::kTerminalStage:
@@ -157,8 +159,10 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
         emit sig_NoBullet(member.address, reading.number);
         return;
     }
-    if (reading.kind != LanePoll::Reading::Shot)
+    if (reading.kind != LanePoll::Reading::Shot) {
+        emit sig_TargetAnswered(member.address);
         return;
+    }
     const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
     const schar place = static_cast<schar>(frameByte(answer, 8));
     const int time = bigEndian(answer, 9, 3);

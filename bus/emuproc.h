@@ -76,6 +76,10 @@ signals:
     // A poll of the lane went unanswered until its next poll (false), or the
     // silent lane's target answered again (true).
     void sig_TargetHeard(int ta, bool heard);
+    // The target answered, but not with a shot or a "no shot" taken for a
+    // poll: an acknowledgement of a command, or an answer dropped because
+    // a START overtook its poll. It was on the line then.
+    void sig_TargetAnswered(int ta);
     void sig_PCEnabled(int ta, bool enabled);
     void sig_EventStarted();
     void sig_EventStoped();

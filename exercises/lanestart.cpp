@@ -579,7 +579,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
             // have been deaf when the START went out. Only one that gave no
             // answer at all since the START ("no shot" included) is told it
             // did not answer then: one heard after it fell silent later.
-            m_page.unheard = m_line.lastHeardMs < pageSince();
+            m_page.unheard = std::max(m_line.lastHeardMs, m_line.otherAnswerMs) < pageSince();
             enter(State::Judging);
         }
     }

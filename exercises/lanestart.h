@@ -359,6 +359,10 @@ public:
     // The bus master found the lane's polls unanswered (false) or heard it
     // again, at nowMs.
     void setHeard(bool heard, qint64 nowMs);
+    // The target answered at nowMs with no shot and no "no shot" for the
+    // page (an acknowledgement, or an answer the bus master could not take
+    // for its poll): it was on the line, which only the words weigh.
+    void heardOnLine(qint64 nowMs) { m_line.otherAnswerMs = nowMs; }
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -530,6 +534,7 @@ private:
         bool heard = true;
         qint64 silentSinceMs = 0;   // the last silence began no earlier than this
         qint64 lastHeardMs = -1;    // the last answer read
+        qint64 otherAnswerMs = -1;  // the last answer that told nothing of the page
         qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
         // The shots answered in the last moments, however they were taken.
         QVector<PageTrace::Answer> lastReads;

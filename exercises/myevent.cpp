@@ -539,6 +539,12 @@ void MyEvent::onBDReseted(int target, int reason)
     }
 }
 
+void MyEvent::slot_emu_TargetAnswered(int targetAddr)
+{
+    if (TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        place->laneStart().heardOnLine(targetClock->nowMs());
+}
+
 void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
 {
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;

@@ -253,6 +253,7 @@ public slots:
     void slot_emu_BDReseted(int targetAddr);
     // The bus master found the lane's polls unanswered (false) or heard it again.
     void slot_emu_TargetHeard(int targetAddr, bool heard);
+    void slot_emu_TargetAnswered(int targetAddr);
     // A poll found no shot of that number on the lane's target.
     void slot_emu_NoBullet(int targetAddr, int number);
     void slot_emu_ClasterSetted();

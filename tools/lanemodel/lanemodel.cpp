@@ -356,7 +356,7 @@ struct Event
 // What the bus master reports to the program, in order.
 struct Report
 {
-    enum Type { Shot, NoShot, Heard, Started } type = Shot;
+    enum Type { Shot, NoShot, Heard, Answered, Started } type = Shot;
     int lane = 0;
     LaneShot shot;
     bool heard = false;
@@ -631,6 +631,12 @@ void Simulation::wireBus()
         r.shot.number = n;
         report(r, m_now);
     });
+    QObject::connect(bus, &EMUProc::sig_TargetAnswered, bus, [this](int ta) {
+        Report r;
+        r.type = Report::Answered;
+        r.lane = ta - 1;
+        report(r, m_now);
+    });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
         // Called silent only once its polls went unanswered for a second.
         const qint64 since = m_lanes.at(ta - 1).polledSinceReadMs;
@@ -818,7 +824,11 @@ void Simulation::report(const Report &r, qint64 readMs)
 {
     const bool busy = std::any_of(m_road.busy.cbegin(), m_road.busy.cend(),
                                   [readMs](const Interval &i) { return i.contains(readMs); });
-    const qint64 delay = busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs) : m_rng.range(1, 5);
+    // An answer that tells nothing of the page follows the report before it
+    // at once, and draws nothing: the roads stay the ones they were.
+    const qint64 delay = r.type == Report::Answered ? 0
+        : busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs)
+               : m_rng.range(1, 5);
     m_lastDeliverMs = std::max(m_lastDeliverMs, readMs + delay);
     m_reports.push_back(r);
     Seen truth;
@@ -878,6 +888,10 @@ void Simulation::deliver()
         checkRules(r.lane);
         if (r.heard && reads(r.lane) && lane.judge.checksPage())
             request(r.lane);
+        return;
+    }
+    if (r.type == Report::Answered) {
+        lane.judge.heardOnLine(m_now);
         return;
     }
     if (!reads(r.lane))
