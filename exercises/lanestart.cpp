@@ -1127,8 +1127,7 @@ void LaneStart::forgetCopiesHidingEarlier()
 
 bool LaneStart::heldRepeats() const
 {
-    const QVector<Doubt> held = doubts();
-    if (held.isEmpty() || !m_page.lostDoubts.isEmpty())
+    if (!holdsShots() || !m_page.lostDoubts.isEmpty())
         return false;
     // Every answer of this page, held or not (one stored, passed over, or
     // asked again as older than the START), is just like one read before it.
