@@ -57,20 +57,14 @@ void OpenedFile::noteOpened(const QString &path)
     m_known = identityOf(path, &identity);
     m_device = identity.device;
     m_inode = identity.inode;
-    m_sinceFound.start();
 }
 
-bool OpenedFile::moved(bool lookNow)
+bool OpenedFile::moved() const
 {
     if (!m_known)
         return false;
-    if (!lookNow && !m_sinceFound.hasExpired(kLookGapMs))
-        return false;
     Identity now;
-    if (!identityOf(m_path, &now) || now.device != m_device || now.inode != m_inode)
-        return true;
-    m_sinceFound.start();
-    return false;
+    return !identityOf(m_path, &now) || now.device != m_device || now.inode != m_inode;
 }
 
 bool OpenedFile::rewrite(QSqlDatabase &db, const QString &path, QString *keptAside,

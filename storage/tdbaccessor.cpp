@@ -189,8 +189,7 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
     // A handle that only reads wrote nothing since it was opened so: it is
     // opened again on the file's change and waits for a file at the path.
     // The file is not written in the middle of a transaction.
-    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0
-        || !m_openedFile.moved(retryNow))
+    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0 || !m_openedFile.moved())
         return true;
     if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
         && !m_sinceRewrite.hasExpired(kReopenGapMs))

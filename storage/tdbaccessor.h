@@ -229,8 +229,7 @@ private:
     void noteFailure(const QSqlError &error);
     // The path still names the file the connection holds, or names it again
     // now, written from the connection; false while it cannot be, tried
-    // again at most once a second unless retryNow. retryNow also looks at
-    // the path now.
+    // again at most once a second unless retryNow.
     bool keepFileAtPath(bool retryNow = false);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
@@ -272,8 +271,7 @@ private:
     // as taken away.
     bool m_fileWasThere = false;
     // The file the connection opened, checked against its path every
-    // second (m_fileCheck, a child) and before a statement when it was last
-    // found there a second ago or longer.
+    // second (m_fileCheck, a child) and before each statement.
     OpenedFile m_openedFile;
     QTimer *m_fileCheck = nullptr;
     // The file went and could not be written again: statements wait, the
