@@ -57,14 +57,20 @@ void OpenedFile::noteOpened(const QString &path)
     m_known = identityOf(path, &identity);
     m_device = identity.device;
     m_inode = identity.inode;
+    m_sinceFound.start();
 }
 
-bool OpenedFile::moved() const
+bool OpenedFile::moved(bool lookNow)
 {
     if (!m_known)
         return false;
+    if (!lookNow && !m_sinceFound.hasExpired(kLookGapMs))
+        return false;
     Identity now;
-    return !identityOf(m_path, &now) || now.device != m_device || now.inode != m_inode;
+    if (!identityOf(m_path, &now) || now.device != m_device || now.inode != m_inode)
+        return true;
+    m_sinceFound.start();
+    return false;
 }
 
 bool OpenedFile::rewrite(QSqlDatabase &db, const QString &path, QString *keptAside,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -16,8 +17,13 @@ public:
     // The file the path names now is the one the connection just opened.
     void noteOpened(const QString &path);
     // The path names another file than the one opened, or none. False
-    // before anything was opened.
-    bool moved() const;
+    // before anything was opened. The path is looked at now, or when it was
+    // last found naming the file opened kLookGapMs ago or longer: a
+    // replacement is found before any statement run a gap after it, and
+    // the statements in between reach the file the connection holds,
+    // which a rewrite copies whole.
+    bool moved(bool lookNow = false);
+    static constexpr qint64 kLookGapMs = 1000;
     bool known() const { return m_known; }
 
     // Writes what the open connection db holds to path again: a whole copy
@@ -36,4 +42,5 @@ private:
     quint64 m_device = 0;
     quint64 m_inode = 0;
     bool m_known = false;
+    QElapsedTimer m_sinceFound; // since the path last named the file opened
 };

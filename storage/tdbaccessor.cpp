@@ -13,6 +13,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -60,11 +61,13 @@ QSqlError readFailure(QSqlDatabase &db)
 } // namespace
 
 int TdbAccessor::s_openTransactions = 0;
+QList<TdbAccessor *> TdbAccessor::s_accessors;
 
 TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
     : QObject(parent)
 {
     initStorageResources();
+    s_accessors << this;
     m_fileCheck = new QTimer(this);
     m_fileCheck->setInterval(kFileCheckMs);
     connect(m_fileCheck, &QTimer::timeout, this, [this] {
@@ -82,6 +85,7 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
 
 TdbAccessor::~TdbAccessor()
 {
+    s_accessors.removeOne(this);
     m_recordSet.clear();
     const QString name = m_db.connectionName();
     m_db.close();
@@ -189,7 +193,8 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
     // A handle that only reads wrote nothing since it was opened so: it is
     // opened again on the file's change and waits for a file at the path.
     // The file is not written in the middle of a transaction.
-    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0 || !m_openedFile.moved())
+    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0
+        || !m_openedFile.moved(retryNow))
         return true;
     if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
         && !m_sinceRewrite.hasExpired(kReopenGapMs))
@@ -202,11 +207,15 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
         qWarning().noquote() << "Database file" << path
                              << "was removed or replaced; written again. Found file kept as:"
                              << keptAside;
-        m_fileLost = false;
-        // Closed with every connection to the old file; opened on the new one
-        // by the statement, or now.
-        m_madeSideFiles.clear();
-        emit fileLost(true, keptAside);
+        // Every accessor of the file is told, whichever looked first: each
+        // connection was closed with the old file, and the operator is told
+        // through one of them.
+        const QString file = QFileInfo(path).absoluteFilePath();
+        for (const QPointer<TdbAccessor> &accessor : QList<QPointer<TdbAccessor>>(
+                 s_accessors.cbegin(), s_accessors.cend())) {
+            if (accessor && QFileInfo(accessor->m_db.databaseName()).absoluteFilePath() == file)
+                accessor->writtenAgain(keptAside);
+        }
         return true;
     }
     qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
@@ -218,6 +227,14 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
     emit fileLost(false, QString());
     emit errorSQL(ErrorOpen);
     return false;
+}
+
+void TdbAccessor::writtenAgain(const QString &keptAside)
+{
+    m_fileLost = false;
+    // Opened on the new file by the next statement, or now.
+    m_madeSideFiles.clear();
+    emit fileLost(true, keptAside);
 }
 
 void TdbAccessor::noteMadeSideFiles(const QStringList &before)

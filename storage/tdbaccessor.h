@@ -217,7 +217,8 @@ signals:
     // again at its path from what the connection held (keptAside: the name
     // a file found at the path was given, empty when none), or, not
     // rewritten, statements are refused until it can be (lastFailure says
-    // why). Once for each loss, and once when a file lost is written again.
+    // why). Once for each loss, and once when a file lost is written again,
+    // by whichever accessor of the file looked first.
     void fileLost(bool rewritten, const QString &keptAside);
 
 private:
@@ -229,8 +230,12 @@ private:
     void noteFailure(const QSqlError &error);
     // The path still names the file the connection holds, or names it again
     // now, written from the connection; false while it cannot be, tried
-    // again at most once a second unless retryNow.
+    // again at most once a second unless retryNow. retryNow also looks at
+    // the path now.
     bool keepFileAtPath(bool retryNow = false);
+    // The file at the path was written again from the old one's connection
+    // (this accessor's or another's).
+    void writtenAgain(const QString &keptAside);
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
     bool failImport(const QSqlError &cause);
@@ -248,6 +253,8 @@ private:
     // to the file (FileConnections), so it waits until none is open.
     // Accessors live on the GUI thread only.
     static int s_openTransactions;
+    // Every accessor, each told when any of them writes its file again.
+    static QList<TdbAccessor *> s_accessors;
 
     QSqlDatabase m_db;
     TdbRecordSet m_recordSet;
@@ -271,7 +278,8 @@ private:
     // as taken away.
     bool m_fileWasThere = false;
     // The file the connection opened, checked against its path every
-    // second (m_fileCheck, a child) and before each statement.
+    // second (m_fileCheck, a child) and before a statement when it was last
+    // found there a second ago or longer.
     OpenedFile m_openedFile;
     QTimer *m_fileCheck = nullptr;
     // The file went and could not be written again: statements wait, the

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -535,7 +536,25 @@ void TestDbAccessor::twoConnections()
 {
     TdbAccessor &main = *m_db;
     TdbAccessor view(QStringLiteral("view"));
+    const QString path = TdbAccessor::databasePath();
+    QVERIFY(QFile::copy(path, path + ".copy"));
     QCOMPARE(main.insertTeam(4, QStringLiteral("Seen")), 1);
+    view.selectTeam(1);
+    QVERIFY(!view.first());
+    QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Seen"));
+
+    // The file replaced by the copy made before: whichever accessor finds
+    // it first writes it again, and each is told, the operator's included.
+    QSignalSpy mainTold(&main, &TdbAccessor::fileLost);
+    QSignalSpy viewTold(&view, &TdbAccessor::fileLost);
+    QVERIFY(std::rename(QFile::encodeName(path + ".copy").constData(),
+                        QFile::encodeName(path).constData())
+            == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(mainTold.size() + viewTold.size() > 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(mainTold.size() + viewTold.size(), 2, 3000);
+    QCOMPARE(mainTold.first(), viewTold.first());
+    QCOMPARE(mainTold.first().first().toBool(), true);
+    QVERIFY(!main.isFileLost() && !view.isFileLost());
     view.selectTeam(1);
     QVERIFY(!view.first());
     QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Seen"));
