@@ -1,161 +1,13 @@
 #pragma once
 
 #include <QMap>
-#include <QPair>
-#include <QPoint>
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
 
-#include <functional>
-#include <map>
 #include <optional>
-#include <tuple>
 
-// What a target answer carries of a shot: its number on the target's page,
-// its point, its place code and its own time (tenths of a second the target
-// counts from the START it took, on its own clock).
-struct LaneShot
-{
-    int number = 0;
-    QPoint point;
-    int timeTenths = 0;
-    qint8 place = 0;
-};
-
-// What the program saw of a target's shot memory since it last knew the
-// page for sure, and what that proves of when each shot was taken. Moments
-// are ms on the clock the targets count their own time by (real time, never
-// the exercise clock that a demonstration may speed up).
-//
-// A target's page began at one moment (a START it took, or a reset) and it
-// counts each shot's own time from there on its own clock, which may run up
-// to kDriftPerMille fast or slow. An account of the page says when it began:
-// within a window of moments. Against it every answer tells something: a
-// shot was taken before it was read; a shot at or above a number the target
-// said it lacked was taken after that answer was given; two shots of the
-// page lie apart by their own times' difference, give or take the drift; one
-// page holds one shot per number. `bounds` propagates all of it along the
-// page and gives each shot the moments it can have been taken at; an account
-// whose bounds leave some shot no moment does not fit.
-class PageTrace
-{
-public:
-    struct Span
-    {
-        qint64 from;
-        qint64 to;
-        bool isEmpty() const { return from > to; }
-    };
-    struct Answer
-    {
-        LaneShot shot;
-        qint64 atMs = 0;
-    };
-
-    static constexpr qint64 kUnbounded = Q_INT64_C(1) << 50;
-    // How far a target's clock may run from ours.
-    static constexpr qint64 kDriftPerMille = 20;
-
-    void clear();
-    bool isEmpty() const { return m_answers.isEmpty() && m_lacking.isEmpty(); }
-    void addAnswer(const LaneShot &shot, qint64 atMs);
-    // A "no shot" answer counts once a second one follows it: one alone may
-    // be a late copy of another poll's answer.
-    void addLacking(int number, qint64 atMs);
-    // Forgets the answer read last.
-    void dropLast();
-    // Forgets the answers of a number read since sinceMs: a late copy.
-    void forget(int number, qint64 sinceMs);
-    // Drops what was read before sinceMs.
-    void dropBefore(qint64 sinceMs);
-    // Forgets the "no shot" answers read from fromMs to before toMs; true
-    // when that frees a shot's moment.
-    bool forgetLacking(qint64 fromMs, qint64 toMs);
-
-    // The answer of a number read since sinceMs that counts (the latest).
-    const Answer *answerOf(int number, qint64 sinceMs) const;
-    // An answer since sinceMs whose own time runs against the shot's number
-    // (the later shot taken earlier): the two are of different pages.
-    const Answer *outOfOrder(const LaneShot &shot, qint64 sinceMs) const;
-    // When the first answer since sinceMs was read, up to noneMs.
-    qint64 firstReadSince(qint64 sinceMs, qint64 noneMs) const;
-    // Whether the same answer, to the last byte, was read before sinceMs.
-    bool readBefore(const LaneShot &shot, qint64 sinceMs) const;
-    // When it was read last before sinceMs.
-    std::optional<qint64> lastReadBefore(const LaneShot &shot, qint64 sinceMs) const;
-    // The target said it lacked that number (confirmed) since sinceMs.
-    bool lacked(int number, qint64 sinceMs) const;
-    // The numbers answered since sinceMs, in order.
-    QVector<int> numbersSince(qint64 sinceMs) const;
-    // The last answer read.
-    const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
-
-    // The moments each shot answered since sinceMs can have been taken at,
-    // by number, when the page began within origin; empty when some shot has
-    // none (the account does not fit).
-    std::optional<QMap<int, Span>> bounds(qint64 sinceMs, Span origin) const;
-    // Forgets the bounds of the accounts not asked for since the last call.
-    void sweepBounds();
-
-private:
-    // One shot of an account's page (node 0: the page's beginning, own time
-    // 0): what its own answer and the "no shot" answers say of its moment,
-    // and what is left of that against every other node.
-    struct Node
-    {
-        LaneShot shot;
-        Span given;
-        Span reach;
-    };
-    // What bounds() knows of one account, brought up to date as answers
-    // come rather than worked out anew: a page of a thousand shots is asked
-    // about on every answer.
-    struct Bounds
-    {
-        QVector<Node> nodes; // by number
-        quint64 answersIn = 0; // the serial of the last answer taken in
-        quint64 lackingIn = 0; // m_lackingChanged when last taken in
-        bool built = false;
-        // Once no moment fits some shot, none does while answers only come:
-        // nothing is weighed again until an answer taken in goes.
-        bool fits = true;
-        bool used = true;    // asked for since the last sweep
-        bool spansDue = true;
-        QMap<int, Span> spans;
-        // What the answer of undoSerial changed (0: none that can be undone):
-        // the node it added, and the reach of the others before.
-        quint64 undoSerial = 0;
-        bool undoNode = false;
-        QVector<QPair<int, Span>> undo;
-    };
-    using BoundsKey = std::tuple<qint64, qint64, qint64>; // sinceMs, origin
-
-    // From every answer since sinceMs: a pass along the page for each shot.
-    void build(Bounds &b, qint64 sinceMs) const;
-    // Takes in what came since: a pass along the page for each new shot.
-    void bringUp(Bounds &b, qint64 sinceMs) const;
-    // A shot above every one taken in; undoable when it is the answer read last.
-    void appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const;
-    // A "no shot" answer puts node k no earlier than from.
-    void tighten(Bounds &b, int k, qint64 from) const;
-    // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
-    void unbuildWith(quint64 serial, qint64 atMs);
-    void dropAnswers(const std::function<bool(const Answer &)> &drops);
-    void noteHighest();
-
-    QVector<Answer> m_answers;   // in the order read
-    QVector<quint64> m_serials;  // of m_answers: grows with each one added
-    quint64 m_lastSerial = 0;
-    int m_highest = 0;           // the highest number answered
-    QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
-    // Counts the changes of m_lacking at or below a number answered: they
-    // may bound shots the accounts took in already.
-    quint64 m_lackingChanged = 0;
-    QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
-    // A cache of what the trace holds, so bounds() stays const to its callers.
-    mutable std::map<BoundsKey, Bounds> m_bounds;
-};
+#include "pagetrace.h"
 
 // Whether one lane's target took the last START of the whole line (the one
 // that began the current page: a rifle sighting or match, a pistol series or
@@ -328,12 +180,8 @@ public:
     // confirmation: read late on a busy program, or a later copy taken.
     static constexpr qint64 kStartSlackMs = 1000;
     static constexpr qint64 kStartCopyMs = 500;
-    // Room for the moment we read an answer against the moment it was given
-    // (we read it later: this bounds a shot taken after a "no shot").
-    static constexpr qint64 kSeenSlackMs = 1000;
-    // Room for the target's clock against ours (a shot is answered after it
-    // was taken, whenever we read the answer).
-    static constexpr qint64 kClockSlackMs = 200;
+    static constexpr qint64 kSeenSlackMs = PageTrace::kSeenSlackMs;
+    static constexpr qint64 kClockSlackMs = PageTrace::kClockSlackMs;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
     // Answers unlike the shot asked for again prove the page lost only when

@@ -1,0 +1,398 @@
+#include "pagetrace.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kMsPerTenth = 100;
+constexpr qint64 kUnbounded = PageTrace::kUnbounded;
+constexpr qint64 kDrift = PageTrace::kDriftPerMille;
+
+} // namespace
+
+bool sameShot(const LaneShot &a, const LaneShot &b)
+{
+    return a.number == b.number && a.point == b.point && a.timeTenths == b.timeTenths
+        && a.place == b.place;
+}
+
+qint64 leastApart(int fromTenths, int toTenths)
+{
+    const qint64 targetMs = std::max<qint64>(0, (toTenths - fromTenths - 1) * kMsPerTenth);
+    return targetMs * 1000 / (1000 + kDrift);
+}
+
+qint64 mostApart(int fromTenths, int toTenths)
+{
+    const qint64 targetMs = (toTenths - fromTenths + 1) * kMsPerTenth;
+    return targetMs * 1000 / (1000 - kDrift) + 1;
+}
+
+void PageTrace::clear()
+{
+    m_answers.clear();
+    m_serials.clear();
+    m_highest = 0;
+    m_lacking.clear();
+    m_lackedOnce.clear();
+    m_bounds.clear();
+}
+
+void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
+{
+    m_answers.append({shot, atMs});
+    m_serials.append(++m_lastSerial);
+    m_highest = std::max(m_highest, shot.number);
+}
+
+void PageTrace::addLacking(int number, qint64 atMs)
+{
+    const auto once = m_lackedOnce.constFind(number);
+    if (once != m_lackedOnce.cend()) {
+        const auto it = m_lacking.constFind(number);
+        if (it == m_lacking.cend() || *it < *once) {
+            m_lacking[number] = *once;
+            if (number <= m_highest)
+                ++m_lackingChanged;
+        }
+    }
+    m_lackedOnce[number] = atMs;
+}
+
+void PageTrace::dropLast()
+{
+    if (m_answers.isEmpty())
+        return;
+    const quint64 serial = m_serials.last();
+    const qint64 atMs = m_answers.last().atMs;
+    for (auto &entry : m_bounds) {
+        Bounds &b = entry.second;
+        if (serial > b.answersIn || atMs < std::get<0>(entry.first))
+            continue;
+        // Taken in last: as it was before (an answer read as proof that the
+        // page is older than the START is asked for again, the page judged
+        // as it was).
+        if (b.undoSerial != serial) {
+            b.built = false;
+            continue;
+        }
+        if (b.undoNode)
+            b.nodes.removeLast();
+        for (const auto &was : qAsConst(b.undo))
+            b.nodes[was.first].reach = was.second;
+        b.fits = true; // else it took in nothing more
+        b.answersIn = serial - 1;
+        b.undoSerial = 0;
+        b.spansDue = true;
+    }
+    m_answers.removeLast();
+    m_serials.removeLast();
+    noteHighest();
+}
+
+void PageTrace::forget(int number, qint64 sinceMs)
+{
+    dropAnswers([=](const Answer &a) { return a.shot.number == number && a.atMs >= sinceMs; });
+}
+
+void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
+{
+    int kept = 0;
+    for (int i = 0; i < m_answers.size(); ++i) {
+        if (drops(m_answers.at(i))) {
+            unbuildWith(m_serials.at(i), m_answers.at(i).atMs);
+            continue;
+        }
+        m_answers[kept] = m_answers.at(i);
+        m_serials[kept++] = m_serials.at(i);
+    }
+    m_answers.resize(kept);
+    m_serials.resize(kept);
+    noteHighest();
+}
+
+void PageTrace::dropBefore(qint64 sinceMs)
+{
+    dropAnswers([=](const Answer &a) { return a.atMs < sinceMs; });
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+        for (auto it = lacking->begin(); it != lacking->end();)
+            it = it.value() < sinceMs ? lacking->erase(it) : std::next(it);
+    }
+    // An account since then took in nothing that goes.
+    for (auto it = m_bounds.begin(); it != m_bounds.end();)
+        it = std::get<0>(it->first) < sinceMs ? m_bounds.erase(it) : std::next(it);
+}
+
+bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs)
+{
+    bool bounded = false;
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+        for (auto it = lacking->begin(); it != lacking->end();) {
+            if (it.value() < fromMs || it.value() >= toMs) {
+                ++it;
+                continue;
+            }
+            bounded = bounded || lacking == &m_lacking;
+            it = lacking->erase(it);
+        }
+    }
+    if (!bounded)
+        return false;
+    // Fewer bounds: every account is weighed anew.
+    for (auto &entry : m_bounds)
+        entry.second.built = false;
+    return true;
+}
+
+void PageTrace::noteHighest()
+{
+    m_highest = 0;
+    for (const Answer &a : qAsConst(m_answers))
+        m_highest = std::max(m_highest, a.shot.number);
+}
+
+void PageTrace::unbuildWith(quint64 serial, qint64 atMs)
+{
+    for (auto &entry : m_bounds) {
+        if (serial <= entry.second.answersIn && atMs >= std::get<0>(entry.first))
+            entry.second.built = false;
+    }
+}
+
+void PageTrace::sweepBounds()
+{
+    for (auto it = m_bounds.begin(); it != m_bounds.end();) {
+        if (!it->second.used) {
+            it = m_bounds.erase(it);
+            continue;
+        }
+        it->second.used = false;
+        ++it;
+    }
+}
+
+const PageTrace::Answer *PageTrace::answerOf(int number, qint64 sinceMs) const
+{
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
+        if (it->shot.number == number)
+            return &*it;
+    }
+    return nullptr;
+}
+
+bool PageTrace::readBefore(const LaneShot &shot, qint64 sinceMs) const
+{
+    return lastReadBefore(shot, sinceMs).has_value();
+}
+
+std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sinceMs) const
+{
+    std::optional<qint64> last;
+    for (const Answer &a : m_answers) {
+        if (a.atMs < sinceMs && sameShot(a.shot, shot))
+            last = a.atMs;
+    }
+    return last;
+}
+
+qint64 PageTrace::firstReadSince(qint64 sinceMs, qint64 noneMs) const
+{
+    qint64 first = noneMs;
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it)
+        first = std::min(first, it->atMs);
+    return first;
+}
+
+const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinceMs) const
+{
+    for (auto it = m_answers.crbegin(); it != m_answers.crend() && it->atMs >= sinceMs; ++it) {
+        const LaneShot &other = it->shot;
+        if ((other.number < shot.number && other.timeTenths > shot.timeTenths)
+            || (other.number > shot.number && other.timeTenths < shot.timeTenths))
+            return &*it;
+    }
+    return nullptr;
+}
+
+bool PageTrace::lacked(int number, qint64 sinceMs) const
+{
+    const auto it = m_lacking.constFind(number);
+    return it != m_lacking.cend() && *it >= sinceMs;
+}
+
+QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
+{
+    QVector<int> numbers;
+    for (const Answer &a : m_answers) {
+        if (a.atMs >= sinceMs)
+            numbers.append(a.shot.number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+// An account's page, both ways, each node against every other: own times
+// count whole tenths, so the room between two shots is not the sum of the
+// rooms between the shots in between (forty shots a tenth apart or less lie
+// seconds apart). Each node keeps what its own answers say (given) and what
+// is left of it against every other node's given (reach). One step is all
+// there is: the room between two own times is never more than the room
+// through a third one, before, between or after them (whole tenths, the
+// drift either way), so what a chain of nodes says of a node, the chain's
+// first node says directly and no looser. That leaves each node exactly the
+// moments some taking of the whole page allows, and lets a new node, or a
+// given that tightens, be weighed against the others alone: an answer costs
+// one pass along the page, not one for each pair of its shots.
+std::optional<QMap<int, PageTrace::Span>> PageTrace::bounds(qint64 sinceMs, Span origin) const
+{
+    Bounds &b = m_bounds[BoundsKey{sinceMs, origin.from, origin.to}];
+    b.used = true;
+    if (!b.built) {
+        b.nodes = {{{}, origin, origin}};
+        build(b, sinceMs);
+    } else if (b.fits) {
+        bringUp(b, sinceMs);
+    }
+    if (!b.fits)
+        return std::nullopt;
+    if (b.spansDue) {
+        b.spans.clear();
+        for (int k = 1; k < b.nodes.size(); ++k)
+            b.spans.insert(b.spans.cend(), b.nodes.at(k).shot.number, b.nodes.at(k).reach);
+        b.spansDue = false;
+    }
+    return b.spans;
+}
+
+void PageTrace::build(Bounds &b, qint64 sinceMs) const
+{
+    b.nodes.resize(1);
+    b.nodes.first().reach = b.nodes.first().given;
+    b.built = true;
+    b.undoSerial = 0;
+    b.fits = !b.nodes.first().given.isEmpty();
+    b.spansDue = true;
+    b.answersIn = m_lastSerial;
+    b.lackingIn = m_lackingChanged;
+    // One answer a number: the earliest of its copies bounds it the closest.
+    QMap<int, const Answer *> shots;
+    for (const Answer &a : m_answers) {
+        if (a.atMs < sinceMs)
+            continue;
+        const auto it = shots.constFind(a.shot.number);
+        if (it == shots.cend())
+            shots.insert(a.shot.number, &a);
+        else if (!sameShot((*it)->shot, a.shot))
+            b.fits = false; // one page holds one shot of a number
+    }
+    for (auto it = shots.cbegin(); it != shots.cend() && b.fits; ++it)
+        appendNode(b, **it, sinceMs, false);
+}
+
+void PageTrace::bringUp(Bounds &b, qint64 sinceMs) const
+{
+    int i = m_serials.size();
+    while (i > 0 && m_serials.at(i - 1) > b.answersIn)
+        --i;
+    for (; i < m_answers.size(); ++i) {
+        const Answer &a = m_answers.at(i);
+        b.answersIn = m_serials.at(i);
+        if (a.atMs < sinceMs)
+            continue;
+        // The answer read last may be taken back (dropLast): what it changes is kept.
+        const bool last = i == m_answers.size() - 1;
+        if (last) {
+            b.undoSerial = b.answersIn;
+            b.undoNode = false;
+            b.undo.clear();
+        }
+        const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), a.shot.number,
+                                           [](const Node &n, int number) { return n.shot.number < number; });
+        if (node != b.nodes.cend() && node->shot.number == a.shot.number) {
+            if (!sameShot(node->shot, a.shot)) {
+                b.fits = false;
+                return;
+            }
+            continue; // a later copy
+        }
+        if (node != b.nodes.cend()) {
+            // Below a shot taken in: the "no shot" answers it was given now
+            // bound the new one. Rare: weighed anew.
+            build(b, sinceMs);
+            return;
+        }
+        appendNode(b, a, sinceMs, last);
+        if (!b.fits)
+            return;
+    }
+    if (b.lackingIn == m_lackingChanged)
+        return;
+    b.lackingIn = m_lackingChanged;
+    const int last = b.nodes.last().shot.number;
+    for (auto it = m_lacking.cbegin(); it != m_lacking.cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
+        if (it.value() < sinceMs)
+            continue;
+        const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
+                                           [](const Node &n, int number) { return n.shot.number < number; });
+        tighten(b, int(node - b.nodes.cbegin()), it.value() - kSeenSlackMs);
+        if (!b.fits)
+            return;
+    }
+}
+
+void PageTrace::appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const
+{
+    const int before = b.nodes.last().shot.number;
+    // Along one page the numbers and the own times grow together.
+    if (answer.shot.timeTenths < b.nodes.last().shot.timeTenths) {
+        b.fits = false;
+        return;
+    }
+    // Taken before it was read.
+    Node node{answer.shot, {-kUnbounded, answer.atMs + kClockSlackMs}, {}};
+    // The first shot at or above a number lacked was taken after the target
+    // said so.
+    for (auto it = b.nodes.size() == 1 ? m_lacking.cbegin() : m_lacking.upperBound(before);
+         it != m_lacking.cend() && it.key() <= answer.shot.number; ++it) {
+        if (it.value() >= sinceMs)
+            node.given.from = std::max(node.given.from, it.value() - kSeenSlackMs);
+    }
+    node.reach = node.given;
+    const int t = node.shot.timeTenths;
+    for (int k = 0; k < b.nodes.size(); ++k) {
+        Node &other = b.nodes[k];
+        const int apart = t - other.shot.timeTenths;
+        node.reach.from = std::max(node.reach.from, other.given.from + leastApart(0, apart));
+        node.reach.to = std::min(node.reach.to, other.given.to + mostApart(0, apart));
+        const Span was = other.reach;
+        other.reach.from = std::max(other.reach.from, node.given.from - mostApart(0, apart));
+        other.reach.to = std::min(other.reach.to, node.given.to - leastApart(0, apart));
+        if (undoable && (was.from != other.reach.from || was.to != other.reach.to))
+            b.undo.append({k, was});
+        b.fits = b.fits && !other.reach.isEmpty();
+    }
+    b.fits = b.fits && !node.reach.isEmpty();
+    b.nodes.append(node);
+    b.undoNode = undoable;
+    b.spansDue = true;
+}
+
+void PageTrace::tighten(Bounds &b, int k, qint64 from) const
+{
+    Node &node = b.nodes[k];
+    if (from <= node.given.from)
+        return;
+    node.given.from = from;
+    b.undoSerial = 0;
+    const int t = node.shot.timeTenths;
+    for (int i = 0; i < b.nodes.size(); ++i) {
+        Node &other = b.nodes[i];
+        const int apart = other.shot.timeTenths - t;
+        other.reach.from = std::max(other.reach.from, i > k ? from + leastApart(0, apart)
+                                                    : i < k ? from - mostApart(0, -apart)
+                                                            : from);
+        b.fits = b.fits && !other.reach.isEmpty();
+    }
+    b.spansDue = true;
+}
