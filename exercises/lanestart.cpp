@@ -190,6 +190,11 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     }
     if (!back)
         return;
+    // Silent since before the START, yet answering before its polls since
+    // could go unanswered as long as a silence takes: it was heard when the
+    // START went out, as far as anyone asked (a break polls nothing).
+    if (m_page.unheard && m_page.startMs >= 0 && nowMs - m_page.startMs < kSilentAfterMs)
+        m_page.unheard = false;
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());

@@ -182,6 +182,8 @@ public:
     static constexpr qint64 kStartCopyMs = 500;
     static constexpr qint64 kSeenSlackMs = PageTrace::kSeenSlackMs;
     static constexpr qint64 kClockSlackMs = PageTrace::kClockSlackMs;
+    // The bus master calls a lane silent once its polls went unanswered this long.
+    static constexpr qint64 kSilentAfterMs = 1000;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
     // Answers unlike the shot asked for again prove the page lost only when
@@ -421,7 +423,7 @@ private:
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
         bool thisFits = true;        // this START's account fits
         bool earlierFits = false;   // an earlier account fits
-        bool unheard = false;       // silent around this START
+        bool unheard = false;       // not heard from this START until it fell silent
         bool silentInPage = false;  // silent since the page's START
         bool toldMissed = false;
         bool toldDoubt = false;

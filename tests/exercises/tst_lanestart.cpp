@@ -369,12 +369,20 @@ void TestLaneStart::road_data()
     // back at 65 s, its shot 1 (2.5 s on the count begun at 57 s) was taken
     // before the START. Its page may have begun at any moment since its
     // last answer: the shot cannot be this START's.
+    const Road series1 = Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 8000);
     QTest::newRow("pistol break: a page begun in a silence counts from the last answer")
-        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 8000)
-            + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Hear, 65000, {}},
+        << (series1 + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Hear, 65000, {}},
                    shot(1, 20, 57000, 59500, 65100)}
             + lacking(2, 65200, 70000) + Road{{Step::EndPage, 70000, {}}})
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"unheard", "flagged"} << int(State::Judging);
+    // The same lane silent from 8 s, and nothing polled in the break: it
+    // answers the first poll after the START (0.2 s), its shot 1 held (it
+    // may have been switched off and on just before the START). It was
+    // heard once asked: not told it did not answer at the START.
+    QTest::newRow("pistol break without polls: a lane heard once asked is not unheard")
+        << (series1 + Road{{Step::Deaf, 9000, {}}, start(60000), {Step::Hear, 60200, {}}}
+            + Road{shot(1, 20, 60000, 60300, 60400)} + lacking(2, 60500, 64000))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"in doubt"} << int(State::Judging);
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // read together are held; the operator counts from shot 2. Shot 3, read
     // next, is of the same page: counted with it, and kept when shot 4 (read

@@ -91,13 +91,16 @@
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
-//                when the lane did not answer around the START: its polls
-//                went unanswered for as long as the bus master takes to
-//                call it silent, over a stretch that lasted until the
-//                START's first copy went out (or later) and began before
-//                the bus read any answer of it after that copy (an answer
-//                on its way then aside); NoNewShots only when no answer of
-//                the page read so far is one of a shot its target fired
+//                when the lane did not answer around the START: deaf or
+//                off as its first copy went out, or its polls went
+//                unanswered for as long as the bus master takes to call it
+//                silent, over a stretch that lasted until the START's first
+//                copy went out (or later) and began before the bus read any
+//                answer of it after that copy (an answer on its way then
+//                aside), counted as the bus master counts it: afresh from
+//                the first poll after a stop of the polls (a break),
+//                whatever went unanswered before; NoNewShots only when no
+//                answer of the page read so far is one of a shot its target fired
 //                after this START and unlike every shot read before it;
 //                InDoubt and Unheard only while it holds shots; a verdict that withdraws says as
 //                wrong (taken before the START) at least the rows that
@@ -180,6 +183,7 @@ constexpr qint64 kBusSetUpMs = 3000;
 // polls unanswered that long, give or take the answer to a later poll on
 // its way then (behind another on the line).
 constexpr qint64 kSilentMs = 1000;
+static_assert(LaneStart::kSilentAfterMs == kSilentMs, "the judgement weighs the bus master's silence by its own rule");
 constexpr qint64 kSilentTruthMs = kSilentMs - 2 * kSlowAnswerMaxMs;
 // A road whose last page never ends is cut off this long after its plan ends.
 constexpr qint64 kOverrunMs = 600000;
@@ -308,7 +312,11 @@ struct Lane
     // Stretches its polls went unanswered (deaf, off, answers lost or
     // garbled) for as long as the bus master takes to call a lane silent.
     QVector<Interval> unanswered;
-    qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
+    // The first poll unanswered since the last answer, or since its polls
+    // last began again: the bus master counts a silence afresh once the
+    // exercise asks again after a stop, so what went unanswered before a
+    // break tells nothing of the START after it.
+    qint64 unansweredSinceMs = -1;
     qint64 polledSinceReadMs = -1; // the first poll written since the bus master read an answer of it
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
 
@@ -798,6 +806,8 @@ void Simulation::endStage(int s)
         checkEnded(s);
     m_reading = false;
     m_bus->slot_emu_StopReadBullet();
+    for (Lane &lane : m_lanes)
+        lane.unansweredSinceMs = -1;
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         if (!startsLane(s, l))
@@ -1073,7 +1083,7 @@ void Simulation::checkWord(int l, LaneStart::Word word)
         QVector<Interval> stretches = lane.unanswered;
         if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
             stretches.append({lane.unansweredSinceMs, m_now});
-        const bool silent = std::any_of(stretches.cbegin(), stretches.cend(), [&](const Interval &i) {
+        const bool silent = lane.deafAt(out) || std::any_of(stretches.cbegin(), stretches.cend(), [&](const Interval &i) {
             return i.to + kSlowAnswerMaxMs >= out && lane.answeredBefore(i.from) < out + kSlowAnswerMaxMs;
         });
         if (!silent)
