@@ -237,10 +237,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
     Verdict verdict = readAnswer(shot, readMs);
     // The answer that proved the page lost is a shot of the new one: when
-    // it is its first, it is read now (the page is read again from its
-    // first shot; a later one is asked for in its turn).
+    // it is its first, it is read now. A later one waits for the shots
+    // before it (the page is read again from its first shot) and is stored
+    // right after them: the lane may fall silent before it is asked again.
     if (verdict.lostPage && shot.number == 1)
         verdict.store += readAnswer(shot, readMs).store;
+    else if (verdict.lostPage)
+        m_page.readAhead = shot;
     return verdict;
 }
 
@@ -275,7 +278,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     if (m_state == State::Taken && (like.repeat || older))
         enter(State::Judging);
     if (m_state == State::Fresh || m_state == State::Taken)
-        return storeAsItComes(shot);
+        return storeAsItComes(shot, nowMs);
     return judge(nowMs);
 }
 
@@ -441,7 +444,7 @@ void LaneStart::askOlderAgain(const LaneShot &shot, qint64 nowMs)
     m_page.askAgain = shot.number;
 }
 
-LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
+LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
 {
     // A fresh page, or one taken to have taken the START: stored as it comes.
     const int n = shot.number;
@@ -451,6 +454,13 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
     m_page.readUpTo = std::max(m_page.readUpTo, n);
     Verdict verdict;
     verdict.store.append({shot, shot.timeTenths});
+    // The lost page's successor gave its next shot first: it follows now.
+    const LaneShot ahead = m_page.readAhead;
+    if (m_state == State::Fresh && ahead.number == n + 1) {
+        m_page.readAhead = {};
+        m_trace.addAnswer(ahead, nowMs);
+        verdict.store += storeAsItComes(ahead, nowMs).store;
+    }
     return verdict;
 }
 

@@ -92,8 +92,9 @@
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
 // never read before, mean the target lost its page: Fresh, read again from
-// its first shot (the shot that proved it, when it is the first), and the
-// operator told. Meanwhile a later
+// its first shot (the shot that proved it is read now when it is the
+// first, else stored right after the ones before it), and the operator
+// told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
 // Another shot of the number asked for, once the target said twice that it
@@ -334,7 +335,7 @@ private:
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
-    Verdict storeAsItComes(const LaneShot &shot);
+    Verdict storeAsItComes(const LaneShot &shot, qint64 nowMs);
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
@@ -441,6 +442,8 @@ private:
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
         QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
+        // Found lost by the new page's later shot: stored once the ones before it are.
+        LaneShot readAhead;
         qint64 lackingSinceMs = -1; // "no shot" answers only since then
         qint64 waitingSinceMs = -1; // since when the page has not told
         // Before a START the target confirmed itself: its answers of the last
