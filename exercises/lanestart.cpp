@@ -28,19 +28,44 @@ QString LaneStart::brokenInvariant() const
 
 QString LaneStart::brokenRule(bool entering) const
 {
-    // What each state says of the accounts (see the header).
+    // What each state says of the accounts (see the header), against the
+    // answers themselves, not against what the last weighing left.
     const State s = m_state;
-    if (s == State::Fresh && !m_accounts.isEmpty())
-        return QStringLiteral("a fresh page keeps earlier accounts");
-    if (s != State::Fresh && m_page.startMs < 0)
+    if (s == State::Fresh)
+        return m_accounts.isEmpty() ? QString() : QStringLiteral("a fresh page keeps earlier accounts");
+    if (m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
     const bool thisFits = s != State::Kept && s != State::Other;
     if (m_page.thisFits != thisFits)
+        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    if (s == State::Taken) {
+        // Stored as they come, by each shot's own time alone: the "no shot"
+        // answers weigh once the page is judged (two late copies in a row
+        // can run against a shot taken after the START).
+        for (int number : m_trace.numbersSince(pageSince())) {
+            const PageTrace::Answer *read = m_trace.answerOf(number, pageSince());
+            if (olderThanStart(read->shot, read->atMs))
+                return QStringLiteral("taken, yet shot %1 is older than the START").arg(number);
+        }
+        return {};
+    }
+    const Fits fits = fitsOn(m_trace);
+    if (fits.thisFits() != thisFits)
         return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
-    if (s == State::Kept && !m_page.earlierFits)
+    // Once this START's account fell, the flag is what the lane is told by
+    // (tellMissed): it says what the answers say. While it fits nothing reads
+    // the flag, and a lane taken to have started weighs no "no shot": the
+    // next weighing sets it.
+    if (!thisFits && m_page.earlierFits != fits.earlierFit())
+        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFit() ? "fits" : "fell");
+    if (s == State::Kept && !fits.earlierFit())
         return QStringLiteral("kept with no earlier account that fits");
-    // A silence heard since may give a page weighed New or Other an account.
-    if (entering && (s == State::New || s == State::Other) && m_page.earlierFits)
+    // A silence heard since may give a page weighed New or Other an account;
+    // none begun before it fits.
+    bool before = false;
+    for (int k = 0; k < m_accounts.size(); ++k)
+        before = before || (fits.accounts.at(k) && (entering || !m_accounts.at(k).silence));
+    if ((s == State::New || s == State::Other) && before)
         return QStringLiteral("state %1, yet an earlier account fits").arg(int(s));
     return {};
 }
@@ -275,9 +300,8 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         return {};
     }
     m_page.unconfirmed = {};
-    if (m_state == State::Taken && (like.repeat || older))
-        enter(State::Judging);
-    if (m_state == State::Fresh || m_state == State::Taken)
+    // Taken, a repeat or a shot older than the START has the page weighed.
+    if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
         return storeAsItComes(shot, nowMs);
     return judge(nowMs);
 }
@@ -743,6 +767,9 @@ void LaneStart::forgetCopiesHidingEarlier()
     }
     m_accounts = kept;
     m_trace = std::move(without);
+    // The state says what fits now, though the answer may yet be asked again.
+    if (isJudging())
+        weigh();
 }
 
 bool LaneStart::heldRepeats() const

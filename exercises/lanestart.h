@@ -43,7 +43,8 @@
 // it is proven that the target did not take the START.
 //
 // States, and what leaves them (one field, changed only by enter(); what
-// each says of the accounts is checked in every build, brokenInvariant()):
+// each says of the accounts is checked against the answers in every build,
+// brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
@@ -52,9 +53,10 @@
 //            again then, is asked again first: a late copy on the line).
 //            Left by the next START.
 //   Taken    answered around the START, and since the START before it:
-//            stored as it comes; this START's account fits. A shot of the
-//            earlier page asked for twice, an own time older than the
-//            START, or a silence before the first answer: Judging.
+//            stored as it comes, no shot older than the START by its own
+//            time (the "no shot" answers weigh once it is judged). A shot
+//            of the earlier page asked for twice, an own time older than
+//            the START, or a silence before the first answer: Judging.
 //   Judging  this START's account fits, and so may an earlier one.
 //   New      only this START's account fits: every shot is stored.
 //   Kept     only earlier accounts fit: the target missed the START (the

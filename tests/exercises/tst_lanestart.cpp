@@ -183,6 +183,14 @@ void TestLaneStart::road_data()
                    shot(1, 20, 5500, 6200, 6300), shot(1, 20, 5500, 6200, 6500)})
         << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh);
 
+    // Its shots 1-3 stored, asked for shot 3 again after a silence, "no
+    // shot 3" for 2 s (late copies of an earlier one) has the page taken for
+    // lost; read again from shot 1, it gives shots 1 and 2 as before: the
+    // page was kept, and they are not stored again.
+    QTest::newRow("a page taken for lost that answers as before: nothing stored twice")
+        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + Road{{Step::Deaf, 3500, {}}, {Step::Hear, 5000, {}}}
+            + lacking(3, 5100, 7200) + shooter(1, 2, 10, 0, 1000, 7300))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh);
     QTest::newRow("back from a silence with its page")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
             + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))
@@ -383,6 +391,25 @@ void TestLaneStart::road_data()
         << (series1 + Road{{Step::Deaf, 9000, {}}, start(60000), {Step::Hear, 60200, {}}}
             + Road{shot(1, 20, 60000, 60300, 60400)} + lacking(2, 60500, 64000))
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"in doubt"} << int(State::Judging);
+    // Silent from 9 s, off at the START at 10 s; switched on at 12.99 s and
+    // heard at 13 s, it fires its new page's shot 1 at 13.05 s (0.0 s on its
+    // count). This START's page and one begun in the silence fit: held, and
+    // shown up to the end of the tenth its own time leaves it, past the
+    // moment it was heard.
+    QTest::newRow("a shot in its page's first tenth: shown to that tenth's end")
+        << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 8000)
+            + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 13000, {}}, shot(1, 20, 12990, 13050, 13100)})
+        << QStringList{"1.1"} << QStringList{} << int(State::Judging);
+    // Deaf across the START, counting from an hour before: shot 1 is held.
+    // Lacking shot 2 for 5 s, it is asked for shot 1 again; two "no shot 2"
+    // read meanwhile (to polls before) put shot 2 after 25.3 s, and shot 2,
+    // 5.0 s after shot 1 on its count, puts shot 1 after the START.
+    QTest::newRow("a \"no shot\" read while the page is asked about again is kept")
+        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}}}
+            + twice(Road{shot(1, 10, -3600000, 20600, 21100)}) + lacking(2, 21200, 26200)
+            + Road{noShot(2, 26300), noShot(2, 26400), shot(1, 10, -3600000, 20600, 26500),
+                   shot(2, 20, -3600000, 25600, 26600)})
+        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept);
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // read together are held; the operator counts from shot 2. Shot 3, read
     // next, is of the same page: counted with it, and kept when shot 4 (read

@@ -30,7 +30,9 @@
 //                stored from, since no answer could tell them apart.
 // StoredTwice    No shot is stored twice: not twice for one page (across a
 //                lost page), and not for a later page after it was stored
-//                for an earlier one.
+//                for an earlier one. A lost page's shot is filed where the
+//                exercise files it, on the list's page it was read on (a
+//                ruling's too): a number that page holds already breaks it.
 // RightWithdrawn A verdict never takes back a stored row that equals a
 //                right shot of the page and equals no shot of an earlier
 //                page, unless the same verdict stores it again or the lane
@@ -977,10 +979,22 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
     }
     for (const LaneStart::Take &take : verdict.store) {
         const Content c = Content::of(take.shot);
-        // The list keeps one row per number of its page.
-        if (std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
-                return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
-            }))
+        // A shot of a page the target lost goes on the list's page it was
+        // read on, which takes it as it comes: a number it holds already is
+        // a shot stored twice. The current page keeps one row per number.
+        const int sub = lane.sub - take.pagesBack;
+        const bool onPage = std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
+            return row.stage == m_stage && row.sub == sub && row.content.number == c.number;
+        });
+        if (take.pagesBack > 0) {
+            if (onPage)
+                fail(Invariant::StoredTwice, l, m_stage,
+                     QStringLiteral("%1 stored again on the lost page").arg(c.text()));
+            lane.rows.append({m_stage, sub, c, ruled});
+            trace(m_now, l + 1, QStringLiteral("stores %1 on page %2").arg(c.text()).arg(sub + 1));
+            continue;
+        }
+        if (onPage)
             continue;
         // A lane asked for its last shot again may give a later one of the
         // page it holds now before it is found lost: the page read is the
