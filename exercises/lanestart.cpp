@@ -131,11 +131,11 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 {
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
+    const Span fresh = startWindow(startMs);
     if (m_page.thisFits)
         m_accounts.append(m_page.current);
     else if (isJudging() && !m_page.earlierFits)
-        m_accounts.append({{-kUnbounded, kUnbounded}, m_page.current.sinceMs}); // begun at a moment no START tells
-    const Span fresh = startWindow(startMs);
+        m_accounts.append(unknownPage(fresh.to));
     const auto keep = [&] {
         QVector<Account> kept;
         for (Account account : qAsConst(m_accounts)) {
@@ -149,7 +149,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     QVector<Account> kept = keep();
     // The page it held fits none of them (taken to have started, its
     // answers prove it did not): it began at a moment no START tells.
-    const Account unknown{{-kUnbounded, fresh.to}, m_page.current.sinceMs};
+    const Account unknown = unknownPage(fresh.to);
     // Unless its own answers run against the "no shot" answers read with
     // them: two in a row were late copies of ones given before a shot was
     // taken. They are forgotten, and the page weighed again.
@@ -286,7 +286,13 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     m_page.lackingSinceMs = -1;
     if (answersAsLostPage(shot, nowMs))
         return {};
-    const Likeness like = likeEarlier(shot, nowMs);
+    // Read a while after one like it read before this START, it is no copy:
+    // the target may still hold the page it gave it on (see
+    // forgetCopiesHidingEarlier), which is weighed before the likeness.
+    const qint64 readBeforeMs = readBeforeStart(shot);
+    if (readBeforeMs > -kUnbounded && nowMs - readBeforeMs > kLateCopyMs)
+        forgetCopiesHidingEarlier();
+    const Likeness like = likeEarlier(shot, readBeforeMs, nowMs);
     if (askRepeatAgain(shot, like))
         return {};
     if (crossCheck(shot))
@@ -370,20 +376,19 @@ bool LaneStart::answersAsLostPage(const LaneShot &shot, qint64 nowMs)
     return true;
 }
 
-LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 nowMs)
+qint64 LaneStart::readBeforeStart(const LaneShot &shot) const
+{
+    return m_state == State::Fresh ? -kUnbounded
+                                   : m_trace.lastReadBefore(shot, pageSince()).value_or(-kUnbounded);
+}
+
+LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const
 {
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
     // Once no page begun before it fits, one read a while after the last
     // like it is neither: a copy is of an answer of the last moments.
-    const qint64 readBeforeMs = m_state == State::Fresh
-        ? -kUnbounded
-        : m_trace.lastReadBefore(shot, pageSince()).value_or(-kUnbounded);
     const bool readBefore = readBeforeMs > -kUnbounded;
-    // Read a while after the one like it, it is no copy: the target may
-    // still hold the page it gave it on (see forgetCopiesHidingEarlier).
-    if (readBefore && nowMs - readBeforeMs > kLateCopyMs)
-        forgetCopiesHidingEarlier();
     // Like one of these answers read before beforeMs, within a copy's age.
     const auto copyOf = [&](const QVector<PageTrace::Answer> &reads, qint64 beforeMs) {
         return std::any_of(reads.cbegin(), reads.cend(), [&](const PageTrace::Answer &a) {
@@ -447,13 +452,18 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
 {
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
-    // A copy on the line is of an answer of the last moments: one that fits
-    // no page of this START only by the "no shot" answers before it, read a
-    // while after the START, is not one.
-    // Nor is one that no page begun before the START can have given: it
-    // fits only a page begun in a silence after it.
+    // Taken to have started, only its own time can prove that (the "no shot"
+    // answers weigh once it is judged).
     if (m_state == State::Taken)
         return olderThanStart(shot, seenMs);
+    // Judged, it is this answer (in the trace now) that puts out this
+    // START's account, which fitted at the last weighing. It may be a copy
+    // when its own time alone is older than the START, or when it is read
+    // within a copy's age of the START: a copy on the line is of an answer
+    // of the last moments, so one that fits no page of this START only by
+    // the "no shot" answers before it, read a while after the START, is not
+    // one. Nor is one that no page begun before the START can have given:
+    // it fits only a page begun in a silence after it.
     return isJudging() && m_page.thisFits && !thisStartFits()
         && (olderThanStart(shot, seenMs)
             || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
@@ -617,7 +627,7 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!fits.thisFits() && !fits.earlierFits) {
-        fits.unknown = spansOf(trace, {{-kUnbounded, kUnbounded}, m_page.current.sinceMs});
+        fits.unknown = spansOf(trace, unknownPage(kUnbounded));
         if (fits.unknown)
             fits.earlier.append(*fits.unknown);
     }
@@ -643,6 +653,11 @@ LaneStart::Fits::named(const QVector<Account> &earlierAccounts) const
     if (unknown)
         all.append({Page::NoStart, *unknown});
     return all;
+}
+
+LaneStart::Account LaneStart::unknownPage(qint64 begunByMs) const
+{
+    return {{-kUnbounded, begunByMs}, m_page.current.sinceMs};
 }
 
 bool LaneStart::thisStartFits() const
@@ -714,6 +729,10 @@ int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
     if (fits.thisFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
+    // Every account that fits puts a shot stored after the START; the time
+    // only places it in the stage's time (one out of it is passed over). The
+    // first is the page held longest: as a rule it puts the shot earliest,
+    // so a shot goes for late only when that page too makes it late.
     const Span span = fits.earlier.first().value(shot.number, {m_page.startMs, m_page.startMs});
     return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
 }

@@ -297,6 +297,11 @@ private:
         // the page for (earlierAccounts: m_accounts, in the order fitted).
         QVector<QPair<Doubt::Page, Spans>> named(const QVector<Account> &earlierAccounts) const;
     };
+    // The page begun at a moment no START tells, no later than begunByMs
+    // (the next START's window: a page kept across it; kUnbounded: the page
+    // of this START, which may have begun at any moment), read since this
+    // page's answers began.
+    Account unknownPage(qint64 begunByMs) const;
     // An account's spans, its origin clipped to within; none when it does not fit.
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
                                         Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
@@ -331,7 +336,10 @@ private:
     Verdict answerCheck(const LaneShot &shot, qint64 nowMs);
     bool waitsForCheck(const LaneShot &shot) const;
     bool answersAsLostPage(const LaneShot &shot, qint64 nowMs);
-    Likeness likeEarlier(const LaneShot &shot, qint64 nowMs);
+    // When the same answer was read last before this START (-kUnbounded:
+    // never; a fresh page has no START to be before).
+    qint64 readBeforeStart(const LaneShot &shot) const;
+    Likeness likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const;
     bool askRepeatAgain(const LaneShot &shot, const Likeness &like);
     bool crossCheck(const LaneShot &shot);
     qint64 seenAt(bool confirms, qint64 nowMs) const;
@@ -351,7 +359,8 @@ private:
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
-    // The state says the page is judged against more than this START's account.
+    // The page is weighed against the accounts at each answer: every state
+    // but Fresh and Taken (which store as they come), whichever accounts fit.
     bool isJudging() const;
     // Tells the lane of its shots held, once: none new, or that they cannot
     // tell yet (None when told before).
