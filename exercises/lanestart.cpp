@@ -116,7 +116,6 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     page.earlierFits = !m_accounts.isEmpty();
     page.copiesUntilMs = m_line.lastNoShotMs + kLateCopyMs;
     page.missedLast = m_state == State::Kept;
-    page.unheard = !m_line.heard;
     page.silentInPage = !m_line.heard;
     // The answers before the target's own START may still come as late
     // copies after the line's next one.
@@ -204,22 +203,18 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // answer was given at most kSeenSlackMs before it was read. Never
         // heard: it may have been off for long.
         m_line.silentSinceMs = m_line.lastHeardMs >= 0 ? m_line.lastHeardMs - kSeenSlackMs : -kUnbounded;
-        if (m_state == State::Taken && !answered) {
-            // Unanswered between the START and the page's first shot: it may
-            // have been deaf when the START went out. Only one that gave no
-            // answer at all since the START ("no shot" included) is told it
-            // did not answer then: one heard after it fell silent later.
-            m_page.unheard = std::max(m_line.lastHeardMs, m_line.otherAnswerMs) < pageSince();
+        // Unanswered between the START and the page's first shot: it may
+        // have been deaf when the START went out. Only one that gave no
+        // answer at all since the START ("no shot" included) is told it did
+        // not answer then, whatever it did before (the bus master tells a
+        // silence again once the polls after a break go unanswered).
+        if (m_state != State::Fresh && !answered && std::max(m_line.lastHeardMs, m_line.otherAnswerMs) < pageSince())
+            m_page.unheard = true;
+        if (m_state == State::Taken && !answered)
             enter(State::Judging);
-        }
     }
     if (!back)
         return;
-    // Silent since before the START, yet answering before its polls since
-    // could go unanswered as long as a silence takes: it was heard when the
-    // START went out, as far as anyone asked (a break polls nothing).
-    if (m_page.unheard && m_page.startMs >= 0 && nowMs - m_page.startMs < kSilentAfterMs)
-        m_page.unheard = false;
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());

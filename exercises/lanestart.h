@@ -185,8 +185,6 @@ public:
     static constexpr qint64 kStartCopyMs = 500;
     static constexpr qint64 kSeenSlackMs = PageTrace::kSeenSlackMs;
     static constexpr qint64 kClockSlackMs = PageTrace::kClockSlackMs;
-    // The bus master calls a lane silent once its polls went unanswered this long.
-    static constexpr qint64 kSilentAfterMs = 1000;
     // A lane that answered "no shot" this long is asked for its last shot again.
     static constexpr qint64 kCheckAfterMs = 5000;
     // Answers unlike the shot asked for again prove the page lost only when

@@ -114,7 +114,8 @@
 //                page begun at a power-up never heard as a silence, or with
 //                clocks that drift more than LaneStart allows for). The bus
 //                master calls a lane silent only a second or more after its
-//                first poll since it last read an answer of the lane.
+//                first poll since it last read an answer of the lane, or
+//                since its polls began again after a break.
 // Unended        A rifle match's relay ends when every lane has its count
 //                (stored and held shots; held ones are ruled on at once).
 //                At a STOP the relay did not reach, a lane is at fault
@@ -185,7 +186,6 @@ constexpr qint64 kBusSetUpMs = 3000;
 // polls unanswered that long, give or take the answer to a later poll on
 // its way then (behind another on the line).
 constexpr qint64 kSilentMs = 1000;
-static_assert(LaneStart::kSilentAfterMs == kSilentMs, "the judgement weighs the bus master's silence by its own rule");
 constexpr qint64 kSilentTruthMs = kSilentMs - 2 * kSlowAnswerMaxMs;
 // A road whose last page never ends is cut off this long after its plan ends.
 constexpr qint64 kOverrunMs = 600000;
@@ -319,7 +319,10 @@ struct Lane
     // exercise asks again after a stop, so what went unanswered before a
     // break tells nothing of the START after it.
     qint64 unansweredSinceMs = -1;
-    qint64 polledSinceReadMs = -1; // the first poll written since the bus master read an answer of it
+    // The first poll written since the bus master read an answer of it, or
+    // since its polls last began again.
+    qint64 polledSinceReadMs = -1;
+    bool toldSilent = false; // the bus master told it silent, and not heard since
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
 
     // The last answer the bus master read before atMs; -kNever: none.
@@ -370,6 +373,7 @@ struct Report
     int lane = 0;
     LaneShot shot;
     bool heard = false;
+    bool again = false; // a silence told again after a break: it draws nothing
     int stage = 0;
 };
 
@@ -657,6 +661,9 @@ void Simulation::wireBus()
         r.type = Report::Heard;
         r.lane = ta - 1;
         r.heard = heard;
+        r.again = !heard && std::exchange(m_lanes[ta - 1].toldSilent, true);
+        if (heard)
+            m_lanes[ta - 1].toldSilent = false;
         report(r, m_now);
     });
     // Every copy of a START written, and a lane's own START confirmed by
@@ -808,8 +815,10 @@ void Simulation::endStage(int s)
         checkEnded(s);
     m_reading = false;
     m_bus->slot_emu_StopReadBullet();
-    for (Lane &lane : m_lanes)
+    for (Lane &lane : m_lanes) {
         lane.unansweredSinceMs = -1;
+        lane.polledSinceReadMs = -1;
+    }
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         if (!startsLane(s, l))
@@ -836,9 +845,10 @@ void Simulation::report(const Report &r, qint64 readMs)
 {
     const bool busy = std::any_of(m_road.busy.cbegin(), m_road.busy.cend(),
                                   [readMs](const Interval &i) { return i.contains(readMs); });
-    // An answer that tells nothing of the page follows the report before it
-    // at once, and draws nothing: the roads stay the ones they were.
-    const qint64 delay = r.type == Report::Answered ? 0
+    // An answer that tells nothing of the page, or a silence told again after
+    // a break, follows the report before it at once, and draws nothing: the
+    // roads stay the ones they were.
+    const qint64 delay = r.type == Report::Answered || r.again ? 0
         : busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs)
                : m_rng.range(1, 5);
     m_lastDeliverMs = std::max(m_lastDeliverMs, readMs + delay);
