@@ -9,6 +9,7 @@ void LanePoll::want(int number)
         return;
     m_unanswered = 0;
     m_polled = 0;
+    m_silenceTold = false;
 }
 
 bool LanePoll::pollDue(qint64 nowMs)
@@ -16,9 +17,11 @@ bool LanePoll::pollDue(qint64 nowMs)
     if (m_unanswered == 0)
         m_unansweredSinceMs = nowMs;
     ++m_unanswered;
-    if (m_silent || m_unanswered <= kSilentAfterPolls || nowMs - m_unansweredSinceMs < kSilentAfterMs)
+    if ((m_silent && m_silenceTold) || m_unanswered <= kSilentAfterPolls
+        || nowMs - m_unansweredSinceMs < kSilentAfterMs)
         return false;
     m_silent = true;
+    m_silenceTold = true;
     return true;
 }
 

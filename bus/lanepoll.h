@@ -14,7 +14,10 @@
 //   mark holds through the polls written meanwhile, and through a stop of
 //   the lane's polling, since that late answer still comes first;
 // - a target that left kSilentAfterPolls polls and kSilentAfterMs unanswered
-//   is silent until it answers again.
+//   is silent until it answers again. After a stop of its polling (a break,
+//   a START given meanwhile) its silence is told again once the polls since
+//   go unanswered as long: whether it was heard after that START is told by
+//   what came first, the silence or an answer.
 // It sees only the order of polls, STARTs and answers and the time the
 // caller gives, so a model of the line on a simulated clock drives it as the
 // bus master does.
@@ -61,4 +64,5 @@ private:
     int m_unanswered = 0;
     qint64 m_unansweredSinceMs = 0;
     bool m_silent = false;
+    bool m_silenceTold = false; // since its polling last began
 };

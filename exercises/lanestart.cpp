@@ -28,19 +28,44 @@ QString LaneStart::brokenInvariant() const
 
 QString LaneStart::brokenRule(bool entering) const
 {
-    // What each state says of the accounts (see the header).
+    // What each state says of the accounts (see the header), against the
+    // answers themselves, not against what the last weighing left.
     const State s = m_state;
-    if (s == State::Fresh && !m_accounts.isEmpty())
-        return QStringLiteral("a fresh page keeps earlier accounts");
-    if (s != State::Fresh && m_page.startMs < 0)
+    if (s == State::Fresh)
+        return m_accounts.isEmpty() ? QString() : QStringLiteral("a fresh page keeps earlier accounts");
+    if (m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
     const bool thisFits = s != State::Kept && s != State::Other;
     if (m_page.thisFits != thisFits)
+        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    if (s == State::Taken) {
+        // Stored as they come, by each shot's own time alone: the "no shot"
+        // answers weigh once the page is judged (two late copies in a row
+        // can run against a shot taken after the START).
+        for (int number : m_trace.numbersSince(pageSince())) {
+            const PageTrace::Answer *read = m_trace.answerOf(number, pageSince());
+            if (olderThanStart(read->shot, read->atMs))
+                return QStringLiteral("taken, yet shot %1 is older than the START").arg(number);
+        }
+        return {};
+    }
+    const Fits fits = fitsOn(m_trace);
+    if (fits.thisFits() != thisFits)
         return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
-    if (s == State::Kept && !m_page.earlierFits)
+    // Once this START's account fell, the flag is what the lane is told by
+    // (tellMissed): it says what the answers say. While it fits nothing reads
+    // the flag, and a lane taken to have started weighs no "no shot": the
+    // next weighing sets it.
+    if (!thisFits && m_page.earlierFits != fits.earlierFit())
+        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFit() ? "fits" : "fell");
+    if (s == State::Kept && !fits.earlierFit())
         return QStringLiteral("kept with no earlier account that fits");
-    // A silence heard since may give a page weighed New or Other an account.
-    if (entering && (s == State::New || s == State::Other) && m_page.earlierFits)
+    // A silence heard since may give a page weighed New or Other an account;
+    // none begun before it fits.
+    bool before = false;
+    for (int k = 0; k < m_accounts.size(); ++k)
+        before = before || (fits.accounts.at(k) && (entering || !m_accounts.at(k).silence));
+    if ((s == State::New || s == State::Other) && before)
         return QStringLiteral("state %1, yet an earlier account fits").arg(int(s));
     return {};
 }
@@ -91,7 +116,6 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     page.earlierFits = !m_accounts.isEmpty();
     page.copiesUntilMs = m_line.lastNoShotMs + kLateCopyMs;
     page.missedLast = m_state == State::Kept;
-    page.unheard = !m_line.heard;
     page.silentInPage = !m_line.heard;
     // The answers before the target's own START may still come as late
     // copies after the line's next one.
@@ -106,11 +130,11 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 {
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
+    const Span fresh = startWindow(startMs);
     if (m_page.thisFits)
         m_accounts.append(m_page.current);
     else if (isJudging() && !m_page.earlierFits)
-        m_accounts.append({{-kUnbounded, kUnbounded}, m_page.current.sinceMs}); // begun at a moment no START tells
-    const Span fresh = startWindow(startMs);
+        m_accounts.append(unknownPage(fresh.to));
     const auto keep = [&] {
         QVector<Account> kept;
         for (Account account : qAsConst(m_accounts)) {
@@ -124,7 +148,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     QVector<Account> kept = keep();
     // The page it held fits none of them (taken to have started, its
     // answers prove it did not): it began at a moment no START tells.
-    const Account unknown{{-kUnbounded, fresh.to}, m_page.current.sinceMs};
+    const Account unknown = unknownPage(fresh.to);
     // Unless its own answers run against the "no shot" answers read with
     // them: two in a row were late copies of ones given before a shot was
     // taken. They are forgotten, and the page weighed again.
@@ -179,14 +203,15 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // answer was given at most kSeenSlackMs before it was read. Never
         // heard: it may have been off for long.
         m_line.silentSinceMs = m_line.lastHeardMs >= 0 ? m_line.lastHeardMs - kSeenSlackMs : -kUnbounded;
-        if (m_state == State::Taken && !answered) {
-            // Unanswered between the START and the page's first shot: it may
-            // have been deaf when the START went out. Only one that gave no
-            // answer at all since the START ("no shot" included) is told it
-            // did not answer then: one heard after it fell silent later.
-            m_page.unheard = std::max(m_line.lastHeardMs, m_line.otherAnswerMs) < pageSince();
+        // Unanswered between the START and the page's first shot: it may
+        // have been deaf when the START went out. Only one that gave no
+        // answer at all since the START ("no shot" included) is told it did
+        // not answer then, whatever it did before (the bus master tells a
+        // silence again once the polls after a break go unanswered).
+        if (m_state != State::Fresh && !answered && std::max(m_line.lastHeardMs, m_line.otherAnswerMs) < pageSince())
+            m_page.unheard = true;
+        if (m_state == State::Taken && !answered)
             enter(State::Judging);
-        }
     }
     if (!back)
         return;
@@ -232,10 +257,13 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
     Verdict verdict = readAnswer(shot, readMs);
     // The answer that proved the page lost is a shot of the new one: when
-    // it is its first, it is read now (the page is read again from its
-    // first shot; a later one is asked for in its turn).
+    // it is its first, it is read now. A later one waits for the shots
+    // before it (the page is read again from its first shot) and is stored
+    // right after them: the lane may fall silent before it is asked again.
     if (verdict.lostPage && shot.number == 1)
         verdict.store += readAnswer(shot, readMs).store;
+    else if (verdict.lostPage)
+        m_page.readAhead = shot;
     return verdict;
 }
 
@@ -253,7 +281,13 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     m_page.lackingSinceMs = -1;
     if (answersAsLostPage(shot, nowMs))
         return {};
-    const Likeness like = likeEarlier(shot, nowMs);
+    // Read a while after one like it read before this START, it is no copy:
+    // the target may still hold the page it gave it on (see
+    // forgetCopiesHidingEarlier), which is weighed before the likeness.
+    const qint64 readBeforeMs = readBeforeStart(shot);
+    if (readBeforeMs > -kUnbounded && nowMs - readBeforeMs > kLateCopyMs)
+        forgetCopiesHidingEarlier();
+    const Likeness like = likeEarlier(shot, readBeforeMs, nowMs);
     if (askRepeatAgain(shot, like))
         return {};
     if (crossCheck(shot))
@@ -267,10 +301,9 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         return {};
     }
     m_page.unconfirmed = {};
-    if (m_state == State::Taken && (like.repeat || older))
-        enter(State::Judging);
-    if (m_state == State::Fresh || m_state == State::Taken)
-        return storeAsItComes(shot);
+    // Taken, a repeat or a shot older than the START has the page weighed.
+    if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
+        return storeAsItComes(shot, nowMs);
     return judge(nowMs);
 }
 
@@ -338,20 +371,19 @@ bool LaneStart::answersAsLostPage(const LaneShot &shot, qint64 nowMs)
     return true;
 }
 
-LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 nowMs)
+qint64 LaneStart::readBeforeStart(const LaneShot &shot) const
+{
+    return m_state == State::Fresh ? -kUnbounded
+                                   : m_trace.lastReadBefore(shot, pageSince()).value_or(-kUnbounded);
+}
+
+LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const
 {
     // Like a shot read before this START: one such answer may be a late copy
     // on the line, so it is asked for again.
     // Once no page begun before it fits, one read a while after the last
     // like it is neither: a copy is of an answer of the last moments.
-    const qint64 readBeforeMs = m_state == State::Fresh
-        ? -kUnbounded
-        : m_trace.lastReadBefore(shot, pageSince()).value_or(-kUnbounded);
     const bool readBefore = readBeforeMs > -kUnbounded;
-    // Read a while after the one like it, it is no copy: the target may
-    // still hold the page it gave it on (see forgetCopiesHidingEarlier).
-    if (readBefore && nowMs - readBeforeMs > kLateCopyMs)
-        forgetCopiesHidingEarlier();
     // Like one of these answers read before beforeMs, within a copy's age.
     const auto copyOf = [&](const QVector<PageTrace::Answer> &reads, qint64 beforeMs) {
         return std::any_of(reads.cbegin(), reads.cend(), [&](const PageTrace::Answer &a) {
@@ -415,13 +447,18 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
 {
     // One answer that proves the page older than this START may be a late
     // copy of one given before it: it counts once the target gives it again.
-    // A copy on the line is of an answer of the last moments: one that fits
-    // no page of this START only by the "no shot" answers before it, read a
-    // while after the START, is not one.
-    // Nor is one that no page begun before the START can have given: it
-    // fits only a page begun in a silence after it.
+    // Taken to have started, only its own time can prove that (the "no shot"
+    // answers weigh once it is judged).
     if (m_state == State::Taken)
         return olderThanStart(shot, seenMs);
+    // Judged, it is this answer (in the trace now) that puts out this
+    // START's account, which fitted at the last weighing. It may be a copy
+    // when its own time alone is older than the START, or when it is read
+    // within a copy's age of the START: a copy on the line is of an answer
+    // of the last moments, so one that fits no page of this START only by
+    // the "no shot" answers before it, read a while after the START, is not
+    // one. Nor is one that no page begun before the START can have given:
+    // it fits only a page begun in a silence after it.
     return isJudging() && m_page.thisFits && !thisStartFits()
         && (olderThanStart(shot, seenMs)
             || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
@@ -436,7 +473,7 @@ void LaneStart::askOlderAgain(const LaneShot &shot, qint64 nowMs)
     m_page.askAgain = shot.number;
 }
 
-LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
+LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
 {
     // A fresh page, or one taken to have taken the START: stored as it comes.
     const int n = shot.number;
@@ -446,6 +483,13 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
     m_page.readUpTo = std::max(m_page.readUpTo, n);
     Verdict verdict;
     verdict.store.append({shot, shot.timeTenths});
+    // The lost page's successor gave its next shot first: it follows now.
+    const LaneShot ahead = m_page.readAhead;
+    if (m_state == State::Fresh && ahead.number == n + 1) {
+        m_page.readAhead = {};
+        m_trace.addAnswer(ahead, nowMs);
+        verdict.store += storeAsItComes(ahead, nowMs).store;
+    }
     return verdict;
 }
 
@@ -578,7 +622,7 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!fits.thisFits() && !fits.earlierFits) {
-        fits.unknown = spansOf(trace, {{-kUnbounded, kUnbounded}, m_page.current.sinceMs});
+        fits.unknown = spansOf(trace, unknownPage(kUnbounded));
         if (fits.unknown)
             fits.earlier.append(*fits.unknown);
     }
@@ -604,6 +648,11 @@ LaneStart::Fits::named(const QVector<Account> &earlierAccounts) const
     if (unknown)
         all.append({Page::NoStart, *unknown});
     return all;
+}
+
+LaneStart::Account LaneStart::unknownPage(qint64 begunByMs) const
+{
+    return {{-kUnbounded, begunByMs}, m_page.current.sinceMs};
 }
 
 bool LaneStart::thisStartFits() const
@@ -675,6 +724,10 @@ int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
     if (fits.thisFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
+    // Every account that fits puts a shot stored after the START; the time
+    // only places it in the stage's time (one out of it is passed over). The
+    // first is the page held longest: as a rule it puts the shot earliest,
+    // so a shot goes for late only when that page too makes it late.
     const Span span = fits.earlier.first().value(shot.number, {m_page.startMs, m_page.startMs});
     return int(std::max<qint64>(0, span.from - m_page.startMs) / kMsPerTenth);
 }
@@ -728,6 +781,9 @@ void LaneStart::forgetCopiesHidingEarlier()
     }
     m_accounts = kept;
     m_trace = std::move(without);
+    // The state says what fits now, though the answer may yet be asked again.
+    if (isJudging())
+        weigh();
 }
 
 bool LaneStart::heldRepeats() const

@@ -43,7 +43,8 @@
 // it is proven that the target did not take the START.
 //
 // States, and what leaves them (one field, changed only by enter(); what
-// each says of the accounts is checked in every build, brokenInvariant()):
+// each says of the accounts is checked against the answers in every build,
+// brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
 //            page): every answer is stored; no earlier account is kept
@@ -52,9 +53,10 @@
 //            again then, is asked again first: a late copy on the line).
 //            Left by the next START.
 //   Taken    answered around the START, and since the START before it:
-//            stored as it comes; this START's account fits. A shot of the
-//            earlier page asked for twice, an own time older than the
-//            START, or a silence before the first answer: Judging.
+//            stored as it comes, no shot older than the START by its own
+//            time (the "no shot" answers weigh once it is judged). A shot
+//            of the earlier page asked for twice, an own time older than
+//            the START, or a silence before the first answer: Judging.
 //   Judging  this START's account fits, and so may an earlier one.
 //   New      only this START's account fits: every shot is stored.
 //   Kept     only earlier accounts fit: the target missed the START (the
@@ -92,8 +94,9 @@
 // while, is asked for the last shot it gave: answers unlike it (another
 // shot, or none) over kCheckSpanMs, or the same other shot twice that was
 // never read before, mean the target lost its page: Fresh, read again from
-// its first shot (the shot that proved it, when it is the first), and the
-// operator told. Meanwhile a later
+// its first shot (the shot that proved it is read now when it is the
+// first, else stored right after the ones before it), and the operator
+// told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
 // Another shot of the number asked for, once the target said twice that it
@@ -292,6 +295,11 @@ private:
         // the page for (earlierAccounts: m_accounts, in the order fitted).
         QVector<QPair<Doubt::Page, Spans>> named(const QVector<Account> &earlierAccounts) const;
     };
+    // The page begun at a moment no START tells, no later than begunByMs
+    // (the next START's window: a page kept across it; kUnbounded: the page
+    // of this START, which may have begun at any moment), read since this
+    // page's answers began.
+    Account unknownPage(qint64 begunByMs) const;
     // An account's spans, its origin clipped to within; none when it does not fit.
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
                                         Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
@@ -326,13 +334,16 @@ private:
     Verdict answerCheck(const LaneShot &shot, qint64 nowMs);
     bool waitsForCheck(const LaneShot &shot) const;
     bool answersAsLostPage(const LaneShot &shot, qint64 nowMs);
-    Likeness likeEarlier(const LaneShot &shot, qint64 nowMs);
+    // When the same answer was read last before this START (-kUnbounded:
+    // never; a fresh page has no START to be before).
+    qint64 readBeforeStart(const LaneShot &shot) const;
+    Likeness likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const;
     bool askRepeatAgain(const LaneShot &shot, const Likeness &like);
     bool crossCheck(const LaneShot &shot);
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
-    Verdict storeAsItComes(const LaneShot &shot);
+    Verdict storeAsItComes(const LaneShot &shot, qint64 nowMs);
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
@@ -346,7 +357,8 @@ private:
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;
-    // The state says the page is judged against more than this START's account.
+    // The page is weighed against the accounts at each answer: every state
+    // but Fresh and Taken (which store as they come), whichever accounts fit.
     bool isJudging() const;
     // Tells the lane of its shots held, once: none new, or that they cannot
     // tell yet (None when told before).
@@ -421,7 +433,7 @@ private:
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
         bool thisFits = true;        // this START's account fits
         bool earlierFits = false;   // an earlier account fits
-        bool unheard = false;       // silent around this START
+        bool unheard = false;       // not heard from this START until it fell silent
         bool silentInPage = false;  // silent since the page's START
         bool toldMissed = false;
         bool toldDoubt = false;
@@ -439,6 +451,8 @@ private:
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
         QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
+        // Found lost by the new page's later shot: stored once the ones before it are.
+        LaneShot readAhead;
         qint64 lackingSinceMs = -1; // "no shot" answers only since then
         qint64 waitingSinceMs = -1; // since when the page has not told
         // Before a START the target confirmed itself: its answers of the last

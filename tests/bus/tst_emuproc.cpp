@@ -43,6 +43,7 @@ private slots:
     void answers_data();
     void answers();
     void portRecords();
+    void silenceToldAgainAfterABreak();
 };
 
 void TestEmuProc::memberFrames_data()
@@ -285,6 +286,21 @@ void TestEmuProc::portRecords()
     QCOMPARE(recorder.lines, (QStringList{logged(2, 7), "PortFounded(2,7,1,1)", logged(2, 7),
                                           logged(1, 4), "PortFounded(1,4,1,2)",
                                           "PortFounded(3,5,1,3)", "PortFounded(3,-1,0,2)"}));
+}
+
+void TestEmuProc::silenceToldAgainAfterABreak()
+{
+    // Silent once three polls over a second went unanswered; after a break
+    // without polls, told again once the polls since go unanswered as long.
+    LanePoll poll;
+    poll.want(1);
+    QCOMPARE(QVector<bool>({poll.pollDue(0), poll.pollDue(500), poll.pollDue(1000), poll.pollDue(1500)}),
+             QVector<bool>({false, false, true, false}));
+    poll.want(-1);
+    poll.want(1);
+    QCOMPARE(QVector<bool>({poll.pollDue(60000), poll.pollDue(60500), poll.pollDue(61000)}),
+             QVector<bool>({false, false, true}));
+    QVERIFY(poll.heard());
 }
 
 QTEST_MAIN(TestEmuProc)

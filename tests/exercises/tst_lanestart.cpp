@@ -183,6 +183,14 @@ void TestLaneStart::road_data()
                    shot(1, 20, 5500, 6200, 6300), shot(1, 20, 5500, 6200, 6500)})
         << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh);
 
+    // Its shots 1-3 stored, asked for shot 3 again after a silence, "no
+    // shot 3" for 2 s (late copies of an earlier one) has the page taken for
+    // lost; read again from shot 1, it gives shots 1 and 2 as before: the
+    // page was kept, and they are not stored again.
+    QTest::newRow("a page taken for lost that answers as before: nothing stored twice")
+        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + Road{{Step::Deaf, 3500, {}}, {Step::Hear, 5000, {}}}
+            + lacking(3, 5100, 7200) + shooter(1, 2, 10, 0, 1000, 7300))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh);
     QTest::newRow("back from a silence with its page")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
             + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))
@@ -222,12 +230,13 @@ void TestLaneStart::road_data()
             + twice(Road{shot(2, 30, -40000, 21200, 21300)}))
         << QStringList{"1.1"} << QStringList{} << int(State::Other);
 
-    // Deaf at the match START; one shot at 0.5 s of either count, and
-    // nothing more: held, and told once the page has been read for 10 s (a
-    // rifle page has no end before the relay's). Asked for its shot again
-    // after 5 s of "no shot", it still holds it.
+    // Deaf at the match START (told silent again 1 s into the polls after
+    // it); one shot at 0.5 s of either count, and nothing more: held, and
+    // told once the page has been read for 10 s (a rifle page has no end
+    // before the relay's). Asked for its shot again after 5 s of "no shot",
+    // it still holds it.
     QTest::newRow("unheard, nothing tells: held and told")
-        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}},
+        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Deaf, 21000, {}}, {Step::Hear, 21000, {}},
                  shot(1, 10, kMatch, 20500, 21100)}
             + lacking(2, 21200, 26200) + Road{shot(1, 10, kMatch, 20500, 26300)}
             + lacking(2, 26400, 32000))
@@ -252,10 +261,11 @@ void TestLaneStart::road_data()
             + lacking(4, 21900, 23000) + twice(Road{shot(4, 40, -3600000, 23500, 23600)})
             + Road{rule(24000, 3, 3)})
         << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept);
-    // Counting from 3 s before the match START, its shots read one after
-    // another fit the sighting's page, the match's and one begun in its
-    // silence: held, and told after 3 s however it answers.
-    Road readOn{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21500, {}}};
+    // Counting from 3 s before the match START (deaf across it, told silent
+    // again 1 s after it), its shots read one after another fit the
+    // sighting's page, the match's and one begun in its silence: held, and
+    // told after 3 s however it answers.
+    Road readOn{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Deaf, 21000, {}}, {Step::Hear, 21500, {}}};
     for (int n = 1; n <= 8; ++n)
         readOn << twice(Road{shot(n, 10 * n, 17000, 19600 + 300 * n, 21600 + 500 * n)});
     QTest::newRow("held while read shot after shot: told")
@@ -315,13 +325,13 @@ void TestLaneStart::road_data()
                    {Step::Hear, 24000, {}}, shot(1, 30, kMatch, 20100, 24100)}
             + lacking(2, 24200, 27500))
         << QStringList{"1.1"} << QStringList{"in doubt"} << int(State::Judging);
-    // Silent across START 2, which it took, it gives a shot 1 just like its
-    // old one (a rig: the same point 0.3 s on its count; held: a page kept,
-    // or begun in the silence) and then a new shot 2, stored: it is never
-    // told it gave no new shot.
+    // Silent across START 2, which it took (told so again 1 s after it), it
+    // gives a shot 1 just like its old one (a rig: the same point 0.3 s on
+    // its count; held: a page kept, or begun in the silence) and then a new
+    // shot 2, stored: it is never told it gave no new shot.
     QTest::newRow("an old shot again, then a new one stored: no word of no new shot")
         << (Road{start(0), shot(1, 10, 0, 300, 400)} + lacking(2, 500, 8000)
-            + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 11000, {}}}
+            + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Deaf, 11000, {}}, {Step::Hear, 11000, {}}}
             + twice(Road{shot(1, 10, 10000, 10300, 11100)}) + lacking(2, 11200, 11400)
             + Road{shot(2, 20, 10000, 11000, 11600)} + lacking(3, 11700, 14500)
             + Road{{Step::EndPage, 14500, {}}})
@@ -365,16 +375,42 @@ void TestLaneStart::road_data()
             + lacking(3, 10200, 12000) + Road{{Step::EndPage, 12000, {}}})
         << QStringList{"1.1", "1.2"} << QStringList{"no new shots"} << int(State::Judging);
     // A pistol break: the lane last answered at 8 s, was switched off and
-    // on at 57 s (called silent at 58 s) and is deaf at the START at 60 s;
-    // back at 65 s, its shot 1 (2.5 s on the count begun at 57 s) was taken
-    // before the START. Its page may have begun at any moment since its
-    // last answer: the shot cannot be this START's.
+    // on at 57 s (called silent at 58 s, and again 1 s into the polls
+    // after the START) and is deaf at the START at 60 s; back at 65 s, its
+    // shot 1 (2.5 s on the count begun at 57 s) was taken before the START.
+    // Its page may have begun at any moment since its last answer: the shot
+    // cannot be this START's.
+    const Road series1 = Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 8000);
     QTest::newRow("pistol break: a page begun in a silence counts from the last answer")
-        << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 8000)
-            + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Hear, 65000, {}},
+        << (series1 + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Deaf, 61000, {}}, {Step::Hear, 65000, {}},
                    shot(1, 20, 57000, 59500, 65100)}
             + lacking(2, 65200, 70000) + Road{{Step::EndPage, 70000, {}}})
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"unheard", "flagged"} << int(State::Judging);
+    // The same lane silent from 8 s, and nothing polled in the break: it
+    // answers the first poll after the START (0.2 s), its shot 1 held (it
+    // may have been switched off and on just before the START). It was
+    // heard once asked: not told it did not answer at the START.
+    QTest::newRow("pistol break without polls: a lane heard once asked is not unheard")
+        << (series1 + Road{{Step::Deaf, 9000, {}}, start(60000), {Step::Hear, 60200, {}}}
+            + Road{shot(1, 20, 60000, 60300, 60400)} + lacking(2, 60500, 64000))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"in doubt"} << int(State::Judging);
+    // Off at the START at 10 s, on at 12.99 s, heard at 13 s, its new shot 1
+    // taken at 13.05 s (0.0 s on its count) is held: shown up to the end of
+    // the tenth its own time leaves it, past the moment it was heard.
+    QTest::newRow("a shot in its page's first tenth: shown to that tenth's end")
+        << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 8000)
+            + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 13000, {}}, shot(1, 20, 12990, 13050, 13100)})
+        << QStringList{"1.1"} << QStringList{} << int(State::Judging);
+    // Deaf across the START, counting from an hour before: shot 1 is held.
+    // Lacking shot 2 for 5 s, it is asked for shot 1 again; two "no shot 2"
+    // read meanwhile (to polls before) put shot 2 after 25.3 s, and shot 2,
+    // 5.0 s after shot 1 on its count, puts shot 1 after the START.
+    QTest::newRow("a \"no shot\" read while the page is asked about again is kept")
+        << (Road{{Step::Deaf, 16000, {}}, start(kMatch), {Step::Hear, 21000, {}}}
+            + twice(Road{shot(1, 10, -3600000, 20600, 21100)}) + lacking(2, 21200, 26200)
+            + Road{noShot(2, 26300), noShot(2, 26400), shot(1, 10, -3600000, 20600, 26500),
+                   shot(2, 20, -3600000, 25600, 26600)})
+        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept);
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // read together are held; the operator counts from shot 2. Shot 3, read
     // next, is of the same page: counted with it, and kept when shot 4 (read

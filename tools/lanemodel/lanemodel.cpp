@@ -30,7 +30,9 @@
 //                stored from, since no answer could tell them apart.
 // StoredTwice    No shot is stored twice: not twice for one page (across a
 //                lost page), and not for a later page after it was stored
-//                for an earlier one.
+//                for an earlier one. A lost page's shot is filed where the
+//                exercise files it, on the list's page it was read on (a
+//                ruling's too): a number that page holds already breaks it.
 // RightWithdrawn A verdict never takes back a stored row that equals a
 //                right shot of the page and equals no shot of an earlier
 //                page, unless the same verdict stores it again or the lane
@@ -91,13 +93,16 @@
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
-//                when the lane did not answer around the START: its polls
-//                went unanswered for as long as the bus master takes to
-//                call it silent, over a stretch that lasted until the
-//                START's first copy went out (or later) and began before
-//                the bus read any answer of it after that copy (an answer
-//                on its way then aside); NoNewShots only when no answer of
-//                the page read so far is one of a shot its target fired
+//                when the lane did not answer around the START: deaf or
+//                off as its first copy went out, or its polls went
+//                unanswered for as long as the bus master takes to call it
+//                silent, over a stretch that lasted until the START's first
+//                copy went out (or later) and began before the bus read any
+//                answer of it after that copy (an answer on its way then
+//                aside), counted as the bus master counts it: afresh from
+//                the first poll after a stop of the polls (a break),
+//                whatever went unanswered before; NoNewShots only when no
+//                answer of the page read so far is one of a shot its target fired
 //                after this START and unlike every shot read before it;
 //                InDoubt and Unheard only while it holds shots; a verdict that withdraws says as
 //                wrong (taken before the START) at least the rows that
@@ -109,7 +114,8 @@
 //                page begun at a power-up never heard as a silence, or with
 //                clocks that drift more than LaneStart allows for). The bus
 //                master calls a lane silent only a second or more after its
-//                first poll since it last read an answer of the lane.
+//                first poll since it last read an answer of the lane, or
+//                since its polls began again after a break.
 // Unended        A rifle match's relay ends when every lane has its count
 //                (stored and held shots; held ones are ruled on at once).
 //                At a STOP the relay did not reach, a lane is at fault
@@ -308,8 +314,15 @@ struct Lane
     // Stretches its polls went unanswered (deaf, off, answers lost or
     // garbled) for as long as the bus master takes to call a lane silent.
     QVector<Interval> unanswered;
-    qint64 unansweredSinceMs = -1; // the first poll unanswered since the last answer
-    qint64 polledSinceReadMs = -1; // the first poll written since the bus master read an answer of it
+    // The first poll unanswered since the last answer, or since its polls
+    // last began again: the bus master counts a silence afresh once the
+    // exercise asks again after a stop, so what went unanswered before a
+    // break tells nothing of the START after it.
+    qint64 unansweredSinceMs = -1;
+    // The first poll written since the bus master read an answer of it, or
+    // since its polls last began again.
+    qint64 polledSinceReadMs = -1;
+    bool toldSilent = false; // the bus master told it silent, and not heard since
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
 
     // The last answer the bus master read before atMs; -kNever: none.
@@ -360,6 +373,7 @@ struct Report
     int lane = 0;
     LaneShot shot;
     bool heard = false;
+    bool again = false; // a silence told again after a break: it draws nothing
     int stage = 0;
 };
 
@@ -647,6 +661,9 @@ void Simulation::wireBus()
         r.type = Report::Heard;
         r.lane = ta - 1;
         r.heard = heard;
+        r.again = !heard && std::exchange(m_lanes[ta - 1].toldSilent, true);
+        if (heard)
+            m_lanes[ta - 1].toldSilent = false;
         report(r, m_now);
     });
     // Every copy of a START written, and a lane's own START confirmed by
@@ -798,6 +815,10 @@ void Simulation::endStage(int s)
         checkEnded(s);
     m_reading = false;
     m_bus->slot_emu_StopReadBullet();
+    for (Lane &lane : m_lanes) {
+        lane.unansweredSinceMs = -1;
+        lane.polledSinceReadMs = -1;
+    }
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         if (!startsLane(s, l))
@@ -824,9 +845,10 @@ void Simulation::report(const Report &r, qint64 readMs)
 {
     const bool busy = std::any_of(m_road.busy.cbegin(), m_road.busy.cend(),
                                   [readMs](const Interval &i) { return i.contains(readMs); });
-    // An answer that tells nothing of the page follows the report before it
-    // at once, and draws nothing: the roads stay the ones they were.
-    const qint64 delay = r.type == Report::Answered ? 0
+    // An answer that tells nothing of the page, or a silence told again after
+    // a break, follows the report before it at once, and draws nothing: the
+    // roads stay the ones they were.
+    const qint64 delay = r.type == Report::Answered || r.again ? 0
         : busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs)
                : m_rng.range(1, 5);
     m_lastDeliverMs = std::max(m_lastDeliverMs, readMs + delay);
@@ -967,10 +989,22 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
     }
     for (const LaneStart::Take &take : verdict.store) {
         const Content c = Content::of(take.shot);
-        // The list keeps one row per number of its page.
-        if (std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
-                return row.stage == m_stage && row.sub == lane.sub && row.content.number == c.number;
-            }))
+        // A shot of a page the target lost goes on the list's page it was
+        // read on, which takes it as it comes: a number it holds already is
+        // a shot stored twice. The current page keeps one row per number.
+        const int sub = lane.sub - take.pagesBack;
+        const bool onPage = std::any_of(lane.rows.cbegin(), lane.rows.cend(), [&](const Row &row) {
+            return row.stage == m_stage && row.sub == sub && row.content.number == c.number;
+        });
+        if (take.pagesBack > 0) {
+            if (onPage)
+                fail(Invariant::StoredTwice, l, m_stage,
+                     QStringLiteral("%1 stored again on the lost page").arg(c.text()));
+            lane.rows.append({m_stage, sub, c, ruled});
+            trace(m_now, l + 1, QStringLiteral("stores %1 on page %2").arg(c.text()).arg(sub + 1));
+            continue;
+        }
+        if (onPage)
             continue;
         // A lane asked for its last shot again may give a later one of the
         // page it holds now before it is found lost: the page read is the
@@ -1073,7 +1107,7 @@ void Simulation::checkWord(int l, LaneStart::Word word)
         QVector<Interval> stretches = lane.unanswered;
         if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
             stretches.append({lane.unansweredSinceMs, m_now});
-        const bool silent = std::any_of(stretches.cbegin(), stretches.cend(), [&](const Interval &i) {
+        const bool silent = lane.deafAt(out) || std::any_of(stretches.cbegin(), stretches.cend(), [&](const Interval &i) {
             return i.to + kSlowAnswerMaxMs >= out && lane.answeredBefore(i.from) < out + kSlowAnswerMaxMs;
         });
         if (!silent)
