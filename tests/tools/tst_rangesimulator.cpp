@@ -69,6 +69,7 @@ private slots:
     void pollsOverSerial();
     void tcpConverter();
     void scriptedAndSimulatedShots();
+    void shootersFaceTimedStarts();
     void recordsTraffic();
     void noiseBothWays();
     void answerFaults();
@@ -200,6 +201,29 @@ void TestRangeSimulator::scriptedAndSimulatedShots()
         QVERIFY(shot.x <= 6 * settings.spreadTenthsMm && shot.y <= 6 * settings.spreadTenthsMm); // six sigma
         QVERIFY(shot.place >= 0 && shot.place <= 8);
     }
+}
+
+void TestRangeSimulator::shootersFaceTimedStarts()
+{
+    // Shooters far slower than a series of 5 shots in 3 s on an exercise
+    // clock twice as fast: lane 3's target takes that START and gets them
+    // within its 1.5 s, by its own count; lane 4's START (a rifle's) has no
+    // limits, and its shooter keeps its pace.
+    ShooterSettings settings;
+    settings.paceMs = 60000;
+    settings.clockSpeed = 2;
+    for (int lane : {3, 4})
+        QVERIFY(m_sim->call([settings, lane](RangeSimulator &s) { return s.startShooter(lane, settings); }));
+    QSerialPort port;
+    QVERIFY2(openPort(port, m_com1), qPrintable(port.errorString()));
+    QCOMPARE(exchange(port, hex("040CA0FE01FFFFFF0100"), 5).size(), 5);
+    QCOMPARE(exchange(port, hex("030CA0FE0100030502" "01"), 5).size(), 5);
+    const auto shots = [this](int lane) {
+        return m_sim->call([lane](RangeSimulator &s) { return s.lane(lane)->target.shots(); });
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shots(3).size(), 5, kWaitMs);
+    QVERIFY2(shots(3).last().timeTenths <= 15, qPrintable(QString::number(shots(3).last().timeTenths)));
+    QVERIFY(shots(4).isEmpty());
 }
 
 void TestRangeSimulator::recordsTraffic()
