@@ -443,7 +443,7 @@ void FormExecuteEvent::slot_myEvent_TargetNoNewShots(int target)
 void FormExecuteEvent::slot_myEvent_TargetShotsFlagged(int target, int count, bool repeats)
 {
     const QString what = repeats
-        ? QStringLiteral("Мишень %1: за время стрельбы с неё не прочитано ни одного нового "
+        ? QStringLiteral("Мишень %1 — за время стрельбы с неё не прочитано ни одного нового "
                          "выстрела; выстрелов, в точности таких же, как прочитанные до команды "
                          "СТАРТ, — %2; они не засчитаны. ")
         : QStringLiteral("Мишень %1: выстрелов, о которых до конца стрельбы так и не стало ясно, "
