@@ -275,8 +275,7 @@ void TestRunPage::laneWords_data()
     // Held shots of a lane that may well have taken every START (shots just
     // like the earlier page's): no "not started" in the title.
     QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString();
-    // What was read, not what the target did: an answer may have been lost
-    // on the line, a new shot not read yet.
+    // What was read, not what the target did (an answer lost, a shot not read yet).
     QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Нет связи с мишенью!"
                                              << true << "не отвечала";
     // Nothing but repeats: no "cannot tell" of shots that are not new.
