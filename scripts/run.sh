@@ -9,7 +9,8 @@
 # simulated shooter on every lane, then the program in the run folder. Closing
 # the program stops the simulator. RANGE_CLOCK_SPEED=<n> runs the exercise
 # clocks n times faster, and the simulated shooters fire n times as often
-# (no faster than the bus reads a lane). The simulator's log is
+# (no faster than the bus reads a lane), a pistol series' or rapid-fire
+# window's shots within its time on that clock. The simulator's log is
 # run/simulator.log; it takes its commands (see README) from the named pipe
 # run/simulator.cmd:  echo "target 4 deaf" > run/simulator.cmd
 set -euo pipefail
@@ -36,10 +37,14 @@ cmake --build "$build" --target range range_simulator_cli
 
 # A shot every 6 s of exercise time, as at real speed; the bus polls each of
 # the 10 lanes in turn, 200 ms apart, so a lane is read every 2 s at most.
+# A timed series (a pistol series or a rapid-fire window) gets its shots
+# within its time on the exercise clock, whatever the pace.
 pace=6000
 speed=${RANGE_CLOCK_SPEED:-}
+clock=1
 if [[ $speed =~ ^[0-9]+$ ]] && [ $((10#$speed)) -gt 1 ]; then
-    pace=$((6000 / 10#$speed))
+    clock=$((10#$speed))
+    pace=$((6000 / clock))
     [ "$pace" -ge 2000 ] || pace=2000
 fi
 
@@ -57,7 +62,7 @@ mkfifo "$commands"
 exec 3<>"$commands"
 
 "$build/tools/simulator/range_simulator_cli" --com-dir "$com" --serial 1-10 \
-    --shooters 40,$pace --quiet <&3 3>&- > "$run/simulator.log" 2>&1 &
+    --shooters 40,$pace --clock-speed $clock --quiet <&3 3>&- > "$run/simulator.log" 2>&1 &
 simulator=$!
 trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null || true; rm -f "$commands"' EXIT
 

@@ -24,6 +24,7 @@ constexpr int kColumnGap = 7;
 constexpr int kNothingChosen = -2;
 constexpr qint64 kMsPerTenth = 100;
 constexpr int kWindowFrame = 8; // px a side a window manager may add
+constexpr int kTitleBar = 32;   // px of a window manager's title bar
 using Page = LaneStart::Doubt::Page;
 
 DialogHeldShots::TestRuling &testRulingFunction()
@@ -63,25 +64,30 @@ QString againstStart(qint64 tenths)
                       : QStringLiteral("%1 после СТАРТ").arg(tenthsText(tenths));
 }
 
-QString spanText(const HeldShot::Moments &moments)
+// The moments a span allows, in the parts a narrow list puts on lines of
+// their own. A span across the START says "с ... по ...": "до" there tells
+// only the side of the START, never the end of the span.
+QStringList spanParts(const HeldShot::Moments &moments)
 {
     const qint64 from = floorTenths(moments.fromMs);
     const qint64 to = ceilTenths(moments.toMs);
     if (moments.fromKnown && moments.toKnown) {
         if (from < 0 && to > 0)
-            return QStringLiteral("от %1 до СТАРТ до %2 после")
-                .arg(tenthsText(-from), tenthsText(to));
+            return {QStringLiteral("с %1 до СТАРТ").arg(tenthsText(-from)),
+                    QStringLiteral("по %1 после СТАРТ").arg(tenthsText(to))};
         if (to <= 0)
-            return QStringLiteral("от %1 до %2 до СТАРТ").arg(tenthsText(-from), tenthsText(-to));
+            return {QStringLiteral("от %1").arg(tenthsText(-from)),
+                    QStringLiteral("до %1 до СТАРТ").arg(tenthsText(-to))};
         if (from == 0)
-            return QStringLiteral("в первые %1 после СТАРТ").arg(tenthsText(to));
-        return QStringLiteral("от %1 до %2 после СТАРТ").arg(tenthsText(from), tenthsText(to));
+            return {QStringLiteral("в первые %1 после СТАРТ").arg(tenthsText(to))};
+        return {QStringLiteral("от %1").arg(tenthsText(from)),
+                QStringLiteral("до %1 после СТАРТ").arg(tenthsText(to))};
     }
     if (moments.toKnown)
-        return QStringLiteral("не позже %1").arg(againstStart(to));
+        return {QStringLiteral("не позже %1").arg(againstStart(to))};
     if (moments.fromKnown)
-        return QStringLiteral("не раньше %1").arg(againstStart(from));
-    return QStringLiteral("когда угодно");
+        return {QStringLiteral("не раньше %1").arg(againstStart(from))};
+    return {QStringLiteral("когда угодно")};
 }
 
 // The cases the operator tells apart, each a column of the list: the kept
@@ -128,9 +134,11 @@ qint64 highOf(const HeldShot::Moments &m)
     return m.toKnown ? m.toMs : std::numeric_limits<qint64>::max();
 }
 
+using Spans = QList<QStringList>; // each span in its parts
+
 // Each case the accounts leave, the one of the earliest moment first, with
 // its spans: those that touch are one; spans of two cases are never joined.
-QVector<QPair<Case, QStringList>> caseSpans(const QVector<HeldShot::Moments> &accounts)
+QVector<QPair<Case, Spans>> caseSpans(const QVector<HeldShot::Moments> &accounts)
 {
     QVector<HeldShot::Moments> sorted = accounts;
     std::stable_sort(sorted.begin(), sorted.end(),
@@ -153,14 +161,24 @@ QVector<QPair<Case, QStringList>> caseSpans(const QVector<HeldShot::Moments> &ac
             ofCase.append(m);
         }
     }
-    QVector<QPair<Case, QStringList>> told;
+    QVector<QPair<Case, Spans>> told;
     for (Case c : qAsConst(cases)) {
-        QStringList texts;
+        Spans parts;
         for (const HeldShot::Moments &m : spans.value(c))
-            texts << spanText(m);
-        told.append({c, texts});
+            parts << spanParts(m);
+        told.append({c, parts});
     }
     return told;
+}
+
+// A list too wide for the screen puts each part of a span, and the notes
+// beside a figure, on a line of its own.
+QString spansText(const Spans &spans, bool narrow)
+{
+    QStringList lines;
+    for (const QStringList &parts : spans)
+        lines << parts.join(narrow ? QLatin1Char('\n') : QLatin1Char(' '));
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -204,15 +222,27 @@ void DialogHeldShots::setShots(const Lane &lane, const QList<HeldShot> &shots, b
     table->clearContents();
     table->clearSpans();
     table->setRowCount(shots.size() + 1);
+    table->clearSelection();
+    table->setCurrentCell(-1, -1);
+    m_ui->pbConfirm->setEnabled(false);
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    fitTo(where ? where->availableGeometry() : QRect(0, 0, 1024, 768));
+    table->setFocus();
+}
+
+void DialogHeldShots::showShots(bool narrow)
+{
+    QTableWidget *table = m_ui->tw_shots;
     const auto put = [table](int row, int column, const QString &text) {
         auto *item = new QTableWidgetItem(text);
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
         table->setItem(row, column, item);
     };
+    const QChar gap = narrow ? QLatin1Char('\n') : QLatin1Char(' ');
     bool told[kCases] = {};
-    for (int row = 0; row < shots.size(); ++row) {
-        const HeldShot &shot = shots.at(row);
-        put(row, 0, shot.earlierPage ? QStringLiteral("%1 (до выключения)").arg(shot.targetNumber)
+    for (int row = 0; row < m_shots.size(); ++row) {
+        const HeldShot &shot = m_shots.at(row);
+        put(row, 0, shot.earlierPage ? QStringLiteral("%1%2(до выключения)").arg(shot.targetNumber).arg(gap)
                                      : QString::number(shot.targetNumber));
         put(row, 1, shot.value);
         put(row, kColumnPlace, QString());
@@ -221,19 +251,20 @@ void DialogHeldShots::setShots(const Lane &lane, const QList<HeldShot> &shots, b
         for (const auto &spans : caseSpans(shot.accounts)) {
             const int c = int(spans.first);
             told[c] = true;
-            table->item(row, kColumnFirstCase + c)->setText(spans.second.join(QLatin1Char('\n')));
+            table->item(row, kColumnFirstCase + c)->setText(spansText(spans.second, narrow));
         }
         put(row, kColumnReadBefore, shot.readBefore ? readBeforeText(shot) : QStringLiteral("нет"));
-        const QString gap = shot.gapTenths < 0 ? QStringLiteral("—")
+        put(row, kColumnGap,
+            shot.gapTenths < 0 ? QStringLiteral("—")
             : shot.targetNumber == 1
-            ? QStringLiteral("%1 от начала отсчёта").arg(tenthsText(shot.gapTenths))
-            : tenthsText(shot.gapTenths);
-        put(row, kColumnGap, gap);
+                ? QStringLiteral("%1%2от начала отсчёта").arg(tenthsText(shot.gapTenths)).arg(gap)
+                : tenthsText(shot.gapTenths));
     }
     // A case no shot is told of has no column.
     for (int c = 0; c < kCases; ++c)
         table->setColumnHidden(kColumnFirstCase + c, !told[c]);
-    const int none = shots.size();
+    const int none = m_shots.size();
+    table->clearSpans();
     for (int column = 0; column < table->columnCount(); ++column)
         put(none, column, QString());
     table->item(none, 0)->setText(QStringLiteral("Ни один"));
@@ -245,12 +276,9 @@ void DialogHeldShots::setShots(const Lane &lane, const QList<HeldShot> &shots, b
         ->setText(QStringLiteral("все сделаны до команды СТАРТ"));
     if (kCases - first > 1)
         table->setSpan(none, kColumnFirstCase + first, 1, kCases - first);
-    table->clearSelection();
-    table->setCurrentCell(-1, -1);
-    m_ui->pbConfirm->setEnabled(false);
     showPlaces();
-    fitToScreen();
-    table->setFocus();
+    table->resizeColumnsToContents();
+    table->resizeRowsToContents();
 }
 
 QString DialogHeldShots::titleText(const Lane &lane)
@@ -284,32 +312,44 @@ QString DialogHeldShots::outcomeText(const Lane &lane, bool atStop)
                          "будут засчитаны промахами.");
 }
 
-void DialogHeldShots::fitToScreen()
+void DialogHeldShots::fitTo(const QRect &room)
 {
-    // The whole list when the screen has room for it; otherwise it scrolls,
-    // and the dialog stays within the screen.
+    // Every case of a shot shows beside the others: the list may take the
+    // screen's width but for the window's frame, and where its lines are
+    // wider, they are broken. Every row shows when the screen has room for
+    // them, the texts around the list (as they wrap at its width), the
+    // button and a window manager's title bar apart; otherwise the list
+    // scrolls.
     QTableWidget *table = m_ui->tw_shots;
-    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect room = where ? where->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int frame = 2 * table->frameWidth();
-    const int width = table->horizontalHeader()->length() + frame
-        + table->verticalScrollBar()->sizeHint().width();
-    const int height = table->horizontalHeader()->sizeHint().height()
-        + table->verticalHeader()->length() + frame;
-    // The window keeps within two thirds of the screen's height (as a
-    // window sized to its contents does), the texts around the list, as
-    // they wrap at its width, included; it may take the screen's width, but
-    // for its frame, so that every case of a shot shows beside the others.
     const QMargins margins = layout()->contentsMargins();
-    const int tableWidth = std::min(width, room.width() - margins.left() - margins.right()
-                                               - 2 * kWindowFrame);
-    int around = margins.top() + margins.bottom() + 4 * layout()->spacing()
+    const int widest = room.width() - margins.left() - margins.right() - 2 * kWindowFrame;
+    const auto wanted = [table] {
+        return table->horizontalHeader()->length() + 2 * table->frameWidth()
+            + table->verticalScrollBar()->sizeHint().width();
+    };
+    showShots(false);
+    if (wanted() > widest)
+        showShots(true);
+    const int tableWidth = std::min(wanted(), widest);
+    const int height = table->horizontalHeader()->sizeHint().height()
+        + table->verticalHeader()->length() + 2 * table->frameWidth();
+    int texts = margins.top() + margins.bottom() + 4 * layout()->spacing()
         + m_ui->pbConfirm->sizeHint().height();
     for (const QLabel *text : {m_ui->L_title, m_ui->L_text, m_ui->L_after})
-        around += text->heightForWidth(tableWidth);
-    table->setMinimumSize(tableWidth, std::max(std::min(height, room.height() * 2 / 3 - around),
-                                               3 * table->verticalHeader()->defaultSectionSize()));
-    adjustSize();
+        texts += text->heightForWidth(tableWidth);
+    const int tableHeight = std::max(std::min(height, room.height() - texts - 2 * kWindowFrame - kTitleBar),
+                                     3 * table->verticalHeader()->defaultSectionSize());
+    table->setMinimumSize(tableWidth, tableHeight);
+    // Not adjustSize(): it keeps a window within two thirds of the screen.
+    resize(tableWidth + margins.left() + margins.right(), texts + tableHeight);
+    // Shown already, it grows where it stands: it is moved back within the
+    // screen.
+    if (!isVisible())
+        return;
+    const QRect frame = frameGeometry();
+    const int x = std::max(room.left(), std::min(frame.left(), room.right() + 1 - frame.width()));
+    const int y = std::max(room.top(), std::min(frame.top(), room.bottom() + 1 - frame.height()));
+    move(pos() + QPoint(x, y) - frame.topLeft());
 }
 
 bool DialogHeldShots::eventFilter(QObject *watched, QEvent *event)
@@ -360,9 +400,13 @@ QString DialogHeldShots::momentsText(const HeldShot &shot)
     if (shot.accounts.isEmpty())
         return QStringLiteral("неизвестно");
     QStringList lines;
-    for (const auto &told : caseSpans(shot.accounts))
-        lines << QStringLiteral("%1 — %2").arg(told.second.join(QStringLiteral(" или ")),
+    for (const auto &told : caseSpans(shot.accounts)) {
+        QStringList spans;
+        for (const QStringList &parts : told.second)
+            spans << parts.join(QLatin1Char(' '));
+        lines << QStringLiteral("%1 — %2").arg(spans.join(QStringLiteral(" или ")),
                                                caseText(told.first));
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

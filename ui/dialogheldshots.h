@@ -50,6 +50,10 @@ public:
     int target() const { return m_lane.target; }
     // The index chosen; LaneStart::kNone for "none"; -2 while nothing is chosen.
     int chosen() const;
+    // Sizes the dialog to what it can show of the list within room (the
+    // screen's free area, where setShots puts it): every column, and every
+    // row where the room allows.
+    void fitTo(const QRect &room);
 
     // The texts of the question, each built in one place: what a test
     // records of it, the title, the moments of one shot (a line for each
@@ -81,8 +85,9 @@ private slots:
     void on_pbConfirm_clicked();
 
 private:
+    // The list's texts; narrow: the wide ones on two lines.
+    void showShots(bool narrow);
     void showPlaces();
-    void fitToScreen();
 
     std::unique_ptr<Ui::DialogHeldShots> m_ui;
     QList<HeldShot> m_shots;

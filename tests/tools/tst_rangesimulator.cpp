@@ -69,6 +69,7 @@ private slots:
     void pollsOverSerial();
     void tcpConverter();
     void scriptedAndSimulatedShots();
+    void shootersFaceTimedStarts();
     void recordsTraffic();
     void noiseBothWays();
     void answerFaults();
@@ -200,6 +201,21 @@ void TestRangeSimulator::scriptedAndSimulatedShots()
         QVERIFY(shot.x <= 6 * settings.spreadTenthsMm && shot.y <= 6 * settings.spreadTenthsMm); // six sigma
         QVERIFY(shot.place >= 0 && shot.place <= 8);
     }
+}
+
+void TestRangeSimulator::shootersFaceTimedStarts()
+{
+    // Lane 3 takes a START of 5 shots in 3 s, 1.5 s at x2, lane 4 one without limits.
+    ShooterSettings settings;
+    settings.paceMs = 60000;
+    settings.clockSpeed = 2;
+    QSerialPort port;
+    QVERIFY(m_sim->call([settings](RangeSimulator &s) { return s.startShooter(3, settings) && s.startShooter(4, settings); })
+            && openPort(port, m_com1));
+    QCOMPARE(exchange(port, hex("040CA0FE01FFFFFF0100"), 5).size() + exchange(port, hex("030CA0FE010003050201"), 5).size(), 10);
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(3)->target.shots().size(); }), 5, kWaitMs);
+    QVERIFY(m_sim->call([](RangeSimulator &s) { return s.lane(3)->target.shots().last().timeTenths <= 15
+                                                      && s.lane(4)->target.shots().isEmpty(); }));
 }
 
 void TestRangeSimulator::recordsTraffic()

@@ -275,11 +275,12 @@ void TestRunPage::laneWords_data()
     // Held shots of a lane that may well have taken every START (shots just
     // like the earlier page's): no "not started" in the title.
     QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString();
+    // What was read, not what the target did (an answer lost, a shot not read yet).
     QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Нет связи с мишенью!"
-                                             << true << QString();
+                                             << true << "не отвечала";
     // Nothing but repeats: no "cannot tell" of shots that are not new.
     QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false
-                                 << QString();
+                                 << "от неё нет";
     // Its earlier shots may still be put to the operator: not told they
     // were not counted, only that those before the START are not.
     QTest::newRow("did not take the START") << "TargetNotStarted:2:false" << "Мишень не запущена!"

@@ -15,6 +15,7 @@ constexpr qint64 kNsPerUs = 1000;
 constexpr int kMaxCoordinate = 0xFFFE; // 0xFFFF in both coordinates means "no hit"
 constexpr int kOctants = 8;
 constexpr double kDegreesPerOctant = 45.0;
+constexpr qint64 kMsPerSecond = 1000;
 
 // Place code of a hit: 0 in the very centre, else 1 to 8 by the octant the
 // hit lies in, counted counter-clockwise from the right.
@@ -247,8 +248,40 @@ void RangeSimulator::shooterTick(int lane)
     const int decoyEvery = shooter.settings.decoyEvery;
     fireShot(lane, magnitude(x), magnitude(y), placeOfHit(x, y), -1,
              decoyEvery > 0 && shooter.fired % decoyEvery == 0);
+    if (shooter.seriesLeft > 0 && --shooter.seriesLeft == 0)
+        shooter.timer->start(shooter.settings.paceMs);
     if (shooter.settings.shots >= 0 && shooter.fired >= shooter.settings.shots)
         stopShooter(lane);
+}
+
+QHash<int, int> RangeSimulator::shooterStarts(int converter) const
+{
+    QHash<int, int> starts;
+    const Converter *c = converterAt(converter);
+    for (const auto &shooter : m_shooters) {
+        if (const SimLane *l = c ? c->logic.lane(shooter.first) : nullptr)
+            starts.insert(shooter.first, l->target.startCount());
+    }
+    return starts;
+}
+
+void RangeSimulator::faceTimedStart(int lane)
+{
+    const auto it = m_shooters.find(lane);
+    const SimLane *l = findLane(lane);
+    if (it == m_shooters.end() || !l)
+        return;
+    const SimTargetUnit &target = l->target;
+    const int shots = target.shotLimit();
+    if (target.timeLimitSeconds() == SimTargetUnit::kNoTimeLimit
+        || shots == SimTargetUnit::kNoShotLimit || shots == 0)
+        return;
+    // The shots spaced evenly over the time at most, the last before its end.
+    Shooter &shooter = it->second;
+    const qint64 windowMs =
+        target.timeLimitSeconds() * kMsPerSecond / std::max(1, shooter.settings.clockSpeed);
+    shooter.seriesLeft = shots;
+    shooter.timer->start(int(std::clamp<qint64>(windowMs / (shots + 1), 1, shooter.settings.paceMs)));
 }
 
 void RangeSimulator::setTargetPresent(int lane, bool present)
@@ -391,12 +424,19 @@ void RangeSimulator::onBytes(int converter, quintptr client, const QByteArray &b
         if (frame.isEmpty())
             break;
         log(TrafficEntry::Received, converter, SimFrame::byteAt(frame, 0), frame);
+        const bool start = SimFrame::byteAt(frame, 2) == SimFrame::kCodeStart;
+        const QHash<int, int> startsBefore = start ? shooterStarts(converter) : QHash<int, int>();
         int laneAddress = -1;
         const QByteArray reply = c->logic.handle(frame.left(frame.size() - SimFrame::kCrcSize), nowMs(), &laneAddress);
         if (!reply.isEmpty())
             answer(converter, client, laneAddress, reply);
-        if (SimFrame::byteAt(frame, 2) == SimFrame::kCodeStart)
+        if (start)
             startPassed(converter, SimFrame::byteAt(frame, 0));
+        // Only a START the target took (not a copy, not one it missed).
+        for (auto it = startsBefore.cbegin(); it != startsBefore.cend(); ++it) {
+            if (c->logic.lane(it.key())->target.startCount() != it.value())
+                faceTimedStart(it.key());
+        }
     }
 }
 

@@ -36,6 +36,10 @@ struct ShooterSettings
     int shots = -1;           // -1: until stopped
     quint32 seed = 1;
     int decoyEvery = 0;       // every n-th shot is a decoy shot (see ScriptedShot); 0: none
+    // How many times as fast as the targets' own the exercise clock runs (a
+    // demonstration's RANGE_CLOCK_SPEED): the time limit of a START, in the
+    // exercise's seconds, is over that much sooner.
+    int clockSpeed = 1;
 };
 
 // A whole simulated range: converters on pseudo-terminals (linked as "COM1",
@@ -91,6 +95,10 @@ public:
     // target's shots() tell where.
     int fireShot(int lane, quint16 x, quint16 y, qint8 place, int timeTenths = -1, bool decoy = false);
     void scheduleShots(int lane, const QList<ScriptedShot> &shots);
+    // A shooter fires at its pace; when its target takes a START with a
+    // time and a shot limit (a pistol series or a rapid-fire window), it
+    // fires that START's shots within its time, closer than its pace where
+    // they would not fit, and keeps its pace again after the last.
     bool startShooter(int lane, const ShooterSettings &settings);
     void stopShooter(int lane);
 
@@ -183,8 +191,12 @@ private:
         QRandomGenerator random;
         ShooterSettings settings;
         int fired = 0;
+        int seriesLeft = 0; // shots of the timed START it faces still to fire
     };
     void shooterTick(int lane);
+    // The START counts of this converter's lanes that have a shooter.
+    QHash<int, int> shooterStarts(int converter) const;
+    void faceTimedStart(int lane);
 
     std::map<int, Shooter> m_shooters;
 };

@@ -1,7 +1,8 @@
 // range_simulator_cli: plays a shooting range for the desktop program.
 //
 //   range_simulator_cli [--com-dir DIR] [--serial LANES]... [--tcp PORT:LANES]...
-//                       [--shooters SPREAD,PACE_MS[,DECOY_EVERY]] [--script FILE] [--quiet]
+//                       [--shooters SPREAD,PACE_MS[,DECOY_EVERY]] [--clock-speed N]
+//                       [--script FILE] [--quiet]
 //
 // Each --serial adds a converter on a pseudo-terminal linked as COM1, COM2, ...
 // in the COM directory (default: $RANGE_COM_DIR, else ./range-com); start the
@@ -19,6 +20,7 @@
 #include <QMap>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -183,11 +185,17 @@ int main(int argc, char *argv[])
                                                            "and every how many shots one is a decoy (its answer "
                                                            "holds a shorter window whose CRC checks)."),
                                             QStringLiteral("spread,pace[,decoy]"));
+    const QCommandLineOption speedOption(QStringLiteral("clock-speed"),
+                                         QStringLiteral("The program's exercise clock runs n times as fast as the targets' "
+                                                        "(its RANGE_CLOCK_SPEED): the shooters fire a timed series within "
+                                                        "its time on that clock."),
+                                         QStringLiteral("n"), QStringLiteral("1"));
     const QCommandLineOption scriptOption(QStringLiteral("script"),
                                           QStringLiteral("Shots to fire: lines \"LANE AFTER_MS X Y PLACE [TIME]\"."),
                                           QStringLiteral("file"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Do not print the traffic."));
-    parser.addOptions({comDirOption, serialOption, tcpOption, shootersOption, scriptOption, quietOption});
+    parser.addOptions({comDirOption, serialOption, tcpOption, shootersOption, speedOption, scriptOption,
+                       quietOption});
     parser.process(app);
 
     QString comDir = parser.value(comDirOption);
@@ -229,6 +237,7 @@ int main(int argc, char *argv[])
         settings.spreadTenthsMm = parser.value(shootersOption).section(QLatin1Char(','), 0, 0).toInt();
         settings.paceMs = parser.value(shootersOption).section(QLatin1Char(','), 1, 1).toInt();
         settings.decoyEvery = parser.value(shootersOption).section(QLatin1Char(','), 2, 2).toInt();
+        settings.clockSpeed = std::max(1, parser.value(speedOption).toInt());
         for (int lane : qAsConst(allLanes)) {
             settings.seed = static_cast<quint32>(lane);
             if (!sim.startShooter(lane, settings)) {
