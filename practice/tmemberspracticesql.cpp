@@ -8,6 +8,7 @@
 #include "writeprobe.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -42,7 +43,7 @@ bool TMembersPractice::openDatabase()
     const bool written = m_openedFile.putBack(&keptAside);
     if (!keptAside.isEmpty())
         emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
-    if (!written) {
+    if (!written && QFileInfo::exists(m_db.databaseName())) {
         qWarning().noquote() << "The roster file written again is gone; the file at"
                              << m_db.databaseName() << "is taken as it stands";
         m_openedFile.forgetWritten();

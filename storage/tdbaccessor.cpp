@@ -149,7 +149,9 @@ bool TdbAccessor::openDB()
     // made writable with it, or the new handle would only read.
     SideFiles::makeWritableLike(path, m_madeSideFiles);
     const QStringList before = SideFiles::existing(path);
-    if (!ownFileAtPath()) {
+    // With none at the path the open fails as for any missing file, and the
+    // file written is still waited for.
+    if (!ownFileAtPath() && QFileInfo::exists(path)) {
         if (heldOpenElsewhere()) {
             // The connection holding it writes it again once it can.
             m_lastFailure = storageFileGone(QSqlError(
