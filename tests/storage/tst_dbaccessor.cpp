@@ -58,6 +58,13 @@ bool prepareFile(const QString &path, const QStringList &statements)
     return ok;
 }
 
+// Another program puts from at path, over whatever is there.
+bool putAt(const QString &from, const QString &path)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(path).constData())
+        == 0;
+}
+
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
@@ -572,9 +579,7 @@ void TestDbAccessor::twoConnections()
     // the file at the path.
     TdbAccessor &closed =
         QSqlDatabase::database(QStringLiteral("main"), false).isOpen() ? view : main;
-    QVERIFY(std::rename(QFile::encodeName(path + ".copy2").constData(),
-                        QFile::encodeName(path).constData())
-            == 0);
+    QVERIFY(putAt(path + ".copy2", path));
     QCOMPARE(closed.insertTeam(4, QStringLiteral("Later")), 2);
     view.selectTeam(2);
     QVERIFY(!view.first());
@@ -605,14 +610,10 @@ void TestDbAccessor::fileAtThePathDuringARewrite()
     bool played = false;
     OpenedFile::setRewriteSteps([&](OpenedFile::RewriteStep at) {
         if (int(at) == step && !std::exchange(played, true))
-            QVERIFY(std::rename(QFile::encodeName(path + ".again").constData(),
-                                QFile::encodeName(path).constData())
-                    == 0);
+            QVERIFY(putAt(path + ".again", path));
     });
     QSignalSpy told(&db, &TdbAccessor::fileLost);
-    QVERIFY(std::rename(QFile::encodeName(path + ".older").constData(),
-                        QFile::encodeName(path).constData())
-            == 0);
+    QVERIFY(putAt(path + ".older", path));
     QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
     OpenedFile::setRewriteSteps({});
     QVERIFY(!QFile::exists(path + ".again"));
