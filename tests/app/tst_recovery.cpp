@@ -557,6 +557,9 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
             startShooters(kLanes, kSlowPaceMs);
             QVERIFY(QDir().rename(folder, folder + ".away"));
             QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных удалён!"), 2, kTimeoutMs);
+            // Shots come while it is away, and wait.
+            const int fired = firedShots(kLanes.first());
+            QTRY_VERIFY_WITH_TIMEOUT(firedShots(kLanes.first()) >= fired + 2, kTimeoutMs);
             QVERIFY(QDir().rename(folder + ".away", folder));
             QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных снова на месте"), 2,
                                       kTimeoutMs);
