@@ -73,6 +73,10 @@ TUserModul::TUserModul(QObject *parent) : QObject(parent)
                              keptAside);
         updateShotStorage();
     });
+    connect(m_db, &TdbAccessor::fileBack, this, [this] {
+        emit sig_storage(StorageFileBack, TdbAccessor::databasePath(), QSqlError(), QString());
+        updateShotStorage();
+    });
     if (earlyError != NoError)
         errorSQL(earlyError);
     // Told by the accessor before anything listened, and maybe followed by

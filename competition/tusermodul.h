@@ -202,8 +202,8 @@ signals:
     // which refused writes wait (match shots, a delete of a member's shots),
     // with SQLite's account of why, or 0 once they are stored, sent only
     // when this changes, not for every shot; or that the file was removed
-    // or replaced and written again (keptAside: the name a file found at
-    // its path was given) or not.
+    // or replaced and written again (keptAside: the names files found at
+    // its path were given, one a line) or not, or is back at its path.
     void sig_storage(int word, const QString &file, const QSqlError &failure,
                      const QString &keptAside);
 

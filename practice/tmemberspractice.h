@@ -68,6 +68,9 @@ signals:
     // tried again every second, and the roster's changes are refused
     // meanwhile). Once for each loss, and once when a lost file is written.
     void sig_fileLost(bool rewritten, const QString &keptAside, const QSqlError &failure);
+    // The file lost is at its path again, as it went (its folder moved
+    // away and back). Once for each loss.
+    void sig_fileBack();
 
 public:
     // Lookups in roster order; null when none.

@@ -8,6 +8,7 @@
 #include "writeprobe.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -37,12 +38,25 @@ QDate storedDate(const QVariant &value)
 
 bool TMembersPractice::openDatabase()
 {
+    // After a rewrite only on the file written, put back if another came.
+    QStringList keptAside;
+    const bool written = m_openedFile.putBack(&keptAside);
+    if (!keptAside.isEmpty())
+        emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
+    if (!written && QFileInfo::exists(m_db.databaseName())) {
+        qWarning().noquote() << "The roster file written again is gone; the file at"
+                             << m_db.databaseName() << "is taken as it stands";
+        m_openedFile.forgetWritten();
+    }
     if (!m_db.open()) {
         qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
         return false;
     }
+    if (!m_openedFile.noteOpened(m_db.databaseName())) {
+        m_db.close();
+        return false;
+    }
     m_readOnlyAt = WriteProbe::onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
-    m_openedFile.noteOpened(m_db.databaseName());
     return true;
 }
 
@@ -57,15 +71,22 @@ void TMembersPractice::keepFileAtPath()
         m_openedFile.noteOpened(path);
         return;
     }
-    if (!m_openedFile.moved())
+    if (!m_openedFile.moved(m_fileLost)) {
+        if (m_fileLost) {
+            m_fileLost = false;
+            emit sig_fileBack();
+        }
         return;
-    QString keptAside;
+    }
+    QStringList keptAside;
     QSqlError cause;
-    if (OpenedFile::rewrite(m_db, path, &keptAside, &cause)) {
-        m_openedFile.noteOpened(path);
+    if (m_openedFile.rewrite(m_db, &keptAside, &cause)) {
         m_readOnlyAt.clear();
         m_fileLost = false;
-        emit sig_fileLost(true, keptAside, QSqlError());
+        emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
+        // Opened on it at once: until a connection holds the file written,
+        // it keeps the copy's name too.
+        openDatabase();
         return;
     }
     qWarning().noquote() << "Roster file" << path << "cannot be written again:" << cause.text();

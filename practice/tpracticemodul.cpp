@@ -48,6 +48,10 @@ TPracticeModul::TPracticeModul(QObject *parent) : QObject(parent)
                 emit sig_storage(rewritten ? StorageNothingWaits : StorageFileGone, databasePath(),
                                  failure, QString());
             });
+    connect(m_members.get(), &TMembersPractice::sig_fileBack, this, [this] {
+        emit sig_storage(StorageFileBack, databasePath(), QSqlError(), QString());
+        emit sig_storage(StorageNothingWaits, databasePath(), QSqlError(), QString());
+    });
     m_usedShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), true);
     m_freeShooters = std::make_unique<TMembersPracticeUsed>(m_members.get(), false);
 }

@@ -159,7 +159,8 @@ signals:
     void errorSQL(int err);
     // The roster's file was removed or replaced while open and is not
     // written again (StorageFileGone), or is written again
-    // (StorageFileRewritten, then StorageNothingWaits), as
+    // (StorageFileRewritten, then StorageNothingWaits), or is back at its
+    // path (StorageFileBack, then StorageNothingWaits), as
     // TUserModul::sig_storage.
     void sig_storage(int word, const QString &file, const QSqlError &failure,
                      const QString &keptAside);

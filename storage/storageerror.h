@@ -24,6 +24,7 @@ enum StorageWord {
     StorageFileGone = 4,       // removed or replaced while open and not written again: writes wait
     StorageWaitFlags = StorageShotsWait | StorageResetWaits | StorageFileGone,
     StorageFileRewritten = 8,  // removed or replaced while open, and written again (once)
+    StorageFileBack = 16,      // gone while open, and back at its path as it went (once)
 };
 
 // Empty for any other code.

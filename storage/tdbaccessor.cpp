@@ -149,6 +149,23 @@ bool TdbAccessor::openDB()
     // made writable with it, or the new handle would only read.
     SideFiles::makeWritableLike(path, m_madeSideFiles);
     const QStringList before = SideFiles::existing(path);
+    // With none at the path the open fails as for any missing file, and the
+    // file written is still waited for.
+    if (!ownFileAtPath() && QFileInfo::exists(path)) {
+        if (heldOpenElsewhere()) {
+            // The connection holding it writes it again once it can.
+            m_lastFailure = storageFileGone(QSqlError(
+                QString(), QStringLiteral("the file written again is not at %1").arg(path),
+                QSqlError::ConnectionError));
+            qWarning().noquote() << "Cannot open database:" << m_lastFailure.text();
+            return false;
+        }
+        // No connection holds it and no name is left to it: what it held
+        // is what the path holds now, if anything.
+        qWarning().noquote() << "The database file written again is gone; the file at" << path
+                             << "is taken as it stands";
+        m_openedFile.forgetWritten();
+    }
     // SQLite makes a missing file on open unless its URI says not to: a
     // file taken away meanwhile stays missing, and the program's writes
     // wait for it instead of going into a new one nobody will look at.
@@ -174,8 +191,15 @@ bool TdbAccessor::openDB()
                                                                    : failure;
         return false;
     }
+    if (!m_openedFile.noteOpened(path)) {
+        // Another file was put at the path as the connection opened.
+        m_db.close();
+        m_lastFailure = storageFileGone(QSqlError(
+            QString(), QStringLiteral("another file came to %1").arg(path),
+            QSqlError::ConnectionError));
+        return false;
+    }
     m_fileWasThere = true;
-    m_openedFile.noteOpened(path);
     if (!m_fileCheck->isActive())
         m_fileCheck->start();
     prepareConnection();
@@ -192,30 +216,30 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
 {
     // A handle that only reads wrote nothing since it was opened so: it is
     // opened again on the file's change and waits for a file at the path.
-    // The file is not written in the middle of a transaction.
-    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0
-        || !m_openedFile.moved(retryNow))
+    // The file is not written in the middle of a transaction. A file lost
+    // is looked for at every try, so that none is written while it is away.
+    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0)
         return true;
+    if (!m_openedFile.moved(retryNow || m_fileLost)) {
+        if (m_fileLost) {
+            qWarning().noquote() << "Database file" << m_db.databaseName() << "is back at its path";
+            m_fileLost = false;
+            emit fileBack();
+        }
+        return true;
+    }
     if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
         && !m_sinceRewrite.hasExpired(kReopenGapMs))
         return false;
     m_sinceRewrite.start();
     const QString path = m_db.databaseName();
-    QString keptAside;
+    QStringList keptAside;
     QSqlError cause;
-    if (OpenedFile::rewrite(m_db, path, &keptAside, &cause)) {
+    if (m_openedFile.rewrite(m_db, &keptAside, &cause)) {
         qWarning().noquote() << "Database file" << path
                              << "was removed or replaced; written again. Found file kept as:"
                              << keptAside;
-        // Every accessor of the file is told, whichever looked first: each
-        // connection was closed with the old file, and the operator is told
-        // through one of them.
-        const QString file = QFileInfo(path).absoluteFilePath();
-        for (const QPointer<TdbAccessor> &accessor : QList<QPointer<TdbAccessor>>(
-                 s_accessors.cbegin(), s_accessors.cend())) {
-            if (accessor && QFileInfo(accessor->m_db.databaseName()).absoluteFilePath() == file)
-                accessor->writtenAgain(keptAside);
-        }
+        tellWrittenAgain(keptAside);
         return true;
     }
     qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
@@ -229,12 +253,59 @@ bool TdbAccessor::keepFileAtPath(bool retryNow)
     return false;
 }
 
-void TdbAccessor::writtenAgain(const QString &keptAside)
+QList<QPointer<TdbAccessor>> TdbAccessor::accessorsOfFile() const
+{
+    const QString file = QFileInfo(m_db.databaseName()).absoluteFilePath();
+    QList<QPointer<TdbAccessor>> same;
+    for (TdbAccessor *accessor : qAsConst(s_accessors)) {
+        if (QFileInfo(accessor->m_db.databaseName()).absoluteFilePath() == file)
+            same << accessor;
+    }
+    return same;
+}
+
+void TdbAccessor::tellWrittenAgain(const QStringList &keptAside)
+{
+    for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
+        if (accessor)
+            accessor->writtenAgain(m_openedFile, keptAside.join(QLatin1Char('\n')));
+    }
+}
+
+void TdbAccessor::writtenAgain(const OpenedFile &written, const QString &keptAside)
 {
     m_fileLost = false;
+    m_openedFile.expect(written);
     // Opened on the new file by the next statement, or now.
     m_madeSideFiles.clear();
     emit fileLost(true, keptAside);
+}
+
+bool TdbAccessor::heldOpenElsewhere() const
+{
+    for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
+        if (accessor != this && accessor->m_db.isOpen())
+            return true;
+    }
+    return false;
+}
+
+bool TdbAccessor::ownFileAtPath()
+{
+    QStringList keptAside;
+    bool atPath = m_openedFile.putBack(&keptAside);
+    if (!atPath) {
+        // A connection still open on the file written finds another at the
+        // path and writes it again there, telling this one.
+        for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
+            if (accessor && accessor != this && accessor->m_db.isOpen())
+                accessor->keepFileAtPath(true);
+        }
+        atPath = m_openedFile.putBack(&keptAside);
+    }
+    if (!keptAside.isEmpty())
+        tellWrittenAgain(keptAside);
+    return atPath;
 }
 
 void TdbAccessor::noteMadeSideFiles(const QStringList &before)

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -219,7 +220,11 @@ signals:
     // rewritten, statements are refused until it can be (lastFailure says
     // why). Once for each loss, and once when a file lost is written again,
     // by whichever accessor of the file looked first.
+    // keptAside names one file a line when several came.
     void fileLost(bool rewritten, const QString &keptAside);
+    // The file lost is at its path again, the one the connection holds
+    // (its folder moved away and back): statements go on. Once for each loss.
+    void fileBack();
 
 private:
     // Prepares, binds and runs; reports a failure.
@@ -234,8 +239,20 @@ private:
     // the path now.
     bool keepFileAtPath(bool retryNow = false);
     // The file at the path was written again from the old one's connection
-    // (this accessor's or another's).
-    void writtenAgain(const QString &keptAside);
+    // (this accessor's or another's, written).
+    void writtenAgain(const OpenedFile &written, const QString &keptAside);
+    // Every accessor of the file is told, whichever wrote it: each
+    // connection was closed with the old file, and the operator is told
+    // through one of them.
+    void tellWrittenAgain(const QStringList &keptAside);
+    // Before a connection opens after a rewrite: the path names the file
+    // written, put back or written again by the connection holding it when
+    // another was put there; true when it does.
+    bool ownFileAtPath();
+    // Another accessor's connection to the file is open.
+    bool heldOpenElsewhere() const;
+    // Every accessor of this one's file, this one included.
+    QList<QPointer<TdbAccessor>> accessorsOfFile() const;
     // The file holds the schema's tables, imported when it had none.
     bool ensureSchema();
     bool failImport(const QSqlError &cause);

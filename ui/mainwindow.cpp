@@ -141,11 +141,19 @@ void MainWindow::slot_storage(int word, const QString &file, const QSqlError &fa
                                       "место из того, что держала открытым: ничего из "
                                       "записанного не потеряно, работа продолжается.")
                            .arg(path);
-        if (!keptAside.isEmpty()) {
+        // One line for each file found there, however often one came.
+        for (const QString &name : keptAside.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             text += QStringLiteral("\nФайл, найденный на его месте, сохранён как %1.")
-                        .arg(QDir::toNativeSeparators(keptAside));
+                        .arg(QDir::toNativeSeparators(name));
         }
         shotStorage.news.append({QStringLiteral("Файл Базы Данных записан заново"), text});
+    } else if (word == StorageFileBack) {
+        shotStorage.news.append(
+            {QStringLiteral("Файл Базы Данных снова на месте"),
+             QStringLiteral("Файл %1 был убран со своего места во время работы программы и "
+                            "теперь снова на нём, тот же самый. Программа пишет в него, как "
+                            "прежде: всё, что ждало записи, записывается в него.")
+                 .arg(path)});
     } else {
         FileTold &state = shotStorage.files[path];
         state.waiting = word & StorageWaitFlags;

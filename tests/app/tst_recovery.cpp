@@ -32,6 +32,7 @@ const QList<int> kLanes{1, 2};
 // The program is killed once every lane's target was asked for this shot.
 constexpr int kKillAtShot = 25;
 constexpr int kShooterPaceMs = 40;
+constexpr int kSlowPaceMs = 200;
 // "X" is pressed once the first lane has this many stored match shots.
 constexpr int kCloseAtShot = 10;
 const QByteArray kMatchStarted = "RECOVERY: match started";
@@ -497,6 +498,14 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
     const QString gone = "Файл Базы Данных удалён!";
     QTest::newRow("its folder taken away, then made again")
         << "folder" << QStringList{gone, gone, rewritten};
+    // Moved away for a while and back with both files in it: each told
+    // back, and a refusal of lane 2's shots after it told as without the
+    // loss, and its end (the shots that waited meanwhile told so once).
+    const QString back = "Файл Базы Данных снова на месте";
+    QTest::newRow("its folder moved away and back")
+        << "back"
+        << QStringList{gone, gone, back, back, "Выстрелы не записываются!",
+                       "Выстрелы снова записываются"};
 }
 
 void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
@@ -543,6 +552,24 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
             QVERIFY(std::rename(QFile::encodeName(path + ".copy").constData(),
                                 QFile::encodeName(path).constData())
                     == 0);
+        } else if (how == "back") {
+            // Slower, so that shots are left for the refusal.
+            startShooters(kLanes, kSlowPaceMs);
+            QVERIFY(QDir().rename(folder, folder + ".away"));
+            QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных удалён!"), 2, kTimeoutMs);
+            // Shots come while it is away, and wait.
+            const int fired = firedShots(kLanes.first());
+            QTRY_VERIFY_WITH_TIMEOUT(firedShots(kLanes.first()) >= fired + 2, kTimeoutMs);
+            QVERIFY(QDir().rename(folder + ".away", folder));
+            QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных снова на месте"), 2,
+                                      kTimeoutMs);
+            QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse_lane BEFORE INSERT ON tbullets "
+                                        "WHEN NEW.fMemberID=%1 BEGIN SELECT RAISE(ABORT, "
+                                        "'refused'); END")
+                             .arg(members.at(1))));
+            QTRY_VERIFY_WITH_TIMEOUT(boxes().contains("Выстрелы не записываются!"), kTimeoutMs);
+            QVERIFY(exec("DROP TRIGGER refuse_lane"));
+            return;
         } else {
             QVERIFY(QDir().rename(folder, folder + ".away"));
             QTRY_COMPARE_WITH_TIMEOUT(boxes().count("Файл Базы Данных удалён!"), 2, kTimeoutMs);

@@ -1,3 +1,4 @@
+#include "openedfile.h"
 #include "ordinaryuser.h"
 #include "storageerror.h"
 #include "storageresources.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -56,6 +58,19 @@ bool prepareFile(const QString &path, const QStringList &statements)
     return ok;
 }
 
+// Another program puts from at path, over whatever is there.
+bool putAt(const QString &from, const QString &path)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(path).constData())
+        == 0;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestDbAccessor : public QObject
@@ -86,6 +101,8 @@ private slots:
     void fileWithSomeTablesIsKept();
     void missingScript();
     void twoConnections();
+    void fileAtThePathDuringARewrite_data();
+    void fileAtThePathDuringARewrite();
 
 private:
     // A fresh empty data tree and a database made from the schema script.
@@ -538,6 +555,7 @@ void TestDbAccessor::twoConnections()
     TdbAccessor view(QStringLiteral("view"));
     const QString path = TdbAccessor::databasePath();
     QVERIFY(QFile::copy(path, path + ".copy"));
+    QVERIFY(QFile::copy(path, path + ".copy2"));
     QCOMPARE(main.insertTeam(4, QStringLiteral("Seen")), 1);
     view.selectTeam(1);
     QVERIFY(!view.first());
@@ -555,9 +573,63 @@ void TestDbAccessor::twoConnections()
     QCOMPARE(mainTold.first(), viewTold.first());
     QCOMPARE(mainTold.first().first().toBool(), true);
     QVERIFY(!main.isFileLost() && !view.isFileLost());
+
+    // Replaced again before the accessor whose connection the rewrite
+    // closed has looked: it opens none on the copy, and its insert is in
+    // the file at the path.
+    TdbAccessor &closed =
+        QSqlDatabase::database(QStringLiteral("main"), false).isOpen() ? view : main;
+    QVERIFY(putAt(path + ".copy2", path));
+    QCOMPARE(closed.insertTeam(4, QStringLiteral("Later")), 2);
+    view.selectTeam(2);
+    QVERIFY(!view.first());
+    QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Later"));
     view.selectTeam(1);
     QVERIFY(!view.first());
     QCOMPARE(view.value(QStringLiteral("fName")).toString(), QStringLiteral("Seen"));
+}
+
+void TestDbAccessor::fileAtThePathDuringARewrite_data()
+{
+    QTest::addColumn<int>("step");
+    // A backup tool puts its copy back again while the program moves the
+    // one it found aside, and once the program's copy is in place.
+    QTest::newRow("between the two renames") << int(OpenedFile::RewriteStep::FoundMovedAside);
+    QTest::newRow("before a connection opens on the copy")
+        << int(OpenedFile::RewriteStep::CopyInPlace);
+}
+
+void TestDbAccessor::fileAtThePathDuringARewrite()
+{
+    QFETCH(int, step);
+    TdbAccessor &db = *m_db;
+    const QString path = TdbAccessor::databasePath();
+    QVERIFY(QFile::copy(path, path + ".older") && QFile::copy(path, path + ".again"));
+    const QByteArray older = contentOf(path + ".older");
+    QCOMPARE(db.insertTeam(4, QStringLiteral("Before")), 1);
+    bool played = false;
+    OpenedFile::setRewriteSteps([&](OpenedFile::RewriteStep at) {
+        if (int(at) == step && !std::exchange(played, true))
+            QVERIFY(putAt(path + ".again", path));
+    });
+    QSignalSpy told(&db, &TdbAccessor::fileLost);
+    QVERIFY(putAt(path + ".older", path));
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
+    OpenedFile::setRewriteSteps({});
+    QVERIFY(!QFile::exists(path + ".again"));
+    QVERIFY(!db.isFileLost());
+
+    // Both shots in the file at the path; both copies kept aside, each
+    // under a name of its own, as they were put there.
+    QCOMPARE(db.insertTeam(4, QStringLiteral("After")), 2);
+    TdbAccessor check(QStringLiteral("check"));
+    QVERIFY(check.isTeamExist(1) && check.isTeamExist(2));
+    const QFileInfo file(path);
+    const QStringList aside =
+        file.dir().entryList({file.fileName() + QStringLiteral(".found-*")}, QDir::Files);
+    QCOMPARE(aside.size(), 2);
+    for (const QString &name : aside)
+        QVERIFY2(contentOf(file.dir().filePath(name)) == older, qPrintable(name));
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestDbAccessor)
