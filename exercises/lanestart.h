@@ -285,6 +285,10 @@ private:
         // The earlier accounts that fit, or else the unknown page.
         QVector<Spans> earlier;
         bool earlierFits = false; // an earlier account fits
+        bool ruled = false;       // the operator's ruling put accounts out
+        // This START's account fits the answers (a ruling may put it out):
+        // what the lane is told, and what later pages weigh, is the answers'.
+        bool thisByAnswers = false;
         bool thisFits() const { return thisStart.has_value(); }
         bool earlierFit() const { return earlierFits; }
         bool none() const { return !thisFits() && earlier.isEmpty(); }
@@ -295,7 +299,13 @@ private:
     // An account's spans, its origin clipped to within; none when it does not fit.
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
                                         Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
+    // The answers and the operator's ruling (byRuling: unless it leaves no
+    // page at all); the answers alone (false).
     Fits fitsOn(const PageTrace &trace) const;
+    Fits fitsOn(const PageTrace &trace, bool byRuling) const;
+    // An account's spans, with the shots read before its page began, when
+    // they fit the operator's ruling (none when they do not).
+    std::optional<Spans> fitting(const PageTrace &trace, const Account &account, bool byRuling) const;
     // This START's account fits the answers as they stand (fitsOn().thisFits(),
     // without weighing the others).
     bool thisStartFits() const;
@@ -420,6 +430,7 @@ private:
         qint64 startMs = -1;
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
         bool thisFits = true;        // this START's account fits
+        bool thisByAnswers = true;   // it fits the answers alone (see Fits)
         bool earlierFits = false;   // an earlier account fits
         bool unheard = false;       // silent around this START
         bool silentInPage = false;  // silent since the page's START
@@ -437,6 +448,7 @@ private:
         bool crossChecked = false;  // asked again for a shot its own time ran against
         Unconfirmed unconfirmed;
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
+        int ruledBefore = 0;        // ruled: the page's shots up to this number were taken before it
         QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
         qint64 lackingSinceMs = -1; // "no shot" answers only since then

@@ -88,6 +88,11 @@ struct Outcome
         }
     };
     Delivered all, troubled;
+    // The rulings on held shots (asked for, or a pistol page's flagged end),
+    // and of them the ones that list only shots every case shown puts on one
+    // side of the START (nothing to ask).
+    int rulings = 0;
+    int rulingsDecided = 0;
 };
 
 Outcome runRoad(quint64 seed, const Options &options = {});
