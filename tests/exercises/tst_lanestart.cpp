@@ -495,6 +495,43 @@ void TestLaneStart::road_data()
         << (rig3 + lacking(6, 25200, 30000))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "3.1", "3.2", "3.3", "3.4", "3.5"}
         << QStringList{"missed", "no new shots"} << int(State::New);
+    // A rig heard through the sighting (shots 1-8, a second apart) misses
+    // the match START and gives its shots again, read slowly enough that a
+    // page of this START could hold them: held (no new shot, it is told).
+    // Ruled "none" over 1-4, this START's page is out: 5-8 are read before
+    // it by the sighting's page alone and are not asked about (no ruling is
+    // left, none stored). Shot 9 is the match's (its own time proves the
+    // START missed: asked again).
+    Road ruledNone = Road{start(0)} + shooter(1, 8, 10, 0, 1000) + lacking(9, 8200, 19900) + Road{start(kMatch)};
+    for (int n = 1; n <= 8; ++n) {
+        ruledNone << twice(Road{shot(n, 10, 0, n * 1000, kMatch + 1100 * n)});
+        if (n == 4)
+            ruledNone << rule(24600, 0, 4);
+    }
+    QTest::newRow("ruled \"none\": this START's page is out, the shots read before it are not asked about")
+        << (ruledNone + Road{rule(29000, 0, 0)} + lacking(9, 29100, 29400) + twice(Road{shot(9, 10, 0, 29500, 29600)}))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "2.9"}
+        << QStringList{"no new shots", "missed"} << int(State::Kept);
+    // Heard across the match START it missed, shot 1 (read at 3.8 s) given
+    // again is passed over; a short silence after it begins a page that
+    // holds nothing read before it: that page bounds shot 1 by its first
+    // reading, and it stays passed over.
+    QTest::newRow("a page begun after a shot was read bounds it by its reading: not held")
+        << (Road{start(0), shot(1, 10, 0, 3700, 3800)} + lacking(2, 3900, 19900) + Road{start(kMatch)}
+            + twice(Road{shot(1, 10, 0, 3700, 20100)}) + lacking(2, 20300, 22000)
+            + Road{{Step::Deaf, 22000, {}}, {Step::Hear, 24000, {}}, shot(1, 10, 0, 3700, 24100)}
+            + lacking(2, 24200, 26000) + Road{rule(26100, 0, 0)})
+        << QStringList{"1.1"} << QStringList{"missed"} << int(State::Kept);
+    // Deaf across the match START, shot 1 given again (held), then switched
+    // off and on: its new page's shot 2 puts the sighting's page out. The
+    // page begun in that silence shows shot 1 taken before its answer was
+    // first read, at 3.8 s.
+    QTest::newRow("a held shot is shown taken before its answer was first read")
+        << (Road{start(0), shot(1, 10, 0, 3700, 3800)} + lacking(2, 3900, 9900)
+            + Road{{Step::Deaf, 10000, {}}, start(kMatch), {Step::Hear, 30000, {}}}
+            + twice(Road{shot(1, 10, 0, 3700, 30100)})
+            + Road{{Step::Deaf, 30500, {}}, {Step::Hear, 45000, {}}, shot(2, 10, 35000, 40000, 45100)})
+        << QStringList{"1.1"} << QStringList{"unheard"} << int(State::Judging);
 }
 
 void TestLaneStart::road()
