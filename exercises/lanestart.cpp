@@ -244,6 +244,10 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
     noteRead(shot, nowMs);
+    // Whatever becomes of it (asked for again, or the check's answer), an
+    // answer unlike every one read before this START is a new shot.
+    if (m_state != State::Fresh && !m_trace.readBefore(shot, pageSince()))
+        m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
     if (waitsForCheck(shot))
@@ -775,7 +779,7 @@ void LaneStart::forgetCopiesHidingEarlier()
 
 bool LaneStart::heldRepeats() const
 {
-    if (!holdsShots() || !m_page.lostDoubts.isEmpty())
+    if (!holdsShots() || !m_page.lostDoubts.isEmpty() || m_page.gaveNew)
         return false;
     // Every answer of this page, held or not (one stored, passed over, or
     // asked again as older than the START), is just like one read before it.

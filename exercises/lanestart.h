@@ -445,6 +445,7 @@ private:
         bool silentInPage = false;  // silent since the page's START
         bool toldMissed = false;
         bool toldDoubt = false;
+        bool gaveNew = false;       // an answer unlike every one read before this START
         bool missedLast = false;    // proven at this START to have missed the one before
         // A "no shot" read until then may be a copy of one before the START.
         qint64 copiesUntilMs = -PageTrace::kUnbounded;

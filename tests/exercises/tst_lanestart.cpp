@@ -522,6 +522,18 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 22000, {}}, {Step::Hear, 24000, {}}, shot(1, 10, 0, 3700, 24100)}
             + lacking(2, 24200, 26000) + Road{rule(26100, 0, 0)})
         << QStringList{"1.1"} << QStringList{"missed"} << int(State::Kept);
+    // Heard across START 2, which it missed: shot 1 of window 1 given again
+    // is held. Its shot 2 (14.9 s on that count), read once after a short
+    // silence, is asked for again as older than the START; shot 1 is given
+    // again meanwhile. Shot 2 is new: the lane is not told it gave none
+    // (held: a page begun at no START told may put it before the START).
+    QTest::newRow("a new shot asked for again: no word that it gave none")
+        << (Road{start(0), shot(1, 10, 0, 2000, 2100)} + lacking(2, 2200, 11900) + Road{start(12000)}
+            + twice(Road{shot(1, 10, 0, 2000, 12800)})
+            + Road{{Step::Deaf, 14900, {}}, {Step::Hear, 15300, {}}, shot(2, 20, 0, 14900, 15400)}
+            + Road{shot(1, 10, 0, 2000, 15900)} + twice(Road{shot(1, 10, 0, 2000, 16200)})
+            + Road{shot(2, 20, 0, 14900, 16300), shot(2, 20, 0, 14900, 16350)})
+        << QStringList{"1.1"} << QStringList{"in doubt", "missed"} << int(State::Kept);
     // Deaf across the match START, shot 1 given again (held), then switched
     // off and on: its new page's shot 2 puts the sighting's page out. The
     // page begun in that silence shows shot 1 taken before its answer was
