@@ -1048,6 +1048,7 @@ void Simulation::ruleHeld(int l, bool asked)
         ++m_out.rulingsDecided;
     int first = LaneStart::kNone;
     if (asked) {
+        ++m_out.rulingsAsked;
         for (int i = 0; i < doubts.size() && first == LaneStart::kNone; ++i) {
             if (rightContent(l, m_stage, Content::of(doubts.at(i).shot)))
                 first = i;

@@ -92,6 +92,7 @@ struct Outcome
     // and of them the ones that list only shots every case shown puts on one
     // side of the START (nothing to ask).
     int rulings = 0;
+    int rulingsAsked = 0; // of them, asked of the official (a rifle match)
     int rulingsDecided = 0;
 };
 
