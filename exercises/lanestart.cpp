@@ -115,7 +115,7 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     page.current = {startWindow(startMs), pageBegins(startMs)};
     page.earlierFits = !m_accounts.isEmpty();
     page.copiesUntilMs = m_line.lastNoShotMs + kLateCopyMs;
-    page.missedLast = m_state == State::Kept;
+    page.missedLast = m_state == State::Kept && !m_page.thisByAnswers;
     page.silentInPage = !m_line.heard;
     // The answers before the target's own START may still come as late
     // copies after the line's next one.
@@ -131,7 +131,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
     const Span fresh = startWindow(startMs);
-    if (m_page.thisFits)
+    if (m_page.thisByAnswers)
         m_accounts.append(m_page.current);
     else if (isJudging() && !m_page.earlierFits)
         m_accounts.append(unknownPage(fresh.to));
@@ -272,6 +272,10 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
     noteRead(shot, nowMs);
+    // Whatever becomes of it (asked for again, or the check's answer), an
+    // answer unlike every one read before this START is a new shot.
+    if (m_state != State::Fresh && !m_trace.readBefore(shot, pageSince()))
+        m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
     if (waitsForCheck(shot))
@@ -459,7 +463,7 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
     // the "no shot" answers before it, read a while after the START, is not
     // one. Nor is one that no page begun before the START can have given:
     // it fits only a page begun in a silence after it.
-    return isJudging() && m_page.thisFits && !thisStartFits()
+    return isJudging() && m_page.thisByAnswers && !thisStartFits()
         && (olderThanStart(shot, seenMs)
             || (seenMs - m_page.startMs < kLateCopyMs && !onlyBegunAfterStart()));
 }
@@ -609,12 +613,54 @@ std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const
     return trace.bounds(account.sinceMs, origin);
 }
 
+std::optional<LaneStart::Spans> LaneStart::fitting(const PageTrace &trace, const Account &account,
+                                                   bool byRuling) const
+{
+    std::optional<Spans> spans = spansOf(trace, account);
+    if (!spans)
+        return spans;
+    // A page begun (in a silence) after a shot of this START was read does
+    // not hold that answer: an earlier page gave it, before the same answer
+    // was first read. That bounds it, as the answer's own reading does.
+    if (account.sinceMs > pageSince()) {
+        const Spans read = trace.takenBeforeRead(pageSince(), account.sinceMs);
+        for (auto it = read.cbegin(); it != read.cend(); ++it) {
+            if (!spans->contains(it.key()))
+                spans->insert(it.key(), it.value());
+        }
+    }
+    // The operator placed the START after shot ruledBefore and before shot
+    // countFrom: an account that puts either wholly on the other side is
+    // ruled out for the rest of the page.
+    const auto puts = [&](int number) { return spans->value(number, {-kUnbounded, kUnbounded}); };
+    if (byRuling
+        && ((m_page.ruledBefore > 0 && puts(m_page.ruledBefore).from >= m_page.startMs)
+            || (m_page.countFrom > 0 && puts(m_page.countFrom).to < m_page.startMs - kStartSlackMs)))
+        return std::nullopt;
+    return spans;
+}
+
 LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
 {
+    // A ruling that leaves no page at all was wrong: the answers alone tell.
+    const bool ruled = m_page.ruledBefore > 0 || m_page.countFrom > 0;
+    Fits fits = fitsOn(trace, ruled);
+    if (ruled && fits.none())
+        fits = fitsOn(trace, false);
+    return fits;
+}
+
+LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace, bool byRuling) const
+{
     Fits fits;
-    fits.thisStart = spansOf(trace, m_page.current);
+    fits.ruled = byRuling;
+    // Counted from this START, every shot of the page was taken after it.
+    const std::optional<Spans> thisStart = spansOf(trace, m_page.current);
+    fits.thisByAnswers = thisStart.has_value();
+    if (!byRuling || m_page.ruledBefore == 0)
+        fits.thisStart = thisStart;
     for (const Account &account : qAsConst(m_accounts)) {
-        fits.accounts.append(spansOf(trace, account));
+        fits.accounts.append(fitting(trace, account, byRuling));
         if (fits.accounts.last())
             fits.earlier.append(*fits.accounts.last());
     }
@@ -622,7 +668,7 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace) const
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
     if (!fits.thisFits() && !fits.earlierFits) {
-        fits.unknown = spansOf(trace, unknownPage(kUnbounded));
+        fits.unknown = fitting(trace, unknownPage(kUnbounded), byRuling);
         if (fits.unknown)
             fits.earlier.append(*fits.unknown);
     }
@@ -690,6 +736,7 @@ LaneStart::Fits LaneStart::weigh()
     if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
         fits = fitsOn(m_trace);
     m_page.thisFits = fits.thisFits();
+    m_page.thisByAnswers = fits.thisByAnswers;
     m_page.earlierFits = fits.earlierFit();
     enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
                              : (m_page.thisFits ? State::New : State::Other));
@@ -741,7 +788,7 @@ LaneStart::Word LaneStart::tellMissed()
 {
     // Only once no account of this START is left: nor a page begun in a
     // silence after it (switched off and on, it may have taken the START).
-    if (!isJudging() || m_page.thisFits || !m_page.earlierFits || m_page.toldMissed)
+    if (!isJudging() || m_page.thisByAnswers || !m_page.earlierFits || m_page.toldMissed)
         return Word::None;
     // Switched off and on after this START went out, it may have taken it.
     if (silenceFitsAfter(m_page.startMs - kStartSlackMs))
@@ -788,7 +835,7 @@ void LaneStart::forgetCopiesHidingEarlier()
 
 bool LaneStart::heldRepeats() const
 {
-    if (!holdsShots() || !m_page.lostDoubts.isEmpty())
+    if (!holdsShots() || !m_page.lostDoubts.isEmpty() || m_page.gaveNew)
         return false;
     // Every answer of this page, held or not (one stored, passed over, or
     // asked again as older than the START), is just like one read before it.
@@ -845,7 +892,9 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     Verdict verdict;
     const Fits fits = weigh();
     reweighPassedOver(fits, verdict);
-    withdrawDisproven(fits, verdict);
+    // What was stored is taken back on the answers alone: the operator ruled
+    // only on the shots held.
+    withdrawDisproven(fits.ruled ? fitsOn(m_trace, false) : fits, verdict);
     decideNew(fits, verdict, nowMs);
     verdict.word = tellMissed();
     if (verdict.wrong > 0) {
@@ -866,7 +915,7 @@ void LaneStart::reweighPassedOver(const Fits &fits, Verdict &verdict)
     // One passed over is weighed again: the accounts that put it before the
     // START may no longer fit.
     for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
-        if (it->decision != Decision::Skip || it->final) {
+        if (it->decision != Decision::Skip || it->final || it.key() <= m_page.ruledBefore) {
             ++it;
             continue;
         }
@@ -907,7 +956,7 @@ void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!it->proven && !m_page.thisFits) {
+        } else if (!it->proven && !fits.thisFits()) {
             verdict.withdraw.append(it.key());
             it = m_page.decided.erase(it);
             continue;
@@ -925,15 +974,17 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
     for (int number : numbers) {
         if (m_page.decided.contains(number))
             continue;
-        // Ruled: the START fell before an earlier shot of the page.
-        const Decision decision = m_page.countFrom > 0 && number > m_page.countFrom
-            ? Decision::Store
-            : decide(fits, number);
+        // Ruled: the START fell before an earlier shot of the page, or after
+        // a later one (read again after a late copy's "no shot").
+        const bool ruledEarlier = number <= m_page.ruledBefore;
+        const Decision decision = m_page.countFrom > 0 && number > m_page.countFrom ? Decision::Store
+            : ruledEarlier                                                       ? Decision::Skip
+                                                                                 : decide(fits, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
         }
-        m_page.decided.insert(number, {decision, true});
+        m_page.decided.insert(number, {decision, true, ruledEarlier});
         if (decision == Decision::Store) {
             const LaneShot &shot = m_trace.answerOf(number, pageSince())->shot;
             verdict.store.append({shot, sinceStart(fits, shot)});
@@ -970,8 +1021,9 @@ QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
         doubt.shot = answer->shot;
         doubt.readMs = answer->atMs;
         doubt.startMs = m_page.startMs;
-        // The moments every account that fits leaves it, each and together;
-        // a page begun in a silence after the shot was read says nothing of it.
+        // The moments every account that fits leaves it, each and together
+        // (a page begun in a silence after the shot was read, before its
+        // answer was first read): the cases decide() weighs, and only those.
         for (const auto &account : spans) {
             const auto span = account.second.constFind(number);
             if (span == account.second.cend())
@@ -1011,9 +1063,14 @@ LaneStart::Verdict LaneStart::rule(int first)
         m_page.decided.insert(doubt.shot.number, {count ? Decision::Store : Decision::Skip, true, true});
         if (count && (m_page.countFrom == 0 || doubt.shot.number < m_page.countFrom))
             m_page.countFrom = doubt.shot.number;
+        if (!count)
+            m_page.ruledBefore = std::max(m_page.ruledBefore, doubt.shot.number);
     }
     m_page.lostDoubts.clear();
     m_page.waitingSinceMs = -1;
+    // The ruling is evidence: the accounts it contradicts fit no more.
+    if (isJudging())
+        weigh();
     return verdict;
 }
 

@@ -26,7 +26,14 @@
 // longer fits is dropped. A shot is stored when every account that fits
 // puts it after this START, passed over when every one puts it before, and
 // held otherwise: nothing is decided on a guess, and a shot passed over is
-// weighed again as accounts fall (only the operator's ruling is final).
+// weighed again as accounts fall (only the operator's ruling is final). A
+// page begun in a silence after a shot was read does not hold that answer:
+// an earlier page gave it, before the same answer was first read, and that
+// is the moment it gives the shot. The operator's ruling is evidence too:
+// an account that puts a shot ruled before the START wholly after it, or
+// one ruled after it wholly before, fits no more for the rest of the page
+// (unless that leaves none); what the lane is told, what was stored, and
+// what the next START keeps, are still the answers' alone.
 // Each shot is decided on its own: one proven after the START is stored as
 // soon as it is read, whatever shot before it is held. A held shot keeps
 // its place on the page: decided later (by a later answer, or by the
@@ -246,7 +253,9 @@ public:
     // The operator's ruling on the shots held: the START fell before
     // doubts()[first] (kNone: after the last of them). The shots from it on
     // are stored, every later shot of its page with them; the ones before
-    // it are passed over. Later answers are judged as before.
+    // it are passed over, and so is any shot of the page up to the last of
+    // them read again. Later answers are judged as before, on the accounts
+    // the ruling leaves.
     Verdict rule(int first);
     // A bool is no index: rule(false) would count every held shot.
     Verdict rule(bool) = delete;
@@ -288,6 +297,10 @@ private:
         // The earlier accounts that fit, or else the unknown page.
         QVector<Spans> earlier;
         bool earlierFits = false; // an earlier account fits
+        bool ruled = false;       // weighed with the operator's ruling
+        // This START's account fits the answers (a ruling may put it out):
+        // what the lane is told, and what later pages weigh, is the answers'.
+        bool thisByAnswers = false;
         bool thisFits() const { return thisStart.has_value(); }
         bool earlierFit() const { return earlierFits; }
         bool none() const { return !thisFits() && earlier.isEmpty(); }
@@ -303,7 +316,13 @@ private:
     // An account's spans, its origin clipped to within; none when it does not fit.
     static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
                                         Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
+    // The answers and the operator's ruling (byRuling: unless it leaves no
+    // page at all); the answers alone (false).
     Fits fitsOn(const PageTrace &trace) const;
+    Fits fitsOn(const PageTrace &trace, bool byRuling) const;
+    // An account's spans, with the shots read before its page began, when
+    // they fit the operator's ruling (none when they do not).
+    std::optional<Spans> fitting(const PageTrace &trace, const Account &account, bool byRuling) const;
     // This START's account fits the answers as they stand (fitsOn().thisFits(),
     // without weighing the others).
     bool thisStartFits() const;
@@ -431,12 +450,14 @@ private:
     {
         qint64 startMs = -1;
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-        bool thisFits = true;        // this START's account fits
+        bool thisFits = true;        // this START's account fits (the answers and the ruling)
+        bool thisByAnswers = true;   // it fits the answers alone (see Fits)
         bool earlierFits = false;   // an earlier account fits
         bool unheard = false;       // not heard from this START until it fell silent
         bool silentInPage = false;  // silent since the page's START
         bool toldMissed = false;
         bool toldDoubt = false;
+        bool gaveNew = false;       // an answer unlike every one read before this START
         bool missedLast = false;    // proven at this START to have missed the one before
         // A "no shot" read until then may be a copy of one before the START.
         qint64 copiesUntilMs = -PageTrace::kUnbounded;
@@ -449,6 +470,7 @@ private:
         bool crossChecked = false;  // asked again for a shot its own time ran against
         Unconfirmed unconfirmed;
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
+        int ruledBefore = 0;        // ruled: the page's shots up to this number were taken before it
         QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
         // Found lost by the new page's later shot: stored once the ones before it are.

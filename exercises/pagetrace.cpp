@@ -232,6 +232,22 @@ QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
     return numbers;
 }
 
+QMap<int, PageTrace::Span> PageTrace::takenBeforeRead(qint64 fromMs, qint64 toMs) const
+{
+    QMap<int, const Answer *> last;
+    for (const Answer &a : m_answers) {
+        if (a.atMs >= fromMs && a.atMs < toMs)
+            last.insert(a.shot.number, &a);
+    }
+    QMap<int, Span> spans;
+    for (const Answer &a : m_answers) {
+        const auto it = last.constFind(a.shot.number);
+        if (it != last.cend() && !spans.contains(a.shot.number) && sameShot((*it)->shot, a.shot))
+            spans.insert(a.shot.number, {-kUnbounded, a.atMs + kClockSlackMs});
+    }
+    return spans;
+}
+
 // An account's page, both ways, each node against every other: own times
 // count whole tenths, so the room between two shots is not the sum of the
 // rooms between the shots in between (forty shots a tenth apart or less lie

@@ -93,6 +93,10 @@ public:
     bool lacked(int number, qint64 sinceMs) const;
     // The numbers answered since sinceMs, in order.
     QVector<int> numbersSince(qint64 sinceMs) const;
+    // The moments the shots answered from fromMs to before toMs (the last
+    // answer of each number there) can have been taken at by their reading
+    // alone: before the same answer was first read, whenever that was.
+    QMap<int, Span> takenBeforeRead(qint64 fromMs, qint64 toMs) const;
     // The last answer read.
     const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
 

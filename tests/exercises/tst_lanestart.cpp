@@ -531,6 +531,45 @@ void TestLaneStart::road_data()
         << (rig3 + lacking(6, 25200, 30000))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "3.1", "3.2", "3.3", "3.4", "3.5"}
         << QStringList{"missed", "no new shots"} << int(State::New);
+    // A rig heard through the sighting misses the match START; its shots,
+    // read slowly enough that this START's page could hold them, are held.
+    // Ruled "none" over 1-4, that page is out: 5-8, read before the START,
+    // are passed over unasked. Shot 9 is the match's.
+    Road ruledNone = Road{start(0)} + shooter(1, 8, 10, 0, 1000) + lacking(9, 8200, 19900) + Road{start(kMatch)};
+    for (int n = 1; n <= 8; ++n) {
+        ruledNone << twice(Road{shot(n, 10, 0, n * 1000, kMatch + 1100 * n)});
+        if (n == 4)
+            ruledNone << rule(24600, 0, 4);
+    }
+    QTest::newRow("ruled \"none\": this START's page is out, the shots read before it are not asked about")
+        << (ruledNone + Road{rule(29000, 0, 0)} + lacking(9, 29100, 29400) + twice(Road{shot(9, 10, 0, 29500, 29600)}))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "2.9"}
+        << QStringList{"no new shots", "missed"} << int(State::Kept);
+    // Shot 1 (read at 3.8 s) given again after the missed START is passed
+    // over; a page begun in a silence after that bounds it by its reading.
+    QTest::newRow("a page begun after a shot was read bounds it by its reading: not held")
+        << (Road{start(0), shot(1, 10, 0, 3700, 3800)} + lacking(2, 3900, 19900) + Road{start(kMatch)}
+            + twice(Road{shot(1, 10, 0, 3700, 20100)}) + lacking(2, 20300, 22000)
+            + Road{{Step::Deaf, 22000, {}}, {Step::Hear, 24000, {}}, shot(1, 10, 0, 3700, 24100)}
+            + lacking(2, 24200, 26000) + Road{rule(26100, 0, 0)})
+        << QStringList{"1.1"} << QStringList{"missed"} << int(State::Kept);
+    // Missed START 2 while heard: its new shot 2, read after a silence, is
+    // asked for again as older than the START; it is no "no new shot".
+    QTest::newRow("a new shot asked for again: no word that it gave none")
+        << (Road{start(0), shot(1, 10, 0, 2000, 2100)} + lacking(2, 2200, 11900) + Road{start(12000)}
+            + twice(Road{shot(1, 10, 0, 2000, 12800)})
+            + Road{{Step::Deaf, 14900, {}}, {Step::Hear, 15300, {}}, shot(2, 20, 0, 14900, 15400)}
+            + Road{shot(1, 10, 0, 2000, 15900)} + twice(Road{shot(1, 10, 0, 2000, 16200)})
+            + Road{shot(2, 20, 0, 14900, 16300), shot(2, 20, 0, 14900, 16350)})
+        << QStringList{"1.1"} << QStringList{"in doubt", "missed"} << int(State::Kept);
+    // Deaf across the match START, shot 1 given again is held; switched off
+    // and on, that page bounds it by its first reading (census 27808396).
+    QTest::newRow("a held shot is shown taken before its answer was first read")
+        << (Road{start(0), shot(1, 10, 0, 3700, 3800)} + lacking(2, 3900, 9900)
+            + Road{{Step::Deaf, 10000, {}}, start(kMatch), {Step::Deaf, 21000, {}}, {Step::Hear, 30000, {}}}
+            + twice(Road{shot(1, 10, 0, 3700, 30100)})
+            + Road{{Step::Deaf, 30500, {}}, {Step::Hear, 45000, {}}, shot(2, 10, 35000, 40000, 45100)})
+        << QStringList{"1.1"} << QStringList{"unheard"} << int(State::Judging);
 }
 
 void TestLaneStart::road()

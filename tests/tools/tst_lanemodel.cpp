@@ -292,6 +292,9 @@ void TestLaneModel::roads_data()
     // 2 proves the page lost; read again from shot 1, it goes deaf after it:
     // shot 2, read and proven, was never stored.
     QTest::newRow("seed 28854402") << quint64(28854402) << quint64(28854402) << 20 << true;
+    // Rifle, lane 6 deaf across the match START, its sighting shot 1 held,
+    // power cut: shown taken 26.5-60.6 s, its answer read at 4.3 s.
+    QTest::newRow("seed 27808396") << quint64(27808396) << quint64(27808396) << 20 << true;
 }
 
 void TestLaneModel::roads()

@@ -1052,6 +1052,21 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         schedule(m_now, Kind::StageEnd, 0, m_stage);
 }
 
+// Every case the dialog shows puts the held shot on the same side of the
+// START (the judgement's own margins), or none is shown: the official has
+// nothing to choose by.
+bool shownDecided(const LaneStart::Doubt &doubt)
+{
+    if (doubt.accounts.isEmpty())
+        return true;
+    const auto side = [&doubt](const PageTrace::Span &span) {
+        return span.from >= doubt.startMs ? 1 : span.to < doubt.startMs - LaneStart::kStartSlackMs ? -1 : 0;
+    };
+    const int first = side(doubt.accounts.first().taken);
+    return first != 0 && std::all_of(doubt.accounts.cbegin(), doubt.accounts.cend(),
+                                     [&](const LaneStart::Doubt::Moments &m) { return side(m.taken) == first; });
+}
+
 void Simulation::ruleHeld(int l, bool asked)
 {
     Lane &lane = m_lanes[l];
@@ -1062,8 +1077,12 @@ void Simulation::ruleHeld(int l, bool asked)
     // Asked, the official places the START among the held shots as the
     // road was: before the first one fired after it; now and then
     // elsewhere. At a pistol page's end nobody is asked: all passed over.
+    ++m_out.rulings;
+    if (std::all_of(doubts.cbegin(), doubts.cend(), shownDecided))
+        ++m_out.rulingsDecided;
     int first = LaneStart::kNone;
     if (asked) {
+        ++m_out.rulingsAsked;
         for (int i = 0; i < doubts.size() && first == LaneStart::kNone; ++i) {
             if (rightContent(l, m_stage, Content::of(doubts.at(i).shot)))
                 first = i;

@@ -88,6 +88,12 @@ struct Outcome
         }
     };
     Delivered all, troubled;
+    // The rulings on held shots (asked for, or a pistol page's flagged end),
+    // and of them the ones that list only shots every case shown puts on one
+    // side of the START (nothing to ask).
+    int rulings = 0;
+    int rulingsAsked = 0; // of them, asked of the official (a rifle match)
+    int rulingsDecided = 0;
 };
 
 Outcome runRoad(quint64 seed, const Options &options = {});

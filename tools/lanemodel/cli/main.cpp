@@ -130,6 +130,7 @@ int main(int argc, char *argv[])
     quint64 failing = 0;
     qint64 polls = 0, simulatedMs = 0;
     LaneModel::Outcome::Delivered all, troubled;
+    qint64 rulings = 0, rulingsAsked = 0, rulingsDecided = 0;
     QElapsedTimer timer;
     timer.start();
     for (quint64 seed = from; seed <= to; ++seed) {
@@ -138,6 +139,9 @@ int main(int argc, char *argv[])
         simulatedMs += o.simulatedMs;
         all += o.all;
         troubled += o.troubled;
+        rulings += o.rulings;
+        rulingsAsked += o.rulingsAsked;
+        rulingsDecided += o.rulingsDecided;
         if (o.failures.isEmpty())
             continue;
         ++failing;
@@ -165,6 +169,7 @@ int main(int argc, char *argv[])
     };
     delivered("every lane", all);
     delivered("lanes deaf, off or missing the START", troubled);
+    out << "rulings " << rulings << " (asked " << rulingsAsked << ", the rest held at a pistol page's end), listing only shots every case shown decides " << rulingsDecided << "\n";
     out << "polls " << polls << ", simulated " << simulatedMs / 3600000.0 << " h, " << ms << " ms, "
         << qint64(double(roads) * 1000.0 / double(ms)) << " roads/s\n";
     return failing == 0 ? 0 : 1;
