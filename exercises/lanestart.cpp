@@ -229,7 +229,8 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
         // with a first shot just like the one asked again.
-        m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true});
+        m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true,
+                           m_page.ruledBefore > 0 || m_page.countFrom > 0});
         m_page.earlierFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
@@ -631,9 +632,10 @@ std::optional<LaneStart::Spans> LaneStart::fitting(const PageTrace &trace, const
     }
     // The operator placed the START after shot ruledBefore and before shot
     // countFrom: an account that puts either wholly on the other side is
-    // ruled out for the rest of the page.
+    // ruled out for the rest of the page. A page begun in a silence after
+    // the ruling was no case of it: the shots it placed were read before.
     const auto puts = [&](int number) { return spans->value(number, {-kUnbounded, kUnbounded}); };
-    if (byRuling
+    if (byRuling && !account.sinceRuling
         && ((m_page.ruledBefore > 0 && puts(m_page.ruledBefore).from >= m_page.startMs)
             || (m_page.countFrom > 0 && puts(m_page.countFrom).to < m_page.startMs - kStartSlackMs)))
         return std::nullopt;

@@ -270,6 +270,7 @@ private:
         PageTrace::Span origin;
         qint64 sinceMs;
         bool silence = false; // switched off and on: begun in a silence
+        bool sinceRuling = false; // added after the operator's ruling, which did not weigh it
     };
     struct Decided
     {

@@ -295,6 +295,9 @@ void TestLaneModel::roads_data()
     // Rifle, lane 6 deaf across the match START, its sighting shot 1 held,
     // power cut: shown taken 26.5-60.6 s, its answer read at 4.3 s.
     QTest::newRow("seed 27808396") << quint64(27808396) << quint64(27808396) << 20 << true;
+    // Pistol, lane 9 ruled to count from its shot 2, then switched off and
+    // on: the page begun in that silence was no case of the ruling.
+    QTest::newRow("seed 37220") << quint64(37220) << quint64(37220) << 20 << true;
 }
 
 void TestLaneModel::roads()
