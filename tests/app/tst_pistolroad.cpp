@@ -3,9 +3,7 @@
 // range simulator: one lane misses a whole series and shoots it again
 // through its shoot-off button in the break; another lane's cable is loose
 // across the START of a precision series and of a rapid-fire window, so
-// that its target stays on its earlier page; in the rapid-fire stage the
-// lane that missed a series has its target switched off across a long
-// break, and shoots its flagged windows again.
+// that its target stays on its earlier page, and the first is off across a long break.
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -42,9 +40,8 @@ constexpr int kRefusedSeries = 5;
 constexpr int kLooseSeries = 4;
 constexpr int kLooseWindowSeries = 2;
 constexpr int kWindowBeforeLoose = 2;
-// Lane 2's target is switched off in the break before rapid-fire series 1,
-// a break left quiet on the line for longer than a converter may go unheard
-// while it is asked.
+// Rapid-fire series before which lane 2 is off across a break longer than a
+// converter may go unheard while asked: the series opens all the same.
 constexpr int kOffSeries = 1;
 constexpr int kQuietBreakMs = EmuPortState::kDefaultTimeoutMs + 5000;
 constexpr int kPrecisionHearAgainMs = 500;
@@ -362,21 +359,15 @@ void TestPistolRoad::pistolMatch()
     startShooters(kLanes, kShooterPaceMs);
     for (int series = 0; series <= kMatchSeries; ++series) {
         if (series == kOffSeries) {
-            // The converter is not taken for lost, and the series opens
-            // without the lane: its windows are flagged, and it shoots them
-            // again once its target is on.
-            simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kMissingLane, false); });
+            simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kMissingLane, false); });
             const auto *converters = onPage<QLabel>(Page::Run, "l_colKommut");
             QVERIFY(!QTest::qWaitFor([&] { return converters->text() != "1"; }, kQuietBreakMs));
             QVERIFY(shootSeries(start));
             takeWarnings();
-            const int offMember = members.at(kMissingLane - 1);
-            QCOMPARE(shotsOf(rapidFire, offMember, kFlagged), kSeriesShots);
-            simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kMissingLane, true); });
+            simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kMissingLane, true); });
             const QList<QPushButton *> reshoot = enabledShootOffButtons();
             QCOMPARE(reshoot.size(), 1);
             QVERIFY(shootSeries(reshoot.first()));
-            QCOMPARE(shotsOf(rapidFire, offMember, 0), series * kSeriesShots);
             continue;
         }
         if (series != kLooseWindowSeries) {
