@@ -347,6 +347,14 @@ bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
     return true;
 }
 
+void EMUProc::askedThrough(const EmuMember &member)
+{
+    for (EmuPortState &record : ports) {
+        if (member.portId < 0 || record.portId == member.portId)
+            record.asked();
+    }
+}
+
 int EMUProc::liveCount()
 {
     int count = 0;
@@ -481,6 +489,8 @@ void EMUProc::memberCycle()
                 writeCommand(command);
                 if (isRepeatedCode(command.code()))
                     member->dropPending(command.code());
+                else
+                    askedThrough(*member);
                 restartLastSend();
                 turnOver = command.code() > BusCode::kFirstPendingAbove;
             }
@@ -529,6 +539,7 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
     // The frame was built from the wanted number just now.
     if (line->write(poll, true))
         member.poll.pollWritten();
+    askedThrough(member);
     restartLastSend();
 }
 
@@ -562,6 +573,7 @@ void EMUProc::searchStep()
         // A ping asks for no shot: its answer says nothing of an earlier poll.
         if (line->write(member->pingFrame(), false))
             member->poll.pingWritten();
+        askedThrough(*member);
         restartLastSend();
     }
     checkPorts();

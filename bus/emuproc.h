@@ -118,6 +118,9 @@ private:
     int checkPorts();
     bool isPortAlive(int portId);
     bool touchPort(int portId, int comNum, bool alive, bool keepComNum);
+    // A frame the lane's units answer was written towards its port; a lane
+    // not heard through any port yet may be behind each of them.
+    void askedThrough(const EmuMember &member);
     int liveCount();
     int comNumOf(int portId) const;
 

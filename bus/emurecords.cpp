@@ -159,14 +159,22 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
-    lastAnswer.start();
+    firstAsk.invalidate();
+    lastAsk.invalidate();
+}
+
+void EmuPortState::asked()
+{
+    if (!firstAsk.isValid() || lastAsk.elapsed() > timeoutMs)
+        firstAsk.start();
+    lastAsk.start();
 }
 
 bool EmuPortState::isAlive()
 {
     if (!active)
         return true;
-    if (alive && lastAnswer.isValid() && lastAnswer.elapsed() > timeoutMs)
+    if (alive && firstAsk.isValid() && firstAsk.msecsTo(lastAsk) > timeoutMs)
         alive = false;
     return alive;
 }

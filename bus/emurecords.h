@@ -61,7 +61,9 @@ struct EmuMember
     void dropPending(int code);
 };
 
-// Liveness of one port that answered or found its converter.
+// Liveness of one port that answered or found its converter. Silence proves
+// a converter dead only while it is asked: in a break the bus master writes
+// nothing a unit answers, and a line left quiet there is not a lost one.
 struct EmuPortState
 {
     static constexpr int kDefaultTimeoutMs = 30000;
@@ -71,13 +73,20 @@ struct EmuPortState
     bool alive = false;
     int timeoutMs = kDefaultTimeoutMs;
     int comNum = -1;
-    QElapsedTimer lastAnswer;
+    // The first and the latest frame written since the last answer that a
+    // unit behind the port answers; invalid while nothing is owed.
+    QElapsedTimer firstAsk;
+    QElapsedTimer lastAsk;
     bool lossReported = false; // its death was reported; a touch clears it
 
     void activate(int id, int timeout);
     void touch();
-    // Inactive records always count as alive; an active one dies once its
-    // timeout passed without an answer, and stays dead until touched.
+    // A frame that a unit answers was written towards the port. After a
+    // pause in asking as long as the timeout, the silence counts anew.
+    void asked();
+    // Inactive records always count as alive; an active one dies once it
+    // was asked for longer than its timeout without an answer, and stays
+    // dead until touched.
     bool isAlive();
     void markDead() { alive = false; }
 };

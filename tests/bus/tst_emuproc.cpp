@@ -102,7 +102,7 @@ void TestEmuProc::portLiveness()
     record.activate(4, 30);
     record.touch();
     QVERIFY(record.isAlive());
-    QTRY_VERIFY_WITH_TIMEOUT(!record.isAlive(), 5000);
+    QVERIFY(QTest::qWaitFor([&] { record.asked(); return !record.isAlive(); }, 5000));
     record.touch();
     QVERIFY(record.isAlive());
     record.markDead();
