@@ -340,6 +340,10 @@ void DialogHeldShots::fitTo(const QRect &room)
     const int tableHeight = std::max(std::min(height, room.height() - texts - 2 * kWindowFrame - kTitleBar),
                                      3 * table->verticalHeader()->defaultSectionSize());
     table->setMinimumSize(tableWidth, tableHeight);
+    // The window's minimum follows now, not at the next layout pass: shown
+    // already and asked again with fewer shots, it would keep the longer
+    // list's size.
+    layout()->activate();
     // Not adjustSize(): it keeps a window within two thirds of the screen.
     resize(tableWidth + margins.left() + margins.right(), texts + tableHeight);
     // Shown already, it grows where it stands: it is moved back within the

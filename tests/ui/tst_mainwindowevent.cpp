@@ -618,29 +618,60 @@ void TestMainWindowEvent::rulingByKeyboard()
         shot.earlierPage = k == 0;
         deaf << shot;
     }
-    // Across the START, each end rounded outwards, "до" only of a side.
-    HeldShot across;
-    across.accounts = {{Page::SwitchedOn, -450, 1250, true, true}};
-    QCOMPARE(DialogHeldShots::momentsText(across),
+    // Across the START, each end rounded outwards, "до" only of a side: a
+    // span that ends in the first tenth after the START is across it, one
+    // that ends in the last tenth before it is not.
+    const auto span = [](qint64 fromMs, qint64 toMs) {
+        HeldShot across;
+        across.accounts = {{Page::SwitchedOn, fromMs, toMs, true, true}};
+        return DialogHeldShots::momentsText(across);
+    };
+    QCOMPARE(span(-450, 1250),
              QStringLiteral("с 0,5 с до СТАРТ по 1,3 с после СТАРТ — если мишень выключали и включили"));
-    // On the range computers' screens and font: every column, and for 7 every row.
+    QCOMPARE(span(-450, 40),
+             QStringLiteral("с 0,5 с до СТАРТ по 0,1 с после СТАРТ — если мишень выключали и включили"));
+    QCOMPARE(span(-450, -40), QStringLiteral("от 0,5 с до 0,0 с до СТАРТ — если мишень выключали и включили"));
+    // On the range computers' screens and font: every column, and every row
+    // of 7 shots. Moved to the screen's foot and asked again with as many as
+    // need more than two thirds of its height, it shows them all still,
+    // grown and moved back within the screen.
     const QFont font = QApplication::font();
     const auto restoreFont = qScopeGuard([font] { QApplication::setFont(font); });
     QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
-    for (const QSize &screen : {QSize(1366, 768), QSize(1920, 1080)}) {
+    for (const QPair<QSize, int> &screen :
+         {qMakePair(QSize(1366, 768), 12), qMakePair(QSize(1920, 1080), 24)}) {
+        const QRect area(QPoint(), screen.first);
         for (int count : {40, 7}) {
             DialogHeldShots shown(page);
             shown.setShots(pistolLane, deaf.mid(0, count), false);
-            shown.fitTo(QRect(QPoint(), screen));
+            shown.fitTo(area);
             shown.show();
             const auto *list = shown.findChild<QTableWidget *>(QStringLiteral("tw_shots"));
-            const int row = list->rowCount() - 1, column = list->columnCount() - 1;
-            QTRY_VERIFY(list->columnViewportPosition(column) + list->columnWidth(column) <= list->viewport()->width()
-                        && (count == 40 || list->rowViewportPosition(row) + list->rowHeight(row)
-                                               <= list->viewport()->height()));
-            QVERIFY(list->horizontalScrollBar()->maximum() == 0 && shown.width() <= screen.width()
-                    && shown.height() <= screen.height());
-            sight(QStringLiteral("ruling-%1-%2x%3").arg(count).arg(screen.width()).arg(screen.height()), &shown);
+            const auto shows = [list](bool everyRow) {
+                const int row = list->rowCount() - 1, column = list->columnCount() - 1;
+                return list->columnViewportPosition(column) + list->columnWidth(column)
+                        <= list->viewport()->width()
+                    && list->horizontalScrollBar()->maximum() == 0
+                    && (!everyRow
+                        || list->rowViewportPosition(row) + list->rowHeight(row) <= list->viewport()->height());
+            };
+            QTRY_VERIFY(shows(count == 7));
+            QVERIFY(shown.width() <= area.width() && shown.height() <= area.height());
+            const QString name = QStringLiteral("ruling-%1-%2x%3").arg(count).arg(area.width()).arg(area.height());
+            sight(name, &shown);
+            if (count == 40)
+                continue;
+            shown.move(shown.x(), area.bottom() + 1 - shown.frameGeometry().height());
+            shown.setShots(pistolLane, deaf.mid(0, screen.second), false);
+            shown.fitTo(area);
+            QTRY_VERIFY(shows(true));
+            QVERIFY(area.contains(shown.frameGeometry()) && shown.height() > area.height() * 2 / 3);
+            sight(name + QStringLiteral("-grown"), &shown);
+            // Asked again with fewer, it takes the size it takes asked with them alone.
+            DialogHeldShots alone(page);
+            alone.setShots(pistolLane, deaf.mid(0, 3), false);
+            shown.setShots(pistolLane, deaf.mid(0, 3), false);
+            QTRY_COMPARE(shown.size(), alone.size());
         }
     }
     // A series' end comes after what was said during it, not over it, and

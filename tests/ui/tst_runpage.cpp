@@ -69,7 +69,8 @@ private slots:
     void sightingMarks();
 
 private:
-    // One call of the exercise: "Slot", "Slot:argument", "TimeChange:text:aim".
+    // One call of the exercise: "Slot", "Slot:2:true" (ints and bools),
+    // "TimeChange:text:aim".
     void call(const QString &entry);
     // The page over the run relay (lanes 1 to 3) of a new competition.
     TBulletList *enter(int type, int eventNum = 1);
@@ -121,14 +122,19 @@ void TestRunPage::call(const QString &entry)
     else if (parts.first() == QLatin1String("TimeChange"))
         called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(QString, argument),
                                            Q_ARG(int, parts.value(2).toInt()));
-    else if (parts.size() == 3)
-        called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(int, argument.toInt()),
-                                           Q_ARG(bool, parts.value(2) == QLatin1String("true")));
-    else if (argument == QLatin1String("true") || argument == QLatin1String("false"))
-        called = QMetaObject::invokeMethod(m_page.get(), slot,
-                                           Q_ARG(bool, argument == QLatin1String("true")));
-    else
-        called = QMetaObject::invokeMethod(m_page.get(), slot, Q_ARG(int, argument.toInt()));
+    else {
+        // Each argument an int, or a bool where it reads so.
+        QVariantList values;
+        for (const QString &part : parts.mid(1))
+            values << (part == QLatin1String("true") || part == QLatin1String("false")
+                           ? QVariant(part == QLatin1String("true"))
+                           : QVariant(part.toInt()));
+        QGenericArgument arguments[3];
+        for (int i = 0; i < values.size() && i < 3; ++i)
+            arguments[i] = QGenericArgument(values.at(i).typeName(), values.at(i).constData());
+        called = values.size() <= 3
+            && QMetaObject::invokeMethod(m_page.get(), slot, arguments[0], arguments[1], arguments[2]);
+    }
     QVERIFY2(called, slot.constData());
 }
 
@@ -289,6 +295,13 @@ void TestRunPage::laneWords_data()
     // does not wait for them.
     QTest::newRow("takes no shot") << "TargetNotStarted:2:true" << "Мишень не запущена!" << false
                                    << "передаст все выстрелы";
+    // A page lost is read in its answers: the target may not have been
+    // switched off.
+    QTest::newRow("page lost") << "TargetPageLost:2:0" << "Мишень выключалась!" << false
+                               << "(её выключали)";
+    // Only repeats read in a series: new shots may be on the target unread.
+    QTest::newRow("repeats flagged") << "TargetShotsFlagged:2:3:true"
+                                     << "Выстрелы отмечены для перестрела" << false << "не передала";
 }
 
 void TestRunPage::laneWords()
