@@ -2,20 +2,26 @@
 // the same run folder, while the range goes on as it was: every shot the
 // line delivered before the kill is stored, the unfinished exercise is
 // asked about when the competition is opened, and the relay is shot to its
-// end. And the program closed with "X" while the match runs.
+// end. And the program closed with "X" while the match runs, and a second
+// program started on the run folder of one that runs.
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "datapaths.h"
 #include "ordinaryuser.h"
 #include "roadtest.h"
+#include "runfolderlock.h"
 #include "simframe.h"
 #include "simulatorthread.h"
 #include "tcompetition.h"
@@ -36,6 +42,24 @@ constexpr int kSlowPaceMs = 200;
 // "X" is pressed once the first lane has this many stored match shots.
 constexpr int kCloseAtShot = 10;
 const QByteArray kMatchStarted = "RECOVERY: match started";
+const QByteArray kRunning = "RECOVERY: running";
+
+// What any process opens or changes below a folder from now on (inotify):
+// "opened <file>" or "changed <file>", the file's path relative to it.
+class FolderWatch
+{
+public:
+    explicit FolderWatch(const QString &path);
+    ~FolderWatch();
+    FolderWatch(const FolderWatch &) = delete;
+    FolderWatch &operator=(const FolderWatch &) = delete;
+    // What was seen since the last call, each once, in the order it came.
+    QStringList seen();
+
+private:
+    int m_fd = -1;
+    QHash<int, QString> m_folders; // by watch
+};
 
 } // namespace
 
@@ -53,6 +77,7 @@ private slots:
     void operatorWritesOnceTheFileIsWritable();
     void databaseFileGoesInTheMiddleOfARelay_data();
     void databaseFileGoesInTheMiddleOfARelay();
+    void secondProgramOnTheRunFolder();
 
 private:
     // The first `delivered` shots of the lane's target, at least, are stored
@@ -70,6 +95,8 @@ private:
     // Opens the stored competition from the welcome page: the question
     // about the unfinished exercise shows, with the first member's name.
     bool openWithQuestion(int competition);
+    // Every file below the run folder with its size, time and content.
+    QStringList runFolderState() const;
 };
 
 void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int delivered)
@@ -602,6 +629,106 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
         QVERIFY2(shown.last().text.contains(kept.first()), qPrintable(shown.last().text));
     }
     takeStorageErrors(); // the refusals the boxes told
+}
+
+QStringList TestRecovery::runFolderState() const
+{
+    const QDir folder(runFolder().path());
+    QStringList state;
+    QDirIterator files(folder.path(), QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        const QFileInfo info(file);
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("unreadable: ") + info.filePath()};
+        state << QStringLiteral("%1 %2 bytes, %3, %4")
+                     .arg(folder.relativeFilePath(info.filePath()))
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch())
+                     .arg(QString::fromLatin1(
+                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex()));
+    }
+    state.sort();
+    return state;
+}
+
+FolderWatch::FolderWatch(const QString &path)
+    : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+{
+    QStringList folders{path};
+    QDirIterator below(path, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext())
+        folders << below.next();
+    for (const QString &folder : qAsConst(folders)) {
+        const int watch = inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                            IN_OPEN | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE
+                                                | IN_MOVED_FROM | IN_MOVED_TO);
+        m_folders.insert(watch, QDir(path).relativeFilePath(folder));
+    }
+}
+
+FolderWatch::~FolderWatch()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+QStringList FolderWatch::seen()
+{
+    QStringList events;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t length;
+    while ((length = read(m_fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            const QString name = QDir::cleanPath(m_folders.value(event->wd) + QLatin1Char('/')
+                                                 + QFile::decodeName(event->len ? event->name : ""));
+            events << QStringLiteral("%1 %2").arg(event->mask & IN_OPEN ? "opened" : "changed", name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    events.removeDuplicates();
+    return events;
+}
+
+void TestRecovery::secondProgramOnTheRunFolder()
+{
+    const int competition = createCompetition(kRifle60, "Кубок");
+    QVERIFY(competition > 0);
+    QVERIFY(shutDown());
+    destroyWindow();
+    QProcess first;
+    QVERIFY2(startProgram(first, "waitUntilKilled"), qPrintable(first.errorString()));
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput()).contains(kRunning)
+                                 || first.state() != QProcess::Running,
+                             kTimeoutMs);
+    QVERIFY2(first.state() == QProcess::Running, output.constData());
+
+    // The second program started on the folder is refused and says why,
+    // and has opened nothing in it but the lock, and changed nothing.
+    const QStringList before = runFolderState();
+    const int boxesBefore = Warnings::shown().size();
+    FolderWatch watch(runFolder().path());
+    QVERIFY(!reopenWindow());
+    QStringList seen = watch.seen();
+    seen.removeAll(QStringLiteral("opened ") + RunFolderLock::kFileName);
+    QCOMPARE(seen, QStringList{});
+    QCOMPARE(Warnings::shown().size(), boxesBefore + 1);
+    const Warnings::Shown box = takeWarning();
+    QCOMPARE(box.title, QString("Программа уже запущена!"));
+    QVERIFY2(box.text.contains(runFolder().path()), qPrintable(box.text));
+    QCOMPARE(runFolderState(), before);
+
+    // The first killed: what it left in the folder refuses no start.
+    first.kill();
+    QVERIFY(first.waitForFinished(kTimeoutMs));
+    QVERIFY(QFile::exists(runFolder().filePath(RunFolderLock::kFileName)));
+    QVERIFY(reopenWindow());
+    QVERIFY(click("pBContinue"));
+    QVERIFY(rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition) >= 0);
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestRecovery)
