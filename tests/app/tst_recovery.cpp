@@ -83,6 +83,11 @@ private:
     // The first `delivered` shots of the lane's target, at least, are stored
     // for the member as the target recorded them, and no other.
     void checkDeliveredShots(int eventID, int memberID, int lane, int delivered);
+    // Where the shots a check found missing may be: the rows a connection
+    // opened now reads at the path (the fixture's was opened before the
+    // program ran, and a failed statement reads as no rows), and the shot
+    // numbers the lane's target was asked for since the traffic was cleared.
+    QString shortfall(int eventID, int memberID, int lane);
     // The distinct shots of its current page the lane's target answered a
     // poll with before the line's first STOP to all targets.
     int answeredBeforeStop(int lane);
@@ -108,13 +113,35 @@ void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int 
              "ORDER BY fNumber",
              {eventID, memberID});
     QVERIFY2(stored.size() >= delivered,
-             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered")
+             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered; %4")
                             .arg(lane)
                             .arg(stored.size())
-                            .arg(delivered)));
+                            .arg(delivered)
+                            .arg(shortfall(eventID, memberID, lane))));
     QVERIFY(shots.size() >= stored.size());
     for (int n = 0; n < stored.size(); ++n)
         QCOMPARE(stored.at(n), (QVariantList{n + 1, shots.at(n).x, shots.at(n).y}));
+}
+
+QString TestRecovery::shortfall(int eventID, int memberID, int lane)
+{
+    StoredRows fresh;
+    const Rows count = fresh.rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=? AND fMemberID=?",
+                                  {eventID, memberID});
+    const QList<TrafficEntry> traffic =
+        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+    QStringList polls;
+    for (const TrafficEntry &entry : traffic) {
+        if (entry.kind == TrafficEntry::Received && entry.address == lane
+            && entry.code == SimFrame::kCodePoll && entry.bytes.size() > 3)
+            polls << QString::number(quint8(entry.bytes.at(3)));
+    }
+    constexpr int kEnds = 8;
+    if (polls.size() > 3 * kEnds)
+        polls = polls.mid(0, kEnds) + QStringList{"..."} + polls.mid(polls.size() - kEnds);
+    return QStringLiteral("a new connection reads %1; polls for %2")
+        .arg(count.isEmpty() ? QStringLiteral("nothing (failed)") : count.first().first().toString(),
+             polls.join(QLatin1Char(' ')));
 }
 
 bool TestRecovery::startProgram(QProcess &program, const QString &function)
