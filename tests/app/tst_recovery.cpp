@@ -42,6 +42,8 @@ constexpr int kSlowPaceMs = 200;
 // "X" is pressed once the first lane has this many stored match shots.
 constexpr int kCloseAtShot = 10;
 const QByteArray kMatchStarted = "RECOVERY: match started";
+// The bus master writes a START to all targets as this many frames.
+constexpr int kStartCopies = 3;
 const QByteArray kRunning = "RECOVERY: running";
 
 // What any process opens or changes below a folder from now on (inotify):
@@ -223,6 +225,13 @@ void TestRecovery::killedInTheMiddleOfARelay()
                              kTimeoutMs);
     QVERIFY2(program.state() == QProcess::Running, output.constData());
     // From here on the log holds the match only: its polls count from 1.
+    // Not before the simulator has read the match's START, the line's
+    // second: a simulator behind the line (a loaded machine) reads the
+    // sighting's last polls after the program said that the match started.
+    QTRY_VERIFY_WITH_TIMEOUT(simulator()->call([](RangeSimulator &sim) {
+        return sim.framesReceivedWithCode(SimFrame::kCodeStart);
+    }) > kStartCopies,
+                             kTimeoutMs);
     simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
     QTRY_VERIFY_WITH_TIMEOUT(highestPolledShot(kLanes.at(0)) >= kKillAtShot
                                  && highestPolledShot(kLanes.at(1)) >= kKillAtShot,
