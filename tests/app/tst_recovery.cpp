@@ -6,7 +6,6 @@
 // program started on the run folder of one that runs.
 
 #include <QCheckBox>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -102,8 +101,6 @@ private:
     // Opens the stored competition from the welcome page: the question
     // about the unfinished exercise shows, with the first member's name.
     bool openWithQuestion(int competition);
-    // Every file below the run folder with its size, time and content.
-    QStringList runFolderState() const;
 };
 
 void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int delivered)
@@ -667,28 +664,6 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
     takeStorageErrors(); // the refusals the boxes told
 }
 
-QStringList TestRecovery::runFolderState() const
-{
-    const QDir folder(runFolder().path());
-    QStringList state;
-    QDirIterator files(folder.path(), QDir::Files | QDir::Hidden | QDir::System,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        const QFileInfo info(file);
-        if (!file.open(QIODevice::ReadOnly))
-            return {QStringLiteral("unreadable: ") + info.filePath()};
-        state << QStringLiteral("%1 %2 bytes, %3, %4")
-                     .arg(folder.relativeFilePath(info.filePath()))
-                     .arg(info.size())
-                     .arg(info.lastModified().toMSecsSinceEpoch())
-                     .arg(QString::fromLatin1(
-                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex()));
-    }
-    state.sort();
-    return state;
-}
-
 FolderWatch::FolderWatch(const QString &path)
     : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
 {
@@ -745,7 +720,6 @@ void TestRecovery::secondProgramOnTheRunFolder()
 
     // The second program started on the folder is refused and says why,
     // and has opened nothing in it but the lock, and changed nothing.
-    const QStringList before = runFolderState();
     const int boxesBefore = Warnings::shown().size();
     FolderWatch watch(runFolder().path());
     QVERIFY(!reopenWindow());
@@ -756,7 +730,6 @@ void TestRecovery::secondProgramOnTheRunFolder()
     const Warnings::Shown box = takeWarning();
     QCOMPARE(box.title, QString("Программа уже запущена!"));
     QVERIFY2(box.text.contains(runFolder().path()), qPrintable(box.text));
-    QCOMPARE(runFolderState(), before);
 
     // The first killed: what it left in the folder refuses no start.
     first.kill();
