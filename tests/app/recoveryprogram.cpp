@@ -4,7 +4,8 @@
 // starts the match, says so on its standard output, and shoots until it is
 // killed; or (clearUntilKilled) it answers the question about the
 // unfinished exercise with "clear", says so once the operator is told that
-// the delete waits, and waits to be killed.
+// the delete waits, and waits to be killed; or (waitUntilKilled) it says
+// that it runs and does nothing more.
 
 #include <QtTest>
 
@@ -48,6 +49,14 @@ private slots:
         std::printf("RECOVERY: match started\n");
         std::fflush(stdout);
         // The test kills the program long before this.
+        QTest::qWait(10 * kTimeoutMs);
+        QFAIL("the program was not killed");
+    }
+
+    void waitUntilKilled()
+    {
+        std::printf("RECOVERY: running\n");
+        std::fflush(stdout);
         QTest::qWait(10 * kTimeoutMs);
         QFAIL("the program was not killed");
     }

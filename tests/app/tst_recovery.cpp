@@ -2,20 +2,25 @@
 // the same run folder, while the range goes on as it was: every shot the
 // line delivered before the kill is stored, the unfinished exercise is
 // asked about when the competition is opened, and the relay is shot to its
-// end. And the program closed with "X" while the match runs.
+// end. And the program closed with "X" while the match runs, and a second
+// program started on the run folder of one that runs.
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "datapaths.h"
 #include "ordinaryuser.h"
 #include "roadtest.h"
+#include "runfolderlock.h"
 #include "simframe.h"
 #include "simulatorthread.h"
 #include "tcompetition.h"
@@ -36,6 +41,26 @@ constexpr int kSlowPaceMs = 200;
 // "X" is pressed once the first lane has this many stored match shots.
 constexpr int kCloseAtShot = 10;
 const QByteArray kMatchStarted = "RECOVERY: match started";
+// The bus master writes a START to all targets as this many frames.
+constexpr int kStartCopies = 3;
+const QByteArray kRunning = "RECOVERY: running";
+
+// What any process opens or changes below a folder from now on (inotify):
+// "opened <file>" or "changed <file>", the file's path relative to it.
+class FolderWatch
+{
+public:
+    explicit FolderWatch(const QString &path);
+    ~FolderWatch();
+    FolderWatch(const FolderWatch &) = delete;
+    FolderWatch &operator=(const FolderWatch &) = delete;
+    // What was seen since the last call, each once, in the order it came.
+    QStringList seen();
+
+private:
+    int m_fd = -1;
+    QHash<int, QString> m_folders; // by watch
+};
 
 } // namespace
 
@@ -53,11 +78,17 @@ private slots:
     void operatorWritesOnceTheFileIsWritable();
     void databaseFileGoesInTheMiddleOfARelay_data();
     void databaseFileGoesInTheMiddleOfARelay();
+    void secondProgramOnTheRunFolder();
 
 private:
     // The first `delivered` shots of the lane's target, at least, are stored
     // for the member as the target recorded them, and no other.
     void checkDeliveredShots(int eventID, int memberID, int lane, int delivered);
+    // Where the shots a check found missing may be: the rows a connection
+    // opened now reads at the path (the fixture's was opened before the
+    // program ran, and a failed statement reads as no rows), and the shot
+    // numbers the lane's target was asked for since the traffic was cleared.
+    QString shortfall(int eventID, int memberID, int lane);
     // The distinct shots of its current page the lane's target answered a
     // poll with before the line's first STOP to all targets.
     int answeredBeforeStop(int lane);
@@ -81,13 +112,35 @@ void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int 
              "ORDER BY fNumber",
              {eventID, memberID});
     QVERIFY2(stored.size() >= delivered,
-             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered")
+             qPrintable(QStringLiteral("lane %1: %2 stored, %3 delivered; %4")
                             .arg(lane)
                             .arg(stored.size())
-                            .arg(delivered)));
+                            .arg(delivered)
+                            .arg(shortfall(eventID, memberID, lane))));
     QVERIFY(shots.size() >= stored.size());
     for (int n = 0; n < stored.size(); ++n)
         QCOMPARE(stored.at(n), (QVariantList{n + 1, shots.at(n).x, shots.at(n).y}));
+}
+
+QString TestRecovery::shortfall(int eventID, int memberID, int lane)
+{
+    StoredRows fresh;
+    const Rows count = fresh.rows("SELECT COUNT(*) FROM tbullets WHERE fEventID=? AND fMemberID=?",
+                                  {eventID, memberID});
+    const QList<TrafficEntry> traffic =
+        simulator()->call([](RangeSimulator &sim) { return sim.traffic(); });
+    QStringList polls;
+    for (const TrafficEntry &entry : traffic) {
+        if (entry.kind == TrafficEntry::Received && entry.address == lane
+            && entry.code == SimFrame::kCodePoll && entry.bytes.size() > 3)
+            polls << QString::number(quint8(entry.bytes.at(3)));
+    }
+    constexpr int kEnds = 8;
+    if (polls.size() > 3 * kEnds)
+        polls = polls.mid(0, kEnds) + QStringList{"..."} + polls.mid(polls.size() - kEnds);
+    return QStringLiteral("a new connection reads %1; polls for %2")
+        .arg(count.isEmpty() ? QStringLiteral("nothing (failed)") : count.first().first().toString(),
+             polls.join(QLatin1Char(' ')));
 }
 
 bool TestRecovery::startProgram(QProcess &program, const QString &function)
@@ -169,6 +222,13 @@ void TestRecovery::killedInTheMiddleOfARelay()
                              kTimeoutMs);
     QVERIFY2(program.state() == QProcess::Running, output.constData());
     // From here on the log holds the match only: its polls count from 1.
+    // Not before the simulator has read the match's START, the line's
+    // second: a simulator behind the line (a loaded machine) reads the
+    // sighting's last polls after the program said that the match started.
+    QTRY_VERIFY_WITH_TIMEOUT(simulator()->call([](RangeSimulator &sim) {
+        return sim.framesReceivedWithCode(SimFrame::kCodeStart);
+    }) > kStartCopies,
+                             kTimeoutMs);
     simulator()->call([](RangeSimulator &sim) { sim.clearTraffic(); });
     QTRY_VERIFY_WITH_TIMEOUT(highestPolledShot(kLanes.at(0)) >= kKillAtShot
                                  && highestPolledShot(kLanes.at(1)) >= kKillAtShot,
@@ -602,6 +662,82 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
         QVERIFY2(shown.last().text.contains(kept.first()), qPrintable(shown.last().text));
     }
     takeStorageErrors(); // the refusals the boxes told
+}
+
+FolderWatch::FolderWatch(const QString &path)
+    : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+{
+    QStringList folders{path};
+    QDirIterator below(path, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext())
+        folders << below.next();
+    for (const QString &folder : qAsConst(folders)) {
+        const int watch = inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                            IN_OPEN | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE
+                                                | IN_MOVED_FROM | IN_MOVED_TO);
+        m_folders.insert(watch, QDir(path).relativeFilePath(folder));
+    }
+}
+
+FolderWatch::~FolderWatch()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+QStringList FolderWatch::seen()
+{
+    QStringList events;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t length;
+    while ((length = read(m_fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            const QString name = QDir::cleanPath(m_folders.value(event->wd) + QLatin1Char('/')
+                                                 + QFile::decodeName(event->len ? event->name : ""));
+            events << QStringLiteral("%1 %2").arg(event->mask & IN_OPEN ? "opened" : "changed", name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    events.removeDuplicates();
+    return events;
+}
+
+void TestRecovery::secondProgramOnTheRunFolder()
+{
+    const int competition = createCompetition(kRifle60, "Кубок");
+    QVERIFY(competition > 0);
+    QVERIFY(shutDown());
+    destroyWindow();
+    QProcess first;
+    QVERIFY2(startProgram(first, "waitUntilKilled"), qPrintable(first.errorString()));
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput()).contains(kRunning)
+                                 || first.state() != QProcess::Running,
+                             kTimeoutMs);
+    QVERIFY2(first.state() == QProcess::Running, output.constData());
+
+    // The second program started on the folder is refused and says why,
+    // and has opened nothing in it but the lock, and changed nothing.
+    const int boxesBefore = Warnings::shown().size();
+    FolderWatch watch(runFolder().path());
+    QVERIFY(!reopenWindow());
+    QStringList seen = watch.seen();
+    seen.removeAll(QStringLiteral("opened ") + RunFolderLock::kFileName);
+    QCOMPARE(seen, QStringList{});
+    QCOMPARE(Warnings::shown().size(), boxesBefore + 1);
+    const Warnings::Shown box = takeWarning();
+    QCOMPARE(box.title, QString("Программа уже запущена!"));
+    QVERIFY2(box.text.contains(runFolder().path()), qPrintable(box.text));
+
+    // The first killed: what it left in the folder refuses no start.
+    first.kill();
+    QVERIFY(first.waitForFinished(kTimeoutMs));
+    QVERIFY(QFile::exists(runFolder().filePath(RunFolderLock::kFileName)));
+    QVERIFY(reopenWindow());
+    QVERIFY(click("pBContinue"));
+    QVERIFY(rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition) >= 0);
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestRecovery)

@@ -64,7 +64,7 @@ void MainWindowTest::init()
     QVERIFY(QDir().mkpath(comDir));
     qputenv(SerialPortDirectory::kEnvironmentVariable, comDir.toLocal8Bit());
     applyApplicationStyle(*qobject_cast<QApplication *>(QCoreApplication::instance()));
-    openWindow();
+    QVERIFY(openWindow());
 }
 
 void MainWindowTest::cleanup()
@@ -89,8 +89,14 @@ void MainWindowTest::cleanup()
              qPrintable(QStringLiteral("storage errors nobody expected: %1").arg(errors.size())));
 }
 
-void MainWindowTest::openWindow()
+bool MainWindowTest::openWindow()
 {
+    // As the program starts: the run folder taken first.
+    m_runFolderLock = std::make_unique<RunFolderLock>();
+    if (!m_runFolderLock->take()) {
+        m_runFolderLock.reset();
+        return false;
+    }
     m_window = new MainWindow(nullptr);
     // The module reports what went wrong while it was built, before anyone
     // could listen.
@@ -105,6 +111,7 @@ void MainWindowTest::openWindow()
         setBusGaps(*m_busGaps);
     // As the program shows it: over the whole screen.
     m_window->showOnScreen();
+    return true;
 }
 
 void MainWindowTest::setBusGaps(const BusGaps &gaps)
@@ -150,6 +157,7 @@ void MainWindowTest::closeWindow()
     m_errorSpies.clear();
     delete m_window;
     m_window = nullptr;
+    m_runFolderLock.reset();
 }
 
 bool MainWindowTest::shutDown()
@@ -172,8 +180,7 @@ bool MainWindowTest::reopenWindow()
     if (!shutDown())
         return false;
     closeWindow();
-    openWindow();
-    return true;
+    return openWindow();
 }
 
 bool MainWindowTest::startSimulator(const QList<int> &lanes)
@@ -187,8 +194,7 @@ bool MainWindowTest::startSimulator(const QList<int> &lanes)
         m_simulator->call([&](RangeSimulator &sim) { return sim.setComDirectory(comDir); })
         && m_simulator->call([&](RangeSimulator &sim) { return sim.addSerialConverter(lanes); })
             >= 0;
-    openWindow();
-    return made;
+    return openWindow() && made;
 }
 
 bool MainWindowTest::click(const QString &objectName)

@@ -39,6 +39,7 @@
 #include "busgaps.h"
 
 #include "mainwindow.h"
+#include "runfolderlock.h"
 #include "storedrows.h"
 #include "testdatadir.h"
 #include "warnings.h"
@@ -157,7 +158,9 @@ protected:
     // reopenWindow builds a new one.
     void destroyWindow() { closeWindow(); }
     // Shuts the window down and builds a new one on the run folder as the
-    // test has left it (a changed Config.ini, a stored competition).
+    // test has left it (a changed Config.ini, a stored competition). False,
+    // with no window, when the start is refused as the program's is: the
+    // run folder is held by another program that runs with it.
     bool reopenWindow();
     // The relay advance's moves to the total pages, which the window makes
     // after the last relay of a stage or of the competition.
@@ -207,7 +210,7 @@ protected:
 private:
     QWidget *pageWidgetOf(Page page) const;
     QWidget *findWidget(const QString &objectName, const QMetaObject *type) const;
-    void openWindow();
+    bool openWindow();
     void closeWindow();
 
     QString m_givenRunFolder;
@@ -215,6 +218,7 @@ private:
     std::unique_ptr<TestDataDir> m_runFolder;
     std::unique_ptr<StoredRows> m_stored;
     std::unique_ptr<SimulatorThread> m_simulator;
+    std::unique_ptr<RunFolderLock> m_runFolderLock; // held while a window is open
     MainWindow *m_window = nullptr; // owned
     QList<QSignalSpy *> m_errorSpies; // owned
     QList<int> m_storageErrors;       // from the spies of windows already gone

@@ -20,7 +20,9 @@ bool becomeAskedUser();
 bool modesHold();
 
 // Runs the test function that is running, at its data row, in a child as
-// kNobody; true when the child passed. output receives its failures.
+// kNobody; true when the child passed. output receives its failures, or,
+// when it did not end by itself in time (its function limit is a minute
+// shorter than this process's), all it printed.
 bool runCurrentTest(QByteArray *output);
 
 } // namespace OrdinaryUser
