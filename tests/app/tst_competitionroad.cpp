@@ -3,6 +3,7 @@
 
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -12,7 +13,9 @@
 #include "pdftext.h"
 #include "roadtest.h"
 #include "simulatorthread.h"
+#include "tbulletlist.h"
 #include "tevent.h"
+#include "tmemberplace.h"
 #include "tmembers.h"
 #include "tcompetition.h"
 #include "tusermodul.h"
@@ -23,6 +26,14 @@ constexpr int kRifle60 = 1; // one position, 60 match shots (held without its fi
 const QList<int> kLanes{1, 2};
 constexpr int kMatchShots = 60;
 constexpr int kNameColumn = 1; // of the standings tables
+// A relay of four lanes whose lane 2 target is switched off for good; 2 s
+// later the converter's cable is out for 5 s.
+const QList<int> kFourLanes{1, 2, 3, 4};
+constexpr int kOffLane = 2;
+constexpr int kCableOutMs = 5000;
+constexpr int kShooterPaceMs = 40;
+constexpr int kRelayMs = 90000;
+constexpr int kStartCode = 0xA0;
 
 struct Entrant
 {
@@ -44,6 +55,7 @@ class TestCompetitionRoad : public RoadTest
 
 private slots:
     void competitionRoad();
+    void offTargetAcrossConverterLoss();
 
 private:
     // NAME and total of each row of a standings table, top to bottom.
@@ -188,6 +200,68 @@ void TestCompetitionRoad::competitionRoad()
     QCOMPARE(standingsOf(onPage<QTableView>(Page::Viewer, "tvTotal")), stored);
     onPage<QTabWidget>(Page::Viewer, "tabWidget")->setCurrentIndex(1);
     sight("viewer-exercise");
+}
+
+void TestCompetitionRoad::offTargetAcrossConverterLoss()
+{
+    QVERIFY(startRange(kFourLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок района") > 0);
+    QList<int> members;
+    for (const Entrant &entrant : kEntrants)
+        members << addNewMember(entrant.name, entrant.family, entrant.startNumber);
+    QVERIFY(!members.contains(-1));
+    QVERIFY(click("pBNext"));
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    QVERIFY(openCurrentRelay());
+    QVERIFY(click("pBNext"));
+    startShooters(kFourLanes, kShooterPaceMs);
+    QVERIFY(startSighting());
+    // Its shooter fires no match shot: none of them is in doubt at STOP.
+    stopShooters({kOffLane});
+    QVERIFY(startMatch());
+    const auto stored = [&](int lane) { return storedShots(event, members.at(lane - 1)); };
+    QTRY_VERIFY_WITH_TIMEOUT(stored(1) > 0, kTimeoutMs);
+    simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, false); });
+    QTest::qWait(2000);
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
+    auto *converters = onPage<QLabel>(Page::Run, "l_colKommut");
+    QTRY_COMPARE_WITH_TIMEOUT(converters->text(), QString(), kTimeoutMs);
+    QTest::qWait(kCableOutMs);
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
+
+    // The lanes that answer are read to their last shot; lane 2's target is
+    // named to the operator, its lamp off, and pinged meanwhile.
+    const auto lanesDone = [&] { return stored(1) == kMatchShots && stored(3) == kMatchShots && stored(4) == kMatchShots; };
+    const bool done = QTest::qWaitFor(lanesDone, kRelayMs);
+    qInfo("stored per lane: %d %d %d %d, START frames %d", stored(1), stored(2), stored(3), stored(4),
+          simulator()->call([](RangeSimulator &sim) { return sim.framesReceivedWithCode(kStartCode); }));
+    QVERIFY(done);
+    QCOMPARE(converters->text(), QString("1"));
+    const TMemberPlace *offPlace = userModul()->bulletList(event)->placeByTarget(kOffLane);
+    const QString offShooter = QStringLiteral("Мишень 2 (Смирнова Анна, стартовый номер 12) ");
+    // Told once, naming the target and its shooter.
+    const auto toldOnce = [&](const QString &title) {
+        QList<Warnings::Shown> boxes;
+        if (!QTest::qWaitFor([&] { return !(boxes = takeWarnings()).isEmpty(); }, kTimeoutMs))
+            return false;
+        for (const Warnings::Shown &box : qAsConst(boxes))
+            qInfo("box \"%s\": %s", qPrintable(box.title), qPrintable(box.text));
+        return boxes.size() == 1 && boxes.first().title == title && boxes.first().text.startsWith(offShooter);
+    };
+    QVERIFY(toldOnce("Нет связи с мишенью!"));
+    QVERIFY(!offPlace->targetFound());
+    sight("run-target-missing");
+
+    // Back on, it is told once, and STOP ends the relay, its shots missing.
+    simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, true); });
+    QTRY_VERIFY_WITH_TIMEOUT(offPlace->targetFound(), kTimeoutMs);
+    QVERIFY(toldOnce("Связь с мишенью восстановлена"));
+    QVERIFY(click("pbStop"));
+    auto *next = onPage<QPushButton>(Page::Run, "pBNext");
+    QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kTimeoutMs);
+    stopShooters(kFourLanes);
+    for (int lane : {1, 3, 4})
+        QCOMPARE(stored(lane), kMatchShots);
 }
 
 QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
