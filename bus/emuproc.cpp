@@ -523,9 +523,13 @@ void EMUProc::memberCycle()
         } else if (pendingBusy) {
             return;
         }
-        // A target that does not answer is pinged where nothing is polled
-        // (a break): an answer before the next START tells it is back.
-        const auto silent = [&member] { return !member->targetEnabled || member->poll.silent(); };
+        // A target that has not answered its last ask is pinged where
+        // nothing is polled (a break): an answer before the next START
+        // tells it is back. A ping holds back no queued START.
+        const auto silent = [this, &member] {
+            return commandQueue.isEmpty()
+                && (!member->targetEnabled || member->poll.silent() || member->wait.waiting());
+        };
         if (!turnOver && (!member->readBulletFrame().isEmpty() || silent())) {
             waitGap(gaps.pollMs);
             if (indexOf(member) < 0)

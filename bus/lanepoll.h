@@ -86,6 +86,8 @@ public:
     bool answered();
     // Its converter was lost: the wait counts again from the next ask.
     void restart() { m_sinceMs = -1; }
+    // It was asked, and has not answered since.
+    bool waiting() const { return m_sinceMs >= 0; }
 
 private:
     qint64 m_sinceMs = -1;
