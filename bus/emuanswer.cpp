@@ -43,6 +43,8 @@ void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
     if (!member)
         return;
     member->portId = PortID;
+    if (code >= BusCode::kStart)
+        recovery.heard.insert(PortID);
     busy = true;
     decodeLaneAnswer(*member, _answer);
     busy = false;
@@ -123,7 +125,8 @@ void EMUProc::decodeLaneAnswer(EmuMember &member, const QByteArray &answer)
         emit sig_BDReseted(ta);
         break;
     case BusCode::kReadBullet:
-        if (state != Serving && state != Idle)
+        // Serving too: a target that did not answer is pinged until it does.
+        if (state != Idle)
             enableTarget(member, targetWasEnabled);
         decodeShot(member, answer);
         break;
@@ -173,6 +176,8 @@ void EMUProc::noteTargetAnswer(EmuMember &member)
 {
     if (member.poll.heard())
         emit sig_TargetHeard(member.address, true);
+    if (member.wait.answered())
+        emit sig_TargetMissing(member.address, false);
 }
 
 void EMUProc::enableTarget(EmuMember &member, bool wasEnabled)

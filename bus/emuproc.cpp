@@ -217,6 +217,12 @@ void EMUProc::setState(int newState)
 {
     const int previous = state;
     state = newState;
+    if (newState != Serving) {
+        // What went unanswered so far was the line's.
+        for (const MemberPtr &member : members)
+            member->wait.restart();
+        recovery = Recovery{ports.size(), {}, {}};
+    }
     if (newState == TargetSearch || newState == ConverterSearch)
         resetPortsAndTargets();
     if (newState != Serving)
@@ -374,8 +380,23 @@ int EMUProc::comNumOf(int portId) const
     return -1;
 }
 
+bool EMUProc::recovered()
+{
+    if (recovery.found.isEmpty() || liveCount() < recovery.convertersBefore)
+        return false;
+    for (int portId : qAsConst(recovery.found)) {
+        if (!recovery.heard.contains(portId))
+            return false;
+    }
+    return true;
+}
+
 void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
 {
+    if (_found)
+        recovery.found.insert(PortID);
+    else
+        recovery.found.remove(PortID);
     if (!touchPort(PortID, portNum, _found, false))
         return;
     for (EmuPortState &record : ports) {
@@ -424,9 +445,9 @@ void EMUProc::process()
         // starts its own target search, which must end with its set-up frames.
         const int dead = checkPorts();
         if (dead == 1) {
+            // The converter found again is reported while the search waits.
+            setState(PortResearch);
             line->refindPort(deadPortId);
-            if (state == Serving)
-                setState(PortResearch);
             continue;
         }
         if (dead >= 2) {
@@ -486,7 +507,12 @@ void EMUProc::memberCycle()
             if (pendingBusy)
                 return;
             if (!command.frame.isEmpty()) {
-                writeCommand(command);
+                if (command.code() > BusCode::kLastTerminalCode)
+                    askTarget(*member);
+                EmuCommand toLane = command;
+                // A target that does not answer may be back behind any converter.
+                toLane.checkAddress = command.checkAddress && member->targetEnabled;
+                writeCommand(toLane);
                 if (isRepeatedCode(command.code()))
                     member->dropPending(command.code());
                 else
@@ -497,13 +523,22 @@ void EMUProc::memberCycle()
         } else if (pendingBusy) {
             return;
         }
-        if (!turnOver && !member->readBulletFrame().isEmpty()) {
+        // A target that has not answered its last ask is pinged where
+        // nothing is polled (a break): an answer before the next START
+        // tells it is back. A ping holds back no queued START.
+        const auto silent = [this, &member] {
+            return commandQueue.isEmpty()
+                && (!member->targetEnabled || member->poll.silent() || member->wait.waiting());
+        };
+        if (!turnOver && (!member->readBulletFrame().isEmpty() || silent())) {
             waitGap(gaps.pollMs);
             if (indexOf(member) < 0)
                 return;
             const QByteArray poll = member->readBulletFrame();
             if (!poll.isEmpty())
                 writePoll(*member, poll);
+            else if (silent())
+                pingSilent(*member);
         }
         const int index = indexOf(member);
         if (index < 0)
@@ -532,14 +567,34 @@ bool EMUProc::writeCommand(const EmuCommand &command)
     return true;
 }
 
+void EMUProc::askTarget(EmuMember &member)
+{
+    if (state == TargetSearch || !member.wait.asked(clock->nsecsElapsed() / kNsPerMs))
+        return;
+    emit sig_TargetMissing(member.address, true);
+    if (member.targetEnabled)
+        setTargetEnabled(member, false);
+}
+
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
     if (member.poll.pollDue(clock->nsecsElapsed() / kNsPerMs))
         emit sig_TargetHeard(member.address, false);
+    askTarget(member);
     // The frame was built from the wanted number just now.
-    if (line->write(poll, true))
+    if (line->write(poll, member.targetEnabled))
         member.poll.pollWritten();
     askedThrough(member);
+    restartLastSend();
+}
+
+void EMUProc::pingSilent(EmuMember &member)
+{
+    askTarget(member);
+    // In a break nothing else is asked: the target's silence is no sign of
+    // a lost converter, so the port is not asked.
+    if (line->write(member.pingFrame(), false))
+        member.poll.pingWritten();
     restartLastSend();
 }
 
@@ -554,7 +609,7 @@ void EMUProc::searchStep()
     }
     const bool allEnabled = std::all_of(members.begin(), members.end(),
                                         [](const MemberPtr &member) { return member->targetEnabled; });
-    if (allEnabled) {
+    if (allEnabled || (state != TargetSearch && recovered())) {
         setState(Serving);
         return;
     }
@@ -570,6 +625,7 @@ void EMUProc::searchStep()
         // A lane that left the relay or answered during the wait needs no ping.
         if (indexOf(member) < 0 || member->targetEnabled)
             continue;
+        askTarget(*member);
         // A ping asks for no shot: its answer says nothing of an earlier poll.
         if (line->write(member->pingFrame(), false))
             member->poll.pingWritten();

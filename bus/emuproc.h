@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -80,6 +81,11 @@ signals:
     // poll: an acknowledgement of a command, or an answer dropped because
     // a START overtook its poll. It was on the line then.
     void sig_TargetAnswered(int ta);
+    // The lane's target has not answered for LaneWait::kToldAfterMs while
+    // the line was there to carry its answer (true), or answered again
+    // after that (false). Not told in a relay's first target search, whose
+    // lamps show which target is sought.
+    void sig_TargetMissing(int ta, bool missing);
     void sig_PCEnabled(int ta, bool enabled);
     void sig_EventStarted();
     void sig_EventStoped();
@@ -110,6 +116,10 @@ private:
     void restartLastSend();
 
     void setState(int newState);
+    // A search after a lost converter ends once the converters are back
+    // and a target answered through each port that found one: the targets
+    // still silent are pinged while the others are served.
+    bool recovered();
     void queueSetupFrames();
     void resetPortsAndTargets();
     void setTargetEnabled(EmuMember &member, bool enabled);
@@ -133,7 +143,12 @@ private:
     void decodeShot(EmuMember &member, const QByteArray &answer);
     void enableTarget(EmuMember &member, bool wasEnabled);
     void noteTargetAnswer(EmuMember &member);
+    // A frame the lane's target answers goes out to it: waited for too
+    // long, it is told missing and taken for one that does not answer.
+    void askTarget(EmuMember &member);
     void writePoll(EmuMember &member, const QByteArray &poll);
+    // A target that does not answer, asked for no shot, on every converter.
+    void pingSilent(EmuMember &member);
     // Writes a command frame; a START written to one target or to all
     // (broadcast address) marks the lanes whose poll awaits its answer.
     bool writeCommand(const EmuCommand &command);
@@ -152,6 +167,14 @@ private:
     QList<EmuCommand> priorityQueue;
     QList<EmuPortState> ports;
     std::vector<MemberPtr> members;
+    // Since the converter search or port re-search began.
+    struct Recovery
+    {
+        int convertersBefore = 0; // port records when the loss was found
+        QSet<int> found;          // ports that found a converter
+        QSet<int> heard;          // ports a target answered through
+    };
+    Recovery recovery;
 
     // State of the loop.
     qint64 lastSendNs = -1; // on clock; -1 before the first write

@@ -36,6 +36,7 @@ struct EmuMember
     QString familyName;
     QString name;
     LanePoll poll; // which answers to its polls for shots count
+    LaneWait wait; // how long its target has not answered, for the operator
     bool pendingBusy = false;
     QList<EmuCommand> pending;
 

@@ -65,3 +65,19 @@ LanePoll::Reading LanePoll::read(int number)
     m_wanted = 0; // no more polls until the exercise asks for the next shot
     return {Reading::Shot, number};
 }
+
+bool LaneWait::asked(qint64 nowMs)
+{
+    if (m_sinceMs < 0)
+        m_sinceMs = nowMs;
+    if (m_told || nowMs - m_sinceMs <= kToldAfterMs)
+        return false;
+    m_told = true;
+    return true;
+}
+
+bool LaneWait::answered()
+{
+    m_sinceMs = -1;
+    return std::exchange(m_told, false);
+}

@@ -51,6 +51,8 @@ public:
     void startWritten();
     // The target answered anything. True when it had been silent.
     bool heard();
+    // Its polls went unanswered, and it has not answered since.
+    bool silent() const { return m_silent; }
     // The target's answer to a poll, read now; number 0 is "no shot".
     Reading read(int number);
 
@@ -65,4 +67,29 @@ private:
     qint64 m_unansweredSinceMs = 0;
     bool m_silent = false;
     bool m_silenceTold = false; // since its polling last began
+};
+
+// How long the bus master has waited for one lane's target, for the
+// operator: from the first frame it answers written to it since its last
+// answer, or since its converter was found again (while the converter was
+// away, the silence was the converter's). Told once, and told again when
+// the target answers.
+class LaneWait
+{
+public:
+    static constexpr qint64 kToldAfterMs = 5000;
+
+    // A frame the target answers goes out to it at nowMs (the caller's
+    // clock). True once, when it has then been waited for over kToldAfterMs.
+    bool asked(qint64 nowMs);
+    // The target answered. True when it had been told missing.
+    bool answered();
+    // Its converter was lost: the wait counts again from the next ask.
+    void restart() { m_sinceMs = -1; }
+    // It was asked, and has not answered since.
+    bool waiting() const { return m_sinceMs >= 0; }
+
+private:
+    qint64 m_sinceMs = -1;
+    bool m_told = false;
 };

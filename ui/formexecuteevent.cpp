@@ -4,6 +4,7 @@
 #include <QTimerEvent>
 
 #include "appstyle.h"
+#include "lanepoll.h"
 #include "tbtndelegate.h"
 #include "tbulletlist.h"
 #include "tcompetition.h"
@@ -524,6 +525,40 @@ void FormExecuteEvent::closeRulings()
     for (const QPointer<DialogHeldShots> &open : qAsConst(m_rulings))
         delete open.data();
     m_rulings.clear();
+}
+
+void FormExecuteEvent::setTargetMissing(int target, bool missing)
+{
+    if (missing) {
+        showTargetWarning(
+            QStringLiteral("Нет связи с мишенью!"),
+            QStringLiteral("%1 не отвечает больше %2 секунд. Остальные мишени обслуживаются как "
+                           "обычно, а мишень %3 опрашивается: когда она ответит, об этом будет "
+                           "сообщено. Проверьте, включена ли мишень %3, и её кабель.")
+                .arg(targetAndShooter(target))
+                .arg(LaneWait::kToldAfterMs / 1000)
+                .arg(target));
+        return;
+    }
+    showTargetWarning(QStringLiteral("Связь с мишенью восстановлена"),
+                      QStringLiteral("%1 снова отвечает.").arg(targetAndShooter(target)));
+}
+
+QString FormExecuteEvent::targetAndShooter(int target) const
+{
+    QString text = QStringLiteral("Мишень %1").arg(target);
+    const TBulletList *list = shownList();
+    const TMemberPlace *place = list ? list->placeByTarget(target) : nullptr;
+    if (!place)
+        return text;
+    QStringList shooter;
+    if (!place->name().isEmpty())
+        shooter << place->name();
+    if (place->startNumber() >= 0)
+        shooter << QStringLiteral("стартовый номер %1").arg(place->startNumber());
+    if (!shooter.isEmpty())
+        text += QStringLiteral(" (%1)").arg(shooter.join(QStringLiteral(", ")));
+    return text;
 }
 
 QString FormExecuteEvent::whatFollows(int target, bool refuses) const

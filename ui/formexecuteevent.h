@@ -43,6 +43,9 @@ public:
     void setNetState(int count);
     // A target or terminal of the practice answered or fell silent.
     void checkTargets();
+    // The bus has waited for the lane's target for seconds (missing), or
+    // heard it again: the operator is told which one, and its shooter.
+    void setTargetMissing(int target, bool missing);
     // The exercise was unwired: the tables let go of its shot list, which
     // its module may delete from now on.
     void dropShotList();
@@ -116,6 +119,8 @@ private:
     void showTargetWarnings();
     // What a lane that missed a START means for the relay or the stage.
     QString whatFollows(int target, bool refuses = false) const;
+    // "Мишень N (shooter, стартовый номер S)", as far as the shown list knows.
+    QString targetAndShooter(int target) const;
     // What becomes of shots held that cannot tell yet.
     QString whatBecomesOfHeld() const;
     // Closes the rulings still open (the exercise is over or gone).

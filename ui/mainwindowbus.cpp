@@ -23,6 +23,7 @@ void MainWindow::connectBusReports()
     connect(emu, &EMUProc::sig_PortFounded, this, &MainWindow::slot_emu_PortFounded);
     connect(emu, &EMUProc::sig_TargetEnabled, this, &MainWindow::slot_emu_TargetEnabled);
     connect(emu, &EMUProc::sig_PCEnabled, this, &MainWindow::slot_emu_PCEnabled);
+    connect(emu, &EMUProc::sig_TargetMissing, this, &MainWindow::slot_emu_TargetMissing);
     connect(emu, &EMUProc::sig_DataReaded, this, &MainWindow::slot_emu_DataReaded);
     connect(emu, &EMUProc::sig_DataWrote, this, &MainWindow::slot_emu_DataWrote);
 }
@@ -58,6 +59,14 @@ void MainWindow::slot_emu_TargetEnabled(int ta, bool enabled)
 void MainWindow::slot_emu_PCEnabled(int ta, bool enabled)
 {
     relayLaneAnswer(ta, enabled, true);
+}
+
+void MainWindow::slot_emu_TargetMissing(int ta, bool missing)
+{
+    // Told on the run page, over whichever page shows: a relay under way
+    // (or a practice) waits for that target.
+    if (formExecuteEvent && (workMode == kModeCompetition || workMode == kModePractice))
+        formExecuteEvent->setTargetMissing(ta, missing);
 }
 
 void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)

@@ -3,6 +3,7 @@
 
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -12,7 +13,9 @@
 #include "pdftext.h"
 #include "roadtest.h"
 #include "simulatorthread.h"
+#include "tbulletlist.h"
 #include "tevent.h"
+#include "tmemberplace.h"
 #include "tmembers.h"
 #include "tcompetition.h"
 #include "tusermodul.h"
@@ -23,6 +26,11 @@ constexpr int kRifle60 = 1; // one position, 60 match shots (held without its fi
 const QList<int> kLanes{1, 2};
 constexpr int kMatchShots = 60;
 constexpr int kNameColumn = 1; // of the standings tables
+// A relay of four lanes whose lane 2 target is switched off for good; 2 s
+// later the converter's cable is out for 5 s.
+const QList<int> kFourLanes{1, 2, 3, 4};
+constexpr int kOffLane = 2, kOffBeforeCableMs = 2000, kCableOutMs = 5000;
+constexpr int kShooterPaceMs = 40, kRelayMs = 90000;
 
 struct Entrant
 {
@@ -44,6 +52,7 @@ class TestCompetitionRoad : public RoadTest
 
 private slots:
     void competitionRoad();
+    void offTargetAcrossConverterLoss();
 
 private:
     // NAME and total of each row of a standings table, top to bottom.
@@ -188,6 +197,59 @@ void TestCompetitionRoad::competitionRoad()
     QCOMPARE(standingsOf(onPage<QTableView>(Page::Viewer, "tvTotal")), stored);
     onPage<QTabWidget>(Page::Viewer, "tabWidget")->setCurrentIndex(1);
     sight("viewer-exercise");
+}
+
+void TestCompetitionRoad::offTargetAcrossConverterLoss()
+{
+    QVERIFY(startRange(kFourLanes));
+    QVERIFY(createCompetition(kRifle60, "Кубок района") > 0);
+    QList<int> members;
+    for (const Entrant &entrant : kEntrants)
+        members << addNewMember(entrant.name, entrant.family, entrant.startNumber);
+    QVERIFY(!members.contains(-1));
+    QVERIFY(click("pBNext"));
+    const int event = userModul()->currentCompetition()->event(0)->id();
+    QVERIFY(openCurrentRelay());
+    QVERIFY(click("pBNext"));
+    startShooters(kFourLanes, kShooterPaceMs);
+    QVERIFY(startSighting());
+    // Its shooter fires no match shot: none of them is in doubt at STOP.
+    stopShooters({kOffLane});
+    QVERIFY(startMatch());
+    const auto stored = [&](int lane) { return storedShots(event, members.at(lane - 1)); };
+    QTRY_VERIFY_WITH_TIMEOUT(stored(1) > 0, kTimeoutMs);
+    // The converter stays found while the target is off, then is lost
+    // while its cable is out.
+    auto *converters = onPage<QLabel>(Page::Run, "l_colKommut");
+    simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, false); });
+    QVERIFY(!QTest::qWaitFor([&] { return converters->text() != "1"; }, kOffBeforeCableMs));
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.unplug(0); }));
+    QTRY_COMPARE_WITH_TIMEOUT(converters->text(), QString(), kTimeoutMs);
+    QVERIFY(!QTest::qWaitFor([&] { return !converters->text().isEmpty(); }, kCableOutMs));
+    QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
+
+    // The lanes that answer are read to their last shot; lane 2's target is
+    // named once with its shooter, its lamp off; back on, named again.
+    QTRY_VERIFY_WITH_TIMEOUT(stored(1) == kMatchShots && stored(3) == kMatchShots && stored(4) == kMatchShots,
+                             kRelayMs);
+    const TMemberPlace *offPlace = userModul()->bulletList(event)->placeByTarget(kOffLane);
+    const auto toldOnce = [&](const QString &title) {
+        QList<Warnings::Shown> boxes;
+        return QTest::qWaitFor([&] { return !(boxes = takeWarnings()).isEmpty(); }, kTimeoutMs)
+            && boxes.size() == 1 && boxes.first().title == title
+            && boxes.first().text.startsWith(QStringLiteral("Мишень 2 (Смирнова Анна, стартовый номер 12) "));
+    };
+    QVERIFY(toldOnce("Нет связи с мишенью!"));
+    QVERIFY(!offPlace->targetFound());
+    sight("run-target-missing");
+    simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, true); });
+    QVERIFY(toldOnce("Связь с мишенью восстановлена"));
+    QVERIFY(offPlace->targetFound());
+    // STOP ends the relay, its shots missing.
+    QVERIFY(click("pbStop"));
+    auto *next = onPage<QPushButton>(Page::Run, "pBNext");
+    QTRY_VERIFY_WITH_TIMEOUT(next->isVisible() && next->isEnabled(), kTimeoutMs);
+    stopShooters(kFourLanes);
 }
 
 QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
