@@ -6,6 +6,7 @@ namespace {
 
 constexpr int kPingBytes = 0x09;
 constexpr int kShortCommandBytes = 0x06;
+constexpr qint64 kNsPerMs = 1000000;
 
 char lowByte(int value)
 {
@@ -147,10 +148,12 @@ void EmuMember::dropPending(int code)
     }
 }
 
-void EmuPortState::activate(int id, int timeout)
+void EmuPortState::activate(int id, int timeout, const BusClock *busClock)
 {
     portId = id;
     timeoutMs = timeout;
+    clock = busClock;
+    realTime.start();
     active = true;
     alive = true;
 }
@@ -159,22 +162,23 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
-    firstAsk.invalidate();
-    lastAsk.invalidate();
+    firstAskMs = -1;
+    lastAskMs = -1;
 }
 
 void EmuPortState::asked()
 {
-    if (!firstAsk.isValid() || lastAsk.elapsed() > timeoutMs)
-        firstAsk.start();
-    lastAsk.start();
+    const qint64 nowMs = clock ? clock->nsecsElapsed() / kNsPerMs : realTime.elapsed();
+    if (firstAskMs < 0 || nowMs - lastAskMs > timeoutMs)
+        firstAskMs = nowMs;
+    lastAskMs = nowMs;
 }
 
 bool EmuPortState::isAlive()
 {
     if (!active)
         return true;
-    if (alive && firstAsk.isValid() && firstAsk.msecsTo(lastAsk) > timeoutMs)
+    if (alive && firstAskMs >= 0 && lastAskMs - firstAskMs > timeoutMs)
         alive = false;
     return alive;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busline.h"
 #include "lanepoll.h"
 
 #include <QByteArray>
@@ -73,20 +74,26 @@ struct EmuPortState
     bool alive = false;
     int timeoutMs = kDefaultTimeoutMs;
     int comNum = -1;
+    // The time asks are counted on: a caller's clock (it outlives the
+    // record), or real time since activate() when none is given.
+    const BusClock *clock = nullptr;
+    QElapsedTimer realTime;
     // The first and the latest frame written since the last answer that a
-    // unit behind the port answers; invalid while nothing is owed.
-    QElapsedTimer firstAsk;
-    QElapsedTimer lastAsk;
+    // unit behind the port answers; -1 while nothing is owed.
+    qint64 firstAskMs = -1;
+    qint64 lastAskMs = -1;
     bool lossReported = false; // its death was reported; a touch clears it
 
-    void activate(int id, int timeout);
+    void activate(int id, int timeout, const BusClock *busClock = nullptr);
+    // A unit behind the port answered, or its converter was found: alive,
+    // and nothing asked since.
     void touch();
     // A frame that a unit answers was written towards the port. After a
-    // pause in asking as long as the timeout, the silence counts anew.
+    // pause in asking longer than the timeout, the silence counts anew.
     void asked();
-    // Inactive records always count as alive; an active one dies once it
-    // was asked for longer than its timeout without an answer, and stays
-    // dead until touched.
+    // Inactive records always count as alive; an active one dies once its
+    // first and latest ask since the last answer lie more than its timeout
+    // apart, and stays dead until touched.
     bool isAlive();
     void markDead() { alive = false; }
 };
