@@ -2,6 +2,8 @@
 
 #include "busframe.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPingBytes = 0x09;
@@ -162,15 +164,17 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
-    firstAskMs = -1;
+    askedMs = 0;
     lastAskMs = -1;
 }
 
 void EmuPortState::asked()
 {
     const qint64 nowMs = clock ? clock->nsecsElapsed() / kNsPerMs : realTime.elapsed();
-    if (firstAskMs < 0 || nowMs - lastAskMs > timeoutMs)
-        firstAskMs = nowMs;
+    if (lastAskMs >= 0) {
+        const qint64 gapMs = nowMs - lastAskMs;
+        askedMs = gapMs > timeoutMs ? 0 : askedMs + std::min<qint64>(gapMs, kAskGapMs);
+    }
     lastAskMs = nowMs;
 }
 
@@ -178,7 +182,7 @@ bool EmuPortState::isAlive()
 {
     if (!active)
         return true;
-    if (alive && firstAskMs >= 0 && lastAskMs - firstAskMs > timeoutMs)
+    if (alive && askedMs > timeoutMs)
         alive = false;
     return alive;
 }

@@ -68,6 +68,11 @@ struct EmuMember
 struct EmuPortState
 {
     static constexpr int kDefaultTimeoutMs = 30000;
+    // The most that the time between two asks adds to the silence. A poll
+    // turn of 20 lanes (4 s) passes between two asks of a port that serves
+    // one of them; a longer gap while the bus keeps asking only slows the
+    // count, and a pause in a break adds no more than this.
+    static constexpr int kAskGapMs = 5000;
 
     int portId = -1;
     bool active = false;
@@ -78,9 +83,10 @@ struct EmuPortState
     // record), or real time since activate() when none is given.
     const BusClock *clock = nullptr;
     QElapsedTimer realTime;
-    // The first and the latest frame written since the last answer that a
-    // unit behind the port answers; -1 while nothing is owed.
-    qint64 firstAskMs = -1;
+    // Since the last answer that a unit behind the port gave: how long the
+    // port was asked, and when (on that time) it was asked last, -1 if not
+    // since.
+    qint64 askedMs = 0;
     qint64 lastAskMs = -1;
     bool lossReported = false; // its death was reported; a touch clears it
 
@@ -88,12 +94,15 @@ struct EmuPortState
     // A unit behind the port answered, or its converter was found: alive,
     // and nothing asked since.
     void touch();
-    // A frame that a unit answers was written towards the port. After a
-    // pause in asking longer than the timeout, the silence counts anew.
+    // A frame that a unit answers was written towards the port: the time
+    // since the ask before it is added, up to kAskGapMs (the first ask
+    // since an answer adds nothing). After a pause in asking longer than the
+    // timeout the count starts again from nothing.
     void asked();
-    // Inactive records always count as alive; an active one dies once its
-    // first and latest ask since the last answer lie more than its timeout
-    // apart, and stays dead until touched.
+    // Inactive records always count as alive; an active one dies once the
+    // time it was asked, as asked() sums it, passes its timeout, and stays
+    // dead until touched. Only an ask adds time: silence after the last
+    // one kills no port.
     bool isAlive();
     void markDead() { alive = false; }
 };

@@ -123,6 +123,10 @@ void TestEmuProc::portLiveness_data()
     QTest::newRow("polled 5 s, a long break") << 5000 << timeout + 10000 << 0 << -1;
     // A pause longer than the timeout starts the count again: 20 s asked.
     QTest::newRow("polled 20 s, a long break, polled 20 s") << 20000 << timeout + 5000 << 20000 << -1;
+    // A shorter pause adds at most EmuPortState::kAskGapMs (5 s): asked
+    // 9.8 + 5 + 10 s in all; and 19.8 + 5 s, then lost 5.4 s after the break.
+    QTest::newRow("polled 10 s, a short break, polled 10 s") << 10000 << 25000 << 10000 << -1;
+    QTest::newRow("polled 20 s, a short break, polled 10 s") << 20000 << 25000 << 10000 << 50400;
 }
 
 void TestEmuProc::portLiveness()
