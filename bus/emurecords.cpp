@@ -2,10 +2,13 @@
 
 #include "busframe.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPingBytes = 0x09;
 constexpr int kShortCommandBytes = 0x06;
+constexpr qint64 kNsPerMs = 1000000;
 
 char lowByte(int value)
 {
@@ -147,10 +150,12 @@ void EmuMember::dropPending(int code)
     }
 }
 
-void EmuPortState::activate(int id, int timeout)
+void EmuPortState::activate(int id, int timeout, const BusClock *busClock)
 {
     portId = id;
     timeoutMs = timeout;
+    clock = busClock;
+    realTime.start();
     active = true;
     alive = true;
 }
@@ -159,22 +164,25 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
-    firstAsk.invalidate();
-    lastAsk.invalidate();
+    askedMs = 0;
+    lastAskMs = -1;
 }
 
 void EmuPortState::asked()
 {
-    if (!firstAsk.isValid() || lastAsk.elapsed() > timeoutMs)
-        firstAsk.start();
-    lastAsk.start();
+    const qint64 nowMs = clock ? clock->nsecsElapsed() / kNsPerMs : realTime.elapsed();
+    if (lastAskMs >= 0) {
+        const qint64 gapMs = nowMs - lastAskMs;
+        askedMs = gapMs > timeoutMs ? 0 : askedMs + std::min<qint64>(gapMs, kAskGapMs);
+    }
+    lastAskMs = nowMs;
 }
 
 bool EmuPortState::isAlive()
 {
     if (!active)
         return true;
-    if (alive && firstAsk.isValid() && firstAsk.msecsTo(lastAsk) > timeoutMs)
+    if (alive && askedMs > timeoutMs)
         alive = false;
     return alive;
 }

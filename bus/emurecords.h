@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busline.h"
 #include "lanepoll.h"
 
 #include <QByteArray>
@@ -68,26 +69,41 @@ struct EmuMember
 struct EmuPortState
 {
     static constexpr int kDefaultTimeoutMs = 30000;
+    // The most that the time between two asks adds to the silence. A poll
+    // turn of 20 lanes (4 s) passes between two asks of a port that serves
+    // one of them; a longer gap while the bus keeps asking only slows the
+    // count, and a pause in a break adds no more than this.
+    static constexpr int kAskGapMs = 5000;
 
     int portId = -1;
     bool active = false;
     bool alive = false;
     int timeoutMs = kDefaultTimeoutMs;
     int comNum = -1;
-    // The first and the latest frame written since the last answer that a
-    // unit behind the port answers; invalid while nothing is owed.
-    QElapsedTimer firstAsk;
-    QElapsedTimer lastAsk;
+    // The time asks are counted on: a caller's clock (it outlives the
+    // record), or real time since activate() when none is given.
+    const BusClock *clock = nullptr;
+    QElapsedTimer realTime;
+    // Since the last answer that a unit behind the port gave: how long the
+    // port was asked, and when (on that time) it was asked last, -1 if not
+    // since.
+    qint64 askedMs = 0;
+    qint64 lastAskMs = -1;
     bool lossReported = false; // its death was reported; a touch clears it
 
-    void activate(int id, int timeout);
+    void activate(int id, int timeout, const BusClock *busClock = nullptr);
+    // A unit behind the port answered, or its converter was found: alive,
+    // and nothing asked since.
     void touch();
-    // A frame that a unit answers was written towards the port. After a
-    // pause in asking as long as the timeout, the silence counts anew.
+    // A frame that a unit answers was written towards the port: the time
+    // since the ask before it is added, up to kAskGapMs (the first ask
+    // since an answer adds nothing). After a pause in asking longer than the
+    // timeout the count starts again from nothing.
     void asked();
-    // Inactive records always count as alive; an active one dies once it
-    // was asked for longer than its timeout without an answer, and stays
-    // dead until touched.
+    // Inactive records always count as alive; an active one dies once the
+    // time it was asked, as asked() sums it, passes its timeout, and stays
+    // dead until touched. Only an ask adds time: silence after the last
+    // one kills no port.
     bool isAlive();
     void markDead() { alive = false; }
 };

@@ -117,6 +117,7 @@ private slots:
     void closingFramesBeforeFinished();
     void unpluggedConverterLosesNoShot();
     void startWaitsForAnUnpluggedConverter();
+    void silentLineLostWhilePolled();
     void noiseAndBrokenAnswers();
     void answerAtTheTurnAfterNoise();
     void noShotNamesItsPoll_data();
@@ -454,6 +455,23 @@ void TestBusMaster::startWaitsForAnUnpluggedConverter()
     QVERIFY(found < after.indexOf(QStringLiteral("EventStarted")));
     QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(1)->target.startCount(); }), 1,
                               kWaitMs);
+}
+
+void TestBusMaster::silentLineLostWhilePolled()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1}); }), 0);
+    startBus(0, 1, 1);
+    addRelay({1});
+    waitForSetUp({1});
+    // The converter stays plugged in, its line silent: only the polls for
+    // the lane's shot ask it, and 30 s of them unanswered make it lost.
+    m_sim->call([](RangeSimulator &s) {
+        s.setTargetPresent(1, false);
+        s.setTerminalPresent(1, false);
+    });
+    emit m_driver->sig_emu_getBullet(1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(1,-1,0,0)")),
+                             kDeadPortWaitMs);
 }
 
 void TestBusMaster::noiseAndBrokenAnswers()

@@ -26,6 +26,17 @@ constexpr int kPort = 2;
 constexpr int kCom = 7;
 const QString kPortFirstSeen = QStringLiteral("PortFounded(2,7,1,1)");
 
+// Time that moves only when waited on.
+class HandClock : public BusClock
+{
+public:
+    qint64 nsecsElapsed() const override { return m_nowNs; }
+    void wait(int ms) override { m_nowNs += ms * qint64(1000000); }
+
+private:
+    qint64 m_nowNs = 0;
+};
+
 } // namespace
 
 class TestEmuProc : public QObject
@@ -36,6 +47,7 @@ private slots:
     void memberFrames_data();
     void memberFrames();
     void pendingOrder();
+    void portLiveness_data();
     void portLiveness();
     void queueing_data();
     void queueing();
@@ -95,14 +107,49 @@ void TestEmuProc::pendingOrder()
     QVERIFY(busy);
 }
 
+void TestEmuProc::portLiveness_data()
+{
+    // Nothing behind the port answers from 0 on (its cable is out). The bus
+    // master asks it with a poll every 200 ms, stops in a break, asks again.
+    QTest::addColumn<int>("polledMs");
+    QTest::addColumn<int>("breakMs");
+    QTest::addColumn<int>("polledAgainMs");
+    QTest::addColumn<int>("lostAtMs"); // -1: never
+    const int timeout = EmuPortState::kDefaultTimeoutMs;
+    // Lost at the first poll past its timeout.
+    QTest::newRow("polled past its timeout") << timeout + 1000 << 0 << 0 << 30200;
+    // Counted from the first poll, the break's silence would make it lost,
+    // in the break or at the poll that ends it.
+    QTest::newRow("polled 5 s, a long break") << 5000 << timeout + 10000 << 0 << -1;
+    // A pause longer than the timeout starts the count again: 20 s asked.
+    QTest::newRow("polled 20 s, a long break, polled 20 s") << 20000 << timeout + 5000 << 20000 << -1;
+    // A shorter pause adds at most EmuPortState::kAskGapMs (5 s): asked
+    // 9.8 + 5 + 10 s in all; and 19.8 + 5 s, then lost 5.4 s after the break.
+    QTest::newRow("polled 10 s, a short break, polled 10 s") << 10000 << 25000 << 10000 << -1;
+    QTest::newRow("polled 20 s, a short break, polled 10 s") << 20000 << 25000 << 10000 << 50400;
+}
+
 void TestEmuProc::portLiveness()
 {
+    QFETCH(int, polledMs);
+    QFETCH(int, breakMs);
+    QFETCH(int, polledAgainMs);
+    constexpr int kPollMs = 200;
+    constexpr int kLoopMs = 10; // the bus master looks at its ports this often
     EmuPortState record;
     QVERIFY(record.isAlive()); // not yet activated
-    record.activate(4, 30);
+    HandClock clock;
+    record.activate(4, EmuPortState::kDefaultTimeoutMs, &clock);
     record.touch();
-    QVERIFY(record.isAlive());
-    QVERIFY(QTest::qWaitFor([&] { record.asked(); return !record.isAlive(); }, 5000));
+    const int breakEndMs = polledMs + breakMs;
+    int lostAtMs = -1;
+    for (int t = 0; t <= breakEndMs + polledAgainMs && lostAtMs < 0; t += kLoopMs, clock.wait(kLoopMs)) {
+        if ((t < polledMs || t >= breakEndMs) && t % kPollMs == 0)
+            record.asked();
+        if (!record.isAlive())
+            lostAtMs = t;
+    }
+    QTEST(lostAtMs, "lostAtMs");
     record.touch();
     QVERIFY(record.isAlive());
     record.markDead();
