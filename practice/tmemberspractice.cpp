@@ -22,7 +22,7 @@ TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *p
 {
     m_fileCheck = new QTimer(this);
     m_fileCheck->setInterval(kFileCheckMs);
-    connect(m_fileCheck, &QTimer::timeout, this, &TMembersPractice::keepFileAtPath);
+    connect(m_fileCheck, &QTimer::timeout, this, [this] { keepFileAtPath(false); });
     m_fileCheck->start();
     if (load)
         loadShooters();

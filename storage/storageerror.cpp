@@ -51,6 +51,7 @@ const KnownCause kGoneFile = {
 const char *const kDiskFull = "Disk is full";
 
 constexpr int kPrimaryCodeMask = 0xff;
+constexpr int kMovedCode = 1032; // SQLITE_READONLY_DBMOVED
 constexpr int kReadOnlyCode = 8;
 constexpr int kIoErrorCode = 10;
 constexpr int kFullCode = 13;
@@ -119,6 +120,11 @@ bool storageRefusedAsReadOnly(const QSqlError &error)
 {
     const KnownCause *known = knownCause(error);
     return known && known->code == kReadOnlyCode;
+}
+
+bool storageRefusedAsMoved(const QSqlError &error)
+{
+    return error.nativeErrorCode().toInt() == kMovedCode;
 }
 
 QSqlError storageFileMissing(const QSqlError &openFailure)

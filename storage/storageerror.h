@@ -44,6 +44,12 @@ StorageCause storageFailureCause(const QSqlError &error);
 // written again; only a new one can write.
 bool storageRefusedAsReadOnly(const QSqlError &error);
 
+// SQLite refused a write because the file was moved or removed since it
+// was opened (SQLITE_READONLY_DBMOVED). The driver gives that code only
+// where SQLite gives extended codes, and the same text as for a read-only
+// file: OpenedFile::refusedAsMoved also looks at the path.
+bool storageRefusedAsMoved(const QSqlError &error);
+
 // The failure of an open that found no database file, with SQLite's own;
 // storageFailureCause names the missing file.
 QSqlError storageFileMissing(const QSqlError &openFailure);
