@@ -361,6 +361,7 @@ bool OpenedFile::rewrite(QSqlDatabase &db, QStringList *keptAside, QSqlError *ca
     bool placed = false;
     Identity atPath;
     const Identity held{m_device, m_inode};
+    step(RewriteStep::CopyWritten);
     for (int tries = 0; !placed && tries < kPlaceTries; ++tries) {
         // The file held came back meanwhile (its folder moved back): it is
         // no other's, and stays.

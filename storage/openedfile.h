@@ -101,10 +101,11 @@ public:
     Opening beforeOpen(QStringList *keptAside, bool heldElsewhere);
 
     // The moments of a rewrite at which another program may put a file at
-    // the path: a test plays them through steps, called at each. CopyOpened
-    // comes as a connection has opened on the copy, before the path is
+    // the path: a test plays them through steps, called at each. CopyWritten
+    // comes once the copy is made, before anything is put at the path;
+    // CopyOpened as a connection has opened on the copy, before the path is
     // looked at; CopyTaken once it was found there, before its first write.
-    enum class RewriteStep { FoundMovedAside, CopyInPlace, CopyOpened, CopyTaken };
+    enum class RewriteStep { CopyWritten, FoundMovedAside, CopyInPlace, CopyOpened, CopyTaken };
     static void setRewriteSteps(std::function<void(RewriteStep)> steps);
     // The file system refuses a second name to a file, as FAT does.
     static void setSecondNamesRefused(bool refused);

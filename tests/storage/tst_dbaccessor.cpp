@@ -103,6 +103,7 @@ private slots:
     void twoConnections();
     void fileAtThePathDuringARewrite_data();
     void fileAtThePathDuringARewrite();
+    void heldFileBackDuringARewrite();
 
 private:
     // A fresh empty data tree and a database made from the schema script.
@@ -677,6 +678,31 @@ void TestDbAccessor::fileAtThePathDuringARewrite()
     const QStringList copies = named(".rewrite*");
     QCOMPARE(copies.size(), 1);
     QCOMPARE(contentOf(file.dir().filePath(copies.first())), left);
+}
+
+void TestDbAccessor::heldFileBackDuringARewrite()
+{
+    // Moved away and back, as its folder may be, while the program writes
+    // it again: the file back is the one the connection holds, no other's,
+    // and stays at its path with everything.
+    TdbAccessor &db = *m_db;
+    const QString path = TdbAccessor::databasePath();
+    QCOMPARE(db.insertTeam(4, QStringLiteral("Before")), 1);
+    bool played = false;
+    OpenedFile::setRewriteSteps([&](OpenedFile::RewriteStep at) {
+        if (at == OpenedFile::RewriteStep::CopyWritten && !std::exchange(played, true))
+            QVERIFY(putAt(path + ".away", path));
+    });
+    QSignalSpy told(&db, &TdbAccessor::fileLost);
+    QVERIFY(putAt(path, path + ".away"));
+    QTRY_VERIFY_WITH_TIMEOUT(played, 10000);
+    OpenedFile::setRewriteSteps({});
+    QCOMPARE(db.insertTeam(4, QStringLiteral("After")), 2);
+    QVERIFY(told.isEmpty());
+    const QFileInfo file(path);
+    // Nothing kept aside, no copy left.
+    QCOMPARE(file.dir().entryList({file.fileName() + QStringLiteral(".*")}, QDir::Files),
+             QStringList());
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestDbAccessor)
