@@ -252,7 +252,7 @@ OpenedFile::Kept OpenedFile::keep(QSqlDatabase &db, bool lookNow, QStringList *k
     }
     qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
                             "written again:" << cause->text();
-    *cause = storageFileGone(*cause);
+    *cause = storageFileGone(*cause, path);
     return std::exchange(m_lost, true) ? Kept::StillLost : Kept::Lost;
 }
 

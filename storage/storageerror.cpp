@@ -1,5 +1,6 @@
 #include "storageerror.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStorageInfo>
@@ -37,6 +38,12 @@ const char *const kFileMissing = "Database file is missing";
 const KnownCause kMissingFile = {
     14, "", "файла нет на месте",
     "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."};
+// The same when the folder itself is not there.
+const char *const kFolderMissing = "Database folder is missing";
+const KnownCause kMissingFolder = {
+    14, "", "папки ServerDatas/DataBase нет на месте: она убрана или переименована вместе с файлом",
+    "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет в "
+    "файл всё, что ждёт записи."};
 // What the program puts before the account of why a file removed or
 // replaced while it was open could not be written again.
 const char *const kFileGone = "Database file was removed while open";
@@ -46,6 +53,22 @@ const KnownCause kGoneFile = {
     "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
     "закрывайте программу: записанное после удаления файла есть только в ней."};
 
+// The same when its folder went with it.
+const char *const kFolderGone = "Database folder was removed while open";
+const KnownCause kGoneFolder = {
+    14, "", "папка ServerDatas/DataBase убрана или переименована вместе с файлом во время работы "
+    "программы",
+    "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет файл "
+    "заново из того, что держит открытым, вместе со всем, что ждёт записи. Не закрывайте "
+    "программу: записанное после удаления файла есть только в ней."};
+// What the program puts before a write refused because another file came
+// to the path, or none is there.
+const char *const kFileMoved = "Database file was replaced while open";
+const KnownCause kMovedFile = {
+    8, "", "на месте файла оказался другой файл или его нет: файл заменён или убран во время работы "
+    "программы",
+    "Ничего делать не нужно: программа запишет свой файл заново на прежнее место из того, что "
+    "держит открытым, а найденный там файл сохранит рядом под другим именем."};
 // What the program puts before SQLite's account of a failure it found the
 // disk full at.
 const char *const kDiskFull = "Disk is full";
@@ -75,6 +98,12 @@ const KnownCause *knownCause(const QSqlError &error)
         return &kMissingFile;
     if (error.driverText() == QLatin1String(kFileGone))
         return &kGoneFile;
+    if (error.driverText() == QLatin1String(kFolderMissing))
+        return &kMissingFolder;
+    if (error.driverText() == QLatin1String(kFolderGone))
+        return &kGoneFolder;
+    if (error.driverText() == QLatin1String(kFileMoved))
+        return &kMovedFile;
     if (error.driverText() == QLatin1String(kDiskFull))
         return causeOfCode(kFullCode);
     const QString sqliteText = error.databaseText().trimmed();
@@ -109,17 +138,17 @@ StorageCause storageFailureCause(const QSqlError &error)
     const QString sqliteText = error.databaseText().trimmed();
     if (!error.isValid() && sqliteText.isEmpty())
         return {};
-    const QString said = QStringLiteral(" (SQLite: «%1»)").arg(sqliteText);
+    const QString said = QStringLiteral("SQLite: «%1»").arg(sqliteText);
     if (const KnownCause *known = knownCause(error))
-        return {QString::fromUtf8(known->cause) + said, QString::fromUtf8(known->remedy)};
-    return {QStringLiteral("ошибка SQLite") + said,
-            QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит.")};
+        return {QString::fromUtf8(known->cause), QString::fromUtf8(known->remedy), said};
+    return {QStringLiteral("ошибка SQLite"),
+            QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит."), said};
 }
 
 bool storageRefusedAsReadOnly(const QSqlError &error)
 {
     const KnownCause *known = knownCause(error);
-    return known && known->code == kReadOnlyCode;
+    return known && known != &kMovedFile && known->code == kReadOnlyCode;
 }
 
 bool storageRefusedAsMoved(const QSqlError &error)
@@ -127,22 +156,41 @@ bool storageRefusedAsMoved(const QSqlError &error)
     return error.nativeErrorCode().toInt() == kMovedCode;
 }
 
-QSqlError storageFileMissing(const QSqlError &openFailure)
+namespace {
+
+bool folderMissing(const QString &databasePath)
 {
-    return QSqlError(QLatin1String(kFileMissing), openFailure.databaseText(), openFailure.type(),
-                     openFailure.nativeErrorCode());
+    return !QFileInfo(databasePath).absoluteDir().exists();
 }
 
-QSqlError storageFileGone(const QSqlError &rewriteFailure)
+QSqlError tagged(const char *tag, const QSqlError &failure, QSqlError::ErrorType type)
 {
-    return QSqlError(QLatin1String(kFileGone), rewriteFailure.databaseText(),
-                     QSqlError::ConnectionError, rewriteFailure.nativeErrorCode());
+    return QSqlError(QLatin1String(tag), failure.databaseText(), type, failure.nativeErrorCode());
+}
+
+} // namespace
+
+QSqlError storageFileMissing(const QSqlError &openFailure, const QString &databasePath)
+{
+    return tagged(folderMissing(databasePath) ? kFolderMissing : kFileMissing, openFailure,
+                  openFailure.type());
+}
+
+QSqlError storageFileGone(const QSqlError &rewriteFailure, const QString &databasePath)
+{
+    return tagged(folderMissing(databasePath) ? kFolderGone : kFileGone, rewriteFailure,
+                  QSqlError::ConnectionError);
+}
+
+QSqlError storageFileMoved(const QSqlError &refusal)
+{
+    return tagged(kFileMoved, refusal, refusal.type());
 }
 
 bool storageFailedOnFullDisk(const QSqlError &error, const QString &databasePath)
 {
     const KnownCause *known = knownCause(error);
-    const bool fullDiskGives = known && known != &kMissingFile && known != &kGoneFile
+    const bool fullDiskGives = known && known->message[0] != '\0'
         && (known->code == kReadOnlyCode || known->code == kIoErrorCode || known->code == kFullCode
             || known->code == kCannotOpenCode);
     if (!fullDiskGives)

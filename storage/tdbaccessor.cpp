@@ -169,7 +169,7 @@ TdbAccessor::Opened TdbAccessor::openOnce()
     const QStringList before = SideFiles::existing(path);
     if (!ownFileAtPath()) {
         // The connection holding it writes it again once it can.
-        m_lastFailure = storageFileGone(QSqlError(
+        m_lastFailure = storageFileMoved(QSqlError(
             QString(), QStringLiteral("the file written again is not at %1").arg(path),
             QSqlError::ConnectionError));
         qWarning().noquote() << "Cannot open database:" << m_lastFailure.text();
@@ -196,14 +196,14 @@ TdbAccessor::Opened TdbAccessor::openOnce()
     m_db.setConnectOptions();
     if (!opened) {
         qWarning().noquote() << "Cannot open database:" << failure.text();
-        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure)
+        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure, path)
                                                                    : failure;
         return Opened::No;
     }
     if (!m_openedFile.noteOpened(path)) {
         // Another file was put at the path as the connection opened.
         m_db.close();
-        m_lastFailure = storageFileGone(QSqlError(
+        m_lastFailure = storageFileMoved(QSqlError(
             QString(), QStringLiteral("another file came to %1").arg(path),
             QSqlError::ConnectionError));
         return Opened::AnotherCame;
@@ -380,7 +380,11 @@ void TdbAccessor::noteFailure(const QSqlError &error)
     m_lastFailure = error;
     // A write refused because the file moved is written again from this
     // connection at the next statement, never opened again by its path.
-    if (storageRefusedAsReadOnly(error) && !m_openedFile.refusedAsMoved(error))
+    if (!storageRefusedAsReadOnly(error))
+        return;
+    if (m_openedFile.refusedAsMoved(error))
+        m_lastFailure = storageFileMoved(error);
+    else
         m_reopenPending = true;
 }
 

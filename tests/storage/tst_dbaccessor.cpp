@@ -104,6 +104,7 @@ private slots:
     void fileAtThePathDuringARewrite_data();
     void fileAtThePathDuringARewrite();
     void heldFileBackDuringARewrite();
+    void folderAwayIsToldSo();
 
 private:
     // A fresh empty data tree and a database made from the schema script.
@@ -703,6 +704,28 @@ void TestDbAccessor::heldFileBackDuringARewrite()
     // Nothing kept aside, no copy left.
     QCOMPARE(file.dir().entryList({file.fileName() + QStringLiteral(".*")}, QDir::Files),
              QStringList());
+}
+
+void TestDbAccessor::folderAwayIsToldSo()
+{
+    // The folder moved away with the file: told as that, with no word of
+    // rights or room, and SQLite's own words apart.
+    TdbAccessor &db = *m_db;
+    QCOMPARE(db.insertTeam(4, QStringLiteral("Before")), 1);
+    const QString folder = QFileInfo(TdbAccessor::databasePath()).absolutePath();
+    QSignalSpy lost(&db, &TdbAccessor::fileLost);
+    QVERIFY(QDir().rename(folder, folder + ".away"));
+    QTRY_VERIFY_WITH_TIMEOUT(db.isFileLost(), 10000);
+    const StorageCause why = storageFailureCause(db.lastFailure());
+    QVERIFY2(why.cause.contains(QStringLiteral("папки")) || why.cause.contains(QStringLiteral("папка")),
+             qPrintable(why.cause));
+    QVERIFY2(!why.remedy.contains(QStringLiteral("Разрешите запись"))
+                 && !why.remedy.contains(QStringLiteral("место на диске"))
+                 && !why.cause.contains(QStringLiteral("SQLite")),
+             qPrintable(why.cause + '\n' + why.remedy));
+    QVERIFY(QDir().rename(folder + ".away", folder));
+    QTRY_VERIFY_WITH_TIMEOUT(!db.isFileLost(), 10000);
+    QCOMPARE(db.insertTeam(4, QStringLiteral("After")), 2);
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestDbAccessor)
