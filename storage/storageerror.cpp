@@ -33,42 +33,43 @@ const KnownCause kKnownCauses[] = {
      "Проверьте диск с папкой ServerDatas/DataBase: место на нём, подключение, исправность."},
 };
 
-// What a reopen that found no file puts before SQLite's own words.
+// What the program puts before SQLite's own words (the error's driver
+// text) when it knows more than SQLite: a reopen that found no file, or no
+// folder; a file removed or replaced while it was open that could not be
+// written again, with or without its folder; a write refused because
+// another file came to the path, or none is there.
 const char *const kFileMissing = "Database file is missing";
-const KnownCause kMissingFile = {
-    14, "", "файла нет на месте",
-    "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."};
-// The same when the folder itself is not there.
 const char *const kFolderMissing = "Database folder is missing";
-const KnownCause kMissingFolder = {
-    14, "", "папки ServerDatas/DataBase нет на месте: она убрана или переименована вместе с файлом",
-    "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет в "
-    "файл всё, что ждёт записи."};
-// What the program puts before the account of why a file removed or
-// replaced while it was open could not be written again.
 const char *const kFileGone = "Database file was removed while open";
-const KnownCause kGoneFile = {
-    14, "", "файл удалён или заменён во время работы программы, а записать его заново не удалось",
-    "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
-    "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
-    "закрывайте программу: записанное после удаления файла есть только в ней."};
-
-// The same when its folder went with it.
 const char *const kFolderGone = "Database folder was removed while open";
-const KnownCause kGoneFolder = {
-    14, "", "папка ServerDatas/DataBase убрана или переименована вместе с файлом во время работы "
-    "программы",
-    "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет файл "
-    "заново из того, что держит открытым, вместе со всем, что ждёт записи. Не закрывайте "
-    "программу: записанное после удаления файла есть только в ней."};
-// What the program puts before a write refused because another file came
-// to the path, or none is there.
 const char *const kFileMoved = "Database file was replaced while open";
-const KnownCause kMovedFile = {
-    8, "", "на месте файла оказался другой файл или его нет: файл заменён или убран во время работы "
-    "программы",
-    "Ничего делать не нужно: программа запишет свой файл заново на прежнее место из того, что "
-    "держит открытым, а найденный там файл сохранит рядом под другим именем."};
+
+// Each known by its tag, in the message's place.
+const KnownCause kTaggedCauses[] = {
+    {14, kFileMissing, "файла нет на месте",
+     "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."},
+    {14, kFolderMissing,
+     "папки ServerDatas/DataBase нет на месте: она убрана или переименована вместе с файлом",
+     "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет в "
+     "файл всё, что ждёт записи."},
+    {14, kFileGone,
+     "файл удалён или заменён во время работы программы, а записать его заново не удалось",
+     "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
+     "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
+     "закрывайте программу: записанное после удаления файла есть только в ней."},
+    {14, kFolderGone,
+     "папка ServerDatas/DataBase убрана или переименована вместе с файлом во время работы "
+     "программы",
+     "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет "
+     "файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
+     "закрывайте программу: записанное после удаления файла есть только в ней."},
+    {8, kFileMoved,
+     "на месте файла оказался другой файл или его нет: файл заменён или убран во время работы "
+     "программы",
+     "Ничего делать не нужно: программа запишет свой файл заново на прежнее место из того, что "
+     "держит открытым, а найденный там файл сохранит рядом под другим именем."},
+};
+
 // What the program puts before SQLite's account of a failure it found the
 // disk full at.
 const char *const kDiskFull = "Disk is full";
@@ -92,18 +93,19 @@ const KnownCause *causeOfCode(int code)
     return nullptr;
 }
 
+const KnownCause *taggedCause(const QSqlError &error)
+{
+    for (const KnownCause &tagged : kTaggedCauses) {
+        if (error.driverText() == QLatin1String(tagged.message))
+            return &tagged;
+    }
+    return nullptr;
+}
+
 const KnownCause *knownCause(const QSqlError &error)
 {
-    if (error.driverText() == QLatin1String(kFileMissing))
-        return &kMissingFile;
-    if (error.driverText() == QLatin1String(kFileGone))
-        return &kGoneFile;
-    if (error.driverText() == QLatin1String(kFolderMissing))
-        return &kMissingFolder;
-    if (error.driverText() == QLatin1String(kFolderGone))
-        return &kGoneFolder;
-    if (error.driverText() == QLatin1String(kFileMoved))
-        return &kMovedFile;
+    if (const KnownCause *tagged = taggedCause(error))
+        return tagged;
     if (error.driverText() == QLatin1String(kDiskFull))
         return causeOfCode(kFullCode);
     const QString sqliteText = error.databaseText().trimmed();
@@ -148,7 +150,7 @@ StorageCause storageFailureCause(const QSqlError &error)
 bool storageRefusedAsReadOnly(const QSqlError &error)
 {
     const KnownCause *known = knownCause(error);
-    return known && known != &kMovedFile && known->code == kReadOnlyCode;
+    return known && known->message != kFileMoved && known->code == kReadOnlyCode;
 }
 
 bool storageRefusedAsMoved(const QSqlError &error)
@@ -190,7 +192,7 @@ QSqlError storageFileMoved(const QSqlError &refusal)
 bool storageFailedOnFullDisk(const QSqlError &error, const QString &databasePath)
 {
     const KnownCause *known = knownCause(error);
-    const bool fullDiskGives = known && known->message[0] != '\0'
+    const bool fullDiskGives = known && !taggedCause(error)
         && (known->code == kReadOnlyCode || known->code == kIoErrorCode || known->code == kFullCode
             || known->code == kCannotOpenCode);
     if (!fullDiskGives)
