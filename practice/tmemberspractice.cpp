@@ -30,8 +30,10 @@ TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *p
 
 TMembersPractice::~TMembersPractice()
 {
-    if (m_db.isOpen())
+    if (m_db.isOpen()) {
+        m_openedFile.keepBeforeClose(m_db);
         m_db.close();
+    }
     qDeleteAll(m_shooters);
 }
 

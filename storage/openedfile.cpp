@@ -256,6 +256,13 @@ OpenedFile::Kept OpenedFile::keep(QSqlDatabase &db, bool lookNow, QStringList *k
     return std::exchange(m_lost, true) ? Kept::StillLost : Kept::Lost;
 }
 
+void OpenedFile::keepBeforeClose(QSqlDatabase &db)
+{
+    QStringList keptAside;
+    QSqlError cause;
+    keep(db, true, &keptAside, &cause);
+}
+
 void OpenedFile::expect(const OpenedFile &written)
 {
     m_lost = false;

@@ -75,6 +75,10 @@ public:
     // tried again).
     Kept keep(QSqlDatabase &db, bool lookNow, QStringList *keptAside, QSqlError *cause);
 
+    // Before the connection closes for good: the path is looked at now and
+    // the file written again when another is there.
+    void keepBeforeClose(QSqlDatabase &db);
+
     // Writes what the open connection db holds to the path again: a whole
     // copy under a passing name, synced, put at the path (a file found there
     // is moved aside first, each under a name of its own listed in

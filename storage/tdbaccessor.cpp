@@ -89,6 +89,10 @@ TdbAccessor::~TdbAccessor()
 {
     s_accessors.removeOne(this);
     m_recordSet.clear();
+    // A file replaced in the last second is written again before the
+    // connection holding what it held goes; nobody is told any more.
+    if (m_db.isOpen() && s_openTransactions == 0)
+        m_openedFile.keepBeforeClose(m_db);
     const QString name = m_db.connectionName();
     m_db.close();
     m_db = QSqlDatabase();
