@@ -22,7 +22,7 @@ TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *p
 {
     m_fileCheck = new QTimer(this);
     m_fileCheck->setInterval(kFileCheckMs);
-    connect(m_fileCheck, &QTimer::timeout, this, &TMembersPractice::keepFileAtPath);
+    connect(m_fileCheck, &QTimer::timeout, this, [this] { keepFileAtPath(false); });
     m_fileCheck->start();
     if (load)
         loadShooters();
@@ -30,8 +30,10 @@ TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *p
 
 TMembersPractice::~TMembersPractice()
 {
-    if (m_db.isOpen())
+    if (m_db.isOpen()) {
+        m_openedFile.keepBeforeClose(m_db);
         m_db.close();
+    }
     qDeleteAll(m_shooters);
 }
 

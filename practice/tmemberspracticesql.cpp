@@ -38,16 +38,12 @@ QDate storedDate(const QVariant &value)
 
 bool TMembersPractice::openDatabase()
 {
-    // After a rewrite only on the file written, put back if another came.
+    // After a rewrite only on the file written, put back if another came;
+    // no other connection holds the roster's file.
     QStringList keptAside;
-    const bool written = m_openedFile.putBack(&keptAside);
+    m_openedFile.beforeOpen(&keptAside, false);
     if (!keptAside.isEmpty())
         emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
-    if (!written && QFileInfo::exists(m_db.databaseName())) {
-        qWarning().noquote() << "The roster file written again is gone; the file at"
-                             << m_db.databaseName() << "is taken as it stands";
-        m_openedFile.forgetWritten();
-    }
     if (!m_db.open()) {
         qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
         return false;
@@ -56,54 +52,58 @@ bool TMembersPractice::openDatabase()
         m_db.close();
         return false;
     }
-    m_readOnlyAt = WriteProbe::onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
+    m_openedFile.proveInPlace(m_db);
+    m_readOnlyAt =
+        m_openedFile.onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
     return true;
 }
 
-void TMembersPractice::keepFileAtPath()
+void TMembersPractice::keepFileAtPath(bool lookNow)
 {
     // The connection is shared with the practice module, which may have
     // opened it: the file it holds is the one first seen open.
     if (!m_db.isOpen())
         return;
-    const QString path = m_db.databaseName();
     if (!m_openedFile.known()) {
-        m_openedFile.noteOpened(path);
-        return;
-    }
-    if (!m_openedFile.moved(m_fileLost)) {
-        if (m_fileLost) {
-            m_fileLost = false;
-            emit sig_fileBack();
-        }
+        m_openedFile.noteOpened(m_db.databaseName());
         return;
     }
     QStringList keptAside;
     QSqlError cause;
-    if (m_openedFile.rewrite(m_db, &keptAside, &cause)) {
+    switch (m_openedFile.keep(m_db, lookNow, &keptAside, &cause)) {
+    case OpenedFile::Kept::AtPath:
+    case OpenedFile::Kept::StillLost:
+        return;
+    case OpenedFile::Kept::Back:
+        emit sig_fileBack();
+        return;
+    case OpenedFile::Kept::Rewritten:
         m_readOnlyAt.clear();
-        m_fileLost = false;
         emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
-        // Opened on it at once: until a connection holds the file written,
-        // it keeps the copy's name too.
+        // Opened on it at once, to prove it in place.
         openDatabase();
         return;
-    }
-    qWarning().noquote() << "Roster file" << path << "cannot be written again:" << cause.text();
-    if (m_fileLost)
+    case OpenedFile::Kept::Lost:
+        emit sig_fileLost(false, QString(), cause);
         return;
-    m_fileLost = true;
-    emit sig_fileLost(false, QString(), storageFileGone(cause));
+    }
 }
 
 bool TMembersPractice::ensureDatabaseOpen()
 {
-    keepFileAtPath();
     // A handle that only reads is replaced once the file is changed (made
-    // writable): the roster takes changes without a restart.
+    // writable): the roster takes changes without a restart. The path is
+    // looked at first, so that it never opens on another file.
+    keepFileAtPath(!m_readOnlyAt.isEmpty());
     if (m_db.isOpen() && !m_readOnlyAt.isEmpty()
         && SideFiles::stamp(m_db.databaseName()) != m_readOnlyAt)
         m_db.close();
+    if (!m_db.isOpen() && !openDatabase())
+        return false;
+    // Another file came before the copy just opened was proven in place:
+    // written again before the statement.
+    if (m_openedFile.moved())
+        keepFileAtPath(false);
     return m_db.isOpen() || openDatabase();
 }
 
@@ -114,7 +114,13 @@ void TMembersPractice::closeDatabase()
 
 bool TMembersPractice::exec(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
-    return ensureDatabaseOpen() && runBound(query, statement, values);
+    if (!ensureDatabaseOpen())
+        return false;
+    if (runBound(query, statement, values))
+        return true;
+    // Written again at the next statement when the file moved.
+    m_openedFile.refusedAsMoved(query.lastError());
+    return false;
 }
 
 bool TMembersPractice::loadShooters()

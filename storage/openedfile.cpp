@@ -2,6 +2,8 @@
 
 #include "fileconnections.h"
 #include "sidefiles.h"
+#include "storageerror.h"
+#include "writeprobe.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -13,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -96,48 +99,98 @@ bool moveAside(const QString &path, const QString &prefix, QString *aside)
     return false;
 }
 
-// copy given the name path too (where the file system has second names), or
-// moved there; false with errno EEXIST when a file is at path.
-bool placeAt(const QString &copy, const QString &path, bool *secondName)
+// A twin of from, synced, made under a passing name beside path and moved
+// to path; its identity in placed. False with errno EEXIST when a file is
+// at path.
+bool placeTwin(const QString &from, const QString &path, Identity *placed)
 {
-    *secondName = ::link(QFile::encodeName(copy).constData(), QFile::encodeName(path).constData())
-        == 0;
-    if (*secondName)
-        return true;
-    if (errno == EEXIST)
+    const QString twin = path + QStringLiteral(".rewrite-twin");
+    // Only ever a twin of a copy that keeps its own name.
+    QFile::remove(twin);
+    if (!QFile::copy(from, twin) || !syncToDisk(twin) || !identityOf(twin, placed)) {
+        const int error = errno;
+        QFile::remove(twin);
+        errno = error == EEXIST ? EIO : error;
         return false;
-    return renameNoReplace(copy, path);
+    }
+    if (renameNoReplace(twin, path))
+        return true;
+    const int error = errno;
+    QFile::remove(twin);
+    errno = error;
+    return false;
+}
+
+// copy given the name path too, or, where the file system gives no second
+// names, a twin of it put there: the copy keeps its own name either way.
+// The identity of the file put at path in placed; false with errno EEXIST
+// when a file is at path.
+bool placeAt(const QString &copy, const QString &path, bool noSecondNames, Identity *placed)
+{
+    if (!noSecondNames
+        && ::link(QFile::encodeName(copy).constData(), QFile::encodeName(path).constData()) == 0)
+        return identityOf(copy, placed);
+    if (!noSecondNames && errno == EEXIST)
+        return false;
+    return placeTwin(copy, path, placed);
 }
 
 } // namespace
 
 std::function<void(OpenedFile::RewriteStep)> OpenedFile::s_rewriteSteps;
+bool OpenedFile::s_secondNamesRefused = false;
 
 void OpenedFile::setRewriteSteps(std::function<void(RewriteStep)> steps)
 {
     s_rewriteSteps = std::move(steps);
 }
 
+void OpenedFile::setSecondNamesRefused(bool refused)
+{
+    s_secondNamesRefused = refused;
+}
+
+void OpenedFile::step(RewriteStep at)
+{
+    if (s_rewriteSteps)
+        s_rewriteSteps(at);
+}
+
 bool OpenedFile::noteOpened(const QString &path)
 {
+    if (m_expecting)
+        step(RewriteStep::CopyOpened);
     Identity identity;
     const bool found = identityOf(path, &identity);
-    const Identity written{m_device, m_inode};
-    if (m_expecting && !(found && identity == written))
+    if (m_expecting && !(found && identity == Identity{m_device, m_inode}))
         return false;
-    if (m_expecting && !m_secondName.isEmpty()) {
-        Identity second;
-        if (identityOf(m_secondName, &second) && second == written)
-            QFile::remove(m_secondName);
-    }
-    m_expecting = false;
-    m_secondName.clear();
     m_path = path;
     m_known = found;
     m_away = false;
     m_device = identity.device;
     m_inode = identity.inode;
     m_sinceFound.start();
+    if (m_expecting)
+        step(RewriteStep::CopyTaken);
+    return true;
+}
+
+bool OpenedFile::proveInPlace(QSqlDatabase &db)
+{
+    if (!m_expecting)
+        return true;
+    if (!m_known || !db.isOpen() || !WriteProbe::writeVersion(db))
+        return false;
+    // SQLite refuses the write of a file moved since it was opened only in
+    // some modes: the path says.
+    if (moved(true))
+        return false;
+    Identity kept;
+    if (!m_keptName.isEmpty() && identityOf(m_keptName, &kept)
+        && kept == Identity{m_keptDevice, m_keptInode})
+        QFile::remove(m_keptName);
+    m_expecting = false;
+    m_keptName.clear();
     return true;
 }
 
@@ -154,8 +207,65 @@ bool OpenedFile::moved(bool lookNow)
     return m_away;
 }
 
+bool OpenedFile::refusedAsMoved(const QSqlError &refusal)
+{
+    if (storageRefusedAsMoved(refusal)) {
+        m_away = m_known;
+        return true;
+    }
+    return storageRefusedAsReadOnly(refusal) && moved(true);
+}
+
+bool OpenedFile::onlyReads(QSqlDatabase &db)
+{
+    QSqlError refusal;
+    return !WriteProbe::rewriteVersion(db, &refusal) && storageRefusedAsReadOnly(refusal)
+        && !refusedAsMoved(refusal);
+}
+
+OpenedFile::Kept OpenedFile::keep(QSqlDatabase &db, bool lookNow, QStringList *keptAside,
+                                  QSqlError *cause)
+{
+    keptAside->clear();
+    proveInPlace(db);
+    if (!moved(lookNow || m_lost)) {
+        if (!m_lost)
+            return Kept::AtPath;
+        qWarning().noquote() << "Database file" << m_path << "is back at its path";
+        m_lost = false;
+        return Kept::Back;
+    }
+    if (m_lost && !lookNow && m_sinceRewrite.isValid() && !m_sinceRewrite.hasExpired(kLookGapMs))
+        return Kept::StillLost;
+    m_sinceRewrite.start();
+    const QString path = m_path;
+    if (rewrite(db, keptAside, cause)) {
+        qWarning().noquote() << "Database file" << path
+                             << "was removed or replaced; written again. Found file kept as:"
+                             << *keptAside;
+        m_lost = false;
+        return Kept::Rewritten;
+    }
+    if (!moved(true)) {
+        qWarning().noquote() << "Database file" << path << "is back at its path";
+        return std::exchange(m_lost, false) ? Kept::Back : Kept::AtPath;
+    }
+    qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
+                            "written again:" << cause->text();
+    *cause = storageFileGone(*cause, path);
+    return std::exchange(m_lost, true) ? Kept::StillLost : Kept::Lost;
+}
+
+void OpenedFile::keepBeforeClose(QSqlDatabase &db)
+{
+    QStringList keptAside;
+    QSqlError cause;
+    keep(db, true, &keptAside, &cause);
+}
+
 void OpenedFile::expect(const OpenedFile &written)
 {
+    m_lost = false;
     if (&written == this)
         return;
     m_path = written.m_path;
@@ -163,33 +273,53 @@ void OpenedFile::expect(const OpenedFile &written)
     m_inode = written.m_inode;
     m_known = true;
     m_away = false;
-    m_expecting = true;
-    m_secondName = written.m_secondName;
+    m_expecting = written.m_expecting;
+    m_keptName = written.m_keptName;
+    m_keptDevice = written.m_keptDevice;
+    m_keptInode = written.m_keptInode;
+}
+
+OpenedFile::Opening OpenedFile::beforeOpen(QStringList *keptAside, bool heldElsewhere)
+{
+    // With none at the path the open fails as for any missing file, and
+    // the file written is still waited for.
+    if (putBack(keptAside) || !QFileInfo::exists(m_path))
+        return Opening::Own;
+    if (heldElsewhere)
+        return Opening::Held;
+    // Its kept name was taken by another program, and no connection holds
+    // it: what it held is what the path holds now, if anything.
+    qWarning().noquote() << "The database file written again is gone; the file at" << m_path
+                         << "is taken as it stands";
+    m_expecting = false;
+    m_keptName.clear();
+    return Opening::TakenAsItStands;
 }
 
 bool OpenedFile::putBack(QStringList *keptAside)
 {
     if (!m_expecting)
         return true;
-    const Identity written{m_device, m_inode};
     for (int tries = 0; tries < kPlaceTries; ++tries) {
         Identity now;
-        if (identityOf(m_path, &now) && now == written)
+        if (identityOf(m_path, &now) && now == Identity{m_device, m_inode})
             return true;
-        Identity second;
-        if (m_secondName.isEmpty() || !identityOf(m_secondName, &second) || !(second == written))
+        Identity kept;
+        if (m_keptName.isEmpty() || !identityOf(m_keptName, &kept)
+            || !(kept == Identity{m_keptDevice, m_keptInode}))
             return false;
         QString aside;
         if (moveAside(m_path, m_path + QStringLiteral(".found-"), &aside))
             *keptAside << aside;
         else if (errno != ENOENT)
             return false;
-        bool linked = false;
-        const bool placed = placeAt(m_secondName, m_path, &linked);
-        if (!placed && errno != EEXIST)
+        Identity placed;
+        if (placeAt(m_keptName, m_path, s_secondNamesRefused, &placed)) {
+            m_device = placed.device;
+            m_inode = placed.inode;
+        } else if (errno != EEXIST) {
             return false;
-        if (placed && !linked)
-            m_secondName.clear();
+        }
     }
     return false;
 }
@@ -200,10 +330,20 @@ bool OpenedFile::rewrite(QSqlDatabase &db, QStringList *keptAside, QSqlError *ca
     const QString path = m_path;
     const QString copy = path + QStringLiteral(".rewrite");
     // One left by a program killed in a rewrite may be the only name of the
-    // file it wrote: kept aside, never removed.
+    // file it wrote: kept aside, never removed. The one this connection's
+    // file keeps goes once the new copy is in place, which holds it all.
     QString left;
-    if (QFileInfo::exists(copy) && moveAside(copy, copy + QLatin1Char('-'), &left))
-        qWarning().noquote() << "An earlier copy of the database is kept as" << left;
+    QString superseded;
+    Identity leftIdentity;
+    if (identityOf(copy, &leftIdentity) && moveAside(copy, copy + QLatin1Char('-'), &left)) {
+        if (m_expecting && m_keptName == copy
+            && leftIdentity == Identity{m_keptDevice, m_keptInode}) {
+            superseded = left;
+            m_keptName = left;
+        } else {
+            qWarning().noquote() << "An earlier copy of the database is kept as" << left;
+        }
+    }
     {
         QSqlQuery query(db);
         // The copy is one snapshot of everything the connection sees, the
@@ -226,20 +366,29 @@ bool OpenedFile::rewrite(QSqlDatabase &db, QStringList *keptAside, QSqlError *ca
     // nothing is lost when it cannot be: the copy goes, the rewrite is
     // tried again.
     bool placed = false;
-    bool secondName = false;
+    Identity atPath;
+    const Identity held{m_device, m_inode};
+    step(RewriteStep::CopyWritten);
     for (int tries = 0; !placed && tries < kPlaceTries; ++tries) {
+        // The file held came back meanwhile (its folder moved back): it is
+        // no other's, and stays.
+        Identity found;
+        if (identityOf(path, &found) && found == held) {
+            QFile::remove(copy);
+            *cause = QSqlError();
+            return false;
+        }
         QString aside;
         if (moveAside(path, path + QStringLiteral(".found-"), &aside)) {
             *keptAside << aside;
-            if (s_rewriteSteps)
-                s_rewriteSteps(RewriteStep::FoundMovedAside);
+            step(RewriteStep::FoundMovedAside);
         } else if (errno != ENOENT) {
             *cause = fileError(QStringLiteral("cannot move %1 aside: %2")
                                    .arg(path, QString::fromLocal8Bit(::strerror(errno))));
             QFile::remove(copy);
             return false;
         }
-        placed = placeAt(copy, path, &secondName);
+        placed = placeAt(copy, path, s_secondNamesRefused, &atPath);
         if (!placed && errno != EEXIST)
             break;
     }
@@ -248,17 +397,20 @@ bool OpenedFile::rewrite(QSqlDatabase &db, QStringList *keptAside, QSqlError *ca
         QFile::remove(copy);
         return false;
     }
-    m_device = written.device;
-    m_inode = written.inode;
+    m_device = atPath.device;
+    m_inode = atPath.inode;
     m_away = false;
     m_expecting = true;
-    m_secondName = secondName ? copy : QString();
-    if (s_rewriteSteps)
-        s_rewriteSteps(RewriteStep::CopyInPlace);
+    m_keptName = copy;
+    m_keptDevice = written.device;
+    m_keptInode = written.inode;
+    step(RewriteStep::CopyInPlace);
     // The old file goes with its last connection; the copy holds it all.
     FileConnections::closeAll(path);
     for (const QString &side : SideFiles::existing(path))
         QFile::remove(side);
+    if (!superseded.isEmpty())
+        QFile::remove(superseded);
     syncToDisk(QFileInfo(path).absolutePath());
     return true;
 }

@@ -1,5 +1,6 @@
 #include "storageerror.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QStorageInfo>
@@ -32,25 +33,49 @@ const KnownCause kKnownCauses[] = {
      "Проверьте диск с папкой ServerDatas/DataBase: место на нём, подключение, исправность."},
 };
 
-// What a reopen that found no file puts before SQLite's own words.
+// What the program puts before SQLite's own words (the error's driver
+// text) when it knows more than SQLite: a reopen that found no file, or no
+// folder; a file removed or replaced while it was open that could not be
+// written again, with or without its folder; a write refused because
+// another file came to the path, or none is there.
 const char *const kFileMissing = "Database file is missing";
-const KnownCause kMissingFile = {
-    14, "", "файла нет на месте",
-    "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."};
-// What the program puts before the account of why a file removed or
-// replaced while it was open could not be written again.
+const char *const kFolderMissing = "Database folder is missing";
 const char *const kFileGone = "Database file was removed while open";
-const KnownCause kGoneFile = {
-    14, "", "файл удалён или заменён во время работы программы, а записать его заново не удалось",
-    "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
-    "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
-    "закрывайте программу: записанное после удаления файла есть только в ней."};
+const char *const kFolderGone = "Database folder was removed while open";
+const char *const kFileMoved = "Database file was replaced while open";
+
+// Each known by its tag, in the message's place.
+const KnownCause kTaggedCauses[] = {
+    {14, kFileMissing, "файла нет на месте",
+     "Верните файл в папку ServerDatas/DataBase: программа запишет в него всё, что ждёт записи."},
+    {14, kFolderMissing,
+     "папки ServerDatas/DataBase нет на месте: она убрана или переименована вместе с файлом",
+     "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет в "
+     "файл всё, что ждёт записи."},
+    {14, kFileGone,
+     "файл удалён или заменён во время работы программы, а записать его заново не удалось",
+     "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
+     "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
+     "закрывайте программу: записанное после удаления файла есть только в ней."},
+    {14, kFolderGone,
+     "папка ServerDatas/DataBase убрана или переименована вместе с файлом во время работы "
+     "программы",
+     "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет "
+     "файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
+     "закрывайте программу: записанное после удаления файла есть только в ней."},
+    {8, kFileMoved,
+     "на месте файла оказался другой файл или его нет: файл заменён или убран во время работы "
+     "программы",
+     "Ничего делать не нужно: программа запишет свой файл заново на прежнее место из того, что "
+     "держит открытым, а найденный там файл сохранит рядом под другим именем."},
+};
 
 // What the program puts before SQLite's account of a failure it found the
 // disk full at.
 const char *const kDiskFull = "Disk is full";
 
 constexpr int kPrimaryCodeMask = 0xff;
+constexpr int kMovedCode = 1032; // SQLITE_READONLY_DBMOVED
 constexpr int kReadOnlyCode = 8;
 constexpr int kIoErrorCode = 10;
 constexpr int kFullCode = 13;
@@ -68,12 +93,19 @@ const KnownCause *causeOfCode(int code)
     return nullptr;
 }
 
+const KnownCause *taggedCause(const QSqlError &error)
+{
+    for (const KnownCause &tagged : kTaggedCauses) {
+        if (error.driverText() == QLatin1String(tagged.message))
+            return &tagged;
+    }
+    return nullptr;
+}
+
 const KnownCause *knownCause(const QSqlError &error)
 {
-    if (error.driverText() == QLatin1String(kFileMissing))
-        return &kMissingFile;
-    if (error.driverText() == QLatin1String(kFileGone))
-        return &kGoneFile;
+    if (const KnownCause *tagged = taggedCause(error))
+        return tagged;
     if (error.driverText() == QLatin1String(kDiskFull))
         return causeOfCode(kFullCode);
     const QString sqliteText = error.databaseText().trimmed();
@@ -108,35 +140,59 @@ StorageCause storageFailureCause(const QSqlError &error)
     const QString sqliteText = error.databaseText().trimmed();
     if (!error.isValid() && sqliteText.isEmpty())
         return {};
-    const QString said = QStringLiteral(" (SQLite: «%1»)").arg(sqliteText);
+    const QString said = QStringLiteral("SQLite: «%1»").arg(sqliteText);
     if (const KnownCause *known = knownCause(error))
-        return {QString::fromUtf8(known->cause) + said, QString::fromUtf8(known->remedy)};
-    return {QStringLiteral("ошибка SQLite") + said,
-            QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит.")};
+        return {QString::fromUtf8(known->cause), QString::fromUtf8(known->remedy), said};
+    return {QStringLiteral("ошибка SQLite"),
+            QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит."), said};
 }
 
 bool storageRefusedAsReadOnly(const QSqlError &error)
 {
     const KnownCause *known = knownCause(error);
-    return known && known->code == kReadOnlyCode;
+    return known && known->message != kFileMoved && known->code == kReadOnlyCode;
 }
 
-QSqlError storageFileMissing(const QSqlError &openFailure)
+bool storageRefusedAsMoved(const QSqlError &error)
 {
-    return QSqlError(QLatin1String(kFileMissing), openFailure.databaseText(), openFailure.type(),
-                     openFailure.nativeErrorCode());
+    return error.nativeErrorCode().toInt() == kMovedCode;
 }
 
-QSqlError storageFileGone(const QSqlError &rewriteFailure)
+namespace {
+
+bool folderMissing(const QString &databasePath)
 {
-    return QSqlError(QLatin1String(kFileGone), rewriteFailure.databaseText(),
-                     QSqlError::ConnectionError, rewriteFailure.nativeErrorCode());
+    return !QFileInfo(databasePath).absoluteDir().exists();
+}
+
+QSqlError tagged(const char *tag, const QSqlError &failure, QSqlError::ErrorType type)
+{
+    return QSqlError(QLatin1String(tag), failure.databaseText(), type, failure.nativeErrorCode());
+}
+
+} // namespace
+
+QSqlError storageFileMissing(const QSqlError &openFailure, const QString &databasePath)
+{
+    return tagged(folderMissing(databasePath) ? kFolderMissing : kFileMissing, openFailure,
+                  openFailure.type());
+}
+
+QSqlError storageFileGone(const QSqlError &rewriteFailure, const QString &databasePath)
+{
+    return tagged(folderMissing(databasePath) ? kFolderGone : kFileGone, rewriteFailure,
+                  QSqlError::ConnectionError);
+}
+
+QSqlError storageFileMoved(const QSqlError &refusal)
+{
+    return tagged(kFileMoved, refusal, refusal.type());
 }
 
 bool storageFailedOnFullDisk(const QSqlError &error, const QString &databasePath)
 {
     const KnownCause *known = knownCause(error);
-    const bool fullDiskGives = known && known != &kMissingFile && known != &kGoneFile
+    const bool fullDiskGives = known && !taggedCause(error)
         && (known->code == kReadOnlyCode || known->code == kIoErrorCode || known->code == kFullCode
             || known->code == kCannotOpenCode);
     if (!fullDiskGives)

@@ -30,12 +30,13 @@ enum StorageWord {
 // Empty for any other code.
 QString storageErrorText(int code);
 
-// Why SQLite refused, in the operator's words with SQLite's own text after
-// it, and what the operator can do about it. Both empty for no error.
+// Why SQLite refused, in the operator's words, what the operator can do
+// about it, and SQLite's own text ("SQLite: «...»"). All empty for no error.
 struct StorageCause
 {
     QString cause;
     QString remedy;
+    QString said;
 };
 StorageCause storageFailureCause(const QSqlError &error);
 
@@ -44,9 +45,16 @@ StorageCause storageFailureCause(const QSqlError &error);
 // written again; only a new one can write.
 bool storageRefusedAsReadOnly(const QSqlError &error);
 
-// The failure of an open that found no database file, with SQLite's own;
-// storageFailureCause names the missing file.
-QSqlError storageFileMissing(const QSqlError &openFailure);
+// SQLite refused a write because the file was moved or removed since it
+// was opened (SQLITE_READONLY_DBMOVED). The driver gives that code only
+// where SQLite gives extended codes, and the same text as for a read-only
+// file: OpenedFile::refusedAsMoved also looks at the path.
+bool storageRefusedAsMoved(const QSqlError &error);
+
+// The failure of an open that found no database file at databasePath,
+// with SQLite's own; storageFailureCause names the missing file, or its
+// missing folder.
+QSqlError storageFileMissing(const QSqlError &openFailure, const QString &databasePath);
 
 // The disk that holds databasePath has no room left for SQLite now, and
 // the failure is one a full disk gives: SQLite says so, or it cannot grow
@@ -61,4 +69,9 @@ QSqlError storageOnFullDisk(const QSqlError &error, const QString &databasePath)
 // The failure of a database file removed or replaced while it was open
 // that could not be written again at its path (OpenedFile::rewrite), with
 // the account of why; storageFailureCause names it so.
-QSqlError storageFileGone(const QSqlError &rewriteFailure);
+QSqlError storageFileGone(const QSqlError &rewriteFailure, const QString &databasePath);
+
+// A write refused because the file moved (OpenedFile::refusedAsMoved), or
+// an open refused because another file is at the path: storageFailureCause
+// names it so, and no read-only file.
+QSqlError storageFileMoved(const QSqlError &refusal);

@@ -45,6 +45,8 @@ const char *const kConnectionSetup[] = {
 };
 
 constexpr qint64 kReopenGapMs = 1000;
+// Opens tried at once when another file came to the path as one opened.
+constexpr int kOpenTries = 3;
 // A file removed or replaced is noticed within this time, with no
 // statement run.
 constexpr int kFileCheckMs = 1000;
@@ -87,6 +89,10 @@ TdbAccessor::~TdbAccessor()
 {
     s_accessors.removeOne(this);
     m_recordSet.clear();
+    // A file replaced in the last second is written again before the
+    // connection holding what it held goes; nobody is told any more.
+    if (m_db.isOpen() && s_openTransactions == 0)
+        m_openedFile.keepBeforeClose(m_db);
     const QString name = m_db.connectionName();
     m_db.close();
     m_db = QSqlDatabase();
@@ -135,8 +141,12 @@ bool TdbAccessor::checkDB()
     m_sinceReopen.start();
     m_openFailed = !openDB();
     m_fileAtOpen = SideFiles::stamp(m_db.databaseName());
+    // Another file came to the path before the copy just opened was
+    // proven in place: written again now, before the statement.
+    if (!m_openFailed && m_openedFile.moved() && keepFileAtPath() && !m_db.isOpen())
+        m_openFailed = !openDB();
     if (!m_openFailed)
-        return true;
+        return m_db.isOpen();
     m_errorFlag = true;
     emit errorSQL(ErrorOpen);
     return false;
@@ -144,27 +154,30 @@ bool TdbAccessor::checkDB()
 
 bool TdbAccessor::openDB()
 {
+    // Another file put at the path as the connection opened on the file
+    // written again is moved aside at once, and the file put back.
+    for (int tries = 0; tries < kOpenTries; ++tries) {
+        const Opened opened = openOnce();
+        if (opened != Opened::AnotherCame)
+            return opened == Opened::Yes;
+    }
+    return false;
+}
+
+TdbAccessor::Opened TdbAccessor::openOnce()
+{
     const QString path = m_db.databaseName();
     // The side files our connection made while the file was read-only are
     // made writable with it, or the new handle would only read.
     SideFiles::makeWritableLike(path, m_madeSideFiles);
     const QStringList before = SideFiles::existing(path);
-    // With none at the path the open fails as for any missing file, and the
-    // file written is still waited for.
-    if (!ownFileAtPath() && QFileInfo::exists(path)) {
-        if (heldOpenElsewhere()) {
-            // The connection holding it writes it again once it can.
-            m_lastFailure = storageFileGone(QSqlError(
-                QString(), QStringLiteral("the file written again is not at %1").arg(path),
-                QSqlError::ConnectionError));
-            qWarning().noquote() << "Cannot open database:" << m_lastFailure.text();
-            return false;
-        }
-        // No connection holds it and no name is left to it: what it held
-        // is what the path holds now, if anything.
-        qWarning().noquote() << "The database file written again is gone; the file at" << path
-                             << "is taken as it stands";
-        m_openedFile.forgetWritten();
+    if (!ownFileAtPath()) {
+        // The connection holding it writes it again once it can.
+        m_lastFailure = storageFileMoved(QSqlError(
+            QString(), QStringLiteral("the file written again is not at %1").arg(path),
+            QSqlError::ConnectionError));
+        qWarning().noquote() << "Cannot open database:" << m_lastFailure.text();
+        return Opened::No;
     }
     // SQLite makes a missing file on open unless its URI says not to: a
     // file taken away meanwhile stays missing, and the program's writes
@@ -187,69 +200,64 @@ bool TdbAccessor::openDB()
     m_db.setConnectOptions();
     if (!opened) {
         qWarning().noquote() << "Cannot open database:" << failure.text();
-        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure)
+        m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure, path)
                                                                    : failure;
-        return false;
+        return Opened::No;
     }
     if (!m_openedFile.noteOpened(path)) {
         // Another file was put at the path as the connection opened.
         m_db.close();
-        m_lastFailure = storageFileGone(QSqlError(
+        m_lastFailure = storageFileMoved(QSqlError(
             QString(), QStringLiteral("another file came to %1").arg(path),
             QSqlError::ConnectionError));
-        return false;
+        return Opened::AnotherCame;
     }
     m_fileWasThere = true;
     if (!m_fileCheck->isActive())
         m_fileCheck->start();
     prepareConnection();
     noteMadeSideFiles(before);
+    m_openedFile.proveInPlace(m_db);
     // A read-only handle is replaced before the first write the operator
     // makes once the file may be written, not after that write is refused.
     // The probe waits for no lock while another connection's transaction
-    // is open; the refusal replaces the handle then.
-    m_reopenPending = s_openTransactions == 0 && WriteProbe::onlyReads(m_db);
-    return true;
+    // is open; the refusal replaces the handle then. A refusal because the
+    // file moved is no read-only file's: it is written again.
+    m_reopenPending = s_openTransactions == 0 && m_openedFile.onlyReads(m_db);
+    return Opened::Yes;
 }
 
 bool TdbAccessor::keepFileAtPath(bool retryNow)
 {
-    // A handle that only reads wrote nothing since it was opened so: it is
-    // opened again on the file's change and waits for a file at the path.
-    // The file is not written in the middle of a transaction. A file lost
-    // is looked for at every try, so that none is written while it is away.
-    if (!m_db.isOpen() || m_reopenPending || s_openTransactions > 0)
+    // The file is not written in the middle of a transaction. A handle
+    // that only reads is about to be opened again by its path: the path is
+    // looked at first, so that none opens on another file. It wrote
+    // nothing since it was opened so, and a file taken away with all it
+    // holds is waited for.
+    if (!m_db.isOpen() || s_openTransactions > 0
+        || (m_reopenPending && !QFileInfo::exists(m_db.databaseName())))
         return true;
-    if (!m_openedFile.moved(retryNow || m_fileLost)) {
-        if (m_fileLost) {
-            qWarning().noquote() << "Database file" << m_db.databaseName() << "is back at its path";
-            m_fileLost = false;
-            emit fileBack();
-        }
-        return true;
-    }
-    if (m_fileLost && !retryNow && m_sinceRewrite.isValid()
-        && !m_sinceRewrite.hasExpired(kReopenGapMs))
-        return false;
-    m_sinceRewrite.start();
-    const QString path = m_db.databaseName();
     QStringList keptAside;
     QSqlError cause;
-    if (m_openedFile.rewrite(m_db, &keptAside, &cause)) {
-        qWarning().noquote() << "Database file" << path
-                             << "was removed or replaced; written again. Found file kept as:"
-                             << keptAside;
+    switch (m_openedFile.keep(m_db, retryNow || m_reopenPending, &keptAside, &cause)) {
+    case OpenedFile::Kept::AtPath:
+        return true;
+    case OpenedFile::Kept::Back:
+        emit fileBack();
+        return true;
+    case OpenedFile::Kept::Rewritten:
         tellWrittenAgain(keptAside);
         return true;
-    }
-    qWarning().noquote() << "Database file" << path << "was removed or replaced and cannot be "
-                            "written again:" << cause.text();
-    m_lastFailure = storageFileGone(cause);
-    if (m_fileLost)
+    case OpenedFile::Kept::Lost:
+        m_lastFailure = cause;
+        emit fileLost(false, QString());
+        emit errorSQL(ErrorOpen);
         return false;
-    m_fileLost = true;
-    emit fileLost(false, QString());
-    emit errorSQL(ErrorOpen);
+    case OpenedFile::Kept::StillLost:
+        if (cause.isValid())
+            m_lastFailure = cause;
+        return false;
+    }
     return false;
 }
 
@@ -274,7 +282,6 @@ void TdbAccessor::tellWrittenAgain(const QStringList &keptAside)
 
 void TdbAccessor::writtenAgain(const OpenedFile &written, const QString &keptAside)
 {
-    m_fileLost = false;
     m_openedFile.expect(written);
     // Opened on the new file by the next statement, or now.
     m_madeSideFiles.clear();
@@ -293,19 +300,26 @@ bool TdbAccessor::heldOpenElsewhere() const
 bool TdbAccessor::ownFileAtPath()
 {
     QStringList keptAside;
-    bool atPath = m_openedFile.putBack(&keptAside);
-    if (!atPath) {
+    OpenedFile::Opening opening = m_openedFile.beforeOpen(&keptAside, heldOpenElsewhere());
+    if (opening == OpenedFile::Opening::Held) {
         // A connection still open on the file written finds another at the
         // path and writes it again there, telling this one.
         for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
             if (accessor && accessor != this && accessor->m_db.isOpen())
                 accessor->keepFileAtPath(true);
         }
-        atPath = m_openedFile.putBack(&keptAside);
+        opening = m_openedFile.beforeOpen(&keptAside, heldOpenElsewhere());
+    }
+    // None waits for the file written any more.
+    if (opening == OpenedFile::Opening::TakenAsItStands) {
+        for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
+            if (accessor && accessor != this)
+                accessor->m_openedFile.expect(m_openedFile);
+        }
     }
     if (!keptAside.isEmpty())
         tellWrittenAgain(keptAside);
-    return atPath;
+    return opening != OpenedFile::Opening::Held;
 }
 
 void TdbAccessor::noteMadeSideFiles(const QStringList &before)
@@ -368,7 +382,13 @@ QSqlError TdbAccessor::lastFailure() const
 void TdbAccessor::noteFailure(const QSqlError &error)
 {
     m_lastFailure = error;
-    if (storageRefusedAsReadOnly(error))
+    // A write refused because the file moved is written again from this
+    // connection at the next statement, never opened again by its path.
+    if (!storageRefusedAsReadOnly(error))
+        return;
+    if (m_openedFile.refusedAsMoved(error))
+        m_lastFailure = storageFileMoved(error);
+    else
         m_reopenPending = true;
 }
 

@@ -77,7 +77,7 @@ public:
     bool isError() const { return m_errorFlag; }
     // The file was removed or replaced while open and is not written again
     // yet: statements are refused (fileLost).
-    bool isFileLost() const { return m_fileLost; }
+    bool isFileLost() const { return m_openedFile.lost(); }
     // The file takes writes: a harmless write in a transaction that is
     // rolled back. A file SQLite could open only read-only (no right to
     // write it) opens and reads as any other; this tells it at start, before
@@ -227,6 +227,10 @@ signals:
     void fileBack();
 
 private:
+    enum class Opened { Yes, No, AnotherCame };
+    // openDB's one try: AnotherCame when another file came to the path as
+    // the connection opened on the file written again.
+    Opened openOnce();
     // Prepares, binds and runs; reports a failure.
     bool run(QSqlQuery &query, const QString &statement, const QVariantList &values);
     void reportStatementFailure(const QString &statement, const QSqlError &error);
@@ -299,8 +303,4 @@ private:
     // found there a second ago or longer.
     OpenedFile m_openedFile;
     QTimer *m_fileCheck = nullptr;
-    // The file went and could not be written again: statements wait, the
-    // connection keeps all the file held.
-    bool m_fileLost = false;
-    QElapsedTimer m_sinceRewrite; // since the last rewrite that was tried
 };

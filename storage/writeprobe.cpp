@@ -1,6 +1,5 @@
 #include "writeprobe.h"
 
-#include "storageerror.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -19,7 +18,9 @@ bool canWrite(QSqlDatabase &db, QSqlError *cause)
     return written;
 }
 
-bool rewriteVersion(QSqlDatabase &db, QSqlError *cause)
+namespace {
+
+bool writeVersionBack(QSqlDatabase &db, bool commit, QSqlError *cause)
 {
     if (!db.transaction()) {
         if (cause)
@@ -38,14 +39,24 @@ bool rewriteVersion(QSqlDatabase &db, QSqlError *cause)
         if (!written && cause)
             *cause = query.lastError();
     }
+    if (written && commit && db.commit())
+        return true;
+    if (written && commit && cause)
+        *cause = db.lastError();
     db.rollback();
-    return written;
+    return written && !commit;
 }
 
-bool onlyReads(QSqlDatabase &db)
+} // namespace
+
+bool rewriteVersion(QSqlDatabase &db, QSqlError *cause)
 {
-    QSqlError refusal;
-    return !rewriteVersion(db, &refusal) && storageRefusedAsReadOnly(refusal);
+    return writeVersionBack(db, false, cause);
+}
+
+bool writeVersion(QSqlDatabase &db, QSqlError *cause)
+{
+    return writeVersionBack(db, true, cause);
 }
 
 } // namespace WriteProbe

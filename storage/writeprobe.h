@@ -18,9 +18,7 @@ bool canWrite(QSqlDatabase &db, QSqlError *cause = nullptr);
 // written back inside a transaction that is rolled back.
 bool rewriteVersion(QSqlDatabase &db, QSqlError *cause = nullptr);
 
-// The open connection was refused that write as read-only. SQLite opens a
-// file it may not write read-only, and the handle stays so whatever the
-// file becomes: only a new handle writes it once it is writable.
-bool onlyReads(QSqlDatabase &db);
+// The same, committed: a write the file takes.
+bool writeVersion(QSqlDatabase &db, QSqlError *cause = nullptr);
 
 } // namespace WriteProbe

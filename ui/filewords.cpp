@@ -78,7 +78,8 @@ QString storageFailures(const QList<StorageFailure> &failures)
         const StorageCause why = storageFailureCause(failed.failure);
         lines << (why.cause.isEmpty()
                       ? QStringLiteral("%1: %2").arg(failed.file, failed.text)
-                      : QStringLiteral("%1: %2: %3.").arg(failed.file, failed.text, why.cause));
+                      : QStringLiteral("%1: %2: %3 (%4).")
+                            .arg(failed.file, failed.text, why.cause, why.said));
         if (!why.remedy.isEmpty() && !remedies.contains(why.remedy))
             remedies << why.remedy;
     }

@@ -197,7 +197,8 @@ void MainWindow::tellShotStorage()
                 QStringLiteral("Файл %1: %2.\n%3\nЗаписи ждут, как при отказе записи: выстрелы "
                                "мишени хранят, программа запрашивает их снова и запишет всё в "
                                "файл, как только сможет записать его заново.")
-                    .arg(file, why.cause, why.remedy));
+                    .arg(file, why.cause, why.remedy)
+                    + QLatin1Char('\n') + why.said);
         } else if ((fresh & StorageShotsWait) && !(state.told & StorageFileGone)) {
             Warnings::warning(
                 this, QStringLiteral("Выстрелы не записываются!"),
@@ -205,7 +206,8 @@ void MainWindow::tellShotStorage()
                                "Стрельба продолжается: мишени хранят выстрелы, программа "
                                "запрашивает их снова и запишет все, как только причина будет "
                                "устранена. Не выключайте мишени и не закрывайте программу.")
-                    .arg(file, why.cause, why.remedy));
+                    .arg(file, why.cause, why.remedy)
+                    + QLatin1Char('\n') + why.said);
         } else if (fresh & StorageResetWaits) {
             Warnings::warning(
                 this, QStringLiteral("Выстрелы участника не удалены!"),
@@ -215,7 +217,8 @@ void MainWindow::tellShotStorage()
                                "секунду и удалит все сразу, как только причина будет "
                                "устранена. Закрытая раньше программа оставит прежние выстрелы "
                                "в файле целиком, и вопрос о них будет задан снова.")
-                    .arg(file, why.cause, why.remedy));
+                    .arg(file, why.cause, why.remedy)
+                    + QLatin1Char('\n') + why.said);
         } else if (state.told == StorageNothingWaits && (before & ~StorageFileGone)) {
             // A file written again was told by its own box.
             const QString text = before & StorageShotsWait
