@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <tuple>
 
 #include "pdftext.h"
 #include "roadtest.h"
@@ -58,8 +59,9 @@ private:
     // NAME and total of each row of a standings table, top to bottom.
     static QStringList standingsOf(const QTableView *table);
     // The same from the stored shots: a member's total is the sum of its
-    // shots' values, with the count of marked shots (a value at least the
-    // exercise's control value).
+    // shots' values in tenths, with the count of marked shots (a value at
+    // least ten times the exercise's control value); the greater total
+    // first, equal totals by start number.
     QStringList expectedStandings(int eventID);
 };
 
@@ -264,19 +266,26 @@ QStringList TestCompetitionRoad::standingsOf(const QTableView *table)
 
 QStringList TestCompetitionRoad::expectedStandings(int eventID)
 {
-    Rows sums = rows("SELECT s.fFamily || ' ' || s.fName, SUM(b.fRange10), "
-                     "SUM(CASE WHEN b.fRange10 >= ? THEN 1 ELSE 0 END) "
+    // Summed in whole tenths: a sum of the stored reals depends on the order
+    // of its terms, and two equal totals came out a last bit apart.
+    const int markedTenths =
+        qRound(10 * userModul()->currentCompetition()->event(0)->controlValue());
+    Rows sums = rows("SELECT s.fFamily || ' ' || s.fName, "
+                     "SUM(CAST(ROUND(b.fRange10 * 10) AS INTEGER)), "
+                     "SUM(CASE WHEN ROUND(b.fRange10 * 10) >= ? THEN 1 ELSE 0 END), m.fStartNumber "
                      "FROM tbullets b JOIN tmembers m ON m.ID = b.fMemberID "
                      "JOIN tshooters s ON s.ID = m.fShooterID WHERE b.fEventID = ? "
                      "GROUP BY b.fMemberID",
-                     {userModul()->currentCompetition()->event(0)->controlValue(), eventID});
+                     {markedTenths, eventID});
     std::sort(sums.begin(), sums.end(), [](const QVariantList &a, const QVariantList &b) {
-        return a.at(1).toDouble() > b.at(1).toDouble();
+        return std::make_tuple(-a.at(1).toInt(), a.at(3).toInt())
+            < std::make_tuple(-b.at(1).toInt(), b.at(3).toInt());
     });
     QStringList standings;
     for (const QVariantList &sum : qAsConst(sums))
         standings << QString("%1|%2 *%3")
-                         .arg(sum.at(0).toString(), QString::number(sum.at(1).toDouble(), 'f', 1),
+                         .arg(sum.at(0).toString(),
+                              QString::number(sum.at(1).toInt() / 10.0, 'f', 1),
                               sum.at(2).toString());
     return standings;
 }
