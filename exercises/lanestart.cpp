@@ -31,8 +31,11 @@ QString LaneStart::brokenRule(bool entering) const
     // What each state says of the accounts (see the header), against the
     // answers themselves, not against what the last weighing left.
     const State s = m_state;
-    if (s == State::Fresh)
-        return m_accounts.isEmpty() ? QString() : QStringLiteral("a fresh page keeps earlier accounts");
+    if (s == State::Fresh) {
+        const bool earlier = std::any_of(m_accounts.cbegin(), m_accounts.cend(),
+                                         [](const Account &a) { return !a.silence; });
+        return earlier ? QStringLiteral("a fresh page keeps earlier accounts") : QString();
+    }
     if (m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
     const bool thisFits = s != State::Kept && s != State::Other;
@@ -225,10 +228,12 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     // before the silence ("no shot" included).
     m_page.repeated.number = 0;
     m_page.unconfirmed.doubted = true;
-    if (m_page.startMs >= 0 && m_state != State::Fresh) {
+    if (m_page.startMs >= 0) {
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
-        // with a first shot just like the one asked again.
+        // with a first shot just like the one asked again. So may a page a
+        // START of its own began: it stores as it comes, but the next START
+        // weighs that case too.
         m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true,
                            m_page.ruledBefore > 0 || m_page.countFrom > 0});
         m_page.earlierFits = true;
@@ -734,9 +739,20 @@ LaneStart::Fits LaneStart::weigh()
     // copy of the answer to a poll before it, for a later shot (the bus
     // master names it by the poll it came after), until kLateCopyMs after
     // the last "no shot" read before it. Two of them in a row prove
-    // nothing when the shots the lane gives run against them.
-    if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
-        fits = fitsOn(m_trace);
+    // nothing when the shots the lane gives run against them: when without
+    // them a START's account fits, or with them no page at all does. A page
+    // begun at a moment no START tells that fits with them is their
+    // account: they are kept, and prove what they prove.
+    if (!fits.thisFits() && !fits.earlierFit()) {
+        PageTrace without = m_trace;
+        if (without.forgetLacking(m_page.startMs, m_page.copiesUntilMs)) {
+            const Fits freed = fitsOn(without);
+            if (freed.thisFits() || freed.earlierFit() || fits.none()) {
+                m_trace = std::move(without);
+                fits = freed;
+            }
+        }
+    }
     m_page.thisFits = fits.thisFits();
     m_page.thisByAnswers = fits.thisByAnswers;
     m_page.earlierFits = fits.earlierFit();

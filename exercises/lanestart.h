@@ -54,7 +54,8 @@
 // brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
-//            page): every answer is stored; no earlier account is kept
+//            page): every answer is stored; no earlier account is kept,
+//            only the case of a silence for the next START to weigh
 //            (after a START the target confirmed, one just like an answer
 //            of the last moments before it, or the shot it was asked for
 //            again then, is asked again first: a late copy on the line).
