@@ -222,6 +222,16 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
         m_page.check.back = true;
+    } else if (m_state != State::Fresh && m_page.startMs >= 0 && m_trace.lastAnswer()
+               && olderThanStart(m_trace.lastAnswer()->shot, nowMs)) {
+        // Nothing read since this START: the page it held before may go on
+        // (a page of this START holds no shot as old as its last one, not
+        // even a rig's). Its last shot asked for again tells; the same, the
+        // page is read on after it, not again from its first shot (each one
+        // read before the START would be asked for twice, as a repeat,
+        // before a new shot).
+        m_page.readOnAsk = m_trace.lastAnswer()->shot;
+        m_page.readOnAsked = m_page.readOnAsk.number;
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
@@ -284,6 +294,19 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
+    if (shot.number == m_page.readOnAsk.number) {
+        // The same is judged as any answer like one read before the START,
+        // and the page read on after it. Another shot is another page's:
+        // read from its first shot, this one in its turn.
+        if (sameShot(m_page.readOnAsk, shot) && olderThanStart(shot, nowMs))
+            m_page.readOn = shot.number;
+        m_page.readOnAsk = {};
+    }
+    // Not read on, an answer to a poll for that shot or one after it, from
+    // before the page was read up to it, waits for its turn.
+    if (m_page.readOn == 0 && m_page.readOnAsked > 0 && shot.number >= m_page.readOnAsked
+        && shot.number > m_page.readUpTo + 1)
+        return {};
     if (waitsForCheck(shot))
         return {};
     if (m_page.askAgain == shot.number)
@@ -511,6 +534,13 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
+    // It lacks the last shot read before this START: another page, read
+    // from its first shot. So may this START's be, while it fits, once the
+    // page read on lacks its next shot: its earlier shots are read too.
+    if (number == m_page.readOnAsk.number)
+        m_page.readOnAsk = {};
+    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisFits)
+        m_page.readOnLacked = true;
     if (checksPage())
         return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
@@ -892,9 +922,24 @@ int LaneStart::lastRead(int storedUpTo) const
 {
     if (checksPage())
         return m_page.check.given.shot.number - 1;
+    // Before a shot an answer to an earlier poll has asked for again: the
+    // page may go on after the one asked.
+    if (m_page.readOnAsk.number > 0)
+        return m_page.readOnAsk.number - 1;
     if (m_page.askAgain > 0)
         return m_page.askAgain - 1;
-    return std::max(storedUpTo, m_page.readUpTo);
+    const int read = std::max(storedUpTo, m_page.readUpTo);
+    if (m_page.readOn <= 0)
+        return read;
+    // Read on while a page that holds the shots before it may be the one
+    // held; else the ones read on past are read now, from the first.
+    if (m_page.earlierFits && !m_page.readOnLacked)
+        return std::max(read, m_page.readOn);
+    for (int n = 1; n <= m_page.readOn; ++n) {
+        if (!m_trace.answerOf(n, pageSince()) && !m_trace.lacked(n, pageSince()))
+            return n - 1;
+    }
+    return read;
 }
 
 int LaneStart::heldCount() const

@@ -107,6 +107,11 @@
 // told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
+// Back with nothing read since this START, it is asked first for the last
+// shot read before it (lastRead()): the same, its page is read on after it
+// while a page that holds it fits (while this START's fits too, only until
+// it lacks its next shot: then the shots passed are read); another answer
+// has it read from its first shot, the answer in its turn.
 // Another shot of the number asked for, once the target said twice that it
 // lacked it, proves the page lost as well, and back from a silence so does
 // the same shot, once the target said again and again over a while that it
@@ -466,6 +471,13 @@ private:
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
         QMap<int, Decided> decided; // numbers of this page stored or passed over
         int readUpTo = 0;
+        // Back from a silence with nothing read since this START, its last
+        // shot read before it is asked for: the same, the page goes on
+        // after its number (readOn), anything else is another page.
+        LaneShot readOnAsk;
+        int readOnAsked = 0;
+        int readOn = 0;
+        bool readOnLacked = false;  // lacked the next shot while this START's page fitted
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
