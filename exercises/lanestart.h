@@ -241,6 +241,9 @@ public:
     // Shots held, undecided.
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
+    // The earlier STARTs and silences the page is judged against besides
+    // this START, whether or not they still fit.
+    int accountCount() const { return m_accounts.size(); }
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // The rule of the states that the lane broke first (see above), empty
