@@ -498,13 +498,30 @@ private:
     std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
+    // A page begun in a silence that a shot read since puts out for good:
+    // it cannot have given that shot by the time it was read, whatever else
+    // is forgotten, while that answer stands.
+    bool putOutForGood(const Account &account) const;
+    // Lays those aside, each with its place among the accounts, so that a
+    // lane that keeps dropping off the bus is not weighed at every answer
+    // against every silence it had; they fit nothing, and weigh nothing.
+    void layAsideFallen();
+    // Puts them back in their places: an answer went, or a START weighs them.
+    void restoreAccounts();
 
     State m_state = State::Fresh;
     // Every answer since the page was last known for sure, and the earlier
     // STARTs (and the page before them) it may have begun at.
     PageTrace m_trace;
     QVector<Account> m_accounts;
+    // Accounts laid aside (layAsideFallen()), by their place among every
+    // account; the latest they read since.
+    QVector<QPair<int, Account>> m_aside;
+    qint64 m_asideSinceMs = -PageTrace::kUnbounded;
     Page m_page;
     Line m_line;
     QString m_brokenOnEntry; // the first rule broken as a state was entered
+    // What the weighing that enters a state found: its rules are checked
+    // against that, not weighed again (null: weighed anew).
+    const Fits *m_weighed = nullptr;
 };

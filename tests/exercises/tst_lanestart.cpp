@@ -106,6 +106,7 @@ class TestLaneStart : public QObject
 private slots:
     void road_data();
     void road();
+    void flappingLaneWeighsFewAccounts();
 };
 
 void TestLaneStart::road_data()
@@ -639,6 +640,36 @@ void TestLaneStart::road()
     QTEST(stored, "stored");
     QTEST(words, "words");
     QTEST(int(lane.state()), "state");
+}
+
+// Deaf across the match START, then back from a silence after every shot
+// for an hour: each silence's page is put out by the next shot, whose own
+// time is longer than the time since that silence began, and is weighed no
+// more, while the page begun in the silence across the START still fits.
+void TestLaneStart::flappingLaneWeighsFewAccounts()
+{
+    constexpr int kShots = 200;
+    constexpr qint64 kMatch = 20000;
+    LaneStart lane;
+    lane.beginPage(0);
+    lane.setHeard(false, kMatch - 500);
+    lane.beginPage(kMatch);
+    lane.setHeard(true, kMatch + 1000);
+    int stored = 0;
+    for (int n = 1; n <= kShots; ++n) {
+        const qint64 taken = kMatch + n * 18000;
+        const LaneShot given = shot(n, n, kMatch, taken, 0).shot;
+        lane.noShot(n, taken - 1000);
+        lane.noShot(n, taken - 500);
+        stored += lane.answer(given, taken + 100).store.size();
+        lane.setHeard(false, taken + 1200);
+        lane.setHeard(true, taken + 2500);
+        lane.answer(given, taken + 2600); // its last shot, asked for again
+        QVERIFY2(lane.brokenInvariant().isEmpty(), qPrintable(lane.brokenInvariant()));
+    }
+    QCOMPARE(stored, kShots);
+    QCOMPARE(int(lane.state()), int(State::Judging));
+    QVERIFY2(lane.accountCount() <= 4, qPrintable(QString::number(lane.accountCount())));
 }
 
 QTEST_APPLESS_MAIN(TestLaneStart)
