@@ -945,10 +945,16 @@ int LaneStart::lastRead(int storedUpTo) const
 
 int LaneStart::heldCount() const
 {
+    HeldCount &held = m_held;
+    if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
+        && held.decided.isSharedWith(m_page.decided) && held.lostDoubts.isSharedWith(m_page.lostDoubts))
+        return held.count;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return m_page.lostDoubts.size()
-        + int(std::count_if(numbers.cbegin(), numbers.cend(),
-                            [this](int number) { return !m_page.decided.contains(number); }));
+    held = {m_page.lostDoubts.size()
+                + int(std::count_if(numbers.cbegin(), numbers.cend(),
+                                    [this](int number) { return !m_page.decided.contains(number); })),
+            m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
+    return held.count;
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)

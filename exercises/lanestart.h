@@ -508,6 +508,17 @@ private:
     void layAsideFallen();
     // Puts them back in their places: an answer went, or a START weighs them.
     void restoreAccounts();
+    // heldCount() as last counted, and what it counted: the page's answers,
+    // and the decisions and lost page's shots, held (shared, not copied) so
+    // that any change to them parts them from these.
+    struct HeldCount
+    {
+        int count = -1;
+        quint64 answers = 0;
+        qint64 sinceMs = 0;
+        QMap<int, Decided> decided;
+        QVector<Doubt> lostDoubts;
+    };
 
     State m_state = State::Fresh;
     // Every answer since the page was last known for sure, and the earlier
@@ -524,4 +535,7 @@ private:
     // What the weighing that enters a state found: its rules are checked
     // against that, not weighed again (null: weighed anew).
     const Fits *m_weighed = nullptr;
+    // Asked before and after every "no shot" answer, mostly of a page that
+    // did not change: counted again only when it did.
+    mutable HeldCount m_held;
 };

@@ -1,6 +1,7 @@
 #include "pagetrace.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -261,16 +262,24 @@ QMap<int, PageTrace::Span> PageTrace::takenBeforeRead(qint64 fromMs, qint64 toMs
 
 QMap<int, PageTrace::Span> PageTrace::readSpans(qint64 fromMs, qint64 toMs) const
 {
-    QMap<int, const Answer *> last;
+    // By number (a page's count, up to the highest answered): its last
+    // answer read from fromMs to before toMs, and the first reading of it.
+    const auto slot = [this](const Answer &a) { return size_t(std::clamp(a.shot.number, 0, m_highest)); };
+    std::vector<const Answer *> last(size_t(m_highest) + 1, nullptr);
     for (const Answer &a : m_answers) {
         if (a.atMs >= fromMs && a.atMs < toMs)
-            last.insert(a.shot.number, &a);
+            last[slot(a)] = &a;
+    }
+    std::vector<const Answer *> first(last.size(), nullptr);
+    for (const Answer &a : m_answers) {
+        const size_t n = slot(a);
+        if (last[n] && !first[n] && sameShot(last[n]->shot, a.shot))
+            first[n] = &a;
     }
     QMap<int, Span> spans;
-    for (const Answer &a : m_answers) {
-        const auto it = last.constFind(a.shot.number);
-        if (it != last.cend() && !spans.contains(a.shot.number) && sameShot((*it)->shot, a.shot))
-            spans.insert(a.shot.number, {-kUnbounded, a.atMs + kClockSlackMs});
+    for (const Answer *a : first) {
+        if (a)
+            spans.insert(spans.cend(), a->shot.number, {-kUnbounded, a->atMs + kClockSlackMs});
     }
     return spans;
 }
