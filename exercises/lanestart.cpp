@@ -946,15 +946,20 @@ int LaneStart::lastRead(int storedUpTo) const
 int LaneStart::heldCount() const
 {
     HeldCount &held = m_held;
-    if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
+    // Judged, each weighing goes over the decisions and parts them anyway:
+    // held, they would be copied at every answer for nothing.
+    if (isJudging())
+        held = {};
+    else if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
         && held.decided.isSharedWith(m_page.decided) && held.lostDoubts.isSharedWith(m_page.lostDoubts))
         return held.count;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    held = {m_page.lostDoubts.size()
-                + int(std::count_if(numbers.cbegin(), numbers.cend(),
-                                    [this](int number) { return !m_page.decided.contains(number); })),
-            m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
-    return held.count;
+    const int count = m_page.lostDoubts.size()
+        + int(std::count_if(numbers.cbegin(), numbers.cend(),
+                            [this](int number) { return !m_page.decided.contains(number); }));
+    if (!isJudging())
+        held = {count, m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
+    return count;
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)

@@ -535,7 +535,7 @@ private:
     // What the weighing that enters a state found: its rules are checked
     // against that, not weighed again (null: weighed anew).
     const Fits *m_weighed = nullptr;
-    // Asked before and after every "no shot" answer, mostly of a page that
-    // did not change: counted again only when it did.
+    // Asked before and after every "no shot" answer, mostly of a page stored
+    // as it comes that did not change: counted again only when it did.
     mutable HeldCount m_held;
 };

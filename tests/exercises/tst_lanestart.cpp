@@ -107,6 +107,8 @@ private slots:
     void road_data();
     void road();
     void flappingLaneWeighsFewAccounts();
+    void readMomentsFollowTheAnswers();
+    void refusedShotIsHeldAgain();
 };
 
 void TestLaneStart::road_data()
@@ -670,6 +672,33 @@ void TestLaneStart::flappingLaneWeighsFewAccounts()
     QCOMPARE(stored, kShots);
     QCOMPARE(int(lane.state()), int(State::Judging));
     QVERIFY2(lane.accountCount() <= 4, qPrintable(QString::number(lane.accountCount())));
+}
+
+// The moments the shots read before a silence's page began were taken by,
+// kept from one weighing to the next, follow the answers: a later one read
+// within those moments' span, and one taken back.
+void TestLaneStart::readMomentsFollowTheAnswers()
+{
+    PageTrace trace;
+    trace.addAnswer(shot(1, 10, 0, 1000, 1100).shot, 1100);
+    QCOMPARE(trace.takenBeforeRead(0, 5000).keys(), QList<int>{1});
+    trace.addAnswer(shot(2, 20, 0, 3000, 3100).shot, 3100);
+    const auto spans = trace.takenBeforeRead(0, 5000);
+    QCOMPARE(spans.keys(), (QList<int>{1, 2}));
+    QCOMPARE(spans.value(2).to, 3100 + PageTrace::kClockSlackMs);
+    trace.dropLast();
+    QCOMPARE(trace.takenBeforeRead(0, 5000).keys(), QList<int>{1});
+}
+
+// A shot the database refused is asked for again, and held till then: a
+// page counted as holding nothing would be reset under it.
+void TestLaneStart::refusedShotIsHeldAgain()
+{
+    LaneStart lane;
+    QCOMPARE(lane.answer(shot(1, 10, 0, 1000, 1100).shot, 1100).store.size(), 1);
+    QVERIFY(!lane.holdsShots());
+    lane.refused(1);
+    QCOMPARE(lane.heldCount(), 1);
 }
 
 QTEST_APPLESS_MAIN(TestLaneStart)
