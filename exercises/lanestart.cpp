@@ -52,7 +52,10 @@ QString LaneStart::brokenRule(bool entering) const
         }
         return {};
     }
-    const Fits fits = fitsOn(m_trace);
+    std::optional<Fits> weighed;
+    if (!m_weighed)
+        weighed = fitsOn(m_trace);
+    const Fits &fits = m_weighed ? *m_weighed : *weighed;
     if (fits.thisFits() != thisFits)
         return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
     // Once this START's account fell, the flag is what the lane is told by
@@ -82,6 +85,7 @@ void LaneStart::begin(Page page, State state)
 void LaneStart::knownPage(qint64 startMs, Page page)
 {
     m_trace.clear();
+    restoreAccounts();
     m_accounts.clear();
     page.startMs = startMs;
     page.current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
@@ -133,6 +137,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 {
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
+    restoreAccounts();
     const Span fresh = startWindow(startMs);
     if (m_page.thisByAnswers)
         m_accounts.append(m_page.current);
@@ -174,6 +179,54 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     // What was worked out for the accounts not kept is not asked for again.
     m_trace.sweepBounds();
     return kept;
+}
+
+bool LaneStart::putOutForGood(const Account &account) const
+{
+    return account.silence && m_trace.givenBefore(account.sinceMs, account.origin.from);
+}
+
+void LaneStart::layAsideFallen()
+{
+    if (std::none_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) { return putOutForGood(a); }))
+        return;
+    QVector<QPair<int, Account>> aside;
+    QVector<Account> kept;
+    int place = 0;
+    int k = 0;
+    for (const Account &account : qAsConst(m_accounts)) {
+        for (; k < m_aside.size() && m_aside.at(k).first == place; ++k, ++place)
+            aside.append(m_aside.at(k));
+        if (putOutForGood(account)) {
+            aside.append({place, account});
+            m_asideSinceMs = std::max(m_asideSinceMs, account.sinceMs);
+            m_trace.forgetAccount(account.sinceMs, account.origin);
+        } else {
+            kept.append(account);
+        }
+        ++place;
+    }
+    aside += m_aside.mid(k);
+    m_aside = aside;
+    m_accounts = kept;
+}
+
+void LaneStart::restoreAccounts()
+{
+    if (m_aside.isEmpty())
+        return;
+    QVector<Account> all;
+    int k = 0;
+    for (const Account &account : qAsConst(m_accounts)) {
+        for (; k < m_aside.size() && m_aside.at(k).first == all.size(); ++k)
+            all.append(m_aside.at(k).second);
+        all.append(account);
+    }
+    for (; k < m_aside.size(); ++k)
+        all.append(m_aside.at(k).second);
+    m_accounts = all;
+    m_aside.clear();
+    m_asideSinceMs = -kUnbounded;
 }
 
 std::optional<LaneShot> LaneStart::askedAgain() const
@@ -246,6 +299,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // weighs that case too.
         m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true,
                            m_page.ruledBefore > 0 || m_page.countFrom > 0});
+        layAsideFallen();
         m_page.earlierFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
@@ -470,7 +524,7 @@ qint64 LaneStart::seenAt(bool confirms, qint64 nowMs) const
     // that one was read, and what its moment proved stands, unless a page
     // may have begun since (a silence between the two): the answer is then
     // of that page too, and is read as now.
-    qint64 latestSince = m_page.current.sinceMs;
+    qint64 latestSince = std::max(m_page.current.sinceMs, m_asideSinceMs);
     for (const Account &account : qAsConst(m_accounts))
         latestSince = std::max(latestSince, account.sinceMs);
     return confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
@@ -558,6 +612,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         }
         // What was read for it was a late copy of an earlier answer.
         m_trace.forget(number, pageSince());
+        restoreAccounts();
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     }
@@ -660,9 +715,13 @@ std::optional<LaneStart::Spans> LaneStart::fitting(const PageTrace &trace, const
     // was first read. That bounds it, as the answer's own reading does.
     if (account.sinceMs > pageSince()) {
         const Spans read = trace.takenBeforeRead(pageSince(), account.sinceMs);
-        for (auto it = read.cbegin(); it != read.cend(); ++it) {
-            if (!spans->contains(it.key()))
-                spans->insert(it.key(), it.value());
+        if (spans->isEmpty()) {
+            *spans = read; // no shot read since it began: shared, not copied
+        } else {
+            for (auto it = read.cbegin(); it != read.cend(); ++it) {
+                if (!spans->contains(it.key()))
+                    spans->insert(it.key(), it.value());
+            }
         }
     }
     // The operator placed the START after shot ruledBefore and before shot
@@ -786,8 +845,10 @@ LaneStart::Fits LaneStart::weigh()
     m_page.thisFits = fits.thisFits();
     m_page.thisByAnswers = fits.thisByAnswers;
     m_page.earlierFits = fits.earlierFit();
+    m_weighed = &fits;
     enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
                              : (m_page.thisFits ? State::New : State::Other));
+    m_weighed = nullptr;
     return fits;
 }
 
@@ -857,6 +918,7 @@ void LaneStart::forgetCopiesHidingEarlier()
     // that missed the START before holds the shots of two STARTs or more:
     // judged on both accounts, its later answers tell which page it holds,
     // where a rig's page of one START would look just like a new one.
+    restoreAccounts();
     PageTrace without = m_trace;
     if (!without.forgetLacking(m_page.startMs, m_trace.firstReadSince(pageSince(), m_page.copiesUntilMs)))
         return;
@@ -944,10 +1006,21 @@ int LaneStart::lastRead(int storedUpTo) const
 
 int LaneStart::heldCount() const
 {
+    HeldCount &held = m_held;
+    // Judged, each weighing goes over the decisions and parts them anyway:
+    // held, they would be copied at every answer for nothing.
+    if (isJudging())
+        held = {};
+    else if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
+        && held.decided.isSharedWith(m_page.decided) && held.lostDoubts.isSharedWith(m_page.lostDoubts))
+        return held.count;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return m_page.lostDoubts.size()
+    const int count = m_page.lostDoubts.size()
         + int(std::count_if(numbers.cbegin(), numbers.cend(),
                             [this](int number) { return !m_page.decided.contains(number); }));
+    if (!isJudging())
+        held = {count, m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
+    return count;
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)

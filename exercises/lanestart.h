@@ -247,6 +247,9 @@ public:
     // Shots held, undecided.
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
+    // The earlier STARTs and silences the page is judged against besides
+    // this START, whether or not they still fit.
+    int accountCount() const { return m_accounts.size(); }
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // The rule of the states that the lane broke first (see above), empty
@@ -508,13 +511,44 @@ private:
     std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
+    // A page begun in a silence that a shot read since puts out for good:
+    // it cannot have given that shot by the time it was read, whatever else
+    // is forgotten, while that answer stands.
+    bool putOutForGood(const Account &account) const;
+    // Lays those aside, each with its place among the accounts, so that a
+    // lane that keeps dropping off the bus is not weighed at every answer
+    // against every silence it had; they fit nothing, and weigh nothing.
+    void layAsideFallen();
+    // Puts them back in their places: an answer went, or a START weighs them.
+    void restoreAccounts();
+    // heldCount() as last counted, and what it counted: the page's answers,
+    // and the decisions and lost page's shots, held (shared, not copied) so
+    // that any change to them parts them from these.
+    struct HeldCount
+    {
+        int count = -1;
+        quint64 answers = 0;
+        qint64 sinceMs = 0;
+        QMap<int, Decided> decided;
+        QVector<Doubt> lostDoubts;
+    };
 
     State m_state = State::Fresh;
     // Every answer since the page was last known for sure, and the earlier
     // STARTs (and the page before them) it may have begun at.
     PageTrace m_trace;
     QVector<Account> m_accounts;
+    // Accounts laid aside (layAsideFallen()), by their place among every
+    // account; the latest they read since.
+    QVector<QPair<int, Account>> m_aside;
+    qint64 m_asideSinceMs = -PageTrace::kUnbounded;
     Page m_page;
     Line m_line;
     QString m_brokenOnEntry; // the first rule broken as a state was entered
+    // What the weighing that enters a state found: its rules are checked
+    // against that, not weighed again (null: weighed anew).
+    const Fits *m_weighed = nullptr;
+    // Asked before and after every "no shot" answer, mostly of a page stored
+    // as it comes that did not change: counted again only when it did.
+    mutable HeldCount m_held;
 };
