@@ -38,9 +38,9 @@ QString LaneStart::brokenRule(bool entering) const
     }
     if (m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
-    const bool thisFits = s != State::Kept && s != State::Other;
-    if (m_page.thisFits != thisFits)
-        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    const bool byState = s != State::Kept && s != State::Other;
+    if (m_page.thisStartFits != byState)
+        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(byState ? "fell" : "fits");
     if (s == State::Taken) {
         // Stored as they come, by each shot's own time alone: the "no shot"
         // answers weigh once the page is judged (two late copies in a row
@@ -56,15 +56,15 @@ QString LaneStart::brokenRule(bool entering) const
     if (!m_weighed)
         weighed = fitsOn(m_trace);
     const Fits &fits = m_weighed ? *m_weighed : *weighed;
-    if (fits.thisFits() != thisFits)
-        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    if (fits.thisStartFits() != byState)
+        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(byState ? "fell" : "fits");
     // Once this START's account fell, the flag is what the lane is told by
     // (tellMissed): it says what the answers say. While it fits nothing reads
     // the flag, and a lane taken to have started weighs no "no shot": the
     // next weighing sets it.
-    if (!thisFits && m_page.earlierFits != fits.earlierFit())
-        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFit() ? "fits" : "fell");
-    if (s == State::Kept && !fits.earlierFit())
+    if (!byState && m_page.earlierFits != fits.earlierFits)
+        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFits ? "fits" : "fell");
+    if (s == State::Kept && !fits.earlierFits)
         return QStringLiteral("kept with no earlier account that fits");
     // A silence heard since may give a page weighed New or Other an account;
     // none begun before it fits.
@@ -76,13 +76,13 @@ QString LaneStart::brokenRule(bool entering) const
     return {};
 }
 
-void LaneStart::begin(Page page, State state)
+void LaneStart::begin(PageFacts page, State state)
 {
     m_page = std::move(page);
     enter(state);
 }
 
-void LaneStart::knownPage(qint64 startMs, Page page)
+void LaneStart::knownPage(qint64 startMs, PageFacts page)
 {
     m_trace.clear();
     restoreAccounts();
@@ -111,13 +111,13 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         // read: nothing to know its copy by.)
         if (const std::optional<LaneShot> asked = askedAgain())
             recent.append({*asked, startMs});
-        Page page;
+        PageFacts page;
         page.beforeOwn = recent;
         knownPage(startMs, std::move(page));
         return;
     }
     m_accounts = accountsAcross(startMs);
-    Page page;
+    PageFacts page;
     page.startMs = startMs;
     page.current = {startWindow(startMs), pageBegins(startMs)};
     page.earlierFits = !m_accounts.isEmpty();
@@ -245,7 +245,7 @@ std::optional<LaneShot> LaneStart::askedAgain() const
 
 void LaneStart::targetReset()
 {
-    knownPage(-1, Page());
+    knownPage(-1, PageFacts());
 }
 
 void LaneStart::setHeard(bool heard, qint64 nowMs)
@@ -483,7 +483,7 @@ LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 readBefo
     like.copyAge = copyOf(m_page.beforeOwn, kUnbounded)
         || (m_state != State::Fresh && copyOf(m_line.lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
-    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFit());
+    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFits);
     return like;
 }
 
@@ -593,7 +593,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // page read on lacks its next shot: its earlier shots are read too.
     if (number == m_page.readOnAsk.number)
         m_page.readOnAsk = {};
-    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisFits)
+    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisStartFits)
         m_page.readOnLacked = true;
     if (checksPage())
         return noShotWhileChecking(number, nowMs);
@@ -763,7 +763,7 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace, bool byRuling) const
     fits.earlierFits = !fits.earlier.isEmpty();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
-    if (!fits.thisFits() && !fits.earlierFits) {
+    if (!fits.thisStartFits() && !fits.earlierFits) {
         fits.unknown = fitting(trace, unknownPage(kUnbounded), byRuling);
         if (fits.unknown)
             fits.earlier.append(*fits.unknown);
@@ -832,22 +832,22 @@ LaneStart::Fits LaneStart::weigh()
     // them a START's account fits, or with them no page at all does. A page
     // begun at a moment no START tells that fits with them is their
     // account: they are kept, and prove what they prove.
-    if (!fits.thisFits() && !fits.earlierFit()) {
+    if (!fits.thisStartFits() && !fits.earlierFits) {
         PageTrace without = m_trace;
         if (without.forgetLacking(m_page.startMs, m_page.copiesUntilMs)) {
             const Fits freed = fitsOn(without);
-            if (freed.thisFits() || freed.earlierFit() || fits.none()) {
+            if (freed.thisStartFits() || freed.earlierFits || fits.none()) {
                 m_trace = std::move(without);
                 fits = freed;
             }
         }
     }
-    m_page.thisFits = fits.thisFits();
+    m_page.thisStartFits = fits.thisStartFits();
     m_page.thisByAnswers = fits.thisByAnswers;
-    m_page.earlierFits = fits.earlierFit();
+    m_page.earlierFits = fits.earlierFits;
     m_weighed = &fits;
-    enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
-                             : (m_page.thisFits ? State::New : State::Other));
+    enter(m_page.earlierFits ? (m_page.thisStartFits ? State::Judging : State::Kept)
+                             : (m_page.thisStartFits ? State::New : State::Other));
     m_weighed = nullptr;
     return fits;
 }
@@ -865,7 +865,7 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
         return Decision::Hold;
     };
     std::optional<Decision> all;
-    if (fits.thisFits())
+    if (fits.thisStartFits())
         all = Decision::Store; // counted from this START, every shot was taken after it
     for (const Spans &spans : fits.earlier) {
         const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
@@ -878,7 +878,7 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
 
 int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
-    if (fits.thisFits() || fits.earlier.isEmpty())
+    if (fits.thisStartFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
     // Every account that fits puts a shot stored after the START; the time
     // only places it in the stage's time (one out of it is passed over). The
@@ -909,7 +909,7 @@ LaneStart::Word LaneStart::tellMissed()
 void LaneStart::forgetCopiesHidingEarlier()
 {
     if (!m_page.missedLast || m_page.copiesWeighed || m_page.copiesUntilMs <= m_page.startMs
-        || fitsOn(m_trace).earlierFit())
+        || fitsOn(m_trace).earlierFits)
         return;
     m_page.copiesWeighed = true;
     // The "no shot" answers read ahead of the lane's first shot after the
@@ -1092,7 +1092,7 @@ void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!it->proven && !fits.thisFits()) {
+        } else if (!it->proven && !fits.thisStartFits()) {
             verdict.withdraw.append(it.key());
             it = m_page.decided.erase(it);
             continue;
@@ -1225,7 +1225,7 @@ LaneStart::Verdict LaneStart::lostPage()
     // shot of that number it gives later is new, however like the old one.
     const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
     const qint64 lackedMs = m_page.check.lackedMs;
-    Page page;
+    PageFacts page;
     page.lostPage = before;
     page.lostDoubts = held;
     knownPage(-1, std::move(page));

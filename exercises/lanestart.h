@@ -135,7 +135,14 @@ public:
         Withdrawn, // did not take the START; shots stored for it were earlier ones
         Unheard,   // silent around the START, and its shots cannot tell yet
         InDoubt,   // answers with shots that cannot tell yet
-        PageLost,  // came back from a silence with another page
+        // The target holds another page (lostPage()): asked again for its last
+        // shot (back from a silence, after lacking its next one for a while,
+        // or lacking a shot stored), it answered unlike it over kCheckSpanMs,
+        // gave the same other shot twice that was never read before, gave
+        // another shot of that number after saying twice it lacked it, or,
+        // back from a silence, gave the same shot after saying again and
+        // again over a while that it lacked it (answerCheck(), checkFailed())
+        PageLost,
         NoNewShots, // gave only shots just like those of the page before the START
         PassedOver // the page is over with shots held: they are passed over
     };
@@ -311,9 +318,8 @@ private:
         // This START's account fits the answers (a ruling may put it out):
         // what the lane is told, and what later pages weigh, is the answers'.
         bool thisByAnswers = false;
-        bool thisFits() const { return thisStart.has_value(); }
-        bool earlierFit() const { return earlierFits; }
-        bool none() const { return !thisFits() && earlier.isEmpty(); }
+        bool thisStartFits() const { return thisStart.has_value(); }
+        bool none() const { return !thisStartFits() && earlier.isEmpty(); }
         // Every one that fits, this START's first, each with what it takes
         // the page for (earlierAccounts: m_accounts, in the order fitted).
         QVector<QPair<Doubt::Page, Spans>> named(const QVector<Account> &earlierAccounts) const;
@@ -333,7 +339,7 @@ private:
     // An account's spans, with the shots read before its page began, when
     // they fit the operator's ruling (none when they do not).
     std::optional<Spans> fitting(const PageTrace &trace, const Account &account, bool byRuling) const;
-    // This START's account fits the answers as they stand (fitsOn().thisFits(),
+    // This START's account fits the answers as they stand (fitsOn().thisStartFits(),
     // without weighing the others).
     bool thisStartFits() const;
     // An earlier account fits with a page begun before ms.
@@ -456,11 +462,11 @@ private:
     };
     // Everything the lane knows of the page judged against the current
     // START: begun afresh (begin()) at each START, a reset and a lost page.
-    struct Page
+    struct PageFacts
     {
         qint64 startMs = -1;
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-        bool thisFits = true;        // this START's account fits (the answers and the ruling)
+        bool thisStartFits = true;   // this START's account fits (the answers and the ruling)
         bool thisByAnswers = true;   // it fits the answers alone (see Fits)
         bool earlierFits = false;   // an earlier account fits
         bool unheard = false;       // not heard from this START until it fell silent
@@ -501,11 +507,11 @@ private:
     };
 
     // The only place a page begins.
-    void begin(Page page, State state);
+    void begin(PageFacts page, State state);
     // Starts over from a page known for sure: begun at a START the target
     // confirmed itself (startMs), or at a moment not known (-1); page holds
     // what the new page begins with.
-    void knownPage(qint64 startMs, Page page);
+    void knownPage(qint64 startMs, PageFacts page);
     // The shot the lane is asked for again (its page checked, or an answer
     // asked for once more), when it was read before.
     std::optional<LaneShot> askedAgain() const;
@@ -542,7 +548,7 @@ private:
     // account; the latest they read since.
     QVector<QPair<int, Account>> m_aside;
     qint64 m_asideSinceMs = -PageTrace::kUnbounded;
-    Page m_page;
+    PageFacts m_page;
     Line m_line;
     QString m_brokenOnEntry; // the first rule broken as a state was entered
     // What the weighing that enters a state found: its rules are checked
