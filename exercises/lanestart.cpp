@@ -31,13 +31,16 @@ QString LaneStart::brokenRule(bool entering) const
     // What each state says of the accounts (see the header), against the
     // answers themselves, not against what the last weighing left.
     const State s = m_state;
-    if (s == State::Fresh)
-        return m_accounts.isEmpty() ? QString() : QStringLiteral("a fresh page keeps earlier accounts");
+    if (s == State::Fresh) {
+        const bool earlier = std::any_of(m_accounts.cbegin(), m_accounts.cend(),
+                                         [](const Account &a) { return !a.silence; });
+        return earlier ? QStringLiteral("a fresh page keeps earlier accounts") : QString();
+    }
     if (m_page.startMs < 0)
         return QStringLiteral("state %1 with no START to judge against").arg(int(s));
-    const bool thisFits = s != State::Kept && s != State::Other;
-    if (m_page.thisFits != thisFits)
-        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    const bool byState = s != State::Kept && s != State::Other;
+    if (m_page.thisStartFits != byState)
+        return QStringLiteral("state %1, yet flagged that this START's account %2").arg(int(s)).arg(byState ? "fell" : "fits");
     if (s == State::Taken) {
         // Stored as they come, by each shot's own time alone: the "no shot"
         // answers weigh once the page is judged (two late copies in a row
@@ -49,16 +52,19 @@ QString LaneStart::brokenRule(bool entering) const
         }
         return {};
     }
-    const Fits fits = fitsOn(m_trace);
-    if (fits.thisFits() != thisFits)
-        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(thisFits ? "fell" : "fits");
+    std::optional<Fits> weighed;
+    if (!m_weighed)
+        weighed = fitsOn(m_trace);
+    const Fits &fits = m_weighed ? *m_weighed : *weighed;
+    if (fits.thisStartFits() != byState)
+        return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(byState ? "fell" : "fits");
     // Once this START's account fell, the flag is what the lane is told by
     // (tellMissed): it says what the answers say. While it fits nothing reads
     // the flag, and a lane taken to have started weighs no "no shot": the
     // next weighing sets it.
-    if (!thisFits && m_page.earlierFits != fits.earlierFit())
-        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFit() ? "fits" : "fell");
-    if (s == State::Kept && !fits.earlierFit())
+    if (!byState && m_page.earlierFits != fits.earlierFits)
+        return QStringLiteral("state %1, yet an earlier account %2").arg(int(s)).arg(fits.earlierFits ? "fits" : "fell");
+    if (s == State::Kept && !fits.earlierFits)
         return QStringLiteral("kept with no earlier account that fits");
     // A silence heard since may give a page weighed New or Other an account;
     // none begun before it fits.
@@ -70,15 +76,16 @@ QString LaneStart::brokenRule(bool entering) const
     return {};
 }
 
-void LaneStart::begin(Page page, State state)
+void LaneStart::begin(PageFacts page, State state)
 {
     m_page = std::move(page);
     enter(state);
 }
 
-void LaneStart::knownPage(qint64 startMs, Page page)
+void LaneStart::knownPage(qint64 startMs, PageFacts page)
 {
     m_trace.clear();
+    restoreAccounts();
     m_accounts.clear();
     page.startMs = startMs;
     page.current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
@@ -104,13 +111,13 @@ void LaneStart::beginPage(qint64 startMs, bool own)
         // read: nothing to know its copy by.)
         if (const std::optional<LaneShot> asked = askedAgain())
             recent.append({*asked, startMs});
-        Page page;
+        PageFacts page;
         page.beforeOwn = recent;
         knownPage(startMs, std::move(page));
         return;
     }
     m_accounts = accountsAcross(startMs);
-    Page page;
+    PageFacts page;
     page.startMs = startMs;
     page.current = {startWindow(startMs), pageBegins(startMs)};
     page.earlierFits = !m_accounts.isEmpty();
@@ -130,6 +137,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 {
     // The page the target held, if it misses this START: the one begun at
     // the last START, or at an earlier one, as far as its answers still allow.
+    restoreAccounts();
     const Span fresh = startWindow(startMs);
     if (m_page.thisByAnswers)
         m_accounts.append(m_page.current);
@@ -173,6 +181,54 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
     return kept;
 }
 
+bool LaneStart::putOutForGood(const Account &account) const
+{
+    return account.silence && m_trace.givenBefore(account.sinceMs, account.origin.from);
+}
+
+void LaneStart::layAsideFallen()
+{
+    if (std::none_of(m_accounts.cbegin(), m_accounts.cend(), [this](const Account &a) { return putOutForGood(a); }))
+        return;
+    QVector<QPair<int, Account>> aside;
+    QVector<Account> kept;
+    int place = 0;
+    int k = 0;
+    for (const Account &account : qAsConst(m_accounts)) {
+        for (; k < m_aside.size() && m_aside.at(k).first == place; ++k, ++place)
+            aside.append(m_aside.at(k));
+        if (putOutForGood(account)) {
+            aside.append({place, account});
+            m_asideSinceMs = std::max(m_asideSinceMs, account.sinceMs);
+            m_trace.forgetAccount(account.sinceMs, account.origin);
+        } else {
+            kept.append(account);
+        }
+        ++place;
+    }
+    aside += m_aside.mid(k);
+    m_aside = aside;
+    m_accounts = kept;
+}
+
+void LaneStart::restoreAccounts()
+{
+    if (m_aside.isEmpty())
+        return;
+    QVector<Account> all;
+    int k = 0;
+    for (const Account &account : qAsConst(m_accounts)) {
+        for (; k < m_aside.size() && m_aside.at(k).first == all.size(); ++k)
+            all.append(m_aside.at(k).second);
+        all.append(account);
+    }
+    for (; k < m_aside.size(); ++k)
+        all.append(m_aside.at(k).second);
+    m_accounts = all;
+    m_aside.clear();
+    m_asideSinceMs = -kUnbounded;
+}
+
 std::optional<LaneShot> LaneStart::askedAgain() const
 {
     if (checksPage())
@@ -189,7 +245,7 @@ std::optional<LaneShot> LaneStart::askedAgain() const
 
 void LaneStart::targetReset()
 {
-    knownPage(-1, Page());
+    knownPage(-1, PageFacts());
 }
 
 void LaneStart::setHeard(bool heard, qint64 nowMs)
@@ -219,18 +275,31 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
         m_page.check.back = true;
+    } else if (m_state != State::Fresh && m_page.startMs >= 0 && m_trace.lastAnswer()
+               && olderThanStart(m_trace.lastAnswer()->shot, nowMs)) {
+        // Nothing read since this START: the page it held before may go on
+        // (a page of this START holds no shot as old as its last one, not
+        // even a rig's). Its last shot asked for again tells; the same, the
+        // page is read on after it, not again from its first shot (each one
+        // read before the START would be asked for twice, as a repeat,
+        // before a new shot).
+        m_page.readOnAsk = m_trace.lastAnswer()->shot;
+        m_page.readOnAsked = m_page.readOnAsk.number;
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
     // before the silence ("no shot" included).
     m_page.repeated.number = 0;
     m_page.unconfirmed.doubted = true;
-    if (m_page.startMs >= 0 && m_state != State::Fresh) {
+    if (m_page.startMs >= 0) {
         // Switched off and on meanwhile, its page may have begun at any
         // moment of the silence: with nothing of this page to ask again, or
-        // with a first shot just like the one asked again.
+        // with a first shot just like the one asked again. So may a page a
+        // START of its own began: it stores as it comes, but the next START
+        // weighs that case too.
         m_accounts.append({{m_line.silentSinceMs, nowMs}, nowMs, true,
                            m_page.ruledBefore > 0 || m_page.countFrom > 0});
+        layAsideFallen();
         m_page.earlierFits = true;
         if (m_state == State::Taken && !answered)
             enter(State::Judging);
@@ -279,6 +348,19 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
+    if (shot.number == m_page.readOnAsk.number) {
+        // The same is judged as any answer like one read before the START,
+        // and the page read on after it. Another shot is another page's:
+        // read from its first shot, this one in its turn.
+        if (sameShot(m_page.readOnAsk, shot) && olderThanStart(shot, nowMs))
+            m_page.readOn = shot.number;
+        m_page.readOnAsk = {};
+    }
+    // Not read on, an answer to a poll for that shot or one after it, from
+    // before the page was read up to it, waits for its turn.
+    if (m_page.readOn == 0 && m_page.readOnAsked > 0 && shot.number >= m_page.readOnAsked
+        && shot.number > m_page.readUpTo + 1)
+        return {};
     if (waitsForCheck(shot))
         return {};
     if (m_page.askAgain == shot.number)
@@ -401,7 +483,7 @@ LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 readBefo
     like.copyAge = copyOf(m_page.beforeOwn, kUnbounded)
         || (m_state != State::Fresh && copyOf(m_line.lastReads, pageSince()))
         || nowMs - readBeforeMs <= kLateCopyMs;
-    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFit());
+    like.repeat = like.copyAge || (readBefore && fitsOn(m_trace).earlierFits);
     return like;
 }
 
@@ -442,7 +524,7 @@ qint64 LaneStart::seenAt(bool confirms, qint64 nowMs) const
     // that one was read, and what its moment proved stands, unless a page
     // may have begun since (a silence between the two): the answer is then
     // of that page too, and is read as now.
-    qint64 latestSince = m_page.current.sinceMs;
+    qint64 latestSince = std::max(m_page.current.sinceMs, m_asideSinceMs);
     for (const Account &account : qAsConst(m_accounts))
         latestSince = std::max(latestSince, account.sinceMs);
     return confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
@@ -506,6 +588,13 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
+    // It lacks the last shot read before this START: another page, read
+    // from its first shot. So may this START's be, while it fits, once the
+    // page read on lacks its next shot: its earlier shots are read too.
+    if (number == m_page.readOnAsk.number)
+        m_page.readOnAsk = {};
+    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisStartFits)
+        m_page.readOnLacked = true;
     if (checksPage())
         return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
@@ -523,6 +612,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         }
         // What was read for it was a late copy of an earlier answer.
         m_trace.forget(number, pageSince());
+        restoreAccounts();
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     }
@@ -625,9 +715,13 @@ std::optional<LaneStart::Spans> LaneStart::fitting(const PageTrace &trace, const
     // was first read. That bounds it, as the answer's own reading does.
     if (account.sinceMs > pageSince()) {
         const Spans read = trace.takenBeforeRead(pageSince(), account.sinceMs);
-        for (auto it = read.cbegin(); it != read.cend(); ++it) {
-            if (!spans->contains(it.key()))
-                spans->insert(it.key(), it.value());
+        if (spans->isEmpty()) {
+            *spans = read; // no shot read since it began: shared, not copied
+        } else {
+            for (auto it = read.cbegin(); it != read.cend(); ++it) {
+                if (!spans->contains(it.key()))
+                    spans->insert(it.key(), it.value());
+            }
         }
     }
     // The operator placed the START after shot ruledBefore and before shot
@@ -669,7 +763,7 @@ LaneStart::Fits LaneStart::fitsOn(const PageTrace &trace, bool byRuling) const
     fits.earlierFits = !fits.earlier.isEmpty();
     // Neither: a page begun at some moment we know nothing of, told only by
     // the answers since this START.
-    if (!fits.thisFits() && !fits.earlierFits) {
+    if (!fits.thisStartFits() && !fits.earlierFits) {
         fits.unknown = fitting(trace, unknownPage(kUnbounded), byRuling);
         if (fits.unknown)
             fits.earlier.append(*fits.unknown);
@@ -734,14 +828,27 @@ LaneStart::Fits LaneStart::weigh()
     // copy of the answer to a poll before it, for a later shot (the bus
     // master names it by the poll it came after), until kLateCopyMs after
     // the last "no shot" read before it. Two of them in a row prove
-    // nothing when the shots the lane gives run against them.
-    if (!fits.thisFits() && !fits.earlierFit() && m_trace.forgetLacking(m_page.startMs, m_page.copiesUntilMs))
-        fits = fitsOn(m_trace);
-    m_page.thisFits = fits.thisFits();
+    // nothing when the shots the lane gives run against them: when without
+    // them a START's account fits, or with them no page at all does. A page
+    // begun at a moment no START tells that fits with them is their
+    // account: they are kept, and prove what they prove.
+    if (!fits.thisStartFits() && !fits.earlierFits) {
+        PageTrace without = m_trace;
+        if (without.forgetLacking(m_page.startMs, m_page.copiesUntilMs)) {
+            const Fits freed = fitsOn(without);
+            if (freed.thisStartFits() || freed.earlierFits || fits.none()) {
+                m_trace = std::move(without);
+                fits = freed;
+            }
+        }
+    }
+    m_page.thisStartFits = fits.thisStartFits();
     m_page.thisByAnswers = fits.thisByAnswers;
-    m_page.earlierFits = fits.earlierFit();
-    enter(m_page.earlierFits ? (m_page.thisFits ? State::Judging : State::Kept)
-                             : (m_page.thisFits ? State::New : State::Other));
+    m_page.earlierFits = fits.earlierFits;
+    m_weighed = &fits;
+    enter(m_page.earlierFits ? (m_page.thisStartFits ? State::Judging : State::Kept)
+                             : (m_page.thisStartFits ? State::New : State::Other));
+    m_weighed = nullptr;
     return fits;
 }
 
@@ -758,7 +865,7 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
         return Decision::Hold;
     };
     std::optional<Decision> all;
-    if (fits.thisFits())
+    if (fits.thisStartFits())
         all = Decision::Store; // counted from this START, every shot was taken after it
     for (const Spans &spans : fits.earlier) {
         const Decision d = byMoment(spans.value(number, {-kUnbounded, kUnbounded}));
@@ -771,7 +878,7 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
 
 int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
-    if (fits.thisFits() || fits.earlier.isEmpty())
+    if (fits.thisStartFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
     // Every account that fits puts a shot stored after the START; the time
     // only places it in the stage's time (one out of it is passed over). The
@@ -802,7 +909,7 @@ LaneStart::Word LaneStart::tellMissed()
 void LaneStart::forgetCopiesHidingEarlier()
 {
     if (!m_page.missedLast || m_page.copiesWeighed || m_page.copiesUntilMs <= m_page.startMs
-        || fitsOn(m_trace).earlierFit())
+        || fitsOn(m_trace).earlierFits)
         return;
     m_page.copiesWeighed = true;
     // The "no shot" answers read ahead of the lane's first shot after the
@@ -811,6 +918,7 @@ void LaneStart::forgetCopiesHidingEarlier()
     // that missed the START before holds the shots of two STARTs or more:
     // judged on both accounts, its later answers tell which page it holds,
     // where a rig's page of one START would look just like a new one.
+    restoreAccounts();
     PageTrace without = m_trace;
     if (!without.forgetLacking(m_page.startMs, m_trace.firstReadSince(pageSince(), m_page.copiesUntilMs)))
         return;
@@ -876,17 +984,43 @@ int LaneStart::lastRead(int storedUpTo) const
 {
     if (checksPage())
         return m_page.check.given.shot.number - 1;
+    // Before a shot an answer to an earlier poll has asked for again: the
+    // page may go on after the one asked.
+    if (m_page.readOnAsk.number > 0)
+        return m_page.readOnAsk.number - 1;
     if (m_page.askAgain > 0)
         return m_page.askAgain - 1;
-    return std::max(storedUpTo, m_page.readUpTo);
+    const int read = std::max(storedUpTo, m_page.readUpTo);
+    if (m_page.readOn <= 0)
+        return read;
+    // Read on while a page that holds the shots before it may be the one
+    // held; else the ones read on past are read now, from the first.
+    if (m_page.earlierFits && !m_page.readOnLacked)
+        return std::max(read, m_page.readOn);
+    for (int n = 1; n <= m_page.readOn; ++n) {
+        if (!m_trace.answerOf(n, pageSince()) && !m_trace.lacked(n, pageSince()))
+            return n - 1;
+    }
+    return read;
 }
 
 int LaneStart::heldCount() const
 {
+    HeldCount &held = m_held;
+    // Judged, each weighing goes over the decisions and parts them anyway:
+    // held, they would be copied at every answer for nothing.
+    if (isJudging())
+        held = {};
+    else if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
+        && held.decided.isSharedWith(m_page.decided) && held.lostDoubts.isSharedWith(m_page.lostDoubts))
+        return held.count;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
-    return m_page.lostDoubts.size()
+    const int count = m_page.lostDoubts.size()
         + int(std::count_if(numbers.cbegin(), numbers.cend(),
                             [this](int number) { return !m_page.decided.contains(number); }));
+    if (!isJudging())
+        held = {count, m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
+    return count;
 }
 
 LaneStart::Verdict LaneStart::judge(qint64 nowMs)
@@ -958,7 +1092,7 @@ void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
             *it = {Decision::Skip, true};
         } else if (now == Decision::Store) {
             it->proven = true;
-        } else if (!it->proven && !fits.thisFits()) {
+        } else if (!it->proven && !fits.thisStartFits()) {
             verdict.withdraw.append(it.key());
             it = m_page.decided.erase(it);
             continue;
@@ -1091,7 +1225,7 @@ LaneStart::Verdict LaneStart::lostPage()
     // shot of that number it gives later is new, however like the old one.
     const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
     const qint64 lackedMs = m_page.check.lackedMs;
-    Page page;
+    PageFacts page;
     page.lostPage = before;
     page.lostDoubts = held;
     knownPage(-1, std::move(page));

@@ -54,7 +54,8 @@
 // brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
-//            page): every answer is stored; no earlier account is kept
+//            page): every answer is stored; no earlier account is kept,
+//            only the case of a silence for the next START to weigh
 //            (after a START the target confirmed, one just like an answer
 //            of the last moments before it, or the shot it was asked for
 //            again then, is asked again first: a late copy on the line).
@@ -106,6 +107,11 @@
 // told. Meanwhile a later
 // shot it gives is judged when any page it may hold puts it after the
 // START, and a later "no shot" is kept; the rest is asked for again.
+// Back with nothing read since this START, it is asked first for the last
+// shot read before it (lastRead()): the same, its page is read on after it
+// while a page that holds it fits (while this START's fits too, only until
+// it lacks its next shot: then the shots passed are read); another answer
+// has it read from its first shot, the answer in its turn.
 // Another shot of the number asked for, once the target said twice that it
 // lacked it, proves the page lost as well, and back from a silence so does
 // the same shot, once the target said again and again over a while that it
@@ -129,7 +135,14 @@ public:
         Withdrawn, // did not take the START; shots stored for it were earlier ones
         Unheard,   // silent around the START, and its shots cannot tell yet
         InDoubt,   // answers with shots that cannot tell yet
-        PageLost,  // came back from a silence with another page
+        // The target holds another page (lostPage()): asked again for its last
+        // shot (back from a silence, after lacking its next one for a while,
+        // or lacking a shot stored), it answered unlike it over kCheckSpanMs,
+        // gave the same other shot twice that was never read before, gave
+        // another shot of that number after saying twice it lacked it, or,
+        // back from a silence, gave the same shot after saying again and
+        // again over a while that it lacked it (answerCheck(), checkFailed())
+        PageLost,
         NoNewShots, // gave only shots just like those of the page before the START
         PassedOver // the page is over with shots held: they are passed over
     };
@@ -241,6 +254,9 @@ public:
     // Shots held, undecided.
     bool holdsShots() const { return heldCount() > 0; }
     int heldCount() const;
+    // The earlier STARTs and silences the page is judged against besides
+    // this START, whether or not they still fit.
+    int accountCount() const { return m_accounts.size(); }
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // The rule of the states that the lane broke first (see above), empty
@@ -302,9 +318,8 @@ private:
         // This START's account fits the answers (a ruling may put it out):
         // what the lane is told, and what later pages weigh, is the answers'.
         bool thisByAnswers = false;
-        bool thisFits() const { return thisStart.has_value(); }
-        bool earlierFit() const { return earlierFits; }
-        bool none() const { return !thisFits() && earlier.isEmpty(); }
+        bool thisStartFits() const { return thisStart.has_value(); }
+        bool none() const { return !thisStartFits() && earlier.isEmpty(); }
         // Every one that fits, this START's first, each with what it takes
         // the page for (earlierAccounts: m_accounts, in the order fitted).
         QVector<QPair<Doubt::Page, Spans>> named(const QVector<Account> &earlierAccounts) const;
@@ -324,7 +339,7 @@ private:
     // An account's spans, with the shots read before its page began, when
     // they fit the operator's ruling (none when they do not).
     std::optional<Spans> fitting(const PageTrace &trace, const Account &account, bool byRuling) const;
-    // This START's account fits the answers as they stand (fitsOn().thisFits(),
+    // This START's account fits the answers as they stand (fitsOn().thisStartFits(),
     // without weighing the others).
     bool thisStartFits() const;
     // An earlier account fits with a page begun before ms.
@@ -447,11 +462,11 @@ private:
     };
     // Everything the lane knows of the page judged against the current
     // START: begun afresh (begin()) at each START, a reset and a lost page.
-    struct Page
+    struct PageFacts
     {
         qint64 startMs = -1;
         Account current{{-PageTrace::kUnbounded, PageTrace::kUnbounded}, -PageTrace::kUnbounded};
-        bool thisFits = true;        // this START's account fits (the answers and the ruling)
+        bool thisStartFits = true;   // this START's account fits (the answers and the ruling)
         bool thisByAnswers = true;   // it fits the answers alone (see Fits)
         bool earlierFits = false;   // an earlier account fits
         bool unheard = false;       // not heard from this START until it fell silent
@@ -465,6 +480,13 @@ private:
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
         QMap<int, Decided> decided; // numbers of this page stored or passed over
         int readUpTo = 0;
+        // Back from a silence with nothing read since this START, its last
+        // shot read before it is asked for: the same, the page goes on
+        // after its number (readOn), anything else is another page.
+        LaneShot readOnAsk;
+        int readOnAsked = 0;
+        int readOn = 0;
+        bool readOnLacked = false;  // lacked the next shot while this START's page fitted
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
@@ -485,23 +507,54 @@ private:
     };
 
     // The only place a page begins.
-    void begin(Page page, State state);
+    void begin(PageFacts page, State state);
     // Starts over from a page known for sure: begun at a START the target
     // confirmed itself (startMs), or at a moment not known (-1); page holds
     // what the new page begins with.
-    void knownPage(qint64 startMs, Page page);
+    void knownPage(qint64 startMs, PageFacts page);
     // The shot the lane is asked for again (its page checked, or an answer
     // asked for once more), when it was read before.
     std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
+    // A page begun in a silence that a shot read since puts out for good:
+    // it cannot have given that shot by the time it was read, whatever else
+    // is forgotten, while that answer stands.
+    bool putOutForGood(const Account &account) const;
+    // Lays those aside, each with its place among the accounts, so that a
+    // lane that keeps dropping off the bus is not weighed at every answer
+    // against every silence it had; they fit nothing, and weigh nothing.
+    void layAsideFallen();
+    // Puts them back in their places: an answer went, or a START weighs them.
+    void restoreAccounts();
+    // heldCount() as last counted, and what it counted: the page's answers,
+    // and the decisions and lost page's shots, held (shared, not copied) so
+    // that any change to them parts them from these.
+    struct HeldCount
+    {
+        int count = -1;
+        quint64 answers = 0;
+        qint64 sinceMs = 0;
+        QMap<int, Decided> decided;
+        QVector<Doubt> lostDoubts;
+    };
 
     State m_state = State::Fresh;
     // Every answer since the page was last known for sure, and the earlier
     // STARTs (and the page before them) it may have begun at.
     PageTrace m_trace;
     QVector<Account> m_accounts;
-    Page m_page;
+    // Accounts laid aside (layAsideFallen()), by their place among every
+    // account; the latest they read since.
+    QVector<QPair<int, Account>> m_aside;
+    qint64 m_asideSinceMs = -PageTrace::kUnbounded;
+    PageFacts m_page;
     Line m_line;
     QString m_brokenOnEntry; // the first rule broken as a state was entered
+    // What the weighing that enters a state found: its rules are checked
+    // against that, not weighed again (null: weighed anew).
+    const Fits *m_weighed = nullptr;
+    // Asked before and after every "no shot" answer, mostly of a page stored
+    // as it comes that did not change: counted again only when it did.
+    mutable HeldCount m_held;
 };

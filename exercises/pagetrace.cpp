@@ -1,6 +1,7 @@
 #include "pagetrace.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,8 @@ void PageTrace::clear()
     m_lacking.clear();
     m_lackedOnce.clear();
     m_bounds.clear();
+    m_readSpans.clear();
+    ++m_answersGone;
 }
 
 void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
@@ -87,6 +90,7 @@ void PageTrace::dropLast()
     }
     m_answers.removeLast();
     m_serials.removeLast();
+    ++m_answersGone;
     noteHighest();
 }
 
@@ -106,6 +110,8 @@ void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
         m_answers[kept] = m_answers.at(i);
         m_serials[kept++] = m_serials.at(i);
     }
+    if (kept < m_answers.size())
+        ++m_answersGone;
     m_answers.resize(kept);
     m_serials.resize(kept);
     noteHighest();
@@ -169,6 +175,14 @@ void PageTrace::sweepBounds()
         it->second.used = false;
         ++it;
     }
+    m_readSpans.clear();
+}
+
+void PageTrace::forgetAccount(qint64 sinceMs, Span origin)
+{
+    m_bounds.erase(BoundsKey{sinceMs, origin.from, origin.to});
+    for (auto it = m_readSpans.begin(); it != m_readSpans.end();)
+        it = it->first.second == sinceMs ? m_readSpans.erase(it) : std::next(it);
 }
 
 const PageTrace::Answer *PageTrace::answerOf(int number, qint64 sinceMs) const
@@ -234,18 +248,49 @@ QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
 
 QMap<int, PageTrace::Span> PageTrace::takenBeforeRead(qint64 fromMs, qint64 toMs) const
 {
-    QMap<int, const Answer *> last;
+    ReadSpans &read = m_readSpans[ReadKey{fromMs, toMs}];
+    bool kept = read.goneIn == m_answersGone && read.answersIn > 0;
+    for (int i = m_serials.size() - 1; kept && i >= 0 && m_serials.at(i) > read.answersIn; --i)
+        kept = m_answers.at(i).atMs >= toMs;
+    if (!kept) {
+        read.spans = readSpans(fromMs, toMs);
+        read.goneIn = m_answersGone;
+    }
+    read.answersIn = m_lastSerial;
+    return read.spans;
+}
+
+QMap<int, PageTrace::Span> PageTrace::readSpans(qint64 fromMs, qint64 toMs) const
+{
+    // By number (a page's count, up to the highest answered): its last
+    // answer read from fromMs to before toMs, and the first reading of it.
+    const auto slot = [this](const Answer &a) { return size_t(std::clamp(a.shot.number, 0, m_highest)); };
+    std::vector<const Answer *> last(size_t(m_highest) + 1, nullptr);
     for (const Answer &a : m_answers) {
         if (a.atMs >= fromMs && a.atMs < toMs)
-            last.insert(a.shot.number, &a);
+            last[slot(a)] = &a;
+    }
+    std::vector<const Answer *> first(last.size(), nullptr);
+    for (const Answer &a : m_answers) {
+        const size_t n = slot(a);
+        if (last[n] && !first[n] && sameShot(last[n]->shot, a.shot))
+            first[n] = &a;
     }
     QMap<int, Span> spans;
-    for (const Answer &a : m_answers) {
-        const auto it = last.constFind(a.shot.number);
-        if (it != last.cend() && !spans.contains(a.shot.number) && sameShot((*it)->shot, a.shot))
-            spans.insert(a.shot.number, {-kUnbounded, a.atMs + kClockSlackMs});
+    for (const Answer *a : first) {
+        if (a)
+            spans.insert(spans.cend(), a->shot.number, {-kUnbounded, a->atMs + kClockSlackMs});
     }
     return spans;
+}
+
+bool PageTrace::givenBefore(qint64 sinceMs, qint64 begunFromMs) const
+{
+    // As bounds() has it: taken before it was read, and no sooner after the
+    // page began than its own time says.
+    return std::any_of(m_answers.cbegin(), m_answers.cend(), [&](const Answer &a) {
+        return a.atMs >= sinceMs && begunFromMs + leastApart(0, a.shot.timeTenths) > a.atMs + kClockSlackMs;
+    });
 }
 
 // An account's page, both ways, each node against every other: own times

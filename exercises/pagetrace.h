@@ -97,6 +97,11 @@ public:
     // answer of each number there) can have been taken at by their reading
     // alone: before the same answer was first read, whenever that was.
     QMap<int, Span> takenBeforeRead(qint64 fromMs, qint64 toMs) const;
+    // A shot answered since sinceMs whose own time is longer than the time
+    // from begunFromMs to its reading: no page begun then or later gave it.
+    bool givenBefore(qint64 sinceMs, qint64 begunFromMs) const;
+    // Changes whenever an answer comes or goes.
+    quint64 answersChanged() const { return m_lastSerial + m_answersGone; }
     // The last answer read.
     const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
 
@@ -106,6 +111,9 @@ public:
     std::optional<QMap<int, Span>> bounds(qint64 sinceMs, Span origin) const;
     // Forgets the bounds of the accounts not asked for since the last call.
     void sweepBounds();
+    // Forgets what was worked out for the account since sinceMs begun
+    // within origin: it is asked about no more.
+    void forgetAccount(qint64 sinceMs, Span origin);
 
 private:
     // One shot of an account's page (node 0: the page's beginning, own time
@@ -139,6 +147,16 @@ private:
         QVector<QPair<int, Span>> undo;
     };
     using BoundsKey = std::tuple<qint64, qint64, qint64>; // sinceMs, origin
+    // What takenBeforeRead() found, kept while no answer it went over goes
+    // and every one read since came at or after its toMs: those change
+    // neither which answer is a number's last nor when it was first read.
+    struct ReadSpans
+    {
+        QMap<int, Span> spans;
+        quint64 answersIn = 0; // the serial of the last answer then
+        quint64 goneIn = 0;    // m_answersGone then
+    };
+    using ReadKey = std::pair<qint64, qint64>; // fromMs, toMs
 
     // From every answer since sinceMs: a pass along the page for each shot.
     void build(Bounds &b, qint64 sinceMs) const;
@@ -151,11 +169,14 @@ private:
     // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
     void unbuildWith(quint64 serial, qint64 atMs);
     void dropAnswers(const std::function<bool(const Answer &)> &drops);
+    // takenBeforeRead() worked out anew.
+    QMap<int, Span> readSpans(qint64 fromMs, qint64 toMs) const;
     void noteHighest();
 
     QVector<Answer> m_answers;   // in the order read
     QVector<quint64> m_serials;  // of m_answers: grows with each one added
     quint64 m_lastSerial = 0;
+    quint64 m_answersGone = 0;   // counts the times answers went
     int m_highest = 0;           // the highest number answered
     QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
     // Counts the changes of m_lacking at or below a number answered: they
@@ -164,6 +185,7 @@ private:
     QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
     // A cache of what the trace holds, so bounds() stays const to its callers.
     mutable std::map<BoundsKey, Bounds> m_bounds;
+    mutable std::map<ReadKey, ReadSpans> m_readSpans;
 };
 
 // The same answer: a late copy on the line matches to the last byte.

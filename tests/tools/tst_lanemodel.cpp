@@ -298,6 +298,16 @@ void TestLaneModel::roads_data()
     // Pistol, lane 9 ruled to count from its shot 2, then switched off and
     // on: the page begun in that silence was no case of the ruling.
     QTest::newRow("seed 37220") << quint64(37220) << quint64(37220) << 20 << true;
+    // Rapid fire, lane 10 switched off and on in window 2, never heard
+    // silent, misses START 3: its page fits no START, only one begun at a
+    // moment none tells. Two "no shot 2" answers read after the START prove
+    // shots 2-5 after it; they were forgotten as late copies, and all five
+    // passed over.
+    QTest::newRow("seed 33096484") << quint64(33096484) << quint64(33096484) << 20 << true;
+    // Rapid fire, lane 3 switched off and on in its own re-shoot's page,
+    // then deaf across START 3: the page begun in that silence was no case,
+    // and its shots were shown taken seconds before they were.
+    QTest::newRow("seed 31776190") << quint64(31776190) << quint64(31776190) << 20 << true;
 }
 
 void TestLaneModel::roads()

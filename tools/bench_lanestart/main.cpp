@@ -19,7 +19,15 @@
 //             START 2, and stays held for the whole page (the row ends
 //             with all of them held);
 //   flap 1/3  as judged, and after every (every third) shot is read the
-//             lane drops off the bus for 1.3 s and comes back.
+//             lane drops off the bus for 1.3 s and comes back;
+//   3 hours   as judged, on one page for three hours: back from each
+//             silence the lane gives two answers (the shot it is asked for
+//             again, and the next poll's) and drops off the bus for 1.6 s,
+//             about 5,400 silences, while its shooter fires a page's 255
+//             shots 38-46 s apart. It prints, at 1,000, 2,000, 5,400 and
+//             10,000 answers and at its end, the answers' mean and worst
+//             cost since the checkpoint before and the accounts the page is
+//             judged against.
 // Shots come 0.6-1 s apart, 1.6-2.4 s when the lane drops off.
 // For each road and page size: the answers read, their mean cost, the mean
 // of the last tenth of the page's answers (the cost at that size), and the
@@ -58,8 +66,12 @@ constexpr int kDriftPerMille = 15;
 constexpr qint64 kDropForMs = 1300;       // a lane off the bus this long is called silent
 constexpr int kRuns = 3;                  // each road is played up to this often
 constexpr qint64 kRepeatWithinMs = 10000; // while a run takes no longer
+constexpr int kPageShots = 255;           // a target's page holds no more
+constexpr qint64 kHoursDropMs = 1600;     // the 3-hour road: off the bus this long
+constexpr int kHoursAnswersHeard = 2;     // and this many answers between
+const int kCheckpoints[] = {1000, 2000, 5400, 10000};
 
-enum class Road { Judged, Held, FlapEvery, FlapThird };
+enum class Road { Judged, Held, FlapEvery, FlapThird, Hours };
 
 const char *roadName(Road road)
 {
@@ -68,6 +80,7 @@ const char *roadName(Road road)
     case Road::Held: return "held";
     case Road::FlapEvery: return "flap every shot";
     case Road::FlapThird: return "flap every 3rd";
+    case Road::Hours: return "3 hours";
     }
     return "";
 }
@@ -103,9 +116,19 @@ struct Target
     }
 };
 
+// The 3-hour road at one moment: answers timed so far, silences, accounts.
+struct Checkpoint
+{
+    int answers = 0;
+    int silences = 0;
+    int accounts = 0;
+};
+
 struct Figures
 {
     std::vector<qint64> samples; // ns, in the order read
+    QVector<Checkpoint> checkpoints;
+    int silences = 0;
     int shotsRead = 0;
     bool cut = false;
     LaneStart::State state = LaneStart::State::Fresh;
@@ -138,7 +161,7 @@ Figures play(Road road, int shots, qint64 budgetMs)
     qint64 at = road == Road::Held ? 500 : 4000;
     for (int n = 1; n <= shots; ++n) {
         firesAfter.append(at);
-        at += every > 0 ? rng.range(1600, 2400) : rng.range(600, 1000);
+        at += road == Road::Hours ? rng.range(38000, 46000) : every > 0 ? rng.range(1600, 2400) : rng.range(600, 1000);
     }
     // A page begun in the silence may hold a shot taken before START 2
     // while the silence began more than the shot's own time before it.
@@ -158,6 +181,10 @@ Figures play(Road road, int shots, qint64 budgetMs)
     qint64 deafUntil = heardAt;
     int fired = 0;
     int flapped = 0;
+    int heardSince = 0; // answers since the lane was last heard back
+    const auto checkpoint = [&] {
+        figures.checkpoints.append({int(figures.samples.size()), figures.silences, lane.accountCount()});
+    };
     for (qint64 poll = kStart1Ms + 100;; poll += rng.range(100, 200)) {
         if (!started2 && poll >= start2) {
             started2 = true;
@@ -171,6 +198,7 @@ Figures play(Road road, int shots, qint64 budgetMs)
             if (heard && poll - deafFrom >= LanePoll::kSilentAfterMs) {
                 lane.setHeard(false, poll);
                 heard = false;
+                ++figures.silences;
             }
             continue;
         }
@@ -178,6 +206,7 @@ Figures play(Road road, int shots, qint64 budgetMs)
         if (!heard) {
             lane.setHeard(true, readMs);
             heard = true;
+            heardSince = 0;
         }
         const int storedUpTo = stored.empty() ? 0 : *stored.rbegin();
         const int n = lane.lastRead(storedUpTo) + 1;
@@ -186,8 +215,18 @@ Figures play(Road road, int shots, qint64 budgetMs)
         const LaneStart::Verdict verdict = shot ? lane.answer(*shot, readMs) : lane.noShot(n, readMs);
         const qint64 ns = timer.nsecsElapsed();
         apply(verdict);
-        if (started2 && poll >= heardAt)
+        if (started2 && poll >= heardAt) {
             figures.samples.push_back(ns);
+            const int answers = int(figures.samples.size());
+            if (road == Road::Hours && std::find(std::begin(kCheckpoints), std::end(kCheckpoints), answers)
+                    != std::end(kCheckpoints))
+                checkpoint();
+        }
+        if (road == Road::Hours && started2 && poll >= heardAt && ++heardSince >= kHoursAnswersHeard
+            && fired < shots) {
+            deafFrom = readMs + 1;
+            deafUntil = deafFrom + kHoursDropMs;
+        }
         if (shot && n > figures.shotsRead) {
             figures.shotsRead = n;
             if (every > 0 && n > flapped && n % every == 0 && n < shots) {
@@ -203,6 +242,8 @@ Figures play(Road road, int shots, qint64 budgetMs)
             break;
         }
     }
+    if (road == Road::Hours)
+        checkpoint();
     figures.state = lane.state();
     figures.stored = int(stored.size());
     figures.held = lane.heldCount();
@@ -246,41 +287,60 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("end ms"), 9)
                .arg(QStringLiteral("max ms"), 9)
                .arg(QStringLiteral("lane at the end")));
-    for (Road road : {Road::Judged, Road::Held, Road::FlapEvery, Road::FlapThird}) {
-        for (int shots : qAsConst(sizes)) {
-            // The road is the same on every run: the least of each answer's
-            // costs leaves out what other programs on the machine took.
-            Figures f = play(road, shots, budgetMs);
-            QElapsedTimer wall;
-            for (int run = 1; run < kRuns && !f.cut; ++run) {
-                wall.start();
-                const Figures again = play(road, shots, budgetMs);
-                for (size_t i = 0; i < f.samples.size() && i < again.samples.size(); ++i)
-                    f.samples[i] = std::min(f.samples[i], again.samples[i]);
-                if (wall.elapsed() > kRepeatWithinMs)
-                    break;
-            }
-            const std::vector<qint64> &s = f.samples;
-            const auto meanOf = [](std::vector<qint64>::const_iterator from, std::vector<qint64>::const_iterator to) {
-                const qint64 count = std::max<qint64>(1, to - from);
-                qint64 sum = 0;
-                for (auto it = from; it != to; ++it)
-                    sum += *it;
-                return double(sum) / double(count) / 1e6;
-            };
-            const double max = s.empty() ? 0.0 : double(*std::max_element(s.cbegin(), s.cend())) / 1e6;
-            report(QStringLiteral("%1 %2 %3 %4 %5 %6  %7, stored %8, held %9%10")
-                       .arg(QString::fromLatin1(roadName(road)), -16)
-                       .arg(shots, 5)
-                       .arg(qint64(s.size()), 7)
-                       .arg(meanOf(s.cbegin(), s.cend()), 9, 'f', 4)
-                       .arg(meanOf(s.cbegin() + qint64(s.size()) * 9 / 10, s.cend()), 9, 'f', 4)
-                       .arg(max, 9, 'f', 4)
-                       .arg(stateName(f.state))
-                       .arg(f.stored)
-                       .arg(QStringLiteral("%1 of %2").arg(f.held).arg(shots))
-                       .arg(f.cut ? QStringLiteral(", cut at shot %1").arg(f.shotsRead) : QString()));
+    const auto meanOf = [](std::vector<qint64>::const_iterator from, std::vector<qint64>::const_iterator to) {
+        const qint64 count = std::max<qint64>(1, to - from);
+        qint64 sum = 0;
+        for (auto it = from; it != to; ++it)
+            sum += *it;
+        return double(sum) / double(count) / 1e6;
+    };
+    const auto maxOf = [](std::vector<qint64>::const_iterator from, std::vector<qint64>::const_iterator to) {
+        return from == to ? 0.0 : double(*std::max_element(from, to)) / 1e6;
+    };
+    const auto measure = [&](Road road, int shots) {
+        // The road is the same on every run: the least of each answer's
+        // costs leaves out what other programs on the machine took.
+        Figures f = play(road, shots, budgetMs);
+        QElapsedTimer wall;
+        for (int run = 1; run < kRuns && !f.cut; ++run) {
+            wall.start();
+            const Figures again = play(road, shots, budgetMs);
+            for (size_t i = 0; i < f.samples.size() && i < again.samples.size(); ++i)
+                f.samples[i] = std::min(f.samples[i], again.samples[i]);
+            if (wall.elapsed() > kRepeatWithinMs)
+                break;
         }
+        const std::vector<qint64> &s = f.samples;
+        report(QStringLiteral("%1 %2 %3 %4 %5 %6  %7, stored %8, held %9%10")
+                   .arg(QString::fromLatin1(roadName(road)), -16)
+                   .arg(shots, 5)
+                   .arg(qint64(s.size()), 7)
+                   .arg(meanOf(s.cbegin(), s.cend()), 9, 'f', 4)
+                   .arg(meanOf(s.cbegin() + qint64(s.size()) * 9 / 10, s.cend()), 9, 'f', 4)
+                   .arg(maxOf(s.cbegin(), s.cend()), 9, 'f', 4)
+                   .arg(stateName(f.state))
+                   .arg(f.stored)
+                   .arg(QStringLiteral("%1 of %2").arg(f.held).arg(shots))
+                   .arg(f.cut ? QStringLiteral(", cut at shot %1").arg(f.shotsRead) : QString()));
+        return f;
+    };
+    for (Road road : {Road::Judged, Road::Held, Road::FlapEvery, Road::FlapThird}) {
+        for (int shots : qAsConst(sizes))
+            measure(road, shots);
+    }
+    // Each stretch between two checkpoints: a cost that grows with the
+    // page's age shows in its mean.
+    const Figures hours = measure(Road::Hours, kPageShots);
+    int from = 0;
+    for (const Checkpoint &c : hours.checkpoints) {
+        const auto begin = hours.samples.cbegin();
+        report(QStringLiteral("  up to %1 answers, %2 silences: mean %3 ms, max %4 ms, %5 accounts")
+                   .arg(c.answers, 6)
+                   .arg(c.silences, 5)
+                   .arg(meanOf(begin + from, begin + c.answers), 0, 'f', 4)
+                   .arg(maxOf(begin + from, begin + c.answers), 0, 'f', 4)
+                   .arg(c.accounts));
+        from = c.answers;
     }
     return 0;
 }
