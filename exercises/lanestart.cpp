@@ -947,14 +947,17 @@ bool LaneStart::heldRepeats() const
 {
     if (!holdsShots() || !m_page.lostDoubts.isEmpty() || m_page.gaveNew)
         return false;
-    // Every answer of this page, held or not (one stored, passed over, or
-    // asked again as older than the START), is just like one read before it.
+    // Every answer of this page, held or not (one stored or passed over), is
+    // just like one read before it. One asked for again as older than the
+    // START is not in the trace, yet needs no look of its own: such a shot
+    // is read only in a page judged against a START, where an answer unlike
+    // every one read before it sets gaveNew as it is read, and what was read
+    // before the page began stays as it was while the page lasts.
     const auto readBefore = [this](const LaneShot &shot) { return m_trace.readBefore(shot, pageSince()); };
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
     return std::all_of(numbers.cbegin(), numbers.cend(), [&](int number) {
                return readBefore(m_trace.answerOf(number, pageSince())->shot);
-           })
-        && (m_page.unconfirmed.shot.number == 0 || readBefore(m_page.unconfirmed.shot));
+           });
 }
 
 LaneStart::Word LaneStart::tellHeld()
