@@ -420,8 +420,8 @@ LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
     // The same shot unlike it, twice, and never read before: no late copy
     // (a copy is of an answer of the last moments, which were of the page
     // asked about) but the shot the target holds now. The page is lost.
-    // So is another shot of that number once the target said twice that
-    // it lacked it: the page asked about holds one.
+    // So is another shot of that number, never read before, once the target
+    // said twice that it lacked it: the page asked about holds one.
     const bool twice = same
         || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
             && !m_trace.readBefore(shot, PageTrace::kUnbounded));
@@ -1076,12 +1076,12 @@ void LaneStart::reweighPassedOver(const Fits &fits, Verdict &verdict)
 
 void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
 {
-    // A shot stored as it came is withdrawn once it is proven earlier. One
-    // that was stored only because the lane seemed to take the START, once
-    // it is proven that it did not, is held again: it waits for proof or
-    // the operator's ruling. So is one its answers proved after the START by
-    // an account that has fallen since, once every one left proves it
-    // earlier; not one the operator's ruling stored.
+    // A shot stored is withdrawn once it is proven earlier, even one its
+    // answers proved after the START by an account that has fallen since;
+    // not one the operator's ruling stored. One stored only because the lane
+    // seemed to take the START, proven by no account, stays stored while
+    // this START's account fits; once it does not, it is held again, to
+    // wait for proof or the operator's ruling.
     for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
         if (it->decision != Decision::Store || it->final
             || (m_page.countFrom > 0 && it.key() >= m_page.countFrom)) {
