@@ -420,8 +420,8 @@ LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
     // The same shot unlike it, twice, and never read before: no late copy
     // (a copy is of an answer of the last moments, which were of the page
     // asked about) but the shot the target holds now. The page is lost.
-    // So is another shot of that number once the target said twice that
-    // it lacked it: the page asked about holds one.
+    // So is another shot of that number, never read before, once the target
+    // said twice that it lacked it: the page asked about holds one.
     const bool twice = same
         || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
             && !m_trace.readBefore(shot, PageTrace::kUnbounded));
@@ -947,14 +947,17 @@ bool LaneStart::heldRepeats() const
 {
     if (!holdsShots() || !m_page.lostDoubts.isEmpty() || m_page.gaveNew)
         return false;
-    // Every answer of this page, held or not (one stored, passed over, or
-    // asked again as older than the START), is just like one read before it.
+    // Every answer of this page, held or not (one stored or passed over), is
+    // just like one read before it. One asked for again as older than the
+    // START is not in the trace, yet needs no look of its own: such a shot
+    // is read only in a page judged against a START, where an answer unlike
+    // every one read before it sets gaveNew as it is read, and what was read
+    // before the page began stays as it was while the page lasts.
     const auto readBefore = [this](const LaneShot &shot) { return m_trace.readBefore(shot, pageSince()); };
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
     return std::all_of(numbers.cbegin(), numbers.cend(), [&](int number) {
                return readBefore(m_trace.answerOf(number, pageSince())->shot);
-           })
-        && (m_page.unconfirmed.shot.number == 0 || readBefore(m_page.unconfirmed.shot));
+           });
 }
 
 LaneStart::Word LaneStart::tellHeld()
@@ -1073,12 +1076,12 @@ void LaneStart::reweighPassedOver(const Fits &fits, Verdict &verdict)
 
 void LaneStart::withdrawDisproven(const Fits &fits, Verdict &verdict)
 {
-    // A shot stored as it came is withdrawn once it is proven earlier. One
-    // that was stored only because the lane seemed to take the START, once
-    // it is proven that it did not, is held again: it waits for proof or
-    // the operator's ruling. So is one its answers proved after the START by
-    // an account that has fallen since, once every one left proves it
-    // earlier; not one the operator's ruling stored.
+    // A shot stored is withdrawn once it is proven earlier, even one its
+    // answers proved after the START by an account that has fallen since;
+    // not one the operator's ruling stored. One stored only because the lane
+    // seemed to take the START, proven by no account, stays stored while
+    // this START's account fits; once it does not, it is held again, to
+    // wait for proof or the operator's ruling.
     for (auto it = m_page.decided.begin(); it != m_page.decided.end();) {
         if (it->decision != Decision::Store || it->final
             || (m_page.countFrom > 0 && it.key() >= m_page.countFrom)) {

@@ -13,118 +13,92 @@
 // that began the current page: a rifle sighting or match, a pistol series or
 // window), and so which of its answers are shots of this START. A target
 // that missed a START still holds its earlier page, answers with its shots
-// and records new ones on it.
+// and records new ones on it. Most rules are stated at the function that
+// applies them; this comment names where.
 //
-// The accounts of a lane are the STARTs it may have taken last: this one,
-// or any earlier one since its page was last known for sure (a reset, a
-// START the target confirmed itself, a lost page), or none of them (the
-// page it held before the first, or one that fits none of the STARTs), or
-// a page begun in a silence (switched off and on: begun after the last
-// answer it gave before the silence, whether it comes back with nothing of
-// the page to ask again or with a first shot just like the one asked).
-// Each answer is checked against each account (see PageTrace); one that no
-// longer fits is dropped. A shot is stored when every account that fits
-// puts it after this START, passed over when every one puts it before, and
-// held otherwise: nothing is decided on a guess, and a shot passed over is
-// weighed again as accounts fall (only the operator's ruling is final). A
-// page begun in a silence after a shot was read does not hold that answer:
-// an earlier page gave it, before the same answer was first read, and that
-// is the moment it gives the shot. The operator's ruling is evidence too:
-// an account that puts a shot ruled before the START wholly after it, or
-// one ruled after it wholly before, fits no more for the rest of the page
-// (unless that leaves none); what the lane is told, what was stored, and
-// what the next START keeps, are still the answers' alone.
-// Each shot is decided on its own: one proven after the START is stored as
-// soon as it is read, whatever shot before it is held. A held shot keeps
-// its place on the page: decided later (by a later answer, or by the
-// operator's ruling), it is stored before the ones after it.
-//
-// A lane heard around the START, and since the one before, is taken to
-// have taken it and stores its shots as they come, but each is checked by
-// its own time: one longer than the time since the START, or a repeat of a
-// shot of an earlier page, has the lane judged. What was stored then and is
-// proven earlier is withdrawn (so is a shot proven after the START by an
-// account that fell since, unless the operator's ruling stored it);
-// what is in doubt stays stored while this START's account fits, and is
-// held again (withdrawn, to wait for proof or the operator's ruling) once
-// it is proven that the target did not take the START.
+// The accounts of a lane are the STARTs it may have taken last: this one
+// (`beginPage()`), or any earlier one since its page was last known for sure
+// (a reset, a START the target confirmed itself, a lost page: `knownPage()`),
+// or none of them (the page it held before the first: `accountsAcross()`;
+// one that fits none of the STARTs: `unknownPage()`), or a page begun in a
+// silence (switched off and on: `setHeard()`). Each answer is checked
+// against each account (see PageTrace), in the one place every decision and
+// word reads (`fitsOn()`).
+// An account that does not fit weighs nothing while it does not (an answer
+// forgotten as a late copy can make it fit again), and the next START drops
+// it (`accountsAcross()`). Where a page begun in a silence after a shot was
+// read puts that shot: `fitting()`. The operator's ruling as evidence:
+// `fitting()`, `fitsOn()`; what the answers alone decide:
+// `Fits::thisByAnswers`, `judge()`.
+// A shot is stored when every account that fits puts it after this START,
+// passed over when every one puts it before, and held otherwise (see
+// `decide()`): nothing is decided on a guess. A shot passed over is weighed
+// again as accounts fall (`reweighPassedOver()`; what is final: `Decided`),
+// one stored is withdrawn or held again (`withdrawDisproven()`), and each
+// shot is decided on its own (`decideNew()`), a held one stored in its place
+// on the page (`MyEvent::act()`).
 //
 // States, and what leaves them (one field, changed only by enter(); what
 // each says of the accounts is checked against the answers in every build,
 // brokenInvariant()):
 //   Fresh    no START of the line to judge against (before the first one, a
 //            START the target confirmed itself, a memory reset, a lost
-//            page): every answer is stored; no earlier account is kept,
-//            only the case of a silence for the next START to weigh
-//            (after a START the target confirmed, one just like an answer
-//            of the last moments before it, or the shot it was asked for
-//            again then, is asked again first: a late copy on the line).
-//            Left by the next START.
-//   Taken    answered around the START, and since the START before it:
-//            stored as it comes, no shot older than the START by its own
-//            time (the "no shot" answers weigh once it is judged). A shot
-//            of the earlier page asked for twice, an own time older than
-//            the START, or a silence before the first answer: Judging.
+//            page): every answer is stored as it comes (`storeAsItComes()`;
+//            the late copies a START the target confirmed may bring:
+//            `beginPage()`, `likeEarlier()`); no earlier account is kept,
+//            only the case of a silence for the next START to weigh. Left
+//            by the next START.
+//   Taken    heard at the START, and since the START before it
+//            (`beginPage()`): taken to have taken it, stored as it comes,
+//            no shot older than the START by its own time (the "no shot"
+//            answers weigh once it is judged). A shot of the earlier page,
+//            or one older than the START, once it counts, has the page
+//            judged (`readAnswer()`, `askRepeatAgain()`, `provesOlder()`);
+//            a silence before the first answer makes it Judging
+//            (`setHeard()`).
 //   Judging  this START's account fits, and so may an earlier one.
 //   New      only this START's account fits: every shot is stored.
-//   Kept     only earlier accounts fit: the target missed the START (the
-//            operator is told once); shots are stored by the moment their
-//            own times prove.
+//   Kept     only earlier accounts fit: the target missed the START (when
+//            the operator is told: `tellMissed()`); shots are stored by the
+//            moments their own times prove.
 //   Other    none fits: a page begun some other time; its shots are stored
 //            by what the answers read since this START prove.
+// Judging, New, Kept and Other are entered by `weigh()` (Judging also by
+// `setHeard()`).
+//
 // The operator is told what is proven, and one story a START: that the lane
-// did not take the START only when no account of this START is left, nor a
-// page begun in a silence after it (never after that that it cannot be
-// told), that shots were withdrawn when they were proven earlier, that
-// shots are held when a page has not told for a while (or that it gave no
-// new shot, when every answer of the page is just like one read before the
-// START; that it did not answer at the START only when it gave no answer
-// from the START until it fell silent),
-// and at a page's end what becomes of the shots held. Shots still held when
-// the lane has shot its count, or at STOP, are the operator's to rule on:
-// they are consecutive shots of the page, and the operator places the
-// START among them (rule()). An answer older than the START that is asked
-// for again keeps what its first reading proved. A page found lost keeps
-// its shots held for the ruling. Two late copies in a row can make a "no
-// shot" that was not so: given before the shot was taken, or to a poll
-// before the START for a later shot. Such answers are forgotten when the
-// lane's shots run against them: no account of the START fits with the
-// ones read in the moments after it, or the page a START ends fits with
-// its own answers no page at all. So are the ones read after a START
-// before any shot, of a lane proven to have missed the START before, when
-// they alone keep out the page it held and it then gives a shot of that
-// page read a while before (no copy: a copy is of the last moments); a page
-// begun in a silence that they put out stays out. A shot just like one the
-// lane gave in the last moments before the START, however it was read,
-// counts only once it is given a third time in a row within a copy's age:
-// two copies in a row of it prove nothing.
-// A lane that comes back from a silence, or has lacked its next shot for a
-// while, is asked for the last shot it gave: answers unlike it (another
-// shot, or none) over kCheckSpanMs, or the same other shot twice that was
-// never read before, mean the target lost its page: Fresh, read again from
-// its first shot (the shot that proved it is read now when it is the
-// first, else stored right after the ones before it), and the operator
-// told. Meanwhile a later
-// shot it gives is judged when any page it may hold puts it after the
-// START, and a later "no shot" is kept; the rest is asked for again.
-// Back with nothing read since this START, it is asked first for the last
-// shot read before it (lastRead()): the same, its page is read on after it
-// while a page that holds it fits (while this START's fits too, only until
-// it lacks its next shot: then the shots passed are read); another answer
-// has it read from its first shot, the answer in its turn.
-// Another shot of the number asked for, once the target said twice that it
-// lacked it, proves the page lost as well, and back from a silence so does
-// the same shot, once the target said again and again over a while that it
-// lacked it (a rig's new page). A page lost proven by "no shot" keeps that
-// the new page lacked it. Stored as they come, a shot
-// whose own time runs against an earlier number's (switched off and on
-// between two polls) has the page's shot asked for again, once a page. A
-// "no shot" for a shot it gave once and was asked again for (an earlier
-// page's, or one older than the START) means one of the two is a late
-// copy: neither counts (the older shot given again still confirms itself);
-// back from a silence, it is no copy. Nor is an answer like one read before
-// this START a while after that one was read, once no earlier page fits, or
-// one that fits only a page begun in a silence after the START.
+// did not take the START (`tellMissed()`), that shots stored were proven
+// earlier (`judge()`), that shots are held (`tellHeld()`, told when
+// `judge()` finds them overdue; none new: `heldRepeats()`; not answering at
+// the START: `setHeard()`), and at a page's end what becomes of the shots
+// held (`endPage()`). Shots still held when the lane has shot its count, at
+// STOP, or when its page is found lost (`lostPage()`) are the operator's to
+// rule on (`MyEvent::askRuling()`): they are consecutive shots of the page,
+// and the operator places the START among them (`rule()`).
+//
+// Late copies on the line (an answer of the last moments read again after
+// later ones): a shot like one read before this START, and when such a shot
+// is no copy (`likeEarlier()`, `askRepeatAgain()`, `provesOlder()`); a "no
+// shot" for a shot asked for again (`noShotDoubtsCopy()`; back from a
+// silence: `setHeard()`); a shot older than the START asked for again
+// (`askOlderAgain()`, `seenAt()`).
+// Two late copies in a row can make a "no shot" that was not so: given
+// before the shot was taken, or to a poll before the START for a later shot.
+// When the lane's shots run against such answers they are forgotten: in the
+// moments after this START (`weigh()`), in the page a START ends
+// (`accountsAcross()`), and ahead of a lane's first shot after a START it
+// was proven to have missed the one before (`forgetCopiesHidingEarlier()`).
+//
+// Whether the target still holds its page: a shot it gave is asked for
+// again, its last when it is back from a silence (`setHeard()`) or lacked
+// its next shot for a while (`checkWhenLacking()`), one stored that it says
+// it lacks (`noShot()`), one stored as it came that a later answer's own
+// time runs against (`crossCheck()`). What proves the page lost is listed at
+// `Word::PageLost` (`answerCheck()`, `checkFailed()`), what becomes of it at
+// `lostPage()` and `answer()`, and of the answers meanwhile at
+// `waitsForCheck()` and `noShotWhileChecking()`. Back with nothing read
+// since this START, the page may be read on after its last shot read before
+// it: `setHeard()`, `readAnswer()`, `noShot()`, `lastRead()`.
 class LaneStart
 {
 public:
@@ -135,13 +109,14 @@ public:
         Withdrawn, // did not take the START; shots stored for it were earlier ones
         Unheard,   // silent around the START, and its shots cannot tell yet
         InDoubt,   // answers with shots that cannot tell yet
-        // The target holds another page (lostPage()): asked again for its last
-        // shot (back from a silence, after lacking its next one for a while,
-        // or lacking a shot stored), it answered unlike it over kCheckSpanMs,
-        // gave the same other shot twice that was never read before, gave
-        // another shot of that number after saying twice it lacked it, or,
-        // back from a silence, gave the same shot after saying again and
-        // again over a while that it lacked it (answerCheck(), checkFailed())
+        // The target holds another page (lostPage()): asked again for a shot
+        // it gave (its last, back from a silence or after lacking its next
+        // one for a while; one stored that it lacked; one whose own time ran
+        // against another answer's, crossCheck()), it answered unlike it over
+        // kCheckSpanMs, gave the same other shot, never read before, twice
+        // (or once, after saying twice it lacked that number), or, back from
+        // a silence, gave the same shot after saying again and again over a
+        // while that it lacked it (answerCheck(), checkFailed())
         PageLost,
         NoNewShots, // gave only shots just like those of the page before the START
         PassedOver // the page is over with shots held: they are passed over
@@ -316,7 +291,8 @@ private:
         bool earlierFits = false; // an earlier account fits
         bool ruled = false;       // weighed with the operator's ruling
         // This START's account fits the answers (a ruling may put it out):
-        // what the lane is told, and what later pages weigh, is the answers'.
+        // whether the lane is told it missed the START, and whether the next
+        // START keeps this one's page, is the answers'.
         bool thisByAnswers = false;
         bool thisStartFits() const { return thisStart.has_value(); }
         bool none() const { return !thisStartFits() && earlier.isEmpty(); }
