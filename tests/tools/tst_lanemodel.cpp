@@ -308,6 +308,12 @@ void TestLaneModel::roads_data()
     // then deaf across START 3: the page begun in that silence was no case,
     // and its shots were shown taken seconds before they were.
     QTest::newRow("seed 31776190") << quint64(31776190) << quint64(31776190) << 20 << true;
+    // Rapid fire, lane 4 stored window 1's shots as they came; three late
+    // copies in a row of its "no shot 4", given before shot 4, were read
+    // after it, and every shot's reading and own time left room for them.
+    // Deaf across START 2, back with window 1's shots again: its shot 3 is
+    // shown taken 7.3-18.0 s, fired at 7.2 s, which no answer could tell.
+    QTest::newRow("seed 33533063") << quint64(33533063) << quint64(33533063) << 20 << true;
 }
 
 void TestLaneModel::roads()

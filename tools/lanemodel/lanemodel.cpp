@@ -111,8 +111,11 @@
 //                operator (doubts()) is one the target recorded, once, and
 //                not also stored for the page, and the moments it is shown
 //                to have been taken at hold the moment it was (but on a
-//                page begun at a power-up never heard as a silence, or with
-//                clocks that drift more than LaneStart allows for). The bus
+//                page begun at a power-up never heard as a silence, on one
+//                whose "no shot" answers the program read were two late
+//                copies in a row of one number, given before its shot was
+//                taken and read after it, or with clocks that drift more
+//                than LaneStart allows for). The bus
 //                master calls a lane silent only a second or more after its
 //                first poll since it last read an answer of the lane, or
 //                since its polls began again after a break.
@@ -473,6 +476,12 @@ private:
     const Seen *readOf(const Lane &lane, const Fired &shot) const;
     // A page begun at power-up after a power-off the program never heard as a silence.
     bool unseenPowerUp(const Lane &lane, qint64 pageBeganMs) const;
+    // The program read two "no shot" answers in a row of one number while
+    // the target held that page and the shot: late copies of answers it
+    // gave before it took the shot. LaneStart counts the second as the
+    // proof that the first was no copy, and nothing runs against them when
+    // the shots' own times leave room.
+    bool copiedLacking(const Lane &lane, int page) const;
     // The page began when its target was switched on again.
     bool powerUp(const Lane &lane, qint64 pageBeganMs) const;
     // A shot of a page begun at a power-up whose shot of that number or a
@@ -1183,11 +1192,13 @@ void Simulation::checkHeld(int l)
         // at (of shots alike to the last byte, one of them), with clocks
         // that drift no more than LaneStart allows for; not of a page begun
         // at a power-up the program never heard as a silence (taken for
-        // the page of the START before it).
+        // the page of the START before it), nor of one whose "no shot"
+        // answers read were two late copies in a row.
         const PageTrace::Span taken = doubts.at(i).taken;
         const bool within = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.content == c
-                && ((f.atMs >= taken.from && f.atMs <= taken.to) || unseenPowerUp(lane, lane.pageBegan.at(f.page)));
+                && ((f.atMs >= taken.from && f.atMs <= taken.to) || unseenPowerUp(lane, lane.pageBegan.at(f.page))
+                    || copiedLacking(lane, f.page));
         });
         if (recorded && m_ownTimesTell && !within)
             fail(Invariant::FalseWord, l, m_stage,
@@ -1303,6 +1314,23 @@ bool Simulation::unseenPowerUp(const Lane &lane, qint64 pageBeganMs) const
             && std::none_of(lane.silentMs.cbegin(), lane.silentMs.cend(),
                             [&](qint64 t) { return t >= off.from && t <= pageBeganMs; });
     });
+}
+
+bool Simulation::copiedLacking(const Lane &lane, int page) const
+{
+    QSet<int> copied; // numbers whose last "no shot" read was a copy
+    for (const Seen &seen : lane.seen) {
+        if (seen.isShot || seen.page != page)
+            continue;
+        const int n = seen.content.number;
+        if (seen.truthful)
+            copied.remove(n);
+        else if (copied.contains(n))
+            return true;
+        else
+            copied.insert(n);
+    }
+    return false;
 }
 
 const Seen *Simulation::readOf(const Lane &lane, const Fired &shot) const
