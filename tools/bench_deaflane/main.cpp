@@ -23,15 +23,18 @@
 // START.
 //
 //   range_bench_deaflane [--speed N] [--lanes N] [--deaf LANE] [--type ID]
-//                        [--deaf-before MS] [--back-after MS] [--runs N]
-//                        [--trace FILE] [Qt Test options]
+//                        [--deaf-before MS] [--back-after MS] [--pace MS]
+//                        [--runs N] [--trace FILE] [Qt Test options]
 //
 // --speed: the exercise clock's speed (default 10); --lanes: lanes 1 to N
 // (3); --deaf: the deaf lane (2); --type: the competition type
 // (CompetitionsType.xml, default 2, the 40-shot air rifle); --deaf-before:
 // deaf that long before the sighting's end by the exercise clock (2500);
 // --back-after: hears again that long after the match START (6000);
-// --runs: the road that many times, each on a fresh run folder (1); --trace:
+// --pace: the shooters' pace instead of scripts/run.sh's for the speed (a
+// real-speed pace with the sighting sped up: a target that missed the match
+// START still runs the sighting's 15 minutes on its own clock, and at real
+// speed they are over by then, so it takes no shot); --runs: the road that many times, each on a fresh run folder (1); --trace:
 // every shot, poll and row, with its time, into that file. Offscreen unless
 // QT_QPA_PLATFORM says otherwise. Not a test of CTest: a run lasts minutes.
 
@@ -74,7 +77,7 @@ constexpr int kStepTimeoutMs = 120000;
 // The options given by number, with their defaults; --trace names a file.
 const QHash<QString, int> kDefaults{{"--speed", 10},       {"--lanes", 3},         {"--deaf", 2},
                                     {"--type", 2},         {"--deaf-before", 2500}, {"--back-after", 6000},
-                                    {"--runs", 1}};
+                                    {"--runs", 1},         {"--pace", 0}};
 
 struct Options
 {
@@ -289,7 +292,9 @@ void BenchDeafLane::deafAcrossTheMatchStart()
     connect(&rowCheck, &QTimer::timeout, this, lookAtRows);
     rowCheck.start(kRowCheckMs);
 
-    const int paceMs = std::max(kFastestPaceMs, kRealPaceMs / m_options["--speed"]);
+    const int paceMs = m_options["--pace"] > 0
+        ? m_options["--pace"]
+        : std::max(kFastestPaceMs, kRealPaceMs / m_options["--speed"]);
     startShooters(lanes, paceMs, kSpreadTenthsMm);
     const auto stop = qScopeGuard([this, &lanes] { stopShooters(lanes); });
     QVERIFY(startSighting());
