@@ -234,6 +234,9 @@ public:
     int accountCount() const { return m_accounts.size(); }
     // Back from a silence, its last shot is to be asked for again.
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
+    // Back from a silence, the next poll asks for another shot than the one
+    // asked before it: its last shot, or the last one read before the START.
+    bool asksAgainOnHearing() const { return checksPage() || m_page.readOnAsk.number > 0; }
     // The rule of the states that the lane broke first (see above), empty
     // while every one holds: cheap enough to ask after every step.
     QString brokenInvariant() const;

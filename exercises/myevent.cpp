@@ -551,8 +551,10 @@ void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
     if (!place)
         return;
     place->laneStart().setHeard(heard, targetClock->nowMs());
-    // Back from a silence, the lane is asked for its last shot again.
-    if (heard && readingBullets && place->laneStart().checksPage())
+    // Back from a silence, the lane is asked at once for its last shot
+    // again, or for the last one read before the START, not first for the
+    // one it was asked for while silent.
+    if (heard && readingBullets && place->laneStart().asksAgainOnHearing())
         requestNextBullet(targetAddr);
 }
 

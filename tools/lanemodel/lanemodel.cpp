@@ -917,7 +917,7 @@ void Simulation::deliver()
         (r.heard ? lane.heardMs : lane.silentMs).append(m_now);
         lane.judge.setHeard(r.heard, m_now);
         checkRules(r.lane);
-        if (r.heard && reads(r.lane) && lane.judge.checksPage())
+        if (r.heard && reads(r.lane) && lane.judge.asksAgainOnHearing())
             request(r.lane);
         return;
     }
