@@ -93,9 +93,10 @@ bool TMembersPractice::ensureDatabaseOpen()
 {
     // A handle that only reads is replaced once the file is changed (made
     // writable): the roster takes changes without a restart. The path is
-    // looked at first, so that it never opens on another file.
+    // looked at first, so that it never opens on another file: a handle
+    // whose file could not be written again holds all of it, and stays.
     keepFileAtPath(!m_readOnlyAt.isEmpty());
-    if (m_db.isOpen() && !m_readOnlyAt.isEmpty()
+    if (m_db.isOpen() && !m_readOnlyAt.isEmpty() && !m_openedFile.lost()
         && SideFiles::stamp(m_db.databaseName()) != m_readOnlyAt)
         m_db.close();
     if (!m_db.isOpen() && !openDatabase())
