@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cstdio>
+
 namespace {
 
 QRegularExpression startsWith(const QString &text)
@@ -35,6 +37,7 @@ private slots:
     void targetConflicts();
     void viewsFollowRoster();
     void readOnlyHandleKeptWhileReplaced();
+    void listsReadFromTheFileHeld();
 };
 
 void TestPracticeRoster::valuesStoredExactly_data()
@@ -271,6 +274,28 @@ void TestPracticeRoster::readOnlyHandleKeptWhileReplaced()
     QSqlQuery count(QStringLiteral("SELECT COUNT(*) FROM TShooters"), check);
     QVERIFY(count.next());
     QCOMPARE(count.value(0).toInt(), 1);
+}
+
+void TestPracticeRoster::listsReadFromTheFileHeld()
+{
+    PracticeFixture f;
+    const QString path = TPracticeModul::databasePath();
+    const QString other = path + QStringLiteral(".other");
+    QVERIFY(QFile::copy(path, other));
+    const int id = f.modul->addTeam(0, QStringLiteral("Held"));
+    QVERIFY(id > 0);
+    // Another file put at the path in the second before the roster looks:
+    // the lists are read from the file the roster holds, which is kept.
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData())
+            == 0);
+    QVERIFY(f.modul->loadTeams());
+    QVERIFY(f.modul->teamByID(id));
+    QVERIFY(f.roster()->ensureDatabaseOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(f.modul->loadTeams() && QDir(QFileInfo(path).path())
+                                                          .entryList({QStringLiteral("*.found-*")})
+                                                          .size() == 1,
+                             10000);
+    QVERIFY(f.modul->teamByID(id));
 }
 
 QTEST_MAIN(TestPracticeRoster)
