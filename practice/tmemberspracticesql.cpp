@@ -410,15 +410,21 @@ bool TMembersPractice::deleteReferenced(const QString &deleteStatement,
         return false;
     }
     bool ok = false;
+    QSqlError refusal;
     {
         QSqlQuery remove(m_db);
         QSqlQuery reset(m_db);
         ok = runBound(remove, deleteStatement, {id}) && runBound(reset, resetStatement, {id});
+        refusal = remove.lastError().isValid() ? remove.lastError() : reset.lastError();
     }
     if (ok && m_db.commit())
         return true;
-    if (ok)
-        logStatementFailure(QStringLiteral("COMMIT"), m_db.lastError().text());
+    if (ok) {
+        refusal = m_db.lastError();
+        logStatementFailure(QStringLiteral("COMMIT"), refusal.text());
+    }
     m_db.rollback();
+    // Written again at the next statement when the file moved, as in exec.
+    m_openedFile.refusedAsMoved(refusal);
     return false;
 }

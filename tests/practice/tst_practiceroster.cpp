@@ -38,6 +38,7 @@ private slots:
     void viewsFollowRoster();
     void readOnlyHandleKeptWhileReplaced();
     void listsReadFromTheFileHeld();
+    void deleteRefusedAsMoved();
 };
 
 void TestPracticeRoster::valuesStoredExactly_data()
@@ -296,6 +297,22 @@ void TestPracticeRoster::listsReadFromTheFileHeld()
                                                           .size() == 1,
                              10000);
     QVERIFY(f.modul->teamByID(id));
+}
+
+void TestPracticeRoster::deleteRefusedAsMoved()
+{
+    PracticeFixture f;
+    const QString path = TPracticeModul::databasePath();
+    const QString other = path + QStringLiteral(".other");
+    const int id = f.modul->addTeam(0, QStringLiteral("Held"));
+    QVERIFY(id > 0);
+    QVERIFY(QFile::copy(path, other));
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData())
+            == 0);
+    // SQLite refuses the write to a file replaced since it was opened: the
+    // next statement writes the file again first, and is taken.
+    QVERIFY(!f.modul->deleteTeamByID(id));
+    QVERIFY(f.modul->addTeam(0, QStringLiteral("After")) > 0);
 }
 
 QTEST_MAIN(TestPracticeRoster)
