@@ -93,9 +93,10 @@ bool TMembersPractice::ensureDatabaseOpen()
 {
     // A handle that only reads is replaced once the file is changed (made
     // writable): the roster takes changes without a restart. The path is
-    // looked at first, so that it never opens on another file.
+    // looked at first, so that it never opens on another file: a handle
+    // whose file could not be written again holds all of it, and stays.
     keepFileAtPath(!m_readOnlyAt.isEmpty());
-    if (m_db.isOpen() && !m_readOnlyAt.isEmpty()
+    if (m_db.isOpen() && !m_readOnlyAt.isEmpty() && !m_openedFile.lost()
         && SideFiles::stamp(m_db.databaseName()) != m_readOnlyAt)
         m_db.close();
     if (!m_db.isOpen() && !openDatabase())
@@ -409,15 +410,21 @@ bool TMembersPractice::deleteReferenced(const QString &deleteStatement,
         return false;
     }
     bool ok = false;
+    QSqlError refusal;
     {
         QSqlQuery remove(m_db);
         QSqlQuery reset(m_db);
         ok = runBound(remove, deleteStatement, {id}) && runBound(reset, resetStatement, {id});
+        refusal = remove.lastError().isValid() ? remove.lastError() : reset.lastError();
     }
     if (ok && m_db.commit())
         return true;
-    if (ok)
-        logStatementFailure(QStringLiteral("COMMIT"), m_db.lastError().text());
+    if (ok) {
+        refusal = m_db.lastError();
+        logStatementFailure(QStringLiteral("COMMIT"), refusal.text());
+    }
     m_db.rollback();
+    // Written again at the next statement when the file moved, as in exec.
+    m_openedFile.refusedAsMoved(refusal);
     return false;
 }

@@ -15,20 +15,17 @@
 
 namespace {
 
-// Reads every row of statement into records made by makeRecord; the
-// connection is opened afresh for it and closed afterwards, and the roster
-// opens it again for its next statement. The StorageError code of a failure.
+// Reads every row of statement into records made by makeRecord, on the
+// roster's connection: it holds the file, and is opened only on the file
+// the roster keeps at the path. The StorageError code of a failure.
 template <class Record, class Make>
-int readList(QSqlDatabase &db, const QString &statement, QList<Record *> *list, Make makeRecord)
+int readList(TMembersPractice &roster, QSqlDatabase &db, const QString &statement,
+             QList<Record *> *list, Make makeRecord)
 {
     qDeleteAll(*list);
     list->clear();
-    if (db.isOpen())
-        db.close();
-    if (!db.open()) {
-        qWarning().noquote() << "Cannot open database:" << db.lastError().text();
+    if (!roster.ensureDatabaseOpen())
         return StorageErrorOpen;
-    }
     bool ok = false;
     {
         QSqlQuery query(db);
@@ -37,7 +34,6 @@ int readList(QSqlDatabase &db, const QString &statement, QList<Record *> *list, 
         while (ok && query.next())
             list->append(makeRecord(query, record));
     }
-    db.close();
     return ok ? StorageNoError : StorageErrorStatement;
 }
 
@@ -117,7 +113,7 @@ TCountry *TPracticeModul::currentCountry() const
 bool TPracticeModul::loadTeams()
 {
     const int error = readList(
-        m_db, QStringLiteral("SELECT * FROM tteam ORDER BY ID"), &m_teams,
+        *m_members, m_db, QStringLiteral("SELECT * FROM tteam ORDER BY ID"), &m_teams,
         [](const QSqlQuery &query, const QSqlRecord &record) {
             return new TTeam(query.value(record.indexOf(QStringLiteral("ID"))).toInt(),
                              query.value(record.indexOf(QStringLiteral("fCountryXMLID"))).toInt(),
@@ -210,7 +206,7 @@ bool TPracticeModul::deleteTeamByID(int id)
 bool TPracticeModul::loadQualities()
 {
     const int error = readList(
-        m_db, QStringLiteral("SELECT * FROM tqualifications ORDER BY ID"), &m_qualities,
+        *m_members, m_db, QStringLiteral("SELECT * FROM tqualifications ORDER BY ID"), &m_qualities,
         [](const QSqlQuery &query, const QSqlRecord &record) {
             return new TQuality(query.value(record.indexOf(QStringLiteral("ID"))).toInt(),
                                 query.value(record.indexOf(QStringLiteral("fName"))).toString(),

@@ -1,6 +1,5 @@
 #include "writeprobe.h"
 
-
 #include <QSqlQuery>
 #include <QVariant>
 

@@ -1,3 +1,4 @@
+#include "openedfile.h"
 #include "practicefixture.h"
 #include "trelaypractice.h"
 #include "tshooter.h"
@@ -6,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 
@@ -33,6 +36,9 @@ private slots:
     void failedStatementsAreFailures();
     void targetConflicts();
     void viewsFollowRoster();
+    void readOnlyHandleKeptWhileReplaced();
+    void listsReadFromTheFileHeld();
+    void deleteRefusedAsMoved();
 };
 
 void TestPracticeRoster::valuesStoredExactly_data()
@@ -224,6 +230,89 @@ void TestPracticeRoster::viewsFollowRoster()
     QCOMPARE(used->rowCount(), 0);
     QCOMPARE(free->rowCount(), 2);
     QCOMPARE(f.modul->shooterById(b)->target(), -1);
+}
+
+void TestPracticeRoster::readOnlyHandleKeptWhileReplaced()
+{
+    PracticeFixture f;
+    QVERIFY(f.roster()->addShooter("Anna", "Petrova", QDate(2001, 5, 3), 1, 0, 0, 0, 0, false) > 0);
+    const QString path = TPracticeModul::databasePath();
+    const QString other = path + QStringLiteral(".other");
+    const auto putOther = [&] {
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a roster") > 0);
+        file.close();
+        QVERIFY(QFile::rename(other, path) || (QFile::remove(path) && QFile::rename(other, path)));
+    };
+    {
+        // A handle that only reads, replaced once the file changes.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "readOnly");
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        TMembersPractice roster(db, true);
+        QCOMPARE(roster.rowCount(), 1);
+
+        // Another file at the path, and one put there again at every try of
+        // the rewrite: it fails, and the handle holding the roster stays.
+        putOther();
+        OpenedFile::setRewriteSteps([&](OpenedFile::RewriteStep at) {
+            if (at == OpenedFile::RewriteStep::FoundMovedAside)
+                putOther();
+        });
+        const bool loaded = roster.loadShooters();
+        OpenedFile::setRewriteSteps({});
+        QVERIFY(loaded);
+        QCOMPARE(roster.rowCount(), 1);
+
+        // The next statement writes it again at the path.
+        QVERIFY(roster.loadShooters());
+        QCOMPARE(roster.rowCount(), 1);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("readOnly"));
+    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
+    check.setDatabaseName(path);
+    QVERIFY(check.open());
+    QSqlQuery count(QStringLiteral("SELECT COUNT(*) FROM TShooters"), check);
+    QVERIFY(count.next());
+    QCOMPARE(count.value(0).toInt(), 1);
+}
+
+void TestPracticeRoster::listsReadFromTheFileHeld()
+{
+    PracticeFixture f;
+    const QString path = TPracticeModul::databasePath();
+    const QString other = path + QStringLiteral(".other");
+    QVERIFY(QFile::copy(path, other));
+    const int id = f.modul->addTeam(0, QStringLiteral("Held"));
+    QVERIFY(id > 0);
+    // Another file put at the path in the second before the roster looks:
+    // the lists are read from the file the roster holds, which is kept.
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData())
+            == 0);
+    QVERIFY(f.modul->loadTeams());
+    QVERIFY(f.modul->teamByID(id));
+    QVERIFY(f.roster()->ensureDatabaseOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(f.modul->loadTeams() && QDir(QFileInfo(path).path())
+                                                          .entryList({QStringLiteral("*.found-*")})
+                                                          .size() == 1,
+                             10000);
+    QVERIFY(f.modul->teamByID(id));
+}
+
+void TestPracticeRoster::deleteRefusedAsMoved()
+{
+    PracticeFixture f;
+    const QString path = TPracticeModul::databasePath();
+    const QString other = path + QStringLiteral(".other");
+    const int id = f.modul->addTeam(0, QStringLiteral("Held"));
+    QVERIFY(id > 0);
+    QVERIFY(QFile::copy(path, other));
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData())
+            == 0);
+    // SQLite refuses the write to a file replaced since it was opened: the
+    // next statement writes the file again first, and is taken.
+    QVERIFY(!f.modul->deleteTeamByID(id));
+    QVERIFY(f.modul->addTeam(0, QStringLiteral("After")) > 0);
 }
 
 QTEST_MAIN(TestPracticeRoster)
