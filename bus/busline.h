@@ -31,6 +31,8 @@ class BusClock
 public:
     virtual ~BusClock() = default;
     virtual qint64 nsecsElapsed() const = 0;
+    // The same in whole milliseconds, the unit the lanes and ports count in.
+    qint64 msecsElapsed() const { return nsecsElapsed() / 1000000; }
     virtual void wait(int ms) = 0;
 };
 

@@ -569,7 +569,7 @@ bool EMUProc::writeCommand(const EmuCommand &command)
 
 void EMUProc::askTarget(EmuMember &member)
 {
-    if (state == TargetSearch || !member.wait.asked(clock->nsecsElapsed() / kNsPerMs))
+    if (state == TargetSearch || !member.wait.asked(clock->msecsElapsed()))
         return;
     emit sig_TargetMissing(member.address, true);
     if (member.targetEnabled)
@@ -578,7 +578,7 @@ void EMUProc::askTarget(EmuMember &member)
 
 void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 {
-    if (member.poll.pollDue(clock->nsecsElapsed() / kNsPerMs))
+    if (member.poll.pollDue(clock->msecsElapsed()))
         emit sig_TargetHeard(member.address, false);
     askTarget(member);
     // The frame was built from the wanted number just now.

@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kPingBytes = 0x09;
 constexpr int kShortCommandBytes = 0x06;
-constexpr qint64 kNsPerMs = 1000000;
 
 char lowByte(int value)
 {
@@ -170,7 +169,7 @@ void EmuPortState::touch()
 
 void EmuPortState::asked()
 {
-    const qint64 nowMs = clock ? clock->nsecsElapsed() / kNsPerMs : realTime.elapsed();
+    const qint64 nowMs = clock ? clock->msecsElapsed() : realTime.elapsed();
     if (lastAskMs >= 0) {
         const qint64 gapMs = nowMs - lastAskMs;
         askedMs = gapMs > timeoutMs ? 0 : askedMs + std::min<qint64>(gapMs, kAskGapMs);

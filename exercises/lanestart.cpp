@@ -52,10 +52,7 @@ QString LaneStart::brokenRule(bool entering) const
         }
         return {};
     }
-    std::optional<Fits> weighed;
-    if (!m_weighed)
-        weighed = fitsOn(m_trace);
-    const Fits &fits = m_weighed ? *m_weighed : *weighed;
+    const Fits fits = m_weighed ? *m_weighed : fitsOn(m_trace);
     if (fits.thisStartFits() != byState)
         return QStringLiteral("state %1, yet this START's account %2").arg(int(s)).arg(byState ? "fell" : "fits");
     // Once this START's account fell, the flag is what the lane is told by
