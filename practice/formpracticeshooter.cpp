@@ -403,8 +403,12 @@ void formPracticeShooter::on_pbCreate_team_clicked()
     }
     const int id = m_module->addTeam(m_module->countryIDAt(ui->CB_Country->currentIndex()),
                                      ui->IEName_team->text());
-    if (id >= 0)
-        fillTeams(id);
+    if (id < 0) {
+        Warnings::warning(this, QStringLiteral("Коменда не создана!"),
+                          QStringLiteral("Не удалось создать новую команду"));
+        return;
+    }
+    fillTeams(id);
 }
 
 void formPracticeShooter::on_pBChange_team_clicked()
@@ -415,16 +419,28 @@ void formPracticeShooter::on_pBChange_team_clicked()
         return;
     }
     const int index = ui->CB_Team_2->currentIndex();
+    if (!m_module->updateTeam(index, m_module->countryIDAt(ui->CB_Country->currentIndex()),
+                              ui->IEName_team->text())) {
+        Warnings::warning(this, QStringLiteral("Редактирование!"),
+                          QStringLiteral("Не удалось редактировать команду"));
+        return;
+    }
     // The boxes would go on showing the former name.
-    if (m_module->updateTeam(index, m_module->countryIDAt(ui->CB_Country->currentIndex()),
-                             ui->IEName_team->text()))
-        fillTeams(m_module->teamIDAt(index));
+    fillTeams(m_module->teamIDAt(index));
 }
 
 void formPracticeShooter::on_pbRemove_team_clicked()
 {
-    if (m_module && m_module->deleteTeam(ui->CB_Team_2->currentIndex()))
-        fillTeams(-1);
+    // Item 0, "none", is no team to remove.
+    const int index = ui->CB_Team_2->currentIndex();
+    if (!m_module || index <= 0)
+        return;
+    if (!m_module->deleteTeam(index)) {
+        Warnings::warning(this, QStringLiteral("Удаление!"),
+                          QStringLiteral("Не удалось удалить команду"));
+        return;
+    }
+    fillTeams(-1);
 }
 
 // Qualifications.
@@ -458,8 +474,12 @@ void formPracticeShooter::on_pbCreate_quality_clicked()
         return;
     const int id = m_module->addQuality(qualityText(ui->IEName_quality->text()),
                                         qualityText(ui->IEShortName_quality->text()));
-    if (id >= 0)
-        fillQualities(id);
+    if (id < 0) {
+        Warnings::warning(this, QStringLiteral("Квалификация не создана!"),
+                          QStringLiteral("Не удалось создать новую квалификацию"));
+        return;
+    }
+    fillQualities(id);
 }
 
 void formPracticeShooter::on_pBChange_quality_clicked()
@@ -467,13 +487,25 @@ void formPracticeShooter::on_pBChange_quality_clicked()
     if (!m_module)
         return;
     const int id = m_module->qualityIDAt(ui->CB_Quality_2->currentIndex());
-    if (m_module->updateQuality(id, qualityText(ui->IEName_quality->text()),
-                                qualityText(ui->IEShortName_quality->text())))
-        fillQualities(id);
+    if (!m_module->updateQuality(id, qualityText(ui->IEName_quality->text()),
+                                 qualityText(ui->IEShortName_quality->text()))) {
+        Warnings::warning(this, QStringLiteral("Редактирование!"),
+                          QStringLiteral("Не удалось редактировать квалификацию"));
+        return;
+    }
+    fillQualities(id);
 }
 
 void formPracticeShooter::on_pbRemove_quality_clicked()
 {
-    if (m_module && m_module->deleteQuality(ui->CB_Quality_2->currentIndex()))
-        fillQualities(-1);
+    // Item 0, "none", is no qualification to remove.
+    const int index = ui->CB_Quality_2->currentIndex();
+    if (!m_module || index <= 0)
+        return;
+    if (!m_module->deleteQuality(index)) {
+        Warnings::warning(this, QStringLiteral("Удаление!"),
+                          QStringLiteral("Не удалось удалить квалификацию"));
+        return;
+    }
+    fillQualities(-1);
 }

@@ -15,6 +15,8 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <cstdio>
+
 namespace {
 
 template <class T = QWidget>
@@ -74,6 +76,8 @@ private slots:
     void setupPageChecksBeforeNext();
     void listDialogPutsShootersOnTargets();
     void teamAndQualityEdits();
+    void refusedEditToldAndTakenAgain_data();
+    void refusedEditToldAndTakenAgain();
     void blankNamesRefused();
     void shooterDialogClosesOnlyWhenStored();
 };
@@ -230,6 +234,74 @@ void TestPracticeScreens::teamAndQualityEdits()
     QCOMPARE(child<QComboBox>(&dialog, "CB_Team_2")->currentText(), QStringLiteral("Спартак"));
     QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT ID, fName FROM TTeam WHERE ID>0")),
              QList<QVariantList>({{1, "Спартак"}}));
+}
+
+void TestPracticeScreens::refusedEditToldAndTakenAgain_data()
+{
+    QTest::addColumn<QByteArray>("editPage");
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QList<QVariantList>>("after");
+    // Before each edit the file holds team 1 "Динамо" and qualification 1
+    // "МС"; the edit fields show them, renamed to "Спартак" and "КМС".
+    const QString teams = QStringLiteral("SELECT ID, fName FROM TTeam WHERE ID>0");
+    const QString qualities = QStringLiteral("SELECT ID, fshortname FROM tQualifications WHERE ID>0");
+    QTest::newRow("create team") << QByteArray("pB_EditTeam") << QByteArray("pbCreate_team")
+                                 << "Коменда не создана!" << teams
+                                 << QList<QVariantList>({{1, "Динамо"}, {2, "Спартак"}});
+    QTest::newRow("change team") << QByteArray("pB_EditTeam") << QByteArray("pBChange_team")
+                                 << "Редактирование!" << teams
+                                 << QList<QVariantList>({{1, "Спартак"}});
+    QTest::newRow("remove team") << QByteArray("pB_EditTeam") << QByteArray("pbRemove_team")
+                                 << "Удаление!" << teams << QList<QVariantList>();
+    QTest::newRow("create qualification")
+        << QByteArray("pB_EditQuality") << QByteArray("pbCreate_quality")
+        << "Квалификация не создана!" << qualities
+        << QList<QVariantList>({{1, "МС"}, {2, "КМС"}});
+    QTest::newRow("change qualification")
+        << QByteArray("pB_EditQuality") << QByteArray("pBChange_quality") << "Редактирование!"
+        << qualities << QList<QVariantList>({{1, "КМС"}});
+    QTest::newRow("remove qualification")
+        << QByteArray("pB_EditQuality") << QByteArray("pbRemove_quality") << "Удаление!"
+        << qualities << QList<QVariantList>();
+}
+
+void TestPracticeScreens::refusedEditToldAndTakenAgain()
+{
+    QFETCH(QByteArray, editPage);
+    QFETCH(QByteArray, button);
+    QFETCH(QString, title);
+    QFETCH(QString, stored);
+    QFETCH(QList<QVariantList>, after);
+    PracticeFixture f;
+    QCOMPARE(f.modul->addTeam(0, QStringLiteral("Динамо")), 1);
+    QCOMPARE(f.modul->addQuality(QStringLiteral("Мастер спорта"), QStringLiteral("МС")), 1);
+    DialogPracticeshooterlist dialog(f.modul.get());
+    dialog.showDialog();
+    QVERIFY(click(&dialog, "pbAddition"));
+    QVERIFY(click(&dialog, editPage.constData()));
+    child<QComboBox>(&dialog, "CB_Team_2")->setCurrentIndex(1);
+    child<QComboBox>(&dialog, "CB_Quality_2")->setCurrentIndex(1);
+    type(&dialog, "IEName_team", QStringLiteral("Спартак"));
+    type(&dialog, "IEShortName_quality", QStringLiteral("КМС"));
+
+    // Another program puts a copy of the file at the path: SQLite refuses
+    // the roster's write, and the operator is told as in the competition's
+    // dialogs.
+    const QString path = TPracticeModul::databasePath();
+    QVERIFY(QFile::copy(path, path + QStringLiteral(".other")));
+    QVERIFY(::rename(QFile::encodeName(path + QStringLiteral(".other")).constData(),
+                     QFile::encodeName(path).constData())
+            == 0);
+    QVERIFY(click(&dialog, button.constData()));
+    QCOMPARE(Warnings::shown().size(), 1);
+    QCOMPARE(Warnings::last().title, title);
+    Warnings::clear();
+
+    // The same click again is taken, into the file at the path.
+    QVERIFY(click(&dialog, button.constData()));
+    QCOMPARE(ShootersDb::rows(stored), after);
 }
 
 void TestPracticeScreens::blankNamesRefused()
