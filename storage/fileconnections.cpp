@@ -18,4 +18,15 @@ void closeAll(const QString &databasePath)
     }
 }
 
+bool anyOpen(const QString &databasePath)
+{
+    const QString file = QFileInfo(databasePath).absoluteFilePath();
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen() && QFileInfo(db.databaseName()).absoluteFilePath() == file)
+            return true;
+    }
+    return false;
+}
+
 } // namespace FileConnections

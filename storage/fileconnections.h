@@ -14,4 +14,7 @@ namespace FileConnections {
 // statements first; each opens again at its owner's next statement.
 void closeAll(const QString &databasePath);
 
+// Whether a connection of this thread has the file open.
+bool anyOpen(const QString &databasePath);
+
 } // namespace FileConnections

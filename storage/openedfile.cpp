@@ -135,7 +135,97 @@ bool placeAt(const QString &copy, const QString &path, bool noSecondNames, Ident
     return placeTwin(copy, path, placed);
 }
 
+// The note names the file whose log and journal are at the path; written
+// only when another file is opened there, and synced before SQLite writes
+// a log of it.
+void noteLogOwner(const QString &path, const Identity &owner)
+{
+    const QString note = OpenedFile::logOwnerName(path);
+    const QByteArray text = QByteArray::number(owner.device) + ' ' + QByteArray::number(owner.inode);
+    QFile current(note);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
+        return;
+    current.close();
+    const QString passing = note + QStringLiteral(".new");
+    QFile file(passing);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size()
+        || !file.flush() || ::fsync(file.handle()) != 0) {
+        file.close();
+        QFile::remove(passing);
+        // A note naming another file would keep this one's log from it.
+        QFile::remove(note);
+        return;
+    }
+    file.close();
+    if (::rename(QFile::encodeName(passing).constData(), QFile::encodeName(note).constData()) != 0)
+        QFile::remove(note);
+    syncToDisk(QFileInfo(path).absolutePath());
+}
+
+// False when there is no note, or it cannot be read.
+bool logOwner(const QString &path, Identity *owner)
+{
+    QFile note(OpenedFile::logOwnerName(path));
+    if (!note.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> fields = note.readAll().split(' ');
+    bool device = false;
+    bool inode = false;
+    if (fields.size() == 2) {
+        owner->device = fields.at(0).toULongLong(&device);
+        owner->inode = fields.at(1).toULongLong(&inode);
+    }
+    return device && inode;
+}
+
+bool sameBytes(const QString &one, const QString &other)
+{
+    constexpr qint64 kChunk = 1 << 20;
+    QFile a(one);
+    QFile b(other);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    while (!a.atEnd()) {
+        if (a.read(kChunk) != b.read(kChunk))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+QString OpenedFile::logOwnerName(const QString &path)
+{
+    return path + QStringLiteral("-log-owner");
+}
+
+void OpenedFile::clearLeftovers(const QString &path, QStringList *found)
+{
+    Identity atPath;
+    const bool there = identityOf(path, &atPath);
+    for (const QString &suffix : {QStringLiteral(".rewrite"), QStringLiteral(".rewrite-twin")}) {
+        const QString left = path + suffix;
+        Identity identity;
+        if (!identityOf(left, &identity))
+            continue;
+        QString aside;
+        if (there && (identity == atPath || sameBytes(left, path)))
+            QFile::remove(left);
+        else if (moveAside(left, path + QStringLiteral(".found-"), &aside))
+            *found << aside;
+    }
+    Identity owner;
+    if (there && !(logOwner(path, &owner) && !(owner == atPath)))
+        return;
+    for (const QString &side : {QStringLiteral("-wal"), QStringLiteral("-journal")}) {
+        QString aside;
+        if (QFileInfo::exists(path + side)
+            && moveAside(path + side, path + side + QStringLiteral(".found-"), &aside))
+            *found << aside;
+    }
+    // The index of a log that went.
+    QFile::remove(path + QStringLiteral("-shm"));
+}
 
 std::function<void(OpenedFile::RewriteStep)> OpenedFile::s_rewriteSteps;
 bool OpenedFile::s_secondNamesRefused = false;
@@ -170,6 +260,8 @@ bool OpenedFile::noteOpened(const QString &path)
     m_device = identity.device;
     m_inode = identity.inode;
     m_sinceFound.start();
+    if (found)
+        noteLogOwner(path, identity);
     if (m_expecting)
         step(RewriteStep::CopyTaken);
     return true;
@@ -409,6 +501,7 @@ bool OpenedFile::rewrite(QSqlDatabase &db, QStringList *keptAside, QSqlError *ca
     FileConnections::closeAll(path);
     for (const QString &side : SideFiles::existing(path))
         QFile::remove(side);
+    noteLogOwner(path, atPath);
     if (!superseded.isEmpty())
         QFile::remove(superseded);
     syncToDisk(QFileInfo(path).absolutePath());

@@ -104,6 +104,19 @@ public:
     // the program's own from then on.
     Opening beforeOpen(QStringList *keptAside, bool heldElsewhere);
 
+    // Before the program first opens the path, with no connection on it:
+    // what a program stopped inside a rewrite or by a power cut left beside
+    // the file. A copy under a rewrite's passing name goes when it is a
+    // second name of the file at the path or holds its very bytes, else it
+    // is kept aside as a found file. A log or journal goes with the file the
+    // program last opened at the path (its note, logOwnerName): beside
+    // another file, or none, it is kept aside, never applied to that file.
+    // Only at start: later the program's own rewrite may wait under the
+    // passing name. The names kept aside are added to found.
+    static void clearLeftovers(const QString &path, QStringList *found);
+    // The note of which file the log and journal at the path belong to.
+    static QString logOwnerName(const QString &path);
+
     // The moments of a rewrite at which another program may put a file at
     // the path: a test plays them through steps, called at each. CopyWritten
     // comes once the copy is made, before anything is put at the path;

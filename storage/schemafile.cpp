@@ -1,6 +1,8 @@
 #include "schemafile.h"
 
+#include "fileconnections.h"
 #include "fileuri.h"
+#include "openedfile.h"
 #include "sidefiles.h"
 #include "storageerror.h"
 #include "sqlstatement.h"
@@ -142,6 +144,15 @@ bool ensure(QSqlDatabase &db, const QString &scriptPath, QSqlError *cause)
     cause = cause ? cause : &ignored;
     QStringList statements;
     bool existed = false;
+    // The modules are made at start, and the first finds what a program
+    // stopped in a rewrite left; with a connection of ours on the file, the
+    // log there is its own.
+    if (!FileConnections::anyOpen(db.databaseName())) {
+        QStringList keptAside;
+        OpenedFile::clearLeftovers(db.databaseName(), &keptAside);
+        if (!keptAside.isEmpty())
+            qWarning().noquote() << "Left beside" << db.databaseName() << "and kept as:" << keptAside;
+    }
     if (!readScript(scriptPath, &statements) || !open(db, &existed, cause))
         return false;
     Content found = content(db, createdTables(statements), cause);

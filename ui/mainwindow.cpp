@@ -37,6 +37,7 @@
 #include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
+#include "openedfile.h"
 #include "waitms.h"
 #include "warnings.h"
 
@@ -60,6 +61,7 @@ MainWindow::MainWindow(QWidget *parent)
     // The modules open their databases in there; a folder that cannot be
     // made shows up as their failure to open them.
     QDir().mkdir(DataPaths::path(DataPaths::kDataBaseDir));
+    clearLeftovers();
 
     userModul = new TUserModul;
     parentless.append(userModul);
@@ -114,6 +116,24 @@ void MainWindow::tellStartupBoxes()
         Warnings::warning(this, startupBoxes.first().first, startupBoxes.first().second);
         startupBoxes.removeFirst();
     }
+}
+
+void MainWindow::clearLeftovers()
+{
+    // Before the modules open the files, which would apply a log found there.
+    QString text;
+    for (const QString &file : {DataPaths::kCompetitionsDb, DataPaths::kShootersDb}) {
+        const QString path = DataPaths::path(DataPaths::kDataBaseDir, file);
+        QStringList keptAside;
+        OpenedFile::clearLeftovers(path, &keptAside);
+        for (const QString &name : qAsConst(keptAside)) {
+            text += QStringLiteral("Файл, оставшийся рядом с %1 от прошлой работы программы, "
+                                   "не внесён в него и сохранён как %2.\n")
+                        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(name));
+        }
+    }
+    if (!text.isEmpty())
+        warnOnceRunning(QStringLiteral("Найдены файлы прошлой работы"), text.trimmed());
 }
 
 void MainWindow::warnStartupStorageErrors()

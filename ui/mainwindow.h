@@ -205,6 +205,7 @@ private:
     // A database that could not be opened or made while the modules were
     // built is told to the operator once the window runs.
     void warnStartupStorageErrors();
+    void clearLeftovers();
     // Boxes for each change of shotStorage until the operator has heard the
     // latest, and for each file lost.
     void tellShotStorage();

@@ -16,6 +16,8 @@
 
 #include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -105,6 +107,8 @@ private slots:
     void fileAtThePathDuringARewrite();
     void heldFileBackDuringARewrite();
     void folderAwayThenReplacedAtTheClose();
+    void leftoversOfAnEarlierRun_data();
+    void leftoversOfAnEarlierRun();
 
 private:
     // A fresh empty data tree and a database made from the schema script.
@@ -740,6 +744,78 @@ void TestDbAccessor::folderAwayThenReplacedAtTheClose()
     QVERIFY(check.isTeamExist(3));
     const QFileInfo file(path);
     QCOMPARE(file.dir().entryList({file.fileName() + QStringLiteral(".found-*")}).size(), 1);
+}
+
+void TestDbAccessor::leftoversOfAnEarlierRun_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<int>("keptAside");
+    // A power cut inside a rewrite, or a close right after one: the copy
+    // in place keeps its passing name too.
+    QTest::newRow("copy's second name") << "link" << 0;
+    // A power cut before the copy was put in place: it may hold the only
+    // account of what was written.
+    QTest::newRow("copy holding other data") << "other" << 1;
+    // A power cut after another program put its own database at the path:
+    // the log beside it is the program's file's.
+    QTest::newRow("log of the program's file beside another") << "log" << 1;
+}
+
+void TestDbAccessor::leftoversOfAnEarlierRun()
+{
+    QFETCH(QString, left);
+    QFETCH(int, keptAside);
+    // The program's file with a log of its first writes, as a power cut
+    // leaves them.
+    const QString earlier = QFileInfo(TdbAccessor::databasePath()).absoluteFilePath();
+    QCOMPARE(m_db->insertTeam(4, QStringLiteral("Held")), 1);
+    const QByteArray log = contentOf(earlier + QStringLiteral("-wal"));
+    const QByteArray owner = contentOf(OpenedFile::logOwnerName(earlier));
+    QVERIFY(!log.isEmpty() && !owner.isEmpty());
+    m_db.reset();
+
+    // The next start, on the run folder so left.
+    const TestDataDir dir(TestDataDir::Empty);
+    const QString path = QFileInfo(TdbAccessor::databasePath()).absoluteFilePath();
+    QVERIFY(prepareFile(path, {QStringLiteral("CREATE TABLE mine (v TEXT)"),
+                               QStringLiteral("INSERT INTO mine VALUES ('kept')")}));
+    const QByteArray before = contentOf(path);
+    const auto write = [](const QString &name, const QByteArray &content) {
+        QFile file(name);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    };
+    if (left == QLatin1String("link"))
+        QVERIFY(::link(QFile::encodeName(path).constData(),
+                       QFile::encodeName(path + QStringLiteral(".rewrite")).constData())
+                == 0);
+    else if (left == QLatin1String("other"))
+        QVERIFY(write(path + QStringLiteral(".rewrite"), contentOf(earlier)));
+    else
+        QVERIFY(write(path + QStringLiteral("-wal"), log)
+                && write(OpenedFile::logOwnerName(path), owner));
+    const TdbAccessor started(kConnection);
+
+    // The file at the path is as it was left, with the program's tables
+    // added; nothing but found files beside it.
+    {
+        QSqlDatabase db = QSqlDatabase::database(kConnection);
+        QSqlQuery mine(QStringLiteral("SELECT v FROM mine"), db);
+        QVERIFY2(mine.next(), qPrintable(mine.lastError().text()));
+        QCOMPARE(mine.value(0).toString(), QStringLiteral("kept"));
+        QSqlQuery check(QStringLiteral("PRAGMA integrity_check"), db);
+        QVERIFY(check.next());
+        QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+    }
+    const QFileInfo file(path);
+    QCOMPARE(file.dir().entryList({file.fileName() + QStringLiteral(".rewrite*")}, QDir::Files),
+             QStringList());
+    const QStringList found = file.dir().entryList({file.fileName() + QStringLiteral("*.found-*")},
+                                                   QDir::Files);
+    QCOMPARE(found.size(), keptAside);
+    if (keptAside > 0)
+        QCOMPARE(contentOf(file.dir().filePath(found.first())),
+                 left == QLatin1String("log") ? log : contentOf(earlier));
+    QVERIFY(before != contentOf(earlier));
 }
 
 RANGE_TEST_MAIN_AS_ORDINARY_USER(TestDbAccessor)

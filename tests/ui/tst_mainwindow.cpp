@@ -52,6 +52,7 @@ private slots:
     void saysWhyTheDatabaseCannotBeMade();
     void brokenFilesToldAtStart_data();
     void brokenFilesToldAtStart();
+    void copyLeftByARewriteToldAtStart();
     void unlistedTypesStayListedButDoNotRun_data();
     void unlistedTypesStayListedButDoNotRun();
     void welcomeChoices_data();
@@ -377,6 +378,22 @@ void TestMainWindow::brokenFilesToldAtStart()
     QCOMPARE(boxes.first().title, QStringLiteral("Файлы программы не прочитаны!"));
     QVERIFY2(boxes.first().text.contains(file + QStringLiteral(": ") + reason),
              qPrintable(boxes.first().text));
+}
+
+void TestMainWindow::copyLeftByARewriteToldAtStart()
+{
+    // A power cut before the copy of a rewrite was put at the path: it is
+    // kept aside, never opened, and the operator is told its name.
+    const QString copy = QStringLiteral("ServerDatas/DataBase/competitions.sqlite.rewrite");
+    QVERIFY(breakFile(copy, QByteArray("a copy of other data")));
+    QTRY_VERIFY_WITH_TIMEOUT(!Warnings::shown().isEmpty(), kTimeoutMs);
+    const QList<Warnings::Shown> boxes = takeWarnings();
+    QCOMPARE(boxes.size(), 1);
+    const QStringList found = QDir(runFolder().filePath(QStringLiteral("ServerDatas/DataBase")))
+                                  .entryList({QStringLiteral("competitions.sqlite.found-*")});
+    QCOMPARE(found.size(), 1);
+    QVERIFY2(boxes.first().text.contains(found.first()), qPrintable(boxes.first().text));
+    QVERIFY(!QFile::exists(runFolder().filePath(copy)));
 }
 
 void TestMainWindow::unlistedTypesStayListedButDoNotRun_data()
