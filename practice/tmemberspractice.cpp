@@ -5,12 +5,8 @@
 #include <QDebug>
 #include <QHash>
 #include <QSqlError>
-#include <QTimer>
 
 namespace {
-
-// A file removed or replaced is noticed within this time.
-constexpr int kFileCheckMs = 1000;
 
 const QString kParticipantHeader = QStringLiteral("Участник");
 const QString kTargetHeader = QStringLiteral("Мишень");
@@ -20,20 +16,23 @@ const QString kTargetHeader = QStringLiteral("Мишень");
 TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *parent)
     : QAbstractTableModel(parent), m_db(db)
 {
-    m_fileCheck = new QTimer(this);
-    m_fileCheck->setInterval(kFileCheckMs);
-    connect(m_fileCheck, &QTimer::timeout, this, [this] { keepFileAtPath(false); });
-    m_fileCheck->start();
+    m_kept = new KeptFile(&m_db, this);
+    connect(m_kept, &KeptFile::reopenNow, this, &TMembersPractice::ensureDatabaseOpen);
+    connect(m_kept, &KeptFile::back, this, &TMembersPractice::sig_fileBack);
+    connect(m_kept, &KeptFile::writtenAgain, this, [this](const QStringList &keptAside) {
+        m_readOnlyAt.clear();
+        emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
+    });
+    connect(m_kept, &KeptFile::lost, this,
+            [this](const QSqlError &cause) { emit sig_fileLost(false, QString(), cause); });
     if (load)
         loadShooters();
 }
 
 TMembersPractice::~TMembersPractice()
 {
-    if (m_db.isOpen()) {
-        m_openedFile.keepBeforeClose(m_db);
-        m_db.close();
-    }
+    m_kept->keepBeforeClose();
+    m_db.close();
     qDeleteAll(m_shooters);
 }
 

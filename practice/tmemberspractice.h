@@ -8,9 +8,8 @@
 #include <QString>
 #include <QVariantList>
 
-#include "openedfile.h"
+#include "keptfile.h"
 
-class QTimer;
 class TShooter;
 
 // The practice roster: the shooters of "shooters.sqlite" in load order, then
@@ -136,15 +135,9 @@ private:
     bool deleteReferenced(const QString &deleteStatement, const QString &resetStatement, int id);
     void announceRow(int row);
 
-    // Writes the file again when its path no longer names the one open;
-    // lookNow looks at the path now, not only once a second.
-    void keepFileAtPath(bool lookNow);
-
     QSqlDatabase m_db;
-    // The file the connection holds, checked against its path every second
-    // (m_fileCheck, a child) and before each statement.
-    OpenedFile m_openedFile;
-    QTimer *m_fileCheck = nullptr;
+    // The file the connection holds, kept at its path (a child).
+    KeptFile *m_kept = nullptr;
     // SideFiles::stamp of the file when SQLite opened it read-only; empty
     // for a handle that writes.
     QString m_readOnlyAt;

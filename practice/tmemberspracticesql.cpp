@@ -41,52 +41,14 @@ bool TMembersPractice::openDatabase()
     // After a rewrite only on the file written, put back if another came;
     // no other connection holds the roster's file.
     QStringList keptAside;
-    m_openedFile.beforeOpen(&keptAside, false);
+    m_kept->file().beforeOpen(&keptAside, false);
     if (!keptAside.isEmpty())
         emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
-    if (!m_db.open()) {
-        qWarning().noquote() << "Cannot open database:" << m_db.lastError().text();
+    QSqlError failure;
+    if (m_kept->open(&failure) != KeptFile::Opened::Yes)
         return false;
-    }
-    if (!m_openedFile.noteOpened(m_db.databaseName())) {
-        m_db.close();
-        return false;
-    }
-    m_openedFile.proveInPlace(m_db);
-    m_readOnlyAt =
-        m_openedFile.onlyReads(m_db) ? SideFiles::stamp(m_db.databaseName()) : QString();
+    m_readOnlyAt = m_kept->onlyReads() ? SideFiles::stamp(m_db.databaseName()) : QString();
     return true;
-}
-
-void TMembersPractice::keepFileAtPath(bool lookNow)
-{
-    // The connection is shared with the practice module, which may have
-    // opened it: the file it holds is the one first seen open.
-    if (!m_db.isOpen())
-        return;
-    if (!m_openedFile.known()) {
-        m_openedFile.noteOpened(m_db.databaseName());
-        return;
-    }
-    QStringList keptAside;
-    QSqlError cause;
-    switch (m_openedFile.keep(m_db, lookNow, &keptAside, &cause)) {
-    case OpenedFile::Kept::AtPath:
-    case OpenedFile::Kept::StillLost:
-        return;
-    case OpenedFile::Kept::Back:
-        emit sig_fileBack();
-        return;
-    case OpenedFile::Kept::Rewritten:
-        m_readOnlyAt.clear();
-        emit sig_fileLost(true, keptAside.join(QLatin1Char('\n')), QSqlError());
-        // Opened on it at once, to prove it in place.
-        openDatabase();
-        return;
-    case OpenedFile::Kept::Lost:
-        emit sig_fileLost(false, QString(), cause);
-        return;
-    }
 }
 
 bool TMembersPractice::ensureDatabaseOpen()
@@ -94,17 +56,19 @@ bool TMembersPractice::ensureDatabaseOpen()
     // A handle that only reads is replaced once the file is changed (made
     // writable): the roster takes changes without a restart. The path is
     // looked at first, so that it never opens on another file: a handle
-    // whose file could not be written again holds all of it, and stays.
-    keepFileAtPath(!m_readOnlyAt.isEmpty());
-    if (m_db.isOpen() && !m_readOnlyAt.isEmpty() && !m_openedFile.lost()
+    // whose file could not be written again holds all of it, and stays,
+    // and the roster reads on from it.
+    QSqlError cause;
+    m_kept->keepAtPath(false, &cause);
+    if (m_db.isOpen() && !m_readOnlyAt.isEmpty() && !m_kept->file().lost()
         && SideFiles::stamp(m_db.databaseName()) != m_readOnlyAt)
         m_db.close();
     if (!m_db.isOpen() && !openDatabase())
         return false;
     // Another file came before the copy just opened was proven in place:
     // written again before the statement.
-    if (m_openedFile.moved())
-        keepFileAtPath(false);
+    if (m_kept->file().moved())
+        m_kept->keepAtPath(false, &cause);
     return m_db.isOpen() || openDatabase();
 }
 
@@ -120,7 +84,8 @@ bool TMembersPractice::exec(QSqlQuery &query, const QString &statement, const QV
     if (runBound(query, statement, values))
         return true;
     // Written again at the next statement when the file moved.
-    m_openedFile.refusedAsMoved(query.lastError());
+    QSqlError told;
+    m_kept->refused(query.lastError(), &told);
     return false;
 }
 
@@ -425,6 +390,7 @@ bool TMembersPractice::deleteReferenced(const QString &deleteStatement,
     }
     m_db.rollback();
     // Written again at the next statement when the file moved, as in exec.
-    m_openedFile.refusedAsMoved(refusal);
+    QSqlError told;
+    m_kept->refused(refusal, &told);
     return false;
 }

@@ -8,10 +8,11 @@ namespace FileUri {
 
 // An open that reads and writes the file that is there (read-only when its
 // mode says so) and never makes one.
-inline QString existing(const QString &path)
+// readOnly for a connection that opens files only to read.
+inline QString existing(const QString &path, bool readOnly = false)
 {
     return QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/"))
-        + QStringLiteral("?mode=rw");
+        + (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw"));
 }
 
 // An open that reads the file as it stands, with no index or log beside it,

@@ -4,7 +4,6 @@
 
 #include "datapaths.h"
 #include "fileconnections.h"
-#include "fileuri.h"
 #include "schemafile.h"
 #include "sidefiles.h"
 #include "sqlstatement.h"
@@ -17,7 +16,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTimer>
 
 namespace {
 
@@ -47,18 +45,6 @@ const char *const kConnectionSetup[] = {
 constexpr qint64 kReopenGapMs = 1000;
 // Opens tried at once when another file came to the path as one opened.
 constexpr int kOpenTries = 3;
-// A file removed or replaced is noticed within this time, with no
-// statement run.
-constexpr int kFileCheckMs = 1000;
-
-// Why the open connection cannot read the file; no error when it can.
-QSqlError readFailure(QSqlDatabase &db)
-{
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && query.next())
-        return QSqlError();
-    return query.lastError();
-}
 
 } // namespace
 
@@ -70,14 +56,18 @@ TdbAccessor::TdbAccessor(const QString &connectionName, QObject *parent)
 {
     initStorageResources();
     s_accessors << this;
-    m_fileCheck = new QTimer(this);
-    m_fileCheck->setInterval(kFileCheckMs);
-    connect(m_fileCheck, &QTimer::timeout, this, [this] {
-        // Written again, the file is opened at once, not at the next statement.
-        if (m_db.isOpen() && keepFileAtPath(true) && !m_db.isOpen())
-            checkDB();
-    });
     m_db = QSqlDatabase::addDatabase(kDriver, connectionName);
+    m_kept = new KeptFile(&m_db, this);
+    // The file is not written in the middle of a transaction.
+    m_kept->setHeldWhile([] { return s_openTransactions > 0; });
+    connect(m_kept, &KeptFile::reopenNow, this, [this] { checkDB(); });
+    connect(m_kept, &KeptFile::back, this, &TdbAccessor::fileBack);
+    connect(m_kept, &KeptFile::writtenAgain, this, &TdbAccessor::tellWrittenAgain);
+    connect(m_kept, &KeptFile::lost, this, [this](const QSqlError &cause) {
+        m_lastFailure = cause;
+        emit fileLost(false, QString());
+        emit errorSQL(ErrorOpen);
+    });
     m_db.setDatabaseName(databasePath());
     m_fileWasThere = ensureSchema();
     // Those there at start were left by a program killed while the file was
@@ -91,8 +81,7 @@ TdbAccessor::~TdbAccessor()
     m_recordSet.clear();
     // A file replaced in the last second is written again before the
     // connection holding what it held goes; nobody is told any more.
-    if (m_db.isOpen() && s_openTransactions == 0)
-        m_openedFile.keepBeforeClose(m_db);
+    m_kept->keepBeforeClose();
     const QString name = m_db.connectionName();
     m_db.close();
     m_db = QSqlDatabase();
@@ -123,15 +112,15 @@ bool TdbAccessor::checkDB()
         return false;
     // A handle that only reads, or none: opened again as soon as the file
     // changes (made writable, put back), else at most once a second.
-    const bool waiting = m_openFailed || m_reopenPending;
+    const bool waiting = m_openFailed || m_kept->onlyReads();
     const bool gapOver = !m_sinceReopen.isValid() || m_sinceReopen.hasExpired(kReopenGapMs)
         || (waiting && SideFiles::stamp(m_db.databaseName()) != m_fileAtOpen);
     if (m_openFailed && !gapOver) {
         qWarning() << "Data Base not accepted";
         return false;
     }
-    if (m_reopenPending && s_openTransactions == 0 && gapOver) {
-        m_reopenPending = false;
+    if (m_kept->onlyReads() && s_openTransactions == 0 && gapOver) {
+        m_kept->setOnlyReads(false);
         // A connection of another module (the results viewer's) would keep
         // the read-only mapping of the file alive for ours.
         FileConnections::closeAll(m_db.databaseName());
@@ -143,7 +132,7 @@ bool TdbAccessor::checkDB()
     m_fileAtOpen = SideFiles::stamp(m_db.databaseName());
     // Another file came to the path before the copy just opened was
     // proven in place: written again now, before the statement.
-    if (!m_openFailed && m_openedFile.moved() && keepFileAtPath() && !m_db.isOpen())
+    if (!m_openFailed && m_kept->file().moved() && keepFileAtPath() && !m_db.isOpen())
         m_openFailed = !openDB();
     if (!m_openFailed)
         return m_db.isOpen();
@@ -179,85 +168,29 @@ TdbAccessor::Opened TdbAccessor::openOnce()
         qWarning().noquote() << "Cannot open database:" << m_lastFailure.text();
         return Opened::No;
     }
-    // SQLite makes a missing file on open unless its URI says not to: a
-    // file taken away meanwhile stays missing, and the program's writes
-    // wait for it instead of going into a new one nobody will look at.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    m_db.setDatabaseName(FileUri::existing(path));
-    bool opened = m_db.open();
-    QSqlError failure = opened ? readFailure(m_db) : m_db.lastError();
-    if (opened && storageFailedOnFullDisk(failure, path)) {
-        m_db.close();
-        m_db.setDatabaseName(FileUri::asItStands(path));
-        opened = m_db.open();
-        failure = opened ? readFailure(m_db) : m_db.lastError();
-        if (failure.isValid()) {
-            m_db.close();
-            opened = false;
-        }
-    }
-    m_db.setDatabaseName(path);
-    m_db.setConnectOptions();
-    if (!opened) {
-        qWarning().noquote() << "Cannot open database:" << failure.text();
+    QSqlError failure;
+    const KeptFile::Opened opened = m_kept->open(&failure, [this] { prepareConnection(); });
+    if (opened == KeptFile::Opened::No) {
         m_lastFailure = m_fileWasThere && !QFileInfo::exists(path) ? storageFileMissing(failure, path)
                                                                    : failure;
         return Opened::No;
     }
-    if (!m_openedFile.noteOpened(path)) {
-        // Another file was put at the path as the connection opened.
-        m_db.close();
-        m_lastFailure = storageFileMoved(QSqlError(
-            QString(), QStringLiteral("another file came to %1").arg(path),
-            QSqlError::ConnectionError));
+    if (opened == KeptFile::Opened::AnotherCame) {
+        m_lastFailure = failure;
         return Opened::AnotherCame;
     }
     m_fileWasThere = true;
-    if (!m_fileCheck->isActive())
-        m_fileCheck->start();
-    prepareConnection();
     noteMadeSideFiles(before);
-    m_openedFile.proveInPlace(m_db);
-    // A read-only handle is replaced before the first write the operator
-    // makes once the file may be written, not after that write is refused.
-    // The probe waits for no lock while another connection's transaction
-    // is open; the refusal replaces the handle then. A refusal because the
-    // file moved is no read-only file's: it is written again.
-    m_reopenPending = s_openTransactions == 0 && m_openedFile.onlyReads(m_db);
     return Opened::Yes;
 }
 
 bool TdbAccessor::keepFileAtPath(bool retryNow)
 {
-    // The file is not written in the middle of a transaction. A handle
-    // that only reads is about to be opened again by its path: the path is
-    // looked at first, so that none opens on another file. It wrote
-    // nothing since it was opened so, and a file taken away with all it
-    // holds is waited for.
-    if (!m_db.isOpen() || s_openTransactions > 0
-        || (m_reopenPending && !QFileInfo::exists(m_db.databaseName())))
-        return true;
-    QStringList keptAside;
     QSqlError cause;
-    switch (m_openedFile.keep(m_db, retryNow || m_reopenPending, &keptAside, &cause)) {
-    case OpenedFile::Kept::AtPath:
+    if (m_kept->keepAtPath(retryNow, &cause))
         return true;
-    case OpenedFile::Kept::Back:
-        emit fileBack();
-        return true;
-    case OpenedFile::Kept::Rewritten:
-        tellWrittenAgain(keptAside);
-        return true;
-    case OpenedFile::Kept::Lost:
+    if (cause.isValid())
         m_lastFailure = cause;
-        emit fileLost(false, QString());
-        emit errorSQL(ErrorOpen);
-        return false;
-    case OpenedFile::Kept::StillLost:
-        if (cause.isValid())
-            m_lastFailure = cause;
-        return false;
-    }
     return false;
 }
 
@@ -276,13 +209,13 @@ void TdbAccessor::tellWrittenAgain(const QStringList &keptAside)
 {
     for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
         if (accessor)
-            accessor->writtenAgain(m_openedFile, keptAside.join(QLatin1Char('\n')));
+            accessor->writtenAgain(m_kept->file(), keptAside.join(QLatin1Char('\n')));
     }
 }
 
 void TdbAccessor::writtenAgain(const OpenedFile &written, const QString &keptAside)
 {
-    m_openedFile.expect(written);
+    m_kept->file().expect(written);
     // Opened on the new file by the next statement, or now.
     m_madeSideFiles.clear();
     emit fileLost(true, keptAside);
@@ -300,7 +233,7 @@ bool TdbAccessor::heldOpenElsewhere() const
 bool TdbAccessor::ownFileAtPath()
 {
     QStringList keptAside;
-    OpenedFile::Opening opening = m_openedFile.beforeOpen(&keptAside, heldOpenElsewhere());
+    OpenedFile::Opening opening = m_kept->file().beforeOpen(&keptAside, heldOpenElsewhere());
     if (opening == OpenedFile::Opening::Held) {
         // A connection still open on the file written finds another at the
         // path and writes it again there, telling this one.
@@ -308,13 +241,13 @@ bool TdbAccessor::ownFileAtPath()
             if (accessor && accessor != this && accessor->m_db.isOpen())
                 accessor->keepFileAtPath(true);
         }
-        opening = m_openedFile.beforeOpen(&keptAside, heldOpenElsewhere());
+        opening = m_kept->file().beforeOpen(&keptAside, heldOpenElsewhere());
     }
     // None waits for the file written any more.
     if (opening == OpenedFile::Opening::TakenAsItStands) {
         for (const QPointer<TdbAccessor> &accessor : accessorsOfFile()) {
             if (accessor && accessor != this)
-                accessor->m_openedFile.expect(m_openedFile);
+                accessor->m_kept->file().expect(m_kept->file());
         }
     }
     if (!keptAside.isEmpty())
@@ -381,15 +314,9 @@ QSqlError TdbAccessor::lastFailure() const
 
 void TdbAccessor::noteFailure(const QSqlError &error)
 {
-    m_lastFailure = error;
     // A write refused because the file moved is written again from this
     // connection at the next statement, never opened again by its path.
-    if (!storageRefusedAsReadOnly(error))
-        return;
-    if (m_openedFile.refusedAsMoved(error))
-        m_lastFailure = storageFileMoved(error);
-    else
-        m_reopenPending = true;
+    m_kept->refused(error, &m_lastFailure);
 }
 
 bool TdbAccessor::run(QSqlQuery &query, const QString &statement, const QVariantList &values)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dbfields.h"
-#include "openedfile.h"
+#include "keptfile.h"
 #include "tdbrecordset.h"
 
 #include <QDate>
@@ -20,7 +20,6 @@ class TBullet;
 class TEvent;
 class TShooter;
 class QSqlQuery;
-class QTimer;
 
 // The only way to the competitions database. Each accessor owns one named
 // connection; selects copy their rows into the accessor's row set, which the
@@ -77,7 +76,7 @@ public:
     bool isError() const { return m_errorFlag; }
     // The file was removed or replaced while open and is not written again
     // yet: statements are refused (fileLost).
-    bool isFileLost() const { return m_openedFile.lost(); }
+    bool isFileLost() const { return m_kept->file().lost(); }
     // The file takes writes: a harmless write in a transaction that is
     // rolled back. A file SQLite could open only read-only (no right to
     // write it) opens and reads as any other; this tells it at start, before
@@ -238,9 +237,8 @@ private:
     // before the next statement.
     void noteFailure(const QSqlError &error);
     // The path still names the file the connection holds, or names it again
-    // now, written from the connection; false while it cannot be, tried
-    // again at most once a second unless retryNow. retryNow also looks at
-    // the path now.
+    // now, written from the connection (KeptFile::keepAtPath); false while
+    // it cannot be.
     bool keepFileAtPath(bool retryNow = false);
     // The file at the path was written again from the old one's connection
     // (this accessor's or another's, written).
@@ -283,12 +281,6 @@ private:
     bool m_errorFlag = false;
     QSqlError m_lastFailure;
     int m_transactionDepth = 0;
-    // Our handle only reads (opened so, or a write was refused as
-    // read-only): every connection of the program to the file is closed and
-    // ours opened again as soon as the file changes, or else at most once a
-    // second, so that a file made writable is written without a restart
-    // while the lanes ask again for their refused shots.
-    bool m_reopenPending = false;
     QElapsedTimer m_sinceReopen; // since the last open that was tried
     QString m_fileAtOpen; // SideFiles::stamp at the last open that was tried
     // Side files of the database our connection made, or found at start:
@@ -298,9 +290,11 @@ private:
     // The file was opened or made: a failed open that finds none names it
     // as taken away.
     bool m_fileWasThere = false;
-    // The file the connection opened, checked against its path every
-    // second (m_fileCheck, a child) and before a statement when it was last
-    // found there a second ago or longer.
-    OpenedFile m_openedFile;
-    QTimer *m_fileCheck = nullptr;
+    // The file the connection opened, kept at its path (a child). A handle
+    // that only reads (opened so, or a write was refused as read-only): every
+    // connection of the program to the file is closed and ours opened again
+    // as soon as the file changes, or else at most once a second, so that a
+    // file made writable is written without a restart while the lanes ask
+    // again for their refused shots.
+    KeptFile *m_kept = nullptr;
 };

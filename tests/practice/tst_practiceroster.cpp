@@ -313,6 +313,19 @@ void TestPracticeRoster::deleteRefusedAsMoved()
     // next statement writes the file again first, and is taken.
     QVERIFY(!f.modul->deleteTeamByID(id));
     QVERIFY(f.modul->addTeam(0, QStringLiteral("After")) > 0);
+
+    // Replaced again, and the program closed before its next look: what
+    // the roster held is at the path all the same, the copy kept aside.
+    QVERIFY(QFile::copy(path, other));
+    const int last = f.modul->addTeam(0, QStringLiteral("Last"));
+    QVERIFY(last > 0);
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData())
+            == 0);
+    f.testers.clear();
+    f.modul.reset();
+    QCOMPARE(ShootersDb::rows(QStringLiteral("SELECT fName FROM TTeam WHERE ID=%1").arg(last)),
+             QList<QVariantList>({{QStringLiteral("Last")}}));
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList({QStringLiteral("*.found-*")}).size(), 2);
 }
 
 QTEST_MAIN(TestPracticeRoster)

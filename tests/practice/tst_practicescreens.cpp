@@ -286,9 +286,11 @@ void TestPracticeScreens::refusedEditToldAndTakenAgain()
     type(&dialog, "IEName_team", QStringLiteral("Спартак"));
     type(&dialog, "IEShortName_quality", QStringLiteral("КМС"));
 
-    // Another program puts a copy of the file at the path: SQLite refuses
-    // the roster's write, and the operator is told as in the competition's
-    // dialogs.
+    // Another program puts a copy of the file at the path just after the
+    // roster's look of a second: SQLite refuses the roster's write, and the
+    // operator is told as in the competition's dialogs.
+    QSignalSpy looked(f.roster()->findChild<QTimer *>(), &QTimer::timeout);
+    QVERIFY(looked.wait(5000));
     const QString path = TPracticeModul::databasePath();
     QVERIFY(QFile::copy(path, path + QStringLiteral(".other")));
     QVERIFY(::rename(QFile::encodeName(path + QStringLiteral(".other")).constData(),

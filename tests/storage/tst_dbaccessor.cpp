@@ -1,3 +1,4 @@
+#include "keptfile.h"
 #include "openedfile.h"
 #include "ordinaryuser.h"
 #include "storageerror.h"
@@ -107,6 +108,7 @@ private slots:
     void fileAtThePathDuringARewrite();
     void heldFileBackDuringARewrite();
     void folderAwayThenReplacedAtTheClose();
+    void refusalOfAMovedFile();
     void leftoversOfAnEarlierRun_data();
     void leftoversOfAnEarlierRun();
 
@@ -721,6 +723,9 @@ void TestDbAccessor::folderAwayThenReplacedAtTheClose()
     QSignalSpy lost(&db, &TdbAccessor::fileLost);
     QVERIFY(QDir().rename(folder, folder + ".away"));
     QTRY_VERIFY_WITH_TIMEOUT(db.isFileLost(), 10000);
+    // Told once, as not written again.
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(lost.first().first().toBool(), false);
     const StorageCause why = storageFailureCause(db.lastFailure());
     QVERIFY2(why.cause.contains(QStringLiteral("папки")) || why.cause.contains(QStringLiteral("папка")),
              qPrintable(why.cause));
@@ -731,6 +736,7 @@ void TestDbAccessor::folderAwayThenReplacedAtTheClose()
     QVERIFY(QDir().rename(folder + ".away", folder));
     QTRY_VERIFY_WITH_TIMEOUT(!db.isFileLost(), 10000);
     QCOMPARE(db.insertTeam(4, QStringLiteral("After")), 2);
+    QCOMPARE(lost.size(), 1);
 
     // Replaced by an older copy, and the program closed before its next
     // look: what it held is at the path all the same, and the copy kept
@@ -744,6 +750,32 @@ void TestDbAccessor::folderAwayThenReplacedAtTheClose()
     QVERIFY(check.isTeamExist(3));
     const QFileInfo file(path);
     QCOMPARE(file.dir().entryList({file.fileName() + QStringLiteral(".found-*")}).size(), 1);
+}
+
+void TestDbAccessor::refusalOfAMovedFile()
+{
+    // Where the driver gives SQLite's extended codes, a write refused
+    // because the file was replaced says so (SQLITE_READONLY_DBMOVED): told
+    // as that, no read-only file's, and the file is written again at the
+    // next keep, with no wait for the look of a second.
+    const QString path = TdbAccessor::databasePath();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "moved");
+        db.setDatabaseName(path);
+        KeptFile kept(&db, nullptr);
+        QSqlError failure;
+        QCOMPARE(kept.open(&failure), KeptFile::Opened::Yes);
+        QVERIFY(QFile::copy(path, path + ".older") && putAt(path + ".older", path));
+        const QSqlError dbMoved(QString(), QStringLiteral("attempt to write a readonly database"),
+                                QSqlError::StatementError, QStringLiteral("1032"));
+        QSqlError told;
+        QCOMPARE(kept.refused(dbMoved, &told), KeptFile::Refusal::Moved);
+        QVERIFY2(storageFailureCause(told).cause.contains(QStringLiteral("заменён")),
+                 qPrintable(storageFailureCause(told).cause));
+        QVERIFY(kept.file().moved());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("moved"));
 }
 
 void TestDbAccessor::leftoversOfAnEarlierRun_data()
