@@ -80,9 +80,10 @@ KeptFile::Opened KeptFile::open(QSqlError *failure, const std::function<void()> 
     m_file.proveInPlace(*m_db);
     // A read-only handle is replaced before the first write the operator
     // makes once the file may be written, not after that write is refused.
-    // A refusal because the file moved is no read-only file's: it is
-    // written again.
-    m_onlyReads = m_file.onlyReads(*m_db);
+    // The probe waits for no lock while a transaction is open; the refusal
+    // replaces the handle then. A refusal because the file moved is no
+    // read-only file's: it is written again.
+    m_onlyReads = !(m_held && m_held()) && m_file.onlyReads(*m_db);
     return Opened::Yes;
 }
 
