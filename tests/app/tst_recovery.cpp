@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -44,6 +45,8 @@ const QByteArray kMatchStarted = "RECOVERY: match started";
 // The bus master writes a START to all targets as this many frames.
 constexpr int kStartCopies = 3;
 const QByteArray kRunning = "RECOVERY: running";
+// A child run as the ordinary user works in the run folder its parent laid out.
+const char *const kLaidOutVariable = "RANGE_RECOVERY_LAID_OUT";
 
 // What any process opens or changes below a folder from now on (inotify):
 // "opened <file>" or "changed <file>", the file's path relative to it.
@@ -62,6 +65,20 @@ private:
     QHash<int, QString> m_folders; // by watch
 };
 
+// Every thread of the process is stopped (SIGSTOP): it opens nothing more.
+bool stopped(qint64 pid)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return !threads.isEmpty()
+        && std::all_of(threads.cbegin(), threads.cend(), [&tasks](const QString &thread) {
+               QFile stat(tasks.filePath(thread + "/stat"));
+               const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : "";
+               // The state follows the command's name, which is in brackets.
+               return line.mid(line.lastIndexOf(')') + 2, 1) == "T";
+           });
+}
+
 } // namespace
 
 class TestRecovery : public RoadTest
@@ -69,6 +86,7 @@ class TestRecovery : public RoadTest
     Q_OBJECT
 
 private slots:
+    void init();
     void killedInTheMiddleOfARelay_data();
     void killedInTheMiddleOfARelay();
     void closedDuringTheMatch_data();
@@ -78,6 +96,7 @@ private slots:
     void operatorWritesOnceTheFileIsWritable();
     void databaseFileGoesInTheMiddleOfARelay_data();
     void databaseFileGoesInTheMiddleOfARelay();
+    void secondProgramOnTheRunFolder_data();
     void secondProgramOnTheRunFolder();
 
 private:
@@ -102,6 +121,14 @@ private:
     // about the unfinished exercise shows, with the first member's name.
     bool openWithQuestion(int competition);
 };
+
+void TestRecovery::init()
+{
+    const QString laidOut = qEnvironmentVariable(kLaidOutVariable);
+    if (!laidOut.isEmpty() && OrdinaryUser::modesHold())
+        useRunFolder(laidOut);
+    RoadTest::init();
+}
 
 void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int delivered)
 {
@@ -704,8 +731,43 @@ QStringList FolderWatch::seen()
     return events;
 }
 
+void TestRecovery::secondProgramOnTheRunFolder_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("the run folder the program's user's") << "own";
+    // Installed by root, its data given to the operator's user (nobody),
+    // who runs both programs: the run folder may not be written.
+    QTest::newRow("the run folder root's, its ServerDatas the user's") << "installed";
+    // Root ran a program there once with umask 077.
+    QTest::newRow("a lock file root left there with mode 600") << "rootFile";
+}
+
 void TestRecovery::secondProgramOnTheRunFolder()
 {
+    QFETCH(QString, layout);
+    const QString folder = runFolder().path();
+    if (layout != "own" && !OrdinaryUser::modesHold()) {
+        QVERIFY(shutDown());
+        destroyWindow();
+        // Made by this process's window, as older builds of the program locked the folder.
+        QFile left(runFolder().filePath("range.lock"));
+        left.remove();
+        const QString user = QString::number(OrdinaryUser::kNobody);
+        const QString given = layout == "installed" ? folder + "/ServerDatas" : folder;
+        QCOMPARE(QProcess::execute("chown", {"-R", user, given}), 0);
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadOther | QFile::ExeOther));
+        if (layout == "rootFile") {
+            QVERIFY(left.open(QIODevice::WriteOnly)
+                    && left.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        }
+        qputenv(kLaidOutVariable, QFile::encodeName(folder));
+        QByteArray output;
+        const bool passed = OrdinaryUser::runCurrentTest(&output);
+        qunsetenv(kLaidOutVariable);
+        QVERIFY2(passed, output.constData());
+        return;
+    }
     const int competition = createCompetition(kRifle60, "Кубок");
     QVERIFY(competition > 0);
     QVERIFY(shutDown());
@@ -719,22 +781,31 @@ void TestRecovery::secondProgramOnTheRunFolder()
     QVERIFY2(first.state() == QProcess::Running, output.constData());
 
     // The second program started on the folder is refused and says why,
-    // and has opened nothing in it but the lock, and changed nothing.
+    // and has opened nothing in it but the folders it locks, and changed
+    // nothing. The first is held still meanwhile: a window that runs loads
+    // its pictures and looks for its converters when it likes.
+    const auto holdFirst = [&first](int signal) {
+        return ::kill(pid_t(first.processId()), signal) == 0;
+    };
+    QVERIFY(holdFirst(SIGSTOP));
+    QTRY_VERIFY_WITH_TIMEOUT(stopped(first.processId()), kTimeoutMs);
     const int boxesBefore = Warnings::shown().size();
-    FolderWatch watch(runFolder().path());
+    FolderWatch watch(folder);
     QVERIFY(!reopenWindow());
     QStringList seen = watch.seen();
-    seen.removeAll(QStringLiteral("opened ") + RunFolderLock::kFileName);
-    QCOMPARE(seen, QStringList{});
+    QVERIFY(holdFirst(SIGCONT));
     QCOMPARE(Warnings::shown().size(), boxesBefore + 1);
     const Warnings::Shown box = takeWarning();
     QCOMPARE(box.title, QString("Программа уже запущена!"));
-    QVERIFY2(box.text.contains(runFolder().path()), qPrintable(box.text));
+    QVERIFY2(box.text.contains(folder), qPrintable(box.text));
+    for (const QString &locked : RunFolderLock::lockedFolders())
+        seen.removeAll(QStringLiteral("opened ") + locked);
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(QStringLiteral(", "))));
+    QCOMPARE(first.state(), QProcess::Running);
 
     // The first killed: what it left in the folder refuses no start.
     first.kill();
     QVERIFY(first.waitForFinished(kTimeoutMs));
-    QVERIFY(QFile::exists(runFolder().filePath(RunFolderLock::kFileName)));
     QVERIFY(reopenWindow());
     QVERIFY(click("pBContinue"));
     QVERIFY(rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition) >= 0);
