@@ -576,13 +576,18 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
     QTest::newRow("removed") << "removed" << QStringList{rewritten};
     // A copy made earlier put in its place: kept beside it.
     QTest::newRow("replaced by an older copy") << "replaced" << QStringList{rewritten};
+    // Deleted while its folder may not be written, on a disk with room:
+    // told gone for want of the right to write, and written again once the
+    // folder may be written.
+    const QString gone = "Файл Базы Данных удалён!";
+    QTest::newRow("removed while its folder may not be written")
+        << "unwritable" << QStringList{gone, rewritten};
     // Its folder taken away with it, and the practice roster's file too:
     // nothing can be written there until the folder is made again, and the
     // shots wait meanwhile. Each file is told gone; the competitions file
     // written again, and the roster too unless its own use made it anew
     // first (on a busy machine it may); the shots once, when one came while
     // the folder was away.
-    const QString gone = "Файл Базы Данных удалён!";
     QTest::newRow("its folder taken away, then made again")
         << "folder" << QStringList{gone, gone, rewritten};
     // Moved away for a while and back with both files in it: each told
@@ -639,6 +644,21 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
             QVERIFY(std::rename(QFile::encodeName(path + ".copy").constData(),
                                 QFile::encodeName(path).constData())
                     == 0);
+        } else if (how == "unwritable") {
+            const QFile::Permissions writable = QFile::permissions(folder);
+            QVERIFY(QFile::remove(path)
+                    && QFile::setPermissions(folder, writable & ~(QFile::WriteOwner | QFile::WriteUser)));
+            const auto gone = [boxesBefore] {
+                for (const Warnings::Shown &box : Warnings::shown().mid(boxesBefore)) {
+                    if (box.title == QStringLiteral("Файл Базы Данных удалён!"))
+                        return box.text;
+                }
+                return QString();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!gone().isEmpty(), kTimeoutMs);
+            QVERIFY2(gone().contains("Разрешите запись") && !gone().contains("место на диске"),
+                     qPrintable(gone()));
+            QVERIFY(QFile::setPermissions(folder, writable));
         } else if (how == "back") {
             // Slower, so that shots are left for the refusal.
             startShooters(kLanes, kSlowPaceMs);
