@@ -707,6 +707,22 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
             QDir(folder).entryList({QFileInfo(path).fileName() + ".found-*"}, QDir::Files);
         QCOMPARE(kept.size(), 1);
         QVERIFY2(shown.last().text.contains(kept.first()), qPrintable(shown.last().text));
+
+        // Replaced again as the line closes, after the program's last look:
+        // written again at the close, and the file found named too.
+        QVERIFY(QFile::copy(path, path + ".copy"));
+        connect(
+            workerThread(), &QThread::finished, this,
+            [&path] { std::rename(QFile::encodeName(path + ".copy"), QFile::encodeName(path)); },
+            Qt::DirectConnection);
+        QVERIFY(shutDown());
+        QStringList found =
+            QDir(folder).entryList({QFileInfo(path).fileName() + ".found-*"}, QDir::Files);
+        QCOMPARE(found.size(), 2);
+        found.removeAll(kept.first());
+        const QList<Warnings::Shown> atClose = takeWarnings();
+        QCOMPARE(atClose.size(), 1);
+        QVERIFY2(atClose.first().text.contains(found.first()), qPrintable(atClose.first().text));
     }
     takeStorageErrors(); // the refusals the boxes told
 }
