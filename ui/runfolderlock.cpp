@@ -25,6 +25,23 @@ QString refusal(const QString &folder, int error)
     return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(folder), why);
 }
 
+// The folder opened and locked: its descriptor, or -1 with errno saying
+// why not (EWOULDBLOCK: another holds it). Not handed to a program the
+// copy starts: the lock dies with this copy.
+int lockedFolder(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int locked = -1;
+    while (fd >= 0 && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (fd < 0 || locked == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
 } // namespace
 
 RunFolderLock::~RunFolderLock()
@@ -56,19 +73,12 @@ bool RunFolderLock::take(QWidget *parent)
     QStringList unlocked;
     for (const QString &relative : lockedFolders()) {
         const QString path = QDir::cleanPath(QDir(folder()).filePath(relative));
-        // Not handed to a program the copy starts: the lock dies with this copy.
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        int locked = -1;
-        while (fd >= 0 && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        if (locked == 0) {
+        const int fd = lockedFolder(path);
+        if (fd >= 0) {
             m_fds.append(fd);
             continue;
         }
         const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
         if (error == EWOULDBLOCK) {
             release();
             Warnings::warning(
