@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,9 +112,8 @@ private:
 
 void TestRecovery::init()
 {
-    const QString laidOut = qEnvironmentVariable(kLaidOutVariable);
-    if (!laidOut.isEmpty() && OrdinaryUser::modesHold())
-        useRunFolder(laidOut);
+    if (qEnvironmentVariableIsSet(kLaidOutVariable))
+        useRunFolder(qEnvironmentVariable(kLaidOutVariable));
     RoadTest::init();
 }
 
@@ -564,8 +564,7 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
     // A copy made earlier put in its place: kept beside it.
     QTest::newRow("replaced by an older copy") << "replaced" << QStringList{rewritten};
     // Deleted while its folder may not be written, on a disk with room:
-    // told gone for want of the right to write, and written again once the
-    // folder may be written.
+    // told gone for want of the right to write, written again once it may.
     const QString gone = "Файл Базы Данных удалён!";
     QTest::newRow("removed while its folder may not be written")
         << "unwritable" << QStringList{gone, rewritten};
@@ -751,8 +750,7 @@ void TestRecovery::secondProgramOnTheRunFolder_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::newRow("the run folder the program's user's") << "own";
-    // Installed by root, its data given to the operator's user (nobody),
-    // who runs both programs: the run folder may not be written.
+    // Installed by root for the operator's user (nobody), who runs both.
     QTest::newRow("the run folder root's, its ServerDatas the user's") << "installed";
     // Root ran a program there once with umask 077.
     QTest::newRow("a lock file root left there with mode 600") << "rootFile";
@@ -768,15 +766,12 @@ void TestRecovery::secondProgramOnTheRunFolder()
         // Made by this process's window, as older builds of the program locked the folder.
         QFile left(runFolder().filePath("range.lock"));
         left.remove();
-        const QString user = QString::number(OrdinaryUser::kNobody);
         const QString given = layout == "installed" ? folder + "/ServerDatas" : folder;
-        QCOMPARE(QProcess::execute("chown", {"-R", user, given}), 0);
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                          | QFile::ReadOther | QFile::ExeOther));
-        if (layout == "rootFile") {
-            QVERIFY(left.open(QIODevice::WriteOnly)
-                    && left.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-        }
+        QCOMPARE(QProcess::execute("chown", {"-R", QString::number(OrdinaryUser::kNobody), given}),
+                 0);
+        QVERIFY(::chmod(QFile::encodeName(folder), 0755) == 0);
+        QVERIFY(layout != "rootFile"
+                || (left.open(QIODevice::WriteOnly) && ::fchmod(left.handle(), 0600) == 0));
         qputenv(kLaidOutVariable, QFile::encodeName(folder));
         QByteArray output;
         const bool passed = OrdinaryUser::runCurrentTest(&output);
