@@ -59,6 +59,8 @@ public:
     bool openDatabase();
     bool ensureDatabaseOpen();
     void closeDatabase();
+    // As TdbAccessor::keepFileBeforeClose: sig_fileLost names the file found.
+    void keepFileBeforeClose() { keepFileAtPath(true); }
 
 signals:
     // The roster's file was removed or replaced while the program had it

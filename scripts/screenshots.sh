@@ -7,7 +7,10 @@
 # at on the range computers' screen sizes (the run page of a whole relay):
 #   [RANGE_SCREEN_SIZE=1920x1080] bash scripts/screenshots.sh [FOLDER]
 # The pictures go to FOLDER (default: $TMPDIR/range-screenshots, never inside
-# the repository) as <road>-<step>.png; the folder is emptied first.
+# the repository) as <road>-<step>.png; the folder is emptied first. Run as
+# root, the tests play the operator's user in children that are the user
+# "nobody" (tests/common/ordinaryuser.h): the folder is given to that user,
+# and so is the virtual display's cookie, so that they reach the display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -36,18 +39,30 @@ done
 cmake --build "$build" --target "${roads[@]}" "${screens[@]}"
 
 rm -f "$out"/*.png
+auth=$(mktemp -d)
+trap 'rm -rf "$auth"' EXIT
+if [ "$(id -u)" = 0 ]; then
+    chmod 711 "$auth"
+    chown nobody "$out"
+fi
+# Runs a test on a real X display (xcb), not the tests' offscreen platform,
+# of that size.
+on_display() {
+    local screen=$1
+    shift
+    env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
+        xvfb-run -a -f "$auth/Xauthority" -s "-screen 0 ${screen}x24" \
+        sh -c '[ "$(id -u)" != 0 ] || chown nobody "$XAUTHORITY"; exec "$@"' sh "$@"
+}
 failed=0
 for road in "${roads[@]}"; do
     echo "== $road"
-    # A real X display (xcb), not the tests' offscreen platform.
-    env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
-        xvfb-run -a -s "-screen 0 ${size}x24" "$build/tests/app/$road" || failed=1
+    on_display "$size" "$build/tests/app/$road" || failed=1
 done
 for screen in "${screens[@]}"; do
     echo "== $screen"
     # A screen large enough for the largest window these tests size.
-    env -u QT_QPA_PLATFORM RANGE_SCREENSHOT_DIR="$out" \
-        xvfb-run -a -s '-screen 0 1920x1080x24' "$build/tests/ui/$screen" || failed=1
+    on_display 1920x1080 "$build/tests/ui/$screen" || failed=1
 done
 echo "$(find "$out" -name '*.png' | wc -l) screenshots in $out"
 exit $failed

@@ -41,6 +41,7 @@ const KnownCause kKnownCauses[] = {
 const char *const kFileMissing = "Database file is missing";
 const char *const kFolderMissing = "Database folder is missing";
 const char *const kFileGone = "Database file was removed while open";
+const char *const kFileGoneOnFullDisk = "Database file was removed while open, disk is full";
 const char *const kFolderGone = "Database folder was removed while open";
 const char *const kFileMoved = "Database file was replaced while open";
 
@@ -52,11 +53,15 @@ const KnownCause kTaggedCauses[] = {
      "папки ServerDatas/DataBase нет на месте: она убрана или переименована вместе с файлом",
      "Верните папку ServerDatas/DataBase на место или создайте её заново: программа запишет в "
      "файл всё, что ждёт записи."},
+    // The cause of the failed rewrite and its remedy come before these.
     {14, kFileGone,
      "файл удалён или заменён во время работы программы, а записать его заново не удалось",
-     "Разрешите запись в папку ServerDatas/DataBase и освободите место на диске: программа "
-     "запишет файл заново из того, что держит открытым, вместе со всем, что ждёт записи. Не "
-     "закрывайте программу: записанное после удаления файла есть только в ней."},
+     "Программа запишет файл заново из того, что держит открытым, вместе со всем, что ждёт "
+     "записи. Не закрывайте программу: записанное после удаления файла есть только в ней."},
+    {13, kFileGoneOnFullDisk,
+     "файл удалён или заменён во время работы программы, а записать его заново не удалось",
+     "Программа запишет файл заново из того, что держит открытым, вместе со всем, что ждёт "
+     "записи. Не закрывайте программу: записанное после удаления файла есть только в ней."},
     {14, kFolderGone,
      "папка ServerDatas/DataBase убрана или переименована вместе с файлом во время работы "
      "программы",
@@ -142,7 +147,21 @@ StorageCause storageFailureCause(const QSqlError &error)
     if (!error.isValid() && sqliteText.isEmpty())
         return {};
     const QString said = QStringLiteral("SQLite: «%1»").arg(sqliteText);
-    if (const KnownCause *known = knownCause(error))
+    const KnownCause *known = knownCause(error);
+    if (known && (known->message == kFileGone || known->message == kFileGoneOnFullDisk)) {
+        // Only what made the rewrite fail is told, and only its remedy.
+        const KnownCause *why = known->message == kFileGoneOnFullDisk
+            ? causeOfCode(kFullCode)
+            : knownCause(QSqlError(QString(), sqliteText, error.type(), error.nativeErrorCode()));
+        QString cause = QString::fromUtf8(known->cause);
+        if (why)
+            cause += QStringLiteral(" (%1)").arg(QString::fromUtf8(why->cause));
+        const QString remedy = why ? QString::fromUtf8(why->remedy)
+                                   : QStringLiteral("Проверьте папку ServerDatas/DataBase и диск, "
+                                                    "на котором она лежит.");
+        return {cause, remedy + QLatin1Char(' ') + QString::fromUtf8(known->remedy), said};
+    }
+    if (known)
         return {QString::fromUtf8(known->cause), QString::fromUtf8(known->remedy), said};
     return {QStringLiteral("ошибка SQLite"),
             QStringLiteral("Проверьте файл Базы Данных и диск, на котором он лежит."), said};
@@ -181,8 +200,10 @@ QSqlError storageFileMissing(const QSqlError &openFailure, const QString &databa
 
 QSqlError storageFileGone(const QSqlError &rewriteFailure, const QString &databasePath)
 {
-    return tagged(folderMissing(databasePath) ? kFolderGone : kFileGone, rewriteFailure,
-                  QSqlError::ConnectionError);
+    const char *tag = folderMissing(databasePath)    ? kFolderGone
+        : storageFailedOnFullDisk(rewriteFailure, databasePath) ? kFileGoneOnFullDisk
+                                                                : kFileGone;
+    return tagged(tag, rewriteFailure, QSqlError::ConnectionError);
 }
 
 QSqlError storageFileMoved(const QSqlError &refusal)

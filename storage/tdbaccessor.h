@@ -83,6 +83,11 @@ public:
     // a shot is refused. A refusal is reported as a failed statement.
     // Not inside inTransaction.
     bool checkWritable();
+    // Before the program closes, while the operator can still be told: the
+    // path is looked at now, and the file written again when another is
+    // there (fileLost names the file found). The close's own keep tells
+    // nobody.
+    void keepFileBeforeClose() { keepFileAtPath(true); }
     // SQLite's own account of the latest failure (open, import or
     // statement), as a full disk's while the disk is full; no error before
     // the first one.

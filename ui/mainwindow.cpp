@@ -34,6 +34,7 @@
 #include "formwellcome.h"
 #include "storageerror.h"
 #include "tdbaccessor.h"
+#include "tmemberspractice.h"
 #include "tpracticemodul.h"
 #include "tusermodul.h"
 #include "tviewmodul.h"
@@ -432,6 +433,13 @@ void MainWindow::addPage(Page page, QWidget *widget)
 
 void MainWindow::emitquit()
 {
+    // A file put at a database's path since the last look is written again
+    // now, and what was found there told, before the program goes.
+    userModul->db()->keepFileBeforeClose();
+    viewModul->db()->keepFileBeforeClose();
+    practiceModul->membersPractice()->keepFileBeforeClose();
+    if (!shotStorage.news.isEmpty())
+        tellShotStorage();
     emit sig_quit();
 }
 

@@ -9,27 +9,51 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "datapaths.h"
 #include "warnings.h"
 
 namespace {
 
-// Not handed to a program the copy starts: the lock dies with this copy.
-int openLockFile(const QByteArray &path)
+// Why a folder could not be locked, in the operator's words.
+QString refusal(const QString &folder, int error)
 {
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    // Made by another user, or in a folder this user may not write: a lock
-    // needs no write access to the file.
-    if (fd < 0)
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    return fd;
+    const QString why = error == ENOENT ? QStringLiteral("папки нет")
+        : error == EACCES || error == EPERM
+        ? QStringLiteral("у пользователя программы нет права чтения папки")
+        : QStringLiteral("система не даёт заблокировать папку (%1)")
+              .arg(QString::fromLocal8Bit(std::strerror(error)));
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(folder), why);
+}
+
+// The folder opened and locked: its descriptor, or -1 with errno saying
+// why not (EWOULDBLOCK: another holds it). Not handed to a program the
+// copy starts: the lock dies with this copy.
+int lockedFolder(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int locked = -1;
+    while (fd >= 0 && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (fd < 0 || locked == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
 }
 
 } // namespace
 
 RunFolderLock::~RunFolderLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    release();
+}
+
+void RunFolderLock::release()
+{
+    for (int fd : qAsConst(m_fds))
+        ::close(fd);
+    m_fds.clear();
 }
 
 QString RunFolderLock::folder()
@@ -37,35 +61,47 @@ QString RunFolderLock::folder()
     return QDir::currentPath();
 }
 
+QStringList RunFolderLock::lockedFolders()
+{
+    return {QStringLiteral("."), DataPaths::kServerDatasDir, DataPaths::kDataBaseDir.mid(1)};
+}
+
 bool RunFolderLock::take(QWidget *parent)
 {
-    if (m_fd >= 0)
+    if (!m_fds.isEmpty())
         return true;
-    const QByteArray path = QFile::encodeName(QDir(folder()).filePath(QString::fromLatin1(kFileName)));
-    const int fd = openLockFile(path);
-    if (fd < 0) {
-        qWarning("The run folder is not locked: %s: %s", path.constData(), std::strerror(errno));
-        return true;
+    QStringList unlocked;
+    for (const QString &relative : lockedFolders()) {
+        const QString path = QDir::cleanPath(QDir(folder()).filePath(relative));
+        const int fd = lockedFolder(path);
+        if (fd >= 0) {
+            m_fds.append(fd);
+            continue;
+        }
+        const int error = errno;
+        if (error == EWOULDBLOCK) {
+            release();
+            Warnings::warning(
+                parent, QStringLiteral("Программа уже запущена!"),
+                QStringLiteral("Программа уже работает с папкой %1.\n"
+                               "Вторая программа с той же папкой не запускается, чтобы они "
+                               "не испортили данные друг друга. Работайте в открытой "
+                               "программе или закройте её и запустите программу снова.")
+                    .arg(QDir::toNativeSeparators(folder())));
+            return false;
+        }
+        unlocked << refusal(path, error);
     }
-    int locked;
-    do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked == 0) {
-        m_fd = fd;
+    if (!m_fds.isEmpty())
         return true;
-    }
-    const int error = errno;
-    ::close(fd);
-    if (error != EWOULDBLOCK) {
-        qWarning("The run folder is not locked: %s: %s", path.constData(), std::strerror(error));
-        return true;
-    }
-    Warnings::warning(parent, QStringLiteral("Программа уже запущена!"),
-                      QStringLiteral("Программа уже работает с папкой %1.\n"
-                                     "Вторая программа с той же папкой не запускается, чтобы они "
-                                     "не испортили данные друг друга. Работайте в открытой "
-                                     "программе или закройте её и запустите программу снова.")
-                          .arg(QDir::toNativeSeparators(folder())));
+    Warnings::warning(
+        parent, QStringLiteral("Папка программы не заблокирована!"),
+        QStringLiteral("Программа не может заблокировать ни одну из своих папок, чтобы вторая "
+                       "программа с той же папкой не запустилась:\n%1\n"
+                       "Две программы с одной Базой Данных испортили бы данные друг друга, "
+                       "поэтому База Данных не открывается и программа не запускается. "
+                       "Устраните причину хотя бы для одной из этих папок и запустите "
+                       "программу снова.")
+            .arg(unlocked.join(QLatin1Char('\n'))));
     return false;
 }

@@ -13,8 +13,11 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "datapaths.h"
@@ -44,6 +47,8 @@ const QByteArray kMatchStarted = "RECOVERY: match started";
 // The bus master writes a START to all targets as this many frames.
 constexpr int kStartCopies = 3;
 const QByteArray kRunning = "RECOVERY: running";
+// A child run as the ordinary user works in the run folder its parent laid out.
+const char *const kLaidOutVariable = "RANGE_RECOVERY_LAID_OUT";
 
 // What any process opens or changes below a folder from now on (inotify):
 // "opened <file>" or "changed <file>", the file's path relative to it.
@@ -69,6 +74,7 @@ class TestRecovery : public RoadTest
     Q_OBJECT
 
 private slots:
+    void init();
     void killedInTheMiddleOfARelay_data();
     void killedInTheMiddleOfARelay();
     void closedDuringTheMatch_data();
@@ -78,6 +84,7 @@ private slots:
     void operatorWritesOnceTheFileIsWritable();
     void databaseFileGoesInTheMiddleOfARelay_data();
     void databaseFileGoesInTheMiddleOfARelay();
+    void secondProgramOnTheRunFolder_data();
     void secondProgramOnTheRunFolder();
 
 private:
@@ -102,6 +109,13 @@ private:
     // about the unfinished exercise shows, with the first member's name.
     bool openWithQuestion(int competition);
 };
+
+void TestRecovery::init()
+{
+    if (qEnvironmentVariableIsSet(kLaidOutVariable))
+        useRunFolder(qEnvironmentVariable(kLaidOutVariable));
+    RoadTest::init();
+}
 
 void TestRecovery::checkDeliveredShots(int eventID, int memberID, int lane, int delivered)
 {
@@ -549,13 +563,17 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay_data()
     QTest::newRow("removed") << "removed" << QStringList{rewritten};
     // A copy made earlier put in its place: kept beside it.
     QTest::newRow("replaced by an older copy") << "replaced" << QStringList{rewritten};
+    // Deleted while its folder may not be written, on a disk with room:
+    // told gone for want of the right to write, written again once it may.
+    const QString gone = "Файл Базы Данных удалён!";
+    QTest::newRow("removed while its folder may not be written")
+        << "unwritable" << QStringList{gone, rewritten};
     // Its folder taken away with it, and the practice roster's file too:
     // nothing can be written there until the folder is made again, and the
     // shots wait meanwhile. Each file is told gone; the competitions file
     // written again, and the roster too unless its own use made it anew
     // first (on a busy machine it may); the shots once, when one came while
     // the folder was away.
-    const QString gone = "Файл Базы Данных удалён!";
     QTest::newRow("its folder taken away, then made again")
         << "folder" << QStringList{gone, gone, rewritten};
     // Moved away for a while and back with both files in it: each told
@@ -612,6 +630,12 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
             QVERIFY(std::rename(QFile::encodeName(path + ".copy").constData(),
                                 QFile::encodeName(path).constData())
                     == 0);
+        } else if (how == "unwritable") {
+            const QFile::Permissions writable = QFile::permissions(folder);
+            QVERIFY(QFile::remove(path)
+                    && QFile::setPermissions(folder, writable & ~QFile::WriteOwner & ~QFile::WriteUser));
+            QTRY_VERIFY_WITH_TIMEOUT(boxes().contains("Файл Базы Данных удалён!"), kTimeoutMs);
+            QVERIFY(QFile::setPermissions(folder, writable));
         } else if (how == "back") {
             // Slower, so that shots are left for the refusal.
             startShooters(kLanes, kSlowPaceMs);
@@ -654,12 +678,30 @@ void TestRecovery::databaseFileGoesInTheMiddleOfARelay()
                                  kTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(boxes(), told, kTimeoutMs);
     const QList<Warnings::Shown> shown = takeWarnings();
+    // Only the causes met are told: the disk has room.
+    for (const Warnings::Shown &box : shown)
+        QVERIFY2(!box.text.contains("место на диске"), qPrintable(box.text));
     if (how == "replaced") {
         // The copy put in its place is kept beside it, and the box says where.
         const QStringList kept =
             QDir(folder).entryList({QFileInfo(path).fileName() + ".found-*"}, QDir::Files);
         QCOMPARE(kept.size(), 1);
         QVERIFY2(shown.last().text.contains(kept.first()), qPrintable(shown.last().text));
+
+        // Replaced again as the line closes, after the program's last look:
+        // written again at the close, and the file found named too.
+        QVERIFY(QFile::copy(path, path + ".copy"));
+        connect(
+            workerThread(), &QThread::finished, this,
+            [&path] { std::rename(QFile::encodeName(path + ".copy"), QFile::encodeName(path)); },
+            Qt::DirectConnection);
+        QVERIFY(shutDown());
+        QStringList found =
+            QDir(folder).entryList({QFileInfo(path).fileName() + ".found-*"}, QDir::Files);
+        found.removeAll(kept.first());
+        QCOMPARE(found.size(), 1);
+        const Warnings::Shown atClose = takeWarning();
+        QVERIFY2(atClose.text.contains(found.first()), qPrintable(atClose.text));
     }
     takeStorageErrors(); // the refusals the boxes told
 }
@@ -704,8 +746,39 @@ QStringList FolderWatch::seen()
     return events;
 }
 
+void TestRecovery::secondProgramOnTheRunFolder_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("the run folder the program's user's") << "own";
+    // Installed by root for the operator's user (nobody), who runs both.
+    QTest::newRow("the run folder root's, its ServerDatas the user's") << "installed";
+    // Root ran a program there once with umask 077.
+    QTest::newRow("a lock file root left there with mode 600") << "rootFile";
+}
+
 void TestRecovery::secondProgramOnTheRunFolder()
 {
+    QFETCH(QString, layout);
+    const QString folder = runFolder().path();
+    if (layout != "own" && !OrdinaryUser::modesHold()) {
+        QVERIFY(shutDown());
+        destroyWindow();
+        // Made by this process's window, as older builds of the program locked the folder.
+        QFile left(runFolder().filePath("range.lock"));
+        left.remove();
+        const QString given = layout == "installed" ? folder + "/ServerDatas" : folder;
+        QCOMPARE(QProcess::execute("chown", {"-R", QString::number(OrdinaryUser::kNobody), given}),
+                 0);
+        QVERIFY(::chmod(QFile::encodeName(folder), 0755) == 0);
+        QVERIFY(layout != "rootFile"
+                || (left.open(QIODevice::WriteOnly) && ::fchmod(left.handle(), 0600) == 0));
+        qputenv(kLaidOutVariable, QFile::encodeName(folder));
+        QByteArray output;
+        const bool passed = OrdinaryUser::runCurrentTest(&output);
+        qunsetenv(kLaidOutVariable);
+        QVERIFY2(passed, output.constData());
+        return;
+    }
     const int competition = createCompetition(kRifle60, "Кубок");
     QVERIFY(competition > 0);
     QVERIFY(shutDown());
@@ -719,22 +792,31 @@ void TestRecovery::secondProgramOnTheRunFolder()
     QVERIFY2(first.state() == QProcess::Running, output.constData());
 
     // The second program started on the folder is refused and says why,
-    // and has opened nothing in it but the lock, and changed nothing.
+    // and has opened nothing in it but the folders it locks, and changed
+    // nothing. The first is held still meanwhile: a window that runs loads
+    // its pictures and looks for its converters when it likes.
+    const auto firstPid = pid_t(first.processId());
+    // Every thread of it stopped; its stop left to be seen by others.
+    siginfo_t stop;
+    QVERIFY(::kill(firstPid, SIGSTOP) == 0
+            && ::waitid(P_PID, id_t(firstPid), &stop, WSTOPPED | WNOWAIT) == 0);
     const int boxesBefore = Warnings::shown().size();
-    FolderWatch watch(runFolder().path());
+    FolderWatch watch(folder);
     QVERIFY(!reopenWindow());
     QStringList seen = watch.seen();
-    seen.removeAll(QStringLiteral("opened ") + RunFolderLock::kFileName);
-    QCOMPARE(seen, QStringList{});
+    QVERIFY(::kill(firstPid, SIGCONT) == 0);
     QCOMPARE(Warnings::shown().size(), boxesBefore + 1);
     const Warnings::Shown box = takeWarning();
     QCOMPARE(box.title, QString("Программа уже запущена!"));
-    QVERIFY2(box.text.contains(runFolder().path()), qPrintable(box.text));
+    QVERIFY2(box.text.contains(folder), qPrintable(box.text));
+    for (const QString &locked : RunFolderLock::lockedFolders())
+        seen.removeAll(QStringLiteral("opened ") + locked);
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(QStringLiteral(", "))));
+    QCOMPARE(first.state(), QProcess::Running);
 
     // The first killed: what it left in the folder refuses no start.
     first.kill();
     QVERIFY(first.waitForFinished(kTimeoutMs));
-    QVERIFY(QFile::exists(runFolder().filePath(RunFolderLock::kFileName)));
     QVERIFY(reopenWindow());
     QVERIFY(click("pBContinue"));
     QVERIFY(rowOf("lw_Competitions", TCompetitionList::CompIdRole, competition) >= 0);
