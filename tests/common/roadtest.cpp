@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <algorithm>
+
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
 #include "exerciseclock.h"
@@ -176,6 +178,15 @@ int RoadTest::highestPolledShot(int lane)
             highest = std::max(highest, int(quint8(entry.bytes.at(3))));
     }
     return highest;
+}
+
+bool RoadTest::runPageSays(const QString &start, const QString &what) const
+{
+    const auto *words = onPage<QLabel>(Page::Run, "l_laneWords");
+    const QStringList lines = words && !words->isHidden() ? words->text().split('\n') : QStringList();
+    return std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) {
+        return line.startsWith(start) && line.contains(what);
+    });
 }
 
 int RoadTest::storedShots(int eventID, int memberID)
