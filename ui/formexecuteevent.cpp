@@ -1,6 +1,7 @@
 #include "formexecuteevent.h"
 
 #include <QPixmap>
+#include <QSet>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -27,7 +28,9 @@ const char *const kNetFound = ":/nets/img/net/net_green.png";
 const char *const kNetMissing = ":/nets/img/net/net_red.png";
 const char *const kSearchStyle = "color: rgba(170, 0, 0, %1)";
 const char *const kFoundStyle = "color: rgba(0, 85, 0, 255)";
-const char *const kTroubleStyle = "color: rgba(170, 0, 0, 255)";
+// The words on the bus: what is wrong, and what answers again.
+const char *const kTroubleColour = "#aa0000";
+const char *const kBackColour = "#005500";
 // A word that a target or converter answers again stays this long.
 constexpr int kBackWordShownMs = 15000;
 constexpr int kNoTarget = -1;
@@ -567,13 +570,15 @@ void FormExecuteEvent::setPortLost(int port, bool lost, const QList<int> &target
                                   "Проверьте питание конвертора и его кабель.")
                        .arg(port)
                        .arg(behind)
-                       .arg(PortLosses::kToldAfterMs / 1000));
+                       .arg(PortLosses::kToldAfterMs / 1000),
+                   targets);
         return;
     }
     sayBusWord(port, -1, true, QStringLiteral("Конвертор %1%2 снова отвечает.").arg(port).arg(behind));
 }
 
-void FormExecuteEvent::sayBusWord(int port, int target, bool back, const QString &text)
+void FormExecuteEvent::sayBusWord(int port, int target, bool back, const QString &text,
+                                  const QList<int> &lanes)
 {
     // A new word of the same target or converter says what is true now.
     for (int i = m_busWords.size() - 1; i >= 0; --i) {
@@ -581,7 +586,7 @@ void FormExecuteEvent::sayBusWord(int port, int target, bool back, const QString
             m_busWords.removeAt(i);
     }
     const int serial = ++m_busWordSerial;
-    m_busWords.append({port, target, back, text, serial});
+    m_busWords.append({port, target, back, text, lanes, serial});
     if (back) {
         QTimer::singleShot(kBackWordShownMs, this, [this, serial] {
             for (int i = m_busWords.size() - 1; i >= 0; --i) {
@@ -605,14 +610,22 @@ void FormExecuteEvent::withdrawTargetWords()
 
 void FormExecuteEvent::showBusWords()
 {
-    QStringList lines;
-    bool trouble = false;
+    // A lane behind a lost converter is named in the converter's word; its
+    // own word shows again once the converter is back and it is still true.
+    QSet<int> behindLost;
     for (const BusWord &word : qAsConst(m_busWords)) {
-        lines << word.text;
-        trouble = trouble || !word.back;
+        if (word.port >= 0 && !word.back)
+            behindLost.unite(QSet<int>(word.lanes.cbegin(), word.lanes.cend()));
     }
-    ui->l_laneWords->setText(lines.join(QLatin1Char('\n')));
-    ui->l_laneWords->setStyleSheet(QString::fromLatin1(trouble ? kTroubleStyle : kFoundStyle));
+    QStringList lines;
+    for (const BusWord &word : qAsConst(m_busWords)) {
+        if (!word.back && behindLost.contains(word.target))
+            continue;
+        lines << QStringLiteral("<span style=\"color:%1\">%2</span>")
+                     .arg(QLatin1String(word.back ? kBackColour : kTroubleColour),
+                          word.text.toHtmlEscaped());
+    }
+    ui->l_laneWords->setText(lines.join(QStringLiteral("<br>")));
     ui->l_laneWords->setVisible(!lines.isEmpty());
 }
 

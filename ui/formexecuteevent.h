@@ -122,9 +122,10 @@ private:
     void showTargetWarning(const QString &title, const QString &text);
     void showTargetWarnings();
     // The page's words on the bus: one a target (port -1) or a converter
-    // (target -1), replacing that one's earlier word; a word that it
-    // answers again is withdrawn after a while.
-    void sayBusWord(int port, int target, bool back, const QString &text);
+    // (target -1, with the lanes behind it), replacing that one's earlier
+    // word; a word that it answers again is withdrawn after a while.
+    void sayBusWord(int port, int target, bool back, const QString &text,
+                    const QList<int> &lanes = {});
     void withdrawTargetWords();
     void showBusWords();
     // What a lane that missed a START means for the relay or the stage.
@@ -161,6 +162,7 @@ private:
         int target = -1;
         bool back = false;
         QString text;
+        QList<int> lanes; // of a converter
         int serial = 0; // which word a withdrawal timer was set for
     };
     QList<BusWord> m_busWords;

@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 #include <algorithm>
@@ -183,7 +185,10 @@ int RoadTest::highestPolledShot(int lane)
 bool RoadTest::runPageSays(const QString &start, const QString &what) const
 {
     const auto *words = onPage<QLabel>(Page::Run, "l_laneWords");
-    const QStringList lines = words && !words->isHidden() ? words->text().split('\n') : QStringList();
+    const QStringList lines = words && !words->isHidden()
+        ? QTextDocumentFragment::fromHtml(words->text()).toPlainText().split(
+            QRegularExpression(QStringLiteral("[\n\u2028\u2029]")))
+        : QStringList();
     return std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) {
         return line.startsWith(start) && line.contains(what);
     });
