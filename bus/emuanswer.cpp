@@ -29,8 +29,10 @@ int bigEndian(const QByteArray &frame, int index, int bytes)
 void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
 {
     emit sig_DataReaded(PortID, PortNum, _answer, 1);
-    if (touchPort(PortID, PortNum, true, true))
+    if (touchPort(PortID, PortNum, true, true)) {
+        portBack(PortID);
         emit sig_PortFounded(PortID, comNumOf(PortID), true, liveCount());
+    }
 
     const int code = frameByte(_answer, 2);
     if (code == BusCode::kTerminalBullet) {

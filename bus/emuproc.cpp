@@ -48,6 +48,7 @@ EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
     , AddrCol(AddrCol)
 {
     qRegisterMetaType<schar>("schar");
+    qRegisterMetaType<QList<int>>("QList<int>");
     ownIo->init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
     connectIo();
 }
@@ -291,7 +292,25 @@ void EMUProc::reportDeadPort(EmuPortState &record)
     if (record.lossReported)
         return;
     record.lossReported = true;
+    portLosses.lost(record.portId, clock->msecsElapsed());
     emit sig_PortFounded(record.portId, -1, false, liveCount());
+}
+
+void EMUProc::portBack(int portId)
+{
+    if (portLosses.found(portId))
+        emit sig_PortLost(portId, false, lanesBehind(portId));
+}
+
+QList<int> EMUProc::lanesBehind(int portId) const
+{
+    QList<int> lanes;
+    for (const MemberPtr &member : members) {
+        if (member->portId == portId)
+            lanes.append(member->address);
+    }
+    std::sort(lanes.begin(), lanes.end());
+    return lanes;
 }
 
 int EMUProc::checkPorts()
@@ -403,6 +422,10 @@ void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
         if (record.portId == PortID && !_found)
             record.lossReported = true;
     }
+    if (_found)
+        portBack(PortID);
+    else
+        portLosses.lost(PortID, clock->msecsElapsed());
     emit sig_PortFounded(PortID, portNum, _found, liveCount());
 }
 
@@ -435,6 +458,8 @@ void EMUProc::process()
         if (waited == 0)
             clock->wait(kIdleTickMs);
         waited = 0;
+        for (int portId : portLosses.due(clock->msecsElapsed()))
+            emit sig_PortLost(portId, true, lanesBehind(portId));
         if (busy || state == Idle)
             continue;
         if (state != Serving) {

@@ -87,6 +87,10 @@ signals:
     // lamps show which target is sought.
     void sig_TargetMissing(int ta, bool missing);
     void sig_PCEnabled(int ta, bool enabled);
+    // The port's converter has been lost for longer than
+    // PortLosses::kToldAfterMs (true), or answers again after that (false);
+    // targets are the lanes last heard through it.
+    void sig_PortLost(int PortID, bool lost, QList<int> targets);
     void sig_EventStarted();
     void sig_EventStoped();
     void sig_ClasterSetted();
@@ -125,6 +129,9 @@ private:
     void setTargetEnabled(EmuMember &member, bool enabled);
     void disableTargetsOfPort(int portId);
     void reportDeadPort(EmuPortState &record);
+    // A lost port back: its lanes are told back when its loss was told.
+    void portBack(int portId);
+    QList<int> lanesBehind(int portId) const;
     int checkPorts();
     bool isPortAlive(int portId);
     bool touchPort(int portId, int comNum, bool alive, bool keepComNum);
@@ -175,6 +182,7 @@ private:
         QSet<int> heard;          // ports a target answered through
     };
     Recovery recovery;
+    PortLosses portLosses;
 
     // State of the loop.
     qint64 lastSendNs = -1; // on clock; -1 before the first write

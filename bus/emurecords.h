@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMap>
+#include <QSet>
 #include <QString>
 
 // One command frame for the bus, kept without its CRC.
@@ -106,4 +108,23 @@ struct EmuPortState
     // one kills no port.
     bool isAlive();
     void markDead() { alive = false; }
+};
+
+// The converters lost and since when: a loss that lasts past kToldAfterMs
+// is told once, and its end only when the loss was told.
+class PortLosses
+{
+public:
+    static constexpr qint64 kToldAfterMs = 5000;
+
+    // The port's loss was found; an earlier loss not yet ended keeps its time.
+    void lost(int portId, qint64 nowMs);
+    // The port answers again; true when its loss was told.
+    bool found(int portId);
+    // The ports lost for longer than kToldAfterMs and not told yet, each given once.
+    QList<int> due(qint64 nowMs);
+
+private:
+    QMap<int, qint64> m_sinceMs;
+    QSet<int> m_told;
 };

@@ -1,9 +1,12 @@
 #include "formexecuteevent.h"
 
 #include <QPixmap>
+#include <QSet>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "appstyle.h"
+#include "emurecords.h"
 #include "lanepoll.h"
 #include "tbtndelegate.h"
 #include "tbulletlist.h"
@@ -25,6 +28,11 @@ const char *const kNetFound = ":/nets/img/net/net_green.png";
 const char *const kNetMissing = ":/nets/img/net/net_red.png";
 const char *const kSearchStyle = "color: rgba(170, 0, 0, %1)";
 const char *const kFoundStyle = "color: rgba(0, 85, 0, 255)";
+// The words on the bus: what is wrong, and what answers again.
+const char *const kTroubleColour = "#aa0000";
+const char *const kBackColour = "#005500";
+// A word that a target or converter answers again stays this long.
+constexpr int kBackWordShownMs = 15000;
 constexpr int kNoTarget = -1;
 
 enum ModeText { ModeHidden = -2, ModeEmpty = -1, ModeSighting = 0, ModeMatch = 1 };
@@ -65,6 +73,7 @@ FormExecuteEvent::FormExecuteEvent(TUserModul *userModul, TPracticeModul *practi
     slot_myEvent_ModeText(ModeHidden);
     slot_myEvent_DelegateView(false);
     ui->pushButton->hide();
+    showBusWords();
 }
 
 FormExecuteEvent::~FormExecuteEvent()
@@ -165,6 +174,8 @@ void FormExecuteEvent::setButtonsForEntry(bool printVisible)
 
 void FormExecuteEvent::dropShotList()
 {
+    // The lanes' words belong to the exercise's relay; a converter's stand.
+    withdrawTargetWords();
     closeRulings();
     removeShootOffButtons();
     setViewModel(ui->tv_bullets, nullptr);
@@ -410,7 +421,7 @@ void FormExecuteEvent::slot_myEvent_TargetShotsWithdrawn(int target, int count)
 void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
 {
     showTargetWarning(
-        QStringLiteral("Нет связи с мишенью!"),
+        QStringLiteral("Ответ на СТАРТ не получен!"),
         QStringLiteral("Ответа мишени %1 не получено, когда была дана команда СТАРТ, и по её "
                        "выстрелам пока нельзя узнать, сделаны ли они после этой команды: такие выстрелы "
                        "пока не засчитываются, а засчитываются, как только это станет ясно. "
@@ -530,18 +541,92 @@ void FormExecuteEvent::closeRulings()
 void FormExecuteEvent::setTargetMissing(int target, bool missing)
 {
     if (missing) {
-        showTargetWarning(
-            QStringLiteral("Нет связи с мишенью!"),
-            QStringLiteral("%1 не отвечает больше %2 секунд. Остальные мишени обслуживаются как "
-                           "обычно, а мишень %3 опрашивается: когда она ответит, об этом будет "
-                           "сообщено. Проверьте, включена ли мишень %3, и её кабель.")
-                .arg(targetAndShooter(target))
-                .arg(LaneWait::kToldAfterMs / 1000)
-                .arg(target));
+        sayBusWord(-1, target, false,
+                   QStringLiteral("%1 не отвечает больше %2 секунд. Остальные мишени "
+                                  "обслуживаются как обычно, а мишень %3 опрашивается: когда она "
+                                  "ответит, об этом будет сообщено. Проверьте, включена ли "
+                                  "мишень %3, и её кабель.")
+                       .arg(targetAndShooter(target))
+                       .arg(LaneWait::kToldAfterMs / 1000)
+                       .arg(target));
         return;
     }
-    showTargetWarning(QStringLiteral("Связь с мишенью восстановлена"),
-                      QStringLiteral("%1 снова отвечает.").arg(targetAndShooter(target)));
+    sayBusWord(-1, target, true, QStringLiteral("%1 снова отвечает.").arg(targetAndShooter(target)));
+}
+
+void FormExecuteEvent::setPortLost(int port, bool lost, const QList<int> &targets)
+{
+    QStringList lanes;
+    for (int target : targets)
+        lanes << QString::number(target);
+    const QString behind = lanes.isEmpty()
+        ? QString()
+        : (lanes.size() == 1 ? QStringLiteral(" (мишень %1)") : QStringLiteral(" (мишени %1)"))
+              .arg(lanes.join(QStringLiteral(", ")));
+    if (lost) {
+        sayBusWord(port, -1, false,
+                   QStringLiteral("Конвертор %1%2 не отвечает больше %3 секунд: мишени за ним не "
+                                  "опрашиваются. Когда он ответит, об этом будет сообщено. "
+                                  "Проверьте питание конвертора и его кабель.")
+                       .arg(port)
+                       .arg(behind)
+                       .arg(PortLosses::kToldAfterMs / 1000),
+                   targets);
+        return;
+    }
+    sayBusWord(port, -1, true, QStringLiteral("Конвертор %1%2 снова отвечает.").arg(port).arg(behind));
+}
+
+void FormExecuteEvent::sayBusWord(int port, int target, bool back, const QString &text,
+                                  const QList<int> &lanes)
+{
+    // A new word of the same target or converter says what is true now.
+    for (int i = m_busWords.size() - 1; i >= 0; --i) {
+        if (m_busWords.at(i).port == port && m_busWords.at(i).target == target)
+            m_busWords.removeAt(i);
+    }
+    const int serial = ++m_busWordSerial;
+    m_busWords.append({port, target, back, text, lanes, serial});
+    if (back) {
+        QTimer::singleShot(kBackWordShownMs, this, [this, serial] {
+            for (int i = m_busWords.size() - 1; i >= 0; --i) {
+                if (m_busWords.at(i).serial == serial)
+                    m_busWords.removeAt(i);
+            }
+            showBusWords();
+        });
+    }
+    showBusWords();
+}
+
+void FormExecuteEvent::withdrawTargetWords()
+{
+    for (int i = m_busWords.size() - 1; i >= 0; --i) {
+        if (m_busWords.at(i).target >= 0)
+            m_busWords.removeAt(i);
+    }
+    showBusWords();
+}
+
+void FormExecuteEvent::showBusWords()
+{
+    // A lane behind a lost converter is named in the converter's word; its
+    // own word shows again once the converter is back and it is still true.
+    QSet<int> behindLost;
+    for (const BusWord &word : qAsConst(m_busWords)) {
+        if (word.port >= 0 && !word.back)
+            behindLost.unite(QSet<int>(word.lanes.cbegin(), word.lanes.cend()));
+    }
+    QStringList lines;
+    for (const BusWord &word : qAsConst(m_busWords)) {
+        if (!word.back && behindLost.contains(word.target))
+            continue;
+        lines << QStringLiteral("<span style=\"color:%1\">%2</span>")
+                     .arg(QLatin1String(word.back ? kBackColour : kTroubleColour),
+                          word.text.toHtmlEscaped());
+    }
+    ui->l_laneWords->setText(lines.join(QStringLiteral("<br>")));
+    ui->l_laneWords->setVisible(!lines.isEmpty());
 }
 
 QString FormExecuteEvent::targetAndShooter(int target) const

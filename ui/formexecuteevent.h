@@ -44,8 +44,12 @@ public:
     // A target or terminal of the practice answered or fell silent.
     void checkTargets();
     // The bus has waited for the lane's target for seconds (missing), or
-    // heard it again: the operator is told which one, and its shooter.
+    // heard it again: the operator is told which one, and its shooter, on
+    // the page, where the word stands while it is true.
     void setTargetMissing(int target, bool missing);
+    // The bus has lost a converter for seconds (lost), or found it again:
+    // told on the page with the lanes behind it.
+    void setPortLost(int port, bool lost, const QList<int> &targets);
     // The exercise was unwired: the tables let go of its shot list, which
     // its module may delete from now on.
     void dropShotList();
@@ -117,6 +121,13 @@ private:
     // The words are shown in the order given, one box at a time.
     void showTargetWarning(const QString &title, const QString &text);
     void showTargetWarnings();
+    // The page's words on the bus: one a target (port -1) or a converter
+    // (target -1, with the lanes behind it), replacing that one's earlier
+    // word; a word that it answers again is withdrawn after a while.
+    void sayBusWord(int port, int target, bool back, const QString &text,
+                    const QList<int> &lanes = {});
+    void withdrawTargetWords();
+    void showBusWords();
     // What a lane that missed a START means for the relay or the stage.
     QString whatFollows(int target, bool refuses = false) const;
     // "Мишень N (shooter, стартовый номер S)", as far as the shown list knows.
@@ -145,6 +156,17 @@ private:
     // them is open: one given meanwhile waits for it to close.
     QList<QPair<QString, QString>> m_targetWarnings;
     bool m_showingTargetWarning = false;
+    struct BusWord
+    {
+        int port = -1;
+        int target = -1;
+        bool back = false;
+        QString text;
+        QList<int> lanes; // of a converter
+        int serial = 0; // which word a withdrawal timer was set for
+    };
+    QList<BusWord> m_busWords;
+    int m_busWordSerial = 0;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
     SearchBlink m_blink; // opacity of the search line

@@ -129,6 +129,7 @@ private slots:
     void slot_emu_TargetEnabled(int ta, bool enabled);
     void slot_emu_PCEnabled(int ta, bool enabled);
     void slot_emu_TargetMissing(int ta, bool missing);
+    void slot_emu_PortLost(int id, bool lost, QList<int> targets);
     void slot_emu_DataReaded(int portID, int portNum, QByteArray data, int answerfount);
     void slot_emu_DataWrote(int portID, int portNum, QByteArray data);
     void showhidelog();

@@ -24,6 +24,7 @@ void MainWindow::connectBusReports()
     connect(emu, &EMUProc::sig_TargetEnabled, this, &MainWindow::slot_emu_TargetEnabled);
     connect(emu, &EMUProc::sig_PCEnabled, this, &MainWindow::slot_emu_PCEnabled);
     connect(emu, &EMUProc::sig_TargetMissing, this, &MainWindow::slot_emu_TargetMissing);
+    connect(emu, &EMUProc::sig_PortLost, this, &MainWindow::slot_emu_PortLost);
     connect(emu, &EMUProc::sig_DataReaded, this, &MainWindow::slot_emu_DataReaded);
     connect(emu, &EMUProc::sig_DataWrote, this, &MainWindow::slot_emu_DataWrote);
 }
@@ -63,10 +64,18 @@ void MainWindow::slot_emu_PCEnabled(int ta, bool enabled)
 
 void MainWindow::slot_emu_TargetMissing(int ta, bool missing)
 {
-    // Told on the run page, over whichever page shows: a relay under way
-    // (or a practice) waits for that target.
+    // Said on the run page while it is true: a relay under way (or a
+    // practice) waits for that target.
     if (formExecuteEvent && (workMode == kModeCompetition || workMode == kModePractice))
         formExecuteEvent->setTargetMissing(ta, missing);
+}
+
+void MainWindow::slot_emu_PortLost(int id, bool lost, QList<int> targets)
+{
+    // A converter's loss stands on the run page in every mode: a relay or a
+    // practice may be run on it next.
+    if (formExecuteEvent)
+        formExecuteEvent->setPortLost(id, lost, targets);
 }
 
 void MainWindow::relayLaneAnswer(int ta, bool enabled, bool terminal)

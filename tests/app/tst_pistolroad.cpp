@@ -49,8 +49,8 @@ constexpr int kCableOutMs = 5000;
 // Rapid-fire series through which lane 1's target is off; it is on again
 // in the break after it. The words of a target's silence and its answer.
 constexpr int kSilentSeries = 3, kBackLane = 1;
-const QString kSilence = QStringLiteral("Нет связи с мишенью!"),
-              kHeardAgain = QStringLiteral("Связь с мишенью восстановлена");
+const QString kSilence = QStringLiteral("не отвечает больше 5 секунд"),
+              kHeardAgain = QStringLiteral("снова отвечает.");
 constexpr int kPrecisionHearAgainMs = 500;
 constexpr int kRapidFireHearAgainMs = 150;
 constexpr int kMatchSeries = 6;
@@ -90,8 +90,8 @@ private:
     // new shot or that its shots could not tell whether it did (shots all
     // taken within the slack of both STARTs), and they are flagged.
     bool toldNotStarted(int lane);
-    // Collects the boxes shown into *boxes until one has that title.
-    bool told(QList<Warnings::Shown> *boxes, const QString &title);
+    // Waits until the run page's words say that of the lane's target.
+    bool says(int lane, const QString &what);
     // The enabled shoot-off buttons of the run table.
     QList<QPushButton *> enabledShootOffButtons() const;
     QPushButton *shootOffButton(int row) const;
@@ -147,15 +147,10 @@ bool TestPistolRoad::toldNotStarted(int lane)
         && !text.contains(QStringLiteral("пока это не станет ясно"));
 }
 
-bool TestPistolRoad::told(QList<Warnings::Shown> *boxes, const QString &title)
+bool TestPistolRoad::says(int lane, const QString &what)
 {
-    return QTest::qWaitFor(
-        [&] {
-            *boxes += takeWarnings();
-            return std::any_of(boxes->cbegin(), boxes->cend(),
-                               [&](const Warnings::Shown &box) { return box.title == title; });
-        },
-        kSeriesTimeoutMs);
+    return QTest::qWaitFor([&] { return runPageSays(QStringLiteral("Мишень %1 ").arg(lane), what); },
+                           kSeriesTimeoutMs);
 }
 
 QList<QPushButton *> TestPistolRoad::enabledShootOffButtons() const
@@ -392,11 +387,10 @@ void TestPistolRoad::pistolMatch()
             QVERIFY(shootSeries(start));
             // Every word is of the off lane: its silence, and its answer
             // once it is on again.
-            QList<Warnings::Shown> boxes;
-            QVERIFY(told(&boxes, kSilence));
+            QVERIFY(says(kMissingLane, kSilence));
             simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kMissingLane, true); });
-            QVERIFY(told(&boxes, kHeardAgain));
-            for (const Warnings::Shown &box : qAsConst(boxes))
+            QVERIFY(says(kMissingLane, kHeardAgain));
+            for (const Warnings::Shown &box : takeWarnings())
                 QVERIFY2(box.text.startsWith(QStringLiteral("Мишень %1 ").arg(kMissingLane)), qPrintable(box.text));
             const QList<QPushButton *> reshoot = enabledShootOffButtons();
             QCOMPARE(reshoot.size(), 1);
@@ -409,10 +403,11 @@ void TestPistolRoad::pistolMatch()
             // as any other lane's, though the one it missed is flagged.
             simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kBackLane, false); });
             QVERIFY(shootSeries(start));
-            QList<Warnings::Shown> boxes;
-            QVERIFY(told(&boxes, kSilence));
+            QVERIFY(says(kBackLane, kSilence));
             simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kBackLane, true); });
-            const bool heardAgain = told(&boxes, kHeardAgain);
+            const bool heardAgain = says(kBackLane, kHeardAgain);
+            // What was said of the series it missed; the next says nothing of it.
+            takeWarnings();
             const int stored = shotsOf(rapidFire, members.at(kBackLane - 1), 0);
             QVERIFY(shootSeries(start));
             ++series;

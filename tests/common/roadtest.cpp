@@ -4,8 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTextDocumentFragment>
 #include <QtTest>
+
+#include <algorithm>
 
 #include "dialogshooter.h"
 #include "dialogshooterlist.h"
@@ -176,6 +180,18 @@ int RoadTest::highestPolledShot(int lane)
             highest = std::max(highest, int(quint8(entry.bytes.at(3))));
     }
     return highest;
+}
+
+bool RoadTest::runPageSays(const QString &start, const QString &what) const
+{
+    const auto *words = onPage<QLabel>(Page::Run, "l_laneWords");
+    const QStringList lines = words && !words->isHidden()
+        ? QTextDocumentFragment::fromHtml(words->text()).toPlainText().split(
+            QRegularExpression(QStringLiteral("[\n\u2028\u2029]")))
+        : QStringList();
+    return std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) {
+        return line.startsWith(start) && line.contains(what);
+    });
 }
 
 int RoadTest::storedShots(int eventID, int memberID)

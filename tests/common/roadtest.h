@@ -91,6 +91,10 @@ protected:
     // The highest shot number the program has asked the lane's target for.
     int highestPolledShot(int lane);
 
+    // Whether a line of the run page's words on the targets and converters
+    // begins so and says that.
+    bool runPageSays(const QString &start, const QString &what) const;
+
     // The stored match shots of a member in an exercise.
     int storedShots(int eventID, int memberID);
 

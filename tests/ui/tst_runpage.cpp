@@ -282,7 +282,8 @@ void TestRunPage::laneWords_data()
     // like the earlier page's): no "not started" in the title.
     QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString();
     // What was read, not what the target did (an answer lost, a shot not read yet).
-    QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Нет связи с мишенью!"
+    // Its own title: not the words of a target silent for seconds.
+    QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Ответ на СТАРТ не получен!"
                                              << true << "не отвечала";
     // Nothing but repeats: no "cannot tell" of shots that are not new.
     QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false
