@@ -29,6 +29,12 @@ TMembersPractice::TMembersPractice(const QSqlDatabase &db, bool load, QObject *p
         loadShooters();
 }
 
+void TMembersPractice::keepFileBeforeClose()
+{
+    QSqlError cause;
+    m_kept->keepAtPath(true, &cause);
+}
+
 TMembersPractice::~TMembersPractice()
 {
     m_kept->keepBeforeClose();

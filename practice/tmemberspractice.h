@@ -60,7 +60,7 @@ public:
     bool ensureDatabaseOpen();
     void closeDatabase();
     // As TdbAccessor::keepFileBeforeClose: sig_fileLost names the file found.
-    void keepFileBeforeClose() { keepFileAtPath(true); }
+    void keepFileBeforeClose();
 
 signals:
     // The roster's file was removed or replaced while the program had it
