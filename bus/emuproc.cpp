@@ -48,6 +48,7 @@ EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
     , AddrCol(AddrCol)
 {
     qRegisterMetaType<schar>("schar");
+    qRegisterMetaType<QList<int>>("QList<int>");
     ownIo->init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
     connectIo();
 }

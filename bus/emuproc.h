@@ -35,6 +35,8 @@ public:
     static constexpr const char kTcpHostVariable[] = "RANGE_TCP_HOST";
     static constexpr const char kTcpPortVariable[] = "RANGE_TCP_PORT";
     static constexpr const char kDefaultTcpHost[] = "192.168.0.10";
+    // A converter lost this long is told with its lanes (sig_PortLost).
+    static constexpr qint64 kPortLostToldAfterMs = 5000;
 
     // mode 0: five serial ports; mode 1: one TCP converter.
     EMUProc(int mode, int AddrStart, int AddrCol);
@@ -73,6 +75,10 @@ public slots:
 signals:
     void sig_finished();
     void sig_PortFounded(int PortID, int portNum, bool _found, int colenabled);
+    // The port's converter has been lost for kPortLostToldAfterMs (true),
+    // or found again after that (false); targets: the lanes last heard
+    // through it, in relay order. Told once each way.
+    void sig_PortLost(int PortID, bool lost, QList<int> targets);
     void sig_TargetEnabled(int ta, bool enabled);
     // A poll of the lane went unanswered until its next poll (false), or the
     // silent lane's target answered again (true).
