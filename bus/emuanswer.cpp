@@ -43,8 +43,6 @@ void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
     if (!member)
         return;
     member->portId = PortID;
-    if (code >= BusCode::kStart)
-        recovery.heard.insert(PortID);
     busy = true;
     decodeLaneAnswer(*member, _answer);
     busy = false;

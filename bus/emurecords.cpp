@@ -163,6 +163,7 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
+    away = false;
     askedMs = 0;
     lastAskMs = -1;
 }

@@ -90,6 +90,23 @@ struct EmuPortState
     qint64 askedMs = 0;
     qint64 lastAskMs = -1;
     bool lossReported = false; // its death was reported; a touch clears it
+    // The port set has no converter on it: nothing written reaches its lanes.
+    bool away = false;
+    // Since its death (on the bus master's clock; -1 while alive), the lanes
+    // behind it then, and whether that was told.
+    qint64 lostSinceMs = -1;
+    QList<int> lostTargets;
+    bool lostTold = false;
+    qint64 nextRefindMs = 0; // a lost port is looked for again from then on
+    // Commands of the exercise written while it was away, in order, and
+    // whether each was reported written (it reached another converter):
+    // they go out through it once it is found.
+    struct Owed
+    {
+        EmuCommand command;
+        bool reported = false;
+    };
+    QList<Owed> owed;
 
     void activate(int id, int timeout, const BusClock *busClock = nullptr);
     // A unit behind the port answered, or its converter was found: alive,
@@ -106,4 +123,9 @@ struct EmuPortState
     // one kills no port.
     bool isAlive();
     void markDead() { alive = false; }
+    // Alive, and asked for a third of its timeout without an answer: a unit
+    // behind it known to answer is asked, so that one silent target alone
+    // does not make it lost.
+    bool doubted() const { return active && alive && askedMs * kDoubtedAtPart >= timeoutMs; }
+    static constexpr int kDoubtedAtPart = 3;
 };

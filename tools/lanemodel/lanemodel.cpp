@@ -415,7 +415,7 @@ public:
 
     // The bus master's line and clock.
     bool write(const QByteArray &frame, bool check) override;
-    bool findConverters() override { return true; }
+    bool writeTo(int, const QByteArray &frame, bool check) override { return write(frame, check); }
     int refindPort(int) override { return 1; }
     int findMissing() override { return 1; }
     void flush(int) override {}
