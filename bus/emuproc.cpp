@@ -368,9 +368,16 @@ void EMUProc::writeOwed(EmuPortState &record)
         restartLastSend();
         if (!written)
             continue;
+        // Given now: the converters still away are no longer owed it.
+        for (EmuPortState &other : ports) {
+            other.owed.erase(std::remove_if(other.owed.begin(), other.owed.end(),
+                                            [&command](const EmuPortState::Owed &o) {
+                                                return o.atMs == command.atMs && o.command.frame == command.command.frame;
+                                            }),
+                             other.owed.end());
+        }
         startWritten(command.command, portId);
-        if (!command.reported)
-            reportWritten(command.command);
+        reportWritten(command.command);
     }
 }
 
@@ -627,14 +634,17 @@ void EMUProc::memberCycle()
 bool EMUProc::writeCommand(const EmuCommand &command, bool owed)
 {
     const bool written = line->write(command.frame, command.checkAddress);
-    if (owed) {
+    if (owed && !written) {
         // A broadcast is owed to every converter away, a lane's command to
-        // the one its lane was heard through.
+        // the one its lane was heard through. One that reached another
+        // converter is not: its lanes taking a START late would lose the
+        // shots fired at them since, which they keep as targets deaf
+        // across it do.
         const int address = command.address();
         const MemberPtr member = memberAt(address);
         for (EmuPortState &record : ports) {
             if (record.away && (BusAddress::isBroadcast(address) || (member && member->portId == record.portId)))
-                record.owed.append({command, written});
+                record.owed.append({command, clock->msecsElapsed()});
         }
     }
     if (written)

@@ -98,13 +98,13 @@ struct EmuPortState
     QList<int> lostTargets;
     bool lostTold = false;
     qint64 nextRefindMs = 0; // a lost port is looked for again from then on
-    // Commands of the exercise written while it was away, in order, and
-    // whether each was reported written (it reached another converter):
-    // they go out through it once it is found.
+    // Commands of the exercise that reached no converter while it was
+    // away, in order, each with the time it was written (its name among
+    // the ports' lists): they go out through the first one found again.
     struct Owed
     {
         EmuCommand command;
-        bool reported = false;
+        qint64 atMs = 0;
     };
     QList<Owed> owed;
 

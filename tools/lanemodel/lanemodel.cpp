@@ -355,7 +355,7 @@ struct Lane
     }
 };
 
-enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver };
+enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver, ConverterOut };
 
 struct Event
 {
@@ -415,14 +415,18 @@ public:
 
     // The bus master's line and clock.
     bool write(const QByteArray &frame, bool check) override;
-    bool writeTo(int, const QByteArray &frame, bool check) override { return write(frame, check); }
-    int refindPort(int) override { return 1; }
+    bool writeTo(int portId, const QByteArray &frame, bool check) override;
+    int refindPort(int portId) override;
     int findMissing() override { return 1; }
     void flush(int) override {}
     qint64 nsecsElapsed() const override { return (m_now - m_busOriginMs) * 1000000; }
     void wait(int ms) override;
 
 private:
+    // The converters as the port set finds them.
+    int portOf(int lane) const { return m_road.portOf.isEmpty() ? 1 : m_road.portOf.at(lane); }
+    bool away(int port) const;
+    void scheduleConverterLosses();
     void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
         m_events.push({at, m_seq++, kind, lane, stage, index, frame});
@@ -527,7 +531,47 @@ private:
     int m_stage = -1;
     bool m_reading = false;
     bool m_finished = false;
+    int m_onlyPort = -1; // a write through this port alone
 };
+
+bool Simulation::away(int port) const
+{
+    const QVector<Interval> none;
+    const QVector<Interval> &list = port - 1 < m_road.away.size() ? m_road.away.at(port - 1) : none;
+    return std::any_of(list.cbegin(), list.cend(), [this](const Interval &i) { return i.contains(m_now); });
+}
+
+void Simulation::scheduleConverterLosses()
+{
+    // The port set says at once that a converter's device is gone.
+    for (int port = 1; port <= m_road.away.size(); ++port) {
+        for (const Interval &i : m_road.away.at(port - 1))
+            schedule(i.from, Kind::ConverterOut, 0, port);
+    }
+}
+
+bool Simulation::writeTo(int portId, const QByteArray &frame, bool check)
+{
+    if (away(portId))
+        return false;
+    m_onlyPort = portId;
+    const bool written = write(frame, check);
+    m_onlyPort = -1;
+    return written;
+}
+
+int Simulation::refindPort(int portId)
+{
+    // A converter there answers its probe and its check, 100 ms each.
+    constexpr int kProbesMs = 200;
+    if (away(portId)) {
+        m_bus->slot_emu_Founded(portId, -1, false);
+        return 0;
+    }
+    wait(kProbesMs);
+    m_bus->slot_emu_Founded(portId, portId, true);
+    return 1;
+}
 
 void Simulation::scheduleStages(int from)
 {
@@ -579,6 +623,7 @@ Outcome Simulation::run()
             schedule(off.to, Kind::PowerOn, l);
         }
     }
+    scheduleConverterLosses();
     // The relay's lanes, as the main window gives them: the bus master
     // looks for their targets and sets them up, then serves the exercise.
     for (int l = 0; l < m_lanes.size(); ++l) {
@@ -628,9 +673,16 @@ void Simulation::handle(const Event &e)
     case Kind::StartRequest: startRequest(e.stage); break;
     case Kind::StageEnd: endStage(e.stage); break;
     case Kind::Answer:
+        // An answer on its way when the cable went out is lost with it.
+        if (away(portOf(e.lane)))
+            break;
         m_lanes[e.lane].answeredMs.append(m_now);
         m_lanes[e.lane].polledSinceReadMs = -1;
-        m_bus->slot_emu_Answer(1, 1, e.frame);
+        m_bus->slot_emu_Answer(portOf(e.lane), portOf(e.lane), e.frame);
+        break;
+    case Kind::ConverterOut:
+        trace(m_now, 0, QStringLiteral("converter %1 away").arg(e.stage));
+        m_bus->slot_emu_Founded(e.stage, -1, false);
         break;
     case Kind::Deliver: deliver(); break;
     }
@@ -689,13 +741,16 @@ void Simulation::wireBus()
 
 bool Simulation::write(const QByteArray &frame, bool)
 {
+    // With every converter away, the port set writes nothing.
+    if (away(1) && (m_road.portOf.isEmpty() || away(2)))
+        return false;
     const int address = frameByte(frame, 0);
     const int code = frameByte(frame, 2);
     if (code == BusCode::kStart)
         startWritten(address);
     const int l = address - 1;
-    if (l < 0 || l >= m_lanes.size())
-        return true; // a broadcast, or an address of no lane: nobody answers
+    if (l < 0 || l >= m_lanes.size() || (m_onlyPort >= 0 && portOf(l) != m_onlyPort))
+        return true; // a broadcast, or an address of no lane (there): nobody answers
     Lane &lane = m_lanes[l];
     if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
         ++m_out.polls;
@@ -803,7 +858,8 @@ void Simulation::startWritten(int address)
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         // A target that hears its own START takes it and gives it back.
-        if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s)))
+        if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s))
+            || (m_onlyPort >= 0 && portOf(l) != m_onlyPort))
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);
