@@ -128,13 +128,13 @@ public:
             QList<qint64> polls;
             int startCopies = 0;
             qint64 firstStartUs = -1;
+            // On its own converter: a silent lane's polls go out on every one.
+            const int converter = sim.call([l](RangeSimulator &s) { return s.converterOfLane(l); });
             for (const TrafficEntry &e : traffic) {
-                if (e.kind != TrafficEntry::Received)
-                    continue;
-                if (e.address == l && e.code == BusCode::kReadBullet && frameByte(e.bytes, 3) > 0)
+                if (e.kind == TrafficEntry::Received && e.converter == converter && e.address == l
+                    && e.code == BusCode::kReadBullet && frameByte(e.bytes, 3) > 0)
                     polls << e.timeUs;
             }
-            const int converter = sim.call([l](RangeSimulator &s) { return s.converterOfLane(l); });
             for (const TrafficEntry &e : traffic) {
                 if (e.kind == TrafficEntry::Received && e.converter == converter && e.code == BusCode::kStart
                     && (e.address == l || BusAddress::isBroadcast(e.address))) {
