@@ -10,6 +10,8 @@
 #include "simulatorthread.h"
 
 #include <QCoreApplication>
+#include <QMap>
+#include <QPoint>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -87,7 +89,19 @@ public:
         QStringList lostWords;
         QElapsedTimer clock;
         clock.start();
-        QObject::connect(bus, &EMUProc::sig_EventStarted, &driver, [&] { ++started; });
+        // As an exercise reads: each lane's next shot once one arrives, its
+        // first again once the START is given.
+        QMap<int, int> read;
+        QObject::connect(bus, &EMUProc::sig_AddBullet, &driver, [&](int ta, int number, QPoint, schar, int, int) {
+            ++read[ta];
+            emit driver.getBullet(ta, number + 1);
+        });
+        QObject::connect(bus, &EMUProc::sig_EventStarted, &driver, [&] {
+            if (started++ == 0) {
+                for (int l : road.polled)
+                    emit driver.getBullet(l, 1);
+            }
+        });
         QObject::connect(bus, &EMUProc::sig_PortFounded, &driver, [&](int, int, bool f, int) { f ? ++found : ++lost; });
         QObject::connect(bus, &EMUProc::sig_PortLost, &driver, [&](int id, bool l, QList<int> t) {
             QStringList ts;
@@ -116,6 +130,11 @@ public:
         qint64 startAtUs = -1;
         const qint64 playFromMs = clock.elapsed();
         const qint64 playFromUs = simNowUs(sim);
+        ShooterSettings shooter;
+        shooter.paceMs = 3000;
+        for (int l : lanes)
+            sim.call([l, &shooter](RangeSimulator &s) { return s.startShooter(l, shooter); });
+        read.clear();
         road.play(sim, driver, startAtUs);
         const qint64 playedMs = clock.elapsed() - playFromMs;
         const qint64 playToUs = simNowUs(sim);
@@ -153,8 +172,10 @@ public:
             polls.removeFirst();
             polls.removeLast();
             const qint64 mean = polls.size() > 1 ? (polls.last() - polls.first()) / (polls.size() - 1) : 0;
-            out << QStringLiteral("  lane %1 (converter %2): %3 polls, mean interval %4 ms, longest %5 ms")
-                       .arg(l).arg(converter + 1).arg(polls.size()).arg(mean / 1000).arg(longest / 1000);
+            const int fired = sim.call([l](RangeSimulator &s) { return s.shotsFired(l).size(); });
+            out << QStringLiteral("  lane %1 (converter %2): shots read %6 of %7 fired, %3 polls, mean interval %4 ms, longest %5 ms")
+                       .arg(l).arg(converter + 1).arg(polls.size()).arg(mean / 1000).arg(longest / 1000)
+                       .arg(read.value(l)).arg(fired);
             if (startAtUs >= 0)
                 out << QStringLiteral(", START copies %1, first %2 s after the click")
                            .arg(startCopies)
