@@ -808,7 +808,10 @@ void Simulation::fire(int l, int s, int index)
     const PlannedShot &plan = m_road.stages.at(s).shots.at(l).at(index);
     Fired fired;
     fired.lane = l;
-    fired.stage = s;
+    // Right for the START that went out last: one held back (a converter
+    // being looked for again when it was given) is not out yet, and the
+    // target puts the shot on the page before.
+    fired.stage = m_startOutMs.at(s) <= m_now ? s : s - 1;
     fired.atMs = m_now;
     fired.page = lane.pageBegan.size() - 1;
     const int id = m_fired.size();
