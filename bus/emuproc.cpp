@@ -563,10 +563,12 @@ void EMUProc::memberCycle()
         memberIndex = 0;
     while (memberIndex < static_cast<int>(members.size())) {
         const MemberPtr member = members[static_cast<size_t>(memberIndex)];
-        bool turnOver = false;
+        // Behind a lost converter a lane hears nothing: it is not asked,
+        // and its silence is not its own but the converter's.
+        bool turnOver = isPortLost(member->portId);
         bool wrote = false;
         bool pendingBusy = false;
-        if (!member->nextPending(&pendingBusy).frame.isEmpty()) {
+        if (!turnOver && !member->nextPending(&pendingBusy).frame.isEmpty()) {
             waitGap(gaps.priorityMs);
             // The lane may have left the relay, or its answer arrived, meanwhile.
             if (indexOf(member) < 0)
@@ -660,8 +662,14 @@ void EMUProc::startWritten(const EmuCommand &command, int portId)
     for (const MemberPtr &member : members) {
         if (!BusAddress::isBroadcast(address) && member->address != address)
             continue;
-        // Through every port found (portId < 0), it missed the lanes behind one away.
-        if (portId < 0 ? isPortAway(member->portId) : member->portId != portId)
+        // Through every port found (portId < 0), it missed the lanes behind
+        // one away: they were not heard across it.
+        if (portId < 0 && isPortAway(member->portId)) {
+            if (member->poll.startMissed())
+                emit sig_TargetHeard(member->address, false);
+            continue;
+        }
+        if (portId >= 0 && member->portId != portId)
             continue;
         member->poll.startWritten();
     }

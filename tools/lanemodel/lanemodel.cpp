@@ -426,6 +426,7 @@ private:
     // The converters as the port set finds them.
     int portOf(int lane) const { return m_road.portOf.isEmpty() ? 1 : m_road.portOf.at(lane); }
     bool away(int port) const;
+    bool awaySince(int port, qint64 fromMs) const;
     void scheduleConverterLosses();
     void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
@@ -533,6 +534,13 @@ private:
     bool m_finished = false;
     int m_onlyPort = -1; // a write through this port alone
 };
+
+bool Simulation::awaySince(int port, qint64 fromMs) const
+{
+    const QVector<Interval> none;
+    const QVector<Interval> &list = port - 1 < m_road.away.size() ? m_road.away.at(port - 1) : none;
+    return std::any_of(list.cbegin(), list.cend(), [&](const Interval &i) { return i.meets(fromMs, m_now + 1); });
+}
 
 bool Simulation::away(int port) const
 {
@@ -713,9 +721,11 @@ void Simulation::wireBus()
         report(r, m_now);
     });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
-        // Called silent only once its polls went unanswered for a second.
+        // Called silent only once its polls went unanswered for a second,
+        // or when its converter was away since its last answer read.
         const qint64 since = m_lanes.at(ta - 1).polledSinceReadMs;
-        if (!heard && (since < 0 || m_now - since < kSilentMs))
+        if (!heard && (since < 0 || m_now - since < kSilentMs)
+            && !awaySince(portOf(ta - 1), m_lanes.at(ta - 1).answeredBefore(m_now)))
             fail(Invariant::FalseWord, ta - 1, m_stage,
                  QStringLiteral("called silent %1 ms after the first poll since an answer read").arg(since < 0 ? 0 : m_now - since));
         Report r;
