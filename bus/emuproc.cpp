@@ -18,6 +18,8 @@ constexpr qint64 kNsPerMs = 1000000;
 // more than a fifth of the time: the other converters' lanes wait meanwhile.
 constexpr qint64 kRefindGapMs = 1000;
 constexpr qint64 kRefindTimeShare = 5;
+// A target takes the copies of one START within this as one.
+constexpr qint64 kStartCopiesMs = 1000;
 
 enum FirstLast { FirstLane = 0, MiddleLane = 1, LastLane = 2, OnlyLane = 3 };
 
@@ -664,13 +666,17 @@ void EMUProc::startWritten(const EmuCommand &command, int portId)
             continue;
         // Through every port found (portId < 0), it missed the lanes behind
         // one away: they were not heard across it.
+        // A copy missed after one that reached it is the same START.
+        const qint64 nowMs = clock->msecsElapsed();
         if (portId < 0 && isPortAway(member->portId)) {
-            if (member->poll.startMissed())
+            const bool copyTaken = member->startReachedMs >= 0 && nowMs - member->startReachedMs < kStartCopiesMs;
+            if (!copyTaken && member->poll.startMissed())
                 emit sig_TargetHeard(member->address, false);
             continue;
         }
         if (portId >= 0 && member->portId != portId)
             continue;
+        member->startReachedMs = nowMs;
         member->poll.startWritten();
     }
 }

@@ -38,6 +38,7 @@ struct EmuMember
     QString name;
     LanePoll poll; // which answers to its polls for shots count
     LaneWait wait; // how long its target has not answered, for the operator
+    qint64 startReachedMs = -1; // the last START written towards it, on the bus clock
     bool pendingBusy = false;
     QList<EmuCommand> pending;
 

@@ -533,6 +533,9 @@ private:
     bool m_reading = false;
     bool m_finished = false;
     int m_onlyPort = -1; // a write through this port alone
+    // The port set has found each converter (once away, until a search
+    // finds it again, nothing reaches its lanes).
+    bool m_found[2] = {true, true};
 };
 
 bool Simulation::awaySince(int port, qint64 fromMs) const
@@ -560,7 +563,7 @@ void Simulation::scheduleConverterLosses()
 
 bool Simulation::writeTo(int portId, const QByteArray &frame, bool check)
 {
-    if (away(portId))
+    if (!m_found[portId - 1])
         return false;
     m_onlyPort = portId;
     const bool written = write(frame, check);
@@ -577,6 +580,20 @@ int Simulation::refindPort(int portId)
         return 0;
     }
     wait(kProbesMs);
+    if (!m_found[portId - 1]) {
+        // Back since its cable went in, unreachable until now: its lanes
+        // were deaf that long too.
+        qint64 backMs = 0;
+        for (const Interval &i : m_road.away.at(portId - 1)) {
+            if (i.to <= m_now)
+                backMs = std::max(backMs, i.to);
+        }
+        for (int l = 0; l < m_lanes.size(); ++l) {
+            if (portOf(l) == portId)
+                m_lanes[l].plan.deaf.append({backMs, m_now});
+        }
+        m_found[portId - 1] = true;
+    }
     m_bus->slot_emu_Founded(portId, portId, true);
     return 1;
 }
@@ -682,7 +699,7 @@ void Simulation::handle(const Event &e)
     case Kind::StageEnd: endStage(e.stage); break;
     case Kind::Answer:
         // An answer on its way when the cable went out is lost with it.
-        if (away(portOf(e.lane)))
+        if (!m_found[portOf(e.lane) - 1])
             break;
         m_lanes[e.lane].answeredMs.append(m_now);
         m_lanes[e.lane].polledSinceReadMs = -1;
@@ -690,6 +707,12 @@ void Simulation::handle(const Event &e)
         break;
     case Kind::ConverterOut:
         trace(m_now, 0, QStringLiteral("converter %1 away").arg(e.stage));
+        m_found[e.stage - 1] = false;
+        // Its lanes are unanswered from now on, polled or not.
+        for (int l = 0; l < m_lanes.size(); ++l) {
+            if (portOf(l) == e.stage && m_lanes[l].unansweredSinceMs < 0)
+                m_lanes[l].unansweredSinceMs = m_now;
+        }
         m_bus->slot_emu_Founded(e.stage, -1, false);
         break;
     case Kind::Deliver: deliver(); break;
@@ -752,14 +775,14 @@ void Simulation::wireBus()
 bool Simulation::write(const QByteArray &frame, bool)
 {
     // With every converter away, the port set writes nothing.
-    if (away(1) && (m_road.portOf.isEmpty() || away(2)))
+    if (!m_found[0] && (m_road.portOf.isEmpty() || !m_found[1]))
         return false;
     const int address = frameByte(frame, 0);
     const int code = frameByte(frame, 2);
     if (code == BusCode::kStart)
         startWritten(address);
     const int l = address - 1;
-    if (l < 0 || l >= m_lanes.size() || (m_onlyPort >= 0 && portOf(l) != m_onlyPort))
+    if (l < 0 || l >= m_lanes.size() || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
         return true; // a broadcast, or an address of no lane (there): nobody answers
     Lane &lane = m_lanes[l];
     if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
@@ -872,7 +895,7 @@ void Simulation::startWritten(int address)
         Lane &lane = m_lanes[l];
         // A target that hears its own START takes it and gives it back.
         if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s))
-            || (m_onlyPort >= 0 && portOf(l) != m_onlyPort))
+            || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);
