@@ -335,7 +335,10 @@ void EMUProc::servePorts()
             record.lostTold = true;
             emit sig_PortLost(record.portId, true, record.lostTargets);
         }
-        if (nowMs >= record.nextRefindMs)
+        // Not between the copies of a command: a converter found again in
+        // between would give its targets a START late, with the shots fired
+        // at them meanwhile on the page it clears.
+        if (nowMs >= record.nextRefindMs && commandQueue.isEmpty())
             sought.append(record.portId);
     }
     for (int portId : qAsConst(sought)) {
