@@ -14,7 +14,9 @@ public:
     virtual ~BusLine() = default;
     // False when the frame reached no converter.
     virtual bool write(const QByteArray &frame, bool check) = 0;
-    virtual bool findConverters() = 0;
+    // The same through one port only: a converter found again is given
+    // what the others were given while it was away.
+    virtual bool writeTo(int portId, const QByteArray &frame, bool check) = 0;
     virtual int refindPort(int portId) = 0;
     // The converters found, after looking for the missing ones.
     virtual int findMissing() = 0;

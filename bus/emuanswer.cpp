@@ -29,10 +29,8 @@ int bigEndian(const QByteArray &frame, int index, int bytes)
 void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
 {
     emit sig_DataReaded(PortID, PortNum, _answer, 1);
-    if (touchPort(PortID, PortNum, true, true)) {
-        portBack(PortID);
+    if (touchPort(PortID, PortNum, true, true))
         emit sig_PortFounded(PortID, comNumOf(PortID), true, liveCount());
-    }
 
     const int code = frameByte(_answer, 2);
     if (code == BusCode::kTerminalBullet) {
@@ -45,8 +43,6 @@ void EMUProc::slot_emu_Answer(int PortID, int PortNum, QByteArray _answer)
     if (!member)
         return;
     member->portId = PortID;
-    if (code >= BusCode::kStart)
-        recovery.heard.insert(PortID);
     busy = true;
     decodeLaneAnswer(*member, _answer);
     busy = false;

@@ -14,6 +14,12 @@ constexpr int kCopies = 3;
 constexpr int kSetupPasses = 3;
 constexpr int kFlushMs = 1000;
 constexpr qint64 kNsPerMs = 1000000;
+// A lost port is looked for again this often at the most, and never for
+// more than a fifth of the time: the other converters' lanes wait meanwhile.
+constexpr qint64 kRefindGapMs = 1000;
+constexpr qint64 kRefindTimeShare = 5;
+// A target takes the copies of one START within this as one.
+constexpr qint64 kStartCopiesMs = 1000;
 
 enum FirstLast { FirstLane = 0, MiddleLane = 1, LastLane = 2, OnlyLane = 3 };
 
@@ -51,6 +57,12 @@ EMUProc::EMUProc(int mode, int AddrStart, int AddrCol)
     qRegisterMetaType<QList<int>>("QList<int>");
     ownIo->init(mode, false, tcpHost(), tcpPort(), BusAddress::kNetworkConverter);
     connectIo();
+}
+
+EMUProc::EMUProc(int mode, int AddrStart, int AddrCol, BusClock *clock)
+    : EMUProc(mode, AddrStart, AddrCol)
+{
+    this->clock = clock;
 }
 
 EMUProc::EMUProc(BusLine *line, BusClock *clock, int AddrStart, int AddrCol)
@@ -222,9 +234,8 @@ void EMUProc::setState(int newState)
         // What went unanswered so far was the line's.
         for (const MemberPtr &member : members)
             member->wait.restart();
-        recovery = Recovery{ports.size(), {}, {}};
     }
-    if (newState == TargetSearch || newState == ConverterSearch)
+    if (newState == TargetSearch)
         resetPortsAndTargets();
     if (newState != Serving)
         return;
@@ -262,12 +273,9 @@ void EMUProc::queueSetupFrames()
 void EMUProc::resetPortsAndTargets()
 {
     ports.clear();
-    // A target search is a new relay's: every lane is reported off. A
-    // converter search follows dead ports whose lanes were reported already.
-    for (const MemberPtr &member : members) {
-        if (state == TargetSearch || member->targetEnabled)
-            setTargetEnabled(*member, false);
-    }
+    // A target search is a new relay's: every lane is reported off.
+    for (const MemberPtr &member : members)
+        setTargetEnabled(*member, false);
 }
 
 void EMUProc::setTargetEnabled(EmuMember &member, bool enabled)
@@ -292,53 +300,108 @@ void EMUProc::reportDeadPort(EmuPortState &record)
     if (record.lossReported)
         return;
     record.lossReported = true;
-    portLosses.lost(record.portId, clock->msecsElapsed());
     emit sig_PortFounded(record.portId, -1, false, liveCount());
 }
 
-void EMUProc::portBack(int portId)
-{
-    if (portLosses.found(portId))
-        emit sig_PortLost(portId, false, lanesBehind(portId));
-}
-
-QList<int> EMUProc::lanesBehind(int portId) const
-{
-    QList<int> lanes;
-    for (const MemberPtr &member : members) {
-        if (member->portId == portId)
-            lanes.append(member->address);
-    }
-    std::sort(lanes.begin(), lanes.end());
-    return lanes;
-}
-
-int EMUProc::checkPorts()
-{
-    int dead = 0;
-    for (int i = 0; i < ports.size() && dead < 2; ++i) {
-        if (ports[i].isAlive())
-            continue;
-        const int portId = ports[i].portId;
-        reportDeadPort(ports[i]);
-        if (dead == 0)
-            deadPortId = portId;
-        ++dead;
-    }
-    return dead;
-}
-
-bool EMUProc::isPortAlive(int portId)
+void EMUProc::checkPorts()
 {
     for (EmuPortState &record : ports) {
-        if (record.portId != portId)
-            continue;
-        if (record.isAlive())
-            return true;
-        reportDeadPort(record);
-        return false;
+        if (!record.isAlive())
+            reportDeadPort(record);
     }
-    return true;
+}
+
+void EMUProc::servePorts()
+{
+    const qint64 nowMs = clock->msecsElapsed();
+    QList<int> sought;
+    for (EmuPortState &record : ports) {
+        if (record.isAlive()) {
+            if (!record.owed.isEmpty())
+                sought.append(record.portId); // written below, once no search runs
+            continue;
+        }
+        if (record.lostSinceMs < 0) {
+            record.lostSinceMs = nowMs;
+            record.lostTargets.clear();
+            for (const MemberPtr &member : members) {
+                if (member->portId == record.portId)
+                    record.lostTargets.append(member->address);
+            }
+            record.nextRefindMs = nowMs;
+        }
+        reportDeadPort(record);
+        if (!record.lostTold && nowMs - record.lostSinceMs >= kPortLostToldAfterMs) {
+            record.lostTold = true;
+            emit sig_PortLost(record.portId, true, record.lostTargets);
+        }
+        // Not between the copies of a command: a converter found again in
+        // between would give its targets a START late, with the shots fired
+        // at them meanwhile on the page it clears.
+        if (nowMs >= record.nextRefindMs && commandQueue.isEmpty())
+            sought.append(record.portId);
+    }
+    for (int portId : qAsConst(sought)) {
+        // The search reports what it found through slot_emu_Founded, which
+        // may change the records.
+        const auto recordOf = [this, portId]() -> EmuPortState * {
+            for (EmuPortState &record : ports) {
+                if (record.portId == portId)
+                    return &record;
+            }
+            return nullptr;
+        };
+        if (EmuPortState *record = recordOf(); record && !record->isAlive()) {
+            const qint64 began = clock->msecsElapsed();
+            line->refindPort(portId);
+            const qint64 tookMs = clock->msecsElapsed() - began;
+            if (EmuPortState *after = recordOf())
+                after->nextRefindMs = clock->msecsElapsed() + std::max(kRefindGapMs, kRefindTimeShare * tookMs);
+        }
+        if (EmuPortState *record = recordOf(); record && record->isAlive() && !record->away)
+            writeOwed(*record);
+    }
+}
+
+void EMUProc::writeOwed(EmuPortState &record)
+{
+    const int portId = record.portId;
+    const QList<EmuPortState::Owed> owed = std::exchange(record.owed, {});
+    for (const EmuPortState::Owed &command : owed) {
+        waitGap(gaps.commandMs);
+        const bool written = line->writeTo(portId, command.command.frame, command.command.checkAddress);
+        restartLastSend();
+        if (!written)
+            continue;
+        // Given now: the converters still away are no longer owed it.
+        for (EmuPortState &other : ports) {
+            other.owed.erase(std::remove_if(other.owed.begin(), other.owed.end(),
+                                            [&command](const EmuPortState::Owed &o) {
+                                                return o.atMs == command.atMs && o.command.frame == command.command.frame;
+                                            }),
+                             other.owed.end());
+        }
+        startWritten(command.command, portId);
+        reportWritten(command.command);
+    }
+}
+
+bool EMUProc::isPortLost(int portId)
+{
+    for (EmuPortState &record : ports) {
+        if (record.portId == portId)
+            return record.away || !record.isAlive();
+    }
+    return false;
+}
+
+bool EMUProc::isPortDoubted(int portId) const
+{
+    for (const EmuPortState &record : ports) {
+        if (record.portId == portId)
+            return record.doubted();
+    }
+    return false;
 }
 
 bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
@@ -353,11 +416,15 @@ bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
         if (record.isAlive() != alive)
             changed = true;
         if (alive) {
+            const bool wasLost = record.lostSinceMs >= 0 || !record.isAlive();
             record.touch();
             if (!keepComNum && comNum < kNoComNumAbove)
                 record.comNum = comNum;
+            if (wasLost)
+                portBack(record);
         } else {
             record.markDead();
+            record.away = true;
         }
     }
     if (existed)
@@ -365,11 +432,23 @@ bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
     if (!alive)
         return false;
     EmuPortState record;
-    record.activate(portId, EmuPortState::kDefaultTimeoutMs);
+    record.activate(portId, EmuPortState::kDefaultTimeoutMs, clock);
     record.touch();
     record.comNum = comNum;
     ports.append(record);
     return true;
+}
+
+void EMUProc::portBack(EmuPortState &record)
+{
+    record.lostSinceMs = -1;
+    // The silence of its lanes while it was away was the converter's.
+    for (const MemberPtr &member : members) {
+        if (member->portId == record.portId)
+            member->wait.restart();
+    }
+    if (std::exchange(record.lostTold, false))
+        emit sig_PortLost(record.portId, false, record.lostTargets);
 }
 
 void EMUProc::askedThrough(const EmuMember &member)
@@ -399,33 +478,14 @@ int EMUProc::comNumOf(int portId) const
     return -1;
 }
 
-bool EMUProc::recovered()
-{
-    if (recovery.found.isEmpty() || liveCount() < recovery.convertersBefore)
-        return false;
-    for (int portId : qAsConst(recovery.found)) {
-        if (!recovery.heard.contains(portId))
-            return false;
-    }
-    return true;
-}
-
 void EMUProc::slot_emu_Founded(int PortID, int portNum, bool _found)
 {
-    if (_found)
-        recovery.found.insert(PortID);
-    else
-        recovery.found.remove(PortID);
     if (!touchPort(PortID, portNum, _found, false))
         return;
     for (EmuPortState &record : ports) {
         if (record.portId == PortID && !_found)
             record.lossReported = true;
     }
-    if (_found)
-        portBack(PortID);
-    else
-        portLosses.lost(PortID, clock->msecsElapsed());
     emit sig_PortFounded(PortID, portNum, _found, liveCount());
 }
 
@@ -458,8 +518,6 @@ void EMUProc::process()
         if (waited == 0)
             clock->wait(kIdleTickMs);
         waited = 0;
-        for (int portId : portLosses.due(clock->msecsElapsed()))
-            emit sig_PortLost(portId, true, lanesBehind(portId));
         if (busy || state == Idle)
             continue;
         if (state != Serving) {
@@ -468,20 +526,9 @@ void EMUProc::process()
         }
         // The port searches wait on the lines; a relay that arrives meanwhile
         // starts its own target search, which must end with its set-up frames.
-        const int dead = checkPorts();
-        if (dead == 1) {
-            // The converter found again is reported while the search waits.
-            setState(PortResearch);
-            line->refindPort(deadPortId);
+        servePorts();
+        if (busy || state != Serving)
             continue;
-        }
-        if (dead >= 2) {
-            // The port records go first, so that each converter found is
-            // reported once, by its search.
-            setState(ConverterSearch);
-            line->findConverters();
-            continue;
-        }
         if (!priorityQueue.isEmpty())
             writeFromQueue(priorityQueue, gaps.priorityMs, false);
         else if (!commandQueue.isEmpty())
@@ -497,10 +544,14 @@ void EMUProc::writeFromQueue(QList<EmuCommand> &queue, int gapMs, bool reportWri
 {
     const EmuCommand command = queue.takeFirst();
     waitGap(gapMs);
-    const bool written = writeCommand(command);
+    const bool written = writeCommand(command, reportWrites);
     restartLastSend();
-    if (!reportWrites || !written)
-        return;
+    if (reportWrites && written)
+        reportWritten(command);
+}
+
+void EMUProc::reportWritten(const EmuCommand &command)
+{
     switch (command.code()) {
     case BusCode::kStop: emit sig_EventStoped(); break;
     case BusCode::kCluster: emit sig_ClasterSetted(); break;
@@ -517,11 +568,10 @@ void EMUProc::memberCycle()
         memberIndex = 0;
     while (memberIndex < static_cast<int>(members.size())) {
         const MemberPtr member = members[static_cast<size_t>(memberIndex)];
-        bool turnOver = false;
-        if (!isPortAlive(member->portId)) {
-            line->refindPort(member->portId);
-            turnOver = true;
-        }
+        // Behind a lost converter a lane hears nothing: it is not asked,
+        // and its silence is not its own but the converter's.
+        bool turnOver = isPortLost(member->portId);
+        bool wrote = false;
         bool pendingBusy = false;
         if (!turnOver && !member->nextPending(&pendingBusy).frame.isEmpty()) {
             waitGap(gaps.priorityMs);
@@ -543,6 +593,7 @@ void EMUProc::memberCycle()
                 else
                     askedThrough(*member);
                 restartLastSend();
+                wrote = true;
                 turnOver = command.code() > BusCode::kFirstPendingAbove;
             }
         } else if (pendingBusy) {
@@ -550,10 +601,13 @@ void EMUProc::memberCycle()
         }
         // A target that has not answered its last ask is pinged where
         // nothing is polled (a break): an answer before the next START
-        // tells it is back. A ping holds back no queued START.
+        // tells it is back. So is one known to answer whose converter is
+        // asked in vain for another lane: its answer tells the converter is
+        // there. A ping holds back no queued START.
         const auto silent = [this, &member] {
             return commandQueue.isEmpty()
-                && (!member->targetEnabled || member->poll.silent() || member->wait.waiting());
+                && (!member->targetEnabled || member->poll.silent() || member->wait.waiting()
+                    || isPortDoubted(member->portId));
         };
         if (!turnOver && (!member->readBulletFrame().isEmpty() || silent())) {
             waitGap(gaps.pollMs);
@@ -564,6 +618,7 @@ void EMUProc::memberCycle()
                 writePoll(*member, poll);
             else if (silent())
                 pingSilent(*member);
+            wrote = true;
         }
         const int index = indexOf(member);
         if (index < 0)
@@ -573,27 +628,79 @@ void EMUProc::memberCycle()
             memberIndex = 0;
             return;
         }
-        if (busy)
+        // The queues and the ports are looked at between two lanes' turns:
+        // a command of the exercise waits for no round to end, and the loop
+        // goes on without an idle tick.
+        if (wrote)
+            waited = std::max(waited, 1);
+        if (busy || wrote)
             return;
     }
 }
 
-bool EMUProc::writeCommand(const EmuCommand &command)
+bool EMUProc::writeCommand(const EmuCommand &command, bool owed)
 {
-    if (!line->write(command.frame, command.checkAddress))
-        return false;
+    const bool written = line->write(command.frame, command.checkAddress);
+    if (owed && !written) {
+        // A broadcast is owed to every converter away, a lane's command to
+        // the one its lane was heard through. One that reached another
+        // converter is not: its lanes taking a START late would lose the
+        // shots fired at them since, which they keep as targets deaf
+        // across it do.
+        const int address = command.address();
+        const MemberPtr member = memberAt(address);
+        for (EmuPortState &record : ports) {
+            if (record.away && (BusAddress::isBroadcast(address) || (member && member->portId == record.portId)))
+                record.owed.append({command, clock->msecsElapsed()});
+        }
+    }
+    if (written)
+        startWritten(command, -1);
+    return written;
+}
+
+void EMUProc::startWritten(const EmuCommand &command, int portId)
+{
     if (command.code() != BusCode::kStart)
-        return true;
+        return;
     const int address = command.address();
     for (const MemberPtr &member : members) {
-        if (BusAddress::isBroadcast(address) || member->address == address)
-            member->poll.startWritten();
+        if (!BusAddress::isBroadcast(address) && member->address != address)
+            continue;
+        // Through every port found (portId < 0), it missed the lanes behind
+        // one away: they were not heard across it.
+        // A copy missed after one that reached it is the same START.
+        const qint64 nowMs = clock->msecsElapsed();
+        if (portId < 0 && isPortAway(member->portId)) {
+            const bool copyTaken = member->startReachedMs >= 0 && nowMs - member->startReachedMs < kStartCopiesMs;
+            if (!copyTaken && member->poll.startMissed())
+                emit sig_TargetHeard(member->address, false);
+            continue;
+        }
+        if (portId >= 0 && member->portId != portId)
+            continue;
+        member->startReachedMs = nowMs;
+        member->poll.startWritten();
     }
-    return true;
+}
+
+bool EMUProc::isPortAway(int portId) const
+{
+    for (const EmuPortState &record : ports) {
+        if (record.portId == portId)
+            return record.away;
+    }
+    return false;
 }
 
 void EMUProc::askTarget(EmuMember &member)
 {
+    // While its converter is lost, the silence is the converter's: told
+    // by its port.
+    if (isPortLost(member.portId)) {
+        member.wait.restart();
+        return;
+    }
     if (state == TargetSearch || !member.wait.asked(clock->msecsElapsed()))
         return;
     emit sig_TargetMissing(member.address, true);
@@ -634,7 +741,7 @@ void EMUProc::searchStep()
     }
     const bool allEnabled = std::all_of(members.begin(), members.end(),
                                         [](const MemberPtr &member) { return member->targetEnabled; });
-    if (allEnabled || (state != TargetSearch && recovered())) {
+    if (allEnabled) {
         setState(Serving);
         return;
     }

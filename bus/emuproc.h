@@ -9,7 +9,6 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
-#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -28,16 +27,22 @@ class EMUProc : public QObject
     Q_OBJECT
 
 public:
-    enum State { Idle = -1, Serving = 0, TargetSearch = 1, ConverterSearch = 2, PortResearch = 3 };
+    // A lost converter is looked for again while the others are served.
+    enum State { Idle = -1, Serving = 0, TargetSearch = 1 };
 
     // Where the network converter is configured: environment variables, or
     // the default address on the range's network.
     static constexpr const char kTcpHostVariable[] = "RANGE_TCP_HOST";
     static constexpr const char kTcpPortVariable[] = "RANGE_TCP_PORT";
     static constexpr const char kDefaultTcpHost[] = "192.168.0.10";
+    // A converter lost this long is told with its lanes (sig_PortLost).
+    static constexpr qint64 kPortLostToldAfterMs = 5000;
 
     // mode 0: five serial ports; mode 1: one TCP converter.
     EMUProc(int mode, int AddrStart, int AddrCol);
+    // The same on a clock of the caller's (it outlives this object): a test
+    // moves the time on to a converter's timeout.
+    EMUProc(int mode, int AddrStart, int AddrCol, BusClock *clock);
     // On a line and a clock of the caller's (both outlive this object), who
     // hands the answers to slot_emu_Answer: a model of the line.
     EMUProc(BusLine *line, BusClock *clock, int AddrStart, int AddrCol);
@@ -73,6 +78,10 @@ public slots:
 signals:
     void sig_finished();
     void sig_PortFounded(int PortID, int portNum, bool _found, int colenabled);
+    // The port's converter has been lost for kPortLostToldAfterMs (true),
+    // or found again after that (false); targets: the lanes last heard
+    // through it, in relay order. Told once each way.
+    void sig_PortLost(int PortID, bool lost, QList<int> targets);
     void sig_TargetEnabled(int ta, bool enabled);
     // A poll of the lane went unanswered until its next poll (false), or the
     // silent lane's target answered again (true).
@@ -87,10 +96,6 @@ signals:
     // lamps show which target is sought.
     void sig_TargetMissing(int ta, bool missing);
     void sig_PCEnabled(int ta, bool enabled);
-    // The port's converter has been lost for longer than
-    // PortLosses::kToldAfterMs (true), or answers again after that (false);
-    // targets are the lanes last heard through it.
-    void sig_PortLost(int PortID, bool lost, QList<int> targets);
     void sig_EventStarted();
     void sig_EventStoped();
     void sig_ClasterSetted();
@@ -120,21 +125,26 @@ private:
     void restartLastSend();
 
     void setState(int newState);
-    // A search after a lost converter ends once the converters are back
-    // and a target answered through each port that found one: the targets
-    // still silent are pinged while the others are served.
-    bool recovered();
     void queueSetupFrames();
     void resetPortsAndTargets();
     void setTargetEnabled(EmuMember &member, bool enabled);
     void disableTargetsOfPort(int portId);
     void reportDeadPort(EmuPortState &record);
-    // A lost port back: its lanes are told back when its loss was told.
-    void portBack(int portId);
-    QList<int> lanesBehind(int portId) const;
-    int checkPorts();
-    bool isPortAlive(int portId);
+    void checkPorts();
+    // Between two lanes' turns: a lost port is reported, told once lost
+    // for long, and looked for again now and then; one found again is
+    // given the commands it missed.
+    void servePorts();
+    void writeOwed(EmuPortState &record);
+    // A report of a command of the exercise written.
+    void reportWritten(const EmuCommand &command);
+    // Dead, or without a converter: its lanes hear nothing.
+    bool isPortLost(int portId);
+    bool isPortAway(int portId) const;
+    // Its lanes' silence may be one target's: ask one known to answer.
+    bool isPortDoubted(int portId) const;
     bool touchPort(int portId, int comNum, bool alive, bool keepComNum);
+    void portBack(EmuPortState &record);
     // A frame the lane's units answer was written towards its port; a lane
     // not heard through any port yet may be behind each of them.
     void askedThrough(const EmuMember &member);
@@ -157,8 +167,10 @@ private:
     // A target that does not answer, asked for no shot, on every converter.
     void pingSilent(EmuMember &member);
     // Writes a command frame; a START written to one target or to all
-    // (broadcast address) marks the lanes whose poll awaits its answer.
-    bool writeCommand(const EmuCommand &command);
+    // (broadcast address) marks the lanes it reached whose poll awaits its
+    // answer. A command of the exercise is owed to the ports away.
+    bool writeCommand(const EmuCommand &command, bool owed = false);
+    void startWritten(const EmuCommand &command, int portId);
 
     std::unique_ptr<TargetIO> ownIo; // the program's port set; none on a caller's line
     std::unique_ptr<RealBusClock> ownClock;
@@ -174,19 +186,9 @@ private:
     QList<EmuCommand> priorityQueue;
     QList<EmuPortState> ports;
     std::vector<MemberPtr> members;
-    // Since the converter search or port re-search began.
-    struct Recovery
-    {
-        int convertersBefore = 0; // port records when the loss was found
-        QSet<int> found;          // ports that found a converter
-        QSet<int> heard;          // ports a target answered through
-    };
-    Recovery recovery;
-    PortLosses portLosses;
 
     // State of the loop.
     qint64 lastSendNs = -1; // on clock; -1 before the first write
     int memberIndex = 0;
-    int deadPortId = -1;
     int waited = 1;
 };

@@ -163,6 +163,7 @@ void EmuPortState::touch()
 {
     alive = true;
     lossReported = false;
+    away = false;
     askedMs = 0;
     lastAskMs = -1;
 }
@@ -184,28 +185,4 @@ bool EmuPortState::isAlive()
     if (alive && askedMs > timeoutMs)
         alive = false;
     return alive;
-}
-
-void PortLosses::lost(int portId, qint64 nowMs)
-{
-    if (!m_sinceMs.contains(portId))
-        m_sinceMs.insert(portId, nowMs);
-}
-
-bool PortLosses::found(int portId)
-{
-    m_sinceMs.remove(portId);
-    return m_told.remove(portId);
-}
-
-QList<int> PortLosses::due(qint64 nowMs)
-{
-    QList<int> ports;
-    for (auto it = m_sinceMs.cbegin(); it != m_sinceMs.cend(); ++it) {
-        if (!m_told.contains(it.key()) && nowMs - it.value() > kToldAfterMs) {
-            m_told.insert(it.key());
-            ports.append(it.key());
-        }
-    }
-    return ports;
 }

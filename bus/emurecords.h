@@ -6,8 +6,6 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
-#include <QMap>
-#include <QSet>
 #include <QString>
 
 // One command frame for the bus, kept without its CRC.
@@ -40,6 +38,7 @@ struct EmuMember
     QString name;
     LanePoll poll; // which answers to its polls for shots count
     LaneWait wait; // how long its target has not answered, for the operator
+    qint64 startReachedMs = -1; // the last START written towards it, on the bus clock
     bool pendingBusy = false;
     QList<EmuCommand> pending;
 
@@ -92,6 +91,23 @@ struct EmuPortState
     qint64 askedMs = 0;
     qint64 lastAskMs = -1;
     bool lossReported = false; // its death was reported; a touch clears it
+    // The port set has no converter on it: nothing written reaches its lanes.
+    bool away = false;
+    // Since its death (on the bus master's clock; -1 while alive), the lanes
+    // behind it then, and whether that was told.
+    qint64 lostSinceMs = -1;
+    QList<int> lostTargets;
+    bool lostTold = false;
+    qint64 nextRefindMs = 0; // a lost port is looked for again from then on
+    // Commands of the exercise that reached no converter while it was
+    // away, in order, each with the time it was written (its name among
+    // the ports' lists): they go out through the first one found again.
+    struct Owed
+    {
+        EmuCommand command;
+        qint64 atMs = 0;
+    };
+    QList<Owed> owed;
 
     void activate(int id, int timeout, const BusClock *busClock = nullptr);
     // A unit behind the port answered, or its converter was found: alive,
@@ -108,23 +124,9 @@ struct EmuPortState
     // one kills no port.
     bool isAlive();
     void markDead() { alive = false; }
-};
-
-// The converters lost and since when: a loss that lasts past kToldAfterMs
-// is told once, and its end only when the loss was told.
-class PortLosses
-{
-public:
-    static constexpr qint64 kToldAfterMs = 5000;
-
-    // The port's loss was found; an earlier loss not yet ended keeps its time.
-    void lost(int portId, qint64 nowMs);
-    // The port answers again; true when its loss was told.
-    bool found(int portId);
-    // The ports lost for longer than kToldAfterMs and not told yet, each given once.
-    QList<int> due(qint64 nowMs);
-
-private:
-    QMap<int, qint64> m_sinceMs;
-    QSet<int> m_told;
+    // Alive, and asked for a third of its timeout without an answer: a unit
+    // behind it known to answer is asked, so that one silent target alone
+    // does not make it lost.
+    bool doubted() const { return active && alive && askedMs * kDoubtedAtPart >= timeoutMs; }
+    static constexpr int kDoubtedAtPart = 3;
 };

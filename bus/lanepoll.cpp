@@ -43,6 +43,15 @@ void LanePoll::startWritten()
         m_startOvertook = true;
 }
 
+bool LanePoll::startMissed()
+{
+    if (m_silent)
+        return false;
+    m_silent = true;
+    m_silenceTold = true;
+    return true;
+}
+
 bool LanePoll::heard()
 {
     m_unanswered = 0;

@@ -63,16 +63,16 @@ bool TargetIO::write(const QByteArray &frame, bool check)
     return reached;
 }
 
-bool TargetIO::findConverters()
+bool TargetIO::writeTo(int portId, const QByteArray &frame, bool check)
 {
+    if (frame.size() < BusFrame::kHeaderBytes)
+        return false;
     if (mode == TcpMode)
-        return client.findConverter(BusAddress::kSerialConverter);
+        return client.write(frame);
     for (COMPort &serialPort : ports) {
-        if (serialPort.isFound())
-            serialPort.close();
+        if (serialPort.getId() == portId)
+            return serialPort.isFound() && serialPort.write(frame, check);
     }
-    for (COMPort &serialPort : ports)
-        serialPort.findPort();
     return false;
 }
 

@@ -29,7 +29,7 @@ public:
     void init(int ioMode, bool connectNow, const QString &host, int port, int address);
     void moveToWorkerThread();
     bool write(const QByteArray &frame, bool check) override;
-    bool findConverters() override;
+    bool writeTo(int portId, const QByteArray &frame, bool check) override;
     int refindPort(int portId) override;
     int findMissing() override;
     // Blocks until every written frame has left for its converter.

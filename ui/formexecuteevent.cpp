@@ -6,7 +6,7 @@
 #include <QTimerEvent>
 
 #include "appstyle.h"
-#include "emurecords.h"
+#include "emuproc.h"
 #include "lanepoll.h"
 #include "tbtndelegate.h"
 #include "tbulletlist.h"
@@ -570,7 +570,7 @@ void FormExecuteEvent::setPortLost(int port, bool lost, const QList<int> &target
                                   "Проверьте питание конвертора и его кабель.")
                        .arg(port)
                        .arg(behind)
-                       .arg(PortLosses::kToldAfterMs / 1000),
+                       .arg(EMUProc::kPortLostToldAfterMs / 1000),
                    targets);
         return;
     }

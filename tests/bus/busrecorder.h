@@ -19,6 +19,12 @@ public:
         connect(bus, &EMUProc::sig_PortFounded, this, [this](int id, int com, bool found, int live) {
             add(QStringLiteral("PortFounded(%1,%2,%3,%4)").arg(id).arg(com).arg(found).arg(live));
         });
+        connect(bus, &EMUProc::sig_PortLost, this, [this](int id, bool lost, QList<int> lanes) {
+            QStringList names;
+            for (int lane : lanes)
+                names.append(QString::number(lane));
+            add(QStringLiteral("PortLost(%1,%2,%3)").arg(id).arg(lost).arg(names.join(QLatin1Char(' '))));
+        });
         connect(bus, &EMUProc::sig_TargetEnabled, this, [this](int ta, bool on) {
             add(QStringLiteral("TargetEnabled(%1,%2)").arg(ta).arg(on));
         });

@@ -10,6 +10,7 @@
 #include "serialportdirectory.h"
 #include "simline.h"
 #include "simulatorthread.h"
+#include "waitms.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,7 +66,7 @@ public:
         at(0, [this, frame] { onWrite(frame); });
         return true;
     }
-    bool findConverters() override { return true; }
+    bool writeTo(int, const QByteArray &frame, bool check) override { return write(frame, check); }
     int refindPort(int) override { return 1; }
     int findMissing() override { return 1; }
     void flush(int) override {}
@@ -86,6 +88,21 @@ public:
 private:
     qint64 m_nowMs = 0;
     std::multimap<qint64, std::function<void()>> m_due;
+};
+
+// Real time that the test moves on at once: a converter's timeout and a
+// lane's wait pass without waiting them out.
+class SkipClock : public BusClock
+{
+public:
+    SkipClock() { m_timer.start(); }
+    qint64 nsecsElapsed() const override { return m_timer.nsecsElapsed() + m_aheadNs; }
+    void wait(int ms) override { waitMs(ms); }
+    void skipMs(qint64 ms) { m_aheadNs += ms * 1000000; }
+
+private:
+    QElapsedTimer m_timer;
+    std::atomic<qint64> m_aheadNs{0};
 };
 
 } // namespace
@@ -118,6 +135,12 @@ private slots:
     void unpluggedConverterLosesNoShot();
     void startWaitsForAnUnpluggedConverter();
     void silentLineLostWhilePolled();
+    void silentTarget_data();
+    void silentTarget();
+    void deafConverterAcrossStart_data();
+    void deafConverterAcrossStart();
+    void flappingConverter();
+    void silentTargetPingedAndTold();
     void noiseAndBrokenAnswers();
     void answerAtTheTurnAfterNoise();
     void noShotNamesItsPoll_data();
@@ -134,12 +157,17 @@ private:
     // Asks each lane for its next shot as soon as one arrives, as an exercise does.
     void followShots();
     QList<TrafficEntry> received(int converter, int address = -1, int code = -1) const;
+    int polls(int lane) const;
+    // Moves the bus clock on EmuPortState::kAskGapMs at a time, each time
+    // once the lane was polled twice more: the silence its port counts.
+    void skipAsked(int lane, int steps);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<SimulatorThread> m_sim;
     QPointer<QThread> m_worker; // deletes itself once finished
     std::unique_ptr<BusRecorder> m_recorder;
     std::unique_ptr<BusDriver> m_driver;
+    std::unique_ptr<SkipClock> m_clock; // outlives the bus master
     EMUProc *m_bus = nullptr; // lives in m_worker; deleted there after sig_finished
 };
 
@@ -151,6 +179,7 @@ void TestBusMaster::init()
     QVERIFY(m_sim->call([&](RangeSimulator &s) { return s.setComDirectory(comDir); }));
     qputenv(SerialPortDirectory::kEnvironmentVariable, comDir.toLocal8Bit());
     m_driver = std::make_unique<BusDriver>();
+    m_clock = std::make_unique<SkipClock>();
 }
 
 void TestBusMaster::cleanup()
@@ -162,6 +191,7 @@ void TestBusMaster::cleanup()
     }
     m_recorder.reset();
     m_bus = nullptr;
+    m_clock.reset();
     m_sim.reset();
     m_dir.reset();
     qunsetenv(SerialPortDirectory::kEnvironmentVariable);
@@ -173,7 +203,7 @@ void TestBusMaster::startBus(int mode, int addrStart, int addrCol, bool withLog,
                              const BusGaps &gaps)
 {
     m_worker = new QThread;
-    m_bus = new EMUProc(mode, addrStart, addrCol);
+    m_bus = new EMUProc(mode, addrStart, addrCol, m_clock.get());
     m_bus->setGaps(gaps);
     connect(m_driver.get(), &BusDriver::stopAll, m_bus, &EMUProc::stop);
     connect(m_driver.get(), &BusDriver::sig_AddTarget, m_bus, &EMUProc::slot_view_AddMember);
@@ -221,6 +251,21 @@ QList<TrafficEntry> TestBusMaster::received(int converter, int address, int code
             found.append(entry);
     }
     return found;
+}
+
+int TestBusMaster::polls(int lane) const
+{
+    const int converter = m_sim->call([lane](RangeSimulator &s) { return s.converterOfLane(lane); });
+    return received(converter, lane, BusCode::kReadBullet).size();
+}
+
+void TestBusMaster::skipAsked(int lane, int steps)
+{
+    for (int step = 0; step < steps; ++step) {
+        const int before = polls(lane);
+        QTRY_VERIFY_WITH_TIMEOUT(polls(lane) >= before + 2, kWaitMs);
+        m_clock->skipMs(EmuPortState::kAskGapMs);
+    }
 }
 
 void TestBusMaster::searchAndSetUpTwoConverters()
@@ -298,6 +343,21 @@ void TestBusMaster::shotsArriveAsFired()
     QVERIFY(received(0, 3, BusCode::kReadBullet).size() <= received(1, 3, BusCode::kReadBullet).size());
     for (const TrafficEntry &entry : received(0, 3, BusCode::kReadBullet))
         QCOMPARE(frameByte(entry.bytes, 3), 0); // only the unchecked pings of the search
+
+    // A frame of lane 3 that checks, read through converter 1 (line noise),
+    // takes its address there: once its target is silent, its polls go out
+    // through every converter and find it where it is.
+    m_sim->call([](RangeSimulator &s) {
+        s.injectFrame(0, hex("030EA3000000000000000000"));
+        s.fireShot(3, 7, 7, 0, 7);
+    });
+    const auto polledThrough1 = [this] {
+        const QList<TrafficEntry> polled = received(0, 3, BusCode::kReadBullet);
+        return std::any_of(polled.begin(), polled.end(), [](const TrafficEntry &e) { return frameByte(e.bytes, 3) == 3; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(polledThrough1(), kWaitMs);
+    m_clock->skipMs(LaneWait::kToldAfterMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet(3,")), 3, kWaitMs);
 }
 
 void TestBusMaster::broadcastWrittenThreeTimes()
@@ -470,8 +530,129 @@ void TestBusMaster::silentLineLostWhilePolled()
         s.setTerminalPresent(1, false);
     });
     emit m_driver->sig_emu_getBullet(1, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortFounded(1,-1,0,0)")),
-                             kDeadPortWaitMs);
+    const auto lost = [this] { return m_recorder->lines.contains(QStringLiteral("PortFounded(1,-1,0,0)")); };
+    // Asked for 30 s: six steps of 5 s and the polls' own milliseconds.
+    skipAsked(1, 5);
+    QVERIFY(!lost());
+    skipAsked(1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(lost(), 2000);
+}
+
+void TestBusMaster::silentTarget_data()
+{
+    QTest::addColumn<int>("off");     // its target and terminal switched off, still polled
+    QTest::addColumn<int>("done");    // a lane the exercise no longer polls, or 0
+    QTest::addColumn<bool>("lost");   // the off lane's converter is lost
+    QTest::addColumn<int>("healthy"); // a lane of the other converter, polled throughout
+    // Converter 1 has lanes 1 and 2, converter 2 lane 3.
+    QTest::newRow("alone on its converter") << 3 << 0 << true << 1;
+    QTest::newRow("the other lane of its converter done") << 2 << 1 << false << 3;
+}
+
+void TestBusMaster::silentTarget()
+{
+    QFETCH(int, off);
+    QFETCH(int, done);
+    QFETCH(bool, lost);
+    QFETCH(int, healthy);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3}); }), 1);
+    startBus(0, 1, 3);
+    addRelay({1, 2, 3});
+    waitForSetUp({1, 2, 3});
+    m_sim->call([off](RangeSimulator &s) {
+        s.setTargetPresent(off, false);
+        s.setTerminalPresent(off, false);
+    });
+    for (int lane : {1, 2, 3}) {
+        if (lane != done)
+            emit m_driver->sig_emu_getBullet(lane, 1);
+    }
+    const QString loss = QStringLiteral("PortFounded(%1,-1,0,").arg(off == 3 ? 2 : 1);
+    skipAsked(off, 8);
+    QTRY_COMPARE_WITH_TIMEOUT(!m_recorder->lines.filter(loss).isEmpty(), lost, 2000);
+    // The other converter's lane is read on.
+    const int before = polls(healthy);
+    QTRY_VERIFY_WITH_TIMEOUT(polls(healthy) >= before + 10, kWaitMs);
+}
+
+void TestBusMaster::deafConverterAcrossStart_data()
+{
+    QTest::addColumn<QList<int>>("second"); // lanes of a second converter; the first has 1 and 2
+    QTest::newRow("one converter") << QList<int>{};
+    QTest::newRow("two converters") << QList<int>{3, 4};
+}
+
+void TestBusMaster::deafConverterAcrossStart()
+{
+    QFETCH(QList<int>, second);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    if (!second.isEmpty())
+        QCOMPARE(m_sim->call([&second](RangeSimulator &s) { return s.addSerialConverter(second); }), 1);
+    const QList<int> lanes = QList<int>{1, 2} + second;
+    startBus(0, 1, lanes.size());
+    addRelay(lanes);
+    waitForSetUp(lanes);
+    for (int lane : lanes)
+        emit m_driver->sig_emu_getBullet(lane, 1);
+    // Every target of converter 1 deaf until just after the START, so long
+    // that the converter is taken for lost.
+    m_sim->call([](RangeSimulator &s) {
+        s.loosenAcrossNextStart(1, 300);
+        s.loosenAcrossNextStart(2, 300);
+    });
+    skipAsked(1, 7);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->lines.filter(QStringLiteral("PortFounded(1,-1,0,")).isEmpty(), 2000);
+    emit m_driver->sig_emu_SendCommand(kStartAll);
+    // It goes out on every converter at once: the deaf targets' converter
+    // was found again at once (their targets miss it).
+    QTRY_COMPARE_WITH_TIMEOUT(received(0, BusAddress::kAllTargets, BusCode::kStart).size(), 3, 2000);
+    for (int lane : second)
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([lane](RangeSimulator &s) { return s.lane(lane)->target.startCount(); }), 1,
+                                  kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")), 3, kWaitMs);
+    for (int lane : second) {
+        const int before = polls(lane);
+        QTRY_VERIFY_WITH_TIMEOUT(polls(lane) >= before + 5, kWaitMs);
+    }
+}
+
+void TestBusMaster::flappingConverter()
+{
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({1, 2}); }), 0);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.addSerialConverter({3, 4}); }), 1);
+    startBus(0, 1, 4);
+    addRelay({1, 2, 3, 4});
+    waitForSetUp({1, 2, 3, 4});
+    for (int lane : {1, 2, 3, 4})
+        emit m_driver->sig_emu_getBullet(lane, 1);
+    for (int flap = 0; flap < 2; ++flap) {
+        const int before = m_recorder->lines.size();
+        QVERIFY(m_sim->call([](RangeSimulator &s) { return s.unplug(1); }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(before).contains(QStringLiteral("PortFounded(2,-1,0,1)")), kWaitMs);
+        // Converter 1's lanes are read on while converter 2 is looked for.
+        const int polled = polls(1);
+        QTRY_VERIFY_WITH_TIMEOUT(polls(1) >= polled + 10, kWaitMs);
+        if (flap == 1) {
+            // A START goes out to converter 1 at once; converter 2's targets,
+            // found again later, keep the shots fired at them meanwhile.
+            emit m_driver->sig_emu_SendCommand(kStartAll);
+            QTRY_COMPARE_WITH_TIMEOUT(m_sim->call([](RangeSimulator &s) { return s.lane(1)->target.startCount(); }), 1,
+                                      kWaitMs);
+            QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.lane(3)->target.startCount(); }), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("EventStarted")), 3, kWaitMs);
+            // Lost for long: told once, with its lanes.
+            m_clock->skipMs(EMUProc::kPortLostToldAfterMs);
+            QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.contains(QStringLiteral("PortLost(2,1,3 4)")), kWaitMs);
+        }
+        QVERIFY(m_sim->call([](RangeSimulator &s) { return s.replug(1); }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_recorder->lines.mid(before).contains(QStringLiteral("PortFounded(2,2,1,2)")), kWaitMs);
+    }
+    const int back = polls(3);
+    QTRY_VERIFY_WITH_TIMEOUT(polls(3) >= back + 5, kWaitMs);
+    QCOMPARE(m_sim->call([](RangeSimulator &s) { return s.lane(3)->target.startCount(); }), 0);
+    QCOMPARE(m_recorder->count(QStringLiteral("EventStarted")), 3);
+    QCOMPARE(m_recorder->matching(QStringLiteral("PortLost")), (QStringList{"PortLost(2,1,3 4)", "PortLost(2,0,3 4)"}));
 }
 
 void TestBusMaster::noiseAndBrokenAnswers()
@@ -658,6 +839,64 @@ void TestBusMaster::noShotNamesItsPoll()
     QCOMPARE(step, Done);
     QCOMPARE(recorder.count(QStringLiteral("EventStarted")), pollsAfterStart < 0 || !broadcast ? 0 : 3);
     QTEST(recorder.matching(QStringLiteral("NoBullet")), "reported");
+}
+
+void TestBusMaster::silentTargetPingedAndTold()
+{
+    // The bus master's own loop on the test's line: lane 1 answers its
+    // set-up, then nothing, while the exercise polls it, stops, polls again.
+    ScriptedLine line;
+    EMUProc bus(&line, &line, 1, 1);
+    bus.setGaps(kQuickGaps);
+    constexpr qint64 kSetUpMs = 1000;
+    const QByteArray ping = hex("0109A300000000");
+    enum Step { SetUp, Polled, Stopped, Asked, Missing, Queued, Done };
+    Step step = SetUp;
+    qint64 askedMs = -1;
+    qint64 missingMs = -1;
+    QByteArray afterQueued;
+    line.onWrite = [&](const QByteArray &frame) {
+        if (step == SetUp && frameByte(frame, 0) == 1) {
+            const QByteArray answer = frameByte(frame, 2) == BusCode::kReadBullet
+                ? frameWithCrc(hex("010EA3000000000000000000")) : frameWithCrc(frame);
+            line.at(2, [&bus, answer] { bus.slot_emu_Answer(1, 1, answer); });
+        } else if (step == Polled && frameByte(frame, 2) == BusCode::kReadBullet) {
+            // Stopped before its silence is told: asked, it is pinged in the break.
+            askedMs = line.msecsElapsed();
+            line.at(1, [&bus] { bus.slot_emu_StopReadBullet(); });
+            step = Stopped;
+        } else if (step == Stopped && frame == ping) {
+            bus.slot_emu_GetBullet(1, 1);
+            step = Asked;
+        } else if (step == Missing && frame == ping) {
+            // A START given during the wait before the next ping goes first.
+            line.at(1, [&bus] { bus.slot_emu_SendCommand(kStartAll); });
+            step = Queued;
+        } else if (step == Queued) {
+            afterQueued = frame;
+            step = Done;
+            line.at(1, [&bus] { bus.stop(); });
+        }
+    };
+    connect(&bus, &EMUProc::sig_TargetMissing, this, [&](int, bool missing) {
+        if (!missing || step != Asked)
+            return;
+        missingMs = line.msecsElapsed();
+        bus.slot_emu_StopReadBullet();
+        step = Missing;
+    });
+    line.at(kSetUpMs, [&] {
+        step = Polled;
+        bus.slot_emu_GetBullet(1, 1);
+    });
+    line.at(kSetUpMs + 60000, [&bus] { bus.stop(); });
+    bus.slot_view_AddMember(1, 101, QString(), QString(), 3);
+    bus.process();
+    QCOMPARE(step, Done);
+    // Told missing once it was waited for over 5 s, at the ask after that.
+    QVERIFY2(missingMs - askedMs > 5000 && missingMs - askedMs <= 5000 + 2 * kQuickGaps.pollMs,
+             qPrintable(QString::number(missingMs - askedMs)));
+    QCOMPARE(afterQueued, kStartAll);
 }
 
 void TestBusMaster::relayChangedDuringWaits()

@@ -355,7 +355,7 @@ struct Lane
     }
 };
 
-enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver };
+enum class Kind { Fire, PowerOff, PowerOn, StartRequest, StageEnd, Answer, Deliver, ConverterOut };
 
 struct Event
 {
@@ -415,14 +415,19 @@ public:
 
     // The bus master's line and clock.
     bool write(const QByteArray &frame, bool check) override;
-    bool findConverters() override { return true; }
-    int refindPort(int) override { return 1; }
+    bool writeTo(int portId, const QByteArray &frame, bool check) override;
+    int refindPort(int portId) override;
     int findMissing() override { return 1; }
     void flush(int) override {}
     qint64 nsecsElapsed() const override { return (m_now - m_busOriginMs) * 1000000; }
     void wait(int ms) override;
 
 private:
+    // The converters as the port set finds them.
+    int portOf(int lane) const { return m_road.portOf.isEmpty() ? 1 : m_road.portOf.at(lane); }
+    bool away(int port) const;
+    bool awaySince(int port, qint64 fromMs) const;
+    void scheduleConverterLosses();
     void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
         m_events.push({at, m_seq++, kind, lane, stage, index, frame});
@@ -527,7 +532,71 @@ private:
     int m_stage = -1;
     bool m_reading = false;
     bool m_finished = false;
+    int m_onlyPort = -1; // a write through this port alone
+    // The port set has found each converter (once away, until a search
+    // finds it again, nothing reaches its lanes).
+    bool m_found[2] = {true, true};
 };
+
+bool Simulation::awaySince(int port, qint64 fromMs) const
+{
+    const QVector<Interval> none;
+    const QVector<Interval> &list = port - 1 < m_road.away.size() ? m_road.away.at(port - 1) : none;
+    return std::any_of(list.cbegin(), list.cend(), [&](const Interval &i) { return i.meets(fromMs, m_now + 1); });
+}
+
+bool Simulation::away(int port) const
+{
+    const QVector<Interval> none;
+    const QVector<Interval> &list = port - 1 < m_road.away.size() ? m_road.away.at(port - 1) : none;
+    return std::any_of(list.cbegin(), list.cend(), [this](const Interval &i) { return i.contains(m_now); });
+}
+
+void Simulation::scheduleConverterLosses()
+{
+    // The port set says at once that a converter's device is gone.
+    for (int port = 1; port <= m_road.away.size(); ++port) {
+        for (const Interval &i : m_road.away.at(port - 1))
+            schedule(i.from, Kind::ConverterOut, 0, port);
+    }
+}
+
+bool Simulation::writeTo(int portId, const QByteArray &frame, bool check)
+{
+    if (!m_found[portId - 1])
+        return false;
+    m_onlyPort = portId;
+    const bool written = write(frame, check);
+    m_onlyPort = -1;
+    return written;
+}
+
+int Simulation::refindPort(int portId)
+{
+    // A converter there answers its probe and its check, 100 ms each.
+    constexpr int kProbesMs = 200;
+    if (away(portId)) {
+        m_bus->slot_emu_Founded(portId, -1, false);
+        return 0;
+    }
+    wait(kProbesMs);
+    if (!m_found[portId - 1]) {
+        // Back since its cable went in, unreachable until now: its lanes
+        // were deaf that long too.
+        qint64 backMs = 0;
+        for (const Interval &i : m_road.away.at(portId - 1)) {
+            if (i.to <= m_now)
+                backMs = std::max(backMs, i.to);
+        }
+        for (int l = 0; l < m_lanes.size(); ++l) {
+            if (portOf(l) == portId)
+                m_lanes[l].plan.deaf.append({backMs, m_now});
+        }
+        m_found[portId - 1] = true;
+    }
+    m_bus->slot_emu_Founded(portId, portId, true);
+    return 1;
+}
 
 void Simulation::scheduleStages(int from)
 {
@@ -579,6 +648,7 @@ Outcome Simulation::run()
             schedule(off.to, Kind::PowerOn, l);
         }
     }
+    scheduleConverterLosses();
     // The relay's lanes, as the main window gives them: the bus master
     // looks for their targets and sets them up, then serves the exercise.
     for (int l = 0; l < m_lanes.size(); ++l) {
@@ -628,9 +698,22 @@ void Simulation::handle(const Event &e)
     case Kind::StartRequest: startRequest(e.stage); break;
     case Kind::StageEnd: endStage(e.stage); break;
     case Kind::Answer:
+        // An answer on its way when the cable went out is lost with it.
+        if (!m_found[portOf(e.lane) - 1])
+            break;
         m_lanes[e.lane].answeredMs.append(m_now);
         m_lanes[e.lane].polledSinceReadMs = -1;
-        m_bus->slot_emu_Answer(1, 1, e.frame);
+        m_bus->slot_emu_Answer(portOf(e.lane), portOf(e.lane), e.frame);
+        break;
+    case Kind::ConverterOut:
+        trace(m_now, 0, QStringLiteral("converter %1 away").arg(e.stage));
+        m_found[e.stage - 1] = false;
+        // Its lanes are unanswered from now on, polled or not.
+        for (int l = 0; l < m_lanes.size(); ++l) {
+            if (portOf(l) == e.stage && m_lanes[l].unansweredSinceMs < 0)
+                m_lanes[l].unansweredSinceMs = m_now;
+        }
+        m_bus->slot_emu_Founded(e.stage, -1, false);
         break;
     case Kind::Deliver: deliver(); break;
     }
@@ -661,9 +744,11 @@ void Simulation::wireBus()
         report(r, m_now);
     });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
-        // Called silent only once its polls went unanswered for a second.
+        // Called silent only once its polls went unanswered for a second,
+        // or when its converter was away since its last answer read.
         const qint64 since = m_lanes.at(ta - 1).polledSinceReadMs;
-        if (!heard && (since < 0 || m_now - since < kSilentMs))
+        if (!heard && (since < 0 || m_now - since < kSilentMs)
+            && !awaySince(portOf(ta - 1), m_lanes.at(ta - 1).answeredBefore(m_now)))
             fail(Invariant::FalseWord, ta - 1, m_stage,
                  QStringLiteral("called silent %1 ms after the first poll since an answer read").arg(since < 0 ? 0 : m_now - since));
         Report r;
@@ -689,13 +774,16 @@ void Simulation::wireBus()
 
 bool Simulation::write(const QByteArray &frame, bool)
 {
+    // With every converter away, the port set writes nothing.
+    if (!m_found[0] && (m_road.portOf.isEmpty() || !m_found[1]))
+        return false;
     const int address = frameByte(frame, 0);
     const int code = frameByte(frame, 2);
     if (code == BusCode::kStart)
         startWritten(address);
     const int l = address - 1;
-    if (l < 0 || l >= m_lanes.size())
-        return true; // a broadcast, or an address of no lane: nobody answers
+    if (l < 0 || l >= m_lanes.size() || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
+        return true; // a broadcast, or an address of no lane (there): nobody answers
     Lane &lane = m_lanes[l];
     if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
         ++m_out.polls;
@@ -753,7 +841,10 @@ void Simulation::fire(int l, int s, int index)
     const PlannedShot &plan = m_road.stages.at(s).shots.at(l).at(index);
     Fired fired;
     fired.lane = l;
-    fired.stage = s;
+    // Right for the START that went out last: one held back (a converter
+    // being looked for again when it was given) is not out yet, and the
+    // target puts the shot on the page before.
+    fired.stage = m_startOutMs.at(s) <= m_now ? s : s - 1;
     fired.atMs = m_now;
     fired.page = lane.pageBegan.size() - 1;
     const int id = m_fired.size();
@@ -803,7 +894,8 @@ void Simulation::startWritten(int address)
     for (int l = 0; l < m_lanes.size(); ++l) {
         Lane &lane = m_lanes[l];
         // A target that hears its own START takes it and gives it back.
-        if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s)))
+        if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s))
+            || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
             continue;
         if (lane.target.takeStart(m_now)) {
             newPage(l);

@@ -30,6 +30,10 @@ constexpr qint64 kAtOnceWithinMs = 40;
 constexpr quint64 kReshootStream = Q_UINT64_C(0x2E5800715EED0B1E);
 constexpr int kReshootPermille = 250;
 constexpr int kReshootAtOncePermille = 500;
+// Whether the lanes are behind two converters, one of which is lost now
+// and then, from a stream of its own too.
+constexpr quint64 kConverterStream = Q_UINT64_C(0xC0417E47E2105E5D);
+constexpr int kTwoConvertersPermille = 250;
 // A rifle match STOP comes this long after the last shot or fault at the latest.
 constexpr qint64 kMatchTailMs = 25000;
 constexpr qint64 kMatchReadRoomMs = 15000;
@@ -105,6 +109,36 @@ qint64 lengthOfFault(Rng &rng)
     if (kind < 80)
         return rng.range(1500, 15000);
     return rng.range(15000, 150000);
+}
+
+// Splits the lanes between two converters and takes the second one away
+// (its cable out) once to three times, mostly across a START: its lanes
+// hear nothing then, while the first one's are served.
+void addConverterLosses(Road &road, quint64 seed, QStringList &faults)
+{
+    Rng rng(seed ^ kConverterStream);
+    const int laneCount = road.lanes.size();
+    if (laneCount < 2 || !rng.permille(kTwoConvertersPermille))
+        return;
+    const int first = int(rng.range(1, laneCount - 1)); // lanes on port 1
+    for (int l = 0; l < laneCount; ++l)
+        road.portOf.append(l < first ? 1 : 2);
+    road.away = {{}, {}};
+    const qint64 roadEnd = road.stages.last().endMs;
+    for (int n = int(rng.range(1, 3)); n > 0; --n) {
+        const int kind = int(rng.range(0, 9));
+        const qint64 length = kind < 4 ? rng.range(1000, 4000) : kind < 8 ? rng.range(4000, 40000)
+                                                                          : rng.range(40000, 120000);
+        qint64 centre = rng.range(0, roadEnd);
+        if (rng.permille(700))
+            centre = road.stages.at(int(rng.range(0, road.stages.size() - 1))).startMs + rng.range(-3000, 3000);
+        const qint64 from = std::max<qint64>(0, centre - rng.range(0, length));
+        road.away[1].append({from, from + length});
+        for (int l = first; l < laneCount; ++l)
+            road.lanes[l].deaf.append({from, from + length});
+        faults << QStringLiteral("converter of lanes %1-%2 away %3-%4 s")
+                      .arg(first + 1).arg(laneCount).arg(seconds(from), seconds(from + length));
+    }
 }
 
 } // namespace
@@ -309,6 +343,7 @@ Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
         const qint64 from = rng.range(0, roadEnd);
         road.busy.append({from, from + rng.range(200, 3000)});
     }
+    addConverterLosses(road, seed, faults);
     // A rifle match is stopped once every lane had its time after the faults.
     StagePlan &last = road.stages.last();
     if (last.rifleStop) {

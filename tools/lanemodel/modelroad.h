@@ -59,6 +59,11 @@ struct Road
     QVector<StagePlan> stages;
     QVector<LanePlan> lanes;
     QVector<Interval> busy; // the program reads what the bus reports late
+    // The converter (port 1 or 2) each lane is behind, by lane; empty: all
+    // behind port 1. While a converter is away (its cable out, as the port
+    // set finds it) its lanes hear nothing: their deaf stretches include it.
+    QVector<int> portOf;
+    QVector<QVector<Interval>> away; // by port - 1
     QString description;
 };
 
