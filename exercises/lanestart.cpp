@@ -274,14 +274,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         m_page.check.back = true;
     } else if (m_state != State::Fresh && m_page.startMs >= 0 && m_trace.lastAnswer()
                && olderThanStart(m_trace.lastAnswer()->shot, nowMs)) {
-        // Nothing read since this START: the page it held before may go on
-        // (a page of this START holds no shot as old as its last one, not
-        // even a rig's). Its last shot asked for again tells; the same, the
-        // page is read on after it, not again from its first shot (each one
-        // read before the START would be asked for twice, as a repeat,
-        // before a new shot).
-        m_page.readOnAsk = m_trace.lastAnswer()->shot;
-        m_page.readOnAsked = m_page.readOnAsk.number;
+        m_page.readOnFrom = m_trace.lastAnswer()->shot;
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
@@ -345,19 +338,6 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
-    if (shot.number == m_page.readOnAsk.number) {
-        // The same is judged as any answer like one read before the START,
-        // and the page read on after it. Another shot is another page's:
-        // read from its first shot, this one in its turn.
-        if (sameShot(m_page.readOnAsk, shot) && olderThanStart(shot, nowMs))
-            m_page.readOn = shot.number;
-        m_page.readOnAsk = {};
-    }
-    // Not read on, an answer to a poll for that shot or one after it, from
-    // before the page was read up to it, waits for its turn.
-    if (m_page.readOn == 0 && m_page.readOnAsked > 0 && shot.number >= m_page.readOnAsked
-        && shot.number > m_page.readUpTo + 1)
-        return {};
     if (waitsForCheck(shot))
         return {};
     if (m_page.askAgain == shot.number)
@@ -585,13 +565,6 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
-    // It lacks the last shot read before this START: another page, read
-    // from its first shot. So may this START's be, while it fits, once the
-    // page read on lacks its next shot: its earlier shots are read too.
-    if (number == m_page.readOnAsk.number)
-        m_page.readOnAsk = {};
-    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisStartFits)
-        m_page.readOnLacked = true;
     if (checksPage())
         return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
@@ -984,24 +957,40 @@ int LaneStart::lastRead(int storedUpTo) const
 {
     if (checksPage())
         return m_page.check.given.shot.number - 1;
-    // Before a shot an answer to an earlier poll has asked for again: the
-    // page may go on after the one asked.
-    if (m_page.readOnAsk.number > 0)
-        return m_page.readOnAsk.number - 1;
     if (m_page.askAgain > 0)
         return m_page.askAgain - 1;
     const int read = std::max(storedUpTo, m_page.readUpTo);
-    if (m_page.readOn <= 0)
-        return read;
-    // Read on while a page that holds the shots before it may be the one
-    // held; else the ones read on past are read now, from the first.
-    if (m_page.earlierFits && !m_page.readOnLacked)
-        return std::max(read, m_page.readOn);
-    for (int n = 1; n <= m_page.readOn; ++n) {
-        if (!m_trace.answerOf(n, pageSince()) && !m_trace.lacked(n, pageSince()))
-            return n - 1;
+    const int from = m_page.readOnFrom.number;
+    switch (readingOn()) {
+    case ReadOn::None: return read;
+    case ReadOn::Asking: return from - 1;
+    case ReadOn::After: return std::max(read, from);
+    case ReadOn::FromFirst: break;
     }
-    return read;
+    int n = 1;
+    while (m_trace.answerOf(n, pageSince()))
+        ++n;
+    return n - 1;
+}
+
+LaneStart::ReadOn LaneStart::readingOn() const
+{
+    // Back from a silence with nothing read since this START, the page it
+    // held before may go on: a page of this START holds no shot as old as
+    // the last one read before it (setHeard()), so that shot is asked for
+    // first. Given again as it was, by an answer the judgement took (a
+    // repeat or an older shot once confirmed), the page is read on after
+    // it: the shots before it were read before the START. Another shot of
+    // its number, or its lack confirmed, is another page: read from the
+    // first number it gave no shot for since the START. Every answer
+    // meanwhile is judged as any other, none set aside for its turn: only
+    // the asking order follows this.
+    const LaneShot &from = m_page.readOnFrom;
+    if (from.number <= 0)
+        return ReadOn::None;
+    if (const PageTrace::Answer *given = m_trace.answerOf(from.number, pageSince()))
+        return sameShot(given->shot, from) ? ReadOn::After : ReadOn::FromFirst;
+    return m_trace.lacked(from.number, pageSince()) ? ReadOn::FromFirst : ReadOn::Asking;
 }
 
 int LaneStart::heldCount() const

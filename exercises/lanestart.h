@@ -98,7 +98,7 @@
 // `lostPage()` and `answer()`, and of the answers meanwhile at
 // `waitsForCheck()` and `noShotWhileChecking()`. Back with nothing read
 // since this START, the page may be read on after its last shot read before
-// it: `setHeard()`, `readAnswer()`, `noShot()`, `lastRead()`.
+// it: `readingOn()`.
 class LaneStart
 {
 public:
@@ -236,7 +236,7 @@ public:
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // Back from a silence, the next poll asks for another shot than the one
     // asked before it: its last shot, or the last one read before the START.
-    bool asksAgainOnHearing() const { return checksPage() || m_page.readOnAsk.number > 0; }
+    bool asksAgainOnHearing() const { return checksPage() || readingOn() == ReadOn::Asking; }
     // The rule of the states that the lane broke first (see above), empty
     // while every one holds: cheap enough to ask after every step.
     QString brokenInvariant() const;
@@ -398,6 +398,10 @@ private:
     // Tells the lane, once, that it did not take the START, when that is
     // proven (None otherwise).
     Word tellMissed();
+    // Where a lane back from a silence with nothing read since this START
+    // stands in reading its page on after the last shot read before it.
+    enum class ReadOn { None, Asking, After, FromFirst };
+    ReadOn readingOn() const;
 
     // What the lane's line remembers across pages, whatever a page begins:
     // the next START weighs it (a page begun in a silence began after the
@@ -459,13 +463,7 @@ private:
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
         QMap<int, Decided> decided; // numbers of this page stored or passed over
         int readUpTo = 0;
-        // Back from a silence with nothing read since this START, its last
-        // shot read before it is asked for: the same, the page goes on
-        // after its number (readOn), anything else is another page.
-        LaneShot readOnAsk;
-        int readOnAsked = 0;
-        int readOn = 0;
-        bool readOnLacked = false;  // lacked the next shot while this START's page fitted
+        LaneShot readOnFrom;        // the last shot read before this START, asked first (readingOn())
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
