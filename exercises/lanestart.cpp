@@ -280,6 +280,11 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     // START: what the target gives now is no late copy of an answer given
     // before the silence ("no shot" included).
     m_page.repeated.number = 0;
+    // But the answer that told it hears (a ping's "no shot") may come again,
+    // named by a later poll: a "no shot" read within a copy's age of it is
+    // weighed as one read in the moments after the START (weigh()).
+    if (m_page.startMs >= 0)
+        m_page.copiesUntilMs = std::max(m_page.copiesUntilMs, nowMs + kLateCopyMs);
     m_page.unconfirmed.doubted = true;
     if (m_page.startMs >= 0) {
         // Switched off and on meanwhile, its page may have begun at any

@@ -323,6 +323,13 @@ void TestLaneModel::roads_data()
     // answer was dropped to be read in its turn, and the target lost power
     // before it was: a right shot the "no shot" answers proved, never stored.
     QTest::newRow("seed 34910717") << quint64(34910717) << quint64(34910717) << 20 << true << 0;
+    // Rapid fire read late across each START with late copies around it:
+    // lane 5, deaf across START 2, is back with window 1's page and asked
+    // for its shot 5; two late copies of the ping's "no shot" that told it
+    // hears, named by that poll, said it lacked shot 5: no page fitted, and
+    // window 1's shot 5 was stored for window 2.
+    QTest::newRow("seed 12616, read late") << quint64(12616) << quint64(12616) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
