@@ -281,9 +281,10 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     // before the silence ("no shot" included).
     m_page.repeated.number = 0;
     // But the answer that told it hears (a ping's "no shot") may come again,
-    // named by a later poll: a "no shot" read within a copy's age of it is
-    // weighed as one read in the moments after the START (weigh()).
-    if (m_page.startMs >= 0)
+    // named by a later poll: with nothing read since this START, a "no shot"
+    // read within a copy's age of it is weighed as one read in the moments
+    // after the START (weigh()).
+    if (m_page.startMs >= 0 && !answered)
         m_page.copiesUntilMs = std::max(m_page.copiesUntilMs, nowMs + kLateCopyMs);
     m_page.unconfirmed.doubted = true;
     if (m_page.startMs >= 0) {
