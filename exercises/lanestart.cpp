@@ -268,6 +268,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     }
     if (!back)
         return;
+    m_line.backMs = nowMs;
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
@@ -566,8 +567,13 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
+    const bool inOrder = readInOrder(number, nowMs);
     m_line.lastHeardMs = nowMs;
     m_line.lastNoShotMs = nowMs;
+    while (!m_line.lastLacks.isEmpty()
+           && (m_line.lastLacks.size() >= kLastReads || m_line.lastLacks.first().first < nowMs - kLateCopyMs))
+        m_line.lastLacks.removeFirst();
+    m_line.lastLacks.append({nowMs, number});
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
@@ -592,10 +598,27 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     }
-    m_trace.addLacking(number, nowMs);
+    m_trace.addLacking(number, nowMs, inOrder);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     return judge(nowMs);
+}
+
+bool LaneStart::readInOrder(int number, qint64 nowMs) const
+{
+    // A late copy is of an answer of the last moments, named by the poll
+    // it came after: read a copy's age after this page began and after the
+    // lane was back from a silence, with no answer of a later number read
+    // since, what it copies was the answer to a poll for this number or an
+    // earlier one (so the page held then lacked this one too).
+    const qint64 fromMs = nowMs - kLateCopyMs;
+    if (pageSince() > fromMs || m_line.backMs > fromMs)
+        return false;
+    const auto later = [&](qint64 atMs, int n) { return atMs >= fromMs && n > number; };
+    return std::none_of(m_line.lastReads.cbegin(), m_line.lastReads.cend(),
+                        [&](const PageTrace::Answer &a) { return later(a.atMs, a.shot.number); })
+        && std::none_of(m_line.lastLacks.cbegin(), m_line.lastLacks.cend(),
+                        [&](const QPair<qint64, int> &l) { return later(l.first, l.second); });
 }
 
 LaneStart::Verdict LaneStart::noShotWhileChecking(int number, qint64 nowMs)

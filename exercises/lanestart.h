@@ -191,6 +191,7 @@ public:
     // late copy of it (of one given before the START): the START or the
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
+    static_assert(kLateCopyMs == PageTrace::kLateCopyMs, "one copy's age for the page and its answers");
     // The operator is told of shots held this long that the page could not
     // decide: what settles an ordinary hold comes within a copy's age.
     static constexpr qint64 kTellAfterMs = kLateCopyMs;
@@ -362,6 +363,9 @@ private:
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
     bool noShotDoubtsCopy(int number);
+    // A "no shot" of this number read now may only copy one for it or an
+    // earlier number (see PageTrace::addLacking()).
+    bool readInOrder(int number, qint64 nowMs) const;
     // The shots held, with the moments the accounts that fit on trace leave them.
     QVector<Doubt> doubtsOn(const PageTrace &trace) const;
     // The target lost its page: a fresh one, its held shots kept for the ruling.
@@ -414,8 +418,11 @@ private:
         qint64 lastHeardMs = -1;    // the last answer read
         qint64 otherAnswerMs = -1;  // the last answer that told nothing of the page
         qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
-        // The shots answered in the last moments, however they were taken.
+        // The shots answered in the last moments, however they were taken,
+        // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;
+        QVector<QPair<qint64, int>> lastLacks;
+        qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
     };
     static constexpr int kLastReads = 16;
     // Asking for the last shot a lane gave again, to tell whether it still

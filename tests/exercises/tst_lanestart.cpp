@@ -275,6 +275,19 @@ void TestLaneStart::road_data()
         readOn << twice(Road{shot(n, 10 * n, 17000, 19600 + 300 * n, 21600 + 500 * n)});
     QTest::newRow("held while read shot after shot: told")
         << readOn << QStringList{} << QStringList{"unheard"} << int(State::Judging) << -1;
+    // Polled seldom against its shooter's pace, the lane said "no shot 2"
+    // once, never twice, before its shot 2; deaf across the match START, it
+    // is back with match shots 28 and 29 s on the sighting's count. That
+    // "no shot 2", read 4 s into the page with no later number read in the
+    // 3 s before, may be a late copy only of an answer given then to a
+    // poll for shot 2 or 1: the page lacked shot 2 at 1 s, whenever it
+    // began, and shots 3 and 4 were taken after the match START.
+    QTest::newRow("one \"no shot\" read in order bounds the page")
+        << (Road{start(0), shot(1, 10, 0, 500, 1600), noShot(2, 4000), shot(2, 20, 0, 5000, 5200),
+                 {Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 29500, {}}}
+            + twice(Road{shot(1, 10, 0, 500, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
+                         shot(4, 40, 0, 29000, 30200)}))
+        << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << 5;
     // Back with nothing read since the START, the lane is asked first for
     // its last shot read before it (its page may go on); given again as it
     // was, the page is read on after it; another shot of its number is
