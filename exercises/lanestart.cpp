@@ -268,25 +268,25 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     }
     if (!back)
         return;
+    m_line.backMs = nowMs;
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
         m_page.check.back = true;
     } else if (m_state != State::Fresh && m_page.startMs >= 0 && m_trace.lastAnswer()
                && olderThanStart(m_trace.lastAnswer()->shot, nowMs)) {
-        // Nothing read since this START: the page it held before may go on
-        // (a page of this START holds no shot as old as its last one, not
-        // even a rig's). Its last shot asked for again tells; the same, the
-        // page is read on after it, not again from its first shot (each one
-        // read before the START would be asked for twice, as a repeat,
-        // before a new shot).
-        m_page.readOnAsk = m_trace.lastAnswer()->shot;
-        m_page.readOnAsked = m_page.readOnAsk.number;
+        m_page.readOnFrom = m_trace.lastAnswer()->shot;
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
     // before the silence ("no shot" included).
     m_page.repeated.number = 0;
+    // But the answer that told it hears (a ping's "no shot") may come again,
+    // named by a later poll: with nothing read since this START, a "no shot"
+    // read within a copy's age of it is weighed as one read in the moments
+    // after the START (weigh()).
+    if (m_page.startMs >= 0 && !answered)
+        m_page.copiesUntilMs = std::max(m_page.copiesUntilMs, nowMs + kLateCopyMs);
     m_page.unconfirmed.doubted = true;
     if (m_page.startMs >= 0) {
         // Switched off and on meanwhile, its page may have begun at any
@@ -345,19 +345,6 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
-    if (shot.number == m_page.readOnAsk.number) {
-        // The same is judged as any answer like one read before the START,
-        // and the page read on after it. Another shot is another page's:
-        // read from its first shot, this one in its turn.
-        if (sameShot(m_page.readOnAsk, shot) && olderThanStart(shot, nowMs))
-            m_page.readOn = shot.number;
-        m_page.readOnAsk = {};
-    }
-    // Not read on, an answer to a poll for that shot or one after it, from
-    // before the page was read up to it, waits for its turn.
-    if (m_page.readOn == 0 && m_page.readOnAsked > 0 && shot.number >= m_page.readOnAsked
-        && shot.number > m_page.readUpTo + 1)
-        return {};
     if (waitsForCheck(shot))
         return {};
     if (m_page.askAgain == shot.number)
@@ -580,18 +567,16 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 {
     const qint64 nowMs = std::max(readMs, pageSince());
+    const bool inOrder = readInOrder(number, nowMs);
     m_line.lastHeardMs = nowMs;
     m_line.lastNoShotMs = nowMs;
+    while (!m_line.lastLacks.isEmpty()
+           && (m_line.lastLacks.size() >= kLastReads || m_line.lastLacks.first().first < nowMs - kLateCopyMs))
+        m_line.lastLacks.removeFirst();
+    m_line.lastLacks.append({nowMs, number});
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
-    // It lacks the last shot read before this START: another page, read
-    // from its first shot. So may this START's be, while it fits, once the
-    // page read on lacks its next shot: its earlier shots are read too.
-    if (number == m_page.readOnAsk.number)
-        m_page.readOnAsk = {};
-    else if (m_page.readOn > 0 && number > m_page.readOn && m_page.thisStartFits)
-        m_page.readOnLacked = true;
     if (checksPage())
         return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
@@ -613,10 +598,27 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
     }
-    m_trace.addLacking(number, nowMs);
+    m_trace.addLacking(number, nowMs, inOrder);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     return judge(nowMs);
+}
+
+bool LaneStart::readInOrder(int number, qint64 nowMs) const
+{
+    // A late copy is of an answer of the last moments, named by the poll
+    // it came after: read a copy's age after this page began and after the
+    // lane was back from a silence, with no answer of a later number read
+    // since, what it copies was the answer to a poll for this number or an
+    // earlier one (so the page held then lacked this one too).
+    const qint64 fromMs = nowMs - kLateCopyMs;
+    if (pageSince() > fromMs || m_line.backMs > fromMs)
+        return false;
+    const auto later = [&](qint64 atMs, int n) { return atMs >= fromMs && n > number; };
+    return std::none_of(m_line.lastReads.cbegin(), m_line.lastReads.cend(),
+                        [&](const PageTrace::Answer &a) { return later(a.atMs, a.shot.number); })
+        && std::none_of(m_line.lastLacks.cbegin(), m_line.lastLacks.cend(),
+                        [&](const QPair<qint64, int> &l) { return later(l.first, l.second); });
 }
 
 LaneStart::Verdict LaneStart::noShotWhileChecking(int number, qint64 nowMs)
@@ -984,24 +986,40 @@ int LaneStart::lastRead(int storedUpTo) const
 {
     if (checksPage())
         return m_page.check.given.shot.number - 1;
-    // Before a shot an answer to an earlier poll has asked for again: the
-    // page may go on after the one asked.
-    if (m_page.readOnAsk.number > 0)
-        return m_page.readOnAsk.number - 1;
     if (m_page.askAgain > 0)
         return m_page.askAgain - 1;
     const int read = std::max(storedUpTo, m_page.readUpTo);
-    if (m_page.readOn <= 0)
-        return read;
-    // Read on while a page that holds the shots before it may be the one
-    // held; else the ones read on past are read now, from the first.
-    if (m_page.earlierFits && !m_page.readOnLacked)
-        return std::max(read, m_page.readOn);
-    for (int n = 1; n <= m_page.readOn; ++n) {
-        if (!m_trace.answerOf(n, pageSince()) && !m_trace.lacked(n, pageSince()))
-            return n - 1;
+    const int from = m_page.readOnFrom.number;
+    switch (readingOn()) {
+    case ReadOn::None: return read;
+    case ReadOn::Asking: return from - 1;
+    case ReadOn::After: return std::max(read, from);
+    case ReadOn::FromFirst: break;
     }
-    return read;
+    int n = 1;
+    while (m_trace.answerOf(n, pageSince()))
+        ++n;
+    return n - 1;
+}
+
+LaneStart::ReadOn LaneStart::readingOn() const
+{
+    // Back from a silence with nothing read since this START, the page it
+    // held before may go on: a page of this START holds no shot as old as
+    // the last one read before it (setHeard()), so that shot is asked for
+    // first. Given again as it was, by an answer the judgement took (a
+    // repeat or an older shot once confirmed), the page is read on after
+    // it: the shots before it were read before the START. Another shot of
+    // its number, or its lack confirmed, is another page: read from the
+    // first number it gave no shot for since the START. Every answer
+    // meanwhile is judged as any other, none set aside for its turn: only
+    // the asking order follows this.
+    const LaneShot &from = m_page.readOnFrom;
+    if (from.number <= 0)
+        return ReadOn::None;
+    if (const PageTrace::Answer *given = m_trace.answerOf(from.number, pageSince()))
+        return sameShot(given->shot, from) ? ReadOn::After : ReadOn::FromFirst;
+    return m_trace.lacked(from.number, pageSince()) ? ReadOn::FromFirst : ReadOn::Asking;
 }
 
 int LaneStart::heldCount() const

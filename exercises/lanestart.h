@@ -98,7 +98,7 @@
 // `lostPage()` and `answer()`, and of the answers meanwhile at
 // `waitsForCheck()` and `noShotWhileChecking()`. Back with nothing read
 // since this START, the page may be read on after its last shot read before
-// it: `setHeard()`, `readAnswer()`, `noShot()`, `lastRead()`.
+// it: `readingOn()`.
 class LaneStart
 {
 public:
@@ -191,6 +191,7 @@ public:
     // late copy of it (of one given before the START): the START or the
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
+    static_assert(kLateCopyMs == PageTrace::kLateCopyMs, "one copy's age for the page and its answers");
     // The operator is told of shots held this long that the page could not
     // decide: what settles an ordinary hold comes within a copy's age.
     static constexpr qint64 kTellAfterMs = kLateCopyMs;
@@ -236,7 +237,7 @@ public:
     bool checksPage() const { return m_page.check.given.shot.number > 0; }
     // Back from a silence, the next poll asks for another shot than the one
     // asked before it: its last shot, or the last one read before the START.
-    bool asksAgainOnHearing() const { return checksPage() || m_page.readOnAsk.number > 0; }
+    bool asksAgainOnHearing() const { return checksPage() || readingOn() == ReadOn::Asking; }
     // The rule of the states that the lane broke first (see above), empty
     // while every one holds: cheap enough to ask after every step.
     QString brokenInvariant() const;
@@ -362,6 +363,9 @@ private:
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
     bool noShotDoubtsCopy(int number);
+    // A "no shot" of this number read now may only copy one for it or an
+    // earlier number (see PageTrace::addLacking()).
+    bool readInOrder(int number, qint64 nowMs) const;
     // The shots held, with the moments the accounts that fit on trace leave them.
     QVector<Doubt> doubtsOn(const PageTrace &trace) const;
     // The target lost its page: a fresh one, its held shots kept for the ruling.
@@ -398,6 +402,10 @@ private:
     // Tells the lane, once, that it did not take the START, when that is
     // proven (None otherwise).
     Word tellMissed();
+    // Where a lane back from a silence with nothing read since this START
+    // stands in reading its page on after the last shot read before it.
+    enum class ReadOn { None, Asking, After, FromFirst };
+    ReadOn readingOn() const;
 
     // What the lane's line remembers across pages, whatever a page begins:
     // the next START weighs it (a page begun in a silence began after the
@@ -410,8 +418,11 @@ private:
         qint64 lastHeardMs = -1;    // the last answer read
         qint64 otherAnswerMs = -1;  // the last answer that told nothing of the page
         qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
-        // The shots answered in the last moments, however they were taken.
+        // The shots answered in the last moments, however they were taken,
+        // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;
+        QVector<QPair<qint64, int>> lastLacks;
+        qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
     };
     static constexpr int kLastReads = 16;
     // Asking for the last shot a lane gave again, to tell whether it still
@@ -459,13 +470,7 @@ private:
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
         QMap<int, Decided> decided; // numbers of this page stored or passed over
         int readUpTo = 0;
-        // Back from a silence with nothing read since this START, its last
-        // shot read before it is asked for: the same, the page goes on
-        // after its number (readOn), anything else is another page.
-        LaneShot readOnAsk;
-        int readOnAsked = 0;
-        int readOn = 0;
-        bool readOnLacked = false;  // lacked the next shot while this START's page fitted
+        LaneShot readOnFrom;        // the last shot read before this START, asked first (readingOn())
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again

@@ -36,6 +36,7 @@ void PageTrace::clear()
     m_highest = 0;
     m_lacking.clear();
     m_lackedOnce.clear();
+    m_lackedInOrder.clear();
     m_bounds.clear();
     m_readSpans.clear();
     ++m_answersGone;
@@ -48,7 +49,7 @@ void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
     m_highest = std::max(m_highest, shot.number);
 }
 
-void PageTrace::addLacking(int number, qint64 atMs)
+void PageTrace::addLacking(int number, qint64 atMs, bool inOrder)
 {
     const auto once = m_lackedOnce.constFind(number);
     if (once != m_lackedOnce.cend()) {
@@ -60,6 +61,23 @@ void PageTrace::addLacking(int number, qint64 atMs)
         }
     }
     m_lackedOnce[number] = atMs;
+    if (inOrder) {
+        m_lackedInOrder[number] = atMs;
+        if (number <= m_highest)
+            ++m_lackingChanged;
+    }
+}
+
+qint64 PageTrace::lackedFrom(int number, qint64 sinceMs) const
+{
+    qint64 from = -kUnbounded;
+    const auto confirmed = m_lacking.constFind(number);
+    if (confirmed != m_lacking.cend() && *confirmed >= sinceMs)
+        from = *confirmed;
+    const auto once = m_lackedInOrder.constFind(number);
+    if (once != m_lackedInOrder.cend() && *once >= sinceMs)
+        from = std::max(from, *once - kLateCopyMs);
+    return from;
 }
 
 void PageTrace::dropLast()
@@ -120,7 +138,7 @@ void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
 void PageTrace::dropBefore(qint64 sinceMs)
 {
     dropAnswers([=](const Answer &a) { return a.atMs < sinceMs; });
-    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce, &m_lackedInOrder}) {
         for (auto it = lacking->begin(); it != lacking->end();)
             it = it.value() < sinceMs ? lacking->erase(it) : std::next(it);
     }
@@ -132,13 +150,13 @@ void PageTrace::dropBefore(qint64 sinceMs)
 bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs)
 {
     bool bounded = false;
-    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce}) {
+    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce, &m_lackedInOrder}) {
         for (auto it = lacking->begin(); it != lacking->end();) {
             if (it.value() < fromMs || it.value() >= toMs) {
                 ++it;
                 continue;
             }
-            bounded = bounded || lacking == &m_lacking;
+            bounded = true;
             it = lacking->erase(it);
         }
     }
@@ -391,14 +409,17 @@ void PageTrace::bringUp(Bounds &b, qint64 sinceMs) const
         return;
     b.lackingIn = m_lackingChanged;
     const int last = b.nodes.last().shot.number;
-    for (auto it = m_lacking.cbegin(); it != m_lacking.cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
-        if (it.value() < sinceMs)
-            continue;
-        const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
-                                           [](const Node &n, int number) { return n.shot.number < number; });
-        tighten(b, int(node - b.nodes.cbegin()), it.value() - kSeenSlackMs);
-        if (!b.fits)
-            return;
+    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+        for (auto it = lacking->cbegin(); it != lacking->cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
+            const qint64 from = lackedFrom(it.key(), sinceMs);
+            if (from <= -kUnbounded)
+                continue;
+            const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
+                                               [](const Node &n, int number) { return n.shot.number < number; });
+            tighten(b, int(node - b.nodes.cbegin()), from - kSeenSlackMs);
+            if (!b.fits)
+                return;
+        }
     }
 }
 
@@ -414,10 +435,13 @@ void PageTrace::appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool
     Node node{answer.shot, {-kUnbounded, answer.atMs + kClockSlackMs}, {}};
     // The first shot at or above a number lacked was taken after the target
     // said so.
-    for (auto it = b.nodes.size() == 1 ? m_lacking.cbegin() : m_lacking.upperBound(before);
-         it != m_lacking.cend() && it.key() <= answer.shot.number; ++it) {
-        if (it.value() >= sinceMs)
-            node.given.from = std::max(node.given.from, it.value() - kSeenSlackMs);
+    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+        for (auto it = b.nodes.size() == 1 ? lacking->cbegin() : lacking->upperBound(before);
+             it != lacking->cend() && it.key() <= answer.shot.number; ++it) {
+            const qint64 from = lackedFrom(it.key(), sinceMs);
+            if (from > -kUnbounded)
+                node.given.from = std::max(node.given.from, from - kSeenSlackMs);
+        }
     }
     node.reach = node.given;
     const int t = node.shot.timeTenths;

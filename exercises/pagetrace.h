@@ -61,13 +61,21 @@ public:
     // Room for the target's clock against ours (a shot is answered after it
     // was taken, whenever we read the answer).
     static constexpr qint64 kClockSlackMs = 200;
+    // A late copy on the line is read at most this long after the answer
+    // it copies was given.
+    static constexpr qint64 kLateCopyMs = 3000;
 
     void clear();
     bool isEmpty() const { return m_answers.isEmpty() && m_lacking.isEmpty(); }
     void addAnswer(const LaneShot &shot, qint64 atMs);
     // A "no shot" answer counts once a second one follows it: one alone may
-    // be a late copy of another poll's answer.
-    void addLacking(int number, qint64 atMs);
+    // be a late copy of another poll's answer. One alone read in order (no
+    // answer of a later number read within a copy's age before it) still
+    // bounds the shot of its number, whatever page gives it: a copy is of
+    // an answer given at most kLateCopyMs before, to a poll for that number
+    // or an earlier one, and the page held then lacked it (a later page
+    // began later still).
+    void addLacking(int number, qint64 atMs, bool inOrder = false);
     // Forgets the answer read last.
     void dropLast();
     // Forgets the answers of a number read since sinceMs: a late copy.
@@ -166,6 +174,10 @@ private:
     void appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const;
     // A "no shot" answer puts node k no earlier than from.
     void tighten(Bounds &b, int k, qint64 from) const;
+    // The moment from which the target lacked a number, by the "no shot"
+    // answers read since sinceMs (-kUnbounded: none): confirmed, or one
+    // alone read in order a late copy's age earlier.
+    qint64 lackedFrom(int number, qint64 sinceMs) const;
     // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
     void unbuildWith(quint64 serial, qint64 atMs);
     void dropAnswers(const std::function<bool(const Answer &)> &drops);
@@ -183,6 +195,7 @@ private:
     // may bound shots the accounts took in already.
     quint64 m_lackingChanged = 0;
     QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
+    QMap<int, qint64> m_lackedInOrder; // by number, the last "no shot" answer read in order
     // A cache of what the trace holds, so bounds() stays const to its callers.
     mutable std::map<BoundsKey, Bounds> m_bounds;
     mutable std::map<ReadKey, ReadSpans> m_readSpans;

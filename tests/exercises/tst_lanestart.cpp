@@ -117,6 +117,8 @@ void TestLaneStart::road_data()
     QTest::addColumn<QStringList>("stored"); // "page.number", as stored and not withdrawn
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("state");
+    // The number the next poll asks for (-1: not looked at).
+    QTest::addColumn<int>("asks");
 
     // Sighting from 0 to 15 s, match START at 20 s; the target's count
     // begins at the START it takes.
@@ -135,13 +137,13 @@ void TestLaneStart::road_data()
             + twice(Road{alike(2, kMatch), alike(3, kMatch)}) + lacking(4, 23200, 23900)
             + Road{alike(4, kMatch)})
         << QStringList{"1.1", "1.2", "1.3", "2.1", "2.2", "2.3", "2.4"} << QStringList{}
-        << int(State::New);
+        << int(State::New) << -1;
 
     QTest::newRow("match shot 1 like the only sighting shot")
         << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 15000) + Road{start(kMatch)}
             + twice(Road{shot(1, 10, kMatch, 21000, 21100)}) + lacking(2, 21200, 22900)
             + Road{shot(2, 30, kMatch, 23000, 23100)})
-        << QStringList{"1.1", "2.1", "2.2"} << QStringList{} << int(State::New);
+        << QStringList{"1.1", "2.1", "2.2"} << QStringList{} << int(State::New) << -1;
 
     // Deaf from 0.3 s until 21 s, the match START missed: fifteen sighting
     // shots a second, then one at 22 s; their own times count from 0.
@@ -150,14 +152,14 @@ void TestLaneStart::road_data()
                                                           {Step::Hear, 21000, {}}}
             + twice(shooter(1, 15, 10, 0, 1000, 21000)) + lacking(16, 21800, 21900)
             + Road{shot(16, 10, 0, 22000, 22100)})
-        << QStringList{"2.16"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"2.16"} << QStringList{"missed"} << int(State::Kept) << -1;
 
     // Deaf since before the sighting, counting from an hour before it.
     QTest::newRow("deaf across both starts, counting from an hour before")
         << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 21000, {}}}
             + twice(shooter(1, 3, 10, -3600000, 1000, 21000)) + lacking(4, 21100, 21900)
             + Road{shot(4, 10, -3600000, 22000, 22100)})
-        << QStringList{"2.4"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"2.4"} << QStringList{"missed"} << int(State::Kept) << -1;
 
     // Silent from 5.5 s to 9.5 s: switched off, it comes back empty. One
     // "no shot 5" may be noise or a late copy of an earlier "no shot 6";
@@ -167,7 +169,7 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 5500, {}}, {Step::Hear, 9500, {}}} + lacking(5, 9600, 11600)
             + shooter(1, 2, 20, 9000, 12000))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.1", "1.2"}
-        << QStringList{"page lost"} << int(State::Fresh);
+        << QStringList{"page lost"} << int(State::Fresh) << -1;
 
     // Switched off and on from 3.5 s to 5.5 s: back, asked for its shot 1
     // again, it lacks it for 1.9 s, then gives its new page's shot 1 once
@@ -177,14 +179,14 @@ void TestLaneStart::road_data()
         << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 3000)
             + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}}} + lacking(1, 6100, 8000)
             + Road{shot(1, 20, 5500, 6200, 8300)})
-        << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh);
+        << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh) << -1;
     // The same, giving its new shot 1 twice 0.2 s apart: a shot never read,
     // unlike the one asked for, twice, is no late copy: the page is lost.
     QTest::newRow("back from a silence, another shot twice: the page is lost at once")
         << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 3000)
             + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}},
                    shot(1, 20, 5500, 6200, 6300), shot(1, 20, 5500, 6200, 6500)})
-        << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh);
+        << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh) << -1;
 
     // Its shots 1-3 stored, asked for shot 3 again after a silence, "no
     // shot 3" for 2 s (late copies of an earlier one) has the page taken for
@@ -193,11 +195,11 @@ void TestLaneStart::road_data()
     QTest::newRow("a page taken for lost that answers as before: nothing stored twice")
         << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + Road{{Step::Deaf, 3500, {}}, {Step::Hear, 5000, {}}}
             + lacking(3, 5100, 7200) + shooter(1, 2, 10, 0, 1000, 7300))
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh) << -1;
     QTest::newRow("back from a silence with its page")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
             + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Taken);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Taken) << -1;
 
     // Rapid fire, windows 10 s apart: nothing in window 2; window 3's START
     // missed deaf, a shot 1.5 s after it on window 2's count; window 4's
@@ -209,7 +211,7 @@ void TestLaneStart::road_data()
             + lacking(2, 21700, 28000) + Road{start(30000)}
             + twice(Road{shot(1, 10, 10000, 21500, 30100)}) + lacking(2, 30200, 31400)
             + Road{shot(2, 20, 10000, 31500, 31600)})
-        << QStringList{"2.1", "3.2"} << QStringList{"missed", "missed"} << int(State::Kept);
+        << QStringList{"2.1", "3.2"} << QStringList{"missed", "missed"} << int(State::Kept) << -1;
 
     // Page A's five shots passed over on page B are known on page C.
     QTest::newRow("a page missed twice: the shots passed over are known")
@@ -219,7 +221,7 @@ void TestLaneStart::road_data()
             + twice(Road{shot(6, 10, 0, 22000, 40150), shot(7, 10, 0, 23000, 40160)})
             + lacking(8, 40200, 40500))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "2.7"}
-        << QStringList{"missed", "missed"} << int(State::Kept);
+        << QStringList{"missed", "missed"} << int(State::Kept) << -1;
 
     // Deaf across the match START, it comes back with two shots that no one
     // page counted from a START can hold (the second counts from long
@@ -231,7 +233,7 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 21000, {}},
                    shot(1, 30, kMatch, 20500, 21100)}
             + twice(Road{shot(2, 30, -40000, 21200, 21300)}))
-        << QStringList{"1.1"} << QStringList{} << int(State::Other);
+        << QStringList{"1.1"} << QStringList{} << int(State::Other) << -1;
 
     // Deaf at the match START (told silent again 1 s into the polls after
     // it); one shot at 0.5 s of either count, and nothing more: held, and
@@ -243,7 +245,7 @@ void TestLaneStart::road_data()
                  shot(1, 10, kMatch, 20500, 21100)}
             + lacking(2, 21200, 26200) + Road{shot(1, 10, kMatch, 20500, 26300)}
             + lacking(2, 26400, 32000))
-        << QStringList{} << QStringList{"unheard"} << int(State::Judging);
+        << QStringList{} << QStringList{"unheard"} << int(State::Judging) << -1;
     // The same, then switched off and on: the page is found lost, and the
     // shot held of it is put to the operator, who counts it.
     QTest::newRow("a page lost with a shot held: the shot is still ruled on")
@@ -251,7 +253,7 @@ void TestLaneStart::road_data()
                  shot(1, 10, kMatch, 20500, 21100)}
             + lacking(2, 21200, 22000) + Road{{Step::Deaf, 22100, {}}, {Step::Hear, 24000, {}}}
             + lacking(1, 24100, 26500) + Road{rule(26500, 1, 1)})
-        << QStringList{"1.1"} << QStringList{"page lost"} << int(State::Fresh);
+        << QStringList{"1.1"} << QStringList{"page lost"} << int(State::Fresh) << -1;
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // 0.4 s before the match START, shot 3 0.2 s after it, read together;
     // shot 4, taken after a "no shot 4", is the match's, and its own time
@@ -263,7 +265,7 @@ void TestLaneStart::road_data()
                          shot(3, 30, -3600000, 20200, 21800)})
             + lacking(4, 21900, 23000) + twice(Road{shot(4, 40, -3600000, 23500, 23600)})
             + Road{rule(24000, 3, 3)})
-        << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"2.4", "2.3"} << QStringList{"missed"} << int(State::Kept) << -1;
     // Counting from 3 s before the match START (deaf across it, told silent
     // again 1 s after it), its shots read one after another fit the
     // sighting's page, the match's and one begun in its silence: held, and
@@ -272,7 +274,35 @@ void TestLaneStart::road_data()
     for (int n = 1; n <= 8; ++n)
         readOn << twice(Road{shot(n, 10 * n, 17000, 19600 + 300 * n, 21600 + 500 * n)});
     QTest::newRow("held while read shot after shot: told")
-        << readOn << QStringList{} << QStringList{"unheard"} << int(State::Judging);
+        << readOn << QStringList{} << QStringList{"unheard"} << int(State::Judging) << -1;
+    // Polled seldom against its shooter's pace, the lane said "no shot 2"
+    // once, never twice, before its shot 2; deaf across the match START, it
+    // is back with match shots 28 and 29 s on the sighting's count. That
+    // "no shot 2", read 4 s into the page with no later number read in the
+    // 3 s before, may be a late copy only of an answer given then to a
+    // poll for shot 2 or 1: the page lacked shot 2 at 1 s, whenever it
+    // began, and shots 3 and 4 were taken after the match START.
+    QTest::newRow("one \"no shot\" read in order bounds the page")
+        << (Road{start(0), shot(1, 10, 0, 500, 1600), noShot(2, 4000), shot(2, 20, 0, 5000, 5200),
+                 {Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 29500, {}}}
+            + twice(Road{shot(1, 10, 0, 500, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
+                         shot(4, 40, 0, 29000, 30200)}))
+        << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << 5;
+    // Back with nothing read since the START, the lane is asked first for
+    // its last shot read before it (its page may go on); given again as it
+    // was, the page is read on after it; another shot of its number is
+    // another page's, read from its first shot.
+    const Road sighting{start(0), noShot(1, 300), shot(1, 10, 0, 500, 1600), noShot(2, 11000),
+                        shot(2, 20, 0, 12000, 12200), {Step::Deaf, 15000, {}}, start(kMatch),
+                        {Step::Hear, 28500, {}}};
+    QTest::newRow("back, nothing read since the START: its last shot asked")
+        << sighting << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Judging) << 2;
+    QTest::newRow("back, its last shot given again: read on after it")
+        << (sighting + twice(Road{shot(2, 20, 0, 12000, 28600)})) << QStringList{"1.1", "1.2"}
+        << QStringList{"missed"} << int(State::Kept) << 3;
+    QTest::newRow("back, another shot of that number: read from the first")
+        << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
+        << QStringList{} << int(State::Judging) << 1;
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the
@@ -281,14 +311,14 @@ void TestLaneStart::road_data()
         << (Road{start(7500)} + lacking(1, 7600, 9300)
             + Road{start(10000), shot(1, 10, 7500, 9500, 10050), shot(1, 10, 7500, 9500, 10700)}
             + lacking(2, 10800, 12000))
-        << QStringList{} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{} << QStringList{"missed"} << int(State::Kept) << -1;
     // Took the START, answered "no shot 1", switched off and on from 3 s to
     // 6 s: its shot 1, 3 s on the new count, is stored, and it is not told
     // that it missed the START.
     QTest::newRow("switched off and on after the START: not told it missed it")
         << (Road{start(0)} + lacking(1, 100, 3000) + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}}}
             + lacking(1, 6100, 7000) + Road{shot(1, 10, 5000, 8000, 8100)})
-        << QStringList{"1.1"} << QStringList{} << int(State::Kept);
+        << QStringList{"1.1"} << QStringList{} << int(State::Kept) << -1;
     // A rig misses the match START while it answers "no shot 1", and fires
     // forty shots 40 ms apart from 20.5 s on its sighting page (or on one
     // begun at any moment before). Shot 1 was taken after the "no shot 1"
@@ -304,7 +334,7 @@ void TestLaneStart::road_data()
             rigStored << QStringLiteral("2.%1").arg(n);
     }
     QTest::newRow("a rig's shots a tenth apart: the later ones proven by their count")
-        << rig << rigStored << QStringList{"missed"} << int(State::Kept);
+        << rig << rigStored << QStringList{"missed"} << int(State::Kept) << -1;
     // Took the match START, then silent from 19.5 s to 21.5 s (noticed at
     // 20.5 s): switched off and on there, its page may have begun after its
     // last answer, at 19.4 s, so shot 1 (0.5 s on its count) may be older
@@ -318,7 +348,7 @@ void TestLaneStart::road_data()
             + shooter(2, 3, 30, kMatch, 22500) + lacking(4, 24700, 25000)
             + Road{rule(25000, 1, 1)})
         << QStringList{"1.1", "1.2", "1.3", "2.2", "2.3", "2.1"} << QStringList{"unheard"}
-        << int(State::Judging);
+        << int(State::Judging) << -1;
     // Answered "no shot 1" 0.3 s and 0.6 s after the START, then silent:
     // its page may have begun in the silence, its shot 1 is held, and it is
     // not told it did not answer when the START went out.
@@ -327,7 +357,7 @@ void TestLaneStart::road_data()
             + Road{start(kMatch), noShot(1, 20300), noShot(1, 20600), {Step::Deaf, 22000, {}},
                    {Step::Hear, 24000, {}}, shot(1, 30, kMatch, 20100, 24100)}
             + lacking(2, 24200, 27500))
-        << QStringList{"1.1"} << QStringList{"in doubt"} << int(State::Judging);
+        << QStringList{"1.1"} << QStringList{"in doubt"} << int(State::Judging) << -1;
     // Silent across START 2, which it took (told so again 1 s after it), it
     // gives a shot 1 just like its old one (a rig: the same point 0.3 s on
     // its count; held: a page kept, or begun in the silence) and then a new
@@ -338,7 +368,7 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, 10000, 10300, 11100)}) + lacking(2, 11200, 11400)
             + Road{shot(2, 20, 10000, 11000, 11600)} + lacking(3, 11700, 14500)
             + Road{{Step::EndPage, 14500, {}}})
-        << QStringList{"1.1", "2.2"} << QStringList{"unheard", "flagged"} << int(State::Judging);
+        << QStringList{"1.1", "2.2"} << QStringList{"unheard", "flagged"} << int(State::Judging) << -1;
     // Switched off and on at 13.5 s, between the sighting's reading and the
     // match, it shoots five shots on a page no START began (the fifth 1.7 s
     // before the match START, which it misses), and a sixth 0.5 s after it.
@@ -354,7 +384,7 @@ void TestLaneStart::road_data()
                    shot(3, 10, 13500, 15800, 22100), shot(4, 10, 13500, 16800, 23100),
                    shot(5, 10, 13500, 18300, 24100)}
             + twice(Road{shot(6, 10, 13500, 20500, 24200)}) + lacking(7, 24300, 25000))
-        << QStringList{} << QStringList{"withdrawn"} << int(State::Other);
+        << QStringList{} << QStringList{"withdrawn"} << int(State::Other) << -1;
     // Window 1's reading stopped at 7.9 s; its shot 1 (taken at 8 s) was
     // never read. Window 2's START taken at 10 s, the line brings that
     // shot back 0.1 s after it, where the poll for the new shot 1 is
@@ -364,7 +394,7 @@ void TestLaneStart::road_data()
         << (Road{start(0)} + lacking(1, 100, 7900)
             + Road{start(10000), shot(1, 10, 0, 8000, 10100)} + lacking(1, 10200, 11400)
             + Road{shot(1, 20, 10000, 11500, 11600)} + lacking(2, 11700, 12000))
-        << QStringList{"2.1"} << QStringList{} << int(State::Taken);
+        << QStringList{"2.1"} << QStringList{} << int(State::Taken) << -1;
     // A pistol series' end: a lane that answered only with shots like its
     // earlier page's, at own times this START can hold too, and never
     // lacked them: it may have missed the START or shot alike; held, and
@@ -376,7 +406,7 @@ void TestLaneStart::road_data()
             + lacking(3, 700, 8000) + Road{start(10000)}
             + twice(Road{shot(1, 10, 0, 300, 10100), shot(2, 20, 0, 500, 10110)})
             + lacking(3, 10200, 12000) + Road{{Step::EndPage, 12000, {}}})
-        << QStringList{"1.1", "1.2"} << QStringList{"no new shots"} << int(State::Judging);
+        << QStringList{"1.1", "1.2"} << QStringList{"no new shots"} << int(State::Judging) << -1;
     // A pistol break: the lane last answered at 8 s, was switched off and
     // on at 57 s (called silent at 58 s, and again 1 s into the polls
     // after the START) and is deaf at the START at 60 s; back at 65 s, its
@@ -388,7 +418,7 @@ void TestLaneStart::road_data()
         << (series1 + Road{{Step::Deaf, 58000, {}}, start(60000), {Step::Deaf, 61000, {}}, {Step::Hear, 65000, {}},
                    shot(1, 20, 57000, 59500, 65100)}
             + lacking(2, 65200, 70000) + Road{{Step::EndPage, 70000, {}}})
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"unheard", "flagged"} << int(State::Judging);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"unheard", "flagged"} << int(State::Judging) << -1;
     // The same lane silent from 8 s, and nothing polled in the break: it
     // answers the first poll after the START (0.2 s), its shot 1 held (it
     // may have been switched off and on just before the START). It was
@@ -396,14 +426,14 @@ void TestLaneStart::road_data()
     QTest::newRow("pistol break without polls: a lane heard once asked is not unheard")
         << (series1 + Road{{Step::Deaf, 9000, {}}, start(60000), {Step::Hear, 60200, {}}}
             + Road{shot(1, 20, 60000, 60300, 60400)} + lacking(2, 60500, 64000))
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"in doubt"} << int(State::Judging);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"in doubt"} << int(State::Judging) << -1;
     // Off at the START at 10 s, on at 12.99 s, heard at 13 s, its new shot 1
     // taken at 13.05 s (0.0 s on its count) is held: shown up to the end of
     // the tenth its own time leaves it, past the moment it was heard.
     QTest::newRow("a shot in its page's first tenth: shown to that tenth's end")
         << (Road{start(0)} + shooter(1, 1, 10, 0, 1000) + lacking(2, 1200, 8000)
             + Road{{Step::Deaf, 9000, {}}, start(10000), {Step::Hear, 13000, {}}, shot(1, 20, 12990, 13050, 13100)})
-        << QStringList{"1.1"} << QStringList{} << int(State::Judging);
+        << QStringList{"1.1"} << QStringList{} << int(State::Judging) << -1;
     // Deaf across the START, counting from an hour before: shot 1 is held.
     // Lacking shot 2 for 5 s, it is asked for shot 1 again; two "no shot 2"
     // read meanwhile (to polls before) put shot 2 after 25.3 s, and shot 2,
@@ -413,7 +443,7 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, -3600000, 20600, 21100)}) + lacking(2, 21200, 26200)
             + Road{noShot(2, 26300), noShot(2, 26400), shot(1, 10, -3600000, 20600, 26500),
                    shot(2, 20, -3600000, 25600, 26600)})
-        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept) << -1;
     // Deaf across both STARTs, counting from an hour before: shots 1 and 2
     // read together are held; the operator counts from shot 2. Shot 3, read
     // next, is of the same page: counted with it, and kept when shot 4 (read
@@ -424,7 +454,7 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, -3600000, 17000, 21600), shot(2, 20, -3600000, 17500, 21700)})
             + Road{rule(21800, 2, 2)} + twice(Road{shot(3, 30, -3600000, 18000, 21900)})
             + twice(Road{shot(4, 40, -3600000, 21950, 22050)}) + lacking(5, 22100, 23000))
-        << QStringList{"2.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"2.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << -1;
     // Deaf across both STARTs on a page begun an hour before; "no shot 1"
     // read at 20.901 s (given from 19.901 s on), then shots 1 and 2, two
     // tenths apart on its count: shot 2 lies at least 0.098 s after shot 1
@@ -434,7 +464,7 @@ void TestLaneStart::road_data()
         << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 20800, {}}, noShot(1, 20901),
                  noShot(1, 21001)}
             + twice(Road{shot(1, 10, -3600000, 21000, 21100), shot(2, 20, -3600000, 21200, 21300)}))
-        << QStringList{} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{} << QStringList{"missed"} << int(State::Kept) << -1;
     // The same page: shot 2 (5.2 s on from shot 1 by its count, so 5 s at
     // least) is read at 23.85 s, so shot 1 was taken by 19.05 s, 0.05 s
     // after the earliest moment the START can have gone out (a second
@@ -444,14 +474,14 @@ void TestLaneStart::road_data()
         << (Road{{Step::Deaf, 0, {}}, start(0), start(kMatch), {Step::Hear, 23700, {}}}
             + twice(Road{shot(1, 10, -3600000, 18500, 23750), shot(2, 20, -3600000, 23700, 23850)})
             + Road{rule(24000, 2, 2)})
-        << QStringList{"2.2"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"2.2"} << QStringList{"missed"} << int(State::Kept) << -1;
     // A late copy of "no shot 2" (given at 1.95 s) comes after shot 2 was
     // stored: the lane is asked for shot 2 again, and gives it; it is not
     // stored twice.
     QTest::newRow("a \"no shot\" for a shot stored: asked for again, not stored twice")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{noShot(2, 2200), shot(2, 10, 0, 2000, 2300)}
             + lacking(3, 2400, 4000))
-        << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Taken);
+        << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Taken) << -1;
     // Stored at 0.4 s, shot 1 is asked for again after 5 s of "no shot 2"
     // and read at 5.6 s, 0.4 s before the START. A rig takes the START and
     // puts its shot 1 just where it did (after "no shot 1" twice): read at
@@ -462,7 +492,7 @@ void TestLaneStart::road_data()
             + Road{shot(1, 10, 0, 300, 5600), start(6000), noShot(1, 6100), noShot(1, 6200)}
             + Road{shot(1, 10, 6000, 6300, 6400), shot(1, 10, 6000, 6300, 6600), shot(1, 10, 6000, 6300, 6800)}
             + lacking(2, 6900, 8000) + Road{{Step::EndPage, 8000, {}}})
-        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::New);
+        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::New) << -1;
     // Shot 1 (3 s on its count) stored at 3.1 s is asked for again after
     // 5 s of "no shot 2" and read at 8.6 s. The lane takes the START at 9 s:
     // two late copies of that answer come at 9.1 and 9.2 s, then its own
@@ -473,7 +503,7 @@ void TestLaneStart::road_data()
             + Road{shot(1, 10, 0, 3000, 8600), start(9000), shot(1, 10, 0, 3000, 9100), shot(1, 10, 0, 3000, 9200)}
             + lacking(1, 9300, 10000) + Road{shot(1, 20, 9000, 10000, 10100)}
             + lacking(2, 10200, 12000) + Road{{Step::EndPage, 12000, {}}})
-        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Taken);
+        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Taken) << -1;
     // Shots 1-3 of START 1's page; START 2 missed though heard (they are
     // given again), deaf from 12 s across START 3 at 20 s. Back at 30 s it
     // gives shots 1 and 2 again: held (START 1's page, this START's or one
@@ -488,7 +518,7 @@ void TestLaneStart::road_data()
             + twice(shooter(1, 2, 10, 0, 1000, 30100))
             + Road{{Step::Deaf, 30500, {}}, {Step::Hear, 40000, {}}, noShot(3, 40100), noShot(3, 40200)}
             + lacking(2, 40300, 42500))
-        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed", "page lost"} << int(State::Fresh);
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed", "page lost"} << int(State::Fresh) << -1;
     // Shot 1 (18.8 s) is read at 18.9 s and again at 24.1 s, asked for its
     // last shot after 5 s of "no shot 2"; asked again at 29.2 s, it gives
     // shot 1 once more, but that answer is lost on the line. The re-shoot's
@@ -500,7 +530,7 @@ void TestLaneStart::road_data()
             + Road{shot(1, 10, 0, 18800, 24100)} + lacking(2, 24200, 29200)
             + Road{{Step::OwnStart, 29500, {}}, shot(1, 10, 0, 18800, 29600)} + lacking(1, 29700, 34900)
             + Road{shot(1, 20, 29500, 35000, 35100)} + lacking(2, 35200, 36000))
-        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Fresh);
+        << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Fresh) << -1;
     // A re-shoot's START at 10 s, then switched off and on unseen (its page
     // counts from 12.5 s); "no shot 1" until 27.8 s, silent from 27.9 s
     // across START 3 at 30 s, back at 43 s. Its shot 1 (28 s) is read
@@ -513,7 +543,7 @@ void TestLaneStart::road_data()
             + Road{{Step::OwnStart, 10000, {}}} + lacking(1, 12700, 27800)
             + Road{{Step::Deaf, 28900, {}}, start(30000), {Step::Hear, 43000, {}}}
             + twice(Road{shot(1, 10, 12500, 28000, 43100)}) + twice(Road{shot(2, 20, 12500, 42900, 43200)}))
-        << QStringList{} << QStringList{"missed", "withdrawn"} << int(State::Other);
+        << QStringList{} << QStringList{"missed", "withdrawn"} << int(State::Other) << -1;
     // The lane missed START 2 while heard (its shot 6, 12 s on its count,
     // proves it), was silent for 0.1 s at 14 s, and takes START 3 at 20 s:
     // a rig's shots, just like its first page's. The "no shot 1" answers
@@ -532,7 +562,7 @@ void TestLaneStart::road_data()
     QTest::newRow("a page begun in a silence stays out when the \"no shot\" answers are forgotten")
         << (rig3 + lacking(6, 25200, 30000))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "2.6", "3.1", "3.2", "3.3", "3.4", "3.5"}
-        << QStringList{"missed", "no new shots"} << int(State::New);
+        << QStringList{"missed", "no new shots"} << int(State::New) << -1;
     // A rig heard through the sighting misses the match START; its shots,
     // read slowly enough that this START's page could hold them, are held.
     // Ruled "none" over 1-4, that page is out: 5-8, read before the START,
@@ -546,7 +576,7 @@ void TestLaneStart::road_data()
     QTest::newRow("ruled \"none\": this START's page is out, the shots read before it are not asked about")
         << (ruledNone + Road{rule(29000, 0, 0)} + lacking(9, 29100, 29400) + twice(Road{shot(9, 10, 0, 29500, 29600)}))
         << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "2.9"}
-        << QStringList{"no new shots", "missed"} << int(State::Kept);
+        << QStringList{"no new shots", "missed"} << int(State::Kept) << -1;
     // Shot 1 (read at 3.8 s) given again after the missed START is passed
     // over; a page begun in a silence after that bounds it by its reading.
     QTest::newRow("a page begun after a shot was read bounds it by its reading: not held")
@@ -554,7 +584,7 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, 0, 3700, 20100)}) + lacking(2, 20300, 22000)
             + Road{{Step::Deaf, 22000, {}}, {Step::Hear, 24000, {}}, shot(1, 10, 0, 3700, 24100)}
             + lacking(2, 24200, 26000) + Road{rule(26100, 0, 0)})
-        << QStringList{"1.1"} << QStringList{"missed"} << int(State::Kept);
+        << QStringList{"1.1"} << QStringList{"missed"} << int(State::Kept) << -1;
     // Missed START 2 while heard: its new shot 2, read after a silence, is
     // asked for again as older than the START; it is no "no new shot".
     QTest::newRow("a new shot asked for again: no word that it gave none")
@@ -563,7 +593,7 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 14900, {}}, {Step::Hear, 15300, {}}, shot(2, 20, 0, 14900, 15400)}
             + Road{shot(1, 10, 0, 2000, 15900)} + twice(Road{shot(1, 10, 0, 2000, 16200)})
             + Road{shot(2, 20, 0, 14900, 16300), shot(2, 20, 0, 14900, 16350)})
-        << QStringList{"1.1"} << QStringList{"in doubt", "missed"} << int(State::Kept);
+        << QStringList{"1.1"} << QStringList{"in doubt", "missed"} << int(State::Kept) << -1;
     // Deaf across the match START, shot 1 given again is held; switched off
     // and on, that page bounds it by its first reading (census 27808396).
     QTest::newRow("a held shot is shown taken before its answer was first read")
@@ -571,7 +601,7 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 10000, {}}, start(kMatch), {Step::Deaf, 21000, {}}, {Step::Hear, 30000, {}}}
             + twice(Road{shot(1, 10, 0, 3700, 30100)})
             + Road{{Step::Deaf, 30500, {}}, {Step::Hear, 45000, {}}, shot(2, 10, 35000, 40000, 45100)})
-        << QStringList{"1.1"} << QStringList{"unheard"} << int(State::Judging);
+        << QStringList{"1.1"} << QStringList{"unheard"} << int(State::Judging) << -1;
 }
 
 void TestLaneStart::road()
@@ -641,6 +671,15 @@ void TestLaneStart::road()
     QTEST(stored, "stored");
     QTEST(words, "words");
     QTEST(int(lane.state()), "state");
+    QFETCH(int, asks);
+    if (asks >= 0) {
+        int storedUpTo = 0;
+        for (const QString &row : qAsConst(stored)) {
+            if (row.section('.', 0, 0).toInt() == page)
+                storedUpTo = std::max(storedUpTo, row.section('.', 1).toInt());
+        }
+        QCOMPARE(lane.lastRead(storedUpTo) + 1, asks);
+    }
 }
 
 // Deaf across the match START, then back from a silence after every shot

@@ -387,7 +387,7 @@ class Simulation : public BusLine, public BusClock
 {
 public:
     Simulation(quint64 seed, const Options &options)
-        : m_road(makeRoad(seed, options.maxDriftPermille, options.reshoots))
+        : m_road(makeRoad(seed, options.maxDriftPermille, options.reshoots, options.kind))
         , m_rng(seed ^ Q_UINT64_C(0x5DEECE66D2B7E151))
         , m_operator(seed ^ kOperatorStream)
         , m_trace(options.trace)
@@ -407,7 +407,7 @@ public:
         m_busOriginMs = m_now;
         m_lineFreeMs = m_now;
         m_bus = std::make_unique<EMUProc>(this, this, 1, m_lanes.size());
-        m_bus->setGaps(kModelGaps);
+        setPollGap(m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
         wireBus();
     }
 
@@ -428,6 +428,17 @@ private:
     bool away(int port) const;
     bool awaySince(int port, qint64 fromMs) const;
     void scheduleConverterLosses();
+    // The bus's poll gap, and what the proofs and the reading allow for it:
+    // a poll gap longer than the model's adds to a proof's margin, and a
+    // read shot is stored within two cycles of the lanes.
+    void setPollGap(int pollMs)
+    {
+        m_bus->setGaps({kModelGaps.commandMs, kModelGaps.priorityMs, pollMs});
+        m_proofMarginMs = kProofMarginMs - kModelGaps.pollMs + pollMs;
+        m_storeWithinMs = std::max(kStoreWithinMs, 2 * m_lanes.size() * (pollMs + kAnswerMaxMs) + kBusyDelayMaxMs);
+    }
+    qint64 m_proofMarginMs = kProofMarginMs;
+    qint64 m_storeWithinMs = kStoreWithinMs;
     void schedule(qint64 at, Kind kind, int lane = 0, int stage = 0, int index = 0, const QByteArray &frame = {})
     {
         m_events.push({at, m_seq++, kind, lane, stage, index, frame});
@@ -485,8 +496,12 @@ private:
     // the target held that page and the shot: late copies of answers it
     // gave before it took the shot. LaneStart counts the second as the
     // proof that the first was no copy, and nothing runs against them when
-    // the shots' own times leave room.
-    bool copiedLacking(const Lane &lane, int page) const;
+    // the shots' own times leave room. They bound the shots from the moment
+    // LaneStart read the first, where the target lacked the shot only from
+    // a copy's age earlier: a shot taken at atMs is excused only that far
+    // before the moments shown (from), never across them to a START it
+    // was not taken near.
+    bool copiedLacking(const Lane &lane, int page, qint64 atMs, const PageTrace::Span &shown) const;
     // The page began when its target was switched on again.
     bool powerUp(const Lane &lane, qint64 pageBeganMs) const;
     // A shot of a page begun at a power-up whose shot of that number or a
@@ -804,7 +819,7 @@ bool Simulation::write(const QByteArray &frame, bool)
         // The lane acknowledges a command by giving it back.
         answer = frame;
     } else if (!lane.given.isEmpty() && lane.given.first().atMs >= m_now - kCopyWithinMs
-               && m_rng.permille(lane.plan.copyPermille)) {
+               && m_rng.permille(lane.plan.copyPermilleAt(m_now))) {
         answer = lane.given.at(int(m_rng.range(0, lane.given.size() - 1))).frame;
     } else {
         // A ping asks for shot 0: "no shot".
@@ -1290,7 +1305,7 @@ void Simulation::checkHeld(int l)
         const bool within = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.content == c
                 && ((f.atMs >= taken.from && f.atMs <= taken.to) || unseenPowerUp(lane, lane.pageBegan.at(f.page))
-                    || copiedLacking(lane, f.page));
+                    || copiedLacking(lane, f.page, f.atMs, taken));
         });
         if (recorded && m_ownTimesTell && !within)
             fail(Invariant::FalseWord, l, m_stage,
@@ -1408,8 +1423,10 @@ bool Simulation::unseenPowerUp(const Lane &lane, qint64 pageBeganMs) const
     });
 }
 
-bool Simulation::copiedLacking(const Lane &lane, int page) const
+bool Simulation::copiedLacking(const Lane &lane, int page, qint64 atMs, const PageTrace::Span &shown) const
 {
+    if (atMs > shown.to || atMs < shown.from - LaneStart::kLateCopyMs - LaneStart::kSeenSlackMs)
+        return false;
     QSet<int> copied; // numbers whose last "no shot" read was a copy
     for (const Seen &seen : lane.seen) {
         if (seen.isShot || seen.page != page)
@@ -1437,7 +1454,7 @@ const Seen *Simulation::readOf(const Lane &lane, const Fired &shot) const
     int reads = 0;
     for (const Seen &seen : lane.seen) {
         if (seen.isShot && seen.truthful && seen.stage == shot.stage && seen.page == shot.page
-            && seen.content == shot.content && seen.busMs <= m_now - kStoreWithinMs && ++reads > (twin ? 1 : 0))
+            && seen.content == shot.content && seen.busMs <= m_now - m_storeWithinMs && ++reads > (twin ? 1 : 0))
             return &seen;
     }
     return nullptr;
@@ -1469,7 +1486,7 @@ const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, co
             qint64 chain = 0;
             for (int n = j; n < k && !silence && m_ownTimesTell; ++n)
                 chain += leastApart(tenths.value(n), tenths.value(n + 1));
-            if (seen.busMs + chain >= startMs + kProofMarginMs)
+            if (seen.busMs + chain >= startMs + m_proofMarginMs)
                 return &seen;
         }
         lackedLater.insert(j);

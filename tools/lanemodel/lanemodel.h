@@ -47,6 +47,16 @@ struct Failure
     QString detail;
 };
 
+// Roads of a kind the ordinary mix plays seldom or never, drawn from the
+// same seeds (modelkinds.cpp says what each adds).
+enum class RoadKind {
+    Ordinary,
+    CopiesAtStarts,     // late copies of answers around every START
+    BusyCopiesAtStarts, // the same, the program reading the bus late across each START
+    PistolSettledLate,  // rapid-fire windows settled 5 s after their end
+    DeafManyLanes       // 5-10 lanes at the range's poll gap and a x10 pace, one deaf across the match START
+};
+
 struct Options
 {
     // The targets' clocks run up to this much fast or slow (per mille).
@@ -54,6 +64,7 @@ struct Options
     // Now and then a lane re-shoots in a pistol stage's break (false: the
     // roads as they were before re-shoots were played).
     bool reshoots = true;
+    RoadKind kind = RoadKind::Ordinary;
     bool trace = false;
 };
 

@@ -34,8 +34,6 @@ constexpr int kReshootAtOncePermille = 500;
 // and then, from a stream of its own too.
 constexpr quint64 kConverterStream = Q_UINT64_C(0xC0417E47E2105E5D);
 constexpr int kTwoConvertersPermille = 250;
-// A rifle match STOP comes this long after the last shot or fault at the latest.
-constexpr qint64 kMatchTailMs = 25000;
 constexpr qint64 kMatchReadRoomMs = 15000;
 
 enum class Style { Free, Identical, Rig };
@@ -48,11 +46,6 @@ struct Shooter
     qint64 rigFirstMs = 0; // a rig fires at the same moments after each START
     qint64 rigGapMs = 0;
 };
-
-QString seconds(qint64 ms)
-{
-    return QString::number(double(ms) / 1000.0, 'f', 1);
-}
 
 // count moments in [from, to], at least minGap apart, in order; the first
 // comes right after `from` when the shooter is quick off the mark.
@@ -143,12 +136,17 @@ void addConverterLosses(Road &road, quint64 seed, QStringList &faults)
 
 } // namespace
 
-Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
+QString seconds(qint64 ms)
+{
+    return QString::number(double(ms) / 1000.0, 'f', 1);
+}
+
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots, RoadKind roadKind)
 {
     Rng rng(seed);
     Road road;
-    const int kind = int(rng.range(0, 2));
-    const int laneCount = int(rng.range(1, 10));
+    const int kind = stagesOfKind(roadKind, int(rng.range(0, 2)));
+    const int laneCount = lanesOfKind(roadKind, int(rng.range(1, 10)));
 
     QVector<Shooter> shooters(laneCount);
     QStringList styles;
@@ -295,6 +293,7 @@ Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
         road.stages.insert(after + 1, own);
     }
 
+    shapeStages(road, seed, roadKind);
     const qint64 roadEnd = road.stages.last().endMs;
     QStringList faults;
     for (int l = 0; l < laneCount; ++l) {
@@ -344,6 +343,7 @@ Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots)
         road.busy.append({from, from + rng.range(200, 3000)});
     }
     addConverterLosses(road, seed, faults);
+    faults += shapeFaults(road, seed, roadKind);
     // A rifle match is stopped once every lane had its time after the faults.
     StagePlan &last = road.stages.last();
     if (last.rifleStop) {

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <algorithm>
+
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <QtGlobal>
+
+#include "lanemodel.h"
 
 namespace LaneModel {
 
@@ -52,6 +57,15 @@ struct LanePlan
     int garblePermille = 0;    // answers cut or garbled (line noise)
     int copyPermille = 0;      // a late copy of an earlier answer instead of the answer
     bool slow = false;         // answers late in its slot
+    // A late copy instead of the answer this often within these (and
+    // copyPermille outside them).
+    QVector<Interval> copying;
+    int copyingPermille = 0;
+    int copyPermilleAt(qint64 ms) const
+    {
+        const bool in = std::any_of(copying.cbegin(), copying.cend(), [ms](const Interval &i) { return i.contains(ms); });
+        return in ? copyingPermille : copyPermille;
+    }
 };
 
 struct Road
@@ -64,9 +78,23 @@ struct Road
     // set finds it) its lanes hear nothing: their deaf stretches include it.
     QVector<int> portOf;
     QVector<QVector<Interval>> away; // by port - 1
+    int pollGapMs = 0;      // the bus master's poll gap; 0: the model's short one
     QString description;
 };
 
-Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots = true);
+// A rifle match STOP comes this long after the last shot or fault at the latest.
+constexpr qint64 kMatchTailMs = 25000;
+// Seconds with a tenth, as a road's description gives its moments.
+QString seconds(qint64 ms);
+
+Road makeRoad(quint64 seed, int maxDriftPermille, bool reshoots = true, RoadKind roadKind = RoadKind::Ordinary);
+
+// What a road kind changes (modelkinds.cpp): the stages' kind (0 rifle, 1
+// precision, 2 rapid fire) and the lanes drawn for an ordinary road, the
+// stages once drawn, and the faults once drawn.
+int stagesOfKind(RoadKind roadKind, int drawn);
+int lanesOfKind(RoadKind roadKind, int drawn);
+void shapeStages(Road &road, quint64 seed, RoadKind roadKind);
+QStringList shapeFaults(Road &road, quint64 seed, RoadKind roadKind); // what it added, said
 
 } // namespace LaneModel

@@ -19,13 +19,17 @@ constexpr int kDefaultExamples = 20;
 
 void usage(QTextStream &out)
 {
-    out << "Usage: lanemodel_cli --seeds FROM TO [--drift PERMILLE] [--no-reshoots] [--examples N]\n"
+    out << "Usage: lanemodel_cli --seeds FROM TO [--drift PERMILLE] [--no-reshoots] [--kind K] [--examples N]\n"
            "       lanemodel_cli --verbose SEED [--drift PERMILLE] [--no-reshoots]\n"
            "       lanemodel_cli --digest FROM TO [--drift PERMILLE] [--no-reshoots]\n"
            "  --seeds FROM TO   play the roads of seeds FROM..TO (inclusive)\n"
            "  --verbose SEED    play one road and print its trace (the failing lanes' only)\n"
            "  --drift PERMILLE  the targets' clocks run up to this much fast or slow (default 20)\n"
            "  --no-reshoots     no lane re-shoots in a break (the roads as they were before)\n"
+           "  --kind K          roads of a kind besides the ordinary mix (0): 1 late copies around\n"
+           "                    each START, 2 the same read late across it, 3 rapid-fire windows\n"
+           "                    settled 5 s after their end, 4 5-10 lanes at the range's poll gap\n"
+           "                    and a x10 pace, one deaf across the match START\n"
            "  --examples N      roads printed for each invariant (default 20)\n"
            "  --digest FROM TO  one line a road: what became of its right shots, its polls,\n"
            "                    its failures and a hash of its whole trace (every answer, state,\n"
@@ -106,6 +110,8 @@ int main(int argc, char *argv[])
             trace = true;
         } else if (a == QLatin1String("--drift") && i + 1 < args.size()) {
             options.maxDriftPermille = args.at(++i).toInt();
+        } else if (a == QLatin1String("--kind") && i + 1 < args.size()) {
+            options.kind = LaneModel::RoadKind(args.at(++i).toInt());
         } else if (a == QLatin1String("--no-reshoots")) {
             options.reshoots = false;
         } else if (a == QLatin1String("--examples") && i + 1 < args.size()) {
