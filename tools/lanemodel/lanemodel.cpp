@@ -40,7 +40,8 @@
 //                the lane seemed to take the START, which it did not).
 // RightLost      When a page ends, every right shot its target recorded at
 //                least the page's read room before the end (and did not
-//                lose to a power cut) is stored, or its lane was told: a
+//                lose to a power cut, nor to a later copy of the START that
+//                cleared its page) is stored, or its lane was told: a
 //                Word other than None for that lane during the page, from a
 //                verdict or from endPage() at a pistol page's end, or a
 //                ruling box (shots held when the lane had its count, or at a
@@ -608,6 +609,7 @@ int Simulation::refindPort(int portId)
                 m_lanes[l].plan.deaf.append({backMs, m_now});
         }
         m_found[portId - 1] = true;
+        trace(m_now, 0, QStringLiteral("converter %1 found again").arg(portId));
     }
     m_bus->slot_emu_Founded(portId, portId, true);
     return 1;
@@ -912,7 +914,14 @@ void Simulation::startWritten(int address)
         if ((own && address != l + 1) || lane.deafAt(m_now) || (!own && lane.plan.missesStart.at(s))
             || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
             continue;
+        const QVector<TargetShot> before = lane.target.page();
         if (lane.target.takeStart(m_now)) {
+            // Deaf to an earlier copy, it put a shot fired since on the page
+            // this copy clears: gone before any poll could read it.
+            for (const TargetShot &shot : before) {
+                if (m_fired.at(shot.id).stage == s)
+                    m_fired[shot.id].lostMs = m_now;
+            }
             newPage(l);
             lane.tookStart[s] = true;
             trace(m_now, l + 1, QStringLiteral("takes the START"));
@@ -1527,6 +1536,15 @@ void Simulation::checkPage(int s)
             // the page before's of its number is taken for that page, its
             // shots up to that one unread (what the README says it does not see).
             if (twinPage(lane, f))
+                continue;
+            // Switched off and on while it was not asked (behind a lost
+            // converter), its new page counts on from a number the program
+            // had read already: nothing on the line tells the page changed,
+            // and the bus reads on from the count it had.
+            if (unseenPowerUp(lane, lane.pageBegan.at(f.page))
+                && std::any_of(lane.seen.cbegin(), lane.seen.cend(), [&](const Seen &seen) {
+                       return seen.isShot && seen.page == f.page - 1 && seen.content.number >= f.content.number;
+                   }))
                 continue;
             const Seen *read = readOf(lane, f);
             // A page its target began at its own START, which it confirmed,
