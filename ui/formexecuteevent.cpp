@@ -1,5 +1,6 @@
 #include "formexecuteevent.h"
 
+#include <QListWidget>
 #include <QPixmap>
 #include <QSet>
 #include <QTimer>
@@ -33,6 +34,8 @@ const char *const kTroubleColour = "#aa0000";
 const char *const kBackColour = "#005500";
 // A word that a target or converter answers again stays this long.
 constexpr int kBackWordShownMs = 15000;
+// The band of words shows this many lines; more scroll.
+constexpr int kWordLinesShown = 3;
 constexpr int kNoTarget = -1;
 
 enum ModeText { ModeHidden = -2, ModeEmpty = -1, ModeSighting = 0, ModeMatch = 1 };
@@ -151,6 +154,7 @@ void FormExecuteEvent::showList(TBulletList *list)
     // same list (the page entered again in a break) they stay.
     if (ui->tv_bullets->model() != list)
         removeShootOffButtons();
+    watchList(list);
     // The tables fit their columns to the list's texts as they take it: the
     // name column stretches, the others are as wide as their widest text.
     setViewModel(ui->tv_bullets, list);
@@ -178,8 +182,24 @@ void FormExecuteEvent::dropShotList()
     withdrawTargetWords();
     closeRulings();
     removeShootOffButtons();
+    watchList(nullptr);
     setViewModel(ui->tv_bullets, nullptr);
     setViewModel(ui->tv_series, nullptr);
+}
+
+void FormExecuteEvent::watchList(TBulletList *list)
+{
+    for (const QMetaObject::Connection &watch : qAsConst(m_listWatch))
+        disconnect(watch);
+    m_listWatch.clear();
+    if (!list)
+        return;
+    const auto recheck = [this] { recheckLaneWords(); };
+    m_listWatch << connect(list, &QAbstractItemModel::dataChanged, this, recheck)
+                << connect(list, &QAbstractItemModel::rowsInserted, this, recheck)
+                << connect(list, &QAbstractItemModel::rowsRemoved, this, recheck)
+                << connect(list, &QAbstractItemModel::layoutChanged, this, recheck)
+                << connect(list, &QAbstractItemModel::modelReset, this, recheck);
 }
 
 TBulletList *FormExecuteEvent::shownList() const
@@ -291,6 +311,7 @@ void FormExecuteEvent::showStartCaption()
 
 void FormExecuteEvent::slot_myEvent_TimeChange(QString timestr, int aim)
 {
+    recheckLaneWords();
     if (aim == AimClock) {
         if (m_timeOnStartButton) {
             m_timeOnStartButton = false;
@@ -399,29 +420,29 @@ void FormExecuteEvent::slot_myEvent_DelegateView(bool Delegate_view)
 
 void FormExecuteEvent::slot_myEvent_TargetNotStarted(int target, bool refuses)
 {
-    showTargetWarning(QStringLiteral("Мишень не запущена!"),
-                      QStringLiteral("Мишень %1 не приняла команду СТАРТ: её выстрелы, сделанные "
-                                     "до этой команды, не засчитываются. Проверьте связь с "
-                                     "мишенью %1. ")
-                              .arg(target)
-                          + whatFollows(target, refuses));
+    sayLaneWord(target, Truth::WhileMissed, QStringLiteral("Мишень не запущена!"),
+                QStringLiteral("Мишень %1 не приняла команду СТАРТ: её выстрелы, сделанные "
+                               "до этой команды, не засчитываются. Проверьте связь с "
+                               "мишенью %1. ")
+                        .arg(target)
+                    + whatFollows(target, refuses));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetShotsWithdrawn(int target, int count)
 {
-    showTargetWarning(QStringLiteral("Мишень не запущена!"),
-                      QStringLiteral("Мишень %1 не приняла команду СТАРТ: засчитанные ей выстрелы "
-                                     "прежней стрельбы (%2) удалены из результатов. Проверьте "
-                                     "связь с мишенью %1. ")
-                              .arg(target)
-                              .arg(count)
-                          + whatFollows(target));
+    sayLaneWord(target, Truth::WhileMissed, QStringLiteral("Мишень не запущена!"),
+                QStringLiteral("Мишень %1 не приняла команду СТАРТ: засчитанные ей выстрелы "
+                               "прежней стрельбы (%2) удалены из результатов. Проверьте "
+                               "связь с мишенью %1. ")
+                        .arg(target)
+                        .arg(count)
+                    + whatFollows(target));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
 {
-    showTargetWarning(
-        QStringLiteral("Ответ на СТАРТ не получен!"),
+    sayLaneWord(
+        target, Truth::WhileHeld, QStringLiteral("Ответ на СТАРТ не получен!"),
         QStringLiteral("Ответа мишени %1 не получено, когда была дана команда СТАРТ, и по её "
                        "выстрелам пока нельзя узнать, сделаны ли они после этой команды: такие выстрелы "
                        "пока не засчитываются, а засчитываются, как только это станет ясно. "
@@ -432,8 +453,8 @@ void FormExecuteEvent::slot_myEvent_TargetStartInDoubt(int target)
 
 void FormExecuteEvent::slot_myEvent_TargetShotsHeld(int target)
 {
-    showTargetWarning(
-        QStringLiteral("Выстрелы задержаны!"),
+    sayLaneWord(
+        target, Truth::WhileHeld, QStringLiteral("Выстрелы задержаны!"),
         QStringLiteral("По выстрелам мишени %1 пока нельзя узнать, сделаны ли они после команды "
                        "СТАРТ: такие выстрелы пока не засчитываются, а засчитываются, как только "
                        "это станет ясно. Проверьте связь с мишенью %1. ")
@@ -443,8 +464,8 @@ void FormExecuteEvent::slot_myEvent_TargetShotsHeld(int target)
 
 void FormExecuteEvent::slot_myEvent_TargetNoNewShots(int target)
 {
-    showTargetWarning(
-        QStringLiteral("Нет новых выстрелов!"),
+    sayLaneWord(
+        target, Truth::WhileHeld, QStringLiteral("Нет новых выстрелов!"),
         QStringLiteral("Каждый выстрел, прочитанный с мишени %1 после команды СТАРТ, в точности "
                        "такой же, как прочитанный до неё: возможно, мишень не приняла команду "
                        "СТАРТ. Проверьте мишень %1. ")
@@ -460,12 +481,12 @@ void FormExecuteEvent::slot_myEvent_TargetShotsFlagged(int target, int count, bo
                          "СТАРТ, — %2; они не засчитаны. ")
         : QStringLiteral("Мишень %1: выстрелов, о которых до конца стрельбы так и не стало ясно, "
                          "сделаны ли они после команды СТАРТ, — %2; они не засчитаны. ");
-    showTargetWarning(QStringLiteral("Выстрелы отмечены для перестрела"),
-                      what.arg(target).arg(count)
-                          + QStringLiteral("Недостающие выстрелы отмечены для перестрела: в "
-                                           "перерыве перестреляйте их кнопкой в строке мишени %1 "
-                                           "или нажмите СТОП.")
-                                .arg(target));
+    sayLaneWord(target, Truth::WhileFlagged, QStringLiteral("Выстрелы отмечены для перестрела"),
+                what.arg(target).arg(count)
+                    + QStringLiteral("Недостающие выстрелы отмечены для перестрела: в "
+                                     "перерыве перестреляйте их кнопкой в строке мишени %1 "
+                                     "или нажмите СТОП.")
+                          .arg(target));
 }
 
 void FormExecuteEvent::slot_myEvent_TargetPageLost(int target, int held)
@@ -479,7 +500,7 @@ void FormExecuteEvent::slot_myEvent_TargetPageLost(int target, int held)
         text += QStringLiteral(" Её выстрелы под вопросом (%1) не потеряны: укажите в окне "
                                "«Выстрелы под вопросом», какие из них засчитать.")
                     .arg(held);
-    showTargetWarning(QStringLiteral("Мишень выключалась!"), text);
+    sayLaneWord(target, Truth::UntilStart, QStringLiteral("Мишень выключалась!"), text);
 }
 
 void FormExecuteEvent::slot_myEvent_ShotsInDoubt(int target, const QList<HeldShot> &shots,
@@ -577,16 +598,99 @@ void FormExecuteEvent::setPortLost(int port, bool lost, const QList<int> &target
     sayBusWord(port, -1, true, QStringLiteral("Конвертор %1%2 снова отвечает.").arg(port).arg(behind));
 }
 
+void FormExecuteEvent::sayLaneWord(int target, Truth truth, const QString &title,
+                                   const QString &text)
+{
+    // A word on the page, not a box: the operator's buttons stay free while
+    // it stands. The lane's newer word says what is known now.
+    for (int i = m_busWords.size() - 1; i >= 0; --i) {
+        if (m_busWords.at(i).target == target && m_busWords.at(i).truth != Truth::Bus)
+            m_busWords.removeAt(i);
+    }
+    BusWord word;
+    word.target = target;
+    word.text = title + QStringLiteral(" — ") + text;
+    word.serial = ++m_busWordSerial;
+    word.truth = truth;
+    const TBulletList *list = shownList();
+    if (const TMemberPlace *place = list ? list->placeByTarget(target) : nullptr)
+        word.startMs = place->laneStart().startMs();
+    // Told as true: what keeps it is noted now, and the word is looked at
+    // again once the exercise has done acting (a series' misses are
+    // flagged after its word).
+    stillTrue(word);
+    m_busWords.append(word);
+    showBusWords();
+    recheckLaneWords();
+}
+
+bool FormExecuteEvent::stillTrue(BusWord &word) const
+{
+    const TBulletList *list = shownList();
+    const TMemberPlace *place = list ? list->placeByTarget(word.target) : nullptr;
+    if (!place)
+        return true; // nothing tells otherwise
+    const LaneStart &lane = place->laneStart();
+    const bool sameStart = lane.startMs() == word.startMs;
+    switch (word.truth) {
+    case Truth::Bus:
+        return true;
+    case Truth::WhileMissed:
+        // Later answers may fit this START again: then it may have taken it.
+        return sameStart
+            && (lane.state() == LaneStart::State::Kept || lane.state() == LaneStart::State::Other);
+    case Truth::WhileHeld:
+        return sameStart && lane.holdsShots();
+    case Truth::UntilStart:
+        return sameStart;
+    case Truth::WhileFlagged: {
+        // Not tied to a START: a rapid-fire window's flags wait for the
+        // break after the series' last window. Flagged after the word is
+        // told, the shots are first looked for once they are in the list.
+        const bool flagged = place->countFlagged(list->shotColumns()) > 0;
+        word.seenTrue = word.seenTrue || flagged;
+        return flagged || !word.seenTrue;
+    }
+    }
+    return true;
+}
+
+void FormExecuteEvent::recheckLaneWords()
+{
+    if (m_recheckQueued)
+        return;
+    m_recheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_recheckQueued = false;
+        bool withdrawn = false;
+        for (int i = m_busWords.size() - 1; i >= 0; --i) {
+            if (!stillTrue(m_busWords[i])) {
+                m_busWords.removeAt(i);
+                withdrawn = true;
+            }
+        }
+        if (withdrawn)
+            showBusWords();
+    });
+}
+
 void FormExecuteEvent::sayBusWord(int port, int target, bool back, const QString &text,
                                   const QList<int> &lanes)
 {
     // A new word of the same target or converter says what is true now.
     for (int i = m_busWords.size() - 1; i >= 0; --i) {
-        if (m_busWords.at(i).port == port && m_busWords.at(i).target == target)
+        if (m_busWords.at(i).port == port && m_busWords.at(i).target == target
+            && m_busWords.at(i).truth == Truth::Bus)
             m_busWords.removeAt(i);
     }
-    const int serial = ++m_busWordSerial;
-    m_busWords.append({port, target, back, text, lanes, serial});
+    BusWord word;
+    word.port = port;
+    word.target = target;
+    word.back = back;
+    word.text = text;
+    word.lanes = lanes;
+    const int serial = word.serial = ++m_busWordSerial;
+    m_busWords.append(word);
     if (back) {
         QTimer::singleShot(kBackWordShownMs, this, [this, serial] {
             for (int i = m_busWords.size() - 1; i >= 0; --i) {
@@ -617,16 +721,22 @@ void FormExecuteEvent::showBusWords()
         if (word.port >= 0 && !word.back)
             behindLost.unite(QSet<int>(word.lanes.cbegin(), word.lanes.cend()));
     }
-    QStringList lines;
-    for (const BusWord &word : qAsConst(m_busWords)) {
-        if (!word.back && behindLost.contains(word.target))
+    // One line a word, the newest on top, cut to the band's width: the band
+    // keeps its height over the tables, and a word's whole text is its tip.
+    QListWidget *band = ui->lw_laneWords;
+    band->clear();
+    for (int i = m_busWords.size() - 1; i >= 0; --i) {
+        const BusWord &word = m_busWords.at(i);
+        if (!word.back && word.port < 0 && word.truth == Truth::Bus && behindLost.contains(word.target))
             continue;
-        lines << QStringLiteral("<span style=\"color:%1\">%2</span>")
-                     .arg(QLatin1String(word.back ? kBackColour : kTroubleColour),
-                          word.text.toHtmlEscaped());
+        auto *line = new QListWidgetItem(word.text, band);
+        line->setForeground(QColor(QLatin1String(word.back ? kBackColour : kTroubleColour)));
+        line->setToolTip(QStringLiteral("<p>%1</p>").arg(word.text.toHtmlEscaped()));
     }
-    ui->l_laneWords->setText(lines.join(QStringLiteral("<br>")));
-    ui->l_laneWords->setVisible(!lines.isEmpty());
+    const int lines = std::min(band->count(), kWordLinesShown);
+    if (lines > 0)
+        band->setFixedHeight(lines * band->sizeHintForRow(0) + 2 * band->frameWidth());
+    band->setVisible(lines > 0);
 }
 
 QString FormExecuteEvent::targetAndShooter(int target) const
@@ -669,29 +779,6 @@ QString FormExecuteEvent::whatBecomesOfHeld() const
                          "перестрела.")
         : QStringLiteral("Если это не станет ясно, вы укажете, какие из них засчитать, когда "
                          "мишень передаст все выстрелы или при нажатии СТОП.");
-}
-
-void FormExecuteEvent::showTargetWarning(const QString &title, const QString &text)
-{
-    // Told once the exercise has dealt with the answer: the box's own event
-    // loop must not run the exercise's other reports in the middle of it.
-    // A word given while a box is open comes after it, not over it: a
-    // series' end must not stand over what was said of the series.
-    m_targetWarnings.append({title, text});
-    if (!m_showingTargetWarning && m_targetWarnings.size() == 1)
-        QMetaObject::invokeMethod(this, [this] { showTargetWarnings(); }, Qt::QueuedConnection);
-}
-
-void FormExecuteEvent::showTargetWarnings()
-{
-    if (m_showingTargetWarning)
-        return;
-    m_showingTargetWarning = true;
-    while (!m_targetWarnings.isEmpty()) {
-        const QPair<QString, QString> word = m_targetWarnings.takeFirst();
-        Warnings::warning(this, word.first, word.second);
-    }
-    m_showingTargetWarning = false;
 }
 
 void FormExecuteEvent::showShootOffButtons(TBulletList *list)

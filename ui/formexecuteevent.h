@@ -113,20 +113,35 @@ private:
     void startBlink();
     void stopBlink();
     void showStartCaption();
+    // The lanes' words are looked at again as the list changes.
+    void watchList(TBulletList *list);
     // The shot list the tables show; null when they show none.
     TBulletList *shownList() const;
     void showShootOffButtons(TBulletList *list);
     void removeShootOffButtons();
-    // A word on a lane's target, under a title that names what is known.
-    // The words are shown in the order given, one box at a time.
-    void showTargetWarning(const QString &title, const QString &text);
-    void showTargetWarnings();
+    // What keeps a word on the page: the bus's words stand until a newer
+    // one of the same target or converter, or a while after it answers
+    // again; the exercise's words on a lane while what they say of the
+    // lane's shot list stays so.
+    enum class Truth {
+        Bus,
+        WhileMissed,  // the lane still proven to have missed the START told of
+        WhileHeld,    // shots of that START still held
+        UntilStart,   // up to the lane's next START
+        WhileFlagged  // shots of its current series flagged to be shot again
+    };
+    // A word on a lane's target, under a title that names what is known,
+    // replacing the lane's earlier word of the exercise.
+    void sayLaneWord(int target, Truth truth, const QString &title, const QString &text);
     // The page's words on the bus: one a target (port -1) or a converter
     // (target -1, with the lanes behind it), replacing that one's earlier
     // word; a word that it answers again is withdrawn after a while.
     void sayBusWord(int port, int target, bool back, const QString &text,
                     const QList<int> &lanes = {});
     void withdrawTargetWords();
+    // Withdraws the lanes' words that are no longer so (soon, once for a
+    // burst of changes in the shot list).
+    void recheckLaneWords();
     void showBusWords();
     // What a lane that missed a START means for the relay or the stage.
     QString whatFollows(int target, bool refuses = false) const;
@@ -152,10 +167,6 @@ private:
     // The ruling open for each lane, one at most: asked again, it shows the
     // new list.
     QMap<int, QPointer<DialogHeldShots>> m_rulings;
-    // The words on lanes not shown yet (title, text), and whether a box of
-    // them is open: one given meanwhile waits for it to close.
-    QList<QPair<QString, QString>> m_targetWarnings;
-    bool m_showingTargetWarning = false;
     struct BusWord
     {
         int port = -1;
@@ -164,9 +175,17 @@ private:
         QString text;
         QList<int> lanes; // of a converter
         int serial = 0; // which word a withdrawal timer was set for
+        Truth truth = Truth::Bus;
+        qint64 startMs = -1; // the lane's START it was told of
+        bool seenTrue = false; // what keeps it has been seen so in the list
     };
+    // Whether what keeps the lane's word is still so in the shown list.
+    bool stillTrue(BusWord &word) const;
     QList<BusWord> m_busWords;
     int m_busWordSerial = 0;
+    bool m_recheckQueued = false;
+    // The shown list's changes that may make a lane's word untrue.
+    QList<QMetaObject::Connection> m_listWatch;
     int m_blinkTimerId = -1;
     int m_blinkPeriodMs = 50;
     SearchBlink m_blink; // opacity of the search line

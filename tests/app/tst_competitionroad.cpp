@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -227,8 +228,8 @@ void TestCompetitionRoad::offTargetAcrossConverterLoss()
     // Its shooter fires no match shot: none of them is in doubt at STOP.
     stopShooters({kOffLane});
     // The words on the targets stand on the page, a line each, while they are true.
-    const auto *words = onPage<QLabel>(Page::Run, "l_laneWords");
-    QVERIFY(words);
+    QVERIFY(onPage<QListWidget>(Page::Run, "lw_laneWords"));
+    const auto shown = [this] { return runPageWords().join(QLatin1Char('\n')); };
     const auto says = [this](const QString &start, const QString &what) { return runPageSays(start, what); };
     const QString offTarget = QStringLiteral("Мишень 2 (Смирнова Анна, стартовый номер 12) ");
     const QString silent = QStringLiteral("не отвечает больше 5 секунд"),
@@ -240,7 +241,7 @@ void TestCompetitionRoad::offTargetAcrossConverterLoss()
     QElapsedTimer silence;
     silence.start();
     simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, false); });
-    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, silent), qPrintable(words->text()), kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, silent), qPrintable(shown()), kTimeoutMs);
     QVERIFY2(silence.elapsed() >= kToldAfterSilenceMs, qPrintable(QString::number(silence.elapsed())));
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(startMatch());
@@ -257,12 +258,12 @@ void TestCompetitionRoad::offTargetAcrossConverterLoss()
     QElapsedTimer away;
     away.start();
     const QString converter = QStringLiteral("Конвертор 1 (мишени 1, 2, 3, 4) ");
-    QTRY_VERIFY2_WITH_TIMEOUT(says(converter, silent), qPrintable(words->text()), kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(says(converter, silent), qPrintable(shown()), kTimeoutMs);
     QVERIFY2(away.elapsed() >= kToldAfterSilenceMs, qPrintable(QString::number(away.elapsed())));
     sight("run-converter-lost");
     QVERIFY(converters->text().isEmpty());
     QVERIFY(simulator()->call([](RangeSimulator &sim) { return sim.replug(0); }));
-    QTRY_VERIFY2_WITH_TIMEOUT(says(converter, heard), qPrintable(words->text()), kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(says(converter, heard), qPrintable(shown()), kTimeoutMs);
     QVERIFY(!says(converter, silent));
 
     // The lanes that answer are read to their last shot; lane 2's target is
@@ -270,11 +271,11 @@ void TestCompetitionRoad::offTargetAcrossConverterLoss()
     QTRY_VERIFY_WITH_TIMEOUT(stored(1) == kMatchShots && stored(3) == kMatchShots && stored(4) == kMatchShots,
                              kRelayMs);
     const TMemberPlace *offPlace = userModul()->bulletList(event)->placeByTarget(kOffLane);
-    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, silent), qPrintable(words->text()), kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, silent), qPrintable(shown()), kTimeoutMs);
     QVERIFY(!offPlace->targetFound());
     sight("run-target-missing");
     simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kOffLane, true); });
-    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, heard), qPrintable(words->text()), kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(says(offTarget, heard), qPrintable(shown()), kTimeoutMs);
     QVERIFY(!says(offTarget, silent));
     QVERIFY(offPlace->targetFound());
     // STOP ends the relay, its shots missing.

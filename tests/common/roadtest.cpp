@@ -3,10 +3,9 @@
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSpinBox>
-#include <QTextDocumentFragment>
 #include <QtTest>
 
 #include <algorithm>
@@ -182,13 +181,18 @@ int RoadTest::highestPolledShot(int lane)
     return highest;
 }
 
+QStringList RoadTest::runPageWords() const
+{
+    QStringList lines;
+    const auto *words = onPage<QListWidget>(Page::Run, "lw_laneWords");
+    for (int row = 0; words && !words->isHidden() && row < words->count(); ++row)
+        lines << words->item(row)->text();
+    return lines;
+}
+
 bool RoadTest::runPageSays(const QString &start, const QString &what) const
 {
-    const auto *words = onPage<QLabel>(Page::Run, "l_laneWords");
-    const QStringList lines = words && !words->isHidden()
-        ? QTextDocumentFragment::fromHtml(words->text()).toPlainText().split(
-            QRegularExpression(QStringLiteral("[\n\u2028\u2029]")))
-        : QStringList();
+    const QStringList lines = runPageWords();
     return std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) {
         return line.startsWith(start) && line.contains(what);
     });

@@ -94,6 +94,8 @@ protected:
     // Whether a line of the run page's words on the targets and converters
     // begins so and says that.
     bool runPageSays(const QString &start, const QString &what) const;
+    // Those lines, as the band holds them (newest first).
+    QStringList runPageWords() const;
 
     // The stored match shots of a member in an exercise.
     int storedShots(int eventID, int memberID);

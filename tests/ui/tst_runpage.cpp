@@ -5,6 +5,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -277,32 +278,36 @@ void TestRunPage::laneWords_data()
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("cannotTell");
-    QTest::addColumn<QString>("never"); // what the box must not say
+    QTest::addColumn<QString>("never"); // what the word must not say
+    // What makes the word untrue: nothing (a lane that has had no START
+    // holds nothing and missed none), its next START, its flagged shots shot again.
+    QTest::addColumn<QString>("untrueBy");
     // Held shots of a lane that may well have taken every START (shots just
     // like the earlier page's): no "not started" in the title.
-    QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString();
+    QTest::newRow("held") << "TargetShotsHeld:2" << "Выстрелы задержаны!" << true << QString() << QString();
     // What was read, not what the target did (an answer lost, a shot not read yet).
     // Its own title: not the words of a target silent for seconds.
     QTest::newRow("silent around the START") << "TargetStartInDoubt:2" << "Ответ на СТАРТ не получен!"
-                                             << true << "не отвечала";
+                                             << true << "не отвечала" << QString();
     // Nothing but repeats: no "cannot tell" of shots that are not new.
     QTest::newRow("no new shot") << "TargetNoNewShots:2" << "Нет новых выстрелов!" << false
-                                 << "от неё нет";
+                                 << "от неё нет" << QString();
     // Its earlier shots may still be put to the operator: not told they
     // were not counted, only that those before the START are not.
     QTest::newRow("did not take the START") << "TargetNotStarted:2:false" << "Мишень не запущена!"
-                                            << false << "прежн";
+                                            << false << "прежн" << QString();
     // Its sighting time ran out: it passes no more shots, so the relay
     // does not wait for them.
     QTest::newRow("takes no shot") << "TargetNotStarted:2:true" << "Мишень не запущена!" << false
-                                   << "передаст все выстрелы";
+                                   << "передаст все выстрелы" << QString();
     // A page lost is read in its answers: the target may not have been
     // switched off.
     QTest::newRow("page lost") << "TargetPageLost:2:0" << "Мишень выключалась!" << false
-                               << "(её выключали)";
+                               << "(её выключали)" << "start";
     // Only repeats read in a series: new shots may be on the target unread.
     QTest::newRow("repeats flagged") << "TargetShotsFlagged:2:3:true"
-                                     << "Выстрелы отмечены для перестрела" << false << "не передала";
+                                     << "Выстрелы отмечены для перестрела" << false << "не передала"
+                                     << "reshoot";
 }
 
 void TestRunPage::laneWords()
@@ -310,16 +315,34 @@ void TestRunPage::laneWords()
     QFETCH(QString, entry);
     QFETCH(QString, title);
     QFETCH(bool, cannotTell);
+    QFETCH(QString, untrueBy);
+    TBulletList *list = enter(RunCompetition::kPistol);
+    QVERIFY(list);
+    if (untrueBy == QLatin1String("reshoot"))
+        series(list, 2, 2);
     Warnings::setTestMode(true);
     const auto boxesBack = qScopeGuard([] { Warnings::setTestMode(false); });
     Warnings::clear();
+    // A line in the page's band, under its title, not a box over the page.
     call(entry);
-    QTRY_COMPARE(Warnings::shown().size(), 1);
-    QCOMPARE(Warnings::last().title, title);
-    QVERIFY(Warnings::last().text.contains(QStringLiteral("мишен")));
-    QCOMPARE(Warnings::last().text.contains(QStringLiteral("нельзя узнать")), cannotTell);
+    const auto *band = child<QListWidget>("lw_laneWords");
+    QVERIFY(band->isVisible());
+    QCOMPARE(band->count(), 1);
+    const QString line = band->item(0)->text();
+    QVERIFY2(line.startsWith(title + QStringLiteral(" — ")), qPrintable(line));
+    QVERIFY(line.contains(QStringLiteral("мишен")));
+    QCOMPARE(line.contains(QStringLiteral("нельзя узнать")), cannotTell);
     QFETCH(QString, never);
-    QVERIFY2(never.isEmpty() || !Warnings::last().text.contains(never), qPrintable(Warnings::last().text));
+    QVERIFY2(never.isEmpty() || !line.contains(never), qPrintable(line));
+    // Withdrawn once the lane's shot list says otherwise; never a box.
+    if (untrueBy == QLatin1String("start")) {
+        list->placeByTarget(2)->laneStart().beginPage(1000);
+        list->showHeld(2);
+    } else if (untrueBy == QLatin1String("reshoot")) {
+        list->purgeFlaggedShots(2);
+    }
+    QTRY_VERIFY(band->isHidden());
+    QVERIFY(Warnings::shown().isEmpty());
 }
 
 void TestRunPage::aShotRepaintsItsRow()
