@@ -609,7 +609,9 @@ void FormExecuteEvent::sayLaneWord(int target, Truth truth, const QString &title
     }
     BusWord word;
     word.target = target;
-    word.text = title + QStringLiteral(" — ") + text;
+    // The title first, so that a line cut short still says what it is of.
+    const QString after = title.endsWith(QLatin1Char('!')) ? QStringLiteral(" ") : QStringLiteral(". ");
+    word.text = title + after + text;
     word.serial = ++m_busWordSerial;
     word.truth = truth;
     const TBulletList *list = shownList();
@@ -637,8 +639,8 @@ bool FormExecuteEvent::stillTrue(BusWord &word) const
         return true;
     case Truth::WhileMissed:
         // Later answers may fit this START again: then it may have taken it.
-        return sameStart
-            && (lane.state() == LaneStart::State::Kept || lane.state() == LaneStart::State::Other);
+        // The next START leaves these states.
+        return lane.state() == LaneStart::State::Kept || lane.state() == LaneStart::State::Other;
     case Truth::WhileHeld:
         return sameStart && lane.holdsShots();
     case Truth::UntilStart:
@@ -721,17 +723,21 @@ void FormExecuteEvent::showBusWords()
         if (word.port >= 0 && !word.back)
             behindLost.unite(QSet<int>(word.lanes.cbegin(), word.lanes.cend()));
     }
-    // One line a word, the newest on top, cut to the band's width: the band
-    // keeps its height over the tables, and a word's whole text is its tip.
+    // One line a word, what is wrong first, the newest on top; cut to the
+    // band's width: the band keeps its height over the tables, and a word's
+    // whole text is its tip.
     QListWidget *band = ui->lw_laneWords;
     band->clear();
-    for (int i = m_busWords.size() - 1; i >= 0; --i) {
-        const BusWord &word = m_busWords.at(i);
-        if (!word.back && word.port < 0 && word.truth == Truth::Bus && behindLost.contains(word.target))
-            continue;
-        auto *line = new QListWidgetItem(word.text, band);
-        line->setForeground(QColor(QLatin1String(word.back ? kBackColour : kTroubleColour)));
-        line->setToolTip(QStringLiteral("<p>%1</p>").arg(word.text.toHtmlEscaped()));
+    for (const bool back : {false, true}) {
+        for (int i = m_busWords.size() - 1; i >= 0; --i) {
+            const BusWord &word = m_busWords.at(i);
+            if (word.back != back
+                || (!back && word.port < 0 && word.truth == Truth::Bus && behindLost.contains(word.target)))
+                continue;
+            auto *line = new QListWidgetItem(word.text, band);
+            line->setForeground(QColor(QLatin1String(back ? kBackColour : kTroubleColour)));
+            line->setToolTip(QStringLiteral("<p>%1</p>").arg(word.text.toHtmlEscaped()));
+        }
     }
     const int lines = std::min(band->count(), kWordLinesShown);
     if (lines > 0)

@@ -93,7 +93,7 @@ private:
     // How the page's word on a lane's flagged shots begins.
     static QString flaggedWord(int lane)
     {
-        return QStringLiteral("Выстрелы отмечены для перестрела — Мишень %1").arg(lane);
+        return QStringLiteral("Выстрелы отмечены для перестрела. Мишень %1").arg(lane);
     }
     // Waits until the run page's words say that of the lane's target.
     bool says(int lane, const QString &what);
