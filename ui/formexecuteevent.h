@@ -27,7 +27,8 @@ class Ui_FormExecuteEvent;
 // the page answers only with sig_startEvent and sig_stopEvent.
 //
 // Two variants, chosen by setMode each time the page is entered: 0 the relay
-// being shot of the current competition, 1 the practice.
+// being shot of the current competition, 1 the practice. Its words on the
+// lanes and converters are built in formexecuteeventwords.cpp.
 class FormExecuteEvent : public QWidget
 {
     Q_OBJECT
@@ -149,6 +150,10 @@ private:
     QString targetAndShooter(int target) const;
     // What becomes of shots held that cannot tell yet.
     QString whatBecomesOfHeld() const;
+    // A word that the lane did not take the START, with what follows.
+    void sayMissedWord(int target, const QString &text, bool refuses);
+    // A word on shots held (text's %1: the target), with what becomes of them.
+    void sayHeldWord(int target, const QString &title, const QString &text);
     // Closes the rulings still open (the exercise is over or gone).
     void closeRulings();
 
