@@ -333,7 +333,7 @@ void TestRunPage::laneWords()
     // A line in the page's band, under its title, not a box over the page.
     call(entry);
     const auto *band = child<QListWidget>("lw_laneWords");
-    QVERIFY(band->isVisible());
+    QVERIFY(band && band->isVisible());
     QCOMPARE(band->count(), 1);
     const QString line = band->item(0)->text();
     QVERIFY2(line.startsWith(title), qPrintable(line));
