@@ -1125,8 +1125,15 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
     // that are proven are stored now.
     bool held = false;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    // The page's numbers and its decisions walked side by side, both in
+    // order: a long page is gone over at every answer. Its own (detached),
+    // the map keeps its nodes as numbers are inserted before the one walked.
+    m_page.decided.detach();
+    auto decided = m_page.decided.cbegin();
     for (int number : numbers) {
-        if (m_page.decided.contains(number))
+        while (decided != m_page.decided.cend() && decided.key() < number)
+            ++decided;
+        if (decided != m_page.decided.cend() && decided.key() == number)
             continue;
         // Ruled: the START fell before an earlier shot of the page, or after
         // a later one (read again after a late copy's "no shot").
