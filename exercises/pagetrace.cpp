@@ -254,7 +254,9 @@ QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
         if (a.atMs >= sinceMs)
             numbers.append(a.shot.number);
     }
-    std::sort(numbers.begin(), numbers.end());
+    // Read in order as a rule (a shot asked for again is its last number again).
+    if (!std::is_sorted(numbers.cbegin(), numbers.cend()))
+        std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     return numbers;
 }

@@ -108,8 +108,6 @@ public:
     // A shot answered since sinceMs whose own time is longer than the time
     // from begunFromMs to its reading: no page begun then or later gave it.
     bool givenBefore(qint64 sinceMs, qint64 begunFromMs) const;
-    // Changes whenever an answer comes or goes.
-    quint64 answersChanged() const { return m_lastSerial + m_answersGone; }
     // The last answer read.
     const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
 

@@ -288,6 +288,18 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, 0, 500, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
                          shot(4, 40, 0, 29000, 30200)}))
         << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << 5;
+    // Not so one read just after a later number's: deaf across the match
+    // START and switched off and on meanwhile (its page counts from 17 s,
+    // shot 1 at 18 s), back at 21 s, it lacks its last sighting shot, the
+    // second time at 23.8 s, and is asked from shot 1; the "no shot 1" read
+    // 2.3 s later may copy that "no shot 8", and says nothing of shot 1.
+    QTest::newRow("a \"no shot\" read just after a later number's bounds nothing")
+        << (Road{start(0)} + shooter(1, 8, 10, 0, 1000) + lacking(9, 8200, 14500)
+            + Road{{Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 21000, {}}, noShot(8, 21500),
+                   noShot(8, 23800), noShot(1, 26100), shot(1, 20, 17000, 18000, 28400)}
+            + lacking(2, 28700, 31700))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8"} << QStringList{"in doubt"}
+        << int(State::Judging) << 2;
     // Back with nothing read since the START, the lane is asked first for
     // its last shot read before it (its page may go on); given again as it
     // was, the page is read on after it; another shot of its number is
