@@ -397,6 +397,17 @@ void TestLaneStart::road_data()
                    shot(5, 10, 13500, 18300, 24100)}
             + twice(Road{shot(6, 10, 13500, 20500, 24200)}) + lacking(7, 24300, 25000))
         << QStringList{} << QStringList{"withdrawn"} << int(State::Other) << -1;
+    // Took the START, deaf from 1.5 s to 14 s; the two "no shot 1" answers
+    // as it is back may copy the ping's. Shot 1 (11.5 s on its count) is
+    // stored; switched off and on between two polls at 15.3 s, its new
+    // page's shot 2 (4.1 s on its count) runs against shot 1 on any page,
+    // with them or without: they are forgotten as copies. A late "no shot
+    // 2" takes that shot 2 back; what is left fits this START's page.
+    QTest::newRow("no page fits with the answers as it is back: they are forgotten")
+        << (Road{start(0), noShot(1, 300), noShot(1, 600), {Step::Deaf, 1500, {}}, {Step::Hear, 14000, {}},
+                 noShot(1, 14100), noShot(1, 14600), shot(1, 10, 0, 11500, 15500)}
+            + lacking(2, 15700, 19000) + Road{shot(2, 30, 15300, 19400, 19500), noShot(2, 19550)})
+        << QStringList{"1.1"} << QStringList{} << int(State::Judging) << 2;
     // Window 1's reading stopped at 7.9 s; its shot 1 (taken at 8 s) was
     // never read. Window 2's START taken at 10 s, the line brings that
     // shot back 0.1 s after it, where the poll for the new shot 1 is
