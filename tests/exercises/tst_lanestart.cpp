@@ -315,6 +315,25 @@ void TestLaneStart::road_data()
     QTest::newRow("back, another shot of that number: read from the first")
         << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{} << int(State::Judging) << 1;
+    // Counting from 15 min before the sighting, deaf across the match START
+    // (the page begun in that silence put out by its shot 3 read back
+    // twice), and again from 23 s to 24.5 s, switched off and on in it (its
+    // new shot 1 at 24.3 s). Asked for shot 3 again as it is back, a late
+    // copy gives it, the new page lacks it: taken back as a copy, the page
+    // begun in the first silence fits again, and its shot 1 may be older
+    // than the START.
+    Road takenBack{{Step::Deaf, 0, {}}, start(0), {Step::Hear, 1000, {}}};
+    for (int n = 1; n <= 3; ++n)
+        takenBack << noShot(n, n * 1000 + 800) << twice(Road{shot(n, 10 * n, -900000, n * 1000, n * 1000 + 1100)});
+    QTest::newRow("an answer taken back brings back the pages it put out")
+        << (takenBack + lacking(4, 4300, 17900)
+            + Road{{Step::Deaf, 19000, {}}, start(kMatch), {Step::Hear, 21000, {}}, shot(3, 30, -900000, 3000, 21100),
+                   shot(3, 30, -900000, 3000, 21200)}
+            + lacking(4, 21300, 22000)
+            + Road{{Step::Deaf, 23000, {}}, {Step::Hear, 24500, {}}, shot(3, 30, -900000, 3000, 24600),
+                   noShot(3, 24650), noShot(3, 24800), noShot(3, 24900), shot(1, 50, 24000, 24300, 25300)}
+            + lacking(2, 25400, 26000))
+        << QStringList{} << QStringList{"missed", "missed"} << int(State::Judging) << 2;
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the
