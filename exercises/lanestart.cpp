@@ -180,7 +180,7 @@ QVector<LaneStart::Account> LaneStart::accountsAcross(qint64 startMs)
 
 bool LaneStart::putOutForGood(const Account &account) const
 {
-    return account.silence && m_trace.givenBefore(account.sinceMs, account.origin.from);
+    return m_trace.givenBefore(account.sinceMs, account.origin.from);
 }
 
 void LaneStart::layAsideFallen()
@@ -196,7 +196,6 @@ void LaneStart::layAsideFallen()
             aside.append(m_aside.at(k));
         if (putOutForGood(account)) {
             aside.append({place, account});
-            m_asideSinceMs = std::max(m_asideSinceMs, account.sinceMs);
             m_trace.forgetAccount(account.sinceMs, account.origin);
         } else {
             kept.append(account);
@@ -223,7 +222,6 @@ void LaneStart::restoreAccounts()
         all.append(m_aside.at(k).second);
     m_accounts = all;
     m_aside.clear();
-    m_asideSinceMs = -kUnbounded;
 }
 
 std::optional<LaneShot> LaneStart::askedAgain() const
@@ -507,8 +505,10 @@ qint64 LaneStart::seenAt(bool confirms, qint64 nowMs) const
     // The same answer again confirms the first: the shot was taken before
     // that one was read, and what its moment proved stands, unless a page
     // may have begun since (a silence between the two): the answer is then
-    // of that page too, and is read as now.
-    qint64 latestSince = std::max(m_page.current.sinceMs, m_asideSinceMs);
+    // of that page too, and is read as now. None laid aside began last: the
+    // silence that lays them aside adds its own page, read since after them,
+    // which no answer read since can put out yet.
+    qint64 latestSince = m_page.current.sinceMs;
     for (const Account &account : qAsConst(m_accounts))
         latestSince = std::max(latestSince, account.sinceMs);
     return confirms && m_page.unconfirmed.readMs >= latestSince ? m_page.unconfirmed.readMs : nowMs;
@@ -1029,7 +1029,7 @@ int LaneStart::heldCount() const
     // held, they would be copied at every answer for nothing.
     if (isJudging())
         held = {};
-    else if (held.count >= 0 && held.answers == m_trace.answersChanged() && held.sinceMs == pageSince()
+    else if (held.count >= 0 && held.sinceMs == pageSince()
         && held.decided.isSharedWith(m_page.decided) && held.lostDoubts.isSharedWith(m_page.lostDoubts))
         return held.count;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
@@ -1037,7 +1037,7 @@ int LaneStart::heldCount() const
         + int(std::count_if(numbers.cbegin(), numbers.cend(),
                             [this](int number) { return !m_page.decided.contains(number); }));
     if (!isJudging())
-        held = {count, m_trace.answersChanged(), pageSince(), m_page.decided, m_page.lostDoubts};
+        held = {count, pageSince(), m_page.decided, m_page.lostDoubts};
     return count;
 }
 
@@ -1125,8 +1125,15 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
     // that are proven are stored now.
     bool held = false;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    // The page's numbers and its decisions walked side by side, both in
+    // order: a long page is gone over at every answer. Its own (detached),
+    // the map keeps its nodes as numbers are inserted before the one walked.
+    m_page.decided.detach();
+    auto decided = m_page.decided.cbegin();
     for (int number : numbers) {
-        if (m_page.decided.contains(number))
+        while (decided != m_page.decided.cend() && decided.key() < number)
+            ++decided;
+        if (decided != m_page.decided.cend() && decided.key() == number)
             continue;
         // Ruled: the START fell before an earlier shot of the page, or after
         // a later one (read again after a late copy's "no shot").

@@ -501,9 +501,10 @@ private:
     std::optional<LaneShot> askedAgain() const;
     // The accounts kept across a START confirmed at startMs.
     QVector<Account> accountsAcross(qint64 startMs);
-    // A page begun in a silence that a shot read since puts out for good:
-    // it cannot have given that shot by the time it was read, whatever else
-    // is forgotten, while that answer stands.
+    // An account that a shot read since puts out for good: no page begun
+    // at its origin can have given that shot by the time it was read,
+    // whatever else is forgotten, while that answer stands (a START's as
+    // well as a silence's: aside or kept, it fits nothing).
     bool putOutForGood(const Account &account) const;
     // Lays those aside, each with its place among the accounts, so that a
     // lane that keeps dropping off the bus is not weighed at every answer
@@ -511,13 +512,15 @@ private:
     void layAsideFallen();
     // Puts them back in their places: an answer went, or a START weighs them.
     void restoreAccounts();
-    // heldCount() as last counted, and what it counted: the page's answers,
+    // heldCount() as last counted, and what it counted: the page's start,
     // and the decisions and lost page's shots, held (shared, not copied) so
-    // that any change to them parts them from these.
+    // that any change to them parts them from these. It is kept only while
+    // the page stores as it comes (Fresh, Taken), where a shot's answer
+    // comes or goes only with its decision (stored, forgotten, refused):
+    // any other answer has the page judged.
     struct HeldCount
     {
         int count = -1;
-        quint64 answers = 0;
         qint64 sinceMs = 0;
         QMap<int, Decided> decided;
         QVector<Doubt> lostDoubts;
@@ -529,9 +532,8 @@ private:
     PageTrace m_trace;
     QVector<Account> m_accounts;
     // Accounts laid aside (layAsideFallen()), by their place among every
-    // account; the latest they read since.
+    // account.
     QVector<QPair<int, Account>> m_aside;
-    qint64 m_asideSinceMs = -PageTrace::kUnbounded;
     PageFacts m_page;
     Line m_line;
     QString m_brokenOnEntry; // the first rule broken as a state was entered

@@ -68,16 +68,11 @@ void PageTrace::addLacking(int number, qint64 atMs, bool inOrder)
     }
 }
 
-qint64 PageTrace::lackedFrom(int number, qint64 sinceMs) const
+qint64 PageTrace::lackedFrom(const QMap<int, qint64> *lacking, qint64 atMs, qint64 sinceMs) const
 {
-    qint64 from = -kUnbounded;
-    const auto confirmed = m_lacking.constFind(number);
-    if (confirmed != m_lacking.cend() && *confirmed >= sinceMs)
-        from = *confirmed;
-    const auto once = m_lackedInOrder.constFind(number);
-    if (once != m_lackedInOrder.cend() && *once >= sinceMs)
-        from = std::max(from, *once - kLateCopyMs);
-    return from;
+    if (atMs < sinceMs)
+        return -kUnbounded;
+    return lacking == &m_lackedInOrder ? atMs - kLateCopyMs : atMs;
 }
 
 void PageTrace::dropLast()
@@ -259,7 +254,9 @@ QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
         if (a.atMs >= sinceMs)
             numbers.append(a.shot.number);
     }
-    std::sort(numbers.begin(), numbers.end());
+    // Read in order as a rule (a shot asked for again is its last number again).
+    if (!std::is_sorted(numbers.cbegin(), numbers.cend()))
+        std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     return numbers;
 }
@@ -411,7 +408,7 @@ void PageTrace::bringUp(Bounds &b, qint64 sinceMs) const
     const int last = b.nodes.last().shot.number;
     for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = lacking->cbegin(); it != lacking->cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
-            const qint64 from = lackedFrom(it.key(), sinceMs);
+            const qint64 from = lackedFrom(lacking, it.value(), sinceMs);
             if (from <= -kUnbounded)
                 continue;
             const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
@@ -438,7 +435,7 @@ void PageTrace::appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool
     for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = b.nodes.size() == 1 ? lacking->cbegin() : lacking->upperBound(before);
              it != lacking->cend() && it.key() <= answer.shot.number; ++it) {
-            const qint64 from = lackedFrom(it.key(), sinceMs);
+            const qint64 from = lackedFrom(lacking, it.value(), sinceMs);
             if (from > -kUnbounded)
                 node.given.from = std::max(node.given.from, from - kSeenSlackMs);
         }

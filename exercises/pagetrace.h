@@ -108,8 +108,6 @@ public:
     // A shot answered since sinceMs whose own time is longer than the time
     // from begunFromMs to its reading: no page begun then or later gave it.
     bool givenBefore(qint64 sinceMs, qint64 begunFromMs) const;
-    // Changes whenever an answer comes or goes.
-    quint64 answersChanged() const { return m_lastSerial + m_answersGone; }
     // The last answer read.
     const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
 
@@ -174,10 +172,11 @@ private:
     void appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool undoable) const;
     // A "no shot" answer puts node k no earlier than from.
     void tighten(Bounds &b, int k, qint64 from) const;
-    // The moment from which the target lacked a number, by the "no shot"
-    // answers read since sinceMs (-kUnbounded: none): confirmed, or one
-    // alone read in order a late copy's age earlier.
-    qint64 lackedFrom(int number, qint64 sinceMs) const;
+    // The moment from which the target lacked a number, by one "no shot"
+    // entry of lacking read at atMs (-kUnbounded: read before sinceMs):
+    // confirmed, or one alone read in order a late copy's age earlier. A
+    // number in both maps bounds its shot by the later of the two.
+    qint64 lackedFrom(const QMap<int, qint64> *lacking, qint64 atMs, qint64 sinceMs) const;
     // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
     void unbuildWith(quint64 serial, qint64 atMs);
     void dropAnswers(const std::function<bool(const Answer &)> &drops);

@@ -288,6 +288,18 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, 0, 500, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
                          shot(4, 40, 0, 29000, 30200)}))
         << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << 5;
+    // Not so one read just after a later number's: deaf across the match
+    // START and switched off and on meanwhile (its page counts from 17 s,
+    // shot 1 at 18 s), back at 21 s, it lacks its last sighting shot, the
+    // second time at 23.8 s, and is asked from shot 1; the "no shot 1" read
+    // 2.3 s later may copy that "no shot 8", and says nothing of shot 1.
+    QTest::newRow("a \"no shot\" read just after a later number's bounds nothing")
+        << (Road{start(0)} + shooter(1, 8, 10, 0, 1000) + lacking(9, 8200, 14500)
+            + Road{{Step::Deaf, 15000, {}}, start(kMatch), {Step::Hear, 21000, {}}, noShot(8, 21500),
+                   noShot(8, 23800), noShot(1, 26100), shot(1, 20, 17000, 18000, 28400)}
+            + lacking(2, 28700, 31700))
+        << QStringList{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8"} << QStringList{"in doubt"}
+        << int(State::Judging) << 2;
     // Back with nothing read since the START, the lane is asked first for
     // its last shot read before it (its page may go on); given again as it
     // was, the page is read on after it; another shot of its number is
@@ -303,6 +315,25 @@ void TestLaneStart::road_data()
     QTest::newRow("back, another shot of that number: read from the first")
         << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{} << int(State::Judging) << 1;
+    // Counting from 15 min before the sighting, deaf across the match START
+    // (the page begun in that silence put out by its shot 3 read back
+    // twice), and again from 23 s to 24.5 s, switched off and on in it (its
+    // new shot 1 at 24.3 s). Asked for shot 3 again as it is back, a late
+    // copy gives it, the new page lacks it: taken back as a copy, the page
+    // begun in the first silence fits again, and its shot 1 may be older
+    // than the START.
+    Road takenBack{{Step::Deaf, 0, {}}, start(0), {Step::Hear, 1000, {}}};
+    for (int n = 1; n <= 3; ++n)
+        takenBack << noShot(n, n * 1000 + 800) << twice(Road{shot(n, 10 * n, -900000, n * 1000, n * 1000 + 1100)});
+    QTest::newRow("an answer taken back brings back the pages it put out")
+        << (takenBack + lacking(4, 4300, 17900)
+            + Road{{Step::Deaf, 19000, {}}, start(kMatch), {Step::Hear, 21000, {}}, shot(3, 30, -900000, 3000, 21100),
+                   shot(3, 30, -900000, 3000, 21200)}
+            + lacking(4, 21300, 22000)
+            + Road{{Step::Deaf, 23000, {}}, {Step::Hear, 24500, {}}, shot(3, 30, -900000, 3000, 24600),
+                   noShot(3, 24650), noShot(3, 24800), noShot(3, 24900), shot(1, 50, 24000, 24300, 25300)}
+            + lacking(2, 25400, 26000))
+        << QStringList{} << QStringList{"missed", "missed"} << int(State::Judging) << 2;
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the
@@ -385,6 +416,17 @@ void TestLaneStart::road_data()
                    shot(5, 10, 13500, 18300, 24100)}
             + twice(Road{shot(6, 10, 13500, 20500, 24200)}) + lacking(7, 24300, 25000))
         << QStringList{} << QStringList{"withdrawn"} << int(State::Other) << -1;
+    // Took the START, deaf from 1.5 s to 14 s; the two "no shot 1" answers
+    // as it is back may copy the ping's. Shot 1 (11.5 s on its count) is
+    // stored; switched off and on between two polls at 15.3 s, its new
+    // page's shot 2 (4.1 s on its count) runs against shot 1 on any page,
+    // with them or without: they are forgotten as copies. A late "no shot
+    // 2" takes that shot 2 back; what is left fits this START's page.
+    QTest::newRow("no page fits with the answers as it is back: they are forgotten")
+        << (Road{start(0), noShot(1, 300), noShot(1, 600), {Step::Deaf, 1500, {}}, {Step::Hear, 14000, {}},
+                 noShot(1, 14100), noShot(1, 14600), shot(1, 10, 0, 11500, 15500)}
+            + lacking(2, 15700, 19000) + Road{shot(2, 30, 15300, 19400, 19500), noShot(2, 19550)})
+        << QStringList{"1.1"} << QStringList{} << int(State::Judging) << 2;
     // Window 1's reading stopped at 7.9 s; its shot 1 (taken at 8 s) was
     // never read. Window 2's START taken at 10 s, the line brings that
     // shot back 0.1 s after it, where the poll for the new shot 1 is
