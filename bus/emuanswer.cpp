@@ -155,6 +155,9 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
     if (answer.size() < kShotAnswerBytes)
         return;
     const LanePoll::Reading reading = member.poll.read(frameByte(answer, 3));
+    // A ping's answer says the target hears, not which page it holds.
+    if (reading.kind == LanePoll::Reading::NoShot || reading.kind == LanePoll::Reading::Shot)
+        member.unheardSinceAway = false;
     if (reading.kind == LanePoll::Reading::NoShot) {
         // The target lacked the shot that poll asked for. The polls go on.
         emit sig_NoBullet(member.address, reading.number);

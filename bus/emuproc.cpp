@@ -425,6 +425,12 @@ bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
         } else {
             record.markDead();
             record.away = true;
+            // A lane asked for shots may fire one meanwhile that is never
+            // read; one not asked had its page read to the end.
+            for (const MemberPtr &member : members) {
+                if (member->portId == portId && member->poll.wanted() >= 1)
+                    member->unheardSinceAway = true;
+            }
         }
     }
     if (existed)
@@ -671,14 +677,17 @@ void EMUProc::startWritten(const EmuCommand &command, int portId)
         // one away: they were not heard across it.
         // A copy missed after one that reached it is the same START.
         const qint64 nowMs = clock->msecsElapsed();
-        if (portId < 0 && isPortAway(member->portId)) {
+        const bool away = portId < 0 && isPortAway(member->portId);
+        if (!away && portId >= 0 && member->portId != portId)
+            continue;
+        // Not heard since its converter was lost, found again or not, it
+        // was not heard across it either: its page then is not known.
+        if (away || member->unheardSinceAway) {
             const bool copyTaken = member->startReachedMs >= 0 && nowMs - member->startReachedMs < kStartCopiesMs;
             if (!copyTaken && member->poll.startMissed())
                 emit sig_TargetHeard(member->address, false);
             continue;
         }
-        if (portId >= 0 && member->portId != portId)
-            continue;
         member->startReachedMs = nowMs;
         member->poll.startWritten();
     }

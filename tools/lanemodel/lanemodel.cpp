@@ -328,6 +328,7 @@ struct Lane
     qint64 polledSinceReadMs = -1;
     bool toldSilent = false; // the bus master told it silent, and not heard since
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
+    qint64 pagedMs = -kNever;      // the last time the bus master passed on a shot or "no shot" of it
 
     // The last answer the bus master read before atMs; -kNever: none.
     qint64 answeredBefore(qint64 atMs) const
@@ -742,12 +743,14 @@ void Simulation::wireBus()
     // while later (a busy program later still).
     EMUProc *bus = m_bus.get();
     QObject::connect(bus, &EMUProc::sig_AddBullet, bus, [this](int ta, int n, QPoint point, schar place, int tenths, int) {
+        m_lanes[ta - 1].pagedMs = m_now;
         Report r;
         r.lane = ta - 1;
         r.shot = {n, point, tenths, qint8(place)};
         report(r, m_now);
     });
     QObject::connect(bus, &EMUProc::sig_NoBullet, bus, [this](int ta, int n) {
+        m_lanes[ta - 1].pagedMs = m_now;
         Report r;
         r.type = Report::NoShot;
         r.lane = ta - 1;
@@ -762,10 +765,11 @@ void Simulation::wireBus()
     });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
         // Called silent only once its polls went unanswered for a second,
-        // or when its converter was away since its last answer read.
+        // or when its converter was away since the program was last told its
+        // page (an answer that tells none, as a ping's, leaves it unknown).
         const qint64 since = m_lanes.at(ta - 1).polledSinceReadMs;
         if (!heard && (since < 0 || m_now - since < kSilentMs)
-            && !awaySince(portOf(ta - 1), m_lanes.at(ta - 1).answeredBefore(m_now)))
+            && !awaySince(portOf(ta - 1), m_lanes.at(ta - 1).pagedMs))
             fail(Invariant::FalseWord, ta - 1, m_stage,
                  QStringLiteral("called silent %1 ms after the first poll since an answer read").arg(since < 0 ? 0 : m_now - since));
         Report r;
