@@ -342,6 +342,11 @@ void TestLaneModel::roads_data()
     QTest::newRow("seed 90016942") << quint64(90016942) << quint64(90016942) << 20 << true << 0;
     QTest::newRow("seed 90105451") << quint64(90105451) << quint64(90105451) << 20 << true << 0;
     QTest::newRow("seed 90444861") << quint64(90444861) << quint64(90444861) << 20 << true << 0;
+    // Nine lanes at the range's poll gap, lane 9 deaf across both STARTs,
+    // the match START's too briefly to be told silent: its sighting page
+    // was read again from shot 1, each shot twice, past the STOP.
+    QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
+                                              << int(LaneModel::RoadKind::DeafManyLanes);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
