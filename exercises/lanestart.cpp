@@ -1011,8 +1011,10 @@ void LaneStart::mayReadOn(qint64 nowMs)
 {
     const LaneShot &last = m_page.lastBefore;
     if (m_page.readOnFrom.number <= 0 && last.number > 0 && m_state != State::Fresh && m_page.startMs >= 0
-        && olderThanStart(last, nowMs))
+        && olderThanStart(last, nowMs)) {
         m_page.readOnFrom = last;
+        m_page.readOnUntilMs = m_page.startMs + leastApart(0, last.timeTenths) - kStartSlackMs - kClockSlackMs;
+    }
 }
 
 LaneStart::ReadOn LaneStart::readingOn() const
@@ -1037,8 +1039,8 @@ LaneStart::ReadOn LaneStart::readingOn() const
     if (from.number <= 0)
         return ReadOn::None;
     if (const PageTrace::Answer *given = m_trace.answerOf(from.number, pageSince()))
-        return sameShot(given->shot, from) && olderThanStart(from, given->atMs) ? ReadOn::After
-                                                                                 : ReadOn::FromFirst;
+        return sameShot(given->shot, from) && given->atMs < m_page.readOnUntilMs ? ReadOn::After
+                                                                                  : ReadOn::FromFirst;
     return m_trace.lacked(from.number, pageSince()) ? ReadOn::FromFirst : ReadOn::Asking;
 }
 

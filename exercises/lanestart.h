@@ -474,6 +474,7 @@ private:
         int readUpTo = 0;
         LaneShot lastBefore;        // the last shot read before this START
         LaneShot readOnFrom;        // that shot, asked first (readingOn())
+        qint64 readOnUntilMs = 0;   // given again before then, no page of this START holds it
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
