@@ -377,9 +377,8 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
         return storeAsItComes(shot, nowMs);
     const Verdict verdict = judge(nowMs);
-    if (m_state == State::Kept && like.repeat && readBeforeMs > -kUnbounded
-        && shot.number < m_page.lastBefore.number)
-        mayReadOn(nowMs);
+    if (like.repeat && readBeforeMs > -kUnbounded && shot.number < m_page.lastBefore.number)
+        mayReadOn(m_state == State::Kept ? nowMs : nowMs + kReadOnLeadMs);
     return verdict;
 }
 
@@ -1020,11 +1019,13 @@ void LaneStart::mayReadOn(qint64 nowMs)
 LaneStart::ReadOn LaneStart::readingOn() const
 {
     // The page held before this START may go on when the lane is back from
-    // a silence with nothing read since the START (setHeard()), or is
-    // proven to have missed the START by a shot read before it, taken again
-    // as a repeat (readAnswer(): deaf too briefly to be told silent, or
-    // heard): a page of this START holds no shot as old as the last one
-    // read before it (mayReadOn()), so that shot is asked for first, not
+    // a silence with nothing read since the START (setHeard()), or took a
+    // shot read before the START again, as a repeat (readAnswer(): deaf too
+    // briefly to be told silent, or heard; unless proven to have missed the
+    // START, only while the last shot stays older than it for a while, or
+    // a rig's new page soon holds one just like it): a page of this START
+    // holds no shot as old as the last one read before it (mayReadOn()),
+    // so that shot is asked for first, not
     // the page again from its first shot (a lane read once a poll round
     // would not catch up with its shooter). Given again as it was, by an
     // answer the judgement took (a repeat or an older shot once confirmed)

@@ -192,6 +192,10 @@ public:
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
     static_assert(kLateCopyMs == PageTrace::kLateCopyMs, "one copy's age for the page and its answers");
+    // A lane that took again a shot read before the START is read on after
+    // the last one read before it only while that shot stays older than the
+    // START this long: while it is asked for and confirmed.
+    static constexpr qint64 kReadOnLeadMs = 2 * kLateCopyMs;
     // The operator is told of shots held this long that the page could not
     // decide: what settles an ordinary hold comes within a copy's age.
     static constexpr qint64 kTellAfterMs = kLateCopyMs;

@@ -319,6 +319,14 @@ void TestLaneStart::road_data()
         << (Road{start(0)} + shooter(1, 3, 10, 0, 10000) + lacking(4, 12200, 19900) + Road{start(kMatch)}
             + twice(Road{shot(1, 10, 0, 10000, 22000)}))
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed"} << int(State::Kept) << 3;
+    // The same with shot 1 taken 0.5 s into the sighting: a page of the
+    // match START may hold it, but none can hold shot 3 (12 s on its count)
+    // for a while yet.
+    QTest::newRow("missed the START unseen, a shot of either page again: its last shot asked")
+        << (Road{start(0), noShot(1, 300), shot(1, 10, 0, 500, 600), shot(2, 20, 0, 6000, 6100),
+                 shot(3, 30, 0, 12000, 12100)}
+            + lacking(4, 12200, 19900) + Road{start(kMatch)} + twice(Road{shot(1, 10, 0, 500, 21000)}))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Judging) << 3;
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the

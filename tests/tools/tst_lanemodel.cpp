@@ -347,6 +347,12 @@ void TestLaneModel::roads_data()
     // was read again from shot 1, each shot twice, past the STOP.
     QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
                                               << int(LaneModel::RoadKind::DeafManyLanes);
+    // Precision, lane 1 a rig whose every series is alike to the tenth, late
+    // copies read late across START 3: its first shot again, its page was
+    // read on after the fifth a moment after the START, before its new page
+    // held one, and a proven shot was held.
+    QTest::newRow("seed 1175 read late") << quint64(1175) << quint64(1175) << 20 << true
+                                         << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
