@@ -303,25 +303,21 @@ void TestLaneStart::road_data()
     QTest::newRow("back, another shot of that number: read from the first")
         << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{} << int(State::Judging) << 1;
-    // A rig, back 1.5 s after the START: its new page gives its last
-    // shot read before it (3 s on its count) again, to the byte, by the
-    // time it is asked for: read from the first.
+    // A rig back 1.5 s after the START: its new page gives that shot (3 s
+    // on its count) again, to the byte, by the time it is asked for.
     QTest::newRow("back, a rig's new page gives that shot again: read from the first")
         << (Road{start(0), shot(1, 10, 0, 500, 600), shot(2, 20, 0, 3000, 3100), {Step::Deaf, 15000, {}},
                  start(kMatch), {Step::Hear, 21500, {}}}
             + twice(Road{shot(2, 20, kMatch, 23000, 23100)}))
         << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Judging) << 1;
-    // Deaf across the match START too briefly to be told silent: read again
-    // from shot 1, which it gives as before, its last shot read before the
-    // START is asked next, not shot 2 (read one a round, it would not catch
-    // up with its shooter).
+    // Deaf across the match START too briefly to be told silent, it gives
+    // its shot 1 as before: its last shot read before the START is asked.
     QTest::newRow("missed the START unseen, its shot 1 again: its last shot asked")
         << (Road{start(0)} + shooter(1, 3, 10, 0, 10000) + lacking(4, 12200, 19900) + Road{start(kMatch)}
             + twice(Road{shot(1, 10, 0, 10000, 22000)}))
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed"} << int(State::Kept) << 3;
-    // The same with shot 1 taken 0.5 s into the sighting: a page of the
-    // match START may hold it, but none can hold shot 3 (12 s on its count)
-    // for a while yet.
+    // The same, shot 1 taken 0.5 s into the sighting (a match page may
+    // hold it), shot 3 at 12 s (none can for a while yet).
     QTest::newRow("missed the START unseen, a shot of either page again: its last shot asked")
         << (Road{start(0), noShot(1, 300), shot(1, 10, 0, 500, 600), shot(2, 20, 0, 6000, 6100),
                  shot(3, 30, 0, 12000, 12100)}

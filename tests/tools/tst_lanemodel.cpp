@@ -342,15 +342,12 @@ void TestLaneModel::roads_data()
     QTest::newRow("seed 90016942") << quint64(90016942) << quint64(90016942) << 20 << true << 0;
     QTest::newRow("seed 90105451") << quint64(90105451) << quint64(90105451) << 20 << true << 0;
     QTest::newRow("seed 90444861") << quint64(90444861) << quint64(90444861) << 20 << true << 0;
-    // Nine lanes at the range's poll gap, lane 9 deaf across both STARTs,
-    // the match START's too briefly to be told silent: its sighting page
-    // was read again from shot 1, each shot twice, past the STOP.
+    // Lane 9 deaf across both STARTs, the match's too briefly to be told
+    // silent: its sighting page read again, each shot twice, past the STOP.
     QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
                                               << int(LaneModel::RoadKind::DeafManyLanes);
-    // Precision, lane 1 a rig whose every series is alike to the tenth, late
-    // copies read late across START 3: its first shot again, its page was
-    // read on after the fifth a moment after the START, before its new page
-    // held one, and a proven shot was held.
+    // Lane 1 a rig, every series alike to the tenth: read on after its fifth
+    // shot a moment after START 3, before its new page held one; one held.
     QTest::newRow("seed 1175 read late") << quint64(1175) << quint64(1175) << 20 << true
                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
