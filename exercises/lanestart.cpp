@@ -115,6 +115,8 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     }
     m_accounts = accountsAcross(startMs);
     PageFacts page;
+    if (const PageTrace::Answer *last = m_trace.lastAnswer())
+        page.lastBefore = last->shot;
     page.startMs = startMs;
     page.current = {startWindow(startMs), pageBegins(startMs)};
     page.earlierFits = !m_accounts.isEmpty();
@@ -271,9 +273,8 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
         m_page.check.back = true;
-    } else if (m_state != State::Fresh && m_page.startMs >= 0 && m_trace.lastAnswer()
-               && olderThanStart(m_trace.lastAnswer()->shot, nowMs)) {
-        m_page.readOnFrom = m_trace.lastAnswer()->shot;
+    } else {
+        mayReadOn(nowMs);
     }
     // A shot of the page before asked for again, or one older than the
     // START: what the target gives now is no late copy of an answer given
@@ -373,7 +374,10 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     // Taken, a repeat or a shot older than the START has the page weighed.
     if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
         return storeAsItComes(shot, nowMs);
-    return judge(nowMs);
+    const Verdict verdict = judge(nowMs);
+    if (like.repeat && readBeforeMs > -kUnbounded && shot.number < m_page.lastBefore.number)
+        mayReadOn(m_state == State::Kept ? nowMs : nowMs + kReadOnLeadMs);
+    return verdict;
 }
 
 void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
@@ -1002,23 +1006,42 @@ int LaneStart::lastRead(int storedUpTo) const
     return n - 1;
 }
 
+void LaneStart::mayReadOn(qint64 nowMs)
+{
+    const LaneShot &last = m_page.lastBefore;
+    if (m_page.readOnFrom.number <= 0 && last.number > 0 && m_state != State::Fresh && m_page.startMs >= 0
+        && olderThanStart(last, nowMs)) {
+        m_page.readOnFrom = last;
+        m_page.readOnUntilMs = m_page.startMs + leastApart(0, last.timeTenths) - kStartSlackMs - kClockSlackMs;
+    }
+}
+
 LaneStart::ReadOn LaneStart::readingOn() const
 {
-    // Back from a silence with nothing read since this START, the page it
-    // held before may go on: a page of this START holds no shot as old as
-    // the last one read before it (setHeard()), so that shot is asked for
-    // first. Given again as it was, by an answer the judgement took (a
-    // repeat or an older shot once confirmed), the page is read on after
-    // it: the shots before it were read before the START. Another shot of
-    // its number, or its lack confirmed, is another page: read from the
-    // first number it gave no shot for since the START. Every answer
-    // meanwhile is judged as any other, none set aside for its turn: only
-    // the asking order follows this.
+    // The page held before this START may go on when the lane is back from
+    // a silence with nothing read since the START (setHeard()), or took a
+    // shot read before the START again, as a repeat (readAnswer(): deaf too
+    // briefly to be told silent, or heard; unless proven to have missed the
+    // START, only while the last shot stays older than it for a while, or
+    // a rig's new page soon holds one just like it): a page of this START
+    // holds no shot as old as the last one read before it (mayReadOn()),
+    // so that shot is asked for first, not
+    // the page again from its first shot (a lane read once a poll round
+    // would not catch up with its shooter). Given again as it was, by an
+    // answer the judgement took (a repeat or an older shot once confirmed)
+    // and read while no page of this START could hold it yet (a rig's new
+    // page gives it again by then), the page is read on after it: the
+    // shots before it were read before the START. Another shot of its
+    // number, or its lack confirmed, is another page: read from the first
+    // number it gave no shot for since the START. Every answer meanwhile is
+    // judged as any other, none set aside for its turn: only the asking
+    // order follows this.
     const LaneShot &from = m_page.readOnFrom;
     if (from.number <= 0)
         return ReadOn::None;
     if (const PageTrace::Answer *given = m_trace.answerOf(from.number, pageSince()))
-        return sameShot(given->shot, from) ? ReadOn::After : ReadOn::FromFirst;
+        return sameShot(given->shot, from) && given->atMs < m_page.readOnUntilMs ? ReadOn::After
+                                                                                  : ReadOn::FromFirst;
     return m_trace.lacked(from.number, pageSince()) ? ReadOn::FromFirst : ReadOn::Asking;
 }
 

@@ -97,8 +97,8 @@
 // `Word::PageLost` (`answerCheck()`, `checkFailed()`), what becomes of it at
 // `lostPage()` and `answer()`, and of the answers meanwhile at
 // `waitsForCheck()` and `noShotWhileChecking()`. Back with nothing read
-// since this START, the page may be read on after its last shot read before
-// it: `readingOn()`.
+// since this START, or proven by a repeat to have missed it, the page may
+// be read on after its last shot read before it: `readingOn()`.
 class LaneStart
 {
 public:
@@ -192,6 +192,10 @@ public:
     // answer read up to kStartSlackMs late, the copy of the last kCheckSpanMs.
     static constexpr qint64 kLateCopyMs = kStartSlackMs + kCheckSpanMs;
     static_assert(kLateCopyMs == PageTrace::kLateCopyMs, "one copy's age for the page and its answers");
+    // A lane that took again a shot read before the START is read on after
+    // the last one read before it only while that shot stays older than the
+    // START this long: while it is asked for and confirmed.
+    static constexpr qint64 kReadOnLeadMs = 2 * kLateCopyMs;
     // The operator is told of shots held this long that the page could not
     // decide: what settles an ordinary hold comes within a copy's age.
     static constexpr qint64 kTellAfterMs = kLateCopyMs;
@@ -406,6 +410,8 @@ private:
     // stands in reading its page on after the last shot read before it.
     enum class ReadOn { None, Asking, After, FromFirst };
     ReadOn readingOn() const;
+    // The page may be read on after the last shot read before this START.
+    void mayReadOn(qint64 nowMs);
 
     // What the lane's line remembers across pages, whatever a page begins:
     // the next START weighs it (a page begun in a silence began after the
@@ -470,7 +476,9 @@ private:
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept
         QMap<int, Decided> decided; // numbers of this page stored or passed over
         int readUpTo = 0;
-        LaneShot readOnFrom;        // the last shot read before this START, asked first (readingOn())
+        LaneShot lastBefore;        // the last shot read before this START
+        LaneShot readOnFrom;        // that shot, asked first (readingOn())
+        qint64 readOnUntilMs = 0;   // given again before then, no page of this START holds it
         int askAgain = 0;           // a number asked for once more
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again

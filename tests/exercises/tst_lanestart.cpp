@@ -334,6 +334,26 @@ void TestLaneStart::road_data()
                    noShot(3, 24650), noShot(3, 24800), noShot(3, 24900), shot(1, 50, 24000, 24300, 25300)}
             + lacking(2, 25400, 26000))
         << QStringList{} << QStringList{"missed", "missed"} << int(State::Judging) << 2;
+    // A rig back 1.5 s after the START: its new page gives that shot (3 s
+    // on its count) again, to the byte, by the time it is asked for.
+    QTest::newRow("back, a rig's new page gives that shot again: read from the first")
+        << (Road{start(0), shot(1, 10, 0, 500, 600), shot(2, 20, 0, 3000, 3100), {Step::Deaf, 15000, {}},
+                 start(kMatch), {Step::Hear, 21500, {}}}
+            + twice(Road{shot(2, 20, kMatch, 23000, 23100)}))
+        << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Judging) << 1;
+    // Deaf across the match START too briefly to be told silent, it gives
+    // its shot 1 as before: its last shot read before the START is asked.
+    QTest::newRow("missed the START unseen, its shot 1 again: its last shot asked")
+        << (Road{start(0)} + shooter(1, 3, 10, 0, 10000) + lacking(4, 12200, 19900) + Road{start(kMatch)}
+            + twice(Road{shot(1, 10, 0, 10000, 22000)}))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{"missed"} << int(State::Kept) << 3;
+    // The same, shot 1 taken 0.5 s into the sighting (a match page may
+    // hold it), shot 3 at 12 s (none can for a while yet).
+    QTest::newRow("missed the START unseen, a shot of either page again: its last shot asked")
+        << (Road{start(0), noShot(1, 300), shot(1, 10, 0, 500, 600), shot(2, 20, 0, 6000, 6100),
+                 shot(3, 30, 0, 12000, 12100)}
+            + lacking(4, 12200, 19900) + Road{start(kMatch)} + twice(Road{shot(1, 10, 0, 500, 21000)}))
+        << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Judging) << 3;
     // Heard around a START it missed: shot 1 (2 s on the count of the
     // START before) is read 50 ms after it, older than the START, and asked
     // again; read again 0.7 s later, when the START is 0.7 s old, what the

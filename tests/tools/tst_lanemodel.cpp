@@ -349,6 +349,14 @@ void TestLaneModel::roads_data()
     // lost without a word.
     QTest::newRow("seed 90016899") << quint64(90016899) << quint64(90016899) << 20 << true << 0;
     QTest::newRow("seed 90129076") << quint64(90129076) << quint64(90129076) << 20 << true << 0;
+    // Lane 9 deaf across both STARTs, the match's too briefly to be told
+    // silent: its sighting page read again, each shot twice, past the STOP.
+    QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
+                                              << int(LaneModel::RoadKind::DeafManyLanes);
+    // Lane 1 a rig, every series alike to the tenth: read on after its fifth
+    // shot a moment after START 3, before its new page held one; one held.
+    QTest::newRow("seed 1175 read late") << quint64(1175) << quint64(1175) << 20 << true
+                                         << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
