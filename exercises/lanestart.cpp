@@ -365,6 +365,15 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         return {};
     const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
     const qint64 seenMs = seenAt(confirms, nowMs);
+    // Taken for the answer read then, it was held ever since: a "no shot"
+    // of its number or an earlier one read in between copied an answer
+    // given before it, and bounds nothing; the ones read before still do.
+    if (seenMs < m_line.lastNoShotMs && m_trace.forgetLacking(seenMs + 1, nowMs + 1, shot.number)) {
+        for (const QPair<qint64, int> &lack : qAsConst(m_line.lastLacks)) {
+            if (lack.first >= pageSince() && lack.first <= seenMs && lack.second <= shot.number)
+                m_trace.addLacking(lack.second, lack.first);
+        }
+    }
     m_trace.addAnswer(shot, seenMs);
     const bool older = provesOlder(shot, seenMs);
     if (older && !like.repeat && !confirms) {
@@ -1152,15 +1161,25 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     const PageTrace::Answer *last = m_trace.lastAnswer();
-    if (!checksPage() || !last)
+    const bool checking = checksPage() && last;
+    // A "no shot" read in the moments after this START (or after the lane
+    // was heard again) may be a late copy of another poll's answer, a ping's
+    // too, which lacks every shot. weigh() lets it decide while the shots
+    // fit it; the moments shown leave it out, so that a held shot of an
+    // earlier page is never shown taken after the START for that alone.
+    const bool copies = m_page.copiesUntilMs > pageSince() && heldCount() > 0;
+    if (!checking && !copies)
         return doubtsOn(m_trace);
+    PageTrace shown = m_trace;
     // Asked about again, the page may be lost (switched off and on): a "no
     // shot" read since the last shot it gave may be the new page's, which
     // says nothing of when the held shots were taken and would put out the
     // very page that gave them. Found lost, its held shots keep these moments.
-    PageTrace ownAnswers = m_trace;
-    ownAnswers.forgetLacking(last->atMs + 1, kUnbounded);
-    return doubtsOn(ownAnswers);
+    if (checking)
+        shown.forgetLacking(last->atMs + 1, kUnbounded);
+    if (copies)
+        shown.forgetLacking(m_page.startMs, m_page.copiesUntilMs);
+    return doubtsOn(shown);
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const

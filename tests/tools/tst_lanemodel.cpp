@@ -342,6 +342,24 @@ void TestLaneModel::roads_data()
     QTest::newRow("seed 90016942") << quint64(90016942) << quint64(90016942) << 20 << true << 0;
     QTest::newRow("seed 90105451") << quint64(90105451) << quint64(90105451) << 20 << true << 0;
     QTest::newRow("seed 90444861") << quint64(90444861) << quint64(90444861) << 20 << true << 0;
+    // Read late across each START: rapid fire, lane 2 deaf across STARTs 5
+    // and 6 (lane 5 across the first five), back with two copies of the
+    // answer that told it hears read as "no shot 1", then its old shot 1:
+    // held, and shown taken only after START 6, 20 s (50 s) after it was.
+    QTest::newRow("seed 6347, read late") << quint64(6347) << quint64(6347) << 20 << true
+                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    QTest::newRow("seed 7297, read late") << quint64(7297) << quint64(7297) << 20 << true
+                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // Rifle, one lane missing the sighting START: its shot 1, older than the
+    // START by its own time, read, then late copies of "no shot 1", then
+    // the shot again, which confirms the first reading; the copies bounded
+    // it after the START by 0.5 s, and the sighting's shot 2 fitted no page.
+    QTest::newRow("seed 15774, read late") << quint64(15774) << quint64(15774) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // The same in rapid fire, with the true "no shot 1" answers read before
+    // the shot still bounding it: stored.
+    QTest::newRow("seed 2037, late copies") << quint64(2037) << quint64(2037) << 20 << true
+                                            << int(LaneModel::RoadKind::CopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
