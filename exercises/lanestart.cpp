@@ -365,15 +365,8 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         return {};
     const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
     const qint64 seenMs = seenAt(confirms, nowMs);
-    // Taken for the answer read then, it was held ever since: a "no shot"
-    // of its number or an earlier one read in between copied an answer
-    // given before it, and bounds nothing; the ones read before still do.
-    if (seenMs < m_line.lastNoShotMs && m_trace.forgetLacking(seenMs + 1, nowMs + 1, shot.number)) {
-        for (const QPair<qint64, int> &lack : qAsConst(m_line.lastLacks)) {
-            if (lack.first >= pageSince() && lack.first <= seenMs && lack.second <= shot.number)
-                m_trace.addLacking(lack.second, lack.first);
-        }
-    }
+    if (seenMs < m_line.lastNoShotMs)
+        forgetLackingSince(shot.number, seenMs, nowMs);
     m_trace.addAnswer(shot, seenMs);
     const bool older = provesOlder(shot, seenMs);
     if (older && !like.repeat && !confirms) {
@@ -839,7 +832,11 @@ LaneStart::Fits LaneStart::weigh()
     // nothing when the shots the lane gives run against them: when without
     // them a START's account fits, or with them no page at all does. A page
     // begun at a moment no START tells that fits with them is their
-    // account: they are kept, and prove what they prove.
+    // account: they are kept, and prove what they prove. Only the ones the
+    // shots run against go, the lowest numbers' first: a "no shot" of a
+    // later number that no shot runs against still proves what it proves.
+    if (!fits.thisStartFits() && !fits.earlierFits && m_page.copiesUntilMs > m_page.startMs)
+        forgetLowestCopies(fits);
     if (!fits.thisStartFits() && !fits.earlierFits) {
         PageTrace without = m_trace;
         if (without.forgetLacking(m_page.startMs, m_page.copiesUntilMs)) {
@@ -1274,4 +1271,33 @@ LaneStart::Verdict LaneStart::lostPage()
     verdict.lostPage = true;
     verdict.word = Word::PageLost;
     return verdict;
+}
+
+void LaneStart::forgetLackingSince(int number, qint64 seenMs, qint64 nowMs)
+{
+    // Taken for the answer read at seenMs, the shot was held ever since: a
+    // "no shot" of its number or an earlier one read in between copied an
+    // answer given before it, and bounds nothing; the ones read before still do.
+    if (!m_trace.forgetLacking(seenMs + 1, nowMs + 1, number))
+        return;
+    for (const QPair<qint64, int> &lack : qAsConst(m_line.lastLacks)) {
+        if (lack.first >= pageSince() && lack.first <= seenMs && lack.second <= number)
+            m_trace.addLacking(lack.second, lack.first);
+    }
+}
+
+void LaneStart::forgetLowestCopies(Fits &fits)
+{
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    for (int number : numbers) {
+        PageTrace without = m_trace;
+        if (!without.forgetLacking(m_page.startMs, m_page.copiesUntilMs, number))
+            continue;
+        Fits freed = fitsOn(without);
+        if (freed.thisStartFits() || freed.earlierFits) {
+            m_trace = std::move(without);
+            fits = std::move(freed);
+            return;
+        }
+    }
 }

@@ -360,6 +360,13 @@ void TestLaneModel::roads_data()
     // the shot still bounding it: stored.
     QTest::newRow("seed 2037, late copies") << quint64(2037) << quint64(2037) << 20 << true
                                             << int(LaneModel::RoadKind::CopiesAtStarts);
+    // Rapid fire read late, lane 3 behind a lost converter across START 3,
+    // heard after it: two copies of "no shot 1" read with its shot 1 of
+    // START 2's page fitted no page; all the "no shot" answers of the
+    // moments after hearing were forgotten, the true "no shot 2" ones too,
+    // and its shot 2, proven after START 3 by them, was held.
+    QTest::newRow("seed 17560, read late") << quint64(17560) << quint64(17560) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
