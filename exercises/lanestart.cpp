@@ -1159,12 +1159,14 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     const PageTrace::Answer *last = m_trace.lastAnswer();
     const bool checking = checksPage() && last;
-    // A "no shot" read in the moments after this START (or after the lane
-    // was heard again) may be a late copy of another poll's answer, a ping's
-    // too, which lacks every shot. weigh() lets it decide while the shots
-    // fit it; the moments shown leave it out, so that a held shot of an
-    // earlier page is never shown taken after the START for that alone.
-    const bool copies = m_page.copiesUntilMs > pageSince() && heldCount() > 0;
+    // A "no shot" read in the moments after the lane was last heard again
+    // may be a late copy of the answer that told it hears (a ping's, which
+    // lacks every shot), named by a later poll. weigh() lets it decide while
+    // the shots fit it; where it alone puts out a page that gave them, the
+    // cases shown leave it out, so that a held shot of an earlier page is
+    // never shown taken after a START for that alone.
+    const bool copies = m_line.backMs + kLateCopyMs > pageSince() && m_line.lastNoShotMs >= m_line.backMs
+        && heldCount() > 0;
     if (!checking && !copies)
         return doubtsOn(m_trace);
     PageTrace shown = m_trace;
@@ -1174,8 +1176,10 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
     // very page that gave them. Found lost, its held shots keep these moments.
     if (checking)
         shown.forgetLacking(last->atMs + 1, kUnbounded);
-    if (copies)
-        shown.forgetLacking(m_page.startMs, m_page.copiesUntilMs);
+    PageTrace freed = shown;
+    if (copies && freed.forgetLacking(m_line.backMs, m_line.backMs + kLateCopyMs)
+        && fitsOn(freed).named(m_accounts).size() > fitsOn(shown).named(m_accounts).size())
+        return doubtsOn(freed);
     return doubtsOn(shown);
 }
 

@@ -343,13 +343,15 @@ void TestLaneModel::roads_data()
     QTest::newRow("seed 90105451") << quint64(90105451) << quint64(90105451) << 20 << true << 0;
     QTest::newRow("seed 90444861") << quint64(90444861) << quint64(90444861) << 20 << true << 0;
     // Read late across each START: rapid fire, lane 2 deaf across STARTs 5
-    // and 6 (lane 5 across the first five), back with two copies of the
-    // answer that told it hears read as "no shot 1", then its old shot 1:
-    // held, and shown taken only after START 6, 20 s (50 s) after it was.
+    // and 6, back after START 6 with two copies of the answer that told it
+    // hears read as "no shot 1", then its old shot 1: held, and shown taken
+    // only after START 6 (the page begun in a silence alone), 20 s after it
+    // was. With late copies, lane 1 deaf from START 9 to 1 s before START
+    // 10, the same with the copies read before START 10.
     QTest::newRow("seed 6347, read late") << quint64(6347) << quint64(6347) << 20 << true
                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
-    QTest::newRow("seed 7297, read late") << quint64(7297) << quint64(7297) << 20 << true
-                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    QTest::newRow("seed 36310, late copies") << quint64(36310) << quint64(36310) << 20 << true
+                                             << int(LaneModel::RoadKind::CopiesAtStarts);
     // Rifle, one lane missing the sighting START: its shot 1, older than the
     // START by its own time, read, then late copies of "no shot 1", then
     // the shot again, which confirms the first reading; the copies bounded
