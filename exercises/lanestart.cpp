@@ -364,6 +364,8 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         return {};
     const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
     const qint64 seenMs = seenAt(confirms, nowMs);
+    if (seenMs < m_line.lastNoShotMs)
+        forgetLackingSince(shot.number, seenMs, nowMs);
     m_trace.addAnswer(shot, seenMs);
     const bool older = provesOlder(shot, seenMs);
     if (older && !like.repeat && !confirms) {
@@ -834,7 +836,11 @@ LaneStart::Fits LaneStart::weigh()
     // nothing when the shots the lane gives run against them: when without
     // them a START's account fits, or with them no page at all does. A page
     // begun at a moment no START tells that fits with them is their
-    // account: they are kept, and prove what they prove.
+    // account: they are kept, and prove what they prove. Only the ones the
+    // shots run against go, the lowest numbers' first: a "no shot" of a
+    // later number that no shot runs against still proves what it proves.
+    if (!fits.thisStartFits() && !fits.earlierFits && m_page.copiesUntilMs > m_page.startMs)
+        forgetLowestCopies(fits);
     if (!fits.thisStartFits() && !fits.earlierFits) {
         PageTrace without = m_trace;
         if (without.forgetLacking(m_page.startMs, m_page.copiesUntilMs)) {
@@ -1182,15 +1188,29 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
 QVector<LaneStart::Doubt> LaneStart::doubts() const
 {
     const PageTrace::Answer *last = m_trace.lastAnswer();
-    if (!checksPage() || !last)
+    const bool checking = checksPage() && last;
+    // A "no shot" read in the moments after the lane was last heard again
+    // may be a late copy of the answer that told it hears (a ping's, which
+    // lacks every shot), named by a later poll. weigh() lets it decide while
+    // the shots fit it; where it alone puts out a page that gave them, the
+    // cases shown leave it out, so that a held shot of an earlier page is
+    // never shown taken after a START for that alone.
+    const bool copies = m_line.backMs + kLateCopyMs > pageSince() && m_line.lastNoShotMs >= m_line.backMs
+        && heldCount() > 0;
+    if (!checking && !copies)
         return doubtsOn(m_trace);
+    PageTrace shown = m_trace;
     // Asked about again, the page may be lost (switched off and on): a "no
     // shot" read since the last shot it gave may be the new page's, which
     // says nothing of when the held shots were taken and would put out the
     // very page that gave them. Found lost, its held shots keep these moments.
-    PageTrace ownAnswers = m_trace;
-    ownAnswers.forgetLacking(last->atMs + 1, kUnbounded);
-    return doubtsOn(ownAnswers);
+    if (checking)
+        shown.forgetLacking(last->atMs + 1, kUnbounded);
+    PageTrace freed = shown;
+    if (copies && freed.forgetLacking(m_line.backMs, m_line.backMs + kLateCopyMs)
+        && fitsOn(freed).named(m_accounts).size() > fitsOn(shown).named(m_accounts).size())
+        return doubtsOn(freed);
+    return doubtsOn(shown);
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
@@ -1285,4 +1305,33 @@ LaneStart::Verdict LaneStart::lostPage()
     verdict.lostPage = true;
     verdict.word = Word::PageLost;
     return verdict;
+}
+
+void LaneStart::forgetLackingSince(int number, qint64 seenMs, qint64 nowMs)
+{
+    // Taken for the answer read at seenMs, the shot was held ever since: a
+    // "no shot" of its number or an earlier one read in between copied an
+    // answer given before it, and bounds nothing; the ones read before still do.
+    if (!m_trace.forgetLacking(seenMs + 1, nowMs + 1, number))
+        return;
+    for (const QPair<qint64, int> &lack : qAsConst(m_line.lastLacks)) {
+        if (lack.first >= pageSince() && lack.first <= seenMs && lack.second <= number)
+            m_trace.addLacking(lack.second, lack.first);
+    }
+}
+
+void LaneStart::forgetLowestCopies(Fits &fits)
+{
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    for (int number : numbers) {
+        PageTrace without = m_trace;
+        if (!without.forgetLacking(m_page.startMs, m_page.copiesUntilMs, number))
+            continue;
+        Fits freed = fitsOn(without);
+        if (freed.thisStartFits() || freed.earlierFits) {
+            m_trace = std::move(without);
+            fits = std::move(freed);
+            return;
+        }
+    }
 }

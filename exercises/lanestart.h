@@ -332,6 +332,13 @@ private:
     bool silenceFitsAfter(qint64 ms) const;
     // Weighs the page: which accounts fit, and the state they make.
     Fits weigh();
+    // Forgets the "no shot" answers of the moments after this START that
+    // the shots run against, the lowest numbers' first, as few as let an
+    // account fit (fits: weighed again then).
+    void forgetLowestCopies(Fits &fits);
+    // A shot given again confirms its reading at seenMs: the "no shot"
+    // answers of its number or an earlier one read since are forgotten.
+    void forgetLackingSince(int number, qint64 seenMs, qint64 nowMs);
     Decision decide(const Fits &fits, int number) const;
     int sinceStart(const Fits &fits, const LaneShot &shot) const;
     // Judges the page's shots against the accounts that fit: stored ones

@@ -142,11 +142,11 @@ void PageTrace::dropBefore(qint64 sinceMs)
         it = std::get<0>(it->first) < sinceMs ? m_bounds.erase(it) : std::next(it);
 }
 
-bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs)
+bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs, int upTo)
 {
     bool bounded = false;
     for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce, &m_lackedInOrder}) {
-        for (auto it = lacking->begin(); it != lacking->end();) {
+        for (auto it = lacking->begin(); it != lacking->end() && it.key() <= upTo;) {
             if (it.value() < fromMs || it.value() >= toMs) {
                 ++it;
                 continue;

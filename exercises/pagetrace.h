@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -82,9 +83,9 @@ public:
     void forget(int number, qint64 sinceMs);
     // Drops what was read before sinceMs.
     void dropBefore(qint64 sinceMs);
-    // Forgets the "no shot" answers read from fromMs to before toMs; true
-    // when that frees a shot's moment.
-    bool forgetLacking(qint64 fromMs, qint64 toMs);
+    // Forgets the "no shot" answers read from fromMs to before toMs (of the
+    // numbers up to upTo only, when given); true when that frees a shot's moment.
+    bool forgetLacking(qint64 fromMs, qint64 toMs, int upTo = std::numeric_limits<int>::max());
 
     // The answer of a number read since sinceMs that counts (the latest).
     const Answer *answerOf(int number, qint64 sinceMs) const;

@@ -357,6 +357,33 @@ void TestLaneModel::roads_data()
     // shot a moment after START 3, before its new page held one; one held.
     QTest::newRow("seed 1175 read late") << quint64(1175) << quint64(1175) << 20 << true
                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // Read late across each START: rapid fire, lane 2 deaf across STARTs 5
+    // and 6, back after START 6 with two copies of the answer that told it
+    // hears read as "no shot 1", then its old shot 1: held, and shown taken
+    // only after START 6 (the page begun in a silence alone), 20 s after it
+    // was. With late copies, lane 1 deaf from START 9 to 1 s before START
+    // 10, the same with the copies read before START 10.
+    QTest::newRow("seed 6347, read late") << quint64(6347) << quint64(6347) << 20 << true
+                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    QTest::newRow("seed 36310, late copies") << quint64(36310) << quint64(36310) << 20 << true
+                                             << int(LaneModel::RoadKind::CopiesAtStarts);
+    // Rifle, one lane missing the sighting START: its shot 1, older than the
+    // START by its own time, read, then late copies of "no shot 1", then
+    // the shot again, which confirms the first reading; the copies bounded
+    // it after the START by 0.5 s, and the sighting's shot 2 fitted no page.
+    QTest::newRow("seed 15774, read late") << quint64(15774) << quint64(15774) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // The same in rapid fire, with the true "no shot 1" answers read before
+    // the shot still bounding it: stored.
+    QTest::newRow("seed 2037, late copies") << quint64(2037) << quint64(2037) << 20 << true
+                                            << int(LaneModel::RoadKind::CopiesAtStarts);
+    // Rapid fire read late, lane 3 behind a lost converter across START 3,
+    // heard after it: two copies of "no shot 1" read with its shot 1 of
+    // START 2's page fitted no page; all the "no shot" answers of the
+    // moments after hearing were forgotten, the true "no shot 2" ones too,
+    // and its shot 2, proven after START 3 by them, was held.
+    QTest::newRow("seed 17560, read late") << quint64(17560) << quint64(17560) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
