@@ -489,10 +489,9 @@ void TestBusMaster::unpluggedConverterLosesNoShot()
     QTRY_COMPARE_WITH_TIMEOUT(m_recorder->matching(QStringLiteral("AddBullet(1,")),
                               QStringList{"AddBullet(1,1,1,10,0,1,1)"}, kWaitMs);
 
-    // Lost again while its shot 5 is asked for, the polls stopped meanwhile,
-    // found again and only pinged: a shot fired unread behind the lost
-    // converter comes after its page's first, read, so it cannot pass for
-    // the next page's. The next START finds lane 3 heard.
+    // Lost again while shot 5 is asked for, polls stopped, found again and
+    // only pinged: an unread shot follows shot 1, read, and cannot pass for
+    // the next page's first. The next START finds lane 3 heard.
     QObject listener;
     QList<int> toldUnheard;
     connect(m_bus, &EMUProc::sig_TargetHeard, &listener, [&toldUnheard](int ta, bool heard) {
