@@ -167,6 +167,7 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
         emit sig_TargetAnswered(member.address);
         return;
     }
+    member.pageShotRead = true;
     const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
     const schar place = static_cast<schar>(frameByte(answer, 8));
     const int time = bigEndian(answer, 9, 3);

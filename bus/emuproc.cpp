@@ -426,9 +426,12 @@ bool EMUProc::touchPort(int portId, int comNum, bool alive, bool keepComNum)
             record.markDead();
             record.away = true;
             // A lane asked for shots may fire one meanwhile that is never
-            // read; one not asked had its page read to the end.
+            // read, and give it as the next page's if it missed the next
+            // START: only its page's first can pass for that (a later one
+            // comes after the first, read, which tells an earlier page). One
+            // not asked had its page read to the end.
             for (const MemberPtr &member : members) {
-                if (member->portId == portId && member->poll.wanted() >= 1)
+                if (member->portId == portId && member->poll.wanted() >= 1 && !member->pageShotRead)
                     member->unheardSinceAway = true;
             }
         }
@@ -680,6 +683,9 @@ void EMUProc::startWritten(const EmuCommand &command, int portId)
         const bool away = portId < 0 && isPortAway(member->portId);
         if (!away && portId >= 0 && member->portId != portId)
             continue;
+        // Written towards it, the START may have begun a new page.
+        if (!away)
+            member->pageShotRead = false;
         // Not heard since its converter was lost, found again or not, it
         // was not heard across it either: its page then is not known.
         if (away || member->unheardSinceAway) {

@@ -39,8 +39,9 @@ struct EmuMember
     LanePoll poll; // which answers to its polls for shots count
     LaneWait wait; // how long its target has not answered, for the operator
     qint64 startReachedMs = -1; // the last START written towards it, on the bus clock
-    // Its converter was lost while its shots were asked for, and it has not
-    // told its page (a shot or "no shot") since.
+    bool pageShotRead = false; // a shot was read since a START was last written towards it
+    // Its converter was lost while its shots were asked for, none read since
+    // that START, and it has not told its page (a shot or "no shot") since.
     bool unheardSinceAway = false;
     bool pendingBusy = false;
     QList<EmuCommand> pending;

@@ -349,6 +349,9 @@ void TestLaneModel::roads_data()
     // lost without a word.
     QTest::newRow("seed 90016899") << quint64(90016899) << quint64(90016899) << 20 << true << 0;
     QTest::newRow("seed 90129076") << quint64(90129076) << quint64(90129076) << 20 << true << 0;
+    // The same, found again without a ping: lane 9 fires window 2's shot 1 unread behind
+    // its lost converter, found again just before START 3, which it misses.
+    QTest::newRow("seed 40122860") << quint64(40122860) << quint64(40122860) << 20 << true << 0;
     // Lane 9 deaf across both STARTs, the match's too briefly to be told
     // silent: its sighting page read again, each shot twice, past the STOP.
     QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
