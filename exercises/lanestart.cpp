@@ -402,6 +402,7 @@ LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
     const bool lackedSince = m_page.check.back && m_page.check.lacked >= 3
         && nowMs - m_page.check.lackedMs >= kCheckSpanMs / 2;
     if (same && !lackedSince) {
+        m_page.givenAgain = {shot, nowMs};
         stopChecking();
         return {};
     }
@@ -863,8 +864,10 @@ LaneStart::Fits LaneStart::weigh()
 
 LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
 {
-    if (fits.none())
-        return Decision::Hold;
+    if (fits.none()) {
+        const std::optional<Span> after = takenAfterLack(number);
+        return after && after->from >= m_page.startMs ? Decision::Store : Decision::Hold;
+    }
     const auto byMoment = [this](const Span &span) {
         if (span.from >= m_page.startMs)
             return Decision::Store;
@@ -885,8 +888,35 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
     return *all;
 }
 
+std::optional<LaneStart::Span> LaneStart::takenAfterLack(int number) const
+{
+    // A page begun at a moment no answer tells still took a shot after the
+    // target said it lacked that number or an earlier one, when the same
+    // answer was first read after that "no shot" (never before it, nor
+    // before the START): the page it held then gave it later, or a later
+    // page began later still, whatever page gave it. Only once it or a
+    // later shot was read again since (or given again when asked): a "no
+    // shot" of its number read next takes it for a late copy (noShot()).
+    const qint64 lackedMs = m_trace.lackedUpTo(number, pageSince());
+    const qint64 firstMs =
+        m_trace.takenBeforeRead(pageSince(), kUnbounded).value(number, {-kUnbounded, -kUnbounded}).to - kClockSlackMs;
+    if (lackedMs <= -kUnbounded || firstMs <= lackedMs)
+        return std::nullopt;
+    const QVector<int> numbers = m_trace.numbersSince(pageSince());
+    const PageTrace::Answer &again = m_page.givenAgain;
+    if ((again.shot.number < number || again.atMs <= firstMs)
+        && std::none_of(std::lower_bound(numbers.cbegin(), numbers.cend(), number), numbers.cend(),
+                        [&](int n) { return m_trace.answerOf(n, pageSince())->atMs > firstMs; }))
+        return std::nullopt;
+    return Span{lackedMs - kSeenSlackMs, firstMs + kClockSlackMs};
+}
+
 int LaneStart::sinceStart(const Fits &fits, const LaneShot &shot) const
 {
+    if (fits.none()) {
+        const std::optional<Span> after = takenAfterLack(shot.number);
+        return after ? int(std::max<qint64>(0, after->from - m_page.startMs) / kMsPerTenth) : 0;
+    }
     if (fits.thisStartFits() || fits.earlier.isEmpty())
         return shot.timeTenths;
     // Every account that fits puts a shot stored after the START; the time

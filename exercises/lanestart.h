@@ -62,7 +62,8 @@
 //            the operator is told: `tellMissed()`); shots are stored by the
 //            moments their own times prove.
 //   Other    none fits: a page begun some other time; its shots are stored
-//            by what the answers read since this START prove.
+//            by what the answers read since this START prove (the "no shot"
+//            answers alone: `takenAfterLack()`).
 // Judging, New, Kept and Other are entered by `weigh()` (Judging also by
 // `setHeard()`).
 //
@@ -341,6 +342,9 @@ private:
     void forgetLackingSince(int number, qint64 seenMs, qint64 nowMs);
     Decision decide(const Fits &fits, int number) const;
     int sinceStart(const Fits &fits, const LaneShot &shot) const;
+    // With no account that fits, the moments the "no shot" answers alone
+    // give a shot (see decide()); nothing when they prove none.
+    std::optional<Span> takenAfterLack(int number) const;
     // Judges the page's shots against the accounts that fit: stored ones
     // withdrawn, passed-over ones weighed again, new ones decided.
     Verdict judge(qint64 nowMs);
@@ -478,6 +482,7 @@ private:
         bool toldDoubt = false;
         bool gaveNew = false;       // an answer unlike every one read before this START
         bool missedLast = false;    // proven at this START to have missed the one before
+        PageTrace::Answer givenAgain; // the last shot asked for again and given as it was
         // A "no shot" read until then may be a copy of one before the START.
         qint64 copiesUntilMs = -PageTrace::kUnbounded;
         bool copiesWeighed = false; // those were weighed against the earlier pages, and kept

@@ -247,6 +247,16 @@ bool PageTrace::lacked(int number, qint64 sinceMs) const
     return it != m_lacking.cend() && *it >= sinceMs;
 }
 
+qint64 PageTrace::lackedUpTo(int number, qint64 sinceMs) const
+{
+    qint64 from = -kUnbounded;
+    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+        for (auto it = lacking->cbegin(); it != lacking->cend() && it.key() <= number; ++it)
+            from = std::max(from, lackedFrom(lacking, it.value(), sinceMs));
+    }
+    return from;
+}
+
 QVector<int> PageTrace::numbersSince(qint64 sinceMs) const
 {
     QVector<int> numbers;

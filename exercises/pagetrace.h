@@ -100,6 +100,10 @@ public:
     std::optional<qint64> lastReadBefore(const LaneShot &shot, qint64 sinceMs) const;
     // The target said it lacked that number (confirmed) since sinceMs.
     bool lacked(int number, qint64 sinceMs) const;
+    // The latest moment, by the "no shot" answers since sinceMs as bounds()
+    // weighs them, from which the target lacked this number or an earlier
+    // one (-kUnbounded: none).
+    qint64 lackedUpTo(int number, qint64 sinceMs) const;
     // The numbers answered since sinceMs, in order.
     QVector<int> numbersSince(qint64 sinceMs) const;
     // The moments the shots answered from fromMs to before toMs (the last
