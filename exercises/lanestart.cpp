@@ -1255,6 +1255,17 @@ QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
             doubt.accounts.append({account.first, *span});
         }
         doubt.readBeforeMs = trace.lastReadBefore(answer->shot, pageSince());
+        // Held as a repeat of a shot read before this START that only pages
+        // begun in a silence put after it (onlySilenceRepeats()): it may be
+        // that earlier shot, taken by the time it was first read.
+        const bool silenceOnly = !doubt.accounts.isEmpty()
+            && std::all_of(doubt.accounts.cbegin(), doubt.accounts.cend(),
+                           [](const Doubt::Moments &m) { return m.page == Doubt::Page::SwitchedOn; });
+        if (silenceOnly && doubt.readBeforeMs) {
+            const Span earlier{-kUnbounded, *doubt.readBeforeMs};
+            doubt.taken.from = earlier.from;
+            doubt.accounts.append({Doubt::Page::EarlierStart, earlier});
+        }
         if (const PageTrace::Answer *before = trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)
