@@ -1197,10 +1197,9 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
         // Ruled: the START fell before an earlier shot of the page, or after
         // a later one (read again after a late copy's "no shot").
         const bool ruledEarlier = number <= m_page.ruledBefore;
-        const bool ruledLater = m_page.countFrom > 0 && number > m_page.countFrom;
-        Decision decision = ruledLater ? Decision::Store : ruledEarlier ? Decision::Skip : decide(fits, number);
-        if (decision == Decision::Store && !ruledLater && onlySilenceRepeats(fits, number))
-            decision = Decision::Hold;
+        const Decision decision = m_page.countFrom > 0 && number > m_page.countFrom ? Decision::Store
+            : ruledEarlier                                                       ? Decision::Skip
+                                                                                 : decide(fits, number);
         if (decision == Decision::Hold) {
             held = true;
             continue;
@@ -1214,22 +1213,6 @@ void LaneStart::decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs)
     if (!numbers.isEmpty())
         m_page.readUpTo = std::max(m_page.readUpTo, numbers.last());
     m_page.waitingSinceMs = !held ? -1 : m_page.waitingSinceMs >= 0 ? m_page.waitingSinceMs : nowMs;
-}
-
-bool LaneStart::onlySilenceRepeats(const Fits &fits, int number) const
-{
-    // A shot just like one read before this START, by its own time too,
-    // put after the START only by pages begun in a silence: the page that
-    // gave it before may have given it again and been lost since (switched
-    // off and on, its "no shot" answers then a new page's). Nothing tells
-    // the two apart: it is held, never stored as a second shot on its own.
-    if (fits.thisStartFits() || fits.unknown)
-        return false;
-    for (int k = 0; k < fits.accounts.size() && k < m_accounts.size(); ++k) {
-        if (fits.accounts.at(k) && !m_accounts.at(k).silence)
-            return false;
-    }
-    return readBeforeStart(m_trace.answerOf(number, pageSince())->shot) > -kUnbounded;
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubts() const
@@ -1285,17 +1268,6 @@ QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const
             doubt.accounts.append({account.first, *span});
         }
         doubt.readBeforeMs = trace.lastReadBefore(answer->shot, pageSince());
-        // Held as a repeat of a shot read before this START that only pages
-        // begun in a silence put after it (onlySilenceRepeats()): it may be
-        // that earlier shot, taken by the time it was first read.
-        const bool silenceOnly = !doubt.accounts.isEmpty()
-            && std::all_of(doubt.accounts.cbegin(), doubt.accounts.cend(),
-                           [](const Doubt::Moments &m) { return m.page == Doubt::Page::SwitchedOn; });
-        if (silenceOnly && doubt.readBeforeMs) {
-            const Span earlier{-kUnbounded, *doubt.readBeforeMs};
-            doubt.taken.from = earlier.from;
-            doubt.accounts.append({Doubt::Page::EarlierStart, earlier});
-        }
         if (const PageTrace::Answer *before = trace.answerOf(number - 1, pageSince()))
             doubt.gapTenths = answer->shot.timeTenths - before->shot.timeTenths;
         else if (number == 1)

@@ -32,9 +32,7 @@
 // `Fits::thisByAnswers`, `judge()`.
 // A shot is stored when every account that fits puts it after this START,
 // passed over when every one puts it before, and held otherwise (see
-// `decide()`; one just like a shot read before the START, put after it by
-// pages begun in a silence alone: `onlySilenceRepeats()`): nothing is
-// decided on a guess. A shot passed over is weighed
+// `decide()`): nothing is decided on a guess. A shot passed over is weighed
 // again as accounts fall (`reweighPassedOver()`; what is final: `Decided`),
 // one stored is withdrawn or held again (`withdrawDisproven()`), and each
 // shot is decided on its own (`decideNew()`), a held one stored in its place
@@ -353,9 +351,6 @@ private:
     void reweighPassedOver(const Fits &fits, Verdict &verdict);
     void withdrawDisproven(const Fits &fits, Verdict &verdict);
     void decideNew(const Fits &fits, Verdict &verdict, qint64 nowMs);
-    // A shot stored only by pages begun in a silence, just like one read
-    // before this START: held instead.
-    bool onlySilenceRepeats(const Fits &fits, int number) const;
 
     // What an answer is like that may be a late copy or an earlier page's shot.
     struct Likeness

@@ -334,15 +334,6 @@ void TestLaneStart::road_data()
                    noShot(3, 24650), noShot(3, 24800), noShot(3, 24900), shot(1, 50, 24000, 24300, 25300)}
             + lacking(2, 25400, 26000))
         << QStringList{} << QStringList{"missed", "missed"} << int(State::Judging) << 2;
-    // Back after the START, its sighting shot 1 (14 s on its count) again,
-    // to the byte, too old for the match page; much later, unheard between,
-    // "no shot 2": only a page begun in the silence holds shot 1 then, and
-    // so did the sighting page, lost since. Held, not stored twice.
-    QTest::newRow("back, the sighting's shot 1 again, then no shot 2: not stored twice")
-        << (Road{start(0), shot(1, 10, 0, 14000, 14100), shot(2, 20, 0, 14500, 14600), {Step::Deaf, 15000, {}},
-                 start(kMatch), {Step::Hear, 28500, {}}}
-            + twice(Road{shot(1, 10, 0, 14000, 28600)}) + Road{noShot(2, 60000)})
-        << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept) << -1;
     // A rig back 1.5 s after the START: its new page gives that shot (3 s
     // on its count) again, to the byte, by the time it is asked for.
     QTest::newRow("back, a rig's new page gives that shot again: read from the first")

@@ -391,13 +391,6 @@ void TestLaneModel::roads_data()
     // after: its new page, read from shot 2 on, fitted no page at all, yet
     // "no shot 3" read after the START proved shots 3 and 4 after it: held.
     QTest::newRow("seed 40139907") << quint64(40139907) << quint64(40139907) << 20 << true << 0;
-    // Rifle, a one-point lane behind its converter across the match START:
-    // back, it gave its sighting shot 1 again (held: the sighting's page, or
-    // one begun in the silence); away again unheard, switched off and on
-    // meanwhile; found again, "no shot 5" left only the page begun in the
-    // silence: shot 1 stays held (the page found lost, the operator's to
-    // rule on), not stored a second time for the match.
-    QTest::newRow("seed 40431467") << quint64(40431467) << quint64(40431467) << 20 << true << 0;
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
