@@ -194,57 +194,83 @@ public:
 QList<Road> roads()
 {
     QList<Road> list;
-    // Lanes 1-2 on converter 1, lane 3 alone on converter 2 and switched off.
-    list << Road{QStringLiteral("lone-silent"), {{1, 2}, {3}}, {1, 2, 3},
-                 [](SimulatorThread &sim, Driver &, qint64 &) {
-                     sim.call([](RangeSimulator &s) {
-                         s.setTargetPresent(3, false);
-                         s.setTerminalPresent(3, false);
-                     });
-                     pause(45000);
-                 }};
-    // Converter 1's lanes done, lane 2 switched off and still read.
-    list << Road{QStringLiteral("one-off-after-finish"), {{1, 2}, {3}}, {2, 3},
-                 [](SimulatorThread &sim, Driver &, qint64 &) {
-                     sim.call([](RangeSimulator &s) {
-                         s.setTargetPresent(2, false);
-                         s.setTerminalPresent(2, false);
-                     });
-                     pause(70000);
-                 }};
-    for (int twoConverters = 0; twoConverters < 2; ++twoConverters) {
-        const QList<QList<int>> conv = twoConverters ? QList<QList<int>>{{1, 2}, {3, 4}} : QList<QList<int>>{{1, 2, 3, 4}};
-        const QList<int> deaf = twoConverters ? QList<int>{3, 4} : QList<int>{1, 2, 3, 4};
-        list << Road{QStringLiteral("deaf-converter-across-start-%1").arg(twoConverters ? 2 : 1), conv, {1, 2, 3, 4},
-                     [deaf](SimulatorThread &sim, Driver &driver, qint64 &startAtUs) {
-                         for (int l : deaf)
-                             sim.call([l](RangeSimulator &s) { s.loosenAcrossNextStart(l, 3000); });
-                         // Long enough for their converter to be taken for lost.
-                         pause(36000);
+    // Each road twice: on the small range it was first seen on, and on ten
+    // lanes behind three converters, the troubled converter's lanes last.
+    struct Layout
+    {
+        QString suffix;
+        QList<QList<int>> lone, twoConverters, oneConverter;
+        QList<int> loneLanes, troubled;
+    };
+    const QList<Layout> layouts{
+        {QString(), {{1, 2}, {3}}, {{1, 2}, {3, 4}}, {{1, 2, 3, 4}}, {3}, {3, 4}},
+        {QStringLiteral("-10"), {{1, 2, 3, 4, 5}, {6, 7, 8, 9}, {10}}, {{1, 2, 3, 4}, {5, 6, 7}, {8, 9, 10}},
+         {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, {10}, {8, 9, 10}},
+    };
+    for (const Layout &layout : layouts) {
+        QList<int> all;
+        for (const QList<int> &c : layout.twoConverters)
+            all += c;
+        const int lone = layout.loneLanes.first();
+        QList<int> loneAll;
+        for (const QList<int> &c : layout.lone)
+            loneAll += c;
+        // A lane alone on its converter and switched off.
+        list << Road{QStringLiteral("lone-silent") + layout.suffix, layout.lone, loneAll,
+                     [lone](SimulatorThread &sim, Driver &, qint64 &) {
+                         sim.call([lone](RangeSimulator &s) {
+                             s.setTargetPresent(lone, false);
+                             s.setTerminalPresent(lone, false);
+                         });
+                         pause(45000);
+                     }};
+        // The first converter's other lanes done, its lane 2 switched off and
+        // still read.
+        QList<int> stillRead{2};
+        for (const QList<int> &c : layout.lone.mid(1))
+            stillRead += c;
+        list << Road{QStringLiteral("one-off-after-finish") + layout.suffix, layout.lone, stillRead,
+                     [](SimulatorThread &sim, Driver &, qint64 &) {
+                         sim.call([](RangeSimulator &s) {
+                             s.setTargetPresent(2, false);
+                             s.setTerminalPresent(2, false);
+                         });
+                         pause(70000);
+                     }};
+        for (int several = 0; several < 2; ++several) {
+            const QList<QList<int>> conv = several ? layout.twoConverters : layout.oneConverter;
+            const QList<int> deaf = several ? layout.troubled : all;
+            list << Road{QStringLiteral("deaf-converter-across-start-%1").arg(several ? conv.size() : 1) + layout.suffix,
+                         conv, all, [deaf](SimulatorThread &sim, Driver &driver, qint64 &startAtUs) {
+                             for (int l : deaf)
+                                 sim.call([l](RangeSimulator &s) { s.loosenAcrossNextStart(l, 3000); });
+                             // Long enough for their converter to be taken for lost.
+                             pause(36000);
+                             startAtUs = simNowUs(sim);
+                             emit driver.sendCommand(kStartAll);
+                             pause(20000);
+                         }};
+        }
+        list << Road{QStringLiteral("flapping") + layout.suffix, layout.twoConverters, all,
+                     [](SimulatorThread &sim, Driver &, qint64 &) {
+                         for (int i = 0; i < 5; ++i) {
+                             sim.call([](RangeSimulator &s) { return s.unplug(1); });
+                             pause(3000);
+                             sim.call([](RangeSimulator &s) { return s.replug(1); });
+                             pause(3000);
+                         }
+                     }};
+        list << Road{QStringLiteral("start-while-unplugged") + layout.suffix, layout.twoConverters, all,
+                     [](SimulatorThread &sim, Driver &driver, qint64 &startAtUs) {
+                         sim.call([](RangeSimulator &s) { return s.unplug(1); });
+                         pause(7000);
                          startAtUs = simNowUs(sim);
                          emit driver.sendCommand(kStartAll);
-                         pause(20000);
+                         pause(2000);
+                         sim.call([](RangeSimulator &s) { return s.replug(1); });
+                         pause(8000);
                      }};
     }
-    list << Road{QStringLiteral("flapping"), {{1, 2}, {3, 4}}, {1, 2, 3, 4},
-                 [](SimulatorThread &sim, Driver &, qint64 &) {
-                     for (int i = 0; i < 5; ++i) {
-                         sim.call([](RangeSimulator &s) { return s.unplug(1); });
-                         pause(3000);
-                         sim.call([](RangeSimulator &s) { return s.replug(1); });
-                         pause(3000);
-                     }
-                 }};
-    list << Road{QStringLiteral("start-while-unplugged"), {{1, 2}, {3, 4}}, {1, 2, 3, 4},
-                 [](SimulatorThread &sim, Driver &driver, qint64 &startAtUs) {
-                     sim.call([](RangeSimulator &s) { return s.unplug(1); });
-                     pause(7000);
-                     startAtUs = simNowUs(sim);
-                     emit driver.sendCommand(kStartAll);
-                     pause(2000);
-                     sim.call([](RangeSimulator &s) { return s.replug(1); });
-                     pause(8000);
-                 }};
     return list;
 }
 
