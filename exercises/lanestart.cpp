@@ -120,7 +120,11 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     page.startMs = startMs;
     page.current = {startWindow(startMs), pageBegins(startMs)};
     page.earlierFits = !m_accounts.isEmpty();
-    page.copiesUntilMs = m_line.lastNoShotMs + kLateCopyMs;
+    // A late copy of the last "no shot" read may come after the START, and
+    // so may one of an answer that told nothing of the page: a ping's is a
+    // "no shot" of no number, read late as one of the number polled then
+    // (the line does not tell it from an acknowledgement's, which is none).
+    page.copiesUntilMs = std::max(m_line.lastNoShotMs, m_line.otherAnswerMs) + kLateCopyMs;
     page.missedLast = m_state == State::Kept && !m_page.thisByAnswers;
     page.silentInPage = !m_line.heard;
     // The answers before the target's own START may still come as late
