@@ -362,7 +362,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     if (readBeforeMs > -kUnbounded && nowMs - readBeforeMs > kLateCopyMs)
         forgetCopiesHidingEarlier();
     const Likeness like = likeEarlier(shot, readBeforeMs, nowMs);
-    if (askRepeatAgain(shot, like))
+    if (askRepeatAgain(shot, like, nowMs))
         return {};
     if (crossCheck(shot))
         return {};
@@ -480,15 +480,24 @@ LaneStart::Likeness LaneStart::likeEarlier(const LaneShot &shot, qint64 readBefo
     return like;
 }
 
-bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like)
+bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like, qint64 nowMs)
 {
     // A repeat of an earlier page's shot counts at its second reading in a
     // row; within a copy's age, two readings in a row may both be copies: it
-    // counts at the third.
+    // counts at the third. The shot the page may be read on after, asked for
+    // first (readingOn()), counts at its first reading a copy's age after the
+    // START: a copy of an answer given before the START would be older, and
+    // one given since tells the page the target held then, as the answer
+    // itself does.
     const int n = shot.number;
     Repeat &repeated = m_page.repeated;
     if (!like.repeat || (repeated.number == n && (!like.copyAge || repeated.times >= 2)))
         return false;
+    if (!like.copyAge && nowMs - m_page.startMs > kLateCopyMs && readingOn() == ReadOn::Asking
+        && sameShot(shot, m_page.readOnFrom)) {
+        repeated = {n, 1};
+        return false;
+    }
     repeated.times = repeated.number == n ? repeated.times + 1 : 1;
     repeated.number = n;
     m_page.askAgain = n;
@@ -1068,7 +1077,8 @@ LaneStart::ReadOn LaneStart::readingOn() const
     // so that shot is asked for first, not
     // the page again from its first shot (a lane read once a poll round
     // would not catch up with its shooter). Given again as it was, by an
-    // answer the judgement took (a repeat or an older shot once confirmed)
+    // answer the judgement took (a repeat or an older shot once confirmed,
+    // or at once a copy's age after the START: askRepeatAgain())
     // and read while no page of this START could hold it yet (a rig's new
     // page gives it again by then), the page is read on after it: the
     // shots before it were read before the START. Another shot of its

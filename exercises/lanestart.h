@@ -368,7 +368,7 @@ private:
     // never; a fresh page has no START to be before).
     qint64 readBeforeStart(const LaneShot &shot) const;
     Likeness likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const;
-    bool askRepeatAgain(const LaneShot &shot, const Likeness &like);
+    bool askRepeatAgain(const LaneShot &shot, const Likeness &like, qint64 nowMs);
     bool crossCheck(const LaneShot &shot);
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;

@@ -312,6 +312,14 @@ void TestLaneStart::road_data()
     QTest::newRow("back, its last shot given again: read on after it")
         << (sighting + twice(Road{shot(2, 20, 0, 12000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{"missed"} << int(State::Kept) << 3;
+    // Read a copy's age after the START, no copy of an answer before it:
+    // counted at its first reading; within it, asked again.
+    QTest::newRow("back, its last shot given again once: read on after it")
+        << (sighting + Road{shot(2, 20, 0, 12000, 28600)}) << QStringList{"1.1", "1.2"}
+        << QStringList{"missed"} << int(State::Kept) << 3;
+    QTest::newRow("back at the START, its last shot given again once: asked again")
+        << (sighting.mid(0, sighting.size() - 1) + Road{{Step::Hear, 20500, {}}, shot(2, 20, 0, 12000, 21000)})
+        << QStringList{"1.1", "1.2"} << QStringList{} << int(State::Judging) << 2;
     QTest::newRow("back, another shot of that number: read from the first")
         << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{} << int(State::Judging) << 1;

@@ -404,6 +404,10 @@ void TestLaneModel::roads_data()
     QTest::newRow("late copies at STARTs") << quint64(1) << kKindSeeds << 20 << true << int(LaneModel::RoadKind::CopiesAtStarts);
     QTest::newRow("late copies, read late") << quint64(1) << kKindSeeds << 20 << true << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     QTest::newRow("windows settled late") << quint64(1) << kKindSeeds << 20 << true << int(LaneModel::RoadKind::PistolSettledLate);
+    // Lanes back from a long silence across the match START with a page
+    // the bus reads one shot a round: the relay waits only where it could
+    // have been read.
+    QTest::newRow("deaf lane, 5-10 lanes") << quint64(1) << kKindSeeds << 20 << true << int(LaneModel::RoadKind::DeafManyLanes);
 }
 
 void TestLaneModel::roads()

@@ -125,7 +125,10 @@
 //                At a STOP the relay did not reach, a lane is at fault
 //                when it lacks its count although its target recorded as
 //                many right shots, none lost to a power cut, it answered
-//                through the read room before the STOP, and the operator
+//                through the read room before the STOP (and, back from a
+//                stretch unanswered since the match START, through the
+//                time the bus takes to read twice the shots its page held
+//                unread then: hadReadRoom()), and the operator
 //                never passed held shots of it over (then it waits for the
 //                STOP by design). A lane's own START (a re-shoot) is given
 //                back once its target hears it: the road goes on.
@@ -481,6 +484,10 @@ private:
     void request(int lane);
     int lastBulletNumber(const Lane &lane) const;
     bool done(const Lane &lane) const;
+    // The lane answered through the stage's read room before now, and had
+    // the time to read what its page held unread when it was last answered
+    // again after a stretch unanswered (a rifle match).
+    bool hadReadRoom(int lane, int stage) const;
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
@@ -1507,6 +1514,55 @@ const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, co
     return nullptr;
 }
 
+bool Simulation::hadReadRoom(int l, int s) const
+{
+    const StagePlan &stage = m_road.stages.at(s);
+    const Lane &lane = m_lanes.at(l);
+    if (!lane.heardThrough(m_now - stage.readRoomMs, m_now))
+        return false;
+    if (!stage.rifleStop)
+        return true; // a pistol series or window is read through its own grace time, no longer
+    // Back from a stretch unanswered since this START went out, the lane
+    // reads the shots of its page not read since the START (from its first,
+    // where nothing proves the page the one read before it), one a poll round
+    // of every lane and each of them twice where the page's own times cannot
+    // tell whether it is an earlier START's: a backlog no read room holds.
+    qint64 backMs = -kNever;
+    for (const auto *list : {&lane.plan.deaf, &lane.plan.off}) {
+        for (const Interval &stretch : *list) {
+            if (stretch.to > m_startOutMs.at(s) && stretch.to <= m_now)
+                backMs = std::max(backMs, stretch.to);
+        }
+    }
+    if (backMs < 0)
+        return true;
+    int page = 0;
+    while (page + 1 < lane.pageBegan.size() && lane.pageBegan.at(page + 1) <= backMs)
+        ++page;
+    // The page is read on after its last shot read before the START while no
+    // page of the START can hold one as old by its own time, as LaneStart
+    // reads on; after that, from the first shot not read since the START.
+    int readUpTo = 0;
+    const Seen *lastBefore = nullptr;
+    for (const Seen &seen : lane.seen) {
+        if (!seen.isShot || seen.page != page || seen.busMs >= backMs)
+            continue;
+        if (seen.busMs >= m_startOutMs.at(s))
+            readUpTo = std::max(readUpTo, seen.content.number);
+        else if (!lastBefore || seen.content.number > lastBefore->content.number)
+            lastBefore = &seen;
+    }
+    if (lastBefore
+        && leastApart(0, lastBefore->content.tenths)
+               > backMs - m_startOutMs.at(s) + LaneStart::kStartSlackMs + LaneStart::kClockSlackMs)
+        readUpTo = std::max(readUpTo, lastBefore->content.number);
+    const auto unread = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+        return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readUpTo;
+    });
+    const qint64 roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
+    return backMs + 2 * qint64(unread) * roundMs + stage.readRoomMs <= m_now;
+}
+
 void Simulation::checkPage(int s)
 {
     const StagePlan &stage = m_road.stages.at(s);
@@ -1531,7 +1587,7 @@ void Simulation::checkPage(int s)
         }
         QVector<const Fired *> due, proven;
         QVector<const Seen *> proofs;
-        const bool answered = lane.heardThrough(m_now - stage.readRoomMs, m_now);
+        const bool answered = hadReadRoom(l, s);
         for (const Fired &f : qAsConst(m_fired)) {
             if (f.lane != l || f.stage != s || !f.recorded)
                 continue;
@@ -1626,7 +1682,7 @@ void Simulation::checkEnded(int s)
     const StagePlan &stage = m_road.stages.at(s);
     for (int l = 0; l < m_lanes.size(); ++l) {
         const Lane &lane = m_lanes.at(l);
-        if (done(lane) || lane.ruledNo || !lane.heardThrough(m_now - stage.readRoomMs, m_now))
+        if (done(lane) || lane.ruledNo || !hadReadRoom(l, s))
             continue;
         int recorded = 0;
         bool lost = false;
