@@ -431,9 +431,9 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     // Counted in the simulator's turn that makes it hear, so that a poll
     // written meanwhile, which it does not hear, is not counted as asked after.
     const QByteArray pollOfFirst = frameWithCrc(bytesOf({kLane, 0x09, BusCode::kReadBullet, 1, 0, 0, 0}));
-    const int firstAsked = sim.call([&pollOfFirst](RangeSimulator &s) {
+    const int heardFrom = sim.call([](RangeSimulator &s) {
         s.setTargetHearing(kLane, true);
-        return s.framesReceived(kLane).count(pollOfFirst);
+        return s.framesReceived(kLane).size();
     });
 
     // Its page read to its end, its shooter fires on: the match is what it
@@ -445,10 +445,17 @@ void TestExerciseLine::laneDeafAcrossTheMatchStart()
     QTRY_VERIFY_WITH_TIMEOUT(pollsFor(kLane, onPage + 1) > 2, kShootingTimeoutMs);
     if (shotsRead > 2) {
         QCOMPARE(pollsFor(kLane, 2), secondAsked);
-        // Nor the shot asked for while it was silent, after the answer
-        // that told it hears again.
-        QVERIFY2(pollsFor(kLane, 1) <= firstAsked + 1,
-                 qPrintable(QStringLiteral("shot 1 polled %1 times more").arg(pollsFor(kLane, 1) - firstAsked)));
+        // Nor the shot asked for while it was silent, once the last shot
+        // read was asked for after it heard again. (Until the exercise has
+        // judged the answer that told it hears, a busy machine may still
+        // write that poll.)
+        const QList<QByteArray> heard = sim.call([](RangeSimulator &s) { return s.framesReceived(kLane); }).mid(heardFrom);
+        const QByteArray pollOfLast = frameWithCrc(bytesOf({kLane, 0x09, BusCode::kReadBullet, quint8(shotsRead), 0, 0, 0}));
+        const int readOnFrom = heard.indexOf(pollOfLast);
+        QVERIFY(readOnFrom >= 0);
+        QVERIFY2(!heard.mid(readOnFrom).contains(pollOfFirst),
+                 qPrintable(QStringLiteral("shot 1 polled %1 times after the read-on began")
+                                .arg(heard.mid(readOnFrom).count(pollOfFirst))));
     }
     for (int shot = 1; shot < kMatchCount; ++shot)
         QVERIFY(fire(140 + shot) > 0);
