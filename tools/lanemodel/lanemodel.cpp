@@ -727,7 +727,9 @@ void Simulation::handle(const Event &e)
         if (!m_found[portOf(e.lane) - 1])
             break;
         m_lanes[e.lane].answeredMs.append(m_now);
-        m_lanes[e.lane].polledSinceReadMs = -1;
+        // A terminal's answer tells nothing of its target's hearing.
+        if (frameByte(e.frame, 2) >= BusCode::kStart)
+            m_lanes[e.lane].polledSinceReadMs = -1;
         m_bus->slot_emu_Answer(portOf(e.lane), portOf(e.lane), e.frame);
         break;
     case Kind::ConverterOut:
