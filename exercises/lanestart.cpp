@@ -273,6 +273,7 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     if (!back)
         return;
     m_line.backMs = nowMs;
+    m_line.backLacks.clear();
     if (answered) {
         // Is it still the page it had? Its last shot is asked for again.
         check(*m_trace.lastAnswer());
@@ -594,6 +595,9 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
            && (m_line.lastLacks.size() >= kLastReads || m_line.lastLacks.first().first < nowMs - kLateCopyMs))
         m_line.lastLacks.removeFirst();
     m_line.lastLacks.append({nowMs, number});
+    if (nowMs < m_line.backMs + kLateCopyMs
+        && (m_line.lastReads.isEmpty() || m_line.lastReads.last().atMs < m_line.backMs))
+        m_line.backLacks[number].append(nowMs);
     // Another answer that may be a copy: weighed again.
     if (nowMs < m_page.copiesUntilMs)
         m_page.copiesWeighed = false;
@@ -899,6 +903,27 @@ LaneStart::Decision LaneStart::decide(const Fits &fits, int number) const
         all = d;
     }
     return *all;
+}
+
+int LaneStart::backCopiesBelow() const
+{
+    // Back from a silence, every "no shot" read before the first shot may
+    // be a late copy of the answer that told it hears (a ping's, named by a
+    // later poll), read within a copy's age of it. Copies of one answer come
+    // at most kCopiesInRow in a row and within kCheckSpanMs: once the
+    // answers of the numbers up to one are more, or span longer, from that
+    // number on they are no copies alone.
+    if (m_line.backMs + kLateCopyMs <= pageSince())
+        return 0;
+    Span read{kUnbounded, -kUnbounded};
+    int count = 0;
+    for (auto it = m_line.backLacks.cbegin(); it != m_line.backLacks.cend(); ++it) {
+        read = {std::min(read.from, it->first()), std::max(read.to, it->last())};
+        count += it->size();
+        if (count > kCopiesInRow || read.to - read.from >= kCheckSpanMs)
+            return it.key();
+    }
+    return m_line.backLacks.isEmpty() ? 0 : m_line.backLacks.lastKey() + 1;
 }
 
 std::optional<LaneStart::Span> LaneStart::takenAfterLack(int number) const
@@ -1251,10 +1276,25 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
     if (checking)
         shown.forgetLacking(last->atMs + 1, kUnbounded);
     PageTrace freed = shown;
-    if (copies && freed.forgetLacking(m_line.backMs, m_line.backMs + kLateCopyMs)
-        && fitsOn(freed).named(m_accounts).size() > fitsOn(shown).named(m_accounts).size())
+    if (!copies || !freed.forgetLacking(m_line.backMs, m_line.backMs + kLateCopyMs))
+        return doubtsOn(shown);
+    if (fitsOn(freed).named(m_accounts).size() > fitsOn(shown).named(m_accounts).size())
         return doubtsOn(freed);
-    return doubtsOn(shown);
+    // Nor is a shot shown taken at moments that they alone give it, where
+    // nothing else bounds its page and they may all be copies
+    // (backCopiesBelow()): such a shot of a page held since before the
+    // first START was shown taken just after a later one.
+    QVector<Doubt> held = doubtsOn(shown);
+    const int below = backCopiesBelow();
+    if (below > 0) {
+        const QVector<Doubt> unbounded = doubtsOn(freed);
+        for (int i = 0; i < held.size() && i < unbounded.size(); ++i) {
+            if (held.at(i).pagesBack == 0 && held.at(i).shot.number < below
+                && unbounded.at(i).taken.from < -kUnbounded / 2)
+                held[i] = unbounded.at(i);
+        }
+    }
+    return held;
 }
 
 QVector<LaneStart::Doubt> LaneStart::doubtsOn(const PageTrace &trace) const

@@ -341,6 +341,9 @@ private:
     // answers of its number or an earlier one read since are forgotten.
     void forgetLackingSince(int number, qint64 seenMs, qint64 nowMs);
     Decision decide(const Fits &fits, int number) const;
+    // The "no shot" answers read back from a silence may all be late copies
+    // for the shots below this number (0: for none).
+    int backCopiesBelow() const;
     int sinceStart(const Fits &fits, const LaneShot &shot) const;
     // With no account that fits, the moments the "no shot" answers alone
     // give a shot (see decide()); nothing when they prove none.
@@ -440,8 +443,13 @@ private:
         QVector<PageTrace::Answer> lastReads;
         QVector<QPair<qint64, int>> lastLacks;
         qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
+        // The "no shot" answers read within a copy's age of that, before
+        // any shot: when each was read, by number.
+        QMap<int, QVector<qint64>> backLacks;
     };
     static constexpr int kLastReads = 16;
+    // Late copies of one answer read in a row, at most.
+    static constexpr int kCopiesInRow = 2;
     // Asking for the last shot a lane gave again, to tell whether it still
     // holds its page.
     struct Check

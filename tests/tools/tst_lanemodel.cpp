@@ -392,6 +392,16 @@ void TestLaneModel::roads_data()
     // and its shot 2, proven after START 3 by them, was held.
     QTest::newRow("seed 17560, read late") << quint64(17560) << quint64(17560) << 20 << true
                                            << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // Read late, a lane deaf from before the first START (its page counts
+    // from minutes before) heard after a later START: two copies of the
+    // answer that told it hears read as "no shot 1" before its old shot 1,
+    // held, which was shown taken only after that START.
+    QTest::newRow("seed 5276, read late") << quint64(5276) << quint64(5276) << 20 << true
+                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    QTest::newRow("seed 7297, read late") << quint64(7297) << quint64(7297) << 20 << true
+                                          << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    QTest::newRow("seed 16753, read late") << quint64(16753) << quint64(16753) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // Precision, lane 9's power cut while its converter was away, no START
     // after: its new page, read from shot 2 on, fitted no page at all, yet
     // "no shot 3" read after the START proved shots 3 and 4 after it: held.
