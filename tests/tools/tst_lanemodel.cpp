@@ -352,13 +352,13 @@ void TestLaneModel::roads_data()
     // The same, found again without a ping: lane 9 fires window 2's shot 1 unread behind
     // its lost converter, found again just before START 3, which it misses.
     QTest::newRow("seed 40122860") << quint64(40122860) << quint64(40122860) << 20 << true << 0;
-    // Lane 9 deaf across both STARTs, the match's too briefly to be told
-    // silent: its sighting page read again, each shot twice, past the STOP.
     // Ten lanes, lane 6 deaf from before the sighting START: hearing again,
     // its terminal answered first; its target, unanswered since, is rightly
     // told silent at the next poll.
     QTest::newRow("seed 511 of the deaf lane") << quint64(511) << quint64(511) << 20 << true
                                                << int(LaneModel::RoadKind::DeafManyLanes);
+    // Lane 9 deaf across both STARTs, the match's too briefly to be told
+    // silent: its sighting page read again, each shot twice, past the STOP.
     QTest::newRow("seed 99 of the deaf lane") << quint64(99) << quint64(99) << 20 << true
                                               << int(LaneModel::RoadKind::DeafManyLanes);
     // Lane 1 a rig, every series alike to the tenth: read on after its fifth
