@@ -420,7 +420,7 @@ LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
         || ((sameShot(m_page.check.unlike, shot) || m_page.check.lacked >= 2)
             && !m_trace.readBefore(shot, PageTrace::kUnbounded));
     m_page.check.unlike = shot;
-    return twice ? lostPage() : checkFailed(nowMs);
+    return twice ? lostPage(nowMs) : checkFailed(nowMs);
 }
 
 bool LaneStart::waitsForCheck(const LaneShot &shot) const
@@ -702,7 +702,7 @@ LaneStart::Verdict LaneStart::checkFailed(qint64 nowMs)
         m_page.check.missedMs = nowMs;
     if (m_page.check.misses < 2 || nowMs - m_page.check.missedMs < kCheckSpanMs)
         return {};
-    return lostPage();
+    return lostPage(nowMs);
 }
 
 void LaneStart::refused(int number)
@@ -1362,7 +1362,7 @@ LaneStart::Verdict LaneStart::rule(int first)
     return verdict;
 }
 
-LaneStart::Verdict LaneStart::lostPage()
+LaneStart::Verdict LaneStart::lostPage(qint64 nowMs)
 {
     // With what an earlier loss kept: a page wrongly taken for lost twice
     // gives the shots of both again.
@@ -1381,6 +1381,9 @@ LaneStart::Verdict LaneStart::lostPage()
     page.lostPage = before;
     page.lostDoubts = held;
     knownPage(-1, std::move(page));
+    // Whenever it began, the page that gave the answer read now was begun
+    // by then: carried across a later START, it is no page of that START.
+    m_page.current.origin.to = nowMs;
     if (lacked > 0) {
         m_trace.addLacking(lacked, lackedMs);
         m_trace.addLacking(lacked, lackedMs);

@@ -387,7 +387,7 @@ private:
     // The shots held, with the moments the accounts that fit on trace leave them.
     QVector<Doubt> doubtsOn(const PageTrace &trace) const;
     // The target lost its page: a fresh one, its held shots kept for the ruling.
-    Verdict lostPage();
+    Verdict lostPage(qint64 nowMs);
     // Since when the answers are of the current page.
     qint64 pageSince() const { return m_page.current.sinceMs; }
     // Since when the answers are of a page begun at a START confirmed at
