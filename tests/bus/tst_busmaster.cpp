@@ -348,13 +348,18 @@ void TestBusMaster::shotsArriveAsFired()
     // takes its address there: once its target is silent, its polls go out
     // through every converter and find it where it is.
     // Its shot is fired once a poll went there: fired before, it could be
-    // read through converter 2 before the noise is.
-    m_sim->call([](RangeSimulator &s) { s.injectFrame(0, hex("030EA3000000000000000000")); });
+    // read through converter 2 before the noise is. The answer to a poll on
+    // its way through converter 2 as the noise comes takes the address back:
+    // the noise comes again until a poll goes through converter 1.
     const auto polledThrough1 = [this] {
         const QList<TrafficEntry> polled = received(0, 3, BusCode::kReadBullet);
         return std::any_of(polled.begin(), polled.end(), [](const TrafficEntry &e) { return frameByte(e.bytes, 3) == 3; });
     };
-    QTRY_VERIFY_WITH_TIMEOUT(polledThrough1(), kWaitMs);
+    for (int noise = 0; noise < 5 && !polledThrough1(); ++noise) {
+        m_sim->call([](RangeSimulator &s) { s.injectFrame(0, hex("030EA3000000000000000000")); });
+        (void)QTest::qWaitFor(polledThrough1, kWaitMs / 5);
+    }
+    QVERIFY(polledThrough1());
     m_sim->call([](RangeSimulator &s) { s.fireShot(3, 7, 7, 0, 7); });
     m_clock->skipMs(LaneWait::kToldAfterMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_recorder->count(QStringLiteral("AddBullet(3,")), 3, kWaitMs);
