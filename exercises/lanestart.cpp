@@ -1290,7 +1290,7 @@ QVector<LaneStart::Doubt> LaneStart::doubts() const
         const QVector<Doubt> unbounded = doubtsOn(freed);
         for (int i = 0; i < held.size() && i < unbounded.size(); ++i) {
             if (held.at(i).pagesBack == 0 && held.at(i).shot.number < below
-                && unbounded.at(i).taken.from < -kUnbounded / 2)
+                && !unbounded.at(i).taken.fromKnown())
                 held[i] = unbounded.at(i);
         }
     }

@@ -13,14 +13,12 @@ namespace {
 
 // Moments on the targets' clock as the operator is told them, against the
 // START: it went out when its confirmation was read (startMs), or up to
-// kStartSlackMs before. An end of no bound stays so, give or take the own
-// times added to it.
+// kStartSlackMs before.
 HeldShot::Moments againstStart(const PageTrace::Span &span, qint64 startMs)
 {
-    constexpr qint64 kUnknown = PageTrace::kUnbounded / 2;
     HeldShot::Moments moments;
-    moments.fromKnown = startMs >= 0 && span.from > -kUnknown;
-    moments.toKnown = startMs >= 0 && span.to < kUnknown;
+    moments.fromKnown = startMs >= 0 && span.fromKnown();
+    moments.toKnown = startMs >= 0 && span.toKnown();
     moments.fromMs = moments.fromKnown ? span.from - startMs : 0;
     moments.toMs = moments.toKnown ? span.to - startMs + LaneStart::kStartSlackMs : 0;
     return moments;

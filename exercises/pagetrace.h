@@ -46,6 +46,9 @@ public:
         qint64 from;
         qint64 to;
         bool isEmpty() const { return from > to; }
+        // An end of no bound stays so, give or take the own times added to it.
+        bool fromKnown() const { return from > -kUnbounded / 2; }
+        bool toKnown() const { return to < kUnbounded / 2; }
     };
     struct Answer
     {
