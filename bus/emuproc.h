@@ -90,6 +90,9 @@ signals:
     // poll: an acknowledgement of a command, or an answer dropped because
     // a START overtook its poll. It was on the line then.
     void sig_TargetAnswered(int ta);
+    // The lane's target is asked for this shot number (0: a ping, which asks
+    // for none): a late copy of its answer may be read for a later poll.
+    void sig_TargetAsked(int ta, int number);
     // The lane's target has not answered for LaneWait::kToldAfterMs while
     // the line was there to carry its answer (true), or answered again
     // after that (false). Not told in a relay's first target search, whose

@@ -215,6 +215,9 @@ public:
     // page (an acknowledgement, or an answer the bus master could not take
     // for its poll): it was on the line, which only the words weigh.
     void heardOnLine(qint64 nowMs) { m_line.otherAnswerMs = nowMs; }
+    // The bus master asked the target for this shot number (0: a ping, which
+    // asks for none) at nowMs: what a late copy read soon after may answer.
+    void asked(int number, qint64 nowMs);
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -442,6 +445,10 @@ private:
         // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;
         QVector<QPair<qint64, int>> lastLacks;
+        // The numbers asked for in the last moments (0: a ping), once the
+        // bus master tells them (asksKnown).
+        QVector<QPair<qint64, int>> lastAsks;
+        bool asksKnown = false;
         qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
         // The "no shot" answers read within a copy's age of that, before
         // any shot: when each was read, by number.

@@ -543,6 +543,12 @@ void MyEvent::slot_emu_TargetAnswered(int targetAddr)
         place->laneStart().heardOnLine(targetClock->nowMs());
 }
 
+void MyEvent::slot_emu_TargetAsked(int targetAddr, int number)
+{
+    if (TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        place->laneStart().asked(number, targetClock->nowMs());
+}
+
 void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
 {
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;
