@@ -630,7 +630,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
 
 void LaneStart::asked(int number, qint64 nowMs)
 {
-    m_line.asksKnown = true;
+    m_line.asksToldSinceMs = std::min(m_line.asksToldSinceMs, nowMs);
     // Every one of a copy's age is kept: a lane is asked a few times a second.
     while (!m_line.lastAsks.isEmpty() && m_line.lastAsks.first().first < nowMs - kLateCopyMs)
         m_line.lastAsks.removeFirst();
@@ -648,7 +648,7 @@ bool LaneStart::readInOrder(int number, qint64 nowMs) const
     // Across this START the polls before it asked for the earlier page's
     // numbers: in order only when the bus master told every one of the last
     // moments, none for a later number and no ping (a "no shot" of no number).
-    const bool askedInOrder = m_line.asksKnown
+    const bool askedInOrder = m_line.asksToldSinceMs <= fromMs
         && std::none_of(m_line.lastAsks.cbegin(), m_line.lastAsks.cend(), [&](const QPair<qint64, int> &a) {
                return a.first >= fromMs && (a.second == 0 || a.second > number);
            });

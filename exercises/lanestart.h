@@ -445,10 +445,10 @@ private:
         // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;
         QVector<QPair<qint64, int>> lastLacks;
-        // The numbers asked for in the last moments (0: a ping), once the
-        // bus master tells them (asksKnown).
+        // The numbers asked for in the last moments (0: a ping), told by
+        // the bus master since asksToldSinceMs.
         QVector<QPair<qint64, int>> lastAsks;
-        bool asksKnown = false;
+        qint64 asksToldSinceMs = PageTrace::kUnbounded;
         qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
         // The "no shot" answers read within a copy's age of that, before
         // any shot: when each was read, by number.
