@@ -81,8 +81,9 @@
 // later ones): a shot like one read before this START, and when such a shot
 // is no copy (`likeEarlier()`, `askRepeatAgain()`, `provesOlder()`); a "no
 // shot" for a shot asked for again (`noShotDoubtsCopy()`; back from a
-// silence: `setHeard()`); a shot older than the START asked for again
-// (`askOlderAgain()`, `seenAt()`).
+// silence: `setHeard()`), and which "no shot" answers bound the page at
+// once (`readInOrder()`, with what the bus master asked: `asked()`); a shot
+// older than the START asked for again (`askOlderAgain()`, `seenAt()`).
 // Two late copies in a row can make a "no shot" that was not so: given
 // before the shot was taken, or to a poll before the START for a later shot.
 // When the lane's shots run against such answers they are forgotten: in the
