@@ -219,6 +219,10 @@ public:
     // The bus master asked the target for this shot number (0: a ping, which
     // asks for none) at nowMs: what a late copy read soon after may answer.
     void asked(int number, qint64 nowMs);
+    // The target answered at nowMs with this shot, but the bus master could
+    // not take it for its poll: it was on the line, and may come again as a
+    // late copy, as a shot read then may.
+    void shotNotTaken(const LaneShot &shot, qint64 nowMs) { noteRead(shot, nowMs); }
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.

@@ -549,6 +549,12 @@ void MyEvent::slot_emu_TargetAsked(int targetAddr, int number)
         place->laneStart().asked(number, targetClock->nowMs());
 }
 
+void MyEvent::slot_emu_ShotNotTaken(int targetAddr, int number, QPoint point, schar place, int time)
+{
+    if (TMemberPlace *lane = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        lane->laneStart().shotNotTaken({number, point, time, place}, targetClock->nowMs());
+}
+
 void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
 {
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;
