@@ -163,14 +163,16 @@ void EMUProc::decodeShot(EmuMember &member, const QByteArray &answer)
         emit sig_NoBullet(member.address, reading.number);
         return;
     }
-    if (reading.kind != LanePoll::Reading::Shot) {
-        emit sig_TargetAnswered(member.address);
-        return;
-    }
-    member.pageShotRead = true;
     const QPoint coord(bigEndian(answer, 4, 2), bigEndian(answer, 6, 2));
     const schar place = static_cast<schar>(frameByte(answer, 8));
     const int time = bigEndian(answer, 9, 3);
+    if (reading.kind != LanePoll::Reading::Shot) {
+        emit sig_TargetAnswered(member.address);
+        if (frameByte(answer, 3) > 0)
+            emit sig_ShotNotTaken(member.address, frameByte(answer, 3), coord, place, time);
+        return;
+    }
+    member.pageShotRead = true;
     emit sig_AddBullet(member.address, reading.number, coord, place, time, time);
 }
 

@@ -728,6 +728,7 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
     if (member.poll.pollDue(clock->msecsElapsed()))
         emit sig_TargetHeard(member.address, false);
     askTarget(member);
+    emit sig_TargetAsked(member.address, member.poll.wanted());
     // The frame was built from the wanted number just now.
     if (line->write(poll, member.targetEnabled))
         member.poll.pollWritten();
@@ -738,6 +739,7 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
 void EMUProc::pingSilent(EmuMember &member)
 {
     askTarget(member);
+    emit sig_TargetAsked(member.address, 0);
     // In a break nothing else is asked: the target's silence is no sign of
     // a lost converter, so the port is not asked.
     if (line->write(member.pingFrame(), false))
@@ -773,6 +775,7 @@ void EMUProc::searchStep()
         if (indexOf(member) < 0 || member->targetEnabled)
             continue;
         askTarget(*member);
+        emit sig_TargetAsked(member->address, 0);
         // A ping asks for no shot: its answer says nothing of an earlier poll.
         if (line->write(member->pingFrame(), false))
             member->poll.pingWritten();

@@ -90,6 +90,13 @@ signals:
     // poll: an acknowledgement of a command, or an answer dropped because
     // a START overtook its poll. It was on the line then.
     void sig_TargetAnswered(int ta);
+    // The lane's target is asked for this shot number (0: a ping, which asks
+    // for none): a late copy of its answer may be read for a later poll.
+    void sig_TargetAsked(int ta, int number);
+    // The target answered with this shot, but not for the poll it came
+    // after (a START overtook that poll, or the exercise moved on from its
+    // number): not stored, yet a late copy of it may come for a later poll.
+    void sig_ShotNotTaken(int ta, int _num, QPoint _coord, schar _place, int _timebull);
     // The lane's target has not answered for LaneWait::kToldAfterMs while
     // the line was there to carry its answer (true), or answered again
     // after that (false). Not told in a relay's first target search, whose

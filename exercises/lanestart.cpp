@@ -628,15 +628,32 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     return judge(nowMs);
 }
 
+void LaneStart::asked(int number, qint64 nowMs)
+{
+    m_line.asksToldSinceMs = std::min(m_line.asksToldSinceMs, nowMs);
+    // Every one of a copy's age is kept: a lane is asked a few times a second.
+    while (!m_line.lastAsks.isEmpty() && m_line.lastAsks.first().first < nowMs - kLateCopyMs)
+        m_line.lastAsks.removeFirst();
+    m_line.lastAsks.append({nowMs, number});
+}
+
 bool LaneStart::readInOrder(int number, qint64 nowMs) const
 {
     // A late copy is of an answer of the last moments, named by the poll
-    // it came after: read a copy's age after this page began and after the
-    // lane was back from a silence, with no answer of a later number read
-    // since, what it copies was the answer to a poll for this number or an
-    // earlier one (so the page held then lacked this one too).
+    // it came after: read a copy's age after the lane was back from a
+    // silence, with no answer of a later number read since, what it copies
+    // was the answer to a poll for this number or an earlier one (so the
+    // page held then lacked this one too). Within a copy's age of this
+    // page's START the polls before it asked for the earlier page's
+    // numbers: the same holds only when the bus master told every ask of
+    // those moments, none for a later number and no ping (its answer, a
+    // "no shot" of no number, is read as one of the number polled then).
     const qint64 fromMs = nowMs - kLateCopyMs;
-    if (pageSince() > fromMs || m_line.backMs > fromMs)
+    const bool askedInOrder = m_line.asksToldSinceMs <= fromMs
+        && std::none_of(m_line.lastAsks.cbegin(), m_line.lastAsks.cend(), [&](const QPair<qint64, int> &a) {
+               return a.first >= fromMs && (a.second == 0 || a.second > number);
+           });
+    if ((pageSince() > fromMs && !askedInOrder) || m_line.backMs > fromMs)
         return false;
     const auto later = [&](qint64 atMs, int n) { return atMs >= fromMs && n > number; };
     return std::none_of(m_line.lastReads.cbegin(), m_line.lastReads.cend(),

@@ -81,8 +81,9 @@
 // later ones): a shot like one read before this START, and when such a shot
 // is no copy (`likeEarlier()`, `askRepeatAgain()`, `provesOlder()`); a "no
 // shot" for a shot asked for again (`noShotDoubtsCopy()`; back from a
-// silence: `setHeard()`); a shot older than the START asked for again
-// (`askOlderAgain()`, `seenAt()`).
+// silence: `setHeard()`), and which "no shot" answers bound the page at
+// once (`readInOrder()`, with what the bus master asked: `asked()`); a shot
+// older than the START asked for again (`askOlderAgain()`, `seenAt()`).
 // Two late copies in a row can make a "no shot" that was not so: given
 // before the shot was taken, or to a poll before the START for a later shot.
 // When the lane's shots run against such answers they are forgotten: in the
@@ -215,6 +216,13 @@ public:
     // page (an acknowledgement, or an answer the bus master could not take
     // for its poll): it was on the line, which only the words weigh.
     void heardOnLine(qint64 nowMs) { m_line.otherAnswerMs = nowMs; }
+    // The bus master asked the target for this shot number (0: a ping, which
+    // asks for none) at nowMs: what a late copy read soon after may answer.
+    void asked(int number, qint64 nowMs);
+    // The target answered at nowMs with this shot, but the bus master could
+    // not take it for its poll: it was on the line, and may come again as a
+    // late copy, as a shot read then may.
+    void shotNotTaken(const LaneShot &shot, qint64 nowMs) { noteRead(shot, nowMs); }
 
     Verdict answer(const LaneShot &shot, qint64 nowMs);
     // The target answered that it holds no shot of this number.
@@ -442,6 +450,10 @@ private:
         // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;
         QVector<QPair<qint64, int>> lastLacks;
+        // The numbers asked for in the last moments (0: a ping), told by
+        // the bus master since asksToldSinceMs.
+        QVector<QPair<qint64, int>> lastAsks;
+        qint64 asksToldSinceMs = PageTrace::kUnbounded;
         qint64 backMs = -PageTrace::kUnbounded; // when it was last heard again after a silence
         // The "no shot" answers read within a copy's age of that, before
         // any shot: when each was read, by number.

@@ -543,6 +543,18 @@ void MyEvent::slot_emu_TargetAnswered(int targetAddr)
         place->laneStart().heardOnLine(targetClock->nowMs());
 }
 
+void MyEvent::slot_emu_TargetAsked(int targetAddr, int number)
+{
+    if (TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        place->laneStart().asked(number, targetClock->nowMs());
+}
+
+void MyEvent::slot_emu_ShotNotTaken(int targetAddr, int number, QPoint point, schar place, int time)
+{
+    if (TMemberPlace *lane = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr)
+        lane->laneStart().shotNotTaken({number, point, time, place}, targetClock->nowMs());
+}
+
 void MyEvent::slot_emu_TargetHeard(int targetAddr, bool heard)
 {
     TMemberPlace *place = bulletList ? bulletList->placeByTarget(targetAddr) : nullptr;

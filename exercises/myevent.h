@@ -254,6 +254,8 @@ public slots:
     // The bus master found the lane's polls unanswered (false) or heard it again.
     void slot_emu_TargetHeard(int targetAddr, bool heard);
     void slot_emu_TargetAnswered(int targetAddr);
+    void slot_emu_TargetAsked(int targetAddr, int number);
+    void slot_emu_ShotNotTaken(int targetAddr, int number, QPoint point, schar place, int time);
     // A poll found no shot of that number on the lane's target.
     void slot_emu_NoBullet(int targetAddr, int number);
     void slot_emu_ClasterSetted();

@@ -70,6 +70,8 @@ QList<QMetaObject::Connection> EventWiring::wireBusToEvent()
         connect(bus, &EMUProc::sig_PCEnabled, m_event, &MyEvent::slot_emu_PCFound),
         connect(bus, &EMUProc::sig_TargetHeard, m_event, &MyEvent::slot_emu_TargetHeard),
         connect(bus, &EMUProc::sig_TargetAnswered, m_event, &MyEvent::slot_emu_TargetAnswered),
+        connect(bus, &EMUProc::sig_TargetAsked, m_event, &MyEvent::slot_emu_TargetAsked),
+        connect(bus, &EMUProc::sig_ShotNotTaken, m_event, &MyEvent::slot_emu_ShotNotTaken),
         connect(bus, &EMUProc::sig_NoBullet, m_event, &MyEvent::slot_emu_NoBullet),
         connect(bus, &EMUProc::sig_AddBullet, m_event,
                 static_cast<AddBullet>(&MyEvent::slot_emu_AddBullet)),

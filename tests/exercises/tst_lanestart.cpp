@@ -14,7 +14,7 @@ using Word = LaneStart::Word;
 
 struct Step
 {
-    enum Kind { Start, OwnStart, Answer, NoShot, Deaf, Hear, EndPage, Rule };
+    enum Kind { Start, OwnStart, Answer, NoShot, Deaf, Hear, EndPage, Rule, Ask };
     Kind kind = Answer;
     qint64 atMs = 0;
     LaneShot shot;
@@ -44,6 +44,12 @@ Step rule(qint64 atMs, int first, int held)
 Step noShot(int n, qint64 atMs)
 {
     return {Step::NoShot, atMs, {n, {}, 0, 0}};
+}
+
+// The bus master asks the target for shot n (0: a ping).
+Step ask(int n, qint64 atMs)
+{
+    return {Step::Ask, atMs, {n, {}, 0, 0}};
 }
 
 // "No shot n" answers every 100 ms from fromMs until toMs.
@@ -288,6 +294,27 @@ void TestLaneStart::road_data()
             + twice(Road{shot(1, 10, 0, 500, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
                          shot(4, 40, 0, 29000, 30200)}))
         << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"} << int(State::Kept) << 5;
+    // So does one read just after the first START, before which the lane
+    // was asked for no later shot (its page held before may have begun at
+    // any moment): copied or not, it says that page lacked shot 1 at -2 s.
+    // Not after a ping, or a poll for shot 3 (a program started again with
+    // two shots stored): a late copy of its answer, read for the poll of
+    // shot 1, says nothing of it, and shots 3 and 4 may be of a page begun
+    // long before.
+    const auto firstLack = [](int asked, qint64 askedMs) {
+        return Road{ask(asked, askedMs), start(0), ask(1, 900), noShot(1, 1000), ask(1, 2400),
+                    shot(1, 10, 0, 2000, 2500), ask(2, 5000), shot(2, 20, 0, 5000, 5200), {Step::Deaf, 15000, {}},
+                    start(kMatch), {Step::Hear, 29500, {}}}
+            + twice(Road{shot(1, 10, 0, 2000, 29600), shot(2, 20, 0, 5000, 29800), shot(3, 30, 0, 28000, 30000),
+                         shot(4, 40, 0, 29000, 30200)});
+    };
+    QTest::newRow("one \"no shot 1\" read just after the first START bounds the page before it")
+        << firstLack(0, -4000) << QStringList{"1.1", "1.2", "2.3", "2.4"} << QStringList{"missed"}
+        << int(State::Kept) << 5;
+    QTest::newRow("one \"no shot 1\" read just after a ping bounds nothing")
+        << firstLack(0, -500) << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept) << 5;
+    QTest::newRow("one \"no shot 1\" read just after a poll for shot 3 bounds nothing")
+        << firstLack(3, -500) << QStringList{"1.1", "1.2"} << QStringList{"missed"} << int(State::Kept) << 5;
     // Not so one read just after a later number's: deaf across the match
     // START and switched off and on meanwhile (its page counts from 17 s,
     // shot 1 at 18 s), back at 21 s, it lacks its last sighting shot, the
@@ -701,6 +728,9 @@ void TestLaneStart::road()
             break;
         case Step::NoShot:
             note(lane.noShot(step.shot.number, step.atMs));
+            break;
+        case Step::Ask:
+            lane.asked(step.shot.number, step.atMs);
             break;
         case Step::Deaf:
         case Step::Hear:

@@ -418,6 +418,12 @@ void TestLaneModel::roads_data()
     // the 3 sighting shots stored again were withdrawn as not proven earlier.
     QTest::newRow("seed 3312, late copies") << quint64(3312) << quint64(3312) << 20 << true
                                             << int(LaneModel::RoadKind::CopiesAtStarts);
+    // Rapid fire with late copies, lane 9 deaf for a minute and heard again
+    // at the last START: its answer with an old shot, given just before the
+    // START, could not be taken for its poll, and two late copies of it read
+    // after the START told the lane it missed the START it took.
+    QTest::newRow("seed 3579, late copies") << quint64(3579) << quint64(3579) << 20 << true
+                                            << int(LaneModel::RoadKind::CopiesAtStarts);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the

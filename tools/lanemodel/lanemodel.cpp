@@ -377,7 +377,7 @@ struct Event
 // What the bus master reports to the program, in order.
 struct Report
 {
-    enum Type { Shot, NoShot, Heard, Answered, Started } type = Shot;
+    enum Type { Shot, NoShot, Heard, Answered, Asked, NotTaken, Started } type = Shot;
     int lane = 0;
     LaneShot shot;
     bool heard = false;
@@ -772,6 +772,20 @@ void Simulation::wireBus()
         r.lane = ta - 1;
         report(r, m_now);
     });
+    QObject::connect(bus, &EMUProc::sig_ShotNotTaken, bus, [this](int ta, int n, QPoint point, schar place, int tenths) {
+        Report r;
+        r.type = Report::NotTaken;
+        r.lane = ta - 1;
+        r.shot = {n, point, tenths, qint8(place)};
+        report(r, m_now);
+    });
+    QObject::connect(bus, &EMUProc::sig_TargetAsked, bus, [this](int ta, int n) {
+        Report r;
+        r.type = Report::Asked;
+        r.lane = ta - 1;
+        r.shot.number = n;
+        report(r, m_now);
+    });
     QObject::connect(bus, &EMUProc::sig_TargetHeard, bus, [this](int ta, bool heard) {
         // Called silent only once its polls went unanswered for a second,
         // or when its converter was away since the program was last told its
@@ -983,12 +997,13 @@ void Simulation::report(const Report &r, qint64 readMs)
 {
     const bool busy = std::any_of(m_road.busy.cbegin(), m_road.busy.cend(),
                                   [readMs](const Interval &i) { return i.contains(readMs); });
-    // An answer that tells nothing of the page, or a silence told again after
-    // a break, follows the report before it at once, and draws nothing: the
-    // roads stay the ones they were.
-    const qint64 delay = r.type == Report::Answered || r.again ? 0
-        : busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs)
-               : m_rng.range(1, 5);
+    // An answer that tells nothing of the page (or a shot not taken for its
+    // poll), a question asked, or a silence told again after a break,
+    // follows the report before it at once, and draws nothing: the roads
+    // stay the ones they were.
+    const bool atOnce =
+        r.type == Report::Answered || r.type == Report::NotTaken || r.type == Report::Asked || r.again;
+    const qint64 delay = atOnce ? 0 : busy ? m_rng.range(kBusyDelayMinMs, kBusyDelayMaxMs) : m_rng.range(1, 5);
     m_lastDeliverMs = std::max(m_lastDeliverMs, readMs + delay);
     m_reports.push_back(r);
     Seen truth;
@@ -1052,6 +1067,14 @@ void Simulation::deliver()
     }
     if (r.type == Report::Answered) {
         lane.judge.heardOnLine(m_now);
+        return;
+    }
+    if (r.type == Report::Asked) {
+        lane.judge.asked(r.shot.number, m_now);
+        return;
+    }
+    if (r.type == Report::NotTaken) {
+        lane.judge.shotNotTaken(r.shot, m_now);
         return;
     }
     if (!reads(r.lane))
