@@ -736,14 +736,20 @@ void EMUProc::writePoll(EmuMember &member, const QByteArray &poll)
     restartLastSend();
 }
 
-void EMUProc::pingSilent(EmuMember &member)
+void EMUProc::writePing(EmuMember &member)
 {
     askTarget(member);
     emit sig_TargetAsked(member.address, 0);
-    // In a break nothing else is asked: the target's silence is no sign of
-    // a lost converter, so the port is not asked.
+    // A ping asks for no shot: its answer says nothing of an earlier poll.
     if (line->write(member.pingFrame(), false))
         member.poll.pingWritten();
+}
+
+void EMUProc::pingSilent(EmuMember &member)
+{
+    // In a break nothing else is asked: the target's silence is no sign of
+    // a lost converter, so the port is not asked.
+    writePing(member);
     restartLastSend();
 }
 
@@ -774,11 +780,7 @@ void EMUProc::searchStep()
         // A lane that left the relay or answered during the wait needs no ping.
         if (indexOf(member) < 0 || member->targetEnabled)
             continue;
-        askTarget(*member);
-        emit sig_TargetAsked(member->address, 0);
-        // A ping asks for no shot: its answer says nothing of an earlier poll.
-        if (line->write(member->pingFrame(), false))
-            member->poll.pingWritten();
+        writePing(*member);
         askedThrough(*member);
         restartLastSend();
     }
