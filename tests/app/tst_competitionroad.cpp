@@ -223,13 +223,16 @@ void TestCompetitionRoad::offTargetAcrossConverterLoss()
     setClockSpeed(kSightingOutlastsSilenceSpeed);
     QVERIFY(openCurrentRelay());
     QVERIFY(click("pBNext"));
-    startShooters(kFourLanes, kShooterPaceMs);
+    // Lane 2's shooter fires no shot: its page, back after the match, holds
+    // none to be in doubt at STOP. (Shots fired just after the sighting's
+    // START and read again after a match START the target did not hear fit
+    // that START too, by their own times: whether they are asked about at
+    // STOP would hang on how many polls reach the lane before the click.)
+    startShooters({1, kBackLane, 4}, kShooterPaceMs);
     QVERIFY(startSighting());
     // Lane 3's target is off from the moment the sighting starts until
     // before MATCH.
     simulator()->call([](RangeSimulator &sim) { sim.setTargetPresent(kBackLane, false); });
-    // Its shooter fires no match shot: none of them is in doubt at STOP.
-    stopShooters({kOffLane});
     // The words on the targets stand on the page, a line each, while they are true.
     QVERIFY(onPage<QListWidget>(Page::Run, "lw_laneWords"));
     const auto shown = [this] { return runPageWords().join(QLatin1Char('\n')); };
