@@ -335,6 +335,15 @@ void EMUProc::servePorts()
             record.lostTold = true;
             emit sig_PortLost(record.portId, true, record.lostTargets);
         }
+        // The lanes read behind it are not heard, as a deaf target's once
+        // its polls went unanswered that long: each may be switched off and
+        // on before it is found again.
+        if (nowMs - record.lostSinceMs >= LanePoll::kSilentAfterMs) {
+            for (const MemberPtr &member : members) {
+                if (member->portId == record.portId && member->poll.wanted() >= 1 && member->poll.unreached())
+                    emit sig_TargetHeard(member->address, false);
+            }
+        }
         // Not between the copies of a command: a converter found again in
         // between would give its targets a START late, with the shots fired
         // at them meanwhile on the page it clears.
@@ -690,7 +699,7 @@ void EMUProc::startWritten(const EmuCommand &command, int portId)
         // was not heard across it either: its page then is not known.
         if (away || member->unheardSinceAway) {
             const bool copyTaken = member->startReachedMs >= 0 && nowMs - member->startReachedMs < kStartCopiesMs;
-            if (!copyTaken && member->poll.startMissed())
+            if (!copyTaken && member->poll.unreached())
                 emit sig_TargetHeard(member->address, false);
             continue;
         }

@@ -43,7 +43,7 @@ void LanePoll::startWritten()
         m_startOvertook = true;
 }
 
-bool LanePoll::startMissed()
+bool LanePoll::unreached()
 {
     if (m_silent)
         return false;

@@ -49,10 +49,10 @@ public:
     void pingWritten();
     // A START for this lane's target reached the line.
     void startWritten();
-    // A START went out while no line reached the target (its converter
-    // lost): it is silent as one whose polls went unanswered. True once,
-    // when that finds it silent.
-    bool startMissed();
+    // No line reaches the target (its converter lost, a START gone out
+    // meanwhile): it is silent as one whose polls went unanswered. True
+    // once, when that finds it silent.
+    bool unreached();
     // The target answered anything. True when it had been silent.
     bool heard();
     // Its polls went unanswered, and it has not answered since.

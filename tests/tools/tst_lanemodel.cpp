@@ -412,6 +412,11 @@ void TestLaneModel::roads_data()
     // was told not proven earlier, as if that page might have begun at the
     // START. It gave an answer before the START, so it began before it.
     QTest::newRow("seed 41050964") << quint64(41050964) << quint64(41050964) << 20 << true << 0;
+    // Rifle, lane 3's converter away across the match START and again for
+    // 79 s after it, its target switched off and on in the second outage:
+    // the bus master did not tell that silence, and the new page's "no shot
+    // 5" had the sighting's shot 1, held, stored again for the match.
+    QTest::newRow("seed 40431467") << quint64(40431467) << quint64(40431467) << 20 << true << 0;
     // Rifle with late copies, lane 3 a rig behind a converter found again
     // just before the match START, which it missed though heard: the ping's
     // answers, read late as "no shot 1", kept its sighting page out, and
