@@ -398,6 +398,17 @@ void TestLaneStart::road_data()
             + Road{start(10000), shot(1, 10, 7500, 9500, 10050), shot(1, 10, 7500, 9500, 10700)}
             + lacking(2, 10800, 12000))
         << QStringList{} << QStringList{"missed"} << int(State::Kept) << -1;
+    // Took START 1 (shot 1 at 2.2 s), deaf across START 2 at 10.75 s. Back,
+    // its shot 2 (13.1 s on its count) is older than START 2, asked again,
+    // and given again after a second silence: read as now, it puts out the
+    // page begun in that silence, and START 1's page puts it after START 2.
+    QTest::newRow("an older answer confirmed across a silence puts out the page begun in it")
+        << (Road{start(0)} + lacking(1, 100, 2100) + Road{shot(1, 10, 0, 2200, 2300)} + lacking(2, 2400, 10600)
+            + Road{{Step::Deaf, 10700, {}}, start(10750), {Step::Hear, 12700, {}}}
+            + twice(Road{shot(1, 10, 0, 2200, 12700)})
+            + Road{shot(2, 20, 0, 13100, 13130), {Step::Deaf, 14300, {}}, {Step::Hear, 15550, {}},
+                   shot(2, 20, 0, 13100, 15550)})
+        << QStringList{"1.1", "2.2"} << QStringList{"missed"} << int(State::Kept) << -1;
     // Took the START, answered "no shot 1", switched off and on from 3 s to
     // 6 s: its shot 1, 3 s on the new count, is stored, and it is not told
     // that it missed the START.
