@@ -429,6 +429,12 @@ void TestLaneModel::roads_data()
     // after the START told the lane it missed the START it took.
     QTest::newRow("seed 3579, late copies") << quint64(3579) << quint64(3579) << 20 << true
                                             << int(LaneModel::RoadKind::CopiesAtStarts);
+    // Rifle at x10 pace on 9 lanes, lane 3's converter away for a minute
+    // across the match START: back with 25 shots unread, it is read one a
+    // poll round while its shooter fires one every 2-2.6 s, and cannot have
+    // its count by the STOP.
+    QTest::newRow("seed 2865, deaf lane") << quint64(2865) << quint64(2865) << 20 << true
+                                          << int(LaneModel::RoadKind::DeafManyLanes);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the

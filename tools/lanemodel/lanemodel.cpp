@@ -128,7 +128,9 @@
 //                through the read room before the STOP (and, back from a
 //                stretch unanswered since the match START, through the
 //                time the bus takes to read twice the shots its page held
-//                unread then: hadReadRoom()), and the operator
+//                unread then, and once those fired since, a shot a poll
+//                round of every lane whose answer the line does not lose:
+//                hadReadRoom(.., true)), and the operator
 //                never passed held shots of it over (then it waits for the
 //                STOP by design). A lane's own START (a re-shoot) is given
 //                back once its target hears it: the road goes on.
@@ -487,7 +489,9 @@ private:
     // The lane answered through the stage's read room before now, and had
     // the time to read what its page held unread when it was last answered
     // again after a stretch unanswered (a rifle match).
-    bool hadReadRoom(int lane, int stage) const;
+    // throughShotsSince: and through the shots fired since it was back,
+    // which queue behind its backlog (a lane's count at the STOP).
+    bool hadReadRoom(int lane, int stage, bool throughShotsSince = false) const;
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
@@ -1539,7 +1543,7 @@ const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, co
     return nullptr;
 }
 
-bool Simulation::hadReadRoom(int l, int s) const
+bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
 {
     const StagePlan &stage = m_road.stages.at(s);
     const Lane &lane = m_lanes.at(l);
@@ -1585,7 +1589,17 @@ bool Simulation::hadReadRoom(int l, int s) const
         return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readUpTo;
     });
     const qint64 roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
-    return backMs + 2 * qint64(unread) * roundMs + stage.readRoomMs <= m_now;
+    qint64 readingMs = 2 * qint64(unread) * roundMs;
+    if (throughShotsSince) {
+        // The shots fired since queue behind them: a poll round reads one
+        // shot of the lane, none when the line loses its answer.
+        const auto since = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+            return f.lane == l && f.recorded && f.stage == s && f.atMs >= backMs;
+        });
+        const int answeredPerMille = std::max(1, 1000 - lane.plan.lossPermille - lane.plan.garblePermille);
+        readingMs = (readingMs + qint64(since) * roundMs) * 1000 / answeredPerMille;
+    }
+    return backMs + readingMs + stage.readRoomMs <= m_now;
 }
 
 void Simulation::checkPage(int s)
@@ -1707,7 +1721,7 @@ void Simulation::checkEnded(int s)
     const StagePlan &stage = m_road.stages.at(s);
     for (int l = 0; l < m_lanes.size(); ++l) {
         const Lane &lane = m_lanes.at(l);
-        if (done(lane) || lane.ruledNo || !hadReadRoom(l, s))
+        if (done(lane) || lane.ruledNo || !hadReadRoom(l, s, true))
             continue;
         int recorded = 0;
         bool lost = false;
