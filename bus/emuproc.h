@@ -171,9 +171,9 @@ private:
     // long, it is told missing and taken for one that does not answer.
     void askTarget(EmuMember &member);
     void writePoll(EmuMember &member, const QByteArray &poll);
-    // A target that does not answer, asked for no shot, on every converter.
     // Asks the target for no shot (told as asked), through its own port.
     void writePing(EmuMember &member);
+    // A target that does not answer, asked for no shot, on every converter.
     void pingSilent(EmuMember &member);
     // Writes a command frame; a START written to one target or to all
     // (broadcast address) marks the lanes it reached whose poll awaits its
