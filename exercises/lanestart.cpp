@@ -373,7 +373,10 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         forgetLackingSince(shot.number, seenMs, nowMs);
     m_trace.addAnswer(shot, seenMs);
     const bool older = provesOlder(shot, seenMs);
-    if (older && !like.repeat && !confirms) {
+    // A page known to have begun at the lane's own START holds no shot older
+    // than it: within a copy's age of it, such answers may all be copies.
+    const bool copyOnKnownPage = ownStart() && nowMs - m_page.startMs <= kLateCopyMs;
+    if (older && !like.repeat && (!confirms || copyOnKnownPage)) {
         askOlderAgain(shot, nowMs);
         return {};
     }
@@ -541,7 +544,8 @@ bool LaneStart::provesOlder(const LaneShot &shot, qint64 seenMs) const
     // copy of one given before it: it counts once the target gives it again.
     // Taken to have started, only its own time can prove that (the "no shot"
     // answers weigh once it is judged).
-    if (m_state == State::Taken)
+    // So may one on a page known to have begun at the lane's own START.
+    if (m_state == State::Taken || ownStart())
         return olderThanStart(shot, seenMs);
     // Judged, it is this answer (in the trace now) that puts out this
     // START's account, which fitted at the last weighing. It may be a copy

@@ -398,6 +398,8 @@ private:
     Verdict lostPage(qint64 nowMs);
     // Since when the answers are of the current page.
     qint64 pageSince() const { return m_page.current.sinceMs; }
+    // The page began at the lane's own START, which its target confirmed.
+    bool ownStart() const { return m_state == State::Fresh && m_page.startMs >= 0; }
     // Since when the answers are of a page begun at a START confirmed at
     // startMs: after every answer read so far, even in its millisecond.
     qint64 pageBegins(qint64 startMs) const;

@@ -639,6 +639,17 @@ void TestLaneStart::road_data()
             + Road{{Step::OwnStart, 29500, {}}, shot(1, 10, 0, 18800, 29600)} + lacking(1, 29700, 34900)
             + Road{shot(1, 20, 29500, 35000, 35100)} + lacking(2, 35200, 36000))
         << QStringList{"1.1", "2.1"} << QStringList{} << int(State::Fresh) << -1;
+    // Deaf from 0.5 s, its shot 1 (3 s) never read; heard at 13.5 s, its
+    // own START at 13.6 s. Two late copies of the answer it gave just before
+    // come at 14.0 and 14.4 s: no shot of a page begun at 13.6 s is that
+    // old, and both may be copies: asked again. Its re-shoot's shots 1 and 2
+    // (14.3 and 14.7 s) follow, and shot 1 is given again.
+    QTest::newRow("two copies of an unread shot given just before an own START: asked again")
+        << (Road{start(0), {Step::Deaf, 500, {}}, {Step::Hear, 13500, {}}, {Step::OwnStart, 13600, {}},
+                 shot(1, 10, 0, 3000, 14000), shot(1, 10, 0, 3000, 14400), shot(1, 20, 13600, 14300, 14800),
+                 shot(2, 30, 13600, 14700, 15200)}
+            + twice(Road{shot(1, 20, 13600, 14300, 15600)}) + lacking(3, 15800, 16500))
+        << QStringList{"2.1", "2.2"} << QStringList{} << int(State::Fresh) << -1;
     // A re-shoot's START at 10 s, then switched off and on unseen (its page
     // counts from 12.5 s); "no shot 1" until 27.8 s, silent from 27.9 s
     // across START 3 at 30 s, back at 43 s. Its shot 1 (28 s) is read

@@ -402,6 +402,11 @@ void TestLaneModel::roads_data()
                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     QTest::newRow("seed 16753, read late") << quint64(16753) << quint64(16753) << 20 << true
                                            << int(LaneModel::RoadKind::BusyCopiesAtStarts);
+    // Rapid fire read late, lane 9 deaf across window 1, its re-shoot's
+    // START taken: two late copies of its old shot 1, given just before it,
+    // stored that shot for the re-shoot.
+    QTest::newRow("seed 44586, read late") << quint64(44586) << quint64(44586) << 20 << true
+                                           << int(LaneModel::RoadKind::BusyCopiesAtStarts);
     // Precision, lane 9's power cut while its converter was away, no START
     // after: its new page, read from shot 2 on, fitted no page at all, yet
     // "no shot 3" read after the START proved shots 3 and 4 after it: held.
