@@ -21,7 +21,9 @@
 // (a reset, a START the target confirmed itself, a lost page: `knownPage()`),
 // or none of them (the page it held before the first: `accountsAcross()`;
 // one that fits none of the STARTs: `unknownPage()`), or a page begun in a
-// silence (switched off and on: `setHeard()`). Each answer is checked
+// silence (switched off and on: `setHeard()`; from its last shot when that
+// was asked for again and not given yet, as the "no shot" answers since may
+// be a new page's). Each answer is checked
 // against each account (see PageTrace), in the one place every decision and
 // word reads (`fitsOn()`).
 // An account that does not fit weighs nothing while it does not (an answer
