@@ -75,6 +75,10 @@ QString LaneStart::brokenRule(bool entering) const
 
 void LaneStart::begin(PageFacts page, State state)
 {
+    // Its last shot asked for again and not given yet as the page ends: the
+    // target may have been switched off and on since it gave it, and with
+    // no answer since, may have missed the START with that new page.
+    m_line.checkedFromMs = checksPage() ? m_page.check.given.atMs : -1;
     m_page = std::move(page);
     enter(state);
 }
@@ -258,8 +262,15 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
         m_page.silentInPage = true;
         // Switched off, it was after it gave the last answer read; that
         // answer was given at most kSeenSlackMs before it was read. Never
-        // heard: it may have been off for long.
-        m_line.silentSinceMs = m_line.lastHeardMs >= 0 ? m_line.lastHeardMs - kSeenSlackMs : -kUnbounded;
+        // heard: it may have been off for long. Asked for its last shot
+        // again and no shot read since, it may have been switched off and
+        // on before the "no shot" answers after that shot, its new page's.
+        qint64 shownMs = m_line.lastHeardMs;
+        if (checksPage())
+            shownMs = std::min(shownMs, m_page.check.given.atMs);
+        else if (m_line.checkedFromMs >= 0)
+            shownMs = std::min(shownMs, m_line.checkedFromMs);
+        m_line.silentSinceMs = shownMs >= 0 ? shownMs - kSeenSlackMs : -kUnbounded;
         // Unanswered between the START and the page's first shot: it may
         // have been deaf when the START went out. Only one that gave no
         // answer at all since the START ("no shot" included) is told it did
@@ -393,6 +404,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
 void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
 {
     m_line.lastHeardMs = nowMs;
+    m_line.checkedFromMs = -1;
     // Whatever becomes of it: a START the target confirms next needs it.
     while (!m_line.lastReads.isEmpty()
            && (m_line.lastReads.size() >= kLastReads || m_line.lastReads.first().atMs < nowMs - kLateCopyMs))
@@ -594,6 +606,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     const qint64 nowMs = std::max(readMs, pageSince());
     const bool inOrder = readInOrder(number, nowMs);
     m_line.lastHeardMs = nowMs;
+    m_line.checkedFromMs = -1;
     m_line.lastNoShotMs = nowMs;
     while (!m_line.lastLacks.isEmpty()
            && (m_line.lastLacks.size() >= kLastReads || m_line.lastLacks.first().first < nowMs - kLateCopyMs))

@@ -21,7 +21,9 @@
 // (a reset, a START the target confirmed itself, a lost page: `knownPage()`),
 // or none of them (the page it held before the first: `accountsAcross()`;
 // one that fits none of the STARTs: `unknownPage()`), or a page begun in a
-// silence (switched off and on: `setHeard()`). Each answer is checked
+// silence (switched off and on: `setHeard()`; from its last shot when that
+// was asked for again and not given yet, as the "no shot" answers since may
+// be a new page's). Each answer is checked
 // against each account (see PageTrace), in the one place every decision and
 // word reads (`fitsOn()`).
 // An account that does not fit weighs nothing while it does not (an answer
@@ -448,6 +450,9 @@ private:
         qint64 lastHeardMs = -1;    // the last answer read
         qint64 otherAnswerMs = -1;  // the last answer that told nothing of the page
         qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
+        // Its last shot, read then, was asked for again as the last page
+        // ended, and it has not answered since.
+        qint64 checkedFromMs = -1;
         // The shots answered in the last moments, however they were taken,
         // and the numbers answered "no shot" (with when they were read).
         QVector<PageTrace::Answer> lastReads;

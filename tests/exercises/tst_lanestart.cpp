@@ -650,6 +650,27 @@ void TestLaneStart::road_data()
                  shot(2, 30, 13600, 14700, 15200)}
             + twice(Road{shot(1, 20, 13600, 14300, 15600)}) + lacking(3, 15800, 16500))
         << QStringList{"2.1", "2.2"} << QStringList{} << int(State::Fresh) << -1;
+    // Switched off and on at 4-5 s, after its shot 3: "no shot 4" from its
+    // new page until its last shot is asked for again, "no shot 3" once,
+    // then deaf from 9.7 s across the match START at 12 s, told silent
+    // before or after it, back at 20 s. Its new page's shots were taken at
+    // 6, 7 and 9.8 s, before the START, and at 14 and 15 s: none stored.
+    const auto silentAround = [](const Step &start, qint64 toldSilentMs) {
+        const Step silent{Step::Deaf, toldSilentMs, {}};
+        return toldSilentMs < start.atMs ? Road{silent, start} : Road{start, silent};
+    };
+    const auto offOnWhileChecked = [&silentAround](qint64 toldSilentMs) {
+        return Road{start(0)} + shooter(1, 3, 10, 0, 1000) + lacking(4, 3200, 9500)
+            + Road{noShot(3, 9600)} + silentAround(start(12000), toldSilentMs) + Road{{Step::Hear, 20000, {}}}
+            + twice(Road{shot(3, 33, 5000, 9800, 20100)})
+            + twice(Road{shot(1, 31, 5000, 6000, 20300), shot(2, 32, 5000, 7000, 20500),
+                         shot(4, 34, 5000, 14000, 20700), shot(5, 35, 5000, 15000, 20900)})
+            + lacking(6, 21100, 22000);
+    };
+    QTest::newRow("switched off and on while its last shot was asked again, told silent before the START")
+        << offOnWhileChecked(11000) << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Judging) << -1;
+    QTest::newRow("switched off and on while its last shot was asked again, told silent after the START")
+        << offOnWhileChecked(13000) << QStringList{"1.1", "1.2", "1.3"} << QStringList{} << int(State::Judging) << -1;
     // A re-shoot's START at 10 s, then switched off and on unseen (its page
     // counts from 12.5 s); "no shot 1" until 27.8 s, silent from 27.9 s
     // across START 3 at 30 s, back at 43 s. Its shot 1 (28 s) is read

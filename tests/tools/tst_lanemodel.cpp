@@ -440,6 +440,11 @@ void TestLaneModel::roads_data()
     // its count by the STOP.
     QTest::newRow("seed 2865, deaf lane") << quint64(2865) << quint64(2865) << 20 << true
                                           << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 8 lanes, lane 8's power cut in the sighting while
+    // heard, its last shot asked for again, then deaf across the match
+    // START: its new page's sighting shot 5 was stored for the match.
+    QTest::newRow("seed 8151, deaf lane") << quint64(8151) << quint64(8151) << 20 << true
+                                          << int(LaneModel::RoadKind::DeafManyLanes);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the
