@@ -75,10 +75,6 @@ QString LaneStart::brokenRule(bool entering) const
 
 void LaneStart::begin(PageFacts page, State state)
 {
-    // Its last shot asked for again and not given yet as the page ends: the
-    // target may have been switched off and on since it gave it, and with
-    // no answer since, may have missed the START with that new page.
-    m_line.checkedFromMs = checksPage() ? m_page.check.given.atMs : -1;
     m_page = std::move(page);
     enter(state);
 }
@@ -88,6 +84,7 @@ void LaneStart::knownPage(qint64 startMs, PageFacts page)
     m_trace.clear();
     restoreAccounts();
     m_accounts.clear();
+    m_line.checkedFromMs = -1;
     page.startMs = startMs;
     page.current = startMs >= 0 ? Account{startWindow(startMs), pageBegins(startMs)}
                                 : Account{{-kUnbounded, kUnbounded}, -kUnbounded};
@@ -131,6 +128,10 @@ void LaneStart::beginPage(qint64 startMs, bool own)
     page.copiesUntilMs = std::max(m_line.lastNoShotMs, m_line.otherAnswerMs) + kLateCopyMs;
     page.missedLast = m_state == State::Kept && !m_page.thisByAnswers;
     page.silentInPage = !m_line.heard;
+    // Its last shot asked for again and not given yet as the START goes
+    // out: the target may have been switched off and on since it gave it,
+    // and with no answer since, may have missed the START with that page.
+    m_line.checkedFromMs = checksPage() ? m_page.check.given.atMs : -1;
     // The answers before the target's own START may still come as late
     // copies after the line's next one.
     page.beforeOwn = m_page.beforeOwn;

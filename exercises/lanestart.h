@@ -450,8 +450,8 @@ private:
         qint64 lastHeardMs = -1;    // the last answer read
         qint64 otherAnswerMs = -1;  // the last answer that told nothing of the page
         qint64 lastNoShotMs = -PageTrace::kUnbounded; // the last "no shot" read
-        // Its last shot, read then, was asked for again as the last page
-        // ended, and it has not answered since.
+        // Its last shot, read then, was being asked for again as the last
+        // START went out, and it has not answered since.
         qint64 checkedFromMs = -1;
         // The shots answered in the last moments, however they were taken,
         // and the numbers answered "no shot" (with when they were read).
