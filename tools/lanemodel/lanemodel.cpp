@@ -835,7 +835,8 @@ bool Simulation::write(const QByteArray &frame, bool)
     Lane &lane = m_lanes[l];
     if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
         ++m_out.polls;
-    if (code == BusCode::kReadBullet && lane.polledSinceReadMs < 0)
+    // Any frame its target answers asks after its hearing, as a poll does.
+    if (code >= BusCode::kStart && lane.polledSinceReadMs < 0)
         lane.polledSinceReadMs = m_now;
     // Line noise: the answer fails its CRC and never reaches the bus master.
     if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
