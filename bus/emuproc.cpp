@@ -600,8 +600,13 @@ void EMUProc::memberCycle()
             if (pendingBusy)
                 return;
             if (!command.frame.isEmpty()) {
-                if (command.code() > BusCode::kLastTerminalCode)
+                if (command.code() > BusCode::kLastTerminalCode) {
+                    // Its turns go to a command its target answers, not to a
+                    // poll: left unanswered as long, it tells the same silence.
+                    if (member->poll.wanted() >= 1 && member->poll.pollDue(clock->msecsElapsed()))
+                        emit sig_TargetHeard(member->address, false);
                     askTarget(*member);
+                }
                 EmuCommand toLane = command;
                 // A target that does not answer may be back behind any converter.
                 toLane.checkAddress = command.checkAddress && member->targetEnabled;

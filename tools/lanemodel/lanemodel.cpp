@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -333,6 +334,7 @@ struct Lane
     qint64 polledSinceReadMs = -1;
     bool toldSilent = false; // the bus master told it silent, and not heard since
     QVector<qint64> answeredMs;    // its answers the bus master read, in order
+    QVector<qint64> polledMs;      // its polls for a shot, in order
     qint64 pagedMs = -kNever;      // the last time the bus master passed on a shot or "no shot" of it
 
     // The last answer the bus master read before atMs; -kNever: none.
@@ -833,9 +835,12 @@ bool Simulation::write(const QByteArray &frame, bool)
     if (l < 0 || l >= m_lanes.size() || (m_onlyPort >= 0 && portOf(l) != m_onlyPort) || !m_found[portOf(l) - 1])
         return true; // a broadcast, or an address of no lane (there): nobody answers
     Lane &lane = m_lanes[l];
-    if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0)
+    if (code == BusCode::kReadBullet && frameByte(frame, 3) > 0) {
         ++m_out.polls;
-    if (code == BusCode::kReadBullet && lane.polledSinceReadMs < 0)
+        lane.polledMs.append(m_now);
+    }
+    // Any frame its target answers asks after its hearing, as a poll does.
+    if (code >= BusCode::kStart && lane.polledSinceReadMs < 0)
         lane.polledSinceReadMs = m_now;
     // Line noise: the answer fails its CRC and never reaches the bus master.
     if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
@@ -1185,10 +1190,16 @@ void Simulation::act(int l, const LaneStart::Verdict &verdict, bool ruled)
         }
         trace(m_now, l + 1, QStringLiteral("stores %1").arg(c.text()));
     }
+    // The withdrawn shots said wrong must be earlier ones, and every earlier
+    // one must be said wrong unless it is held again: the answers may leave
+    // a shot taken just before the START on either side of it.
+    const QVector<LaneStart::Doubt> heldNow = lane.judge.doubts();
     int onlyEarlier = 0, onlyRight = 0;
     for (const Content &c : qAsConst(removed)) {
         const bool right = rightContent(l, m_stage, c), earlier = earlierContent(l, m_stage, c);
-        onlyEarlier += earlier && !right ? 1 : 0;
+        const bool heldAgain = std::any_of(heldNow.cbegin(), heldNow.cend(),
+                                           [&c](const LaneStart::Doubt &d) { return Content::of(d.shot) == c; });
+        onlyEarlier += earlier && !right && !heldAgain ? 1 : 0;
         onlyRight += right && !earlier ? 1 : 0;
     }
     if (onlyEarlier > verdict.wrong || onlyRight > removed.size() - verdict.wrong)
@@ -1551,6 +1562,41 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
         return false;
     if (!stage.rifleStop)
         return true; // a pistol series or window is read through its own grace time, no longer
+    // A poll round is a poll gap a lane at the least; the lane's own polls
+    // tell how long its rounds were (pings of silent lanes lengthen them).
+    qint64 roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
+    QVector<qint64> gaps;
+    for (int i = 1; i < lane.polledMs.size(); ++i) {
+        if (lane.polledMs.at(i - 1) >= m_startOutMs.at(s))
+            gaps.append(lane.polledMs.at(i) - lane.polledMs.at(i - 1));
+    }
+    if (!gaps.isEmpty()) {
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        roundMs = std::max(roundMs, gaps.at(gaps.size() / 2));
+    }
+    // A round reads one shot of the lane, none when the line loses its
+    // answer, and after each silence one asks again for the shot read before
+    // it: a lane whose shooter fires faster than that falls behind, and its
+    // last shots are not read by the STOP.
+    const int answeredPerMille = std::max(1, 1000 - lane.plan.lossPermille - lane.plan.garblePermille);
+    const qint64 perShotMs = roundMs * 1000 / answeredPerMille;
+    const auto silences = std::count_if(lane.silentMs.cbegin(), lane.silentMs.cend(),
+                                        [&](qint64 at) { return at >= m_startOutMs.at(s); });
+    qint64 queueMs = m_startOutMs.at(s) + qint64(silences) * perShotMs;
+    int reads = int(silences);
+    for (const Fired &f : m_fired) {
+        if (f.lane == l && f.recorded && f.stage == s) {
+            queueMs = std::max(queueMs, f.atMs) + perShotMs;
+            ++reads;
+        }
+    }
+    // The answers the line loses are drawn: twice their spread of rounds
+    // more may pass before the last shot is read.
+    const double lost = 1.0 - answeredPerMille / 1000.0;
+    const double rounds = reads * 1000.0 / answeredPerMille;
+    queueMs += qint64(2.0 * std::sqrt(rounds * lost * (1.0 - lost)) * double(roundMs));
+    if (throughShotsSince && queueMs > m_now)
+        return false;
     // Back from a stretch unanswered since this START went out, the lane
     // reads the shots of its page not read since the START (from its first,
     // where nothing proves the page the one read before it), one a poll round
@@ -1588,15 +1634,12 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     const auto unread = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
         return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readUpTo;
     });
-    const qint64 roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
     qint64 readingMs = 2 * qint64(unread) * roundMs;
     if (throughShotsSince) {
-        // The shots fired since queue behind them: a poll round reads one
-        // shot of the lane, none when the line loses its answer.
+        // The shots fired since queue behind them.
         const auto since = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.stage == s && f.atMs >= backMs;
         });
-        const int answeredPerMille = std::max(1, 1000 - lane.plan.lossPermille - lane.plan.garblePermille);
         readingMs = (readingMs + qint64(since) * roundMs) * 1000 / answeredPerMille;
     }
     return backMs + readingMs + stage.readRoomMs <= m_now;
