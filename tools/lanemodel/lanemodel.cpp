@@ -1360,14 +1360,16 @@ void Simulation::checkHeld(int l)
         // that drift no more than LaneStart allows for; not of a page begun
         // at a power-up the program never heard as a silence (taken for
         // the page of the START before it), nor of one whose "no shot"
-        // answers read were two late copies in a row.
+        // answers read were two late copies in a row; nor once the official
+        // placed the START wrongly on the list's page: its moments follow
+        // from that word.
         const PageTrace::Span taken = doubts.at(i).taken;
         const bool within = std::any_of(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.content == c
                 && ((f.atMs >= taken.from && f.atMs <= taken.to) || unseenPowerUp(lane, lane.pageBegan.at(f.page))
                     || copiedLacking(lane, f.page, f.atMs, taken));
         });
-        if (recorded && m_ownTimesTell && !within)
+        if (recorded && m_ownTimesTell && !within && lane.ruledWrongFrom == 0)
             fail(Invariant::FalseWord, l, m_stage,
                  QStringLiteral("shows %1 taken from %2 s to %3 s, which it was not")
                      .arg(c.text()).arg(double(taken.from) / 1000.0, 0, 'f', 3).arg(double(taken.to) / 1000.0, 0, 'f', 3));
