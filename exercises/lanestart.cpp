@@ -969,7 +969,9 @@ std::optional<LaneStart::Span> LaneStart::takenAfterLack(int number) const
     // before the START): the page it held then gave it later, or a later
     // page began later still, whatever page gave it. Only once it or a
     // later shot was read again since (or given again when asked): a "no
-    // shot" of its number read next takes it for a late copy (noShot()).
+    // shot" of its number read next takes it for a late copy (noShot());
+    // or when it was first read more than a copy's age after that "no
+    // shot", so given after it: no late copy of an earlier page's answer.
     const qint64 lackedMs = m_trace.lackedUpTo(number, pageSince());
     const qint64 firstMs =
         m_trace.takenBeforeRead(pageSince(), kUnbounded).value(number, {-kUnbounded, -kUnbounded}).to - kClockSlackMs;
@@ -977,7 +979,8 @@ std::optional<LaneStart::Span> LaneStart::takenAfterLack(int number) const
         return std::nullopt;
     const QVector<int> numbers = m_trace.numbersSince(pageSince());
     const PageTrace::Answer &again = m_page.givenAgain;
-    if ((again.shot.number < number || again.atMs <= firstMs)
+    const bool givenAfter = firstMs + kClockSlackMs - kLateCopyMs > lackedMs;
+    if (!givenAfter && (again.shot.number < number || again.atMs <= firstMs)
         && std::none_of(std::lower_bound(numbers.cbegin(), numbers.cend(), number), numbers.cend(),
                         [&](int n) { return m_trace.answerOf(n, pageSince())->atMs > firstMs; }))
         return std::nullopt;

@@ -241,6 +241,18 @@ void TestLaneStart::road_data()
             + twice(Road{shot(2, 30, -40000, 21200, 21300)}))
         << QStringList{"1.1"} << QStringList{} << int(State::Other) << -1;
 
+    // Deaf across the first START, back with an old page's shot 1, then
+    // switched off and on: "no shot 2", and the new page's shots 2 and 3,
+    // each read once, the lane then deaf to the page's end. Shot 3, read more
+    // than a copy's age after that "no shot", was given after it, so taken
+    // after the START; shot 2 is proven by shot 3 read after it.
+    QTest::newRow("a page begun unseen: a shot read once a copy's age after its lack is stored")
+        << (Road{{Step::Deaf, 0, {}}, start(1000), {Step::Hear, 3000, {}}}
+            + twice(Road{shot(1, 30, -250000, -1000, 3100)}) + lacking(2, 6500, 7000)
+            + Road{shot(2, 40, 7500, 9000, 9100), shot(3, 50, 7500, 10500, 10600),
+                   {Step::Deaf, 11000, {}}, {Step::EndPage, 20000, {}}})
+        << QStringList{"1.2", "1.3"} << QStringList{"missed", "flagged"} << int(State::Other) << -1;
+
     // Deaf at the match START (told silent again 1 s into the polls after
     // it); one shot at 0.5 s of either count, and nothing more: held, and
     // told once the page has been read for 10 s (a rifle page has no end

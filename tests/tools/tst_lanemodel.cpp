@@ -445,6 +445,12 @@ void TestLaneModel::roads_data()
     // START: its new page's sighting shot 5 was stored for the match.
     QTest::newRow("seed 8151, deaf lane") << quint64(8151) << quint64(8151) << 20 << true
                                           << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 10 lanes, lane 5's converter away across the
+    // sighting START, then the lane switched off and on: its new page's
+    // shot 3, read once 6 s after its "no shot 2" before the converter was
+    // lost again to the sighting's end, was held and passed over.
+    QTest::newRow("seed 28783, deaf lane") << quint64(28783) << quint64(28783) << 20 << true
+                                           << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 10 lanes, lanes 1 and 6 deaf from the relay's
     // start: the target search held the STARTs two minutes while lane 2,
     // found at once, was asked nothing, switched off and on, and deaf across
