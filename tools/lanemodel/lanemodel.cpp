@@ -1584,8 +1584,25 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     const qint64 perShotMs = roundMs * 1000 / answeredPerMille;
     const auto silences = std::count_if(lane.silentMs.cbegin(), lane.silentMs.cend(),
                                         [&](qint64 at) { return at >= m_startOutMs.at(s); });
-    qint64 queueMs = m_startOutMs.at(s) + qint64(silences) * perShotMs;
-    int reads = int(silences);
+    // A lane that did not take the START reads the shots of its page left
+    // unread before it first.
+    int behind = 0;
+    if (!lane.tookStart.at(s)) {
+        int page = 0;
+        while (page + 1 < lane.pageBegan.size() && lane.pageBegan.at(page + 1) <= m_startOutMs.at(s))
+            ++page;
+        int readUpTo = 0;
+        for (const Seen &seen : lane.seen) {
+            if (seen.isShot && seen.page == page && seen.busMs < m_startOutMs.at(s))
+                readUpTo = std::max(readUpTo, seen.content.number);
+        }
+        behind = int(std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
+            return f.lane == l && f.recorded && f.page == page && f.atMs < m_startOutMs.at(s)
+                && f.content.number > readUpTo;
+        }));
+    }
+    qint64 queueMs = m_startOutMs.at(s) + qint64(silences + behind) * perShotMs;
+    int reads = int(silences) + behind;
     for (const Fired &f : m_fired) {
         if (f.lane == l && f.recorded && f.stage == s) {
             queueMs = std::max(queueMs, f.atMs) + perShotMs;
