@@ -49,26 +49,45 @@ void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
     m_highest = std::max(m_highest, shot.number);
 }
 
+void PageTrace::Lacks::add(qint64 atMs)
+{
+    constexpr int kKept = 16;
+    if (!at.isEmpty() && atMs <= at.last())
+        return;
+    if (at.size() >= 2 && atMs - at.at(at.size() - 2) < kLateCopyMs)
+        at.last() = atMs;
+    else
+        at.append(atMs);
+    if (at.size() > kKept)
+        at.removeFirst();
+}
+
+bool PageTrace::Lacks::forget(qint64 fromMs, qint64 toMs)
+{
+    at.erase(std::remove_if(at.begin(), at.end(), [=](qint64 t) { return t >= fromMs && t < toMs; }), at.end());
+    return !at.isEmpty();
+}
+
 void PageTrace::addLacking(int number, qint64 atMs, bool inOrder)
 {
     const auto once = m_lackedOnce.constFind(number);
     if (once != m_lackedOnce.cend()) {
         const auto it = m_lacking.constFind(number);
-        if (it == m_lacking.cend() || *it < *once) {
-            m_lacking[number] = *once;
+        if (it == m_lacking.cend() || it->last() < *once) {
+            m_lacking[number].add(*once);
             if (number <= m_highest)
                 ++m_lackingChanged;
         }
     }
     m_lackedOnce[number] = atMs;
     if (inOrder) {
-        m_lackedInOrder[number] = atMs;
+        m_lackedInOrder[number].add(atMs);
         if (number <= m_highest)
             ++m_lackingChanged;
     }
 }
 
-qint64 PageTrace::lackedFrom(const QMap<int, qint64> *lacking, qint64 atMs, qint64 sinceMs) const
+qint64 PageTrace::lackedFrom(const QMap<int, Lacks> *lacking, qint64 atMs, qint64 sinceMs) const
 {
     if (atMs < sinceMs)
         return -kUnbounded;
@@ -133,9 +152,11 @@ void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
 void PageTrace::dropBefore(qint64 sinceMs)
 {
     dropAnswers([=](const Answer &a) { return a.atMs < sinceMs; });
-    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce, &m_lackedInOrder}) {
+    for (auto it = m_lackedOnce.begin(); it != m_lackedOnce.end();)
+        it = it.value() < sinceMs ? m_lackedOnce.erase(it) : std::next(it);
+    for (QMap<int, Lacks> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = lacking->begin(); it != lacking->end();)
-            it = it.value() < sinceMs ? lacking->erase(it) : std::next(it);
+            it = it->forget(-kUnbounded, sinceMs) ? std::next(it) : lacking->erase(it);
     }
     // An account since then took in nothing that goes.
     for (auto it = m_bounds.begin(); it != m_bounds.end();)
@@ -145,14 +166,20 @@ void PageTrace::dropBefore(qint64 sinceMs)
 bool PageTrace::forgetLacking(qint64 fromMs, qint64 toMs, int upTo)
 {
     bool bounded = false;
-    for (QMap<int, qint64> *lacking : {&m_lacking, &m_lackedOnce, &m_lackedInOrder}) {
+    for (auto it = m_lackedOnce.begin(); it != m_lackedOnce.end() && it.key() <= upTo;) {
+        if (it.value() < fromMs || it.value() >= toMs) {
+            ++it;
+            continue;
+        }
+        bounded = true;
+        it = m_lackedOnce.erase(it);
+    }
+    for (QMap<int, Lacks> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = lacking->begin(); it != lacking->end() && it.key() <= upTo;) {
-            if (it.value() < fromMs || it.value() >= toMs) {
-                ++it;
-                continue;
-            }
-            bounded = true;
-            it = lacking->erase(it);
+            const int before = it->at.size();
+            const bool left = it->forget(fromMs, toMs);
+            bounded = bounded || it->at.size() != before;
+            it = left ? std::next(it) : lacking->erase(it);
         }
     }
     if (!bounded)
@@ -244,15 +271,15 @@ const PageTrace::Answer *PageTrace::outOfOrder(const LaneShot &shot, qint64 sinc
 bool PageTrace::lacked(int number, qint64 sinceMs) const
 {
     const auto it = m_lacking.constFind(number);
-    return it != m_lacking.cend() && *it >= sinceMs;
+    return it != m_lacking.cend() && it->last() >= sinceMs;
 }
 
 qint64 PageTrace::lackedUpTo(int number, qint64 sinceMs) const
 {
     qint64 from = -kUnbounded;
-    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+    for (const QMap<int, Lacks> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = lacking->cbegin(); it != lacking->cend() && it.key() <= number; ++it)
-            from = std::max(from, lackedFrom(lacking, it.value(), sinceMs));
+            from = std::max(from, lackedFrom(lacking, it->last(), sinceMs));
     }
     return from;
 }
@@ -416,9 +443,9 @@ void PageTrace::bringUp(Bounds &b, qint64 sinceMs) const
         return;
     b.lackingIn = m_lackingChanged;
     const int last = b.nodes.last().shot.number;
-    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+    for (const QMap<int, Lacks> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = lacking->cbegin(); it != lacking->cend() && it.key() <= last && b.nodes.size() > 1; ++it) {
-            const qint64 from = lackedFrom(lacking, it.value(), sinceMs);
+            const qint64 from = lackedFrom(lacking, it->last(), sinceMs);
             if (from <= -kUnbounded)
                 continue;
             const auto node = std::lower_bound(b.nodes.cbegin() + 1, b.nodes.cend(), it.key(),
@@ -442,10 +469,10 @@ void PageTrace::appendNode(Bounds &b, const Answer &answer, qint64 sinceMs, bool
     Node node{answer.shot, {-kUnbounded, answer.atMs + kClockSlackMs}, {}};
     // The first shot at or above a number lacked was taken after the target
     // said so.
-    for (const QMap<int, qint64> *lacking : {&m_lacking, &m_lackedInOrder}) {
+    for (const QMap<int, Lacks> *lacking : {&m_lacking, &m_lackedInOrder}) {
         for (auto it = b.nodes.size() == 1 ? lacking->cbegin() : lacking->upperBound(before);
              it != lacking->cend() && it.key() <= answer.shot.number; ++it) {
-            const qint64 from = lackedFrom(lacking, it.value(), sinceMs);
+            const qint64 from = lackedFrom(lacking, it->last(), sinceMs);
             if (from > -kUnbounded)
                 node.given.from = std::max(node.given.from, from - kSeenSlackMs);
         }

@@ -171,6 +171,17 @@ private:
         quint64 goneIn = 0;    // m_answersGone then
     };
     using ReadKey = std::pair<qint64, qint64>; // fromMs, toMs
+    // The moments the target said it had no such shot: the last, and before
+    // it one of each stretch of them a copy's age long, so that forgetting
+    // the last ones as late copies leaves what it said before them.
+    struct Lacks
+    {
+        QVector<qint64> at; // in order, never empty in a map
+        qint64 last() const { return at.last(); }
+        void add(qint64 atMs);
+        // False when none is left.
+        bool forget(qint64 fromMs, qint64 toMs);
+    };
 
     // From every answer since sinceMs: a pass along the page for each shot.
     void build(Bounds &b, qint64 sinceMs) const;
@@ -184,7 +195,7 @@ private:
     // entry of lacking read at atMs (-kUnbounded: read before sinceMs):
     // confirmed, or one alone read in order a late copy's age earlier. A
     // number in both maps bounds its shot by the later of the two.
-    qint64 lackedFrom(const QMap<int, qint64> *lacking, qint64 atMs, qint64 sinceMs) const;
+    qint64 lackedFrom(const QMap<int, Lacks> *lacking, qint64 atMs, qint64 sinceMs) const;
     // An answer (by serial, read at atMs) went: the accounts that took it in are weighed anew.
     void unbuildWith(quint64 serial, qint64 atMs);
     void dropAnswers(const std::function<bool(const Answer &)> &drops);
@@ -197,12 +208,12 @@ private:
     quint64 m_lastSerial = 0;
     quint64 m_answersGone = 0;   // counts the times answers went
     int m_highest = 0;           // the highest number answered
-    QMap<int, qint64> m_lacking; // by number, the last moment the target had no such shot
+    QMap<int, Lacks> m_lacking; // by number, the moments the target had no such shot
     // Counts the changes of m_lacking at or below a number answered: they
     // may bound shots the accounts took in already.
     quint64 m_lackingChanged = 0;
     QMap<int, qint64> m_lackedOnce; // by number, the last "no shot" answer, not yet confirmed
-    QMap<int, qint64> m_lackedInOrder; // by number, the last "no shot" answer read in order
+    QMap<int, Lacks> m_lackedInOrder; // by number, the "no shot" answers read in order
     // A cache of what the trace holds, so bounds() stays const to its callers.
     mutable std::map<BoundsKey, Bounds> m_bounds;
     mutable std::map<ReadKey, ReadSpans> m_readSpans;

@@ -323,6 +323,12 @@ void TestLaneModel::roads_data()
     // answer was dropped to be read in its turn, and the target lost power
     // before it was: a right shot the "no shot" answers proved, never stored.
     QTest::newRow("seed 34910717") << quint64(34910717) << quint64(34910717) << 20 << true << 0;
+    // Rifle, lane 6 switched off and on unseen in the break, missing the
+    // match START though heard, "no shot 1" after it, then deaf and back:
+    // forgetting those "no shot" answers as possible late copies forgot the
+    // sighting's "no shot 1" answers too, and its shots 1 and 2, right, were
+    // withdrawn as the sighting page's and said wrong.
+    QTest::newRow("seed 43185604") << quint64(43185604) << quint64(43185604) << 20 << true << 0;
     // Rapid fire read late across each START with late copies around it:
     // lane 5, deaf across START 2, is back with window 1's page and asked
     // for its shot 5; two late copies of the ping's "no shot" that told it
