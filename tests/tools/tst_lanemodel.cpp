@@ -483,6 +483,12 @@ void TestLaneModel::roads_data()
     // count by the STOP.
     QTest::newRow("seed 191693, deaf lane") << quint64(191693) << quint64(191693) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 10 lanes, lane 1 losing more than a quarter of
+    // its answers: read one shot in 2.8 s while its shooter fires every
+    // 2-2.6 s, its last 6 match shots are not read by the STOP: the bus's
+    // pace, not a shot the judgement lost.
+    QTest::newRow("seed 239994, deaf lane") << quint64(239994) << quint64(239994) << 20 << true
+                                            << int(LaneModel::RoadKind::DeafManyLanes);
     // The kinds the ordinary mix plays seldom: late copies of the lanes'
     // answers around every START, the same read late across each START,
     // rapid-fire windows settled 5 s after their end, and 5-10 lanes at the

@@ -494,6 +494,15 @@ private:
     // throughShotsSince: and through the shots fired since it was back,
     // which queue behind its backlog (a lane's count at the STOP).
     bool hadReadRoom(int lane, int stage, bool throughShotsSince = false) const;
+    struct ReadPace
+    {
+        qint64 roundMs = 0;
+        int answeredPerMille = 1000;
+    };
+    ReadPace readPace(int lane, int stage) const;
+    // When the lane's reads, one a round from the START, reach the shot
+    // (nullptr: its last of the stage).
+    qint64 readQueueMs(int lane, int stage, const Fired *upTo) const;
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
@@ -1556,17 +1565,13 @@ const Seen *Simulation::provenAfterStart(const Lane &lane, const Fired &shot, co
     return nullptr;
 }
 
-bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
+Simulation::ReadPace Simulation::readPace(int l, int s) const
 {
-    const StagePlan &stage = m_road.stages.at(s);
     const Lane &lane = m_lanes.at(l);
-    if (!lane.heardThrough(m_now - stage.readRoomMs, m_now))
-        return false;
-    if (!stage.rifleStop)
-        return true; // a pistol series or window is read through its own grace time, no longer
     // A poll round is a poll gap a lane at the least; the lane's own polls
     // tell how long its rounds were (pings of silent lanes lengthen them).
-    qint64 roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
+    ReadPace pace;
+    pace.roundMs = qint64(m_lanes.size()) * (m_road.pollGapMs > 0 ? m_road.pollGapMs : kModelGaps.pollMs);
     QVector<qint64> gaps;
     for (int i = 1; i < lane.polledMs.size(); ++i) {
         if (lane.polledMs.at(i - 1) >= m_startOutMs.at(s))
@@ -1574,14 +1579,21 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     }
     if (!gaps.isEmpty()) {
         std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-        roundMs = std::max(roundMs, gaps.at(gaps.size() / 2));
+        pace.roundMs = std::max(pace.roundMs, gaps.at(gaps.size() / 2));
     }
+    pace.answeredPerMille = std::max(1, 1000 - lane.plan.lossPermille - lane.plan.garblePermille);
+    return pace;
+}
+
+qint64 Simulation::readQueueMs(int l, int s, const Fired *upTo) const
+{
+    const Lane &lane = m_lanes.at(l);
     // A round reads one shot of the lane, none when the line loses its
     // answer, and after each silence one asks again for the shot read before
     // it: a lane whose shooter fires faster than that falls behind, and its
     // last shots are not read by the STOP.
-    const int answeredPerMille = std::max(1, 1000 - lane.plan.lossPermille - lane.plan.garblePermille);
-    const qint64 perShotMs = roundMs * 1000 / answeredPerMille;
+    const ReadPace pace = readPace(l, s);
+    const qint64 perShotMs = pace.roundMs * 1000 / pace.answeredPerMille;
     const auto silences = std::count_if(lane.silentMs.cbegin(), lane.silentMs.cend(),
                                         [&](qint64 at) { return at >= m_startOutMs.at(s); });
     // A lane that did not take the START reads the shots of its page left
@@ -1607,13 +1619,29 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
         if (f.lane == l && f.recorded && f.stage == s) {
             queueMs = std::max(queueMs, f.atMs) + perShotMs;
             ++reads;
+            if (&f == upTo)
+                break;
         }
     }
     // The answers the line loses are drawn: twice their spread of rounds
-    // more may pass before the last shot is read.
-    const double lost = 1.0 - answeredPerMille / 1000.0;
-    const double rounds = reads * 1000.0 / answeredPerMille;
-    queueMs += qint64(2.0 * std::sqrt(rounds * lost * (1.0 - lost)) * double(roundMs));
+    // more may pass before the shot is read.
+    const double lost = 1.0 - pace.answeredPerMille / 1000.0;
+    const double rounds = reads * 1000.0 / pace.answeredPerMille;
+    return queueMs + qint64(2.0 * std::sqrt(rounds * lost * (1.0 - lost)) * double(pace.roundMs));
+}
+
+bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
+{
+    const StagePlan &stage = m_road.stages.at(s);
+    const Lane &lane = m_lanes.at(l);
+    if (!lane.heardThrough(m_now - stage.readRoomMs, m_now))
+        return false;
+    if (!stage.rifleStop)
+        return true; // a pistol series or window is read through its own grace time, no longer
+    const ReadPace pace = readPace(l, s);
+    const qint64 roundMs = pace.roundMs;
+    const int answeredPerMille = pace.answeredPerMille;
+    const qint64 queueMs = readQueueMs(l, s, nullptr);
     if (throughShotsSince && queueMs > m_now)
         return false;
     // Back from a stretch unanswered since this START went out, the lane
@@ -1716,7 +1744,8 @@ void Simulation::checkPage(int s)
             if (proof) {
                 proven.append(&f);
                 proofs.append(proof);
-            } else if (stage.readRoomMs >= 0 && answered && f.atMs <= m_now - stage.readRoomMs && f.lostMs > m_now)
+            } else if (stage.readRoomMs >= 0 && answered && f.atMs <= m_now - stage.readRoomMs && f.lostMs > m_now
+                       && (!stage.rifleStop || readQueueMs(l, s, &f) <= m_now))
                 due.append(&f);
         }
         QVector<Content> seen;
