@@ -252,6 +252,14 @@ void TestLaneStart::road_data()
             + Road{shot(2, 40, 7500, 9000, 9100), shot(3, 50, 7500, 10500, 10600),
                    {Step::Deaf, 11000, {}}, {Step::EndPage, 20000, {}}})
         << QStringList{"1.2", "1.3"} << QStringList{"missed", "flagged"} << int(State::Other) << -1;
+    // The same with shot 3 read within a copy's age of the "no shot": it may
+    // copy an earlier page's answer, and waits for a second reading.
+    QTest::newRow("a page begun unseen: a shot read once within a copy's age of its lack is held")
+        << (Road{{Step::Deaf, 0, {}}, start(1000), {Step::Hear, 3000, {}}}
+            + twice(Road{shot(1, 30, -250000, -1000, 3100)}) + lacking(2, 6500, 7000)
+            + Road{shot(2, 40, 7500, 8000, 8100), shot(3, 50, 7500, 9500, 9600),
+                   {Step::Deaf, 10000, {}}, {Step::EndPage, 20000, {}}})
+        << QStringList{"1.2"} << QStringList{"missed", "flagged"} << int(State::Other) << -1;
 
     // Deaf at the match START (told silent again 1 s into the polls after
     // it); one shot at 0.5 s of either count, and nothing more: held, and
