@@ -502,7 +502,7 @@ private:
     ReadPace readPace(int lane, int stage) const;
     // When the lane's reads, one a round from the START, reach the shot
     // (nullptr: its last of the stage).
-    qint64 readQueueMs(int lane, int stage, const Fired *upTo) const;
+    qint64 readQueueMs(int lane, int stage, const ReadPace &pace, const Fired *upTo) const;
     void checkPage(int stage);
     void checkEnded(int stage);
     void checkWord(int lane, LaneStart::Word word);
@@ -1585,14 +1585,13 @@ Simulation::ReadPace Simulation::readPace(int l, int s) const
     return pace;
 }
 
-qint64 Simulation::readQueueMs(int l, int s, const Fired *upTo) const
+qint64 Simulation::readQueueMs(int l, int s, const ReadPace &pace, const Fired *upTo) const
 {
     const Lane &lane = m_lanes.at(l);
     // A round reads one shot of the lane, none when the line loses its
     // answer, and after each silence one asks again for the shot read before
     // it: a lane whose shooter fires faster than that falls behind, and its
     // last shots are not read by the STOP.
-    const ReadPace pace = readPace(l, s);
     const qint64 perShotMs = pace.roundMs * 1000 / pace.answeredPerMille;
     const auto silences = std::count_if(lane.silentMs.cbegin(), lane.silentMs.cend(),
                                         [&](qint64 at) { return at >= m_startOutMs.at(s); });
@@ -1639,10 +1638,7 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     if (!stage.rifleStop)
         return true; // a pistol series or window is read through its own grace time, no longer
     const ReadPace pace = readPace(l, s);
-    const qint64 roundMs = pace.roundMs;
-    const int answeredPerMille = pace.answeredPerMille;
-    const qint64 queueMs = readQueueMs(l, s, nullptr);
-    if (throughShotsSince && queueMs > m_now)
+    if (throughShotsSince && readQueueMs(l, s, pace, nullptr) > m_now)
         return false;
     // Back from a stretch unanswered since this START went out, the lane
     // reads the shots of its page not read since the START (from its first,
@@ -1681,13 +1677,13 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     const auto unread = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
         return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readUpTo;
     });
-    qint64 readingMs = 2 * qint64(unread) * roundMs;
+    qint64 readingMs = 2 * qint64(unread) * pace.roundMs;
     if (throughShotsSince) {
         // The shots fired since queue behind them.
         const auto since = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
             return f.lane == l && f.recorded && f.stage == s && f.atMs >= backMs;
         });
-        readingMs = (readingMs + qint64(since) * roundMs) * 1000 / answeredPerMille;
+        readingMs = (readingMs + qint64(since) * pace.roundMs) * 1000 / pace.answeredPerMille;
     }
     return backMs + readingMs + stage.readRoomMs <= m_now;
 }
@@ -1745,7 +1741,7 @@ void Simulation::checkPage(int s)
                 proven.append(&f);
                 proofs.append(proof);
             } else if (stage.readRoomMs >= 0 && answered && f.atMs <= m_now - stage.readRoomMs && f.lostMs > m_now
-                       && (!stage.rifleStop || readQueueMs(l, s, &f) <= m_now))
+                       && (!stage.rifleStop || readQueueMs(l, s, readPace(l, s), &f) <= m_now))
                 due.append(&f);
         }
         QVector<Content> seen;
