@@ -5,6 +5,7 @@
 namespace {
 
 constexpr qint64 kMsPerTenth = 100;
+constexpr int kMaxShotNumber = 255; // a target's page holds no more
 constexpr qint64 kUnbounded = PageTrace::kUnbounded;
 
 PageTrace::Span startWindow(qint64 startMs)
@@ -623,6 +624,10 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         return noShotWhileChecking(number, nowMs);
     if (m_page.askAgain == number)
         m_page.askAgain = 0;
+    if (m_page.askAhead == number) {
+        m_page.askAhead = 0;
+        m_page.aheadLacked = true;
+    }
     checkWhenLacking(nowMs);
     if (noShotDoubtsCopy(number))
         return {};
@@ -1109,7 +1114,7 @@ int LaneStart::lastRead(int storedUpTo) const
     switch (readingOn()) {
     case ReadOn::None: return read;
     case ReadOn::Asking: return from - 1;
-    case ReadOn::After: return std::max(read, from);
+    case ReadOn::After: return readOnAfter(std::max(read, from));
     case ReadOn::FromFirst: break;
     }
     int n = 1;
@@ -1126,6 +1131,76 @@ void LaneStart::mayReadOn(qint64 nowMs)
         m_page.readOnFrom = last;
         m_page.readOnUntilMs = m_page.startMs + leastApart(0, last.timeTenths) - kStartSlackMs - kClockSlackMs;
     }
+}
+
+void LaneStart::askAheadFrom(const Fits &fits)
+{
+    // A lane that kept its page across the START and is read on after its
+    // last shot read before it may hold many more shots taken before the
+    // START (read one a poll round, it fell behind its shooter): read in
+    // turn, they would keep its first shot of this START from the operator
+    // for as many rounds, and are passed over when read. Once the last shot
+    // read is passed over, the next asked for is the one its own time and
+    // the page's pace (its shots' average, from the page's beginning) put
+    // kAheadMargin shots before the START, or before the START by the "no
+    // shot" answers since. Every shot up to a shot passed over was taken
+    // before it, so what is jumped over needs no reading once the shot
+    // jumped to is passed over too; one jumped to that is not (the shooter
+    // paused) has the shots jumped over read first (readOnAfter()). A
+    // "no shot" of the number jumped to ends the jumping (noShot()).
+    m_page.askAhead = 0;
+    const int top = m_page.readUpTo;
+    if (m_state != State::Kept || m_page.aheadLacked || fits.earlier.isEmpty() || readingOn() != ReadOn::After
+        || top < m_page.readOnFrom.number)
+        return;
+    const auto decided = m_page.decided.constFind(top);
+    const PageTrace::Answer *last = m_trace.answerOf(top, pageSince());
+    if (decided == m_page.decided.cend() || decided->decision != Decision::Skip || !last)
+        return;
+    const auto takenBy = [&fits](int number) {
+        qint64 ms = -kUnbounded;
+        for (const Spans &spans : fits.earlier)
+            ms = std::max(ms, spans.value(number, {-kUnbounded, kUnbounded}).to);
+        return ms;
+    };
+    const qint64 paceMs = mostApart(0, last->shot.timeTenths) / top;
+    const qint64 takenByMs = std::max(takenBy(top), m_trace.lackedUpTo(top + 1, -kUnbounded));
+    if (paceMs < kMsPerTenth || takenByMs >= kUnbounded / 2)
+        return;
+    // Only a lane that was behind its shooter as it went: one that kept up
+    // holds what its shooter fired since, and he may have paused.
+    const std::optional<qint64> readBeforeMs = m_trace.lastReadBefore(m_page.readOnFrom, pageSince());
+    if (m_page.jumpedFrom == 0
+        && (!readBeforeMs || *readBeforeMs - takenBy(m_page.readOnFrom.number) < (kAheadMargin + 1) * paceMs))
+        return;
+    const qint64 before = (m_page.startMs - kStartSlackMs - takenByMs) / paceMs - kAheadMargin;
+    if (before < 2)
+        return;
+    m_page.askAhead = int(std::min<qint64>(top + before, kMaxShotNumber));
+    if (m_page.jumpedFrom == 0)
+        m_page.jumpedFrom = top + 1;
+}
+
+int LaneStart::readOnAfter(int read) const
+{
+    // The numbers jumped over that no shot passed over since bounds (the
+    // shot jumped to was not) are read first, in turn.
+    if (m_page.jumpedFrom > 0) {
+        int passed = m_page.jumpedFrom - 1;
+        for (auto it = m_page.decided.cend(); it != m_page.decided.cbegin();) {
+            --it;
+            if (it->decision == Decision::Skip) {
+                passed = std::max(passed, it.key());
+                break;
+            }
+        }
+        int n = passed + 1;
+        while (n <= m_page.readUpTo && m_trace.answerOf(n, pageSince()))
+            ++n;
+        if (n <= m_page.readUpTo)
+            return n - 1;
+    }
+    return std::max(read, m_page.askAhead - 1);
 }
 
 LaneStart::ReadOn LaneStart::readingOn() const
@@ -1186,6 +1261,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     // only on the shots held.
     withdrawDisproven(fits.ruled ? fitsOn(m_trace, false) : fits, verdict);
     decideNew(fits, verdict, nowMs);
+    askAheadFrom(fits);
     verdict.word = tellMissed();
     if (verdict.wrong > 0) {
         verdict.word = Word::Withdrawn;

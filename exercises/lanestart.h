@@ -102,7 +102,8 @@
 // `lostPage()` and `answer()`, and of the answers meanwhile at
 // `waitsForCheck()` and `noShotWhileChecking()`. Back with nothing read
 // since this START, or proven by a repeat to have missed it, the page may
-// be read on after its last shot read before it: `readingOn()`.
+// be read on after its last shot read before it: `readingOn()`; behind its
+// shooter, past the shots its pace puts before the START: `askAheadFrom()`.
 class LaneStart
 {
 public:
@@ -438,6 +439,13 @@ private:
     ReadOn readingOn() const;
     // The page may be read on after the last shot read before this START.
     void mayReadOn(qint64 nowMs);
+    // Read on a page kept across the START by a lane behind its shooter,
+    // the shots its pace puts before the START are jumped over.
+    void askAheadFrom(const Fits &fits);
+    int readOnAfter(int read) const;
+    // Shots to jump over at once, fewer by the last ones before the START:
+    // the shooter's pace is an average, and he may pause.
+    static constexpr int kAheadMargin = 2;
 
     // What the lane's line remembers across pages, whatever a page begins:
     // the next START weighs it (a page begun in a silence began after the
@@ -529,6 +537,12 @@ private:
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
         // Found lost by the new page's later shot: stored once the ones before it are.
         LaneShot readAhead;
+        // Read on a kept page: the number asked next, past shots passed over
+        // unread (0: none); the lowest number jumped over (0: none yet), and
+        // whether the page lacked a number so asked.
+        int askAhead = 0;
+        int jumpedFrom = 0;
+        bool aheadLacked = false;
         qint64 lackingSinceMs = -1; // "no shot" answers only since then
         qint64 waitingSinceMs = -1; // since when the page has not told
         // Before a START the target confirmed itself: its answers of the last

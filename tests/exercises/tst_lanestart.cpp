@@ -370,6 +370,34 @@ void TestLaneStart::road_data()
     QTest::newRow("back, another shot of that number: read from the first")
         << (sighting + twice(Road{shot(2, 90, 24000, 26000, 28600)})) << QStringList{"1.1", "1.2"}
         << QStringList{} << int(State::Judging) << 1;
+    // Behind its shooter (a shot a second, read one in 1.4 s), deaf from
+    // 14.5 s across the match START, back at 22 s with its shot 10 again:
+    // the shots its pace puts before the START are jumped over, but for
+    // the last two; the one jumped to taken after the START (the shooter
+    // paused) has the ones jumped over read first, as does a "no shot" of it.
+    Road behind{start(0), noShot(1, 300), noShot(1, 600)};
+    for (int n = 1; n <= 10; ++n)
+        behind << shot(n, 10 * n, 0, 1000 * n, 1400 * n);
+    behind << Road{{Step::Deaf, 14500, {}}, start(kMatch), {Step::Hear, 22000, {}}}
+           << twice(Road{shot(10, 100, 0, 10000, 22100)});
+    const QStringList sightingTen{"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "1.9", "1.10"};
+    QTest::newRow("back behind its shooter, its last shot given again: read on past its pace")
+        << behind << sightingTen << QStringList{"missed"} << int(State::Kept) << 15;
+    QTest::newRow("back behind its shooter, the shot jumped to passed over: read on after it")
+        << (behind + Road{shot(15, 150, 0, 15000, 22500)}) << sightingTen << QStringList{"missed"}
+        << int(State::Kept) << 16;
+    QTest::newRow("back behind its shooter, the shot jumped to after the START: the ones jumped over read")
+        << (behind + Road{shot(15, 150, 0, 24000, 25000)}) << (sightingTen + QStringList{"2.15"})
+        << QStringList{"missed"} << int(State::Kept) << 11;
+    QTest::newRow("back behind its shooter, no shot jumped to: read on after its last")
+        << (behind + Road{noShot(15, 22500)}) << sightingTen << QStringList{"missed"} << int(State::Kept) << 11;
+    // Not so one that kept up with him: he may have paused since.
+    Road keptUp{start(0), noShot(1, 300), noShot(1, 600)};
+    for (int n = 1; n <= 10; ++n)
+        keptUp << shot(n, 10 * n, 0, 1000 * n, 1000 * n + 100);
+    keptUp << lacking(11, 10300, 14400) + behind.mid(behind.size() - 5);
+    QTest::newRow("back, kept up with its shooter, its last shot given again: read on after it")
+        << keptUp << sightingTen << QStringList{"missed"} << int(State::Kept) << 11;
     // Counting from 15 min before the sighting, deaf across the match START
     // (the page begun in that silence put out by its shot 3 read back
     // twice), and again from 23 s to 24.5 s, switched off and on in it (its
