@@ -340,14 +340,15 @@ qint64 LaneStart::pageBegins(qint64 startMs) const
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
     Verdict verdict = readAnswer(shot, readMs);
-    // The answer that proved the page lost is a shot of the new one: when
-    // it is its first, it is read now. A later one waits for the shots
-    // before it (the page is read again from its first shot) and is stored
-    // right after them: the lane may fall silent before it is asked again.
-    if (verdict.lostPage && shot.number == 1)
+    // The answer that proved the page lost is a shot of the new one, read
+    // and stored now: the lane may fall silent, or its page end, before it
+    // is asked again. A later one than its first has the shots before it
+    // read first (lastRead()), each taking its place before it.
+    if (verdict.lostPage) {
         verdict.store += readAnswer(shot, readMs).store;
-    else if (verdict.lostPage)
-        m_page.readAhead = shot;
+        if (shot.number > 1)
+            m_page.readAhead = shot;
+    }
     return verdict;
 }
 
@@ -396,7 +397,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     m_page.unconfirmed = {};
     // Taken, a repeat or a shot older than the START has the page weighed.
     if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
-        return storeAsItComes(shot, nowMs);
+        return storeAsItComes(shot);
     const Verdict verdict = judge(nowMs);
     if (like.repeat && readBeforeMs > -kUnbounded && shot.number < m_page.lastBefore.number)
         mayReadOn(m_state == State::Kept ? nowMs : nowMs + kReadOnLeadMs);
@@ -583,7 +584,7 @@ void LaneStart::askOlderAgain(const LaneShot &shot, qint64 nowMs)
     m_page.askAgain = shot.number;
 }
 
-LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
+LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
 {
     // A fresh page, or one taken to have taken the START: stored as it comes.
     const int n = shot.number;
@@ -593,13 +594,6 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot, qint64 nowMs)
     m_page.readUpTo = std::max(m_page.readUpTo, n);
     Verdict verdict;
     verdict.store.append({shot, shot.timeTenths});
-    // The lost page's successor gave its next shot first: it follows now.
-    const LaneShot ahead = m_page.readAhead;
-    if (m_state == State::Fresh && ahead.number == n + 1) {
-        m_page.readAhead = {};
-        m_trace.addAnswer(ahead, nowMs);
-        verdict.store += storeAsItComes(ahead, nowMs).store;
-    }
     return verdict;
 }
 
@@ -1109,6 +1103,10 @@ int LaneStart::lastRead(int storedUpTo) const
         return m_page.check.given.shot.number - 1;
     if (m_page.askAgain > 0)
         return m_page.askAgain - 1;
+    for (int n = 1; n < m_page.readAhead.number; ++n) {
+        if (!m_trace.answerOf(n, pageSince()))
+            return n - 1;
+    }
     const int read = std::max(storedUpTo, m_page.readUpTo);
     const int from = m_page.readOnFrom.number;
     switch (readingOn()) {

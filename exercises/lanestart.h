@@ -387,7 +387,7 @@ private:
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
-    Verdict storeAsItComes(const LaneShot &shot, qint64 nowMs);
+    Verdict storeAsItComes(const LaneShot &shot);
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
@@ -535,7 +535,8 @@ private:
         int ruledBefore = 0;        // ruled: the page's shots up to this number were taken before it
         QVector<Doubt> lostDoubts;  // held when their page was found lost: the operator's to rule on
         QMap<int, LaneShot> lostPage; // what the page before a loss answered
-        // Found lost by the new page's later shot: stored once the ones before it are.
+        // Found lost by the new page's later shot, stored at once: the ones
+        // before it are read next.
         LaneShot readAhead;
         // Read on a kept page: the number asked next, past shots passed over
         // unread (0: none); the lowest number jumped over (0: none yet), and

@@ -194,6 +194,14 @@ void TestLaneStart::road_data()
                    shot(1, 20, 5500, 6200, 6300), shot(1, 20, 5500, 6200, 6500)})
         << QStringList{"1.1", "1.1"} << QStringList{"page lost"} << int(State::Fresh) << -1;
 
+    // Asked for its shot 2 again, it gives its new page's shot 2 twice: that
+    // shot is stored at once (its page may end before it is asked again),
+    // and the new page's shot 1 is asked next.
+    QTest::newRow("back from a silence, another later shot twice: stored at once, the first asked next")
+        << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + lacking(3, 2200, 3000)
+            + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}},
+                   shot(2, 20, 5500, 6200, 6300), shot(2, 20, 5500, 6200, 6500)})
+        << QStringList{"1.1", "1.2", "1.2"} << QStringList{"page lost"} << int(State::Fresh) << 1;
     // Its shots 1-3 stored, asked for shot 3 again after a silence, "no
     // shot 3" for 2 s (late copies of an earlier one) has the page taken for
     // lost; read again from shot 1, it gives shots 1 and 2 as before: the
