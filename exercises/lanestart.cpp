@@ -348,6 +348,16 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
         verdict.store += readAnswer(shot, readMs).store;
         if (shot.number > 1)
             m_page.readAhead = shot;
+        // So is the shot whose own time ran against the lost page (the
+        // check began with it), when the two are of one page.
+        const LaneShot crossed = m_page.crossedBy.shot;
+        m_page.crossedBy = {};
+        if (crossed.number > 0 && crossed.number != shot.number
+            && (crossed.number > shot.number) == (crossed.timeTenths >= shot.timeTenths)) {
+            verdict.store += readAnswer(crossed, readMs).store;
+            if (crossed.number > m_page.readAhead.number)
+                m_page.readAhead = crossed;
+        }
     }
     return verdict;
 }
@@ -379,7 +389,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     const Likeness like = likeEarlier(shot, readBeforeMs, nowMs);
     if (askRepeatAgain(shot, like, nowMs))
         return {};
-    if (crossCheck(shot))
+    if (crossCheck(shot, nowMs))
         return {};
     const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
     const qint64 seenMs = seenAt(confirms, nowMs);
@@ -523,7 +533,7 @@ bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like, qint6
     return true;
 }
 
-bool LaneStart::crossCheck(const LaneShot &shot)
+bool LaneStart::crossCheck(const LaneShot &shot, qint64 nowMs)
 {
     // Stored as they come, shots whose own times run against their numbers
     // are of two pages: switched off and on between two polls. The shot it
@@ -535,6 +545,7 @@ bool LaneStart::crossCheck(const LaneShot &shot)
     if (!crossed)
         return false;
     m_page.crossChecked = true;
+    m_page.crossedBy = {shot, nowMs};
     check(*crossed);
     return true;
 }
@@ -1489,10 +1500,12 @@ LaneStart::Verdict LaneStart::lostPage(qint64 nowMs)
     // shot of that number it gives later is new, however like the old one.
     const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
     const qint64 lackedMs = m_page.check.lackedMs;
+    const PageTrace::Answer crossedBy = m_page.crossedBy;
     PageFacts page;
     page.lostPage = before;
     page.lostDoubts = held;
     knownPage(-1, std::move(page));
+    m_page.crossedBy = crossedBy;
     // Whenever it began, the page that gave the answer read now was begun
     // by then: carried across a later START, it is no page of that START.
     m_page.current.origin.to = nowMs;

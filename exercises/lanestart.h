@@ -383,7 +383,7 @@ private:
     qint64 readBeforeStart(const LaneShot &shot) const;
     Likeness likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const;
     bool askRepeatAgain(const LaneShot &shot, const Likeness &like, qint64 nowMs);
-    bool crossCheck(const LaneShot &shot);
+    bool crossCheck(const LaneShot &shot, qint64 nowMs);
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
@@ -530,6 +530,7 @@ private:
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
         bool crossChecked = false;  // asked again for a shot its own time ran against
+        PageTrace::Answer crossedBy; // the answer whose own time ran against it
         Unconfirmed unconfirmed;
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
         int ruledBefore = 0;        // ruled: the page's shots up to this number were taken before it

@@ -202,6 +202,13 @@ void TestLaneStart::road_data()
             + Road{{Step::Deaf, 3000, {}}, {Step::Hear, 6000, {}},
                    shot(2, 20, 5500, 6200, 6300), shot(2, 20, 5500, 6200, 6500)})
         << QStringList{"1.1", "1.2", "1.2"} << QStringList{"page lost"} << int(State::Fresh) << 1;
+    // Switched off and on between two polls: its new page's shot 3, stamped
+    // before its stored shot 2, has that asked for again; the new page's
+    // shot 2, twice, proves the page lost, and both are stored.
+    QTest::newRow("a shot stamped before a stored one, then the page lost: both new shots stored")
+        << (Road{start(0)} + shooter(1, 2, 10, 0, 1000)
+            + Road{shot(3, 30, 5000, 6500, 6600), shot(2, 40, 5000, 6000, 6800), shot(2, 40, 5000, 6000, 7000)})
+        << QStringList{"1.1", "1.2", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh) << 1;
     // Its shots 1-3 stored, asked for shot 3 again after a silence, "no
     // shot 3" for 2 s (late copies of an earlier one) has the page taken for
     // lost; read again from shot 1, it gives shots 1 and 2 as before: the
