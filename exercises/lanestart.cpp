@@ -339,6 +339,8 @@ qint64 LaneStart::pageBegins(qint64 startMs) const
 
 LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
 {
+    // The answer whose own time began the check that may end now.
+    const LaneShot crossed = m_page.check.crossedBy;
     Verdict verdict = readAnswer(shot, readMs);
     // The answer that proved the page lost is a shot of the new one, read
     // and stored now: the lane may fall silent, or its page end, before it
@@ -350,8 +352,6 @@ LaneStart::Verdict LaneStart::answer(const LaneShot &shot, qint64 readMs)
             m_page.readAhead = shot;
         // So is the shot whose own time ran against the lost page (the
         // check began with it), when the two are of one page.
-        const LaneShot crossed = m_page.crossedBy.shot;
-        m_page.crossedBy = {};
         if (crossed.number > 0 && crossed.number != shot.number
             && (crossed.number > shot.number) == (crossed.timeTenths >= shot.timeTenths)) {
             verdict.store += readAnswer(crossed, readMs).store;
@@ -389,7 +389,7 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     const Likeness like = likeEarlier(shot, readBeforeMs, nowMs);
     if (askRepeatAgain(shot, like, nowMs))
         return {};
-    if (crossCheck(shot, nowMs))
+    if (crossCheck(shot))
         return {};
     const bool confirms = sameShot(m_page.unconfirmed.shot, shot);
     const qint64 seenMs = seenAt(confirms, nowMs);
@@ -533,7 +533,7 @@ bool LaneStart::askRepeatAgain(const LaneShot &shot, const Likeness &like, qint6
     return true;
 }
 
-bool LaneStart::crossCheck(const LaneShot &shot, qint64 nowMs)
+bool LaneStart::crossCheck(const LaneShot &shot)
 {
     // Stored as they come, shots whose own times run against their numbers
     // are of two pages: switched off and on between two polls. The shot it
@@ -545,8 +545,8 @@ bool LaneStart::crossCheck(const LaneShot &shot, qint64 nowMs)
     if (!crossed)
         return false;
     m_page.crossChecked = true;
-    m_page.crossedBy = {shot, nowMs};
     check(*crossed);
+    m_page.check.crossedBy = shot;
     return true;
 }
 
@@ -1500,12 +1500,10 @@ LaneStart::Verdict LaneStart::lostPage(qint64 nowMs)
     // shot of that number it gives later is new, however like the old one.
     const int lacked = m_page.check.lacked >= 2 ? m_page.check.given.shot.number : 0;
     const qint64 lackedMs = m_page.check.lackedMs;
-    const PageTrace::Answer crossedBy = m_page.crossedBy;
     PageFacts page;
     page.lostPage = before;
     page.lostDoubts = held;
     knownPage(-1, std::move(page));
-    m_page.crossedBy = crossedBy;
     // Whenever it began, the page that gave the answer read now was begun
     // by then: carried across a later START, it is no page of that START.
     m_page.current.origin.to = nowMs;

@@ -383,7 +383,7 @@ private:
     qint64 readBeforeStart(const LaneShot &shot) const;
     Likeness likeEarlier(const LaneShot &shot, qint64 readBeforeMs, qint64 nowMs) const;
     bool askRepeatAgain(const LaneShot &shot, const Likeness &like, qint64 nowMs);
-    bool crossCheck(const LaneShot &shot, qint64 nowMs);
+    bool crossCheck(const LaneShot &shot);
     qint64 seenAt(bool confirms, qint64 nowMs) const;
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
@@ -488,6 +488,7 @@ private:
         int lacked = 0;            // of them, "no shot" of the number asked for
         qint64 lackedMs = -1;      // the first of those
         bool back = false;         // asked back from a silence
+        LaneShot crossedBy;        // the answer whose own time ran against it (crossCheck())
     };
     // An answer older than this START, asked for again.
     struct Unconfirmed
@@ -530,7 +531,6 @@ private:
         Repeat repeated;
         Check check;                // after a silence: the last shot read, asked for again
         bool crossChecked = false;  // asked again for a shot its own time ran against
-        PageTrace::Answer crossedBy; // the answer whose own time ran against it
         Unconfirmed unconfirmed;
         int countFrom = 0;          // ruled: the page's shots from this number on are this START's
         int ruledBefore = 0;        // ruled: the page's shots up to this number were taken before it
