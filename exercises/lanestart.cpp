@@ -418,11 +418,31 @@ void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
 {
     m_line.lastHeardMs = nowMs;
     m_line.checkedFromMs = -1;
+    notePoint(shot);
     // Whatever becomes of it: a START the target confirms next needs it.
     while (!m_line.lastReads.isEmpty()
            && (m_line.lastReads.size() >= kLastReads || m_line.lastReads.first().atMs < nowMs - kLateCopyMs))
         m_line.lastReads.removeFirst();
     m_line.lastReads.append({shot, nowMs});
+}
+
+void LaneStart::notePoint(const LaneShot &shot)
+{
+    if (m_line.onePoint)
+        return;
+    const bool shooter = m_line.twoPoints;
+    const quint64 point = (quint64(quint32(shot.point.x())) << 32) | quint32(shot.point.y());
+    const auto same = m_line.byPoint.constFind(point);
+    if (same == m_line.byPoint.cend()) {
+        m_line.twoPoints = m_line.twoPoints || !m_line.byPoint.isEmpty();
+        m_line.byPoint.insert(point, shot);
+    } else if (same->number != shot.number || same->timeTenths != shot.timeTenths) {
+        m_line.onePoint = true;
+        m_line.byPoint.clear();
+    }
+    // Pages begun late may no longer, or may again, hold shots read before them.
+    if (shooter != (m_line.twoPoints && !m_line.onePoint) && isJudging())
+        weigh();
 }
 
 LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
@@ -605,7 +625,23 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
     m_page.readUpTo = std::max(m_page.readUpTo, n);
     Verdict verdict;
     verdict.store.append({shot, shot.timeTenths});
+    noteMachine(verdict);
     return verdict;
+}
+
+void LaneStart::noteMachine(const Verdict &verdict)
+{
+    // A shot stored for this START just like one read before it: its new
+    // page gave it again, as a machine firing one point at fixed times does.
+    if (m_line.onePoint)
+        return;
+    for (const Take &take : verdict.store) {
+        if (m_trace.readBefore(take.shot, pageSince()))
+            m_line.onePoint = true;
+    }
+    // Pages that held no shot read before they began may now.
+    if (m_line.onePoint && isJudging())
+        weigh();
 }
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
@@ -762,12 +798,20 @@ void LaneStart::refused(int number)
 // The one place that says which accounts of the page fit the answers, and
 // the moments each gives the page's shots: every decision and word reads it.
 
-std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const Account &account, Span within)
+std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const Account &account,
+                                                   Span within) const
 {
     // Clipped: a page kept across a START began before it; one begun in a
     // silence after a START may have taken it.
     const Span origin{std::max(account.origin.from, within.from), std::min(account.origin.to, within.to)};
     if (origin.isEmpty())
+        return std::nullopt;
+    // No page holds a shot read before it began: given by it (read a copy's
+    // age after it began, no late copy of an earlier answer), an answer just
+    // like one read before is an earlier page's. Only of a shooter's shots:
+    // a machine firing one point gives the same shots on every page.
+    if (m_line.twoPoints && !m_line.onePoint
+        && trace.givenBeforeFirstRead(std::max(account.sinceMs, origin.to + kLateCopyMs), origin.from))
         return std::nullopt;
     return trace.bounds(account.sinceMs, origin);
 }
@@ -1282,6 +1326,7 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     if (verdict.word == Word::None && m_page.waitingSinceMs >= 0
         && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
         verdict.word = tellHeld();
+    noteMachine(verdict);
     return verdict;
 }
 
@@ -1482,6 +1527,7 @@ LaneStart::Verdict LaneStart::rule(int first)
     // The ruling is evidence: the accounts it contradicts fit no more.
     if (isJudging())
         weigh();
+    noteMachine(verdict);
     return verdict;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -326,8 +327,8 @@ private:
     // page's answers began.
     Account unknownPage(qint64 begunByMs) const;
     // An account's spans, its origin clipped to within; none when it does not fit.
-    static std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
-                                        Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded});
+    std::optional<Spans> spansOf(const PageTrace &trace, const Account &account,
+                                 Span within = {-PageTrace::kUnbounded, PageTrace::kUnbounded}) const;
     // The answers and the operator's ruling (byRuling: unless it leaves no
     // page at all); the answers alone (false).
     Fits fitsOn(const PageTrace &trace) const;
@@ -388,6 +389,8 @@ private:
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
     Verdict storeAsItComes(const LaneShot &shot);
+    void noteMachine(const Verdict &verdict);
+    void notePoint(const LaneShot &shot);
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
@@ -473,6 +476,13 @@ private:
         // The "no shot" answers read within a copy's age of that, before
         // any shot: when each was read, by number.
         QMap<int, QVector<qint64>> backLacks;
+        // Shots read at two points, none at one point twice: a shooter's.
+        // Two shots read unlike each other at one point, or one stored just
+        // like one read before its START: a machine firing one point, whose
+        // new page may give shots just like its last one's (noteMachine()).
+        bool twoPoints = false;
+        bool onePoint = false;
+        QHash<quint64, LaneShot> byPoint; // the first shot read at each point, while none is
     };
     static constexpr int kLastReads = 16;
     // Late copies of one answer read in a row, at most.

@@ -33,6 +33,8 @@ void PageTrace::clear()
 {
     m_answers.clear();
     m_serials.clear();
+    m_firstRead.clear();
+    m_readAgain = 0;
     m_highest = 0;
     m_lacking.clear();
     m_lackedOnce.clear();
@@ -44,8 +46,17 @@ void PageTrace::clear()
 
 void PageTrace::addAnswer(const LaneShot &shot, qint64 atMs)
 {
+    qint64 first = atMs;
+    for (int i = m_answers.size() - 1; i >= 0; --i) {
+        if (sameShot(m_answers.at(i).shot, shot)) {
+            first = std::min(first, m_firstRead.at(i));
+            break;
+        }
+    }
     m_answers.append({shot, atMs});
     m_serials.append(++m_lastSerial);
+    m_firstRead.append(first);
+    m_readAgain += first < atMs ? 1 : 0;
     m_highest = std::max(m_highest, shot.number);
 }
 
@@ -120,8 +131,10 @@ void PageTrace::dropLast()
         b.undoSerial = 0;
         b.spansDue = true;
     }
+    m_readAgain -= m_firstRead.last() < atMs ? 1 : 0;
     m_answers.removeLast();
     m_serials.removeLast();
+    m_firstRead.removeLast();
     ++m_answersGone;
     noteHighest();
 }
@@ -137,15 +150,18 @@ void PageTrace::dropAnswers(const std::function<bool(const Answer &)> &drops)
     for (int i = 0; i < m_answers.size(); ++i) {
         if (drops(m_answers.at(i))) {
             unbuildWith(m_serials.at(i), m_answers.at(i).atMs);
+            m_readAgain -= m_firstRead.at(i) < m_answers.at(i).atMs ? 1 : 0;
             continue;
         }
         m_answers[kept] = m_answers.at(i);
+        m_firstRead[kept] = m_firstRead.at(i);
         m_serials[kept++] = m_serials.at(i);
     }
     if (kept < m_answers.size())
         ++m_answersGone;
     m_answers.resize(kept);
     m_serials.resize(kept);
+    m_firstRead.resize(kept);
     noteHighest();
 }
 
@@ -247,6 +263,18 @@ std::optional<qint64> PageTrace::lastReadBefore(const LaneShot &shot, qint64 sin
             last = a.atMs;
     }
     return last;
+}
+
+bool PageTrace::givenBeforeFirstRead(qint64 sinceMs, qint64 begunFromMs) const
+{
+    // Read but once, an answer tells what bounds() weighs already.
+    if (m_readAgain == 0)
+        return false;
+    for (int i = m_answers.size() - 1; i >= 0 && m_answers.at(i).atMs >= sinceMs; --i) {
+        if (begunFromMs + leastApart(0, m_answers.at(i).shot.timeTenths) > m_firstRead.at(i) + kClockSlackMs)
+            return true;
+    }
+    return false;
 }
 
 qint64 PageTrace::firstReadSince(qint64 sinceMs, qint64 noneMs) const

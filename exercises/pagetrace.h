@@ -116,6 +116,9 @@ public:
     // A shot answered since sinceMs whose own time is longer than the time
     // from begunFromMs to its reading: no page begun then or later gave it.
     bool givenBefore(qint64 sinceMs, qint64 begunFromMs) const;
+    // As givenBefore(), by when the same answer was first read, before
+    // sinceMs or since.
+    bool givenBeforeFirstRead(qint64 sinceMs, qint64 begunFromMs) const;
     // The last answer read.
     const Answer *lastAnswer() const { return m_answers.isEmpty() ? nullptr : &m_answers.last(); }
 
@@ -205,6 +208,8 @@ private:
 
     QVector<Answer> m_answers;   // in the order read
     QVector<quint64> m_serials;  // of m_answers: grows with each one added
+    QVector<qint64> m_firstRead; // of m_answers: when the same answer was first read
+    int m_readAgain = 0;         // of m_answers: those read before too
     quint64 m_lastSerial = 0;
     quint64 m_answersGone = 0;   // counts the times answers went
     int m_highest = 0;           // the highest number answered

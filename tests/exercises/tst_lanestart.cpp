@@ -226,6 +226,18 @@ void TestLaneStart::road_data()
         << (Road{start(0)} + shooter(1, 3, 10, 0, 1000) + Road{{Step::Deaf, 3500, {}}, {Step::Hear, 5000, {}}}
             + lacking(3, 5100, 7200) + shooter(1, 2, 10, 0, 1000, 7300))
         << QStringList{"1.1", "1.2", "1.3"} << QStringList{"page lost"} << int(State::Fresh) << -1;
+    // Switched off and on unseen after its shot 1, its new page's shots 2-4
+    // stored as they came; deaf across the match START, it is back with
+    // shot 4 just as read before, then the new page's shot 1, never read:
+    // no page begun since gives shot 4 (its shots are not a machine's), so
+    // it is not stored for the match.
+    QTest::newRow("back with a shot read before the START on a page lost unseen: not stored")
+        << (Road{start(0), shot(1, 10, 0, 1000, 1100)}
+            + Road{shot(2, 20, 2000, 3500, 3600), shot(3, 30, 2000, 4000, 4100), shot(4, 40, 2000, 10000, 10100)}
+            + Road{{Step::Deaf, 12000, {}}, start(20000), {Step::Hear, 40000, {}}}
+            + Road{shot(4, 40, 2000, 10000, 40100), shot(4, 40, 2000, 10000, 40200), shot(4, 40, 2000, 10000, 43100)}
+            + twice(Road{shot(1, 50, 2000, 2500, 43300)}))
+        << QStringList{"1.1", "1.2", "1.3", "1.4"} << QStringList{"missed"} << int(State::Other) << -1;
     QTest::newRow("back from a silence with its page")
         << (Road{start(0)} + shooter(1, 2, 10, 0, 1000) + Road{{Step::Deaf, 2500, {}}, {Step::Hear, 4000, {}}}
             + Road{shot(2, 10, 0, 2000, 4100)} + shooter(3, 3, 10, 0, 5000))

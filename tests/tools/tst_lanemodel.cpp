@@ -464,6 +464,16 @@ void TestLaneModel::roads_data()
     // untold, and its new page's shot 1 was stored for the match.
     QTest::newRow("seed 95982, deaf lane") << quint64(95982) << quint64(95982) << 20 << true
                                            << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rapid fire, one shot a window: a machine firing one point gives its
+    // window 2 shot just like its window 1 one, to the tenth; it took the
+    // START and must not be told it missed it.
+    QTest::newRow("seed 46892424, one point") << quint64(46892424) << quint64(46892424) << 20 << true << 0;
+    // Rifle at x10 pace on 7 lanes, lane 7 switched off and on between two
+    // polls in the sighting, its new page's shots stored as they came, then
+    // deaf across the match START: back with its new page's shot 1, never
+    // read, and the rest just as read before, shots 8-10 were stored again.
+    QTest::newRow("seed 288230, deaf lane") << quint64(288230) << quint64(288230) << 20 << true
+                                            << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 8 lanes, lane 1 switched off and on at the
     // sighting's end and missing the match START though heard: its 3 new
     // shots stored for the match are withdrawn when its shot 4 shows the
