@@ -428,21 +428,16 @@ void LaneStart::noteRead(const LaneShot &shot, qint64 nowMs)
 
 void LaneStart::notePoint(const LaneShot &shot)
 {
-    if (m_line.onePoint)
+    if (m_line.twoPoints)
         return;
-    const bool shooter = m_line.twoPoints;
-    const quint64 point = (quint64(quint32(shot.point.x())) << 32) | quint32(shot.point.y());
-    const auto same = m_line.byPoint.constFind(point);
-    if (same == m_line.byPoint.cend()) {
-        m_line.twoPoints = m_line.twoPoints || !m_line.byPoint.isEmpty();
-        m_line.byPoint.insert(point, shot);
-    } else if (same->number != shot.number || same->timeTenths != shot.timeTenths) {
-        m_line.onePoint = true;
-        m_line.byPoint.clear();
+    if (!m_line.firstPoint) {
+        m_line.firstPoint = shot.point;
+    } else if (shot.point != *m_line.firstPoint) {
+        m_line.twoPoints = true;
+        // Pages begun late may no longer hold shots read before them.
+        if (isJudging())
+            weigh();
     }
-    // Pages begun late may no longer, or may again, hold shots read before them.
-    if (shooter != (m_line.twoPoints && !m_line.onePoint) && isJudging())
-        weigh();
 }
 
 LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
@@ -625,23 +620,7 @@ LaneStart::Verdict LaneStart::storeAsItComes(const LaneShot &shot)
     m_page.readUpTo = std::max(m_page.readUpTo, n);
     Verdict verdict;
     verdict.store.append({shot, shot.timeTenths});
-    noteMachine(verdict);
     return verdict;
-}
-
-void LaneStart::noteMachine(const Verdict &verdict)
-{
-    // A shot stored for this START just like one read before it: its new
-    // page gave it again, as a machine firing one point at fixed times does.
-    if (m_line.onePoint)
-        return;
-    for (const Take &take : verdict.store) {
-        if (m_trace.readBefore(take.shot, pageSince()))
-            m_line.onePoint = true;
-    }
-    // Pages that held no shot read before they began may now.
-    if (m_line.onePoint && isJudging())
-        weigh();
 }
 
 LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
@@ -808,9 +787,10 @@ std::optional<LaneStart::Spans> LaneStart::spansOf(const PageTrace &trace, const
         return std::nullopt;
     // No page holds a shot read before it began: given by it (read a copy's
     // age after it began, no late copy of an earlier answer), an answer just
-    // like one read before is an earlier page's. Only of a shooter's shots:
-    // a machine firing one point gives the same shots on every page.
-    if (m_line.twoPoints && !m_line.onePoint
+    // like one read before is an earlier page's. Only of a shooter's shots,
+    // read at two points: a machine firing one point at fixed times gives
+    // the same shots on every page.
+    if (m_line.twoPoints
         && trace.givenBeforeFirstRead(std::max(account.sinceMs, origin.to + kLateCopyMs), origin.from))
         return std::nullopt;
     return trace.bounds(account.sinceMs, origin);
@@ -1326,7 +1306,6 @@ LaneStart::Verdict LaneStart::judge(qint64 nowMs)
     if (verdict.word == Word::None && m_page.waitingSinceMs >= 0
         && nowMs - m_page.waitingSinceMs >= kTellAfterMs)
         verdict.word = tellHeld();
-    noteMachine(verdict);
     return verdict;
 }
 
@@ -1527,7 +1506,6 @@ LaneStart::Verdict LaneStart::rule(int first)
     // The ruling is evidence: the accounts it contradicts fit no more.
     if (isJudging())
         weigh();
-    noteMachine(verdict);
     return verdict;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -389,7 +388,6 @@ private:
     bool provesOlder(const LaneShot &shot, qint64 seenMs) const;
     void askOlderAgain(const LaneShot &shot, qint64 nowMs);
     Verdict storeAsItComes(const LaneShot &shot);
-    void noteMachine(const Verdict &verdict);
     void notePoint(const LaneShot &shot);
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
@@ -476,13 +474,10 @@ private:
         // The "no shot" answers read within a copy's age of that, before
         // any shot: when each was read, by number.
         QMap<int, QVector<qint64>> backLacks;
-        // Shots read at two points, none at one point twice: a shooter's.
-        // Two shots read unlike each other at one point, or one stored just
-        // like one read before its START: a machine firing one point, whose
-        // new page may give shots just like its last one's (noteMachine()).
+        // Shots read at two points: a shooter's, not a machine's firing one
+        // point, whose new page may give shots just like its last one's.
+        std::optional<QPoint> firstPoint;
         bool twoPoints = false;
-        bool onePoint = false;
-        QHash<quint64, LaneShot> byPoint; // the first shot read at each point, while none is
     };
     static constexpr int kLastReads = 16;
     // Late copies of one answer read in a row, at most.
