@@ -9,6 +9,13 @@ constexpr qint64 kMsPerTenth = 100;
 constexpr qint64 kUnbounded = PageTrace::kUnbounded;
 constexpr qint64 kDrift = PageTrace::kDriftPerMille;
 
+// Read by readMs, the shot was taken before a page begun at begunFromMs
+// could have given it (its own time, at the fast end of the drift).
+bool givenBeforeBegun(const LaneShot &shot, qint64 readMs, qint64 begunFromMs)
+{
+    return begunFromMs + leastApart(0, shot.timeTenths) > readMs + PageTrace::kClockSlackMs;
+}
+
 } // namespace
 
 bool sameShot(const LaneShot &a, const LaneShot &b)
@@ -271,7 +278,7 @@ bool PageTrace::givenBeforeFirstRead(qint64 sinceMs, qint64 begunFromMs) const
     if (m_readAgain == 0)
         return false;
     for (int i = m_answers.size() - 1; i >= 0 && m_answers.at(i).atMs >= sinceMs; --i) {
-        if (begunFromMs + leastApart(0, m_answers.at(i).shot.timeTenths) > m_firstRead.at(i) + kClockSlackMs)
+        if (givenBeforeBegun(m_answers.at(i).shot, m_firstRead.at(i), begunFromMs))
             return true;
     }
     return false;
@@ -369,7 +376,7 @@ bool PageTrace::givenBefore(qint64 sinceMs, qint64 begunFromMs) const
     // As bounds() has it: taken before it was read, and no sooner after the
     // page began than its own time says.
     return std::any_of(m_answers.cbegin(), m_answers.cend(), [&](const Answer &a) {
-        return a.atMs >= sinceMs && begunFromMs + leastApart(0, a.shot.timeTenths) > a.atMs + kClockSlackMs;
+        return a.atMs >= sinceMs && givenBeforeBegun(a.shot, a.atMs, begunFromMs);
     });
 }
 
