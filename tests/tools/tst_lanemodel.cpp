@@ -474,6 +474,12 @@ void TestLaneModel::roads_data()
     // read, and the rest just as read before, shots 8-10 were stored again.
     QTest::newRow("seed 288230, deaf lane") << quint64(288230) << quint64(288230) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 9 lanes, lane 4 losing 30 % of its answers: its
+    // polls after the sighting START go unanswered for 3.8 s while its
+    // terminal answers once; told unheard, which the road must not call
+    // false (a terminal's answer tells nothing of its target's hearing).
+    QTest::newRow("seed 289726, terminal answers") << quint64(289726) << quint64(289726) << 20 << true
+                                                   << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 8 lanes, lane 1 switched off and on at the
     // sighting's end and missing the match START though heard: its 3 new
     // shots stored for the match are withdrawn when its shot 4 shows the

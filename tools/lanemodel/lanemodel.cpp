@@ -95,7 +95,8 @@
 // TwoStories     One story a START: no Unheard or InDoubt word for a lane
 //                after it was told it did not take that START.
 // FalseWord      Every other word holds against the road: Unheard only
-//                when the lane did not answer around the START: deaf or
+//                when the lane's target (not its terminal) did not answer
+//                around the START: deaf or
 //                off as its first copy went out, or its polls went
 //                unanswered for as long as the bus master takes to call it
 //                silent, over a stretch that lasted until the START's first
@@ -333,7 +334,7 @@ struct Lane
     // since its polls last began again.
     qint64 polledSinceReadMs = -1;
     bool toldSilent = false; // the bus master told it silent, and not heard since
-    QVector<qint64> answeredMs;    // its answers the bus master read, in order
+    QVector<qint64> answeredMs;    // its target's answers the bus master read, in order
     QVector<qint64> polledMs;      // its polls for a shot, in order
     qint64 pagedMs = -kNever;      // the last time the bus master passed on a shot or "no shot" of it
 
@@ -741,10 +742,11 @@ void Simulation::handle(const Event &e)
         // An answer on its way when the cable went out is lost with it.
         if (!m_found[portOf(e.lane) - 1])
             break;
-        m_lanes[e.lane].answeredMs.append(m_now);
         // A terminal's answer tells nothing of its target's hearing.
-        if (frameByte(e.frame, 2) >= BusCode::kStart)
+        if (frameByte(e.frame, 2) >= BusCode::kStart) {
+            m_lanes[e.lane].answeredMs.append(m_now);
             m_lanes[e.lane].polledSinceReadMs = -1;
+        }
         m_bus->slot_emu_Answer(portOf(e.lane), portOf(e.lane), e.frame);
         break;
     case Kind::ConverterOut:
@@ -852,15 +854,20 @@ bool Simulation::write(const QByteArray &frame, bool)
     if (code >= BusCode::kStart && lane.polledSinceReadMs < 0)
         lane.polledSinceReadMs = m_now;
     // Line noise: the answer fails its CRC and never reaches the bus master.
+    // The lane's terminal answers for itself: its frames tell nothing of the
+    // target's hearing, as the bus master counts it.
+    const bool target = code >= BusCode::kStart;
     if (lane.deafAt(m_now) || m_rng.permille(lane.plan.lossPermille)
         || m_rng.permille(lane.plan.garblePermille)) {
-        if (lane.unansweredSinceMs < 0)
+        if (target && lane.unansweredSinceMs < 0)
             lane.unansweredSinceMs = m_now;
         return true;
     }
-    if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
-        lane.unanswered.append({lane.unansweredSinceMs, m_now});
-    lane.unansweredSinceMs = -1;
+    if (target) {
+        if (lane.unansweredSinceMs >= 0 && m_now - lane.unansweredSinceMs >= kSilentTruthMs)
+            lane.unanswered.append({lane.unansweredSinceMs, m_now});
+        lane.unansweredSinceMs = -1;
+    }
     QByteArray answer;
     if (code != BusCode::kReadBullet) {
         // The lane acknowledges a command by giving it back.
