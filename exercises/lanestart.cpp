@@ -664,11 +664,34 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         restoreAccounts();
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
+    } else if (const PageTrace::Answer *before = keptLacks(number, inOrder, nowMs)) {
+        check(*before);
+        return checkFailed(nowMs);
     }
     m_trace.addLacking(number, nowMs, inOrder);
     if (m_state == State::Fresh || m_state == State::Taken)
         return {};
     return judge(nowMs);
+}
+
+const PageTrace::Answer *LaneStart::keptLacks(int number, bool inOrder, qint64 nowMs) const
+{
+    // Taken to have kept its page across the START, it lacks a shot that
+    // page gave before it: no late copy if read in order and a copy's age
+    // after the shot was read (a "no shot" of its number was given before
+    // it was taken). Switched off and on since, or another page all along:
+    // asked for that shot again, as for one stored. Not a machine firing
+    // one point: its new page gives the old one's shots again.
+    if (m_state != State::Kept || !inOrder || !m_line.twoPoints)
+        return nullptr;
+    const PageTrace::Answer *before = m_trace.answerOf(number, -kUnbounded);
+    if (!before || before->atMs >= pageSince() || nowMs < before->atMs + kLateCopyMs)
+        return nullptr;
+    // Of a page an account that fits keeps, not of one before them all.
+    const Fits fits = fitsOn(m_trace);
+    const bool kept = std::any_of(fits.earlier.cbegin(), fits.earlier.cend(),
+                                  [number](const Spans &spans) { return spans.contains(number); });
+    return kept ? before : nullptr;
 }
 
 void LaneStart::asked(int number, qint64 nowMs)

@@ -392,6 +392,7 @@ private:
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
+    const PageTrace::Answer *keptLacks(int number, bool inOrder, qint64 nowMs) const;
     bool noShotDoubtsCopy(int number);
     // A "no shot" of this number read now may only copy one for it or an
     // earlier number (see PageTrace::addLacking()).

@@ -480,6 +480,17 @@ void TestLaneModel::roads_data()
     // false (a terminal's answer tells nothing of its target's hearing).
     QTest::newRow("seed 289726, terminal answers") << quint64(289726) << quint64(289726) << 20 << true
                                                    << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle, a rig on lane 8 firing one point: its match page gives the
+    // sighting page's shots again, so its "no shot 4" of a shot the
+    // sighting page gave must not have the page found lost.
+    QTest::newRow("seed 61384, a rig") << quint64(61384) << quint64(61384) << 20 << true << 0;
+    // Rifle at x10 pace on 10 lanes, lane 2 deaf across the match START
+    // and back with its sighting shot 1 twice (its page kept), then
+    // switched off and on: its "no shot" of the sighting shot it was last
+    // read at put the kept page out, and the held shot 1 was shown taken in
+    // the silence; it is asked for that shot again, and the page found lost.
+    QTest::newRow("seed 366693, kept then switched off") << quint64(366693) << quint64(366693) << 20 << true
+                                                         << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 8 lanes, lane 1 switched off and on at the
     // sighting's end and missing the match START though heard: its 3 new
     // shots stored for the match are withdrawn when its shot 4 shows the
