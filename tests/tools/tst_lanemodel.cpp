@@ -474,6 +474,14 @@ void TestLaneModel::roads_data()
     // read, and the rest just as read before, shots 8-10 were stored again.
     QTest::newRow("seed 288230, deaf lane") << quint64(288230) << quint64(288230) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 10 lanes, the converter of lanes 4-10 away for
+    // most of the match: back, lane 4 is asked first for the number it was
+    // last read at before the START (32), which its match page holds too,
+    // then reads that page from its first shot, so the shots it has to
+    // read are those not read, not those past the highest number read;
+    // with 31 of them the STOP comes before it has its count: no fault.
+    QTest::newRow("seed 451405, converter away") << quint64(451405) << quint64(451405) << 20 << true
+                                                 << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 9 lanes, lane 4 losing 30 % of its answers: its
     // polls after the sighting START go unanswered for 3.8 s while its
     // terminal answers once; told unheard, which the road must not call

@@ -1667,22 +1667,27 @@ bool Simulation::hadReadRoom(int l, int s, bool throughShotsSince) const
     // The page is read on after its last shot read before the START while no
     // page of the START can hold one as old by its own time, as LaneStart
     // reads on; after that, from the first shot not read since the START.
-    int readUpTo = 0;
+    // What was read since the START is read, not every number below the
+    // highest read: back from a silence, a lane is asked first for the
+    // number it was last read at, then reads its page from the first.
+    int readOnAfter = 0;
+    QSet<int> read;
     const Seen *lastBefore = nullptr;
     for (const Seen &seen : lane.seen) {
         if (!seen.isShot || seen.page != page || seen.busMs >= backMs)
             continue;
         if (seen.busMs >= m_startOutMs.at(s))
-            readUpTo = std::max(readUpTo, seen.content.number);
+            read.insert(seen.content.number);
         else if (!lastBefore || seen.content.number > lastBefore->content.number)
             lastBefore = &seen;
     }
     if (lastBefore
         && leastApart(0, lastBefore->content.tenths)
                > backMs - m_startOutMs.at(s) + LaneStart::kStartSlackMs + LaneStart::kClockSlackMs)
-        readUpTo = std::max(readUpTo, lastBefore->content.number);
+        readOnAfter = lastBefore->content.number;
     const auto unread = std::count_if(m_fired.cbegin(), m_fired.cend(), [&](const Fired &f) {
-        return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readUpTo;
+        return f.lane == l && f.recorded && f.page == page && f.atMs < backMs && f.content.number > readOnAfter
+            && !read.contains(f.content.number);
     });
     qint64 readingMs = 2 * qint64(unread) * pace.roundMs;
     if (throughShotsSince) {
