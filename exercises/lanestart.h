@@ -116,7 +116,8 @@ public:
         InDoubt,   // answers with shots that cannot tell yet
         // The target holds another page (lostPage()): asked again for a shot
         // it gave (its last, back from a silence or after lacking its next
-        // one for a while; one stored that it lacked; one whose own time ran
+        // one for a while; one stored that it lacked, or one its page kept
+        // across the START gave before it (keptLacks()); one whose own time ran
         // against another answer's, crossCheck()), it answered unlike it over
         // kCheckSpanMs, gave the same other shot, never read before, twice
         // (or once, after saying twice it lacked that number), or, back from
