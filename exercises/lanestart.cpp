@@ -664,7 +664,7 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
         restoreAccounts();
         m_page.decided.remove(number);
         m_page.readUpTo = std::min(m_page.readUpTo, number - 1);
-    } else if (const PageTrace::Answer *before = keptLacks(number, inOrder, nowMs)) {
+    } else if (const PageTrace::Answer *before = keptLacks(number)) {
         check(*before);
         return checkFailed(nowMs);
     }
@@ -674,18 +674,17 @@ LaneStart::Verdict LaneStart::noShot(int number, qint64 readMs)
     return judge(nowMs);
 }
 
-const PageTrace::Answer *LaneStart::keptLacks(int number, bool inOrder, qint64 nowMs) const
+const PageTrace::Answer *LaneStart::keptLacks(int number) const
 {
     // Taken to have kept its page across the START, it lacks a shot that
-    // page gave before it: no late copy if read in order and a copy's age
-    // after the shot was read (a "no shot" of its number was given before
-    // it was taken). Switched off and on since, or another page all along:
-    // asked for that shot again, as for one stored. Not a machine firing
-    // one point: its new page gives the old one's shots again.
-    if (m_state != State::Kept || !inOrder || !m_line.twoPoints)
+    // page gave before it: switched off and on since, or another page all
+    // along. It is asked for that shot again, as for one stored (a late
+    // copy does not last through the check). Not a machine firing one
+    // point: its new page gives the old one's shots again.
+    if (m_state != State::Kept || !m_line.twoPoints)
         return nullptr;
     const PageTrace::Answer *before = m_trace.answerOf(number, -kUnbounded);
-    if (!before || before->atMs >= pageSince() || nowMs < before->atMs + kLateCopyMs)
+    if (!before || before->atMs >= pageSince())
         return nullptr;
     // Of a page an account that fits keeps, not of one before them all.
     const Fits fits = fitsOn(m_trace);

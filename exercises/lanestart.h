@@ -393,7 +393,7 @@ private:
     // The steps of noShot().
     Verdict noShotWhileChecking(int number, qint64 nowMs);
     void checkWhenLacking(qint64 nowMs);
-    const PageTrace::Answer *keptLacks(int number, bool inOrder, qint64 nowMs) const;
+    const PageTrace::Answer *keptLacks(int number) const;
     bool noShotDoubtsCopy(int number);
     // A "no shot" of this number read now may only copy one for it or an
     // earlier number (see PageTrace::addLacking()).
