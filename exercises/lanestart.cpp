@@ -373,6 +373,8 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
         m_page.gaveNew = true;
     if (checksPage() && shot.number == m_page.check.given.shot.number)
         return answerCheck(shot, nowMs);
+    if (answersCheck(shot, nowMs))
+        stopChecking();
     if (waitsForCheck(shot))
         return {};
     if (m_page.askAgain == shot.number)
@@ -464,6 +466,20 @@ LaneStart::Verdict LaneStart::answerCheck(const LaneShot &shot, qint64 nowMs)
             && !m_trace.readBefore(shot, PageTrace::kUnbounded));
     m_page.check.unlike = shot;
     return twice ? lostPage(nowMs) : checkFailed(nowMs);
+}
+
+bool LaneStart::answersCheck(const LaneShot &shot, qint64 nowMs) const
+{
+    // Back from a silence, a later shot never read before (no late copy)
+    // whose own time puts its page's beginning a copy's age before the shot
+    // asked for again was read: the page that gave that shot (even by a
+    // copy) is the one held now, as the shot itself given again would say.
+    // Asked for again besides, a lane losing answers falls behind its
+    // shooter with every silence.
+    const Check &check = m_page.check;
+    return checksPage() && check.back && check.misses == 0 && shot.number > check.given.shot.number
+        && nowMs - leastApart(0, shot.timeTenths) < check.given.atMs - kSeenSlackMs - kLateCopyMs
+        && !m_trace.readBefore(shot, kUnbounded);
 }
 
 bool LaneStart::waitsForCheck(const LaneShot &shot) const

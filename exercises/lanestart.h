@@ -378,6 +378,7 @@ private:
     void noteRead(const LaneShot &shot, qint64 nowMs);
     Verdict answerCheck(const LaneShot &shot, qint64 nowMs);
     bool waitsForCheck(const LaneShot &shot) const;
+    bool answersCheck(const LaneShot &shot, qint64 nowMs) const;
     bool answersAsLostPage(const LaneShot &shot, qint64 nowMs);
     // When the same answer was read last before this START (-kUnbounded:
     // never; a fresh page has no START to be before).
