@@ -288,8 +288,11 @@ void LaneStart::setHeard(bool heard, qint64 nowMs)
     m_line.backMs = nowMs;
     m_line.backLacks.clear();
     if (answered) {
-        // Is it still the page it had? Its last shot is asked for again.
-        check(*m_trace.lastAnswer());
+        // Is it still the page it had? Its last shot is asked for again,
+        // unless a shot asked for again already got an answer unlike it:
+        // that question is still open, and what it gathered still counts.
+        if (!checksPage() || m_page.check.misses == 0)
+            check(*m_trace.lastAnswer());
         m_page.check.back = true;
     } else {
         mayReadOn(nowMs);

@@ -529,6 +529,13 @@ void TestLaneModel::roads_data()
     // the shot asked for again must still be asked.
     QTest::newRow("seed 11228, power cut in a silence") << quint64(11228) << quint64(11228) << 20 << true
                                                         << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 10 lanes, lane 4 losing 29 % of its answers,
+    // its power cut after the match START: back, asked again for its last
+    // shot (2) and given its new page's shot 2, then silent again; heard,
+    // it was asked for its new page's shot 3 instead, which it held, and
+    // that page's shots 1 and 2 were never stored.
+    QTest::newRow("seed 738706, power cut after the START") << quint64(738706) << quint64(738706) << 20 << true
+                                                            << int(LaneModel::RoadKind::DeafManyLanes);
     QTest::newRow("seed 191693, deaf lane") << quint64(191693) << quint64(191693) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 10 lanes, lane 1 losing more than a quarter of
