@@ -536,6 +536,14 @@ void TestLaneModel::roads_data()
     // that page's shots 1 and 2 were never stored.
     QTest::newRow("seed 738706, power cut after the START") << quint64(738706) << quint64(738706) << 20 << true
                                                             << int(LaneModel::RoadKind::DeafManyLanes);
+    // Rifle at x10 pace on 10 lanes, lane 9 behind a converter away across
+    // the match START: back 19 s after it, asked its first shot twice and
+    // then its last sighting shot, which proved it missed the START but
+    // came after a page of the START could hold one as old; its sighting
+    // page was read again from the first shot, each twice, and its match
+    // shots came too late for its count.
+    QTest::newRow("seed 906358, converter away") << quint64(906358) << quint64(906358) << 20 << true
+                                                 << int(LaneModel::RoadKind::DeafManyLanes);
     QTest::newRow("seed 191693, deaf lane") << quint64(191693) << quint64(191693) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 10 lanes, lane 1 losing more than a quarter of
