@@ -414,12 +414,14 @@ LaneStart::Verdict LaneStart::readAnswer(const LaneShot &shot, qint64 readMs)
     if (m_state == State::Fresh || (m_state == State::Taken && !like.repeat && !older))
         return storeAsItComes(shot);
     const Verdict verdict = judge(nowMs);
-    // Given again once proven to have missed the START, with no page begun
-    // in a silence fitting, the shot read on from is its kept page's,
-    // however late: no page of this START is left to hold one like it.
-    if (m_state == State::Kept && shot.number == m_page.readOnFrom.number && sameShot(shot, m_page.readOnFrom)
-        && m_page.readOnUntilMs <= nowMs && !silenceFitsAfter(-kUnbounded))
-        m_page.readOnUntilMs = nowMs + 1;
+    // Proven to have missed the START, with no page begun in a silence
+    // fitting, the shot read on from, given again as it was, is its kept
+    // page's however late: no page of this START is left to hold one like it.
+    if (m_state == State::Kept && readingOn() == ReadOn::FromFirst && !silenceFitsAfter(-kUnbounded)) {
+        const PageTrace::Answer *given = m_trace.answerOf(m_page.readOnFrom.number, pageSince());
+        if (given && sameShot(given->shot, m_page.readOnFrom))
+            m_page.readOnUntilMs = given->atMs + 1;
+    }
     if (like.repeat && readBeforeMs > -kUnbounded && shot.number < m_page.lastBefore.number)
         mayReadOn(m_state == State::Kept ? nowMs : nowMs + kReadOnLeadMs);
     return verdict;

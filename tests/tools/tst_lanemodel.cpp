@@ -544,6 +544,11 @@ void TestLaneModel::roads_data()
     // shots came too late for its count.
     QTest::newRow("seed 906358, converter away") << quint64(906358) << quint64(906358) << 20 << true
                                                  << int(LaneModel::RoadKind::DeafManyLanes);
+    // The same on 7 lanes, lanes 2 and 3: a page begun in the silence
+    // still fitted when the last sighting shot was given again, and went
+    // out only with the next answer; the page is read on from then.
+    QTest::newRow("seed 891524, converter away") << quint64(891524) << quint64(891524) << 20 << true
+                                                 << int(LaneModel::RoadKind::DeafManyLanes);
     QTest::newRow("seed 191693, deaf lane") << quint64(191693) << quint64(191693) << 20 << true
                                             << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 10 lanes, lane 1 losing more than a quarter of
