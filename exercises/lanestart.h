@@ -94,7 +94,8 @@
 // was proven to have missed the one before (`forgetCopiesHidingEarlier()`).
 //
 // Whether the target still holds its page: a shot it gave is asked for
-// again, its last when it is back from a silence (`setHeard()`) or lacked
+// again, its last when it is back from a silence (`setHeard()`; a later
+// shot too old for a page begun in the silence answers: `answersCheck()`) or lacked
 // its next shot for a while (`checkWhenLacking()`), one stored that it says
 // it lacks (`noShot()`), one stored as it came that a later answer's own
 // time runs against (`crossCheck()`). What proves the page lost is listed at
