@@ -756,7 +756,7 @@ void EMUProc::writePing(EmuMember &member)
     emit sig_TargetAsked(member.address, 0);
     // A ping asks for no shot: its answer says nothing of an earlier poll.
     if (line->write(member.pingFrame(), false))
-        member.poll.pingWritten();
+        member.poll.pingWritten(clock->msecsElapsed());
 }
 
 void EMUProc::pingSilent(EmuMember &member)

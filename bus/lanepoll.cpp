@@ -12,11 +12,16 @@ void LanePoll::want(int number)
     m_silenceTold = false;
 }
 
-bool LanePoll::pollDue(qint64 nowMs)
+void LanePoll::unanswered(qint64 nowMs)
 {
     if (m_unanswered == 0)
         m_unansweredSinceMs = nowMs;
     ++m_unanswered;
+}
+
+bool LanePoll::pollDue(qint64 nowMs)
+{
+    unanswered(nowMs);
     if ((m_silent && m_silenceTold) || m_unanswered <= kSilentAfterPolls
         || nowMs - m_unansweredSinceMs < kSilentAfterMs)
         return false;
@@ -32,9 +37,10 @@ void LanePoll::pollWritten()
     m_awaiting = true;
 }
 
-void LanePoll::pingWritten()
+void LanePoll::pingWritten(qint64 nowMs)
 {
     m_polled = 0;
+    unanswered(nowMs);
 }
 
 void LanePoll::startWritten()

@@ -17,7 +17,8 @@
 //   is silent until it answers again. After a stop of its polling (a break,
 //   a START given meanwhile) its silence is told again once the polls since
 //   go unanswered as long: whether it was heard after that START is told by
-//   what came first, the silence or an answer.
+//   what came first, the silence or an answer. The pings of the break count
+//   among those polls: a target deaf since before the START has had them.
 // It sees only the order of polls, STARTs and answers and the time the
 // caller gives, so a model of the line on a simulated clock drives it as the
 // bus master does.
@@ -45,8 +46,9 @@ public:
     bool pollDue(qint64 nowMs);
     // That poll reached the line: the next answer read speaks of it.
     void pollWritten();
-    // A ping asks for no shot: its answer speaks of no poll.
-    void pingWritten();
+    // A ping asks for no shot: its answer speaks of no poll. Left
+    // unanswered, it counts towards the next poll's finding it silent.
+    void pingWritten(qint64 nowMs);
     // A START for this lane's target reached the line.
     void startWritten();
     // No line reaches the target (its converter lost, a START gone out
@@ -67,6 +69,7 @@ private:
     // A poll was written that no answer has followed yet, wanted or not.
     bool m_awaiting = false;
     bool m_startOvertook = false;
+    void unanswered(qint64 nowMs);
     int m_unanswered = 0;
     qint64 m_unansweredSinceMs = 0;
     bool m_silent = false;

@@ -410,8 +410,10 @@ void TestPistolRoad::pistolMatch()
         }
         if (series == kSilentSeries) {
             // Lane 1's target is off through a series, and on again in the
-            // break: heard before the next START, its next series is stored
-            // as any other lane's, though the one it missed is flagged.
+            // break: heard before the next START, its next series is stored,
+            // though the one it missed is flagged, and so is the shot it gives
+            // at once after that START: a page begun in its silence, heard
+            // since only by a ping, could hold that shot as well.
             simulator()->call([](RangeSimulator &s) { s.setTargetPresent(kBackLane, false); });
             QVERIFY(shootSeries(start));
             QVERIFY(says(kBackLane, kSilence));
@@ -422,9 +424,8 @@ void TestPistolRoad::pistolMatch()
             const int stored = shotsOf(rapidFire, members.at(kBackLane - 1), 0);
             QVERIFY(shootSeries(start));
             ++series;
-            QVERIFY(takeWarnings().isEmpty());
-            QVERIFY2(!runPageSays(flaggedWord(kBackLane), QString()), qPrintable(runPageWords().join('\n')));
-            QCOMPARE(shotsOf(rapidFire, members.at(kBackLane - 1), 0), stored + kSeriesShots);
+            QVERIFY(toldNotStarted(kBackLane));
+            QCOMPARE(shotsOf(rapidFire, members.at(kBackLane - 1), 0), stored + kSeriesShots - 1);
             QVERIFY(heardAgain);
             continue;
         }
@@ -458,7 +459,7 @@ void TestPistolRoad::pistolMatch()
     stopShooters(kLanes);
     sight("run-rapid-fire-finished");
     for (int member : members) {
-        const int missed = member == members.at(kBackLane - 1) ? kSeriesShots : 0;
+        const int missed = member == members.at(kBackLane - 1) ? kSeriesShots + 1 : 0;
         QCOMPARE(shotsOf(rapidFire, member, 0), kMatchSeries * kSeriesShots - missed);
         QCOMPARE(shotsOf(rapidFire, member, kFlagged), missed);
     }

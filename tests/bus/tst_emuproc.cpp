@@ -338,7 +338,8 @@ void TestEmuProc::portRecords()
 void TestEmuProc::silenceToldAgainAfterABreak()
 {
     // Silent once three polls over a second went unanswered; after a break
-    // without polls, told again once the polls since go unanswered as long.
+    // without polls, told again once the polls since (its pings among them)
+    // go unanswered as long.
     LanePoll poll;
     poll.want(1);
     QCOMPARE(QVector<bool>({poll.pollDue(0), poll.pollDue(500), poll.pollDue(1000), poll.pollDue(1500)}),
@@ -348,6 +349,12 @@ void TestEmuProc::silenceToldAgainAfterABreak()
     QCOMPARE(QVector<bool>({poll.pollDue(60000), poll.pollDue(60500), poll.pollDue(61000)}),
              QVector<bool>({false, false, true}));
     QVERIFY(poll.heard());
+    // Deaf since the break's pings, it is silent at the first poll after it.
+    poll.want(-1);
+    poll.pingWritten(70000);
+    poll.pingWritten(70600);
+    poll.want(1);
+    QVERIFY(poll.pollDue(71200));
 }
 
 QTEST_MAIN(TestEmuProc)

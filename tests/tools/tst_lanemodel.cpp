@@ -536,6 +536,11 @@ void TestLaneModel::roads_data()
                                                  << int(LaneModel::RoadKind::DeafManyLanes);
     QTest::newRow("seed 891524, converter away") << quint64(891524) << quint64(891524) << 20 << true
                                                  << int(LaneModel::RoadKind::DeafManyLanes);
+    // x10 on 10 lanes, lane 9 deaf from the sighting's end to 4 s after the
+    // match START: its polls after the START alone were too few to call it
+    // silent, and its sighting page's shot 1 was stored for the match.
+    QTest::newRow("seed 845077, deaf across the START") << quint64(845077) << quint64(845077) << 20 << true
+                                                        << int(LaneModel::RoadKind::DeafManyLanes);
     // Rifle at x10 pace on 10 lanes, lane 1 losing more than a quarter of
     // its answers: read one shot in 2.8 s while its shooter fires every
     // 2-2.6 s, its last 6 match shots are not read by the STOP: the bus's
