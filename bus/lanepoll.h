@@ -63,13 +63,15 @@ public:
     Reading read(int number);
 
 private:
+    // A frame the target answers went out, or is about to: one more unanswered.
+    void unanswered(qint64 nowMs);
+
     int m_wanted = -1;
     // The number of the last poll on the wire that no answer has taken; 0: none.
     int m_polled = 0;
     // A poll was written that no answer has followed yet, wanted or not.
     bool m_awaiting = false;
     bool m_startOvertook = false;
-    void unanswered(qint64 nowMs);
     int m_unanswered = 0;
     qint64 m_unansweredSinceMs = 0;
     bool m_silent = false;
